@@ -1,0 +1,13 @@
+// Access to the board's one I2C bus ("/dev/i2c-2"). One mutex serialises every
+// transfer, so the GUI thread and the constellation thread never interleave on the wire.
+#pragma once
+
+#include <mutex>
+
+// The bus mutex; held inside each transfer routine.
+std::mutex& i2cBusMutex();
+
+// Write length bytes to the 7-bit address. 0 on success, -1 on failure.
+int i2cEnviar(unsigned char address7, const unsigned char* data, int length);
+// Read length bytes from the 7-bit address. 0 on success, -1 on failure.
+int i2cRebre(unsigned char address7, unsigned char* data, int length);

@@ -1,0 +1,64 @@
+// The unit's shell commands on a machine that is not the unit: every command line is
+// recorded and answered as the unit would answer it; nothing is ever executed, so
+// mount, halt, ifup, udhcpc, hwclock, date -s, aplay, ts_calibrate and cp to /mnt
+// cannot touch the developer's machine.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform::sim {
+
+struct RecordedCommand {
+    std::string commandLine;
+    bool viaShell = true; // false: started as a process (Launcher)
+    uint64_t timeUs = 0;
+};
+
+class ShellRecorder {
+public:
+    using Hook = std::function<void(const std::string& commandLine)>;
+    using Responder = std::function<bool(const std::string& commandLine, std::string* output, int* exitCode)>;
+
+    ShellRecorder();
+
+    // Answers a command and records it. The first matching rule wins: responders,
+    // then exact replies, then prefix replies, then the built-in answers.
+    void answer(const std::string& commandLine, bool viaShell, uint64_t timeUs, std::string* output, int* exitCode);
+
+    void setReply(const std::string& exactCommand, const std::string& output, int exitCode = 0);
+    void setPrefixReply(const std::string& prefix, const std::string& output, int exitCode = 0);
+    void addResponder(Responder responder);
+    // Called (outside the recorder's lock) for "halt" and for the restart script.
+    void setHaltHook(Hook hook);
+    void setRestartHook(Hook hook);
+    // What "pwd" prints.
+    void setWorkingDirectory(const std::string& dir);
+
+    std::vector<RecordedCommand> commands() const;
+    std::vector<std::string> commandLines() const;
+    bool sawCommandContaining(const std::string& fragment) const;
+    void clear();
+
+    static bool isHalt(const std::string& commandLine);
+    static bool isRestart(const std::string& commandLine);
+
+private:
+    struct Reply {
+        std::string key;
+        std::string output;
+        int exitCode;
+        bool prefix;
+    };
+    mutable std::mutex mutex_;
+    std::vector<RecordedCommand> commands_;
+    std::vector<Reply> replies_;
+    std::vector<Responder> responders_;
+    Hook haltHook_;
+    Hook restartHook_;
+    std::string workingDirectory_;
+};
+
+} // namespace platform::sim

@@ -1,0 +1,53 @@
+// Time for tests and for the simulated board. In the instant mode time moves only
+// when code sleeps or a test advances it, so an 85 s modem power-up costs nothing
+// and every wait is exact. In the scaled mode time follows the real clock multiplied
+// by a factor, which keeps several threads (engine, serial reader, modem model) in
+// step with each other while still running long waits fast.
+#pragma once
+
+#include "Platform.h"
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+
+namespace platform::sim {
+
+class VirtualClock : public Clock {
+public:
+    // 2026-01-01 00:00:00 UTC: a fixed start keeps dates in tests repeatable.
+    static constexpr int64_t kDefaultWallStartUs = 1767225600LL * 1000000LL;
+
+    explicit VirtualClock(int64_t wallStartUs = kDefaultWallStartUs);
+
+    uint64_t monotonicUs() const override;
+    int64_t wallTimeUs() const override;
+    void sleepUs(uint64_t us) override;
+    bool isVirtual() const override { return true; }
+
+    // Moves time forward without anybody sleeping (a test's "meanwhile").
+    void advanceUs(uint64_t us);
+    void advanceMs(uint64_t ms) { advanceUs(ms * 1000); }
+    // Steps the wall time only, as "date -s" does; monotonic time is untouched.
+    void setWallTimeUs(int64_t wallUs);
+    // factor 0: instant mode. factor f > 0: one real microsecond is f virtual ones,
+    // and a sleep of d virtual microseconds blocks d / f real ones.
+    void setScale(double factor);
+    double scale() const { return scale_.load(); }
+    // Total virtual time spent sleeping, for benchmarks that compare work with waits.
+    uint64_t sleptUs() const { return slept_.load(); }
+
+private:
+    uint64_t scaledNowLocked() const;
+
+    mutable std::mutex mutex_;
+    std::atomic<uint64_t> offsetUs_{0};
+    std::atomic<double> scale_{0.0};
+    std::chrono::steady_clock::time_point scaleStart_;
+    uint64_t scaleBaseUs_ = 0;
+    int64_t wallStartUs_;
+    std::atomic<int64_t> wallStepUs_{0};
+    std::atomic<uint64_t> slept_{0};
+};
+
+} // namespace platform::sim

@@ -1,0 +1,271 @@
+// The simulated board behaves as the unit's kernel and buses do where the instrument
+// relies on it, and the virtual clock makes long waits free.
+#include "SimBoardFixture.h"
+
+#include "hw/GPIOClass.h"
+#include "hw/delay.h"
+#include "hw/i2cControl.h"
+#include "hw/spidevice.h"
+#include "PseudoTerminal.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using platform::sim::RegisterI2cModel;
+using platform::sim::SimulatedBoard;
+using testsupport::LogCapture;
+using testsupport::ScopedBoard;
+
+TEST(GpioModel, RejectsWhatSysfsRejects)
+{
+    ScopedBoard board;
+    LogCapture log;
+    GPIOClass line("165");
+
+    // An unexported line has no files.
+    EXPECT_EQ(line.setval_gpio("1"), -1);
+    EXPECT_TRUE(log.contains(" OPERATION FAILED: Unable to set the value of GPIO"));
+    EXPECT_EQ(line.setdir_gpio("out"), -1);
+    EXPECT_TRUE(log.contains(" OPERATION FAILED: Unable to set direction of GPIO"));
+
+    ASSERT_EQ(line.export_gpio(), 0);
+    // Exporting twice is EBUSY on Linux.
+    EXPECT_EQ(line.export_gpio(), -1);
+    EXPECT_TRUE(log.contains(" OPERATION FAILED: Unable to export GPIO"));
+
+    // A fresh line is an input: writing a value is refused.
+    EXPECT_EQ(line.setval_gpio("1"), -1);
+    EXPECT_EQ(line.setdir_gpio("sideways"), -1);
+    ASSERT_EQ(line.setdir_gpio("high"), 0);
+    EXPECT_EQ(board->gpio().level(165), 1);
+    EXPECT_EQ(line.setval_gpio("0"), 0);
+    EXPECT_EQ(board->gpio().level(165), 0);
+    EXPECT_EQ(line.setval_gpio("x"), -1);
+
+    ASSERT_EQ(line.unexport_gpio(), 0);
+    EXPECT_EQ(line.unexport_gpio(), -1);
+}
+
+TEST(GpioModel, InputsFollowTheOutsideAndOutputsAreLogged)
+{
+    ScopedBoard board;
+    GPIOClass key("50");
+    ASSERT_EQ(key.export_gpio(), 0);
+    ASSERT_EQ(key.setdir_gpio("in"), 0);
+    std::string v;
+    ASSERT_EQ(key.getval_gpio(v), 0);
+    EXPECT_EQ(v, "0");
+    board->gpio().setExternalLevel(50, 1);
+    ASSERT_EQ(key.getval_gpio(v), 0);
+    EXPECT_EQ(v, "1");
+
+    int heard = -1;
+    board->gpio().addListener([&](int line, int value) {
+        if (line == 7)
+            heard = value;
+    });
+    GPIOClass out("7");
+    out.export_gpio();
+    out.setdir_gpio("low");
+    out.setval_gpio("1");
+    EXPECT_EQ(heard, 1);
+    auto writes = board->log().entriesWithPrefix("gpio");
+    ASSERT_EQ(writes.size(), 5u) << testsupport::dumpLog(*board);
+    EXPECT_EQ(writes[2].kind, "gpio-export");
+    EXPECT_EQ(writes[3].text, "low");
+    EXPECT_EQ(writes[4].kind, "gpio-value");
+    EXPECT_EQ(writes[4].text, "1");
+}
+
+TEST(GpioModel, FailingExportReachesTheCaller)
+{
+    ScopedBoard board;
+    board->gpio().failExport(170);
+    GPIOClass line("170");
+    EXPECT_EQ(line.export_gpio(), -1);
+    board->gpio().failExport(170, false);
+    EXPECT_EQ(line.export_gpio(), 0);
+}
+
+namespace {
+struct EchoRegisters : RegisterI2cModel {
+    int writes = 0;
+    void regWrite(uint8_t a, uint8_t v) override
+    {
+        ++writes;
+        RegisterI2cModel::regWrite(a, v);
+    }
+};
+} // namespace
+
+TEST(I2cBus, RegisterPointerAndNaks)
+{
+    ScopedBoard board;
+    auto chip = std::make_shared<EchoRegisters>();
+    board->attachI2c(0x48, chip);
+
+    const unsigned char w[] = {0x10, 0xAB, 0xCD};
+    ASSERT_EQ(i2cEnviar(0x48, w, 3), 0);
+    EXPECT_EQ(chip->reg(0x10), 0xAB);
+    EXPECT_EQ(chip->reg(0x11), 0xCD);
+    const unsigned char p[] = {0x10};
+    ASSERT_EQ(i2cEnviar(0x48, p, 1), 0);
+    unsigned char r[2] = {};
+    ASSERT_EQ(i2cRebre(0x48, r, 2), 0);
+    EXPECT_EQ(r[0], 0xAB);
+    EXPECT_EQ(r[1], 0xCD);
+
+    // Nobody at an address: NAK.
+    EXPECT_EQ(i2cEnviar(0x49, p, 1), -1);
+
+    board->nakAddress(0x48);
+    EXPECT_EQ(i2cRebre(0x48, r, 2), -1);
+    board->nakAddress(0x48, false);
+
+    // The third transfer from now fails, the others pass.
+    board->nakTransfer(3);
+    EXPECT_EQ(i2cEnviar(0x48, p, 1), 0);
+    EXPECT_EQ(i2cRebre(0x48, r, 1), 0);
+    EXPECT_EQ(i2cRebre(0x48, r, 1), -1);
+    EXPECT_EQ(i2cRebre(0x48, r, 1), 0);
+
+    auto reads = board->log().entries("i2c-read");
+    ASSERT_FALSE(reads.empty());
+    EXPECT_EQ(reads.front().device, "0x48");
+}
+
+namespace {
+struct LastWord : platform::sim::SpiModel {
+    std::vector<uint8_t> last;
+    int spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len) override
+    {
+        last.assign(tx, tx + len);
+        for (size_t i = 0; i < len; ++i)
+            rx[i] = static_cast<uint8_t>(~tx[i]);
+        return 0;
+    }
+};
+} // namespace
+
+TEST(SpiBus, TransfersReachTheModelOfTheNode)
+{
+    ScopedBoard board;
+    auto model = std::make_shared<LastWord>();
+    board->attachSpi("/dev/spidev4.1", model);
+    SpiDevice dev("/dev/spidev4.1");
+    EXPECT_EQ(dev.open(), 0);
+    uint8_t tx[2] = {0x28, 0x01}, rx[2] = {};
+    ASSERT_EQ(dev.transfer(tx, rx, 2), 0);
+    EXPECT_EQ(model->last, (std::vector<uint8_t>{0x28, 0x01}));
+    EXPECT_EQ(rx[0], 0xD7);
+
+    SpiDevice missing("/dev/spidev9.9");
+    EXPECT_EQ(missing.open(), -1);
+    EXPECT_EQ(missing.transfer(tx, rx, 2), -1);
+    board->failSpiOpen("/dev/spidev4.1");
+    EXPECT_EQ(dev.open(), -1);
+}
+
+TEST(VirtualClock, LongWaitsCostNoRealTime)
+{
+    ScopedBoard board;
+    QElapsedTimer real;
+    real.start();
+    const uint64_t start = platform::clock().monotonicMs();
+    delay(85000);
+    EXPECT_EQ(platform::clock().monotonicMs() - start, 85000u);
+    EXPECT_LT(real.elapsed(), 2000);
+}
+
+TEST(VirtualClock, DelayKeepsProcessingEvents)
+{
+    ScopedBoard board;
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    delay(300);
+    EXPECT_TRUE(fired);
+}
+
+TEST(VirtualClock, WallTimeStepLeavesMonotonicAlone)
+{
+    ScopedBoard board;
+    auto& clk = board.clock();
+    uint64_t mono = clk.monotonicUs();
+    clk.setWallTimeUs(0);
+    EXPECT_EQ(clk.monotonicUs(), mono);
+    EXPECT_LT(clk.wallTimeUs(), 1000000);
+    clk.advanceMs(1500);
+    EXPECT_EQ(clk.monotonicUs(), mono + 1500000);
+}
+
+TEST(VirtualClock, ScaledModeRunsFasterThanRealTime)
+{
+    ScopedBoard board;
+    auto& clk = board.clock();
+    clk.setScale(1000.0);
+    QElapsedTimer real;
+    real.start();
+    uint64_t start = clk.monotonicMs();
+    clk.sleepMs(5000); // 5 ms of real time
+    EXPECT_GE(clk.monotonicMs() - start, 4900u);
+    EXPECT_LT(real.elapsed(), 1000);
+}
+
+TEST(ShellRecorder, RecordsAndRunsNothing)
+{
+    ScopedBoard board;
+    bool halted = false;
+    board->shell().setHaltHook([&](const std::string&) { halted = true; });
+    auto r = platform::board().runShell("/bin/sh -c \"halt & \"");
+    EXPECT_TRUE(halted);
+    EXPECT_EQ(r.exitCode, 0);
+    platform::board().runShell("mount -o remount,rw /");
+    auto out = platform::board().launchProcess("uname -r", 1000);
+    EXPECT_EQ(out.output, "5.4.0-sim\n");
+    auto lines = board->shell().commandLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "mount -o remount,rw /");
+    // The recorder never executes: a file a real command would create does not appear.
+    platform::board().runShell("touch /tmp/varnok-should-not-exist");
+    EXPECT_NE(::access("/tmp/varnok-should-not-exist", F_OK), 0);
+}
+
+TEST(PseudoTerminal, CarriesBytesBothWays)
+{
+    platform::sim::PseudoTerminal pty;
+    ASSERT_TRUE(pty.isOpen());
+    int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "cli\r", 4), 4);
+    std::string got;
+    while (got.size() < 4 && pty.readMaster(&got, 1000) > 0) {
+    }
+    EXPECT_EQ(got, "cli\r");
+    pty.writeMaster("mainMenu>");
+    char buf[16] = {};
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    EXPECT_EQ(std::string(buf, n > 0 ? static_cast<size_t>(n) : 0), "mainMenu>");
+    ::close(fd);
+}
+
+TEST(SimulatedBoard, PlatformFilesAndSerialPaths)
+{
+    ScopedBoard board;
+    std::string route;
+    ASSERT_EQ(platform::board().readFile("/proc/net/route", &route), 0);
+    EXPECT_NE(route.find("eth0"), std::string::npos);
+    EXPECT_EQ(platform::board().writeFile("/sys/class/nothing/here", "1"), -1);
+    EXPECT_EQ(platform::board().writeFile("/etc/resolv.conf", "nameserver 8.8.8.8\n"), 0);
+    EXPECT_EQ(board->file("/etc/resolv.conf"), "nameserver 8.8.8.8\n");
+
+    EXPECT_EQ(::access(platform::board().serialDevicePath("/dev/ttymxc2").c_str(), F_OK), -1);
+    platform::sim::PseudoTerminal pty;
+    board->attachSerial("/dev/ttymxc2", pty.slavePath());
+    EXPECT_EQ(platform::board().serialDevicePath("/dev/ttymxc2"), pty.slavePath());
+    board->failSerialOpen("/dev/ttymxc2");
+    EXPECT_NE(platform::board().serialDevicePath("/dev/ttymxc2"), pty.slavePath());
+}

@@ -1,0 +1,62 @@
+// Test helpers: a simulated board installed for the test's lifetime, a temporary working
+// directory, and a capture of the instrument's debug lines.
+#pragma once
+
+#include "SimulatedBoard.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace testsupport {
+
+// Installs a fresh simulated board on a virtual clock (instant mode) and removes it after.
+class ScopedBoard {
+public:
+    ScopedBoard();
+    explicit ScopedBoard(std::unique_ptr<platform::sim::SimulatedBoard> board);
+    ~ScopedBoard();
+    platform::sim::SimulatedBoard& operator*() { return *board_; }
+    platform::sim::SimulatedBoard* operator->() { return board_.get(); }
+    platform::sim::SimulatedBoard& board() { return *board_; }
+    platform::sim::VirtualClock& clock() { return *board_->virtualClock(); }
+
+private:
+    std::unique_ptr<platform::sim::SimulatedBoard> board_;
+};
+
+// Makes a fresh temporary directory the working directory, and restores the old one.
+class ScopedWorkDir {
+public:
+    ScopedWorkDir();
+    ~ScopedWorkDir();
+    QString path() const { return dir_.path(); }
+    // Copies a file or folder of the source tree's data/ into the working directory.
+    bool seedFromData(const QString& relativePath);
+    // Absolute path of a file in the source tree.
+    static QString sourcePath(const QString& relativePath);
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+// Collects the debug, warning and critical lines written while it lives.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString& fragment) const;
+    int count(const QString& fragment) const;
+    void clear();
+};
+
+// Adds a board's transaction log to a failure message.
+std::string dumpLog(platform::sim::SimulatedBoard& board);
+
+} // namespace testsupport
