@@ -1,0 +1,17 @@
+#include "DefaultBoard.h"
+
+#include "RealClock.h"
+
+namespace platform::sim {
+
+std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& options)
+{
+    std::unique_ptr<Clock> clock;
+    if (options.realTime)
+        clock = std::make_unique<RealClock>();
+    auto board = std::make_unique<SimulatedBoard>(std::move(clock));
+    // Device model groups are installed here, one call per group.
+    return board;
+}
+
+} // namespace platform::sim
