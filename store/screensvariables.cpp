@@ -1,57 +1,27 @@
 #include "screensvariables.h"
 
-#include "platform/Platform.h"
+#include "storefile.h"
 
-#include <QDateTime>
 #include <QDebug>
-#include <QDomDocument>
 #include <QFile>
-#include <QXmlStreamWriter>
+#include <QMutexLocker>
+
+// Resources of a static library are registered by hand, outside any namespace.
+static void registerDefaults() { Q_INIT_RESOURCE(store); }
 
 namespace {
 const char kRoot[] = "SCREEN_VARIABLES";
+const char kChannelVariables[] = "CHANNEL_VARIABLES";
 
-QString typeName(const QVariant& v)
+void readDocument(const QDomDocument& doc, QVariantMap* variables, ScreensVariables::ChannelIndexes* indexes)
 {
-    switch (static_cast<int>(v.type())) {
-    case QMetaType::Int:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return "int";
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong:
-        return "uint";
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return "double";
-    case QMetaType::Bool:
-        return "bool";
-    default:
-        return "QString";
-    }
-}
-
-QVariant fromText(const QString& type, const QString& text)
-{
-    if (type == "int")
-        return text.toInt();
-    if (type == "uint")
-        return text.toUInt();
-    if (type == "double")
-        return text.toDouble();
-    if (type == "bool")
-        return text == "true" || text == "1";
-    return text;
-}
-
-QString toText(const QVariant& v)
-{
-    if (v.type() == QVariant::Bool)
-        return v.toBool() ? "true" : "false";
-    if (v.type() == QVariant::Double)
-        return QString::number(v.toDouble(), 'g', 17);
-    return v.toString();
+    const QDomElement root = doc.documentElement();
+    *variables = storefile::readValues(root, {kChannelVariables});
+    const QVariantMap channel = storefile::readValues(root.firstChildElement(kChannelVariables));
+    indexes->plan = channel.value("channelPlan").toInt();
+    indexes->channel = channel.value("channel").toInt();
+    indexes->bondingGroup = channel.value("docsisBondingGroup").toInt();
+    indexes->carrier = channel.value("carrier").toInt();
 }
 } // namespace
 
@@ -61,84 +31,131 @@ ScreensVariables* ScreensVariables::getInstance()
     return &instance;
 }
 
-ScreensVariables::ScreensVariables() { carregaVariables(); }
-
-bool ScreensVariables::carregaVariables()
+ScreensVariables::ScreensVariables()
 {
-    QFile file(fileName());
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "File" << fileName() << "does not exist";
-        return false;
-    }
+    registerDefaults();
+    carregaVariables();
+}
+
+bool ScreensVariables::carregaDefaults()
+{
+    QFile file(defaultsFileName());
     QDomDocument doc;
-    QString error;
-    int line = 0;
-    if (!doc.setContent(&file, &error, &line)) {
-        qDebug() << "Failed to parse" << fileName() << "line" << line << error;
+    QVariantMap loaded;
+    ChannelIndexes indexes;
+    if (!file.open(QIODevice::ReadOnly) || !doc.setContent(&file)) {
+        qDebug() << "The built-in default settings cannot be read";
         return false;
     }
-    QVariantMap loaded;
-    for (QDomElement e = doc.documentElement().firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        loaded.insert(e.tagName(), fromText(e.attribute("type"), e.text()));
+    readDocument(doc, &loaded, &indexes);
+    QMutexLocker lock(&mutex_);
     variables_ = loaded;
+    indexes_ = indexes;
     return true;
 }
 
-QVariantMap ScreensVariables::getScreensVariables() const { return variables_; }
+bool ScreensVariables::carregaVariables()
+{
+    QDomDocument doc;
+    if (storefile::loadXml(fileName(), QString(), &doc) != storefile::LoadResult::Loaded) {
+        carregaDefaults();
+        return false;
+    }
+    QVariantMap loaded;
+    ChannelIndexes indexes;
+    readDocument(doc, &loaded, &indexes);
+    QMutexLocker lock(&mutex_);
+    variables_ = loaded;
+    indexes_ = indexes;
+    return true;
+}
+
+QVariantMap ScreensVariables::getScreensVariables() const
+{
+    QMutexLocker lock(&mutex_);
+    return variables_;
+}
 
 unsigned int ScreensVariables::getScreensVariablesFrequency() const
 {
+    QMutexLocker lock(&mutex_);
     return variables_.value("frequency").toUInt();
 }
 
 void ScreensVariables::setScreensVariables(const QVariantMap& variables)
 {
-    if (variables != variables_) {
-        variables_ = variables;
-        emit screensVariablesChanged();
+    bool changed = false;
+    int autoPowerOff = 0;
+    {
+        QMutexLocker lock(&mutex_);
+        QVariantMap typed;
+        for (auto it = variables.constBegin(); it != variables.constEnd(); ++it) {
+            const auto old = variables_.constFind(it.key());
+            typed.insert(it.key(), old == variables_.constEnd() ? storefile::normalised(it.value())
+                                                                 : storefile::keepingType(it.value(), old.value()));
+        }
+        if (typed != variables_) {
+            variables_ = typed;
+            changed = true;
+        }
+        autoPowerOff = variables_.value("autoPowerOff").toInt();
     }
+    if (changed)
+        emit screensVariablesChanged();
     guardaVariables();
-    emit autoPowerOffChanged(variables_.value("autoPowerOff").toInt());
+    emit autoPowerOffChanged(autoPowerOff);
 }
 
-void ScreensVariables::setCM_MAC(const QString& mac) { variables_.insert("cm_MAC", mac); }
+void ScreensVariables::setCM_MAC(const QString& mac) { setValue("cm_MAC", mac); }
 
-int ScreensVariables::getModelHardware() const { return variables_.value("hardware_model").toInt(); }
+int ScreensVariables::getModelHardware() const
+{
+    QMutexLocker lock(&mutex_);
+    return variables_.value("hardware_model").toInt();
+}
 
 QString ScreensVariables::getScreensVariablesSerialNumber() const
 {
+    QMutexLocker lock(&mutex_);
     return variables_.value("serial_number").toString();
 }
 
-void ScreensVariables::setScreensVariablesSerialNumber(const QString& serial)
+void ScreensVariables::setScreensVariablesSerialNumber(const QString& serial) { setValue("serial_number", serial); }
+
+void ScreensVariables::setValue(const QString& key, const QVariant& value)
 {
-    variables_.insert("serial_number", serial);
+    QMutexLocker lock(&mutex_);
+    variables_.insert(key, storefile::normalised(value));
 }
 
-void ScreensVariables::setValue(const QString& key, const QVariant& value) { variables_.insert(key, value); }
+ScreensVariables::ChannelIndexes ScreensVariables::channelIndexes() const
+{
+    QMutexLocker lock(&mutex_);
+    return indexes_;
+}
+
+void ScreensVariables::setChannelIndexes(const ChannelIndexes& indexes)
+{
+    QMutexLocker lock(&mutex_);
+    indexes_ = indexes;
+}
 
 void ScreensVariables::guardaVariables()
 {
-    platform::board().runShell("mount -o remount,rw /");
-    QFile file(fileName());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        QXmlStreamWriter xml(&file);
-        xml.setAutoFormatting(true);
-        xml.writeStartDocument();
-        xml.writeStartElement(kRoot);
-        xml.writeAttribute("date", QDateTime::currentDateTime().toString(Qt::ISODate));
-        xml.writeAttribute("equipment", variables_.value("equipment").toString());
-        for (auto it = variables_.constBegin(); it != variables_.constEnd(); ++it) {
-            xml.writeStartElement(it.key());
-            xml.writeAttribute("type", typeName(it.value()));
-            xml.writeCharacters(toText(it.value()));
-            xml.writeEndElement();
-        }
-        xml.writeEndElement();
-        xml.writeEndDocument();
-    } else {
-        qDebug() << "Failed to open file" << fileName();
+    QVariantMap variables;
+    ChannelIndexes indexes;
+    {
+        QMutexLocker lock(&mutex_);
+        variables = variables_;
+        indexes = indexes_;
     }
-    platform::board().runShell("sync");
-    platform::board().runShell("mount -o remount,ro /");
+    storefile::saveXml(fileName(), kRoot, [&](QXmlStreamWriter& xml) {
+        storefile::writeValues(xml, variables);
+        xml.writeStartElement(kChannelVariables);
+        storefile::writeValue(xml, "channelPlan", indexes.plan);
+        storefile::writeValue(xml, "channel", indexes.channel);
+        storefile::writeValue(xml, "docsisBondingGroup", indexes.bondingGroup);
+        storefile::writeValue(xml, "carrier", indexes.carrier);
+        xml.writeEndElement();
+    });
 }

@@ -3,6 +3,7 @@
 // which hand the whole map back to be saved.
 #pragma once
 
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -10,6 +11,18 @@
 class ScreensVariables : public QObject {
     Q_OBJECT
 public:
+    // The channel-plan selection, saved in the settings file after the keys.
+    struct ChannelIndexes {
+        int plan = 0;
+        int channel = 0;
+        int bondingGroup = 0;
+        int carrier = 0;
+        bool operator==(const ChannelIndexes& o) const
+        {
+            return plan == o.plan && channel == o.channel && bondingGroup == o.bondingGroup && carrier == o.carrier;
+        }
+    };
+
     static ScreensVariables* getInstance();
 
     // A copy of the whole settings map; a missing key reads as 0 or an empty text.
@@ -18,20 +31,31 @@ public:
     // "frequency" in Hz; 0 when missing.
     unsigned int getScreensVariablesFrequency() const;
     // Replaces the map when it differs, saves the file and restarts the auto power-off.
+    // A value handed back with another number type than the key had (QML has only one)
+    // keeps the key's type where nothing is lost.
     Q_INVOKABLE void setScreensVariables(const QVariantMap& variables);
     // Held in the map only; not saved.
     Q_INVOKABLE void setCM_MAC(const QString& mac);
+    // "hardware_model"; 0 when missing or not numeric.
     Q_INVOKABLE int getModelHardware() const;
     Q_INVOKABLE QString getScreensVariablesSerialNumber() const;
-    void setScreensVariablesSerialNumber(const QString& serial);
+    // Held in the map only; the next save writes it.
+    Q_INVOKABLE void setScreensVariablesSerialNumber(const QString& serial);
     // Stores one value in the map without saving (start-up stores the hardware model).
     void setValue(const QString& key, const QVariant& value);
     // Writes the whole file, inside the root file system's read-write brackets.
     Q_INVOKABLE void guardaVariables();
 
-    // Reads the file of the working directory again (start-up, tests).
+    // Held for the channel-plan model; written by the next save.
+    ChannelIndexes channelIndexes() const;
+    void setChannelIndexes(const ChannelIndexes& indexes);
+
+    // Reads the file of the working directory again. A missing, unreadable or malformed
+    // file gives the default settings (a bad file is kept aside); false then.
     bool carregaVariables();
     static QString fileName() { return QStringLiteral("screenVariables.XML"); }
+    // The settings a unit starts with, built into the program.
+    static QString defaultsFileName() { return QStringLiteral(":/store/screenVariables.XML"); }
 
 signals:
     // Every setScreensVariables restarts the auto power-off with the "autoPowerOff" delay (s).
@@ -40,5 +64,9 @@ signals:
 
 private:
     ScreensVariables();
+    bool carregaDefaults();
+
+    mutable QMutex mutex_; // the cable-modem thread reads the map while the screens write it
     QVariantMap variables_;
+    ChannelIndexes indexes_;
 };

@@ -1,0 +1,297 @@
+#include "storefile.h"
+
+#include "platform/Platform.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <climits>
+#include <cmath>
+
+namespace storefile {
+
+namespace {
+
+bool isXmlName(const QString& key)
+{
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z_][A-Za-z0-9._-]*$"));
+    return key != QLatin1String("VALUE") && name.match(key).hasMatch();
+}
+
+// XML 1.0 cannot carry most control characters or unpaired surrogates, not even
+// escaped; one of them in a text would make the whole file unreadable.
+QString xmlSafe(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const ushort u = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out += c;
+            out += text.at(++i);
+        } else if (u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && !c.isSurrogate() && u != 0xFFFE && u != 0xFFFF)) {
+            out += c;
+        }
+    }
+    if (out.size() != text.size())
+        qDebug() << "Characters that XML cannot hold were left out of" << out;
+    return out;
+}
+
+bool isWhole(double d, double low, double high) { return std::floor(d) == d && d >= low && d <= high; }
+
+} // namespace
+
+QVariant normalised(const QVariant& value)
+{
+    switch (static_cast<int>(value.type())) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Double:
+    case QMetaType::QString:
+        return value;
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::Char:
+    case QMetaType::SChar: {
+        const qlonglong v = value.toLongLong();
+        if (v >= INT_MIN && v <= INT_MAX)
+            return static_cast<int>(v);
+        if (v >= 0 && v <= static_cast<qlonglong>(UINT_MAX))
+            return static_cast<uint>(v);
+        return static_cast<double>(v);
+    }
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+    case QMetaType::UChar: {
+        const qulonglong v = value.toULongLong();
+        if (v <= UINT_MAX)
+            return static_cast<uint>(v);
+        return static_cast<double>(v);
+    }
+    case QMetaType::Float:
+        return value.toDouble();
+    default:
+        return value.toString();
+    }
+}
+
+QString typeName(const QVariant& value)
+{
+    switch (static_cast<int>(normalised(value).type())) {
+    case QMetaType::Int:
+        return QStringLiteral("int");
+    case QMetaType::UInt:
+        return QStringLiteral("uint");
+    case QMetaType::Double:
+        return QStringLiteral("double");
+    case QMetaType::Bool:
+        return QStringLiteral("bool");
+    default:
+        return QStringLiteral("QString");
+    }
+}
+
+QString valueText(const QVariant& value)
+{
+    const QVariant v = normalised(value);
+    switch (static_cast<int>(v.type())) {
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QMetaType::Double:
+        // The shortest text that reads back as the same double.
+        return QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+    default:
+        return v.toString();
+    }
+}
+
+QVariant valueFromText(const QString& type, const QString& text)
+{
+    if (type == QLatin1String("int"))
+        return text.trimmed().toInt();
+    if (type == QLatin1String("uint"))
+        return text.trimmed().toUInt();
+    if (type == QLatin1String("double"))
+        return text.trimmed().toDouble();
+    if (type == QLatin1String("bool")) {
+        const QString t = text.trimmed();
+        return t == QLatin1String("true") || t == QLatin1String("1");
+    }
+    return text;
+}
+
+QVariant keepingType(const QVariant& value, const QVariant& like)
+{
+    const QVariant v = normalised(value);
+    const QString want = typeName(like);
+    const QString have = typeName(v);
+    if (want == have)
+        return v;
+    const bool number = have == QLatin1String("int") || have == QLatin1String("uint") || have == QLatin1String("double");
+    const double d = v.toDouble();
+    if (want == QLatin1String("uint") && number && isWhole(d, 0, UINT_MAX))
+        return static_cast<uint>(d);
+    if (want == QLatin1String("int") && number && isWhole(d, INT_MIN, INT_MAX))
+        return static_cast<int>(d);
+    if (want == QLatin1String("double") && number)
+        return d;
+    if (want == QLatin1String("bool") && number && (d == 0 || d == 1))
+        return d == 1;
+    if (want == QLatin1String("QString") && (number || have == QLatin1String("bool")))
+        return valueText(v);
+    return v;
+}
+
+void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value)
+{
+    if (isXmlName(key)) {
+        xml.writeStartElement(key);
+    } else {
+        xml.writeStartElement(QStringLiteral("VALUE"));
+        xml.writeAttribute(QStringLiteral("name"), xmlSafe(key));
+    }
+    xml.writeAttribute(QStringLiteral("type"), typeName(value));
+    // A raw CR would come back as LF from any XML parser; a character reference keeps it.
+    const QStringList parts = xmlSafe(valueText(value)).split(QLatin1Char('\r'));
+    for (int i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            xml.writeEntityReference(QStringLiteral("#13"));
+        if (!parts.at(i).isEmpty())
+            xml.writeCharacters(parts.at(i));
+    }
+    xml.writeEndElement();
+}
+
+void writeValues(QXmlStreamWriter& xml, const QVariantMap& values)
+{
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        writeValue(xml, it.key(), it.value());
+}
+
+QVariantMap readValues(const QDomElement& parent, const QStringList& skip)
+{
+    QVariantMap values;
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (skip.contains(e.tagName()))
+            continue;
+        const QString key = e.tagName() == QLatin1String("VALUE") && e.hasAttribute(QStringLiteral("name"))
+            ? e.attribute(QStringLiteral("name"))
+            : e.tagName();
+        values.insert(key, valueFromText(e.attribute(QStringLiteral("type")), e.text()));
+    }
+    return values;
+}
+
+bool withWritableRoot(const std::function<bool()>& work)
+{
+    platform::Board& board = platform::board();
+    board.runShell("mount -o remount,rw /");
+    const bool ok = work();
+    board.runShell("sync");
+    board.runShell("mount -o remount,ro /");
+    return ok;
+}
+
+bool saveReplacing(const QString& path, const std::function<bool(QIODevice&)>& write)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        qDebug() << "Failed to create the folder" << folder;
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qDebug() << "Failed to open file" << path << file.errorString();
+        return false;
+    }
+    if (!write(file)) {
+        // The temporary file goes with the QSaveFile; the old file is untouched.
+        file.cancelWriting();
+        qDebug() << "Failed to write file" << path << "- the previous file is kept";
+        return false;
+    }
+    if (!file.commit()) {
+        qDebug() << "Failed to save file" << path << file.errorString() << "- the previous file is kept";
+        return false;
+    }
+    return true;
+}
+
+bool saveXml(const QString& path, const QString& rootElement, const std::function<void(QXmlStreamWriter&)>& body)
+{
+    return withWritableRoot([&] {
+        return saveReplacing(path, [&](QIODevice& device) {
+            QXmlStreamWriter xml(&device);
+            xml.setAutoFormatting(true);
+            xml.writeStartDocument();
+            xml.writeStartElement(rootElement);
+            const qint64 nowMs = platform::clock().wallTimeUs() / 1000;
+            xml.writeAttribute(QStringLiteral("date"), QDateTime::fromMSecsSinceEpoch(nowMs).toString(Qt::ISODate));
+            xml.writeAttribute(QStringLiteral("equipment"), QCoreApplication::applicationName());
+            body(xml);
+            xml.writeEndElement();
+            xml.writeEndDocument();
+            return !xml.hasError();
+        });
+    });
+}
+
+QString asideName(const QString& path)
+{
+    QString name = path + QStringLiteral(".bad");
+    for (int n = 1; QFileInfo::exists(name); ++n)
+        name = path + QStringLiteral(".bad.") + QString::number(n);
+    return name;
+}
+
+LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc)
+{
+    QString problem;
+    {
+        QFile file(path);
+        if (!file.exists()) {
+            qDebug().noquote() << "File" << path << "does not exist; the defaults are used";
+            return LoadResult::Missing;
+        }
+        QString error;
+        int line = 0;
+        int column = 0;
+        if (!file.open(QIODevice::ReadOnly))
+            problem = QStringLiteral("cannot be read: ") + file.errorString();
+        else if (!doc->setContent(&file, &error, &line, &column))
+            problem = QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
+        else if (!rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
+            problem = QStringLiteral("has no %1 root element").arg(rootElement);
+    }
+    if (problem.isEmpty())
+        return LoadResult::Loaded;
+    const QString aside = asideName(path);
+    const bool kept = withWritableRoot([&] { return QFile::rename(path, aside); });
+    if (kept)
+        qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside << "and the defaults are used";
+    else
+        qDebug().noquote() << "File" << path << problem << "- it could not be kept aside; the defaults are used";
+    *doc = QDomDocument();
+    return LoadResult::Unreadable;
+}
+
+QString shellQuoted(const QString& word)
+{
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+} // namespace storefile

@@ -1,0 +1,68 @@
+// What the settings, channel-plan and logger files have in common: typed value elements,
+// the "date" and "equipment" attributes, and saving on the read-only root file system
+// so that a save cut short leaves the old file or the new one, never a torn one.
+#pragma once
+
+#include <QDomDocument>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+#include <QXmlStreamWriter>
+
+#include <functional>
+
+class QIODevice;
+
+namespace storefile {
+
+// "int", "uint", "double", "bool" or "QString": the file's name for a value's type.
+QString typeName(const QVariant& value);
+// The value as it is written between its element's tags.
+QString valueText(const QVariant& value);
+// The value an element holds, from its "type" attribute and its text; an unknown or
+// missing type reads as text.
+QVariant valueFromText(const QString& type, const QString& text);
+// The value as one of the five file types: wide integers become int or uint where they
+// fit, floats double, anything else text. Keeps a round trip through the file exact.
+QVariant normalised(const QVariant& value);
+// The value converted to the file type of `like` when that loses nothing (a whole number
+// handed back by QML for a "uint" or "double" key, a number for a text key); otherwise
+// the value itself.
+QVariant keepingType(const QVariant& value, const QVariant& like);
+
+// One value element: <key type="...">text</key>. A key that is not an XML name is kept as
+// <VALUE name="key" type="...">, so no key can make the file unreadable.
+void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value);
+void writeValues(QXmlStreamWriter& xml, const QVariantMap& values);
+// The value elements directly below parent, keyed as writeValue wrote them; elements
+// named in `skip` are left out.
+QVariantMap readValues(const QDomElement& parent, const QStringList& skip = {});
+
+// Runs work between "mount -o remount,rw /" and "sync", "mount -o remount,ro /", as every
+// write to the unit's root file system must be; returns what work returns.
+bool withWritableRoot(const std::function<bool()>& work);
+
+// Writes path through a temporary file in the same folder that replaces the old file only
+// once complete (the folder is created when missing). write returns false to give up;
+// the old file then stays as it was. Call inside withWritableRoot.
+bool saveReplacing(const QString& path, const std::function<bool(QIODevice&)>& write);
+
+// A whole XML file: the document, its root element with "date" and "equipment", what
+// body writes inside the root, all inside the root file system's write brackets.
+bool saveXml(const QString& path, const QString& rootElement, const std::function<void(QXmlStreamWriter&)>& body);
+
+enum class LoadResult { Loaded, Missing, Unreadable };
+
+// Reads and parses path into doc. A file that cannot be read or parsed, or whose root is
+// not rootElement (when given), is logged, renamed aside to "<path>.bad" (".bad.1", ...)
+// so that the next save cannot destroy what the user had, and reported Unreadable.
+LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc);
+
+// The name a file is kept aside under: the first of "<path>.bad", "<path>.bad.1", ... that
+// does not exist.
+QString asideName(const QString& path);
+
+// A single-quoted word for the system shell.
+QString shellQuoted(const QString& word);
+
+} // namespace storefile
