@@ -146,6 +146,10 @@ bool Channelslist::guardaChannelPlan(const QString& plan, const QVariantList& ch
         channels_ = records;
         if (channelIndex_ >= channels_.size())
             channelIndex_ = 0;
+        if (bondingGroupIndex_ >= docsisBondingGroup().size())
+            bondingGroupIndex_ = 0;
+        if (carrierIndex_ >= carrierListChannels(currentDocsisBondingGroup()).size())
+            carrierIndex_ = 0;
         emit currentChannelChanged();
     }
     publishIndexes();

@@ -58,6 +58,7 @@ bool ScreensVariables::carregaVariables()
 {
     QDomDocument doc;
     if (storefile::loadXml(fileName(), QString(), &doc) != storefile::LoadResult::Loaded) {
+        qDebug() << "The default settings are used";
         carregaDefaults();
         return false;
     }

@@ -262,7 +262,7 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
     {
         QFile file(path);
         if (!file.exists()) {
-            qDebug().noquote() << "File" << path << "does not exist; the defaults are used";
+            qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
         QString error;
@@ -280,9 +280,9 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
     const QString aside = asideName(path);
     const bool kept = withWritableRoot([&] { return QFile::rename(path, aside); });
     if (kept)
-        qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside << "and the defaults are used";
+        qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside;
     else
-        qDebug().noquote() << "File" << path << problem << "- it could not be kept aside; the defaults are used";
+        qDebug().noquote() << "File" << path << problem << "- it could not be kept aside";
     *doc = QDomDocument();
     return LoadResult::Unreadable;
 }

@@ -53,7 +53,7 @@ bool saveXml(const QString& path, const QString& rootElement, const std::functio
 
 enum class LoadResult { Loaded, Missing, Unreadable };
 
-// Reads and parses path into doc. A file that cannot be read or parsed, or whose root is
+// Reads and parses path into doc; a missing file is logged. A file that cannot be read or parsed, or whose root is
 // not rootElement (when given), is logged, renamed aside to "<path>.bad" (".bad.1", ...)
 // so that the next save cannot destroy what the user had, and reported Unreadable.
 LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc);

@@ -1,5 +1,5 @@
 // A save that dies half way, by a killed process or a failing write, leaves the old
-// file whole; and a file once kept aside is never overwritten.
+// file whole.
 #include "SimBoardFixture.h"
 #include "StoreTestSupport.h"
 
@@ -90,16 +90,6 @@ TEST(SafeSave, AFailingWriteLeavesTheOldFileAndNoTemporaryFile)
     writeText("loggers", "not a folder");
     EXPECT_FALSE(storefile::saveReplacing("loggers/SCAN_RF/Logger00.XML", [](QIODevice&) { return true; }));
     EXPECT_TRUE(log.contains("Failed to create the folder"));
-}
-
-TEST(SafeSave, AFileIsKeptAsideUnderAFreeName)
-{
-    ScopedWorkDir dir;
-    EXPECT_EQ(storefile::asideName("a.XML"), "a.XML.bad");
-    writeText("a.XML.bad", "1");
-    EXPECT_EQ(storefile::asideName("a.XML"), "a.XML.bad.1");
-    writeText("a.XML.bad.1", "2");
-    EXPECT_EQ(storefile::asideName("a.XML"), "a.XML.bad.2");
 }
 
 TEST(SafeSave, ShellWordsAreQuoted)

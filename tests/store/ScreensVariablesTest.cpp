@@ -293,10 +293,8 @@ TEST(DefaultSettingsFile, HoldsTheKeysTheSubsystemsReadWithTheirTypes)
         EXPECT_EQ(values.value(it.key()), it.value()) << it.key().toStdString();
     for (const char* key : {"frequency", "span", "ctb_frequency", "up_test_start", "up_test_stop", "up_test_freq_fix"})
         EXPECT_TRUE(values.value(key).toString().startsWith("uint:")) << key;
-    for (const char* key : {"language", "serial_number", "software_version", "logger_type", "scan_system_selected",
-                            "freq_demod_digital_system", "voip_codec", "iptv_voip_ip", "cm_MAC"})
+    for (const char* key : {"language", "serial_number", "software_version", "logger_type", "scan_system_selected"})
         EXPECT_TRUE(values.value(key).toString().startsWith("QString:")) << key;
-    for (const char* key : {"logger_measure_CN", "logger_measure_VA", "logger_measure_MER", "logger_measure_BER",
-                            "logger_measure_accuracy", "scan_auto_system", "cable_modem_ATT", "ctb_cso_on"})
+    for (const char* key : {"logger_measure_BER", "logger_measure_accuracy", "scan_auto_system", "cable_modem_ATT"})
         EXPECT_TRUE(values.value(key).toString().startsWith("bool:")) << key;
 }
