@@ -65,8 +65,8 @@ public:
     // Makes a stored plan current, its first channel selected. A malformed file is kept
     // aside and gives an empty plan.
     Q_INVOKABLE bool carregaChannelPlan(const QString& plan);
-    // Creates or replaces a plan file with the given channel records (the Overview's
-    // keys; missing keys take their defaults, others are dropped).
+    // Creates or replaces a plan file with the given channel records (missing keys take
+    // their defaults, keys a channel record does not have are dropped).
     Q_INVOKABLE bool guardaChannelPlan(const QString& plan, const QVariantList& channels);
     Q_INVOKABLE bool esborraChannelPlan(const QString& plan);
     // The plans shipped in "standarsChannelPlans/", and copying one into "channelPlans/".
@@ -75,7 +75,7 @@ public:
 
     static QString plansFolder() { return QStringLiteral("channelPlans"); }
     static QString standardPlansFolder() { return QStringLiteral("standarsChannelPlans"); }
-    // A channel record with exactly the Overview's keys, taken from record where present.
+    // A channel record with exactly its eleven keys, taken from record where present.
     static QVariantMap channelRecord(const QVariantMap& record, const QString& plan);
     // Reads the channel records of a plan file; false when it is missing or malformed.
     static bool llegeixChannelPlan(const QString& path, const QString& plan, QVariantList* channels);
