@@ -1,0 +1,28 @@
+#include "commandgate.h"
+
+#include "remote.h"
+
+bool CommandGate::enter(Remote* remote)
+{
+    if (holder_ && holder_ != remote) {
+        for (const QPointer<Remote>& w : waiting_)
+            if (w == remote)
+                return false;
+        waiting_.append(remote);
+        return false;
+    }
+    holder_ = remote;
+    return true;
+}
+
+void CommandGate::leave(Remote* remote)
+{
+    if (holder_ != remote)
+        return;
+    holder_ = nullptr;
+    const QList<QPointer<Remote>> waiting = waiting_;
+    waiting_.clear();
+    for (const QPointer<Remote>& w : waiting)
+        if (w)
+            w->resumeInput();
+}
