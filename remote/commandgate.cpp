@@ -15,14 +15,19 @@ bool CommandGate::enter(Remote* remote)
     return true;
 }
 
-void CommandGate::leave(Remote* remote)
+bool CommandGate::leave(Remote* remote)
 {
     if (holder_ != remote)
-        return;
+        return false;
     holder_ = nullptr;
     const QList<QPointer<Remote>> waiting = waiting_;
     waiting_.clear();
-    for (const QPointer<Remote>& w : waiting)
-        if (w)
+    bool resumed = false;
+    for (const QPointer<Remote>& w : waiting) {
+        if (w) {
             w->resumeInput();
+            resumed = true;
+        }
+    }
+    return resumed;
 }

@@ -15,7 +15,9 @@ public:
     using QObject::QObject;
     // True when remote may run a line now; otherwise it is resumed once the gate is free.
     bool enter(Remote* remote);
-    void leave(Remote* remote);
+    // True when others were waiting: the leaving interpreter then queues behind them, so a
+    // peer that sends many lines at once does not keep the others waiting.
+    bool leave(Remote* remote);
     bool isTaken() const { return !holder_.isNull(); }
 
 private:

@@ -97,8 +97,10 @@ void Remote::processInput()
         if (!self)
             return;
         running_ = false;
-        if (gate_)
-            gate_->leave(this);
+        if (gate_ && gate_->leave(this)) {
+            resumeInput();
+            break;
+        }
     }
     if (deletePending_)
         deleteLater();

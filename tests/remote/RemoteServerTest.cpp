@@ -111,13 +111,16 @@ TEST(RemoteServer, RunsOneLineAtATimeAcrossPeers)
     Peer b(w.server.serverPort());
     ASSERT_TRUE(waitFor([&] { return w.server.sockets.size() == 2; }));
 
+    // B's line waits for A's running line, then goes before A's next one.
     w.hook = sendDuringFirstRun(w, b, "*WAIT B\r", 1);
-    a.send("*WAIT A\r");
+    a.send("*WAIT A1\r*WAIT A2\r");
+    EXPECT_EQ(a.answer(), ack());
     EXPECT_EQ(a.answer(), ack());
     EXPECT_EQ(b.answer(), ack());
-    ASSERT_EQ(w.record->runs.size(), 2u);
-    EXPECT_EQ(w.record->runs[0], "set:*WAIT A\r");
+    ASSERT_EQ(w.record->runs.size(), 3u);
+    EXPECT_EQ(w.record->runs[0], "set:*WAIT A1\r");
     EXPECT_EQ(w.record->runs[1], "set:*WAIT B\r");
+    EXPECT_EQ(w.record->runs[2], "set:*WAIT A2\r");
     EXPECT_EQ(w.record->maxActive, 1);
 }
 
