@@ -1,0 +1,349 @@
+#include "remote.h"
+
+#include "commandgate.h"
+#include "exceptionlog.h"
+#include "remotecommands.h"
+#include "tokens.h"
+
+#include <QDebug>
+#include <QEvent>
+#include <QTcpSocket>
+
+#include <cstring>
+
+namespace {
+
+// Bytes taken from the socket at a time, and what Qt may hold for us meanwhile: while a
+// long command runs, a flooding peer is held back by TCP instead of filling memory.
+constexpr qint64 kReadChunk = 16 * 1024;
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
+
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+} // namespace
+
+Remote::Remote(QTcpSocket* socket)
+    : ask_(RemoteProtocol::ASK), cr_(RemoteProtocol::CR), ack_(RemoteProtocol::ACK), nak_(RemoteProtocol::NAK),
+      xon_(RemoteProtocol::XON), xoff_(RemoteProtocol::XOFF), socket_(socket)
+{
+    line_.reserve(256);
+    header_.reserve(256);
+    if (socket)
+        socket->setReadBufferSize(kSocketReadBuffer);
+    installRemoteCommands(*this);
+}
+
+Remote::~Remote()
+{
+    if (gate_)
+        gate_->leave(this);
+}
+
+void Remote::setGate(CommandGate* gate) { gate_ = gate; }
+
+// --- input -------------------------------------------------------------------------------
+
+void Remote::onReadyRead()
+{
+    if (!socket_ || socket_->bytesAvailable() == 0)
+        return;
+    resumeInput();
+}
+
+void Remote::processTextMessage(QString message)
+{
+    if (messages_.size() >= MAX_QUEUED_MESSAGES) {
+        qDebug() << " processTextMessage queue full, message dropped";
+        return;
+    }
+    messages_.append(message.toLatin1());
+    resumeInput();
+}
+
+// Lines run from the event loop, never from inside the socket's own signal: a command that
+// waits processes events, and the socket may be deleted meanwhile.
+void Remote::resumeInput()
+{
+    if (scheduled_ || running_)
+        return;
+    scheduled_ = true;
+    QMetaObject::invokeMethod(this, &Remote::processInput, Qt::QueuedConnection);
+}
+
+void Remote::processInput()
+{
+    scheduled_ = false;
+    if (running_)
+        return;
+    QPointer<Remote> self(this);
+    while (!deletePending_) {
+        if (heldKind_ == Framed::None) {
+            heldKind_ = takeLine(&heldLine_);
+            if (heldKind_ == Framed::None)
+                break;
+        }
+        if (gate_ && !gate_->enter(this))
+            return; // resumed when the gate is free
+        const Framed kind = heldKind_;
+        const QByteArray line = heldLine_;
+        heldKind_ = Framed::None;
+        heldLine_.clear();
+
+        running_ = true;
+        if (kind == Framed::Overflow)
+            answerOverflow();
+        else
+            execute(line.constData(), false, RemoteCmdSources::Network);
+        if (!self)
+            return;
+        running_ = false;
+        if (gate_ && gate_->leave(this)) {
+            resumeInput();
+            break;
+        }
+    }
+    if (deletePending_)
+        deleteLater();
+}
+
+Remote::Framed Remote::takeLine(QByteArray* line)
+{
+    if (!messages_.isEmpty()) {
+        *line = messages_.takeFirst();
+        return Framed::Line;
+    }
+    for (;;) {
+        while (chunkPos_ < chunk_.size()) {
+            const char c = chunk_.at(chunkPos_++);
+            if (partner_) {
+                const char expected = partner_;
+                partner_ = 0;
+                if (c == expected)
+                    continue; // CR LF ends one line, also when split across reads
+            }
+            const bool end = isLineEnd(c);
+            if (end)
+                partner_ = c == '\r' ? '\n' : 0;
+            if (discarding_) {
+                discarding_ = !end;
+                continue;
+            }
+            if (end) {
+                buffer_.append(c);
+                line->swap(buffer_);
+                buffer_.clear();
+                return Framed::Line;
+            }
+            if (buffer_.size() >= MAX_LINE) {
+                buffer_.clear();
+                discarding_ = true;
+                return Framed::Overflow;
+            }
+            buffer_.append(c);
+        }
+        chunk_.clear();
+        chunkPos_ = 0;
+        if (!socket_ || socket_->bytesAvailable() <= 0)
+            return Framed::None;
+        chunk_ = socket_->read(kReadChunk);
+        if (chunk_.isEmpty())
+            return Framed::None;
+        // Received data ends at a NUL: the rest of that read is dropped.
+        const int nul = chunk_.indexOf('\0');
+        if (nul >= 0)
+            chunk_.truncate(nul);
+    }
+}
+
+void Remote::answerOverflow()
+{
+    qDebug().noquote() << QStringLiteral(" execute command line longer than %1 bytes discarded").arg(MAX_LINE);
+    source_ = RemoteCmdSources::Network;
+    send_xoff();
+    send_nack();
+    send_xon();
+}
+
+bool Remote::event(QEvent* e)
+{
+    if (e->type() == QEvent::DeferredDelete && running_) {
+        deletePending_ = true;
+        return true;
+    }
+    return QObject::event(e);
+}
+
+// --- execution ---------------------------------------------------------------------------
+
+int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteCmdSource source)
+{
+    source_ = source;
+    bool acked = false;
+    try {
+        send_xoff();
+        if (!text || text[0] == '\0') {
+            send_nack();
+            send_xon();
+            return -1;
+        }
+        line_.assign(text);
+        header_ = get_header(line_);
+        qDebug().noquote() << QString::fromLatin1(" execute command header_ ") + QString::fromStdString(header_);
+
+        if (header_ == accessCode1_ || header_ == accessCode2_) {
+            accessLevel_ = 1;
+            send_ack();
+            send_xon();
+            return 0;
+        }
+        const RemoteAccessLevel level = forceLevel ? 1 : accessLevel_;
+        bool oldStyle = false;
+        RemoteCmd* cmd = find_header_command(&oldStyle);
+        if (!cmd || cmd->requiredLevel() > level) {
+            send_nack();
+            send_xon();
+            return -1;
+        }
+        cmd->clearLastError();
+        std::string reply;
+        const int result = is_ask_cmd(line_) ? cmd->run(line_, &reply, level != 0) : cmd->run(line_, level != 0);
+        if (result != 0) {
+            send_nack();
+            send_xon();
+            return result;
+        }
+        if (!reply.empty() && reply.back() == ' ')
+            reply.pop_back();
+        send_ack();
+        acked = true;
+        if (!cmd->hasReply()) {
+            send_xon();
+            return 0;
+        }
+        if (!reply.empty()) {
+            std::string answer;
+            if (!oldStyle) {
+                answer = erase_ask_char(header_);
+                if (!cmd->wants_old_style(line_))
+                    answer += ' ';
+            }
+            answer += reply;
+            answer += static_cast<char>(cr_);
+            send(answer);
+        }
+        if (source_ == RemoteCmdSources::Terminal) {
+            qDebug() << " n 11";
+            send("\n", 1);
+        }
+        send_xon();
+        return 0;
+    } catch (const std::exception& e) {
+        remotelog::stdException("NameCmd", e);
+    } catch (...) {
+        remotelog::unknownException("NameCmd");
+    }
+    if (!acked) {
+        send_nack();
+        send_xon();
+        return -1;
+    }
+    send_xon();
+    return 0;
+}
+
+std::string Remote::get_header(const std::string& line) const
+{
+    // Every separator and line end stops the header, so a line end never becomes part of it.
+    static const std::string stops = std::string(tokens::get_separator_string()) + tokens::ENDS_STR;
+    return line.substr(0, line.find_first_of(stops));
+}
+
+std::string Remote::erase_ask_char(const std::string& header) const
+{
+    std::string h = header;
+    const size_t q = h.find(static_cast<char>(ask_));
+    if (q != std::string::npos)
+        h.erase(q, 1);
+    return h;
+}
+
+bool Remote::is_ask_cmd(const std::string& line) const { return line.find(static_cast<char>(ask_)) == 1; }
+
+RemoteCmd* Remote::find_header_command(bool* oldStyle)
+{
+    const auto exact = table_.find(header_);
+    if (exact != table_.end()) {
+        *oldStyle = false;
+        return exact->second;
+    }
+    *oldStyle = true;
+    for (unsigned length : {3u, 4u}) {
+        const auto it = find_old_cmd(line_, length);
+        if (it != table_.end())
+            return it->second;
+    }
+    if (line_.find(static_cast<char>(ask_)) != std::string::npos) {
+        const auto it = find_old_cmd(line_, 5);
+        if (it != table_.end())
+            return it->second;
+    }
+    return nullptr;
+}
+
+Remote::CommandTable::const_iterator Remote::find_old_cmd(const std::string& line, unsigned length) const
+{
+    const size_t n = length + (is_ask_cmd(line) ? 1u : 0u);
+    return table_.find(line.substr(0, n));
+}
+
+void Remote::insert_cmd(const std::string& key, RemoteCmd* command)
+{
+    if (!command)
+        return;
+    if (!command->parent())
+        command->setParent(this);
+    table_.emplace(key, command);
+}
+
+// --- transmission ------------------------------------------------------------------------
+
+void Remote::send(const unsigned char* data, unsigned length)
+{
+    if (!data)
+        return;
+    if (length == 0xFFFFFFFFu)
+        length = static_cast<unsigned>(std::strlen(reinterpret_cast<const char*>(data)));
+    if (source_ != RemoteCmdSources::Network)
+        return;
+    // The bytes go out as they are: a factory tool reads the reply byte for byte.
+    sendData(QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(length)));
+}
+
+void Remote::send(const char* data, unsigned length) { send(reinterpret_cast<const unsigned char*>(data), length); }
+
+void Remote::send(const std::string& text) { send(text.data(), static_cast<unsigned>(text.size())); }
+
+void Remote::send_ack() { send(&ack_, 1); }
+
+void Remote::send_nack() { send(&nak_, 1); }
+
+void Remote::send_xon()
+{
+    if (source_ == RemoteCmdSources::Silent || source_ == RemoteCmdSources::Network)
+        send(&xon_, 1);
+}
+
+void Remote::send_xoff()
+{
+    if (source_ == RemoteCmdSources::Silent || source_ == RemoteCmdSources::Network)
+        send(&xoff_, 1);
+}
+
+int Remote::wait_ack() { return 0; }
+
+void Remote::sendData(QByteArray data)
+{
+    if (!socket_ || !socket_->isOpen())
+        return;
+    socket_->write(data);
+}

@@ -1,0 +1,111 @@
+// One remote connection's interpreter: frames the received bytes into command lines, finds
+// each line's header in the command table, checks the access level, runs the command and
+// answers XOFF, ACK or NAK, for a query the reply line, then XON.
+#pragma once
+
+#include "remotecmd.h"
+#include "remoteprotocol.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QList>
+
+#include <map>
+#include <string>
+
+class CommandGate;
+class QTcpSocket;
+
+class Remote : public QObject {
+    Q_OBJECT
+public:
+    using CommandTable = std::map<std::string, RemoteCmd*>;
+
+    // The longest command line accepted, without its line end; past it the line is
+    // discarded up to its end and answered NAK once.
+    static constexpr int MAX_LINE = 4096;
+    // WebSocket messages waiting while a line runs; later ones are dropped.
+    static constexpr int MAX_QUEUED_MESSAGES = 64;
+
+    explicit Remote(QTcpSocket* socket);
+    ~Remote() override;
+
+    int execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteCmdSource source);
+
+    std::string get_header(const std::string& line) const;
+    std::string erase_ask_char(const std::string& header) const;
+    bool is_ask_cmd(const std::string& line) const;
+    RemoteCmd* find_header_command(bool* oldStyle);
+    CommandTable::const_iterator find_old_cmd(const std::string& line, unsigned length) const;
+    // The interpreter takes ownership of the command; an existing key keeps its command.
+    void insert_cmd(const std::string& key, RemoteCmd* command);
+
+    void send(const unsigned char* data, unsigned length);
+    void send(const char* data, unsigned length);
+    void send(const std::string& text);
+    void send_ack();
+    void send_nack();
+    void send_xon();
+    void send_xoff();
+    virtual int wait_ack();
+
+    RemoteAccessLevel accessLevel() const { return accessLevel_; }
+    const CommandTable& commands() const { return table_; }
+    // Shares one gate among the interpreters of a server (none: this connection alone).
+    void setGate(CommandGate* gate);
+    // Picks up received input again (the gate calls it when a waiting line may run).
+    void resumeInput();
+
+public slots:
+    void onReadyRead();
+    void processTextMessage(QString message);
+    void sendData(QByteArray data);
+
+signals:
+    void sendEthenet(QByteArray data);
+
+protected:
+    // A deletion asked for while a line runs (the peer went away during a command that
+    // waits) is held until the line has finished.
+    bool event(QEvent* e) override;
+
+private slots:
+    void processInput();
+
+private:
+    enum class Framed { None, Line, Overflow };
+    Framed takeLine(QByteArray* line);
+    void answerOverflow();
+
+    const unsigned char ask_;
+    const unsigned char cr_;
+    const unsigned char ack_;
+    const unsigned char nak_;
+    const unsigned char xon_;
+    const unsigned char xoff_;
+    RemoteCmdSources::RemoteCmdSource source_ = RemoteCmdSources::Silent;
+    QPointer<QTcpSocket> socket_;
+    QByteArray buffer_; // the line being collected
+    std::string line_;
+    std::string header_;
+    CommandTable table_;
+    RemoteAccessLevel accessLevel_ = 0;
+    RemoteAccessCode accessCode1_ = "*5820&";
+    RemoteAccessCode accessCode2_ = "*58207";
+
+    // Input handling: what was read from the socket and not yet framed, the LF still to be
+    // swallowed after a CR, and an over-long line being skipped.
+    QByteArray chunk_;
+    int chunkPos_ = 0;
+    char partner_ = 0;
+    bool discarding_ = false;
+    QList<QByteArray> messages_;
+    Framed heldKind_ = Framed::None;
+    QByteArray heldLine_;
+    bool scheduled_ = false;
+    bool running_ = false;
+    bool deletePending_ = false;
+    QPointer<CommandGate> gate_;
+};

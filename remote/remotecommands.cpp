@@ -1,0 +1,41 @@
+#include "remotecommands.h"
+
+#include "exceptionlog.h"
+#include "remote.h"
+
+#include <initializer_list>
+
+namespace {
+
+struct CommandEntry {
+    const char* setKey;   // "*NAME", or null for a query-only command
+    const char* queryKey; // "*?NAME", or null for a set-only command
+    RemoteCmd* (*create)();
+};
+
+template <typename Cmd>
+RemoteCmd* make()
+{
+    return new Cmd;
+}
+
+// One line per command class: {"*NAME", "*?NAME", &make<remote::NameCmd>}. The set and
+// query keys of a class share its one object; the first entry that claims a key keeps it.
+const std::initializer_list<CommandEntry> kCommands = {
+};
+
+} // namespace
+
+void installRemoteCommands(Remote& remote)
+{
+    remotelog::guarded("NameCmd", 0, [&] {
+        for (const CommandEntry& entry : kCommands) {
+            RemoteCmd* cmd = entry.create();
+            if (entry.setKey)
+                remote.insert_cmd(entry.setKey, cmd);
+            if (entry.queryKey)
+                remote.insert_cmd(entry.queryKey, cmd);
+        }
+        return 0;
+    });
+}
