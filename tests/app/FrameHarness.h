@@ -65,6 +65,7 @@ public:
     ~FrameHarness();
 
     QObject* root() const;
+    QtQuick2ApplicationViewer* view() const { return view_.get(); }
     QString currentScreen() const;
     QObject* page() const;
     QVariant call(const char* function, const QVariant& argument = QVariant());

@@ -9,6 +9,7 @@
 #include "store/screensvariables.h"
 
 #include <QQmlExpression>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using apptest::FrameHarness;
@@ -120,10 +121,18 @@ TEST_F(FrameTest, StartsOnTheStoredScreenButNeverOnExit)
     EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
 }
 
-TEST_F(FrameTest, EnteringTheExitScreenDoesNotPowerOff)
+TEST_F(FrameTest, ExitScreenYesPowersOffAndNoGoesHome)
 {
     FrameHarness frame(false);
     frame.call("loadScreen", "EXIT");
+    const QPoint yes(280, 268), no(520, 268);
+    QTest::mouseClick(frame.view(), Qt::LeftButton, Qt::NoModifier, no);
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
     EXPECT_FALSE(board->shell().sawCommandContaining("halt"));
-    EXPECT_EQ(frame.evaluateInPage("page.switchingOff").toBool(), false);
+
+    frame.call("loadScreen", "EXIT");
+    QTest::mouseClick(frame.view(), Qt::LeftButton, Qt::NoModifier, yes);
+    EXPECT_TRUE(board->shell().sawCommandContaining("halt"));
+    EXPECT_EQ(frame.evaluateInPage("page.switchingOff").toBool(), true);
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }

@@ -14,6 +14,7 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QQmlExpression>
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -139,23 +140,28 @@ TEST_F(StartUpTest, StoredLanguageIsInstalled)
     EXPECT_EQ(QCoreApplication::translate("screens", "MAIN MENU"), QString::fromUtf8("MENÚ PRINCIPAL"));
 }
 
-// Under a display (VARNOK_TEST_DISPLAY with xvfb-run) the start-up shows its windows and the
-// main view renders and can be captured.
-TEST_F(StartUpTest, MainViewRendersAndIsCaptured)
+// Under a display (VARNOK_TEST_DISPLAY with xvfb-run) the start-up shows its windows, and
+// every screen renders and can be captured (VARNOK_KEEP_SCREENSHOTS: a folder to copy them to).
+TEST_F(StartUpTest, EveryScreenRendersAndIsCaptured)
 {
     if (!qEnvironmentVariableIsSet("VARNOK_TEST_DISPLAY"))
         GTEST_SKIP() << "needs a display";
     StartUp startUp;
     startUp.run();
-    QSignalSpy frame(startUp.mainView(), &QQuickWindow::frameSwapped);
-    ASSERT_TRUE(frame.wait(5000));
+    QQuickItem* root = startUp.mainView()->rootObject();
     QObject* shot = startUp.mainView()->rootContext()->contextProperty("shot").value<QObject*>();
-    QString path;
-    QMetaObject::invokeMethod(shot, "shootScreen", Q_RETURN_ARG(QString, path), Q_ARG(QString, "MAIN_MENU"),
-                              Q_ARG(QQuickItem*, nullptr));
-    ASSERT_FALSE(path.isEmpty());
-    QImage image(path);
-    EXPECT_EQ(image.size(), QSize(800, 480));
-    if (const char* keep = std::getenv("VARNOK_KEEP_SCREENSHOT"))
-        image.save(QString::fromUtf8(keep));
+    QQmlExpression ids(qmlContext(root), root, "Pantalles.screenIds()");
+    for (const QString& screen : ids.evaluate().toStringList()) {
+        QMetaObject::invokeMethod(root, "loadScreen", Q_ARG(QVariant, screen));
+        QSignalSpy frame(startUp.mainView(), &QQuickWindow::frameSwapped);
+        ASSERT_TRUE(frame.wait(5000)) << screen.toStdString();
+        QString path;
+        QMetaObject::invokeMethod(shot, "shootScreen", Q_RETURN_ARG(QString, path), Q_ARG(QString, screen),
+                                  Q_ARG(QQuickItem*, nullptr));
+        ASSERT_FALSE(path.isEmpty()) << screen.toStdString();
+        QImage image(path);
+        EXPECT_EQ(image.size(), QSize(800, 480));
+        if (qEnvironmentVariableIsSet("VARNOK_KEEP_SCREENSHOTS"))
+            image.save(qEnvironmentVariable("VARNOK_KEEP_SCREENSHOTS") + "/" + screen + ".png");
+    }
 }
