@@ -28,10 +28,7 @@ QVariantMap savedSettings()
     return out;
 }
 
-void FakeSpectrum::setVariablesQML()
-{
-    journal_->calls << "measuresSpectrum.setVariablesQML saved screen=" + savedSettings().value("screen").toString();
-}
+void FakeEngine::setVariablesQML() { note("setVariablesQML saved screen=" + savedSettings().value("screen").toString()); }
 
 FrameHarness::FrameHarness(bool withEngines)
 {
@@ -48,13 +45,11 @@ FrameHarness::FrameHarness(bool withEngines)
     context->setContextProperty("software", Software::getInstance());
     context->setContextProperty("appVariables", ScreensVariables::getInstance());
     context->setContextProperty("wr_file", wrFile_.get());
-    if (withEngines) {
-        spectrum_ = std::make_unique<FakeSpectrum>(&journal);
-        iq_ = std::make_unique<FakeIQ>(&journal);
-        cm_ = std::make_unique<FakeCM>(&journal);
-        context->setContextProperty("measuresSpectrum", spectrum_.get());
-        context->setContextProperty("measuresIQ", iq_.get());
-        context->setContextProperty("measuresCM", cm_.get());
+    for (const char* name : {"measuresSpectrum", "measuresIQ", "measuresCM"}) {
+        if (!withEngines)
+            break;
+        engines_.push_back(std::make_unique<FakeEngine>(name, &journal));
+        context->setContextProperty(name, engines_.back().get());
     }
     view_->setInitialProperties({{"date_compilation", "2025-10-31"}});
     view_->setMainQmlFile(QUrl("qrc:///qml/code/main.qml"));

@@ -9,52 +9,28 @@
 #include <QVariant>
 
 #include <memory>
+#include <vector>
 
 namespace apptest {
 
-// One journal for all three engines, so the order across them shows.
-class EngineJournal : public QObject {
+// Stands in for any of the three engines; every call lands in one journal shared by all,
+// as "<context name>.<method>", so the order across engines shows.
+class FakeEngine : public QObject {
     Q_OBJECT
 public:
-    QStringList calls;
-};
-
-class FakeSpectrum : public QObject {
-    Q_OBJECT
-public:
-    explicit FakeSpectrum(EngineJournal* journal) : journal_(journal) {}
-    Q_INVOKABLE void stopMeasures() { journal_->calls << "measuresSpectrum.stopMeasures"; }
-    Q_INVOKABLE void changeTipusMesure(int code)
-    {
-        journal_->calls << QString("measuresSpectrum.changeTipusMesure(%1)").arg(code);
-    }
-    Q_INVOKABLE void mesuraIsStarted() { journal_->calls << "measuresSpectrum.mesuraIsStarted"; }
+    FakeEngine(const QString& name, QStringList* journal) : name_(name), journal_(journal) {}
+    Q_INVOKABLE void stopMeasures() { note("stopMeasures"); }
+    Q_INVOKABLE void changeTipusMesure(int code) { note(QString("changeTipusMesure(%1)").arg(code)); }
+    Q_INVOKABLE void mesuraIsStarted() { note("mesuraIsStarted"); }
+    Q_INVOKABLE void aturar() { note("aturar"); }
+    Q_INVOKABLE void restatMesureIQ() { note("restatMesureIQ"); }
     // Notes the screen the settings file held when the engine was told to re-read it.
     Q_INVOKABLE void setVariablesQML();
 
 private:
-    EngineJournal* journal_;
-};
-
-class FakeIQ : public QObject {
-    Q_OBJECT
-public:
-    explicit FakeIQ(EngineJournal* journal) : journal_(journal) {}
-    Q_INVOKABLE void aturar() { journal_->calls << "measuresIQ.aturar"; }
-    Q_INVOKABLE void restatMesureIQ() { journal_->calls << "measuresIQ.restatMesureIQ"; }
-
-private:
-    EngineJournal* journal_;
-};
-
-class FakeCM : public QObject {
-    Q_OBJECT
-public:
-    explicit FakeCM(EngineJournal* journal) : journal_(journal) {}
-    Q_INVOKABLE void aturar() { journal_->calls << "measuresCM.aturar"; }
-
-private:
-    EngineJournal* journal_;
+    void note(const QString& call) { *journal_ << name_ + "." + call; }
+    QString name_;
+    QStringList* journal_;
 };
 
 class FrameHarness {
@@ -73,12 +49,10 @@ public:
     QVariant evaluateInPage(const QString& expression);
 
     QStringList warnings;
-    EngineJournal journal;
+    QStringList journal;
 
 private:
-    std::unique_ptr<FakeSpectrum> spectrum_;
-    std::unique_ptr<FakeIQ> iq_;
-    std::unique_ptr<FakeCM> cm_;
+    std::vector<std::unique_ptr<FakeEngine>> engines_;
     std::unique_ptr<QObject> translator_;
     std::unique_ptr<QObject> wrFile_;
     std::unique_ptr<QtQuick2ApplicationViewer> view_;

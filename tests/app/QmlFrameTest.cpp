@@ -50,14 +50,14 @@ TEST_F(FrameTest, EveryScreenLoadsWithoutWarnings)
 TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
 {
     FrameHarness frame(true);
-    frame.journal.calls.clear();
+    frame.journal.clear();
     board->shell().clear();
     frame.call("loadScreen", "EXIT");
 
     const QVariantMap saved = savedSettings();
     EXPECT_EQ(saved.value("screen").toString(), "EXIT");
     // The exit screen stops every engine on entry; the frame then tells the RF engine.
-    EXPECT_EQ(frame.journal.calls.last(), "measuresSpectrum.setVariablesQML saved screen=EXIT");
+    EXPECT_EQ(frame.journal.last(), "measuresSpectrum.setVariablesQML saved screen=EXIT");
     EXPECT_EQ(board->shell().commandLines(),
               (std::vector<std::string>{"mount -o remount,rw /", "sync", "mount -o remount,ro /"}));
     EXPECT_EQ(frame.root()->property("previousScreen").toString(), "MAIN_MENU");
@@ -71,15 +71,15 @@ TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
 TEST_F(FrameTest, ChangeMesuraStopsAllThenSelectsResetsAndStarts)
 {
     FrameHarness frame(true);
-    frame.journal.calls.clear();
+    frame.journal.clear();
     frame.call("change_mesura", 13);
-    EXPECT_EQ(frame.journal.calls,
+    EXPECT_EQ(frame.journal,
               QStringList({"measuresSpectrum.stopMeasures", "measuresIQ.aturar", "measuresCM.aturar",
                            "measuresSpectrum.changeTipusMesure(13)", "measuresIQ.restatMesureIQ",
                            "measuresSpectrum.mesuraIsStarted"}));
-    frame.journal.calls.clear();
+    frame.journal.clear();
     frame.call("stop_mesura");
-    EXPECT_EQ(frame.journal.calls,
+    EXPECT_EQ(frame.journal,
               QStringList({"measuresSpectrum.stopMeasures", "measuresIQ.aturar", "measuresCM.aturar"}));
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
@@ -96,18 +96,18 @@ TEST_F(FrameTest, WithoutEnginesTheFrameCallsNothingAndWarnsNothing)
 TEST_F(FrameTest, MenuKeyGoesHomeAndPowerKeyToExit)
 {
     FrameHarness frame(true);
-    frame.journal.calls.clear();
+    frame.journal.clear();
     emit PeriodicFunctions::getInstance()->powerOFF_ButtonPush();
     EXPECT_EQ(frame.currentScreen(), "EXIT");
-    EXPECT_EQ(frame.journal.calls.first(), "measuresSpectrum.stopMeasures");
+    EXPECT_EQ(frame.journal.first(), "measuresSpectrum.stopMeasures");
 
-    frame.journal.calls.clear();
+    frame.journal.clear();
     PeriodicFunctions::getInstance()->enviarSignalBotonHome();
     EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
     // Already home: the key changes nothing, not even the engines.
-    frame.journal.calls.clear();
+    frame.journal.clear();
     PeriodicFunctions::getInstance()->enviarSignalBotonHome();
-    EXPECT_TRUE(frame.journal.calls.isEmpty());
+    EXPECT_TRUE(frame.journal.isEmpty());
     // The test screen is not part of this build; the home screen stays.
     PeriodicFunctions::getInstance()->enviarSignalTestScreen();
     EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
