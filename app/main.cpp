@@ -1,6 +1,84 @@
+// CABLE VARNOK: the application object, the board backend, the start-up, the event loop,
+// and the restart that the code 1337 asks for.
+#include "startup.h"
+
+#include "platform/Platform.h"
+#ifdef VARNOK_BOARD_LINUX
+#include "platform/linux/LinuxBoard.h"
+#else
+#include "DefaultBoard.h"
+#endif
+
 #include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+// The unit's console is its standard output.
+void toStandardOutput(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    const QByteArray line = message.toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    std::fflush(stdout);
+}
+
+std::unique_ptr<platform::Board> makeBoard()
+{
+#ifdef VARNOK_BOARD_LINUX
+    return std::make_unique<platform::LinuxBoard>();
+#else
+    auto board = platform::sim::makeDefaultBoard();
+    // "halt" ends the application instead of the machine.
+    board->shell().setHaltHook([](const std::string&) {
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    });
+    return board;
+#endif
+}
+
+#ifndef VARNOK_BOARD_LINUX
+// The restart script of the unit is only recorded here, so the application starts itself
+// again: a new process, because the singletons cannot be built twice in one.
+void restartInPlace(char** argv)
+{
+    std::fflush(nullptr);
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        const int own = ::dirfd(fds);
+        while (dirent* e = ::readdir(fds)) {
+            const int fd = std::atoi(e->d_name);
+            if (fd > 2 && fd != own)
+                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        ::closedir(fds);
+    }
+    ::execv("/proc/self/exe", argv);
+    std::perror("restart");
+}
+#endif
+} // namespace
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    StartUp::setApplicationIdentity();
+    std::unique_ptr<platform::Board> board = makeBoard();
+    platform::installBoard(board.get());
+    qInstallMessageHandler(toStandardOutput);
+
+    StartUp startUp;
+    startUp.run();
+    const int code = app.exec();
+    if (startUp.finish(code)) {
+#ifndef VARNOK_BOARD_LINUX
+        restartInPlace(argv);
+#endif
+    }
+    return code;
 }

@@ -129,6 +129,22 @@ void ShellRecorder::setWorkingDirectory(const std::string& dir)
     workingDirectory_ = dir;
 }
 
+void ShellRecorder::setRunTime(const std::string& prefix, uint64_t ms)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    runTimes_.emplace_back(prefix, ms);
+}
+
+uint64_t ShellRecorder::runTimeMs(const std::string& commandLine) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string t = trimmed(commandLine);
+    for (auto it = runTimes_.rbegin(); it != runTimes_.rend(); ++it)
+        if (t.compare(0, it->first.size(), it->first) == 0)
+            return it->second;
+    return 0;
+}
+
 std::vector<RecordedCommand> ShellRecorder::commands() const
 {
     std::lock_guard<std::mutex> lock(mutex_);

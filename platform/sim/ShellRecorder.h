@@ -4,6 +4,7 @@
 // cannot touch the developer's machine.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -36,6 +37,10 @@ public:
     void setRestartHook(Hook hook);
     // What "pwd" prints.
     void setWorkingDirectory(const std::string& dir);
+    // How long commands starting with the prefix run before they end (board time);
+    // a launcher with a shorter time-out kills them. Default: they end at once.
+    void setRunTime(const std::string& prefix, uint64_t ms);
+    uint64_t runTimeMs(const std::string& commandLine) const;
 
     std::vector<RecordedCommand> commands() const;
     std::vector<std::string> commandLines() const;
@@ -55,6 +60,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<RecordedCommand> commands_;
     std::vector<Reply> replies_;
+    std::vector<std::pair<std::string, uint64_t>> runTimes_;
     std::vector<Responder> responders_;
     Hook haltHook_;
     Hook restartHook_;

@@ -269,16 +269,28 @@ CommandResult SimulatedBoard::runShell(const std::string& commandLine)
     uint64_t now = clock_->monotonicUs();
     shell_.answer(commandLine, true, now, &r.output, &r.exitCode);
     record("shell", commandLine, "", nullptr, 0, false);
+    // system() waits for the command, however long it takes.
+    if (uint64_t runMs = shell_.runTimeMs(commandLine))
+        clock_->sleepMs(runMs);
     return r;
 }
 
 CommandResult SimulatedBoard::launchProcess(const std::string& commandLine, int timeoutMs)
 {
-    (void)timeoutMs;
     CommandResult r;
     uint64_t now = clock_->monotonicUs();
     shell_.answer(commandLine, false, now, &r.output, &r.exitCode);
-    record("launch", commandLine, firstWord(commandLine), nullptr, 0, false);
+    uint64_t runMs = shell_.runTimeMs(commandLine);
+    bool killed = timeoutMs >= 0 && runMs > static_cast<uint64_t>(timeoutMs);
+    record("launch", commandLine, killed ? "killed after time-out" : firstWord(commandLine), nullptr, 0, killed);
+    if (killed) {
+        clock_->sleepMs(static_cast<uint64_t>(timeoutMs));
+        r.output.clear();
+        r.exitCode = -1;
+        r.timedOut = true;
+    } else if (runMs) {
+        clock_->sleepMs(runMs);
+    }
     return r;
 }
 

@@ -1,0 +1,225 @@
+#include "startup.h"
+
+#include "hardware.h"
+#include "launcher.h"
+#include "networkinterface.h"
+#include "periodicfunctions.h"
+#include "qtquick2applicationviewer.h"
+#include "screenshot.h"
+#include "software.h"
+#include "styleclass.h"
+#include "translation.h"
+#include "wrfile.h"
+
+#include "platform/Platform.h"
+#include "store/screensvariables.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+
+StartUp::StartUp() : StartUp(Options()) {}
+
+StartUp::StartUp(const Options& options) : options_(options) {}
+
+StartUp::~StartUp() = default;
+
+void StartUp::setApplicationIdentity()
+{
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(10).arg(2).arg(14));
+    QCoreApplication::setOrganizationName(QStringLiteral("KORVEL TEST & MEASUREMENT SLU"));
+    QCoreApplication::setApplicationName(QStringLiteral("CABLE VARNOK"));
+}
+
+void StartUp::step(const QString& name)
+{
+    steps_ << name;
+    qDebug() << "Start-up:" << name;
+}
+
+void StartUp::run()
+{
+    step("textFile");
+    wrFile_ = std::make_unique<WrFile>();
+    initHardware();
+    storeHardwareModel();
+    step("periodicFunctions");
+    PeriodicFunctions::getInstance();
+    showSplash();
+    loadFontStyleAndLanguage();
+    startServices();
+
+    setProgress(0.1);
+    registerQmlTypes();
+    setProgress(0.3);
+    publishContextProperties();
+
+    step("closeSplash");
+    splash_->close();
+    splash_.reset();
+    loadMainView();
+}
+
+void StartUp::initHardware()
+{
+    step("hardware");
+    // The hardware and RF layers bring up, in this order: the I2C bus, the ADF4360 and
+    // ADF4350 synthesizers, the MAX11337 converter, the RF measuring chain
+    // (setInitMesuraRF) and the MAX3543 tuner.
+}
+
+void StartUp::storeHardwareModel()
+{
+    step("hardwareModel");
+    ScreensVariables::getInstance()->setValue(QStringLiteral("hardware_model"),
+                                              HardwareModel::getInstance()->getModelHardware());
+}
+
+QString StartUp::splashImage(int hardwareModel)
+{
+    const bool compact = hardwareModel == HardwareModel::HW_MODEL_MINI_COMPLETE
+        || hardwareModel == HardwareModel::HW_MODEL_MINI_CABLE;
+    return compact ? QStringLiteral("qrc:///images/images/splash_mini.png")
+                   : QStringLiteral("qrc:///images/images/splash_cable.png");
+}
+
+void StartUp::showSplash()
+{
+    step("splash");
+    splash_ = std::make_unique<QtQuick2ApplicationViewer>();
+    splash_->setFrameless();
+    splash_->setInitialProperties(
+        {{QStringLiteral("startImage"), splashImage(HardwareModel::getInstance()->getModelHardware())}});
+    splash_->setMainQmlFile(QUrl(kSplashQml));
+    if (options_.showWindows) {
+        splash_->showExpanded();
+        QCoreApplication::processEvents();
+    }
+}
+
+void StartUp::setProgress(double progress)
+{
+    step(QStringLiteral("progress %1").arg(progress));
+    progress_ << progress;
+    if (QQuickItem* root = splash_->rootObject())
+        root->setProperty("progress", progress);
+    if (options_.showWindows)
+        QCoreApplication::processEvents();
+}
+
+void StartUp::loadFontStyleAndLanguage()
+{
+    step("font");
+    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (families.isEmpty())
+        qDebug() << "Font :/fonts/fonts/europe.ttf not loaded";
+    else
+        QGuiApplication::setFont(QFont(families.first()));
+
+    step("style");
+    // The screens use Qt Quick Controls 1, whose style is chosen before its first import.
+    qputenv("QT_QUICK_CONTROLS_1_STYLE", "Base");
+
+    step("translator");
+    mainView_ = std::make_unique<QtQuick2ApplicationViewer>();
+    translator_ = std::make_unique<Translation>();
+    translator_->setEngine(mainView_->engine());
+    const QString stored = ScreensVariables::getInstance()->getScreensVariables().value("language").toString();
+    if (stored.isEmpty() || !translator_->selectLanguage(stored))
+        translator_->selectLanguage(QStringLiteral("en"));
+}
+
+void StartUp::startServices()
+{
+    step("screenshot");
+    shot_ = std::make_unique<ScreenShot>();
+    shot_->setWindow(mainView_.get());
+
+    step("remoteServer");
+    // The remote-control subsystem's command server is created here on port 1234
+    // (SocketCalibrate(1234, true, nullptr)), kept for the program's lifetime.
+
+    step("cursor");
+#ifdef VARNOK_BOARD_LINUX
+    // A touch screen has no pointer to show; on a PC the mouse stands in for the finger.
+    QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+#endif
+
+    step("keyBeep");
+    PeriodicFunctions::getInstance()->setKeyBeep(
+        ScreensVariables::getInstance()->getScreensVariables().value("key_beep").toBool());
+
+    step("timers");
+    PeriodicFunctions::getInstance()->startTimers();
+}
+
+void StartUp::registerQmlTypes()
+{
+    step("qmlTypes");
+    qmlRegisterType<ScreenShot>("ScreenShot", 1, 0, "ScreenShot");
+    qmlRegisterType<Launcher>("Launcher", 1, 0, "Launcher");
+    qmlRegisterType<StyleClass>("MyQMLEnums", 13, 37, "Style");
+}
+
+void StartUp::publish(const QString& name, QObject* object)
+{
+    publish(name, QVariant::fromValue(object));
+}
+
+void StartUp::publish(const QString& name, const QVariant& value)
+{
+    step("context " + name);
+    published_ << name;
+    mainView_->rootContext()->setContextProperty(name, value);
+}
+
+// The thirteen names in their order; those of subsystems that are not part of this build
+// are published by those subsystems' start-up lines at their places below.
+void StartUp::publishContextProperties()
+{
+    publish("translator", translator_.get());
+    publish("periodicFunctions", PeriodicFunctions::getInstance());
+    publish("variables", ScreensVariables::getInstance()->getScreensVariables());
+    publish("shot", shot_.get());
+    setProgress(0.4);
+    publish("networkInterface", NetworkInterface::getInstance());
+    // "channels": Channelslist::getInstance()
+    publish("software", Software::getInstance());
+    publish("appVariables", ScreensVariables::getInstance());
+    setProgress(0.6);
+    // "measuresSpectrum": Measures::getInstance()
+    // "measuresIQ": MesuraIQ::getInstance()
+    setProgress(0.8);
+    // "measuresCM": MesuraCM::getInstance()
+    // "loggers": Loggerlist::getInstance()
+    publish("wr_file", wrFile_.get());
+    setProgress(1.0);
+}
+
+void StartUp::loadMainView()
+{
+    step("mainView");
+    mainView_->setInitialProperties({{QStringLiteral("date_compilation"), QString(kCompilationDate)}});
+    mainView_->setMainQmlFile(QUrl(kMainQml));
+    if (options_.showWindows)
+        mainView_->showExpanded();
+}
+
+bool StartUp::finish(int exitCode)
+{
+    if (splash_)
+        splash_->close();
+    if (mainView_)
+        mainView_->close();
+    if (exitCode != kRestartCode)
+        return false;
+    qDebug() << "Restarting";
+    platform::board().runShell(kRestartCommand);
+    return true;
+}

@@ -1,0 +1,76 @@
+// The instrument's start-up between the application object and the event loop, in the
+// order the subsystems build on each other, and what follows the loop: a restart for
+// the code 1337, the end otherwise. Each step is recorded, so the order can be checked.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+class QtQuick2ApplicationViewer;
+class ScreenShot;
+class Translation;
+class WrFile;
+
+class StartUp : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kRestartCode = 1337;
+    static constexpr const char* kRestartCommand = "/root/llamada_aplicacion.sh &";
+    static constexpr const char* kCompilationDate = "2025-10-31";
+    static constexpr const char* kSplashQml = "qrc:///qml/code/splash.qml";
+    static constexpr const char* kMainQml = "qrc:///qml/code/main.qml";
+
+    struct Options {
+        // Tests run the whole start-up without putting windows on screen.
+        bool showWindows = true;
+    };
+
+    StartUp();
+    explicit StartUp(const Options& options);
+    ~StartUp() override;
+
+    // Version "10.2.14", organisation and application name; right after the
+    // application object is made.
+    static void setApplicationIdentity();
+    // Everything up to the event loop.
+    void run();
+    // After the event loop: closes the windows and, for the restart code, starts the
+    // restart script. True when the application is to start again.
+    bool finish(int exitCode);
+
+    QStringList steps() const { return steps_; }
+    QStringList publishedNames() const { return published_; }
+    QList<double> splashProgress() const { return progress_; }
+    QtQuick2ApplicationViewer* mainView() const { return mainView_.get(); }
+    // The start-up image of the splash for a hardware model.
+    static QString splashImage(int hardwareModel);
+
+private:
+    void step(const QString& name);
+    void initHardware();
+    void storeHardwareModel();
+    void showSplash();
+    void setProgress(double progress);
+    void loadFontStyleAndLanguage();
+    void startServices();
+    void registerQmlTypes();
+    void publishContextProperties();
+    void publish(const QString& name, QObject* object);
+    void publish(const QString& name, const QVariant& value);
+    void loadMainView();
+
+    Options options_;
+    QStringList steps_;
+    QStringList published_;
+    QList<double> progress_;
+    // Declared before the views: the views' engines use them until they go.
+    std::unique_ptr<WrFile> wrFile_;
+    std::unique_ptr<Translation> translator_;
+    std::unique_ptr<ScreenShot> shot_;
+    std::unique_ptr<QtQuick2ApplicationViewer> splash_;
+    std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
+};

@@ -1,0 +1,98 @@
+import QtQuick 2.15
+import "qrc:///js/code/pantalles.js" as Pantalles
+import "qrc:///js/code/definitions.js" as Definitions
+
+// The frame of every screen: one Loader showing the screen the settings name, the
+// front-panel keys, and the functions with which screens start and stop measurements.
+// Engines that are not part of the build are simply not called.
+Item {
+    id: frame
+    width: 800
+    height: 480
+
+    property string date_compilation: ""
+    property string currentScreen: ""
+    property string previousScreen: ""
+
+    Rectangle {
+        anchors.fill: parent
+        color: "black"
+    }
+
+    Loader {
+        id: pageLoader
+        anchors.fill: parent
+    }
+
+    // Each screen asks for the next one with its handlerLoader signal.
+    Connections {
+        target: pageLoader.item
+        ignoreUnknownSignals: true
+        function onHandlerLoader(screen) { frame.loadScreen(screen) }
+    }
+
+    Connections {
+        target: periodicFunctions
+        function onMenuButtoPush() { frame.keyToScreen(Pantalles.HOME) }
+        function onPowerOFF_ButtonPush() { frame.keyToScreen("EXIT") }
+    }
+
+    // A screen may answer the key itself; the frame does not load the same screen twice.
+    function keyToScreen(screen) {
+        if (currentScreen === screen)
+            return
+        stop_mesura()
+        loadScreen(screen)
+    }
+
+    // Shows the screen, then records it and its routing in the settings, saves them and
+    // hands them to the RF engine, which reaches the other engines.
+    function loadScreen(screen) {
+        var page = Pantalles.design(screen)
+        if (page === "") {
+            console.log("Unknown screen " + screen)
+            screen = Pantalles.HOME
+            page = Pantalles.design(screen)
+        }
+        previousScreen = currentScreen
+        currentScreen = screen
+        pageLoader.source = page
+        var variables = appVariables.getScreensVariables()
+        variables["screen"] = screen
+        var routing = Pantalles.circuit(screen)
+        if (routing !== "")
+            variables["circuit"] = routing
+        appVariables.setScreensVariables(variables)
+        if (typeof measuresSpectrum !== "undefined")
+            measuresSpectrum.setVariablesQML()
+    }
+
+    function stop_mesura() {
+        if (typeof measuresSpectrum !== "undefined")
+            measuresSpectrum.stopMeasures()
+        if (typeof measuresIQ !== "undefined")
+            measuresIQ.aturar()
+        if (typeof measuresCM !== "undefined")
+            measuresCM.aturar()
+    }
+
+    // Stops the three engines, selects the RF measurement, resets the constellation
+    // engine and lets the RF engine start. NO_MESURE (99) selects none.
+    function change_mesura(code) {
+        stop_mesura()
+        if (typeof measuresSpectrum !== "undefined")
+            measuresSpectrum.changeTipusMesure(code)
+        if (typeof measuresIQ !== "undefined")
+            measuresIQ.restatMesureIQ()
+        if (typeof measuresSpectrum !== "undefined")
+            measuresSpectrum.mesuraIsStarted()
+    }
+
+    // The stored screen comes back after a restart; never the power-off screen.
+    Component.onCompleted: {
+        var stored = appVariables.getScreensVariables()["screen"]
+        if (stored === undefined || stored === "EXIT" || Pantalles.design(stored) === "")
+            stored = Pantalles.HOME
+        loadScreen(stored)
+    }
+}

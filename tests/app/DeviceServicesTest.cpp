@@ -1,0 +1,259 @@
+// The shell's device services: the hardware model from the straps, the equipment file,
+// the process launcher and its time-out, the DHCP start, text files for the screens,
+// screenshot names and the language.
+#include "SimBoardFixture.h"
+
+#include "DefaultBoard.h"
+#include "hardware.h"
+#include "launcher.h"
+#include "networkinterface.h"
+#include "screenshot.h"
+#include "shellgpio.h"
+#include "software.h"
+#include "translation.h"
+#include "wrfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+using testsupport::LogCapture;
+using testsupport::ScopedBoard;
+using testsupport::ScopedWorkDir;
+
+namespace {
+std::vector<std::string> mountBracket()
+{
+    return {"mount -o remount,rw /", "sync", "mount -o remount,ro /"};
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+} // namespace
+
+class HardwareModelStraps : public ::testing::TestWithParam<int> {};
+
+TEST_P(HardwareModelStraps, ModelComesFromTheStraps)
+{
+    platform::sim::DefaultBoardOptions options;
+    options.realTime = false;
+    options.hardwareModel = GetParam();
+    ScopedBoard board(platform::sim::makeDefaultBoard(options));
+    HardwareModel* hw = HardwareModel::getInstance();
+    EXPECT_EQ(hw->getModelHardware(), GetParam());
+    EXPECT_EQ(hw->getDocsis31VersionHardware(), GetParam() == HardwareModel::HW_MODEL_CABLE_CM31);
+    EXPECT_EQ(hw->isCompactModel(), GetParam() < 2);
+    // Read once: a later change of the straps is not seen.
+    board->gpio().setExternalLevel(shellgpio::STRAP0, 1 - (GetParam() & 1));
+    EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), GetParam());
+    EXPECT_EQ(board->gpio().isOutput(shellgpio::STRAP0), false);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModels, HardwareModelStraps, ::testing::Values(0, 1, 2, 3));
+
+TEST(HardwareModelFaults, UnreadableStrapsGiveTheSmallestModel)
+{
+    ScopedBoard board;
+    board->gpio().setExternalLevel(shellgpio::STRAP0, 1);
+    board->gpio().setExternalLevel(shellgpio::STRAP1, 1);
+    board->gpio().failExport(shellgpio::STRAP1);
+    LogCapture log;
+    EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), HardwareModel::HW_MODEL_MINI_COMPLETE);
+    EXPECT_TRUE(log.contains(" OPERATION FAILED: Unable to export GPIO"));
+}
+
+TEST(HardwareModelFaults, LinesStillExportedFromBeforeARestartAreRead)
+{
+    ScopedBoard board;
+    board->gpio().exportLine(shellgpio::STRAP0);
+    board->gpio().exportLine(shellgpio::STRAP1);
+    board->gpio().setExternalLevel(shellgpio::STRAP1, 1);
+    EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), HardwareModel::HW_MODEL_CABLE_CM30);
+}
+
+TEST(SoftwareFile, ShippedFileOfTheSimulatedUnit)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion"));
+    Software* sw = Software::getInstance();
+    EXPECT_EQ(sw->getEquipmentName(), "CABLE VARNOK");
+    EXPECT_FALSE(sw->getSerialNumber().isEmpty());
+    EXPECT_FALSE(sw->getOclaro());
+}
+
+TEST(SoftwareFile, OclaroFlagAndTypedValues)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    writeFile(Software::filePath(), "<?xml version=\"1.0\"?>\n<SOFTWARE date=\"2025-10-31\" equipment=\"X\">"
+                                    "<equipment_name type=\"QString\">CABLE VARNOK &amp; CO</equipment_name>"
+                                    "<OCLARO type=\"bool\">true</OCLARO><SATELLITE type=\"bool\">0</SATELLITE>"
+                                    "</SOFTWARE>");
+    EXPECT_TRUE(Software::getInstance()->getOclaro());
+    EXPECT_FALSE(Software::getInstance()->getOption("SATELLITE"));
+    EXPECT_FALSE(Software::getInstance()->getOption("TERRESTRIAL"));
+    EXPECT_EQ(Software::getInstance()->getEquipmentName(), "CABLE VARNOK & CO");
+}
+
+TEST(SoftwareFile, MalformedFileGivesNoOptions)
+{
+    {
+        ScopedBoard board;
+        ScopedWorkDir dir;
+        writeFile(Software::filePath(), "<SOFTWARE><OCLARO type=\"bool\">true</OCLARO>");
+        LogCapture log;
+        EXPECT_FALSE(Software::getInstance()->getOclaro());
+        EXPECT_TRUE(log.contains("Failed to parse"));
+    }
+}
+
+TEST(SoftwareFile, MissingFileIsLogged)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    LogCapture log;
+    EXPECT_FALSE(Software::getInstance()->getOclaro());
+    EXPECT_TRUE(log.contains("does not exist"));
+}
+
+TEST(LauncherProcess, OutputUpToTheFirstNulThroughTheProcessSeam)
+{
+    ScopedBoard board;
+    board->shell().setReply("cat /etc/os-release", std::string("NAME=\"SimLinux\"\n\0garbage", 24));
+    Launcher launcher;
+    EXPECT_EQ(launcher.launch("cat /etc/os-release"), "NAME=\"SimLinux\"\n");
+    EXPECT_EQ(launcher.launch("true"), "");
+    auto commands = board->shell().commands();
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_FALSE(commands[0].viaShell);
+}
+
+TEST(LauncherProcess, AHungCommandIsKilledAfterTheTimeOut)
+{
+    ScopedBoard board;
+    board->shell().setReply("pwd", "/root\n");
+    board->shell().setRunTime("pwd", 10ULL * 60 * 1000);
+    Launcher launcher;
+    const uint64_t before = board.clock().monotonicMs();
+    EXPECT_EQ(launcher.launch("pwd"), "");
+    EXPECT_EQ(board.clock().monotonicMs() - before, static_cast<uint64_t>(Launcher::kTimeoutMs));
+    auto launches = board->log().entries("launch");
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_TRUE(launches[0].failed);
+
+    // A slow command inside the limit still answers.
+    board->shell().setRunTime("pwd", Launcher::kTimeoutMs - 1);
+    EXPECT_EQ(launcher.launch("pwd"), "/root\n");
+}
+
+TEST(Network, DhcpClientsOnBothInterfacesUnlessEth0IsStatic)
+{
+    ScopedBoard board;
+    NetworkInterface::getInstance()->get_IP_DHCPs();
+    EXPECT_EQ(board->shell().commandLines(),
+              (std::vector<std::string>{"mount -o remount,rw /", "udhcpc -i eth1 &", "udhcpc -i eth0 &"}));
+
+    board->shell().clear();
+    board->setFile("/etc/network/interfaces", "auto eth0\n#iface eth0 inet static\niface eth0 inet dhcp\n");
+    NetworkInterface::getInstance()->get_IP_DHCPs();
+    EXPECT_EQ(board->shell().commandLines().size(), 3u);
+
+    board->shell().clear();
+    board->setFile("/etc/network/interfaces", "auto eth0\niface eth0 inet static\n  address 192.168.1.50\n");
+    NetworkInterface::getInstance()->get_IP_DHCPs();
+    EXPECT_EQ(board->shell().commandLines(),
+              (std::vector<std::string>{"mount -o remount,rw /", "udhcpc -i eth1 &"}));
+}
+
+TEST(TextFiles, WorkingDirectoryFilesAreWrittenInsideTheMountBracket)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    WrFile wr;
+    EXPECT_TRUE(wr.writeFile("notes/a.txt", "line 1\nµ→\n"));
+    EXPECT_EQ(board->shell().commandLines(), mountBracket());
+    EXPECT_EQ(wr.readFile("notes/a.txt"), QString::fromUtf8("line 1\nµ→\n"));
+    EXPECT_TRUE(wr.fileExists("notes/a.txt"));
+    EXPECT_FALSE(wr.fileExists("notes/b.txt"));
+    EXPECT_EQ(wr.readFile("notes/b.txt"), "");
+    // A folder where the file should be: the write fails and says so.
+    QDir().mkpath("busy.txt");
+    EXPECT_FALSE(wr.writeFile("busy.txt", "x"));
+}
+
+TEST(TextFiles, DeviceFilesGoThroughTheBoard)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    WrFile wr;
+    const QString backlight = "/sys/class/backlight/backlight_ldb/brightness";
+    EXPECT_EQ(wr.readFile(backlight), "7\n");
+    EXPECT_TRUE(wr.writeFile(backlight, "3"));
+    EXPECT_EQ(board->file(backlight.toStdString()), "3");
+    EXPECT_TRUE(board->shell().commandLines().empty());
+    EXPECT_FALSE(wr.writeFile("/sys/class/nothing/here", "1"));
+    EXPECT_FALSE(QFileInfo::exists("sys"));
+}
+
+TEST(Screenshots, NamedAfterScreenAndDateTimeInTheScreensFolder)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    ScreenShot shot;
+    QImage image(800, 480, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    const QDateTime when(QDate(2026, 3, 9), QTime(7, 5, 3));
+    EXPECT_EQ(shot.saveImage(image, "MAIN_MENU", when), "screenshots/MAIN_MENU/MAIN_MENU_2026-03-09_07-05-03.png");
+    EXPECT_EQ(board->shell().commandLines(), mountBracket());
+    // A second capture in the same second does not overwrite the first.
+    EXPECT_EQ(shot.saveImage(image, "MAIN_MENU", when), "screenshots/MAIN_MENU/MAIN_MENU_2026-03-09_07-05-03_1.png");
+    QImage back("screenshots/MAIN_MENU/MAIN_MENU_2026-03-09_07-05-03.png");
+    EXPECT_EQ(back.size(), QSize(800, 480));
+    // A screen name cannot lead out of the folder.
+    EXPECT_EQ(shot.saveImage(image, "../../etc", when), "screenshots/______etc/______etc_2026-03-09_07-05-03.png");
+    // Nothing captured, nothing written.
+    board->shell().clear();
+    EXPECT_EQ(shot.saveImage(QImage(), "EXIT", when), "");
+    EXPECT_FALSE(QFileInfo::exists("screenshots/EXIT"));
+    EXPECT_TRUE(board->shell().commandLines().empty());
+    EXPECT_EQ(shot.shootScreen("EXIT"), "");
+}
+
+TEST(Screenshots, TheDateIsTheBoardsLocalTime)
+{
+    ScopedBoard board;
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    board.clock().setWallTimeUs(1767225600LL * 1000000 + (13 * 3600 + 14 * 60 + 15) * 1000000LL);
+    EXPECT_EQ(ScreenShot::fileName("EXIT", ScreenShot::now()), "EXIT_2026-01-01_13-14-15.png");
+}
+
+TEST(Languages, EveryTranslationLoadsAndUnknownOnesKeepTheCurrent)
+{
+    Translation translation;
+    for (const char* code : {"en", "es", "fr", "de"}) {
+        EXPECT_TRUE(translation.selectLanguage(code)) << code;
+        EXPECT_EQ(translation.language(), code);
+    }
+    EXPECT_TRUE(translation.selectLanguage("t1_es"));
+    EXPECT_EQ(QCoreApplication::translate("exit", "YES"), QString::fromUtf8("SÍ"));
+    EXPECT_TRUE(translation.selectLanguage("Deutsch"));
+    EXPECT_EQ(QCoreApplication::translate("screens", "POWER OFF"), "AUSSCHALTEN");
+    EXPECT_TRUE(translation.selectLanguage("2"));
+    EXPECT_EQ(translation.language(), "fr");
+    EXPECT_FALSE(translation.selectLanguage("Klingon"));
+    EXPECT_FALSE(translation.selectLanguage("4"));
+    EXPECT_EQ(translation.language(), "fr");
+    EXPECT_EQ(QCoreApplication::translate("exit", "NO"), "NON");
+}

@@ -1,0 +1,233 @@
+// The housekeeping: keys are heard within two polls and once per press, the auto
+// power-off and the critical battery halt the unit exactly once and run nothing, and the
+// fan follows temperature and modem.
+#include "SimBoardFixture.h"
+
+#include "DefaultBoard.h"
+#include "FrontPanel.h"
+#include "periodicfunctions.h"
+#include "shellgpio.h"
+
+#include "store/screensvariables.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using platform::sim::FrontPanelKey;
+using platform::sim::setKeyPressed;
+using testsupport::ScopedBoard;
+using testsupport::ScopedWorkDir;
+
+namespace {
+std::unique_ptr<platform::sim::SimulatedBoard> unitBoard(int model = 3)
+{
+    platform::sim::DefaultBoardOptions options;
+    options.realTime = false;
+    options.hardwareModel = model;
+    return platform::sim::makeDefaultBoard(options);
+}
+
+struct Housekeeping : ::testing::Test {
+    ScopedBoard board{unitBoard()};
+    ScopedWorkDir dir;
+    PeriodicFunctions* pf = PeriodicFunctions::getInstance();
+
+    int halts()
+    {
+        int n = 0;
+        for (const auto& c : board->shell().commands())
+            if (c.commandLine == PeriodicFunctions::kPowerOffCommand && !c.viaShell)
+                ++n;
+        return n;
+    }
+};
+} // namespace
+
+TEST_F(Housekeeping, KeyPressIsHeardWithinTwoPollsOncePerPress)
+{
+    QSignalSpy menu(pf, &PeriodicFunctions::menuButtoPush);
+    QSignalSpy power(pf, &PeriodicFunctions::powerOFF_ButtonPush);
+    pf->tick();
+    setKeyPressed(*board, FrontPanelKey::Menu, true);
+    pf->tick();
+    pf->tick();
+    EXPECT_EQ(menu.count(), 1);
+    // Held down: still one press.
+    for (int i = 0; i < 5; ++i)
+        pf->tick();
+    EXPECT_EQ(menu.count(), 1);
+    setKeyPressed(*board, FrontPanelKey::Menu, false);
+    pf->tick();
+    setKeyPressed(*board, FrontPanelKey::Menu, true);
+    pf->tick();
+    EXPECT_EQ(menu.count(), 2);
+    EXPECT_EQ(power.count(), 0);
+
+    setKeyPressed(*board, FrontPanelKey::Power, true);
+    pf->tick();
+    EXPECT_EQ(power.count(), 1);
+}
+
+TEST_F(Housekeeping, TheTimerPollsTheKeysEvery100Ms)
+{
+    QSignalSpy power(pf, &PeriodicFunctions::powerOFF_ButtonPush);
+    pf->startTimers();
+    setKeyPressed(*board, FrontPanelKey::Power, true);
+    EXPECT_TRUE(power.wait(2 * PeriodicFunctions::kKeyPollMs + 50));
+    // The key lines are inputs; the fan an output that starts off.
+    EXPECT_FALSE(board->gpio().isOutput(shellgpio::KEY_POWER));
+    EXPECT_TRUE(board->gpio().isOutput(shellgpio::FAN));
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+}
+
+TEST_F(Housekeeping, KeyBeepPlaysTheClickThroughTheShell)
+{
+    pf->setKeyBeep(true);
+    setKeyPressed(*board, FrontPanelKey::Power, true);
+    pf->tick();
+    ASSERT_EQ(board->shell().commandLines().size(), 1u);
+    EXPECT_EQ(board->shell().commandLines()[0].rfind("aplay -q ", 0), 0u);
+    EXPECT_EQ(board->shell().commandLines()[0].substr(board->shell().commandLines()[0].size() - 2), " &");
+}
+
+TEST(HousekeepingCompact, TheMenuKeyIsNotReadOnCompactModels)
+{
+    ScopedBoard board{unitBoard(1)};
+    ScopedWorkDir dir;
+    PeriodicFunctions* pf = PeriodicFunctions::getInstance();
+    QSignalSpy menu(pf, &PeriodicFunctions::menuButtoPush);
+    setKeyPressed(*board, FrontPanelKey::Menu, true);
+    pf->tick();
+    pf->tick();
+    EXPECT_EQ(menu.count(), 0);
+    EXPECT_FALSE(board->gpio().isExported(shellgpio::KEY_MENU));
+}
+
+TEST_F(Housekeeping, PowerOffRecordsHaltOnceAndRunsNothing)
+{
+    pf->powerOff();
+    pf->powerOff();
+    EXPECT_EQ(halts(), 1);
+    EXPECT_EQ(board->shell().commandLines(), std::vector<std::string>{"/bin/sh -c \"halt & \""});
+    auto launches = board->log().entries("launch");
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_FALSE(launches[0].failed);
+}
+
+TEST_F(Housekeeping, AutoPowerOffExpiresOnTheBoardClock)
+{
+    pf->restartAutoPowerOff(60);
+    board.clock().advanceMs(59999);
+    pf->tick();
+    EXPECT_EQ(halts(), 0);
+    board.clock().advanceMs(1);
+    pf->tick();
+    EXPECT_EQ(halts(), 1);
+    pf->tick();
+    EXPECT_EQ(halts(), 1);
+}
+
+TEST_F(Housekeeping, AutoPowerOffBelowOneSecondIsOffAndEverySaveRestartsIt)
+{
+    pf->restartAutoPowerOff(0);
+    EXPECT_FALSE(pf->autoPowerOffArmed());
+    pf->restartAutoPowerOff(-5);
+    board.clock().advanceMs(24 * 3600 * 1000ULL);
+    pf->tick();
+    EXPECT_EQ(halts(), 0);
+
+    // Saving the settings restarts the delay with the stored value.
+    QVariantMap settings = ScreensVariables::getInstance()->getScreensVariables();
+    settings["autoPowerOff"] = 30;
+    ScreensVariables::getInstance()->setScreensVariables(settings);
+    EXPECT_TRUE(pf->autoPowerOffArmed());
+    board.clock().advanceMs(20000);
+    ScreensVariables::getInstance()->setScreensVariables(settings);
+    board.clock().advanceMs(20000);
+    pf->tick();
+    EXPECT_EQ(halts(), 0);
+    board.clock().advanceMs(10000);
+    pf->tick();
+    EXPECT_EQ(halts(), 1);
+}
+
+TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
+{
+    auto fan = [&] { return board->gpio().level(shellgpio::FAN); };
+    pf->updateTemperature(44.9f, false);
+    EXPECT_EQ(fan(), 0);
+    pf->updateTemperature(45.0f, false);
+    EXPECT_EQ(fan(), 1);
+    pf->updateTemperature(40.0f, false);
+    EXPECT_EQ(fan(), 1);
+    pf->updateTemperature(39.9f, false);
+    EXPECT_EQ(fan(), 0);
+    // A powered modem keeps the fan on whatever the temperature, also when unknown.
+    pf->updateTemperature(25.0f, true);
+    EXPECT_EQ(fan(), 1);
+    pf->updateTemperature(std::nullopt, false);
+    EXPECT_EQ(fan(), 0);
+    EXPECT_FALSE(pf->temperatureKnown());
+    // Only changes reach the line.
+    const int writes = board->gpio().writeCount(shellgpio::FAN);
+    pf->updateTemperature(30.0f, false);
+    EXPECT_EQ(board->gpio().writeCount(shellgpio::FAN), writes);
+}
+
+TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)
+{
+    ScopedBoard board{unitBoard(0)};
+    ScopedWorkDir dir;
+    PeriodicFunctions::getInstance()->updateTemperature(25.0f, true);
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+}
+
+TEST_F(Housekeeping, BatteryLevelAndCriticalPowerOff)
+{
+    // raw steps for a pack voltage: V / (0.0005 * 4.03)
+    auto raw = [](double volts) { return static_cast<int>(volts / PeriodicFunctions::kBatteryVoltsPerStep + 0.5); };
+    pf->batteryEquip(); // mains connected, as the default board has it
+    pf->updateBattery(raw(8.4));
+    EXPECT_EQ(pf->batteryLevel(), 100);
+    pf->updateBattery(raw(7.4));
+    EXPECT_EQ(pf->batteryLevel(), 50);
+    pf->updateBattery(raw(9.0));
+    EXPECT_EQ(pf->batteryLevel(), 100);
+    pf->updateBattery(-1);
+    EXPECT_EQ(pf->batteryLevel(), -1);
+
+    // On mains an empty pack does not switch the unit off.
+    pf->updateBattery(raw(6.0));
+    pf->updateBattery(raw(6.0));
+    EXPECT_EQ(pf->batteryLevel(), 0);
+    EXPECT_EQ(halts(), 0);
+
+    platform::sim::setMainsConnected(*board, false);
+    pf->batteryEquip();
+    EXPECT_FALSE(pf->mainsConnected());
+    // One low reading is a load peak; a good one in between starts the count again.
+    pf->updateBattery(raw(6.0));
+    pf->updateBattery(raw(6.5));
+    pf->updateBattery(raw(6.0));
+    EXPECT_EQ(halts(), 0);
+    pf->updateBattery(raw(6.0));
+    EXPECT_EQ(halts(), 1);
+}
+
+TEST_F(Housekeeping, PresenceOfChargerRj45AndUsb)
+{
+    platform::sim::setCharging(*board, true);
+    board->setFile("/sys/class/net/eth0/operstate", "down\n");
+    pf->housekeeping();
+    EXPECT_TRUE(pf->charging());
+    EXPECT_TRUE(pf->mainsConnected());
+    EXPECT_FALSE(pf->rj45Connected());
+    EXPECT_FALSE(pf->usbPresent());
+    QSignalSpy changed(pf, &PeriodicFunctions::equipStatusChanged);
+    board->setFile("/sys/class/net/eth0/operstate", "up\n");
+    board->setFile("/dev/sdb1", "");
+    pf->housekeeping();
+    EXPECT_TRUE(pf->rj45Connected());
+    EXPECT_TRUE(pf->usbPresent());
+    EXPECT_GE(changed.count(), 1);
+}

@@ -1,0 +1,138 @@
+// The QML frame: screens load without a warning, a screen change is recorded in the
+// settings before the engines re-read them, the measurement calls reach the engines in
+// order (or nothing, when the engines are not built), and the keys move between screens.
+#include "FrameHarness.h"
+#include "SimBoardFixture.h"
+
+#include "periodicfunctions.h"
+
+#include "store/screensvariables.h"
+
+#include <QQmlExpression>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using apptest::FrameHarness;
+using apptest::savedSettings;
+using testsupport::ScopedBoard;
+using testsupport::ScopedWorkDir;
+
+namespace {
+struct FrameTest : ::testing::Test {
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    void SetUp() override { ASSERT_TRUE(dir.seedFromData("calibracion")); }
+};
+
+QStringList screenIds(FrameHarness& frame)
+{
+    QQmlExpression e(qmlContext(frame.root()), frame.root(), "Pantalles.screenIds()");
+    return e.evaluate().toStringList();
+}
+} // namespace
+
+TEST_F(FrameTest, EveryScreenLoadsWithoutWarnings)
+{
+    FrameHarness frame(false);
+    ASSERT_NE(frame.root(), nullptr) << frame.warnings.join("\n").toStdString();
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+    const QStringList ids = screenIds(frame);
+    ASSERT_TRUE(ids.contains("MAIN_MENU") && ids.contains("EXIT")) << ids.join(",").toStdString();
+    for (const QString& id : ids) {
+        frame.call("loadScreen", id);
+        EXPECT_EQ(frame.currentScreen(), id);
+        EXPECT_NE(frame.page(), nullptr) << id.toStdString();
+    }
+    EXPECT_EQ(frame.root()->property("date_compilation").toString(), "2025-10-31");
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
+TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
+{
+    FrameHarness frame(true);
+    frame.journal.clear();
+    board->shell().clear();
+    frame.call("loadScreen", "EXIT");
+
+    const QVariantMap saved = savedSettings();
+    EXPECT_EQ(saved.value("screen").toString(), "EXIT");
+    // The exit screen stops every engine on entry; the frame then tells the RF engine.
+    EXPECT_EQ(frame.journal.last(), "measuresSpectrum.setVariablesQML saved screen=EXIT");
+    EXPECT_EQ(board->shell().commandLines(),
+              (std::vector<std::string>{"mount -o remount,rw /", "sync", "mount -o remount,ro /"}));
+    EXPECT_EQ(frame.root()->property("previousScreen").toString(), "MAIN_MENU");
+
+    // An id that names no screen leads home instead of to an empty page.
+    frame.call("loadScreen", "NO_SUCH_SCREEN");
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+    EXPECT_EQ(savedSettings().value("screen").toString(), "MAIN_MENU");
+}
+
+TEST_F(FrameTest, ChangeMesuraStopsAllThenSelectsResetsAndStarts)
+{
+    FrameHarness frame(true);
+    frame.journal.clear();
+    frame.call("change_mesura", 13);
+    EXPECT_EQ(frame.journal,
+              QStringList({"measuresSpectrum.stopMeasures", "measuresIQ.aturar", "measuresCM.aturar",
+                           "measuresSpectrum.changeTipusMesure(13)", "measuresIQ.restatMesureIQ",
+                           "measuresSpectrum.mesuraIsStarted"}));
+    frame.journal.clear();
+    frame.call("stop_mesura");
+    EXPECT_EQ(frame.journal,
+              QStringList({"measuresSpectrum.stopMeasures", "measuresIQ.aturar", "measuresCM.aturar"}));
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
+TEST_F(FrameTest, WithoutEnginesTheFrameCallsNothingAndWarnsNothing)
+{
+    FrameHarness frame(false);
+    frame.call("change_mesura", 99);
+    frame.call("stop_mesura");
+    frame.call("loadScreen", "EXIT");
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
+TEST_F(FrameTest, MenuKeyGoesHomeAndPowerKeyToExit)
+{
+    FrameHarness frame(true);
+    frame.journal.clear();
+    emit PeriodicFunctions::getInstance()->powerOFF_ButtonPush();
+    EXPECT_EQ(frame.currentScreen(), "EXIT");
+    EXPECT_EQ(frame.journal.first(), "measuresSpectrum.stopMeasures");
+
+    frame.journal.clear();
+    PeriodicFunctions::getInstance()->enviarSignalBotonHome();
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+    // Already home: the key changes nothing, not even the engines.
+    frame.journal.clear();
+    PeriodicFunctions::getInstance()->enviarSignalBotonHome();
+    EXPECT_TRUE(frame.journal.isEmpty());
+    // The test screen is not part of this build; the home screen stays.
+    PeriodicFunctions::getInstance()->enviarSignalTestScreen();
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
+TEST_F(FrameTest, StartsOnTheStoredScreenButNeverOnExit)
+{
+    ScreensVariables::getInstance()->setValue("screen", "EXIT");
+    FrameHarness frame(false);
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+}
+
+TEST_F(FrameTest, ExitScreenYesPowersOffAndNoGoesHome)
+{
+    FrameHarness frame(false);
+    frame.call("loadScreen", "EXIT");
+    const QPoint yes(280, 268), no(520, 268);
+    QTest::mouseClick(frame.view(), Qt::LeftButton, Qt::NoModifier, no);
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+    EXPECT_FALSE(board->shell().sawCommandContaining("halt"));
+
+    frame.call("loadScreen", "EXIT");
+    QTest::mouseClick(frame.view(), Qt::LeftButton, Qt::NoModifier, yes);
+    EXPECT_TRUE(board->shell().sawCommandContaining("halt"));
+    EXPECT_EQ(frame.evaluateInPage("page.switchingOff").toBool(), true);
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}

@@ -1,0 +1,150 @@
+// The shared scripts of the screens: codes and texts the engines and screens must agree
+// on, the level units, and the helpers that work on a screen's copy of the settings.
+#include "SimBoardFixture.h"
+
+#include "store/screensvariables.h"
+
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using testsupport::ScopedBoard;
+
+namespace {
+// A screen-like item that imports both scripts, its settings copy in a given unit.
+struct ScriptProbe {
+    QQmlEngine engine;
+    std::unique_ptr<QObject> item;
+    QStringList errors;
+
+    explicit ScriptProbe(const QString& units)
+    {
+        engine.rootContext()->setContextProperty("appVariables", ScreensVariables::getInstance());
+        QQmlComponent c(&engine);
+        c.setData(QStringLiteral("import QtQuick 2.15\n"
+                                 "import \"qrc:///js/code/definitions.js\" as Definitions\n"
+                                 "import \"qrc:///js/code/miscelanea.js\" as Miscelanea\n"
+                                 "Item { width: 800; height: 480\n"
+                                 "  property var variablesPantalla: ({ \"current_units\": \"%1\" }) }\n")
+                      .arg(units)
+                      .toUtf8(),
+                  QUrl("qrc:///qml/code/ScriptProbe.qml"));
+        item.reset(c.create());
+        for (const QQmlError& e : c.errors())
+            errors << e.toString();
+    }
+    QVariant eval(const QString& expression)
+    {
+        QQmlExpression e(qmlContext(item.get()), item.get(), expression);
+        QVariant v = e.evaluate();
+        if (e.hasError())
+            errors << e.error().toString();
+        return v;
+    }
+};
+} // namespace
+
+TEST(Definitions, CodesAndTextsAsTheEnginesUseThem)
+{
+    ScopedBoard board;
+    ScriptProbe p("dB\u03BCV");
+    ASSERT_TRUE(p.item) << p.errors.join("\n").toStdString();
+    const QVariantMap codes = p.eval("Definitions.CONST_TIPUS_MESURA").toMap();
+    EXPECT_EQ(codes.value("SPECTRUM").toInt(), 0);
+    EXPECT_EQ(codes.value("SPECTRUM_CONST_IQ").toInt(), 2);
+    EXPECT_EQ(codes.value("INFORMATION_CABLEMODEM").toInt(), 18);
+    EXPECT_EQ(codes.value("CHANNEL_PLAN").toInt(), 19);
+    EXPECT_EQ(codes.value("SPECTRUM_HUM").toInt(), 20);
+    EXPECT_EQ(codes.value("QML_CM_IQ").toInt(), 60);
+    EXPECT_EQ(codes.value("QML_CM_UP_STREAM_GENERATOR").toInt(), 66);
+    EXPECT_EQ(codes.value("QML_CM_NO_MEASURE").toInt(), 69);
+    EXPECT_EQ(codes.value("QML_CM_IQ_31_SIGNAL_31").toInt(), 76);
+    EXPECT_EQ(codes.value("NO_MESURE").toInt(), 99);
+    QSet<int> distinct;
+    for (const QVariant& v : codes)
+        distinct.insert(v.toInt());
+    EXPECT_EQ(distinct.size(), codes.size());
+
+    EXPECT_EQ(p.eval("Definitions.UNMEASURED").toInt(), 14680064);
+    EXPECT_EQ(p.eval("Definitions.CONST_HW_MODEL.HW_MODEL_CABLE_CM31").toInt(), 3);
+    EXPECT_EQ(p.eval("Definitions.digital_standards_idx.DVB_C2").toInt(), 7);
+    EXPECT_EQ(p.eval("Definitions.digital_standards_idx.IDLE").toInt(), 100);
+
+    EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1600)").toString(), "POWER OFF");
+    EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1602)").toString(), "POWER ON");
+    EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1703)").toString(), "CONFIG FILE DOWNLOAD COMPLETE");
+    EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1769)").toString(), "RESET");
+    // Codes the engine uses without a name show nothing.
+    EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1711)").toString(), "");
+    EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1733)").toString(), "");
+    EXPECT_EQ(p.eval("Definitions.cableModem_status.MODEM_STATUS_RANGED").toInt(), 1714);
+
+    EXPECT_EQ(p.eval("Definitions.annex(1)").toString(), "ITU J83-B");
+    EXPECT_EQ(p.eval("Definitions.annex(2)").toString(), "ITU J83-C");
+    EXPECT_EQ(p.eval("Definitions.annex(3)").toString(), "---");
+    EXPECT_EQ(p.eval("Definitions.modulation_to_string(3)").toString(), "QAM128");
+    EXPECT_EQ(p.eval("Definitions.modulation_to_string(7)").toString(), "QAM8");
+    EXPECT_EQ(p.eval("Definitions.modulation_to_string(6)").toString(), "QAM256");
+    EXPECT_EQ(p.eval("Definitions.digital_modulations_up[3].name + '=' + Definitions.digital_modulations_up[3].value")
+                  .toString(),
+              "QAM 32 UP=6");
+    EXPECT_EQ(p.eval("Definitions.model_symbol_rate_UP.join(',')").toString(), "160,320,640,1280,2560,5120");
+    EXPECT_TRUE(p.errors.isEmpty()) << p.errors.join("\n").toStdString();
+}
+
+TEST(Miscelanea, LevelsInEveryUnitAndBack)
+{
+    ScopedBoard board;
+    const struct {
+        const char* units;
+        double shown; // 100 dBµV in that unit
+    } cases[] = {{"dB\u03BCV", 100}, {"dBmV", 40}, {"dBm", -8.75}, {"dB\u03BCV*", 120}, {"dBmV*", 60}, {"dBm*", 11.25}};
+    for (const auto& c : cases) {
+        ScriptProbe p(QString::fromUtf8(c.units));
+        EXPECT_DOUBLE_EQ(p.eval("Miscelanea.conversion_dBuV_To_current_units(100)").toDouble(), c.shown) << c.units;
+        EXPECT_DOUBLE_EQ(p.eval("Miscelanea.conversion_current_units_To_dBuV(" + QString::number(c.shown) + ")")
+                             .toDouble(),
+                         100.0)
+            << c.units;
+        EXPECT_TRUE(p.errors.isEmpty()) << p.errors.join("\n").toStdString();
+    }
+    ScriptProbe p("dBmV");
+    EXPECT_DOUBLE_EQ(p.eval("Miscelanea.conversion_dBmV_To_dBuV(3.5)").toDouble(), 63.5);
+}
+
+TEST(Miscelanea, HelpersOnTheScreensSettings)
+{
+    ScopedBoard board;
+    ScriptProbe p("dBmV");
+    EXPECT_EQ(p.eval("Miscelanea.chekcOfdmDs()").toInt(), 1);
+    EXPECT_EQ(p.eval("variablesPantalla.cable_modem_ofdm_ds").toInt(), 0);
+    EXPECT_EQ(p.eval("variablesPantalla.cable_modem_ofdm_ds = 1; Miscelanea.chekcOfdmDs()").toInt(), 2);
+    EXPECT_EQ(p.eval("variablesPantalla.cable_modem_ofdm_ds = 7; Miscelanea.chekcOfdmDs()").toInt(), 1);
+    EXPECT_EQ(p.eval("variablesPantalla.cable_modem_ofdm_ds").toInt(), 0);
+
+    EXPECT_EQ(p.eval("Miscelanea.getSystemFrequency()").toString(), "");
+    EXPECT_EQ(p.eval("variablesPantalla.freq_demod_digital_system = 'D3.1'; Miscelanea.getSystemFrequency()")
+                  .toString(),
+              "D3.1");
+    EXPECT_TRUE(p.eval("Miscelanea.isScreenDocsis('REGISTERING_31')").toBool());
+    EXPECT_FALSE(p.eval("Miscelanea.isScreenDocsis('SPECTRUM_ANALYZER_RF')").toBool());
+
+    EXPECT_EQ(p.eval("Miscelanea.comprovaString('')").toString(), "---");
+    EXPECT_EQ(p.eval("Miscelanea.comprovaString(undefined)").toString(), "---");
+    EXPECT_EQ(p.eval("Miscelanea.comprovaString(14680064)").toString(), "---");
+    EXPECT_EQ(p.eval("Miscelanea.comprovaString(0)").toString(), "0");
+    EXPECT_EQ(p.eval("Miscelanea.comprovaString('602.75')").toString(), "602.75");
+
+    ScreensVariables::getInstance()->setValue("current_units", "dBm");
+    p.eval("Miscelanea.updateQMLVariables()");
+    EXPECT_EQ(p.eval("variablesPantalla.current_units").toString(), "dBm");
+
+    EXPECT_EQ(p.eval("Miscelanea.crearDialogWarning('Charge DOCSIS CABLE MODEM APP', this).text").toString(),
+              "Charge DOCSIS CABLE MODEM APP");
+    EXPECT_TRUE(p.eval("Miscelanea.crearDialeg('NoSuchDialog', this) === null").toBool());
+    EXPECT_TRUE(p.errors.isEmpty()) << p.errors.join("\n").toStdString();
+}

@@ -1,0 +1,167 @@
+// The start-up on the simulated board, without windows on screen: its steps in the order
+// the subsystems need, the published names, the splash progress, the registered types,
+// and the restart code.
+#include "FrameHarness.h"
+#include "SimBoardFixture.h"
+
+#include "DefaultBoard.h"
+#include "qtquick2applicationviewer.h"
+#include "startup.h"
+
+#include "store/screensvariables.h"
+
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using testsupport::LogCapture;
+using testsupport::ScopedBoard;
+using testsupport::ScopedWorkDir;
+
+namespace {
+std::unique_ptr<platform::sim::SimulatedBoard> unitBoard()
+{
+    platform::sim::DefaultBoardOptions options;
+    options.realTime = false;
+    return platform::sim::makeDefaultBoard(options);
+}
+
+const QStringList kContextNames = {"translator", "periodicFunctions", "variables", "shot",
+                                   "networkInterface", "channels", "software", "appVariables",
+                                   "measuresSpectrum", "measuresIQ", "measuresCM", "loggers", "wr_file"};
+
+struct StartUpTest : ::testing::Test {
+    ScopedBoard board{unitBoard()};
+    ScopedWorkDir dir;
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.seedFromData("calibracion"));
+        StartUp::setApplicationIdentity();
+    }
+};
+} // namespace
+
+TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
+{
+    LogCapture log;
+    StartUp startUp(StartUp::Options{false});
+    startUp.run();
+    const QStringList steps = startUp.steps();
+    const QStringList before = {"textFile", "hardware", "hardwareModel", "periodicFunctions", "splash", "font",
+                                "style", "translator", "screenshot", "remoteServer", "cursor", "keyBeep",
+                                "timers", "progress 0.1", "qmlTypes", "progress 0.3"};
+    ASSERT_GE(steps.size(), before.size());
+    EXPECT_EQ(steps.mid(0, before.size()), before);
+    EXPECT_EQ(steps.mid(steps.size() - 2), QStringList({"closeSplash", "mainView"}));
+    EXPECT_EQ(startUp.splashProgress(), QList<double>({0.1, 0.3, 0.4, 0.6, 0.8, 1.0}));
+
+    // Every published name is one of the thirteen, in their order, before the screens load.
+    const QStringList published = startUp.publishedNames();
+    int last = -1;
+    for (const QString& name : published) {
+        const int at = kContextNames.indexOf(name);
+        EXPECT_GT(at, last) << name.toStdString();
+        last = at;
+        EXPECT_LT(steps.indexOf("context " + name), steps.indexOf("mainView"));
+    }
+    for (const char* own : {"translator", "periodicFunctions", "variables", "shot", "networkInterface", "software",
+                            "appVariables", "wr_file"})
+        EXPECT_TRUE(published.contains(own)) << own;
+    QQmlContext* context = startUp.mainView()->rootContext();
+    for (const QString& name : published)
+        EXPECT_TRUE(context->contextProperty(name).isValid()) << name.toStdString();
+    EXPECT_EQ(context->contextProperty("variables").toMap().value("hardware_model").toInt(), 3);
+
+    QQuickItem* root = startUp.mainView()->rootObject();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->property("date_compilation").toString(), "2025-10-31");
+    EXPECT_EQ(root->property("currentScreen").toString(), "MAIN_MENU");
+    EXPECT_EQ(ScreensVariables::getInstance()->getModelHardware(), 3);
+    EXPECT_EQ(QCoreApplication::applicationVersion(), "10.2.14");
+    EXPECT_EQ(QCoreApplication::organizationName(), "KORVEL TEST & MEASUREMENT SLU");
+    EXPECT_EQ(QCoreApplication::applicationName(), "CABLE VARNOK");
+    EXPECT_EQ(qgetenv("QT_QUICK_CONTROLS_1_STYLE"), "Base");
+    EXPECT_EQ(QGuiApplication::font().family(), "DejaVu Sans");
+    for (const QString& line : log.lines())
+        EXPECT_FALSE(line.contains("qrc:/")) << line.toStdString();
+}
+
+TEST_F(StartUpTest, RegisteredTypesAreUsableFromQml)
+{
+    StartUp startUp(StartUp::Options{false});
+    startUp.run();
+    QQmlEngine* engine = startUp.mainView()->engine();
+    QQmlComponent c(engine);
+    c.setData("import QtQuick 2.15\nimport ScreenShot 1.0\nimport Launcher 1.0\nimport MyQMLEnums 13.37\n"
+              "Item { property int selected: Style.BOTON_SELECTED\n"
+              "  property var shot: ScreenShot {}\n  property var launcher: Launcher {}\n"
+              "  property string answer: launcher.launch('uname -r') }\n",
+              QUrl("qrc:///qml/code/TypesProbe.qml"));
+    std::unique_ptr<QObject> probe(c.create());
+    ASSERT_TRUE(probe) << c.errorString().toStdString();
+    EXPECT_EQ(probe->property("selected").toInt(), 1);
+    EXPECT_EQ(probe->property("answer").toString(), "5.4.0-sim\n");
+}
+
+TEST_F(StartUpTest, SplashImageFollowsTheHardwareModel)
+{
+    EXPECT_EQ(StartUp::splashImage(0), "qrc:///images/images/splash_mini.png");
+    EXPECT_EQ(StartUp::splashImage(1), "qrc:///images/images/splash_mini.png");
+    EXPECT_EQ(StartUp::splashImage(2), "qrc:///images/images/splash_cable.png");
+    EXPECT_EQ(StartUp::splashImage(3), "qrc:///images/images/splash_cable.png");
+    EXPECT_FALSE(QImage(":/images/images/splash_mini.png").isNull());
+    EXPECT_FALSE(QImage(":/images/images/splash_cable.png").isNull());
+}
+
+TEST_F(StartUpTest, RestartCodeRunsTheRestartScriptOtherCodesOnlyEnd)
+{
+    StartUp startUp(StartUp::Options{false});
+    startUp.run();
+    board->shell().clear();
+    EXPECT_FALSE(startUp.finish(0));
+    EXPECT_TRUE(board->shell().commandLines().empty());
+    EXPECT_TRUE(startUp.finish(1337));
+    EXPECT_EQ(board->shell().commandLines(), std::vector<std::string>{"/root/llamada_aplicacion.sh &"});
+    EXPECT_TRUE(board->shell().commands()[0].viaShell);
+}
+
+TEST_F(StartUpTest, StoredLanguageIsInstalled)
+{
+    ScreensVariables::getInstance()->setValue("language", "es");
+    StartUp startUp(StartUp::Options{false});
+    startUp.run();
+    EXPECT_EQ(startUp.mainView()->rootContext()->contextProperty("translator").value<QObject*>()->property("language"),
+              "es");
+    EXPECT_EQ(QCoreApplication::translate("screens", "MAIN MENU"), QString::fromUtf8("MENÚ PRINCIPAL"));
+}
+
+// Under a display (VARNOK_TEST_DISPLAY with xvfb-run) the start-up shows its windows, and
+// every screen renders and can be captured (VARNOK_KEEP_SCREENSHOTS: a folder to copy them to).
+TEST_F(StartUpTest, EveryScreenRendersAndIsCaptured)
+{
+    if (!qEnvironmentVariableIsSet("VARNOK_TEST_DISPLAY"))
+        GTEST_SKIP() << "needs a display";
+    StartUp startUp;
+    startUp.run();
+    QQuickItem* root = startUp.mainView()->rootObject();
+    QObject* shot = startUp.mainView()->rootContext()->contextProperty("shot").value<QObject*>();
+    QQmlExpression ids(qmlContext(root), root, "Pantalles.screenIds()");
+    for (const QString& screen : ids.evaluate().toStringList()) {
+        QMetaObject::invokeMethod(root, "loadScreen", Q_ARG(QVariant, screen));
+        QSignalSpy frame(startUp.mainView(), &QQuickWindow::frameSwapped);
+        ASSERT_TRUE(frame.wait(5000)) << screen.toStdString();
+        QString path;
+        QMetaObject::invokeMethod(shot, "shootScreen", Q_RETURN_ARG(QString, path), Q_ARG(QString, screen),
+                                  Q_ARG(QQuickItem*, nullptr));
+        ASSERT_FALSE(path.isEmpty()) << screen.toStdString();
+        QImage image(path);
+        EXPECT_EQ(image.size(), QSize(800, 480));
+        if (qEnvironmentVariableIsSet("VARNOK_KEEP_SCREENSHOTS"))
+            image.save(qEnvironmentVariable("VARNOK_KEEP_SCREENSHOTS") + "/" + screen + ".png");
+    }
+}
