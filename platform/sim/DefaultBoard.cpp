@@ -1,5 +1,6 @@
 #include "DefaultBoard.h"
 
+#include "ChipModels.h"
 #include "RealClock.h"
 
 namespace platform::sim {
@@ -11,6 +12,7 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
         clock = std::make_unique<RealClock>();
     auto board = std::make_unique<SimulatedBoard>(std::move(clock));
     // Device model groups are installed here, one call per group.
+    installChipModels(*board);
     return board;
 }
 
