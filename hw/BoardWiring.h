@@ -90,8 +90,8 @@ constexpr uint32_t kIfHz = 36000000; // the LO runs above the RF by the IF
 constexpr uint32_t kStepHz = 500;
 constexpr int kFracBits = 20;
 // The VCO works an octave; the LO divider (a power of two, 1 to 128) brings it down to the LO.
-constexpr uint64_t kVcoMinHz = 2200000000ull;
-constexpr uint64_t kVcoMaxHz = 4400000000ull;
+constexpr uint64_t kVcoMinHz = 2000000000ull;
+constexpr uint64_t kVcoMaxHz = 4000000000ull; // exclusive; N stays within 8 bits
 constexpr int kMaxLoDivExponent = 7;
 
 enum Register : uint8_t {

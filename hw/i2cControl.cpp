@@ -4,6 +4,8 @@
 
 #include <QDebug>
 
+#include <vector>
+
 std::mutex& i2cBusMutex()
 {
     static std::mutex busMutex;
@@ -59,4 +61,20 @@ int i2cEnviarRebre(unsigned char address7, const unsigned char* sub, int subLeng
     if (subLength > 0 && writeLocked(address7, sub, subLength, "i2cEnviarRebre") != 0)
         return -1;
     return readLocked(address7, data, length, "i2cEnviarRebre");
+}
+
+int i2cWriteRegisters(unsigned char address7, unsigned char reg, const unsigned char* data, int length)
+{
+    if (badBuffer(data, length))
+        return -1;
+    std::vector<unsigned char> frame(static_cast<size_t>(length) + 1);
+    frame[0] = reg;
+    for (int i = 0; i < length; ++i)
+        frame[static_cast<size_t>(i) + 1] = data[i];
+    return i2cEnviar(address7, frame.data(), length + 1);
+}
+
+int i2cReadRegisters(unsigned char address7, unsigned char reg, unsigned char* data, int length)
+{
+    return i2cEnviarRebre(address7, &reg, 1, data, length);
 }

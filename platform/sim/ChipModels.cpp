@@ -15,6 +15,14 @@ ChipModels installChipModels(SimulatedBoard& board)
     board.attachSpi(wiring::kAttenuatorBNode, m.attenuatorB);
     board.attachSpi(wiring::kSynthesizerNode, m.synthesizers);
     board.attachSpi(wiring::kConverterNode, m.converter);
+    m.tuner = std::make_shared<Max3543Model>(board.clock());
+    m.temperature = std::make_shared<Tmp100Model>();
+    m.realTimeClock = std::make_shared<Pcf85263Model>(board.clock());
+    m.lnbSupply = std::make_shared<Tps65233Model>();
+    board.attachI2c(wiring::kTunerAddress, m.tuner);
+    board.attachI2c(wiring::kTemperatureAddress, m.temperature);
+    board.attachI2c(wiring::kClockAddress, m.realTimeClock);
+    board.attachI2c(wiring::kLnbSupplyAddress, m.lnbSupply);
     return m;
 }
 

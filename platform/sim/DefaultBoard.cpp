@@ -12,7 +12,8 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
         clock = std::make_unique<RealClock>();
     auto board = std::make_unique<SimulatedBoard>(std::move(clock));
     // Device model groups are installed here, one call per group.
-    installChipModels(*board);
+    // The clock chip keeps time with the board, as a powered unit's does.
+    installChipModels(*board).realTimeClock->followWallClock(true);
     return board;
 }
 
