@@ -76,3 +76,12 @@ TEST(EmbeddedRtos, HeapAndEmptySchedulerLock)
     EXPECT_EQ(EMBEDDEDRTOS_schedulerlock(), 0u);
     EXPECT_EQ(EMBEDDEDRTOS_schedulerunlock(), 0u);
 }
+
+TEST(EmbeddedTimers, WithoutAClockTheWaitsReturnAtOnce)
+{
+    testsupport::LogCapture log;
+    EXPECT_EQ(EMBEDDEDTIMERS_GeticksInMs(), 0u);
+    EXPECT_TRUE(log.contains("clock gettime"));
+    EXPECT_EQ(EMBEDDEDTIMERS_delayms(100), 0u);
+    EXPECT_EQ(EMBEDDEDTIMERS_HUGE_delayus(100), 0u);
+}
