@@ -1,5 +1,6 @@
 #include "DefaultBoard.h"
 
+#include "ChipModels.h"
 #include "FrontPanel.h"
 #include "RealClock.h"
 
@@ -13,6 +14,8 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     auto board = std::make_unique<SimulatedBoard>(std::move(clock));
     // Device model groups are installed here, one call per group.
     installFrontPanel(*board, options);
+    // The clock chip keeps time with the board, as a powered unit's does.
+    installChipModels(*board).realTimeClock->followWallClock(true);
     return board;
 }
 

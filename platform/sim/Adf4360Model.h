@@ -1,0 +1,36 @@
+// ADF4360 synthesizer: three 24-bit latches selected by their low 2 bits (control, R
+// counter, N counter). The model decodes the output frequency with the board's reference
+// and keeps when each latch arrived, so the power-up pause can be checked.
+#pragma once
+
+#include "Platform.h"
+
+#include <cstdint>
+#include <mutex>
+
+namespace platform::sim {
+
+class Adf4360Model {
+public:
+    enum Latch { kControl = 0, kRCounter = 1, kNCounter = 2 };
+
+    explicit Adf4360Model(Clock& clock) : clock_(clock) {}
+    void latch(uint32_t word);
+
+    uint32_t latchValue(Latch which) const;
+    int latchCount(Latch which) const;
+    // Board time of the last write of the latch.
+    uint64_t latchTimeUs(Latch which) const;
+    // 0 until all three latches have been written.
+    uint64_t outputFrequencyHz() const;
+    bool poweredDown() const;
+
+private:
+    Clock& clock_;
+    mutable std::mutex mutex_;
+    uint32_t latches_[3] = {};
+    int counts_[3] = {};
+    uint64_t timesUs_[3] = {};
+};
+
+} // namespace platform::sim

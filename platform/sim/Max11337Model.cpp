@@ -1,0 +1,95 @@
+#include "Max11337Model.h"
+
+#include "hw/BoardWiring.h"
+
+#include <algorithm>
+
+namespace platform::sim {
+
+void Max11337Model::setChannelValue(int channel, int raw)
+{
+    setChannelFunction(channel, [raw](uint64_t) { return raw; });
+}
+
+void Max11337Model::setChannelFunction(int channel, ChannelFunction function)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    channels_[channel] = std::move(function);
+}
+
+void Max11337Model::clearChannel(int channel)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    channels_.erase(channel);
+}
+
+void Max11337Model::setSource(Source source)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    source_ = std::move(source);
+}
+
+int Max11337Model::conversionCount() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return conversions_;
+}
+
+int Max11337Model::conversionCount(int channel) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = perChannel_.find(channel);
+    return it == perChannel_.end() ? 0 : it->second;
+}
+
+int Max11337Model::sample(int channel, uint64_t nowUs)
+{
+    ChannelFunction function;
+    Source source;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = channels_.find(channel);
+        if (it != channels_.end())
+            function = it->second;
+        else
+            source = source_;
+    }
+    // Called without the lock: a source may be a whole scene that takes its own locks.
+    const int v = function ? function(nowUs) : source ? source(channel, nowUs) : 0;
+    return std::clamp(v, 0, static_cast<int>(wiring::max11337::kDataMask));
+}
+
+int Max11337Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
+{
+    for (size_t i = 0; i + 1 < len; i += 2) {
+        uint16_t out = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (pending_)
+                out = pendingFrame_;
+            pending_ = false;
+        }
+        rx[i] = static_cast<uint8_t>(out >> 8);
+        rx[i + 1] = static_cast<uint8_t>(out);
+
+        const uint16_t word = static_cast<uint16_t>((tx[i] << 8) | tx[i + 1]);
+        const bool modeControl = (word & 0x8000) == 0;
+        const bool manual = ((word >> 11) & 0xF) == 1;
+        if (!modeControl || !manual)
+            continue; // configuration registers and other scan modes convert nothing
+        const int channel = (word >> 7) & 0xF;
+        const int value = sample(channel, clock_.monotonicUs());
+        clock_.sleepUs(kConversionUs);
+        std::lock_guard<std::mutex> lock(mutex_);
+        const uint16_t junk = static_cast<uint16_t>(1 + conversions_ % 15);
+        pendingFrame_ = static_cast<uint16_t>((junk << 12) | value);
+        pending_ = true;
+        ++conversions_;
+        ++perChannel_[channel];
+    }
+    if (len % 2)
+        rx[len - 1] = 0;
+    return 0;
+}
+
+} // namespace platform::sim

@@ -1,0 +1,49 @@
+// MAX11337 converter in manual mode: a mode-control frame converts the channel it names,
+// and the result comes out in the next frame. Each conversion takes 0.25 ms of board
+// time. The value of a channel comes from a constant or a function of time set for it,
+// else from the board-wide signal source (the RF scene), else 0; it is clamped to 12
+// bits. The top 4 bits of every output frame carry junk (never 0), so a reader that
+// forgets the 12-bit mask sees it.
+#pragma once
+
+#include "BusModels.h"
+#include "Platform.h"
+
+#include <functional>
+#include <map>
+#include <mutex>
+
+namespace platform::sim {
+
+class Max11337Model : public SpiModel {
+public:
+    using ChannelFunction = std::function<int(uint64_t monotonicUs)>;
+    using Source = std::function<int(int channel, uint64_t monotonicUs)>;
+    static constexpr uint64_t kConversionUs = 250;
+
+    explicit Max11337Model(Clock& clock) : clock_(clock) {}
+    int spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len) override;
+
+    void setChannelValue(int channel, int raw);
+    void setChannelFunction(int channel, ChannelFunction function);
+    void clearChannel(int channel);
+    void setSource(Source source);
+
+    int conversionCount() const;
+    // Conversions of one channel since the start.
+    int conversionCount(int channel) const;
+
+private:
+    int sample(int channel, uint64_t nowUs);
+
+    Clock& clock_;
+    mutable std::mutex mutex_;
+    std::map<int, ChannelFunction> channels_;
+    Source source_;
+    bool pending_ = false;
+    uint16_t pendingFrame_ = 0;
+    int conversions_ = 0;
+    std::map<int, int> perChannel_;
+};
+
+} // namespace platform::sim

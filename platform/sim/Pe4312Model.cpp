@@ -1,0 +1,18 @@
+#include "Pe4312Model.h"
+
+#include "hw/BoardWiring.h"
+
+namespace platform::sim {
+
+int Pe4312Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
+{
+    for (size_t i = 0; i < len; ++i)
+        rx[i] = 0; // the chip has no output
+    if (len == 0)
+        return 0;
+    word_ = static_cast<uint8_t>(tx[len - 1] & wiring::pe4312::kWordMask);
+    ++latches_;
+    return 0;
+}
+
+} // namespace platform::sim

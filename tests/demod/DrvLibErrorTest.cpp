@@ -1,0 +1,126 @@
+// The driver library's error record, identity texts and adjustment-blob readers.
+#include "demod/KxlDrvLibError.h"
+#include "demod/KxlDrvLibVersion.h"
+#include "demod/read_pp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(KxlDrvLibError, BuildersAndFirstErrorWins)
+{
+    KxlDrvLibError e{99, 7, "stale"};
+    EXPECT_EQ(KxlDrvLib_error_ok(&e), &e);
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_EQ(e.argument, 0u);
+    EXPECT_EQ(e.text, nullptr);
+
+    KxlDrvLib_error_set(&e, KxlDrvLib_code_i2c, 1, "first");
+    KxlDrvLib_error_set(&e, KxlDrvLib_code_range, 0, "second");
+    KxlDrvLibError later{KxlDrvLib_code_null, 3, "third"};
+    KxlDrvLib_error_keep_first(&e, &later);
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_EQ(e.argument, 1u);
+    EXPECT_STREQ(e.text, "first");
+    EXPECT_TRUE(KxlDrvLib_error_is_i2c(&e));
+    EXPECT_FALSE(KxlDrvLib_error_is_ok(&e));
+
+    KxlDrvLib_error_fail(&e);
+    EXPECT_EQ(e.code, 1u);
+    EXPECT_EQ(e.text, nullptr);
+    EXPECT_FALSE(KxlDrvLib_error_is_i2c(&e));
+
+    // Null records are tolerated everywhere.
+    EXPECT_EQ(KxlDrvLib_error_ok(nullptr), nullptr);
+    EXPECT_EQ(KxlDrvLib_error_set(nullptr, 1, 0, nullptr), nullptr);
+    EXPECT_TRUE(KxlDrvLib_error_is_ok(nullptr));
+}
+
+TEST(KxlDrvLibError, I2cCodesAreNineteenToTwentyFour)
+{
+    for (uint32_t code = 17; code <= 26; ++code) {
+        KxlDrvLibError e{code, 0, nullptr};
+        EXPECT_EQ(KxlDrvLib_error_is_i2c(&e) != 0, code >= 19 && code <= 24) << code;
+    }
+}
+
+TEST(KxlDrvLibVersion, IdentityTexts)
+{
+    EXPECT_STREQ(GetKorvelDrvLibVersion(), "4.48.1710");
+    EXPECT_STREQ(GetKorvelDrvLibVersionData(), "Feb 19 2025");
+    EXPECT_STREQ(GetKorvelDrvLibName(), "KORVEL DRV LIB");
+    EXPECT_STREQ(GetPlatform(), "LINUX CABLE VARNOK");
+}
+
+TEST(ReadPp, WordClampsAndReportsIt)
+{
+    struct Case {
+        uint8_t lo, hi;
+        uint16_t expected;
+        bool clamped;
+    } cases[] = {{0xF4, 0x01, 500, false}, {0xE8, 0x03, 500, true}, {0x00, 0x00, 1, true}, {0x01, 0x00, 1, false}};
+    for (const Case& c : cases) {
+        const uint8_t blob[] = {c.lo, c.hi, 0xEE};
+        uint16_t v = 0;
+        bool flag = !c.clamped;
+        const uint8_t* next = READ_PP_load_word(&v, 1, 500, blob, &flag);
+        EXPECT_EQ(next, blob + 2);
+        EXPECT_EQ(v, c.expected) << int(c.lo) << " " << int(c.hi);
+        EXPECT_EQ(flag, c.clamped);
+    }
+}
+
+TEST(ReadPp, FieldsAreLittleEndianAndUnaligned)
+{
+    // One odd byte first, so every later field sits unaligned.
+    const uint8_t blob[] = {0x5B, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x27, 0x00, 0x00};
+    bool flag = true;
+    uint8_t b = 0;
+    const uint8_t* p = READ_PP_load_byte(&b, 0, 255, blob, &flag);
+    EXPECT_EQ(b, 0x5B);
+    EXPECT_FALSE(flag);
+    int16_t s = 0;
+    p = READ_PP_load_sword(&s, -100, 100, p, &flag);
+    EXPECT_EQ(s, -2);
+    uint32_t d = 0;
+    p = READ_PP_load_dword(&d, 0, 0xFFFFFFFFu, p, &flag);
+    EXPECT_EQ(d, 0x12345678u);
+    int32_t i = 0;
+    p = READ_PP_load_int(&i, 0, 10, p, &flag);
+    EXPECT_EQ(i, 0); // -1 below the minimum
+    EXPECT_TRUE(flag);
+    float f = 0;
+    p = READ_PP_load_float(&f, 100, p, &flag, -1000.0f, 1000.0f);
+    EXPECT_FLOAT_EQ(f, 100.0f);
+    EXPECT_FALSE(flag);
+    EXPECT_EQ(p, blob + sizeof blob);
+}
+
+TEST(ReadPp, MaximumIsAppliedBeforeMinimum)
+{
+    // With the limits crossed the minimum has the last word.
+    const uint8_t blob[] = {50};
+    uint8_t v = 0;
+    bool flag = false;
+    READ_PP_load_byte(&v, 60, 40, blob, &flag);
+    EXPECT_EQ(v, 60);
+    EXPECT_TRUE(flag);
+}
+
+TEST(ReadPp, FloatLimitsAndBadDivisor)
+{
+    const uint8_t big[] = {0x40, 0x42, 0x0F, 0x00}; // 1000000
+    float f = 0;
+    bool flag = false;
+    READ_PP_load_float(&f, 1000, big, &flag, 0.0f, 500.0f);
+    EXPECT_FLOAT_EQ(f, 500.0f);
+    EXPECT_TRUE(flag);
+    const uint8_t negative[] = {0x9C, 0xFF, 0xFF, 0xFF}; // -100
+    READ_PP_load_float(&f, 10, negative, &flag, -5.0f, 5.0f);
+    EXPECT_FLOAT_EQ(f, -5.0f);
+    EXPECT_TRUE(flag);
+    const uint8_t* next = READ_PP_load_float(&f, 0, negative, &flag, -5.0f, 5.0f);
+    EXPECT_FLOAT_EQ(f, -5.0f);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(next, negative + 4);
+}
