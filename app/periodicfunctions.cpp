@@ -5,6 +5,7 @@
 #include "shellgpio.h"
 
 #include "hw/GPIOClass.h"
+#include "hw/tmp100.h"
 #include "platform/Platform.h"
 #include "store/screensvariables.h"
 
@@ -229,7 +230,13 @@ void PeriodicFunctions::powerOff()
     platform::board().launchProcess(kPowerOffCommand, Launcher::kTimeoutMs);
 }
 
-std::optional<float> PeriodicFunctions::readTemperatureC() { return std::nullopt; }
+std::optional<float> PeriodicFunctions::readTemperatureC()
+{
+    float celsius = 0;
+    if (tmp100_ReadTemperature(&celsius) != 0)
+        return std::nullopt;
+    return celsius;
+}
 
 int PeriodicFunctions::readBatteryRaw() { return -1; }
 

@@ -11,7 +11,15 @@
 #include "translation.h"
 #include "wrfile.h"
 
+#include "hw/ADF4350.h"
+#include "hw/ADF4360.h"
+#include "hw/MAX11337.h"
+#include "hw/drvMAX3543.h"
+#include "hw/tmp100.h"
 #include "platform/Platform.h"
+#include "remote/socketCalibrate.h"
+#include "store/channelslist.h"
+#include "store/loggerlist.h"
 #include "store/screensvariables.h"
 
 #include <QCoreApplication>
@@ -68,9 +76,15 @@ void StartUp::run()
 void StartUp::initHardware()
 {
     step("hardware");
-    // The hardware and RF layers bring up, in this order: the I2C bus, the ADF4360 and
-    // ADF4350 synthesizers, the MAX11337 converter, the RF measuring chain
-    // (setInitMesuraRF) and the MAX3543 tuner.
+    // The I2C bus is opened by its first transfer; the front end comes up in the unit's order.
+    fixedSynthesizer_ = std::make_unique<ADF4360>();
+    fixedSynthesizer_->init();
+    localOscillator_ = std::make_unique<ADF4350>();
+    localOscillator_->programaFreqPilot(0);
+    converter_ = std::make_unique<MAX11337>();
+    // The RF measuring chain takes the synthesizer and the converter here (setInitMesuraRF).
+    max3543_Initialize();
+    tmp100_Initialize();
 }
 
 void StartUp::storeHardwareModel()
@@ -142,8 +156,8 @@ void StartUp::startServices()
     shot_->setWindow(mainView_.get());
 
     step("remoteServer");
-    // The remote-control subsystem's command server is created here on port 1234
-    // (SocketCalibrate(1234, true, nullptr)), kept for the program's lifetime.
+    // Lives for the program's lifetime, as the unit's does.
+    new SocketCalibrate(1234, true, nullptr);
 
     step("cursor");
 #ifdef VARNOK_BOARD_LINUX
@@ -189,7 +203,7 @@ void StartUp::publishContextProperties()
     publish("shot", shot_.get());
     setProgress(0.4);
     publish("networkInterface", NetworkInterface::getInstance());
-    // "channels": Channelslist::getInstance()
+    publish("channels", Channelslist::getInstance());
     publish("software", Software::getInstance());
     publish("appVariables", ScreensVariables::getInstance());
     setProgress(0.6);
@@ -197,7 +211,7 @@ void StartUp::publishContextProperties()
     // "measuresIQ": MesuraIQ::getInstance()
     setProgress(0.8);
     // "measuresCM": MesuraCM::getInstance()
-    // "loggers": Loggerlist::getInstance()
+    publish("loggers", Loggerlist::getInstance());
     publish("wr_file", wrFile_.get());
     setProgress(1.0);
 }

@@ -10,6 +10,10 @@
 
 #include <memory>
 
+class ADF4350;
+class ADF4360;
+class MAX11337;
+
 class QtQuick2ApplicationViewer;
 class ScreenShot;
 class Translation;
@@ -69,6 +73,10 @@ private:
     QList<double> progress_;
     // Declared before the views: the views' engines use them until they go.
     std::unique_ptr<WrFile> wrFile_;
+    // The front end's synthesizer and converter live as long as the RF layer that uses them.
+    std::unique_ptr<ADF4360> fixedSynthesizer_;
+    std::unique_ptr<ADF4350> localOscillator_;
+    std::unique_ptr<MAX11337> converter_;
     std::unique_ptr<Translation> translator_;
     std::unique_ptr<ScreenShot> shot_;
     std::unique_ptr<QtQuick2ApplicationViewer> splash_;
