@@ -1,0 +1,7 @@
+// The RF measuring chain: one module of free functions over one state record. Routing,
+// tuning, attenuator, detector acquisition and the calibrated level readings.
+#pragma once
+
+#include "bandTuning.h"
+#include "chainState.h"
+#include "frontEndSetup.h"
