@@ -44,12 +44,12 @@ constexpr int kStatusSearching = 6;
 constexpr uint64_t kLockPollPauseUs = 100;
 constexpr unsigned int kTunerStepHz = 10000;
 
-int switchBand(unsigned int f)
+void switchBand(unsigned int f)
 {
     rfchain::ChainState& st = rfchain::state();
     const int band = getBandaTreball(f);
     if (band == st.bandProgrammed)
-        return 0;
+        return;
     if (band >= 0 && band < kBandCount) {
         const Band& b = kBands[band];
         rfchain::writeLine(rfchain::SUB, b.sub);
@@ -71,7 +71,6 @@ int switchBand(unsigned int f)
     }
     delay(kPathSettleMs);
     st.bandProgrammed = band;
-    return 0;
 }
 
 } // namespace
@@ -119,26 +118,15 @@ int programaTuner(unsigned int f)
 
 int convertirBanda(unsigned int f)
 {
-    if (!rfchain::startSequence()) {
-        rfchain::deferRequest(rfchain::Request::Tune, [f] { switchBand(f); });
-        return 0;
-    }
-    switchBand(f);
-    rfchain::finishSequence();
+    rfchain::runSequence(rfchain::Request::Tune, [f] { switchBand(f); });
     return 0;
 }
 
 int sintonitzar(unsigned int f)
 {
-    if (!rfchain::startSequence()) {
-        rfchain::deferRequest(rfchain::Request::Tune, [f] {
-            programaTuner(f);
-            switchBand(f);
-        });
-        return 0;
-    }
-    programaTuner(f);
-    const int result = switchBand(f);
-    rfchain::finishSequence();
-    return result;
+    rfchain::runSequence(rfchain::Request::Tune, [f] {
+        programaTuner(f);
+        switchBand(f);
+    });
+    return 0;
 }

@@ -22,36 +22,27 @@ Sequencer& sequencer()
 
 } // namespace
 
-bool startSequence()
+void runSequence(Request kind, const std::function<void()>& sequence)
 {
     Sequencer& s = sequencer();
-    if (s.running)
-        return false;
-    s.running = true;
-    return true;
-}
-
-void deferRequest(Request kind, std::function<void()> action)
-{
-    Sequencer& s = sequencer();
-    for (auto it = s.held.begin(); it != s.held.end(); ++it) {
-        if (it->first == kind) {
-            s.held.erase(it);
-            break;
+    if (s.running) {
+        for (auto it = s.held.begin(); it != s.held.end(); ++it) {
+            if (it->first == kind) {
+                s.held.erase(it);
+                break;
+            }
         }
+        s.held.emplace_back(kind, sequence);
+        qDebug() << "mesuraRF-> front end busy, request held";
+        return;
     }
-    s.held.emplace_back(kind, std::move(action));
-    qDebug() << "mesuraRF-> front end busy, request held";
-}
-
-void finishSequence()
-{
-    Sequencer& s = sequencer();
+    s.running = true;
+    sequence();
     // A held request may itself wait and let further requests in; they queue behind it.
     while (!s.held.empty()) {
-        std::function<void()> action = std::move(s.held.front().second);
+        std::function<void()> next = std::move(s.held.front().second);
         s.held.pop_front();
-        action();
+        next();
     }
     s.running = false;
 }

@@ -11,12 +11,9 @@ namespace rfchain {
 
 enum class Request { Tune, Route };
 
-// True when no sequence runs: the caller owns the front end until finishSequence().
-bool startSequence();
-// Holds a request that arrived during a sequence (replacing one of the same kind).
-void deferRequest(Request kind, std::function<void()> action);
-// Runs the held requests in arrival order, then releases the front end.
-void finishSequence();
+// Runs the sequence now, followed by whatever requests arrived meanwhile, in arrival
+// order; inside another sequence, holds it instead (replacing a held one of its kind).
+void runSequence(Request kind, const std::function<void()>& sequence);
 bool sequenceRunning();
 
 } // namespace rfchain

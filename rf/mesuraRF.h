@@ -5,3 +5,4 @@
 #include "bandTuning.h"
 #include "chainState.h"
 #include "frontEndSetup.h"
+#include "circuitRouting.h"
