@@ -6,3 +6,5 @@
 #include "chainState.h"
 #include "frontEndSetup.h"
 #include "circuitRouting.h"
+#include "attenuator.h"
+#include "levelConversion.h"

@@ -29,3 +29,44 @@ std::vector<std::vector<uint8_t>> RfBench::spiWrites(const std::string& node) co
 }
 
 } // namespace rftest
+
+#include "rf/calibrations.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace rftest {
+
+void writeCalibrationFile(const QString& name, const QString& xml)
+{
+    QDir().mkpath(QStringLiteral("calibracion"));
+    QFile f(QStringLiteral("calibracion/") + name);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(xml.toUtf8());
+}
+
+void removeCalibrationFile(const QString& name) { QFile::remove(QStringLiteral("calibracion/") + name); }
+
+QString cal0(const QString& cable, const QString& docsis, const QString& rootAttributes)
+{
+    return QStringLiteral("<?xml version=\"1.0\"?>\n<CALIBRATION %1>\n<CABLE>%2</CABLE>\n<DOCSIS>%3</DOCSIS>\n</CALIBRATION>\n")
+        .arg(rootAttributes, cable, docsis);
+}
+
+QString opticalLine(int wavelength, const QString& slope, const QString& offset)
+{
+    return QStringLiteral("<lamda_%1 enabled=\"ON\"><SLOPE>%2</SLOPE><OFFSET>%3</OFFSET></lamda_%1>")
+        .arg(wavelength)
+        .arg(slope, offset);
+}
+
+CalibratedBench::CalibratedBench()
+{
+    dir.seedFromData(QStringLiteral("calibracion"));
+    Calibrations::getInstance()->loadCalibracion();
+    setGpio_F2(true);
+    setGpio_F3(false);
+    clearLog();
+}
+
+} // namespace rftest

@@ -35,3 +35,22 @@ struct RfBench {
 };
 
 } // namespace rftest
+
+namespace rftest {
+
+// Writes a file into the "calibracion" folder of the working directory.
+void writeCalibrationFile(const QString& name, const QString& xml);
+void removeCalibrationFile(const QString& name);
+// A CAL_0.XML from the CABLE and DOCSIS sections' inner text.
+QString cal0(const QString& cable, const QString& docsis = QString(), const QString& rootAttributes = QString());
+// An OPWR wavelength element with its line.
+QString opticalLine(int wavelength, const QString& slope, const QString& offset);
+
+// The chain on the board with the simulated unit's calibration files loaded, the narrow
+// IF filter selected and exact (jitter-free) readings.
+struct CalibratedBench : RfBench {
+    testsupport::ScopedWorkDir dir;
+    CalibratedBench();
+};
+
+} // namespace rftest
