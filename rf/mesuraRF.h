@@ -8,3 +8,4 @@
 #include "circuitRouting.h"
 #include "attenuator.h"
 #include "levelConversion.h"
+#include "calibracionRF.h"
