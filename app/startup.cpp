@@ -18,6 +18,7 @@
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
 #include "remote/socketCalibrate.h"
+#include "rf/frontEndSetup.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"
@@ -82,7 +83,7 @@ void StartUp::initHardware()
     localOscillator_ = std::make_unique<ADF4350>();
     localOscillator_->programaFreqPilot(0);
     converter_ = std::make_unique<MAX11337>();
-    // The RF measuring chain takes the synthesizer and the converter here (setInitMesuraRF).
+    setInitMesuraRF(localOscillator_.get(), converter_.get());
     max3543_Initialize();
     tmp100_Initialize();
 }

@@ -2,6 +2,7 @@
 
 #include "ChipModels.h"
 #include "FrontPanel.h"
+#include "RfFrontEndModel.h"
 #include "RealClock.h"
 
 namespace platform::sim {
@@ -16,6 +17,10 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     installFrontPanel(*board, options);
     // The clock chip keeps time with the board, as a powered unit's does.
     installChipModels(*board).realTimeClock->followWallClock(true);
+    // A cable network on the input; readings wander by a couple of converter steps.
+    auto scene = std::make_shared<RfScene>();
+    RfScene::typicalCableNetwork(*scene);
+    installRfFrontEnd(*board, scene)->setJitterSteps(2);
     return board;
 }
 

@@ -1,0 +1,65 @@
+// The cable-modem module: the modem's power and reset lines, the serial line's device
+// and speed, the power and test status codes the screens show, the registration-state
+// report and the DOCSIS 3.0 readiness and restart step machines.
+#pragma once
+
+class SerialPort;
+
+// The unit's device of the modem line; the platform board says what to open for it.
+extern char portName[];
+
+// Power and command-line state (cableModem_status).
+enum CableModemStatus {
+    MODEM_STATUS_POWER_OFF = 1600,
+    MODEM_STATUS_STARTING = 1601,
+    MODEM_STATUS_POWER_ON = 1602,
+    MODEM_STATUS_PENDING = 1700,
+    MODEM_STATUS_OPERATIONAL = 1701,
+    MODEM_STATUS_PHY_SYNCHRONIZED = 1702,
+    MODEM_STATUS_CONFIG_FILE_DOWNLOAD_COMPLETE = 1703,
+    MODEM_STATUS_NOT_SYNCHRONIZED = 1704,
+    MODEM_STATUS_DHCPV4_IN_PROGRESS = 1705,
+    MODEM_STATUS_RANGING_IN_PROGRESS = 1706,
+    MODEM_STATUS_RANGING_COMPLETE = 1707,
+    MODEM_STATUS_ERROR = 1708,
+    MODEM_STATUS_UNDEFINED = 1709,
+    MODEM_STATUS_DHCPV4_COMPLETE = 1710,
+    MODEM_STATUS_TUNING = 1712,
+    MODEM_STATUS_REGISTERED = 1713,
+    MODEM_STATUS_RANGED = 1714,
+    MODEM_STATUS_RES = 1769,
+};
+
+// Codes without a screen text: the 3.0 generator is ready, registered without Internet.
+constexpr int MODEM_STATUS_UPSTREAM_READY = 1715;
+constexpr int MODEM_STATUS_REGISTERED_NO_INTERNET = 1733;
+
+// GPIO lines of the modem.
+constexpr const char* CABLE_MODEM_RESET_GPIO = "170";
+constexpr const char* CABLE_MODEM_SOFT_RESET_GPIO = "171";
+constexpr const char* CABLE_MODEM_SUPPLY_GPIO = "2";
+
+// Step-machine answers that callers treat as busy: a stage finished, the modem restarts.
+constexpr int MODEM_STEP_STAGE_DONE = 33554998;   // 0x2000236
+constexpr int MODEM_STEP_RESTARTING = 33555866;   // 0x200059A
+
+// Lines and power.
+void setInitModem(SerialPort* port);
+SerialPort* getSerialPortCableModem();
+// Unregisters the port before it is destroyed (when it is the registered one).
+void forgetSerialPortCableModem(SerialPort* port);
+void power_ON_CableModem();
+void power_OFF_CableModem();
+bool is_CableModem_ON();
+
+// Status.
+void SetModemStatusPower(int status);
+int GetModemStatusPower();
+void SetModemStatus(int code);
+int GetModemStatus();
+void SetInternet(int internet);
+int GetInternet();
+void SetModemProcess(int process);
+int GetModemProcess();
+void SetModemEnReset(int reset);
+int GetModemEnReset();

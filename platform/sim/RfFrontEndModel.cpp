@@ -1,0 +1,200 @@
+#include "RfFrontEndModel.h"
+
+#include "hw/BoardWiring.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::sim {
+
+namespace {
+
+// What the lines select: SUB, SUPER, SUPER2, HI and the LO the band needs (0: none).
+struct BandPath {
+    int sub, super, super2, hi;
+    int band;
+    uint64_t loHz;
+    double lowHz, highHz; // input range the band's filters pass
+};
+
+constexpr BandPath kPaths[] = {
+    {1, 0, 0, 1, 0, 195000000, 5e6, 90e6},
+    {0, 0, 0, 1, 1, 0, 90e6, 900e6},
+    {0, 1, 0, 1, 3, 1600000000, 900e6, 1350e6},
+    {0, 1, 0, 0, 4, 2050000000, 1350e6, 1800e6},
+    {0, 1, 1, 1, 5, 2500000000, 1800e6, 2250e6},
+    {0, 1, 1, 0, 6, 2950000000, 2250e6, 2950e6},
+};
+
+// Below the converter's first step with any calibration the unit uses.
+constexpr double kNoSignalDbuV = -60.0;
+
+// The hum and voltage channels as the engine's formulas read them back.
+constexpr double kHumStepsPerPercent = 1.0 / 0.036;
+constexpr double kHumBase = 2048.0;
+constexpr double kVoltageZero = 2036.0;
+constexpr double kDcDecivoltsPerStep = 0.873;
+constexpr double kAcDecivoltsPerStep = 0.3086;
+constexpr double kLnbMaPerStep = 0.00050012214 * 281.8;
+constexpr double kPi = 3.14159265358979323846;
+
+int rawFromLine(double tenths, const DetectorLine& l)
+{
+    if (l.slope == 0)
+        return 0;
+    return static_cast<int>(std::lround((tenths - l.offset) / l.slope));
+}
+
+const BandPath* pathForBand(int band)
+{
+    for (const BandPath& p : kPaths)
+        if (p.band == band)
+            return &p;
+    return nullptr;
+}
+
+} // namespace
+
+RfFrontEndModel::RfFrontEndModel(SimulatedBoard& board, std::shared_ptr<RfScene> scene)
+    : board_(board), scene_(std::move(scene))
+{
+    attA_ = std::dynamic_pointer_cast<Pe4312Model>(board.spiModel(wiring::kAttenuatorANode));
+    attB_ = std::dynamic_pointer_cast<Pe4312Model>(board.spiModel(wiring::kAttenuatorBNode));
+    synthesizers_ = std::dynamic_pointer_cast<SynthesizerNodeModel>(board.spiModel(wiring::kSynthesizerNode));
+    tuner_ = std::dynamic_pointer_cast<Max3543Model>(board.i2cModel(wiring::kTunerAddress));
+    lnbSupply_ = std::dynamic_pointer_cast<Tps65233Model>(board.i2cModel(wiring::kLnbSupplyAddress));
+}
+
+UnitCalibration RfFrontEndModel::calibration() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calibration_;
+}
+
+void RfFrontEndModel::setCalibration(const UnitCalibration& calibration)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    calibration_ = calibration;
+}
+
+int RfFrontEndModel::line(int gpio) const
+{
+    return board_.gpio().isExported(gpio) ? board_.gpio().level(gpio) : 0;
+}
+
+int RfFrontEndModel::bandFromLines() const
+{
+    const int sub = line(kLineSub), super = line(kLineSuper), super2 = line(kLineSuper2), hi = line(kLineHi);
+    for (const BandPath& p : kPaths)
+        if (p.sub == sub && p.super == super && p.super2 == super2 && p.hi == hi)
+            return p.band;
+    return -1;
+}
+
+std::optional<double> RfFrontEndModel::effectiveFrequencyHz() const
+{
+    const BandPath* path = pathForBand(bandFromLines());
+    if (!path || !tuner_)
+        return std::nullopt;
+    const double tuned = static_cast<double>(tuner_->tunedFrequencyHz());
+    const bool loOn = synthesizers_ && synthesizers_->adf4350().rfOutputEnabled();
+    const uint64_t lo = synthesizers_ ? synthesizers_->adf4350().outputFrequencyHz() : 0;
+    double f = 0;
+    if (path->loHz == 0) {
+        if (loOn)
+            return std::nullopt; // a running LO leaks into the straight path
+        f = tuned;
+    } else {
+        if (!loOn || lo != path->loHz)
+            return std::nullopt;
+        f = path->band == 0 ? tuned - static_cast<double>(lo) : static_cast<double>(lo) - tuned;
+    }
+    if (f < path->lowHz || f >= path->highHz)
+        return std::nullopt;
+    return f;
+}
+
+double RfFrontEndModel::attenuationDb() const
+{
+    const double pad = line(kLineAtt0) == 0 ? 20.0 : 0.0;
+    return pad + (attA_ ? attA_->attenuationDb() : 0.0) + (attB_ ? attB_->attenuationDb() : 0.0);
+}
+
+double RfFrontEndModel::filterBandwidthHz() const
+{
+    const int f2 = line(kLineF2), f3 = line(kLineF3);
+    if (f2 && !f3)
+        return kNarrowFilterHz;
+    if (!f2 && f3)
+        return kWideFilterHz;
+    return 0;
+}
+
+double RfFrontEndModel::detectorLevelDbuV() const
+{
+    const auto f = effectiveFrequencyHz();
+    const double filter = filterBandwidthHz();
+    if (!f || filter == 0)
+        return kNoSignalDbuV;
+    return scene_->powerInFilterDbuV(*f, filter) - attenuationDb();
+}
+
+int RfFrontEndModel::jitter()
+{
+    const int k = jitter_.load();
+    if (k <= 0)
+        return 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    // xorshift: repeatable from run to run
+    random_ ^= random_ << 13;
+    random_ ^= random_ >> 17;
+    random_ ^= random_ << 5;
+    return static_cast<int>(random_ % static_cast<uint32_t>(2 * k + 1)) - k;
+}
+
+int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
+{
+    const UnitCalibration cal = calibration();
+    const double t = static_cast<double>(monotonicUs) / 1e6;
+    switch (channel) {
+    case 2:
+        return rawFromLine(detectorLevelDbuV() * 10.0, cal.peak) + jitter();
+    case 3:
+        return rawFromLine(scene_->totalPowerDbuV() * 10.0, cal.powerMeter) + jitter();
+    case 4: {
+        const bool on = lnbSupply_ && lnbSupply_->outputEnabled();
+        return on ? static_cast<int>(std::lround(scene_->lnbLoadMa() / kLnbMaPerStep)) : 0;
+    }
+    case 5: {
+        double dc = 0, ac = 0, hz = 50;
+        scene_->inputVoltage(&dc, &ac, &hz);
+        const double swing = ac * 10.0 / kAcDecivoltsPerStep / 2.0;
+        return static_cast<int>(std::lround(kVoltageZero + dc * 10.0 / kDcDecivoltsPerStep
+                                            + swing * std::sin(2 * kPi * hz * t)));
+    }
+    case 6: {
+        const double swing = scene_->humPercent() * kHumStepsPerPercent / 2.0;
+        return static_cast<int>(std::lround(kHumBase + swing * std::sin(2 * kPi * 50.0 * t)));
+    }
+    case 7:
+        return rawFromLine(scene_->opticalPowerDbm() * 10.0, cal.optical) + jitter();
+    default:
+        return 0;
+    }
+}
+
+std::shared_ptr<RfFrontEndModel> installRfFrontEnd(SimulatedBoard& board, std::shared_ptr<RfScene> scene)
+{
+    auto model = std::make_shared<RfFrontEndModel>(board, std::move(scene));
+    if (auto converter = std::dynamic_pointer_cast<Max11337Model>(board.spiModel(wiring::kConverterNode))) {
+        std::weak_ptr<RfFrontEndModel> weak = model;
+        converter->setSource([weak](int channel, uint64_t us) {
+            auto m = weak.lock();
+            return m ? m->converterValue(channel, us) : 0;
+        });
+    }
+    board.keep(model);
+    return model;
+}
+
+} // namespace platform::sim

@@ -1,0 +1,93 @@
+// The analogue front end of the simulated board between the input and the converter.
+// From the live state of the band lines, the local oscillator and the tuner it finds the
+// input frequency that reaches the detector (band 0: tuner - LO; bands 1-2: tuner; bands
+// 3-6: LO - tuner); a combination the unit would never set (a wrong line, the LO off where
+// it is needed, running where it is not) passes no signal. The attenuation comes from the
+// ATT0 pad and both step attenuators, the IF filter from F2/F3. The converter's channels
+// answer from the scene through the inverse of the simulated unit's calibration lines.
+#pragma once
+
+#include "Max11337Model.h"
+#include "Max3543Model.h"
+#include "Pe4312Model.h"
+#include "RfScene.h"
+#include "SimulatedBoard.h"
+#include "SynthesizerNodeModel.h"
+#include "Tps65233Model.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+namespace platform::sim {
+
+// A calibration line: reading (tenths) = raw × slope + offset.
+struct DetectorLine {
+    double slope;
+    double offset;
+};
+
+// The lines of the simulated unit, as data/calibracion/ writes them.
+struct UnitCalibration {
+    DetectorLine peak{0.2, 0.0};      // tenths of a dBµV at the detector
+    DetectorLine powerMeter{0.25, 0.0}; // tenths of a dBµV, total input power
+    DetectorLine optical{0.1, -300.0};  // tenths of a dBm
+};
+
+class RfFrontEndModel {
+public:
+    // GPIO numbers of the lines the model watches.
+    static constexpr int kLineRfOptic = 169;
+    static constexpr int kLineSub = 16;
+    static constexpr int kLineSuper = 199;
+    static constexpr int kLineSuper2 = 14;
+    static constexpr int kLineHi = 6;
+    static constexpr int kLineAtt0 = 15;
+    static constexpr int kLineF2 = 23;
+    static constexpr int kLineF3 = 22;
+    static constexpr double kNarrowFilterHz = 157500.0;
+    static constexpr double kWideFilterHz = 2500000.0;
+
+    RfFrontEndModel(SimulatedBoard& board, std::shared_ptr<RfScene> scene);
+
+    RfScene& scene() { return *scene_; }
+    UnitCalibration calibration() const;
+    void setCalibration(const UnitCalibration& calibration);
+    // Each conversion of a level channel moves by up to ±steps (0: exact readings).
+    void setJitterSteps(int steps) { jitter_ = steps; }
+
+    // The input frequency at the detector, or none when the path is inconsistent.
+    std::optional<double> effectiveFrequencyHz() const;
+    // Working band the lines select (0..6, direct bands as 1), -1 when they select none.
+    int bandFromLines() const;
+    double attenuationDb() const;
+    // 157500 or 2500000; 0 when F2/F3 select no filter (both low, as at start-up, or both high).
+    double filterBandwidthHz() const;
+    // Detector level in dBµV after the attenuator and the filter.
+    double detectorLevelDbuV() const;
+
+    // The converter's answer for one channel at the given board time.
+    int converterValue(int channel, uint64_t monotonicUs);
+
+private:
+    int line(int gpio) const;
+    int jitter();
+
+    SimulatedBoard& board_;
+    std::shared_ptr<RfScene> scene_;
+    std::shared_ptr<Pe4312Model> attA_;
+    std::shared_ptr<Pe4312Model> attB_;
+    std::shared_ptr<SynthesizerNodeModel> synthesizers_;
+    std::shared_ptr<Max3543Model> tuner_;
+    std::shared_ptr<Tps65233Model> lnbSupply_;
+    mutable std::mutex mutex_;
+    UnitCalibration calibration_;
+    std::atomic<int> jitter_{0};
+    uint32_t random_ = 0x2545F491u;
+};
+
+// Puts the model between the board's chip models and its converter (installed before),
+// with the given scene, and keeps it alive with the board.
+std::shared_ptr<RfFrontEndModel> installRfFrontEnd(SimulatedBoard& board, std::shared_ptr<RfScene> scene);
+
+} // namespace platform::sim

@@ -1,0 +1,97 @@
+// The signal on the instrument's inputs: carriers over a noise floor, with tilt, hum, an
+// input voltage and the optical power. Tests and the default board speak physics to it
+// (add a carrier, set the noise floor); the front-end model asks it for the power inside
+// a filter. Levels in dBµV (75 Ω), optical power in dBm. Safe to use from any thread.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform::sim {
+
+struct SceneCarrier {
+    enum class Kind {
+        Cw,       // one unmodulated line
+        Analogue, // an analogue TV channel: vision carrier plus sound carrier
+        Digital,  // a single-carrier digital block (DVB-C, J.83B ...), flat over its bandwidth
+        Ofdm,     // an OFDM block (DVB-T/T2/C2, DOCSIS 3.1), flat over its bandwidth
+    };
+    Kind kind = Kind::Cw;
+    double frequencyHz = 0;  // CW line, vision carrier, or the centre of a block
+    double levelDbuV = 0;    // line or vision carrier level; total power of a block
+    double bandwidthHz = 0;  // blocks only
+    std::string standard;    // "PAL", "DVB-C", "J83B", "DVB-T2", "DOCSIS31" ...
+    double soundOffsetHz = 0; // analogue: sound carrier above the vision carrier
+    double soundLevelDbuV = 0;
+    double merDb = 0;         // digital quality, for the demodulator models
+};
+
+class RfScene {
+public:
+    // Narrow IF filter of the instrument; also the reference bandwidth of the noise floor.
+    static constexpr double kNoiseReferenceHz = 157500.0;
+
+    void clear();
+    void addCw(double frequencyHz, double levelDbuV);
+    // Vision carrier at frequencyHz, sound carrier soundOffsetHz above it.
+    void addAnalogue(double visionHz, double visionDbuV, double soundOffsetHz, double soundDbuV,
+                     const std::string& standard = "PAL");
+    void addDigital(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
+                    double merDb = 38.0);
+    void addOfdm(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
+                 double merDb = 40.0);
+    void add(const SceneCarrier& carrier);
+    std::vector<SceneCarrier> carriers() const;
+
+    // Noise density in dBµV per 157.5 kHz.
+    void setNoiseFloor(double dbuvPer157k5);
+    double noiseFloor() const;
+    // Level change per GHz above referenceHz (a cable's tilt), applied to every carrier.
+    void setTilt(double dbPerGhz, double referenceHz = 0);
+    // Hum modulation in percent, seen by the hum detector.
+    void setHumPercent(double percent);
+    double humPercent() const;
+    // Voltage on the RF input: DC and peak-to-peak AC volts at acHz.
+    void setInputVoltage(double dcVolts, double acVoltsPeakToPeak = 0, double acHz = 50);
+    void inputVoltage(double* dcVolts, double* acVoltsPeakToPeak, double* acHz) const;
+    // Current drawn from the LNB supply while its output is on.
+    void setLnbLoadMa(double mA);
+    double lnbLoadMa() const;
+    void setOpticalPowerDbm(double dBm);
+    double opticalPowerDbm() const;
+
+    // Power inside an IF filter of the given bandwidth centred at frequencyHz: lines through
+    // a bell-shaped response (-3 dB at the filter edges), blocks by their share of the
+    // window, plus the noise.
+    double powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const;
+    // Total power of everything on the input, 5 MHz to 2.7 GHz.
+    double totalPowerDbuV() const;
+
+    // A cable network as the standard European channel plan lays it out: PAL channels from
+    // S2 to S20, DVB-C from S21 to E69 and a DOCSIS 3.1 OFDM block above the plan.
+    static void typicalCableNetwork(RfScene& scene);
+
+private:
+    template <class F>
+    auto locked(F f) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return f();
+    }
+    double tiltedLocked(double levelDbuV, double frequencyHz) const;
+
+    mutable std::mutex mutex_;
+    std::vector<SceneCarrier> carriers_;
+    double noiseFloor_ = -10.0;
+    double tiltDbPerGhz_ = 0;
+    double tiltReferenceHz_ = 0;
+    double humPercent_ = 0;
+    double dcVolts_ = 0;
+    double acVolts_ = 0;
+    double acHz_ = 50;
+    double lnbMa_ = 0;
+    double opticalDbm_ = -40.0;
+};
+
+} // namespace platform::sim

@@ -1,0 +1,52 @@
+#include "ModemTestSupport.h"
+
+namespace modemtest {
+
+std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board)
+{
+    std::vector<LineWrite> out;
+    for (const auto& t : board.log().entries()) {
+        if (t.kind == "gpio-value")
+            out.push_back({t.device + "=" + t.text, t.timeUs / 1000});
+        else if (t.kind == "serial-open")
+            out.push_back({"open " + t.text, t.timeUs / 1000});
+        else if (t.kind == "serial-close")
+            out.push_back({"close", t.timeUs / 1000});
+    }
+    return out;
+}
+
+std::vector<std::string> lineWriteTexts(platform::sim::SimulatedBoard& board)
+{
+    std::vector<std::string> out;
+    for (const auto& w : lineWrites(board))
+        out.push_back(w.what);
+    return out;
+}
+
+PortFixture::PortFixture(int hardwareModel, bool attachTerminal)
+{
+    platform::sim::DefaultBoardOptions options;
+    options.hardwareModel = hardwareModel;
+    platform::sim::installFrontPanel(*board_, options);
+    if (attachTerminal)
+        board_->attachSerial(portName, terminal_.slavePath());
+    port_ = std::make_unique<SerialPort>(&mutex, &condition);
+    setInitModem(port_.get());
+}
+
+PortFixture::~PortFixture()
+{
+    forgetSerialPortCableModem(port_.get());
+    port_.reset();
+}
+
+std::string PortFixture::written(int timeoutMs)
+{
+    std::string out;
+    while (terminal_.readMaster(&out, timeoutMs) > 0) {
+    }
+    return out;
+}
+
+} // namespace modemtest

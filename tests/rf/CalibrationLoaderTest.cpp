@@ -1,0 +1,223 @@
+// The calibration loader: the simulated unit's files, partial, malformed and missing files,
+// reloads, and the rules the stored files rely on (text keys, rounding, doubled entries).
+#include "RfTestBench.h"
+
+#include "rf/calibrationTables.h"
+#include "rf/calibrations.h"
+#include "rf/mesuraRF.h"
+
+#include "store/screensvariables.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using rftest::cal0;
+using rftest::opticalLine;
+using rftest::writeCalibrationFile;
+using testsupport::LogCapture;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+void load() { Calibrations::getInstance()->loadCalibracion(); }
+QString path(const char* name) { return QDir::currentPath() + "/calibracion/" + name; }
+QString serial() { return ScreensVariables::getInstance()->getScreensVariablesSerialNumber(); }
+std::vector<unsigned int> keys(const QList<calibration_point>& list)
+{
+    std::vector<unsigned int> out;
+    for (const auto& p : list)
+        out.push_back(p.key);
+    return out;
+}
+QString peakRow(const char* dB, const char* mostres)
+{
+    return QStringLiteral("<CORRECTION dB=\"%1\"><MOSTRES>%2</MOSTRES><VALOR>0.5</VALOR></CORRECTION>").arg(dB, mostres);
+}
+
+} // namespace
+
+TEST(CalibrationLoader, TheSimulatedUnitsFilesFillEveryTable)
+{
+    ScopedWorkDir dir;
+    dir.seedFromData("calibracion");
+    load();
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+    EXPECT_DOUBLE_EQ(getOffsetPeak(), 0.0);
+    EXPECT_DOUBLE_EQ(getPendentPowerMeter(), 0.25);
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter(), 0.1);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 787.5);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter_l_1310(), 787.5);
+    EXPECT_EQ(getOptimasContesIQ(), 3150);
+    EXPECT_TRUE(isCorrecioFrequenciaCable());
+    EXPECT_TRUE(isCorrecioOffsetAtenuadorsCable());
+    EXPECT_TRUE(isCorrecioTemperatura());
+    EXPECT_TRUE(isCorrecioPWR());
+    EXPECT_EQ(serial(), "VK26000123");
+    const auto& t = rfcal::tables();
+    EXPECT_EQ(t.cable.frequencyMap.keys(), (QStringList{"00", "10", "20", "30", "40", "50", "60", "70"}));
+    EXPECT_EQ(t.docsis.frequencyMap.keys(), (QStringList{"0", "10", "20", "30", "40", "50", "60", "70"}));
+    // The first attenuator-offset and temperature entries go in twice.
+    EXPECT_EQ(keys(t.cable.offsetAtt), (std::vector<unsigned int>{0, 0, 10, 20, 30, 40, 50, 60, 70}));
+    EXPECT_EQ(t.temperature.size(), 2);
+}
+
+TEST(CalibrationLoader, OptimumCountRoundingAndMarks)
+{
+    ScopedWorkDir dir;
+    const QString linearity = "<LINEALITY><PEAK enabled=\"ON\">" + peakRow("58", "2900") + peakRow("60", "3000")
+        + peakRow("70", "2899.6") + "</PEAK><AVERAGE enabled=\"on\">" + peakRow("0", "-7") + "</AVERAGE></LINEALITY>";
+    writeCalibrationFile("CAL_0.XML", cal0(linearity, linearity));
+    load();
+    EXPECT_EQ(getOptimasContesIQ(), 3150);
+    const auto& t = rfcal::tables();
+    // MOSTRES 2899.6: rounded under CABLE, truncated under DOCSIS; negative steps become 0.
+    EXPECT_EQ(keys(t.cable.linearityPeak), (std::vector<unsigned int>{2900, 3000, 2900}));
+    EXPECT_EQ(keys(t.docsis.linearityPeak), (std::vector<unsigned int>{2900, 3000, 2899}));
+    EXPECT_EQ(keys(t.cable.linearityAverage), (std::vector<unsigned int>{0}));
+    EXPECT_TRUE(t.cable.markLinearityPeak);
+    EXPECT_FALSE(t.cable.markLinearityAverage); // "on" is not "ON"
+    EXPECT_DOUBLE_EQ(t.cable.linearityPeak[0].value, 0.5);
+
+    // A count the 12-bit converter cannot reach keeps the one in force.
+    const QString far = "<LINEALITY><PEAK>" + peakRow("58", "1000") + peakRow("60", "3900") + "</PEAK></LINEALITY>";
+    writeCalibrationFile("CAL_0.XML", cal0(far));
+    load();
+    EXPECT_EQ(getOptimasContesIQ(), 3150);
+}
+
+TEST(CalibrationLoader, OpticalLinesFromBothFilesAndAMissingOpticalFileKeepsThem)
+{
+    ScopedWorkDir dir;
+    writeCalibrationFile("CAL_0.XML", cal0("<OPWR>" + opticalLine(1550, "0.1", "-1200") + opticalLine(1310, "0.3", "-50")
+                                           + "</OPWR>"));
+    LogCapture log;
+    load();
+    EXPECT_TRUE(log.lines().contains("File " + path("CAL_FO.XML") + " does not exist"));
+    // Missing CAL_FO.XML: the lines read from CAL_0.XML stay.
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter(), 0.1);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), -112.5);
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter_l_1310(), 0.3);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter_l_1310(), 1037.5);
+
+    // A CAL_FO.XML replaces what it holds and leaves the rest.
+    writeCalibrationFile("CAL_FO.XML", "<CALIBRATION><OPWR>" + opticalLine(1550, "0.2", "-1000") + "</OPWR></CALIBRATION>");
+    load();
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter(), 0.2);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 87.5);
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter_l_1310(), 0.3);
+    // A CAL_0.XML without OPWR keeps the optical lines in force.
+    writeCalibrationFile("CAL_0.XML", cal0(""));
+    load();
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter_l_1310(), 0.3);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 87.5);
+}
+
+TEST(CalibrationLoader, FrequencyTextsSingleListAndDoubledTemperatureEntry)
+{
+    ScopedWorkDir dir;
+    const QString cable = "<FREQUENCY att=\"30\" enabled=\"ON\"><CORRECTION freq=\"100000000\">1.5</CORRECTION>"
+                          "<CORRECTION>2</CORRECTION></FREQUENCY>"
+                          "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>0.02</SLOPE>"
+                          "<OFFSET>-0.5</OFFSET></CORRECTION></TEMPERATURE>";
+    const QString docsis = "<FREQUENCY att=\"0\"/><FREQUENCY att=\"10\"/>";
+    writeCalibrationFile("CAL_0.XML", cal0(cable, docsis));
+    load();
+    const auto& t = rfcal::tables();
+    EXPECT_TRUE(t.cable.singleList);
+    EXPECT_FALSE(t.docsis.singleList);
+    EXPECT_FALSE(t.docsis.markFrequency);
+    ASSERT_EQ(t.cable.frequencyMap.value("30").size(), 2);
+    EXPECT_EQ(t.cable.frequencyMap.value("30")[1].key, 0u); // no "freq": key 0
+    EXPECT_DOUBLE_EQ(t.cable.frequencyMap.value("30")[0].value, 1.5);
+    ASSERT_EQ(t.temperature.size(), 2);
+    EXPECT_DOUBLE_EQ(t.temperature[0].temperature, 25.0);
+    EXPECT_DOUBLE_EQ(t.temperature[1].temperature, 25.0);
+    EXPECT_DOUBLE_EQ(t.temperature[1].slope, 0.02);
+    // Sections without any CORRECTION give one entry of empty values; a missing "att" is
+    // -500, clamped to the key 0.
+    ASSERT_EQ(t.cable.offsetAtt.size(), 1);
+    EXPECT_EQ(t.cable.offsetAtt[0].key, 0u);
+    ASSERT_EQ(t.docsis.offsetAtt.size(), 1);
+}
+
+TEST(CalibrationLoader, MissingMalformedAndUnopenableFiles)
+{
+    ScopedWorkDir dir;
+    {
+        // Nothing at start-up: the message, an empty serial number, zero lines, marks off.
+        LogCapture log;
+        ScreensVariables::getInstance()->setScreensVariablesSerialNumber("OLD");
+        load();
+        EXPECT_TRUE(log.lines().contains("File " + path("CAL_0.XML") + " does not exist"));
+        EXPECT_TRUE(log.lines().contains("File " + path("CAL_FO.XML") + " does not exist"));
+        EXPECT_EQ(serial(), "");
+        EXPECT_DOUBLE_EQ(getPendentPeak(), 0.0);
+        EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 0.0); // never a valid-looking 108.7 dBm
+        EXPECT_FALSE(isCorrecioTemperatura());
+        EXPECT_EQ(getOptimasContesIQ(), 3100);
+    }
+    dir.seedFromData("calibracion");
+    load();
+    // Malformed: nothing changes, nothing is said about it.
+    writeCalibrationFile("CAL_0.XML", "<CALIBRATION><CABLE>");
+    writeCalibrationFile("CAL_FO.XML", "<CALIBRATION><OPWR>");
+    load();
+    Calibrations::getInstance()->loadCalibracion_FO();
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 787.5);
+    EXPECT_EQ(serial(), "VK26000123");
+    // A folder where the file should be cannot be opened.
+    rftest::removeCalibrationFile("CAL_0.XML");
+    QDir().mkpath("calibracion/CAL_0.XML");
+    LogCapture log;
+    load();
+    EXPECT_EQ(log.lines(), QStringList{"Failed to open file " + path("CAL_0.XML")});
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+}
+
+TEST(CalibrationLoader, ReloadReplacesTheTablesWholeAndKeepsThemWhileTheFileIsMissing)
+{
+    ScopedWorkDir dir;
+    const QString two = "<FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">1</CORRECTION></FREQUENCY>"
+                        "<FREQUENCY att=\"40\"><CORRECTION freq=\"1\">4</CORRECTION></FREQUENCY>"
+                        "<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>";
+    writeCalibrationFile("CAL_0.XML", cal0(two, "", "serial_number=\"A1\""));
+    load();
+    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 45), 40.0);
+    // The new file lacks "40": its entry does not survive, and the lookup searches again.
+    writeCalibrationFile("CAL_0.XML", cal0("<FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">2</CORRECTION>"
+                                           "</FREQUENCY><FREQUENCY att=\"70\"/>",
+                                           "", "serial_number=\"A2\""));
+    load();
+    EXPECT_EQ(rfcal::tables().cable.frequencyMap.keys(), (QStringList{"00", "70"}));
+    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 45), 0.0); // "70", an empty list
+    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 5), 20.0);
+    EXPECT_EQ(serial(), "A2");
+
+    // The file briefly missing: the calibration in force stays, and the log says so.
+    rftest::removeCalibrationFile("CAL_0.XML");
+    LogCapture log;
+    load();
+    EXPECT_TRUE(log.lines().contains("File " + path("CAL_0.XML") + " does not exist"));
+    EXPECT_TRUE(log.contains("keeping the calibration in force"));
+    EXPECT_EQ(serial(), "A2");
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.0);
+    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 5), 20.0);
+}
+
+TEST(CalibrationLoader, EveryLoadForgetsTheCachedLookupAndTemperatureFactor)
+{
+    ScopedWorkDir dir;
+    const QString temp = "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>%1</SLOPE><OFFSET>0</OFFSET>"
+                         "</CORRECTION></TEMPERATURE><FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">%2"
+                         "</CORRECTION></FREQUENCY><FREQUENCY att=\"10\"/>";
+    writeCalibrationFile("CAL_0.XML", cal0(temp.arg("0.1", "1")));
+    load();
+    setTemperaturaC(35.0f);
+    EXPECT_DOUBLE_EQ(getFactorCorrecioTemperatura(), 35.0);
+    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 0), 10.0);
+    writeCalibrationFile("CAL_0.XML", cal0(temp.arg("0.2", "3")));
+    load();
+    EXPECT_DOUBLE_EQ(getFactorCorrecioTemperatura(), 70.0);
+    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 0), 30.0);
+}
