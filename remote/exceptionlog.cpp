@@ -5,6 +5,11 @@
 
 namespace remotelog {
 
+void note(const char* fragment, const std::string& detail)
+{
+    qDebug().noquote() << QString::fromLatin1(fragment) + QString::fromLocal8Bit(detail.data(), static_cast<int>(detail.size()));
+}
+
 void stdException(const char* who, const std::exception& e)
 {
     qDebug().noquote() << QString::fromLatin1(who) + QStringLiteral(" Exception from std c++ lib .")

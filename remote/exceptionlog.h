@@ -1,12 +1,16 @@
 // How the remote side reports what the standard library throws: the operation or class
 // name, then " Exception from std c++ lib ." and the exception's text, or " Unknow Exception.",
-// on the debug output. Failure itself travels by result code.
+// on the debug output; and the commands' other debug lines. Failure itself travels by result code.
 #pragma once
 
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace remotelog {
+
+// One debug line: a fixed fragment directly followed by a detail (a command line, a value).
+void note(const char* fragment, const std::string& detail);
 
 void stdException(const char* who, const std::exception& e);
 void unknownException(const char* who);

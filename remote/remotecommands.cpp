@@ -1,7 +1,9 @@
 #include "remotecommands.h"
 
+#include "attenCmd.h"
 #include "exceptionlog.h"
 #include "remote.h"
+#include "tuneCmd.h"
 
 #include <initializer_list>
 
@@ -22,6 +24,8 @@ RemoteCmd* make()
 // One line per command class: {"*NAME", "*?NAME", &make<remote::NameCmd>}. The set and
 // query keys of a class share its one object; the first entry that claims a key keeps it.
 const std::initializer_list<CommandEntry> kCommands = {
+    {"*TUNE", "*?TUNE", &make<remote::TuneCmd>},
+    {"*ATTEN", "*?ATTEN", &make<remote::AttenCmd>},
 };
 
 } // namespace
