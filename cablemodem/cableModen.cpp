@@ -158,6 +158,8 @@ void power_OFF_CableModem() { runPowerSequence(kPowerOff); }
 
 bool is_CableModem_ON() { return modem().cableMode_ON; }
 
+bool isSerialPortCableModemOpen() { return portIsOpen(); }
+
 void SetModemStatusPower(int status) { modem().ModemStatusPower = status; }
 int GetModemStatusPower() { return modem().ModemStatusPower; }
 
