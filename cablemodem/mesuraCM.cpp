@@ -19,6 +19,11 @@ MesuraCM::~MesuraCM()
     requestInterruption();
     aturar();
     wait();
+    stopModemLink();
+}
+
+void MesuraCM::stopModemLink()
+{
     // The serial reader stops in its own destructor.
     forgetSerialPortCableModem(serialPort_.get());
     serialPort_.reset();

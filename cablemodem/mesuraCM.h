@@ -34,6 +34,8 @@ public:
     // handler sharing one mutex and wait condition, the port registered with the module,
     // the frame hand-over connected and the serial reader started.
     void startModemLink();
+    // Stops the serial reader and releases the link (before the board goes away).
+    void stopModemLink();
     SerialPort* serialPort() const { return serialPort_.get(); }
     HandlerCableModem* handler() const { return handler_.get(); }
 

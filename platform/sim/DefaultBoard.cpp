@@ -1,5 +1,6 @@
 #include "DefaultBoard.h"
 
+#include "CableModemBoard.h"
 #include "ChipModels.h"
 #include "FrontPanel.h"
 #include "RealClock.h"
@@ -16,6 +17,7 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     installFrontPanel(*board, options);
     // The clock chip keeps time with the board, as a powered unit's does.
     installChipModels(*board).realTimeClock->followWallClock(true);
+    installCableModem(*board, options);
     return board;
 }
 
