@@ -33,9 +33,12 @@ void MesuraCM::getModemReady_31()
             resetCableModem_3_1();
             misses = 1;
         }
-        // A stop leaves the state as found: the command line has not answered.
-        if (!isNonStopMesures())
+        // Stopped without an answer (even right after a restart whose wait assumed one):
+        // the command line is not known to be ready.
+        if (!isNonStopMesures()) {
+            SetModemStatusPower(MODEM_STATUS_POWER_OFF);
             return;
+        }
     }
 }
 
