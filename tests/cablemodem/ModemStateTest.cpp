@@ -166,3 +166,32 @@ TEST(ModemReady30, ARestartWaitsForTheLastBootLine)
     EXPECT_EQ(link.modem().commands(), (std::vector<std::string>{"", "cli"}));
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
 }
+
+TEST(ModemReady30, ReadyAndTunedReachesTheWantedLevelAndRemembersTheChannel)
+{
+    ModemLink link(kDocsis30);
+    link.powerAndBoot();
+    link.modem().setMenu(true);
+    link.modem().setStateStepMs(1000);
+    link.modem().clearCommands();
+    auto advance = [] {
+        const int r = ProcesModemReady(64, 1, 602000000, 15000);
+        // Levels below the wanted one and finished stages are busy to the caller.
+        return (r > 0 && r < 15000) || r == MODEM_STEP_STAGE_DONE ? 100 : r;
+    };
+    EXPECT_EQ(ProcesModemReady(0, 1, 602000000, 15000), 0);
+    const int level = link.runSteps(advance, 3000);
+    EXPECT_GE(level, 15000);
+    EXPECT_LE(level, 40000);
+    EXPECT_EQ(ProcesModemReady(64, 1, 602000000, 15000), 0);
+    const auto commands = link.modem().commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "go 602.00"), 1);
+
+    // The same channel again: no new tuning, only the state report.
+    link.modem().clearCommands();
+    ProcesModemReady(0, 1, 602000000, 15000);
+    EXPECT_EQ(link.runSteps(advance, 3000), 0);
+    const auto again = link.modem().commands();
+    EXPECT_EQ(std::count(again.begin(), again.end(), "go 602.00"), 0);
+    EXPECT_GE(std::count(again.begin(), again.end(), "doc/cms"), 1);
+}
