@@ -160,9 +160,3 @@ TEST(UpstreamBurst30, RfOffStopsTheBurstAndASilentModemFails)
     EXPECT_EQ(GetModemStatus(), MODEM_STATUS_RES);
     EXPECT_EQ(GetInicialitzat(), 0);
 }
-
-TEST(UpstreamBurst30, TheSpectrumPlaceholderMachine)
-{
-    EXPECT_EQ(MesuraUpstreamEspectre(0), 100);
-    EXPECT_EQ(MesuraUpstreamEspectre(64), 0);
-}

