@@ -103,10 +103,13 @@ void powerOffSequence()
     m.cableMode_ON = false;
 }
 
+void ensureModemLines();
+
 void runPowerSequence(int request)
 {
     ModemModule& m = modem();
     std::lock_guard<std::recursive_mutex> lock(m.powerMutex);
+    ensureModemLines();
     if (m.powerDepth > 0) {
         m.powerPending = request;
         return;
@@ -131,6 +134,19 @@ std::unique_ptr<GPIOClass> makeOutputLow(const char* number)
     return line;
 }
 
+// The lines are set up once, by whichever comes first: the engine's start or a routing
+// change that powers the modem before the engine thread has run.
+void ensureModemLines()
+{
+    ModemModule& m = modem();
+    if (m.ON_MDM_gpio)
+        return;
+    m.hardwareResetCableModem = makeOutputLow(CABLE_MODEM_RESET_GPIO);
+    m.softwareResetCableModem = makeOutputLow(CABLE_MODEM_SOFT_RESET_GPIO);
+    m.ON_MDM_gpio = makeOutputLow(CABLE_MODEM_SUPPLY_GPIO);
+    m.cableMode_ON = false;
+}
+
 } // namespace
 
 void setInitModem(SerialPort* port)
@@ -138,10 +154,7 @@ void setInitModem(SerialPort* port)
     ModemModule& m = modem();
     std::lock_guard<std::recursive_mutex> lock(m.powerMutex);
     m.serialPortCableModem = port;
-    m.hardwareResetCableModem = makeOutputLow(CABLE_MODEM_RESET_GPIO);
-    m.softwareResetCableModem = makeOutputLow(CABLE_MODEM_SOFT_RESET_GPIO);
-    m.ON_MDM_gpio = makeOutputLow(CABLE_MODEM_SUPPLY_GPIO);
-    m.cableMode_ON = false;
+    ensureModemLines();
 }
 
 SerialPort* getSerialPortCableModem() { return modem().serialPortCableModem.load(); }
@@ -157,6 +170,8 @@ void power_ON_CableModem() { runPowerSequence(kPowerOn); }
 void power_OFF_CableModem() { runPowerSequence(kPowerOff); }
 
 bool is_CableModem_ON() { return modem().cableMode_ON; }
+
+bool isSerialPortCableModemOpen() { return portIsOpen(); }
 
 void SetModemStatusPower(int status) { modem().ModemStatusPower = status; }
 int GetModemStatusPower() { return modem().ModemStatusPower; }

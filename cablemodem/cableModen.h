@@ -33,6 +33,8 @@ enum CableModemStatus {
 // Codes without a screen text: the 3.0 generator is ready, registered without Internet.
 constexpr int MODEM_STATUS_UPSTREAM_READY = 1715;
 constexpr int MODEM_STATUS_REGISTERED_NO_INTERNET = 1733;
+// The 3.0 upstream generator is being set up (its modem is ready or being made ready).
+constexpr int MODEM_STATUS_UPSTREAM_SETUP = 1741;
 
 // GPIO lines of the modem.
 constexpr const char* CABLE_MODEM_RESET_GPIO = "170";
@@ -51,6 +53,8 @@ void forgetSerialPortCableModem(SerialPort* port);
 void power_ON_CableModem();
 void power_OFF_CableModem();
 bool is_CableModem_ON();
+// The registered serial port exists and its line is open.
+bool isSerialPortCableModemOpen();
 
 // Status.
 void SetModemStatusPower(int status);
@@ -63,3 +67,15 @@ void SetModemProcess(int process);
 int GetModemProcess();
 void SetModemEnReset(int reset);
 int GetModemEnReset();
+
+// Registration-state report: the level of the state word of "doc/cms" (CMStateCode),
+// 100 while busy, -100 for no known word or no report in time.
+int GetCMStatus(int run, int timeoutMs);
+// The level of the first state word found in a report, or -100; sets Internet where the
+// word says so.
+int cmStateLevel(const char* report);
+
+// DOCSIS 3.0 readiness step machines (0 or 4 restart, 64 advance).
+int GetModemReady(int run);
+int ResetModem(int run);
+int ProcesModemReady(int run, int mode, int frequency, int minimumLevel);

@@ -1,6 +1,7 @@
 #include "mesuraCM.h"
 
 #include "cableModen.h"
+#include "handlerCableModem.h"
 #include "serialPort.h"
 
 #include <QMutexLocker>
@@ -18,9 +19,15 @@ MesuraCM::~MesuraCM()
     requestInterruption();
     aturar();
     wait();
+    stopModemLink();
+}
+
+void MesuraCM::stopModemLink()
+{
     // The serial reader stops in its own destructor.
     forgetSerialPortCableModem(serialPort_.get());
     serialPort_.reset();
+    handler_.reset();
 }
 
 int MesuraCM::isCableModem_ON() { return is_CableModem_ON() ? 1 : 0; }
@@ -51,12 +58,17 @@ void MesuraCM::startModemLink()
     if (serialPort_)
         return;
     serialPort_ = std::make_unique<SerialPort>(&linkMutex_, &linkCondition_);
+    handler_ = std::make_unique<HandlerCableModem>(&linkMutex_, &linkCondition_);
     setInitModem(serialPort_.get());
     connect(serialPort_.get(), &SerialPort::RS232Received, this, &MesuraCM::omplir);
     serialPort_->start(QThread::InheritPriority);
 }
 
-void MesuraCM::omplir() {}
+void MesuraCM::omplir()
+{
+    if (handler_)
+        handler_->rellenar();
+}
 
 void MesuraCM::run()
 {

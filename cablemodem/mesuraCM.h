@@ -14,6 +14,7 @@
 #include <memory>
 
 class SerialPort;
+class HandlerCableModem;
 
 class MesuraCM : public QThread {
     Q_OBJECT
@@ -29,10 +30,34 @@ public:
     void startPass();
     Q_INVOKABLE void aturar();
 
-    // The link of the engine's first steps: the serial port with the shared mutex and
-    // wait condition, registered with the module, and the serial reader started.
+    // The link of the engine's first steps: the serial port and the reply accumulator's
+    // handler sharing one mutex and wait condition, the port registered with the module,
+    // the frame hand-over connected and the serial reader started.
     void startModemLink();
+    // Stops the serial reader and releases the link (before the board goes away).
+    void stopModemLink();
     SerialPort* serialPort() const { return serialPort_.get(); }
+    HandlerCableModem* handler() const { return handler_.get(); }
+
+    // Blocking exchange: sends the command and waits for the marker, the time-out or a
+    // stop; 1 when the marker came. The short form awaits any line for 100 ms.
+    int envia_cadena_modem(QString command, QString marker, unsigned long long timeoutMs);
+    int envia_cadena_modem(QString command);
+
+    // Reply readers.
+    QString buscarStringRetornaValor(QString label, QString text);
+    QVariantMap buscarListaStringRetornaValores(QStringList labels, QString text);
+    QString extraer_dadas(QString text, QString from, QString to);
+    bool isTextInCadena(QString text, QString part);
+
+    // DOCSIS 3.1 readiness.
+    void getModemReady_31();
+    void waitCableModem_ON();
+    void resetCableModem_3_1();
+    int solucionSegmentationFault_31();
+    int isModemReady_31();
+    bool findStatusCableModem_3_1(QStringList states);
+    void set_CM_for_Reset_OFDM();
 
 public slots:
     void omplir();
@@ -50,4 +75,5 @@ private:
     QMutex linkMutex_;
     QWaitCondition linkCondition_;
     std::unique_ptr<SerialPort> serialPort_;
+    std::unique_ptr<HandlerCableModem> handler_;
 };

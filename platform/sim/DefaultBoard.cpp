@@ -1,5 +1,6 @@
 #include "DefaultBoard.h"
 
+#include "CableModemBoard.h"
 #include "ChipModels.h"
 #include "FrontPanel.h"
 #include "RfFrontEndModel.h"
@@ -21,6 +22,7 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     auto scene = std::make_shared<RfScene>();
     RfScene::typicalCableNetwork(*scene);
     installRfFrontEnd(*board, scene)->setJitterSteps(2);
+    installCableModem(*board, options);
     return board;
 }
 

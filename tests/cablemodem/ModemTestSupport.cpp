@@ -1,5 +1,7 @@
 #include "ModemTestSupport.h"
 
+#include <QElapsedTimer>
+
 namespace modemtest {
 
 std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board)
@@ -47,6 +49,67 @@ std::string PortFixture::written(int timeoutMs)
     while (terminal_.readMaster(&out, timeoutMs) > 0) {
     }
     return out;
+}
+
+} // namespace modemtest
+
+namespace modemtest {
+
+ModemLink::ModemLink(int hardwareModel)
+{
+    platform::sim::DefaultBoardOptions options;
+    options.hardwareModel = hardwareModel;
+    platform::sim::installFrontPanel(*board_, options);
+    modem_ = platform::sim::installCableModem(*board_, options);
+    port_ = std::make_unique<SerialPort>(&mutex, &condition);
+    handler_ = std::make_unique<HandlerCableModem>(&mutex, &condition);
+    setInitModem(port_.get());
+    getStringBufferTrames();
+    QObject::connect(&pumpTimer_, &QTimer::timeout, [this] { pump(); });
+    pumpTimer_.setInterval(0);
+}
+
+ModemLink::~ModemLink()
+{
+    pumpTimer_.stop();
+    forgetSerialPortCableModem(port_.get());
+    port_.reset();
+}
+
+void ModemLink::setAutoPump(bool on)
+{
+    if (on)
+        pumpTimer_.start();
+    else
+        pumpTimer_.stop();
+}
+
+void ModemLink::powerAndBoot()
+{
+    power_ON_CableModem();
+    clock().advanceMs(3000);
+    pump();
+}
+
+void ModemLink::pump()
+{
+    modem_->settle();
+    while (port_->takeFrame())
+        handler_->rellenar();
+}
+
+int ModemLink::pumpLive(int realMs)
+{
+    int frames = 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < realMs) {
+        if (port_->takeFrame()) {
+            handler_->rellenar();
+            ++frames;
+        }
+    }
+    return frames;
 }
 
 } // namespace modemtest

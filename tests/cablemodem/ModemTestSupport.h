@@ -53,3 +53,63 @@ private:
 };
 
 } // namespace modemtest
+
+#include "CableModemBoard.h"
+#include "cablemodem/handlerCableModem.h"
+#include "cablemodem/modemExchange.h"
+
+#include <QTimer>
+
+namespace modemtest {
+
+// The instrument's side of the modem link on a board with the simulated modem, driven
+// from the test's thread: pump() does what the serial reader and the hand-over do,
+// after the modem has answered. While it lives, every pass of the event loop (so every
+// wait of the code under test) pumps.
+class ModemLink {
+public:
+    explicit ModemLink(int hardwareModel = kDocsis31);
+    ~ModemLink();
+    platform::sim::SimulatedBoard& board() { return *board_; }
+    platform::sim::VirtualClock& clock() { return board_.clock(); }
+    platform::sim::CableModemModel& modem() { return *modem_; }
+    SerialPort& port() { return *port_; }
+    HandlerCableModem& handler() { return *handler_; }
+
+    // Powers the modem and lets board time pass until it has booted.
+    void powerAndBoot();
+    void pump();
+    // Reads frames as they come for a while of real time, without waiting for the
+    // modem to finish first (so a reply in bursts arrives as several frames).
+    int pumpLive(int realMs);
+    // Calls step(64)-style code until it answers something other than 100, pumping and
+    // letting 100 ms of board time pass between calls; at most maxCalls calls.
+    template <typename Step>
+    int runSteps(Step step, int maxCalls = 2000, int busy = 100);
+    void setAutoPump(bool on);
+
+    QMutex mutex;
+    QWaitCondition condition;
+
+private:
+    testsupport::ScopedBoard board_;
+    std::shared_ptr<platform::sim::CableModemModel> modem_;
+    std::unique_ptr<SerialPort> port_;
+    std::unique_ptr<HandlerCableModem> handler_;
+    QTimer pumpTimer_;
+};
+
+template <typename Step>
+int ModemLink::runSteps(Step step, int maxCalls, int busy)
+{
+    int r = busy;
+    for (int i = 0; i < maxCalls && r == busy; ++i) {
+        r = step();
+        pump();
+        if (r == busy)
+            clock().advanceMs(100);
+    }
+    return r;
+}
+
+} // namespace modemtest

@@ -214,3 +214,27 @@ TEST(SerialLine, AnOpenFailureLeavesThePortClosed)
     EXPECT_TRUE(log.contains("SerialPort InitPort error Open"));
     EXPECT_FALSE(f.board().serialIsOpen(portName));
 }
+
+TEST(ModemPower, ARoutingChangeBeforeTheEngineStartsStillPowersTheModem)
+{
+    testsupport::ScopedBoard board;
+    platform::sim::PseudoTerminal terminal;
+    board->attachSerial(portName, terminal.slavePath());
+    power_ON_CableModem();
+    EXPECT_EQ(board->gpio().level(2), 1);
+    EXPECT_EQ(board->gpio().level(170), 0);
+    EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_OFF); // no line to talk on yet
+
+    QMutex mutex;
+    QWaitCondition condition;
+    SerialPort port(&mutex, &condition);
+    setInitModem(&port);
+    EXPECT_TRUE(is_CableModem_ON());
+    EXPECT_EQ(board->gpio().level(2), 1);
+    power_OFF_CableModem();
+    EXPECT_EQ(board->gpio().level(2), 0);
+    power_ON_CableModem();
+    EXPECT_TRUE(port.isOpenFD());
+    power_OFF_CableModem();
+    forgetSerialPortCableModem(&port);
+}

@@ -1,0 +1,262 @@
+#include "CableModemModel.h"
+
+#include "SimulatedBoard.h"
+
+#include <chrono>
+#include <poll.h>
+#include <sstream>
+
+namespace platform::sim {
+
+namespace {
+// Longer than the instrument's 500 us burst gap, short enough to keep tests quick.
+constexpr auto kBurstGap = std::chrono::milliseconds(3);
+constexpr auto kIdlePoll = std::chrono::microseconds(500);
+
+const char kBootText[] =
+    "U-Boot 2015.04 (cable modem)\n"
+    "Starting kernel ...\n"
+    "pcd: Rule HT_APP_START: Success.\n"
+    "pcd: Rule HT_APP_LASTRULE: Success.\n";
+} // namespace
+
+CableModemModel::CableModemModel(SimulatedBoard& board, const CableModemOptions& options)
+    : board_(board), options_(options)
+{
+    session_.autoStart = options.autoStart;
+    listenerId_ = board_.gpio().addListener([this](int line, int value) { onLine(line, value); });
+    thread_ = std::thread([this] { run(); });
+}
+
+CableModemModel::~CableModemModel()
+{
+    board_.gpio().removeListener(listenerId_);
+    running_ = false;
+    thread_.join();
+}
+
+uint64_t CableModemModel::nowMs() const { return board_.clock().monotonicMs(); }
+
+void CableModemModel::onLine(int line, int value)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    const bool wasRunning = supplyOn_ && !inReset_;
+    if (line == options_.supplyLine)
+        supplyOn_ = value != 0;
+    else if (line == options_.resetLine)
+        inReset_ = value != 0;
+    else
+        return;
+    const bool running = supplyOn_ && !inReset_;
+    if (running && !wasRunning) {
+        booting_ = true;
+        bootAtMs_ = nowMs() + options_.bootMs;
+    } else if (!running && wasRunning) {
+        booting_ = false;
+        booted_ = false;
+        inputLine_.clear();
+        pendingOutput_.clear();
+    }
+}
+
+void CableModemModel::checkBoot()
+{
+    if (!booting_ || nowMs() < bootAtMs_)
+        return;
+    booting_ = false;
+    booted_ = true;
+    session_.nowMs = nowMs();
+    session_.menu = session_.autoStart;
+    session_.rebootRequested = false;
+    session_.startSync(session_.tunedHz);
+    queueOutput(kBootText + std::string(session_.menu ? "CableModemCLI\n" : "") + prompt());
+}
+
+std::string CableModemModel::prompt() const { return session_.menu ? "mainMenu>" : "#"; }
+
+std::string CableModemModel::withLineEnds(const std::string& text) const
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += options_.lineEnd;
+        else
+            out += c;
+    }
+    return out;
+}
+
+void CableModemModel::queueOutput(const std::string& text)
+{
+    if (silent_ || text.empty())
+        return;
+    std::string out = withLineEnds(text);
+    if (noise_) {
+        for (char& c : out)
+            c = static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
+    }
+    const int bursts = std::max(1, std::min<int>(bursts_, static_cast<int>(out.size())));
+    const size_t size = out.size() / static_cast<size_t>(bursts);
+    for (int i = 0; i < bursts; ++i)
+        pendingOutput_.push_back(i + 1 < bursts ? out.substr(i * size, size) : out.substr(i * size));
+}
+
+void CableModemModel::handleCommand(const std::string& line)
+{
+    commands_.push_back(line);
+    session_.nowMs = nowMs();
+    std::istringstream words(line);
+    std::string command;
+    words >> command;
+    ModemArgs args;
+    for (std::string w; words >> w;)
+        args.push_back(w);
+    std::string reply;
+    if (const ModemCommandRule* rule = findModemCommand(command, session_))
+        reply = rule->reply(session_, args);
+    else
+        reply = (session_.menu ? "" : "sh: ") + command + ": not found\n";
+    if (session_.rebootRequested) {
+        // The modem says so and goes quiet until its boot ends.
+        queueOutput("\n" + reply);
+        session_.rebootRequested = false;
+        booted_ = false;
+        booting_ = true;
+        bootAtMs_ = nowMs() + options_.bootMs;
+        return;
+    }
+    queueOutput("\n" + reply + prompt());
+}
+
+void CableModemModel::handleInput(const std::string& bytes)
+{
+    for (char c : bytes) {
+        if (!booted_)
+            continue;
+        if (echo_ && c != '\r')
+            queueOutput(std::string(1, c));
+        if (c == '\r') {
+            const std::string line = inputLine_;
+            inputLine_.clear();
+            handleCommand(line);
+        } else if (c != '\n') {
+            inputLine_ += c;
+        }
+    }
+}
+
+void CableModemModel::run()
+{
+    while (running_) {
+        bool active = false;
+        {
+            // Held while input is taken in and the answer written, so settle() sees
+            // either nothing begun or everything done.
+            std::lock_guard<std::mutex> io(ioMutex_);
+            std::string in;
+            const int got = terminal_.readMaster(&in, 0);
+            std::vector<std::string> out;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                checkBoot();
+                if (got > 0)
+                    handleInput(in);
+                out.swap(pendingOutput_);
+            }
+            for (size_t i = 0; i < out.size(); ++i) {
+                if (i > 0)
+                    std::this_thread::sleep_for(kBurstGap);
+                terminal_.writeMaster(out[i]);
+            }
+            if (!out.empty())
+                std::this_thread::sleep_for(kBurstGap); // the last burst ends before the next begins
+            active = got > 0 || !out.empty();
+        }
+        if (!active)
+            std::this_thread::sleep_for(kIdlePoll);
+    }
+}
+
+bool CableModemModel::settle(int timeoutMs)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> io(ioMutex_);
+            std::lock_guard<std::mutex> lock(mutex_);
+            struct pollfd p = {terminal_.masterFd(), POLLIN, 0};
+            const bool inputWaiting = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+            const bool bootDue = booting_ && nowMs() >= bootAtMs_;
+            if (!inputWaiting && !bootDue && pendingOutput_.empty())
+                return true;
+        }
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+bool CableModemModel::powered() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return supplyOn_ && !inReset_;
+}
+
+bool CableModemModel::booted() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return booted_;
+}
+
+bool CableModemModel::inMenu() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return session_.menu;
+}
+
+std::string CableModemModel::registrationWord() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    ModemSession s = session_;
+    s.nowMs = nowMs();
+    return s.registrationWord();
+}
+
+std::vector<std::string> CableModemModel::commands() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return commands_;
+}
+
+void CableModemModel::clearCommands()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    commands_.clear();
+}
+
+#define MODEM_KNOB(setter, type, assignment)             \
+    void CableModemModel::setter(type value)            \
+    {                                                    \
+        std::lock_guard<std::mutex> lock(mutex_);        \
+        assignment = value;                              \
+    }
+MODEM_KNOB(setSilent, bool, silent_)
+MODEM_KNOB(setNoise, bool, noise_)
+MODEM_KNOB(setEcho, bool, echo_)
+MODEM_KNOB(setBursts, int, bursts_)
+MODEM_KNOB(setLineEnd, const std::string&, options_.lineEnd)
+MODEM_KNOB(setAutoStart, bool, session_.autoStart)
+MODEM_KNOB(setMenu, bool, session_.menu)
+MODEM_KNOB(setStuckWord, const std::string&, session_.stuckWord)
+MODEM_KNOB(setForwardingDisabled, bool, session_.forwardingDisabled)
+MODEM_KNOB(setStateStepMs, uint64_t, session_.stateStepMs)
+MODEM_KNOB(setChannelSource, ModemChannelSource, session_.channels)
+#undef MODEM_KNOB
+
+void CableModemModel::sendRaw(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    queueOutput(text);
+}
+
+} // namespace platform::sim

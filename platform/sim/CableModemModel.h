@@ -1,0 +1,104 @@
+// The simulated embedded cable modem: a peer on the master side of a pseudo-terminal,
+// powered by the modem's supply and reset lines, that boots, runs its shell or its
+// command line and answers from the reply table in board time. Tests can make it
+// silent, noisy, echoing, or split its replies into several bursts.
+#pragma once
+
+#include "CableModemReplies.h"
+#include "PseudoTerminal.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace platform::sim {
+
+class SimulatedBoard;
+
+struct CableModemOptions {
+    int supplyLine = 2;
+    int resetLine = 170;
+    uint64_t bootMs = 3000;     // board time from power (out of reset) to the last boot line
+    bool autoStart = true;      // the command line starts by itself after a boot
+    std::string lineEnd = "\r\n";
+};
+
+class CableModemModel {
+public:
+    CableModemModel(SimulatedBoard& board, const CableModemOptions& options = {});
+    ~CableModemModel();
+    CableModemModel(const CableModemModel&) = delete;
+    CableModemModel& operator=(const CableModemModel&) = delete;
+
+    const std::string& slavePath() const { return terminal_.slavePath(); }
+
+    // State as the modem sees it.
+    bool powered() const;
+    bool booted() const;
+    bool inMenu() const;
+    std::string registrationWord() const;
+    // Every command line received while booted, in order, without its "\r".
+    std::vector<std::string> commands() const;
+    void clearCommands();
+
+    // Behaviour knobs.
+    void setSilent(bool silent);
+    // Replies become letters without line ends or prompt characters.
+    void setNoise(bool noise);
+    void setEcho(bool echo);
+    // Each reply is written in this many bursts, separated by gaps longer than the line's
+    // 500 us burst gap.
+    void setBursts(int bursts);
+    void setLineEnd(const std::string& lineEnd);
+    void setAutoStart(bool autoStart);
+    void setMenu(bool menu);
+    void setStuckWord(const std::string& word);
+    void setForwardingDisabled(bool disabled);
+    void setStateStepMs(uint64_t ms);
+    void setChannelSource(ModemChannelSource source);
+    // Writes text to the line as the modem would, unprompted.
+    void sendRaw(const std::string& text);
+
+    // Waits (real time, at most timeoutMs) until the modem has taken in everything sent
+    // to it and written everything it had to say. True when it got there.
+    bool settle(int timeoutMs = 1000);
+
+private:
+    void run();
+    void onLine(int line, int value);
+    void handleInput(const std::string& bytes);
+    void handleCommand(const std::string& line);
+    void checkBoot();
+    void queueOutput(const std::string& text);
+    std::string withLineEnds(const std::string& text) const;
+    std::string prompt() const;
+    uint64_t nowMs() const;
+
+    SimulatedBoard& board_;
+    CableModemOptions options_;
+    PseudoTerminal terminal_;
+    int listenerId_ = 0;
+
+    std::mutex ioMutex_;
+    mutable std::mutex mutex_;
+    bool supplyOn_ = false;
+    bool inReset_ = true;
+    bool booted_ = false;
+    uint64_t bootAtMs_ = 0;
+    bool booting_ = false;
+    ModemSession session_;
+    std::string inputLine_;
+    std::vector<std::string> commands_;
+    std::vector<std::string> pendingOutput_;
+    bool silent_ = false;
+    bool noise_ = false;
+    bool echo_ = false;
+    int bursts_ = 1;
+
+    std::atomic<bool> running_{true};
+    std::thread thread_;
+};
+
+} // namespace platform::sim

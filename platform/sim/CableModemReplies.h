@@ -1,0 +1,64 @@
+// What the simulated cable modem answers: its session state (command line or shell,
+// automatic start, registration modes, tuned channel) and one table of the command
+// lines it knows with the reply each gives. Reply texts end their lines with "\n";
+// the model adds the prompt and converts line ends.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform::sim {
+
+// What the network offers the modem at a frequency; the RF scene can supply it.
+struct ModemChannel {
+    bool present = true;
+    double powerDbmv = 3.5;
+    double merDb = 38.5;
+};
+using ModemChannelSource = std::function<ModemChannel(uint32_t frequencyHz)>;
+
+// The registration words of the "doc/cms" report, in the order registration passes them.
+extern const char* const kModemRegistrationWords[];
+
+struct ModemSession {
+    // Board time now, in milliseconds; set by the model before each command.
+    uint64_t nowMs = 0;
+    bool menu = true;        // the command line ("mainMenu>") runs; else the shell ("#")
+    bool autoStart = true;   // the command line starts by itself after a boot
+    bool rebootRequested = false;
+    int rangeMode = 1;
+    int dhcpMode = 1;
+    int registerMode = 1;
+    uint32_t tunedHz = 0;    // 0: the channel found at boot
+    bool downstreamDropped = false;
+    uint64_t syncStartMs = 0;
+    uint64_t stateStepMs = 2000;
+    bool forwardingDisabled = false;
+    std::string stuckWord;   // when set, "doc/cms" always reports it
+    bool burstOn = false;
+    std::string burstSettings;
+    ModemChannelSource channels;
+
+    // The modem starts looking for its downstream again (boot, tune, "findds 1").
+    void startSync(uint32_t frequencyHz);
+    std::string registrationWord() const;
+    ModemChannel channel() const;
+};
+
+using ModemArgs = std::vector<std::string>;
+enum class ModemWhere { Menu, Shell, Anywhere };
+
+struct ModemCommandRule {
+    const char* command;   // the first word of the line
+    ModemWhere where;
+    std::function<std::string(ModemSession&, const ModemArgs&)> reply;
+};
+
+// The rule for a command word in the session's state, or null (the command is not found).
+// A word with the "docsis/" menu path finds the rule of the bare word too.
+const ModemCommandRule* findModemCommand(const std::string& command, const ModemSession& session);
+const std::vector<ModemCommandRule>& cableModemCommands();
+
+} // namespace platform::sim
