@@ -31,6 +31,8 @@ struct Housekeeping : ::testing::Test {
     ScopedBoard board{unitBoard()};
     ScopedWorkDir dir;
     PeriodicFunctions* pf = PeriodicFunctions::getInstance();
+    // Powering off switches the LNB supply through the measurement engine.
+    void SetUp() override { board.hostEngineThreads(); }
 
     int halts()
     {

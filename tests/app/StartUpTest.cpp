@@ -40,6 +40,7 @@ struct StartUpTest : ::testing::Test {
     ScopedWorkDir dir;
     void SetUp() override
     {
+        board.hostEngineThreads(); // start-up creates the measurement engine
         ASSERT_TRUE(dir.seedFromData("calibracion"));
         StartUp::setApplicationIdentity();
     }
