@@ -17,22 +17,32 @@ constexpr int kIntegrationHistory = 8;
 constexpr int kIntegrationDrop = 41; // a drop of 4.1 dB or more restarts the hold
 constexpr int kDocsis31Offset = 20;
 
-// Detector, filter and attenuation of the chain, put back when a measurement is done.
+// Detector, filter and attenuation of the chain, put back when a measurement is done, in
+// the order the measurement gives.
 class ChainSettings {
 public:
-    explicit ChainSettings(Measures* engine)
-        : engine_(engine), detector_(getDetector()), filter_(engine->getFilter()), attenuation_(getAtenuador())
+    enum Order { DetectorFirst, AttenuationFirst };
+    ChainSettings(Measures* engine, Order order)
+        : engine_(engine), order_(order), detector_(getDetector()), filter_(engine->getFilter()),
+          attenuation_(getAtenuador())
     {
     }
     ~ChainSettings()
     {
-        setAtenuador(attenuation_, true);
+        if (order_ == DetectorFirst)
+            setDetector(detector_);
+        else
+            setAtenuador(attenuation_, true);
         engine_->setFilter(filter_);
-        setDetector(detector_);
+        if (order_ == DetectorFirst)
+            setAtenuador(attenuation_, true);
+        else
+            setDetector(detector_);
     }
 
 private:
     Measures* engine_;
+    Order order_;
     int detector_;
     int filter_;
     int attenuation_;
@@ -64,7 +74,7 @@ int Measures::mesuraIntegracio(unsigned int frequency, int bandwidth, int* power
         *power = UNMEASURED;
         return 0;
     }
-    ChainSettings saved(this);
+    ChainSettings saved(this, ChainSettings::DetectorFirst);
     setFilter(FILTER_NARROW);
     const unsigned int n = static_cast<unsigned int>(bandwidth) / kSliceHz;
     unsigned int first = frequency;
@@ -91,7 +101,7 @@ int Measures::mesuraIntegracio(unsigned int frequency, int bandwidth, int* power
 
 void Measures::mesura_noise()
 {
-    ChainSettings saved(this);
+    ChainSettings saved(this, ChainSettings::AttenuationFirst);
     setFilter(FILTER_NARROW);
     setMesuraNivell(UNMEASURED);
     setCarrierNoise(UNMEASURED);
@@ -122,7 +132,7 @@ void Measures::mesura_noise()
 
 void Measures::mesura_noise_logger(unsigned int fVideo, unsigned int fAudio, int)
 {
-    ChainSettings saved(this);
+    ChainSettings saved(this, ChainSettings::AttenuationFirst);
     setFilter(FILTER_NARROW);
     setMesuraNivell(UNMEASURED);
     setCarrierNoise(UNMEASURED);

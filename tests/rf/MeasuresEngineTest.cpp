@@ -220,30 +220,6 @@ TEST(MeasuresEngine, NewSettingsEndThePassAndTheNextPassUsesThem)
     EXPECT_EQ(stopped.count(), 1);
 }
 
-TEST(MeasuresEngine, ScreenPredicates)
-{
-    EngineBench b;
-    struct Case {
-        const char* screen;
-        bool scan, dbg, tilt, upstream;
-    };
-    const Case cases[] = {
-        {"SCAN_CM", true, false, false, false},        {"SCAN_TERRESTRIAL", true, false, false, false},
-        {"DOCSIS_BONDING_GROUP_RF", true, true, false, false}, {"DOCSIS_BONDING_GROUP_OPTIC", false, true, false, false},
-        {"DBG_CM", true, true, false, false},          {"TILT_DOWNSTREAM_OPTIC", false, false, true, false},
-        {"UPSTREAM_OPTIC", false, false, false, true}, {"scan_rf", false, false, false, false},
-        {"SPECTRUM_ANALYZER_RF", false, false, false, false},
-    };
-    for (const Case& c : cases) {
-        b.settings({{"screen", c.screen}});
-        EXPECT_EQ(b.engine->InScanScreen(), c.scan) << c.screen;
-        EXPECT_EQ(b.engine->InDBGScreen(), c.dbg) << c.screen;
-        EXPECT_EQ(b.engine->InTiltScreen(), c.tilt) << c.screen;
-        EXPECT_EQ(b.engine->InReferenceLevelScanScreen(), c.scan || c.tilt) << c.screen;
-        EXPECT_EQ(b.engine->InUpsStreamScreen(), c.upstream) << c.screen;
-    }
-}
-
 TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffers)
 {
     EngineBench b;
