@@ -69,7 +69,8 @@ unsigned int toHz(double mhz) { return static_cast<unsigned int>(mhz * 1000000.0
 
 int Measures::mesuraIntegracio(unsigned int frequency, int bandwidth, int* power)
 {
-    // A negative width would become billions of slices through the unsigned division.
+    // A channel without width has no power to sum; a negative width would turn into tens of
+    // thousands of slices through the unsigned division, and none is wider than the widest block.
     if (bandwidth <= 0 || bandwidth > kMaxChannelBandwidthHz) {
         *power = UNMEASURED;
         return 0;

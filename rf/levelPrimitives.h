@@ -15,8 +15,8 @@ int getMaximMostres(int mode);
 void mesuraLevel_integracio_filtrar_amb_maxims(int* level);
 // Carrier-to-noise of an analogue channel (fLow or fHigh 0: fHigh is the sound carrier,
 // fCarrier the vision carrier) or of a digital channel between its edges. 0 with *cn set
-// (and stored with setCarrierNoise); -1 on a failed reading, a channel narrower than
-// nothing or wider than kMaxChannelBandwidthHz, or when the measurement is to end.
+// (and stored with setCarrierNoise); -1 on a failed reading, digital edges that meet,
+// cross or lie more than kMaxChannelBandwidthHz apart, or when the measurement is to end.
 int mesuraCarrierNoise(unsigned int fLow, unsigned int fHigh, unsigned int fCarrier, int* cn);
 // Attenuation for noise readings at the given level; 0.
 int fixarAtenuadorsSoroll(int level);
