@@ -80,5 +80,8 @@ int main(int argc, char** argv)
         restartInPlace(argv);
 #endif
     }
+    // The engines' threads (constellation, cable modem, serial reader) stop only when their
+    // singletons are destroyed after main returns, and use the board until then.
+    board.release();
     return code;
 }

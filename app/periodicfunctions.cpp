@@ -7,6 +7,8 @@
 #include "hw/GPIOClass.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
+#include "rf/measures.h"
+#include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 
 #include <QDebug>
@@ -235,11 +237,13 @@ std::optional<float> PeriodicFunctions::readTemperatureC()
     float celsius = 0;
     if (tmp100_ReadTemperature(&celsius) != 0)
         return std::nullopt;
+    // The level corrections follow the unit's temperature.
+    setTemperaturaC(celsius);
     return celsius;
 }
 
-int PeriodicFunctions::readBatteryRaw() { return -1; }
+int PeriodicFunctions::readBatteryRaw() { return getBatteryValue(); }
 
 bool PeriodicFunctions::isCableModemOn() { return false; }
 
-void PeriodicFunctions::switchOffLnb() {}
+void PeriodicFunctions::switchOffLnb() { Measures::getInstance()->setActivaLNB(false); }

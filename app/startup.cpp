@@ -11,6 +11,7 @@
 #include "translation.h"
 #include "wrfile.h"
 
+#include "demod/mesuraiq.h"
 #include "hw/ADF4350.h"
 #include "hw/ADF4360.h"
 #include "hw/MAX11337.h"
@@ -19,6 +20,7 @@
 #include "platform/Platform.h"
 #include "remote/socketCalibrate.h"
 #include "rf/frontEndSetup.h"
+#include "rf/measures.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"
@@ -208,8 +210,8 @@ void StartUp::publishContextProperties()
     publish("software", Software::getInstance());
     publish("appVariables", ScreensVariables::getInstance());
     setProgress(0.6);
-    // "measuresSpectrum": Measures::getInstance()
-    // "measuresIQ": MesuraIQ::getInstance()
+    publish("measuresSpectrum", Measures::getInstance());
+    publish("measuresIQ", MesuraIQ::getInstance());
     setProgress(0.8);
     // "measuresCM": MesuraCM::getInstance()
     publish("loggers", Loggerlist::getInstance());

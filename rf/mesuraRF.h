@@ -1,5 +1,6 @@
 // The RF measuring chain: one module of free functions over one state record. Routing,
-// tuning, attenuator, detector acquisition and the calibrated level readings.
+// tuning, attenuator, detector acquisition, the calibrated level readings and the readings
+// built from several of them (channel-power slices, carrier-to-noise).
 #pragma once
 
 #include "bandTuning.h"
@@ -8,4 +9,5 @@
 #include "circuitRouting.h"
 #include "attenuator.h"
 #include "levelConversion.h"
+#include "levelPrimitives.h"
 #include "calibracionRF.h"

@@ -61,6 +61,11 @@ int Max11337Model::sample(int channel, uint64_t nowUs)
 
 int Max11337Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
 {
+    // Each conversion is sampled at its own board time; the transfer then takes the time of
+    // all of them in one wait, as one burst on the bus does (and one wait overshoots a real
+    // clock once, not once per conversion).
+    const uint64_t startUs = clock_.monotonicUs();
+    uint64_t busyUs = 0;
     for (size_t i = 0; i + 1 < len; i += 2) {
         uint16_t out = 0;
         {
@@ -78,8 +83,8 @@ int Max11337Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
         if (!modeControl || !manual)
             continue; // configuration registers and other scan modes convert nothing
         const int channel = (word >> 7) & 0xF;
-        const int value = sample(channel, clock_.monotonicUs());
-        clock_.sleepUs(kConversionUs);
+        const int value = sample(channel, startUs + busyUs);
+        busyUs += kConversionUs;
         std::lock_guard<std::mutex> lock(mutex_);
         const uint16_t junk = static_cast<uint16_t>(1 + conversions_ % 15);
         pendingFrame_ = static_cast<uint16_t>((junk << 12) | value);
@@ -89,6 +94,8 @@ int Max11337Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
     }
     if (len % 2)
         rx[len - 1] = 0;
+    if (busyUs > 0)
+        clock_.sleepUs(busyUs);
     return 0;
 }
 

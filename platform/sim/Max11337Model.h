@@ -1,6 +1,6 @@
 // MAX11337 converter in manual mode: a mode-control frame converts the channel it names,
 // and the result comes out in the next frame. Each conversion takes 0.25 ms of board
-// time. The value of a channel comes from a constant or a function of time set for it,
+// time; a transfer waits for all of its conversions at once. The value of a channel comes from a constant or a function of time set for it,
 // else from the board-wide signal source (the RF scene), else 0; it is clamped to 12
 // bits. The top 4 bits of every output frame carry junk (never 0), so a reader that
 // forgets the 12-bit mask sees it.

@@ -4,7 +4,7 @@
 
 namespace platform::sim {
 
-VirtualClock::VirtualClock(int64_t wallStartUs) : wallStartUs_(wallStartUs) {}
+VirtualClock::VirtualClock(int64_t wallStartUs) : wallStartUs_(wallStartUs), owner_(std::this_thread::get_id()) {}
 
 uint64_t VirtualClock::scaledNowLocked() const
 {
@@ -29,8 +29,12 @@ int64_t VirtualClock::wallTimeUs() const
 
 void VirtualClock::sleepUs(uint64_t us)
 {
-    slept_ += us;
     double f = scale_.load();
+    if (f <= 0.0 && backgroundReal_.load() && std::this_thread::get_id() != owner_) {
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
+        return;
+    }
+    slept_ += us;
     if (f <= 0.0) {
         offsetUs_ += us;
         // Give other threads a chance to run, as a real sleep would.

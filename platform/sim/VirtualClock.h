@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace platform::sim {
 
@@ -34,6 +35,11 @@ public:
     // and a sleep of d virtual microseconds blocks d / f real ones.
     void setScale(double factor);
     double scale() const { return scale_.load(); }
+    // Instant mode only: sleeps of threads other than the one that created the clock block
+    // for real and leave time alone. A background thread idling in sleeps (a serial reader,
+    // an engine waiting for work) then neither burns a processor nor races the test's time,
+    // which only the creating thread's waits and advanceMs move. Off by default.
+    void setBackgroundSleepsReal(bool on) { backgroundReal_ = on; }
     // Total virtual time spent sleeping, for benchmarks that compare work with waits.
     uint64_t sleptUs() const { return slept_.load(); }
 
@@ -48,6 +54,8 @@ private:
     int64_t wallStartUs_;
     std::atomic<int64_t> wallStepUs_{0};
     std::atomic<uint64_t> slept_{0};
+    std::atomic<bool> backgroundReal_{false};
+    std::thread::id owner_;
 };
 
 } // namespace platform::sim

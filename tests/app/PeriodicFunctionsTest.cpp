@@ -1,6 +1,6 @@
 // The housekeeping: keys are heard within two polls and once per press, the auto
-// power-off and the critical battery halt the unit exactly once and run nothing, and the
-// fan follows temperature and modem.
+// power-off and the critical battery halt the unit exactly once and run nothing, the fan
+// follows temperature and modem, and battery, temperature and LNB go through the RF chain.
 #include "SimBoardFixture.h"
 
 #include "DefaultBoard.h"
@@ -8,6 +8,15 @@
 #include "periodicfunctions.h"
 #include "shellgpio.h"
 
+#include "Max11337Model.h"
+#include "Tmp100Model.h"
+#include "Tps65233Model.h"
+
+#include "hw/ADF4350.h"
+#include "hw/BoardWiring.h"
+#include "hw/MAX11337.h"
+#include "rf/measures.h"
+#include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 
 #include <QSignalSpy>
@@ -31,6 +40,8 @@ struct Housekeeping : ::testing::Test {
     ScopedBoard board{unitBoard()};
     ScopedWorkDir dir;
     PeriodicFunctions* pf = PeriodicFunctions::getInstance();
+    // Powering off switches the LNB supply through the measurement engine.
+    void SetUp() override { board.hostEngineThreads(); }
 
     int halts()
     {
@@ -230,4 +241,28 @@ TEST_F(Housekeeping, PresenceOfChargerRj45AndUsb)
     EXPECT_TRUE(pf->rj45Connected());
     EXPECT_TRUE(pf->usbPresent());
     EXPECT_GE(changed.count(), 1);
+}
+
+TEST_F(Housekeeping, BatteryTemperatureAndLnbGoThroughTheMeasuringChain)
+{
+    ADF4350 lo;
+    MAX11337 adc;
+    setInitMesuraRF(&lo, &adc);
+    auto converter = std::dynamic_pointer_cast<platform::sim::Max11337Model>(board->spiModel(wiring::kConverterNode));
+    auto sensor = std::dynamic_pointer_cast<platform::sim::Tmp100Model>(board->i2cModel(wiring::kTemperatureAddress));
+    auto lnb = std::dynamic_pointer_cast<platform::sim::Tps65233Model>(board->i2cModel(wiring::kLnbSupplyAddress));
+    ASSERT_TRUE(converter && sensor && lnb);
+
+    converter->setChannelValue(0, static_cast<int>(7.4 / PeriodicFunctions::kBatteryVoltsPerStep + 0.5));
+    pf->batteryEquip();
+    EXPECT_EQ(pf->batteryLevel(), 50);
+
+    sensor->setTemperatureC(31.5);
+    pf->temperatureEquip();
+    EXPECT_FLOAT_EQ(getTemperaturaC(), 31.5f);
+
+    Measures::getInstance()->setActivaLNB(true);
+    ASSERT_TRUE(lnb->outputEnabled());
+    pf->powerOff();
+    EXPECT_FALSE(lnb->outputEnabled());
 }

@@ -40,6 +40,7 @@ struct StartUpTest : ::testing::Test {
     ScopedWorkDir dir;
     void SetUp() override
     {
+        board.hostEngineThreads(); // start-up creates the measurement engine
         ASSERT_TRUE(dir.seedFromData("calibracion"));
         StartUp::setApplicationIdentity();
     }
@@ -70,7 +71,7 @@ TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
         EXPECT_LT(steps.indexOf("context " + name), steps.indexOf("mainView"));
     }
     for (const char* own : {"translator", "periodicFunctions", "variables", "shot", "networkInterface", "software",
-                            "appVariables", "wr_file"})
+                            "appVariables", "measuresSpectrum", "measuresIQ", "wr_file"})
         EXPECT_TRUE(published.contains(own)) << own;
     QQmlContext* context = startUp.mainView()->rootContext();
     for (const QString& name : published)

@@ -16,7 +16,22 @@ ScopedBoard::ScopedBoard(std::unique_ptr<platform::sim::SimulatedBoard> board) :
     platform::installBoard(board_.get());
 }
 
-ScopedBoard::~ScopedBoard() { platform::installBoard(nullptr); }
+ScopedBoard::~ScopedBoard()
+{
+    if (hostsEngineThreads_) {
+        // Still reachable through the installed pointer, so not a leak.
+        board_.release();
+        return;
+    }
+    platform::installBoard(nullptr);
+}
+
+void ScopedBoard::hostEngineThreads()
+{
+    hostsEngineThreads_ = true;
+    if (platform::sim::VirtualClock* clock = board_->virtualClock())
+        clock->setBackgroundSleepsReal(true);
+}
 
 ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
 

@@ -25,8 +25,16 @@ public:
     platform::sim::SimulatedBoard& board() { return *board_; }
     platform::sim::VirtualClock& clock() { return *board_->virtualClock(); }
 
+    // For tests that create the measurement engine: it starts the constellation and
+    // cable-modem threads, which live until the process ends, as on the unit. The board
+    // then stays installed and alive until exit (every test case runs in a process of its
+    // own), and on a virtual clock those threads' sleeps block for real instead of moving
+    // the test's time.
+    void hostEngineThreads();
+
 private:
     std::unique_ptr<platform::sim::SimulatedBoard> board_;
+    bool hostsEngineThreads_ = false;
 };
 
 // Makes a fresh temporary directory the working directory, and restores the old one.

@@ -1,0 +1,277 @@
+// The measurement engine: what its construction sets up, the dispatch of every type code,
+// the loop's start, stop and restart through the 100 ms supervisor (never a new loop inside
+// the one it replaces), and the service operations other subsystems use.
+#include "EngineTestBench.h"
+
+#include "cablemodem/mesuraCM.h"
+#include "demod/mesuraiq.h"
+#include "rf/measuresState.h"
+#include "rf/mesuraRF.h"
+#include "store/screensvariables.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using rftest::EngineBench;
+using testsupport::LogCapture;
+
+namespace {
+
+std::vector<std::vector<uint8_t>> registerWrites(testsupport::ScopedBoard& board, const std::string& address)
+{
+    std::vector<std::vector<uint8_t>> out;
+    for (const auto& t : board->log().entries("i2c-write"))
+        if (t.device == address && t.bytes.size() == 2)
+            out.push_back(t.bytes);
+    return out;
+}
+
+uint64_t nowMs(EngineBench& b) { return b.board.clock().monotonicMs(); }
+
+// Waits (processing events, real time) until the predicate holds; false after timeoutMs.
+template <class Predicate>
+bool waitFor(Predicate done, int timeoutMs = 3000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+} // namespace
+
+TEST(MeasuresEngine, ConstructionSetsUpLnbCalibrationThreadsAndModemAttenuator)
+{
+    rftest::CalibratedBench b;
+    b.board.hostEngineThreads();
+    ScreensVariables::getInstance()->setScreensVariablesSerialNumber("none");
+    Measures* engine = Measures::getInstance();
+
+    // Init (0xA0, 0x0E), then current limit 1, 13 V, tone on, output off, tone off.
+    EXPECT_EQ(registerWrites(b.board, "0x61"), (std::vector<std::vector<uint8_t>>{
+                                                   {0x00, 0xA0}, {0x01, 0x0E}, {0x01, 0x0A}, {0x00, 0xA0},
+                                                   {0x00, 0xB0}, {0x00, 0xB0}, {0x00, 0xA0}}));
+    EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
+    // The calibration load stores the file's serial number.
+    EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariablesSerialNumber(), "VK26000123");
+    EXPECT_TRUE(MesuraIQ::getInstance()->isRunning());
+    EXPECT_TRUE(MesuraCM::getInstance()->isRunning());
+    // The modem attenuator line is driven from the still empty snapshot: high.
+    EXPECT_EQ(b.lineWrites().back(), "3=1");
+    EXPECT_EQ(engine->channelPower(), UNMEASURED);
+    EXPECT_EQ(engine->getTipusMesure(), SPECTRUM);
+    EXPECT_TRUE(engine->ipCableModem().isEmpty());
+}
+
+TEST(MeasuresEngine, NoMeasureAndUnsupportedCodesStopAfterOneIdleWait)
+{
+    EngineBench b;
+    QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
+    for (int code : {99, 4, 5, 6, 7, 10, 15, 16, 17, 18, 60, 69, 76, 1, 21, -3}) {
+        LogCapture log;
+        const uint64_t start = nowMs(b);
+        b.run(code);
+        EXPECT_EQ(log.count("Tilt: 3 "), code == 99 ? 0 : 1) << code;
+        EXPECT_EQ(b.engine->getTipusMesure(), NO_MESURE) << code;
+        EXPECT_EQ(nowMs(b) - start, 100u) << code;
+        EXPECT_FALSE(b.engine->isMeasuring());
+    }
+    EXPECT_EQ(stopped.count(), 16);
+}
+
+TEST(MeasuresEngine, RunsNotYetAvailableIdleUntilStoppedAndTheLoggerEndsSilently)
+{
+    const std::pair<int, const char*> kPending[] = {
+        {INPUT_VOLTAGE, "mesura_input_voltage"}, {LOGGER, "mesura_logger"},     {SOUND_FM, "mesura_fm"},
+        {DEMOD_ANALOG, "mesura_analog"},         {CHANNEL_PLAN, "mesura_channelplan"}, {SPECTRUM_HUM, "mesura_hum"}};
+    EngineBench b;
+    QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
+    for (const auto& [code, run] : kPending) {
+        LogCapture log;
+        // Real time: the idle passes take none of it on the test's clock.
+        QTimer::singleShot(50, b.engine, &Measures::stopMeasures);
+        b.run(code);
+        EXPECT_GE(log.count(QString(run) + " not available"), 1) << run;
+        EXPECT_EQ(b.engine->getTipusMesure(), code);
+    }
+    // A stopped logger run keeps its type and says nothing.
+    EXPECT_EQ(stopped.count(), 5);
+}
+
+TEST(MeasuresEngine, SpectrumTiltConstellationAndPowerMeterRuns)
+{
+    EngineBench b;
+    b.scene->addCw(474e6, 70.0);
+    b.scene->setOpticalPowerDbm(-3.5);
+    b.engine->setFilter(FILTER_NARROW);
+    b.engine->setListaFrequencyMeasures(rftest::points(470000000u, 2000000u, 5));
+    QSignalSpy lists(b.engine, &Measures::listaFrequencyMeasuresChanged);
+    QSignalSpy total(b.engine, &Measures::totalPowerChanged);
+    QSignalSpy optical(b.engine, &Measures::totalOpticalPowerChanged);
+    QObject::connect(b.engine, &Measures::listaFrequencyMeasuresChanged, b.engine, &Measures::stopMeasures);
+
+    for (int code : {SPECTRUM, TILT}) {
+        b.run(code);
+        EXPECT_EQ(lists.count(), 1) << code;
+        lists.clear();
+    }
+    // The stop comes after the sweep, so the pass ends before its power readings.
+    EXPECT_EQ(total.count(), 0);
+
+    QObject::connect(b.engine, &Measures::totalOpticalPowerChanged, b.engine, &Measures::stopMeasures);
+    b.run(OPTICAL_POWER_METER);
+    EXPECT_EQ(lists.count(), 0);
+    ASSERT_EQ(total.count(), 1);
+    ASSERT_EQ(optical.count(), 1);
+    EXPECT_NEAR(b.engine->totalOpticalPower(), -35 + 1087, 1); // the optical line's own offset
+    EXPECT_NEAR(b.engine->totalPower(), 10 * b.scene->totalPowerDbuV(), 2);
+
+    b.engine->setFilter(FILTER_WIDE);
+    b.run(SPECTRUM_CONST_IQ);
+    EXPECT_EQ(lists.count(), 1);
+    EXPECT_EQ(b.engine->getFilter(), FILTER_NARROW);
+    EXPECT_EQ(getSpan(), 10000000u);
+}
+
+TEST(MeasuresEngine, SupervisorRestartsOnceInTheSelectedType)
+{
+    EngineBench b;
+    QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
+    b.engine->changeTipusMesure(NO_MESURE);
+    b.engine->mesuraIsStarted();
+    b.engine->mesuraIsStarted();
+    ASSERT_TRUE(stopped.wait(1000));
+    // Nothing restarts the loop again: the supervisor stopped when it restarted it.
+    EXPECT_FALSE(stopped.wait(400));
+    EXPECT_EQ(stopped.count(), 1);
+}
+
+TEST(MeasuresEngine, ChangeOfTypeDuringASweepRestartsOnlyAfterTheOldLoopReturned)
+{
+    EngineBench b;
+    b.engine->setFilter(FILTER_NARROW);
+    b.engine->setListaFrequencyMeasures(rftest::points(100000000u, 5000000u, 40));
+    // A screen asks for another measurement while a sweep is running.
+    int sweeps = 0;
+    QObject::connect(b.engine, &Measures::listaFrequencyMeasuresChanged, b.engine, [&] {
+        if (++sweeps == 2) {
+            b.engine->changeTipusMesure(NO_MESURE);
+            b.engine->mesuraIsStarted();
+        }
+    });
+    std::vector<std::pair<int, bool>> stops; // type, loop still on the stack
+    QObject::connect(b.engine, &Measures::mesuraIsStoped, b.engine,
+                     [&] { stops.push_back({b.engine->getTipusMesure(), b.engine->isMeasuring()}); });
+
+    b.engine->changeTipusMesure(SPECTRUM);
+    b.engine->mesuraIsStarted();
+    ASSERT_TRUE(waitFor([&] { return stops.size() >= 2; }));
+    EXPECT_FALSE(waitFor([&] { return stops.size() >= 3; }, 400));
+    EXPECT_EQ(sweeps, 2);
+    EXPECT_EQ(stops, (std::vector<std::pair<int, bool>>{{NO_MESURE, false}, {NO_MESURE, false}}));
+}
+
+TEST(MeasuresEngine, AStartWhileTheLoopRunsIsIgnored)
+{
+    EngineBench b;
+    b.engine->setFilter(FILTER_NARROW);
+    b.engine->setListaFrequencyMeasures(rftest::points(400000000u, 1000000u, 10));
+    QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
+    int sweeps = 0;
+    QObject::connect(b.engine, &Measures::listaFrequencyMeasuresChanged, b.engine, [&] {
+        ++sweeps;
+        if (sweeps == 1)
+            QTimer::singleShot(0, b.engine, &Measures::startMeasures);
+        if (sweeps == 3)
+            b.engine->stopMeasures();
+    });
+    b.run(SPECTRUM);
+    EXPECT_EQ(sweeps, 3);
+    EXPECT_EQ(stopped.count(), 1);
+}
+
+TEST(MeasuresEngine, NewSettingsEndThePassAndTheNextPassUsesThem)
+{
+    EngineBench b;
+    b.engine->setFilter(FILTER_NARROW);
+    b.engine->setListaFrequencyMeasures(rftest::points(400000000u, 1000000u, 10));
+    QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
+    std::vector<int> attenuations;
+    QObject::connect(b.engine, &Measures::listaFrequencyMeasuresChanged, b.engine, [&] {
+        attenuations.push_back(getAtenuador());
+        b.engine->stopMeasures();
+    });
+    // A screen hands over a new reference level while the first sweep reads its third point.
+    b.watchDetector();
+    bool handed = false;
+    b.afterConversion = [&](int) {
+        if (!handed && b.detector.back() == 402000000u) {
+            handed = true;
+            QTimer::singleShot(0, b.engine, [&] { b.settings({{"reference_level", 35}}); });
+        }
+    };
+    b.run(SPECTRUM);
+    // The first sweep ended unsent; the next one ran at the new attenuation.
+    EXPECT_EQ(attenuations, std::vector<int>{35});
+    EXPECT_EQ(b.tunings().size(), 3u + 10u);
+    EXPECT_EQ(stopped.count(), 1);
+}
+
+TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffers)
+{
+    EngineBench b;
+    const QVariantList first = rftest::points(100000000u, 1000000u, 3);
+    b.engine->setListaFrequencyMeasures(first);
+    const QVariantList stored = b.engine->listaFrequencyMeasures();
+    b.engine->setListaFrequencyMeasures(rftest::points(100000000u, 1000000u, 3));
+    // Equal: the stored list is the very same (shared) data.
+    EXPECT_TRUE(b.engine->listaFrequencyMeasures().at(0).constData() == stored.at(0).constData());
+    b.engine->setListaFrequencyMeasures(rftest::points(100000000u, 2000000u, 3));
+    EXPECT_EQ(b.engine->listaFrequencyMeasures().at(1).toMap().value("frequency").toUInt(), 102000000u);
+}
+
+TEST(MeasuresEngine, FilterLnbOutputRoutingAndRawReadings)
+{
+    EngineBench b;
+    for (int filter : {2500000, 0, -5}) {
+        b.clearLog();
+        b.engine->setFilter(filter);
+        EXPECT_EQ(b.engine->getFilter(), FILTER_WIDE);
+        EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"23=0", "22=1"}));
+    }
+    b.clearLog();
+    b.engine->setFilter(157500);
+    EXPECT_EQ(b.engine->getFilter(), FILTER_NARROW);
+    EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"23=1", "22=0"}));
+
+    b.engine->setActivaLNB(true);
+    EXPECT_TRUE(b.chips.lnbSupply->outputEnabled());
+    EXPECT_EQ(b.chips.lnbSupply->voltageCode(), 0);
+    b.engine->setActivaLNB(false);
+    EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
+
+    b.engine->setCircuit("CABLE_OPTIC");
+    EXPECT_EQ(getModeCircuit(), CABLE_OPTIC);
+
+    b.engine->sintonizaFerquency(1000000000u);
+    EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 600000000u);
+    EXPECT_EQ(rfengine::state().frequencyEquip, 1000000000u);
+
+    for (int ch = 0; ch <= 10; ++ch)
+        b.chips.converter->setChannelValue(ch, 100 * ch + 7);
+    b.chips.converter->setChannelValue(1, 2500);
+    b.chips.converter->setChannelValue(2, 3000);
+    EXPECT_EQ(getBatteryValue(), 7);
+    EXPECT_EQ(b.engine->lecturaVBAT(), 7);
+    b.clearLog();
+    setDetector(DETECTOR_POWER_METER);
+    const QVariantList readings = b.engine->lesturesAD().toList();
+    // Channels 0 to 10 raw, then channel 1 and 2 as whole dBµV at 0 dB.
+    const QVariantList expected = {7, 2500, 3000, 307, 407, 507, 607, 707, 807, 907, 1007, 50, 60};
+    EXPECT_EQ(readings, expected);
+    EXPECT_EQ(getDetector(), DETECTOR_POWER_METER);
+    EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"19=0", "19=1"})); // the track reset
+}
