@@ -4,6 +4,7 @@
 #include "tokens.h"
 #include "unsignedParameter.h"
 
+#include "rf/measures.h"
 #include "rf/mesuraRF.h"
 
 namespace remote {
@@ -46,7 +47,7 @@ int TuneCmd::run(const std::string& line, bool level)
         // leaves the tuning as it is.
         if (frequencyGiven) {
             setFrequencyHz(frequency);
-            sintonitzar(frequency);
+            Measures::getInstance()->sintonizaFerquency(frequency);
             remotelog::note(" frecuencia ", std::to_string(frequency));
         }
         check_if_channel_parameter(line, channel, channelGiven, nextGiven, previousGiven);

@@ -5,13 +5,24 @@
 #include "RemoteTestSupport.h"
 #include "RfTestBench.h"
 
+#include "rf/measures.h"
+
 #include <functional>
 
 namespace remotetest {
 
 struct RfCommandBench : rftest::CalibratedBench {
     // setup adds test commands to each connection's table.
-    explicit RfCommandBench(std::function<void(Remote&)> setup = nullptr) : server(std::move(setup)) {}
+    explicit RfCommandBench(std::function<void(Remote&)> setup = nullptr) : server(std::move(setup))
+    {
+        // "*TUNE" tunes through the measurement engine: bring it up first, so what its
+        // construction writes is not taken for what a command did.
+        board.hostEngineThreads();
+        Measures::getInstance();
+        // The cable-modem thread takes its lines as it starts.
+        waitFor([this] { return board->gpio().isExported(2); });
+        clearLog();
+    }
 
     QByteArray ask(const QByteArray& line)
     {

@@ -141,5 +141,5 @@ TEST(TuneCommand, TableHoldsOneObjectPerClassAndTheTunerCommandOnlyAnswersLevelO
     EXPECT_EQ(b.ask("*5820&\r"), ack());
     EXPECT_EQ(b.ask("*?TUNER GAIN\r"), ack());
     EXPECT_EQ(b.ask("*TUNER MANUAL=1 GAIN_IF=3\r"), nak());
-    EXPECT_EQ(b.transactions(), 0u);
+    EXPECT_EQ(b.transactions(), 0u) << testsupport::dumpLog(*b.board);
 }
