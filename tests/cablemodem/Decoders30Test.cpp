@@ -15,8 +15,6 @@
 using namespace modemtest;
 
 namespace {
-using Commands = std::vector<std::string>;
-
 // The modem's reply, collected as the accumulator takes it in.
 void received(const char* text)
 {
