@@ -8,6 +8,7 @@
 #include "periodicfunctions.h"
 #include "shellgpio.h"
 
+#include "cablemodem/cableModen.h"
 #include "store/screensvariables.h"
 
 #include <QSignalSpy>
@@ -172,6 +173,18 @@ TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
     const int writes = board->gpio().writeCount(shellgpio::FAN);
     pf->updateTemperature(30.0f, false);
     EXPECT_EQ(board->gpio().writeCount(shellgpio::FAN), writes);
+}
+
+TEST_F(Housekeeping, TheFanReadsWhetherTheModemIsPowered)
+{
+    pf->temperatureEquip();
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    power_ON_CableModem();
+    pf->temperatureEquip();
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 1);
+    power_OFF_CableModem();
+    pf->temperatureEquip();
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
 }
 
 TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)

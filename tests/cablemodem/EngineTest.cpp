@@ -78,25 +78,19 @@ TEST(Engine, ParametersTakenByTheScreens)
     e->init(650000000, NO_MESURE);
     EXPECT_EQ(e->frequency(), 650000000u);
 
-    e->startPass();
-    e->setMesuraCM(QML_CM_RANGING_31_SIGNAL_31);
-    EXPECT_EQ(e->measureCode(), 75);
-    EXPECT_EQ(e->frequency(), 650000000u);
-    EXPECT_FALSE(e->isNonStopMesures());
-    e->startPass();
-    e->aturar();
-    EXPECT_EQ(e->measureCode(), 99);
-    EXPECT_FALSE(e->isNonStopMesures());
+    for (int stopping : {0, 1}) {
+        e->startPass();
+        stopping ? e->aturar() : e->setMesuraCM(QML_CM_RANGING_31_SIGNAL_31);
+        EXPECT_EQ(e->measureCode(), stopping ? 99 : 75);
+        EXPECT_EQ(e->frequency(), 650000000u);
+        EXPECT_FALSE(e->isNonStopMesures());
+    }
 
     e->initVoIP(0x0A000001, 160, 10, 200, 20000, 1, 800, "G729A+VAD", 1);
     EXPECT_EQ(getTraceIPAddress(), 0x0A000001);
     const MesuraCM::VoIPParams v = e->voipParams();
-    EXPECT_EQ(v.length, 160);
-    EXPECT_EQ(v.ping_number, 10);
-    EXPECT_EQ(v.grantsize, 200);
-    EXPECT_EQ(v.nom_grant, 20000);
-    EXPECT_EQ(v.gr_per_int, 1);
-    EXPECT_EQ(v.tol_grant, 800);
+    EXPECT_EQ((std::vector<int>{v.length, v.ping_number, v.grantsize, v.nom_grant, v.gr_per_int, v.tol_grant}),
+              (std::vector<int>{160, 10, 200, 20000, 1, 800}));
     EXPECT_EQ(v.codec, "G729A+VAD");
     EXPECT_TRUE(v.ugs_enabled);
     e->initIPTV(0x0A000002, 5000, 0);
