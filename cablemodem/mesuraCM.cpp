@@ -8,6 +8,7 @@
 
 #include "app/hardware.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QMutexLocker>
 
@@ -26,7 +27,13 @@ MesuraCM* MesuraCM::getInstance()
     return &instance;
 }
 
-MesuraCM::MesuraCM() : QThread(nullptr) {}
+MesuraCM::MesuraCM() : QThread(nullptr)
+{
+    // The board the engine drives goes away when the application's loop ends; the
+    // engine must be stopped by then.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &MesuraCM::stopEngine);
+}
 
 MesuraCM::~MesuraCM() { stopEngine(); }
 
