@@ -4,6 +4,7 @@
 #include "launcher.h"
 #include "shellgpio.h"
 
+#include "cablemodem/mesuraCM.h"
 #include "hw/GPIOClass.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
@@ -244,6 +245,6 @@ std::optional<float> PeriodicFunctions::readTemperatureC()
 
 int PeriodicFunctions::readBatteryRaw() { return getBatteryValue(); }
 
-bool PeriodicFunctions::isCableModemOn() { return false; }
+bool PeriodicFunctions::isCableModemOn() { return MesuraCM::getInstance()->isCableModem_ON() != 0; }
 
 void PeriodicFunctions::switchOffLnb() { Measures::getInstance()->setActivaLNB(false); }

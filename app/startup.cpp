@@ -11,6 +11,7 @@
 #include "translation.h"
 #include "wrfile.h"
 
+#include "cablemodem/mesuraCM.h"
 #include "demod/mesuraiq.h"
 #include "hw/ADF4350.h"
 #include "hw/ADF4360.h"
@@ -213,7 +214,7 @@ void StartUp::publishContextProperties()
     publish("measuresSpectrum", Measures::getInstance());
     publish("measuresIQ", MesuraIQ::getInstance());
     setProgress(0.8);
-    // "measuresCM": MesuraCM::getInstance()
+    publish("measuresCM", MesuraCM::getInstance());
     publish("loggers", Loggerlist::getInstance());
     publish("wr_file", wrFile_.get());
     setProgress(1.0);

@@ -7,6 +7,8 @@
 
 #include "app/hardware.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kMissesBeforeRestart = 21;
 bool docsis31() { return HardwareModel::getInstance()->getDocsis31VersionHardware(); }
@@ -44,7 +46,11 @@ void MesuraCM::getModemReady_31()
 
 void MesuraCM::waitCableModem_ON()
 {
-    modemPauseMs(docsis31() ? 85000 : 40000);
+    // In slices, so that stopping the engine does not wait for the modem.
+    const int waitMs = docsis31() ? 85000 : 40000;
+    const uint64_t start = modemTicksMs();
+    while (modemTicksMs() - start < static_cast<uint64_t>(waitMs) && !stopRequested())
+        modemPauseMs(std::min<int>(100, waitMs - static_cast<int>(modemTicksMs() - start)));
     // Only a modem that is still powered with its line open has come up.
     const bool up = is_CableModem_ON() && isSerialPortCableModemOpen();
     SetModemStatusPower(up ? MODEM_STATUS_POWER_ON : MODEM_STATUS_POWER_OFF);

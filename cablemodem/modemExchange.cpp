@@ -242,6 +242,8 @@ uint64_t modemTicksMs() { return EMBEDDEDTIMERS_GeticksInMs(); }
 
 void modemPauseMs(int ms) { delay(ms); }
 
+bool modemTimeOver(uint64_t sinceMs, int limitMs) { return modemTicksMs() - sinceMs > static_cast<uint64_t>(limitMs); }
+
 int envia_cadena_modem_two_conditions(QString command, QString marker1, QString marker2,
                                       unsigned long long timeoutMs)
 {

@@ -46,6 +46,8 @@ template <typename Done, typename Stopped>
 void waitModemReply(uint64_t startMs, unsigned long long timeoutMs, Done done, Stopped stopped);
 uint64_t modemTicksMs();
 void modemPauseMs(int ms);
+// More than limitMs have passed since sinceMs (a step machine's time-out).
+bool modemTimeOver(uint64_t sinceMs, int limitMs);
 
 template <typename Done, typename Stopped>
 void waitModemReply(uint64_t startMs, unsigned long long timeoutMs, Done done, Stopped stopped)

@@ -35,8 +35,6 @@ const StateWord kStateWords[] = {
 constexpr int kBusy = 100;
 constexpr int kUnknown = -100;
 
-bool elapsed(uint64_t sinceMs, int limitMs) { return modemTicksMs() - sinceMs > static_cast<uint64_t>(limitMs); }
-
 void awaitAndSend(const char* marker, const char* command, uint64_t* startMs)
 {
     SetCadenaAnalitzar1(marker);
@@ -74,7 +72,7 @@ int GetCMStatus(int run, int timeoutMs)
         step = 1;
         return kBusy;
     case 1:
-        if (elapsed(startMs, timeoutMs))
+        if (modemTimeOver(startMs, timeoutMs))
             step = 1000;
         if (GetCondicio1()) {
             awaitAndSend("mainMenu", "doc/cms\r", &startMs);
@@ -82,7 +80,7 @@ int GetCMStatus(int run, int timeoutMs)
         }
         return kBusy;
     case 2: {
-        if (elapsed(startMs, timeoutMs))
+        if (modemTimeOver(startMs, timeoutMs))
             step = 1001;
         if (!GetCondicio1())
             return kBusy;
@@ -92,7 +90,7 @@ int GetCMStatus(int run, int timeoutMs)
         return level;
     }
     case 3:
-        if (elapsed(firstStartMs, 2 * timeoutMs)) {
+        if (modemTimeOver(firstStartMs, 2 * timeoutMs)) {
             step = 1003;
             return kBusy;
         }
@@ -123,7 +121,7 @@ int GetModemReady(int run)
         return kBusy;
     case 1:
         delay(100);
-        if (elapsed(startMs, 500)) {
+        if (modemTimeOver(startMs, 500)) {
             getStringBufferTrames();
             SetModemStatusPower(MODEM_STATUS_POWER_OFF);
             ++misses;
@@ -189,7 +187,7 @@ int ResetModem(int run)
         step = 1;
         return kBusy;
     case 1:
-        if (elapsed(startMs, 40000) || GetCondicio1()) {
+        if (modemTimeOver(startMs, 40000) || GetCondicio1()) {
             awaitAndSend("#", "\r", &startMs);
             step = 2;
         }
@@ -197,7 +195,7 @@ int ResetModem(int run)
     case 2:
         if (GetCondicio1())
             step = 3;
-        else if (elapsed(startMs, 2000))
+        else if (modemTimeOver(startMs, 2000))
             step = 1002;
         return kBusy;
     case 3:
@@ -210,7 +208,7 @@ int ResetModem(int run)
             SetModemStatusPower(MODEM_STATUS_POWER_ON);
             return 0;
         }
-        if (elapsed(startMs, 2000))
+        if (modemTimeOver(startMs, 2000))
             step = 1004;
         return kBusy;
     default:
@@ -250,7 +248,7 @@ int ProcesModemReady(int run, int mode, int frequency, int minimumLevel)
         return kBusy;
     }
     case 2: {
-        if (elapsed(startMs, 30000)) {
+        if (modemTimeOver(startMs, 30000)) {
             sintonitzaFrequenciaCableModem(4, mode, frequency);
             step = 3;
             return kBusy;

@@ -26,8 +26,6 @@ const char* const kModeCommands[3][3] = {
     {"rangemode 0", "dhcpmode 0", "register 0"},
 };
 
-bool elapsed(uint64_t sinceMs, int limitMs) { return modemTicksMs() - sinceMs > static_cast<uint64_t>(limitMs); }
-
 } // namespace
 
 int sintonitzaFrequenciaCableModem(int run, int mode, int frequency)
@@ -68,7 +66,7 @@ int sintonitzaFrequenciaCableModem(int run, int mode, int frequency)
     case 1:
     case 2:
     case 3:
-        if (elapsed(startMs, kStepTimeoutMs)) {
+        if (modemTimeOver(startMs, kStepTimeoutMs)) {
             step += 1000;
             return kBusy;
         }
@@ -78,7 +76,7 @@ int sintonitzaFrequenciaCableModem(int run, int mode, int frequency)
         }
         return kBusy;
     case 4:
-        if (elapsed(startMs, kTuneTimeoutMs)) {
+        if (modemTimeOver(startMs, kTuneTimeoutMs)) {
             step += 1000;
             return kBusy;
         }
@@ -93,7 +91,7 @@ int sintonitzaFrequenciaCableModem(int run, int mode, int frequency)
         }
         return kBusy;
     case 5:
-        if (elapsed(startMs, kStepTimeoutMs)) {
+        if (modemTimeOver(startMs, kStepTimeoutMs)) {
             step += 1000;
             return kBusy;
         }
@@ -103,7 +101,7 @@ int sintonitzaFrequenciaCableModem(int run, int mode, int frequency)
         }
         return kBusy;
     case 6:
-        if (elapsed(startMs, kStepTimeoutMs)) {
+        if (modemTimeOver(startMs, kStepTimeoutMs)) {
             step += 1000;
             return kBusy;
         }
@@ -123,7 +121,7 @@ int sintonitzaFrequenciaCableModem(int run, int mode, int frequency)
         } else if (notSynchronizedTimer) {
             if (r != kNotSynchronized) {
                 notSynchronizedTimer = false;
-            } else if (elapsed(notSynchronizedSinceMs, kNotSynchronizedLimitMs)) {
+            } else if (modemTimeOver(notSynchronizedSinceMs, kNotSynchronizedLimitMs)) {
                 notSynchronizedTimer = false;
                 step += 1000;
             }
@@ -195,7 +193,7 @@ int mesuraSendUpstream(int run, double frequency)
         return kBusy;
     }
     case 3:
-        if (elapsed(startMs, 1000)) {
+        if (modemTimeOver(startMs, 1000)) {
             step = 1001;
             return -1;
         }

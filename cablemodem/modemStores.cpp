@@ -534,7 +534,11 @@ int GetParamNodeIPTV(int code)
     case 2021: return static_cast<int>(IP2int(first.address));
     case 2022: return first.latency;
     case 2023: return first.jitter;
-    case 2024: return first.lost * 1000 / 3;
+    case 2024:
+        // A hop not measured stays so, rather than overflowing into a figure.
+        if (first.lost == UNMEASURED)
+            return UNMEASURED;
+        return static_cast<int>(static_cast<long long>(first.lost) * 1000 / 3);
     default: return -1;
     }
 }

@@ -3,6 +3,8 @@
 // restarts it, the settings snapshot the runs read, and the results they report.
 #pragma once
 
+#include "app/noMesure.h"
+
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -29,7 +31,6 @@ enum TipusMesura {
     OPTICAL_POWER_METER = 14,
     CHANNEL_PLAN = 19,
     SPECTRUM_HUM = 20,
-    NO_MESURE = 99,
 };
 
 // Raw reading of the battery channel of the converter.

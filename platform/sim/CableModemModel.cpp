@@ -24,6 +24,7 @@ CableModemModel::CableModemModel(SimulatedBoard& board, const CableModemOptions&
     : board_(board), options_(options)
 {
     session_.autoStart = options.autoStart;
+    session_.docsis31 = options.docsis31;
     listenerId_ = board_.gpio().addListener([this](int line, int value) { onLine(line, value); });
     thread_ = std::thread([this] { run(); });
 }

@@ -22,6 +22,7 @@ struct CableModemOptions {
     int resetLine = 170;
     uint64_t bootMs = 3000;     // board time from power (out of reset) to the last boot line
     bool autoStart = true;      // the command line starts by itself after a boot
+    bool docsis31 = true;       // the DOCSIS 3.1 modem, else the 3.0 one
     std::string lineEnd = "\r\n";
 };
 

@@ -1,5 +1,7 @@
 #include "CableModemReplies.h"
 
+#include "CableModemReports.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,8 +14,6 @@ const char* const kModemRegistrationWords[] = {
 
 namespace {
 
-enum Stage { kNotSync, kPhySync, kRanging, kRanged, kDhcp, kDhcpDone, kConfigDone, kOperational };
-
 int argInt(const ModemArgs& args, size_t i, int otherwise = 0)
 {
     return i < args.size() ? std::atoi(args[i].c_str()) : otherwise;
@@ -24,6 +24,12 @@ std::string setMode(int* mode, const ModemArgs& args)
     *mode = argInt(args, 0, *mode);
     return "";
 }
+
+// Set-up commands the modem takes without a word back.
+std::string acknowledge(ModemSession&, const ModemArgs&) { return ""; }
+std::string ipReport(ModemSession& s, const ModemArgs&) { return modemIpReport(s); }
+std::string vendorReport(ModemSession&, const ModemArgs&) { return modemVendorReport(); }
+std::string docsisModeReport(ModemSession& s, const ModemArgs&) { return modemDocsisModeReport(s); }
 
 } // namespace
 
@@ -36,26 +42,57 @@ void ModemSession::startSync(uint32_t frequencyHz)
 
 ModemChannel ModemSession::channel() const { return channels ? channels(tunedHz) : ModemChannel{}; }
 
+int ModemSession::registrationStage() const
+{
+    if (!stuckWord.empty()) {
+        if (stuckWord == "FORWARDING_DISABLED")
+            return kModemOperational;
+        for (int stage = kModemNotSynchronized; stage <= kModemOperational; ++stage) {
+            if (stuckWord == kModemRegistrationWords[stage])
+                return stage;
+        }
+        return kModemNotSynchronized;
+    }
+    if (downstreamDropped || !channel().present)
+        return kModemNotSynchronized;
+    // One stage per step of board time, as far as the modes let registration go.
+    const int stage = static_cast<int>((nowMs - syncStartMs) / stateStepMs);
+    int limit = kModemOperational;
+    if (rangeMode == 0)
+        limit = kModemPhySynchronized;
+    else if (dhcpMode == 0)
+        limit = kModemRanged;
+    else if (registerMode == 0)
+        limit = kModemConfigDone;
+    return stage > limit ? limit : stage;
+}
+
 std::string ModemSession::registrationWord() const
 {
     if (!stuckWord.empty())
         return stuckWord;
-    if (downstreamDropped || !channel().present)
-        return kModemRegistrationWords[kNotSync];
-    // One stage per step of board time, as far as the modes let registration go.
-    int stage = static_cast<int>((nowMs - syncStartMs) / stateStepMs);
-    int limit = kOperational;
-    if (rangeMode == 0)
-        limit = kPhySync;
-    else if (dhcpMode == 0)
-        limit = kRanged;
-    else if (registerMode == 0)
-        limit = kConfigDone;
-    if (stage > limit)
-        stage = limit;
-    if (stage == kOperational && forwardingDisabled)
+    const int stage = registrationStage();
+    if (stage == kModemOperational && forwardingDisabled)
         return "FORWARDING_DISABLED";
     return kModemRegistrationWords[stage];
+}
+
+std::vector<ModemChannel> ModemSession::downstreamGroup() const
+{
+    std::vector<ModemChannel> group;
+    ModemChannel first = channel();
+    if (!first.present)
+        return group;
+    if (first.centreHz == 0)
+        first.centreHz = tunedHz != 0 ? tunedHz : 602000000u;
+    group.push_back(first);
+    while (channels && group.back().widthHz != 0 && group.size() < kModemDownstreamReceivers) {
+        ModemChannel next = channels(group.back().centreHz + group.back().widthHz);
+        if (!next.present || next.centreHz == 0)
+            break;
+        group.push_back(next);
+    }
+    return group;
 }
 
 // command, where it is understood, and what the modem answers (before its prompt).
@@ -123,6 +160,25 @@ const std::vector<ModemCommandRule>& cableModemCommands()
              s.burstOn = false;
              return std::string();
          }},
+        {"phy", ModemWhere::Menu, [](S& s, const A& a) { return modemPhyReport(s, argInt(a, 0)); }},
+        {"berstatus", ModemWhere::Menu, [](S& s, const A& a) { return modemBerReport(s, argInt(a, 0)); }},
+        {"upshow", ModemWhere::Menu, [](S& s, const A&) { return modemUpstreamReport(s); }},
+        {"macaddr", ModemWhere::Menu, [](S&, const A&) { return modemMacReport(); }},
+        {"dir", ModemWhere::Menu, [](S&, const A&) { return modemFirmwareReport(); }},
+        {"ip", ModemWhere::Menu, ipReport},
+        {"ipcable", ModemWhere::Menu, ipReport},
+        {"docsismode", ModemWhere::Menu, docsisModeReport},
+        {"Debug/GetDocsisMode", ModemWhere::Menu, docsisModeReport},
+        {"doc/vendor", ModemWhere::Menu, vendorReport},
+        {"vendor", ModemWhere::Menu, vendorReport},
+        {"Debug/SetDebugOption", ModemWhere::Menu, acknowledge},
+        {"logger/AllModulesConfig", ModemWhere::Menu, acknowledge},
+        {"logger/ModuleConfig", ModemWhere::Menu, acknowledge},
+        {"logger/AllDebugModulesConfig", ModemWhere::Menu, acknowledge},
+        {"logger/DebugModulesConfig", ModemWhere::Menu, acknowledge},
+        {"logger/ComponentConfig", ModemWhere::Menu, acknowledge},
+        {"logger/list", ModemWhere::Menu, [](S&, const A&) { return std::string("Logger modules: 13 15 18 21 23 26\n"); }},
+        {"logger/enable", ModemWhere::Menu, acknowledge},
     };
     return table;
 }

@@ -16,11 +16,28 @@ struct ModemChannel {
     bool present = true;
     double powerDbmv = 3.5;
     double merDb = 38.5;
+    uint32_t centreHz = 0; // 0: wherever the modem is tuned (602 MHz before any tune)
+    uint32_t widthHz = 0;  // spacing of a bonding group; 0: no further channel is bonded
+    int qamOrder = 256;
+    char annex = 'A';
 };
+constexpr int kModemDownstreamReceivers = 8;
+constexpr int kModemUpstreamChannels = 4;
 using ModemChannelSource = std::function<ModemChannel(uint32_t frequencyHz)>;
 
-// The registration words of the "doc/cms" report, in the order registration passes them.
+// The registration words of the "doc/cms" report, in the order registration passes them,
+// and the stages they name.
 extern const char* const kModemRegistrationWords[];
+enum ModemStage {
+    kModemNotSynchronized,
+    kModemPhySynchronized,
+    kModemRanging,
+    kModemRanged,
+    kModemDhcp,
+    kModemDhcpDone,
+    kModemConfigDone,
+    kModemOperational,
+};
 
 struct ModemSession {
     // Board time now, in milliseconds; set by the model before each command.
@@ -37,6 +54,7 @@ struct ModemSession {
     uint64_t stateStepMs = 2000;
     bool forwardingDisabled = false;
     std::string stuckWord;   // when set, "doc/cms" always reports it
+    bool docsis31 = true;    // which report the DOCSIS mode query gives
     bool burstOn = false;
     std::string burstSettings;
     ModemChannelSource channels;
@@ -44,7 +62,12 @@ struct ModemSession {
     // The modem starts looking for its downstream again (boot, tune, "findds 1").
     void startSync(uint32_t frequencyHz);
     std::string registrationWord() const;
+    // How far registration has gone: an index into kModemRegistrationWords.
+    int registrationStage() const;
     ModemChannel channel() const;
+    // The downstream channels bonded, the tuned one first: contiguous channels of the
+    // network upwards from it, at most one per receiver.
+    std::vector<ModemChannel> downstreamGroup() const;
 };
 
 using ModemArgs = std::vector<std::string>;

@@ -22,7 +22,7 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     auto scene = std::make_shared<RfScene>();
     RfScene::typicalCableNetwork(*scene);
     installRfFrontEnd(*board, scene)->setJitterSteps(2);
-    installCableModem(*board, options);
+    installCableModem(*board, options, scene);
     return board;
 }
 

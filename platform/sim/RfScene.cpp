@@ -64,6 +64,24 @@ std::vector<SceneCarrier> RfScene::carriers() const
     return locked([&] { return carriers_; });
 }
 
+std::vector<SceneCarrier> RfScene::blocksOf(const std::string& standardPrefix) const
+{
+    std::vector<SceneCarrier> out = locked([&] {
+        std::vector<SceneCarrier> found;
+        for (const SceneCarrier& c : carriers_) {
+            const bool block = c.kind == SceneCarrier::Kind::Digital || c.kind == SceneCarrier::Kind::Ofdm;
+            if (block && c.standard.compare(0, standardPrefix.size(), standardPrefix) == 0) {
+                found.push_back(c);
+                found.back().levelDbuV = tiltedLocked(c.levelDbuV, c.frequencyHz);
+            }
+        }
+        return found;
+    });
+    std::sort(out.begin(), out.end(),
+              [](const SceneCarrier& a, const SceneCarrier& b) { return a.frequencyHz < b.frequencyHz; });
+    return out;
+}
+
 void RfScene::setNoiseFloor(double dbuvPer157k5)
 {
     locked([&] { noiseFloor_ = dbuvPer157k5; });
@@ -188,9 +206,12 @@ void RfScene::typicalCableNetwork(RfScene& scene)
     // sound 5.5 MHz above the vision carrier and 13 dB below it.
     for (double centre = 114.5e6; centre < 300e6; centre += 7e6)
         scene.addAnalogue(centre - 2.25e6, 72.0, 5.5e6, 59.0, "PAL");
-    // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers.
-    for (double centre = 306e6; centre < 860e6; centre += 8e6)
-        scene.addDigital(centre, 8e6, 66.0, "DVB-C", 38.0);
+    // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers; four of
+    // them (602 to 626 MHz) carry the cable modems' downstream (256-QAM, Annex A).
+    for (double centre = 306e6; centre < 860e6; centre += 8e6) {
+        const bool docsis = centre > 601e6 && centre < 627e6;
+        scene.addDigital(centre, 8e6, 66.0, docsis ? "DOCSIS30" : "DVB-C", 38.0);
+    }
     scene.addOfdm(930e6, 96e6, 70.0, "DOCSIS31", 41.0);
     // The amplifiers' slope: +4 dB per GHz above 100 MHz.
     scene.setTilt(4.0, 100e6);

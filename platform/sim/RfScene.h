@@ -43,6 +43,9 @@ public:
                  double merDb = 40.0);
     void add(const SceneCarrier& carrier);
     std::vector<SceneCarrier> carriers() const;
+    // The digital and OFDM blocks whose standard begins with standardPrefix, lowest first,
+    // each with its level as it reaches the input (tilt applied).
+    std::vector<SceneCarrier> blocksOf(const std::string& standardPrefix) const;
 
     // Noise density in dBµV per 157.5 kHz.
     void setNoiseFloor(double dbuvPer157k5);
@@ -69,7 +72,8 @@ public:
     double totalPowerDbuV() const;
 
     // A cable network as the standard European channel plan lays it out: PAL channels from
-    // S2 to S20, DVB-C from S21 to E69 and a DOCSIS 3.1 OFDM block above the plan.
+    // S2 to S20, DVB-C from S21 to E69 with a DOCSIS 3.0 bonding group of four channels at
+    // 602 to 626 MHz, and a DOCSIS 3.1 OFDM block above the plan.
     static void typicalCableNetwork(RfScene& scene);
 
 private:

@@ -12,6 +12,7 @@
 #include "Tmp100Model.h"
 #include "Tps65233Model.h"
 
+#include "cablemodem/cableModen.h"
 #include "hw/ADF4350.h"
 #include "hw/BoardWiring.h"
 #include "hw/MAX11337.h"
@@ -183,6 +184,18 @@ TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
     const int writes = board->gpio().writeCount(shellgpio::FAN);
     pf->updateTemperature(30.0f, false);
     EXPECT_EQ(board->gpio().writeCount(shellgpio::FAN), writes);
+}
+
+TEST_F(Housekeeping, TheFanReadsWhetherTheModemIsPowered)
+{
+    pf->temperatureEquip();
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    power_ON_CableModem();
+    pf->temperatureEquip();
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 1);
+    power_OFF_CableModem();
+    pf->temperatureEquip();
+    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
 }
 
 TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)

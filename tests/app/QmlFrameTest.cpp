@@ -123,6 +123,7 @@ TEST_F(FrameTest, StartsOnTheStoredScreenButNeverOnExit)
 
 TEST_F(FrameTest, ExitScreenYesPowersOffAndNoGoesHome)
 {
+    board.hostEngineThreads(); // powering off switches the LNB off through the measurement engine
     FrameHarness frame(false);
     frame.call("loadScreen", "EXIT");
     const QPoint yes(280, 268), no(520, 268);

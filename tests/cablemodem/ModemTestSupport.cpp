@@ -1,8 +1,26 @@
 #include "ModemTestSupport.h"
 
+#include "cablemodem/mesuraCM.h"
+
 #include <QElapsedTimer>
 
 namespace modemtest {
+
+MesuraCM* passingEngine()
+{
+    MesuraCM* m = MesuraCM::getInstance();
+    m->startPass();
+    return m;
+}
+
+std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
+                                                             std::shared_ptr<const platform::sim::RfScene> scene)
+{
+    platform::sim::DefaultBoardOptions options;
+    options.hardwareModel = hardwareModel;
+    platform::sim::installFrontPanel(board, options);
+    return platform::sim::installCableModem(board, options, scene);
+}
 
 std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board)
 {
@@ -57,10 +75,7 @@ namespace modemtest {
 
 ModemLink::ModemLink(int hardwareModel)
 {
-    platform::sim::DefaultBoardOptions options;
-    options.hardwareModel = hardwareModel;
-    platform::sim::installFrontPanel(*board_, options);
-    modem_ = platform::sim::installCableModem(*board_, options);
+    modem_ = installModem(*board_, hardwareModel);
     port_ = std::make_unique<SerialPort>(&mutex, &condition);
     handler_ = std::make_unique<HandlerCableModem>(&mutex, &condition);
     setInitModem(port_.get());

@@ -19,10 +19,28 @@
 #include <string>
 #include <vector>
 
+class MesuraCM;
+
+namespace platform::sim {
+class CableModemModel;
+class RfScene;
+} // namespace platform::sim
+
 namespace modemtest {
 
 constexpr int kDocsis30 = 2;
 constexpr int kDocsis31 = 3;
+
+// Command lines as the modem received them.
+using Commands = std::vector<std::string>;
+
+// The engine with its non-stop flag set, as during one of its passes.
+MesuraCM* passingEngine();
+
+// The unit's strapping for the hardware model and the modem on its serial line (finding
+// its channels in the scene, when given one).
+std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
+                                                             std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
 
 // The GPIO value writes of the board's log as "line=value" texts, with their times.
 struct LineWrite {

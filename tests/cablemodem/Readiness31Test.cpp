@@ -10,27 +10,16 @@
 
 using namespace modemtest;
 
-namespace {
-using Commands = std::vector<std::string>;
-
-MesuraCM* engine()
-{
-    MesuraCM* m = MesuraCM::getInstance();
-    m->startPass();
-    return m;
-}
-} // namespace
-
 TEST(ModemReady31, AnAnsweringCommandLineIsReady)
 {
     ModemLink link;
     link.setAutoPump(true);
     link.powerAndBoot();
     link.modem().clearCommands();
-    engine()->getModemReady_31();
+    passingEngine()->getModemReady_31();
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
     EXPECT_EQ(link.modem().commands(), Commands{""});
-    EXPECT_EQ(engine()->isModemReady_31(), 0);
+    EXPECT_EQ(passingEngine()->isModemReady_31(), 0);
 }
 
 TEST(ModemReady31, AShellGetsTheCommandLineAndItsAutomaticStart)
@@ -41,7 +30,7 @@ TEST(ModemReady31, AShellGetsTheCommandLineAndItsAutomaticStart)
     link.powerAndBoot();
     ASSERT_FALSE(link.modem().inMenu());
     link.modem().clearCommands();
-    engine()->getModemReady_31();
+    passingEngine()->getModemReady_31();
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
     // The prompt that ends the new boot is the answer awaited.
     EXPECT_EQ(link.modem().commands(),
@@ -50,7 +39,7 @@ TEST(ModemReady31, AShellGetsTheCommandLineAndItsAutomaticStart)
 
     // Booted again, it starts its command line by itself.
     link.modem().clearCommands();
-    EXPECT_EQ(engine()->isModemReady_31(), 0);
+    EXPECT_EQ(passingEngine()->isModemReady_31(), 0);
     EXPECT_EQ(link.modem().commands(), Commands{""});
 }
 
@@ -60,7 +49,7 @@ TEST(ModemReady31, OneShotTestOnAShellStartsTheCommandLine)
     link.setAutoPump(true);
     link.modem().setAutoStart(false);
     link.powerAndBoot();
-    EXPECT_EQ(engine()->isModemReady_31(), 100);
+    EXPECT_EQ(passingEngine()->isModemReady_31(), 100);
     EXPECT_TRUE(link.modem().inMenu());
 }
 
@@ -77,7 +66,7 @@ TEST(ModemReady31, ASilentModemIsPowerCycledAndAStopLeavesItUnready)
             MesuraCM::getInstance()->aturar();
     });
     const uint64_t t0 = link.clock().monotonicMs();
-    engine()->getModemReady_31();
+    passingEngine()->getModemReady_31();
     link.board().gpio().removeListener(id);
     const uint64_t took = link.clock().monotonicMs() - t0;
     // 22 misses of 600 ms, the power cycle and the 85 s start-up wait.
@@ -95,7 +84,7 @@ TEST(ModemReady31, GarbageWithoutLineEndsIsNeitherReadyNorAShell)
     link.powerAndBoot();
     link.modem().setNoise(true);
     const uint64_t t0 = link.clock().monotonicMs();
-    EXPECT_EQ(engine()->isModemReady_31(), 100);
+    EXPECT_EQ(passingEngine()->isModemReady_31(), 100);
     EXPECT_EQ(link.clock().monotonicMs() - t0, 2200u);
     EXPECT_EQ(getStringBufferTrames(), "");
     EXPECT_LE(link.handler().pendingText().size(), 12000);
@@ -106,10 +95,10 @@ TEST(ModemReady31, AFailedStartUpIsNotReportedReady)
     ModemLink link;
     link.board().failSerialOpen(portName);
     power_ON_CableModem();
-    engine()->waitCableModem_ON();
+    passingEngine()->waitCableModem_ON();
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_OFF);
     link.board().failSerialOpen(portName, false);
-    engine()->resetCableModem_3_1();
+    passingEngine()->resetCableModem_3_1();
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
 }
 
@@ -119,11 +108,11 @@ TEST(ModemState31, DroppingTheDownstreamWaitsForNotSynchronized)
     link.setAutoPump(true);
     link.powerAndBoot();
     link.clock().advanceMs(60000);
-    EXPECT_TRUE(engine()->findStatusCableModem_3_1({"RANGING_COMPLETE", "OPERATIONAL"}));
-    EXPECT_FALSE(engine()->findStatusCableModem_3_1({"NOT_SYNCHRONIZED"}));
+    EXPECT_TRUE(passingEngine()->findStatusCableModem_3_1({"RANGING_COMPLETE", "OPERATIONAL"}));
+    EXPECT_FALSE(passingEngine()->findStatusCableModem_3_1({"NOT_SYNCHRONIZED"}));
     link.modem().clearCommands();
     const uint64_t t0 = link.clock().monotonicMs();
-    engine()->set_CM_for_Reset_OFDM();
+    passingEngine()->set_CM_for_Reset_OFDM();
     EXPECT_EQ(link.modem().commands(),
               (Commands{"docsis/findds 0", "docsis/General/rem 0", "doc/cms"}));
     EXPECT_LT(link.clock().monotonicMs() - t0, 7000u);
@@ -136,7 +125,7 @@ TEST(ModemState31, OutsideTheMenuTheReportIsNotFoundAndReadinessFollows)
     link.setAutoPump(true);
     link.powerAndBoot();
     link.modem().setMenu(false);
-    EXPECT_FALSE(engine()->findStatusCableModem_3_1({"OPERATIONAL"}));
+    EXPECT_FALSE(passingEngine()->findStatusCableModem_3_1({"OPERATIONAL"}));
     EXPECT_TRUE(link.modem().inMenu());
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
 }
@@ -144,12 +133,9 @@ TEST(ModemState31, OutsideTheMenuTheReportIsNotFoundAndReadinessFollows)
 TEST(ModemLinkThreads, ReaderEngineAndGuiInScaledTime)
 {
     testsupport::ScopedBoard board;
-    platform::sim::DefaultBoardOptions options;
-    options.hardwareModel = kDocsis31;
-    platform::sim::installFrontPanel(*board, options);
-    auto modem = platform::sim::installCableModem(*board, options);
+    auto modem = installModem(*board, kDocsis31);
     board.clock().setScale(20);
-    MesuraCM* m = engine();
+    MesuraCM* m = passingEngine();
     m->startModemLink();
     power_ON_CableModem();
     board.clock().advanceMs(3000);

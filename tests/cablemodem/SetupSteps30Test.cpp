@@ -12,8 +12,6 @@
 using namespace modemtest;
 
 namespace {
-using Commands = std::vector<std::string>;
-
 Commands firstCommands(ModemLink& link, size_t n)
 {
     Commands all = link.modem().commands();

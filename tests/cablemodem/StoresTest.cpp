@@ -143,6 +143,10 @@ TEST(ModemStores, IdentityTextsAndAddresses)
     InicialitzarMesuresIPTV();
     EXPECT_STREQ(GetNodesIPTV()[29].address, "---.---.---.---");
     EXPECT_EQ(GetParamNodeIPTV(2021), 0);
+    // A hop without a measurement reads as such, not as an overflowed loss.
+    EXPECT_EQ(GetParamNodeIPTV(2024), UNMEASURED);
+    GetNodesIPTV()[0].lost = 3;
+    EXPECT_EQ(GetParamNodeIPTV(2024), 1000);
 }
 
 TEST(ModemStatus, RegisteredWithoutInternetIsKeptApart)

@@ -7,6 +7,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <cstdlib>
+
 namespace testsupport {
 
 ScopedBoard::ScopedBoard() : ScopedBoard(std::make_unique<platform::sim::SimulatedBoard>()) {}
@@ -19,6 +21,15 @@ ScopedBoard::ScopedBoard(std::unique_ptr<platform::sim::SimulatedBoard> board) :
 ScopedBoard::~ScopedBoard()
 {
     if (hostsEngineThreads_) {
+        // At exit the engines' destructors stop their threads, whose waits run on this
+        // clock; let those waits move time again, or the stop would wait on a clock that
+        // nobody advances. Registered now, after the engines exist, so it runs before them.
+        static platform::sim::VirtualClock* exitClock = nullptr;
+        exitClock = board_->virtualClock();
+        std::atexit([] {
+            if (exitClock)
+                exitClock->setBackgroundSleepsReal(false);
+        });
         // Still reachable through the installed pointer, so not a leak.
         board_.release();
         return;
