@@ -3,9 +3,10 @@
 // their reset values and the get and set functions the tests use.
 #pragma once
 
+#include "app/sharedValues.h"
+
 #include <QString>
 
-constexpr int UNMEASURED = 0xE00000;
 constexpr double UNMEASURED_DOUBLE = 14680064.0;
 
 constexpr int PHY_CHANNELS = 8;

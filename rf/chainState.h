@@ -3,12 +3,11 @@
 // pairs and the level units every level function of the chain shares.
 #pragma once
 
+#include "app/sharedValues.h"
 #include "demod/KxlDrvLibError.h"
 
 #include <cstdint>
 
-// A level, power, reading or list slot that holds no measurement.
-constexpr int UNMEASURED = 0xE00000;
 
 // Detector selectors (getDetector/setDetector).
 constexpr int DETECTOR_PEAK_MAX = 0;      // largest of 20 conversions of the peak detector
