@@ -42,7 +42,7 @@ TEST(SerialReader, ABurstIsOneFrameAndALongOneIsCutAt12000)
     int longest = 0;
     QElapsedTimer t;
     t.start();
-    while (all.size() < 15000 && t.elapsed() < 2000) {
+    while (all.size() < 15000 && t.elapsed() < 20000) {
         if (f.port().takeFrame()) {
             longest = std::max(longest, static_cast<int>(f.port().getTrama().size()));
             all += f.port().getTrama();
@@ -81,7 +81,7 @@ TEST(SerialReader, TheReaderWaitsForTheHandOverAndItsDestructorReleasesIt)
     terminal.writeMaster("one\n");
     QElapsedTimer t;
     t.start();
-    while (frames == 0 && t.elapsed() < 2000)
+    while (frames == 0 && t.elapsed() < 20000)
         QThread::msleep(1);
     ASSERT_EQ(frames, 1);
     // Nobody takes the frame in: the reader keeps waiting and reads nothing more.
@@ -94,14 +94,14 @@ TEST(SerialReader, TheReaderWaitsForTheHandOverAndItsDestructorReleasesIt)
         condition.wakeAll();
     }
     t.restart();
-    while (frames == 1 && t.elapsed() < 2000)
+    while (frames == 1 && t.elapsed() < 20000)
         QThread::msleep(1);
     EXPECT_EQ(frames, 2);
 
     // Still waiting on the second frame: the destructor releases and ends it.
     t.restart();
     port.reset();
-    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_LT(t.elapsed(), 10000); // released, not left hanging
     board.clock().setScale(0);
 }
 

@@ -82,7 +82,7 @@ private:
 };
 
 // Processes events until cond holds or a few seconds pass.
-bool waitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
+bool waitFor(const std::function<bool()>& cond, int timeoutMs = 30000);
 // Inside a command: waits on the instrument's clock (events keep flowing) until cond holds.
 bool delayUntil(const std::function<bool()>& cond, int maxSteps = 500);
 // Runs pending deferred deletions.

@@ -32,7 +32,7 @@ uint64_t nowMs(EngineBench& b) { return b.board.clock().monotonicMs(); }
 
 // Waits (processing events, real time) until the predicate holds; false after timeoutMs.
 template <class Predicate>
-bool waitFor(Predicate done, int timeoutMs = 3000)
+bool waitFor(Predicate done, int timeoutMs = 30000)
 {
     QElapsedTimer t;
     t.start();
