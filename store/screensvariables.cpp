@@ -41,16 +41,11 @@ bool ScreensVariables::carregaDefaults()
 {
     QFile file(defaultsFileName());
     QDomDocument doc;
-    QVariantMap loaded;
-    ChannelIndexes indexes;
     if (!file.open(QIODevice::ReadOnly) || !doc.setContent(&file)) {
         qDebug() << "The built-in default settings cannot be read";
         return false;
     }
-    readDocument(doc, &loaded, &indexes);
-    QMutexLocker lock(&mutex_);
-    variables_ = loaded;
-    indexes_ = indexes;
+    adoptDocument(doc);
     return true;
 }
 
@@ -62,13 +57,18 @@ bool ScreensVariables::carregaVariables()
         carregaDefaults();
         return false;
     }
+    adoptDocument(doc);
+    return true;
+}
+
+void ScreensVariables::adoptDocument(const QDomDocument& doc)
+{
     QVariantMap loaded;
     ChannelIndexes indexes;
     readDocument(doc, &loaded, &indexes);
     QMutexLocker lock(&mutex_);
     variables_ = loaded;
     indexes_ = indexes;
-    return true;
 }
 
 QVariantMap ScreensVariables::getScreensVariables() const

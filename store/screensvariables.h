@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariantMap>
 
+class QDomDocument;
+
 class ScreensVariables : public QObject {
     Q_OBJECT
 public:
@@ -65,6 +67,8 @@ signals:
 private:
     ScreensVariables();
     bool carregaDefaults();
+    // Takes the values and channel indexes of a read settings document as the ones in force.
+    void adoptDocument(const QDomDocument& doc);
 
     mutable QMutex mutex_; // the cable-modem thread reads the map while the screens write it
     QVariantMap variables_;

@@ -66,23 +66,19 @@ TEST(NumberFormats, CheckSpellingAgainstTheFlags)
 
 TEST(NumberFormats, ScaleStepTruncatesSurplusDecimals)
 {
-    int scale = 0;
-    EXPECT_EQ(scaled("1.5M", &scale), "15");
-    EXPECT_EQ(scale, 100000);
-    EXPECT_EQ(scaled("1.2345K", &scale), "1234");
-    EXPECT_EQ(scale, 1);
-    EXPECT_EQ(scaled("2.5", &scale), "2");
-    EXPECT_EQ(scale, 1);
-    EXPECT_EQ(scaled("12.", &scale), "12");
-    EXPECT_EQ(scale, 1);
-    EXPECT_EQ(scaled("7G", &scale), "7");
-    EXPECT_EQ(scale, 1000000000);
-    EXPECT_EQ(scaled("474.25M", &scale), "47425");
-    EXPECT_EQ(scale, 10000);
-    EXPECT_EQ(scaled("3k", &scale), "3");
-    EXPECT_EQ(scale, 1000);
-    EXPECT_EQ(scaled("", &scale), "");
-    EXPECT_EQ(scale, 1);
+    const struct {
+        const char* text;
+        const char* digits;
+        int scale;
+    } cases[] = {
+        {"1.5M", "15", 100000}, {"1.2345K", "1234", 1}, {"2.5", "2", 1},        {"12.", "12", 1},
+        {"7G", "7", 1000000000}, {"474.25M", "47425", 10000}, {"3k", "3", 1000}, {"", "", 1},
+    };
+    for (const auto& c : cases) {
+        int scale = 0;
+        EXPECT_EQ(scaled(c.text, &scale), c.digits) << c.text;
+        EXPECT_EQ(scale, c.scale) << c.text;
+    }
 }
 
 TEST(NumberFormats, IntegersConvertWithinTheirRangeOnly)
