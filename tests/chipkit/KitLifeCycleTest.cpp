@@ -390,3 +390,20 @@ TEST(KitDemodTransition, TuneSystemEndsActiveOrInvalid)
     EXPECT_EQ(d.state, KIT_DEMOD_STATE_INVALID);
     EXPECT_TRUE(b.i2c.writes().empty());
 }
+
+TEST(KitDemodMonitor, FreezeIsReleasedAndTheFirstFailureKept)
+{
+    DemodBench b;
+    ASSERT_EQ(b.initialize(), 0u);
+    b.i2c.setReg(SLVT, 0x00, 0x01, 0x00);
+    ASSERT_EQ(kit_demod_MonitorFreeze(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x01), 1);
+    // A monitor that failed after the freeze still releases it and reports its own failure.
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_ERROR_HW_STATE), 4u);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x01), 0);
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_OK), 0u);
+    b.i2c.failRegister(SLVT, 0x00, 0x01);
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_OK), 2u);
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_ERROR_OTHER), 10u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0x01, 1), W(SLVT, 0, 0x01, 0), W(SLVT, 0, 0x01, 0)}));
+}
