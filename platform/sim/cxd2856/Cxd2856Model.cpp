@@ -119,7 +119,7 @@ Cxd2856Model::Cxd2856Model(Clock& clock)
     // Held in reset and unclocked until the software's power-up sequence.
     slvx(0, c::kReset) = 0x01;
     slvx(0, c::kSleep) = 0x01;
-    slvx(0, c::kSystem) = 0x01;
+    slvx(0, c::kSystem) = c::kSystemDvbT;
 }
 
 Cxd2856Model::~Cxd2856Model() = default;

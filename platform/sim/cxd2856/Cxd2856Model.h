@@ -29,7 +29,7 @@ namespace cxd2856 {
 // SLVX bank 0x00
 constexpr uint8_t kRepeater = 0x08; // 1: the tuner's bus follows the demodulator's
 constexpr uint8_t kReset = 0x10;    // bit 0 set: core held in reset (SLVT cleared)
-constexpr uint8_t kSystem = 0x17;   // system select
+constexpr uint8_t kSystem = 0x17;   // system select (codes in DemodStandard.h)
 constexpr uint8_t kSleep = 0x18;    // 0: the demodulator runs
 constexpr uint8_t kTunerI2c = 0x1A; // 1: the tuner is reached through the repeater
 constexpr uint8_t kPower = 0x1C;    // bits 1-0 set: core clocked and powered

@@ -15,6 +15,19 @@
 
 namespace platform::sim {
 
+namespace cxd2856 {
+// System select codes (SLVX bank 0x00 register 0x17). DVB-T's is also what a sleeping
+// chip is left with.
+constexpr uint8_t kSystemDvbT = 0x01;
+constexpr uint8_t kSystemDvbT2 = 0x02;
+constexpr uint8_t kSystemDvbC = 0x04;
+constexpr uint8_t kSystemDvbC2 = 0x05;
+constexpr uint8_t kSystemIsdbT = 0x06;
+constexpr uint8_t kSystemJ83B = 0x08;
+constexpr uint8_t kSystemDvbS = 0x0A;
+constexpr uint8_t kSystemDvbS2 = 0x0B; // also "either S or S2"
+} // namespace cxd2856
+
 // What the core has worked out about the current acquisition; times from its start.
 class Acquisition {
 public:

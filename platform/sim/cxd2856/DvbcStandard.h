@@ -13,7 +13,6 @@
 namespace platform::sim {
 
 namespace dvbc {
-constexpr uint8_t kSystemCode = 0x04;
 constexpr uint8_t kBank = 0x40;
 // Bank 0x40
 constexpr uint8_t kTsLock = 0x10;        // bit 5
@@ -41,7 +40,7 @@ constexpr double kPacketBits = 1632;                  // a 204-byte packet
 class DvbcStandard : public DemodStandard {
 public:
     const char* name() const override { return standard::kDvbC; }
-    uint8_t systemCode() const override { return dvbc::kSystemCode; }
+    uint8_t systemCode() const override { return cxd2856::kSystemDvbC; }
     std::vector<uint8_t> banks() const override { return {dvbc::kBank}; }
     bool carries(const SceneCarrier& carrier) const override;
     void fillDefaults(SceneCarrier& carrier) const override;
@@ -56,7 +55,8 @@ public:
     // Bandwidth in MHz of the band setting written (6, 7, 8), 0 for none of them.
     static int programmedBandwidthMhz(const DemodContext& chip);
 
-private:
+protected:
+    // J.83 Annex B shares these monitors: a behaviour of its own can derive from this one.
     void showLocked(DemodContext& chip, const SceneCarrier& carrier);
     void showCounters(DemodContext& chip, uint64_t lockUs);
 
