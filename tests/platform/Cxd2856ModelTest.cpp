@@ -1,7 +1,7 @@
 // The simulated demodulator core through raw I2C transfers: banked ports, the freeze,
 // power and reset, system select and the acquisition on the virtual clock, the board's
 // faults, the repeater gate, and its place on the default board.
-#include "DemodBench.h"
+#include "Cxd2856Bench.h"
 
 #include "DefaultBoard.h"
 
@@ -17,7 +17,7 @@ const Device kSlvxDevice = Device::i2c(kSlvx);
 
 TEST(Cxd2856Registers, BanksPersistPerPortAndTransfersAutoIncrement)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     ASSERT_EQ(b.set(kSlvt, 0x40, 0x60, {0x0B}), 0);
     ASSERT_EQ(b.write(kSlvx, 0x00, {0x05}), 0);
@@ -38,7 +38,7 @@ TEST(Cxd2856Registers, BanksPersistPerPortAndTransfersAutoIncrement)
 
 TEST(Cxd2856Registers, ChipIdOnBothPortsAndOverridable)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     // SLVX answers the id before the core is powered; SLVT once it is.
     EXPECT_EQ(b.get1(kSlvx, 0x00, 0xFD), 0x90);
     b.powerUp();
@@ -58,7 +58,7 @@ TEST(Cxd2856Registers, ChipIdOnBothPortsAndOverridable)
 
 TEST(Cxd2856Power, ResetClearsSlvtSoOnlyAReplayRestoresIt)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     // Unpowered, the core loses what is written to it.
     b.set(kSlvt, 0x40, 0x5C, {0x0B});
     EXPECT_FALSE(b.chip->powered());
@@ -97,7 +97,7 @@ TEST(Cxd2856Power, ResetClearsSlvtSoOnlyAReplayRestoresIt)
 
 TEST(Cxd2856Freeze, LatchesTheMonitorsUntilReleased)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     b.dvbcActive();
     SceneCarrier c = dvbcCarrier(474e6, Modulation::Qam256, 32);
@@ -141,7 +141,7 @@ TEST(Cxd2856Freeze, LatchesTheMonitorsUntilReleased)
 
 TEST(Cxd2856Acquisition, SystemSelectAndTheLockTimelineOnTheVirtualClock)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     EXPECT_EQ(b.chip->systemCode(), 0x01);
     EXPECT_EQ(b.chip->standardName(), "");
@@ -203,7 +203,7 @@ TEST(Cxd2856Acquisition, SystemSelectAndTheLockTimelineOnTheVirtualClock)
 
 TEST(Cxd2856Faults, TheBoardsFaultsReachTheChip)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     b.dvbcActive();
 
@@ -238,7 +238,7 @@ TEST(Cxd2856Faults, TheBoardsFaultsReachTheChip)
 
 TEST(Cxd2856Repeater, TheTunerGateNeedsTunerModeAndTheRepeater)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     struct Case {
         uint8_t tunerI2c, repeater;
         bool open;

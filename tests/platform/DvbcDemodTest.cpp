@@ -1,7 +1,7 @@
 // DVB-C in the simulated demodulator, through raw I2C: it locks only on a DVB-C carrier it
 // is tuned and programmed for, and its monitors say what the carrier is in the encodings
 // the driver kit decodes.
-#include "DemodBench.h"
+#include "Cxd2856Bench.h"
 
 #include "DvbcStandard.h"
 
@@ -49,7 +49,7 @@ uint32_t word(const std::vector<uint8_t>& r)
     return v;
 }
 
-struct Locked : DemodBench {
+struct Locked : Cxd2856Bench {
     explicit Locked(const SceneCarrier& c, int mhz = 8)
     {
         powerUp();
@@ -66,75 +66,75 @@ TEST(DvbcDemod, LocksOnlyOnACarrierItIsTunedAndProgrammedFor)
 {
     struct Case {
         const char* what;
-        std::function<void(DemodBench&)> setUp;
+        std::function<void(Cxd2856Bench&)> setUp;
         bool locks;
     };
     const SceneCarrier good = dvbcCarrier(474e6, Modulation::Qam256, 34);
     const Case cases[] = {
-        {"the carrier at the input", [&](DemodBench& b) { b.chip->setSignal(good); }, true},
-        {"nothing at the input", [](DemodBench&) {}, false},
+        {"the carrier at the input", [&](Cxd2856Bench& b) { b.chip->setSignal(good); }, true},
+        {"nothing at the input", [](Cxd2856Bench&) {}, false},
         {"a DVB-T carrier",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              SceneCarrier t = good;
              t.standard = standard::kDvbT;
              b.chip->setSignal(t);
          },
          false},
         {"a EuroDOCSIS downstream",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              SceneCarrier d = good;
              d.standard = standard::kDocsis30;
              b.chip->setSignal(d);
          },
          true},
         {"QPSK, not a cable constellation",
-         [&](DemodBench& b) { b.chip->setSignal(dvbcCarrier(474e6, Modulation::Qpsk, 34)); }, false},
+         [&](Cxd2856Bench& b) { b.chip->setSignal(dvbcCarrier(474e6, Modulation::Qpsk, 34)); }, false},
         {"tuner 400 kHz off: caught",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              b.chip->setSignal(good);
              b.chip->setTunedFrequencyHz(474.4e6);
          },
          true},
         {"tuner 1 MHz off",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              b.chip->setSignal(good);
              b.chip->setTunedFrequencyHz(475e6);
          },
          false},
         {"IF word of 3.7 MHz against the tuner's 4.9 MHz",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              b.chip->setSignal(good);
              b.set(kSlvt, 0x10, 0xB6, {0x13, 0xBB, 0xBC});
          },
          false},
         {"7 MHz band setting for 6.9 MBd",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              b.chip->setSignal(good);
              b.set(kSlvt, 0x40, 0x26, {0x08, 0x66, 0x00, 0xEE});
          },
          false},
         {"no band setting",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              b.chip->setSignal(good);
              b.set(kSlvt, 0x40, 0x26, {0, 0, 0, 0});
          },
          false},
         {"the scene's carrier where the tuner is",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              b.scene->add(good);
              b.chip->setTunedFrequencyHz(474e6);
          },
          true},
         {"the scene's carrier, the tuner on the next channel",
-         [&](DemodBench& b) {
+         [&](Cxd2856Bench& b) {
              b.scene->add(good);
              b.chip->setTunedFrequencyHz(482e6);
          },
          false},
-        {"the scene's carrier, the tuner not tuned", [&](DemodBench& b) { b.scene->add(good); }, false},
+        {"the scene's carrier, the tuner not tuned", [&](Cxd2856Bench& b) { b.scene->add(good); }, false},
     };
     for (const Case& c : cases) {
-        DemodBench b;
+        Cxd2856Bench b;
         b.powerUp();
         b.dvbcActive();
         c.setUp(b);
@@ -154,7 +154,7 @@ TEST(DvbcDemod, NarrowBandSettingsTakeNarrowCarriersAndUnlockComesLate)
     EXPECT_TRUE(narrow.chip->tsLocked());
 
     // With nothing to find, "unlock detected" comes after 300 ms, never AR lock.
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     b.dvbcActive();
     b.tuneEnd();
@@ -166,7 +166,7 @@ TEST(DvbcDemod, NarrowBandSettingsTakeNarrowCarriersAndUnlockComesLate)
 
 TEST(DvbcDemod, LosesLockWhenTheChannelGoes)
 {
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     b.dvbcActive();
     b.scene->add(dvbcCarrier(474e6, Modulation::Qam256, 34));
@@ -224,7 +224,7 @@ TEST(DvbcDemod, CarrierOffsetAndSenseFollowTheTuningPath)
                           Case{473.7e6, true, true, -300e3, 0}}) {
         SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam64, 30);
         carrier.digital.spectrumInverted = c.transmittedInverted;
-        DemodBench b;
+        Cxd2856Bench b;
         b.powerUp();
         b.dvbcActive();
         b.chip->setSignal(carrier);
@@ -235,7 +235,7 @@ TEST(DvbcDemod, CarrierOffsetAndSenseFollowTheTuningPath)
         EXPECT_EQ(b.get1(kSlvt, 0x40, 0x19) >> 7, c.sense) << c.tunedHz;
     }
     // A tuner whose IF is off the programmed word by 200 kHz shows as offset.
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     b.dvbcActive();
     b.chip->setSignal(dvbcCarrier(474e6, Modulation::Qam64, 30));
@@ -249,7 +249,7 @@ TEST(DvbcDemod, PreReedSolomonErrorsCountOverTheWrittenWindow)
 {
     SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam64, 30, 6875000);
     carrier.digital.preBer = 2e-5;
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     b.dvbcActive();
     b.set(kSlvt, 0x40, 0x60, {0x0A}); // 1632 x 2^10 bits: 40.5 ms at 41.25 Mbit/s
@@ -287,7 +287,7 @@ TEST(DvbcDemod, PacketErrorRatesAndCounts)
 {
     SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam256, 30, 6900000);
     carrier.digital.packetErrorRate = 1e-3;
-    DemodBench b;
+    Cxd2856Bench b;
     b.powerUp();
     b.dvbcActive();
     b.set(kSlvt, 0x40, 0x5C, {0x0B}); // 2048 packets: 60.5 ms at 33824 packets/s

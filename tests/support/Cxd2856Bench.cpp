@@ -1,26 +1,26 @@
-#include "DemodBench.h"
+#include "Cxd2856Bench.h"
 
 namespace testsupport {
 
 using namespace platform::sim;
 
-DemodBench::DemodBench() : scene(std::make_shared<RfScene>()), chip(installCxd2856(*board, scene)) {}
+Cxd2856Bench::Cxd2856Bench() : scene(std::make_shared<RfScene>()), chip(installCxd2856(*board, scene)) {}
 
-int DemodBench::write(uint8_t port, uint8_t reg, std::initializer_list<uint8_t> data)
+int Cxd2856Bench::write(uint8_t port, uint8_t reg, std::initializer_list<uint8_t> data)
 {
     std::vector<uint8_t> bytes{reg};
     bytes.insert(bytes.end(), data.begin(), data.end());
     return board->i2cWrite(port, bytes.data(), bytes.size());
 }
 
-int DemodBench::set(uint8_t port, uint8_t bank, uint8_t reg, std::initializer_list<uint8_t> data)
+int Cxd2856Bench::set(uint8_t port, uint8_t bank, uint8_t reg, std::initializer_list<uint8_t> data)
 {
     if (write(port, 0x00, {bank}) != 0)
         return -1;
     return write(port, reg, data);
 }
 
-std::vector<uint8_t> DemodBench::read(uint8_t port, uint8_t reg, size_t n)
+std::vector<uint8_t> Cxd2856Bench::read(uint8_t port, uint8_t reg, size_t n)
 {
     std::vector<uint8_t> out(n);
     if (board->i2cWrite(port, &reg, 1) != 0 || board->i2cRead(port, out.data(), n) != 0)
@@ -28,14 +28,14 @@ std::vector<uint8_t> DemodBench::read(uint8_t port, uint8_t reg, size_t n)
     return out;
 }
 
-std::vector<uint8_t> DemodBench::get(uint8_t port, uint8_t bank, uint8_t reg, size_t n)
+std::vector<uint8_t> Cxd2856Bench::get(uint8_t port, uint8_t bank, uint8_t reg, size_t n)
 {
     if (write(port, 0x00, {bank}) != 0)
         return {};
     return read(port, reg, n);
 }
 
-::testing::AssertionResult DemodBench::freezeReleased() const
+::testing::AssertionResult Cxd2856Bench::freezeReleased() const
 {
     if (!chip->frozen())
         return ::testing::AssertionSuccess();
@@ -43,7 +43,7 @@ std::vector<uint8_t> DemodBench::get(uint8_t port, uint8_t bank, uint8_t reg, si
                                          << " freezes, " << chip->releaseCount() << " releases)";
 }
 
-void DemodBench::powerUp()
+void Cxd2856Bench::powerUp()
 {
     set(kSlvx, 0x00, 0x10, {0x01});
     write(kSlvx, 0x18, {0x01});
@@ -59,13 +59,13 @@ void DemodBench::powerUp()
     advanceMs(1);
 }
 
-void DemodBench::shutdown()
+void Cxd2856Bench::shutdown()
 {
     set(kSlvx, 0x00, 0x10, {0x01});
     write(kSlvx, 0x1C, {0x00});
 }
 
-void DemodBench::wakeFromShutdown()
+void Cxd2856Bench::wakeFromShutdown()
 {
     set(kSlvx, 0x00, 0x1C, {0x03});
     advanceMs(4);
@@ -73,7 +73,7 @@ void DemodBench::wakeFromShutdown()
     advanceMs(1);
 }
 
-void DemodBench::dvbcActive(int mhz)
+void Cxd2856Bench::dvbcActive(int mhz)
 {
     set(kSlvx, 0x00, 0x17, {0x04});
     set(kSlvt, 0x00, 0xA9, {0x00});
@@ -89,7 +89,7 @@ void DemodBench::dvbcActive(int mhz)
     set(kSlvt, 0x40, 0x26, {b[0], b[1], b[2], b[3]});
 }
 
-void DemodBench::tuneEnd()
+void Cxd2856Bench::tuneEnd()
 {
     set(kSlvt, 0x00, 0xFE, {0x01});
     write(kSlvt, 0xC3, {0x00});

@@ -17,8 +17,8 @@ namespace testsupport {
 constexpr uint8_t kSlvt = wiring::kDemodulatorSlvtAddress;
 constexpr uint8_t kSlvx = wiring::kDemodulatorSlvxAddress;
 
-struct DemodBench {
-    DemodBench();
+struct Cxd2856Bench {
+    Cxd2856Bench();
 
     // One write transfer: register, then data bytes. 0 or -1 as the bus answers.
     int write(uint8_t port, uint8_t reg, std::initializer_list<uint8_t> data);
