@@ -70,69 +70,32 @@ TEST(DvbcDemod, LocksOnlyOnACarrierItIsTunedAndProgrammedFor)
         bool locks;
     };
     const SceneCarrier good = dvbcCarrier(474e6, Modulation::Qam256, 34);
-    const Case cases[] = {
-        {"the carrier at the input", [&](Cxd2856Bench& b) { b.chip->setSignal(good); }, true},
-        {"nothing at the input", [](Cxd2856Bench&) {}, false},
-        {"a DVB-T carrier",
-         [&](Cxd2856Bench& b) {
-             SceneCarrier t = good;
-             t.standard = standard::kDvbT;
-             b.chip->setSignal(t);
-         },
-         false},
-        {"a EuroDOCSIS downstream",
-         [&](Cxd2856Bench& b) {
-             SceneCarrier d = good;
-             d.standard = standard::kDocsis30;
-             b.chip->setSignal(d);
-         },
-         true},
-        {"QPSK, not a cable constellation",
-         [&](Cxd2856Bench& b) { b.chip->setSignal(dvbcCarrier(474e6, Modulation::Qpsk, 34)); }, false},
-        {"tuner 400 kHz off: caught",
-         [&](Cxd2856Bench& b) {
-             b.chip->setSignal(good);
-             b.chip->setTunedFrequencyHz(474.4e6);
-         },
-         true},
-        {"tuner 1 MHz off",
-         [&](Cxd2856Bench& b) {
-             b.chip->setSignal(good);
-             b.chip->setTunedFrequencyHz(475e6);
-         },
-         false},
-        {"IF word of 3.7 MHz against the tuner's 4.9 MHz",
-         [&](Cxd2856Bench& b) {
-             b.chip->setSignal(good);
-             b.set(kSlvt, 0x10, 0xB6, {0x13, 0xBB, 0xBC});
-         },
-         false},
-        {"7 MHz band setting for 6.9 MBd",
-         [&](Cxd2856Bench& b) {
-             b.chip->setSignal(good);
-             b.set(kSlvt, 0x40, 0x26, {0x08, 0x66, 0x00, 0xEE});
-         },
-         false},
-        {"no band setting",
-         [&](Cxd2856Bench& b) {
-             b.chip->setSignal(good);
-             b.set(kSlvt, 0x40, 0x26, {0, 0, 0, 0});
-         },
-         false},
-        {"the scene's carrier where the tuner is",
-         [&](Cxd2856Bench& b) {
-             b.scene->add(good);
-             b.chip->setTunedFrequencyHz(474e6);
-         },
-         true},
-        {"the scene's carrier, the tuner on the next channel",
-         [&](Cxd2856Bench& b) {
-             b.scene->add(good);
-             b.chip->setTunedFrequencyHz(482e6);
-         },
-         false},
-        {"the scene's carrier, the tuner not tuned", [&](Cxd2856Bench& b) { b.scene->add(good); }, false},
+    auto as = [&](const char* name) {
+        SceneCarrier c = good;
+        c.standard = name;
+        return c;
     };
+    using B = Cxd2856Bench;
+    // clang-format off
+    const Case cases[] = {
+        {"the carrier at the input", [&](B& b) { b.chip->setSignal(good); }, true},
+        {"nothing at the input", [](B&) {}, false},
+        {"a DVB-T carrier", [&](B& b) { b.chip->setSignal(as(standard::kDvbT)); }, false},
+        {"a EuroDOCSIS downstream", [&](B& b) { b.chip->setSignal(as(standard::kDocsis30)); }, true},
+        {"QPSK, not a cable constellation", [&](B& b) { b.chip->setSignal(dvbcCarrier(474e6, Modulation::Qpsk, 34)); }, false},
+        {"tuner 400 kHz off: caught", [&](B& b) { b.chip->setSignal(good); b.chip->setTunedFrequencyHz(474.4e6); }, true},
+        {"tuner 1 MHz off", [&](B& b) { b.chip->setSignal(good); b.chip->setTunedFrequencyHz(475e6); }, false},
+        {"IF word of 3.7 MHz, the tuner's IF 4.9 MHz",
+         [&](B& b) { b.chip->setSignal(good); b.set(kSlvt, 0x10, 0xB6, {0x13, 0xBB, 0xBC}); }, false},
+        {"7 MHz band setting for 6.9 MBd",
+         [&](B& b) { b.chip->setSignal(good); b.set(kSlvt, 0x40, 0x26, {0x08, 0x66, 0x00, 0xEE}); }, false},
+        {"no band setting", [&](B& b) { b.chip->setSignal(good); b.set(kSlvt, 0x40, 0x26, {0, 0, 0, 0}); }, false},
+        {"the scene's carrier where the tuner is", [&](B& b) { b.scene->add(good); b.chip->setTunedFrequencyHz(474e6); }, true},
+        {"the scene's carrier, the tuner a channel up",
+         [&](B& b) { b.scene->add(good); b.chip->setTunedFrequencyHz(482e6); }, false},
+        {"the scene's carrier, the tuner not tuned", [&](B& b) { b.scene->add(good); }, false},
+    };
+    // clang-format on
     for (const Case& c : cases) {
         Cxd2856Bench b;
         b.powerUp();

@@ -167,8 +167,8 @@ void DvbcStandard::showLocked(DemodContext& chip, const SceneCarrier& carrier)
     const long offset = std::clamp(std::lround(chip.carrierOffsetHz() / kSymbolRateStepHz), -8192L, 8191L);
     chip.setSlvtWord(kBank, kCarrierOffset, 2, uint32_t(offset) & 0x3FFF);
 
-    const double snrWord = std::exp((q.a - carrier.merDb) / q.b);
-    chip.setSlvtWord(kBank, kSnr, 2, uint32_t(std::clamp(std::lround(snrWord), 1L, 0x1FFFL)));
+    const double snrWord = std::clamp(std::exp((q.a - carrier.merDb) / q.b), 1.0, double(0x1FFF));
+    chip.setSlvtWord(kBank, kSnr, 2, uint32_t(std::lround(snrWord)));
 
     if (constellation_.grid().points().size() != (size_t(1) << bitsPerSymbol(d.modulation))
         || gridMerDb_ != carrier.merDb) {
