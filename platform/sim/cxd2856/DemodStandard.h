@@ -58,7 +58,7 @@ private:
 class DemodContext {
 public:
     virtual ~DemodContext() = default;
-    // The time the monitors show: the moment of the freeze while frozen, else now.
+    // The board's time now (a freeze is the core's business: frozen reads never reach a hook).
     virtual uint64_t nowUs() const = 0;
     virtual uint8_t slvt(uint8_t bank, uint8_t reg) const = 0;
     virtual void setSlvt(uint8_t bank, uint8_t reg, uint8_t value) = 0;
