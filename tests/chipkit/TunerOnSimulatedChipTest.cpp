@@ -1,0 +1,239 @@
+// The tuner driver on the simulated CXD2858 behind the simulated demodulator's gate: the
+// gate is the only way in, the chip decodes what the driver programs, its RSSI follows the
+// scene through the band path, and the demodulator receives only what the tuner is on.
+#include "ChipModels.h"
+#include "BoardKitI2c.h"
+#include "Cxd2856Bench.h"
+#include "Cxd2858Model.h"
+#include "RfFrontEndModel.h"
+
+#include "chipkit/kit_cxd2858.h"
+#include "chipkit/kit_demod.h"
+#include "hw/ADF4350.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace platform::sim;
+using testsupport::Cxd2856Bench;
+
+namespace {
+
+// The demodulator and its tuner on the board, with the RF chips and the band path in front,
+// driven by the kit over the board's bus.
+struct TunerOnChip : Cxd2856Bench {
+    ChipModels chips = installChipModels(*board);
+    std::shared_ptr<RfFrontEndModel> frontEnd = installRfFrontEnd(*board, scene);
+    std::shared_ptr<Cxd2858Model> model = installCxd2858(*board, chip, scene, frontEnd);
+    kit_i2c_t i2c = kittest::boardI2c();
+    kit_demod_t demod;
+    kit_cxd2858_t tuner;
+
+    TunerOnChip()
+    {
+        const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
+        kit_demod_Create(&demod, &param, &i2c);
+        kit_cxd2858_Create(&tuner, KIT_CXD2858_XTAL_24000KHZ, 0xC0, &i2c, 0x4000);
+        kit_demod_Initialize(&demod);
+        band(2);
+    }
+    void gate(bool open) { kit_demod_I2cRepeaterEnable(&demod, open ? 1 : 0); }
+    // A tuner call with the gate open around it, as the driver library makes them.
+    template <class F>
+    kit_result_t call(F f)
+    {
+        gate(true);
+        const kit_result_t r = f();
+        gate(false);
+        return r;
+    }
+    kit_result_t terrTune(uint32_t kHz, uint32_t system)
+    {
+        return call([&] {
+            const kit_result_t r = kit_cxd2858_terr_Tune(&tuner, kHz, system);
+            return r != KIT_RESULT_OK ? r : kit_cxd2858_terr_TuneEnd(&tuner);
+        });
+    }
+    int32_t rssi()
+    {
+        int32_t value = 0;
+        EXPECT_EQ(call([&] { return kit_cxd2858_ReadRssi(&tuner, &value); }), 0u);
+        return value;
+    }
+    void line(int gpio, int value)
+    {
+        board->gpio().exportLine(gpio);
+        board->gpio().setDirection(gpio, "out");
+        board->gpio().setValue(gpio, std::to_string(value));
+    }
+    // The band path as the measuring chain sets it: 2 straight through, 3 down from 1600 MHz.
+    void band(int b)
+    {
+        line(RfFrontEndModel::kLineSub, 0);
+        line(RfFrontEndModel::kLineSuper, b == 3);
+        line(RfFrontEndModel::kLineSuper2, 0);
+        line(RfFrontEndModel::kLineHi, 1);
+        line(RfFrontEndModel::kLineAtt0, 1);  // no 20 dB pad
+        if (b == 3) {
+            lo.programaFreqPilot(3);
+            lo.rf_output_enable(true);
+        } else {
+            lo.rf_output_enable(false);
+        }
+    }
+    ADF4350 lo;
+};
+
+} // namespace
+
+TEST(TunerOnSimulatedChip, OnlyTheOpenGateReachesTheTunerAndAnythingElseIsAViolation)
+{
+    TunerOnChip t;
+    // The library's bus binding never reports a NAK, so the board has to.
+    EXPECT_EQ(kit_cxd2858_Initialize(&t.tuner), 2u);
+    EXPECT_EQ(t.model->gateViolations(), 1);
+    EXPECT_EQ(t.board->log().entries("i2c-violation").size(), 1u);
+
+    // The repeater alone is not enough: the tuner path must be on too.
+    ASSERT_EQ(kit_demod_TunerI2cEnable(&t.demod, 0), 0u);
+    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 2u);
+    EXPECT_EQ(t.model->gateViolations(), 2);
+    ASSERT_EQ(kit_demod_TunerI2cEnable(&t.demod, 1), 0u);
+
+    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
+    EXPECT_EQ(t.terrTune(474000, 24), 0u);
+    EXPECT_EQ(t.model->gateViolations(), 2);
+    EXPECT_EQ(t.model->tuneCount(), 1);
+}
+
+TEST(TunerOnSimulatedChip, DecodesWhatTheDriverProgrammed)
+{
+    TunerOnChip t;
+    ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
+    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
+    EXPECT_FALSE(t.model->tunedFrequencyHz());
+
+    // Not on the channel until the tune has ended.
+    ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_Tune(&t.tuner, 474000, 24); }), 0u);
+    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Terrestrial);
+    EXPECT_FALSE(t.model->tunedFrequencyHz());
+    ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_TuneEnd(&t.tuner); }), 0u);
+    EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), 474e6);
+    EXPECT_EQ(t.model->terrSystem(), 24);
+    EXPECT_EQ(t.model->channelBandwidthHz(), 8e6);
+
+    const struct {
+        uint32_t kHz, system;
+        int decoded;  // systems whose registers are equal decode as the lowest of them
+        double bandwidthHz;
+    } cases[] = {{1048575, 17, 17, 8e6}, {306000, 23, 23, 6e6}, {55250, 8, 8, 8e6}, {600000, 15, 14, 6e6},
+                 {600000, 18, 18, 1.7e6}, {600000, 12, 12, 7e6}, {600000, 26, 26, 8e6}, {600000, 10, 10, 6e6}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(t.terrTune(c.kHz, c.system), 0u);
+        EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), c.kHz * 1e3) << c.system;
+        EXPECT_EQ(t.model->terrSystem(), c.decoded) << c.system;
+        EXPECT_EQ(t.model->channelBandwidthHz(), c.bandwidthHz) << c.system;
+    }
+
+    ASSERT_EQ(t.call([&] { return kit_cxd2858_sat_Tune(&t.tuner, 1000001, 30, 27500); }), 0u);
+    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Satellite);
+    EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), 1000000e3);
+    EXPECT_EQ(t.model->terrSystem(), 0);
+    ASSERT_EQ(t.call([&] { return kit_cxd2858_Sleep(&t.tuner); }), 0u);
+    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
+    EXPECT_FALSE(t.model->input());
+    EXPECT_EQ(t.model->gateViolations(), 0);
+}
+
+TEST(TunerOnSimulatedChip, ChipIdAndStartUpStatusThroughTheBoardsFaults)
+{
+    TunerOnChip t;
+    t.model->setChipId(0x20);
+    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 8u);
+    t.model->setChipId(0x8F);
+    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
+    const Device tuner = Device::i2c(0x60);
+    t.board->faults().stickRegister(tuner, cxd2858::kStartupStatus, 0x01);
+    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 4u);
+    t.board->faults().unstickRegister(tuner, cxd2858::kStartupStatus);
+    t.board->faults().failRegister(tuner, 0x68);
+    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
+    EXPECT_EQ(t.terrTune(474000, 24), 2u);
+    EXPECT_EQ(t.tuner.state, KIT_CXD2858_STATE_INVALID);
+    EXPECT_EQ(t.model->gateViolations(), 0);
+}
+
+TEST(TunerOnSimulatedChip, RssiIsTheScenesLevelThroughTheBandPath)
+{
+    const struct {
+        double rfHz;
+        int band;
+        double dbuv;
+        bool pad;
+        uint32_t tunerKHz;
+    } cases[] = {
+        {474e6, 2, 70, false, 474000}, {474e6, 2, 70, true, 474000},  {474e6, 2, 45, false, 474000},
+        {474e6, 2, 95, false, 474000}, {1000e6, 3, 60, false, 600000}, {858e6, 2, 80, false, 858000},
+    };
+    for (const auto& c : cases) {
+        TunerOnChip t;
+        t.scene->setNoiseFloor(-40);
+        t.scene->addDigital(c.rfHz, 8e6, c.dbuv, "DVB-C");
+        t.band(c.band);
+        if (c.pad)
+            t.line(RfFrontEndModel::kLineAtt0, 0);
+        ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
+        ASSERT_EQ(t.terrTune(c.tunerKHz, 24), 0u);
+        const double expectedDbm = c.dbuv - (c.pad ? 20 : 0) - 108.75;
+        ASSERT_TRUE(t.model->inputLevelDbm());
+        EXPECT_NEAR(*t.model->inputLevelDbm(), expectedDbm, 0.05) << c.rfHz;
+        EXPECT_NEAR(t.rssi() / 100.0, expectedDbm, 1.0) << c.rfHz << " " << c.dbuv;
+    }
+    // Off the channel: only the noise floor.
+    TunerOnChip t;
+    t.scene->setNoiseFloor(-40);
+    t.scene->addDigital(474e6, 8e6, 70, "DVB-C");
+    ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
+    ASSERT_EQ(t.terrTune(490000, 24), 0u);
+    EXPECT_LT(t.rssi(), -9000);
+}
+
+TEST(TunerOnSimulatedChip, TheDemodulatorReceivesOnlyWhatTheTunerIsOn)
+{
+    const struct {
+        const char* what;
+        int band;
+        uint32_t tunerKHz;
+        bool ended;
+        bool locks;
+        bool inverted;
+    } cases[] = {
+        {"on the channel", 2, 474000, true, true, false},
+        {"tune not ended", 2, 474000, false, false, false},
+        {"next channel", 2, 482000, true, false, false},
+        {"1 GHz worked at 600 MHz, spectrum flipped", 3, 600000, true, true, true},
+        {"the band path elsewhere", 2, 600000, true, false, false},
+    };
+    for (const auto& c : cases) {
+        TunerOnChip t;
+        t.scene->add(testsupport::dvbcCarrier(474e6, Modulation::Qam64, 35));
+        t.scene->add(testsupport::dvbcCarrier(1000e6, Modulation::Qam256, 35));
+        t.band(c.band);
+        ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
+        t.dvbcActive(8);
+        ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_Tune(&t.tuner, c.tunerKHz, 24); }), 0u);
+        if (c.ended) {
+            ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_TuneEnd(&t.tuner); }), 0u);
+        }
+        t.tuneEnd();
+        t.advanceMs(1000);
+        EXPECT_EQ(t.chip->tsLocked(), c.locks) << c.what;
+        const auto input = t.model->input();
+        if (c.locks) {
+            ASSERT_TRUE(input) << c.what;
+            EXPECT_EQ(input->spectrumInverted, c.inverted) << c.what;
+        }
+        EXPECT_EQ(t.model->gateViolations(), 0) << c.what;
+    }
+}
