@@ -5,6 +5,7 @@
 #include "shellgpio.h"
 
 #include "cablemodem/mesuraCM.h"
+#include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
@@ -106,7 +107,7 @@ void PeriodicFunctions::restartAutoPowerOff(int seconds)
         powerOffDeadlineMs_ = 0;
         return;
     }
-    powerOffDeadlineMs_ = platform::clock().monotonicMs() + static_cast<uint64_t>(seconds) * 1000;
+    powerOffDeadlineMs_ = common::clock().monotonicMs() + static_cast<uint64_t>(seconds) * 1000;
 }
 
 void PeriodicFunctions::tick()
@@ -114,7 +115,7 @@ void PeriodicFunctions::tick()
     if (menu_)
         pollKey(*menu_);
     pollKey(*power_);
-    if (powerOffDeadlineMs_ != 0 && platform::clock().monotonicMs() >= powerOffDeadlineMs_) {
+    if (powerOffDeadlineMs_ != 0 && common::clock().monotonicMs() >= powerOffDeadlineMs_) {
         qDebug() << "Auto power off";
         powerOff();
     }

@@ -2,7 +2,7 @@
 
 #include "rootfswrite.h"
 
-#include "platform/Platform.h"
+#include "common/Clock.h"
 
 #include <QDebug>
 #include <QDir>
@@ -29,7 +29,7 @@ QString ScreenShot::fileName(const QString& screen, const QDateTime& when)
 
 QDateTime ScreenShot::now()
 {
-    return QDateTime::fromMSecsSinceEpoch(platform::clock().wallTimeUs() / 1000, Qt::LocalTime);
+    return QDateTime::fromMSecsSinceEpoch(common::clock().wallTimeUs() / 1000, Qt::LocalTime);
 }
 
 QString ScreenShot::saveImage(const QImage& image, const QString& screen, const QDateTime& when)

@@ -32,7 +32,7 @@ constexpr int kPoints = 400;
 constexpr unsigned int kFirstHz = 5000000u;
 constexpr unsigned int kStepHz = 6750000u; // up to 2698.25 MHz: every band of the front end
 
-std::unique_ptr<SimulatedBoard> makeBoard(std::unique_ptr<platform::Clock> clock)
+std::unique_ptr<SimulatedBoard> makeBoard(std::unique_ptr<common::Clock> clock)
 {
     auto board = std::make_unique<SimulatedBoard>(std::move(clock));
     platform::sim::installChipModels(*board);

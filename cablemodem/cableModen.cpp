@@ -3,9 +3,9 @@
 #include "serialPort.h"
 
 #include "app/hardware.h"
+#include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/delay.h"
-#include "platform/Platform.h"
 
 #include <QDebug>
 
@@ -68,10 +68,10 @@ void powerOnSequence()
     if (portIsOpen())
         return;
     setLine(m.hardwareResetCableModem, "1");
-    platform::clock().sleepMs(10);
+    common::clock().sleepMs(10);
     setLine(m.ON_MDM_gpio, "1");
     m.cableMode_ON = true;
-    platform::clock().sleepMs(100);
+    common::clock().sleepMs(100);
     int opened = -1;
     SerialPort* port = m.serialPortCableModem.load();
     const bool docsis31 = HardwareModel::getInstance()->getDocsis31VersionHardware();
@@ -80,7 +80,7 @@ void powerOnSequence()
         opened = port->initPort(docsis31 ? B115200 : B38400, portName);
     else
         qDebug() << "power_ON_CableModem: no serial port";
-    platform::clock().sleepMs(100);
+    common::clock().sleepMs(100);
     setLine(m.hardwareResetCableModem, "0");
     // A modem that cannot be talked to is not starting as far as the screens know.
     m.ModemStatusPower = opened == 0 ? MODEM_STATUS_STARTING : MODEM_STATUS_POWER_OFF;

@@ -2,8 +2,9 @@
 
 #include "BoardWiring.h"
 #include "ChipLog.h"
-#include "CivilDate.h"
 #include "i2cControl.h"
+
+#include "common/CivilDate.h"
 
 #include <QString>
 

@@ -24,7 +24,7 @@ public:
     std::string serialDevicePath(const std::string& unitDevice) override { return unitDevice; }
     CommandResult runShell(const std::string& commandLine) override;
     CommandResult launchProcess(const std::string& commandLine, int timeoutMs) override;
-    Clock& clock() override { return clock_; }
+    common::Clock& clock() override { return clock_; }
 
 private:
     int selectSlave(uint8_t address);

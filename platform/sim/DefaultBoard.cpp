@@ -10,7 +10,7 @@ namespace platform::sim {
 
 std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& options)
 {
-    std::unique_ptr<Clock> clock;
+    std::unique_ptr<common::Clock> clock;
     if (options.realTime)
         clock = std::make_unique<RealClock>();
     auto board = std::make_unique<SimulatedBoard>(std::move(clock));

@@ -54,7 +54,7 @@ struct EngineRunning {
     {
         MesuraCM::getInstance()->stopEngine();
         power_OFF_CableModem();
-        if (platform::sim::VirtualClock* clock = dynamic_cast<platform::sim::VirtualClock*>(&platform::clock()))
+        if (platform::sim::VirtualClock* clock = dynamic_cast<platform::sim::VirtualClock*>(&common::clock()))
             clock->setScale(0);
     }
 };
