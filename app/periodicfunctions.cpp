@@ -2,9 +2,9 @@
 
 #include "hardware.h"
 #include "launcher.h"
-#include "shellgpio.h"
 
 #include "cablemodem/mesuraCM.h"
+#include "common/BoardWiring.h"
 #include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/tmp100.h"
@@ -50,16 +50,16 @@ PeriodicFunctions::PeriodicFunctions()
 {
     // The compact models have no MENU key.
     if (!HardwareModel::getInstance()->isCompactModel())
-        menu_ = std::make_unique<Key>(shellgpio::KEY_MENU, &PeriodicFunctions::menuButtoPush);
-    power_ = std::make_unique<Key>(shellgpio::KEY_POWER, &PeriodicFunctions::powerOFF_ButtonPush);
+        menu_ = std::make_unique<Key>(wiring::gpio::KEY_MENU, &PeriodicFunctions::menuButtoPush);
+    power_ = std::make_unique<Key>(wiring::gpio::KEY_POWER, &PeriodicFunctions::powerOFF_ButtonPush);
     for (Key* key : {menu_.get(), power_.get()})
         if (key)
             key->usable = setUpInput(key->gpio);
-    for (int line : {shellgpio::CHARGER, shellgpio::MAINS}) {
+    for (int line : {wiring::gpio::CHARGER, wiring::gpio::MAINS}) {
         GPIOClass sense(std::to_string(line));
         setUpInput(sense);
     }
-    fan_ = std::make_unique<GPIOClass>(std::to_string(shellgpio::FAN));
+    fan_ = std::make_unique<GPIOClass>(std::to_string(wiring::gpio::FAN));
     fan_->export_gpio();
     fan_->setdir_gpio("low");
 
@@ -128,7 +128,7 @@ void PeriodicFunctions::pollKey(Key& key)
     std::string value;
     if (key.gpio.getval_gpio(value) != 0)
         return;
-    const bool pressed = value == std::to_string(shellgpio::KEY_PRESSED_LEVEL);
+    const bool pressed = value == std::to_string(wiring::gpio::KEY_PRESSED_LEVEL);
     const bool newPress = pressed && !key.pressed;
     key.pressed = pressed;
     if (newPress) {
@@ -189,8 +189,8 @@ void PeriodicFunctions::setFan(bool on)
 
 void PeriodicFunctions::batteryEquip()
 {
-    const bool charging = readInput(shellgpio::CHARGER);
-    const bool mains = readInput(shellgpio::MAINS);
+    const bool charging = readInput(wiring::gpio::CHARGER);
+    const bool mains = readInput(wiring::gpio::MAINS);
     if (charging != charging_ || mains != mains_) {
         charging_ = charging;
         mains_ = mains;

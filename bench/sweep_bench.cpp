@@ -4,13 +4,13 @@
 // clock counts as slept while it runs the identical sweep. The ratio wall / waits must stay
 // at or below 1.05: the program's own work is negligible beside the hardware's.
 #include "ChipModels.h"
-#include "RealClock.h"
 #include "RfFrontEndModel.h"
 #include "SimulatedBoard.h"
 #include "VirtualClock.h"
 
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
+#include "platform/RealClock.h"
 #include "rf/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"

@@ -3,6 +3,7 @@
 #include "serialPort.h"
 
 #include "app/hardware.h"
+#include "common/BoardWiring.h"
 #include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/delay.h"
@@ -12,9 +13,10 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <termios.h>
 
-char portName[] = "/dev/ttymxc2";
+char portName[] = WIRING_MODEM_SERIAL_DEVICE;
 
 namespace {
 
@@ -126,9 +128,9 @@ void runPowerSequence(int request)
     --m.powerDepth;
 }
 
-std::unique_ptr<GPIOClass> makeOutputLow(const char* number)
+std::unique_ptr<GPIOClass> makeOutputLow(int number)
 {
-    auto line = std::make_unique<GPIOClass>(number);
+    auto line = std::make_unique<GPIOClass>(std::to_string(number));
     line->export_gpio();
     line->setdir_gpio("low");
     return line;
@@ -141,9 +143,9 @@ void ensureModemLines()
     ModemModule& m = modem();
     if (m.ON_MDM_gpio)
         return;
-    m.hardwareResetCableModem = makeOutputLow(CABLE_MODEM_RESET_GPIO);
-    m.softwareResetCableModem = makeOutputLow(CABLE_MODEM_SOFT_RESET_GPIO);
-    m.ON_MDM_gpio = makeOutputLow(CABLE_MODEM_SUPPLY_GPIO);
+    m.hardwareResetCableModem = makeOutputLow(wiring::gpio::CM_RESET);
+    m.softwareResetCableModem = makeOutputLow(wiring::gpio::CM_SOFT_RESET);
+    m.ON_MDM_gpio = makeOutputLow(wiring::gpio::ON_MDM);
     m.cableMode_ON = false;
 }
 

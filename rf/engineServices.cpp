@@ -6,6 +6,7 @@
 #include "measuresState.h"
 #include "mesuraRF.h"
 
+#include "common/BoardWiring.h"
 #include "hw/DrvTPS65233.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr int kBatteryChannel = 0;
 constexpr int kFirstRawChannels = 2;  // 0 and 1, before the track reset
 constexpr int kLastRawChannel = 10;   // 2 to 10 after it
 
@@ -26,7 +26,7 @@ int levelOfChannel(int channel, int detector)
 
 } // namespace
 
-int getBatteryValue() { return getLecturaConversorRF(kBatteryChannel); }
+int getBatteryValue() { return getLecturaConversorRF(wiring::max11337::kBatteryChannel); }
 
 void Measures::setActivaLNB(bool acivar)
 {

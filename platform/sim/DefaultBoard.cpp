@@ -4,7 +4,8 @@
 #include "ChipModels.h"
 #include "FrontPanel.h"
 #include "RfFrontEndModel.h"
-#include "RealClock.h"
+
+#include "platform/RealClock.h"
 
 namespace platform::sim {
 

@@ -1,7 +1,7 @@
 #include "Pcf85263Model.h"
 
 #include "common/CivilDate.h"
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 

@@ -6,10 +6,11 @@
 #include "BusModels.h"
 #include "Faults.h"
 #include "GpioModel.h"
-#include "Platform.h"
 #include "ShellRecorder.h"
 #include "TransactionLog.h"
 #include "VirtualClock.h"
+
+#include "platform/Platform.h"
 
 #include <map>
 #include <memory>
