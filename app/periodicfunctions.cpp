@@ -1,8 +1,8 @@
 #include "periodicfunctions.h"
 
-#include "hardware.h"
 #include "launcher.h"
 
+#include "app/services/hardware.h"
 #include "cablemodem/mesuraCM.h"
 #include "common/BoardWiring.h"
 #include "common/Clock.h"

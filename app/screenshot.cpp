@@ -1,7 +1,6 @@
 #include "screenshot.h"
 
-#include "rootfswrite.h"
-
+#include "app/services/rootfswrite.h"
 #include "common/Clock.h"
 
 #include <QDebug>

@@ -1,16 +1,16 @@
 #include "startup.h"
 
-#include "hardware.h"
 #include "launcher.h"
 #include "networkinterface.h"
 #include "periodicfunctions.h"
 #include "qtquick2applicationviewer.h"
 #include "screenshot.h"
-#include "software.h"
 #include "styleclass.h"
 #include "translation.h"
 #include "wrfile.h"
 
+#include "app/services/hardware.h"
+#include "app/services/software.h"
 #include "cablemodem/mesuraCM.h"
 #include "demod/mesuraiq.h"
 #include "hw/ADF4350.h"

@@ -6,7 +6,7 @@
 #include "modemStores.h"
 #include "serialPort.h"
 
-#include "app/hardware.h"
+#include "app/services/hardware.h"
 
 #include <QCoreApplication>
 #include <QDebug>

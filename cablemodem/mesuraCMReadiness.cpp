@@ -1,11 +1,10 @@
 // DOCSIS 3.1 readiness: when the modem's command line answers, restarting it when it
 // does not, making sure it starts its command line by itself, and its state words.
-#include "mesuraCM.h"
-
 #include "cableModen.h"
+#include "mesuraCM.h"
 #include "modemExchange.h"
 
-#include "app/hardware.h"
+#include "app/services/hardware.h"
 
 #include <algorithm>
 
