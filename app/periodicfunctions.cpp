@@ -3,13 +3,13 @@
 #include "launcher.h"
 
 #include "app/services/hardware.h"
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 #include "common/BoardWiring.h"
 #include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
-#include "rf/measures.h"
+#include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 

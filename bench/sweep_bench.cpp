@@ -11,7 +11,7 @@
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
 #include "platform/RealClock.h"
-#include "rf/measures.h"
+#include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 

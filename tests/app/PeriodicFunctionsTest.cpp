@@ -15,7 +15,7 @@
 #include "common/BoardWiring.h"
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
-#include "rf/measures.h"
+#include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 

@@ -5,7 +5,7 @@
 // then a DOCSIS 3.0 downstream analysis that fills the stores with the scene's channels.
 #include "ModemTestSupport.h"
 
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 #include "cablemodem/modemDecoders30.h"
 #include "cablemodem/modemExchange.h"
 #include "cablemodem/modemStores.h"

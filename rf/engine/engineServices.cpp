@@ -2,12 +2,11 @@
 // commands: the LNB supply output, the IF filter, routing and tuning commands, and raw
 // converter readings.
 #include "measures.h"
-
 #include "measuresState.h"
-#include "mesuraRF.h"
 
 #include "common/BoardWiring.h"
 #include "hw/DrvTPS65233.h"
+#include "rf/mesuraRF.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,10 +1,10 @@
 // DOCSIS 3.1 readiness: when the modem's command line answers, restarting it when it
 // does not, making sure it starts its command line by itself, and its state words.
-#include "cableModen.h"
 #include "mesuraCM.h"
-#include "modemExchange.h"
 
 #include "app/services/hardware.h"
+#include "cablemodem/cableModen.h"
+#include "cablemodem/modemExchange.h"
 
 #include <algorithm>
 
