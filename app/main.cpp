@@ -8,7 +8,7 @@
 #ifdef VARNOK_BOARD_LINUX
 #include "platform/linux/LinuxBoard.h"
 #else
-#include "DefaultBoard.h"
+#include "platform/sim/DefaultBoard.h"
 #endif
 
 #include <QApplication>
