@@ -143,7 +143,11 @@ CommandResult LinuxBoard::launchProcess(const std::string& commandLine, int time
 {
     CommandResult result;
     QProcess process;
-    process.start(QString::fromLocal8Bit(commandLine.c_str()));
+    QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(commandLine.c_str()));
+    if (words.isEmpty())
+        return result;
+    const QString program = words.takeFirst();
+    process.start(program, words);
     if (!process.waitForStarted(timeoutMs))
         return result;
     if (!process.waitForFinished(timeoutMs)) {

@@ -26,6 +26,7 @@ constexpr Layer kLayers[] = {
     {"platform", 2, "platform", false},
     {"platform/linux", 2, "platform", true},
     {"platform/sim", 3, "simboard", true},
+    {"platform/sim/cxd2856", 3, "simboard", true},
     {"chipkit", 4, "chipkit", false},
     {"hw", 5, "hw", false},
     {"store", 6, "store", false},
@@ -109,9 +110,12 @@ std::optional<QString> resolve(const QString& file, const QString& include, cons
 
 bool mayReach(const QString& fromFile, const Layer& from, const Layer& to)
 {
-    if (to.startUpOnly && &from != &to && !kStartUp.contains(fromFile))
-        return false;
-    return QLatin1String(from.library) == QLatin1String(to.library) || to.rank < from.rank;
+    const bool sameLibrary = QLatin1String(from.library) == QLatin1String(to.library);
+    if (&from == &to)
+        return true;
+    if (to.startUpOnly)
+        return kStartUp.contains(fromFile) || (from.startUpOnly && sameLibrary);
+    return sameLibrary || to.rank < from.rank;
 }
 
 struct Target {
@@ -204,6 +208,7 @@ TEST(Layering, TheCheckSeesAWrongInclude)
     EXPECT_FALSE(mayReach("hw/GPIOClass.cpp", *hw, *rfEngine));
     EXPECT_FALSE(mayReach("hw/GPIOClass.cpp", *hw, *sim));
     EXPECT_TRUE(mayReach("app/main.cpp", *layerOfFolder("app"), *sim));
+    EXPECT_FALSE(mayReach("platform/Platform.cpp", *layerOfFolder("platform"), *layerOfFolder("platform/linux")));
     EXPECT_TRUE(mayReach("rf/engine/measures.cpp", *rfEngine, *demodEngine));
     EXPECT_FALSE(mayReach("cablemodem/cableModen.cpp", *layerOfFolder("cablemodem"), *layerOfFolder("rf")));
 }
