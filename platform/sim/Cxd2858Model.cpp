@@ -1,6 +1,6 @@
 #include "Cxd2858Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 #include <algorithm>
 #include <cmath>

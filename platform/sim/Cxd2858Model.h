@@ -10,7 +10,7 @@
 #pragma once
 
 #include "BusModels.h"
-#include "Cxd2856Model.h"
+#include "cxd2856/Cxd2856Model.h"
 #include "RfFrontEndModel.h"
 #include "RfScene.h"
 #include "SimulatedBoard.h"

@@ -1,14 +1,14 @@
 #include "FrontPanel.h"
 
-#include "app/shellgpio.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 
 void installFrontPanel(SimulatedBoard& board, const DefaultBoardOptions& options)
 {
     const int model = options.hardwareModel;
-    board.gpio().setExternalLevel(shellgpio::STRAP0, model & 1);
-    board.gpio().setExternalLevel(shellgpio::STRAP1, (model >> 1) & 1);
+    board.gpio().setExternalLevel(wiring::gpio::STRAP0, model & 1);
+    board.gpio().setExternalLevel(wiring::gpio::STRAP1, (model >> 1) & 1);
     setKeyPressed(board, FrontPanelKey::Menu, false);
     setKeyPressed(board, FrontPanelKey::Power, false);
     setMainsConnected(board, true);
@@ -17,19 +17,19 @@ void installFrontPanel(SimulatedBoard& board, const DefaultBoardOptions& options
 
 void setKeyPressed(SimulatedBoard& board, FrontPanelKey key, bool pressed)
 {
-    const int line = key == FrontPanelKey::Menu ? shellgpio::KEY_MENU : shellgpio::KEY_POWER;
-    const int level = pressed ? shellgpio::KEY_PRESSED_LEVEL : 1 - shellgpio::KEY_PRESSED_LEVEL;
+    const int line = key == FrontPanelKey::Menu ? wiring::gpio::KEY_MENU : wiring::gpio::KEY_POWER;
+    const int level = pressed ? wiring::gpio::KEY_PRESSED_LEVEL : 1 - wiring::gpio::KEY_PRESSED_LEVEL;
     board.gpio().setExternalLevel(line, level);
 }
 
 void setMainsConnected(SimulatedBoard& board, bool connected)
 {
-    board.gpio().setExternalLevel(shellgpio::MAINS, connected ? 1 : 0);
+    board.gpio().setExternalLevel(wiring::gpio::MAINS, connected ? 1 : 0);
 }
 
 void setCharging(SimulatedBoard& board, bool charging)
 {
-    board.gpio().setExternalLevel(shellgpio::CHARGER, charging ? 1 : 0);
+    board.gpio().setExternalLevel(wiring::gpio::CHARGER, charging ? 1 : 0);
 }
 
 } // namespace platform::sim

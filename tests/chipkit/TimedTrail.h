@@ -2,8 +2,9 @@
 // into a trail with the waits between them (and after the last one, up to now).
 #pragma once
 
-#include "platform/Platform.h"
+#include "common/Clock.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -45,7 +46,7 @@ public:
     }
 
 private:
-    static uint64_t nowMs() { return platform::hasBoard() ? platform::clock().monotonicMs() : 0; }
+    static uint64_t nowMs() { return common::hasClock() ? common::clock().monotonicMs() : 0; }
 
     std::vector<Step> steps_;
     std::vector<uint64_t> times_;

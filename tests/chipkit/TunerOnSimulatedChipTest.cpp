@@ -8,6 +8,7 @@
 #include "RfFrontEndModel.h"
 
 #include "chipkit/kit_cxd2858.h"
+#include "common/BoardWiring.h"
 #include "chipkit/kit_demod.h"
 #include "hw/ADF4350.h"
 
@@ -70,11 +71,11 @@ struct TunerOnChip : Cxd2856Bench {
     // The band path as the measuring chain sets it: 2 straight through, 3 down from 1600 MHz.
     void band(int b)
     {
-        line(RfFrontEndModel::kLineSub, 0);
-        line(RfFrontEndModel::kLineSuper, b == 3);
-        line(RfFrontEndModel::kLineSuper2, 0);
-        line(RfFrontEndModel::kLineHi, 1);
-        line(RfFrontEndModel::kLineAtt0, 1);  // no 20 dB pad
+        line(wiring::gpio::SUB, 0);
+        line(wiring::gpio::SUPER, b == 3);
+        line(wiring::gpio::SUPER2, 0);
+        line(wiring::gpio::HI, 1);
+        line(wiring::gpio::ATT0, 1);  // no 20 dB pad
         if (b == 3) {
             lo.programaFreqPilot(3);
             lo.rf_output_enable(true);
@@ -182,7 +183,7 @@ TEST(TunerOnSimulatedChip, RssiIsTheScenesLevelThroughTheBandPath)
         t.scene->addDigital(c.rfHz, 8e6, c.dbuv, "DVB-C");
         t.band(c.band);
         if (c.pad)
-            t.line(RfFrontEndModel::kLineAtt0, 0);
+            t.line(wiring::gpio::ATT0, 0);
         ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
         ASSERT_EQ(t.terrTune(c.tunerKHz, 24), 0u);
         const double expectedDbm = c.dbuv - (c.pad ? 20 : 0) - 108.75;

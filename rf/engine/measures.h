@@ -3,7 +3,7 @@
 // restarts it, the settings snapshot the runs read, and the results they report.
 #pragma once
 
-#include "app/sharedValues.h"
+#include "common/sharedValues.h"
 
 #include <QMutex>
 #include <QObject>
