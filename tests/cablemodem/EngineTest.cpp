@@ -319,8 +319,9 @@ TEST(EngineThread, PowerUpThroughTheRoutingThenADownstreamAnalysisOfTheScene)
     for (int i = 0; i < PHY_CHANNELS; ++i) {
         ASSERT_EQ(e->envia_cadena_modem(QString("phy %1\r").arg(i), "power", 5000), 1) << i;
         ASSERT_EQ(decodeDownStream(i), 1) << i;
-        if (i < 4)
+        if (i < 4) {
             EXPECT_EQ(e->decodificaBer(i), 0) << i;
+        }
     }
     decodificaUpstream(0);
     for (r = 100; r == 100;) {
