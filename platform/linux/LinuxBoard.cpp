@@ -143,7 +143,11 @@ CommandResult LinuxBoard::launchProcess(const std::string& commandLine, int time
 {
     CommandResult result;
     QProcess process;
-    process.start(QString::fromLocal8Bit(commandLine.c_str()));
+    // Split as a launcher splits it: quoted words stay whole, no shell runs.
+    const QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(commandLine.c_str()));
+    if (words.isEmpty())
+        return result;
+    process.start(words.first(), words.mid(1));
     if (!process.waitForStarted(timeoutMs))
         return result;
     if (!process.waitForFinished(timeoutMs)) {

@@ -46,8 +46,9 @@ TEST(TuneCommand, ProgramsBandLinesOscillatorAndTunerAndTheQueryReportsTheFreque
         EXPECT_EQ(b.lineWrites(), r.bandLines);
         const auto& lo = b.chips.synthesizers->adf4350();
         EXPECT_EQ(lo.rfOutputEnabled(), r.oscillatorOn);
-        if (r.oscillatorOn)
+        if (r.oscillatorOn) {
             EXPECT_EQ(lo.outputFrequencyHz(), r.oscillatorHz);
+        }
         EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), r.tunerHz);
         const auto seen = b.frontEnd->effectiveFrequencyHz();
         ASSERT_TRUE(seen.has_value()) << testsupport::dumpLog(*b.board);
