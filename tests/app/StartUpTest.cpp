@@ -8,6 +8,8 @@
 #include "qtquick2applicationviewer.h"
 #include "startup.h"
 
+#include "remote/socketCalibrate.h"
+
 #include "store/screensvariables.h"
 
 #include <QGuiApplication>
@@ -17,6 +19,7 @@
 #include <QQmlExpression>
 #include <QQuickItem>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using testsupport::LogCapture;
@@ -30,6 +33,9 @@ std::unique_ptr<platform::sim::SimulatedBoard> unitBoard()
     options.realTime = false;
     return platform::sim::makeDefaultBoard(options);
 }
+
+// Without windows, and on a free port: a running instrument keeps its own.
+StartUp::Options headless() { return StartUp::Options{false, 0}; }
 
 const QStringList kContextNames = {"translator", "periodicFunctions", "variables", "shot",
                                    "networkInterface", "channels", "software", "appVariables",
@@ -50,7 +56,7 @@ struct StartUpTest : ::testing::Test {
 TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
 {
     LogCapture log;
-    StartUp startUp(StartUp::Options{false});
+    StartUp startUp(headless());
     startUp.run();
     const QStringList steps = startUp.steps();
     const QStringList before = {"textFile", "hardware", "hardwareModel", "periodicFunctions", "splash", "font",
@@ -88,13 +94,30 @@ TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
     EXPECT_EQ(QCoreApplication::applicationName(), "CABLE VARNOK");
     EXPECT_EQ(qgetenv("QT_QUICK_CONTROLS_1_STYLE"), "Base");
     EXPECT_EQ(QGuiApplication::font().family(), "DejaVu Sans");
+    EXPECT_TRUE(startUp.remoteServer()->isListening());
+    EXPECT_NE(startUp.remoteServer()->serverPort(), 1234);
+    EXPECT_FALSE(log.contains("Remote control is OFF"));
     for (const QString& line : log.lines())
         EXPECT_FALSE(line.contains("qrc:/")) << line.toStdString();
 }
 
+TEST_F(StartUpTest, ATakenRemotePortIsReportedAndTheInstrumentRunsOn)
+{
+    EXPECT_EQ(StartUp::Options().remotePort, 1234);
+    QTcpServer other;
+    ASSERT_TRUE(other.listen(QHostAddress::Any, 0));
+    LogCapture log;
+    StartUp startUp(StartUp::Options{false, other.serverPort()});
+    startUp.run();
+    EXPECT_FALSE(startUp.remoteServer()->isListening());
+    EXPECT_EQ(log.count(QStringLiteral("Remote control is OFF: TCP port %1 is taken").arg(other.serverPort())), 1);
+    ASSERT_NE(startUp.mainView()->rootObject(), nullptr);
+    EXPECT_EQ(startUp.mainView()->rootObject()->property("currentScreen").toString(), "MAIN_MENU");
+}
+
 TEST_F(StartUpTest, RegisteredTypesAreUsableFromQml)
 {
-    StartUp startUp(StartUp::Options{false});
+    StartUp startUp(headless());
     startUp.run();
     QQmlEngine* engine = startUp.mainView()->engine();
     QQmlComponent c(engine);
@@ -121,7 +144,7 @@ TEST_F(StartUpTest, SplashImageFollowsTheHardwareModel)
 
 TEST_F(StartUpTest, RestartCodeRunsTheRestartScriptOtherCodesOnlyEnd)
 {
-    StartUp startUp(StartUp::Options{false});
+    StartUp startUp(headless());
     startUp.run();
     board->shell().clear();
     EXPECT_FALSE(startUp.finish(0));
@@ -134,7 +157,7 @@ TEST_F(StartUpTest, RestartCodeRunsTheRestartScriptOtherCodesOnlyEnd)
 TEST_F(StartUpTest, StoredLanguageIsInstalled)
 {
     ScreensVariables::getInstance()->setValue("language", "es");
-    StartUp startUp(StartUp::Options{false});
+    StartUp startUp(headless());
     startUp.run();
     EXPECT_EQ(startUp.mainView()->rootContext()->contextProperty("translator").value<QObject*>()->property("language"),
               "es");
