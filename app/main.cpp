@@ -7,6 +7,8 @@
 #include "platform/linux/LinuxBoard.h"
 #else
 #include "DefaultBoard.h"
+#include "FrontPanelKeyboard.h"
+#include "qtquick2applicationviewer.h"
 #endif
 
 #include <QApplication>
@@ -74,6 +76,11 @@ int main(int argc, char** argv)
 
     StartUp startUp;
     startUp.run();
+#ifndef VARNOK_BOARD_LINUX
+    // The computer's keyboard stands in for the unit's MENU and POWER keys.
+    platform::sim::FrontPanelKeyboard frontPanelKeys(static_cast<platform::sim::SimulatedBoard&>(*board));
+    startUp.mainView()->installEventFilter(&frontPanelKeys);
+#endif
     const int code = app.exec();
     if (startUp.finish(code)) {
 #ifndef VARNOK_BOARD_LINUX

@@ -1,8 +1,19 @@
 #include "FrontPanel.h"
 
+#include "Max11337Model.h"
+
 #include "app/shellgpio.h"
+#include "hw/BoardWiring.h"
+
+#include <cmath>
 
 namespace platform::sim {
+
+namespace {
+// The pack reaches converter channel 0 through a 4.03:1 divider; one step is 0.5 mV.
+constexpr int kBatteryChannel = 0;
+constexpr double kBatteryVoltsPerStep = 0.0005 * 4.03;
+} // namespace
 
 void installFrontPanel(SimulatedBoard& board, const DefaultBoardOptions& options)
 {
@@ -13,6 +24,7 @@ void installFrontPanel(SimulatedBoard& board, const DefaultBoardOptions& options
     setKeyPressed(board, FrontPanelKey::Power, false);
     setMainsConnected(board, true);
     setCharging(board, false);
+    setBatteryVolts(board, kChargedBatteryVolts);
 }
 
 void setKeyPressed(SimulatedBoard& board, FrontPanelKey key, bool pressed)
@@ -30,6 +42,15 @@ void setMainsConnected(SimulatedBoard& board, bool connected)
 void setCharging(SimulatedBoard& board, bool charging)
 {
     board.gpio().setExternalLevel(shellgpio::CHARGER, charging ? 1 : 0);
+}
+
+bool setBatteryVolts(SimulatedBoard& board, double volts)
+{
+    auto converter = std::dynamic_pointer_cast<Max11337Model>(board.spiModel(wiring::kConverterNode));
+    if (!converter)
+        return false;
+    converter->setChannelValue(kBatteryChannel, static_cast<int>(std::lround(volts / kBatteryVoltsPerStep)));
+    return true;
 }
 
 } // namespace platform::sim

@@ -8,7 +8,6 @@
 #include "periodicfunctions.h"
 #include "shellgpio.h"
 
-#include "Max11337Model.h"
 #include "Tmp100Model.h"
 #include "Tps65233Model.h"
 
@@ -261,12 +260,14 @@ TEST_F(Housekeeping, BatteryTemperatureAndLnbGoThroughTheMeasuringChain)
     ADF4350 lo;
     MAX11337 adc;
     setInitMesuraRF(&lo, &adc);
-    auto converter = std::dynamic_pointer_cast<platform::sim::Max11337Model>(board->spiModel(wiring::kConverterNode));
     auto sensor = std::dynamic_pointer_cast<platform::sim::Tmp100Model>(board->i2cModel(wiring::kTemperatureAddress));
     auto lnb = std::dynamic_pointer_cast<platform::sim::Tps65233Model>(board->i2cModel(wiring::kLnbSupplyAddress));
-    ASSERT_TRUE(converter && sensor && lnb);
+    ASSERT_TRUE(sensor && lnb);
 
-    converter->setChannelValue(0, static_cast<int>(7.4 / PeriodicFunctions::kBatteryVoltsPerStep + 0.5));
+    // The simulated unit starts with a charged pack.
+    pf->batteryEquip();
+    EXPECT_EQ(pf->batteryLevel(), 90);
+    platform::sim::setBatteryVolts(*board, 7.4);
     pf->batteryEquip();
     EXPECT_EQ(pf->batteryLevel(), 50);
 

@@ -88,6 +88,11 @@ TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->property("date_compilation").toString(), "2025-10-31");
     EXPECT_EQ(root->property("currentScreen").toString(), "MAIN_MENU");
+    // The simulated unit runs on mains with a charged pack.
+    QObject* battery = root->findChild<QObject*>("battery");
+    ASSERT_NE(battery, nullptr);
+    EXPECT_EQ(battery->property("text").toString(), "AC BAT 90%");
+    EXPECT_NE(battery->property("color").value<QColor>(), QColor("red"));
     EXPECT_EQ(ScreensVariables::getInstance()->getModelHardware(), 3);
     EXPECT_EQ(QCoreApplication::applicationVersion(), "10.2.14");
     EXPECT_EQ(QCoreApplication::organizationName(), "KORVEL TEST & MEASUREMENT SLU");
