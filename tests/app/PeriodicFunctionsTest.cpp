@@ -3,7 +3,6 @@
 // follows temperature and modem, and battery, temperature and LNB go through the RF chain.
 #include "SimBoardFixture.h"
 
-#include "DefaultBoard.h"
 #include "FrontPanel.h"
 #include "periodicfunctions.h"
 #include "shellgpio.h"
@@ -26,16 +25,9 @@ using platform::sim::FrontPanelKey;
 using platform::sim::setKeyPressed;
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
+using testsupport::unitBoard;
 
 namespace {
-std::unique_ptr<platform::sim::SimulatedBoard> unitBoard(int model = 3)
-{
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    options.hardwareModel = model;
-    return platform::sim::makeDefaultBoard(options);
-}
-
 struct Housekeeping : ::testing::Test {
     ScopedBoard board{unitBoard()};
     ScopedWorkDir dir;

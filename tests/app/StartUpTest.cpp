@@ -4,7 +4,6 @@
 #include "FrameHarness.h"
 #include "SimBoardFixture.h"
 
-#include "DefaultBoard.h"
 #include "qtquick2applicationviewer.h"
 #include "startup.h"
 
@@ -25,15 +24,9 @@
 using testsupport::LogCapture;
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
+using testsupport::unitBoard;
 
 namespace {
-std::unique_ptr<platform::sim::SimulatedBoard> unitBoard()
-{
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    return platform::sim::makeDefaultBoard(options);
-}
-
 // Without windows, and on a free port: a running instrument keeps its own.
 StartUp::Options headless() { return StartUp::Options{false, 0}; }
 

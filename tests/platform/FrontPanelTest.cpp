@@ -3,7 +3,6 @@
 // key poll to see them.
 #include "SimBoardFixture.h"
 
-#include "DefaultBoard.h"
 #include "FrontPanelKeyboard.h"
 
 #include "app/shellgpio.h"
@@ -16,15 +15,9 @@
 using platform::sim::FrontPanelKey;
 using platform::sim::FrontPanelKeyboard;
 using testsupport::ScopedBoard;
+using testsupport::unitBoard;
 
 namespace {
-std::unique_ptr<platform::sim::SimulatedBoard> unitBoard()
-{
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    return platform::sim::makeDefaultBoard(options);
-}
-
 // The pack's voltage as the instrument reads it: converter steps x 0.5 mV x 4.03.
 double batteryVolts() { return MAX11337().getLecturaConversorAD(0) * 0.0005 * 4.03; }
 
