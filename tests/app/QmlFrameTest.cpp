@@ -4,6 +4,7 @@
 #include "FrameHarness.h"
 #include "SimBoardFixture.h"
 
+#include "FrontPanelKeyboard.h"
 #include "periodicfunctions.h"
 
 #include "store/screensvariables.h"
@@ -102,6 +103,33 @@ TEST_F(FrameTest, MenuKeyGoesHomeAndPowerKeyToExit)
     // The test screen is not part of this build; the home screen stays.
     PeriodicFunctions::getInstance()->enviarSignalTestScreen();
     EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
+TEST(FrameKeys, TheComputersKeysReachTheFrameThroughTheFrontPanel)
+{
+    ScopedBoard board{testsupport::unitBoard()};
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion"));
+    FrameHarness frame;
+    platform::sim::FrontPanelKeyboard keys(*board, 0);
+    frame.view()->installEventFilter(&keys);
+    PeriodicFunctions* pf = PeriodicFunctions::getInstance();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* screen;
+    } rows[] = {{Qt::Key_F12, Qt::NoModifier, "EXIT"},
+                {Qt::Key_F1, Qt::NoModifier, "MAIN_MENU"},
+                {Qt::Key_P, Qt::ControlModifier, "EXIT"},
+                {Qt::Key_Escape, Qt::NoModifier, "MAIN_MENU"}};
+    for (const auto& r : rows) {
+        QTest::keyPress(frame.view(), r.key, r.modifiers);
+        pf->tick();
+        QTest::keyRelease(frame.view(), r.key, r.modifiers);
+        pf->tick();
+        EXPECT_EQ(frame.currentScreen(), r.screen) << r.key;
+    }
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 
