@@ -143,11 +143,11 @@ CommandResult LinuxBoard::launchProcess(const std::string& commandLine, int time
 {
     CommandResult result;
     QProcess process;
-    // Split as a launcher splits it: quoted words stay whole, no shell runs.
-    const QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(commandLine.c_str()));
+    QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(commandLine.c_str()));
     if (words.isEmpty())
         return result;
-    process.start(words.first(), words.mid(1));
+    const QString program = words.takeFirst();
+    process.start(program, words);
     if (!process.waitForStarted(timeoutMs))
         return result;
     if (!process.waitForFinished(timeoutMs)) {

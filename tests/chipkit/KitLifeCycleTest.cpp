@@ -1,0 +1,409 @@
+// The demodulator's life cycle on the fake register files: register trails and waits of
+// initialise, sleep and shutdown, chip-id and crystal errors, a failure at every transfer of
+// initialise, the saved-register memory at its limit and its replay, and the transitions
+// the standards build on.
+#include "DemodBench.h"
+#include "chipkit/kit_demod_system.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace kittest;
+
+namespace {
+
+const std::vector<Step> kPowerUpTrail = {
+    W(SLVX, 0, 0x10, 0x01), W(SLVX, 0, 0x18, 0x01), W(SLVX, 0, 0x28, 0x13), W(SLVX, 0, 0x17, 0x01),
+    W(SLVX, 0, 0x1D, 0x00), W(SLVX, 0, 0x14, 0x01), W(SLVX, 0, 0x1C, 0x03), Wait(4),
+    W(SLVX, 0, 0x50, 0x00), Wait(1),                W(SLVX, 0, 0x10, 0x00), Wait(1),
+    W(SLVX, 0, 0x1A, 0x01),  // tuner path through the repeater, saved
+    W(SLVX, 0, 0x1A, 0x01),  // and replayed with the rest of the memory
+};
+constexpr int kInitializeAccesses = 16;
+
+void makeActive(kit_demod_t& demod, kit_dtv_system_t system)
+{
+    kit_demod_FinishTransition(&demod, system, KIT_RESULT_OK);
+}
+
+} // namespace
+
+TEST(KitDemodCreate, DefaultsAndArguments)
+{
+    FakeKitI2c f;
+    kit_demod_t d;
+    std::memset(&d, 0xEE, sizeof d);
+    const kit_demod_create_param_t p = {2, 0xD8, 0};
+    ASSERT_EQ(kit_demod_Create(&d, &p, f.table()), 0u);
+    EXPECT_EQ(d.xtalId, 2u);
+    EXPECT_EQ(d.slvtAddress, 0xD8);
+    EXPECT_EQ(d.slvxAddress, 0xDC);
+    EXPECT_EQ(d.i2c, f.table());
+    EXPECT_EQ(d.state, KIT_DEMOD_STATE_UNKNOWN);
+    EXPECT_EQ(d.savedRegisterCount, 0);
+    const uint32_t ones[] = {d.serialTsClockRow, d.tunerFilter, d.serialTsRate, d.satSerialTsRate, d.satIQPolarity,
+                             d.satSearch, d.tlvOutputSystem10, d.serialTlvClockRow, d.tlvRateSerialDvbc2,
+                             d.tlvRateSerialSystem10, d.tlvRateParallelDvbc2, d.tlvRateParallelSystem10};
+    for (uint32_t v : ones)
+        EXPECT_EQ(v, 1u);
+    const uint32_t zeros[] = {d.parallelTsClock, d.tsClockGating, d.ifSpectrumInverted, d.blindTuneT2First,
+                              d.satIQInverted, d.tlvOutputDvbc2, d.system, d.chipId, d.bandwidth, d.scanMode,
+                              d.isdbtEwsState, d.satState, d.singleCable, d.tunerI2cMode};
+    for (uint32_t v : zeros)
+        EXPECT_EQ(v, 0u);
+    const kit_demod_iffreq_config_t w = d.ifFreq;
+    const uint32_t words[] = {w.dvbt5,   w.dvbt6,   w.dvbt7,   w.dvbt8,  w.dvbt2_1_7, w.dvbt2_5, w.dvbt2_6,
+                              w.dvbt2_7, w.dvbt2_8, w.dvbc2_6, w.dvbc2_8, w.dvbc6,    w.dvbc7,   w.dvbc8,
+                              w.isdbt6,  w.isdbt7,  w.isdbt8,  w.j83b50,  w.j83b51};
+    const uint32_t expected[] = {0x133333, 0x133333, 0x166666, 0x19999A, 0x12AAAB, 0x133333, 0x133333,
+                                 0x166666, 0x19999A, 0x13BBBC, 0x1A2222, 0x13BBBC, 0x1A2222, 0x1A2222,
+                                 0x12EEEF, 0x162222, 0x195555, 0x13BBBC, 0x140000};
+    for (size_t i = 0; i < sizeof words / sizeof words[0]; ++i)
+        EXPECT_EQ(words[i], expected[i]) << i;
+    kit_demod_iffreq_config_t mine = w;
+    mine.dvbc8 = 0x123456;
+    EXPECT_EQ(kit_demod_SetIFFreqConfig(&d, &mine), 0u);
+    EXPECT_EQ(d.ifFreq.dvbc8, 0x123456u);
+    EXPECT_EQ(kit_demod_SetIFFreqConfig(&d, nullptr), 1u);
+    EXPECT_EQ(kit_demod_Create(&d, nullptr, f.table()), 1u);
+    EXPECT_EQ(kit_demod_Create(&d, &p, nullptr), 1u);
+    EXPECT_EQ(kit_demod_Create(nullptr, &p, f.table()), 1u);
+    EXPECT_EQ(f.accesses(), 0);
+}
+
+TEST(KitDemodInitialize, PowerUpTrailWaitsAndChipId)
+{
+    DemodBench b;
+    EXPECT_EQ(kit_demod_Initialize(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.trail(), kPowerUpTrail);
+    EXPECT_EQ(b.i2c.accesses(), kInitializeAccesses);
+    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
+    EXPECT_EQ(b.demod.chipId, 0x90u);
+    EXPECT_EQ(b.demod.tunerI2cMode, 1u);
+
+    // Crystal id 3: the first six writes, then "not supported" with the state still 0.
+    DemodBench x(3);
+    EXPECT_EQ(kit_demod_Initialize(&x.demod), 8u);
+    EXPECT_EQ(x.i2c.trail(), std::vector<Step>(kPowerUpTrail.begin(), kPowerUpTrail.begin() + 5));
+    EXPECT_EQ(x.demod.state, KIT_DEMOD_STATE_UNKNOWN);
+
+    for (uint8_t id : {0x91, 0x92, 0x00}) {
+        DemodBench c;
+        c.i2c.setChipId(id);
+        const bool known = id == 0x91;
+        EXPECT_EQ(kit_demod_Initialize(&c.demod), known ? 0u : 8u) << int(id);
+        EXPECT_EQ(c.demod.state, known ? KIT_DEMOD_STATE_SLEEP : KIT_DEMOD_STATE_INVALID);
+        EXPECT_EQ(c.demod.chipId, id);
+        // Invalid answers sleep and shutdown with "wrong state"; only initialise recovers.
+        EXPECT_EQ(kit_demod_Sleep(&c.demod), known ? 0u : 3u);
+        EXPECT_EQ(kit_demod_Shutdown(&c.demod), known ? 0u : 3u);
+    }
+}
+
+TEST(KitDemodInitialize, AFailedTransferAtEveryStepGivesTheBusResultAndASoundState)
+{
+    for (int n = 1; n <= kInitializeAccesses; ++n) {
+        DemodBench b;
+        b.i2c.failAccess(n);
+        const kit_result_t r = kit_demod_Initialize(&b.demod);
+        if (n <= 10) {  // the power-up writes: nothing claimed
+            EXPECT_EQ(r, 2u) << n;
+            EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_UNKNOWN) << n;
+        } else if (n == 13) {  // SLVT silent: the chip id comes from SLVX
+            EXPECT_EQ(r, 0u);
+            EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
+            EXPECT_EQ(b.demod.chipId, 0x90u);
+        } else {  // tuner path, chip id read, replay: powered but not trusted
+            EXPECT_EQ(r, 2u) << n;
+            EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_INVALID) << n;
+        }
+        EXPECT_EQ(b.demod.system, 0u);
+        EXPECT_EQ(kit_demod_Initialize(&b.demod), 0u) << n;
+        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
+    }
+}
+
+TEST(KitDemodLifeCycle, ShutdownAndWakeReplayTheSavedRegisters)
+{
+    DemodBench b;
+    ASSERT_EQ(b.initialize(), 0u);
+    ASSERT_EQ(kit_demod_SetAndSaveRegisterBits(&b.demod, 0xD8, 0x10, 0x60, 0x05, 0x1F), 0u);
+    ASSERT_EQ(kit_demod_SetAndSaveRegisterBits(&b.demod, 0xD8, 0x40, 0x86, 0x20, 0x20), 0u);
+    b.i2c.clearLog();
+
+    ASSERT_EQ(kit_demod_Shutdown(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.trail(), (std::vector<Step>{W(SLVX, 0, 0x10, 0x01), W(SLVX, 0, 0x1C, 0x00)}));
+    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SHUTDOWN);
+    const int accesses = b.i2c.accesses();
+    EXPECT_EQ(kit_demod_Shutdown(&b.demod), 0u);  // already down: no bus traffic
+    EXPECT_EQ(b.i2c.accesses(), accesses);
+
+    b.i2c.clearRegisters();  // what the chip forgets while down
+    b.i2c.setReg(SLVT, 0x10, 0x60, 0xE0);
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_Sleep(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.trail(), (std::vector<Step>{W(SLVX, 0, 0x1C, 0x03), Wait(4), W(SLVX, 0, 0x10, 0x00), Wait(1),
+                                                W(SLVX, 0, 0x1A, 0x01), W(SLVT, 0x10, 0x60, 0xE5),
+                                                W(SLVT, 0x40, 0x86, 0x20)}));
+    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
+    b.i2c.clearLog();
+    EXPECT_EQ(kit_demod_Sleep(&b.demod), 0u);  // asleep already: nothing to write
+    EXPECT_TRUE(b.i2c.writes().empty());
+
+    // A second initialise replays the same memory.
+    b.i2c.clearRegisters();
+    ASSERT_EQ(kit_demod_Initialize(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x10, 0x60), 0x05);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x40, 0x86), 0x20);
+    EXPECT_EQ(b.demod.savedRegisterCount, 3);
+}
+
+TEST(KitDemodLifeCycle, FailuresInsideTransitionsLeaveTheHandleInvalid)
+{
+    struct Case {
+        kit_demod_state_t from;
+        Step failing;
+        kit_result_t (*op)(kit_demod_t*);
+    };
+    const Case cases[] = {
+        {KIT_DEMOD_STATE_SLEEP, W(SLVX, 0, 0x1C, 0), kit_demod_Shutdown},
+        {KIT_DEMOD_STATE_SHUTDOWN, W(SLVX, 0, 0x10, 0), kit_demod_Sleep},
+        {KIT_DEMOD_STATE_SHUTDOWN, W(SLVX, 0, 0x1A, 0), kit_demod_Sleep},  // the replay
+    };
+    for (const Case& c : cases) {
+        DemodBench b;
+        ASSERT_EQ(b.initialize(), 0u);
+        if (c.from == KIT_DEMOD_STATE_SHUTDOWN) {
+            ASSERT_EQ(kit_demod_Shutdown(&b.demod), 0u);
+        }
+        b.i2c.failRegister(c.failing.port, 0, static_cast<uint8_t>(c.failing.reg));
+        EXPECT_EQ(c.op(&b.demod), 2u);
+        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_INVALID);
+    }
+    for (kit_demod_state_t s : {KIT_DEMOD_STATE_UNKNOWN, KIT_DEMOD_STATE_INVALID}) {
+        DemodBench b;
+        b.demod.state = s;
+        EXPECT_EQ(kit_demod_Sleep(&b.demod), 3u);
+        EXPECT_EQ(kit_demod_Shutdown(&b.demod), 3u);
+        EXPECT_EQ(kit_demod_SoftReset(&b.demod), 3u);
+        EXPECT_EQ(kit_demod_TuneEnd(&b.demod), 3u);
+        EXPECT_EQ(b.i2c.accesses(), 0);
+    }
+}
+
+TEST(KitDemodLifeCycle, SleepFromActiveDispatchesToTheSystem)
+{
+    // Ids 8 to 10 are never run by this chip build: "not supported", and the handle cannot
+    // be trusted afterwards. A system without a row answers the same.
+    for (kit_dtv_system_t sys = KIT_DTV_SYSTEM_DVBT; sys <= KIT_DTV_SYSTEM_ANY; ++sys) {
+        ASSERT_NE(kit_demod_SystemOps(sys), nullptr);
+        if (kit_demod_SystemOps(sys)->Sleep)
+            continue;
+        DemodBench b;
+        ASSERT_EQ(b.initialize(), 0u);
+        makeActive(b.demod, sys);
+        EXPECT_EQ(kit_demod_Sleep(&b.demod), 8u) << sys;
+        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_INVALID);
+        EXPECT_EQ(b.demod.system, 0u);
+    }
+    for (kit_dtv_system_t sys : {8u, 9u, 10u})
+        EXPECT_EQ(kit_demod_SystemOps(sys)->Sleep, nullptr);
+    for (kit_dtv_system_t sys : {0u, 13u, 99u}) {
+        EXPECT_EQ(kit_demod_SystemOps(sys), nullptr);
+        DemodBench b;
+        ASSERT_EQ(b.initialize(), 0u);
+        makeActive(b.demod, sys);
+        EXPECT_EQ(kit_demod_Sleep(&b.demod), 3u);
+        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_ACTIVE);
+        EXPECT_EQ(kit_demod_Shutdown(&b.demod), 3u);  // its sleep failed
+        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_INVALID);
+    }
+}
+
+TEST(KitDemodSavedRegisters, MergeAndTheLimit)
+{
+    DemodBench b;
+    EXPECT_EQ(kit_demod_SetAndSaveRegisterBits(&b.demod, 0xD8, 0x10, 0x01, 1, 0xFF), 3u);  // not initialised
+    ASSERT_EQ(b.initialize(), 0u);
+    kit_demod_t& d = b.demod;
+    ASSERT_EQ(d.savedRegisterCount, 1);  // the tuner path
+
+    ASSERT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xD8, 0x20, 0x30, 0xA5, 0x0F), 0u);
+    ASSERT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xD8, 0x20, 0x30, 0x5A, 0xF0), 0u);
+    ASSERT_EQ(d.savedRegisterCount, 2);
+    const kit_demod_saved_register_t& e = d.savedRegisters[1];
+    EXPECT_EQ(e.value, 0x55);
+    EXPECT_EQ(e.mask, 0xFF);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x20, 0x30), 0x55);
+    EXPECT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xD8, 0x20, 0x31, 0x77, 0x00), 0u);  // mask 0: nothing
+    EXPECT_EQ(d.savedRegisterCount, 2);
+
+    for (int i = 2; i < KIT_DEMOD_SAVED_REGISTERS_MAX; ++i)
+        ASSERT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xD8, 0x30, static_cast<uint8_t>(i), 0x11, 0xFF), 0u);
+    ASSERT_EQ(d.savedRegisterCount, KIT_DEMOD_SAVED_REGISTERS_MAX);
+    // The 101st distinct register: written, not remembered, "overflow".
+    EXPECT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xDC, 0x30, 0x02, 0x66, 0xFF), 11u);
+    EXPECT_EQ(b.i2c.reg(SLVX, 0x30, 0x02), 0x66);
+    EXPECT_EQ(d.savedRegisterCount, KIT_DEMOD_SAVED_REGISTERS_MAX);
+    // A merge into a held entry still succeeds.
+    EXPECT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xD8, 0x30, 0x02, 0x22, 0xFF), 0u);
+    EXPECT_EQ(d.savedRegisters[2].value, 0x22);
+
+    // All 100 come back, in order, after shutdown and wake-up.
+    ASSERT_EQ(kit_demod_Shutdown(&d), 0u);
+    b.i2c.clearRegisters();
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_Sleep(&d), 0u);
+    EXPECT_EQ(b.i2c.writes().size(), 2u + KIT_DEMOD_SAVED_REGISTERS_MAX);
+    EXPECT_EQ(b.i2c.writes().back(), W(SLVT, 0x30, KIT_DEMOD_SAVED_REGISTERS_MAX - 1, 0x11));
+    EXPECT_EQ(b.i2c.reg(SLVX, 0x30, 0x02), 0x00);  // the one that did not fit
+}
+
+TEST(KitDemodTuner, PathRepeaterAndChipIdFallback)
+{
+    // Before initialise there is no memory to keep the path in, but the path still opens.
+    DemodBench b(1, KIT_DEMOD_TUNER_I2C_DIRECT);
+    EXPECT_EQ(kit_demod_TunerI2cEnable(&b.demod, 1), 0u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVX, 0, 0x1A, 0x01)}));
+    EXPECT_EQ(b.demod.tunerI2cMode, 1u);
+    EXPECT_EQ(b.demod.savedRegisterCount, 0);
+    ASSERT_EQ(b.initialize(), 0u);  // applies the mode it was created with
+    EXPECT_EQ(b.demod.tunerI2cMode, 0u);
+    EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x1A), 0x00);
+
+    // The repeater only switches in repeater mode, on SLVX 0x08 with no bank write.
+    int before = b.i2c.accesses();
+    EXPECT_EQ(kit_demod_I2cRepeaterEnable(&b.demod, 1), 0u);
+    EXPECT_EQ(b.i2c.accesses(), before);
+    ASSERT_EQ(kit_demod_TunerI2cEnable(&b.demod, 1), 0u);
+    b.i2c.clearLog();
+    before = b.i2c.accesses();
+    EXPECT_EQ(kit_demod_I2cRepeaterEnable(&b.demod, 1), 0u);
+    EXPECT_EQ(kit_demod_I2cRepeaterEnable(&b.demod, 0), 0u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVX, 0, 0x08, 1), W(SLVX, 0, 0x08, 0)}));
+    EXPECT_EQ(b.i2c.accesses(), before + 2);
+    b.i2c.failAccess(1);
+    EXPECT_EQ(kit_demod_I2cRepeaterEnable(&b.demod, 1), 2u);
+
+    // SLVT silent: the id comes from SLVX.
+    b.i2c.setReg(SLVT, 0, 0xFD, 0x11);
+    uint32_t id = 0;
+    ASSERT_EQ(kit_demod_ChipID(&b.demod, &id), 0u);
+    EXPECT_EQ(id, 0x11u);
+    b.i2c.failRegister(SLVT, 0, 0x00);
+    ASSERT_EQ(kit_demod_ChipID(&b.demod, &id), 0u);
+    EXPECT_EQ(id, 0x90u);
+    b.i2c.failRegister(SLVX, 0, 0xFD);
+    EXPECT_EQ(kit_demod_ChipID(&b.demod, &id), 2u);
+    EXPECT_EQ(kit_demod_ChipID(&b.demod, nullptr), 1u);
+}
+
+TEST(KitDemodActive, TuneEndSoftResetScanModeAndAgc)
+{
+    DemodBench b;
+    ASSERT_EQ(b.initialize(), 0u);
+    EXPECT_EQ(kit_demod_SoftReset(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0xFE, 1)}));
+    uint32_t agc = 0;
+    EXPECT_EQ(kit_demod_terr_cable_monitor_InternalDigitalAGCOut(&b.demod, &agc), 3u);
+
+    const struct {
+        kit_dtv_system_t system;
+        uint8_t tlvDvbc2;
+        Step outputOn;
+    } tuneEnds[] = {
+        {KIT_DTV_SYSTEM_DVBC, 0, W(SLVT, 0x00, 0xC3, 0x00)},
+        {KIT_DTV_SYSTEM_DVBC2, 0, W(SLVT, 0x00, 0xC3, 0x00)},
+        {KIT_DTV_SYSTEM_DVBC2, 1, W(SLVT, 0x01, 0xC0, 0x00)},
+        {KIT_DTV_SYSTEM_RESERVED10, 0, W(SLVT, 0x01, 0xC0, 0x00)},
+    };
+    for (const auto& t : tuneEnds) {
+        makeActive(b.demod, t.system);
+        b.demod.tlvOutputDvbc2 = t.tlvDvbc2;
+        b.i2c.clearLog();
+        EXPECT_EQ(kit_demod_TuneEnd(&b.demod), 0u);
+        EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0xFE, 1), t.outputOn})) << t.system;
+    }
+
+    b.i2c.setReg(SLVT, 0x11, 0x6D, 0xFF);
+    b.i2c.setReg(SLVT, 0x11, 0x6E, 0x34);
+    EXPECT_EQ(kit_demod_terr_cable_monitor_InternalDigitalAGCOut(&b.demod, &agc), 0u);
+    EXPECT_EQ(agc, 0x3F34u);
+
+    b.i2c.clearLog();
+    b.i2c.setReg(SLVT, 0x40, 0x86, 0x41);
+    for (kit_dtv_system_t sys : {KIT_DTV_SYSTEM_DVBC, KIT_DTV_SYSTEM_DVBT, KIT_DTV_SYSTEM_J83B}) {
+        EXPECT_EQ(kit_demod_terr_cable_SetScanMode(&b.demod, sys, 1), 0u);
+        EXPECT_EQ(b.demod.scanMode, 1);
+        EXPECT_EQ(kit_demod_terr_cable_SetScanMode(&b.demod, sys, 0), 0u);
+        EXPECT_EQ(b.demod.scanMode, 0);
+    }
+    const std::vector<Step> scanBit = {W(SLVT, 0x40, 0x86, 0x61), W(SLVT, 0x40, 0x86, 0x41)};
+    std::vector<Step> twice = scanBit;
+    twice.insert(twice.end(), scanBit.begin(), scanBit.end());
+    EXPECT_EQ(b.i2c.writes(), twice);  // DVB-T keeps the chip's bit alone
+    b.demod.state = KIT_DEMOD_STATE_SHUTDOWN;
+    EXPECT_EQ(kit_demod_terr_cable_SetScanMode(&b.demod, KIT_DTV_SYSTEM_DVBC, 1), 3u);
+}
+
+namespace {
+
+kit_result_t writeMarker(kit_demod_t* demod, const void* param)
+{
+    return kit_demod_WriteReg(demod, KIT_DEMOD_SLVT, 0x70, *static_cast<const uint8_t*>(param));
+}
+
+kit_result_t failingSequence(kit_demod_t*, const void*) { return KIT_RESULT_ERROR_I2C; }
+
+} // namespace
+
+TEST(KitDemodTransition, TuneSystemEndsActiveOrInvalid)
+{
+    DemodBench b;
+    kit_demod_t& d = b.demod;
+    const uint8_t toActive = 0xA1, retune = 0xB2;
+    EXPECT_EQ(kit_demod_TuneSystem(&d, 3, 8, writeMarker, writeMarker, &toActive), 3u);  // not initialised
+    ASSERT_EQ(b.initialize(), 0u);
+
+    ASSERT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, failingSequence, &toActive), 0u);
+    EXPECT_EQ(d.state, KIT_DEMOD_STATE_ACTIVE);
+    EXPECT_EQ(d.system, KIT_DTV_SYSTEM_DVBC);
+    EXPECT_EQ(d.bandwidth, 8u);
+    ASSERT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 6, failingSequence, writeMarker, &retune), 0u);
+    EXPECT_EQ(d.bandwidth, 6u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0x70, 0xA1), W(SLVT, 0, 0x70, 0xB2)}));
+
+    // A retune that fails half-way: invalid, system 0, and power-on must initialise again.
+    EXPECT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, failingSequence, &toActive), 2u);
+    EXPECT_EQ(d.state, KIT_DEMOD_STATE_INVALID);
+    EXPECT_EQ(d.system, 0u);
+    EXPECT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, writeMarker, &toActive), 3u);
+
+    // So does a failed sleep-to-active, and a failed sleep of the system left behind.
+    ASSERT_EQ(b.initialize(), 0u);
+    EXPECT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBT, 8, failingSequence, writeMarker, &toActive), 2u);
+    EXPECT_EQ(d.state, KIT_DEMOD_STATE_INVALID);
+    ASSERT_EQ(b.initialize(), 0u);
+    makeActive(d, KIT_DTV_SYSTEM_RESERVED8);
+    EXPECT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, writeMarker, &toActive), 8u);
+    EXPECT_EQ(d.state, KIT_DEMOD_STATE_INVALID);
+    EXPECT_TRUE(b.i2c.writes().empty());
+}
+
+TEST(KitDemodMonitor, FreezeIsReleasedAndTheFirstFailureKept)
+{
+    DemodBench b;
+    ASSERT_EQ(b.initialize(), 0u);
+    b.i2c.setReg(SLVT, 0x00, 0x01, 0x00);
+    ASSERT_EQ(kit_demod_MonitorFreeze(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x01), 1);
+    // A monitor that failed after the freeze still releases it and reports its own failure.
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_ERROR_HW_STATE), 4u);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x01), 0);
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_OK), 0u);
+    b.i2c.failRegister(SLVT, 0x00, 0x01);
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_OK), 2u);
+    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_ERROR_OTHER), 10u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0x01, 1), W(SLVT, 0, 0x01, 0), W(SLVT, 0, 0x01, 0)}));
+}
