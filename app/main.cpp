@@ -2,12 +2,14 @@
 // and the restart that the code 1337 asks for.
 #include "startup.h"
 
+#include "common/DebugSink.h"
+#include "hw/kk_function.h"
 #include "platform/Platform.h"
 #ifdef VARNOK_BOARD_LINUX
 #include "platform/linux/LinuxBoard.h"
 #else
-#include "DefaultBoard.h"
-#include "FrontPanelKeyboard.h"
+#include "platform/sim/DefaultBoard.h"
+#include "platform/sim/FrontPanelKeyboard.h"
 #include "qtquick2applicationviewer.h"
 #endif
 
@@ -73,6 +75,8 @@ int main(int argc, char** argv)
     std::unique_ptr<platform::Board> board = makeBoard();
     platform::installBoard(board.get());
     qInstallMessageHandler(toStandardOutput);
+    // The plain libraries' debug text joins the application's.
+    DebugSink_install(kk_function);
 
     StartUp startUp;
     startUp.run();

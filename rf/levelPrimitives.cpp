@@ -5,7 +5,7 @@
 #include "mesuraRF.h"
 #include "readingPoll.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 #include <QStringList>
 
@@ -35,7 +35,7 @@ namespace {
 constexpr int kBlockSamples = 50;
 constexpr int kMeanLength = 10;
 constexpr int kMeans = 40;
-constexpr int kPeakChannel = 2;
+using wiring::max11337::kPeakChannel;
 
 // Noise readings of an analogue channel, relative to the sound or the vision carrier.
 struct NoiseRun {

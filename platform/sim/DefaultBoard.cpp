@@ -2,16 +2,17 @@
 
 #include "CableModemBoard.h"
 #include "ChipModels.h"
-#include "Cxd2856Model.h"
+#include "cxd2856/Cxd2856Model.h"
 #include "FrontPanel.h"
 #include "RfFrontEndModel.h"
-#include "RealClock.h"
+
+#include "platform/RealClock.h"
 
 namespace platform::sim {
 
 std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& options)
 {
-    std::unique_ptr<Clock> clock;
+    std::unique_ptr<common::Clock> clock;
     if (options.realTime)
         clock = std::make_unique<RealClock>();
     auto board = std::make_unique<SimulatedBoard>(std::move(clock));

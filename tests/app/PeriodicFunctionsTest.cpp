@@ -5,16 +5,15 @@
 
 #include "FrontPanel.h"
 #include "periodicfunctions.h"
-#include "shellgpio.h"
 
 #include "Tmp100Model.h"
 #include "Tps65233Model.h"
 
 #include "cablemodem/cableModen.h"
+#include "common/BoardWiring.h"
 #include "hw/ADF4350.h"
-#include "hw/BoardWiring.h"
 #include "hw/MAX11337.h"
-#include "rf/measures.h"
+#include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 
@@ -78,9 +77,9 @@ TEST_F(Housekeeping, TheTimerPollsTheKeysEvery100Ms)
     setKeyPressed(*board, FrontPanelKey::Power, true);
     EXPECT_TRUE(power.wait(2 * PeriodicFunctions::kKeyPollMs + 50));
     // The key lines are inputs; the fan an output that starts off.
-    EXPECT_FALSE(board->gpio().isOutput(shellgpio::KEY_POWER));
-    EXPECT_TRUE(board->gpio().isOutput(shellgpio::FAN));
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_FALSE(board->gpio().isOutput(wiring::gpio::KEY_POWER));
+    EXPECT_TRUE(board->gpio().isOutput(wiring::gpio::FAN));
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
 TEST_F(Housekeeping, KeyBeepPlaysTheClickThroughTheShell)
@@ -103,7 +102,7 @@ TEST(HousekeepingCompact, TheMenuKeyIsNotReadOnCompactModels)
     pf->tick();
     pf->tick();
     EXPECT_EQ(menu.count(), 0);
-    EXPECT_FALSE(board->gpio().isExported(shellgpio::KEY_MENU));
+    EXPECT_FALSE(board->gpio().isExported(wiring::gpio::KEY_MENU));
 }
 
 TEST_F(Housekeeping, PowerOffRecordsHaltOnceAndRunsNothing)
@@ -156,7 +155,7 @@ TEST_F(Housekeeping, AutoPowerOffBelowOneSecondIsOffAndEverySaveRestartsIt)
 
 TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
 {
-    auto fan = [&] { return board->gpio().level(shellgpio::FAN); };
+    auto fan = [&] { return board->gpio().level(wiring::gpio::FAN); };
     pf->updateTemperature(44.9f, false);
     EXPECT_EQ(fan(), 0);
     pf->updateTemperature(45.0f, false);
@@ -172,21 +171,21 @@ TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
     EXPECT_EQ(fan(), 0);
     EXPECT_FALSE(pf->temperatureKnown());
     // Only changes reach the line.
-    const int writes = board->gpio().writeCount(shellgpio::FAN);
+    const int writes = board->gpio().writeCount(wiring::gpio::FAN);
     pf->updateTemperature(30.0f, false);
-    EXPECT_EQ(board->gpio().writeCount(shellgpio::FAN), writes);
+    EXPECT_EQ(board->gpio().writeCount(wiring::gpio::FAN), writes);
 }
 
 TEST_F(Housekeeping, TheFanReadsWhetherTheModemIsPowered)
 {
     pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
     power_ON_CableModem();
     pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 1);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 1);
     power_OFF_CableModem();
     pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
 TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)
@@ -194,7 +193,7 @@ TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)
     ScopedBoard board{unitBoard(0)};
     ScopedWorkDir dir;
     PeriodicFunctions::getInstance()->updateTemperature(25.0f, true);
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
 TEST_F(Housekeeping, BatteryLevelAndCriticalPowerOff)

@@ -2,12 +2,11 @@
 // on, the level units, and the helpers that work on a screen's copy of the settings.
 #include "SimBoardFixture.h"
 
-#include "hardware.h"
-
-#include "app/sharedValues.h"
+#include "app/services/hardware.h"
 #include "cablemodem/cableModen.h"
-#include "cablemodem/mesuraCM.h"
-#include "rf/measures.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "common/sharedValues.h"
+#include "rf/engine/measures.h"
 #include "store/screensvariables.h"
 
 #include <QQmlComponent>

@@ -5,7 +5,7 @@
 
 #include "FrontPanelKeyboard.h"
 
-#include "app/shellgpio.h"
+#include "common/BoardWiring.h"
 #include "hw/MAX11337.h"
 
 #include <QKeyEvent>
@@ -30,7 +30,7 @@ bool key(QObject& window, QEvent::Type type, int qtKey, Qt::KeyboardModifiers mo
 
 int line(ScopedBoard& board, FrontPanelKey k)
 {
-    return board->gpio().level(k == FrontPanelKey::Menu ? shellgpio::KEY_MENU : shellgpio::KEY_POWER);
+    return board->gpio().level(k == FrontPanelKey::Menu ? wiring::gpio::KEY_MENU : wiring::gpio::KEY_POWER);
 }
 } // namespace
 
@@ -72,9 +72,9 @@ TEST(FrontPanel, KeyboardKeysStandForMenuAndPower)
         window.installEventFilter(&keys);
         EXPECT_EQ(key(window, QEvent::KeyPress, r.qtKey, r.modifiers), r.panel.has_value()) << r.qtKey;
         if (r.panel) {
-            EXPECT_EQ(line(board, *r.panel), shellgpio::KEY_PRESSED_LEVEL) << r.qtKey;
+            EXPECT_EQ(line(board, *r.panel), wiring::gpio::KEY_PRESSED_LEVEL) << r.qtKey;
             key(window, QEvent::KeyRelease, r.qtKey); // Ctrl already let go
-            EXPECT_NE(line(board, *r.panel), shellgpio::KEY_PRESSED_LEVEL) << r.qtKey;
+            EXPECT_NE(line(board, *r.panel), wiring::gpio::KEY_PRESSED_LEVEL) << r.qtKey;
         }
     }
 }
@@ -85,7 +85,7 @@ TEST(FrontPanel, AQuickTapIsHeldForTheHoldTimeAndRepeatsChangeNothing)
     FrontPanelKeyboard keys(*board, 40);
     QObject window;
     window.installEventFilter(&keys);
-    const int pressed = shellgpio::KEY_PRESSED_LEVEL;
+    const int pressed = wiring::gpio::KEY_PRESSED_LEVEL;
 
     key(window, QEvent::KeyPress, Qt::Key_F12);
     key(window, QEvent::KeyRelease, Qt::Key_F12);

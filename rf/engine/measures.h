@@ -3,8 +3,8 @@
 // restarts it, the settings snapshot the runs read, and the results they report.
 #pragma once
 
-#include "app/sharedValues.h"
-#include "ifFilters.h"
+#include "common/sharedValues.h"
+#include "rf/ifFilters.h"
 
 #include <QMutex>
 #include <QObject>

@@ -1,9 +1,9 @@
 // Channel power by 157.5 kHz slices, the carrier-to-noise steps of the analogue runs and
 // the logger, and the two max-hold filters.
 #include "measures.h"
-
 #include "measuresState.h"
-#include "mesuraRF.h"
+
+#include "rf/mesuraRF.h"
 
 #include <cmath>
 
