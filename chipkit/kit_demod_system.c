@@ -1,11 +1,16 @@
 #include "kit_demod_system.h"
 
+#include "kit_demod_dvbs_s2.h"
+
 #include <stddef.h>
 
 // One row per system id. DVB-S, DVB-S2 and "any" share the satellite sequences; 8, 9 and 10
 // stay empty, as does every standard not built yet.
 static const kit_demod_system_ops_t systemOps[KIT_DTV_SYSTEM_COUNT] = {
     [KIT_DTV_SYSTEM_UNKNOWN] = {NULL},
+    [KIT_DTV_SYSTEM_DVBS] = {kit_demod_dvbs_s2_Sleep},
+    [KIT_DTV_SYSTEM_DVBS2] = {kit_demod_dvbs_s2_Sleep},
+    [KIT_DTV_SYSTEM_ANY] = {kit_demod_dvbs_s2_Sleep},
 };
 
 const kit_demod_system_ops_t* kit_demod_SystemOps(kit_dtv_system_t system)
