@@ -41,8 +41,8 @@ kit_result_t kit_demod_dvbs_s2_blindscan_GetPSPow(kit_demod_t* demod, uint16_t* 
 kit_result_t kit_demod_dvbs_s2_blindscan_GetSRSFIN(kit_demod_t* demod, uint8_t* finished);
 // 1 when the timing recovery has locked.
 kit_result_t kit_demod_dvbs_s2_blindscan_CheckTRLLock(kit_demod_t* demod, uint8_t* locked);
-// Where the single-point measurement looks, in kHz from the tuned frequency (about +-16 MHz;
-// beyond gives 7).
+// Where the single-point measurement looks, in kHz from the tuned frequency (the 21-bit word
+// reaches 64 MHz either way; beyond gives 7).
 kit_result_t kit_demod_dvbs_s2_blindscan_SetCFFine(kit_demod_t* demod, int32_t offsetKHz);
 // The symbol-rate search range around the programmed rate, in 1024ths: low = minimum x 1024 /
 // rate, high = maximum x 1024 / rate - 1024; each below 1024 (else 1).

@@ -65,6 +65,8 @@ struct FakeLnbc {
         lnbc.tone = KIT_LNBC_TONE_AUTO;
         lnbc.SetVoltage = [](kit_lnbc_t* l, uint32_t v) {
             self(l)->calls.push_back(v ? "V high" : "V low");
+            if (self(l)->onVoltage)
+                self(l)->onVoltage(v);
             return self(l)->voltageResult;
         };
         lnbc.SetTransmitMode = [](kit_lnbc_t* l, uint32_t m) {
@@ -91,6 +93,7 @@ struct FakeLnbc {
     kit_lnbc_t lnbc{};
     std::vector<std::string> calls;
     kit_result_t voltageResult = KIT_RESULT_OK;
+    std::function<void(uint32_t)> onVoltage;
 };
 
 inline kit_integ_t integrationOf(kit_demod_t& demod, FakeSatTuner* tuner, FakeLnbc* lnbc)
