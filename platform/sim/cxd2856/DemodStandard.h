@@ -80,6 +80,12 @@ public:
     virtual double tunerIfHz() const = 0;
     // The board's random source for this chip (seeded, so tests repeat).
     virtual std::mt19937& random() = 0;
+    // The whole scene at the input and its noise floor (dBµV per 157.5 kHz), for a standard
+    // that measures a spectrum; empty without a scene.
+    virtual std::vector<SceneCarrier> scene() const = 0;
+    virtual double noiseFloorDbuV() const = 0;
+    // Where the tuner is now (RF, Hz); 0 when it is not tuned.
+    virtual double tunedFrequencyHz() const = 0;
 };
 
 class DemodStandard {

@@ -1,6 +1,7 @@
 // The standards the simulated demodulator knows: one line per behaviour.
 #include "DemodStandard.h"
 #include "DvbcStandard.h"
+#include "SatelliteStandard.h"
 
 namespace platform::sim {
 
@@ -8,6 +9,8 @@ std::vector<std::unique_ptr<DemodStandard>> makeDemodStandards()
 {
     std::vector<std::unique_ptr<DemodStandard>> standards;
     standards.push_back(std::make_unique<DvbcStandard>());
+    standards.push_back(std::make_unique<SatelliteStandard>(false)); // DVB-S
+    standards.push_back(std::make_unique<SatelliteStandard>(true));  // DVB-S2, or either
     return standards;
 }
 
