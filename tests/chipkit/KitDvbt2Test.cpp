@@ -13,16 +13,6 @@ namespace {
 
 const std::vector<int> kFilter8 = {0x2F, 0xBA, 0x28, 0x9B, 0x28, 0x9D, 0x28, 0xA1, 0x29, 0xA5, 0x2A, 0xAC, 0x29, 0xB5};
 
-std::vector<Step> coreWake(int code)
-{
-    return {W(SLVX, 0, 0x17, code), W(SLVT, 0, 0xA9, 0), W(SLVT, 0, 0x2C, 1), W(SLVT, 0, 0x4B, 0x74),
-            W(SLVT, 0, 0x49, 0),    W(SLVX, 0, 0x18, 0)};
-}
-
-const std::vector<Step> kCoreSleep = {W(SLVX, 0, 0x18, 1),    W(SLVT, 0, 0x49, 0x33), W(SLVT, 0, 0x4B, 0x21),
-                                      W(SLVT, 0, 0xFE, 0x01), W(SLVT, 0, 0x2C, 0),    W(SLVT, 0, 0xA9, 0),
-                                      W(SLVX, 0, 0x17, 0x01)};
-
 kit_dvbt2_tune_param_t t2(kit_dtv_bandwidth_t bw) { return {666000, bw, 0, 0, 0}; }
 
 void setMerRegister(TerrBench& b, int v)
@@ -38,7 +28,6 @@ TEST(KitDvbt2Tune, FromSleepRetuneAndFromAnotherSystem)
     TerrBench b;
     const auto clock = b.clockWrites(KIT_DTV_SYSTEM_DVBT2);
     const auto pinsOn = b.pinWrites(0);
-    const auto pinsOff = b.pinWrites(1);
     const std::vector<Step> start =
         clock + coreWake(0x02) +
         std::vector<Step>{W(SLVT, 0x11, 0x6A, 0x50), W(SLVT, 0, 0xCE, 1), W(SLVT, 0, 0xCF, 1),
@@ -76,18 +65,15 @@ TEST(KitDvbt2Tune, FromSleepRetuneAndFromAnotherSystem)
 
     // Active on DVB-T: its sleep first, then the whole start.
     TerrBench c;
-    const auto cClock = c.clockWrites(KIT_DTV_SYSTEM_DVBT2);
     const auto cOn = c.pinWrites(0);
     const auto cOff = c.pinWrites(1);
     c.activeOn(KIT_DTV_SYSTEM_DVBT, KIT_DTV_BW_8_MHZ);
     ASSERT_EQ(kit_demod_dvbt2_Tune(&c.demod, &param8), 0u);
     const std::vector<Step> dvbtSleep = std::vector<Step>{W(SLVT, 0, 0xC3, 1), W(SLVT, 0, 0x80, 0x1F)} + cOff +
                                         burst(SLVT, 0x17, 0x38, {0x01, 0x02}) +
-                                        std::vector<Step>{W(SLVT, 0x18, 0x31, 0)} + kCoreSleep;
+                                        std::vector<Step>{W(SLVT, 0x18, 0x31, 0)} + coreSleep();
     EXPECT_EQ(c.i2c.writes(), dvbtSleep + start + band8 + std::vector<Step>{W(SLVT, 0, 0x80, 0x08)} + cOn);
     EXPECT_EQ(c.demod.system, KIT_DTV_SYSTEM_DVBT2);
-    (void)pinsOff;
-    (void)cClock;
 }
 
 TEST(KitDvbt2Tune, BadBandwidthOrStateWritesNothing)
@@ -131,7 +117,7 @@ TEST(KitDvbt2Tune, SleepTrail)
     EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0xC3, 1), W(SLVT, 0, 0x80, 0x1F)} + off +
                                std::vector<Step>{W(SLVT, 0x10, 0xA5, 1), W(SLVT, 0x13, 0x83, 0x40),
                                                  W(SLVT, 0x13, 0x86, 0x21), W(SLVT, 0x13, 0x9F, 0xFB)} +
-                               kCoreSleep));
+                               coreSleep()));
     EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
     EXPECT_EQ(b.demod.system, 0u);
 }

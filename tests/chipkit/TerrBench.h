@@ -26,6 +26,18 @@ inline std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>&
     return a;
 }
 
+// The chip's core woken into a standard (SLVX 0x17 code) and put back to sleep.
+inline std::vector<Step> coreWake(int code)
+{
+    return {W(SLVX, 0, 0x17, code), W(SLVT, 0, 0xA9, 0), W(SLVT, 0, 0x2C, 1), W(SLVT, 0, 0x4B, 0x74),
+            W(SLVT, 0, 0x49, 0),    W(SLVX, 0, 0x18, 0)};
+}
+inline std::vector<Step> coreSleep()
+{
+    return {W(SLVX, 0, 0x18, 1), W(SLVT, 0, 0x49, 0x33), W(SLVT, 0, 0x4B, 0x21), W(SLVT, 0, 0xFE, 0x01),
+            W(SLVT, 0, 0x2C, 0), W(SLVT, 0, 0xA9, 0),    W(SLVX, 0, 0x17, 0x01)};
+}
+
 struct TerrBench : DemodBench {
     TerrBench() { EXPECT_EQ(initialize(), 0u); }
 
@@ -57,6 +69,16 @@ struct TerrBench : DemodBench {
             if (it->port == SLVT && it->reg == 0x01)
                 return it->value != 0;
         return false;
+    }
+
+    // The writes to one SLVT bank, without the freeze register (the chip has one for all banks).
+    std::vector<std::pair<int, int>> regWrites(int bank) const
+    {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& w : i2c.writesTo(SLVT, bank))
+            if (w.first != 0x01)
+                out.push_back(w);
+        return out;
     }
 
     void set(int port, int bank, int reg, const std::vector<int>& bytes)
