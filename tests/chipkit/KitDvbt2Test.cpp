@@ -34,9 +34,10 @@ TEST(KitDvbt2Tune, FromSleepRetuneAndFromAnotherSystem)
                           W(SLVT, 0x13, 0x83, 0x10), W(SLVT, 0x13, 0x86, 0x34), W(SLVT, 0x13, 0x9F, 0xD8),
                           W(SLVT, 0x23, 0xDB, 0x01)} +
         burst(SLVT, 0x11, 0x33, {0x00, 0x03, 0x3B});
-    const std::vector<Step> band8 = burst(SLVT, 0x20, 0x9F, {0x15, 0, 0, 0, 0}) + std::vector<Step>{W(SLVT, 0x27, 0x7A, 0)} +
-                                    burst(SLVT, 0x10, 0xA6, kFilter8) + std::vector<Step>{W(SLVT, 0x10, 0xA5, 1)} +
-                                    burst(SLVT, 0x10, 0xB6, {0x19, 0x99, 0x9A}) + std::vector<Step>{W(SLVT, 0x10, 0xD7, 0)};
+    const std::vector<Step> band8 =
+        burst(SLVT, 0x20, 0x9F, {0x15, 0, 0, 0, 0}) + std::vector<Step>{W(SLVT, 0x27, 0x7A, 0)} +
+        burst(SLVT, 0x10, 0xA6, kFilter8) + std::vector<Step>{W(SLVT, 0x10, 0xA5, 1)} +
+        burst(SLVT, 0x10, 0xB6, {0x19, 0x99, 0x9A}) + std::vector<Step>{W(SLVT, 0x10, 0xD7, 0)};
     const auto param8 = t2(KIT_DTV_BW_8_MHZ);
     ASSERT_EQ(kit_demod_dvbt2_Tune(&b.demod, &param8), 0u);
     EXPECT_EQ(b.i2c.trail(), start + band8 + std::vector<Step>{W(SLVT, 0, 0x80, 0x08)} + pinsOn);

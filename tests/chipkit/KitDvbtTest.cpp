@@ -52,7 +52,8 @@ TEST(KitDvbtTune, FromSleepRetuneAndSleep)
     EXPECT_EQ(b.i2c.writes(),
               (std::vector<Step>{W(SLVT, 0, 0xC3, 1)} + burst(SLVT, 0x13, 0x9C, {1, 0x14}) +
                burst(SLVT, 0x10, 0x9F, {0x21, 0x99, 0x99, 0x99, 0x99}) +
-               burst(SLVT, 0x10, 0xA6, {0x31, 0xA8, 0x29, 0x9B, 0x27, 0x9C, 0x28, 0x9E, 0x29, 0xA4, 0x29, 0xA2, 0x29, 0xA8}) +
+               burst(SLVT, 0x10, 0xA6,
+                     {0x31, 0xA8, 0x29, 0x9B, 0x27, 0x9C, 0x28, 0x9E, 0x29, 0xA4, 0x29, 0xA2, 0x29, 0xA8}) +
                burst(SLVT, 0x10, 0xB6, {0x13, 0x33, 0x33}) + std::vector<Step>{W(SLVT, 0x10, 0xD7, 6)} +
                burst(SLVT, 0x10, 0xD9, {0x2C, 0xC2}) + burst(SLVT, 0x17, 0x38, {0, 3})));
 
@@ -153,11 +154,13 @@ TEST(KitDvbtMonitor, ErrorRatesAtTheirWindows)
         {"rs 16", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0, 16}}, {0x60, {0}}}, 0, 98039},
         {"rs full", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0x06, 0x60}}, {0x60, {0}}}, 0, 10000000},
         {"rs over", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0x06, 0x61}}, {0x60, {0}}}, 4, 0},
-        {"rs 2^22 over 2^31 packets", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0xBF, 0xFF, 0xFF}}, {0x60, {0x1F}}}, 0, 12},
+        {"rs 2^22 over 2^31 packets", kit_demod_dvbt_monitor_PreRSBER,
+         {{0x62, {0xBF, 0xFF, 0xFF}}, {0x60, {0x1F}}}, 0, 12},
         {"rs invalid", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x00, 0, 1}}, {0x60, {0}}}, 4, 0},
         {"viterbi 1/256", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {1}}, {0x22, {0, 1}}, {0x6F, {0}}}, 0, 39063},
         {"viterbi over", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {1}}, {0x22, {1, 1}}, {0x6F, {0}}}, 4, 0},
-        {"viterbi 2^16 x 10^7", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {1}}, {0x22, {0xFF, 0xFF}}, {0x6F, {7}}}, 0, 1249981},
+        {"viterbi 2^16 x 10^7", kit_demod_dvbt_monitor_PreViterbiBER,
+         {{0x39, {1}}, {0x22, {0xFF, 0xFF}}, {0x6F, {7}}}, 0, 1249981},
         {"viterbi invalid", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {0}}, {0x22, {0, 1}}, {0x6F, {0}}}, 4, 0},
         {"per 1/16", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 1}}}, 0, 62500},
         {"per full", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 16}}}, 0, 1000000},
