@@ -255,7 +255,8 @@ static kit_result_t frozenRead(kit_demod_t* demod, uint8_t reg, uint8_t* data, u
 
 kit_result_t kit_demod_isdbt_monitor_ModeGuard(kit_demod_t* demod, uint32_t* mode, uint32_t* guard)
 {
-    // The register counts 2k, 8k, 4k; the monitor reports 2k, 4k, 8k.
+    // The register counts the modes 1, 2, 3 (2k, 4k, 8k); the monitor reports them in
+    // DVB-T's order (2k, 8k, 4k).
     static const uint8_t modes[4] = {0, 2, 1, 3};
     if (!mode || !guard)
         return KIT_RESULT_ERROR_ARG;

@@ -10,7 +10,7 @@ extern "C" {
 #endif
 
 // TMCC codes: modulation 0 DQPSK, 1 QPSK, 2 16-QAM, 3 64-QAM; code rate 0..4 = 1/2, 2/3,
-// 3/4, 5/6, 7/8. Modes: 0 2k, 1 4k, 2 8k (the mode/guard monitor's mapping).
+// 3/4, 5/6, 7/8. The mode/guard monitor reports modes as DVB-T does: 0 2k, 1 8k, 2 4k.
 enum { KIT_ISDBT_MODULATION_MAX = 3, KIT_ISDBT_CODE_RATE_MAX = 4, KIT_ISDBT_SEGMENTS_MAX = 13 };
 
 typedef struct kit_isdbt_tmcc_layer_info_t {

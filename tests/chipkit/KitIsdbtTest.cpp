@@ -167,7 +167,7 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
     EXPECT_EQ(t.nextInfo.layerC.modulation, 7u);
     EXPECT_EQ(t.nextInfo.layerC.segmentsNum, 15);
 
-    // The register counts 2k, 8k, 4k; the monitor reports 2k, 4k, 8k.
+    // The register counts 2k, 4k, 8k; the monitor reports DVB-T's order, 2k, 8k, 4k.
     const uint32_t modes[4] = {0, 2, 1, 3};
     for (int v = 0; v < 16; ++v) {
         b.set(SLVT, 0x60, 0x40, {v});
