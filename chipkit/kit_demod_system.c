@@ -1,6 +1,9 @@
 #include "kit_demod_system.h"
 
 #include "kit_demod_dvbs_s2.h"
+#include "kit_demod_dvbt.h"
+#include "kit_demod_dvbt2.h"
+#include "kit_demod_isdbt.h"
 
 #include <stddef.h>
 
@@ -8,8 +11,11 @@
 // stay empty, as does every standard not built yet.
 static const kit_demod_system_ops_t systemOps[KIT_DTV_SYSTEM_COUNT] = {
     [KIT_DTV_SYSTEM_UNKNOWN] = {NULL},
+    [KIT_DTV_SYSTEM_DVBT] = {kit_demod_dvbt_Sleep},
+    [KIT_DTV_SYSTEM_DVBT2] = {kit_demod_dvbt2_Sleep},
     [KIT_DTV_SYSTEM_DVBS] = {kit_demod_dvbs_s2_Sleep},
     [KIT_DTV_SYSTEM_DVBS2] = {kit_demod_dvbs_s2_Sleep},
+    [KIT_DTV_SYSTEM_ISDBT] = {kit_demod_isdbt_Sleep},
     [KIT_DTV_SYSTEM_ANY] = {kit_demod_dvbs_s2_Sleep},
 };
 

@@ -3,8 +3,7 @@
 // carrier back, DiSEqC goes out and replies come back over virtual time, the blind scan finds
 // the carriers of a band, the symbol-rate search one of unknown rate, and the user-band
 // search one user band of a single-cable outdoor unit.
-#include "BoardKitI2c.h"
-#include "Cxd2856Bench.h"
+#include "KitOnChip.h"
 #include "SatBench.h"
 #include "chipkit/kit_demod.h"
 #include "chipkit/kit_demod_config.h"
@@ -37,12 +36,9 @@ DigitalChannel channel(Modulation m, const char* codeRate, bool pilots = false)
     return d;
 }
 
-struct SatOnChip : testsupport::Cxd2856Bench {
+struct SatOnChip : KitOnChip {
     SatOnChip()
     {
-        i2c = boardKitI2c();
-        const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
-        kit_demod_Create(&demod, &param, &i2c);
         EXPECT_EQ(kit_demod_Initialize(&demod), 0u);
         // The front end's gain is fixed: the converted AGC adds nothing to the powers.
         tuner.agcRule = [](uint32_t) { return 0; };
@@ -56,8 +52,6 @@ struct SatOnChip : testsupport::Cxd2856Bench {
     }
     uint64_t nowMs() { return board.clock().monotonicMs(); }
 
-    kit_i2c_t i2c;
-    kit_demod_t demod;
     FakeSatTuner tuner;
     FakeLnbc lnb;
     kit_integ_t integ;

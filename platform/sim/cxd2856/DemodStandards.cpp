@@ -1,6 +1,9 @@
 // The standards the simulated demodulator knows: one line per behaviour.
 #include "DemodStandard.h"
 #include "DvbcStandard.h"
+#include "Dvbt2Standard.h"
+#include "DvbtStandard.h"
+#include "IsdbtStandard.h"
 #include "SatelliteStandard.h"
 
 namespace platform::sim {
@@ -9,6 +12,9 @@ std::vector<std::unique_ptr<DemodStandard>> makeDemodStandards()
 {
     std::vector<std::unique_ptr<DemodStandard>> standards;
     standards.push_back(std::make_unique<DvbcStandard>());
+    standards.push_back(std::make_unique<DvbtStandard>());
+    standards.push_back(std::make_unique<Dvbt2Standard>());
+    standards.push_back(std::make_unique<IsdbtStandard>());
     standards.push_back(std::make_unique<SatelliteStandard>(false)); // DVB-S
     standards.push_back(std::make_unique<SatelliteStandard>(true));  // DVB-S2, or either
     return standards;

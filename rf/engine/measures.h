@@ -1,0 +1,198 @@
+// The measurement engine behind the context property "measuresSpectrum": one loop on the
+// GUI thread that runs the measurement the screens selected, a 100 ms supervisor that
+// restarts it, the settings snapshot the runs read, and the results they report.
+#pragma once
+
+#include "common/sharedValues.h"
+#include "rf/ifFilters.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+
+// Points of a full-span spectrum; below it a scan screen takes the slower, integrated readings.
+constexpr int POINTS_FREQUENCY_SPECTRUM_FULL = 400;
+
+// The CONST_TIPUS_MESURA codes the engine runs.
+enum TipusMesura {
+    SPECTRUM = 0,
+    SPECTRUM_CONST_IQ = 2,
+    INPUT_VOLTAGE = 8,
+    TILT = 9,
+    LOGGER = 11,
+    SOUND_FM = 12,
+    DEMOD_ANALOG = 13,
+    OPTICAL_POWER_METER = 14,
+    CHANNEL_PLAN = 19,
+    SPECTRUM_HUM = 20,
+};
+
+// Raw reading of the battery channel of the converter.
+int getBatteryValue();
+
+class Measures : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QVariantList listaFrequencyMeasures READ listaFrequencyMeasures NOTIFY listaFrequencyMeasuresChanged)
+    Q_PROPERTY(int totalPower READ totalPower NOTIFY totalPowerChanged)
+    Q_PROPERTY(int totalOpticalPower READ totalOpticalPower NOTIFY totalOpticalPowerChanged)
+    Q_PROPERTY(int carrierNoise READ carrierNoise NOTIFY carrierNoiseChanged)
+    Q_PROPERTY(float porcentajeHum READ porcentajeHum NOTIFY humChanged)
+    Q_PROPERTY(QVariant lesturesAD READ lesturesAD CONSTANT)
+    Q_PROPERTY(int channelPower READ channelPower NOTIFY channelPowerChanged)
+
+public:
+    static Measures* getInstance();
+    ~Measures() override;
+
+    // Selection and supervision of the loop.
+    Q_INVOKABLE void changeTipusMesure(int in_tipus_mesura);
+    Q_INVOKABLE int getTipusMesure();
+    Q_INVOKABLE void mesuraIsStarted();
+    Q_INVOKABLE void stopMeasures();
+    Q_INVOKABLE void setVariablesQML();
+    Q_INVOKABLE void setVariablesChannel(QVariantMap variable);
+    Q_INVOKABLE void setListaFrequencyMeasures(QVariantList lista);
+    Q_INVOKABLE QVariantList listaFrequencyMeasures();
+
+    // Spectrum sweep, total and optical power.
+    Q_INVOKABLE void setValuesMesuraSpectrum();
+    Q_INVOKABLE int mesuraSpectrum(int mode);
+    Q_INVOKABLE int totalPower();
+    Q_INVOKABLE int totalOpticalPower();
+    Q_INVOKABLE int getMesuraTotalPower();
+    Q_INVOKABLE int getMesuraTotalOpticPower();
+    int freqCentralEnLlista(QVariantList* list);
+    void clearPowerListaFrequencyMeasures();
+    void mesuraTotalPower();
+    void mesuraTotalOpticPower();
+
+    // Results.
+    Q_INVOKABLE int channelPower();
+    Q_INVOKABLE int carrierNoise();
+    Q_INVOKABLE float porcentajeHum();
+    Q_INVOKABLE int voltageInDC();
+    Q_INVOKABLE int voltageInAC();
+    Q_INVOKABLE int voltageInHz();
+
+    // Channel power and carrier-to-noise.
+    int mesuraIntegracio(unsigned int frequency, int bandwidth, int* power);
+    void mesura_noise();
+    void mesura_noise_logger(unsigned int fVideo, unsigned int fAudio, int);
+    void filtroCarrierNoise(int* value);
+    void filtroIntegracio(int* value);
+
+    // Service operations.
+    Q_INVOKABLE void setActivaLNB(bool acivar);
+    Q_INVOKABLE void setFilter(int filter);
+    Q_INVOKABLE int getFilter();
+    Q_INVOKABLE void setCircuit(QString mode_circuit);
+    Q_INVOKABLE int sintonizaFerquency(unsigned int frequency);
+    Q_INVOKABLE QVariant lesturesAD();
+    Q_INVOKABLE int lecturaVBAT();
+    Q_INVOKABLE QVariantMap ipCableModem();
+
+    // Run flags: the setters take the mutex; the readers first process pending events for
+    // at most 100 ms, which is what keeps the interface alive while a run polls them.
+    void set_stop_mesures(bool stop);
+    void set_finished_mesures(bool finished);
+    void set_changed_values_mesures(bool changed);
+    bool isStopMesures();
+    bool is_finished_mesure();
+    bool isChangedValuesMesures();
+    bool isExitMesures();
+    // True while startMeasures() is executing its loop.
+    bool isMeasuring() const { return running_; }
+
+    // Screen predicates on the snapshot's "screen".
+    bool InScanScreen();
+    bool InDBGScreen();
+    bool InTiltScreen();
+    bool InReferenceLevelScanScreen();
+    bool InUpsStreamScreen();
+
+public slots:
+    void startMeasures();
+    void stop_and_finished();
+    void IQ_enganxat(QVariantMap dades);
+
+signals:
+    void listaFrequencyMeasuresChanged(QVariantList out_listaFrequencyMeasures);
+    void totalPowerChanged();
+    void totalOpticalPowerChanged();
+    void channelPowerChanged(int channel_power);
+    void carrierNoiseChanged(QString carrier_noise);
+    void humChanged();
+    void voltageInChanged();
+    void lnb_mA_Changed(float intensidad);
+    void v_a_carriersChanged(int nivell_video, int nivell_audio);
+    void ctb_cso_Changed(QVariantMap values_ctb_cso);
+    void message(QString out_message);
+    void loggerChanged(QVariantMap send_logger);
+    void loggerVoid();
+    void finMesuraLogger();
+    void channelPlanChanged(QVariantMap send_logger);
+    void channelPlanVoid();
+    void fiMesuraChannelPlan();
+    void mesuraIsStoped();
+    void puntEspectre(int, int);
+    void reset_QAM_IQ();
+    void end_mesura_channelplan();
+    void fiMesuraSistema(int sistema);
+
+private:
+    explicit Measures(QObject* parent = nullptr);
+
+    // One pass of the run the measurement type selects.
+    void runPass();
+    // Stop flag or changed settings, read without processing events.
+    bool exitRequestedNow();
+    // Between the steps of a long reading: keeps the interface alive, and while the loop runs
+    // tells whether the measurement in progress is to end.
+    bool readingInterrupted();
+    QString screen() const;
+
+    // Runs.
+    void mesura_spectrum();
+    void mesura_const_iq();
+    void mesura_optical_power_meter();
+    void mesura_input_voltage();
+    void mesura_logger();
+    void mesura_fm();
+    void mesura_analog();
+    void mesura_channelplan();
+    void mesura_hum();
+    // Stands in for a run whose measurements are not part of the build yet.
+    void pendingRun(const char* name);
+
+    int ctbCarrierLevel_ = 0;
+    int ctbAttenuation_ = 0;
+    bool iqLocked_ = false;
+    int filter_ = FILTER_WIDE;
+    QMutex mutex_;
+    QTimer* supervisor_ = nullptr;
+    QVariantMap variables_;
+    QVariantMap channel_;
+    QVariantMap ipCableModem_;
+    int carrierNoise_ = 0;
+    int voltageDC_ = 0;
+    int voltageAC_ = 0;
+    int inputFrequency_ = 0;
+    int centralLevel_;
+    QVariantList listaFrequencyMeasures_;
+    float hum_ = 0;
+    bool stop_ = true;
+    bool finished_ = true;
+    bool changed_ = false;
+    int tipusMesura_ = SPECTRUM;
+    int channelPower_;
+    int stepIndex_ = 0;
+
+    bool running_ = false;
+    bool restartPending_ = false;
+    bool supervising_ = false;
+    bool supervisorConnected_ = false;
+};
