@@ -8,7 +8,7 @@
 // level.
 #pragma once
 
-#include "RfScene.h"
+#include "platform/sim/RfScene.h"
 
 #include <cstdint>
 #include <vector>
