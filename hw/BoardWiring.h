@@ -32,6 +32,11 @@ constexpr uint8_t kTunerAddress = 0x63;       // MAX3543
 constexpr uint8_t kTemperatureAddress = 0x48; // TMP100, both address pins low
 constexpr uint8_t kClockAddress = 0x51;       // PCF85263
 constexpr uint8_t kLnbSupplyAddress = 0x61;   // TPS65233
+// The CXD2856 demodulator answers at two ports: SLVT (8-bit 0xD8) and SLVX four above it
+// in 8-bit form. Its CXD2858 tuner (0x60) is reached only through the demodulator's repeater.
+constexpr uint8_t kDemodulatorSlvtAddress = 0x6C;
+constexpr uint8_t kDemodulatorSlvxAddress = 0x6E;
+constexpr uint8_t kDemodulatorTunerAddress = 0x60;
 
 // ---- PE4312 step attenuators ----------------------------------------------------------------
 namespace pe4312 {

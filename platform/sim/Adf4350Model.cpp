@@ -4,14 +4,19 @@
 
 namespace platform::sim {
 
-void Adf4350Model::latch(uint32_t word)
+bool Adf4350Model::latch(uint32_t word)
+{
+    const unsigned n = word & 7;
+    if (n > 5)
+        return true; // codes 6 and 7 address nothing
+    return writeRegister(n, word);
+}
+
+void Adf4350Model::regWrite(unsigned reg, uint32_t value)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    const int n = static_cast<int>(word & 7);
-    if (n > 5)
-        return; // codes 6 and 7 address nothing
-    regs_[n] = word;
-    ++latches_[n];
+    regs_[reg] = value;
+    ++latches_[reg];
 }
 
 uint32_t Adf4350Model::reg(int n) const

@@ -3,14 +3,17 @@
 // board's reference.
 #pragma once
 
+#include "BusModels.h"
+
 #include <cstdint>
 #include <mutex>
 
 namespace platform::sim {
 
-class Adf4350Model {
+class Adf4350Model : public ChipModel {
 public:
-    void latch(uint32_t word);
+    // A word latched from the synthesizer node; false when the chip refuses it.
+    bool latch(uint32_t word);
 
     uint32_t reg(int n) const;
     int latchCount(int n) const;
@@ -21,6 +24,10 @@ public:
     uint64_t outputFrequencyHz() const;
     // Output enabled and neither the chip nor its VCO powered down.
     bool rfOutputEnabled() const;
+
+protected:
+    void regWrite(unsigned reg, uint32_t value) override;
+    uint32_t regRead(unsigned reg) override { return this->reg(static_cast<int>(reg)); }
 
 private:
     uint64_t vcoHzLocked() const;

@@ -4,16 +4,21 @@
 
 namespace platform::sim {
 
-void Adf4360Model::latch(uint32_t word)
+bool Adf4360Model::latch(uint32_t word)
 {
-    const int n = static_cast<int>(word & 3);
+    const unsigned n = word & 3;
     if (n == 3)
-        return; // the test-mode latch is not used
+        return true; // the test-mode latch is not used
+    return writeRegister(n, word & 0xFFFFFF);
+}
+
+void Adf4360Model::regWrite(unsigned reg, uint32_t value)
+{
     const uint64_t now = clock_.monotonicUs();
     std::lock_guard<std::mutex> lock(mutex_);
-    latches_[n] = word & 0xFFFFFF;
-    ++counts_[n];
-    timesUs_[n] = now;
+    latches_[reg] = value;
+    ++counts_[reg];
+    timesUs_[reg] = now;
 }
 
 uint32_t Adf4360Model::latchValue(Latch which) const

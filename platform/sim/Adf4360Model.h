@@ -3,6 +3,7 @@
 // and keeps when each latch arrived, so the power-up pause can be checked.
 #pragma once
 
+#include "BusModels.h"
 #include "Platform.h"
 
 #include <cstdint>
@@ -10,12 +11,13 @@
 
 namespace platform::sim {
 
-class Adf4360Model {
+class Adf4360Model : public ChipModel {
 public:
     enum Latch { kControl = 0, kRCounter = 1, kNCounter = 2 };
 
     explicit Adf4360Model(Clock& clock) : clock_(clock) {}
-    void latch(uint32_t word);
+    // A word latched from the synthesizer node; false when the chip refuses it.
+    bool latch(uint32_t word);
 
     uint32_t latchValue(Latch which) const;
     int latchCount(Latch which) const;
@@ -24,6 +26,10 @@ public:
     // 0 until all three latches have been written.
     uint64_t outputFrequencyHz() const;
     bool poweredDown() const;
+
+protected:
+    void regWrite(unsigned reg, uint32_t value) override;
+    uint32_t regRead(unsigned reg) override { return latchValue(static_cast<Latch>(reg)); }
 
 private:
     Clock& clock_;

@@ -2,6 +2,7 @@
 
 #include "CableModemBoard.h"
 #include "ChipModels.h"
+#include "Cxd2856Model.h"
 #include "FrontPanel.h"
 #include "RfFrontEndModel.h"
 #include "RealClock.h"
@@ -22,6 +23,8 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     auto scene = std::make_shared<RfScene>();
     RfScene::typicalCableNetwork(*scene);
     installRfFrontEnd(*board, scene)->setJitterSteps(2);
+    // The demodulator looks at the same network; it has no input until a tuner is tuned.
+    installCxd2856(*board, scene);
     installCableModem(*board, options, scene);
     return board;
 }

@@ -7,7 +7,7 @@ namespace platform::sim {
 int GpioModel::exportLine(int line)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (line < 0 || failingExports_.count(line))
+    if (line < 0)
         return -1;
     Line& l = lines_[line];
     if (l.exported)
@@ -147,15 +147,6 @@ void GpioModel::setExternalLevel(int line, int level)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     external_[line] = level ? 1 : 0;
-}
-
-void GpioModel::failExport(int line, bool fail)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (fail)
-        failingExports_.insert(line);
-    else
-        failingExports_.erase(line);
 }
 
 int GpioModel::addListener(Listener listener)

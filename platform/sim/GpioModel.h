@@ -7,7 +7,6 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -34,8 +33,6 @@ public:
 
     // The world outside drives an input (a pressed key reads 0 or 1 as wired).
     void setExternalLevel(int line, int level);
-    // Faults: the next exports of a line fail until cleared.
-    void failExport(int line, bool fail = true);
 
     int addListener(Listener listener);
     void removeListener(int id);
@@ -52,7 +49,6 @@ private:
     mutable std::mutex mutex_;
     std::map<int, Line> lines_;
     std::map<int, int> external_;
-    std::set<int> failingExports_;
     std::map<int, Listener> listeners_;
     int nextListener_ = 1;
 };

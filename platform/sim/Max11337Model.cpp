@@ -64,39 +64,52 @@ int Max11337Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
     // Each conversion is sampled at its own board time; the transfer then takes the time of
     // all of them in one wait, as one burst on the bus does (and one wait overshoots a real
     // clock once, not once per conversion).
-    const uint64_t startUs = clock_.monotonicUs();
-    uint64_t busyUs = 0;
+    transferStartUs_ = clock_.monotonicUs();
+    busyUs_ = 0;
+    int rc = 0;
     for (size_t i = 0; i + 1 < len; i += 2) {
-        uint16_t out = 0;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (pending_)
-                out = pendingFrame_;
-            pending_ = false;
-        }
+        uint32_t out = 0;
+        const uint16_t word = static_cast<uint16_t>((tx[i] << 8) | tx[i + 1]);
+        const unsigned reg = word & 0x8000 ? kConfiguration : kModeControl;
+        const bool taken = readRegister(kOutput, &out) && writeRegister(reg, word);
         rx[i] = static_cast<uint8_t>(out >> 8);
         rx[i + 1] = static_cast<uint8_t>(out);
-
-        const uint16_t word = static_cast<uint16_t>((tx[i] << 8) | tx[i + 1]);
-        const bool modeControl = (word & 0x8000) == 0;
-        const bool manual = ((word >> 11) & 0xF) == 1;
-        if (!modeControl || !manual)
-            continue; // configuration registers and other scan modes convert nothing
-        const int channel = (word >> 7) & 0xF;
-        const int value = sample(channel, startUs + busyUs);
-        busyUs += kConversionUs;
-        std::lock_guard<std::mutex> lock(mutex_);
-        const uint16_t junk = static_cast<uint16_t>(1 + conversions_ % 15);
-        pendingFrame_ = static_cast<uint16_t>((junk << 12) | value);
-        pending_ = true;
-        ++conversions_;
-        ++perChannel_[channel];
+        if (!taken) {
+            rc = -1;
+            break;
+        }
     }
     if (len % 2)
         rx[len - 1] = 0;
-    if (busyUs > 0)
-        clock_.sleepUs(busyUs);
-    return 0;
+    if (busyUs_ > 0)
+        clock_.sleepUs(busyUs_);
+    return rc;
+}
+
+uint32_t Max11337Model::regRead(unsigned reg)
+{
+    if (reg != kOutput)
+        return 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const uint16_t out = pending_ ? pendingFrame_ : 0;
+    pending_ = false;
+    return out;
+}
+
+void Max11337Model::regWrite(unsigned reg, uint32_t value)
+{
+    const bool manual = ((value >> 11) & 0xF) == 1;
+    if (reg != kModeControl || !manual)
+        return; // configuration registers and other scan modes convert nothing
+    const int channel = (value >> 7) & 0xF;
+    const int sampled = sample(channel, transferStartUs_ + busyUs_);
+    busyUs_ += kConversionUs;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const uint16_t junk = static_cast<uint16_t>(1 + conversions_ % 15);
+    pendingFrame_ = static_cast<uint16_t>((junk << 12) | sampled);
+    pending_ = true;
+    ++conversions_;
+    ++perChannel_[channel];
 }
 
 } // namespace platform::sim

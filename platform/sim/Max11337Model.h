@@ -15,8 +15,11 @@
 
 namespace platform::sim {
 
-class Max11337Model : public SpiModel {
+class Max11337Model : public SpiChipModel {
 public:
+    // The registers the decoder addresses: a frame with bit 15 clear is the ADC mode
+    // control, any other frame a configuration register; every frame shifts out the output.
+    enum Register : unsigned { kModeControl, kConfiguration, kOutput };
     using ChannelFunction = std::function<int(uint64_t monotonicUs)>;
     using Source = std::function<int(int channel, uint64_t monotonicUs)>;
     static constexpr uint64_t kConversionUs = 250;
@@ -33,11 +36,18 @@ public:
     // Conversions of one channel since the start.
     int conversionCount(int channel) const;
 
+protected:
+    void regWrite(unsigned reg, uint32_t value) override;
+    uint32_t regRead(unsigned reg) override;
+
 private:
     int sample(int channel, uint64_t nowUs);
 
     Clock& clock_;
     mutable std::mutex mutex_;
+    // The transfer under way: when it started and the conversion time it has taken so far.
+    uint64_t transferStartUs_ = 0;
+    uint64_t busyUs_ = 0;
     std::map<int, ChannelFunction> channels_;
     Source source_;
     bool pending_ = false;

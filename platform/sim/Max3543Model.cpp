@@ -6,20 +6,12 @@ namespace platform::sim {
 
 namespace w = wiring::max3543;
 
-int Max3543Model::i2cRead(uint8_t* data, size_t len)
+void Max3543Model::regWrite(unsigned reg, uint32_t value)
 {
-    if (failReads_)
-        return -1;
-    return RegisterI2cModel::i2cRead(data, len);
-}
-
-void Max3543Model::regWrite(uint8_t address, uint8_t value)
-{
-    if (address == w::kGenStatus)
+    if (reg == w::kGenStatus)
         return; // read only
-    std::lock_guard<std::mutex> lock(mutex_);
-    regs_[address] = value;
-    if (address != w::kFrac0)
+    regs_[reg] = static_cast<uint8_t>(value);
+    if (reg != w::kFrac0)
         return;
     const uint64_t word = (static_cast<uint64_t>(regs_[w::kNdiv]) << w::kFracBits) |
                           (static_cast<uint64_t>(regs_[w::kLoDivFrac2] & 0x0F) << 16) |
@@ -31,12 +23,11 @@ void Max3543Model::regWrite(uint8_t address, uint8_t value)
     ++tunes_;
 }
 
-uint8_t Max3543Model::regRead(uint8_t address)
+uint32_t Max3543Model::regRead(unsigned reg)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (address == w::kGenStatus)
+    if (reg == w::kGenStatus)
         return clock_.monotonicUs() < searchUntilUs_ ? w::kStatusSearching : lockedStatus_.load();
-    return regs_[address];
+    return regs_[reg];
 }
 
 uint64_t Max3543Model::loFrequencyHz() const

@@ -11,14 +11,9 @@ namespace {
 constexpr int kDay = 86400;
 }
 
-Pcf85263Model::Pcf85263Model(Clock& clock) : clock_(clock)
+Pcf85263Model::Pcf85263Model(Clock& clock) : RegisterI2cModel(Layout{w::kRegisterCount, false}), clock_(clock)
 {
     setDateTime(ClockDateTime{2026, 1, 1, 0, 0, 0, 0});
-}
-
-uint8_t Pcf85263Model::nextPointer(uint8_t address)
-{
-    return static_cast<uint8_t>(address + 1 >= w::kRegisterCount ? 0 : address + 1);
 }
 
 void Pcf85263Model::advanceLocked(long seconds)
@@ -58,24 +53,27 @@ void Pcf85263Model::syncLocked()
     }
 }
 
-int Pcf85263Model::i2cWrite(const uint8_t* data, size_t len)
+void Pcf85263Model::syncOncePerTransfer()
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    if (syncedTransfer_ == transferNumber())
+        return;
     syncLocked();
-    int rc = RegisterI2cModel::i2cWrite(data, len);
-    // Writing the time restarts the second.
-    if (len > 1 && data[0] <= w::kYears)
-        wallMarkUs_ = clock_.wallTimeUs();
-    return rc;
+    syncedTransfer_ = transferNumber();
 }
 
-int Pcf85263Model::i2cRead(uint8_t* data, size_t len)
+void Pcf85263Model::regWrite(unsigned reg, uint32_t value)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (failReads_)
-        return -1;
-    syncLocked();
-    return RegisterI2cModel::i2cRead(data, len);
+    syncOncePerTransfer();
+    regs_[reg] = static_cast<uint8_t>(value);
+    // Writing the time restarts the second.
+    if (reg <= w::kYears)
+        wallMarkUs_ = clock_.wallTimeUs();
+}
+
+uint32_t Pcf85263Model::regRead(unsigned reg)
+{
+    syncOncePerTransfer();
+    return regs_[reg];
 }
 
 void Pcf85263Model::setDateTime(const ClockDateTime& t)

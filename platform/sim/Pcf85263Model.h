@@ -1,14 +1,13 @@
 // PCF85263 real-time clock: 0x30 registers with an auto-incrementing pointer that wraps
 // to 0; seconds to years in BCD (years from 1968). Time stands still unless a test
 // advances it or the model is told to follow the board's wall clock; either way the
-// carry runs through minutes, hours, days, weekdays, months and years as on the chip.
+// carry runs through minutes, hours, days, weekdays, months and years as on the chip,
+// and, as on the chip, never in the middle of an access.
 #pragma once
 
 #include "BusModels.h"
 #include "Platform.h"
 
-#include <atomic>
-#include <mutex>
 
 namespace platform::sim {
 
@@ -26,28 +25,26 @@ class Pcf85263Model : public RegisterI2cModel {
 public:
     explicit Pcf85263Model(Clock& clock);
 
-    int i2cWrite(const uint8_t* data, size_t len) override;
-    int i2cRead(uint8_t* data, size_t len) override;
-
     // Physics face. setDateTime writes the weekday of the date.
     void setDateTime(const ClockDateTime& t);
     ClockDateTime dateTime();
     void advanceSeconds(long seconds);
     void followWallClock(bool follow);
-    void failReads(bool fail) { failReads_ = fail; }
 
 protected:
-    uint8_t nextPointer(uint8_t address) override;
+    void regWrite(unsigned reg, uint32_t value) override;
+    uint32_t regRead(unsigned reg) override;
 
 private:
     void advanceLocked(long seconds);
     void syncLocked();
+    // The time registers catch up with the clock once per access, before its first byte.
+    void syncOncePerTransfer();
 
     Clock& clock_;
-    std::mutex mutex_;
     bool follow_ = false;
     int64_t wallMarkUs_ = 0; // wall time the registers were last brought up to
-    std::atomic<bool> failReads_{false};
+    unsigned syncedTransfer_ = 0;
 };
 
 } // namespace platform::sim

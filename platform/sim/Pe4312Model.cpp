@@ -10,9 +10,14 @@ int Pe4312Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
         rx[i] = 0; // the chip has no output
     if (len == 0)
         return 0;
-    word_ = static_cast<uint8_t>(tx[len - 1] & wiring::pe4312::kWordMask);
+    return writeRegister(0, tx[len - 1] & wiring::pe4312::kWordMask) ? 0 : -1;
+}
+
+void Pe4312Model::regWrite(unsigned reg, uint32_t value)
+{
+    (void)reg;
+    word_ = static_cast<uint8_t>(value);
     ++latches_;
-    return 0;
 }
 
 } // namespace platform::sim

@@ -22,6 +22,20 @@ namespace {
         return std::max(0.0, std::min(aHigh, bHigh) - std::max(aLow, bLow));
     }
 
+    SceneCarrier block(SceneCarrier::Kind kind, double centreHz, double bandwidthHz, double levelDbuV,
+                       const std::string& standard, double merDb, const DigitalChannel& digital = {})
+    {
+        SceneCarrier c;
+        c.kind = kind;
+        c.frequencyHz = centreHz;
+        c.levelDbuV = levelDbuV;
+        c.bandwidthHz = bandwidthHz;
+        c.standard = standard;
+        c.merDb = merDb;
+        c.digital = digital;
+        return c;
+    }
+
     constexpr double kInputLowHz = 5e6;
     constexpr double kInputHighHz = 2.7e9;
 
@@ -39,24 +53,28 @@ void RfScene::add(const SceneCarrier& carrier)
 
 void RfScene::addCw(double frequencyHz, double levelDbuV)
 {
-    add({ SceneCarrier::Kind::Cw, frequencyHz, levelDbuV, 0, "CW", 0, 0, 0 });
+    add(block(SceneCarrier::Kind::Cw, frequencyHz, 0, levelDbuV, "CW", 0));
 }
 
 void RfScene::addAnalogue(
     double visionHz, double visionDbuV, double soundOffsetHz, double soundDbuV, const std::string& standard)
 {
-    add({ SceneCarrier::Kind::Analogue, visionHz, visionDbuV, 0, standard, soundOffsetHz, soundDbuV, 0 });
+    SceneCarrier c = block(SceneCarrier::Kind::Analogue, visionHz, 0, visionDbuV, standard, 0);
+    c.soundOffsetHz = soundOffsetHz;
+    c.soundLevelDbuV = soundDbuV;
+    add(c);
 }
 
-void RfScene::addDigital(
-    double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard, double merDb)
+void RfScene::addDigital(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
+                         double merDb, const DigitalChannel& digital)
 {
-    add({ SceneCarrier::Kind::Digital, centreHz, levelDbuV, bandwidthHz, standard, 0, 0, merDb });
+    add(block(SceneCarrier::Kind::Digital, centreHz, bandwidthHz, levelDbuV, standard, merDb, digital));
 }
 
-void RfScene::addOfdm(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard, double merDb)
+void RfScene::addOfdm(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
+                      double merDb, const DigitalChannel& digital)
 {
-    add({ SceneCarrier::Kind::Ofdm, centreHz, levelDbuV, bandwidthHz, standard, 0, 0, merDb });
+    add(block(SceneCarrier::Kind::Ofdm, centreHz, bandwidthHz, levelDbuV, standard, merDb, digital));
 }
 
 std::vector<SceneCarrier> RfScene::carriers() const

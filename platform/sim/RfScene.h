@@ -4,6 +4,8 @@
 // a filter. Levels in dBµV (75 Ω), optical power in dBm. Safe to use from any thread.
 #pragma once
 
+#include "DigitalChannel.h"
+
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,10 +23,11 @@ struct SceneCarrier {
     double frequencyHz = 0;  // CW line, vision carrier, or the centre of a block
     double levelDbuV = 0;    // line or vision carrier level; total power of a block
     double bandwidthHz = 0;  // blocks only
-    std::string standard;    // "PAL", "DVB-C", "J83B", "DVB-T2", "DOCSIS31" ...
+    std::string standard;    // "PAL", "DVB-C", "J83B", "DVB-T2", "DOCSIS31" ... (DigitalChannel.h)
     double soundOffsetHz = 0; // analogue: sound carrier above the vision carrier
     double soundLevelDbuV = 0;
     double merDb = 0;         // digital quality, for the demodulator models
+    DigitalChannel digital;   // what a demodulator finds in a digital block
 };
 
 class RfScene {
@@ -37,10 +40,11 @@ public:
     // Vision carrier at frequencyHz, sound carrier soundOffsetHz above it.
     void addAnalogue(double visionHz, double visionDbuV, double soundOffsetHz, double soundDbuV,
                      const std::string& standard = "PAL");
+    // Blocks, with what a demodulator finds in them (DigitalChannel.h).
     void addDigital(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
-                    double merDb = 38.0);
+                    double merDb = 38.0, const DigitalChannel& digital = {});
     void addOfdm(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
-                 double merDb = 40.0);
+                 double merDb = 40.0, const DigitalChannel& digital = {});
     void add(const SceneCarrier& carrier);
     std::vector<SceneCarrier> carriers() const;
     // The digital and OFDM blocks whose standard begins with standardPrefix, lowest first,

@@ -1,19 +1,11 @@
 #include "SimulatedBoard.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace platform::sim {
 
 namespace {
 const char kGpioRoot[] = "/sys/class/gpio/";
-
-std::string hex2(uint8_t v)
-{
-    char b[8];
-    std::snprintf(b, sizeof b, "0x%02X", v);
-    return b;
-}
 
 // "a", "b", "c" from the unit's quoting rules: blanks split, double quotes group.
 std::string firstWord(const std::string& commandLine)
@@ -72,9 +64,14 @@ int SimulatedBoard::gpioFile(const std::string& path, const std::string* write, 
         char* end = nullptr;
         long line = std::strtol(write->c_str(), &end, 10);
         bool numeric = end != write->c_str() && (*end == '\0' || *end == '\n');
-        int rc = !numeric ? -1 : rest == "export" ? gpio_.exportLine(static_cast<int>(line))
-                                                  : gpio_.unexportLine(static_cast<int>(line));
-        record(rest == "export" ? "gpio-export" : "gpio-unexport", numeric ? std::to_string(line) : *write, "",
+        const bool exporting = rest == "export";
+        const int n = static_cast<int>(line);
+        int rc = -1;
+        if (numeric && exporting)
+            rc = faults_.refuses(Device::gpio(n), kOpen) ? -1 : gpio_.exportLine(n);
+        else if (numeric)
+            rc = gpio_.unexportLine(n);
+        record(exporting ? "gpio-export" : "gpio-unexport", numeric ? std::to_string(line) : *write, "",
                nullptr, 0, rc != 0);
         return rc;
     }
@@ -116,12 +113,9 @@ int SimulatedBoard::gpioFile(const std::string& path, const std::string* write, 
 
 int SimulatedBoard::writeFile(const std::string& path, const std::string& data)
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (failingFiles_.count(path)) {
-            record("file-write", path, data, nullptr, 0, true);
-            return -1;
-        }
+    if (faults_.refuses(Device::file(path), kWrite)) {
+        record("file-write", path, data, nullptr, 0, true);
+        return -1;
     }
     if (path.compare(0, sizeof kGpioRoot - 1, kGpioRoot) == 0)
         return gpioFile(path, &data, nullptr);
@@ -166,8 +160,10 @@ bool SimulatedBoard::fileExists(const std::string& path)
 
 int SimulatedBoard::spiOpen(const std::string& device)
 {
+    if (faults_.refuses(Device::spi(device), kOpen))
+        return -1;
     std::lock_guard<std::mutex> lock(mutex_);
-    return failingSpi_.count(device) || !spi_.count(device) ? -1 : 0;
+    return spi_.count(device) ? 0 : -1;
 }
 
 int SimulatedBoard::spiTransfer(const std::string& device, const uint8_t* tx, uint8_t* rx, size_t len,
@@ -176,42 +172,36 @@ int SimulatedBoard::spiTransfer(const std::string& device, const uint8_t* tx, ui
     (void)speedHz;
     (void)bitsPerWord;
     (void)mode;
-    std::shared_ptr<SpiModel> model;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        auto it = spi_.find(device);
-        if (it != spi_.end() && !failingSpi_.count(device))
-            model = it->second;
-    }
+    std::shared_ptr<SpiModel> model = faults_.refuses(Device::spi(device), kEveryAccess) ? nullptr : spiModel(device);
     int rc = model ? model->spiTransfer(tx, rx, len) : -1;
     record("spi", device, "", tx, len, rc != 0);
     return rc;
 }
 
-bool SimulatedBoard::i2cFault(uint8_t address)
+bool SimulatedBoard::i2cRefused(uint8_t address, unsigned access)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++i2cTransfers_;
-    bool nak = nakAddresses_.count(address) != 0;
-    if (nakCountdown_ > 0 && --nakCountdown_ == 0)
-        nak = true;
-    return nak;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++i2cTransfers_;
+    }
+    const bool counted = faults_.i2cTransferNaks();
+    return faults_.refuses(Device::i2c(address), access) || counted;
 }
 
 int SimulatedBoard::i2cWrite(uint8_t address, const uint8_t* data, size_t len)
 {
     std::lock_guard<std::mutex> bus(i2cBus_);
-    bool nak = i2cFault(address);
+    bool nak = i2cRefused(address, kWrite);
     std::shared_ptr<I2cModel> model = i2cModel(address);
     int rc = (nak || !model) ? -1 : model->i2cWrite(data, len);
-    record("i2c-write", hex2(address), "", data, len, rc != 0);
+    record("i2c-write", Device::i2c(address).name, "", data, len, rc != 0);
     return rc;
 }
 
 int SimulatedBoard::i2cRead(uint8_t address, uint8_t* data, size_t len)
 {
     std::lock_guard<std::mutex> bus(i2cBus_);
-    bool nak = i2cFault(address);
+    bool nak = i2cRefused(address, kRead);
     std::shared_ptr<I2cModel> model = i2cModel(address);
     int rc = (nak || !model) ? -1 : model->i2cRead(data, len);
     if (rc != 0) {
@@ -219,15 +209,15 @@ int SimulatedBoard::i2cRead(uint8_t address, uint8_t* data, size_t len)
         for (size_t i = 0; i < len; ++i)
             data[i] = 0xA5;
     }
-    record("i2c-read", hex2(address), "", rc == 0 ? data : nullptr, rc == 0 ? len : 0, rc != 0);
+    record("i2c-read", Device::i2c(address).name, "", rc == 0 ? data : nullptr, rc == 0 ? len : 0, rc != 0);
     return rc;
 }
 
 std::string SimulatedBoard::serialDevicePath(const std::string& unitDevice)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (failingSerial_.count(unitDevice))
+    if (faults_.refuses(Device::serial(unitDevice), kOpen))
         return "/nonexistent" + unitDevice;
+    std::lock_guard<std::mutex> lock(mutex_);
     auto it = serial_.find(unitDevice);
     return it == serial_.end() ? "/nonexistent" + unitDevice : it->second;
 }
@@ -296,12 +286,16 @@ CommandResult SimulatedBoard::launchProcess(const std::string& commandLine, int 
 
 void SimulatedBoard::attachI2c(uint8_t address7, std::shared_ptr<I2cModel> model)
 {
+    if (model)
+        model->attached(&faults_, Device::i2c(address7));
     std::lock_guard<std::mutex> lock(mutex_);
     i2c_[address7] = std::move(model);
 }
 
 void SimulatedBoard::attachSpi(const std::string& device, std::shared_ptr<SpiModel> model)
 {
+    if (model)
+        model->attached(&faults_, Device::spi(device));
     std::lock_guard<std::mutex> lock(mutex_);
     spi_[device] = std::move(model);
 }
@@ -343,48 +337,6 @@ std::string SimulatedBoard::file(const std::string& path) const
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = files_.find(path);
     return it == files_.end() ? std::string() : it->second;
-}
-
-void SimulatedBoard::nakAddress(uint8_t address7, bool nak)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (nak)
-        nakAddresses_.insert(address7);
-    else
-        nakAddresses_.erase(address7);
-}
-
-void SimulatedBoard::nakTransfer(int n)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    nakCountdown_ = n;
-}
-
-void SimulatedBoard::failSpiOpen(const std::string& device, bool fail)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (fail)
-        failingSpi_.insert(device);
-    else
-        failingSpi_.erase(device);
-}
-
-void SimulatedBoard::failSerialOpen(const std::string& unitDevice, bool fail)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (fail)
-        failingSerial_.insert(unitDevice);
-    else
-        failingSerial_.erase(unitDevice);
-}
-
-void SimulatedBoard::failFileWrite(const std::string& path, bool fail)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (fail)
-        failingFiles_.insert(path);
-    else
-        failingFiles_.erase(path);
 }
 
 int SimulatedBoard::i2cTransferCount() const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BusModels.h"
+#include "Faults.h"
 #include "GpioModel.h"
 #include "Platform.h"
 #include "ShellRecorder.h"
@@ -13,7 +14,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 
 namespace platform::sim {
 
@@ -41,6 +41,8 @@ public:
 
     // The parts of the board.
     GpioModel& gpio() { return gpio_; }
+    // The one fault table: every device model and bus of the board answers to it.
+    Faults& faults() { return faults_; }
     ShellRecorder& shell() { return shell_; }
     TransactionLog& log() { return log_; }
     // The clock as a VirtualClock, or null when the board runs on real time.
@@ -60,13 +62,6 @@ public:
     void setFile(const std::string& path, const std::string& content);
     std::string file(const std::string& path) const;
 
-    // Faults.
-    void nakAddress(uint8_t address7, bool nak = true);
-    // The n-th I2C transfer from now (1 = the next one) is NAKed, whatever its address.
-    void nakTransfer(int n);
-    void failSpiOpen(const std::string& device, bool fail = true);
-    void failSerialOpen(const std::string& unitDevice, bool fail = true);
-    void failFileWrite(const std::string& path, bool fail = true);
     int i2cTransferCount() const;
     // Open state of a serial device as the instrument reported it.
     bool serialIsOpen(const std::string& unitDevice) const;
@@ -74,12 +69,13 @@ public:
 
 private:
     int gpioFile(const std::string& path, const std::string* write, std::string* read);
-    bool i2cFault(uint8_t address);
+    bool i2cRefused(uint8_t address, unsigned access);
     void record(const std::string& kind, const std::string& device, const std::string& text,
                 const uint8_t* bytes, size_t len, bool failed);
 
     std::unique_ptr<Clock> clock_;
     VirtualClock* virtualClock_ = nullptr;
+    Faults faults_;
     GpioModel gpio_;
     ShellRecorder shell_;
     TransactionLog log_;
@@ -92,12 +88,7 @@ private:
     std::map<std::string, int> serialOpenBaud_;
     std::vector<std::shared_ptr<void>> kept_;
     std::map<std::string, std::string> files_;
-    std::set<uint8_t> nakAddresses_;
-    int nakCountdown_ = 0;
     int i2cTransfers_ = 0;
-    std::set<std::string> failingSpi_;
-    std::set<std::string> failingSerial_;
-    std::set<std::string> failingFiles_;
 };
 
 } // namespace platform::sim

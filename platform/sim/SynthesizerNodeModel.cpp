@@ -9,13 +9,20 @@ int SynthesizerNodeModel::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len
         rx[i] = 0;
         word = (word << 8) | tx[i];
     }
+    bool taken = true;
     if (len == 4)
-        adf4350_.latch(word);
+        taken = adf4350_.latch(word);
     else if (len == 3)
-        adf4360_.latch(word);
+        taken = adf4360_.latch(word);
     else
         ++stray_;
-    return 0;
+    return taken ? 0 : -1;
+}
+
+void SynthesizerNodeModel::attached(const Faults* faults, const Device& device)
+{
+    adf4350_.wireFaults(faults, device);
+    adf4360_.wireFaults(faults, device);
 }
 
 } // namespace platform::sim

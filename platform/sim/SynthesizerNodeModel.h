@@ -14,6 +14,8 @@ class SynthesizerNodeModel : public SpiModel {
 public:
     explicit SynthesizerNodeModel(Clock& clock) : adf4360_(clock) {}
     int spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len) override;
+    // Both chips answer to the node's faults.
+    void attached(const Faults* faults, const Device& device) override;
 
     Adf4350Model& adf4350() { return adf4350_; }
     Adf4360Model& adf4360() { return adf4360_; }

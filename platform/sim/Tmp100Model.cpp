@@ -48,25 +48,40 @@ int Tmp100Model::i2cWrite(const uint8_t* data, size_t len)
     if (len == 0)
         return 0;
     pointer_ = data[0] & 3;
+    bool ok = true;
     if (pointer_ == w::kConfiguration && len >= 2)
-        config_ = data[1];
+        ok = writeRegister(pointer_, data[1]);
     else if ((pointer_ == w::kTLow || pointer_ == w::kTHigh) && len >= 3)
-        limits_[pointer_ - w::kTLow] = static_cast<uint16_t>((data[1] << 8) | data[2]);
-    return 0;
+        ok = writeRegister(pointer_, static_cast<uint32_t>((data[1] << 8) | data[2]));
+    return ok ? 0 : -1;
 }
 
 int Tmp100Model::i2cRead(uint8_t* data, size_t len)
 {
-    if (failReads_)
-        return -1;
     std::lock_guard<std::mutex> lock(mutex_);
-    uint16_t value = pointer_ == w::kTemperature ? encodeLocked()
-                     : pointer_ == w::kConfiguration
-                         ? static_cast<uint16_t>((config_ << 8) | config_)
-                         : limits_[pointer_ - w::kTLow];
+    uint32_t value = 0;
+    if (!readRegister(pointer_, &value))
+        return -1;
     for (size_t i = 0; i < len; ++i)
         data[i] = static_cast<uint8_t>(i % 2 == 0 ? value >> 8 : value);
     return 0;
+}
+
+void Tmp100Model::regWrite(unsigned reg, uint32_t value)
+{
+    if (reg == w::kConfiguration)
+        config_ = static_cast<uint8_t>(value);
+    else if (reg == w::kTLow || reg == w::kTHigh)
+        limits_[reg - w::kTLow] = static_cast<uint16_t>(value);
+}
+
+uint32_t Tmp100Model::regRead(unsigned reg)
+{
+    if (reg == w::kTemperature)
+        return encodeLocked();
+    if (reg == w::kConfiguration)
+        return static_cast<uint32_t>((config_ << 8) | config_);
+    return limits_[reg - w::kTLow];
 }
 
 } // namespace platform::sim

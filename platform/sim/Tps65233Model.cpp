@@ -6,20 +6,10 @@ namespace platform::sim {
 
 namespace w = wiring::tps65233;
 
-int Tps65233Model::i2cWrite(const uint8_t* data, size_t len)
+void Tps65233Model::regWrite(unsigned reg, uint32_t value)
 {
-    return failWrites_ ? -1 : RegisterI2cModel::i2cWrite(data, len);
-}
-
-int Tps65233Model::i2cRead(uint8_t* data, size_t len)
-{
-    return failReads_ ? -1 : RegisterI2cModel::i2cRead(data, len);
-}
-
-void Tps65233Model::regWrite(uint8_t address, uint8_t value)
-{
-    regs_[address] = value;
-    if (address != w::kControl)
+    regs_[reg] = static_cast<uint8_t>(value);
+    if (reg != w::kControl)
         return;
     ++controlWrites_;
     if (!(value & w::kWriteMark))

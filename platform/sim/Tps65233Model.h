@@ -1,6 +1,6 @@
 // TPS65233 LNB supply: control register 0 (voltage code, output enable, 22 kHz tone) and
 // current-limit register 1, read back as written. Every register-0 write must carry bit 7;
-// a write without it is counted. Reads and writes can be made to fail on their own.
+// a write without it is counted.
 #pragma once
 
 #include "BusModels.h"
@@ -11,9 +11,6 @@ namespace platform::sim {
 
 class Tps65233Model : public RegisterI2cModel {
 public:
-    int i2cWrite(const uint8_t* data, size_t len) override;
-    int i2cRead(uint8_t* data, size_t len) override;
-
     // Physics face: the output in volts (0 while disabled), the tone and the limit code.
     double outputVolts() const;
     bool outputEnabled() const;
@@ -22,17 +19,13 @@ public:
     int currentLimitCode() const;
     int controlWrites() const { return controlWrites_.load(); }
     int unmarkedControlWrites() const { return unmarked_.load(); }
-    void failReads(bool fail) { failReads_ = fail; }
-    void failWrites(bool fail) { failWrites_ = fail; }
 
 protected:
-    void regWrite(uint8_t address, uint8_t value) override;
+    void regWrite(unsigned reg, uint32_t value) override;
 
 private:
     std::atomic<int> controlWrites_{0};
     std::atomic<int> unmarked_{0};
-    std::atomic<bool> failReads_{false};
-    std::atomic<bool> failWrites_{false};
 };
 
 } // namespace platform::sim

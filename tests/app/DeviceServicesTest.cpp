@@ -66,7 +66,7 @@ TEST(HardwareModelFaults, UnreadableStrapsGiveTheSmallestModel)
     ScopedBoard board;
     board->gpio().setExternalLevel(shellgpio::STRAP0, 1);
     board->gpio().setExternalLevel(shellgpio::STRAP1, 1);
-    board->gpio().failExport(shellgpio::STRAP1);
+    board->faults().fail(platform::sim::Device::gpio(shellgpio::STRAP1), platform::sim::kOpen);
     LogCapture log;
     EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), HardwareModel::HW_MODEL_MINI_COMPLETE);
     EXPECT_TRUE(log.contains(" OPERATION FAILED: Unable to export GPIO"));

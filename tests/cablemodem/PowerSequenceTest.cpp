@@ -99,7 +99,7 @@ TEST(ModemPower, RepeatedRequestsChangeNothing)
 TEST(ModemPower, AFailedOpenIsNotReportedAsStartingAndOffStillCutsTheSupply)
 {
     PortFixture f;
-    f.board().failSerialOpen(portName);
+    f.board().faults().fail(platform::sim::Device::serial(portName), platform::sim::kOpen);
     LogCapture log;
     power_ON_CableModem();
     EXPECT_TRUE(log.contains("SerialPort InitPort error Open"));
@@ -115,7 +115,7 @@ TEST(ModemPower, AFailedOpenIsNotReportedAsStartingAndOffStillCutsTheSupply)
     EXPECT_FALSE(is_CableModem_ON());
 
     // The next try opens the line.
-    f.board().failSerialOpen(portName, false);
+    f.board().faults().fail(platform::sim::Device::serial(portName), platform::sim::kOpen, false);
     power_ON_CableModem();
     EXPECT_TRUE(f.port().isOpenFD());
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_STARTING);

@@ -93,11 +93,11 @@ TEST(ModemReady31, GarbageWithoutLineEndsIsNeitherReadyNorAShell)
 TEST(ModemReady31, AFailedStartUpIsNotReportedReady)
 {
     ModemLink link;
-    link.board().failSerialOpen(portName);
+    link.board().faults().fail(platform::sim::Device::serial(portName), platform::sim::kOpen);
     power_ON_CableModem();
     passingEngine()->waitCableModem_ON();
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_OFF);
-    link.board().failSerialOpen(portName, false);
+    link.board().faults().fail(platform::sim::Device::serial(portName), platform::sim::kOpen, false);
     passingEngine()->resetCableModem_3_1();
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
 }

@@ -70,9 +70,9 @@ TEST(DrvI2c, BusFailuresReturnOne)
     EXPECT_EQ(pfnDrvI2c_WriteBytes(3, frame), 1);
     uint8_t sub = 0;
     uint8_t out[1];
-    bus.board->nakTransfer(1); // the sub-address write
+    bus.board->faults().nakTransfer(1); // the sub-address write
     EXPECT_EQ(pfnDrvI2c_ReadBytes(0, 0xD8, &sub, 1, out, 1), 1);
-    bus.board->nakTransfer(2); // the read after it
+    bus.board->faults().nakTransfer(2); // the read after it
     EXPECT_EQ(pfnDrvI2c_ReadBytes(0, 0xD8, &sub, 1, out, 1), 1);
 }
 
@@ -120,13 +120,13 @@ TEST(DrvI2cMux, PassesBusFailuresAndClearsTheReadBuffer)
     EXPECT_EQ(out[2], 0xEE); // past the length: untouched
 
     // A failed read leaves zeros, not the last value and not bus garbage.
-    bus.board->nakTransfer(1);
+    bus.board->faults().nakTransfer(1);
     pfnDrvI2cMux_ReadBytes(&e, 7, 0, 0xD8, &sub, 1, out, 2);
     EXPECT_EQ(e.code, 20u);
     EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_READ_ERROR);
     EXPECT_EQ(out[0], 0);
     EXPECT_EQ(out[1], 0);
-    bus.board->nakTransfer(2);
+    bus.board->faults().nakTransfer(2);
     pfnDrvI2cMux_ReadBytes(&e, 7, 0, 0xD8, &sub, 1, out, 2);
     EXPECT_EQ(e.code, 20u);
     EXPECT_EQ(out[0], 0);
@@ -136,12 +136,12 @@ TEST(DrvI2cMux, PassesBusFailuresAndClearsTheReadBuffer)
     pfnDrvI2cMux_WriteBytes(&e, 0, 3, frame);
     EXPECT_EQ(e.code, 0u);
     EXPECT_EQ(bus.chip->reg(0x21), 0x33);
-    bus.board->nakAddress(0x6C);
+    bus.board->faults().fail(platform::sim::Device::i2c(0x6C));
     pfnDrvI2cMux_WriteBytes(&e, 0, 3, frame);
     EXPECT_EQ(e.code, 20u);
     EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_WRITE_ERROR);
     // A frame too short to carry a byte is a failure, not a 65535-byte write.
-    bus.board->nakAddress(0x6C, false);
+    bus.board->faults().fail(platform::sim::Device::i2c(0x6C), platform::sim::kEveryAccess, false);
     const int before = bus.board->i2cTransferCount();
     pfnDrvI2cMux_WriteBytes(&e, 0, 1, frame);
     EXPECT_EQ(e.code, 20u);

@@ -65,7 +65,7 @@ TEST(PE4312, WordIsTwiceTheDbAndCappedAt31)
 TEST(PE4312, MissingNodeIsReportedAndKeepsTheLastValue)
 {
     FrontEnd fe;
-    fe.board->failSpiOpen("/dev/spidev4.1");
+    fe.board->faults().fail(platform::sim::Device::spi("/dev/spidev4.1"), platform::sim::kOpen);
     LogCapture log;
     PE4312 att("/dev/spidev4.1");
     EXPECT_TRUE(log.contains("SPI-> Unable to open"));
@@ -167,9 +167,9 @@ TEST(ADF4350, RegisterThatFailedIsSentAgain)
     ADF4350 lo;
     lo.programaFreqPilot(0);
     lo.rf_output_enable(true);
-    fe.board->failSpiOpen("/dev/spidev4.0");
+    fe.board->faults().fail(platform::sim::Device::spi("/dev/spidev4.0"), platform::sim::kOpen);
     EXPECT_EQ(lo.rf_output_enable(false), -1);
-    fe.board->failSpiOpen("/dev/spidev4.0", false);
+    fe.board->faults().fail(platform::sim::Device::spi("/dev/spidev4.0"), platform::sim::kOpen, false);
     fe.clearLog();
     EXPECT_EQ(lo.rf_output_enable(false), 0);
     ASSERT_EQ(fe.spi("/dev/spidev4.0").size(), 1u);
@@ -246,7 +246,7 @@ TEST(MAX11337, BadChannelsAndFailuresReadMinusOne)
     EXPECT_EQ(adc.getArrayValue(2, 4, nullptr), -1);
     EXPECT_EQ(adc.getArrayValue(2, 0, out), 0);
     EXPECT_TRUE(fe.spi("/dev/spidev0.0").empty());
-    fe.board->failSpiOpen("/dev/spidev0.0");
+    fe.board->faults().fail(platform::sim::Device::spi("/dev/spidev0.0"), platform::sim::kOpen);
     EXPECT_EQ(adc.getLecturaConversorAD(2), -1);
     EXPECT_EQ(adc.getArrayValue(2, 4, out), -1);
 }

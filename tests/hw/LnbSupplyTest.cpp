@@ -13,6 +13,8 @@ using testsupport::ScopedBoard;
 
 namespace {
 
+const platform::sim::Device kSupply = platform::sim::Device::i2c(0x61);
+
 struct LnbBoard {
     ScopedBoard board;
     ChipModels chips = platform::sim::installChipModels(*board);
@@ -116,7 +118,7 @@ TEST(TPS65233, FailedReadWritesNothing)
     KxlDrvLibError e{};
     DrvTPS65233_Init(&e);
     DrvTPS65233_HW_set_voltage(&e, 4);
-    b.chips.lnbSupply->failReads(true);
+    b.board->faults().fail(kSupply, platform::sim::kRead);
     LogCapture log;
     const int before = b.writes();
     void (*setters[])(KxlDrvLibError*) = {
@@ -139,8 +141,8 @@ TEST(TPS65233, FailedReadWritesNothing)
     EXPECT_TRUE(log.contains("LNB-> Funtion DrvTPS65233_HW_set_output_enable RegAddress:0x00 I2C_Address:0x61"));
 
     // A NAK on the read alone (the sub-address write went through) also writes nothing.
-    b.chips.lnbSupply->failReads(false);
-    b.board->nakTransfer(2);
+    b.board->faults().fail(kSupply, platform::sim::kRead, false);
+    b.board->faults().nakTransfer(2);
     DrvTPS65233_HW_set_output_enable(&e, 1);
     EXPECT_EQ(e.code, 1u);
     EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
@@ -152,7 +154,7 @@ TEST(TPS65233, FailedWriteKeepsTheOldState)
     LnbBoard b;
     KxlDrvLibError e{};
     DrvTPS65233_Init(&e);
-    b.chips.lnbSupply->failWrites(true);
+    b.board->faults().fail(kSupply, platform::sim::kWrite);
     DrvTPS65233_HW_set_output_enable(&e, 1);
     EXPECT_EQ(e.code, 1u);
     EXPECT_EQ(DrvTPS65233_GetState().output, 0);
@@ -160,7 +162,7 @@ TEST(TPS65233, FailedWriteKeepsTheOldState)
     EXPECT_EQ(e.code, 1u);
     EXPECT_STREQ(e.text, "[DrvTPS65233_HW_Open] i2c error.");
     // A later success reports ok: each call is its own operation.
-    b.chips.lnbSupply->failWrites(false);
+    b.board->faults().fail(kSupply, platform::sim::kWrite, false);
     DrvTPS65233_HW_set_output_enable(&e, 1);
     EXPECT_EQ(e.code, 0u);
     EXPECT_EQ(DrvTPS65233_GetState().output, 1);

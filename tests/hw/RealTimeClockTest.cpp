@@ -15,6 +15,8 @@ using testsupport::ScopedBoard;
 
 namespace {
 
+const platform::sim::Device kClockChip = platform::sim::Device::i2c(0x51);
+
 struct tm makeTime(int year, int month0, int day, int hour, int minute, int second)
 {
     struct tm t;
@@ -140,15 +142,15 @@ TEST(PCF85263, ChipCarriesTimeForward)
 TEST(PCF85263, FailedReadGivesZeroedTime)
 {
     ClockBoard b;
-    b.chips.realTimeClock->failReads(true);
+    b.board->faults().fail(kClockChip, platform::sim::kRead);
     struct tm out;
     std::memset(&out, 0x55, sizeof out);
     EXPECT_EQ(up_rtc_getdatetime(&out), -1);
     EXPECT_EQ(out.tm_year, 0);
     EXPECT_EQ(out.tm_mday, 0);
     EXPECT_EQ(up_rtc_getdatetime(nullptr), -1);
-    b.chips.realTimeClock->failReads(false);
-    b.board->nakAddress(0x51);
+    b.board->faults().fail(kClockChip, platform::sim::kRead, false);
+    b.board->faults().fail(kClockChip);
     struct tm t = makeTime(2026, 0, 1, 0, 0, 0);
     EXPECT_EQ(up_rtc_settime_kk(&t), -1);
 }
@@ -171,7 +173,7 @@ TEST(PCF85263, AlarmOneSetUpWritesAndReadsBackEachRegister)
     EXPECT_TRUE(log.contains("RTC-> Funtion up_rtc_activat_alarm1_kk RegAddress:0x10 I2C_Address:0x51 read back 0x1F"));
     EXPECT_TRUE(log.contains("RegAddress:0x27 I2C_Address:0x51 read back 0x02"));
 
-    b.board->nakTransfer(1);
+    b.board->faults().nakTransfer(1);
     EXPECT_EQ(up_rtc_activat_alarm1_kk(0x01), -1);
     // The later registers are still written.
     EXPECT_EQ(b.chips.realTimeClock->reg(0x10), 0x1F);

@@ -40,12 +40,12 @@ TEST(TMP100, FailedReadLeavesTheValue)
     ScopedBoard board;
     auto chips = platform::sim::installChipModels(*board);
     LogCapture log;
-    chips.temperature->failReads(true);
+    board->faults().fail(platform::sim::Device::i2c(0x48), platform::sim::kRead);
     float c = 21.0f;
     EXPECT_EQ(tmp100_ReadTemperature(&c), -1);
     EXPECT_FLOAT_EQ(c, 21.0f);
     EXPECT_TRUE(log.contains("TMP100-> Funtion tmp100_ReadTemperature RegAddress:0x00 I2C_Address:0x48"));
     EXPECT_EQ(tmp100_ReadTemperature(nullptr), -1);
-    board->nakAddress(0x48);
+    board->faults().fail(platform::sim::Device::i2c(0x48));
     EXPECT_EQ(tmp100_Initialize(), -1);
 }

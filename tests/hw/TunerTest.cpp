@@ -12,6 +12,8 @@ using testsupport::ScopedBoard;
 
 namespace {
 
+const platform::sim::Device kTuner = platform::sim::Device::i2c(0x63);
+
 struct TunerBoard {
     ScopedBoard board;
     ChipModels chips = platform::sim::installChipModels(*board);
@@ -118,11 +120,11 @@ TEST(MAX3543, BusFailuresReachEveryCaller)
 {
     TunerBoard b;
     LogCapture log;
-    b.chips.tuner->failReads(true);
+    b.board->faults().fail(kTuner, platform::sim::kRead);
     EXPECT_EQ(max3543LockDetect(), -1);
     EXPECT_TRUE(log.contains("TUNER-> Funtion max3543LockDetect RegAddress:0x12 I2C_Address:0x63"));
-    b.chips.tuner->failReads(false);
-    b.board->nakAddress(0x63);
+    b.board->faults().fail(kTuner, platform::sim::kRead, false);
+    b.board->faults().fail(kTuner);
     EXPECT_EQ(max3543LockDetect(), -1);
     EXPECT_EQ(max3543_Initialize(), -1);
     EXPECT_EQ(max3543_SetRfFreqHz(600000000), -1);

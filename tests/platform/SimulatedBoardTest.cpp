@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using platform::sim::Device;
 using platform::sim::RegisterI2cModel;
 using platform::sim::SimulatedBoard;
 using testsupport::LogCapture;
@@ -84,17 +85,17 @@ TEST(GpioModel, InputsFollowTheOutsideAndOutputsAreLogged)
 TEST(GpioModel, FailingExportReachesTheCaller)
 {
     ScopedBoard board;
-    board->gpio().failExport(170);
+    board->faults().fail(Device::gpio(170), platform::sim::kOpen);
     GPIOClass line("170");
     EXPECT_EQ(line.export_gpio(), -1);
-    board->gpio().failExport(170, false);
+    board->faults().fail(Device::gpio(170), platform::sim::kOpen, false);
     EXPECT_EQ(line.export_gpio(), 0);
 }
 
 namespace {
 struct EchoRegisters : RegisterI2cModel {
     int writes = 0;
-    void regWrite(uint8_t a, uint8_t v) override
+    void regWrite(unsigned a, uint32_t v) override
     {
         ++writes;
         RegisterI2cModel::regWrite(a, v);
@@ -122,12 +123,12 @@ TEST(I2cBus, RegisterPointerAndNaks)
     // Nobody at an address: NAK.
     EXPECT_EQ(i2cEnviar(0x49, p, 1), -1);
 
-    board->nakAddress(0x48);
+    board->faults().fail(Device::i2c(0x48));
     EXPECT_EQ(i2cRebre(0x48, r, 2), -1);
-    board->nakAddress(0x48, false);
+    board->faults().fail(Device::i2c(0x48), platform::sim::kEveryAccess, false);
 
     // The third transfer from now fails, the others pass.
-    board->nakTransfer(3);
+    board->faults().nakTransfer(3);
     EXPECT_EQ(i2cEnviar(0x48, p, 1), 0);
     EXPECT_EQ(i2cRebre(0x48, r, 1), 0);
     EXPECT_EQ(i2cRebre(0x48, r, 1), -1);
@@ -136,6 +137,71 @@ TEST(I2cBus, RegisterPointerAndNaks)
     auto reads = board->log().entries("i2c-read");
     ASSERT_FALSE(reads.empty());
     EXPECT_EQ(reads.front().device, "0x48");
+}
+
+TEST(I2cBus, RegisterFaultsComeFromTheBoard)
+{
+    ScopedBoard board;
+    auto chip = std::make_shared<EchoRegisters>();
+    board->attachI2c(0x48, chip);
+    const Device dev = Device::i2c(0x48);
+
+    // A failing register NAKs at its byte: the bytes before it were taken.
+    board->faults().failRegister(dev, 0x11);
+    const unsigned char w[] = {0x10, 0x01, 0x02, 0x03};
+    EXPECT_EQ(i2cEnviar(0x48, w, 4), -1);
+    EXPECT_EQ(chip->reg(0x10), 0x01);
+    EXPECT_EQ(chip->reg(0x12), 0x00);
+    board->faults().failRegister(dev, 0x11, false);
+
+    // A stuck register reads its value whatever is written; its neighbours read through.
+    board->faults().stickRegister(dev, 0x11, 0x5A);
+    ASSERT_EQ(i2cEnviar(0x48, w, 4), 0);
+    EXPECT_EQ(chip->reg(0x11), 0x02);
+    unsigned char r[3] = {};
+    ASSERT_EQ(i2cEnviar(0x48, w, 1), 0);
+    ASSERT_EQ(i2cRebre(0x48, r, 3), 0);
+    EXPECT_EQ(r[0], 0x01);
+    EXPECT_EQ(r[1], 0x5A);
+    EXPECT_EQ(r[2], 0x03);
+    board->faults().unstickRegister(dev, 0x11);
+    ASSERT_EQ(i2cEnviar(0x48, w, 1), 0);
+    ASSERT_EQ(i2cRebre(0x48, r, 2), 0);
+    EXPECT_EQ(r[1], 0x02);
+
+    // Reads alone refused: the write still lands.
+    board->faults().fail(dev, platform::sim::kRead);
+    EXPECT_EQ(i2cEnviar(0x48, w, 2), 0);
+    EXPECT_EQ(i2cRebre(0x48, r, 1), -1);
+    EXPECT_EQ(chip->writes, 5); // the refused byte never reached the chip
+}
+
+TEST(I2cBus, BankedPortKeepsItsBankAndCountsWithinIt)
+{
+    ScopedBoard board;
+    auto port = std::make_shared<RegisterI2cModel>(RegisterI2cModel::Layout{256, true});
+    board->attachI2c(0x6C, port);
+    const unsigned char select[] = {0x00, 0x40};
+    ASSERT_EQ(i2cEnviar(0x6C, select, 2), 0);
+    const unsigned char w[] = {0x88, 0x01, 0x02};
+    ASSERT_EQ(i2cEnviar(0x6C, w, 3), 0);
+    EXPECT_EQ(port->bank(), 0x40);
+    EXPECT_EQ(port->reg(platform::sim::bankedRegister(0x40, 0x88)), 0x01);
+    EXPECT_EQ(port->reg(platform::sim::bankedRegister(0x40, 0x89)), 0x02);
+    EXPECT_EQ(port->reg(0x88), 0x00); // bank 0 untouched
+
+    // Register 0x00 reads the bank; a fault names the register with its bank.
+    board->faults().stickRegister(Device::i2c(0x6C), platform::sim::bankedRegister(0x40, 0x89), 0x7E);
+    const unsigned char p[] = {0x88};
+    unsigned char r[2] = {};
+    ASSERT_EQ(i2cEnviar(0x6C, p, 1), 0);
+    ASSERT_EQ(i2cRebre(0x6C, r, 2), 0);
+    EXPECT_EQ(r[0], 0x01);
+    EXPECT_EQ(r[1], 0x7E);
+    const unsigned char p0[] = {0x00};
+    ASSERT_EQ(i2cEnviar(0x6C, p0, 1), 0);
+    ASSERT_EQ(i2cRebre(0x6C, r, 1), 0);
+    EXPECT_EQ(r[0], 0x40);
 }
 
 namespace {
@@ -166,7 +232,7 @@ TEST(SpiBus, TransfersReachTheModelOfTheNode)
     SpiDevice missing("/dev/spidev9.9");
     EXPECT_EQ(missing.open(), -1);
     EXPECT_EQ(missing.transfer(tx, rx, 2), -1);
-    board->failSpiOpen("/dev/spidev4.1");
+    board->faults().fail(Device::spi("/dev/spidev4.1"), platform::sim::kOpen);
     EXPECT_EQ(dev.open(), -1);
 }
 
@@ -267,6 +333,6 @@ TEST(SimulatedBoard, PlatformFilesAndSerialPaths)
     platform::sim::PseudoTerminal pty;
     board->attachSerial("/dev/ttymxc2", pty.slavePath());
     EXPECT_EQ(platform::board().serialDevicePath("/dev/ttymxc2"), pty.slavePath());
-    board->failSerialOpen("/dev/ttymxc2");
+    board->faults().fail(Device::serial("/dev/ttymxc2"), platform::sim::kOpen);
     EXPECT_NE(platform::board().serialDevicePath("/dev/ttymxc2"), pty.slavePath());
 }

@@ -142,7 +142,7 @@ TEST(LockWait, EndsOnLockNeverLockingAndReadFailure)
     EXPECT_LT(b.nowUs() - t0, 11000u);
 
     // A failed status read gives -1 and ends the wait at once.
-    b.board->nakAddress(0x63);
+    b.board->faults().fail(platform::sim::Device::i2c(0x63));
     testsupport::LogCapture log;
     t0 = b.nowUs();
     EXPECT_EQ(programaTuner(474000000u), -1);

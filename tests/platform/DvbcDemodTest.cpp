@@ -1,0 +1,322 @@
+// DVB-C in the simulated demodulator, through raw I2C: it locks only on a DVB-C carrier it
+// is tuned and programmed for, and its monitors say what the carrier is in the encodings
+// the driver kit decodes.
+#include "Cxd2856Bench.h"
+
+#include "DvbcStandard.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+using namespace platform::sim;
+using namespace testsupport;
+
+namespace {
+
+// The driver kit's decodings of bank 0x40.
+int64_t symbolRate(const std::vector<uint8_t>& r1a, const std::vector<uint8_t>& r9b)
+{
+    const int64_t a = (r1a[0] & 0x0F) << 8 | r1a[1];
+    const int64_t base = (46875 * a + 8) >> 4;
+    const int32_t c = int32_t(uint32_t(r9b[0]) << 24 | r9b[1] << 16 | r9b[2] << 8 | r9b[3]);
+    const int s = r9b[4] & 3;
+    const int64_t correction = (std::llround(46875.0 * std::abs(double(c)) / 65536) + (1LL << (s + 11))) >> (s + 12);
+    return c >= 0 ? base + correction : base - correction;
+}
+
+double carrierOffsetHz(const std::vector<uint8_t>& r)
+{
+    int x = (r[0] & 0x3F) << 8 | r[1];
+    if (x & 0x2000)
+        x -= 0x4000;
+    return x * 48e6 / 16384;
+}
+
+double snrDb(uint8_t qam, const std::vector<uint8_t>& r)
+{
+    const double x = (r[0] & 0x1F) << 8 | r[1];
+    return qam == 1 || qam == 3 ? 86.999 - 8.8 * std::log(std::max(x, 69.0))
+                                : 95.941 - 9.5 * std::log(std::max(x, 126.0));
+}
+
+uint32_t word(const std::vector<uint8_t>& r)
+{
+    uint32_t v = 0;
+    for (uint8_t b : r)
+        v = v << 8 | b;
+    return v;
+}
+
+struct Locked : Cxd2856Bench {
+    explicit Locked(const SceneCarrier& c, int mhz = 8)
+    {
+        powerUp();
+        dvbcActive(mhz);
+        chip->setSignal(c);
+        tuneEnd();
+        advanceMs(200);
+    }
+};
+
+} // namespace
+
+TEST(DvbcDemod, LocksOnlyOnACarrierItIsTunedAndProgrammedFor)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Cxd2856Bench&)> setUp;
+        bool locks;
+    };
+    const SceneCarrier good = dvbcCarrier(474e6, Modulation::Qam256, 34);
+    auto as = [&](const char* name) {
+        SceneCarrier c = good;
+        c.standard = name;
+        return c;
+    };
+    using B = Cxd2856Bench;
+    // clang-format off
+    const Case cases[] = {
+        {"the carrier at the input", [&](B& b) { b.chip->setSignal(good); }, true},
+        {"nothing at the input", [](B&) {}, false},
+        {"a DVB-T carrier", [&](B& b) { b.chip->setSignal(as(standard::kDvbT)); }, false},
+        {"a EuroDOCSIS downstream", [&](B& b) { b.chip->setSignal(as(standard::kDocsis30)); }, true},
+        {"QPSK, not a cable constellation", [&](B& b) { b.chip->setSignal(dvbcCarrier(474e6, Modulation::Qpsk, 34)); }, false},
+        {"tuner 400 kHz off: caught", [&](B& b) { b.chip->setSignal(good); b.chip->setTunedFrequencyHz(474.4e6); }, true},
+        {"tuner 1 MHz off", [&](B& b) { b.chip->setSignal(good); b.chip->setTunedFrequencyHz(475e6); }, false},
+        {"IF word of 3.7 MHz, the tuner's IF 4.9 MHz",
+         [&](B& b) { b.chip->setSignal(good); b.set(kSlvt, 0x10, 0xB6, {0x13, 0xBB, 0xBC}); }, false},
+        {"7 MHz band setting for 6.9 MBd",
+         [&](B& b) { b.chip->setSignal(good); b.set(kSlvt, 0x40, 0x26, {0x08, 0x66, 0x00, 0xEE}); }, false},
+        {"no band setting", [&](B& b) { b.chip->setSignal(good); b.set(kSlvt, 0x40, 0x26, {0, 0, 0, 0}); }, false},
+        {"the scene's carrier where the tuner is", [&](B& b) { b.scene->add(good); b.chip->setTunedFrequencyHz(474e6); }, true},
+        {"the scene's carrier, the tuner a channel up",
+         [&](B& b) { b.scene->add(good); b.chip->setTunedFrequencyHz(482e6); }, false},
+        {"the scene's carrier, the tuner not tuned", [&](B& b) { b.scene->add(good); }, false},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Cxd2856Bench b;
+        b.powerUp();
+        b.dvbcActive();
+        c.setUp(b);
+        b.tuneEnd();
+        b.advanceMs(1000);
+        const uint8_t sync = b.get1(kSlvt, 0x40, 0x88);
+        EXPECT_EQ(sync, c.locks ? 0x01 : 0x02) << c.what;
+        EXPECT_EQ(b.get1(kSlvt, 0x40, 0x10) & 0x20, c.locks ? 0x20 : 0) << c.what;
+        EXPECT_EQ(b.chip->receivedCarrier().has_value(), c.locks) << c.what;
+    }
+}
+
+TEST(DvbcDemod, NarrowBandSettingsTakeNarrowCarriersAndUnlockComesLate)
+{
+    // 5 MBd fits a 6 MHz setting (with its 3.7 MHz IF word).
+    Locked narrow(dvbcCarrier(474e6, Modulation::Qam64, 30, 5000000), 6);
+    EXPECT_TRUE(narrow.chip->tsLocked());
+
+    // With nothing to find, "unlock detected" comes after 300 ms, never AR lock.
+    Cxd2856Bench b;
+    b.powerUp();
+    b.dvbcActive();
+    b.tuneEnd();
+    b.advanceMs(299);
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x00);
+    b.advanceMs(1);
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x02);
+}
+
+TEST(DvbcDemod, LosesLockWhenTheChannelGoes)
+{
+    Cxd2856Bench b;
+    b.powerUp();
+    b.dvbcActive();
+    b.scene->add(dvbcCarrier(474e6, Modulation::Qam256, 34));
+    b.chip->setTunedFrequencyHz(474e6);
+    b.tuneEnd();
+    b.advanceMs(200);
+    ASSERT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x01);
+    b.scene->clear();
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x00);
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x10) & 0x20, 0);
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x62) & 0x80, 0);
+    b.advanceMs(300);
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x02);
+}
+
+TEST(DvbcDemod, MonitorsSayWhatTheCarrierIs)
+{
+    struct Case {
+        Modulation m;
+        uint8_t code;
+        double symbolRate;
+        double merDb;
+        bool inverted;
+    };
+    for (const Case& c : {Case{Modulation::Qam16, 0, 6875000, 20, false}, Case{Modulation::Qam32, 1, 6900000, 24, true},
+                          Case{Modulation::Qam64, 2, 6952000, 30.3, false}, Case{Modulation::Qam128, 3, 5056941, 33, false},
+                          Case{Modulation::Qam256, 4, 6900000, 38, true}}) {
+        SceneCarrier carrier = dvbcCarrier(474e6, c.m, c.merDb, c.symbolRate);
+        carrier.digital.spectrumInverted = c.inverted;
+        Locked b(carrier);
+        b.write(kSlvt, 0x01, {0x01});
+        const uint8_t qam = b.get1(kSlvt, 0x40, 0x19);
+        EXPECT_EQ(qam & 0x07, c.code);
+        EXPECT_EQ(qam >> 7, c.inverted ? 1 : 0);
+        EXPECT_NEAR(symbolRate(b.read(kSlvt, 0x1A, 2), b.read(kSlvt, 0x9B, 5)), c.symbolRate, 1);
+        EXPECT_NEAR(snrDb(c.code, b.read(kSlvt, 0x4C, 2)), c.merDb, 0.05);
+        EXPECT_EQ(carrierOffsetHz(b.read(kSlvt, 0x15, 2)), 0);
+        EXPECT_FALSE(b.freezeReleased());
+        b.write(kSlvt, 0x01, {0x00});
+        EXPECT_TRUE(b.freezeReleased());
+    }
+}
+
+TEST(DvbcDemod, CarrierOffsetAndSenseFollowTheTuningPath)
+{
+    struct Case {
+        double tunedHz;
+        bool pathInverts;
+        bool transmittedInverted;
+        double offsetHz;
+        int sense;
+    };
+    for (const Case& c : {Case{474e6, false, false, 0, 0}, Case{473.7e6, false, false, 300e3, 0},
+                          Case{474.3e6, false, false, -300e3, 0}, Case{473.7e6, true, false, -300e3, 1},
+                          Case{473.7e6, true, true, -300e3, 0}}) {
+        SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam64, 30);
+        carrier.digital.spectrumInverted = c.transmittedInverted;
+        Cxd2856Bench b;
+        b.powerUp();
+        b.dvbcActive();
+        b.chip->setSignal(carrier);
+        b.chip->setInputSource([&] { return Cxd2856Model::TunedInput{c.tunedHz, 0, c.pathInverts}; });
+        b.tuneEnd();
+        b.advanceMs(200);
+        EXPECT_NEAR(carrierOffsetHz(b.get(kSlvt, 0x40, 0x15, 2)), c.offsetHz, dvbc::kSymbolRateStepHz / 2) << c.tunedHz;
+        EXPECT_EQ(b.get1(kSlvt, 0x40, 0x19) >> 7, c.sense) << c.tunedHz;
+    }
+    // A tuner whose IF is off the programmed word by 200 kHz shows as offset.
+    Cxd2856Bench b;
+    b.powerUp();
+    b.dvbcActive();
+    b.chip->setSignal(dvbcCarrier(474e6, Modulation::Qam64, 30));
+    b.chip->setInputSource([] { return Cxd2856Model::TunedInput{474e6, 5.1e6, false}; });
+    b.tuneEnd();
+    b.advanceMs(200);
+    EXPECT_NEAR(carrierOffsetHz(b.get(kSlvt, 0x40, 0x15, 2)), 200e3, dvbc::kSymbolRateStepHz / 2);
+}
+
+TEST(DvbcDemod, PreReedSolomonErrorsCountOverTheWrittenWindow)
+{
+    SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam64, 30, 6875000);
+    carrier.digital.preBer = 2e-5;
+    Cxd2856Bench b;
+    b.powerUp();
+    b.dvbcActive();
+    b.set(kSlvt, 0x40, 0x60, {0x0A}); // 1632 x 2^10 bits: 40.5 ms at 41.25 Mbit/s
+    b.chip->setSignal(carrier);
+    b.tuneEnd();
+    // Counting starts at TS lock (150 ms); the first window ends 40.5 ms later.
+    b.advanceMs(190);
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x62) & 0x80, 0);
+    b.advanceMs(1);
+    const double perWindow = 2e-5 * 1632 * 1024; // 33.42
+    uint64_t total = 0;
+    const int windows = 50;
+    for (int i = 0; i < windows; ++i) {
+        const auto r = b.get(kSlvt, 0x40, 0x62, 3);
+        ASSERT_EQ(r[0] & 0x80, 0x80);
+        const uint32_t e = word(r) & 0x3FFFFF;
+        EXPECT_NEAR(e, perWindow, 1);
+        total += e;
+        b.advanceMs(41);
+    }
+    EXPECT_NEAR(double(total) / windows, perWindow, 0.05);
+
+    // A new window starts over: invalid until it has gone by once.
+    b.set(kSlvt, 0x40, 0x60, {0x0C}); // 162.05 ms
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x62) & 0x80, 0);
+    b.advanceMs(162);
+    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x62) & 0x80, 0);
+    b.advanceMs(1);
+    const auto r = b.get(kSlvt, 0x40, 0x62, 3);
+    EXPECT_EQ(r[0] & 0x80, 0x80);
+    EXPECT_NEAR(word(r) & 0x3FFFFF, perWindow * 4, 1);
+}
+
+TEST(DvbcDemod, PacketErrorRatesAndCounts)
+{
+    SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam256, 30, 6900000);
+    carrier.digital.packetErrorRate = 1e-3;
+    Cxd2856Bench b;
+    b.powerUp();
+    b.dvbcActive();
+    b.set(kSlvt, 0x40, 0x5C, {0x0B}); // 2048 packets: 60.5 ms at 33824 packets/s
+    b.chip->setSignal(carrier);
+    b.tuneEnd();
+    b.advanceMs(150 + 61);
+    const auto per = b.get(kSlvt, 0x40, 0x5C, 4);
+    EXPECT_EQ(per[0], 0x0B);
+    EXPECT_EQ(per[1] & 0x04, 0x04);
+    EXPECT_NEAR(((per[1] & 3) << 16) | per[2] << 8 | per[3], 2.048, 1);
+
+    // Errored packets since the last read; the read clears them.
+    b.get(kSlvt, 0x40, 0xEA, 3);
+    b.advanceMs(1000);
+    auto count = b.read(kSlvt, 0xEA, 3);
+    EXPECT_EQ(count[2] & 1, 1);
+    EXPECT_NEAR(count[0] << 8 | count[1], 33.8, 1);
+    count = b.read(kSlvt, 0xEA, 3);
+    EXPECT_EQ(count[0] << 8 | count[1], 0);
+    EXPECT_EQ(count[2] & 1, 1);
+}
+
+TEST(DvbcDemod, ConstellationSamplesCarryTheMer)
+{
+    struct Case {
+        Modulation m;
+        double merDb;
+        int outer;
+        int levels; // odd levels per axis side
+    };
+    for (const Case& c : {Case{Modulation::Qam16, 22, 49, 2}, Case{Modulation::Qam64, 28, 55, 4},
+                          Case{Modulation::Qam256, 30, 58, 8}}) {
+        Locked b(dvbcCarrier(474e6, c.m, c.merDb));
+        b.chip->setSeed(7);
+        const double step = double(c.outer) / (2 * c.levels - 1);
+        double signal = 0, error = 0;
+        int largest = 0;
+        b.write(kSlvt, 0x00, {0x40});
+        for (int i = 0; i < 4000; ++i) {
+            const auto r = b.read(kSlvt, 0x47, 2);
+            const double iq[2] = {double(int8_t(r[0])), double(int8_t(r[1]))};
+            for (double v : iq) {
+                // The nearest odd level on this axis.
+                const double level = std::clamp(2 * std::floor(v / step / 2) + 1, -(2.0 * c.levels - 1), 2.0 * c.levels - 1);
+                signal += std::pow(level * step, 2);
+                error += std::pow(v - level * step, 2);
+                largest = std::max(largest, int(std::abs(level)));
+            }
+        }
+        EXPECT_NEAR(10 * std::log10(signal / error), c.merDb, 0.5) << modulationName(c.m);
+        EXPECT_EQ(largest, 2 * c.levels - 1) << modulationName(c.m);
+    }
+}
+
+TEST(DvbcDemod, SamplesRepeatWithTheSeed)
+{
+    std::vector<uint8_t> runs[2];
+    for (auto& run : runs) {
+        Locked b(dvbcCarrier(474e6, Modulation::Qam64, 25));
+        b.chip->setSeed(99);
+        b.tuneEnd();
+        b.advanceMs(200);
+        b.write(kSlvt, 0x00, {0x40});
+        for (int i = 0; i < 20; ++i)
+            for (uint8_t v : b.read(kSlvt, 0x47, 2))
+                run.push_back(v);
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+}
