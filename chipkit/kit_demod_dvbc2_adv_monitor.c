@@ -152,13 +152,12 @@ kit_result_t kit_demod_dvbc2_adv_monitor_Constellation(kit_demod_t* demod, uint1
         r = kit_demod_ReadRegs(demod, KIT_DEMOD_SLVT, 0x97, &tap, 1);
     if (r != KIT_RESULT_OK)
         return r;
-    tap &= 0x07;
-    if (tap > KIT_DVBC2_TAP_MAX)
+    // The points come as 14-bit values whatever the tap; taps the chip does not have are a
+    // value outside the kit's tables.
+    if ((tap & 0x07) > KIT_DVBC2_TAP_MAX)
         return KIT_RESULT_ERROR_OTHER;
-    const uint32_t bits = tap == KIT_DVBC2_TAP_MAX ? 14 : 10;
-    const uint8_t high = tap == KIT_DVBC2_TAP_MAX ? 0x3F : 0x03;
-    *i = (int16_t)kit_Convert2SComplement(((uint32_t)(b[1] & high) << 8) | b[2], bits);
-    *q = (int16_t)kit_Convert2SComplement(((uint32_t)(b[3] & high) << 8) | b[4], bits);
+    *i = (int16_t)kit_Convert2SComplement(((uint32_t)(b[1] & 0x3F) << 8) | b[2], 14);
+    *q = (int16_t)kit_Convert2SComplement(((uint32_t)(b[3] & 0x3F) << 8) | b[4], 14);
     return KIT_RESULT_OK;
 }
 

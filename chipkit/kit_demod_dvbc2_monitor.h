@@ -85,8 +85,8 @@ kit_result_t kit_demod_dvbc2_adv_monitor_FilteredMER(kit_demod_t* demod, kit_dvb
 // Sync state 6: LDPC decoder iterations of the last frame.
 kit_result_t kit_demod_dvbc2_adv_monitor_LDPCIter(kit_demod_t* demod, uint32_t* iterations);
 
-// Capture points. Tap 0..4 (else 1): where in the receive chain the points are taken; taps
-// 0..3 give 10-bit, tap 4 14-bit values.
+// Capture points. Tap 0..4 (else 1): where in the receive chain the points are taken; the
+// points are 14-bit values at every tap.
 enum { KIT_DVBC2_TAP_MAX = 4 };
 kit_result_t kit_demod_dvbc2_adv_SetConstellationTap(kit_demod_t* demod, uint8_t tap);
 // The channel spectrum is captured at tap 0.

@@ -76,8 +76,9 @@ public:
     double totalPowerDbuV() const;
 
     // A cable network as the standard European channel plan lays it out: PAL channels from
-    // S2 to S20, DVB-C from S21 to E69 with a DOCSIS 3.0 bonding group of four channels at
-    // 602 to 626 MHz, and a DOCSIS 3.1 OFDM block above the plan.
+    // S2 to S20, DVB-C (64-QAM, then 256-QAM) from S21 to E69 with a DOCSIS 3.0 bonding group
+    // of four channels at 602 to 626 MHz, and above the plan a DVB-C2 system, a J.83 Annex B
+    // channel and a DOCSIS 3.1 OFDM block.
     static void typicalCableNetwork(RfScene& scene);
 
 private:

@@ -3,9 +3,8 @@
 // notches, the tuner moves they ask for, the carrier-word and filter arithmetic of the notch
 // path, what bad layer-1 bytes get, the layer-1 and lock time-outs, early unlock, and a tune
 // abandoned half-way.
+#include "Dvbc2Stepper.h"
 #include "KitTrail.h"
-#include "chipkit/kit_demod_dvbc2.h"
-#include "chipkit/kit_stopwatch_port.h"
 
 #include <gtest/gtest.h>
 
@@ -46,66 +45,14 @@ struct ScriptedChip {
     }
 };
 
-uint64_t nowMs() { return platform::clock().monotonicUs() / 1000; }
-
-// Steps a sequence as the integration layer does: a step when no wait is asked, a tuner move
-// when one is, the wait, the 20 s limit and the cancel flag after each round.
-struct Driver {
-    Driver(DemodBench& b, std::function<void()> c) : bench(b), chip(std::move(c)) {}
-
-    DemodBench& bench;
-    std::function<void()> chip;
-    std::function<bool()> cancel;
-    std::vector<uint32_t> states;
-    std::vector<uint32_t> tunerMoves;
-    kit_dvbc2_tune_seq_t seq{};
-
-    kit_result_t run(const kit_dvbc2_tune_param_t& param)
-    {
-        EXPECT_EQ(kit_demod_dvbc2_InitTuneSeq(&bench.demod, &param, &seq), 0u);
-        const uint64_t start = nowMs();
-        while (seq.running) {
-            if (chip)
-                chip();
-            seq.currentTimeMs = static_cast<uint32_t>(nowMs());
-            states.push_back(seq.state);
-            const kit_result_t r = kit_demod_dvbc2_TuneSeq(&bench.demod, &seq);
-            if (r != KIT_RESULT_OK)
-                return r;
-            if (seq.tunerRetune) {
-                tunerMoves.push_back(seq.retuneFreqKHz);
-                seq.tunerRetune = 0;
-            }
-            if (seq.waitMs) {
-                kit_stopwatch_t sw{};
-                kit_stopwatch_sleep(&sw, seq.waitMs);
-                seq.waitMs = 0;
-            }
-            if (nowMs() - start > 20000)
-                return KIT_RESULT_ERROR_TIMEOUT;
-            if (cancel && cancel())
-                return KIT_RESULT_ERROR_CANCEL;
-        }
-        return seq.result;
-    }
-
-    // The walk without the repeats of waiting states.
-    std::vector<uint32_t> walk() const
-    {
-        std::vector<uint32_t> out;
-        for (uint32_t s : states)
-            if (out.empty() || out.back() != s)
-                out.push_back(s);
-        return out;
-    }
-};
+uint64_t nowMs() { return boardMs(); }
 
 // A C2 system around the centre: start word 209952 (24-carrier pilots), the data slice at
 // tuning position 100 (word 212352), its position 426 in the block, and one notch (700..760)
 // above it.
 struct NotchedChannel : DemodBench {
     ScriptedChip chip{i2c, nowMs};
-    Driver driver{*this, [this] { chip(); }};
+    Dvbc2Stepper driver{demod, [this] { chip(); }};
     kit_dvbc2_tune_param_t param{kCentre, KIT_DTV_BW_8_MHZ, 3, 7, 1, 0};
 
     NotchedChannel()
@@ -134,7 +81,7 @@ TEST(KitDvbc2Sequencer, DirectTuneWithoutNotch)
     ASSERT_EQ(b.initialize(), 0u);
     b.i2c.setReg(SLVT, 0x28, 0xE6, 0x01);  // the spectrum sense the first trial follows
     ScriptedChip chip{b.i2c, nowMs};
-    Driver d{b, [&] { chip(); }};
+    Dvbc2Stepper d{b.demod, [&] { chip(); }};
     const kit_dvbc2_tune_param_t p = {kCentre, KIT_DTV_BW_8_MHZ, 3, 7, 0, 0};
     EXPECT_EQ(d.run(p), 0u);
     EXPECT_EQ(d.walk(), (std::vector<uint32_t>{0, 1, 10, 11, 12}));
@@ -149,7 +96,7 @@ TEST(KitDvbc2Sequencer, DirectTuneWithoutNotch)
     EXPECT_EQ((std::vector<std::pair<int, int>>(slice.end() - 8, slice.end())), tail);
 
     // A data-slice frequency of its own moves the tuner there instead.
-    Driver again{b, [&] { chip(); }};
+    Dvbc2Stepper again{b.demod, [&] { chip(); }};
     const kit_dvbc2_tune_param_t moved = {kCentre, KIT_DTV_BW_8_MHZ, 3, 7, 0, 476000};
     EXPECT_EQ(again.run(moved), 0u);
     EXPECT_EQ(again.tunerMoves, (std::vector<uint32_t>{476000}));
@@ -158,7 +105,7 @@ TEST(KitDvbc2Sequencer, DirectTuneWithoutNotch)
 TEST(KitDvbc2Sequencer, NotchPathWalkArithmeticAndTheDataSliceTune)
 {
     NotchedChannel c;
-    c.driver.chip = [&c] {
+    c.driver.beforeStep = [&c] {
         c.chip();
         if (c.driver.seq.state == KIT_DVBC2_TUNE_SEQ_STATE_DATA_SLICE)
             c.i2c.clearLog(), c.chip.seen = 0;
@@ -261,7 +208,7 @@ TEST(KitDvbc2Sequencer, LayerOneTimeOutsEarlyUnlockAndTheLockWait)
         uint32_t last = 99;
         uint64_t roundStart = 0;
         // The preset or reset of the step before the round never brings the data back.
-        c.driver.chip = [&] {
+        c.driver.beforeStep = [&] {
             c.chip.l1DelayMs = last + 1 == round ? kNeverMs : 30;
             c.chip();
             last = c.driver.seq.state;
@@ -281,7 +228,7 @@ TEST(KitDvbc2Sequencer, LayerOneTimeOutsEarlyUnlockAndTheLockWait)
     // Early unlock while the layer-1 data is awaited.
     NotchedChannel u;
     u.chip.l1DelayMs = kNeverMs;
-    u.driver.chip = [&u] {
+    u.driver.beforeStep = [&u] {
         u.chip();
         if (u.driver.seq.state == KIT_DVBC2_TUNE_SEQ_STATE_L1_WAIT)
             u.i2c.setReg(SLVT, 0x20, 0x10, 0x10);
@@ -302,7 +249,7 @@ TEST(KitDvbc2Sequencer, LayerOneTimeOutsEarlyUnlockAndTheLockWait)
         b.demod.scanMode = l.scan;
         ScriptedChip chip{b.i2c, nowMs};
         chip.syncAfterTuneEnd = l.sync;
-        Driver d{b, [&] { chip(); }};
+        Dvbc2Stepper d{b.demod, [&] { chip(); }};
         const uint64_t start = nowMs();
         EXPECT_EQ(d.run({kCentre, KIT_DTV_BW_8_MHZ, 0, 0, 0, 0}), l.result) << int(l.sync);
         if (l.result == 5) {
@@ -328,7 +275,7 @@ TEST(KitDvbc2Sequencer, ACancelledTuneLeavesAHandleTheNextTuneCanUse)
     c.chip.l1DelayMs = 30;
     c.i2c.clearLog();
     c.chip.seen = 0;
-    Driver next{c, [&c] { c.chip(); }};
+    Dvbc2Stepper next{c.demod, [&c] { c.chip(); }};
     EXPECT_EQ(next.run({kCentre, KIT_DTV_BW_8_MHZ, 0, 0, 0, 0}), 0u);
     EXPECT_EQ(next.walk(), (std::vector<uint32_t>{0, 1, 10, 11, 12}));
     const auto& w = c.i2c.writes();

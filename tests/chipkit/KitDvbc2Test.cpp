@@ -432,13 +432,13 @@ TEST(KitDvbc2Monitor, FilteredMerAndCaptures)
 
     // Captures: the index written and triggered, the point read once ready.
     int16_t i = 0, q = 0;
-    b.set(0x21, 0x9B, {0x40, 0x02, 0x00, 0x01, 0xFF});
+    b.set(0x21, 0x9B, {0x40, 0xC2, 0x00, 0x01, 0xFF});  // the top bits are not the value's
     ASSERT_EQ(kit_demod_dvbc2_adv_SetConstellationTap(d, 1), 0u);
     b.i2c.clearLog();
     ASSERT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0x1234, &i, &q), 0u);
     EXPECT_EQ(b.i2c.writesTo(SLVT, 0x21), (std::vector<std::pair<int, int>>{{0x98, 0x12}, {0x99, 0x34}, {0x9A, 1}}));
-    EXPECT_EQ(i, -512);
-    EXPECT_EQ(q, 511);
+    EXPECT_EQ(i, 0x200);
+    EXPECT_EQ(q, 0x1FF);
     ASSERT_EQ(kit_demod_dvbc2_adv_SetConstellationTap(d, 4), 0u);
     b.set(0x21, 0x9B, {0x40, 0x20, 0x00, 0x1F, 0xFF});
     ASSERT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 0u);
