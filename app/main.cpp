@@ -2,11 +2,15 @@
 // and the restart that the code 1337 asks for.
 #include "startup.h"
 
+#include "common/DebugSink.h"
+#include "hw/kk_function.h"
 #include "platform/Platform.h"
 #ifdef VARNOK_BOARD_LINUX
 #include "platform/linux/LinuxBoard.h"
 #else
-#include "DefaultBoard.h"
+#include "platform/sim/DefaultBoard.h"
+#include "platform/sim/FrontPanelKeyboard.h"
+#include "qtquick2applicationviewer.h"
 #endif
 
 #include <QApplication>
@@ -71,9 +75,16 @@ int main(int argc, char** argv)
     std::unique_ptr<platform::Board> board = makeBoard();
     platform::installBoard(board.get());
     qInstallMessageHandler(toStandardOutput);
+    // The plain libraries' debug text joins the application's.
+    DebugSink_install(kk_function);
 
     StartUp startUp;
     startUp.run();
+#ifndef VARNOK_BOARD_LINUX
+    // The computer's keyboard stands in for the unit's MENU and POWER keys.
+    platform::sim::FrontPanelKeyboard frontPanelKeys(static_cast<platform::sim::SimulatedBoard&>(*board));
+    startUp.mainView()->installEventFilter(&frontPanelKeys);
+#endif
     const int code = app.exec();
     if (startUp.finish(code)) {
 #ifndef VARNOK_BOARD_LINUX

@@ -1,14 +1,15 @@
 #include "periodicfunctions.h"
 
-#include "hardware.h"
 #include "launcher.h"
-#include "shellgpio.h"
 
-#include "cablemodem/mesuraCM.h"
+#include "app/services/hardware.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "common/BoardWiring.h"
+#include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
-#include "rf/measures.h"
+#include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 
@@ -49,16 +50,16 @@ PeriodicFunctions::PeriodicFunctions()
 {
     // The compact models have no MENU key.
     if (!HardwareModel::getInstance()->isCompactModel())
-        menu_ = std::make_unique<Key>(shellgpio::KEY_MENU, &PeriodicFunctions::menuButtoPush);
-    power_ = std::make_unique<Key>(shellgpio::KEY_POWER, &PeriodicFunctions::powerOFF_ButtonPush);
+        menu_ = std::make_unique<Key>(wiring::gpio::KEY_MENU, &PeriodicFunctions::menuButtoPush);
+    power_ = std::make_unique<Key>(wiring::gpio::KEY_POWER, &PeriodicFunctions::powerOFF_ButtonPush);
     for (Key* key : {menu_.get(), power_.get()})
         if (key)
             key->usable = setUpInput(key->gpio);
-    for (int line : {shellgpio::CHARGER, shellgpio::MAINS}) {
+    for (int line : {wiring::gpio::CHARGER, wiring::gpio::MAINS}) {
         GPIOClass sense(std::to_string(line));
         setUpInput(sense);
     }
-    fan_ = std::make_unique<GPIOClass>(std::to_string(shellgpio::FAN));
+    fan_ = std::make_unique<GPIOClass>(std::to_string(wiring::gpio::FAN));
     fan_->export_gpio();
     fan_->setdir_gpio("low");
 
@@ -106,7 +107,7 @@ void PeriodicFunctions::restartAutoPowerOff(int seconds)
         powerOffDeadlineMs_ = 0;
         return;
     }
-    powerOffDeadlineMs_ = platform::clock().monotonicMs() + static_cast<uint64_t>(seconds) * 1000;
+    powerOffDeadlineMs_ = common::clock().monotonicMs() + static_cast<uint64_t>(seconds) * 1000;
 }
 
 void PeriodicFunctions::tick()
@@ -114,7 +115,7 @@ void PeriodicFunctions::tick()
     if (menu_)
         pollKey(*menu_);
     pollKey(*power_);
-    if (powerOffDeadlineMs_ != 0 && platform::clock().monotonicMs() >= powerOffDeadlineMs_) {
+    if (powerOffDeadlineMs_ != 0 && common::clock().monotonicMs() >= powerOffDeadlineMs_) {
         qDebug() << "Auto power off";
         powerOff();
     }
@@ -127,7 +128,7 @@ void PeriodicFunctions::pollKey(Key& key)
     std::string value;
     if (key.gpio.getval_gpio(value) != 0)
         return;
-    const bool pressed = value == std::to_string(shellgpio::KEY_PRESSED_LEVEL);
+    const bool pressed = value == std::to_string(wiring::gpio::KEY_PRESSED_LEVEL);
     const bool newPress = pressed && !key.pressed;
     key.pressed = pressed;
     if (newPress) {
@@ -188,8 +189,8 @@ void PeriodicFunctions::setFan(bool on)
 
 void PeriodicFunctions::batteryEquip()
 {
-    const bool charging = readInput(shellgpio::CHARGER);
-    const bool mains = readInput(shellgpio::MAINS);
+    const bool charging = readInput(wiring::gpio::CHARGER);
+    const bool mains = readInput(wiring::gpio::MAINS);
     if (charging != charging_ || mains != mains_) {
         charging_ = charging;
         mains_ = mains;

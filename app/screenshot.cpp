@@ -1,8 +1,7 @@
 #include "screenshot.h"
 
-#include "rootfswrite.h"
-
-#include "platform/Platform.h"
+#include "app/services/rootfswrite.h"
+#include "common/Clock.h"
 
 #include <QDebug>
 #include <QDir>
@@ -29,7 +28,7 @@ QString ScreenShot::fileName(const QString& screen, const QDateTime& when)
 
 QDateTime ScreenShot::now()
 {
-    return QDateTime::fromMSecsSinceEpoch(platform::clock().wallTimeUs() / 1000, Qt::LocalTime);
+    return QDateTime::fromMSecsSinceEpoch(common::clock().wallTimeUs() / 1000, Qt::LocalTime);
 }
 
 QString ScreenShot::saveImage(const QImage& image, const QString& screen, const QDateTime& when)

@@ -1,18 +1,18 @@
 #include "startup.h"
 
-#include "hardware.h"
 #include "launcher.h"
 #include "networkinterface.h"
 #include "periodicfunctions.h"
 #include "qtquick2applicationviewer.h"
 #include "screenshot.h"
-#include "software.h"
 #include "styleclass.h"
 #include "translation.h"
 #include "wrfile.h"
 
-#include "cablemodem/mesuraCM.h"
-#include "demod/mesuraiq.h"
+#include "app/services/hardware.h"
+#include "app/services/software.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "demod/engine/mesuraiq.h"
 #include "hw/ADF4350.h"
 #include "hw/ADF4360.h"
 #include "hw/MAX11337.h"
@@ -20,8 +20,8 @@
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
 #include "remote/socketCalibrate.h"
+#include "rf/engine/measures.h"
 #include "rf/frontEndSetup.h"
-#include "rf/measures.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"
@@ -161,7 +161,12 @@ void StartUp::startServices()
 
     step("remoteServer");
     // Lives for the program's lifetime, as the unit's does.
-    new SocketCalibrate(1234, true, nullptr);
+    remoteServer_ = new SocketCalibrate(options_.remotePort, true, nullptr);
+    if (!remoteServer_->isListening())
+        qCritical().noquote() << QStringLiteral(
+                                     "*** Remote control is OFF: TCP port %1 is taken (is another instrument "
+                                     "running?). This instrument runs on without remote control. ***")
+                                     .arg(options_.remotePort);
 
     step("cursor");
 #ifdef VARNOK_BOARD_LINUX
@@ -197,8 +202,7 @@ void StartUp::publish(const QString& name, const QVariant& value)
     mainView_->rootContext()->setContextProperty(name, value);
 }
 
-// The thirteen names in their order; those of subsystems that are not part of this build
-// are published by those subsystems' start-up lines at their places below.
+// The thirteen names in their order, with the splash progress between them.
 void StartUp::publishContextProperties()
 {
     publish("translator", translator_.get());

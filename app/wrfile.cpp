@@ -1,7 +1,6 @@
 #include "wrfile.h"
 
-#include "rootfswrite.h"
-
+#include "app/services/rootfswrite.h"
 #include "platform/Platform.h"
 
 #include <QDebug>

@@ -4,14 +4,14 @@
 // clock counts as slept while it runs the identical sweep. The ratio wall / waits must stay
 // at or below 1.05: the program's own work is negligible beside the hardware's.
 #include "ChipModels.h"
-#include "RealClock.h"
 #include "RfFrontEndModel.h"
 #include "SimulatedBoard.h"
 #include "VirtualClock.h"
 
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
-#include "rf/measures.h"
+#include "platform/RealClock.h"
+#include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 
@@ -32,7 +32,7 @@ constexpr int kPoints = 400;
 constexpr unsigned int kFirstHz = 5000000u;
 constexpr unsigned int kStepHz = 6750000u; // up to 2698.25 MHz: every band of the front end
 
-std::unique_ptr<SimulatedBoard> makeBoard(std::unique_ptr<platform::Clock> clock)
+std::unique_ptr<SimulatedBoard> makeBoard(std::unique_ptr<common::Clock> clock)
 {
     auto board = std::make_unique<SimulatedBoard>(std::move(clock));
     platform::sim::installChipModels(*board);

@@ -2,19 +2,21 @@
 
 #include "serialPort.h"
 
-#include "app/hardware.h"
+#include "app/services/hardware.h"
+#include "common/BoardWiring.h"
+#include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/delay.h"
-#include "platform/Platform.h"
 
 #include <QDebug>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <termios.h>
 
-char portName[] = "/dev/ttymxc2";
+char portName[] = WIRING_MODEM_SERIAL_DEVICE;
 
 namespace {
 
@@ -68,10 +70,10 @@ void powerOnSequence()
     if (portIsOpen())
         return;
     setLine(m.hardwareResetCableModem, "1");
-    platform::clock().sleepMs(10);
+    common::clock().sleepMs(10);
     setLine(m.ON_MDM_gpio, "1");
     m.cableMode_ON = true;
-    platform::clock().sleepMs(100);
+    common::clock().sleepMs(100);
     int opened = -1;
     SerialPort* port = m.serialPortCableModem.load();
     const bool docsis31 = HardwareModel::getInstance()->getDocsis31VersionHardware();
@@ -80,7 +82,7 @@ void powerOnSequence()
         opened = port->initPort(docsis31 ? B115200 : B38400, portName);
     else
         qDebug() << "power_ON_CableModem: no serial port";
-    platform::clock().sleepMs(100);
+    common::clock().sleepMs(100);
     setLine(m.hardwareResetCableModem, "0");
     // A modem that cannot be talked to is not starting as far as the screens know.
     m.ModemStatusPower = opened == 0 ? MODEM_STATUS_STARTING : MODEM_STATUS_POWER_OFF;
@@ -126,9 +128,9 @@ void runPowerSequence(int request)
     --m.powerDepth;
 }
 
-std::unique_ptr<GPIOClass> makeOutputLow(const char* number)
+std::unique_ptr<GPIOClass> makeOutputLow(int number)
 {
-    auto line = std::make_unique<GPIOClass>(number);
+    auto line = std::make_unique<GPIOClass>(std::to_string(number));
     line->export_gpio();
     line->setdir_gpio("low");
     return line;
@@ -141,9 +143,9 @@ void ensureModemLines()
     ModemModule& m = modem();
     if (m.ON_MDM_gpio)
         return;
-    m.hardwareResetCableModem = makeOutputLow(CABLE_MODEM_RESET_GPIO);
-    m.softwareResetCableModem = makeOutputLow(CABLE_MODEM_SOFT_RESET_GPIO);
-    m.ON_MDM_gpio = makeOutputLow(CABLE_MODEM_SUPPLY_GPIO);
+    m.hardwareResetCableModem = makeOutputLow(wiring::gpio::CM_RESET);
+    m.softwareResetCableModem = makeOutputLow(wiring::gpio::CM_SOFT_RESET);
+    m.ON_MDM_gpio = makeOutputLow(wiring::gpio::ON_MDM);
     m.cableMode_ON = false;
 }
 

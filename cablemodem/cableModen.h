@@ -36,11 +36,6 @@ constexpr int MODEM_STATUS_REGISTERED_NO_INTERNET = 1733;
 // The 3.0 upstream generator is being set up (its modem is ready or being made ready).
 constexpr int MODEM_STATUS_UPSTREAM_SETUP = 1741;
 
-// GPIO lines of the modem.
-constexpr const char* CABLE_MODEM_RESET_GPIO = "170";
-constexpr const char* CABLE_MODEM_SOFT_RESET_GPIO = "171";
-constexpr const char* CABLE_MODEM_SUPPLY_GPIO = "2";
-
 // Step-machine answers that callers treat as busy: a stage finished, the modem restarts.
 constexpr int MODEM_STEP_STAGE_DONE = 33554998;   // 0x2000236
 constexpr int MODEM_STEP_RESTARTING = 33555866;   // 0x200059A

@@ -3,7 +3,7 @@
 #include "cableModen.h"
 #include "serialPort.h"
 
-#include "demod/embedded_timers.h"
+#include "common/embedded_timers.h"
 #include "hw/delay.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // their reset values and the get and set functions the tests use.
 #pragma once
 
-#include "app/sharedValues.h"
+#include "common/sharedValues.h"
 
 #include <QString>
 

@@ -1,5 +1,6 @@
 #include "serialPort.h"
 
+#include "common/Clock.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -129,7 +130,7 @@ int SerialPort::SendCommand(const QString& command, int waitMs)
     SendPort(command.toLatin1().constData());
     if (waitMs < 1)
         return replyReceived_;
-    platform::Clock& clk = platform::clock();
+    common::Clock& clk = common::clock();
     const uint64_t start = clk.monotonicMs();
     while (!replyReceived_ && clk.monotonicMs() - start < static_cast<uint64_t>(waitMs)) {
         clk.sleepMs(2);
@@ -273,7 +274,7 @@ void SerialPort::run()
         // One second between passes, in slices so that a destructor is not kept waiting.
         for (int slice = 0; slice < 10 && !isInterruptionRequested(); ++slice) {
             if (platform::hasBoard())
-                platform::clock().sleepMs(100);
+                common::clock().sleepMs(100);
             else
                 QThread::msleep(100); // the board is already gone at process exit
         }

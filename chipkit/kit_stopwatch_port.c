@@ -1,6 +1,6 @@
 #include "kit_stopwatch_port.h"
 
-#include "demod/embedded_timers.h"
+#include "common/embedded_timers.h"
 
 kit_result_t kit_stopwatch_start(kit_stopwatch_t* sw)
 {

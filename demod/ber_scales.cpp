@@ -1,6 +1,6 @@
 #include "ber_scales.h"
 
-#include "embedded_timers.h"
+#include "common/embedded_timers.h"
 #include "hw/DrvI2c.h"
 
 #include <cstring>

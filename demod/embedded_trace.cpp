@@ -1,6 +1,6 @@
 #include "embedded_trace.h"
 
-#include "embedded_timers.h"
+#include "common/embedded_timers.h"
 #include "hw/kk_function.h"
 
 #include <climits>

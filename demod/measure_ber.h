@@ -5,9 +5,10 @@
 // MER scales the error counts.
 #pragma once
 
-#include "KxlDrvLibError.h"
 #include "measure_result.h"
 #include "measure_ring.h"
+
+#include "common/KxlDrvLibError.h"
 
 #include <stdint.h>
 

@@ -1,7 +1,8 @@
 #include "measure_esr.h"
 
-#include "embedded_timers.h"
 #include "measure_result.h"
+
+#include "common/embedded_timers.h"
 
 #include <cmath>
 

@@ -3,8 +3,9 @@
 // intervals with errors, rounded to whole errored seconds of the window.
 #pragma once
 
-#include "KxlDrvLibError.h"
 #include "measure_ring.h"
+
+#include "common/KxlDrvLibError.h"
 
 #include <stdint.h>
 

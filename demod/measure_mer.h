@@ -5,9 +5,10 @@
 // constellation MER object shares.
 #pragma once
 
-#include "KxlDrvLibError.h"
 #include "measure_result.h"
 #include "measure_ring.h"
+
+#include "common/KxlDrvLibError.h"
 
 #include <stddef.h>
 #include <stdint.h>

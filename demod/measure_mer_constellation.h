@@ -4,10 +4,11 @@
 // per batch, and the ratio follows steps and is smoothed like the sampled MER.
 #pragma once
 
-#include "KxlDrvLibError.h"
 #include "measure_mer.h"
 #include "measure_result.h"
 #include "measure_ring.h"
+
+#include "common/KxlDrvLibError.h"
 
 #include <stdint.h>
 

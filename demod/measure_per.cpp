@@ -1,6 +1,6 @@
 #include "measure_per.h"
 
-#include "embedded_timers.h"
+#include "common/embedded_timers.h"
 
 KxlDrvLibError* MEASURE_PER_create(KxlDrvLibError* err, t_measure_per* object, uint32_t settle_calls)
 {

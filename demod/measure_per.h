@@ -2,7 +2,7 @@
 // saturating instead of wrapping. The callers turn the totals into displayed rates.
 #pragma once
 
-#include "KxlDrvLibError.h"
+#include "common/KxlDrvLibError.h"
 
 #include <stdint.h>
 

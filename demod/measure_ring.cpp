@@ -1,7 +1,8 @@
 #include "measure_ring.h"
 
-#include "KxlDrvLibError.h"
 #include "embedded_rtos.h"
+
+#include "common/KxlDrvLibError.h"
 
 #include <cstring>
 

@@ -3,8 +3,9 @@
 // registers that differ from the ones last written go out, R5 first and R0 last.
 #pragma once
 
-#include "BoardWiring.h"
 #include "spidevice.h"
+
+#include "common/BoardWiring.h"
 
 #include <cstdint>
 #include <string>

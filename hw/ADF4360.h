@@ -1,8 +1,9 @@
 // ADF4360 synthesizer: a fixed frequency, programmed once at start-up.
 #pragma once
 
-#include "BoardWiring.h"
 #include "spidevice.h"
+
+#include "common/BoardWiring.h"
 
 #include <string>
 

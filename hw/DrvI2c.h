@@ -4,7 +4,7 @@
 // do nothing here because every transfer already takes the bus mutex.
 #pragma once
 
-#include "demod/KxlDrvLibError.h"
+#include "common/KxlDrvLibError.h"
 
 #include <stdint.h>
 

@@ -1,8 +1,9 @@
 #include "DrvTPS65233.h"
 
-#include "BoardWiring.h"
 #include "ChipLog.h"
 #include "i2cControl.h"
+
+#include "common/BoardWiring.h"
 
 #include <mutex>
 

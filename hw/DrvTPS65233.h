@@ -4,7 +4,7 @@
 // input. The driver keeps what it last wrote for the LNB status texts.
 #pragma once
 
-#include "demod/KxlDrvLibError.h"
+#include "common/KxlDrvLibError.h"
 
 #ifdef __cplusplus
 extern "C" {

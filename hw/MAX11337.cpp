@@ -6,9 +6,8 @@
 #include <vector>
 
 namespace {
-constexpr int kPeakChannel = 2;
+using wiring::max11337::kPeakChannel;
 constexpr int kPeakConversions = 20;
-constexpr int kMeanRequest = 99;
 constexpr int kMeanConversions = 5;
 
 bool validChannel(int channel) { return channel >= 0 && channel < wiring::max11337::kChannelCount; }
@@ -40,7 +39,7 @@ int MAX11337::convert(int channel, int n, uint16_t* frames)
 
 int MAX11337::getLecturaConversorAD(int channel)
 {
-    const bool mean = channel == kMeanRequest;
+    const bool mean = channel == kPeakMean;
     if (!mean && !validChannel(channel)) {
         qDebug() << "MAX11337-> Funtion getLecturaConversorAD bad channel" << channel;
         return -1;

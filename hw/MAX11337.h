@@ -3,18 +3,22 @@
 // of the frame before, so n conversions take n + 1 frames in one transfer.
 #pragma once
 
-#include "BoardWiring.h"
 #include "spidevice.h"
+
+#include "common/BoardWiring.h"
 
 #include <string>
 
 class MAX11337 {
 public:
+    // The request for the mean of the peak channel.
+    static constexpr int kPeakMean = 99;
+
     explicit MAX11337(std::string device = wiring::kConverterNode);
 
-    // One 12-bit reading: channel 2 gives the largest of 20 conversions, 99 the truncated
-    // mean of 5 conversions of channel 2, channels 0 to 15 one conversion. -1 for any other
-    // channel or when the transfer fails.
+    // One 12-bit reading: the peak channel (2) gives the largest of 20 conversions,
+    // kPeakMean the truncated mean of 5 of its conversions, channels 0 to 15 one
+    // conversion. -1 for any other channel or when the transfer fails.
     int getLecturaConversorAD(int channel);
     // min(n, 500) raw conversions of the channel in one transfer. The values keep their
     // 16-bit frames (callers keep the low 12 bits). Returns how many were read, 0 for n < 1,

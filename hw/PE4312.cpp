@@ -1,6 +1,6 @@
 #include "PE4312.h"
 
-#include "BoardWiring.h"
+#include "common/BoardWiring.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "delay.h"
 
-#include "platform/Platform.h"
+#include "common/Clock.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -17,7 +17,7 @@ bool canProcessEvents() { return QCoreApplication::instance() != nullptr; }
 
 void delay(int ms)
 {
-    platform::Clock& clk = platform::clock();
+    common::Clock& clk = common::clock();
     const uint64_t end = clk.monotonicMs() + static_cast<uint64_t>(std::max(ms, 0));
     for (;;) {
         if (canProcessEvents())

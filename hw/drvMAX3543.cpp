@@ -1,8 +1,9 @@
 #include "drvMAX3543.h"
 
-#include "BoardWiring.h"
 #include "ChipLog.h"
 #include "i2cControl.h"
+
+#include "common/BoardWiring.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #include "drvPCF85263.h"
 
-#include "BoardWiring.h"
 #include "ChipLog.h"
-#include "CivilDate.h"
 #include "i2cControl.h"
+
+#include "common/BoardWiring.h"
+#include "common/CivilDate.h"
 
 #include <QString>
 

@@ -1,8 +1,9 @@
 #include "tmp100.h"
 
-#include "BoardWiring.h"
 #include "ChipLog.h"
 #include "i2cControl.h"
+
+#include "common/BoardWiring.h"
 
 #include <cstdint>
 

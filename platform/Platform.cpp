@@ -25,7 +25,11 @@ Board& board()
     return *b;
 }
 
-void installBoard(Board* b) { installed().store(b, std::memory_order_release); }
+void installBoard(Board* b)
+{
+    installed().store(b, std::memory_order_release);
+    common::installClock(b ? &b->clock() : nullptr);
+}
 
 bool hasBoard() { return installed().load(std::memory_order_acquire) != nullptr; }
 

@@ -3,27 +3,13 @@
 // the unit runs the Linux backend, every other machine the simulated board.
 #pragma once
 
+#include "common/Clock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace platform {
-
-// One time source for every wait and every time reading of the instrument.
-// Monotonic time never steps; wall time may be set (the unit's "date -s").
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual uint64_t monotonicUs() const = 0;
-    uint64_t monotonicMs() const { return monotonicUs() / 1000; }
-    // Microseconds since the Unix epoch, UTC.
-    virtual int64_t wallTimeUs() const = 0;
-    // Blocks the calling thread (or, on a virtual clock, advances time) by us.
-    virtual void sleepUs(uint64_t us) = 0;
-    void sleepMs(uint64_t ms) { sleepUs(ms * 1000); }
-    // True when time only moves when code waits or a test advances it.
-    virtual bool isVirtual() const { return false; }
-};
 
 struct CommandResult {
     int exitCode = -1;       // -1: could not start, or killed after the time-out
@@ -64,15 +50,14 @@ public:
     // string, double quotes grouping), its standard output collected; killed after timeoutMs.
     virtual CommandResult launchProcess(const std::string& commandLine, int timeoutMs) = 0;
 
-    virtual Clock& clock() = 0;
+    virtual common::Clock& clock() = 0;
 };
 
 // The backend in force. Start-up installs one before anything touches the hardware;
-// tests install their own simulated board.
+// tests install their own simulated board. Installing a board installs its clock as the
+// instrument's clock (common::clock()).
 Board& board();
 void installBoard(Board* board);
 bool hasBoard();
-
-inline Clock& clock() { return board().clock(); }
 
 } // namespace platform

@@ -2,11 +2,11 @@
 // system's wall time for dates.
 #pragma once
 
-#include "Platform.h"
+#include "common/Clock.h"
 
 namespace platform {
 
-class RealClock : public Clock {
+class RealClock : public common::Clock {
 public:
     uint64_t monotonicUs() const override;
     int64_t wallTimeUs() const override;

@@ -5,7 +5,7 @@
 #include "frontEndLines.h"
 #include "levelConversion.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 #include "hw/delay.h"
 
 #include <algorithm>
@@ -22,8 +22,7 @@ constexpr int kJumpLimit = 200;
 constexpr int kRangingReadings = 9;
 constexpr int kIqReadings = 70;
 constexpr int kIqTolerance = 50;
-constexpr int kPeakChannel = 2;
-constexpr int kMeanRequest = 99;
+using wiring::max11337::kPeakChannel;
 
 struct Split {
     bool bypassPad; // ATT0 "1": the 20 dB pad is out
@@ -48,11 +47,11 @@ int detectorChannel(int detector)
 {
     switch (detector) {
     case DETECTOR_PEAK_MEAN:
-        return kMeanRequest;
+        return MAX11337::kPeakMean;
     case DETECTOR_POWER_METER:
-        return 3;
+        return wiring::max11337::kPowerMeterChannel;
     case DETECTOR_OPTICAL_METER:
-        return 7;
+        return wiring::max11337::kOpticalChannel;
     default:
         return kPeakChannel;
     }

@@ -4,10 +4,10 @@
 #include "frontEndLines.h"
 #include "frontEndSequencer.h"
 
-#include "demod/embedded_timers.h"
+#include "common/Clock.h"
+#include "common/embedded_timers.h"
 #include "hw/delay.h"
 #include "hw/drvMAX3543.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -110,7 +110,7 @@ int programaTuner(unsigned int f)
     max3543_SetRfFreqHz(tuner);
     int status = max3543LockDetect();
     while (status == kStatusSearching && EMBEDDEDTIMERS_GeticksInMs() - start < kLockWaitMs) {
-        platform::clock().sleepUs(kLockPollPauseUs);
+        common::clock().sleepUs(kLockPollPauseUs);
         status = max3543LockDetect();
     }
     return status;

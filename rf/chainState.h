@@ -3,8 +3,8 @@
 // pairs and the level units every level function of the chain shares.
 #pragma once
 
-#include "app/sharedValues.h"
-#include "demod/KxlDrvLibError.h"
+#include "common/KxlDrvLibError.h"
+#include "common/sharedValues.h"
 
 #include <cstdint>
 

@@ -1,8 +1,9 @@
-// The front end as the measuring chain holds it: the GPIO lines with their numbers and
-// start-up directions, the two step attenuators, the local oscillator and the converter.
+// The front end as the measuring chain holds it: the GPIO lines with their start-up
+// directions, the two step attenuators, the local oscillator and the converter.
 // Shared by the files of the measuring chain only.
 #pragma once
 
+#include "common/BoardWiring.h"
 #include "hw/ADF4350.h"
 #include "hw/GPIOClass.h"
 #include "hw/MAX11337.h"
@@ -16,14 +17,16 @@ namespace rfchain {
 enum Line { XSAT, RF_OPTIC, DOCSIS, DW, UP, SUB, SUPER, SUPER2, HI, TRACK, ATT0, F2, F3, ALARM, MUTE, EXT_CM, ATT_CM, kLineCount };
 
 struct LineSpec {
-    const char* gpio;
+    int gpio;
     const char* direction; // sysfs "high"/"low": an output starting at that level
 };
 
+namespace g = wiring::gpio;
 constexpr LineSpec kLines[kLineCount] = {
-    {"165", "low"},  {"169", "low"}, {"7", "high"},  {"17", "high"}, {"198", "low"}, {"16", "low"},
-    {"199", "low"},  {"14", "low"},  {"6", "high"},  {"19", "low"},  {"15", "high"}, {"23", "low"},
-    {"22", "low"},   {"201", "low"}, {"167", "low"}, {"160", "low"}, {"3", "high"},
+    {g::XSAT, "low"},   {g::RF_OPTIC, "low"}, {g::DOCSIS, "high"}, {g::DW, "high"},    {g::UP, "low"},
+    {g::SUB, "low"},    {g::SUPER, "low"},    {g::SUPER2, "low"},  {g::HI, "high"},    {g::TRACK, "low"},
+    {g::ATT0, "high"},  {g::F2, "low"},       {g::F3, "low"},      {g::ALARM, "low"},  {g::MUTE, "low"},
+    {g::EXT_CM, "low"}, {g::ATT_CM, "high"},
 };
 
 struct FrontEnd {

@@ -2,7 +2,9 @@
 
 #include "frontEndLines.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
+
+#include <string>
 
 namespace rfchain {
 
@@ -28,7 +30,7 @@ void setInitMesuraRF(ADF4350* lo, MAX11337* adc)
     fe.localOscillator = lo;
     fe.converter = adc;
     for (int i = 0; i < kLineCount; ++i) {
-        fe.lines[i] = std::make_unique<GPIOClass>(kLines[i].gpio);
+        fe.lines[i] = std::make_unique<GPIOClass>(std::to_string(kLines[i].gpio));
         fe.lines[i]->export_gpio();
         fe.lines[i]->setdir_gpio(kLines[i].direction);
     }

@@ -5,6 +5,7 @@
 #include "calibracionRF.h"
 #include "chainStateRecord.h"
 
+#include "common/BoardWiring.h"
 #include "hw/delay.h"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ int mesuraNivellEspectreMantenintPic(int mode, unsigned int f, int att)
         delay(kHoldSettleMs);
         st.peakHoldStart = false;
     }
-    const int raw = getLecturaConversorRF(2);
+    const int raw = getLecturaConversorRF(wiring::max11337::kPeakChannel);
     if (raw == -1) {
         setMesuraNivell(UNMEASURED);
         return -1;

@@ -1,5 +1,6 @@
 #include "storefile.h"
 
+#include "common/Clock.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -237,7 +238,7 @@ bool saveXml(const QString& path, const QString& rootElement, const std::functio
             xml.setAutoFormatting(true);
             xml.writeStartDocument();
             xml.writeStartElement(rootElement);
-            const qint64 nowMs = platform::clock().wallTimeUs() / 1000;
+            const qint64 nowMs = common::clock().wallTimeUs() / 1000;
             xml.writeAttribute(QStringLiteral("date"), QDateTime::fromMSecsSinceEpoch(nowMs).toString(Qt::ISODate));
             xml.writeAttribute(QStringLiteral("equipment"), QCoreApplication::applicationName());
             body(xml);

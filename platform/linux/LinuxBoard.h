@@ -1,8 +1,9 @@
 // The unit's backend: real sysfs files, spidev and i2c-dev ioctls, the system shell.
 #pragma once
 
-#include "Platform.h"
-#include "RealClock.h"
+#include "common/BoardWiring.h"
+#include "platform/Platform.h"
+#include "platform/RealClock.h"
 
 #include <mutex>
 
@@ -10,7 +11,7 @@ namespace platform {
 
 class LinuxBoard : public Board {
 public:
-    explicit LinuxBoard(std::string i2cDevice = "/dev/i2c-2");
+    explicit LinuxBoard(std::string i2cDevice = wiring::kI2cBus);
     ~LinuxBoard() override;
 
     int writeFile(const std::string& path, const std::string& data) override;
@@ -24,7 +25,7 @@ public:
     std::string serialDevicePath(const std::string& unitDevice) override { return unitDevice; }
     CommandResult runShell(const std::string& commandLine) override;
     CommandResult launchProcess(const std::string& commandLine, int timeoutMs) override;
-    Clock& clock() override { return clock_; }
+    common::Clock& clock() override { return clock_; }
 
 private:
     int selectSlave(uint8_t address);

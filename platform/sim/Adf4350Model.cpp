@@ -1,6 +1,6 @@
 #include "Adf4350Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 

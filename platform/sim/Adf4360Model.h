@@ -4,7 +4,7 @@
 #pragma once
 
 #include "BusModels.h"
-#include "Platform.h"
+#include "common/Clock.h"
 
 #include <cstdint>
 #include <mutex>
@@ -15,7 +15,7 @@ class Adf4360Model : public ChipModel {
 public:
     enum Latch { kControl = 0, kRCounter = 1, kNCounter = 2 };
 
-    explicit Adf4360Model(Clock& clock) : clock_(clock) {}
+    explicit Adf4360Model(common::Clock& clock) : clock_(clock) {}
     // A word latched from the synthesizer node; false when the chip refuses it.
     bool latch(uint32_t word);
 
@@ -32,7 +32,7 @@ protected:
     uint32_t regRead(unsigned reg) override { return latchValue(static_cast<Latch>(reg)); }
 
 private:
-    Clock& clock_;
+    common::Clock& clock_;
     mutable std::mutex mutex_;
     uint32_t latches_[3] = {};
     int counts_[3] = {};

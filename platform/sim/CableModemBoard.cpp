@@ -1,5 +1,7 @@
 #include "CableModemBoard.h"
 
+#include "common/BoardWiring.h"
+
 #include <cmath>
 
 namespace platform::sim {
@@ -45,7 +47,7 @@ std::shared_ptr<CableModemModel> installCableModem(SimulatedBoard& board, const 
     auto model = std::make_shared<CableModemModel>(board, modem);
     if (scene)
         model->setChannelSource(sceneModemChannels(scene));
-    board.attachSerial("/dev/ttymxc2", model->slavePath());
+    board.attachSerial(wiring::kModemSerialDevice, model->slavePath());
     board.keep(model);
     return model;
 }

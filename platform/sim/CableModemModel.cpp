@@ -2,6 +2,8 @@
 
 #include "SimulatedBoard.h"
 
+#include "common/BoardWiring.h"
+
 #include <chrono>
 #include <poll.h>
 #include <sstream>
@@ -42,9 +44,9 @@ void CableModemModel::onLine(int line, int value)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     const bool wasRunning = supplyOn_ && !inReset_;
-    if (line == options_.supplyLine)
+    if (line == wiring::gpio::ON_MDM)
         supplyOn_ = value != 0;
-    else if (line == options_.resetLine)
+    else if (line == wiring::gpio::CM_RESET)
         inReset_ = value != 0;
     else
         return;

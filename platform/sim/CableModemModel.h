@@ -18,8 +18,6 @@ namespace platform::sim {
 class SimulatedBoard;
 
 struct CableModemOptions {
-    int supplyLine = 2;
-    int resetLine = 170;
     uint64_t bootMs = 3000;     // board time from power (out of reset) to the last boot line
     bool autoStart = true;      // the command line starts by itself after a boot
     bool docsis31 = true;       // the DOCSIS 3.1 modem, else the 3.0 one

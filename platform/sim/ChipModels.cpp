@@ -1,6 +1,6 @@
 #include "ChipModels.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 

@@ -1,6 +1,6 @@
 #include "Max11337Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 #include <algorithm>
 

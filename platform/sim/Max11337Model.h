@@ -7,7 +7,7 @@
 #pragma once
 
 #include "BusModels.h"
-#include "Platform.h"
+#include "common/Clock.h"
 
 #include <functional>
 #include <map>
@@ -24,7 +24,7 @@ public:
     using Source = std::function<int(int channel, uint64_t monotonicUs)>;
     static constexpr uint64_t kConversionUs = 250;
 
-    explicit Max11337Model(Clock& clock) : clock_(clock) {}
+    explicit Max11337Model(common::Clock& clock) : clock_(clock) {}
     int spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len) override;
 
     void setChannelValue(int channel, int raw);
@@ -43,7 +43,7 @@ protected:
 private:
     int sample(int channel, uint64_t nowUs);
 
-    Clock& clock_;
+    common::Clock& clock_;
     mutable std::mutex mutex_;
     // The transfer under way: when it started and the conversion time it has taken so far.
     uint64_t transferStartUs_ = 0;

@@ -1,6 +1,6 @@
 #include "Max3543Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 

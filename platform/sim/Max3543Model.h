@@ -4,7 +4,7 @@
 #pragma once
 
 #include "BusModels.h"
-#include "Platform.h"
+#include "common/Clock.h"
 
 #include <atomic>
 
@@ -12,7 +12,7 @@ namespace platform::sim {
 
 class Max3543Model : public RegisterI2cModel {
 public:
-    explicit Max3543Model(Clock& clock) : clock_(clock) {}
+    explicit Max3543Model(common::Clock& clock) : clock_(clock) {}
 
     // Physics face.
     uint64_t tunedFrequencyHz() const;
@@ -27,7 +27,7 @@ protected:
     uint32_t regRead(unsigned reg) override;
 
 private:
-    Clock& clock_;
+    common::Clock& clock_;
     uint64_t loHz_ = 0;
     uint64_t searchUntilUs_ = 0;
     int tunes_ = 0;

@@ -1,7 +1,7 @@
 #include "Pcf85263Model.h"
 
-#include "hw/BoardWiring.h"
-#include "hw/CivilDate.h"
+#include "common/CivilDate.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 
@@ -11,7 +11,8 @@ namespace {
 constexpr int kDay = 86400;
 }
 
-Pcf85263Model::Pcf85263Model(Clock& clock) : RegisterI2cModel(Layout{w::kRegisterCount, false}), clock_(clock)
+Pcf85263Model::Pcf85263Model(common::Clock& clock)
+    : RegisterI2cModel(Layout{w::kRegisterCount, false}), clock_(clock)
 {
     setDateTime(ClockDateTime{2026, 1, 1, 0, 0, 0, 0});
 }

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "BusModels.h"
-#include "Platform.h"
+#include "common/Clock.h"
 
 
 namespace platform::sim {
@@ -23,7 +23,7 @@ struct ClockDateTime {
 
 class Pcf85263Model : public RegisterI2cModel {
 public:
-    explicit Pcf85263Model(Clock& clock);
+    explicit Pcf85263Model(common::Clock& clock);
 
     // Physics face. setDateTime writes the weekday of the date.
     void setDateTime(const ClockDateTime& t);
@@ -41,7 +41,7 @@ private:
     // The time registers catch up with the clock once per access, before its first byte.
     void syncOncePerTransfer();
 
-    Clock& clock_;
+    common::Clock& clock_;
     bool follow_ = false;
     int64_t wallMarkUs_ = 0; // wall time the registers were last brought up to
     unsigned syncedTransfer_ = 0;

@@ -1,6 +1,6 @@
 #include "Pe4312Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 

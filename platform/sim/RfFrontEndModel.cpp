@@ -1,6 +1,6 @@
 #include "RfFrontEndModel.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,7 +84,8 @@ int RfFrontEndModel::line(int gpio) const
 
 int RfFrontEndModel::bandFromLines() const
 {
-    const int sub = line(kLineSub), super = line(kLineSuper), super2 = line(kLineSuper2), hi = line(kLineHi);
+    namespace g = wiring::gpio;
+    const int sub = line(g::SUB), super = line(g::SUPER), super2 = line(g::SUPER2), hi = line(g::HI);
     for (const BandPath& p : kPaths)
         if (p.sub == sub && p.super == super && p.super2 == super2 && p.hi == hi)
             return p.band;
@@ -116,13 +117,13 @@ std::optional<double> RfFrontEndModel::effectiveFrequencyHz() const
 
 double RfFrontEndModel::attenuationDb() const
 {
-    const double pad = line(kLineAtt0) == 0 ? 20.0 : 0.0;
+    const double pad = line(wiring::gpio::ATT0) == 0 ? 20.0 : 0.0;
     return pad + (attA_ ? attA_->attenuationDb() : 0.0) + (attB_ ? attB_->attenuationDb() : 0.0);
 }
 
 double RfFrontEndModel::filterBandwidthHz() const
 {
-    const int f2 = line(kLineF2), f3 = line(kLineF3);
+    const int f2 = line(wiring::gpio::F2), f3 = line(wiring::gpio::F3);
     if (f2 && !f3)
         return kNarrowFilterHz;
     if (!f2 && f3)
@@ -156,27 +157,28 @@ int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
 {
     const UnitCalibration cal = calibration();
     const double t = static_cast<double>(monotonicUs) / 1e6;
+    namespace w = wiring::max11337;
     switch (channel) {
-    case 2:
+    case w::kPeakChannel:
         return rawFromLine(detectorLevelDbuV() * 10.0, cal.peak) + jitter();
-    case 3:
+    case w::kPowerMeterChannel:
         return rawFromLine(scene_->totalPowerDbuV() * 10.0, cal.powerMeter) + jitter();
-    case 4: {
+    case w::kLnbCurrentChannel: {
         const bool on = lnbSupply_ && lnbSupply_->outputEnabled();
         return on ? static_cast<int>(std::lround(scene_->lnbLoadMa() / kLnbMaPerStep)) : 0;
     }
-    case 5: {
+    case w::kInputVoltageChannel: {
         double dc = 0, ac = 0, hz = 50;
         scene_->inputVoltage(&dc, &ac, &hz);
         const double swing = ac * 10.0 / kAcDecivoltsPerStep / 2.0;
         return static_cast<int>(std::lround(kVoltageZero + dc * 10.0 / kDcDecivoltsPerStep
                                             + swing * std::sin(2 * kPi * hz * t)));
     }
-    case 6: {
+    case w::kHumChannel: {
         const double swing = scene_->humPercent() * kHumStepsPerPercent / 2.0;
         return static_cast<int>(std::lround(kHumBase + swing * std::sin(2 * kPi * 50.0 * t)));
     }
-    case 7:
+    case w::kOpticalChannel:
         return rawFromLine(scene_->opticalPowerDbm() * 10.0, cal.optical) + jitter();
     default:
         return 0;

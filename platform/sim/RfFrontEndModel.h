@@ -36,15 +36,6 @@ struct UnitCalibration {
 
 class RfFrontEndModel {
 public:
-    // GPIO numbers of the lines the model watches.
-    static constexpr int kLineRfOptic = 169;
-    static constexpr int kLineSub = 16;
-    static constexpr int kLineSuper = 199;
-    static constexpr int kLineSuper2 = 14;
-    static constexpr int kLineHi = 6;
-    static constexpr int kLineAtt0 = 15;
-    static constexpr int kLineF2 = 23;
-    static constexpr int kLineF3 = 22;
     static constexpr double kNarrowFilterHz = 157500.0;
     static constexpr double kWideFilterHz = 2500000.0;
 

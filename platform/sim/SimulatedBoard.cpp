@@ -18,7 +18,7 @@ std::string firstWord(const std::string& commandLine)
 }
 } // namespace
 
-SimulatedBoard::SimulatedBoard(std::unique_ptr<Clock> clock) : clock_(std::move(clock))
+SimulatedBoard::SimulatedBoard(std::unique_ptr<common::Clock> clock) : clock_(std::move(clock))
 {
     if (!clock_) {
         auto v = std::make_unique<VirtualClock>();

@@ -6,10 +6,11 @@
 #include "BusModels.h"
 #include "Faults.h"
 #include "GpioModel.h"
-#include "Platform.h"
 #include "ShellRecorder.h"
 #include "TransactionLog.h"
 #include "VirtualClock.h"
+
+#include "platform/Platform.h"
 
 #include <map>
 #include <memory>
@@ -20,7 +21,7 @@ namespace platform::sim {
 class SimulatedBoard : public Board {
 public:
     // Without a clock the board runs on a VirtualClock in instant mode.
-    explicit SimulatedBoard(std::unique_ptr<Clock> clock = nullptr);
+    explicit SimulatedBoard(std::unique_ptr<common::Clock> clock = nullptr);
     ~SimulatedBoard() override;
 
     // Board
@@ -37,7 +38,7 @@ public:
     void serialClosed(const std::string& unitDevice) override;
     CommandResult runShell(const std::string& commandLine) override;
     CommandResult launchProcess(const std::string& commandLine, int timeoutMs) override;
-    Clock& clock() override { return *clock_; }
+    common::Clock& clock() override { return *clock_; }
 
     // The parts of the board.
     GpioModel& gpio() { return gpio_; }
@@ -73,7 +74,7 @@ private:
     void record(const std::string& kind, const std::string& device, const std::string& text,
                 const uint8_t* bytes, size_t len, bool failed);
 
-    std::unique_ptr<Clock> clock_;
+    std::unique_ptr<common::Clock> clock_;
     VirtualClock* virtualClock_ = nullptr;
     Faults faults_;
     GpioModel gpio_;

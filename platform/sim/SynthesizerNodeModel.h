@@ -12,7 +12,7 @@ namespace platform::sim {
 
 class SynthesizerNodeModel : public SpiModel {
 public:
-    explicit SynthesizerNodeModel(Clock& clock) : adf4360_(clock) {}
+    explicit SynthesizerNodeModel(common::Clock& clock) : adf4360_(clock) {}
     int spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len) override;
     // Both chips answer to the node's faults.
     void attached(const Faults* faults, const Device& device) override;

@@ -1,6 +1,6 @@
 #include "Tmp100Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 #include <algorithm>
 #include <cmath>

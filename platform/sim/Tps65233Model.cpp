@@ -1,6 +1,6 @@
 #include "Tps65233Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 namespace platform::sim {
 

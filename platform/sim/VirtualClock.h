@@ -5,7 +5,7 @@
 // step with each other while still running long waits fast.
 #pragma once
 
-#include "Platform.h"
+#include "common/Clock.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,7 +14,7 @@
 
 namespace platform::sim {
 
-class VirtualClock : public Clock {
+class VirtualClock : public common::Clock {
 public:
     // 2026-01-01 00:00:00 UTC: a fixed start keeps dates in tests repeatable.
     static constexpr int64_t kDefaultWallStartUs = 1767225600LL * 1000000LL;

@@ -3,15 +3,15 @@
 // screenshot names and the language.
 #include "SimBoardFixture.h"
 
-#include "DefaultBoard.h"
 #include "hardware.h"
 #include "launcher.h"
 #include "networkinterface.h"
 #include "screenshot.h"
-#include "shellgpio.h"
 #include "software.h"
 #include "translation.h"
 #include "wrfile.h"
+
+#include "common/BoardWiring.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,18 +45,15 @@ class HardwareModelStraps : public ::testing::TestWithParam<int> {};
 
 TEST_P(HardwareModelStraps, ModelComesFromTheStraps)
 {
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    options.hardwareModel = GetParam();
-    ScopedBoard board(platform::sim::makeDefaultBoard(options));
+    ScopedBoard board(testsupport::unitBoard(GetParam()));
     HardwareModel* hw = HardwareModel::getInstance();
     EXPECT_EQ(hw->getModelHardware(), GetParam());
     EXPECT_EQ(hw->getDocsis31VersionHardware(), GetParam() == HardwareModel::HW_MODEL_CABLE_CM31);
     EXPECT_EQ(hw->isCompactModel(), GetParam() < 2);
     // Read once: a later change of the straps is not seen.
-    board->gpio().setExternalLevel(shellgpio::STRAP0, 1 - (GetParam() & 1));
+    board->gpio().setExternalLevel(wiring::gpio::STRAP0, 1 - (GetParam() & 1));
     EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), GetParam());
-    EXPECT_EQ(board->gpio().isOutput(shellgpio::STRAP0), false);
+    EXPECT_EQ(board->gpio().isOutput(wiring::gpio::STRAP0), false);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModels, HardwareModelStraps, ::testing::Values(0, 1, 2, 3));
@@ -64,9 +61,9 @@ INSTANTIATE_TEST_SUITE_P(AllModels, HardwareModelStraps, ::testing::Values(0, 1,
 TEST(HardwareModelFaults, UnreadableStrapsGiveTheSmallestModel)
 {
     ScopedBoard board;
-    board->gpio().setExternalLevel(shellgpio::STRAP0, 1);
-    board->gpio().setExternalLevel(shellgpio::STRAP1, 1);
-    board->faults().fail(platform::sim::Device::gpio(shellgpio::STRAP1), platform::sim::kOpen);
+    board->gpio().setExternalLevel(wiring::gpio::STRAP0, 1);
+    board->gpio().setExternalLevel(wiring::gpio::STRAP1, 1);
+    board->faults().fail(platform::sim::Device::gpio(wiring::gpio::STRAP1), platform::sim::kOpen);
     LogCapture log;
     EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), HardwareModel::HW_MODEL_MINI_COMPLETE);
     EXPECT_TRUE(log.contains(" OPERATION FAILED: Unable to export GPIO"));
@@ -75,9 +72,9 @@ TEST(HardwareModelFaults, UnreadableStrapsGiveTheSmallestModel)
 TEST(HardwareModelFaults, LinesStillExportedFromBeforeARestartAreRead)
 {
     ScopedBoard board;
-    board->gpio().exportLine(shellgpio::STRAP0);
-    board->gpio().exportLine(shellgpio::STRAP1);
-    board->gpio().setExternalLevel(shellgpio::STRAP1, 1);
+    board->gpio().exportLine(wiring::gpio::STRAP0);
+    board->gpio().exportLine(wiring::gpio::STRAP1);
+    board->gpio().setExternalLevel(wiring::gpio::STRAP1, 1);
     EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), HardwareModel::HW_MODEL_CABLE_CM30);
 }
 

@@ -3,20 +3,17 @@
 // follows temperature and modem, and battery, temperature and LNB go through the RF chain.
 #include "SimBoardFixture.h"
 
-#include "DefaultBoard.h"
 #include "FrontPanel.h"
 #include "periodicfunctions.h"
-#include "shellgpio.h"
 
-#include "Max11337Model.h"
 #include "Tmp100Model.h"
 #include "Tps65233Model.h"
 
 #include "cablemodem/cableModen.h"
+#include "common/BoardWiring.h"
 #include "hw/ADF4350.h"
-#include "hw/BoardWiring.h"
 #include "hw/MAX11337.h"
-#include "rf/measures.h"
+#include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 
@@ -27,16 +24,9 @@ using platform::sim::FrontPanelKey;
 using platform::sim::setKeyPressed;
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
+using testsupport::unitBoard;
 
 namespace {
-std::unique_ptr<platform::sim::SimulatedBoard> unitBoard(int model = 3)
-{
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    options.hardwareModel = model;
-    return platform::sim::makeDefaultBoard(options);
-}
-
 struct Housekeeping : ::testing::Test {
     ScopedBoard board{unitBoard()};
     ScopedWorkDir dir;
@@ -87,9 +77,9 @@ TEST_F(Housekeeping, TheTimerPollsTheKeysEvery100Ms)
     setKeyPressed(*board, FrontPanelKey::Power, true);
     EXPECT_TRUE(power.wait(2 * PeriodicFunctions::kKeyPollMs + 50));
     // The key lines are inputs; the fan an output that starts off.
-    EXPECT_FALSE(board->gpio().isOutput(shellgpio::KEY_POWER));
-    EXPECT_TRUE(board->gpio().isOutput(shellgpio::FAN));
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_FALSE(board->gpio().isOutput(wiring::gpio::KEY_POWER));
+    EXPECT_TRUE(board->gpio().isOutput(wiring::gpio::FAN));
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
 TEST_F(Housekeeping, KeyBeepPlaysTheClickThroughTheShell)
@@ -112,7 +102,7 @@ TEST(HousekeepingCompact, TheMenuKeyIsNotReadOnCompactModels)
     pf->tick();
     pf->tick();
     EXPECT_EQ(menu.count(), 0);
-    EXPECT_FALSE(board->gpio().isExported(shellgpio::KEY_MENU));
+    EXPECT_FALSE(board->gpio().isExported(wiring::gpio::KEY_MENU));
 }
 
 TEST_F(Housekeeping, PowerOffRecordsHaltOnceAndRunsNothing)
@@ -165,7 +155,7 @@ TEST_F(Housekeeping, AutoPowerOffBelowOneSecondIsOffAndEverySaveRestartsIt)
 
 TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
 {
-    auto fan = [&] { return board->gpio().level(shellgpio::FAN); };
+    auto fan = [&] { return board->gpio().level(wiring::gpio::FAN); };
     pf->updateTemperature(44.9f, false);
     EXPECT_EQ(fan(), 0);
     pf->updateTemperature(45.0f, false);
@@ -181,21 +171,21 @@ TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
     EXPECT_EQ(fan(), 0);
     EXPECT_FALSE(pf->temperatureKnown());
     // Only changes reach the line.
-    const int writes = board->gpio().writeCount(shellgpio::FAN);
+    const int writes = board->gpio().writeCount(wiring::gpio::FAN);
     pf->updateTemperature(30.0f, false);
-    EXPECT_EQ(board->gpio().writeCount(shellgpio::FAN), writes);
+    EXPECT_EQ(board->gpio().writeCount(wiring::gpio::FAN), writes);
 }
 
 TEST_F(Housekeeping, TheFanReadsWhetherTheModemIsPowered)
 {
     pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
     power_ON_CableModem();
     pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 1);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 1);
     power_OFF_CableModem();
     pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
 TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)
@@ -203,7 +193,7 @@ TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)
     ScopedBoard board{unitBoard(0)};
     ScopedWorkDir dir;
     PeriodicFunctions::getInstance()->updateTemperature(25.0f, true);
-    EXPECT_EQ(board->gpio().level(shellgpio::FAN), 0);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
 TEST_F(Housekeeping, BatteryLevelAndCriticalPowerOff)
@@ -261,12 +251,14 @@ TEST_F(Housekeeping, BatteryTemperatureAndLnbGoThroughTheMeasuringChain)
     ADF4350 lo;
     MAX11337 adc;
     setInitMesuraRF(&lo, &adc);
-    auto converter = std::dynamic_pointer_cast<platform::sim::Max11337Model>(board->spiModel(wiring::kConverterNode));
     auto sensor = std::dynamic_pointer_cast<platform::sim::Tmp100Model>(board->i2cModel(wiring::kTemperatureAddress));
     auto lnb = std::dynamic_pointer_cast<platform::sim::Tps65233Model>(board->i2cModel(wiring::kLnbSupplyAddress));
-    ASSERT_TRUE(converter && sensor && lnb);
+    ASSERT_TRUE(sensor && lnb);
 
-    converter->setChannelValue(0, static_cast<int>(7.4 / PeriodicFunctions::kBatteryVoltsPerStep + 0.5));
+    // The simulated unit starts with a charged pack.
+    pf->batteryEquip();
+    EXPECT_EQ(pf->batteryLevel(), 90);
+    platform::sim::setBatteryVolts(*board, 7.4);
     pf->batteryEquip();
     EXPECT_EQ(pf->batteryLevel(), 50);
 

@@ -3,7 +3,7 @@
 // registration records, and the result calculations at their limits.
 #include "ModemTestSupport.h"
 
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 #include "cablemodem/modemExchange.h"
 #include "cablemodem/modemStores.h"
 

@@ -5,7 +5,7 @@
 // then a DOCSIS 3.0 downstream analysis that fills the stores with the scene's channels.
 #include "ModemTestSupport.h"
 
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 #include "cablemodem/modemDecoders30.h"
 #include "cablemodem/modemExchange.h"
 #include "cablemodem/modemStores.h"
@@ -54,7 +54,7 @@ struct EngineRunning {
     {
         MesuraCM::getInstance()->stopEngine();
         power_OFF_CableModem();
-        if (platform::sim::VirtualClock* clock = dynamic_cast<platform::sim::VirtualClock*>(&platform::clock()))
+        if (platform::sim::VirtualClock* clock = dynamic_cast<platform::sim::VirtualClock*>(&common::clock()))
             clock->setScale(0);
     }
 };

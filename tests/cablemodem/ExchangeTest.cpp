@@ -3,7 +3,7 @@
 #include "ModemTestSupport.h"
 
 #include "cablemodem/handlerCableModem.h"
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 #include "cablemodem/modemExchange.h"
 
 #include <QTimer>

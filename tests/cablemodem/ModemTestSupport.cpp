@@ -1,6 +1,6 @@
 #include "ModemTestSupport.h"
 
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 
 #include <QElapsedTimer>
 

@@ -2,7 +2,7 @@
 // between them, the serial line at the model's speed, and the status they leave.
 #include "ModemTestSupport.h"
 
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 
 #include <QThread>
 #include <QTimer>

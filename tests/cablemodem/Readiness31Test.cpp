@@ -3,7 +3,7 @@
 // cycle, garbage, state words, and the three threads of the link in scaled time.
 #include "ModemTestSupport.h"
 
-#include "cablemodem/mesuraCM.h"
+#include "cablemodem/engine/mesuraCM.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "FakeKitI2c.h"
 
-#include "platform/Platform.h"
+#include "common/Clock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,7 +30,7 @@ FakeKitI2c::FakeKitI2c() : file_(2)
     logStartMs_ = nowMs();
 }
 
-uint64_t FakeKitI2c::nowMs() { return platform::hasBoard() ? platform::clock().monotonicMs() : 0; }
+uint64_t FakeKitI2c::nowMs() { return common::hasClock() ? common::clock().monotonicMs() : 0; }
 
 void FakeKitI2c::setChipId(uint8_t id)
 {

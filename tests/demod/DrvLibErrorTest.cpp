@@ -1,5 +1,5 @@
 // The driver library's error record, identity texts and adjustment-blob readers.
-#include "demod/KxlDrvLibError.h"
+#include "common/KxlDrvLibError.h"
 #include "demod/KxlDrvLibVersion.h"
 #include "demod/read_pp.h"
 

@@ -1,8 +1,8 @@
 // The library's debug print and trace lines: exact formats, and bounded however long
 // the input.
 #include "SimBoardFixture.h"
+#include "common/embedded_timers.h"
 #include "demod/embedded_debug.h"
-#include "demod/embedded_timers.h"
 #include "demod/embedded_trace.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // Errored-seconds ratio over its 20 s window and the packet-error accumulator, timed on the
 // board's virtual clock.
 #include "SimBoardFixture.h"
-#include "demod/embedded_timers.h"
+
+#include "common/embedded_timers.h"
 #include "demod/measure_esr.h"
 #include "demod/measure_per.h"
 

@@ -5,7 +5,7 @@
 
 #include "RfTestBench.h"
 
-#include "rf/measures.h"
+#include "rf/engine/measures.h"
 
 #include <QVariantMap>
 

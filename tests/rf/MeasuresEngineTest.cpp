@@ -3,9 +3,9 @@
 // the one it replaces), and the service operations other subsystems use.
 #include "EngineTestBench.h"
 
-#include "cablemodem/mesuraCM.h"
-#include "demod/mesuraiq.h"
-#include "rf/measuresState.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "demod/engine/mesuraiq.h"
+#include "rf/engine/measuresState.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 

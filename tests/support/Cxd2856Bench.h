@@ -5,7 +5,8 @@
 
 #include "Cxd2856Model.h"
 #include "SimBoardFixture.h"
-#include "hw/BoardWiring.h"
+
+#include "common/BoardWiring.h"
 
 #include <cstdint>
 #include <initializer_list>

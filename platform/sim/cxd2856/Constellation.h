@@ -6,7 +6,7 @@
 // register units with peakAxis() (the chip's "outermost point" scale).
 #pragma once
 
-#include "DigitalChannel.h"
+#include "platform/sim/DigitalChannel.h"
 
 #include <complex>
 #include <cstdint>

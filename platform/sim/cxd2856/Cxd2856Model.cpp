@@ -1,6 +1,6 @@
 #include "Cxd2856Model.h"
 
-#include "hw/BoardWiring.h"
+#include "common/BoardWiring.h"
 
 #include <cmath>
 #include <cstdio>
@@ -108,7 +108,7 @@ private:
     PortId id_;
 };
 
-Cxd2856Model::Cxd2856Model(Clock& clock)
+Cxd2856Model::Cxd2856Model(common::Clock& clock)
     : clock_(clock),
       slvt_(std::make_unique<Port>(*this, kSlvt)),
       slvx_(std::make_unique<Port>(*this, kSlvx)),

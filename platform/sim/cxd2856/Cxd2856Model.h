@@ -8,12 +8,13 @@
 // directly, or the input source (the tuner) tells where in the RF scene it is tuned.
 #pragma once
 
-#include "BusModels.h"
 #include "DemodStandard.h"
 #include "MonitorSnapshot.h"
-#include "Platform.h"
-#include "RfScene.h"
-#include "SimulatedBoard.h"
+
+#include "common/Clock.h"
+#include "platform/sim/BusModels.h"
+#include "platform/sim/RfScene.h"
+#include "platform/sim/SimulatedBoard.h"
 
 #include <atomic>
 #include <functional>
@@ -58,7 +59,7 @@ public:
     // back into the chip except tunerGateOpen().
     using InputSource = std::function<std::optional<TunedInput>()>;
 
-    explicit Cxd2856Model(Clock& clock);
+    explicit Cxd2856Model(common::Clock& clock);
     ~Cxd2856Model();
 
     // The bus faces, SLVT and SLVX.
@@ -133,7 +134,7 @@ private:
     void refreshLocked();
     void resolveInputLocked(DemodStandard* s);
 
-    Clock& clock_;
+    common::Clock& clock_;
     mutable std::mutex mutex_;
     std::unique_ptr<Port> slvt_;
     std::unique_ptr<Port> slvx_;

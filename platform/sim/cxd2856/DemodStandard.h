@@ -5,8 +5,8 @@
 // signal at the input into that standard's register encodings.
 #pragma once
 
-#include "DigitalChannel.h"
-#include "RfScene.h"
+#include "platform/sim/DigitalChannel.h"
+#include "platform/sim/RfScene.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,6 @@
 #include "hardware.h"
 
-#include "shellgpio.h"
-
+#include "common/BoardWiring.h"
 #include "hw/GPIOClass.h"
 
 #include <QDebug>
@@ -29,8 +28,8 @@ HardwareModel* HardwareModel::getInstance()
 
 HardwareModel::HardwareModel()
 {
-    const int bit0 = readStrap(shellgpio::STRAP0);
-    const int bit1 = readStrap(shellgpio::STRAP1);
+    const int bit0 = readStrap(wiring::gpio::STRAP0);
+    const int bit1 = readStrap(wiring::gpio::STRAP1);
     if (bit0 < 0 || bit1 < 0) {
         // Without straps the smallest model is assumed: it drives no hardware it may lack.
         qDebug() << "HardwareModel: strap pins unreadable, model" << HW_MODEL_MINI_COMPLETE;

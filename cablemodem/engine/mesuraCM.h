@@ -5,7 +5,7 @@
 // set-up commands and the result calculations the tests share.
 #pragma once
 
-#include "app/sharedValues.h"
+#include "common/sharedValues.h"
 
 #include <QList>
 #include <QMutex>

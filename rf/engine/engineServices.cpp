@@ -2,11 +2,11 @@
 // commands: the LNB supply output, the IF filter, routing and tuning commands, and raw
 // converter readings.
 #include "measures.h"
-
 #include "measuresState.h"
-#include "mesuraRF.h"
 
+#include "common/BoardWiring.h"
 #include "hw/DrvTPS65233.h"
+#include "rf/mesuraRF.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kBatteryChannel = 0;
 constexpr int kFirstRawChannels = 2;  // 0 and 1, before the track reset
 constexpr int kLastRawChannel = 10;   // 2 to 10 after it
 
@@ -26,7 +25,7 @@ int levelOfChannel(int channel, int detector)
 
 } // namespace
 
-int getBatteryValue() { return getLecturaConversorRF(kBatteryChannel); }
+int getBatteryValue() { return getLecturaConversorRF(wiring::max11337::kBatteryChannel); }
 
 void Measures::setActivaLNB(bool acivar)
 {

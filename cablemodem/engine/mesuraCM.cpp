@@ -1,12 +1,11 @@
 #include "mesuraCM.h"
 
-#include "cableModen.h"
-#include "handlerCableModem.h"
-#include "modemExchange.h"
-#include "modemStores.h"
-#include "serialPort.h"
-
-#include "app/hardware.h"
+#include "app/services/hardware.h"
+#include "cablemodem/cableModen.h"
+#include "cablemodem/handlerCableModem.h"
+#include "cablemodem/modemExchange.h"
+#include "cablemodem/modemStores.h"
+#include "cablemodem/serialPort.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,5 +1,5 @@
-// Millisecond and microsecond ticks and waits of the driver library, on the monotonic
-// clock of the platform: setting the date never moves them, and they are 64-bit so they
+// Millisecond and microsecond ticks and waits of the driver library and the kit, on the
+// monotonic clock: setting the date never moves them, and they are 64-bit so they
 // do not wrap. Users only take differences of two readings.
 #pragma once
 

@@ -2,9 +2,9 @@
 // and the walk over the registration records. Each command awaits the modem's prompt.
 #include "mesuraCM.h"
 
-#include "modemDecoders30.h"
-#include "modemExchange.h"
-#include "modemStores.h"
+#include "cablemodem/modemDecoders30.h"
+#include "cablemodem/modemExchange.h"
+#include "cablemodem/modemStores.h"
 
 namespace {
 constexpr const char* kPrompt = "mainMenu>";

@@ -1,7 +1,7 @@
 // The engine's blocking exchange with the modem and its reply readers.
 #include "mesuraCM.h"
 
-#include "modemExchange.h"
+#include "cablemodem/modemExchange.h"
 
 int MesuraCM::envia_cadena_modem(QString command, QString marker, unsigned long long timeoutMs)
 {

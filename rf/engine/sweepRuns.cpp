@@ -1,11 +1,10 @@
 // The spectrum sweep over the screen's point list, the channel power of its central point,
 // the total RF and optical power, and the runs made of sweeps.
 #include "measures.h"
-
 #include "measuresState.h"
-#include "mesuraRF.h"
 
-#include "demod/mesuraiq.h"
+#include "demod/engine/mesuraiq.h"
+#include "rf/mesuraRF.h"
 
 #include <QDebug>
 

@@ -2,10 +2,9 @@
 // does not, making sure it starts its command line by itself, and its state words.
 #include "mesuraCM.h"
 
-#include "cableModen.h"
-#include "modemExchange.h"
-
-#include "app/hardware.h"
+#include "app/services/hardware.h"
+#include "cablemodem/cableModen.h"
+#include "cablemodem/modemExchange.h"
 
 #include <algorithm>
 

@@ -1,15 +1,15 @@
 #include "measures.h"
 
-#include "calibrations.h"
 #include "measuresState.h"
-#include "mesuraRF.h"
-#include "readingPoll.h"
 
-#include "cablemodem/mesuraCM.h"
-#include "demod/mesuraiq.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "demod/engine/mesuraiq.h"
 #include "hw/DrvI2c.h"
 #include "hw/DrvTPS65233.h"
 #include "hw/delay.h"
+#include "rf/calibrations.h"
+#include "rf/mesuraRF.h"
+#include "rf/readingPoll.h"
 #include "store/channelslist.h"
 #include "store/screensvariables.h"
 

@@ -1,22 +1,22 @@
 #include "embedded_timers.h"
 
-#include "hw/kk_function.h"
-#include "platform/Platform.h"
+#include "Clock.h"
+#include "DebugSink.h"
 
 namespace {
 
 // The clock in microseconds; false when no clock can be read.
 bool readUs(uint64_t* us)
 {
-    if (!platform::hasBoard()) {
-        kk_function("clock gettime");
+    if (!common::hasClock()) {
+        DebugSink_write("clock gettime");
         return false;
     }
-    *us = platform::clock().monotonicUs();
+    *us = common::clock().monotonicUs();
     return true;
 }
 
-// Waits until the reading in units of unitUs reaches start + n. The platform clock
+// Waits until the reading in units of unitUs reaches start + n. The clock
 // sleeps for the remainder instead of spinning: on a virtual clock a spin would never
 // see time move.
 uint32_t waitUnits(uint64_t n, uint64_t unitUs)
@@ -27,7 +27,7 @@ uint32_t waitUnits(uint64_t n, uint64_t unitUs)
     uint64_t now = nowUs / unitUs;
     const uint64_t end = now + n;
     while (now < end) {
-        platform::clock().sleepUs((end - now) * unitUs - nowUs % unitUs);
+        common::clock().sleepUs((end - now) * unitUs - nowUs % unitUs);
         if (!readUs(&nowUs))
             break;
         now = nowUs / unitUs;

@@ -1,11 +1,58 @@
-// How the chips of the RF board are wired and what the board feeds them: spidev nodes,
-// SPI clocks and modes, I2C addresses, reference frequencies and the register words the
-// drivers send. The drivers and the simulated board's device models both read it here.
+// The one description of how the board is wired: every GPIO line by the board's name,
+// the spidev nodes with their clocks and modes, the I2C bus and addresses, the modem's
+// serial device, and what the board feeds its chips (reference frequencies, the register
+// words the drivers send). The drivers, the measuring chain, the modem, the application
+// shell and the simulated board all read it here; no line number is written elsewhere.
 #pragma once
 
 #include <cstdint>
 
 namespace wiring {
+
+// ---- GPIO lines (sysfs numbers) -----------------------------------------------------------
+namespace gpio {
+// The RF front end: band switches, routing, peak track-and-hold, pad, IF filter.
+constexpr int XSAT = 165;
+constexpr int RF_OPTIC = 169;
+constexpr int DOCSIS = 7;
+constexpr int DW = 17;
+constexpr int UP = 198;
+constexpr int SUB = 16;
+constexpr int SUPER = 199;
+constexpr int SUPER2 = 14;
+constexpr int HI = 6;
+constexpr int TRACK = 19;
+constexpr int ATT0 = 15;
+constexpr int F2 = 23;
+constexpr int F3 = 22;
+constexpr int ALARM = 201;
+constexpr int MUTE = 167;
+constexpr int EXT_CM = 160;
+constexpr int ATT_CM = 3;
+
+// The embedded cable modem: reset (1 = held in reset), soft reset, supply (1 = on).
+constexpr int CM_RESET = 170;
+constexpr int CM_SOFT_RESET = 171;
+constexpr int ON_MDM = 2;
+
+// The application shell. Straps read once at start-up: model = STRAP1 * 2 + STRAP0.
+constexpr int STRAP0 = 96;
+constexpr int STRAP1 = 97;
+// Front-panel keys, pulled up: a pressed key reads 0.
+constexpr int KEY_MENU = 98;
+constexpr int KEY_POWER = 99;
+constexpr int KEY_PRESSED_LEVEL = 0;
+// Power board sense lines: 1 while the battery charges, 1 while an external supply is connected.
+constexpr int CHARGER = 100;
+constexpr int MAINS = 101;
+// The fan, an output (1 = running); the remote equipment command drives it too.
+constexpr int FAN = 11;
+} // namespace gpio
+
+// ---- Serial line ------------------------------------------------------------------------------
+// A macro as well, for the modem module's writable copy of the text.
+#define WIRING_MODEM_SERIAL_DEVICE "/dev/ttymxc2"
+constexpr const char* kModemSerialDevice = WIRING_MODEM_SERIAL_DEVICE;
 
 // ---- SPI -------------------------------------------------------------------------------
 struct SpiSettings {
@@ -25,7 +72,8 @@ constexpr SpiSettings kAttenuatorSpi{1000000, 0, 8};
 constexpr SpiSettings kSynthesizerSpi{10000000, 0, 8};
 constexpr SpiSettings kConverterSpi{8000000, 0, 8};
 
-// ---- I2C (7-bit addresses on "/dev/i2c-2") -----------------------------------------------
+// ---- I2C (7-bit addresses on the one bus) -------------------------------------------------------
+constexpr const char* kI2cBus = "/dev/i2c-2";
 // The tuner's address pins are strapped away from 0x60 (the demodulator's tuner) and
 // 0x61 (the LNB supply).
 constexpr uint8_t kTunerAddress = 0x63;       // MAX3543
@@ -78,6 +126,14 @@ constexpr int kPowerUpPauseMs = 10;
 // ---- MAX11337 converter ----------------------------------------------------------------------
 namespace max11337 {
 constexpr int kChannelCount = 16;
+// What the board feeds the converter's inputs.
+constexpr int kBatteryChannel = 0;
+constexpr int kPeakChannel = 2; // the RF detector, through the track-and-hold
+constexpr int kPowerMeterChannel = 3;
+constexpr int kLnbCurrentChannel = 4;
+constexpr int kInputVoltageChannel = 5;
+constexpr int kHumChannel = 6;
+constexpr int kOpticalChannel = 7;
 // ADC mode control word (bit 15 clear): manual scan (0001 in bits 14-11), channel in bits
 // 10-7, channel id in the output (bit 2). A conversion started by one frame comes out in
 // the next frame, so n conversions take n + 1 frames.
