@@ -5,7 +5,7 @@
 
 #include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_stopwatch_port.h"
-#include "platform/Platform.h"
+#include "common/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 namespace kittest {
 
-inline uint64_t boardMs() { return platform::clock().monotonicUs() / 1000; }
+inline uint64_t boardMs() { return common::clock().monotonicMs(); }
 
 struct Dvbc2Stepper {
     Dvbc2Stepper(kit_demod_t& d, std::function<void()> before = {}) : demod(d), beforeStep(std::move(before)) {}

@@ -9,7 +9,7 @@
 //   "networkId", "c2SystemId"
 #pragma once
 
-#include "RfScene.h"
+#include "platform/sim/RfScene.h"
 
 #include <cstdint>
 #include <vector>
