@@ -58,14 +58,6 @@ enum {
     KIT_DTV_BW_J83B_51 = 51,
 };
 
-// What every lock check of a standard answers.
-typedef uint32_t kit_demod_lock_result_t;
-enum {
-    KIT_DEMOD_LOCK_RESULT_NOTDETECT = 0,  // not locked yet
-    KIT_DEMOD_LOCK_RESULT_LOCKED = 1,
-    KIT_DEMOD_LOCK_RESULT_UNLOCKED = 2,   // the chip gave up on the signal
-};
-
 // ---- I2C access table ---------------------------------------------------------------
 // Addresses are 8-bit forms (the 7-bit address shifted left by one). Every slot returns
 // a kit_result_t, 2 on a bus failure.
@@ -176,6 +168,14 @@ typedef struct kit_demod_t {
     uint8_t satState;
     uint8_t singleCable;
 } kit_demod_t;
+
+// What every CheckDemodLock and CheckTSLock reports.
+typedef uint32_t kit_demod_lock_result_t;
+enum {
+    KIT_DEMOD_LOCK_RESULT_NOTDETECT = 0,  // not locked yet
+    KIT_DEMOD_LOCK_RESULT_LOCKED = 1,
+    KIT_DEMOD_LOCK_RESULT_UNLOCKED = 2,   // the demodulator gave up
+};
 
 // ---- Tuners, LNB controller, integration --------------------------------------------
 

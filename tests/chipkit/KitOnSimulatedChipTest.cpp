@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-using namespace platform::sim;
 using kittest::KitOnChip;
 
 TEST(KitOnSimulatedChip, ConfigurationSurvivesShutdownOnlyThroughTheReplay)

@@ -2,6 +2,9 @@
 #include "DemodStandard.h"
 #include "Dvbc2Standard.h"
 #include "DvbcStandard.h"
+#include "Dvbt2Standard.h"
+#include "DvbtStandard.h"
+#include "IsdbtStandard.h"
 #include "J83bStandard.h"
 
 namespace platform::sim {
@@ -12,6 +15,9 @@ std::vector<std::unique_ptr<DemodStandard>> makeDemodStandards()
     standards.push_back(std::make_unique<DvbcStandard>());
     standards.push_back(std::make_unique<J83bStandard>());
     standards.push_back(std::make_unique<Dvbc2Standard>());
+    standards.push_back(std::make_unique<DvbtStandard>());
+    standards.push_back(std::make_unique<Dvbt2Standard>());
+    standards.push_back(std::make_unique<IsdbtStandard>());
     return standards;
 }
 
