@@ -21,6 +21,22 @@ enum {
 
 static void mark(kit_dvbc2_tune_seq_t* seq) { seq->stateStartMs = seq->currentTimeMs; }
 
+// Ends a step after which a wait is measured: on success the next state starts now.
+static kit_result_t markAndGo(kit_dvbc2_tune_seq_t* seq, kit_result_t r, uint32_t next)
+{
+    if (r == KIT_RESULT_OK) {
+        mark(seq);
+        seq->state = next;
+    }
+    return r;
+}
+
+// A preset of the data slice the tune is for, at word.
+static kit_result_t preset(kit_demod_t* demod, const kit_dvbc2_tune_seq_t* seq, uint32_t word)
+{
+    return kit_demod_dvbc2_PresetDataSlice(demod, word, seq->param->dataSliceId, seq->param->dataPlpId);
+}
+
 static uint32_t elapsed(const kit_dvbc2_tune_seq_t* seq) { return seq->currentTimeMs - seq->stateStartMs; }
 
 // The sequence ends through state 12 with a verdict of its own.
@@ -119,11 +135,7 @@ static kit_result_t direct(kit_demod_t* demod, kit_dvbc2_tune_seq_t* seq)
         r = kit_demod_WriteReg(demod, KIT_DEMOD_SLVT, 0x87, 0x01);
     if (r == KIT_RESULT_OK)
         r = kit_demod_TuneEnd(demod);
-    if (r != KIT_RESULT_OK)
-        return r;
-    mark(seq);
-    seq->state = KIT_DVBC2_TUNE_SEQ_STATE_LOCK_WAIT;
-    return KIT_RESULT_OK;
+    return markAndGo(seq, r, KIT_DVBC2_TUNE_SEQ_STATE_LOCK_WAIT);
 }
 
 static kit_result_t search(kit_demod_t* demod, kit_dvbc2_tune_seq_t* seq)
@@ -134,14 +146,10 @@ static kit_result_t search(kit_demod_t* demod, kit_dvbc2_tune_seq_t* seq)
     if (r == KIT_RESULT_OK)
         r = kit_demod_dvbc2_WriteDataSlice(demod, k, p->dataSliceId, p->dataPlpId);
     if (r == KIT_RESULT_OK)
-        r = kit_demod_dvbc2_PresetDataSlice(demod, k, p->dataSliceId, p->dataPlpId);
+        r = preset(demod, seq, k);
     if (r == KIT_RESULT_OK)
         r = kit_demod_SoftReset(demod);
-    if (r != KIT_RESULT_OK)
-        return r;
-    mark(seq);
-    seq->state = KIT_DVBC2_TUNE_SEQ_STATE_L1_WAIT;
-    return KIT_RESULT_OK;
+    return markAndGo(seq, r, KIT_DVBC2_TUNE_SEQ_STATE_L1_WAIT);
 }
 
 // The data slice's own carrier word: the C2 system's start plus its tuning position.
@@ -159,12 +167,8 @@ static kit_result_t basePreset(kit_demod_t* demod, kit_dvbc2_tune_seq_t* seq)
     if (base > KIT_DVBC2_CARRIER_WORD_MAX)
         return KIT_RESULT_ERROR_ARG;
     seq->baseWord = (uint32_t)base;
-    r = kit_demod_dvbc2_PresetDataSlice(demod, seq->baseWord, seq->param->dataSliceId, seq->param->dataPlpId);
-    if (r != KIT_RESULT_OK)
-        return r;
-    mark(seq);
-    seq->state = KIT_DVBC2_TUNE_SEQ_STATE_L1_WAIT_2;
-    return KIT_RESULT_OK;
+    r = preset(demod, seq, seq->baseWord);
+    return markAndGo(seq, r, KIT_DVBC2_TUNE_SEQ_STATE_L1_WAIT_2);
 }
 
 // Moves the data slice's word so that the tuning window leaves the notches at its edge.
@@ -192,14 +196,10 @@ static kit_result_t notchPreset(kit_demod_t* demod, kit_dvbc2_tune_seq_t* seq)
     if (adjusted > KIT_DVBC2_CARRIER_WORD_MAX)
         return KIT_RESULT_ERROR_ARG;
     seq->adjustedWord = (uint32_t)adjusted;
-    r = kit_demod_dvbc2_PresetDataSlice(demod, seq->adjustedWord, seq->param->dataSliceId, seq->param->dataPlpId);
+    r = preset(demod, seq, seq->adjustedWord);
     if (r == KIT_RESULT_OK)
         r = kit_demod_ReadRegsInBank(demod, KIT_DEMOD_SLVT, 0x20, 0x52, seq->savedTrl, sizeof seq->savedTrl);
-    if (r != KIT_RESULT_OK)
-        return r;
-    mark(seq);
-    seq->state = KIT_DVBC2_TUNE_SEQ_STATE_L1_WAIT_3;
-    return KIT_RESULT_OK;
+    return markAndGo(seq, r, KIT_DVBC2_TUNE_SEQ_STATE_L1_WAIT_3);
 }
 
 // What the notches leave of the block decides the filter against adjacent channels.
@@ -281,11 +281,7 @@ static kit_result_t dataSlice(kit_demod_t* demod, kit_dvbc2_tune_seq_t* seq)
         r = kit_demod_SetRegBits(demod, KIT_DEMOD_SLVT, 0x6F, 0x40, 0x40);
     if (r == KIT_RESULT_OK)
         r = kit_demod_TuneEnd(demod);
-    if (r != KIT_RESULT_OK)
-        return r;
-    mark(seq);
-    seq->state = KIT_DVBC2_TUNE_SEQ_STATE_LOCK_WAIT;
-    return KIT_RESULT_OK;
+    return markAndGo(seq, r, KIT_DVBC2_TUNE_SEQ_STATE_LOCK_WAIT);
 }
 
 static kit_result_t lockWait(kit_demod_t* demod, kit_dvbc2_tune_seq_t* seq)
