@@ -494,7 +494,8 @@ bool Cxd2856Model::tsLocked()
 {
     return locked([&] {
         refreshLocked();
-        return acquisition_.tsLocked(clock_.monotonicUs());
+        const DemodStandard* s = selectedLocked();
+        return acquisition_.tsLocked(clock_.monotonicUs()) && s && s->streamSelected(*context_);
     });
 }
 
