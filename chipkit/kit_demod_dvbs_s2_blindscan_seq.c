@@ -78,8 +78,8 @@ static kit_result_t sweep(kit_demod_dvbs_s2_blindscan_seq_t* seq, uint32_t from,
 static kit_result_t bandCandidates(kit_demod_dvbs_s2_blindscan_seq_t* seq)
 {
     kit_demod_dvbs_s2_blindscan_storage_t* st = &seq->common.storage;
-    kit_result_t r =
-        kit_demod_dvbs_s2_blindscan_algo_GetCandidateNml(st, &seq->power, 100, MEDIUM_KSPS, WIDE_KSPS, 1000, &seq->medium);
+    kit_result_t r = kit_demod_dvbs_s2_blindscan_algo_GetCandidateNml(st, &seq->power, 100, MEDIUM_KSPS, WIDE_KSPS,
+                                                                      1000, &seq->medium);
     if (r == KIT_RESULT_OK)
         r = kit_demod_dvbs_s2_blindscan_algo_ReduceCandidate(st, &seq->medium, &seq->detected);
     if (r == KIT_RESULT_OK)

@@ -399,10 +399,14 @@ TEST(KitIntegSatDeviceCtrl, TransmitTimeOutsOnTheVirtualClock)
         uint64_t ms;
     } cases[] = {
         {"one sending", 1, -1,
-         [&](Engine& e) { return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 1, nullptr, 0); },
+         [&](Engine& e) {
+             return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 1, nullptr, 0);
+         },
          5, 1010},
         {"three sendings", 1, -1,
-         [&](Engine& e) { return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 3, nullptr, 0); },
+         [&](Engine& e) {
+             return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 3, nullptr, 0);
+         },
          5, 3010},
         {"two and two", 1, -1,
          [&](Engine& e) { return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 2, &m, 2); },
@@ -427,7 +431,9 @@ TEST(KitIntegSatDeviceCtrl, TransmitTimeOutsOnTheVirtualClock)
         {"single cable", 1, -1,
          [&](Engine& e) { return kit_integ_sat_device_ctrl_TransmitSinglecableCommand(&e.integ, &m); }, 5, 1010},
         {"ended at once", 0, -1,
-         [&](Engine& e) { return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 1, nullptr, 0); },
+         [&](Engine& e) {
+             return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 1, nullptr, 0);
+         },
          0, 0},
     };
     for (const auto& c : cases) {

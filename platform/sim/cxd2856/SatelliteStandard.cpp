@@ -28,8 +28,9 @@ constexpr double kSampleRadius = 256;
 enum Counter { kPreInner, kPreOuter, kFrames, kPackets };
 
 const std::map<std::string, int> kDvbsCodeRates = {{"1/2", 0}, {"2/3", 1}, {"3/4", 2}, {"5/6", 3}, {"7/8", 4}};
-const std::map<std::string, int> kQpskModcods = {{"1/4", 1}, {"1/3", 2}, {"2/5", 3}, {"1/2", 4},  {"3/5", 5}, {"2/3", 6},
-                                                 {"3/4", 7}, {"4/5", 8}, {"5/6", 9}, {"8/9", 10}, {"9/10", 11}};
+const std::map<std::string, int> kQpskModcods = {{"1/4", 1}, {"1/3", 2}, {"2/5", 3}, {"1/2", 4},
+                                                 {"3/5", 5}, {"2/3", 6}, {"3/4", 7}, {"4/5", 8},
+                                                 {"5/6", 9}, {"8/9", 10}, {"9/10", 11}};
 const std::map<std::string, int> k8pskModcods = {{"3/5", 12}, {"2/3", 13}, {"3/4", 14},
                                                  {"5/6", 15}, {"8/9", 16}, {"9/10", 17}};
 
