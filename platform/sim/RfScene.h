@@ -45,6 +45,11 @@ public:
                     double merDb = 38.0, const DigitalChannel& digital = {});
     void addOfdm(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
                  double merDb = 40.0, const DigitalChannel& digital = {});
+    // A DVB-S or DVB-S2 carrier at its frequency after the LNB, as wide as its symbol rate
+    // and roll-off (signalling "rolloff%", 35 by default) make it, its level set so that it
+    // stands cnDb above the noise floor as it is now (measured in the symbol rate).
+    void addSatellite(double centreHz, double symbolRateBd, const std::string& standard, double cnDb,
+                      DigitalChannel digital = {});
     void add(const SceneCarrier& carrier);
     std::vector<SceneCarrier> carriers() const;
     // The digital and OFDM blocks whose standard begins with standardPrefix, lowest first,
@@ -76,8 +81,10 @@ public:
     double totalPowerDbuV() const;
 
     // A cable network as the standard European channel plan lays it out: PAL channels from
-    // S2 to S20, DVB-C from S21 to E69 with a DOCSIS 3.0 bonding group of four channels at
-    // 602 to 626 MHz, and a DOCSIS 3.1 OFDM block above the plan.
+    // S2 to S20, DVB-C (64-QAM, then 256-QAM) from S21 to E69 with a DOCSIS 3.0 bonding group
+    // of four channels at 602 to 626 MHz and terrestrial retransmissions at 834 (DVB-T), 842
+    // (DVB-T2, two PLPs) and 850 MHz (ISDB-T, 6 MHz), and above the plan a DVB-C2 system
+    // (866 MHz), a J.83 Annex B channel (873 MHz) and a DOCSIS 3.1 OFDM block.
     static void typicalCableNetwork(RfScene& scene);
 
 private:

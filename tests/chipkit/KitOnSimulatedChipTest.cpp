@@ -1,29 +1,12 @@
 // The kit's life cycle on the simulated demodulator over the board's bus: the chip the
 // kit powers up, configures, shuts down and wakes is the one the later standards run on.
-#include "BoardKitI2c.h"
-#include "Cxd2856Bench.h"
+#include "KitOnChip.h"
 
-#include "chipkit/kit_demod.h"
 #include "chipkit/kit_demod_config.h"
 
 #include <gtest/gtest.h>
 
-using namespace platform::sim;
-using testsupport::Cxd2856Bench;
-
-namespace {
-
-struct KitOnChip : Cxd2856Bench {
-    KitOnChip()
-    {
-        const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
-        kit_demod_Create(&demod, &param, &i2c);
-    }
-    kit_i2c_t i2c = kittest::boardI2c();
-    kit_demod_t demod;
-};
-
-} // namespace
+using kittest::KitOnChip;
 
 TEST(KitOnSimulatedChip, ConfigurationSurvivesShutdownOnlyThroughTheReplay)
 {

@@ -2,8 +2,7 @@
 // gate is the only way in, the chip decodes what the driver programs, its RSSI follows the
 // scene through the band path, and the demodulator receives only what the tuner is on.
 #include "ChipModels.h"
-#include "BoardKitI2c.h"
-#include "Cxd2856Bench.h"
+#include "KitOnChip.h"
 #include "Cxd2858Model.h"
 #include "RfFrontEndModel.h"
 
@@ -17,24 +16,19 @@
 #include <cmath>
 
 using namespace platform::sim;
-using testsupport::Cxd2856Bench;
 
 namespace {
 
 // The demodulator and its tuner on the board, with the RF chips and the band path in front,
 // driven by the kit over the board's bus.
-struct TunerOnChip : Cxd2856Bench {
+struct TunerOnChip : kittest::KitOnChip {
     ChipModels chips = installChipModels(*board);
     std::shared_ptr<RfFrontEndModel> frontEnd = installRfFrontEnd(*board, scene);
     std::shared_ptr<Cxd2858Model> model = installCxd2858(*board, chip, scene, frontEnd);
-    kit_i2c_t i2c = kittest::boardI2c();
-    kit_demod_t demod;
     kit_cxd2858_t tuner;
 
     TunerOnChip()
     {
-        const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
-        kit_demod_Create(&demod, &param, &i2c);
         kit_cxd2858_Create(&tuner, KIT_CXD2858_XTAL_24000KHZ, 0xC0, &i2c, 0x4000);
         kit_demod_Initialize(&demod);
         band(2);
