@@ -2,13 +2,15 @@
 // gate is the only way in, the chip decodes what the driver programs, its RSSI follows the
 // scene through the band path, and the demodulator receives only what the tuner is on.
 #include "ChipModels.h"
-#include "KitOnChip.h"
 #include "Cxd2858Model.h"
+#include "KitOnChip.h"
 #include "RfFrontEndModel.h"
 
 #include "chipkit/kit_cxd2858.h"
-#include "common/BoardWiring.h"
 #include "chipkit/kit_demod.h"
+#include "chipkit/kit_integ_dvbc.h"
+#include "common/BoardWiring.h"
+#include "common/embedded_timers.h"
 #include "hw/ADF4350.h"
 
 #include <gtest/gtest.h>
@@ -231,4 +233,57 @@ TEST(TunerOnSimulatedChip, TheDemodulatorReceivesOnlyWhatTheTunerIsOn)
         }
         EXPECT_EQ(t.model->gateViolations(), 0) << c.what;
     }
+}
+
+namespace {
+
+// The terrestrial tuner record as the driver library plugs the real tuner in: DVB-C 8 MHz is
+// the tuner's system 24, and a tune ends after 50 ms.
+kit_cxd2858_t* pluggedTuner = nullptr;
+
+kit_tuner_terr_cable_t cxd2858Record()
+{
+    kit_tuner_terr_cable_t t{};
+    t.Initialize = [](kit_tuner_terr_cable_t*) { return kit_cxd2858_Initialize(pluggedTuner); };
+    t.Tune = [](kit_tuner_terr_cable_t*, uint32_t kHz, kit_dtv_system_t, kit_dtv_bandwidth_t) {
+        kit_result_t r = kit_cxd2858_terr_Tune(pluggedTuner, kHz, 24);
+        if (r == KIT_RESULT_OK) {
+            EMBEDDEDTIMERS_delayms(50);
+            r = kit_cxd2858_terr_TuneEnd(pluggedTuner);
+        }
+        return r;
+    };
+    t.Sleep = [](kit_tuner_terr_cable_t*) { return kit_cxd2858_Sleep(pluggedTuner); };
+    return t;
+}
+
+} // namespace
+
+TEST(TunerOnSimulatedChip, TheIntegrationLayerLocksWhereTheRealTunerIsOnAChannel)
+{
+    TunerOnChip t;
+    t.scene->add(testsupport::dvbcCarrier(474e6, Modulation::Qam256, 35));
+    pluggedTuner = &t.tuner;
+    kit_tuner_terr_cable_t record = cxd2858Record();
+    kit_integ_t integ;
+    const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
+    ASSERT_EQ(kit_integ_Create(&integ, &t.demod, &param, &t.i2c, &record, nullptr, nullptr), 0u);
+    ASSERT_EQ(kit_integ_Initialize(&integ), 0u);
+
+    const kit_dvbc_tune_param_t on = {474000, KIT_DTV_BW_8_MHZ};
+    EXPECT_EQ(kit_integ_dvbc_Tune(&integ, &on), 0u);
+    EXPECT_TRUE(t.chip->tsLocked());
+    EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), 474e6);
+
+    const kit_dvbc_tune_param_t off = {482000, KIT_DTV_BW_8_MHZ};
+    const uint64_t start = t.board.clock().monotonicMs();
+    EXPECT_EQ(kit_integ_dvbc_Tune(&integ, &off), 5u);
+    EXPECT_EQ(t.board.clock().monotonicMs() - start, 50u + 1000u);
+    EXPECT_FALSE(t.chip->tsLocked());
+
+    EXPECT_EQ(kit_integ_Sleep(&integ), 0u);
+    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
+    EXPECT_EQ(t.model->gateViolations(), 0);
+    EXPECT_EQ(t.chip->slvxRegister(0, 0x08), 0) << "the repeater is left closed";
+    pluggedTuner = nullptr;
 }
