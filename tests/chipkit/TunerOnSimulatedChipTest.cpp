@@ -9,6 +9,12 @@
 #include "chipkit/kit_cxd2858.h"
 #include "chipkit/kit_demod.h"
 #include "chipkit/kit_integ_dvbc.h"
+#include "chipkit/kit_integ_dvbc2.h"
+#include "chipkit/kit_integ_dvbt.h"
+#include "chipkit/kit_integ_dvbt2.h"
+#include "chipkit/kit_integ_dvbt_t2.h"
+#include "chipkit/kit_integ_isdbt.h"
+#include "chipkit/kit_integ_j83b.h"
 #include "common/BoardWiring.h"
 #include "common/embedded_timers.h"
 #include "hw/ADF4350.h"
@@ -16,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <tuple>
 
 using namespace platform::sim;
 
@@ -237,16 +245,34 @@ TEST(TunerOnSimulatedChip, TheDemodulatorReceivesOnlyWhatTheTunerIsOn)
 
 namespace {
 
-// The terrestrial tuner record as the driver library plugs the real tuner in: DVB-C 8 MHz is
-// the tuner's system 24, and a tune ends after 50 ms.
+// The terrestrial tuner record as the driver library plugs the real tuner in: the kit's
+// system and bandwidth give the tuner's system, and a tune ends after 50 ms.
 kit_cxd2858_t* pluggedTuner = nullptr;
+
+uint32_t tunerSystem(kit_dtv_system_t system, kit_dtv_bandwidth_t bw)
+{
+    switch (system) {
+    case KIT_DTV_SYSTEM_DVBC:
+        return bw <= KIT_DTV_BW_6_MHZ ? 23 : 24;
+    case KIT_DTV_SYSTEM_J83B:
+        return 10;
+    case KIT_DTV_SYSTEM_DVBT:
+        return 14 + (bw - KIT_DTV_BW_5_MHZ);
+    case KIT_DTV_SYSTEM_DVBT2:
+        return bw == KIT_DTV_BW_1_7_MHZ ? 18 : 19 + (bw - KIT_DTV_BW_5_MHZ);
+    case KIT_DTV_SYSTEM_ISDBT:
+        return 11 + (bw - KIT_DTV_BW_6_MHZ);
+    default:  // DVB-C2
+        return bw == KIT_DTV_BW_6_MHZ ? 25 : 26;
+    }
+}
 
 kit_tuner_terr_cable_t cxd2858Record()
 {
     kit_tuner_terr_cable_t t{};
     t.Initialize = [](kit_tuner_terr_cable_t*) { return kit_cxd2858_Initialize(pluggedTuner); };
-    t.Tune = [](kit_tuner_terr_cable_t*, uint32_t kHz, kit_dtv_system_t, kit_dtv_bandwidth_t) {
-        kit_result_t r = kit_cxd2858_terr_Tune(pluggedTuner, kHz, 24);
+    t.Tune = [](kit_tuner_terr_cable_t*, uint32_t kHz, kit_dtv_system_t system, kit_dtv_bandwidth_t bw) {
+        kit_result_t r = kit_cxd2858_terr_Tune(pluggedTuner, kHz, tunerSystem(system, bw));
         if (r == KIT_RESULT_OK) {
             EMBEDDEDTIMERS_delayms(50);
             r = kit_cxd2858_terr_TuneEnd(pluggedTuner);
@@ -257,33 +283,87 @@ kit_tuner_terr_cable_t cxd2858Record()
     return t;
 }
 
+// The integration layer over the demodulator and the real tuner, on the typical network.
+struct IntegOnChip : TunerOnChip {
+    kit_tuner_terr_cable_t record = cxd2858Record();
+    kit_integ_t integ{};
+
+    IntegOnChip()
+    {
+        RfScene::typicalCableNetwork(*scene);
+        pluggedTuner = &tuner;
+        const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
+        kit_integ_Create(&integ, &demod, &param, &i2c, &record, nullptr, nullptr);
+        kit_integ_Initialize(&integ);
+    }
+    ~IntegOnChip() { pluggedTuner = nullptr; }
+};
+
 } // namespace
 
 TEST(TunerOnSimulatedChip, TheIntegrationLayerLocksWhereTheRealTunerIsOnAChannel)
 {
-    TunerOnChip t;
-    t.scene->add(testsupport::dvbcCarrier(474e6, Modulation::Qam256, 35));
-    pluggedTuner = &t.tuner;
-    kit_tuner_terr_cable_t record = cxd2858Record();
-    kit_integ_t integ;
-    const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
-    ASSERT_EQ(kit_integ_Create(&integ, &t.demod, &param, &t.i2c, &record, nullptr, nullptr), 0u);
-    ASSERT_EQ(kit_integ_Initialize(&integ), 0u);
+    using Tune = std::function<kit_result_t(kit_integ_t*)>;
+    const struct {
+        const char* what;
+        Tune tune;
+        kit_result_t result;
+        double tunedMHz;
+    } cases[] = {
+        {"DVB-C", [](kit_integ_t* i) { kit_dvbc_tune_param_t p = {474000, 8}; return kit_integ_dvbc_Tune(i, &p); }, 0, 474},
+        {"DVB-C between channels",
+         [](kit_integ_t* i) { kit_dvbc_tune_param_t p = {478000, 8}; return kit_integ_dvbc_Tune(i, &p); }, 5, 478},
+        {"J.83B", [](kit_integ_t* i) { kit_j83b_tune_param_t p = {873000, 50}; return kit_integ_j83b_Tune(i, &p); }, 0, 873},
+        {"DVB-T", [](kit_integ_t* i) { kit_dvbt_tune_param_t p = {834000, 8, 0}; return kit_integ_dvbt_Tune(i, &p); }, 0, 834},
+        {"DVB-T on the DVB-T2 channel",
+         [](kit_integ_t* i) { kit_dvbt_tune_param_t p = {842000, 8, 0}; return kit_integ_dvbt_Tune(i, &p); }, 6, 842},
+        {"DVB-T2", [](kit_integ_t* i) { kit_dvbt2_tune_param_t p = {842000, 8, 1, 0, 0}; return kit_integ_dvbt2_Tune(i, &p); }, 0, 842},
+        {"ISDB-T", [](kit_integ_t* i) { kit_isdbt_tune_param_t p = {850000, 6}; return kit_integ_isdbt_Tune(i, &p); }, 0, 850},
+        {"DVB-C2",
+         [](kit_integ_t* i) { kit_dvbc2_tune_param_t p = {866000, 8, 0, 1, 0, 0}; return kit_integ_dvbc2_Tune(i, &p); }, 0, 866},
+        {"T or T2, either",
+         [](kit_integ_t* i) {
+             kit_dtv_system_t system = 0;
+             uint32_t profile = 0;
+             const kit_result_t r = kit_integ_dvbt_t2_BlindTune(i, 842000, 8, KIT_DTV_SYSTEM_ANY, 2, &system, &profile);
+             return r == KIT_RESULT_OK && system != KIT_DTV_SYSTEM_DVBT2 ? kit_result_t(KIT_RESULT_ERROR_OTHER) : r;
+         },
+         0, 842},
+    };
+    for (const auto& c : cases) {
+        IntegOnChip t;
+        EXPECT_EQ(c.tune(&t.integ), c.result) << c.what;
+        EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), c.tunedMHz * 1e6) << c.what;
+        EXPECT_EQ(t.chip->demodLocked(), c.result == 0) << c.what;
+        EXPECT_EQ(t.model->gateViolations(), 0) << c.what;
+        EXPECT_EQ(t.chip->slvxRegister(0, 0x08), 0) << c.what << ": the repeater is left closed";
+    }
 
-    const kit_dvbc_tune_param_t on = {474000, KIT_DTV_BW_8_MHZ};
-    EXPECT_EQ(kit_integ_dvbc_Tune(&integ, &on), 0u);
-    EXPECT_TRUE(t.chip->tsLocked());
-    EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), 474e6);
-
-    const kit_dvbc_tune_param_t off = {482000, KIT_DTV_BW_8_MHZ};
-    const uint64_t start = t.board.clock().monotonicMs();
-    EXPECT_EQ(kit_integ_dvbc_Tune(&integ, &off), 5u);
-    EXPECT_EQ(t.board.clock().monotonicMs() - start, 50u + 1000u);
-    EXPECT_FALSE(t.chip->tsLocked());
-
-    EXPECT_EQ(kit_integ_Sleep(&integ), 0u);
+    // Sleep takes the tuner out of its band as well.
+    IntegOnChip t;
+    const kit_dvbc_tune_param_t p = {474000, 8};
+    ASSERT_EQ(kit_integ_dvbc_Tune(&t.integ, &p), 0u);
+    EXPECT_EQ(kit_integ_Sleep(&t.integ), 0u);
     EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
+}
+
+TEST(TunerOnSimulatedChip, ScansFindTheNetworksTerrestrialChannelsAndEveryDataPlp)
+{
+    IntegOnChip t;
+    static std::vector<std::tuple<uint32_t, kit_result_t, kit_dtv_system_t, uint32_t>> seen;
+    seen.clear();
+    auto callback = [](kit_integ_t*, kit_integ_dvbt_t2_scan_result_t* r, kit_integ_dvbt_t2_scan_param_t*) {
+        seen.emplace_back(r->centerFreqKHz, r->tuneResult, r->system, r->dvbt2TuneParam.dataPlpId);
+    };
+    kit_integ_dvbt_t2_scan_param_t p = {826000, 850000, 8000, KIT_DTV_BW_8_MHZ, KIT_DTV_SYSTEM_ANY, 0};
+    ASSERT_EQ(kit_integ_dvbt_t2_Scan(&t.integ, &p, callback), 0u);
+    std::vector<std::tuple<uint32_t, kit_dtv_system_t, uint32_t>> found;
+    for (const auto& [kHz, result, system, plp] : seen)
+        if (result == KIT_RESULT_OK)
+            found.emplace_back(kHz, system, plp);
+    EXPECT_EQ(found, (std::vector<std::tuple<uint32_t, kit_dtv_system_t, uint32_t>>{
+                         {834000, KIT_DTV_SYSTEM_DVBT, 0}, {842000, KIT_DTV_SYSTEM_DVBT2, 0}, {842000, KIT_DTV_SYSTEM_DVBT2, 1}}));
+    EXPECT_EQ(seen.size(), found.size() + 2);  // 826 (DVB-C) and 850 (ISDB-T, 6 MHz) reported without a lock
+    EXPECT_EQ(t.demod.scanMode, 0);
     EXPECT_EQ(t.model->gateViolations(), 0);
-    EXPECT_EQ(t.chip->slvxRegister(0, 0x08), 0) << "the repeater is left closed";
-    pluggedTuner = nullptr;
 }
