@@ -305,7 +305,7 @@ void RfScene::typicalCableNetwork(RfScene& scene)
     // 1.25 MHz below, where the channel below has its sound carrier).
     for (double centre = 114.5e6; centre < 300e6; centre += 7e6) {
         scene.addAnalogue(centre - 2.25e6, 72.0, 5.5e6, 59.0, "PAL");
-        scene.setDistortion(centre - 2.25e6, -50.0, {{-0.75e6, -44.0}, {0.75e6, -43.0}, {1.25e6, -41.0}});
+        scene.setDistortion(centre - 2.25e6, -50.0, {{-0.75e6, -39.0}, {0.75e6, -38.0}, {1.25e6, -37.0}});
     }
     // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers; four of
     // them (602 to 626 MHz) carry the cable modems' downstream (256-QAM, Annex A).

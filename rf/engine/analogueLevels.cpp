@@ -96,10 +96,11 @@ void Measures::mesuraVideoCarrier_CTB_CSO(int, int)
             carrier = ctbCarrierLevel_;
     }
 
-    // Without a carrier level no beat has a ratio; a reading that failed has no key.
+    // Without a carrier level no beat has a ratio; a beat with no frequency or whose reading
+    // failed has no key.
     QVariantMap values;
     int beat = 0;
-    if (carrier != UNMEASURED && mesuraAutoRangeLevel_fix_proba(fCtb, &beat) == 0)
+    if (carrier != UNMEASURED && fCtb != 0 && mesuraAutoRangeLevel_fix_proba(fCtb, &beat) == 0)
         values.insert(QStringLiteral("CTB_power"), std::abs(carrier - std::min(beat, kLevelCeiling)));
 
     int lowest = kLevelCeiling;

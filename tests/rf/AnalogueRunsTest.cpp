@@ -101,6 +101,32 @@ TEST(AnalogueRuns, DemodulationReadsLevelsNoiseAndHumOfEachChannel)
     }
 }
 
+TEST(AnalogueRuns, TheTypicalNetworksChannelReadsAsTheSceneHasIt)
+{
+    EngineBench b;
+    platform::sim::RfScene::typicalCableNetwork(*b.scene);
+    analogueScreen(b, kVision, palChannel(kVision, 7000000, 5.5),
+                   {{"ctb_cso_on", true},
+                    {"ctb_frequency", kVision},
+                    {"cso_marker1", -750000},
+                    {"cso_marker2", 750000},
+                    {"cso_marker3", 1250000}});
+    QSignalSpy levels(b.engine, &Measures::v_a_carriersChanged);
+    QSignalSpy products(b.engine, &Measures::ctb_cso_Changed);
+    QObject::connect(b.engine, &Measures::humChanged, b.engine, &Measures::stopMeasures);
+    b.run(DEMOD_ANALOG);
+    // E5 at 72 dBµV, its sound 13 dB down, both 0.3 dB up the network's tilt.
+    ASSERT_EQ(levels.count(), 1);
+    EXPECT_NEAR(levels.at(0).at(0).toInt(), 723, 10);
+    EXPECT_NEAR(levels.at(0).at(1).toInt(), 593, 10);
+    ASSERT_EQ(products.count(), 1);
+    const QVariantMap values = products.at(0).at(0).toMap();
+    EXPECT_NEAR(values.value("CSO_1_power").toInt(), 490, 10);
+    EXPECT_NEAR(values.value("CSO_3_power").toInt(), 470, 10);
+    EXPECT_NEAR(values.value("CSO_min_power").toInt(), 490, 10);
+    EXPECT_NEAR(b.engine->porcentajeHum(), 0.8, 0.05);
+}
+
 TEST(AnalogueRuns, ARecordThatPlacesNoSoundCarrierMeasuresNothingThere)
 {
     EngineBench b;
@@ -154,6 +180,14 @@ TEST(AnalogueRuns, CtbOnAFreeSlotAndCsoAtTheMarkers)
     for (const auto& [key, value] : expected)
         EXPECT_NEAR(values.value(key).toInt(), value, 10) << key;
     EXPECT_NEAR(getMesuraNivell(), 720, 10);
+
+    // Without a CTB frequency only the markers are read.
+    b.settings({{"ctb_frequency", 0u}});
+    products.clear();
+    b.engine->mesuraVideoCarrier_CTB_CSO(0, 0);
+    ASSERT_EQ(products.count(), 1);
+    EXPECT_FALSE(products.at(0).at(0).toMap().contains("CTB_power"));
+    EXPECT_EQ(products.at(0).at(0).toMap().size(), 5);
 }
 
 TEST(AnalogueRuns, CtbInTheChannelIsReadOnceTheCarrierIsRemoved)
