@@ -118,6 +118,16 @@ bool RfScene::removeVisionCarrier(double visionHz, bool removed)
     });
 }
 
+void RfScene::addSatellite(double centreHz, double symbolRateBd, const std::string& standard, double cnDb,
+                           DigitalChannel digital)
+{
+    const auto rollOff = digital.signalling.find("rolloff%");
+    const double alpha = rollOff != digital.signalling.end() && rollOff->second > 0 ? rollOff->second / 100.0 : 0.35;
+    digital.symbolRateBd = symbolRateBd;
+    const double level = noiseFloor() + 10.0 * std::log10(symbolRateBd / kNoiseReferenceHz) + cnDb;
+    add(block(SceneCarrier::Kind::Digital, centreHz, symbolRateBd * (1 + alpha), level, standard, cnDb, digital));
+}
+
 std::vector<SceneCarrier> RfScene::carriers() const
 {
     return locked([&] { return carriers_; });

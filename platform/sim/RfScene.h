@@ -63,6 +63,11 @@ public:
                     double merDb = 38.0, const DigitalChannel& digital = {});
     void addOfdm(double centreHz, double bandwidthHz, double levelDbuV, const std::string& standard,
                  double merDb = 40.0, const DigitalChannel& digital = {});
+    // A DVB-S or DVB-S2 carrier at its frequency after the LNB, as wide as its symbol rate
+    // and roll-off (signalling "rolloff%", 35 by default) make it, its level set so that it
+    // stands cnDb above the noise floor as it is now (measured in the symbol rate).
+    void addSatellite(double centreHz, double symbolRateBd, const std::string& standard, double cnDb,
+                      DigitalChannel digital = {});
     void add(const SceneCarrier& carrier);
     // Distortion of the analogue channel whose vision carrier is at visionHz (within 1 kHz);
     // false when there is no such channel.
