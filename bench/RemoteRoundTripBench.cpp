@@ -103,6 +103,18 @@ private:
     bool ok_ = false;
 };
 
+// The port a server prints, past any warning Qt printed before it.
+unsigned short portFrom(int fd)
+{
+    for (;;) {
+        const std::string line = benchchild::readLine(fd, 30000);
+        if (line.empty())
+            return 0;
+        if (line.find_first_not_of("0123456789") == std::string::npos)
+            return static_cast<unsigned short>(std::atoi(line.c_str()));
+    }
+}
+
 double percentile(std::vector<double> v, double q)
 {
     std::sort(v.begin(), v.end());
@@ -122,11 +134,8 @@ void AttenQueryBesideEcho(benchmark::State& state)
     int echoOut = -1, remoteOut = -1;
     const pid_t echoPid = benchchild::start({folder + "/bare_echo_server"}, &echoOut);
     const pid_t remotePid = benchchild::start({folder + "/bench_remote", "--serve"}, &remoteOut, true);
-    const std::string echoPort = benchchild::readLine(echoOut);
-    const std::string remotePort = benchchild::readLine(remoteOut, 30000);
-    Client echo(static_cast<unsigned short>(std::atoi(echoPort.c_str())), "*?ATTEN\r", '\r');
-    Client remote(static_cast<unsigned short>(std::atoi(remotePort.c_str())), "*?ATTEN\r",
-                  static_cast<char>(RemoteProtocol::XON));
+    Client echo(portFrom(echoOut), "*?ATTEN\r", '\r');
+    Client remote(portFrom(remoteOut), "*?ATTEN\r", static_cast<char>(RemoteProtocol::XON));
     std::vector<double> echoUs, remoteUs;
     bool ok = echo.ok() && remote.ok();
     for (int i = 0; ok && i < 200; ++i) // warm-up of both sides
