@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 const char kRoot[] = "CHANNEL_PLAN";
@@ -71,33 +72,41 @@ bool Channelslist::validPlanName(const QString& plan)
 
 QVariantMap Channelslist::channelRecord(const QVariantMap& record, const QString& plan)
 {
+    // The keys as strings once: a plan of a few hundred channels is read at every start.
+    static const QStringList names = [] {
+        QStringList n;
+        for (const Key& key : kKeys)
+            n << QString::fromLatin1(key.name);
+        return n;
+    }();
     QVariantMap out;
-    for (const Key& key : kKeys) {
-        const QVariant v = record.value(key.name);
-        switch (key.type) {
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        const QString& name = names[static_cast<int>(i)];
+        const QVariant v = record.value(name);
+        switch (kKeys[i].type) {
         case QVariant::UInt:
-            out.insert(key.name, v.toUInt());
+            out.insert(name, v.toUInt());
             break;
         case QVariant::Int:
-            out.insert(key.name, v.toInt());
+            out.insert(name, v.toInt());
             break;
         default:
-            out.insert(key.name, v.isValid() ? storefile::valueText(v) : QString());
+            out.insert(name, v.isValid() ? storefile::valueText(v) : QString());
         }
     }
-    out.insert("plan", plan);
+    out.insert(QStringLiteral("plan"), plan);
     return out;
 }
 
 bool Channelslist::llegeixChannelPlan(const QString& path, const QString& plan, QVariantList* channels)
 {
     channels->clear();
-    QDomDocument doc;
-    if (storefile::loadXml(path, kRoot, &doc) != storefile::LoadResult::Loaded)
+    // Read as a stream: the plan is loaded on the GUI thread at start-up and on every change.
+    QList<QVariantMap> records;
+    if (storefile::loadRecords(path, kRoot, kChannel, &records) != storefile::LoadResult::Loaded)
         return false;
-    const QDomElement root = doc.documentElement();
-    for (QDomElement e = root.firstChildElement(kChannel); !e.isNull(); e = e.nextSiblingElement(kChannel))
-        channels->append(channelRecord(storefile::readValues(e), plan));
+    for (const QVariantMap& record : records)
+        channels->append(channelRecord(record, plan));
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QXmlStreamReader>
 
 #include <climits>
 #include <cmath>
@@ -257,7 +258,11 @@ QString asideName(const QString& path)
     return name;
 }
 
-LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc)
+namespace {
+
+// Opens path and hands it to parse, which says what is wrong with the content (empty when
+// nothing is). A file that cannot be read or parsed is logged and kept aside.
+LoadResult load(const QString& path, const std::function<QString(QFile&)>& parse)
 {
     QString problem;
     {
@@ -266,15 +271,10 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
             qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
-        QString error;
-        int line = 0;
-        int column = 0;
         if (!file.open(QIODevice::ReadOnly))
             problem = QStringLiteral("cannot be read: ") + file.errorString();
-        else if (!doc->setContent(&file, &error, &line, &column))
-            problem = QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
-        else if (!rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
-            problem = QStringLiteral("has no %1 root element").arg(rootElement);
+        else
+            problem = parse(file);
     }
     if (problem.isEmpty())
         return LoadResult::Loaded;
@@ -284,8 +284,78 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
         qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside;
     else
         qDebug().noquote() << "File" << path << problem << "- it could not be kept aside";
-    *doc = QDomDocument();
     return LoadResult::Unreadable;
+}
+
+QString notValid(qint64 line, qint64 column, const QString& error)
+{
+    return QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
+}
+
+QString noRoot(const QString& rootElement) { return QStringLiteral("has no %1 root element").arg(rootElement); }
+
+// The value elements below the reader's current element, up to its end.
+QVariantMap readRecord(QXmlStreamReader& xml)
+{
+    QVariantMap values;
+    while (xml.readNextStartElement()) {
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QStringRef name = xml.name();
+        const QString key = name == QLatin1String("VALUE") && attributes.hasAttribute(QLatin1String("name"))
+            ? attributes.value(QLatin1String("name")).toString()
+            : name.toString();
+        const QString type = attributes.value(QLatin1String("type")).toString();
+        QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        if (text.trimmed().isEmpty())
+            text.clear(); // blanks alone are no text, as in a parsed document
+        values.insert(key, valueFromText(type, text));
+    }
+    return values;
+}
+
+} // namespace
+
+LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc)
+{
+    const LoadResult result = load(path, [&](QFile& file) {
+        QString error;
+        int line = 0;
+        int column = 0;
+        if (!doc->setContent(&file, &error, &line, &column))
+            return notValid(line, column, error);
+        if (!rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
+            return noRoot(rootElement);
+        return QString();
+    });
+    if (result != LoadResult::Loaded)
+        *doc = QDomDocument();
+    return result;
+}
+
+LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
+                       QList<QVariantMap>* records)
+{
+    records->clear();
+    const LoadResult result = load(path, [&](QFile& file) {
+        QXmlStreamReader xml(&file);
+        if (xml.readNextStartElement() && xml.name() != rootElement)
+            return noRoot(rootElement);
+        while (xml.readNextStartElement()) {
+            if (xml.name() == recordElement)
+                records->append(readRecord(xml));
+            else
+                xml.skipCurrentElement();
+        }
+        // The whole file is read, as a parser that builds the document reads it.
+        while (!xml.atEnd())
+            xml.readNext();
+        if (xml.hasError())
+            return notValid(xml.lineNumber(), xml.columnNumber(), xml.errorString());
+        return QString();
+    });
+    if (result != LoadResult::Loaded)
+        records->clear();
+    return result;
 }
 
 QString shellQuoted(const QString& word)
