@@ -63,6 +63,7 @@ void StartUp::run()
     step("periodicFunctions");
     PeriodicFunctions::getInstance();
     showSplash();
+    fixedSynthesizer_->finishInit();
     loadFontStyleAndLanguage();
     startServices();
 
@@ -82,7 +83,8 @@ void StartUp::initHardware()
     step("hardware");
     // The I2C bus is opened by its first transfer; the front end comes up in the unit's order.
     fixedSynthesizer_ = std::make_unique<ADF4360>();
-    fixedSynthesizer_->init();
+    // Its power-up pause passes while the start-up goes on; the last latch follows the splash.
+    fixedSynthesizer_->beginInit();
     localOscillator_ = std::make_unique<ADF4350>();
     localOscillator_->programaFreqPilot(0);
     converter_ = std::make_unique<MAX11337>();
@@ -109,7 +111,9 @@ QString StartUp::splashImage(int hardwareModel)
 void StartUp::showSplash()
 {
     step("splash");
-    splash_ = std::make_unique<QtQuick2ApplicationViewer>();
+    // The QML engine is made once, here; the main view takes it over.
+    engine_ = std::make_unique<QQmlEngine>();
+    splash_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     splash_->setFrameless();
     splash_->setInitialProperties(
         {{QStringLiteral("startImage"), splashImage(HardwareModel::getInstance()->getModelHardware())}});
@@ -145,7 +149,7 @@ void StartUp::loadFontStyleAndLanguage()
     qputenv("QT_QUICK_CONTROLS_1_STYLE", "Base");
 
     step("translator");
-    mainView_ = std::make_unique<QtQuick2ApplicationViewer>();
+    mainView_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     translator_ = std::make_unique<Translation>();
     translator_->setEngine(mainView_->engine());
     const QString stored = ScreensVariables::getInstance()->getScreensVariables().value("language").toString();

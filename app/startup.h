@@ -14,6 +14,7 @@ class ADF4350;
 class ADF4360;
 class MAX11337;
 
+class QQmlEngine;
 class QtQuick2ApplicationViewer;
 class ScreenShot;
 class SocketCalibrate;
@@ -86,6 +87,8 @@ private:
     std::unique_ptr<MAX11337> converter_;
     std::unique_ptr<Translation> translator_;
     std::unique_ptr<ScreenShot> shot_;
+    // The splash and the main view share one engine, which outlives both.
+    std::unique_ptr<QQmlEngine> engine_;
     std::unique_ptr<QtQuick2ApplicationViewer> splash_;
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;
