@@ -14,7 +14,7 @@
 #include "qtquick2applicationviewer.h"
 #endif
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTimer>
 #ifdef VARNOK_EXIT_AT_FIRST_FRAME
 #include <QQuickWindow>
@@ -65,7 +65,9 @@ void restartInPlace(char** argv)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // No widget is ever shown: the Qt Quick application object spares loading and setting
+    // up the widget toolkit at every start.
+    QGuiApplication app(argc, argv);
     StartUp::setApplicationIdentity();
     std::unique_ptr<platform::Board> board = makeBoard();
     platform::installBoard(board.get());

@@ -31,9 +31,13 @@
 #include <QDebug>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
+
+// QT_LOGGING_RULES="varnok.startup.debug=false" silences the start-up's steps.
+Q_LOGGING_CATEGORY(startupLog, "varnok.startup")
 
 StartUp::StartUp() : StartUp(Options()) {}
 
@@ -51,7 +55,7 @@ void StartUp::setApplicationIdentity()
 void StartUp::step(const QString& name)
 {
     steps_ << name;
-    qDebug() << "Start-up:" << name;
+    qCDebug(startupLog) << "Start-up:" << name;
 }
 
 void StartUp::run()
@@ -140,7 +144,7 @@ void StartUp::loadFontStyleAndLanguage()
     const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty())
-        qDebug() << "Font :/fonts/fonts/europe.ttf not loaded";
+        qCDebug(startupLog) << "Font :/fonts/fonts/europe.ttf not loaded";
     else
         QGuiApplication::setFont(QFont(families.first()));
 
@@ -245,7 +249,7 @@ bool StartUp::finish(int exitCode)
         mainView_->close();
     if (exitCode != kRestartCode)
         return false;
-    qDebug() << "Restarting";
+    qCDebug(startupLog) << "Restarting";
     platform::board().runShell(kRestartCommand);
     return true;
 }

@@ -20,7 +20,7 @@
 #include "DefaultBoard.h"
 #include "platform/Platform.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 #include <netinet/in.h>
@@ -43,7 +43,7 @@ namespace {
 int serve(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     StartUp::setApplicationIdentity();
     auto board = platform::sim::makeDefaultBoard();
     platform::installBoard(board.get());
