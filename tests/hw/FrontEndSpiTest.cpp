@@ -194,6 +194,30 @@ TEST(ADF4360, StartUpLatchesWithPowerUpPause)
     EXPECT_EQ(fe.chips.synthesizers->adf4350().latchCount(0), 0);
 }
 
+// In two halves the pause passes while other work goes on: the last latch waits only for
+// what is left of it.
+TEST(ADF4360, SplitStartUpWaitsOnlyWhatIsLeftOfThePause)
+{
+    FrontEnd fe;
+    auto& model = fe.chips.synthesizers->adf4360();
+    const auto pauseUs = [&] {
+        return model.latchTimeUs(Adf4360Model::kNCounter) - model.latchTimeUs(Adf4360Model::kControl);
+    };
+    for (const uint64_t meanwhileMs : {0u, 4u, 25u}) {
+        ADF4360 synth;
+        EXPECT_EQ(synth.beginInit(), 0);
+        EXPECT_EQ(fe.spi("/dev/spidev4.0").size() % 3, 2u);
+        fe.board.clock().advanceMs(meanwhileMs);
+        EXPECT_EQ(synth.finishInit(), 0);
+        EXPECT_EQ(pauseUs(), std::max<uint64_t>(10000u, meanwhileMs * 1000)) << meanwhileMs;
+        EXPECT_EQ(model.outputFrequencyHz(), 1600000000u);
+    }
+    fe.board->faults().fail(platform::sim::Device::spi("/dev/spidev4.0"), platform::sim::kOpen);
+    ADF4360 refused;
+    EXPECT_EQ(refused.beginInit(), -1);
+    EXPECT_EQ(refused.finishInit(), -1);
+}
+
 TEST(MAX11337, PeakIsLargestOfTwentyMasked)
 {
     FrontEnd fe;
