@@ -183,6 +183,9 @@ int main(int argc, char** argv)
     // The same sweep with the real clock; the virtual board stays alive for the threads.
     auto realBoard = makeBoard(std::make_unique<platform::RealClock>());
     platform::installBoard(realBoard.get());
+    // A background thread still in a wait on the virtual clock (the modem engine idles in
+    // such waits) moves its time now, so that wait ends and the next one runs real time.
+    virtualClock->setBackgroundSleepsReal(false);
     bringUp(&lo, &adc);
     sweepOnce();
 
