@@ -170,6 +170,9 @@ int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
     case w::kInputVoltageChannel: {
         double dc = 0, ac = 0, hz = 50;
         scene_->inputVoltage(&dc, &ac, &hz);
+        // A powered LNB supply drives the input itself.
+        if (lnbSupply_ && lnbSupply_->outputEnabled())
+            dc = lnbSupply_->outputVolts();
         const double swing = ac * 10.0 / kAcDecivoltsPerStep / 2.0;
         return static_cast<int>(std::lround(kVoltageZero + dc * 10.0 / kDcDecivoltsPerStep
                                             + swing * std::sin(2 * kPi * hz * t)));
@@ -181,7 +184,7 @@ int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
     case w::kOpticalChannel:
         return rawFromLine(scene_->opticalPowerDbm() * 10.0, cal.optical) + jitter();
     default:
-        return 0;
+        return std::max(supplies_.converterValue(channel), 0);
     }
 }
 
