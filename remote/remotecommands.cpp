@@ -1,8 +1,13 @@
 #include "remotecommands.h"
 
 #include "attenCmd.h"
+#include "calibrationCmd.h"
+#include "circuitCmd.h"
 #include "exceptionlog.h"
+#include "filterCmd.h"
+#include "readingConverterCmd.h"
 #include "remote.h"
+#include "temperatureCmd.h"
 #include "tuneCmd.h"
 
 #include <initializer_list>
@@ -26,6 +31,11 @@ RemoteCmd* make()
 const std::initializer_list<CommandEntry> kCommands = {
     {"*TUNE", "*?TUNE", &make<remote::TuneCmd>},
     {"*ATTEN", "*?ATTEN", &make<remote::AttenCmd>},
+    {nullptr, "*?CONVERT", &make<remote::ReadingConverterCmd>},
+    {"*CIRCUIT", "*?CIRCUIT", &make<remote::CircuitCmd>},
+    {nullptr, "*?TEMPERATURE", &make<remote::TemperatureCmd>},
+    {"*CALIBRATION", nullptr, &make<remote::CalibrationCmd>},
+    {"*FILTER", "*?FILTER", &make<remote::FilterCmd>},
 };
 
 } // namespace
