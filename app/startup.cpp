@@ -1,6 +1,5 @@
 #include "startup.h"
 
-#include "launcher.h"
 #include "networkinterface.h"
 #include "periodicfunctions.h"
 #include "qtquick2applicationviewer.h"
@@ -10,6 +9,7 @@
 #include "wrfile.h"
 
 #include "app/services/hardware.h"
+#include "app/services/launcher.h"
 #include "app/services/software.h"
 #include "cablemodem/engine/mesuraCM.h"
 #include "demod/engine/mesuraiq.h"
