@@ -19,6 +19,7 @@
 #include "hw/drvMAX3543.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
+#include "remote/remoteRequests.h"
 #include "remote/socketCalibrate.h"
 #include "rf/engine/measures.h"
 #include "rf/frontEndSetup.h"
@@ -162,6 +163,14 @@ void StartUp::startServices()
     step("remoteServer");
     // Lives for the program's lifetime, as the unit's does.
     new SocketCalibrate(1234, true, nullptr);
+    // What remote commands ask of the shell: the screens hear it as from the keys, and a
+    // restart ends the event loop with its code.
+    RemoteRequests* requests = RemoteRequests::getInstance();
+    PeriodicFunctions* periodic = PeriodicFunctions::getInstance();
+    QObject::connect(requests, &RemoteRequests::goToHome, periodic, &PeriodicFunctions::enviarSignalBotonHome);
+    QObject::connect(requests, &RemoteRequests::goToTestScreen, periodic, &PeriodicFunctions::enviarSignalTestScreen);
+    QObject::connect(requests, &RemoteRequests::takePhoto, periodic, &PeriodicFunctions::enviarSignalTakeFoto);
+    QObject::connect(requests, &RemoteRequests::restartApplication, periodic, [](int code) { QCoreApplication::exit(code); });
 
     step("cursor");
 #ifdef VARNOK_BOARD_LINUX

@@ -32,7 +32,7 @@ std::string currentDirectory()
 }
 } // namespace
 
-ShellRecorder::ShellRecorder() : workingDirectory_(currentDirectory()) {}
+ShellRecorder::ShellRecorder() = default;
 
 bool ShellRecorder::isHalt(const std::string& commandLine)
 {
@@ -111,7 +111,7 @@ void ShellRecorder::answerRecorded(const RecordedCommand& command, std::string* 
         if (!matched) {
             const std::string s = script(commandLine);
             if (s == "pwd")
-                out = workingDirectory_ + "\n";
+                out = (workingDirectory_.empty() ? currentDirectory() : workingDirectory_) + "\n";
             else if (s == "uname -r")
                 out = "5.4.0-sim\n";
             else if (s == "uname -a")

@@ -41,7 +41,7 @@ public:
     // Called (outside the recorder's lock) for "halt" and for the restart script.
     void setHaltHook(Hook hook);
     void setRestartHook(Hook hook);
-    // What "pwd" prints.
+    // What "pwd" prints; by default the directory the process is in when it asks.
     void setWorkingDirectory(const std::string& dir);
     // How long commands starting with the prefix run before they end (board time);
     // a launcher with a shorter time-out kills them. Default: they end at once.
