@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr unsigned int kSliceHz = FILTER_NARROW;
-constexpr unsigned int kHalfSliceHz = kSliceHz / 2;
 constexpr int kCarrierNoiseHistory = 20;
 constexpr int kCarrierNoiseDrop = 200; // a drop of more than 20.0 dB restarts the hold
 constexpr int kIntegrationHistory = 8;
@@ -77,15 +75,16 @@ int Measures::mesuraIntegracio(unsigned int frequency, int bandwidth, int* power
     }
     ChainSettings saved(this, ChainSettings::DetectorFirst);
     setFilter(FILTER_NARROW);
-    const unsigned int n = static_cast<unsigned int>(bandwidth) / kSliceHz;
+    const unsigned int slice = FILTER_NARROW;
+    const unsigned int n = static_cast<unsigned int>(bandwidth) / slice;
     unsigned int first = frequency;
     if (n > 1)
-        first = frequency - (n % 2 ? (n - 1) : n) * kHalfSliceHz;
+        first = frequency - (n % 2 ? (n - 1) : n) * (slice / 2);
     const unsigned int slices = n > 1 ? n : 1;
 
     float sum = 1.0f;
     for (unsigned int k = 0; k < slices; ++k) {
-        const unsigned int s = first + k * kSliceHz;
+        const unsigned int s = first + k * slice;
         sintonitzar(s);
         int level = 0;
         mesuraLevel_integracio_filtrar_amb_maxims(&level);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/sharedValues.h"
+#include "rf/ifFilters.h"
 
 #include <QMutex>
 #include <QObject>
@@ -13,9 +14,6 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-// IF filter bandwidths of the front end, in Hz.
-constexpr int FILTER_NARROW = 157500;
-constexpr int FILTER_WIDE = 2500000;
 // Points of a full-span spectrum; below it a scan screen takes the slower, integrated readings.
 constexpr int POINTS_FREQUENCY_SPECTRUM_FULL = 400;
 

@@ -6,7 +6,6 @@
 #include "rf/calibrations.h"
 #include "rf/mesuraRF.h"
 
-#include "DefaultBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -72,9 +71,7 @@ TEST(SimulatedFrontEnd, TimeDrivenChannelsFollowTheScene)
 
 TEST(SimulatedFrontEnd, DefaultBoardCarriesTheStandardPlansNetwork)
 {
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    testsupport::ScopedBoard board(platform::sim::makeDefaultBoard(options));
+    testsupport::ScopedBoard board(testsupport::unitBoard());
     testsupport::ScopedWorkDir dir;
     dir.seedFromData("calibracion");
     ADF4350 lo;
