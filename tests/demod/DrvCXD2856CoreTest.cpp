@@ -1,0 +1,244 @@
+// The driver core: slots run on the ticks their periods give, a tick reports its first
+// error, the cancel flag and MER source accessors, TS output and the chip probe on the bus,
+// scan mode through the kit, and the heap a cycle through every standard leaves behind.
+#include "DriverOnChip.h"
+
+#include "demod/DrvCXD2856_kit_result.h"
+#include "demod/embedded_rtos.h"
+#include "platform/sim/Faults.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using drivertest::DriverOnChip;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// What the recording tasks saw: slot name -> ticks it ran on.
+std::map<std::string, std::vector<uint32_t>>& runs()
+{
+    static std::map<std::string, std::vector<uint32_t>> r;
+    return r;
+}
+
+template <char Name>
+void recording(KxlDrvLibError*, st_t_data_CXD2856* s)
+{
+    runs()[std::string(1, Name)].push_back(s->ticks);
+}
+
+void failsFirst(KxlDrvLibError* e, st_t_data_CXD2856*) { KxlDrvLib_error_set(e, 20, 1, "first"); }
+void failsSecond(KxlDrvLibError* e, st_t_data_CXD2856*) { KxlDrvLib_error_set(e, 13, 0, "second"); }
+
+// The I2C writes of the log since it was cleared, 8-bit address first.
+std::vector<Bytes> writes(DriverOnChip& d)
+{
+    std::vector<Bytes> out;
+    for (const auto& t : d.board->log().entries("i2c-write")) {
+        Bytes b{static_cast<uint8_t>(std::stoi(t.device, nullptr, 16) << 1)};
+        b.insert(b.end(), t.bytes.begin(), t.bytes.end());
+        out.push_back(b);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(DrvCXD2856Core, SlotsRunOnTheTicksOfTheirPeriods)
+{
+    st_t_data_CXD2856 s{};
+    runs().clear();
+    DrvCXD2856_m_set_task(&s, 0, recording<'a'>, 1, 1);
+    DrvCXD2856_m_set_task(&s, 1, recording<'b'>, 1, 2);
+    DrvCXD2856_m_set_task(&s, 2, recording<'c'>, 1, 4);
+    DrvCXD2856_m_set_task(&s, 3, recording<'d'>, 0, 1); // disabled
+    DrvCXD2856_m_set_task(&s, 4, recording<'e'>, 1, 0); // no period
+    DrvCXD2856_m_set_task(&s, 5, nullptr, 1, 1);        // no task
+    DrvCXD2856_m_set_task(&s, 7, recording<'h'>, 1, 5);
+    DrvCXD2856_m_set_task(&s, 9, recording<'x'>, 1, 1); // no such slot
+    s.tasks[3].countdown = 7;
+    for (int i = 0; i < 12; ++i) {
+        KxlDrvLibError e{1, 1, "stale"};
+        DrvCXD2856_m_toc(&e, &s);
+        EXPECT_EQ(e.code, 0u) << "a tick starts from an ok record";
+    }
+    EXPECT_EQ(runs()["a"], (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(runs()["b"], (std::vector<uint32_t>{0, 2, 4, 6, 8, 10}));
+    EXPECT_EQ(runs()["c"], (std::vector<uint32_t>{0, 4, 8}));
+    EXPECT_EQ(runs()["h"], (std::vector<uint32_t>{0, 5, 10}));
+    EXPECT_EQ(runs().count("d") + runs().count("e") + runs().count("x"), 0u);
+    EXPECT_EQ(s.tasks[3].countdown, 7) << "a skipped slot keeps its countdown";
+    EXPECT_EQ(s.ticks, 12u);
+
+    DrvCXD2856_m_clear_tasks(&s);
+    for (const t_toc_task& t : s.tasks)
+        EXPECT_EQ(t.task, nullptr);
+}
+
+TEST(DrvCXD2856Core, ATickReturnsTheFirstErrorAndStillRunsTheOtherTasks)
+{
+    st_t_data_CXD2856 s{};
+    runs().clear();
+    DrvCXD2856_m_set_task(&s, 1, failsFirst, 1, 1);
+    DrvCXD2856_m_set_task(&s, 3, failsSecond, 1, 1);
+    DrvCXD2856_m_set_task(&s, 6, recording<'z'>, 1, 1);
+    KxlDrvLibError e{};
+    EXPECT_EQ(DrvCXD2856_m_toc(&e, &s), &e);
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_EQ(e.argument, 1u);
+    EXPECT_STREQ(e.text, "first");
+    EXPECT_EQ(runs()["z"].size(), 1u);
+    DrvCXD2856_m_toc(nullptr, &s);
+    EXPECT_EQ(s.ticks, 2u) << "a tick without a record still runs";
+}
+
+TEST(DrvCXD2856Core, CancelFlagMerSourceAndStoredResults)
+{
+    st_t_data_CXD2856 s{};
+    DrvCXD2856_m_set_cancel_flag(0x1234, &s);
+    EXPECT_EQ(s.integ.cancel, 0x1234u) << "the integration handle's flag is the driver's";
+    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 0x34);
+    DrvCXD2856_m_set_measure_mode(0x101, &s);
+    EXPECT_EQ(s.mer_source, 1);
+
+    DrvCXD2856_set_flag();
+    EXPECT_EQ(DrvCXD2856_get_cancel_flag(), 1);
+    DrvCXD2856_clear_flag();
+    EXPECT_EQ(DrvCXD2856_state()->integ.cancel, 0u);
+
+    s.ticks = 77;
+    s.freq_offset.status = eRANGE_valid;
+    s.freq_offset.value.s32 = -2500;
+    s.dvbs.s2_cber.status = eRANGE_below;
+    s.dvbs.s2_cber.value.f32 = 1e-9f;
+    uint32_t status = 9;
+    int32_t hz = 0;
+    float ber = 0;
+    EXPECT_EQ(DrvCXD2856_m_get_freq_offset_hz(&status, &hz, &s), 77u);
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(hz, -2500);
+    EXPECT_EQ(DrvCXD2856_m_dvbs2_get_cber(&status, &ber, &s), 77u);
+    EXPECT_EQ(status, 2u);
+    EXPECT_FLOAT_EQ(ber, 1e-9f);
+
+    EXPECT_EQ(DrvCXD2856_m_is_installed_external_board(&s), 0u) << "no adjustment data";
+    st_t_plugplag_CXD2856 pp{};
+    pp.common.external_board = 1;
+    s.plugplag = &pp;
+    EXPECT_EQ(DrvCXD2856_m_is_installed_external_board(&s), 1u);
+    KxlDrvLibError e{};
+    EXPECT_EQ(DrvCXD2856_i2c_scheduler_lock(&e)->code, 0u) << "the hooks do nothing on this board";
+    DrvCXD2856_i2c_scheduler_unlock();
+}
+
+TEST(DrvCXD2856Core, TsOutputIsRegisterC3OfBankZero)
+{
+    DriverOnChip d;
+    d.powerUp();
+    d.board->log().clear();
+    KxlDrvLibError e{};
+    DrvCXD2856_m_enable_ts(&e, 1, &d.s());
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_TRUE(d.chip->slvtRegister(0, 0xC3) == 0x00);
+    DrvCXD2856_m_enable_ts(&e, 0, &d.s());
+    EXPECT_EQ(d.chip->slvtRegister(0, 0xC3), 0x01);
+    EXPECT_EQ(writes(d), (std::vector<Bytes>{{0xD8, 0x00, 0x00}, {0xD8, 0xC3, 0x00}, {0xD8, 0xC3, 0x01}}))
+        << "the bank is written once";
+
+    d.board->faults().fail(platform::sim::Device::i2c(0x6C));
+    DrvCXD2856_m_enable_ts(&e, 1, &d.s());
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_WRITE_ERROR);
+}
+
+TEST(DrvCXD2856Core, ReadIdTriesThreeAddressesAndTakesTheFirstThatAnswers)
+{
+    DriverOnChip d;
+    d.powerUp();
+    struct Case {
+        const char* what;
+        uint32_t address8;
+        uint8_t chipId;
+        uint8_t present;
+        uint32_t code;
+        std::vector<std::string> devices; // the addresses written to, 7-bit
+    };
+    const std::vector<Case> cases = {
+        {"at the address given", 0xD8, 0x90, 1, 0, {"0x6C"}},
+        {"the SLVX port first, then SLVT", 0xD4, 0x90, 1, 0, {"0x6A", "0x6C"}},
+        {"another chip", 0xD8, 0x92, 0, 0, {"0x6C"}},
+        {"nobody answers", 0x10, 0x90, 0, 20, {"0x08", "0x0A", "0x0C"}},
+    };
+    for (const Case& c : cases) {
+        d.chip->setChipId(c.chipId);
+        d.board->log().clear();
+        uint8_t present = 0;
+        KxlDrvLibError e{};
+        DrvCXD2856_read_id(&e, c.address8, 0xFFFFFFFF, &present);
+        EXPECT_EQ(present, c.present) << c.what;
+        EXPECT_EQ(e.code, c.code) << c.what;
+        std::vector<std::string> devices;
+        for (const auto& t : d.board->log().entries("i2c-write"))
+            if (t.bytes == Bytes{0x00, 0x00})
+                devices.push_back(t.device);
+        EXPECT_EQ(devices, c.devices) << c.what;
+    }
+}
+
+TEST(DrvCXD2856Core, ScanModeReportsWhatTheKitAnswers)
+{
+    DriverOnChip d;
+    KxlDrvLibError e{};
+    DrvCXD2856_m_set_scan_mode(1, KIT_DTV_SYSTEM_DVBT, &e, &d.s());
+    EXPECT_EQ(e.code, 1u) << "no chip initialised yet";
+    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE);
+
+    ASSERT_EQ(kit_demod_Initialize(&d.s().demod), KIT_RESULT_OK);
+    e = KxlDrvLibError{};
+    DrvCXD2856_m_set_scan_mode(1, KIT_DTV_SYSTEM_DVBT, &e, &d.s());
+    EXPECT_EQ(e.code, 0u) << "a search's record: the first error stays";
+    EXPECT_EQ(d.s().demod.scanMode, 1);
+    DrvCXD2856_m_set_scan_mode(0, KIT_DTV_SYSTEM_DVBT, &e, &d.s());
+    EXPECT_EQ(d.s().demod.scanMode, 0);
+}
+
+TEST(DrvCXD2856Core, CyclingThroughTheStandardsKeepsTheHeapFlat)
+{
+    testsupport::ScopedBoard board; // the PER and ESR stopwatches read the clock
+    const uint32_t before = EMBEDDEDRTOS_blocks_in_use();
+    {
+        st_t_data_CXD2856 s{};
+        const eDrvCXD2856_standard all[] = {DRVCXD2856_STD_DVBC,  DRVCXD2856_STD_DVBT2, DRVCXD2856_STD_DVBT,
+                                            DRVCXD2856_STD_ISDBT, DRVCXD2856_STD_DVBC2, DRVCXD2856_STD_ANNEXB,
+                                            DRVCXD2856_STD_DVBS};
+        std::vector<uint32_t> held;
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            for (size_t i = 0; i < std::size(all); ++i) {
+                const eDrvCXD2856_standard standard = all[i];
+                // What a search left on the heap goes with the standard.
+                s.dvbt2.l1post = static_cast<kit_dvbt2_l1post_t*>(EMBEDDEDRTOS_malloc(sizeof(kit_dvbt2_l1post_t)));
+                s.dvbc2.dslices = EMBEDDEDRTOS_malloc(64);
+                DrvCXD2856_m_create_measures(standard, &s);
+                if (cycle == 0)
+                    held.push_back(EMBEDDEDRTOS_blocks_in_use() - before);
+                else
+                    EXPECT_EQ(EMBEDDEDRTOS_blocks_in_use() - before, held[i]) << standard;
+                EXPECT_EQ(s.dvbt2.l1post, nullptr);
+                EXPECT_EQ(s.dvbc2.dslices, nullptr);
+            }
+        }
+        // Each standard holds its own objects and none of another's.
+        DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &s);
+        EXPECT_GT(s.dvbt.cber_object.ring.capacity, 0);
+        EXPECT_EQ(s.dvbt2.m.cber_object.ring.capacity, 0);
+        EXPECT_EQ(s.dvbc.mer_object.ring.capacity, 0);
+        EXPECT_EQ(s.isdbt.vber_object.ring.capacity, 0);
+        EXPECT_EQ(held[1], 4u) << "DVB-T2: the MER, two BER and the ESR histories";
+        DrvCXD2856_m_release_standards(&s);
+    }
+    EXPECT_EQ(EMBEDDEDRTOS_blocks_in_use(), before);
+}
