@@ -224,12 +224,47 @@ void RfScene::typicalCableNetwork(RfScene& scene)
     // sound 5.5 MHz above the vision carrier and 13 dB below it.
     for (double centre = 114.5e6; centre < 300e6; centre += 7e6)
         scene.addAnalogue(centre - 2.25e6, 72.0, 5.5e6, 59.0, "PAL");
-    // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers; four of
-    // them (602 to 626 MHz) carry the cable modems' downstream (256-QAM, Annex A).
+    // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers: 64-QAM
+    // at 6.875 MBd up to 442 MHz, 256-QAM at 6.9 MBd above; four of them (602 to 626 MHz)
+    // carry the cable modems' downstream (256-QAM, Annex A), and three near the top
+    // retransmit terrestrial multiplexes.
     for (double centre = 306e6; centre < 860e6; centre += 8e6) {
+        if (centre > 833e6 && centre < 851e6)
+            continue;
         const bool docsis = centre > 601e6 && centre < 627e6;
-        scene.addDigital(centre, 8e6, 66.0, docsis ? "DOCSIS30" : "DVB-C", 38.0);
+        DigitalChannel qam;
+        qam.modulation = centre < 443e6 ? Modulation::Qam64 : Modulation::Qam256;
+        qam.symbolRateBd = centre < 443e6 ? 6875000 : 6900000;
+        scene.addDigital(centre, 8e6, 66.0, docsis ? standard::kDocsis30 : standard::kDvbC, 38.0,
+                         docsis ? DigitalChannel{} : qam);
     }
+    // DVB-T: 8k, 64-QAM 2/3, guard 1/4.
+    DigitalChannel dvbt;
+    dvbt.fftSize = 8192;
+    dvbt.modulation = Modulation::Qam64;
+    dvbt.codeRate = "2/3";
+    dvbt.guardInterval = "1/4";
+    scene.addOfdm(834e6, 8e6, 66.0, standard::kDvbT, 32.0, dvbt);
+    // DVB-T2: 32K, guard 1/128, two PLPs.
+    DigitalChannel dvbt2;
+    dvbt2.fftSize = 32768;
+    dvbt2.guardInterval = "1/128";
+    dvbt2.plps = {DigitalPlp{0, Modulation::Qam256, "2/3", 0}, DigitalPlp{1, Modulation::Qam16, "1/2", 0}};
+    scene.addOfdm(842e6, 8e6, 66.0, standard::kDvbT2, 33.0, dvbt2);
+    // ISDB-T in a 6 MHz channel: one-segment service (QPSK 2/3) and 12 segments of 64-QAM 3/4.
+    DigitalChannel isdbt;
+    isdbt.fftSize = 8192;
+    isdbt.guardInterval = "1/8";
+    isdbt.layers = {DigitalLayer{1, Modulation::Qpsk, "2/3", 2}, DigitalLayer{12, Modulation::Qam64, "3/4", 2}};
+    scene.addOfdm(850e6, 6e6, 66.0, standard::kIsdbT, 31.0, isdbt);
+    // Above the plan: a DVB-C2 system of one data slice with two PLPs (8 MHz at 866 MHz), and
+    // a J.83 Annex B channel (256-QAM, 6 MHz at 873 MHz).
+    DigitalChannel c2;
+    c2.plps = {DigitalPlp{1, Modulation::Qam256, "5/6", 0}, DigitalPlp{2, Modulation::Qam1024, "3/4", 0}};
+    scene.addOfdm(866e6, 8e6, 66.0, standard::kDvbC2, 37.0, c2);
+    DigitalChannel annexB;
+    annexB.modulation = Modulation::Qam256;
+    scene.addDigital(873e6, 6e6, 64.0, standard::kJ83B, 36.0, annexB);
     scene.addOfdm(930e6, 96e6, 70.0, "DOCSIS31", 41.0);
     // The amplifiers' slope: +4 dB per GHz above 100 MHz.
     scene.setTilt(4.0, 100e6);

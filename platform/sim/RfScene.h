@@ -76,8 +76,10 @@ public:
     double totalPowerDbuV() const;
 
     // A cable network as the standard European channel plan lays it out: PAL channels from
-    // S2 to S20, DVB-C from S21 to E69 with a DOCSIS 3.0 bonding group of four channels at
-    // 602 to 626 MHz, and a DOCSIS 3.1 OFDM block above the plan.
+    // S2 to S20, DVB-C (64-QAM, then 256-QAM) from S21 to E69 with a DOCSIS 3.0 bonding group
+    // of four channels at 602 to 626 MHz and terrestrial retransmissions at 834 (DVB-T), 842
+    // (DVB-T2, two PLPs) and 850 MHz (ISDB-T, 6 MHz), and above the plan a DVB-C2 system
+    // (866 MHz), a J.83 Annex B channel (873 MHz) and a DOCSIS 3.1 OFDM block.
     static void typicalCableNetwork(RfScene& scene);
 
 private:

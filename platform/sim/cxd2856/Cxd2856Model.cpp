@@ -77,6 +77,7 @@ public:
         const DemodStandard* s = chip_.selectedLocked();
         return s ? s->nominalIfHz(*this) : 0;
     }
+    double tunedFrequencyHz() const override { return chip_.tuned_.frequencyHz; }
     std::mt19937& random() override { return chip_.random_; }
 
 private:
@@ -457,7 +458,8 @@ bool Cxd2856Model::tsLocked()
 {
     return locked([&] {
         refreshLocked();
-        return acquisition_.tsLocked(clock_.monotonicUs());
+        const DemodStandard* s = selectedLocked();
+        return acquisition_.tsLocked(clock_.monotonicUs()) && s && s->streamSelected(*context_);
     });
 }
 
