@@ -4,6 +4,7 @@
 
 #include "chipkit/kit_demod_dvbc2_monitor.h"
 #include "chipkit/kit_demod_dvbc_monitor.h"
+#include "chipkit/kit_demod_dvbs_s2_monitor.h"
 #include "chipkit/kit_demod_j83b_monitor.h"
 
 namespace {
@@ -28,6 +29,11 @@ uint8_t readPer(PerMonitor monitor, uint32_t* value, KxlDrvLibError* err, st_t_d
 
 } // namespace
 
+uint8_t DrvCXD2856_m_dvbs_read_PER(uint32_t* value, KxlDrvLibError* err, st_t_data_CXD2856* state)
+{
+    return readPer(kit_demod_dvbs_s2_monitor_PER, value, err, state);
+}
+
 uint8_t DrvCXD2856_m_dvbc_read_PER(uint32_t* value, KxlDrvLibError* err, st_t_data_CXD2856* state)
 {
     return readPer(kit_demod_dvbc_monitor_PER, value, err, state);
@@ -41,6 +47,11 @@ uint8_t DrvCXD2856_m_dvbc2_read_PER(uint32_t* value, KxlDrvLibError* err, st_t_d
 uint8_t DrvCXD2856_m_annexb_read_PER(uint32_t* value, KxlDrvLibError* err, st_t_data_CXD2856* state)
 {
     return readPer(kit_demod_j83b_monitor_PER, value, err, state);
+}
+
+uint8_t DrvCXD2856_dvbs_read_PER(uint32_t* value, KxlDrvLibError* err)
+{
+    return DrvCXD2856_m_dvbs_read_PER(value, err, DrvCXD2856_state());
 }
 
 uint8_t DrvCXD2856_dvbc_read_PER(uint32_t* value, KxlDrvLibError* err)
