@@ -9,6 +9,15 @@
 
 namespace drvcxd2856 {
 
+// A big-endian field of the chip's registers.
+inline uint32_t bigEndian(const uint8_t* bytes, int n)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i)
+        v = v << 8 | bytes[i];
+    return v;
+}
+
 class Burst {
 public:
     Burst(KxlDrvLibError* err, st_t_data_CXD2856* state);
@@ -28,6 +37,8 @@ public:
     // Holds the monitor registers still for a consistent multi-register read.
     bool freeze();
     bool release();
+    // Leaves a freeze held when the burst ends, for a caller that goes on reading.
+    void keepFrozen() { frozen_ = false; }
     // Remembers the first failing result of a kit call made inside the burst; returns it.
     kit_result_t kit(kit_result_t result);
     bool cancelled() const { return state_->integ.cancel != 0; }

@@ -8,6 +8,7 @@
 #include "embedded_rtos.h"
 #include "embedded_timers.h"
 
+#include "chipkit/kit_demod_dvbc2_monitor.h"
 #include "chipkit/kit_demod_dvbt2.h"
 #include "chipkit/kit_math.h"
 
@@ -23,14 +24,6 @@ constexpr uint8_t kL1Bank = 0x22;
 constexpr uint8_t kFecBank = 0x24;
 constexpr uint8_t kLdpcWindow = 0x6F;
 constexpr uint8_t kBchWindow = 0x72;
-
-uint32_t be(const uint8_t* b, int n)
-{
-    uint32_t v = 0;
-    for (int i = 0; i < n; ++i)
-        v = v << 8 | b[i];
-    return v;
-}
 
 // Restarts a count by writing its window register changed, then back as it was.
 KxlDrvLibError* restartCount(KxlDrvLibError* err, uint8_t reg, st_t_data_CXD2856* s)
@@ -113,7 +106,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_frequency_offset(KxlDrvLibError* err, doub
         b.freeze();
         b.read(kBank, 0x4C, d, sizeof d);
     }
-    const int32_t v = kit_Convert2SComplement(static_cast<uint32_t>(d[0] & 0x0F) << 24 | be(d + 1, 3), 28);
+    const int32_t v = kit_Convert2SComplement(static_cast<uint32_t>(d[0] & 0x0F) << 24 | drvcxd2856::bigEndian(d + 1, 3), 28);
     if (hz)
         *hz = static_cast<int32_t>(std::trunc(-(0.5 + v * clock / 1073741824.0)));
     return err;
@@ -154,7 +147,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_wrong_packets(KxlDrvLibError* err, st_t_co
         b.read(kFecBank, 0xFD, d, sizeof d) && b.write(0xFE, kClear, sizeof kClear);
     }
     if (c)
-        *c = {static_cast<uint8_t>(d[0] & 1), be(d + 1, 2)};
+        *c = {static_cast<uint8_t>(d[0] & 1), drvcxd2856::bigEndian(d + 1, 2)};
     return err;
 }
 
@@ -176,7 +169,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_pre_ldpc_errors(KxlDrvLibError* err, st_t_
         b.read(kBank, 0x39, d, sizeof d);
     }
     if (c)
-        *c = {static_cast<uint8_t>((d[0] >> 4) & 1), static_cast<uint32_t>(d[0] & 0x0F) << 24 | be(d + 1, 3)};
+        *c = {static_cast<uint8_t>((d[0] >> 4) & 1), static_cast<uint32_t>(d[0] & 0x0F) << 24 | drvcxd2856::bigEndian(d + 1, 3)};
     return err;
 }
 
@@ -190,7 +183,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_pre_bch_errors(KxlDrvLibError* err, st_t_c
         b.read(kFecBank, 0x40, d, sizeof d);
     }
     if (c)
-        *c = {static_cast<uint8_t>(d[0] & 1), static_cast<uint32_t>(d[1] & 0x3F) << 16 | be(d + 2, 2)};
+        *c = {static_cast<uint8_t>(d[0] & 1), static_cast<uint32_t>(d[1] & 0x3F) << 16 | drvcxd2856::bigEndian(d + 2, 2)};
     return err;
 }
 
@@ -280,7 +273,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_mer_per_carrier(KxlDrvLibError* err, uint3
     uint8_t d[7] = {};
     Burst b(err, s);
     if (drvcxd2856::pollAnalysis(b, kAnalysisBank, d, sizeof d, drvcxd2856::kCarrierMerPoll) && mer) {
-        const uint32_t v = be(d + 5, 2);
+        const uint32_t v = drvcxd2856::bigEndian(d + 5, 2);
         *mer = static_cast<int32_t>(std::trunc(0.5 + 100.0 * std::log10((v ? v : 1) / 8.0)));
     }
     return err;
@@ -311,4 +304,67 @@ void DrvCXD2856_dvbc2_free_l1_part2(st_t_dvbc2_CXD2856* c)
     c->dslices = nullptr;
     c->plps = nullptr;
     c->l1_part2_valid = 0;
+}
+
+uint8_t DrvCXD2856_dvbc2_read_if_l1_ready(KxlDrvLibError* err, uint32_t keepFreeze, st_t_data_CXD2856* s)
+{
+    KxlDrvLibError own{};
+    uint8_t header = 0, part2 = 0;
+    bool read = false;
+    {
+        Burst b(&own, s);
+        b.freeze();
+        read = b.read(0x52, 0x1F, &header, 1) && b.read(0x50, 0xC4, &part2, 1);
+        if (read && keepFreeze && (header & part2 & 1))
+            b.keepFrozen();
+    }
+    KxlDrvLib_error_keep_first(err, &own);
+    return read && (header & part2 & 1) ? 1 : 0;
+}
+
+uint32_t DrvCXD2856_dvbc2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+{
+    uint8_t sync = 0, ts = 0, unlock = 0;
+    {
+        Burst b(err, s);
+        if (b.kit(kit_demod_dvbc2_monitor_SyncStat(&s->demod, &sync, &ts, &unlock)) != KIT_RESULT_OK)
+            return eDEMOD_LOCK_STATUS_UNLOCKED;
+    }
+    if (ts)
+        return eDEMOD_LOCK_STATUS_TS_LOCKED;
+    if (sync < 4)
+        return eDEMOD_LOCK_STATUS_UNLOCKED;
+    return sync > 4 && DrvCXD2856_dvbc2_read_if_l1_ready(err, 0, s) ? 9 : 8;
+}
+
+namespace {
+
+KxlDrvLibError* readPlpByte(KxlDrvLibError* err, uint8_t reg, uint8_t shift, uint8_t mask, uint32_t* out,
+                            st_t_data_CXD2856* s)
+{
+    uint8_t v = 0;
+    {
+        Burst b(err, s);
+        b.read(0x52, reg, &v, 1);
+    }
+    if (out)
+        *out = (v >> shift) & mask;
+    return err;
+}
+
+} // namespace
+
+KxlDrvLibError* DrvCXD2856_dvbc2_read_current_fec_type(KxlDrvLibError* err, uint32_t* type, st_t_data_CXD2856* s)
+{
+    return readPlpByte(err, 0x15, 4, 0x01, type, s);
+}
+
+KxlDrvLibError* DrvCXD2856_dvbc2_read_current_mod(KxlDrvLibError* err, uint32_t* mod, st_t_data_CXD2856* s)
+{
+    return readPlpByte(err, 0x16, 4, 0x07, mod, s);
+}
+
+KxlDrvLibError* DrvCXD2856_dvbc2_read_current_cod(KxlDrvLibError* err, uint32_t* cod, st_t_data_CXD2856* s)
+{
+    return readPlpByte(err, 0x16, 0, 0x07, cod, s);
 }

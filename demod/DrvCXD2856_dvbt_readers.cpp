@@ -21,14 +21,6 @@ constexpr uint8_t kAnalysisBank = 0x11;
 constexpr uint32_t kPacketBits = 1632; // a 204-byte packet
 constexpr uint32_t kWindowExponentMax = 31;
 
-uint32_t be(const uint8_t* b, int n)
-{
-    uint32_t v = 0;
-    for (int i = 0; i < n; ++i)
-        v = v << 8 | b[i];
-    return v;
-}
-
 int16_t tenBits(uint8_t high, uint8_t low)
 {
     return static_cast<int16_t>(kit_Convert2SComplement(static_cast<uint32_t>((high & 0x03) << 8 | low), 10));
@@ -131,7 +123,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_frequency_offset(KxlDrvLibError* err, int32
         b.freeze();
         b.read(kBank, 0x4C, d, sizeof d);
     }
-    const int32_t v = kit_Convert2SComplement(static_cast<uint32_t>(d[0] & 0x1F) << 24 | be(d + 1, 3), 29);
+    const int32_t v = kit_Convert2SComplement(static_cast<uint32_t>(d[0] & 0x1F) << 24 | drvcxd2856::bigEndian(d + 1, 3), 29);
     // The offset word counts 2^-28 of the elementary clock, negatively.
     double k;
     switch (s->dvbt.bw.value) {
@@ -163,7 +155,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_pre_viterbi_errors(KxlDrvLibError* err, st_
         b.read(kBank, 0x39, &valid, 1) && b.read(0x22, d, sizeof d);
     }
     if (c)
-        *c = {static_cast<uint8_t>(valid & 1), be(d, 2)};
+        *c = {static_cast<uint8_t>(valid & 1), drvcxd2856::bigEndian(d, 2)};
     return err;
 }
 
@@ -175,7 +167,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_pre_rs_errors(KxlDrvLibError* err, st_t_cou
         b.read(kBank, 0x62, d, sizeof d);
     }
     if (c)
-        *c = {static_cast<uint8_t>(d[0] >> 7), static_cast<uint32_t>(d[0] & 0x3F) << 16 | be(d + 1, 2)};
+        *c = {static_cast<uint8_t>(d[0] >> 7), static_cast<uint32_t>(d[0] & 0x3F) << 16 | drvcxd2856::bigEndian(d + 1, 2)};
     return err;
 }
 
@@ -187,7 +179,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_wrong_packets(KxlDrvLibError* err, st_t_cou
         b.read(kBank, 0xEA, d, sizeof d);
     }
     if (c)
-        *c = {static_cast<uint8_t>(d[2] & 1), be(d, 2)};
+        *c = {static_cast<uint8_t>(d[2] & 1), drvcxd2856::bigEndian(d, 2)};
     return err;
 }
 

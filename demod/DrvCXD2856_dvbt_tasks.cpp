@@ -39,14 +39,11 @@ void DrvCXD2856_dvbt_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD28
 
 void DrvCXD2856_dvbt_read_frequency_offset_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
-    if (!locked(s->dvbt.status)) {
-        s->freq_offset = {eRANGE_unlocked, {}};
-        return;
-    }
-    int32_t hz = 0;
-    DrvCXD2856_dvbt_read_frequency_offset(err, &hz, s);
-    s->freq_offset.status = eRANGE_valid;
-    s->freq_offset.value.s32 = hz;
+    offsetStep(s, s->dvbt.status, [err, s] {
+        int32_t hz = 0;
+        DrvCXD2856_dvbt_read_frequency_offset(err, &hz, s);
+        return hz;
+    });
 }
 
 void DrvCXD2856_dvbt_read_tps_info_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)

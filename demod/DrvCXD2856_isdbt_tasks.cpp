@@ -20,14 +20,6 @@ constexpr int kMerSamplesBeforeCancel = 8;
 constexpr float kCberAbove = 0.01f;
 constexpr float kCberBelow = 1e-6f;
 
-uint32_t be(const uint8_t* b, int n)
-{
-    uint32_t v = 0;
-    for (int i = 0; i < n; ++i)
-        v = v << 8 | b[i];
-    return v;
-}
-
 // The layer the measurements follow: 1 B, 2 C, else A.
 int measuredLayer(const st_t_isdbt_CXD2856& t) { return t.measure_layer == 1 ? 1 : t.measure_layer == 2 ? 2 : 0; }
 
@@ -93,17 +85,12 @@ void DrvCXD2856_isdbt_read_tmcc_info_toc(KxlDrvLibError* err, st_t_data_CXD2856*
 
 void DrvCXD2856_isdbt_read_frequency_offset_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
-    if (!locked(s->isdbt.status)) {
-        s->freq_offset = {eRANGE_unlocked, {}};
-        return;
-    }
-    int32_t hz = 0;
-    {
+    offsetStep(s, s->isdbt.status, [err, s] {
+        int32_t hz = 0;
         Burst b(err, s);
         b.kit(kit_demod_isdbt_monitor_CarrierOffset(&s->demod, &hz));
-    }
-    s->freq_offset.status = eRANGE_valid;
-    s->freq_offset.value.s32 = hz;
+        return hz;
+    });
 }
 
 void DrvCXD2856_isdbt_read_mer_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
@@ -159,9 +146,9 @@ void DrvCXD2856_isdbt_read_vber_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
             b.read(kBank, 0x16, counts, sizeof counts) && b.read(0x5B, window, sizeof window);
         }
         const int layer = measuredLayer(t);
-        const uint32_t packets = be(window, 2) & 0x7FFF;
+        const uint32_t packets = drvcxd2856::bigEndian(window, 2) & 0x7FFF;
         c = {static_cast<uint8_t>(packets != 0),
-             static_cast<uint32_t>(counts[3 * layer] & 0x7F) << 16 | be(counts + 3 * layer + 1, 2)};
+             static_cast<uint32_t>(counts[3 * layer] & 0x7F) << 16 | drvcxd2856::bigEndian(counts + 3 * layer + 1, 2)};
         // The window the chip counted over, whoever wrote it.
         if (packets)
             t.vber_bits = packets * kPacketBits;
@@ -179,7 +166,7 @@ void DrvCXD2856_isdbt_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
             Burst b(e, s);
             b.read(kBank, 0xA1, d, sizeof d);
         }
-        const uint32_t layer[3] = {be(d + 1, 2), be(d + 3, 2), be(d + 5, 2)};
+        const uint32_t layer[3] = {drvcxd2856::bigEndian(d + 1, 2), drvcxd2856::bigEndian(d + 3, 2), drvcxd2856::bigEndian(d + 5, 2)};
         const st_t_isdbt_CXD2856& t = s->isdbt;
         uint32_t count;
         switch (t.measure_layer) {

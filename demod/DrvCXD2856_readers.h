@@ -106,9 +106,55 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_mer_per_carrier(KxlDrvLibError* err, uint3
                                                       st_t_data_CXD2856* state);
 KxlDrvLibError* DrvCXD2856_dvbt2_write_channelresponse_mode(KxlDrvLibError* err, uint32_t on,
                                                             st_t_data_CXD2856* state);
+// DVB-C2: 12 TS lock; 9 synchronised with the layer 1 ready; 8 at sync state 4, or
+// synchronised without it; 0 below sync state 4.
+uint32_t DrvCXD2856_dvbc2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* state);
+// 1 when the layer-1 part 2 is ready. With keepFreeze, a ready read leaves the monitors
+// frozen for the caller to read the layer 1 consistently (and release them).
+uint8_t DrvCXD2856_dvbc2_read_if_l1_ready(KxlDrvLibError* err, uint32_t keepFreeze, st_t_data_CXD2856* state);
+// The received PLP: FEC-type bit, modulation code, code-rate code.
+KxlDrvLibError* DrvCXD2856_dvbc2_read_current_fec_type(KxlDrvLibError* err, uint32_t* type, st_t_data_CXD2856* state);
+KxlDrvLibError* DrvCXD2856_dvbc2_read_current_mod(KxlDrvLibError* err, uint32_t* mod, st_t_data_CXD2856* state);
+KxlDrvLibError* DrvCXD2856_dvbc2_read_current_cod(KxlDrvLibError* err, uint32_t* cod, st_t_data_CXD2856* state);
 // The decoded L1-post records the block owns: freed, pointers cleared.
 void DrvCXD2856_dvbt2_free_l1_post(st_t_dvbt2_CXD2856* block);
 void DrvCXD2856_dvbc2_free_l1_part2(st_t_dvbc2_CXD2856* block);
+
+// ---- DVB-C, J.83 Annex B, DVB-S/S2 ----------------------------------------------------
+
+// 12 TS lock; 3 AR lock without TS lock; 0 no AR lock.
+uint32_t DrvCXD2856_dvbc_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* state);
+uint32_t DrvCXD2856_annexb_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* state);
+// 12 TS lock, else 0.
+uint32_t DrvCXD2856_dvbs_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* state);
+// The same readers on the static record.
+uint32_t public_dvbc_read_signal_status(KxlDrvLibError* err);
+uint32_t public_dvbs_read_signal_status(KxlDrvLibError* err);
+KxlDrvLibError* DrvCXD2856_dvbc_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* state);
+KxlDrvLibError* DrvCXD2856_annexb_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* state);
+// eCONSTELLATION_TYPE: DVB-C 16QAM ... 256QAM (64QAM for a code it does not know), J.83B
+// 64QAM or 256QAM.
+KxlDrvLibError* DrvCXD2856_dvbc_read_constellation(KxlDrvLibError* err, uint32_t* constellation,
+                                                   st_t_data_CXD2856* state);
+KxlDrvLibError* DrvCXD2856_annexb_read_constellation(KxlDrvLibError* err, uint32_t* constellation,
+                                                     st_t_data_CXD2856* state);
+// Bd: the integer part and the signed fraction of the chip's symbol-rate words.
+KxlDrvLibError* DrvCXD2856_dvbc_read_symbolrate(KxlDrvLibError* err, int32_t* bd, st_t_data_CXD2856* state);
+// DVB-C, J.83B and DVB-S: the carrier offset in Hz from bank 0x40.
+KxlDrvLibError* DrvCXD2856_dvbc_read_frequency_offset(KxlDrvLibError* err, int32_t* hz, st_t_data_CXD2856* state);
+KxlDrvLibError* DrvCXD2856_dvbc_read_pre_rs_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
+                                                   st_t_data_CXD2856* state);
+// DVB-C, J.83B, DVB-S and DVB-S2: the errored packets since the last read.
+KxlDrvLibError* DrvCXD2856_dvbc_read_wrong_packets(KxlDrvLibError* err, st_t_counter_CXD2856* c,
+                                                   st_t_data_CXD2856* state);
+// One MER reading in tenths of a dB at a constellation (the 32 and 128QAM scale differs);
+// 0 when the chip has no noise estimate (a register of 0), which is no reading.
+uint8_t DrvCXD2856_dvbc_read_mer_sample(KxlDrvLibError* err, uint32_t constellation, int32_t* mer,
+                                        st_t_data_CXD2856* state);
+// The pre-Reed-Solomon windows for windowMs of the block's rate before Reed-Solomon
+// (204-byte packets for DVB-C, 188-byte ones for J.83B); each returns the bits it counts.
+uint32_t DrvCXD2856_dvbc_write_cber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* state);
+uint32_t DrvCXD2856_annexb_write_cber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* state);
 
 // ---- ISDB-T ---------------------------------------------------------------------------
 

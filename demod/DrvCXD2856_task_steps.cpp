@@ -28,6 +28,17 @@ void berStep(const st_t_data_CXD2856* s, eDEMOD_LOCK_STATUS status, const st_t_c
         *step.bits = step.writeWindow();
 }
 
+void offsetStep(st_t_data_CXD2856* s, eDEMOD_LOCK_STATUS status, const std::function<int32_t()>& read)
+{
+    if (!locked(status)) {
+        s->freq_offset = {eRANGE_unlocked, {}};
+        return;
+    }
+    const int32_t hz = read();
+    s->freq_offset.status = eRANGE_valid;
+    s->freq_offset.value.s32 = hz;
+}
+
 void perStep(KxlDrvLibError* err, st_t_data_CXD2856* s, eDEMOD_LOCK_STATUS status, t_measure_per* object,
              t_per_result* result, const std::function<st_t_counter_CXD2856(KxlDrvLibError*)>& read)
 {

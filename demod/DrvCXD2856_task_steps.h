@@ -30,6 +30,9 @@ struct BerStep {
 void berStep(const st_t_data_CXD2856* state, eDEMOD_LOCK_STATUS status, const st_t_counter_CXD2856& counter,
              const BerStep& step);
 
+// While locked: the frequency offset in Hz that read() gives, valid; else no value.
+void offsetStep(st_t_data_CXD2856* state, eDEMOD_LOCK_STATUS status, const std::function<int32_t()>& read);
+
 // While locked: reads the packet counter under the bus lock with its time stamp, and feeds
 // a valid count with the time since the last one to the PER object.
 void perStep(KxlDrvLibError* err, st_t_data_CXD2856* state, eDEMOD_LOCK_STATUS status, t_measure_per* object,

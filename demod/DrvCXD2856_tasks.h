@@ -76,6 +76,35 @@ void DrvCXD2856_dvbt2_read_ldpcber_bchesr_toc(KxlDrvLibError* result, st_t_data_
 void DrvCXD2856_dvbt2_read_ldpc_iterations_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
 void DrvCXD2856_dvbt2_read_per_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
 
+void DrvCXD2856_dvbc2_read_signal_status_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc2_read_frequency_offset_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc2_read_signalling_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc2_read_mer_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc2_read_cber_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc2_read_ldpcber_bchesr_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc2_read_ldpc_iterations_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc2_read_per_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+
+void DrvCXD2856_dvbc_read_signal_status_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc_read_frequency_offset_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc_read_mer_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc_read_cber_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbc_read_per_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+
+void DrvCXD2856_annexb_read_signal_status_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_annexb_read_frequency_offset_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_annexb_read_mer_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_annexb_read_cber_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_annexb_read_per_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+
+// DVB-S and DVB-S2 share the status and PER tasks.
+void DrvCXD2856_dvbs_read_signal_status_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbs_read_mer_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbs_read_cber_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbs_read_per_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbs2_read_mer_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+void DrvCXD2856_dvbs2_read_cber_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
+
 void DrvCXD2856_isdbt_read_signal_status_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
 void DrvCXD2856_isdbt_read_tmcc_info_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);
 void DrvCXD2856_isdbt_read_frequency_offset_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);

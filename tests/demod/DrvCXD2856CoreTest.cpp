@@ -4,11 +4,14 @@
 #include "DriverOnChip.h"
 
 #include "demod/DrvCXD2856_kit_result.h"
+#include "demod/DrvCXD2856_readers.h"
+#include "demod/DrvDefCodes.h"
 #include "demod/embedded_rtos.h"
 #include "platform/sim/Faults.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -241,4 +244,50 @@ TEST(DrvCXD2856Core, CyclingThroughTheStandardsKeepsTheHeapFlat)
         DrvCXD2856_m_release_standards(&s);
     }
     EXPECT_EQ(EMBEDDEDRTOS_blocks_in_use(), before);
+}
+
+TEST(DrvCXD2856Core, AFailedReadUnderAFreezeStillReleasesItAndReportsTheBus)
+{
+    using platform::sim::bankedRegister;
+    using platform::sim::Device;
+    struct Case {
+        const char* what;
+        uint8_t bank, reg;
+        std::function<void(KxlDrvLibError*, st_t_data_CXD2856*)> read;
+    };
+    const std::vector<Case> cases = {
+        {"TPS", 0x10, 0x2F, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt_read_tps_data(e, nullptr, s); }},
+        {"DVB-T offset", 0x10, 0x4C,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt_read_frequency_offset(e, nullptr, s); }},
+        {"pre-Viterbi", 0x10, 0x22,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt_read_pre_viterbi_errors(e, nullptr, s); }},
+        {"pre-LDPC", 0x20, 0x39,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt2_read_pre_ldpc_errors(e, nullptr, s); }},
+        {"pre-BCH", 0x24, 0x40,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt2_read_pre_bch_errors(e, nullptr, s); }},
+        {"T2 sense", 0x28, 0xE6, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt2_read_sp(e, nullptr, s); }},
+        {"C2 layer 1", 0x50, 0xC4,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbc2_read_if_l1_ready(e, 1, s); }},
+        {"symbol rate", 0x40, 0x9B,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbc_read_symbolrate(e, nullptr, s); }},
+        {"DVB-C MER", 0x40, 0x4C,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbc_read_mer_sample(e, eCONST_64QAM, nullptr, s); }},
+        {"ISDB-T VBER", 0x60, 0x16, [](KxlDrvLibError* e, st_t_data_CXD2856* s) {
+             s->isdbt.status = 12;
+             DrvCXD2856_isdbt_read_vber_toc(e, s);
+         }},
+    };
+    for (const Case& c : cases) {
+        DriverOnChip d;
+        ASSERT_EQ(kit_demod_Initialize(&d.s().demod), KIT_RESULT_OK);
+        d.board->faults().failRegister(Device::i2c(0x6C), bankedRegister(c.bank, c.reg));
+        const int releases = d.chip->releaseCount();
+        KxlDrvLibError e{};
+        c.read(&e, &d.s());
+        EXPECT_EQ(e.code, 20u) << c.what;
+        EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_READ_ERROR) << c.what;
+        EXPECT_TRUE(d.freezeReleased()) << c.what;
+        EXPECT_EQ(d.chip->releaseCount(), releases + 1) << c.what;
+        DrvCXD2856_m_release_standards(&d.s());
+    }
 }
