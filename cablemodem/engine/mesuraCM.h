@@ -163,6 +163,19 @@ public:
     int mesuraOnChannelRegistrat(int mode);
     int mesuraModemIQ(int mode);
     int procesRegistre30(int mode);
+
+    // DOCSIS 3.0 decoding, registration and ranging. Step machines (0 or 4 restart, 64
+    // advance; 100 busy, 0 done, -1 failed, and the busy codes of cableModen.h); the
+    // registration driver and its report block until done, failed, timed out (-200) or
+    // stopped.
+    int decodificaDownstream(int mode, int channel);
+    int decodificaUpDownSencer(int mode);
+    int decodificaUpDownSencer_30(int mode);
+    int procesRegistre_CM_30();
+    int decodificaIpCableModemRegistrat_CM_30();
+    int procesRanging(int mode);
+    int decodificaIpCableModemRegistrat(int mode);
+    void mesura_on_channel_registrat();
     int mesuraOnChannelVoIP(int mode);
     int mesuraOnChannelIPTV(int mode);
     int procesImformation(int mode);
@@ -195,7 +208,7 @@ protected:
     // Working maps of the constellation and OFDM tests.
     QVariantMap m_dades_iq;
     QVariantMap m_dades_31;
-    // The code the tests last ran; the 3.0 tests tell a first pass after a change by it.
+    // The code of the last pass; the 3.0 tests tell a first pass after a change by it.
     int previousMeasureCode_ = 0;
 
 private:
@@ -210,6 +223,18 @@ private:
     // then idles.
     void testNotAvailable(const QString& test);
     bool modemFittedAndPowered();
+    // The 3.0 modem's ranging, DHCP and registration modes, each awaiting the prompt.
+    void setModemModes30(int ranging, int dhcp, int registration, unsigned long long timeoutMs);
+    // The "frequency" setting, taken as the engine's frequency.
+    unsigned takeFrequencySetting();
+    // Steps 4 to 6 of both 3.0 registration sequences: the up/down sweep, the walk over the
+    // registration records, their measures cleared; then the step becomes after and the
+    // answer 0. False for any other step.
+    bool registrationSweep(int& step, int after, int* answer);
+    // Steps 14 and 15 of both 3.0 IP report machines: the state polled until the modem is
+    // registered, then its addresses emitted (answer 0, back to step 14); lost
+    // synchronisation fails the machine, and with givesUp so does any other state 30 s on.
+    bool reportWhenRegistered(int& step, uint64_t& startMs, bool givesUp, int* answer);
 
     QMutex mutex_;
     bool nonStop_ = false;

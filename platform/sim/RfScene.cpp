@@ -205,6 +205,21 @@ double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) 
     return toDb(sum);
 }
 
+double RfScene::tiltDbPerGhz() const
+{
+    return locked([&] { return tiltDbPerGhz_; });
+}
+
+void RfScene::setDocsisPlan(const DocsisPlan& plan)
+{
+    locked([&] { docsisPlan_ = plan; });
+}
+
+DocsisPlan RfScene::docsisPlan() const
+{
+    return locked([&] { return docsisPlan_; });
+}
+
 double RfScene::totalPowerDbuV() const
 {
     std::lock_guard<std::mutex> lock(mutex_);

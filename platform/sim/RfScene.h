@@ -5,6 +5,7 @@
 #pragma once
 
 #include "DigitalChannel.h"
+#include "DocsisPlan.h"
 
 #include <mutex>
 #include <string>
@@ -56,6 +57,7 @@ public:
     double noiseFloor() const;
     // Level change per GHz above referenceHz (a cable's tilt), applied to every carrier.
     void setTilt(double dbPerGhz, double referenceHz = 0);
+    double tiltDbPerGhz() const;
     // Hum modulation in percent, seen by the hum detector.
     void setHumPercent(double percent);
     double humPercent() const;
@@ -67,6 +69,9 @@ public:
     double lnbLoadMa() const;
     void setOpticalPowerDbm(double dBm);
     double opticalPowerDbm() const;
+    // The DOCSIS head end behind the cable (DocsisPlan.h); the typical one by default.
+    void setDocsisPlan(const DocsisPlan& plan);
+    DocsisPlan docsisPlan() const;
 
     // Power inside an IF filter of the given bandwidth centred at frequencyHz: lines through
     // a bell-shaped response (-3 dB at the filter edges), blocks by their share of the
@@ -100,6 +105,7 @@ private:
     double acHz_ = 50;
     double lnbMa_ = 0;
     double opticalDbm_ = -40.0;
+    DocsisPlan docsisPlan_;
 };
 
 } // namespace platform::sim
