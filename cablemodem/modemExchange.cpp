@@ -182,6 +182,39 @@ int sendModemCommand(const QString& command, int mode, int timeoutMs)
     }
 }
 
+QString valueAfterLabel(const QString& label, const QString& text)
+{
+    const int at = text.indexOf(label);
+    if (at < 0)
+        return QString();
+    const QString rest = text.mid(at + label.size());
+    const int lineEnd = rest.indexOf('\n');
+    if (lineEnd > 0)
+        return rest.left(lineEnd).simplified();
+    return rest;
+}
+
+QVariantMap valuesAfterLabels(const QStringList& labels, const QString& text)
+{
+    QVariantMap values;
+    for (const QString& label : labels) {
+        const QString value = valueAfterLabel(label, text);
+        if (!value.isEmpty())
+            values.insert(label, value);
+    }
+    return values;
+}
+
+QString textBetween(const QString& text, const QString& from, const QString& to)
+{
+    const int at = text.indexOf(from);
+    if (at < 0)
+        return QString();
+    const QString rest = text.mid(at + from.size());
+    const int end = rest.indexOf(to);
+    return end < 0 ? QString() : rest.left(end);
+}
+
 const char* ExtreuCadena(const char* text, const char* label)
 {
     static char value[50];

@@ -176,6 +176,24 @@ public:
     int procesRanging(int mode);
     int decodificaIpCableModemRegistrat(int mode);
     void mesura_on_channel_registrat();
+
+    // DOCSIS 3.1 reports: each asks the modem for its report (or reads the reply given) and
+    // emits what it holds. Channel indexes outside the modem's are not asked for.
+    QVariantMap decodeBe_3_1(int channel, QVariantMap phy);
+    void decodeVendor_3_1();
+    int decodeIP_list_31(QString reply);
+    int decodeUsstatus_3_1(QString reply);
+    void decodeDsstatus_3_1(QString reply);
+    QVariantMap decodeDsOfdmInfo_3_1(int channel);
+    QVariantMap decodeDsProfInfo_3_1(int channel);
+    // One profile row into prefix + "_ccwe" and prefix + "_ucwe" of m_dades_31.
+    bool extreureCadenadsProfInfo_3_1(QString prefix, QString row);
+    // Channel parameter loads: an SC-QAM channel's PHY report (blocking), with its BER
+    // emitted; the upstream table and the IP list of the collected reply.
+    QVariantMap load_phy_params(int channel);
+    void load_IQ_params(int channel);
+    void load_Ups_params();
+    void load_IP_list();
     int mesuraOnChannelVoIP(int mode);
     int mesuraOnChannelIPTV(int mode);
     int procesImformation(int mode);

@@ -3,7 +3,6 @@
 #include "mesuraCM.h"
 
 void MesuraCM::mesura_cm_iq() { testNotAvailable("mesura_cm_iq"); }
-void MesuraCM::mesura_cm_information() { testNotAvailable("mesura_cm_information"); }
 void MesuraCM::mesura_VoIP() { testNotAvailable("mesura_VoIP"); }
 void MesuraCM::mesura_IPTV() { testNotAvailable("mesura_IPTV"); }
 void MesuraCM::mesura_ranging_31() { testNotAvailable("mesura_ranging_31"); }
@@ -31,4 +30,3 @@ int MesuraCM::mesuraSweepGenerador_31(int mode)
 int MesuraCM::mesuraModemIQ(int) { return 0; }
 int MesuraCM::mesuraOnChannelVoIP(int) { return 0; }
 int MesuraCM::mesuraOnChannelIPTV(int) { return 0; }
-int MesuraCM::procesImformation(int) { return 0; }

@@ -122,8 +122,8 @@ std::string modemUpstreamStatus31(const ModemSession& session)
     // The per-channel table of the transmitter first, its rows ending in "|".
     std::string table = "US channel table\n| ch |0|1|2|3|4|5|6|7|\n";
     for (const auto& [label, column] : std::vector<std::pair<const char*, ScQamColumn>>{
-             {"STATE", state}, {"Frquency", mhz}, {"Symbol rate", rate}, {"modulation", modulation},
-             {"rep power 1_6", level}, {"Upstream", id}})
+             {"STATE |", state}, {"Frquency |", mhz}, {"Symbol rate |", rate}, {"modulation |", modulation},
+             {"rep power 1_6 |", level}, {"Upstream |", id}})
         table += scQamRow(label, column, " |");
     table += "deltaPf: 0\n";
 

@@ -106,7 +106,6 @@ TEST(Engine, DispatchOfEveryMeasureCode)
     MesuraCM* e = engine();
     const std::pair<int, const char*> tests[] = {
         {60, "mesura_cm_iq"},
-        {63, "mesura_cm_information"},
         {64, "mesura_VoIP"},
         {65, "mesura_IPTV"},
         {66, "mesuraSweepGenerador(0)"},
