@@ -426,6 +426,31 @@ QVariantMap ofdmInfo31(const QString& reply)
     return map;
 }
 
+QList<float> merSamples31(const QString& reply)
+{
+    QString text = modemReplyLines(reply);
+    text.replace("  ", "\n").replace("mer=", "\n");
+    QList<float> samples;
+    for (const QString& part : text.split('\n', Qt::SkipEmptyParts)) {
+        if (part.contains(':'))
+            continue;
+        bool ok = false;
+        const float value = part.toFloat(&ok);
+        if (ok && value > 20.0f && value < 51.0f)
+            samples.append(value);
+    }
+    return samples;
+}
+
+bool frequencyResponse31(const QString& reply, const QString& label, int* thousandths)
+{
+    bool ok = false;
+    const int value = textBetween(modemReplyLines(reply), label, "[").trimmed().toInt(&ok, 10);
+    if (ok)
+        *thousandths = value;
+    return ok;
+}
+
 bool profileCodewords31(const QString& row, QString* corrected, QString* uncorrectable)
 {
     const QStringList parts = row.split('|');

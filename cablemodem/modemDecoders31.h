@@ -69,6 +69,13 @@ QVariantMap ofdmInfo31(const QString& reply);
 // The width between two "index, frequency" subcarrier texts; "" when either does not read
 // or the last lies below the first.
 QString ofdmBandwidthText(const QString& first, const QString& last);
+// "getMerRes": the RxMER samples of the report in order, the values strictly between 20 and
+// 51 dB (subcarrier labels, the lock line and other texts are no samples).
+QList<float> merSamples31(const QString& reply);
+// "getFreqResp": the whole number after label, up to "[" (a figure in thousandths of a dB);
+// false when there is none.
+bool frequencyResponse31(const QString& reply, const QString& label, int* thousandths);
+
 // One row of the profile report (the text after its label): its corrected and
 // uncorrectable codeword counts ("0" for "NONE"); false for a row that is not one.
 bool profileCodewords31(const QString& row, QString* corrected, QString* uncorrectable);

@@ -151,6 +151,27 @@ void awaitAndSend(const QString& marker, const QString& command, uint64_t* start
     *startMs = modemTicksMs();
 }
 
+bool promptThenCommand(int& step, uint64_t& startMs, int timeoutMs, int failedStep, const QString& marker,
+                       const QString& command)
+{
+    switch (step) {
+    case 0:
+        awaitAndSend("mainMenu>", "\r", &startMs);
+        step = 1;
+        return true;
+    case 1:
+        if (modemTimeOver(startMs, timeoutMs))
+            step = failedStep;
+        if (GetCondicio1()) {
+            awaitAndSend(marker, command, &startMs);
+            step = 2;
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
 int sendModemCommand(const QString& command, int mode, int timeoutMs)
 {
     static QString lastCommand;

@@ -33,6 +33,12 @@ int TramaCM(const QString& part);
 // start of its time-out noted.
 void awaitAndSend(const QString& marker, const QString& command, uint64_t* startMs);
 
+// Steps 0 and 1 of a report machine: "\r" awaiting the prompt; once it came, the command
+// awaiting its marker (step 2); a prompt later than timeoutMs makes the step failedStep
+// (the prompt still wins when both happen). False for any other step.
+bool promptThenCommand(int& step, uint64_t& startMs, int timeoutMs, int failedStep, const QString& marker,
+                       const QString& command);
+
 // The step-machine form of one exchange; 100 busy, 0 marker seen, -1 time-out.
 int sendModemCommand(const QString& command, int mode, int timeoutMs);
 

@@ -17,6 +17,7 @@
 #include <QVariantMap>
 #include <QWaitCondition>
 
+#include <functional>
 #include <memory>
 
 class SerialPort;
@@ -188,6 +189,33 @@ public:
     QVariantMap decodeDsProfInfo_3_1(int channel);
     // One profile row into prefix + "_ccwe" and prefix + "_ucwe" of m_dades_31.
     bool extreureCadenadsProfInfo_3_1(QString prefix, QString row);
+    // DOCSIS 3.1 registration and ranging: the modem's mode set-ups and the reports read
+    // after each accepted state poll.
+    void set_CM_for_AutomaticOFDM();
+    void set_CM_for_REGISTERING();
+    void set_CM_for_RANGING_PROCESS();
+    void load_register_params_31_signal_31();
+    void load_ranging_params_31_signal_31();
+
+    // The working maps of the constellation and OFDM tests as they stand.
+    QVariantMap dadesIq() const { return m_dades_iq; }
+    QVariantMap dades31() const { return m_dades_31; }
+
+    // DOCSIS 3.1 downstream analysis: one pass of measure 76, and the RxMER deviation and
+    // 2nd percentile of the subcarriers first to last (true when they were stored).
+    void load_IQ_params_31();
+    bool decodeMer_3_1(int channel, QString first, QString last);
+
+    // Constellations: the 3.0 dump (a step machine: 0 restarts; 100 busy, 0 done, -1 on a
+    // time-out) and its decoder (the numbers read, or -1), the 3.1 tuner and OFDM
+    // constellations, and a made-up one.
+    int mesuraConstelacioCableModem(int mode, int channel);
+    int decodeIQ();
+    void load_IQ_points();
+    void getCostellationOFDM(int channel, int points);
+    int decodeIQ_3_1(QString reply);
+    int decodeFake_IQ_3_1(QString);
+
     // Channel parameter loads: an SC-QAM channel's PHY report (blocking), with its BER
     // emitted; the upstream table and the IP list of the collected reply.
     QVariantMap load_phy_params(int channel);
@@ -253,6 +281,24 @@ private:
     // registered, then its addresses emitted (answer 0, back to step 14); lost
     // synchronisation fails the machine, and with givesUp so does any other state 30 s on.
     bool reportWhenRegistered(int& step, uint64_t& startMs, bool givesUp, int* answer);
+    // The measure-60 keys of m_dades_iq from downstream record 0.
+    void fillIq30();
+
+    // The DOCSIS 3.1 procedures' shared parts: the state words of registration, the OFDM
+    // channel the settings choose, the tune to the engine's frequency, the set-up of the
+    // modem's DHCP, ranging and search, the registration of codes 71 and 74, and the
+    // polling that keeps a procedure going: accepted() after each poll that found one of
+    // the states, missed() after each other, until stopped or 60 s without one.
+    static const QStringList& registeringStates31();
+    int ofdmChannelSetting();
+    void tuneDocsis31();
+    void setUpModem31(const char* dhcp, unsigned long long timeoutMs);
+    void registerAndReport31(bool tune);
+    void pollStates31(const QStringList& states, const std::function<void()>& accepted,
+                      const std::function<void()>& missed = nullptr);
+    static constexpr int kGiveUpMs31 = 60000;
+    // The MER percentile's window holds as many values as it is long.
+    bool merPercentileFull() const { return mer_.size > 0 && mer_.stored >= mer_.size; }
 
     QMutex mutex_;
     bool nonStop_ = false;

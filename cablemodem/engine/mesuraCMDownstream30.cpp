@@ -47,19 +47,9 @@ int MesuraCM::decodificaDownstream(int mode, int channel)
         phyChannel = channel;
         return kBusy;
     }
+    if (promptThenCommand(step, startMs, kReplyTimeoutMs, 1000, "power", QString::asprintf("phy %d\r", phyChannel)))
+        return kBusy;
     switch (step) {
-    case 0:
-        awaitAndSend("mainMenu>", "\r", &startMs);
-        step = 1;
-        return kBusy;
-    case 1:
-        if (modemTimeOver(startMs, kReplyTimeoutMs))
-            step = 1000;
-        if (GetCondicio1()) {
-            awaitAndSend("power", QString::asprintf("phy %d\r", phyChannel), &startMs);
-            step = 2;
-        }
-        return kBusy;
     case 2:
         if (modemTimeOver(startMs, kReplyTimeoutMs))
             step = 1001;

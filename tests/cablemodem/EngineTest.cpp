@@ -105,17 +105,10 @@ TEST(Engine, DispatchOfEveryMeasureCode)
     testsupport::LogCapture log;
     MesuraCM* e = engine();
     const std::pair<int, const char*> tests[] = {
-        {60, "mesura_cm_iq"},
         {64, "mesura_VoIP"},
         {65, "mesura_IPTV"},
         {66, "mesuraSweepGenerador(0)"},
-        {70, "mesura_ranging_31"},
-        {71, "mesura_on_channel_registrat_31"},
-        {72, "mesura_cm_iq_31"},
         {73, "mesuraSweepGenerador_31(0)"},
-        {74, "mesura_on_channel_registrat_31_signal_31"},
-        {75, "mesura_ranging_31_signal_31"},
-        {76, "mesura_cm_iq_31_signal_31"},
     };
     for (const auto& [code, test] : tests) {
         e->setMesuraCM(code);
@@ -252,9 +245,9 @@ TEST(EngineThread, AStopFromTheScreensEndsThePollingOfASilentModem)
     ASSERT_TRUE(waitReal([&] { return modem->commands().size() >= 3; }));
     e->aturar();
     const size_t polled = modem->commands().size();
-    e->setMesuraCM(QML_CM_IQ_31);
+    e->setMesuraCM(QML_CM_VO_IP);
     // The engine leaves the wait and runs the chosen code's pass.
-    ASSERT_TRUE(waitReal([&] { return hasLine(log, "MesuraCM: mesura_cm_iq_31 not available"); }));
+    ASSERT_TRUE(waitReal([&] { return hasLine(log, "MesuraCM: mesura_VoIP not available"); }));
     // At most the exchange under way, and one still on its way to the modem.
     EXPECT_LE(modem->commands().size(), polled + 2);
 
