@@ -62,6 +62,7 @@ public:
 
 private:
     int line(int gpio) const;
+    int humDetectorValue(double seconds) const;
     int jitter();
 
     SimulatedBoard& board_;
