@@ -40,7 +40,7 @@ uint32_t writeCberWindow(KxlDrvLibError* err, uint32_t windowMs, uint32_t packet
 
 } // namespace
 
-uint32_t DrvCXD2856_dvbc_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbc_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     uint8_t ar = 0, ts = 0, unlock = 0;
     Burst b(err, s);
@@ -48,7 +48,7 @@ uint32_t DrvCXD2856_dvbc_read_signal_status(KxlDrvLibError* err, st_t_data_CXD28
     return lockCode(r, ar, ts);
 }
 
-uint32_t DrvCXD2856_annexb_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_annexb_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     uint8_t ar = 0, ts = 0, unlock = 0;
     Burst b(err, s);
@@ -56,7 +56,7 @@ uint32_t DrvCXD2856_annexb_read_signal_status(KxlDrvLibError* err, st_t_data_CXD
     return lockCode(r, ar, ts);
 }
 
-uint32_t DrvCXD2856_dvbs_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbs_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     uint8_t ts = 0;
     Burst b(err, s);
@@ -67,15 +67,15 @@ uint32_t DrvCXD2856_dvbs_read_signal_status(KxlDrvLibError* err, st_t_data_CXD28
 
 uint32_t public_dvbc_read_signal_status(KxlDrvLibError* err)
 {
-    return DrvCXD2856_dvbc_read_signal_status(err, DrvCXD2856_state());
+    return DrvCXD2856_m_dvbc_read_signal_status(err, DrvCXD2856_state());
 }
 
 uint32_t public_dvbs_read_signal_status(KxlDrvLibError* err)
 {
-    return DrvCXD2856_dvbs_read_signal_status(err, DrvCXD2856_state());
+    return DrvCXD2856_m_dvbs_read_signal_status(err, DrvCXD2856_state());
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
 {
     uint8_t v = 0;
     {
@@ -87,7 +87,7 @@ KxlDrvLibError* DrvCXD2856_dvbc_read_sp(KxlDrvLibError* err, uint32_t* inverted,
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_annexb_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_annexb_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
 {
     uint8_t v = 0;
     {
@@ -99,7 +99,7 @@ KxlDrvLibError* DrvCXD2856_annexb_read_sp(KxlDrvLibError* err, uint32_t* inverte
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc_read_constellation(KxlDrvLibError* err, uint32_t* constellation,
+KxlDrvLibError* DrvCXD2856_m_dvbc_read_constellation(KxlDrvLibError* err, uint32_t* constellation,
                                                    st_t_data_CXD2856* s)
 {
     kit_scqam_constellation_t qam = KIT_SCQAM_64QAM;
@@ -113,7 +113,7 @@ KxlDrvLibError* DrvCXD2856_dvbc_read_constellation(KxlDrvLibError* err, uint32_t
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_annexb_read_constellation(KxlDrvLibError* err, uint32_t* constellation,
+KxlDrvLibError* DrvCXD2856_m_annexb_read_constellation(KxlDrvLibError* err, uint32_t* constellation,
                                                      st_t_data_CXD2856* s)
 {
     kit_scqam_constellation_t qam = KIT_SCQAM_64QAM;
@@ -126,7 +126,7 @@ KxlDrvLibError* DrvCXD2856_annexb_read_constellation(KxlDrvLibError* err, uint32
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc_read_symbolrate(KxlDrvLibError* err, int32_t* bd, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc_read_symbolrate(KxlDrvLibError* err, int32_t* bd, st_t_data_CXD2856* s)
 {
     uint8_t whole[2] = {}, fraction[5] = {};
     {
@@ -142,7 +142,7 @@ KxlDrvLibError* DrvCXD2856_dvbc_read_symbolrate(KxlDrvLibError* err, int32_t* bd
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc_read_frequency_offset(KxlDrvLibError* err, int32_t* hz, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc_read_frequency_offset(KxlDrvLibError* err, int32_t* hz, st_t_data_CXD2856* s)
 {
     uint8_t d[2] = {};
     {
@@ -156,7 +156,7 @@ KxlDrvLibError* DrvCXD2856_dvbc_read_frequency_offset(KxlDrvLibError* err, int32
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc_read_pre_rs_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc_read_pre_rs_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
 {
     uint8_t d[3] = {};
     {
@@ -168,7 +168,7 @@ KxlDrvLibError* DrvCXD2856_dvbc_read_pre_rs_errors(KxlDrvLibError* err, st_t_cou
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc_read_wrong_packets(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc_read_wrong_packets(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
 {
     uint8_t d[3] = {};
     {
@@ -180,7 +180,7 @@ KxlDrvLibError* DrvCXD2856_dvbc_read_wrong_packets(KxlDrvLibError* err, st_t_cou
     return err;
 }
 
-uint8_t DrvCXD2856_dvbc_read_mer_sample(KxlDrvLibError* err, uint32_t constellation, int32_t* mer,
+uint8_t DrvCXD2856_m_dvbc_read_mer_sample(KxlDrvLibError* err, uint32_t constellation, int32_t* mer,
                                         st_t_data_CXD2856* s)
 {
     uint8_t d[2] = {};
@@ -202,12 +202,17 @@ uint8_t DrvCXD2856_dvbc_read_mer_sample(KxlDrvLibError* err, uint32_t constellat
     return 1;
 }
 
-uint32_t DrvCXD2856_dvbc_write_cber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbc_write_cber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
 {
     return writeCberWindow(err, windowMs, 1632, s->dvbc, s);
 }
 
-uint32_t DrvCXD2856_annexb_write_cber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_dvbc_write_cber_window(KxlDrvLibError* err, uint32_t windowMs)
+{
+    return DrvCXD2856_m_dvbc_write_cber_window(err, windowMs, DrvCXD2856_state());
+}
+
+uint32_t DrvCXD2856_m_annexb_write_cber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
 {
     return writeCberWindow(err, windowMs, 1504, s->annexb, s);
 }

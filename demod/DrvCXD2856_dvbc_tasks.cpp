@@ -45,7 +45,7 @@ void cableMer(st_t_data_CXD2856* s, KxlDrvLibError* err, st_t_dvbc_CXD2856& c, c
     for (int i = 0; i < kMerSamples; ++i) {
         if (i >= kMerSamplesBeforeCancel && s->integ.cancel)
             break;
-        if (DrvCXD2856_dvbc_read_mer_sample(err, c.constellation.value, &samples[n], s))
+        if (DrvCXD2856_m_dvbc_read_mer_sample(err, c.constellation.value, &samples[n], s))
             ++n;
     }
     MEASURE_MER_process(&c.mer, &c.mer_object, samples, n, tablesAllowed(s) ? table : nullptr);
@@ -55,7 +55,7 @@ void cableOffset(st_t_data_CXD2856* s, KxlDrvLibError* err, eDEMOD_LOCK_STATUS s
 {
     offsetStep(s, status, [err, s] {
         int32_t hz = 0;
-        DrvCXD2856_dvbc_read_frequency_offset(err, &hz, s);
+        DrvCXD2856_m_dvbc_read_frequency_offset(err, &hz, s);
         return hz;
     });
 }
@@ -65,7 +65,7 @@ void cableCber(st_t_data_CXD2856* s, KxlDrvLibError* err, st_t_dvbc_CXD2856& c, 
 {
     st_t_counter_CXD2856 counter{};
     if (locked(c.status))
-        DrvCXD2856_dvbc_read_pre_rs_errors(err, &counter, s);
+        DrvCXD2856_m_dvbc_read_pre_rs_errors(err, &counter, s);
     berStep(s, c.status, counter,
             {&c.cber_object, &c.cber, &c.cber_bits, c.mer.value.s32, table,
              [err, s, writer] { return writer(err, 400, s); }});
@@ -74,7 +74,7 @@ void cableCber(st_t_data_CXD2856* s, KxlDrvLibError* err, st_t_dvbc_CXD2856& c, 
 st_t_counter_CXD2856 wrongPackets(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_counter_CXD2856 c{};
-    DrvCXD2856_dvbc_read_wrong_packets(err, &c, s);
+    DrvCXD2856_m_dvbc_read_wrong_packets(err, &c, s);
     return c;
 }
 
@@ -116,19 +116,19 @@ void satelliteBer(MeasureResult* out, kit_result_t r, uint32_t value, double uni
 void DrvCXD2856_dvbc_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_dvbc_CXD2856& c = s->dvbc;
-    const uint32_t code = DrvCXD2856_dvbc_read_signal_status(err, s);
+    const uint32_t code = DrvCXD2856_m_dvbc_read_signal_status(err, s);
     if (code != eDEMOD_LOCK_STATUS_TS_LOCKED) {
         c.status = code;
         return;
     }
     uint32_t inverted = c.sp_inv.value;
-    DrvCXD2856_dvbc_read_sp(err, &inverted, s);
+    DrvCXD2856_m_dvbc_read_sp(err, &inverted, s);
     if (c.sp_inv.automatic)
         c.sp_inv.value = inverted;
     else if (inverted != c.sp_inv.value)
         c.status = 1;
     uint32_t constellation = c.constellation.value;
-    DrvCXD2856_dvbc_read_constellation(err, &constellation, s);
+    DrvCXD2856_m_dvbc_read_constellation(err, &constellation, s);
     if (c.constellation.automatic)
         c.constellation.value = constellation;
     else if (constellation != c.constellation.value)
@@ -150,7 +150,7 @@ void DrvCXD2856_dvbc_read_cber_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_dvbc_CXD2856& c = s->dvbc;
     cableCber(s, err, c, s->plugplag ? &s->plugplag->dvbc.ber_table[dvbcIndex(c.constellation.value)] : nullptr,
-              DrvCXD2856_dvbc_write_cber_window);
+              DrvCXD2856_m_dvbc_write_cber_window);
 }
 
 void DrvCXD2856_dvbc_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
@@ -159,7 +159,7 @@ void DrvCXD2856_dvbc_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
             [s](KxlDrvLibError* e) { return wrongPackets(e, s); });
 }
 
-void DrvCXD2856_dvbc_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
+void DrvCXD2856_m_dvbc_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
 {
     DrvCXD2856_m_clear_tasks(s);
     DrvCXD2856_m_set_task(s, 0, DrvCXD2856_dvbc_read_signal_status_toc, 1, 1);
@@ -174,14 +174,14 @@ void DrvCXD2856_dvbc_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
 void DrvCXD2856_annexb_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_annexb_CXD2856& c = s->annexb;
-    const uint32_t code = DrvCXD2856_annexb_read_signal_status(err, s);
+    const uint32_t code = DrvCXD2856_m_annexb_read_signal_status(err, s);
     if (code != eDEMOD_LOCK_STATUS_TS_LOCKED) {
         c.status = code;
         return;
     }
-    DrvCXD2856_annexb_read_sp(err, &c.sp_inv.value, s);
+    DrvCXD2856_m_annexb_read_sp(err, &c.sp_inv.value, s);
     uint32_t constellation = c.constellation.value;
-    DrvCXD2856_annexb_read_constellation(err, &constellation, s);
+    DrvCXD2856_m_annexb_read_constellation(err, &constellation, s);
     if (constellation != c.constellation.value)
         c.status = 3;
 }
@@ -201,7 +201,7 @@ void DrvCXD2856_annexb_read_cber_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_annexb_CXD2856& c = s->annexb;
     cableCber(s, err, c, s->plugplag ? &s->plugplag->annexb.ber_table[annexbIndex(c.constellation.value)] : nullptr,
-              DrvCXD2856_annexb_write_cber_window);
+              DrvCXD2856_m_annexb_write_cber_window);
 }
 
 void DrvCXD2856_annexb_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
@@ -210,7 +210,7 @@ void DrvCXD2856_annexb_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
             [s](KxlDrvLibError* e) { return wrongPackets(e, s); });
 }
 
-void DrvCXD2856_annexb_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
+void DrvCXD2856_m_annexb_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
 {
     DrvCXD2856_m_clear_tasks(s);
     DrvCXD2856_m_set_task(s, 0, DrvCXD2856_annexb_read_signal_status_toc, 1, 1);
@@ -224,7 +224,7 @@ void DrvCXD2856_annexb_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
 
 void DrvCXD2856_dvbs_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
-    const uint32_t code = DrvCXD2856_dvbs_read_signal_status(err, s);
+    const uint32_t code = DrvCXD2856_m_dvbs_read_signal_status(err, s);
     if (code != eDEMOD_LOCK_STATUS_TS_LOCKED)
         s->dvbs.status = code;
 }
@@ -272,7 +272,7 @@ void DrvCXD2856_dvbs_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
             [s](KxlDrvLibError* e) { return wrongPackets(e, s); });
 }
 
-void DrvCXD2856_dvbs_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
+void DrvCXD2856_m_dvbs_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
 {
     DrvCXD2856_m_clear_tasks(s);
     DrvCXD2856_m_set_task(s, 0, DrvCXD2856_dvbs_read_signal_status_toc, 1, 1);
@@ -281,7 +281,7 @@ void DrvCXD2856_dvbs_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
     DrvCXD2856_m_set_task(s, 3, DrvCXD2856_dvbs_read_per_toc, a2 != 0, 1);
 }
 
-void DrvCXD2856_dvbs2_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
+void DrvCXD2856_m_dvbs2_fill_tasks(st_t_data_CXD2856* s, uint32_t a2)
 {
     DrvCXD2856_m_clear_tasks(s);
     DrvCXD2856_m_set_task(s, 0, DrvCXD2856_dvbs_read_signal_status_toc, 1, 1);

@@ -46,7 +46,7 @@ uint32_t writeWindow(KxlDrvLibError* err, uint8_t reg, uint32_t exponent, uint64
 
 } // namespace
 
-uint32_t DrvCXD2856_dvbt2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbt2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     const uint64_t start = EMBEDDEDTIMERS_GeticksInMs();
     uint32_t settled = 0;
@@ -84,7 +84,7 @@ uint32_t DrvCXD2856_dvbt2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2
     }
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
 {
     uint8_t v = 0;
     {
@@ -97,7 +97,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_sp(KxlDrvLibError* err, uint32_t* inverted
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_frequency_offset(KxlDrvLibError* err, double clock, int32_t* hz,
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_frequency_offset(KxlDrvLibError* err, double clock, int32_t* hz,
                                                        st_t_data_CXD2856* s)
 {
     uint8_t d[4] = {};
@@ -112,7 +112,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_frequency_offset(KxlDrvLibError* err, doub
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_current_plp_id(KxlDrvLibError* err, uint8_t* id, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_current_plp_id(KxlDrvLibError* err, uint8_t* id, st_t_data_CXD2856* s)
 {
     uint8_t v = 0;
     {
@@ -124,7 +124,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_current_plp_id(KxlDrvLibError* err, uint8_
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_ldpc_interations(KxlDrvLibError* err, uint32_t* iterations,
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_ldpc_interations(KxlDrvLibError* err, uint32_t* iterations,
                                                        st_t_data_CXD2856* s)
 {
     uint8_t v = 0;
@@ -137,7 +137,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_ldpc_interations(KxlDrvLibError* err, uint
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_wrong_packets(KxlDrvLibError* err, st_t_counter_CXD2856* c,
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_wrong_packets(KxlDrvLibError* err, st_t_counter_CXD2856* c,
                                                     st_t_data_CXD2856* s)
 {
     uint8_t d[3] = {};
@@ -151,7 +151,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_wrong_packets(KxlDrvLibError* err, st_t_co
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_clear_wrong_packets(KxlDrvLibError* err, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_clear_wrong_packets(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     static const uint8_t kClear[2] = {0x00, 0x00};
     Burst b(err, s);
@@ -159,7 +159,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_clear_wrong_packets(KxlDrvLibError* err, st_t_d
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_pre_ldpc_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_pre_ldpc_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
                                                       st_t_data_CXD2856* s)
 {
     uint8_t d[4] = {};
@@ -173,7 +173,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_pre_ldpc_errors(KxlDrvLibError* err, st_t_
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_pre_bch_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_pre_bch_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
                                                      st_t_data_CXD2856* s)
 {
     uint8_t d[4] = {};
@@ -187,7 +187,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_pre_bch_errors(KxlDrvLibError* err, st_t_c
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_post_bch_frame_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_post_bch_frame_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
                                                             st_t_data_CXD2856* s)
 {
     uint8_t d[3] = {};
@@ -200,27 +200,27 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_post_bch_frame_errors(KxlDrvLibError* err,
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_reset_pre_ldpc_system(KxlDrvLibError* err, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_reset_pre_ldpc_system(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     return restartCount(err, kLdpcWindow, s);
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_reset_pre_bch_system(KxlDrvLibError* err, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_reset_pre_bch_system(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     return restartCount(err, kBchWindow, s);
 }
 
-uint32_t DrvCXD2856_dvbt2_write_cber_window(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbt2_write_cber_window(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     return writeWindow(err, kLdpcWindow, 8, DRVDEFDVBT2_get_fecframe_size(s->dvbt2.fec_frame), s);
 }
 
-uint32_t DrvCXD2856_dvbc2_write_cber_window(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbc2_write_cber_window(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     return writeWindow(err, kLdpcWindow, 4, DRVDEFDVBC2_get_fecframe_size(s->dvbc2.fec_type), s);
 }
 
-uint32_t DrvCXD2856_dvbt2_write_ldpcber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbt2_write_ldpcber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
 {
     const st_t_dvbt2_CXD2856& t = s->dvbt2;
     const double frames = DRVDEFDVBT2_get_fecrate(t.bw.value, t.fft_mode, t.guard, t.data_symbols, t.fec_blocks,
@@ -233,13 +233,13 @@ uint32_t DrvCXD2856_dvbt2_write_ldpcber_window(KxlDrvLibError* err, uint32_t win
                        DRVDEFDVBT2_get_fecframe_size_afterldpc(t.fec_frame, t.plp_code_rate), s);
 }
 
-uint32_t DrvCXD2856_dvbc2_write_ldpcber_window(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbc2_write_ldpcber_window(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     const st_t_dvbc2_CXD2856& c = s->dvbc2;
     return writeWindow(err, kBchWindow, 5, DRVDEFDVBC2_get_fecframe_size_afterldpc(c.fec_type, c.plp_code_rate), s);
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_write_measure_mode(KxlDrvLibError* err, uint32_t mode, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_write_measure_mode(KxlDrvLibError* err, uint32_t mode, st_t_data_CXD2856* s)
 {
     Burst b(err, s);
     if (!b.bank(kAnalysisBank))
@@ -254,7 +254,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_write_measure_mode(KxlDrvLibError* err, uint32_
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_write_carrier(KxlDrvLibError* err, uint32_t carrier, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_write_carrier(KxlDrvLibError* err, uint32_t carrier, st_t_data_CXD2856* s)
 {
     const uint8_t d[3] = {static_cast<uint8_t>((carrier >> 8) & 0x7F), static_cast<uint8_t>(carrier), 0x01};
     Burst b(err, s);
@@ -262,14 +262,14 @@ KxlDrvLibError* DrvCXD2856_dvbt2_write_carrier(KxlDrvLibError* err, uint32_t car
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_read_mer_per_carrier(KxlDrvLibError* err, uint32_t carrier, int32_t* mer,
+KxlDrvLibError* DrvCXD2856_m_dvbt2_read_mer_per_carrier(KxlDrvLibError* err, uint32_t carrier, int32_t* mer,
                                                       st_t_data_CXD2856* s)
 {
     if (mer)
         *mer = 0;
     if (s->measure_mode != DRVCXD2856_MEASURE_CARRIER_MER)
-        DrvCXD2856_dvbt2_write_measure_mode(err, DRVCXD2856_MEASURE_CARRIER_MER, s);
-    DrvCXD2856_dvbt2_write_carrier(err, carrier, s);
+        DrvCXD2856_m_dvbt2_write_measure_mode(err, DRVCXD2856_MEASURE_CARRIER_MER, s);
+    DrvCXD2856_m_dvbt2_write_carrier(err, carrier, s);
     uint8_t d[7] = {};
     Burst b(err, s);
     if (drvcxd2856::pollAnalysis(b, kAnalysisBank, d, sizeof d, drvcxd2856::kCarrierMerPoll) && mer) {
@@ -279,7 +279,7 @@ KxlDrvLibError* DrvCXD2856_dvbt2_read_mer_per_carrier(KxlDrvLibError* err, uint3
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt2_write_channelresponse_mode(KxlDrvLibError* err, uint32_t on, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt2_write_channelresponse_mode(KxlDrvLibError* err, uint32_t on, st_t_data_CXD2856* s)
 {
     Burst b(err, s);
     b.bank(kAnalysisBank) && b.write(0xC4, on ? 1 : 0);
@@ -306,7 +306,7 @@ void DrvCXD2856_dvbc2_free_l1_part2(st_t_dvbc2_CXD2856* c)
     c->l1_part2_valid = 0;
 }
 
-uint8_t DrvCXD2856_dvbc2_read_if_l1_ready(KxlDrvLibError* err, uint32_t keepFreeze, st_t_data_CXD2856* s)
+uint8_t DrvCXD2856_m_dvbc2_read_if_l1_ready(KxlDrvLibError* err, uint32_t keepFreeze, st_t_data_CXD2856* s)
 {
     KxlDrvLibError own{};
     uint8_t header = 0, part2 = 0;
@@ -322,7 +322,7 @@ uint8_t DrvCXD2856_dvbc2_read_if_l1_ready(KxlDrvLibError* err, uint32_t keepFree
     return read && (header & part2 & 1) ? 1 : 0;
 }
 
-uint32_t DrvCXD2856_dvbc2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbc2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     uint8_t sync = 0, ts = 0, unlock = 0;
     {
@@ -334,7 +334,7 @@ uint32_t DrvCXD2856_dvbc2_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2
         return eDEMOD_LOCK_STATUS_TS_LOCKED;
     if (sync < 4)
         return eDEMOD_LOCK_STATUS_UNLOCKED;
-    return sync > 4 && DrvCXD2856_dvbc2_read_if_l1_ready(err, 0, s) ? 9 : 8;
+    return sync > 4 && DrvCXD2856_m_dvbc2_read_if_l1_ready(err, 0, s) ? 9 : 8;
 }
 
 namespace {
@@ -354,17 +354,17 @@ KxlDrvLibError* readPlpByte(KxlDrvLibError* err, uint8_t reg, uint8_t shift, uin
 
 } // namespace
 
-KxlDrvLibError* DrvCXD2856_dvbc2_read_current_fec_type(KxlDrvLibError* err, uint32_t* type, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc2_read_current_fec_type(KxlDrvLibError* err, uint32_t* type, st_t_data_CXD2856* s)
 {
     return readPlpByte(err, 0x15, 4, 0x01, type, s);
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc2_read_current_mod(KxlDrvLibError* err, uint32_t* mod, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc2_read_current_mod(KxlDrvLibError* err, uint32_t* mod, st_t_data_CXD2856* s)
 {
     return readPlpByte(err, 0x16, 4, 0x07, mod, s);
 }
 
-KxlDrvLibError* DrvCXD2856_dvbc2_read_current_cod(KxlDrvLibError* err, uint32_t* cod, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbc2_read_current_cod(KxlDrvLibError* err, uint32_t* cod, st_t_data_CXD2856* s)
 {
     return readPlpByte(err, 0x16, 0, 0x07, cod, s);
 }

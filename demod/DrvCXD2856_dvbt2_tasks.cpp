@@ -89,7 +89,7 @@ void fecOffset(KxlDrvLibError* err, st_t_data_CXD2856* s, eDEMOD_LOCK_STATUS sta
 {
     offsetStep(s, status, [err, s, clock] {
         int32_t hz = 0;
-        DrvCXD2856_dvbt2_read_frequency_offset(err, clock, &hz, s);
+        DrvCXD2856_m_dvbt2_read_frequency_offset(err, clock, &hz, s);
         return hz;
     });
 }
@@ -99,10 +99,10 @@ void fecCber(KxlDrvLibError* err, st_t_data_CXD2856* s, Fec f,
 {
     st_t_counter_CXD2856 c{};
     if (locked(f.status)) {
-        DrvCXD2856_dvbt2_read_pre_ldpc_errors(err, &c, s);
+        DrvCXD2856_m_dvbt2_read_pre_ldpc_errors(err, &c, s);
         // A counted window starts the next one.
         if (c.valid)
-            DrvCXD2856_dvbt2_reset_pre_ldpc_system(err, s);
+            DrvCXD2856_m_dvbt2_reset_pre_ldpc_system(err, s);
     }
     berStep(s, f.status, c,
             {&f.m.cber_object, &f.m.cber, &f.m.cber_bits, f.m.mer.value.s32, nullptr,
@@ -117,11 +117,11 @@ void fecLdpcEsr(KxlDrvLibError* err, st_t_data_CXD2856* s, Fec f, const std::fun
         return;
     }
     st_t_counter_CXD2856 bch{};
-    DrvCXD2856_dvbt2_read_pre_bch_errors(err, &bch, s);
+    DrvCXD2856_m_dvbt2_read_pre_bch_errors(err, &bch, s);
     // The frame errors and their time belong to one instant.
     DrvCXD2856_i2c_scheduler_lock(err);
     st_t_counter_CXD2856 frames{};
-    DrvCXD2856_dvbt2_read_post_bch_frame_errors(err, &frames, s);
+    DrvCXD2856_m_dvbt2_read_post_bch_frame_errors(err, &frames, s);
     const uint32_t elapsed = MEASURE_ESR_get_stopwatch(&m.esr_object);
     DrvCXD2856_i2c_scheduler_unlock();
 
@@ -130,7 +130,7 @@ void fecLdpcEsr(KxlDrvLibError* err, st_t_data_CXD2856* s, Fec f, const std::fun
         return;
     MEASURE_ESR_process(&m.esr, &m.esr_object, frames.count, elapsed);
     DrvCXD2856_i2c_scheduler_lock(err);
-    DrvCXD2856_dvbt2_reset_pre_bch_system(err, s);
+    DrvCXD2856_m_dvbt2_reset_pre_bch_system(err, s);
     MEASURE_ESR_start_stopwatch(&m.esr_object);
     DrvCXD2856_i2c_scheduler_unlock();
 }
@@ -139,7 +139,7 @@ void fecIterations(KxlDrvLibError* err, st_t_data_CXD2856* s, st_t_fec_measures_
 {
     uint32_t iterations = 0;
     KxlDrvLibError own{};
-    DrvCXD2856_dvbt2_read_ldpc_interations(&own, &iterations, s);
+    DrvCXD2856_m_dvbt2_read_ldpc_interations(&own, &iterations, s);
     if (KxlDrvLib_error_is_ok(&own))
         m.ldpc_iterations = iterations;
     KxlDrvLib_error_keep_first(err, &own);
@@ -149,7 +149,7 @@ void fecPer(KxlDrvLibError* err, st_t_data_CXD2856* s, Fec f)
 {
     perStep(err, s, f.status, &f.m.per_object, &f.m.per, [s](KxlDrvLibError* e) {
         st_t_counter_CXD2856 c{};
-        DrvCXD2856_dvbt2_read_wrong_packets(e, &c, s);
+        DrvCXD2856_m_dvbt2_read_wrong_packets(e, &c, s);
         return c;
     });
 }
@@ -159,7 +159,7 @@ void fecPer(KxlDrvLibError* err, st_t_data_CXD2856* s, Fec f)
 void DrvCXD2856_dvbt2_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_dvbt2_CXD2856& t = s->dvbt2;
-    const uint32_t code = DrvCXD2856_dvbt2_read_signal_status(err, s);
+    const uint32_t code = DrvCXD2856_m_dvbt2_read_signal_status(err, s);
     if (code == t.status || code == eDEMOD_LOCK_STATUS_TS_LOCKED)
         return;
     if (code == 7 && t.l1post_read) {
@@ -213,12 +213,12 @@ void DrvCXD2856_dvbt2_read_mer_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 
 void DrvCXD2856_dvbt2_read_cber_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
-    fecCber(err, s, {s->dvbt2.status, s->dvbt2.m}, DrvCXD2856_dvbt2_write_cber_window);
+    fecCber(err, s, {s->dvbt2.status, s->dvbt2.m}, DrvCXD2856_m_dvbt2_write_cber_window);
 }
 
 void DrvCXD2856_dvbt2_read_ldpcber_bchesr_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
-    fecLdpcEsr(err, s, {s->dvbt2.status, s->dvbt2.m}, [err, s] { return DrvCXD2856_dvbt2_write_ldpcber_window(err, 400, s); });
+    fecLdpcEsr(err, s, {s->dvbt2.status, s->dvbt2.m}, [err, s] { return DrvCXD2856_m_dvbt2_write_ldpcber_window(err, 400, s); });
 }
 
 void DrvCXD2856_dvbt2_read_ldpc_iterations_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
@@ -231,7 +231,7 @@ void DrvCXD2856_dvbt2_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
     fecPer(err, s, {s->dvbt2.status, s->dvbt2.m});
 }
 
-void DrvCXD2856_dvbt2_fill_tasks(st_t_data_CXD2856* s, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4)
+void DrvCXD2856_m_dvbt2_fill_tasks(st_t_data_CXD2856* s, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4)
 {
     DrvCXD2856_m_clear_tasks(s);
     DrvCXD2856_m_set_task(s, 0, DrvCXD2856_dvbt2_read_signal_status_toc, 1, 1);
@@ -249,7 +249,7 @@ void DrvCXD2856_dvbt2_fill_tasks(st_t_data_CXD2856* s, uint32_t a1, uint32_t a2,
 void DrvCXD2856_dvbc2_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_dvbc2_CXD2856& c = s->dvbc2;
-    const uint32_t code = DrvCXD2856_dvbc2_read_signal_status(err, s);
+    const uint32_t code = DrvCXD2856_m_dvbc2_read_signal_status(err, s);
     if (code == 9 && c.l1_read) {
         c.status = 9;
     } else if (code == 9 || code == 8) {
@@ -258,7 +258,7 @@ void DrvCXD2856_dvbc2_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2
         // The search compared the sense; only the chip is asked again.
         if (!c.sp_inv.automatic) {
             uint32_t inverted = 0;
-            DrvCXD2856_dvbt2_read_sp(err, &inverted, s);
+            DrvCXD2856_m_dvbt2_read_sp(err, &inverted, s);
         }
     } else {
         c.status = code;
@@ -297,12 +297,12 @@ void DrvCXD2856_dvbc2_read_mer_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 
 void DrvCXD2856_dvbc2_read_cber_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
-    fecCber(err, s, {s->dvbc2.status, s->dvbc2.m}, DrvCXD2856_dvbc2_write_cber_window);
+    fecCber(err, s, {s->dvbc2.status, s->dvbc2.m}, DrvCXD2856_m_dvbc2_write_cber_window);
 }
 
 void DrvCXD2856_dvbc2_read_ldpcber_bchesr_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
-    fecLdpcEsr(err, s, {s->dvbc2.status, s->dvbc2.m}, [err, s] { return DrvCXD2856_dvbc2_write_ldpcber_window(err, s); });
+    fecLdpcEsr(err, s, {s->dvbc2.status, s->dvbc2.m}, [err, s] { return DrvCXD2856_m_dvbc2_write_ldpcber_window(err, s); });
 }
 
 void DrvCXD2856_dvbc2_read_ldpc_iterations_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
@@ -315,7 +315,7 @@ void DrvCXD2856_dvbc2_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
     fecPer(err, s, {s->dvbc2.status, s->dvbc2.m});
 }
 
-void DrvCXD2856_dvbc2_fill_tasks(st_t_data_CXD2856* s, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4)
+void DrvCXD2856_m_dvbc2_fill_tasks(st_t_data_CXD2856* s, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4)
 {
     DrvCXD2856_m_clear_tasks(s);
     DrvCXD2856_m_set_task(s, 0, DrvCXD2856_dvbc2_read_signal_status_toc, 1, 1);

@@ -53,7 +53,7 @@ bool dvbtSynchronised(Burst& b)
 
 } // namespace
 
-uint32_t DrvCXD2856_dvbt_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbt_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     uint8_t sync = 0, ts = 0, unlock = 0;
     Burst b(err, s);
@@ -64,7 +64,7 @@ uint32_t DrvCXD2856_dvbt_read_signal_status(KxlDrvLibError* err, st_t_data_CXD28
     return s->dvbt.tps_valid ? 4 : 2;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_tps_data(KxlDrvLibError* err, st_t_dvbt_tps_CXD2856* tps, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_tps_data(KxlDrvLibError* err, st_t_dvbt_tps_CXD2856* tps, st_t_data_CXD2856* s)
 {
     uint8_t d[7] = {};
     {
@@ -92,7 +92,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_tps_data(KxlDrvLibError* err, st_t_dvbt_tps
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_cofdm_parameters(KxlDrvLibError* err, uint32_t* mode, uint32_t* guard,
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_cofdm_parameters(KxlDrvLibError* err, uint32_t* mode, uint32_t* guard,
                                                       st_t_data_CXD2856* s)
 {
     uint32_t m = 0, g = 0;
@@ -105,7 +105,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_cofdm_parameters(KxlDrvLibError* err, uint3
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
 {
     uint32_t v = 0;
     Burst b(err, s);
@@ -115,7 +115,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_sp(KxlDrvLibError* err, uint32_t* inverted,
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_frequency_offset(KxlDrvLibError* err, int32_t* hz, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_frequency_offset(KxlDrvLibError* err, int32_t* hz, st_t_data_CXD2856* s)
 {
     uint8_t d[4] = {};
     {
@@ -145,7 +145,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_frequency_offset(KxlDrvLibError* err, int32
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_pre_viterbi_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_pre_viterbi_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c,
                                                         st_t_data_CXD2856* s)
 {
     uint8_t valid = 0, d[2] = {};
@@ -159,7 +159,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_pre_viterbi_errors(KxlDrvLibError* err, st_
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_pre_rs_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_pre_rs_errors(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
 {
     uint8_t d[3] = {};
     {
@@ -171,7 +171,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_pre_rs_errors(KxlDrvLibError* err, st_t_cou
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_wrong_packets(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_wrong_packets(KxlDrvLibError* err, st_t_counter_CXD2856* c, st_t_data_CXD2856* s)
 {
     uint8_t d[3] = {};
     {
@@ -183,7 +183,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_wrong_packets(KxlDrvLibError* err, st_t_cou
     return err;
 }
 
-uint32_t DrvCXD2856_dvbt_write_vber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_dvbt_write_vber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
 {
     const st_t_dvbt_CXD2856& t = s->dvbt;
     const uint64_t rate = DRVDEFDVBT_get_bitrate_after_viberbi(t.bw.value, t.mode.value, t.guard.value,
@@ -198,7 +198,7 @@ uint32_t DrvCXD2856_dvbt_write_vber_window(KxlDrvLibError* err, uint32_t windowM
     return static_cast<uint32_t>(std::min(bits, static_cast<double>(UINT32_MAX)));
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_write_measure_mode(KxlDrvLibError* err, uint32_t mode, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_write_measure_mode(KxlDrvLibError* err, uint32_t mode, st_t_data_CXD2856* s)
 {
     Burst b(err, s);
     if (!b.bank(kAnalysisBank))
@@ -212,7 +212,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_write_measure_mode(KxlDrvLibError* err, uint32_t
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_write_carrier(KxlDrvLibError* err, uint32_t carrier, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_write_carrier(KxlDrvLibError* err, uint32_t carrier, st_t_data_CXD2856* s)
 {
     const uint8_t d[3] = {static_cast<uint8_t>((carrier >> 8) & 0x1F), static_cast<uint8_t>(carrier), 0x01};
     Burst b(err, s);
@@ -220,14 +220,14 @@ KxlDrvLibError* DrvCXD2856_dvbt_write_carrier(KxlDrvLibError* err, uint32_t carr
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_write_channelresponse_mode(KxlDrvLibError* err, uint32_t on, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_dvbt_write_channelresponse_mode(KxlDrvLibError* err, uint32_t on, st_t_data_CXD2856* s)
 {
     Burst b(err, s);
     b.bank(kAnalysisBank) && b.write(0xC4, on ? 1 : 0);
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_full_iq(KxlDrvLibError* err, uint32_t carrier, int16_t* i, int16_t* q,
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_full_iq(KxlDrvLibError* err, uint32_t carrier, int16_t* i, int16_t* q,
                                              st_t_data_CXD2856* s)
 {
     if (i)
@@ -235,8 +235,8 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_full_iq(KxlDrvLibError* err, uint32_t carri
     if (q)
         *q = 0;
     if (s->measure_mode != DRVCXD2856_MEASURE_FULL_IQ)
-        DrvCXD2856_dvbt_write_measure_mode(err, DRVCXD2856_MEASURE_FULL_IQ, s);
-    DrvCXD2856_dvbt_write_carrier(err, carrier, s);
+        DrvCXD2856_m_dvbt_write_measure_mode(err, DRVCXD2856_MEASURE_FULL_IQ, s);
+    DrvCXD2856_m_dvbt_write_carrier(err, carrier, s);
     uint8_t d[5] = {};
     Burst b(err, s);
     if (drvcxd2856::pollAnalysis(b, kAnalysisBank, d, sizeof d, AnalysisPoll{80, 0, 42, 42, dvbtSynchronised})) {
@@ -248,14 +248,14 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_full_iq(KxlDrvLibError* err, uint32_t carri
     return err;
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_mer_per_carrier(KxlDrvLibError* err, uint32_t carrier, int32_t* mer,
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_mer_per_carrier(KxlDrvLibError* err, uint32_t carrier, int32_t* mer,
                                                      st_t_data_CXD2856* s)
 {
     if (mer)
         *mer = 0;
     if (s->measure_mode != DRVCXD2856_MEASURE_CARRIER_MER)
-        DrvCXD2856_dvbt_write_measure_mode(err, DRVCXD2856_MEASURE_CARRIER_MER, s);
-    DrvCXD2856_dvbt_write_carrier(err, carrier, s);
+        DrvCXD2856_m_dvbt_write_measure_mode(err, DRVCXD2856_MEASURE_CARRIER_MER, s);
+    DrvCXD2856_m_dvbt_write_carrier(err, carrier, s);
     uint8_t d[7] = {};
     Burst b(err, s);
     if (drvcxd2856::pollAnalysis(b, kAnalysisBank, d, sizeof d, drvcxd2856::kCarrierMerPoll) && mer) {
@@ -265,7 +265,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_mer_per_carrier(KxlDrvLibError* err, uint32
     return err;
 }
 
-const t_mer_constellation_config* DrvCXD2856_dvbt_get_mer_by_constellation_data(const st_t_data_CXD2856* s)
+const t_mer_constellation_config* DrvCXD2856_m_dvbt_get_mer_by_constellation_data(const st_t_data_CXD2856* s)
 {
     if (!s->plugplag)
         return nullptr;
@@ -280,7 +280,7 @@ const t_mer_constellation_config* DrvCXD2856_dvbt_get_mer_by_constellation_data(
     return &s->plugplag->dvbt.mer_constellation[(bw * 2 + mode) * 7 + entry];
 }
 
-KxlDrvLibError* DrvCXD2856_dvbt_read_mer_by_constellation(KxlDrvLibError* err, MeasureResult* mer,
+KxlDrvLibError* DrvCXD2856_m_dvbt_read_mer_by_constellation(KxlDrvLibError* err, MeasureResult* mer,
                                                           st_t_data_CXD2856* s)
 {
     st_t_dvbt_CXD2856& t = s->dvbt;
@@ -297,7 +297,7 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_mer_by_constellation(KxlDrvLibError* err, M
         uint32_t carrier = k;
         while (carrier < nc && !DRVDEFDVBT_is_data_carrier(carrier))
             ++carrier;
-        DrvCXD2856_dvbt_read_full_iq(err, carrier, &is[n], &qs[n], s);
+        DrvCXD2856_m_dvbt_read_full_iq(err, carrier, &is[n], &qs[n], s);
         ++n;
         if (s->integ.cancel == 1)
             break;
@@ -305,6 +305,6 @@ KxlDrvLibError* DrvCXD2856_dvbt_read_mer_by_constellation(KxlDrvLibError* err, M
     t.mer_offset = step ? (t.mer_offset + 1) % step : 0;
     const bool tables = !s->host.adjust_predicate || s->host.adjust_predicate() != 0;
     MEASURE_MER_CONSTELLATION_process(mer, &t.mer_object, is, qs, n,
-                                      tables ? DrvCXD2856_dvbt_get_mer_by_constellation_data(s) : nullptr);
+                                      tables ? DrvCXD2856_m_dvbt_get_mer_by_constellation_data(s) : nullptr);
     return err;
 }

@@ -59,7 +59,7 @@ const kit_isdbt_tmcc_layer_info_t& kitLayer(const kit_isdbt_tmcc_info_t& k, int 
 
 } // namespace
 
-uint32_t DrvCXD2856_isdbt_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_isdbt_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     uint8_t dmd = 0, ts = 0, unlock = 0;
     Burst b(err, s);
@@ -68,7 +68,7 @@ uint32_t DrvCXD2856_isdbt_read_signal_status(KxlDrvLibError* err, st_t_data_CXD2
     return ts ? eDEMOD_LOCK_STATUS_TS_LOCKED : dmd ? 2 : eDEMOD_LOCK_STATUS_UNLOCKED;
 }
 
-KxlDrvLibError* DrvCXD2856_isdbt_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_isdbt_read_sp(KxlDrvLibError* err, uint32_t* inverted, st_t_data_CXD2856* s)
 {
     uint32_t v = 0;
     Burst b(err, s);
@@ -106,7 +106,7 @@ uint32_t DrvCXD2856_isdbt_translate_time_interleaving(uint32_t code, uint32_t mo
     }
 }
 
-KxlDrvLibError* DrvCXD2856_isdbt_read_tmcc_info(KxlDrvLibError* err, st_t_isdbt_tmcc_CXD2856* tmcc,
+KxlDrvLibError* DrvCXD2856_m_isdbt_read_tmcc_info(KxlDrvLibError* err, st_t_isdbt_tmcc_CXD2856* tmcc,
                                                 kit_isdbt_tmcc_info_t* kitTmcc, st_t_data_CXD2856* s)
 {
     kit_isdbt_tmcc_info_t k{};
@@ -145,7 +145,7 @@ KxlDrvLibError* DrvCXD2856_isdbt_read_tmcc_info(KxlDrvLibError* err, st_t_isdbt_
     return err;
 }
 
-uint32_t DrvCXD2856_isdbt_write_vber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
+uint32_t DrvCXD2856_m_isdbt_write_vber_window(KxlDrvLibError* err, uint32_t windowMs, st_t_data_CXD2856* s)
 {
     // The chip counts its window in packets, so the window is written as a packet count.
     const st_t_isdbt_CXD2856& t = s->isdbt;
@@ -163,7 +163,7 @@ uint32_t DrvCXD2856_isdbt_write_vber_window(KxlDrvLibError* err, uint32_t window
     return static_cast<uint32_t>(packets * kPacketBits);
 }
 
-KxlDrvLibError* DrvCXD2856_isdbt_write_channelresponse_mode(KxlDrvLibError* err, uint32_t on, st_t_data_CXD2856* s)
+KxlDrvLibError* DrvCXD2856_m_isdbt_write_channelresponse_mode(KxlDrvLibError* err, uint32_t on, st_t_data_CXD2856* s)
 {
     Burst b(err, s);
     b.bank(0x11) && b.write(0xC4, on ? 1 : 0);

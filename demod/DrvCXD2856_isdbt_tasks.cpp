@@ -55,14 +55,14 @@ MeasureResult berResult(uint32_t status, float value)
 void DrvCXD2856_isdbt_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_isdbt_CXD2856& t = s->isdbt;
-    const uint32_t code = DrvCXD2856_isdbt_read_signal_status(err, s);
+    const uint32_t code = DrvCXD2856_m_isdbt_read_signal_status(err, s);
     if (code != eDEMOD_LOCK_STATUS_TS_LOCKED) {
         t.status = code;
         return;
     }
     if (!t.sp_inv.automatic) {
         uint32_t inverted = t.sp_inv.value;
-        DrvCXD2856_isdbt_read_sp(err, &inverted, s);
+        DrvCXD2856_m_isdbt_read_sp(err, &inverted, s);
         if (inverted != t.sp_inv.value)
             t.status = 2;
     }
@@ -74,7 +74,7 @@ void DrvCXD2856_isdbt_read_tmcc_info_toc(KxlDrvLibError* err, st_t_data_CXD2856*
     KxlDrvLibError own{};
     st_t_isdbt_tmcc_CXD2856 tmcc{};
     kit_isdbt_tmcc_info_t kit{};
-    DrvCXD2856_isdbt_read_tmcc_info(&own, &tmcc, &kit, s);
+    DrvCXD2856_m_isdbt_read_tmcc_info(&own, &tmcc, &kit, s);
     if (KxlDrvLib_error_is_ok(&own)) {
         t.tmcc = tmcc;
         t.tmcc_kit = kit;
@@ -155,7 +155,7 @@ void DrvCXD2856_isdbt_read_vber_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
     }
     berStep(s, t.status, c,
             {&t.vber_object, &t.vber, &t.vber_bits, t.mer.value.s32, nullptr,
-             [err, s] { return DrvCXD2856_isdbt_write_vber_window(err, 400, s); }});
+             [err, s] { return DrvCXD2856_m_isdbt_write_vber_window(err, 400, s); }});
 }
 
 void DrvCXD2856_isdbt_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
@@ -190,7 +190,7 @@ void DrvCXD2856_isdbt_read_per_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
     });
 }
 
-void DrvCXD2856_isdbt_fill_tasks(st_t_data_CXD2856* s, uint32_t a1, uint32_t a2, uint32_t a3)
+void DrvCXD2856_m_isdbt_fill_tasks(st_t_data_CXD2856* s, uint32_t a1, uint32_t a2, uint32_t a3)
 {
     DrvCXD2856_m_clear_tasks(s);
     DrvCXD2856_m_set_task(s, 0, DrvCXD2856_isdbt_read_signal_status_toc, 1, 1);

@@ -115,7 +115,7 @@ void DrvCXD2856_m_create_measures(eDrvCXD2856_standard standard, st_t_data_CXD28
     }
 }
 
-void DrvCXD2856_dvbt_set_default_measures(st_t_data_CXD2856* s)
+void DrvCXD2856_m_dvbt_set_default_measures(st_t_data_CXD2856* s)
 {
     st_t_dvbt_CXD2856& t = s->dvbt;
     s->freq_offset = noOffset();
@@ -126,7 +126,7 @@ void DrvCXD2856_dvbt_set_default_measures(st_t_data_CXD2856* s)
     resetPer(&t.per_object, &t.per);
 }
 
-void DrvCXD2856_dvbt2_set_default_measures(st_t_data_CXD2856* s)
+void DrvCXD2856_m_dvbt2_set_default_measures(st_t_data_CXD2856* s)
 {
     st_t_dvbt2_CXD2856& t = s->dvbt2;
     s->freq_offset = noOffset();
@@ -134,7 +134,7 @@ void DrvCXD2856_dvbt2_set_default_measures(st_t_data_CXD2856* s)
     fecDefaults(t.m);
 }
 
-void DrvCXD2856_dvbc2_set_default_measures(st_t_data_CXD2856* s)
+void DrvCXD2856_m_dvbc2_set_default_measures(st_t_data_CXD2856* s)
 {
     st_t_dvbc2_CXD2856& c = s->dvbc2;
     s->freq_offset = noOffset();
@@ -156,11 +156,11 @@ void cableDefaults(st_t_data_CXD2856* s, st_t_dvbc_CXD2856& c)
 
 } // namespace
 
-void DrvCXD2856_dvbc_set_default_measures(st_t_data_CXD2856* s) { cableDefaults(s, s->dvbc); }
+void DrvCXD2856_m_dvbc_set_default_measures(st_t_data_CXD2856* s) { cableDefaults(s, s->dvbc); }
 
-void DrvCXD2856_annexb_set_default_measures(st_t_data_CXD2856* s) { cableDefaults(s, s->annexb); }
+void DrvCXD2856_m_annexb_set_default_measures(st_t_data_CXD2856* s) { cableDefaults(s, s->annexb); }
 
-void DrvCXD2856_dvbs_set_default_measures(st_t_data_CXD2856* s)
+void DrvCXD2856_m_dvbs_set_default_measures(st_t_data_CXD2856* s)
 {
     st_t_dvbs_CXD2856& c = s->dvbs;
     s->freq_offset = noOffset();
@@ -171,7 +171,7 @@ void DrvCXD2856_dvbs_set_default_measures(st_t_data_CXD2856* s)
     resetPer(&c.per_object, &c.per);
 }
 
-void DrvCXD2856_isdbt_set_default_measures(st_t_data_CXD2856* s)
+void DrvCXD2856_m_isdbt_set_default_measures(st_t_data_CXD2856* s)
 {
     st_t_isdbt_CXD2856& t = s->isdbt;
     s->freq_offset = noOffset();

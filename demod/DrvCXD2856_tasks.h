@@ -36,26 +36,26 @@ void DrvCXD2856_m_create_measures(eDrvCXD2856_standard standard, st_t_data_CXD28
 
 // ---- Results to their no-value state ---------------------------------------------------
 
-void DrvCXD2856_dvbt_set_default_measures(st_t_data_CXD2856* state);
-void DrvCXD2856_dvbt2_set_default_measures(st_t_data_CXD2856* state);
-void DrvCXD2856_dvbc_set_default_measures(st_t_data_CXD2856* state);
-void DrvCXD2856_dvbc2_set_default_measures(st_t_data_CXD2856* state);
-void DrvCXD2856_annexb_set_default_measures(st_t_data_CXD2856* state);
-void DrvCXD2856_dvbs_set_default_measures(st_t_data_CXD2856* state);
-void DrvCXD2856_isdbt_set_default_measures(st_t_data_CXD2856* state);
+void DrvCXD2856_m_dvbt_set_default_measures(st_t_data_CXD2856* state);
+void DrvCXD2856_m_dvbt2_set_default_measures(st_t_data_CXD2856* state);
+void DrvCXD2856_m_dvbc_set_default_measures(st_t_data_CXD2856* state);
+void DrvCXD2856_m_dvbc2_set_default_measures(st_t_data_CXD2856* state);
+void DrvCXD2856_m_annexb_set_default_measures(st_t_data_CXD2856* state);
+void DrvCXD2856_m_dvbs_set_default_measures(st_t_data_CXD2856* state);
+void DrvCXD2856_m_isdbt_set_default_measures(st_t_data_CXD2856* state);
 
 // ---- Task tables ------------------------------------------------------------------------
 
 // Each clears the table and fills the standard's slots with their enables (a1..a4, the
 // arguments of init-measures) and periods in ticks; every countdown starts at 0.
-void DrvCXD2856_dvbt_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3);
-void DrvCXD2856_dvbt2_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4);
-void DrvCXD2856_dvbc2_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4);
-void DrvCXD2856_dvbc_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
-void DrvCXD2856_annexb_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
-void DrvCXD2856_dvbs_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
-void DrvCXD2856_dvbs2_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
-void DrvCXD2856_isdbt_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3);
+void DrvCXD2856_m_dvbt_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3);
+void DrvCXD2856_m_dvbt2_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4);
+void DrvCXD2856_m_dvbc2_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3, uint32_t a4);
+void DrvCXD2856_m_dvbc_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
+void DrvCXD2856_m_annexb_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
+void DrvCXD2856_m_dvbs_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
+void DrvCXD2856_m_dvbs2_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
+void DrvCXD2856_m_isdbt_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3);
 
 // ---- The tasks ----------------------------------------------------------------------------
 

@@ -10,6 +10,7 @@
 #include "chipkit/kit_demod_dvbt.h"
 #include "chipkit/kit_demod_dvbt2.h"
 #include "chipkit/kit_demod_isdbt.h"
+#include "chipkit/kit_integ.h"
 #include "demod/DrvCXD2856_adjust.h"
 #include "demod/DrvCXD2856_core.h"
 #include "demod/DrvCXD2856_tasks.h"
@@ -29,7 +30,7 @@ struct DriverOnChip : testsupport::Cxd2856Bench {
         s().i2c_context.handle = 0xFFFFFFFF;
         DrvCXD2856_i2c_init(&s().i2c, &s().i2c_context);
         const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
-        kit_demod_Create(&s().demod, &param, &s().i2c);
+        kit_integ_Create(&s().integ, &s().demod, &param, &s().i2c, nullptr, nullptr, nullptr);
         s().plugplag = pp.get();
         for (auto section : {DRVCXD2856_PP_DVBT, DRVCXD2856_PP_DVBT2, DRVCXD2856_PP_DVBC, DRVCXD2856_PP_DVBC2,
                              DRVCXD2856_PP_ANNEXB, DRVCXD2856_PP_ISDBT})

@@ -71,16 +71,16 @@ TEST(DrvCXD2856CableTasks, DvbcFollowsTheChannelAndAFixedConstellationMustMatch)
     ASSERT_TRUE(t.dvbc(474, 20e3));
     st_t_data_CXD2856& s = t.s();
     DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBC, &s);
-    DrvCXD2856_dvbc_set_default_measures(&s);
+    DrvCXD2856_m_dvbc_set_default_measures(&s);
     t.searched(s.dvbc, eCONST_16QAM, 1, 6900000);
     KxlDrvLibError e{};
     s.dvbc.constellation.value = eCONST_64QAM;
-    s.dvbc.cber_bits = DrvCXD2856_dvbc_write_cber_window(&e, 200, &s);
+    s.dvbc.cber_bits = DrvCXD2856_m_dvbc_write_cber_window(&e, 200, &s);
     EXPECT_EQ(s.dvbc.cber_bits, 1632u << 12) << "41.4 Mbit/s for 200 ms: 2^12 packets";
     int32_t bd = 0;
-    DrvCXD2856_dvbc_read_symbolrate(&e, &bd, &s);
+    DrvCXD2856_m_dvbc_read_symbolrate(&e, &bd, &s);
     EXPECT_NEAR(bd, 6900000, 2);
-    DrvCXD2856_dvbc_fill_tasks(&s, 1);
+    DrvCXD2856_m_dvbc_fill_tasks(&s, 1);
 
     EXPECT_EQ(t.tick(40).code, 0u);
     EXPECT_EQ(s.dvbc.status, 12u);
@@ -113,17 +113,17 @@ TEST(DrvCXD2856CableTasks, ADvbcMerRegisterOfZeroIsNoReading)
     st_t_data_CXD2856& s = t.s();
     KxlDrvLibError e{};
     int32_t mer = -1;
-    EXPECT_EQ(DrvCXD2856_dvbc_read_mer_sample(&e, eCONST_64QAM, &mer, &s), 1);
+    EXPECT_EQ(DrvCXD2856_m_dvbc_read_mer_sample(&e, eCONST_64QAM, &mer, &s), 1);
     EXPECT_NEAR(mer, 300, 3);
-    EXPECT_EQ(DrvCXD2856_dvbc_read_mer_sample(&e, eCONST_128QAM, &mer, &s), 1);
+    EXPECT_EQ(DrvCXD2856_m_dvbc_read_mer_sample(&e, eCONST_128QAM, &mer, &s), 1);
     EXPECT_LT(mer, 300) << "the 32 and 128QAM scale";
 
     Faults& f = t.board->faults();
     f.stickRegister(Device::i2c(0x6C), bankedRegister(0x40, 0x4C), 0);
     f.stickRegister(Device::i2c(0x6C), bankedRegister(0x40, 0x4D), 0);
-    EXPECT_EQ(DrvCXD2856_dvbc_read_mer_sample(&e, eCONST_64QAM, &mer, &s), 0);
+    EXPECT_EQ(DrvCXD2856_m_dvbc_read_mer_sample(&e, eCONST_64QAM, &mer, &s), 0);
     DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBC, &s);
-    DrvCXD2856_dvbc_set_default_measures(&s);
+    DrvCXD2856_m_dvbc_set_default_measures(&s);
     t.searched(s.dvbc, eCONST_64QAM, 1, 6900000);
     DrvCXD2856_dvbc_read_mer_toc(&e, &s);
     EXPECT_EQ(s.dvbc.mer.status, 3u) << "not 95.9 dB: no MER at all";
@@ -142,12 +142,12 @@ TEST(DrvCXD2856CableTasks, J83bCountsOverPacketsOf188Bytes)
     ASSERT_EQ(kit_demod_TuneEnd(&s.demod), KIT_RESULT_OK);
     ASSERT_TRUE(t.tsLock(kit_demod_j83b_CheckTSLock));
     DrvCXD2856_m_create_measures(DRVCXD2856_STD_ANNEXB, &s);
-    DrvCXD2856_annexb_set_default_measures(&s);
+    DrvCXD2856_m_annexb_set_default_measures(&s);
     t.searched(s.annexb, eCONST_64QAM, 0, 5056941);
     KxlDrvLibError e{};
-    s.annexb.cber_bits = DrvCXD2856_annexb_write_cber_window(&e, 200, &s);
+    s.annexb.cber_bits = DrvCXD2856_m_annexb_write_cber_window(&e, 200, &s);
     EXPECT_EQ(s.annexb.cber_bits % 1504, 0u);
-    DrvCXD2856_annexb_fill_tasks(&s, 1);
+    DrvCXD2856_m_annexb_fill_tasks(&s, 1);
 
     EXPECT_EQ(t.tick(40).code, 0u);
     EXPECT_EQ(s.annexb.status, 12u);
@@ -179,24 +179,24 @@ TEST(DrvCXD2856CableTasks, Dvbc2FollowsTheTunedPlp)
     ASSERT_TRUE(t.waitFor([&] { return t.chip->tsLocked(); }));
 
     DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBC2, &s);
-    DrvCXD2856_dvbc2_set_default_measures(&s);
+    DrvCXD2856_m_dvbc2_set_default_measures(&s);
     st_t_dvbc2_CXD2856& c = s.dvbc2;
     KxlDrvLibError e{};
     c.bw = {0, eBW_8MHZ};
     c.sp_inv = {1, 0};
-    DrvCXD2856_dvbc2_read_current_fec_type(&e, &c.fec_type, &s);
-    DrvCXD2856_dvbc2_read_current_mod(&e, &c.plp_constellation, &s);
-    DrvCXD2856_dvbc2_read_current_cod(&e, &c.plp_code_rate, &s);
+    DrvCXD2856_m_dvbc2_read_current_fec_type(&e, &c.fec_type, &s);
+    DrvCXD2856_m_dvbc2_read_current_mod(&e, &c.plp_constellation, &s);
+    DrvCXD2856_m_dvbc2_read_current_cod(&e, &c.plp_code_rate, &s);
     EXPECT_EQ(c.fec_type, 1u);
     EXPECT_EQ(c.plp_constellation, 3u) << "256QAM";
     c.demod_locked = c.l1_read = 1;
     c.status = 12;
-    c.m.cber_bits = DrvCXD2856_dvbc2_write_cber_window(&e, &s);
-    c.m.ldpc_bits = DrvCXD2856_dvbc2_write_ldpcber_window(&e, &s);
+    c.m.cber_bits = DrvCXD2856_m_dvbc2_write_cber_window(&e, &s);
+    c.m.ldpc_bits = DrvCXD2856_m_dvbc2_write_ldpcber_window(&e, &s);
     EXPECT_EQ(c.m.cber_bits, 64800u * 16);
     EXPECT_EQ(c.m.ldpc_bits, 54000u * 32) << "5/6 of long frames";
     MEASURE_ESR_start_stopwatch(&c.m.esr_object);
-    DrvCXD2856_dvbc2_fill_tasks(&s, 1, 1, 1, 1);
+    DrvCXD2856_m_dvbc2_fill_tasks(&s, 1, 1, 1, 1);
 
     EXPECT_EQ(t.tick(40).code, 0u);
     EXPECT_EQ(c.status, 12u);
@@ -248,12 +248,12 @@ TEST(DrvCXD2856SatTasks, DvbsAndDvbs2ReadTheirCarrier)
         ASSERT_EQ(kit_demod_SetConfig(&s.demod, 46, 9), KIT_RESULT_OK); // the kit's error windows
         ASSERT_EQ(kit_demod_SetConfig(&s.demod, 47, 6), KIT_RESULT_OK);
         DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBS, &s);
-        DrvCXD2856_dvbs_set_default_measures(&s);
+        DrvCXD2856_m_dvbs_set_default_measures(&s);
         s.dvbs.status = 12;
         if (c.system == KIT_DTV_SYSTEM_DVBS)
-            DrvCXD2856_dvbs_fill_tasks(&s, 1);
+            DrvCXD2856_m_dvbs_fill_tasks(&s, 1);
         else
-            DrvCXD2856_dvbs2_fill_tasks(&s, 1);
+            DrvCXD2856_m_dvbs2_fill_tasks(&s, 1);
 
         EXPECT_EQ(t.tick(40).code, 0u) << c.standard;
         EXPECT_EQ(s.dvbs.status, 12u);

@@ -256,22 +256,22 @@ TEST(DrvCXD2856Core, AFailedReadUnderAFreezeStillReleasesItAndReportsTheBus)
         std::function<void(KxlDrvLibError*, st_t_data_CXD2856*)> read;
     };
     const std::vector<Case> cases = {
-        {"TPS", 0x10, 0x2F, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt_read_tps_data(e, nullptr, s); }},
+        {"TPS", 0x10, 0x2F, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt_read_tps_data(e, nullptr, s); }},
         {"DVB-T offset", 0x10, 0x4C,
-         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt_read_frequency_offset(e, nullptr, s); }},
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt_read_frequency_offset(e, nullptr, s); }},
         {"pre-Viterbi", 0x10, 0x22,
-         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt_read_pre_viterbi_errors(e, nullptr, s); }},
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt_read_pre_viterbi_errors(e, nullptr, s); }},
         {"pre-LDPC", 0x20, 0x39,
-         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt2_read_pre_ldpc_errors(e, nullptr, s); }},
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt2_read_pre_ldpc_errors(e, nullptr, s); }},
         {"pre-BCH", 0x24, 0x40,
-         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt2_read_pre_bch_errors(e, nullptr, s); }},
-        {"T2 sense", 0x28, 0xE6, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbt2_read_sp(e, nullptr, s); }},
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt2_read_pre_bch_errors(e, nullptr, s); }},
+        {"T2 sense", 0x28, 0xE6, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt2_read_sp(e, nullptr, s); }},
         {"C2 layer 1", 0x50, 0xC4,
-         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbc2_read_if_l1_ready(e, 1, s); }},
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbc2_read_if_l1_ready(e, 1, s); }},
         {"symbol rate", 0x40, 0x9B,
-         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbc_read_symbolrate(e, nullptr, s); }},
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbc_read_symbolrate(e, nullptr, s); }},
         {"DVB-C MER", 0x40, 0x4C,
-         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_dvbc_read_mer_sample(e, eCONST_64QAM, nullptr, s); }},
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbc_read_mer_sample(e, eCONST_64QAM, nullptr, s); }},
         {"ISDB-T VBER", 0x60, 0x16, [](KxlDrvLibError* e, st_t_data_CXD2856* s) {
              s->isdbt.status = 12;
              DrvCXD2856_isdbt_read_vber_toc(e, s);
@@ -290,4 +290,43 @@ TEST(DrvCXD2856Core, AFailedReadUnderAFreezeStillReleasesItAndReportsTheBus)
         EXPECT_EQ(d.chip->releaseCount(), releases + 1) << c.what;
         DrvCXD2856_m_release_standards(&d.s());
     }
+}
+
+TEST(DrvCXD2856Core, CommonPowerOnInitialisesAndConfiguresFromTheAdjustmentData)
+{
+    struct Case {
+        uint32_t tsFlag;
+        uint8_t externalBoard;
+        uint8_t reg10CB; // bit 6: the TS flag's item
+    };
+    for (const Case& c : {Case{1, 1, 0x40}, Case{0, 0, 0x00}}) {
+        DriverOnChip d;
+        d.pp->common.ts_flag = c.tsFlag;
+        d.pp->common.external_board = c.externalBoard;
+        KxlDrvLibError e{};
+        DrvCXD2856_m_common_poweron(0, &e, &d.s());
+        EXPECT_EQ(e.code, 0u);
+        EXPECT_EQ(d.s().demod.state, KIT_DEMOD_STATE_SLEEP);
+        EXPECT_TRUE(d.chip->powered());
+        EXPECT_EQ(d.s().demod.tunerFilter, c.externalBoard);
+        EXPECT_EQ(d.chip->slvtRegister(0xA0, 0xB9) & 0x01, 1);
+        EXPECT_EQ(d.chip->slvtRegister(0x10, 0xCB) & 0x40, c.reg10CB);
+        EXPECT_EQ(d.chip->slvtRegister(0x40, 0x5C) & 0x1F, 11) << "DVB-C packet window";
+        EXPECT_EQ(d.chip->slvtRegister(0x10, 0x5C) & 0x0F, 11) << "DVB-T packet window";
+        EXPECT_EQ(d.chip->slvtRegister(0x00, 0xC4) & 0x90, 0x00) << "parallel TS, items 0 and 2";
+    }
+
+    // Active already: without force nothing goes on the bus.
+    DriverOnChip d;
+    d.s().demod.state = KIT_DEMOD_STATE_ACTIVE;
+    d.board->log().clear();
+    KxlDrvLibError e{};
+    DrvCXD2856_m_common_poweron(0, &e, &d.s());
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_TRUE(d.board->log().entriesWithPrefix("i2c").empty());
+
+    // A chip that does not answer: the bus error first.
+    d.board->faults().fail(platform::sim::Device::i2c(0x6E));
+    DrvCXD2856_m_common_poweron(1, &e, &d.s());
+    EXPECT_EQ(e.code, 20u);
 }

@@ -66,7 +66,7 @@ TEST(DrvCXD2856TerrestrialTasks, DvbtFollowsTheChannelAndDropsWhenItIsSwitchedOf
 
     // What the search leaves: the parameters found, TS lock, the Viterbi window.
     DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &t.s());
-    DrvCXD2856_dvbt_set_default_measures(&t.s());
+    DrvCXD2856_m_dvbt_set_default_measures(&t.s());
     st_t_dvbt_CXD2856& b = t.s().dvbt;
     b.bw = {0, eBW_8MHZ};
     b.mode = {1, eFFT_2K};
@@ -83,10 +83,10 @@ TEST(DrvCXD2856TerrestrialTasks, DvbtFollowsTheChannelAndDropsWhenItIsSwitchedOf
         w.bank(0x10) && w.write(0x6F, 3); // 4096 x 2^3 bits
     }
     b.cber_bits = 4096 << 3;
-    b.vber_bits = DrvCXD2856_dvbt_write_vber_window(&e, 400, &t.s());
+    b.vber_bits = DrvCXD2856_m_dvbt_write_vber_window(&e, 400, &t.s());
     EXPECT_EQ(t.chip->slvtRegister(0x10, 0x60), 12) << "2^12 packets of 19.9 Mbit/s last 336 ms";
     EXPECT_EQ(b.vber_bits, static_cast<uint32_t>(1632 * 4096 * 1.1)) << "scaled for the 2/3 rate";
-    DrvCXD2856_dvbt_fill_tasks(&t.s(), 1, 1, 1);
+    DrvCXD2856_m_dvbt_fill_tasks(&t.s(), 1, 1, 1);
 
     EXPECT_EQ(t.tick(40).code, 0u);
     EXPECT_EQ(b.status, 12u);
@@ -137,7 +137,7 @@ TEST(DrvCXD2856TerrestrialTasks, Dvbt2FollowsThePlpAndLowersItsStatusStepByStep)
     t.advanceMs(500);
 
     DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT2, &s);
-    DrvCXD2856_dvbt2_set_default_measures(&s);
+    DrvCXD2856_m_dvbt2_set_default_measures(&s);
     st_t_dvbt2_CXD2856& b = s.dvbt2;
     kit_dvbt2_l1pre_t pre{};
     kit_dvbt2_plp_t plp{};
@@ -157,12 +157,12 @@ TEST(DrvCXD2856TerrestrialTasks, Dvbt2FollowsThePlpAndLowersItsStatusStepByStep)
     b.status = 12;
     KxlDrvLibError e{};
     kit_demod_dvbt2_adv_monitor_InitMERFilter(&b.mer_filter);
-    b.m.cber_bits = DrvCXD2856_dvbt2_write_cber_window(&e, &s);
-    b.m.ldpc_bits = DrvCXD2856_dvbt2_write_ldpcber_window(&e, 200, &s);
+    b.m.cber_bits = DrvCXD2856_m_dvbt2_write_cber_window(&e, &s);
+    b.m.ldpc_bits = DrvCXD2856_m_dvbt2_write_ldpcber_window(&e, 200, &s);
     EXPECT_EQ(b.m.cber_bits, 64800u * 256);
     EXPECT_EQ(b.m.ldpc_bits % 43200, 0u) << "whole frames of K_ldpc bits";
     MEASURE_ESR_start_stopwatch(&b.m.esr_object);
-    DrvCXD2856_dvbt2_fill_tasks(&s, 1, 1, 1, 1);
+    DrvCXD2856_m_dvbt2_fill_tasks(&s, 1, 1, 1, 1);
 
     EXPECT_EQ(t.tick(60).code, 0u);
     EXPECT_EQ(b.status, 12u);
@@ -212,7 +212,7 @@ TEST(DrvCXD2856TerrestrialTasks, IsdbtMeasuresTheHighestLayer)
     }));
 
     DrvCXD2856_m_create_measures(DRVCXD2856_STD_ISDBT, &s);
-    DrvCXD2856_isdbt_set_default_measures(&s);
+    DrvCXD2856_m_isdbt_set_default_measures(&s);
     st_t_isdbt_CXD2856& b = s.isdbt;
     b.bw = {0, eBW_6MHZ};
     b.sp_inv = {0, 0};
@@ -221,12 +221,12 @@ TEST(DrvCXD2856TerrestrialTasks, IsdbtMeasuresTheHighestLayer)
     b.measure_layer = 4;
     b.status = 12;
     KxlDrvLibError e{};
-    DrvCXD2856_isdbt_read_tmcc_info(&e, &b.tmcc, &b.tmcc_kit, &s);
-    b.vber_bits = DrvCXD2856_isdbt_write_vber_window(&e, 200, &s);
+    DrvCXD2856_m_isdbt_read_tmcc_info(&e, &b.tmcc, &b.tmcc_kit, &s);
+    b.vber_bits = DrvCXD2856_m_isdbt_write_vber_window(&e, 200, &s);
     const uint32_t layerA = DRVDEFISDBT_get_bitrate_after_viberbi(eBW_6MHZ, eFFT_8K, eGI_1_8, eCONST_QPSK, 1, eCR_2_3);
     EXPECT_EQ(b.vber_bits, layerA / 1000 * 200 / 1632 * 1632) << "the window counts whole packets of layer A";
     EXPECT_EQ(t.chip->slvtRegister(0x60, 0x5B) << 8 | t.chip->slvtRegister(0x60, 0x5C), b.vber_bits / 1632);
-    DrvCXD2856_isdbt_fill_tasks(&s, 1, 1, 1);
+    DrvCXD2856_m_isdbt_fill_tasks(&s, 1, 1, 1);
 
     EXPECT_EQ(t.tick(40).code, 0u);
     EXPECT_EQ(b.status, 12u);
