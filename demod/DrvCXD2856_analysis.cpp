@@ -1,6 +1,6 @@
 #include "DrvCXD2856_analysis.h"
 
-#include "embedded_timers.h"
+#include "common/embedded_timers.h"
 
 namespace drvcxd2856 {
 

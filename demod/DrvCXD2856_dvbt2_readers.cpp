@@ -6,7 +6,7 @@
 #include "DrvDefDVBC2.h"
 #include "DrvDefDVBT2.h"
 #include "embedded_rtos.h"
-#include "embedded_timers.h"
+#include "common/embedded_timers.h"
 
 #include "chipkit/kit_demod_dvbc2_monitor.h"
 #include "chipkit/kit_demod_dvbt2.h"

@@ -4,7 +4,7 @@
 #include "DrvCXD2856_burst.h"
 #include "DrvDefCodes.h"
 #include "DrvDefDVBT.h"
-#include "embedded_timers.h"
+#include "common/embedded_timers.h"
 
 #include "chipkit/kit_demod_dvbt.h"
 #include "chipkit/kit_math.h"

@@ -1,7 +1,7 @@
 #include "DrvCXD2856_task_steps.h"
 
 #include "DrvCXD2856_core.h"
-#include "embedded_timers.h"
+#include "common/embedded_timers.h"
 
 namespace drvcxd2856 {
 
