@@ -271,3 +271,33 @@ TEST(DrvCXD2856SatTasks, DvbsAndDvbs2ReadTheirCarrier)
         EXPECT_EQ(s.dvbs.mer.status, 3u);
     }
 }
+
+TEST(DrvCXD2856CableTasks, TheSymbolRateFractionIsSigned)
+{
+    struct Case {
+        std::vector<uint8_t> integer; // bank 0x40 0x1A-0x1B
+        std::vector<uint8_t> fraction; // 0x9B-0x9F
+        int32_t bd;
+    };
+    const std::vector<Case> cases = {
+        {{0x00, 0x02}, {0, 0, 0, 0, 0}, 5859},
+        {{0x01, 0x00}, {0x00, 0x80, 0x00, 0x00, 0}, 751465}, // 256.5 steps
+        {{0x01, 0x00}, {0xFF, 0x80, 0x00, 0x00, 0}, 748535}, // 255.5: the fraction takes half a step off
+        {{0x01, 0x00}, {0xFF, 0x00, 0x00, 0x00, 1}, 748535}, // -2^24 at a shift of 25
+        {{0xF1, 0x00}, {0, 0, 0, 0, 0}, 750000},             // the high nibble is not the rate's
+    };
+    for (const Case& c : cases) {
+        OnChip t;
+        Faults& f = t.board->faults();
+        for (int i = 0; i < 2; ++i)
+            f.stickRegister(Device::i2c(0x6C), bankedRegister(0x40, 0x1A + i), c.integer[i]);
+        for (int i = 0; i < 5; ++i)
+            f.stickRegister(Device::i2c(0x6C), bankedRegister(0x40, 0x9B + i), c.fraction[i]);
+        KxlDrvLibError e{};
+        int32_t bd = 0;
+        DrvCXD2856_m_dvbc_read_symbolrate(&e, &bd, &t.s());
+        EXPECT_EQ(e.code, 0u);
+        EXPECT_EQ(bd, c.bd);
+        EXPECT_TRUE(t.freezeReleased());
+    }
+}

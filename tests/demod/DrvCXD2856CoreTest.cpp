@@ -330,3 +330,51 @@ TEST(DrvCXD2856Core, CommonPowerOnInitialisesAndConfiguresFromTheAdjustmentData)
     DrvCXD2856_m_common_poweron(1, &e, &d.s());
     EXPECT_EQ(e.code, 20u);
 }
+
+TEST(DrvCXD2856Core, WindowExponentsStayInsideTheRegisterAndTheCount)
+{
+    struct Case {
+        uint64_t bits;
+        uint32_t packetBits, maxExponent, exponent;
+    };
+    for (const Case& c : {Case{0, 1632, 31, 0}, Case{1631, 1632, 31, 0}, Case{1632, 1632, 31, 0},
+                          Case{3264, 1632, 31, 1}, Case{1632u * 4096 + 1, 1632, 31, 12},
+                          Case{uint64_t(1) << 60, 1632, 31, 21}, // 1632 x 2^21 is the last that fits 32 bits
+                          Case{uint64_t(1) << 60, 1504, 15, 15}, Case{uint64_t(1) << 40, 0, 31, 0}})
+        EXPECT_EQ(DrvCXD2856_window_exponent(c.bits, c.packetBits, c.maxExponent), c.exponent)
+            << c.bits << " bits in packets of " << c.packetBits;
+}
+
+TEST(DrvCXD2856Core, IsdbtInterleavingIsTheSameTimeInEveryMode)
+{
+    struct Case {
+        uint32_t code, mode, length;
+    };
+    // Mode 1 (2k): 4, 8, 16; Mode 2 (4k): 2, 4, 8; Mode 3 (8k): 1, 2, 4 symbols.
+    for (const Case& c : {Case{1, eFFT_2K, 4}, Case{2, eFFT_2K, 8}, Case{3, eFFT_2K, 16}, Case{1, eFFT_4K, 2},
+                          Case{3, eFFT_4K, 8}, Case{1, eFFT_8K, 1}, Case{2, eFFT_8K, 2}, Case{3, eFFT_8K, 4},
+                          Case{0, eFFT_2K, 0}, Case{4, eFFT_8K, 0}, Case{7, eFFT_4K, 0}})
+        EXPECT_EQ(DrvCXD2856_isdbt_translate_time_interleaving(c.code, c.mode), c.length) << c.code << "/" << c.mode;
+
+    kit_isdbt_tmcc_info_t t{};
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 0u);
+    t.currentInfo.layerB.segmentsNum = 12;
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 1u);
+    t.currentInfo.layerC.segmentsNum = 3;
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 2u);
+    t.currentInfo.layerC.segmentsNum = 13;
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 1u) << "13 segments is no layer C";
+}
+
+TEST(DrvCXD2856Core, ATaskReportsTheKitsRefusalTranslated)
+{
+    DriverOnChip d;
+    ASSERT_EQ(kit_demod_Initialize(&d.s().demod), KIT_RESULT_OK); // asleep: no DVB-T monitor answers
+    DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &d.s());
+    DrvCXD2856_m_dvbt_fill_tasks(&d.s(), 1, 1, 1);
+    d.s().dvbt.status = 12;
+    const KxlDrvLibError e = d.tick();
+    EXPECT_EQ(e.code, 1u);
+    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE);
+    EXPECT_EQ(d.s().dvbt.status, 0u) << "no monitor, no lock";
+}
