@@ -6,6 +6,7 @@
 #include "platform/sim/Cxd2858Model.h"
 
 #include "chipkit/kit_demod.h"
+#include "chipkit/kit_demod_dvbc.h"
 #include "demod/DrvCXD2856_gate.h"
 #include "demod/DrvCXD2858.h"
 #include "demod/tuner_host_callbacks.h"
@@ -491,4 +492,33 @@ TEST(DrvCXD2858, HostCallbacksRetuneAtTheLastFrequencyAndHandOutTheIf)
     const get_tuner_frequency_hz_t freqCb = get_tuner_frequency_hz;
     EXPECT_TRUE(cfg && sat && ifCb && freqCb);
     EXPECT_EQ(b.tuner->gateViolations(), 0);
+}
+
+TEST(DrvCXD2858, TheDemodulatorLocksOnTheChannelTheWrapperTuned)
+{
+    struct Case {
+        double mhz;
+        uint32_t bandwidthHz;
+        kit_dtv_bandwidth_t bw;
+        bool locks;
+    };
+    // 7 MHz of filter on an 8 MHz channel still passes it; the demodulator's band must match
+    // the tuner's IF (4.9 MHz for both DVB-C bands above 6 MHz).
+    const Case cases[] = {{474, 8000000, KIT_DTV_BW_8_MHZ, true}, {474, 7000000, KIT_DTV_BW_8_MHZ, true},
+                          {482, 8000000, KIT_DTV_BW_8_MHZ, false}};
+    for (const Case& c : cases) {
+        TunerBench b;
+        b.scene->add(testsupport::dvbcCarrier(474e6, Modulation::Qam256, 35));
+        ASSERT_EQ(b.poweron().code, 0u);
+        KxlDrvLibError e = ok();
+        DrvCXD2858_write_ter_cfg(&e, eSIGNAL_TYPE_DVBC, c.bandwidthHz, 0, 0, uint32_t(c.mhz * 1e6));
+        ASSERT_EQ(e.code, 0u);
+        kit_demod_t* demod = &DrvCXD2856_state()->demod;
+        const kit_dvbc_tune_param_t p = {uint32_t(c.mhz * 1000), c.bw};
+        ASSERT_EQ(kit_demod_dvbc_Tune(demod, &p), KIT_RESULT_OK);
+        ASSERT_EQ(kit_demod_TuneEnd(demod), KIT_RESULT_OK);
+        b.advanceMs(1500);
+        EXPECT_EQ(b.chip->tsLocked(), c.locks) << c.mhz << " MHz, " << c.bandwidthHz;
+        EXPECT_EQ(b.tuner->gateViolations(), 0);
+    }
 }
