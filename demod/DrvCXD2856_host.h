@@ -3,6 +3,8 @@
 // searches call. Any of them may be missing; the driver then does without.
 #pragma once
 
+#include "tuner_host_callbacks.h"
+
 #include "common/KxlDrvLibError.h"
 
 #include <stdint.h>
@@ -20,14 +22,13 @@ typedef uint32_t (*DrvCXD2856_adjust_predicate_t)(void);
 // The driver's set-flag and clear-flag handlers, for the host to call on its events.
 typedef void (*DrvCXD2856_event_t)(void);
 typedef void (*DrvCXD2856_event_registration_t)(DrvCXD2856_event_t handler);
-// Tuner set-up for a signal type (eSIGNAL_TYPE), colour system, analogue standard and
-// bandwidth in Hz; the satellite form takes symbol rate and frequency.
-typedef KxlDrvLibError* (*DrvCXD2856_tuner_configuration_t)(KxlDrvLibError* err, uint32_t type, uint32_t colour,
-                                                            uint32_t standard, uint32_t bandwidthHz);
-typedef KxlDrvLibError* (*DrvCXD2856_tuner_configuration_sat_t)(KxlDrvLibError* err, uint32_t type,
-                                                                uint32_t symbolRate, uint32_t frequency);
-typedef KxlDrvLibError* (*DrvCXD2856_tuner_if_t)(KxlDrvLibError* err, int32_t* ifHz);
-typedef KxlDrvLibError* (*DrvCXD2856_tuner_frequency_t)(KxlDrvLibError* err, uint32_t* hz);
+// The tuner callbacks, as the tuner wrapper gives them: set-up for a signal type, colour
+// system, analogue standard and bandwidth (the satellite form: symbol rate and frequency),
+// the IF the tuner delivers and its frequency.
+typedef tuner_configuration_t DrvCXD2856_tuner_configuration_t;
+typedef tuner_configuration_sat_t DrvCXD2856_tuner_configuration_sat_t;
+typedef tuner_if_frequency_hz_t DrvCXD2856_tuner_if_t;
+typedef get_tuner_frequency_hz_t DrvCXD2856_tuner_frequency_t;
 
 #ifdef __cplusplus
 }
