@@ -9,6 +9,8 @@
 #include "platform/linux/LinuxBoard.h"
 #else
 #include "platform/sim/DefaultBoard.h"
+#include "platform/sim/FrontPanelKeyboard.h"
+#include "qtquick2applicationviewer.h"
 #endif
 
 #include <QApplication>
@@ -78,6 +80,11 @@ int main(int argc, char** argv)
 
     StartUp startUp;
     startUp.run();
+#ifndef VARNOK_BOARD_LINUX
+    // The computer's keyboard stands in for the unit's MENU and POWER keys.
+    platform::sim::FrontPanelKeyboard frontPanelKeys(static_cast<platform::sim::SimulatedBoard&>(*board));
+    startUp.mainView()->installEventFilter(&frontPanelKeys);
+#endif
     const int code = app.exec();
     if (startUp.finish(code)) {
 #ifndef VARNOK_BOARD_LINUX

@@ -162,7 +162,12 @@ void StartUp::startServices()
 
     step("remoteServer");
     // Lives for the program's lifetime, as the unit's does.
-    new SocketCalibrate(1234, true, nullptr);
+    remoteServer_ = new SocketCalibrate(options_.remotePort, true, nullptr);
+    if (!remoteServer_->isListening())
+        qCritical().noquote() << QStringLiteral(
+                                     "*** Remote control is OFF: TCP port %1 is taken (is another instrument "
+                                     "running?). This instrument runs on without remote control. ***")
+                                     .arg(options_.remotePort);
     // What remote commands ask of the shell: the screens hear it as from the keys, and a
     // restart ends the event loop with its code.
     RemoteRequests* requests = RemoteRequests::getInstance();
@@ -206,8 +211,7 @@ void StartUp::publish(const QString& name, const QVariant& value)
     mainView_->rootContext()->setContextProperty(name, value);
 }
 
-// The thirteen names in their order; those of subsystems that are not part of this build
-// are published by those subsystems' start-up lines at their places below.
+// The thirteen names in their order, with the splash progress between them.
 void StartUp::publishContextProperties()
 {
     publish("translator", translator_.get());

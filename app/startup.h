@@ -16,6 +16,7 @@ class MAX11337;
 
 class QtQuick2ApplicationViewer;
 class ScreenShot;
+class SocketCalibrate;
 class Translation;
 class WrFile;
 
@@ -28,9 +29,13 @@ public:
     static constexpr const char* kSplashQml = "qrc:///qml/code/splash.qml";
     static constexpr const char* kMainQml = "qrc:///qml/code/main.qml";
 
+    static constexpr unsigned short kRemotePort = 1234;
+
     struct Options {
         // Tests run the whole start-up without putting windows on screen.
         bool showWindows = true;
+        // Tests and benchmarks take a free port (0), never the instrument's own.
+        unsigned short remotePort = kRemotePort;
     };
 
     StartUp();
@@ -50,6 +55,8 @@ public:
     QStringList publishedNames() const { return published_; }
     QList<double> splashProgress() const { return progress_; }
     QtQuick2ApplicationViewer* mainView() const { return mainView_.get(); }
+    // The remote command server (its port, whether it listens).
+    SocketCalibrate* remoteServer() const { return remoteServer_; }
     // The start-up image of the splash for a hardware model.
     static QString splashImage(int hardwareModel);
 
@@ -81,4 +88,5 @@ private:
     std::unique_ptr<ScreenShot> shot_;
     std::unique_ptr<QtQuick2ApplicationViewer> splash_;
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
+    SocketCalibrate* remoteServer_ = nullptr;
 };

@@ -62,7 +62,9 @@ int runInstrument(int argc, char** argv, int fd)
     QTemporaryDir dir;
     seedWorkingDirectory(QStringLiteral(VARNOK_SOURCE_DIR "/data"), dir.path());
     QDir::setCurrent(dir.path());
-    StartUp startUp;
+    StartUp::Options options;
+    options.remotePort = 0; // a running instrument keeps its own
+    StartUp startUp(options);
     startUp.run();
     QObject::connect(startUp.mainView(), &QQuickWindow::frameSwapped, [fd] { reportFirstFrame(fd); });
     return app.exec();

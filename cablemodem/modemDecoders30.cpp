@@ -260,12 +260,16 @@ int decodeBer(int i)
     const char* text = GetBufferTrames();
     if (i < 0 || i >= PHY_CHANNELS)
         return 0;
+    PhyChannel& rec = GetPhyPointer()[i];
+    // Without a report the channel has no BER: an earlier reading is not shown as current.
+    rec.preBer = rec.postBer = UNMEASURED_DOUBLE;
+    rec.preBerKind = rec.postBerKind = kBerKindRead;
+    rec.preBerBound = rec.postBerBound = 0;
     const char* p = std::strstr(text, "Pre.BER");
     p = p ? std::strchr(p, '1') : nullptr;
     double first = 0, pre = 0, post = 0;
     if (!p || std::sscanf(p, "1 %lf %lf %lf", &first, &pre, &post) != 3)
         return 0;
-    PhyChannel& rec = GetPhyPointer()[i];
     const BerReading preReading = berReading(pre, rec);
     const BerReading postReading = berReading(post, rec);
     rec.preBer = preReading.value;
@@ -324,7 +328,8 @@ int decodeUpStream()
 int decodeIP()
 {
     const char* text = GetBufferTrames();
-    // A label that is not in the report leaves its store as it was.
+    // A label that is not in the report stores nothing read (0, ""): an address of an
+    // earlier report is not shown as current.
     const struct {
         const char* label;
         void (*set)(const char*);
@@ -337,10 +342,8 @@ int decodeIP()
         {"Subnet Mask =", SetModemMeasuresIp_Netmask},
         {"Physical Address =", SetModemMeasuresIp_CableModem_Mac},
     };
-    for (const auto& f : fields) {
-        if (std::strstr(text, f.label))
-            f.set(ExtreuCadena(text, f.label));
-    }
+    for (const auto& f : fields)
+        f.set(ExtreuCadena(text, f.label));
     return 1;
 }
 

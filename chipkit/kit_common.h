@@ -169,6 +169,14 @@ typedef struct kit_demod_t {
     uint8_t singleCable;
 } kit_demod_t;
 
+// What every CheckDemodLock and CheckTSLock reports.
+typedef uint32_t kit_demod_lock_result_t;
+enum {
+    KIT_DEMOD_LOCK_RESULT_NOTDETECT = 0,  // not locked yet
+    KIT_DEMOD_LOCK_RESULT_LOCKED = 1,
+    KIT_DEMOD_LOCK_RESULT_UNLOCKED = 2,   // the demodulator gave up
+};
+
 // ---- Tuners, LNB controller, integration --------------------------------------------
 
 // Terrestrial and cable tuner. A null slot is skipped by the integration layer.

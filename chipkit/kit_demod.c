@@ -101,6 +101,20 @@ kit_result_t kit_demod_ReadRegs(kit_demod_t* demod, kit_demod_port_t port, uint8
     return busResult(i2c->ReadRegister(i2c, kit_demod_PortAddress(demod, port), reg, data, length));
 }
 
+kit_result_t kit_demod_WriteRegsInBank(kit_demod_t* demod, kit_demod_port_t port, uint8_t bank, uint8_t reg,
+                                       const uint8_t* data, uint32_t length)
+{
+    const kit_result_t r = kit_demod_SetBank(demod, port, bank);
+    return r != KIT_RESULT_OK ? r : kit_demod_WriteRegs(demod, port, reg, data, length);
+}
+
+kit_result_t kit_demod_ReadRegsInBank(kit_demod_t* demod, kit_demod_port_t port, uint8_t bank, uint8_t reg,
+                                      uint8_t* data, uint32_t length)
+{
+    const kit_result_t r = kit_demod_SetBank(demod, port, bank);
+    return r != KIT_RESULT_OK ? r : kit_demod_ReadRegs(demod, port, reg, data, length);
+}
+
 kit_result_t kit_demod_SetRegBits(kit_demod_t* demod, kit_demod_port_t port, uint8_t reg, uint8_t value,
                                   uint8_t mask)
 {
@@ -450,6 +464,15 @@ kit_result_t kit_demod_FinishTransition(kit_demod_t* demod, kit_dtv_system_t sys
         invalidate(demod);
     }
     return result;
+}
+
+kit_result_t kit_demod_CheckActive(const kit_demod_t* demod, kit_dtv_system_t system)
+{
+    if (!demod || !demod->i2c)
+        return KIT_RESULT_ERROR_ARG;
+    if (demod->state != KIT_DEMOD_STATE_ACTIVE || demod->system != system)
+        return KIT_RESULT_ERROR_SW_STATE;
+    return KIT_RESULT_OK;
 }
 
 kit_result_t kit_demod_TuneSystem(kit_demod_t* demod, kit_dtv_system_t system, kit_dtv_bandwidth_t bandwidth,

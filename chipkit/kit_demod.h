@@ -65,6 +65,10 @@ kit_result_t kit_demod_TuneSystem(kit_demod_t* demod, kit_dtv_system_t system, k
                                   kit_demod_sequence_t sleepToActive, kit_demod_sequence_t retune,
                                   const void* param);
 
+// What every monitor of a standard checks first: a usable handle (else 1) that is active on
+// system (else 3).
+kit_result_t kit_demod_CheckActive(const kit_demod_t* demod, kit_dtv_system_t system);
+
 // ---- Register access on the two ports -----------------------------------------------
 // Register 0x00 of a port selects its bank. Any failed transfer gives 2.
 
@@ -77,6 +81,11 @@ kit_result_t kit_demod_WriteRegs(kit_demod_t* demod, kit_demod_port_t port, uint
                                  uint32_t length);
 kit_result_t kit_demod_ReadRegs(kit_demod_t* demod, kit_demod_port_t port, uint8_t reg, uint8_t* data,
                                 uint32_t length);
+// Selects bank on port, then writes or reads length bytes from reg.
+kit_result_t kit_demod_WriteRegsInBank(kit_demod_t* demod, kit_demod_port_t port, uint8_t bank, uint8_t reg,
+                                       const uint8_t* data, uint32_t length);
+kit_result_t kit_demod_ReadRegsInBank(kit_demod_t* demod, kit_demod_port_t port, uint8_t bank, uint8_t reg,
+                                      uint8_t* data, uint32_t length);
 // value under mask, as kit_i2c_SetRegisterBits (not saved).
 kit_result_t kit_demod_SetRegBits(kit_demod_t* demod, kit_demod_port_t port, uint8_t reg, uint8_t value,
                                   uint8_t mask);
@@ -90,6 +99,10 @@ typedef struct kit_demod_reg_step_t {
     uint8_t mask;
     uint8_t waitMs;
 } kit_demod_reg_step_t;
+
+// A whole-byte step without a wait, and the length of a step table.
+#define KIT_DEMOD_STEP(port, reg, value) {(port), (reg), (value), 0xFF, 0}
+#define KIT_DEMOD_STEP_COUNT(steps) ((uint32_t)(sizeof(steps) / sizeof((steps)[0])))
 
 // Runs the steps in order and stops at the first failure.
 kit_result_t kit_demod_WriteSequence(kit_demod_t* demod, const kit_demod_reg_step_t* steps, uint32_t count);

@@ -201,6 +201,29 @@ kit_result_t kit_demod_SetTSDataPinHiZ(kit_demod_t* demod, uint8_t hiZ)
     return r != KIT_RESULT_OK ? r : kit_demod_SetRegBits(demod, KIT_DEMOD_SLVT, 0x81, hiZ ? 0xFF : 0x00, pins);
 }
 
+kit_result_t kit_demod_WriteWakeSequence(kit_demod_t* demod, const kit_demod_reg_step_t* beforeFilter,
+                                         uint32_t beforeCount, const kit_demod_reg_step_t* afterFilter,
+                                         uint32_t afterCount)
+{
+    kit_result_t r = kit_demod_WriteSequence(demod, beforeFilter, beforeCount);
+    if (r == KIT_RESULT_OK)
+        r = kit_demod_WriteReg(demod, KIT_DEMOD_SLVT, 0xA5, demod->tunerFilter == 1 ? 0x01 : 0x00);
+    return r != KIT_RESULT_OK ? r : kit_demod_WriteSequence(demod, afterFilter, afterCount);
+}
+
+// Register 0x80 bits 4-0 of bank 0x00: 0x08 runs the output block, 0x1F stops it.
+static kit_result_t outputBlock(kit_demod_t* demod, uint8_t value, uint8_t hiZ)
+{
+    kit_result_t r = kit_demod_SetBank(demod, KIT_DEMOD_SLVT, 0x00);
+    if (r == KIT_RESULT_OK)
+        r = kit_demod_SetRegBits(demod, KIT_DEMOD_SLVT, 0x80, value, 0x1F);
+    return r != KIT_RESULT_OK ? r : kit_demod_SetTSDataPinHiZ(demod, hiZ);
+}
+
+kit_result_t kit_demod_StartOutputBlock(kit_demod_t* demod) { return outputBlock(demod, 0x08, 0); }
+
+kit_result_t kit_demod_StopOutputBlock(kit_demod_t* demod) { return outputBlock(demod, 0x1F, 1); }
+
 // ---- General-purpose pins ----
 
 enum { GPIO_ID_MAX = 10, GPIO_FIRST_WIDE = 3 };

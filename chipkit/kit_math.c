@@ -22,6 +22,14 @@ int32_t kit_math_log10(uint32_t x) { return (kit_math_log2(x) * 100 + 166) / 332
 
 int32_t kit_math_log(uint32_t x) { return (kit_math_log2(x) * 100 + 72) / 144; }
 
+uint64_t kit_math_DivRound(uint64_t num, uint64_t den)
+{
+    if (den == 0)
+        return 0;
+    const uint64_t rest = num % den;
+    return num / den + (rest != 0 && rest >= den / 2 ? 1 : 0);
+}
+
 int32_t kit_Convert2SComplement(uint32_t value, uint32_t bitLength)
 {
     if (bitLength == 0 || bitLength > 31)

@@ -14,6 +14,11 @@ int32_t kit_math_log2(uint32_t x);
 int32_t kit_math_log10(uint32_t x);
 int32_t kit_math_log(uint32_t x);
 
+// num / den, rounded up when a remainder is left that is at least den / 2 (integer half); den 0
+// gives 0.
+// Error rates and their windows are counted in 64 bits, where no product of them wraps.
+uint64_t kit_math_DivRound(uint64_t num, uint64_t den);
+
 // The low bitLength bits of value as a signed number; bitLength 0 or above 31 gives value
 // unchanged.
 int32_t kit_Convert2SComplement(uint32_t value, uint32_t bitLength);

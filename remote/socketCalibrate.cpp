@@ -14,7 +14,7 @@ SocketCalibrate::SocketCalibrate(unsigned short port, bool debug, QObject* paren
 {
     connect(m_server, &QTcpServer::newConnection, this, &SocketCalibrate::onNewConnection);
     connect(m_mapper, &QSignalMapper::mappedObject, this, &SocketCalibrate::onDisconnected);
-    // A taken port leaves the instrument without a remote server; say so on the debug output.
+    // A taken port leaves the instrument without a remote server; listen() says so.
     listen(QHostAddress::Any, port);
 }
 
@@ -23,7 +23,7 @@ SocketCalibrate::~SocketCalibrate() { m_server->close(); }
 bool SocketCalibrate::listen(const QHostAddress& address, unsigned short port)
 {
     if (!m_server->listen(address, port)) {
-        qDebug("Cannot start server: %s", qPrintable(m_server->errorString()));
+        qCritical("Cannot start server: %s", qPrintable(m_server->errorString()));
         return false;
     }
     qDebug("Echo server is listening on %s:%d.", qPrintable(address.toString()), static_cast<int>(m_server->serverPort()));

@@ -55,7 +55,7 @@ double calculaCorrecioOffsetAtenuadors(unsigned int f, int att);
 double calculaCorrecioFrequencia(unsigned int f, int att);
 double calculaCorrecioTemperatura(double T);
 double getFactorCorrecioTemperatura();
-// 100 × log10(bandwidth / 157500); 0 for a bandwidth of 0 or less.
+// 100 × log10(bandwidth / FILTER_NARROW); 0 for a bandwidth of 0 or less.
 double addDigitalChannelIntegration(double bandwidth);
 // Writes "correccio" and "addIntegration" into every point map.
 QList<QVariant> inicialitzarCorreccionsFinestra(QList<QVariant> points, int att);

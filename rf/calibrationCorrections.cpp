@@ -1,6 +1,7 @@
 #include "calibrationTables.h"
 
 #include "chainState.h"
+#include "ifFilters.h"
 #include "levelConversion.h"
 
 #include <QDebug>
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr int kMaxAttenuation = 70;
-constexpr double kIntegrationReferenceHz = 157500.0;
 constexpr double kIntegrationOffset = 50.0;
 
 // Raw steps and attenuations below 0 would wrap as unsigned keys.
@@ -150,7 +150,7 @@ double addDigitalChannelIntegration(double bandwidth)
     // A channel without a bandwidth has nothing to integrate (log10 would give -inf).
     if (!(bandwidth > 0))
         return 0;
-    return 100.0 * std::log10(bandwidth / kIntegrationReferenceHz);
+    return 100.0 * std::log10(bandwidth / FILTER_NARROW);
 }
 
 QList<QVariant> inicialitzarCorreccionsFinestra(QList<QVariant> points, int att)

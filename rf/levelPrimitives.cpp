@@ -1,6 +1,7 @@
 #include "levelPrimitives.h"
 
 #include "frontEndLines.h"
+#include "ifFilters.h"
 #include "mesuraRF.h"
 #include "readingPoll.h"
 
@@ -31,8 +32,6 @@ bool readingInterrupted() { return poll() && poll()(); }
 
 namespace {
 
-constexpr int kSliceHz = 157500;
-constexpr int kHalfSliceHz = kSliceHz / 2;
 constexpr int kBlockSamples = 50;
 constexpr int kMeanLength = 10;
 constexpr int kMeans = 40;
@@ -75,11 +74,11 @@ std::vector<unsigned int> analogueNoiseFrequencies(unsigned int sound, unsigned 
 
 std::vector<unsigned int> digitalNoiseFrequencies(unsigned int fLow, unsigned int fHigh)
 {
-    const double k = std::max(kNoiseShare * (fHigh - fLow) / kSliceHz, 1.0);
+    const double k = std::max(kNoiseShare * (fHigh - fLow) / FILTER_NARROW, 1.0);
     std::vector<unsigned int> out;
     for (unsigned int i = 0; i < k; ++i) {
-        out.push_back(fLow - i * kSliceHz);
-        out.push_back(fHigh + i * kSliceHz);
+        out.push_back(fLow - i * FILTER_NARROW);
+        out.push_back(fHigh + i * FILTER_NARROW);
     }
     std::sort(out.begin(), out.end());
     return out;

@@ -230,7 +230,8 @@ bool MesuraCM::runPass()
     if (GetModemStatusPower() == MODEM_STATUS_STARTING)
         waitCableModem_ON();
     testMissing_ = false;
-    if (!runMeasure(measureCode())) {
+    const int code = measureCode();
+    if (!runMeasure(code)) {
         generatorStep_ = kGeneratorRestart;
         notAvailableReported_.clear();
         idlePause();
@@ -238,6 +239,8 @@ bool MesuraCM::runPass()
         // No test to keep the pass busy: idle rather than spin.
         idlePause();
     }
+    // Whatever ran (or idled), a test that follows a pass of another code sets up afresh.
+    previousMeasureCode_ = code;
     return true;
 }
 

@@ -1,6 +1,9 @@
 // Helpers the screens share: level units, screen families, the frequency's system,
 // dialogs, and the screen's copy of the settings ("variablesPantalla" where the importing
 // screen has one, the settings store otherwise).
+// A script with imports of its own sees only them, not the importing screen's.
+.import QtQml 2.15 as QtQml
+.import "definitions.js" as Definitions
 
 function settings_() {
     return (typeof variablesPantalla !== "undefined" && variablesPantalla) ? variablesPantalla
@@ -62,7 +65,7 @@ function getSystemFrequency() {
 // Opens the dialog qml/code/<name>.qml over the parent; null when it cannot be made.
 function crearDialeg(name, parent) {
     var component = Qt.createComponent("qrc:///qml/code/" + name + ".qml");
-    if (component.status !== Component.Ready) {
+    if (component.status !== QtQml.Component.Ready) {
         console.log("crearDialeg " + name + ": " + component.errorString());
         return null;
     }
@@ -79,7 +82,7 @@ function crearDialogWarning(text, parent) {
 
 // A value as a table shows it: "---" for nothing or an unmeasured slot.
 function comprovaString(text) {
-    if (text === undefined || text === null || text === "" || Number(text) === 0xE00000)
+    if (text === undefined || text === null || text === "" || Number(text) === Definitions.UNMEASURED)
         return "---";
     return String(text);
 }

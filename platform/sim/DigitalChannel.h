@@ -63,6 +63,14 @@ struct DigitalPlp {
     int dataSlice = 0;    // DVB-C2 only
 };
 
+// One hierarchical layer of an ISDB-T channel: its segments of the 13 and how they are coded.
+struct DigitalLayer {
+    int segments = 0;
+    Modulation modulation = Modulation::Unknown;
+    std::string codeRate; // "3/4"
+    int interleave = 0;   // the TMCC's time-interleaving code, 0..3
+};
+
 struct DigitalChannel {
     double symbolRateBd = 0;      // single-carrier standards; 0: the standard's usual
     Modulation modulation = Modulation::Unknown;
@@ -77,6 +85,7 @@ struct DigitalChannel {
     std::string guardInterval;    // OFDM: "1/8"
     bool pilots = false;          // DVB-S2
     std::vector<DigitalPlp> plps; // DVB-T2, DVB-C2
+    std::vector<DigitalLayer> layers; // ISDB-T: layers A, B and C in order
     LockTimeline timeline;
     // Whatever else a standard's signalling needs ("cellId", "hierarchy", "rolloff%" ...),
     // named by the standard's behaviour that reads it.

@@ -1,8 +1,17 @@
 #include "FrontPanel.h"
 
+#include "Max11337Model.h"
+
 #include "common/BoardWiring.h"
 
+#include <cmath>
+
 namespace platform::sim {
+
+namespace {
+// The pack reaches the converter through a 4.03:1 divider; one step is 0.5 mV.
+constexpr double kBatteryVoltsPerStep = 0.0005 * 4.03;
+} // namespace
 
 void installFrontPanel(SimulatedBoard& board, const DefaultBoardOptions& options)
 {
@@ -13,6 +22,7 @@ void installFrontPanel(SimulatedBoard& board, const DefaultBoardOptions& options
     setKeyPressed(board, FrontPanelKey::Power, false);
     setMainsConnected(board, true);
     setCharging(board, false);
+    setBatteryVolts(board, kChargedBatteryVolts);
 }
 
 void setKeyPressed(SimulatedBoard& board, FrontPanelKey key, bool pressed)
@@ -30,6 +40,15 @@ void setMainsConnected(SimulatedBoard& board, bool connected)
 void setCharging(SimulatedBoard& board, bool charging)
 {
     board.gpio().setExternalLevel(wiring::gpio::CHARGER, charging ? 1 : 0);
+}
+
+bool setBatteryVolts(SimulatedBoard& board, double volts)
+{
+    auto converter = std::dynamic_pointer_cast<Max11337Model>(board.spiModel(wiring::kConverterNode));
+    if (!converter)
+        return false;
+    converter->setChannelValue(wiring::max11337::kBatteryChannel, static_cast<int>(std::lround(volts / kBatteryVoltsPerStep)));
+    return true;
 }
 
 } // namespace platform::sim

@@ -38,6 +38,17 @@ namespace {
 
     constexpr double kInputLowHz = 5e6;
     constexpr double kInputHighHz = 2.7e9;
+    constexpr double kPi = 3.14159265358979323846;
+    // A vision carrier is found within this distance of the frequency a test names.
+    constexpr double kVisionMatchHz = 1000.0;
+    // How steeply a quasi-square wave rises: it sits at its peaks for about 80 % of the time.
+    constexpr double kQuasiSquareGain = 3.0;
+
+    double mainsShape(MainsShape shape, double phase)
+    {
+        const double s = std::sin(phase);
+        return shape == MainsShape::Sine ? s : std::clamp(kQuasiSquareGain * s, -1.0, 1.0);
+    }
 
 } // namespace
 
@@ -75,6 +86,46 @@ void RfScene::addOfdm(double centreHz, double bandwidthHz, double levelDbuV, con
                       double merDb, const DigitalChannel& digital)
 {
     add(block(SceneCarrier::Kind::Ofdm, centreHz, bandwidthHz, levelDbuV, standard, merDb, digital));
+}
+
+SceneCarrier* RfScene::analogueAtLocked(double visionHz)
+{
+    for (SceneCarrier& c : carriers_)
+        if (c.kind == SceneCarrier::Kind::Analogue && std::fabs(c.frequencyHz - visionHz) <= kVisionMatchHz)
+            return &c;
+    return nullptr;
+}
+
+bool RfScene::setDistortion(double visionHz, double ctbDbc, const std::vector<SceneBeat>& cso)
+{
+    return locked([&] {
+        SceneCarrier* c = analogueAtLocked(visionHz);
+        if (c) {
+            c->ctbDbc = ctbDbc;
+            c->cso = cso;
+        }
+        return c != nullptr;
+    });
+}
+
+bool RfScene::removeVisionCarrier(double visionHz, bool removed)
+{
+    return locked([&] {
+        SceneCarrier* c = analogueAtLocked(visionHz);
+        if (c)
+            c->visionRemoved = removed;
+        return c != nullptr;
+    });
+}
+
+void RfScene::addSatellite(double centreHz, double symbolRateBd, const std::string& standard, double cnDb,
+                           DigitalChannel digital)
+{
+    const auto rollOff = digital.signalling.find("rolloff%");
+    const double alpha = rollOff != digital.signalling.end() && rollOff->second > 0 ? rollOff->second / 100.0 : 0.35;
+    digital.symbolRateBd = symbolRateBd;
+    const double level = noiseFloor() + 10.0 * std::log10(symbolRateBd / kNoiseReferenceHz) + cnDb;
+    add(block(SceneCarrier::Kind::Digital, centreHz, symbolRateBd * (1 + alpha), level, standard, cnDb, digital));
 }
 
 std::vector<SceneCarrier> RfScene::carriers() const
@@ -128,22 +179,35 @@ double RfScene::humPercent() const
     return locked([&] { return humPercent_; });
 }
 
-void RfScene::setInputVoltage(double dcVolts, double acVoltsPeakToPeak, double acHz)
+void RfScene::setInputVoltage(double dcVolts, double acVoltsRms, double acHz, MainsShape shape)
 {
     locked([&] {
         dcVolts_ = dcVolts;
-        acVolts_ = acVoltsPeakToPeak;
+        acVolts_ = acVoltsRms;
         acHz_ = acHz;
+        mainsShape_ = shape;
     });
 }
 
-void RfScene::inputVoltage(double* dcVolts, double* acVoltsPeakToPeak, double* acHz) const
+void RfScene::inputVoltage(double* dcVolts, double* acVoltsRms, double* acHz) const
 {
     locked([&] {
         *dcVolts = dcVolts_;
-        *acVoltsPeakToPeak = acVolts_;
+        *acVoltsRms = acVolts_;
         *acHz = acHz_;
     });
+}
+
+double RfScene::inputVoltsAt(double seconds) const
+{
+    return locked(
+        [&] { return dcVolts_ + acVolts_ * std::sqrt(2.0) * mainsShape(mainsShape_, 2.0 * kPi * acHz_ * seconds); });
+}
+
+double RfScene::humDeviationAt(double seconds) const
+{
+    // The amplifiers' supplies ripple at the mains frequency, whatever the wave's shape.
+    return locked([&] { return humPercent_ / 2.0 * std::sin(2.0 * kPi * acHz_ * seconds); });
 }
 
 void RfScene::setLnbLoadMa(double mA)
@@ -171,23 +235,31 @@ double RfScene::tiltedLocked(double levelDbuV, double frequencyHz) const
     return levelDbuV + tiltDbPerGhz_ * (frequencyHz - tiltReferenceHz_) / 1e9;
 }
 
-double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const
+double RfScene::carriersInFilterLocked(double frequencyHz, double filterBandwidthHz, double* noise) const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
     const double low = frequencyHz - filterBandwidthHz / 2;
     const double high = frequencyHz + filterBandwidthHz / 2;
-    double sum = toLinear(noiseFloor_ + 10.0 * std::log10(filterBandwidthHz / kNoiseReferenceHz));
+    auto line = [&](double f, double levelDbuV) {
+        return toLinear(levelDbuV + lineResponseDb(f - frequencyHz, filterBandwidthHz));
+    };
+    *noise = toLinear(noiseFloor_ + 10.0 * std::log10(filterBandwidthHz / kNoiseReferenceHz));
+    double sum = 0;
     for (const SceneCarrier& c : carriers_) {
         switch (c.kind) {
         case SceneCarrier::Kind::Analogue: {
             const double sound = c.frequencyHz + c.soundOffsetHz;
-            sum += toLinear(
-                tiltedLocked(c.soundLevelDbuV, sound) + lineResponseDb(sound - frequencyHz, filterBandwidthHz));
-            [[fallthrough]];
+            const double vision = tiltedLocked(c.levelDbuV, c.frequencyHz);
+            sum += line(sound, tiltedLocked(c.soundLevelDbuV, sound));
+            if (!c.visionRemoved)
+                sum += line(c.frequencyHz, vision);
+            if (c.ctbDbc > SceneCarrier::kNoBeat)
+                sum += line(c.frequencyHz, vision + c.ctbDbc);
+            for (const SceneBeat& beat : c.cso)
+                sum += line(c.frequencyHz + beat.offsetHz, vision + beat.levelDbc);
+            break;
         }
         case SceneCarrier::Kind::Cw:
-            sum += toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz)
-                + lineResponseDb(c.frequencyHz - frequencyHz, filterBandwidthHz));
+            sum += line(c.frequencyHz, tiltedLocked(c.levelDbuV, c.frequencyHz));
             break;
         case SceneCarrier::Kind::Digital:
         case SceneCarrier::Kind::Ofdm: {
@@ -202,7 +274,38 @@ double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) 
         }
         }
     }
-    return toDb(sum);
+    return sum;
+}
+
+double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    double noise = 0;
+    const double carriers = carriersInFilterLocked(frequencyHz, filterBandwidthHz, &noise);
+    return toDb(carriers + noise);
+}
+
+double RfScene::carrierShareInFilter(double frequencyHz, double filterBandwidthHz) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    double noise = 0;
+    const double carriers = carriersInFilterLocked(frequencyHz, filterBandwidthHz, &noise);
+    return carriers / (carriers + noise);
+}
+
+double RfScene::tiltDbPerGhz() const
+{
+    return locked([&] { return tiltDbPerGhz_; });
+}
+
+void RfScene::setDocsisPlan(const DocsisPlan& plan)
+{
+    locked([&] { docsisPlan_ = plan; });
+}
+
+DocsisPlan RfScene::docsisPlan() const
+{
+    return locked([&] { return docsisPlan_; });
 }
 
 double RfScene::totalPowerDbuV() const
@@ -210,7 +313,8 @@ double RfScene::totalPowerDbuV() const
     std::lock_guard<std::mutex> lock(mutex_);
     double sum = toLinear(noiseFloor_ + 10.0 * std::log10((kInputHighHz - kInputLowHz) / kNoiseReferenceHz));
     for (const SceneCarrier& c : carriers_) {
-        sum += toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz));
+        if (!c.visionRemoved)
+            sum += toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz));
         if (c.kind == SceneCarrier::Kind::Analogue)
             sum += toLinear(tiltedLocked(c.soundLevelDbuV, c.frequencyHz + c.soundOffsetHz));
     }
@@ -221,20 +325,61 @@ void RfScene::typicalCableNetwork(RfScene& scene)
 {
     scene.clear();
     // PAL B/G, 7 MHz channels centred 114.5 to 296.5 MHz: vision 2.25 MHz below the centre,
-    // sound 5.5 MHz above the vision carrier and 13 dB below it.
-    for (double centre = 114.5e6; centre < 300e6; centre += 7e6)
+    // sound 5.5 MHz above the vision carrier and 13 dB below it. The amplifiers' distortion:
+    // a triple beat 50 dB under each vision carrier, second-order beats beside it (none
+    // 1.25 MHz below, where the channel below has its sound carrier).
+    for (double centre = 114.5e6; centre < 300e6; centre += 7e6) {
         scene.addAnalogue(centre - 2.25e6, 72.0, 5.5e6, 59.0, "PAL");
-    // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers; four of
-    // them (602 to 626 MHz) carry the cable modems' downstream (256-QAM, Annex A).
-    for (double centre = 306e6; centre < 860e6; centre += 8e6) {
-        const bool docsis = centre > 601e6 && centre < 627e6;
-        scene.addDigital(centre, 8e6, 66.0, docsis ? "DOCSIS30" : "DVB-C", 38.0);
+        scene.setDistortion(centre - 2.25e6, -50.0, {{-0.75e6, -39.0}, {0.75e6, -38.0}, {1.25e6, -37.0}});
     }
+    // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers: 64-QAM
+    // at 6.875 MBd up to 442 MHz, 256-QAM at 6.9 MBd above; four of them (602 to 626 MHz)
+    // carry the cable modems' downstream (256-QAM, Annex A), and three near the top
+    // retransmit terrestrial multiplexes.
+    for (double centre = 306e6; centre < 860e6; centre += 8e6) {
+        if (centre > 833e6 && centre < 851e6)
+            continue;
+        const bool docsis = centre > 601e6 && centre < 627e6;
+        DigitalChannel qam;
+        qam.modulation = centre < 443e6 ? Modulation::Qam64 : Modulation::Qam256;
+        qam.symbolRateBd = centre < 443e6 ? 6875000 : 6900000;
+        scene.addDigital(centre, 8e6, 66.0, docsis ? standard::kDocsis30 : standard::kDvbC, 38.0,
+                         docsis ? DigitalChannel{} : qam);
+    }
+    // DVB-T: 8k, 64-QAM 2/3, guard 1/4.
+    DigitalChannel dvbt;
+    dvbt.fftSize = 8192;
+    dvbt.modulation = Modulation::Qam64;
+    dvbt.codeRate = "2/3";
+    dvbt.guardInterval = "1/4";
+    scene.addOfdm(834e6, 8e6, 66.0, standard::kDvbT, 32.0, dvbt);
+    // DVB-T2: 32K, guard 1/128, two PLPs.
+    DigitalChannel dvbt2;
+    dvbt2.fftSize = 32768;
+    dvbt2.guardInterval = "1/128";
+    dvbt2.plps = {DigitalPlp{0, Modulation::Qam256, "2/3", 0}, DigitalPlp{1, Modulation::Qam16, "1/2", 0}};
+    scene.addOfdm(842e6, 8e6, 66.0, standard::kDvbT2, 33.0, dvbt2);
+    // ISDB-T in a 6 MHz channel: one-segment service (QPSK 2/3) and 12 segments of 64-QAM 3/4.
+    DigitalChannel isdbt;
+    isdbt.fftSize = 8192;
+    isdbt.guardInterval = "1/8";
+    isdbt.layers = {DigitalLayer{1, Modulation::Qpsk, "2/3", 2}, DigitalLayer{12, Modulation::Qam64, "3/4", 2}};
+    scene.addOfdm(850e6, 6e6, 66.0, standard::kIsdbT, 31.0, isdbt);
+    // Above the plan: a DVB-C2 system of one data slice with two PLPs (8 MHz at 866 MHz), and
+    // a J.83 Annex B channel (256-QAM, 6 MHz at 873 MHz).
+    DigitalChannel c2;
+    c2.plps = {DigitalPlp{1, Modulation::Qam256, "5/6", 0}, DigitalPlp{2, Modulation::Qam1024, "3/4", 0}};
+    scene.addOfdm(866e6, 8e6, 66.0, standard::kDvbC2, 37.0, c2);
+    DigitalChannel annexB;
+    annexB.modulation = Modulation::Qam256;
+    scene.addDigital(873e6, 6e6, 64.0, standard::kJ83B, 36.0, annexB);
     scene.addOfdm(930e6, 96e6, 70.0, "DOCSIS31", 41.0);
     // The amplifiers' slope: +4 dB per GHz above 100 MHz.
     scene.setTilt(4.0, 100e6);
     scene.setNoiseFloor(12.0);
     scene.setHumPercent(0.8);
+    // A little mains picked up on the input at the tap.
+    scene.setInputVoltage(0.0, 0.5, 50.0);
     scene.setOpticalPowerDbm(-2.0);
 }
 

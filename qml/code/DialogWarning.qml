@@ -4,7 +4,7 @@ import QtQuick 2.15
 Rectangle {
     id: dialog
     anchors.fill: parent
-    color: "#a0000000"
+    color: Theme.scrim
 
     property string text: ""
 
@@ -17,44 +17,32 @@ Rectangle {
         anchors.centerIn: parent
         width: 460
         height: 220
-        radius: 8
-        color: "#13243b"
-        border.color: "orange"
+        radius: Theme.radius
+        color: Theme.bar
+        border.color: Theme.warning
         border.width: 2
 
         Text {
             anchors.top: parent.top
             anchors.left: parent.left
             anchors.right: parent.right
-            anchors.margins: 20
+            anchors.margins: Theme.spacing
             text: dialog.text
-            color: "yellow"
-            font.pixelSize: 20
+            color: Theme.attention
+            font.pixelSize: Theme.fontLarge
             wrapMode: Text.WordWrap
             horizontalAlignment: Text.AlignHCenter
         }
 
-        Rectangle {
+        ScreenButton {
             anchors.bottom: parent.bottom
-            anchors.bottomMargin: 20
+            anchors.bottomMargin: Theme.spacing
             anchors.horizontalCenter: parent.horizontalCenter
             width: 140
             height: 50
-            radius: 6
-            color: ok.pressed ? "#1f6fb2" : "#16406a"
-
-            Text {
-                anchors.centerIn: parent
-                text: qsTr("OK")
-                color: "white"
-                font.pixelSize: 20
-            }
-
-            MouseArea {
-                id: ok
-                anchors.fill: parent
-                onClicked: dialog.destroy()
-            }
+            text: qsTr("OK")
+            fontSize: Theme.fontLarge
+            onClicked: dialog.destroy()
         }
     }
 }

@@ -4,11 +4,10 @@ import "qrc:///js/code/definitions.js" as Definitions
 
 // The frame of every screen: one Loader showing the screen the settings name, the
 // front-panel keys, and the functions with which screens start and stop measurements.
-// Engines that are not part of the build are simply not called.
 Item {
     id: frame
-    width: 800
-    height: 480
+    width: Theme.screenWidth
+    height: Theme.screenHeight
 
     property string date_compilation: ""
     property string currentScreen: ""
@@ -16,7 +15,7 @@ Item {
 
     Rectangle {
         anchors.fill: parent
-        color: "black"
+        color: Theme.frame
     }
 
     Loader {
@@ -63,29 +62,22 @@ Item {
         if (routing !== "")
             variables["circuit"] = routing
         appVariables.setScreensVariables(variables)
-        if (typeof measuresSpectrum !== "undefined")
-            measuresSpectrum.setVariablesQML()
+        measuresSpectrum.setVariablesQML()
     }
 
     function stop_mesura() {
-        if (typeof measuresSpectrum !== "undefined")
-            measuresSpectrum.stopMeasures()
-        if (typeof measuresIQ !== "undefined")
-            measuresIQ.aturar()
-        if (typeof measuresCM !== "undefined")
-            measuresCM.aturar()
+        measuresSpectrum.stopMeasures()
+        measuresIQ.aturar()
+        measuresCM.aturar()
     }
 
     // Stops the three engines, selects the RF measurement, resets the constellation
     // engine and lets the RF engine start. NO_MESURE (99) selects none.
     function change_mesura(code) {
         stop_mesura()
-        if (typeof measuresSpectrum !== "undefined")
-            measuresSpectrum.changeTipusMesure(code)
-        if (typeof measuresIQ !== "undefined")
-            measuresIQ.restatMesureIQ()
-        if (typeof measuresSpectrum !== "undefined")
-            measuresSpectrum.mesuraIsStarted()
+        measuresSpectrum.changeTipusMesure(code)
+        measuresIQ.restatMesureIQ()
+        measuresSpectrum.mesuraIsStarted()
     }
 
     // The stored screen comes back after a restart; never the power-off screen.

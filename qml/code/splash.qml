@@ -3,15 +3,15 @@ import QtQuick 2.15
 // The start-up view: the image of the hardware model and the progress of the start-up.
 Item {
     id: splash
-    width: 800
-    height: 480
+    width: Theme.screenWidth
+    height: Theme.screenHeight
 
     property url startImage
     property real progress: 0
 
     Rectangle {
         anchors.fill: parent
-        color: "black"
+        color: Theme.frame
     }
 
     Image {
@@ -27,8 +27,8 @@ Item {
         width: 500
         height: 10
         radius: 5
-        color: "#1c2a3a"
-        border.color: "#3a5570"
+        color: Theme.track
+        border.color: Theme.trackBorder
 
         Rectangle {
             x: 1
@@ -36,7 +36,7 @@ Item {
             height: parent.height - 2
             width: Math.max(0, Math.min(1, splash.progress)) * (parent.width - 2)
             radius: 4
-            color: "#00aaff"
+            color: Theme.progress
         }
     }
 
@@ -45,7 +45,7 @@ Item {
         anchors.topMargin: 6
         anchors.horizontalCenter: bar.horizontalCenter
         text: "v" + Qt.application.version
-        color: "#8aa0b8"
-        font.pixelSize: 13
+        color: Theme.textDim
+        font.pixelSize: Theme.fontTiny
     }
 }

@@ -3,14 +3,14 @@
 #include "measures.h"
 #include "measuresState.h"
 
+#include "analogueGeometry.h"
+
 #include "rf/mesuraRF.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr unsigned int kSliceHz = FILTER_NARROW;
-constexpr unsigned int kHalfSliceHz = kSliceHz / 2;
 constexpr int kCarrierNoiseHistory = 20;
 constexpr int kCarrierNoiseDrop = 200; // a drop of more than 20.0 dB restarts the hold
 constexpr int kIntegrationHistory = 8;
@@ -63,8 +63,6 @@ void maxHold(QList<int>& history, int maxEntries, int dropLimit, int* v)
         *v = m;
 }
 
-unsigned int toHz(double mhz) { return static_cast<unsigned int>(mhz * 1000000.0); }
-
 } // namespace
 
 int Measures::mesuraIntegracio(unsigned int frequency, int bandwidth, int* power)
@@ -77,15 +75,16 @@ int Measures::mesuraIntegracio(unsigned int frequency, int bandwidth, int* power
     }
     ChainSettings saved(this, ChainSettings::DetectorFirst);
     setFilter(FILTER_NARROW);
-    const unsigned int n = static_cast<unsigned int>(bandwidth) / kSliceHz;
+    const unsigned int slice = FILTER_NARROW;
+    const unsigned int n = static_cast<unsigned int>(bandwidth) / slice;
     unsigned int first = frequency;
     if (n > 1)
-        first = frequency - (n % 2 ? (n - 1) : n) * kHalfSliceHz;
+        first = frequency - (n % 2 ? (n - 1) : n) * (slice / 2);
     const unsigned int slices = n > 1 ? n : 1;
 
     float sum = 1.0f;
     for (unsigned int k = 0; k < slices; ++k) {
-        const unsigned int s = first + k * kSliceHz;
+        const unsigned int s = first + k * slice;
         sintonitzar(s);
         int level = 0;
         mesuraLevel_integracio_filtrar_amb_maxims(&level);
@@ -112,8 +111,9 @@ void Measures::mesura_noise()
     int cn = 0;
     int r;
     if (channel_.value(QStringLiteral("type")).toString() != QLatin1String("DIGITAL")) {
-        const unsigned int fa = f + toHz(channel_.value(QStringLiteral("freqAudio")).toDouble());
-        r = mesuraCarrierNoise(0, fa, f, &cn);
+        // A sound carrier the record cannot place leaves nothing to measure.
+        const unsigned int fa = rfengine::carrierOffset(f, channel_.value(QStringLiteral("freqAudio")).toDouble());
+        r = fa == 0 ? -1 : mesuraCarrierNoise(0, fa, f, &cn);
     } else {
         const unsigned int c = channel_.value(QStringLiteral("frequency")).toUInt();
         const unsigned int b = channel_.value(QStringLiteral("bandwidth")).toUInt();

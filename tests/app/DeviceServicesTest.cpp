@@ -3,7 +3,6 @@
 // screenshot names and the language.
 #include "SimBoardFixture.h"
 
-#include "DefaultBoard.h"
 #include "hardware.h"
 #include "launcher.h"
 #include "networkinterface.h"
@@ -46,10 +45,7 @@ class HardwareModelStraps : public ::testing::TestWithParam<int> {};
 
 TEST_P(HardwareModelStraps, ModelComesFromTheStraps)
 {
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    options.hardwareModel = GetParam();
-    ScopedBoard board(platform::sim::makeDefaultBoard(options));
+    ScopedBoard board(testsupport::unitBoard(GetParam()));
     HardwareModel* hw = HardwareModel::getInstance();
     EXPECT_EQ(hw->getModelHardware(), GetParam());
     EXPECT_EQ(hw->getDocsis31VersionHardware(), GetParam() == HardwareModel::HW_MODEL_CABLE_CM31);

@@ -30,7 +30,7 @@ QVariantMap savedSettings()
 
 void FakeEngine::setVariablesQML() { note("setVariablesQML saved screen=" + savedSettings().value("screen").toString()); }
 
-FrameHarness::FrameHarness(bool withEngines)
+FrameHarness::FrameHarness()
 {
     view_ = std::make_unique<QtQuick2ApplicationViewer>();
     QObject::connect(view_->engine(), &QQmlEngine::warnings, [this](const QList<QQmlError>& errors) {
@@ -46,8 +46,6 @@ FrameHarness::FrameHarness(bool withEngines)
     context->setContextProperty("appVariables", ScreensVariables::getInstance());
     context->setContextProperty("wr_file", wrFile_.get());
     for (const char* name : {"measuresSpectrum", "measuresIQ", "measuresCM"}) {
-        if (!withEngines)
-            break;
         engines_.push_back(std::make_unique<FakeEngine>(name, &journal));
         context->setContextProperty(name, engines_.back().get());
     }

@@ -35,9 +35,7 @@ private:
 
 class FrameHarness {
 public:
-    // withEngines: publish the three stand-ins; without, the frame runs as in a build
-    // that has no measurement subsystems.
-    explicit FrameHarness(bool withEngines);
+    FrameHarness();
     ~FrameHarness();
 
     QObject* root() const;

@@ -3,11 +3,9 @@
 // follows temperature and modem, and battery, temperature and LNB go through the RF chain.
 #include "SimBoardFixture.h"
 
-#include "DefaultBoard.h"
 #include "FrontPanel.h"
 #include "periodicfunctions.h"
 
-#include "Max11337Model.h"
 #include "Tmp100Model.h"
 #include "Tps65233Model.h"
 
@@ -26,16 +24,9 @@ using platform::sim::FrontPanelKey;
 using platform::sim::setKeyPressed;
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
+using testsupport::unitBoard;
 
 namespace {
-std::unique_ptr<platform::sim::SimulatedBoard> unitBoard(int model = 3)
-{
-    platform::sim::DefaultBoardOptions options;
-    options.realTime = false;
-    options.hardwareModel = model;
-    return platform::sim::makeDefaultBoard(options);
-}
-
 struct Housekeeping : ::testing::Test {
     ScopedBoard board{unitBoard()};
     ScopedWorkDir dir;
@@ -260,12 +251,14 @@ TEST_F(Housekeeping, BatteryTemperatureAndLnbGoThroughTheMeasuringChain)
     ADF4350 lo;
     MAX11337 adc;
     setInitMesuraRF(&lo, &adc);
-    auto converter = std::dynamic_pointer_cast<platform::sim::Max11337Model>(board->spiModel(wiring::kConverterNode));
     auto sensor = std::dynamic_pointer_cast<platform::sim::Tmp100Model>(board->i2cModel(wiring::kTemperatureAddress));
     auto lnb = std::dynamic_pointer_cast<platform::sim::Tps65233Model>(board->i2cModel(wiring::kLnbSupplyAddress));
-    ASSERT_TRUE(converter && sensor && lnb);
+    ASSERT_TRUE(sensor && lnb);
 
-    converter->setChannelValue(0, static_cast<int>(7.4 / PeriodicFunctions::kBatteryVoltsPerStep + 0.5));
+    // The simulated unit starts with a charged pack.
+    pf->batteryEquip();
+    EXPECT_EQ(pf->batteryLevel(), 90);
+    platform::sim::setBatteryVolts(*board, 7.4);
     pf->batteryEquip();
     EXPECT_EQ(pf->batteryLevel(), 50);
 

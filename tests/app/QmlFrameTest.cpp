@@ -1,9 +1,10 @@
 // The QML frame: screens load without a warning, a screen change is recorded in the
 // settings before the engines re-read them, the measurement calls reach the engines in
-// order (or nothing, when the engines are not built), and the keys move between screens.
+// order, and the keys move between screens.
 #include "FrameHarness.h"
 #include "SimBoardFixture.h"
 
+#include "FrontPanelKeyboard.h"
 #include "periodicfunctions.h"
 
 #include "store/screensvariables.h"
@@ -33,7 +34,7 @@ QStringList screenIds(FrameHarness& frame)
 
 TEST_F(FrameTest, EveryScreenLoadsWithoutWarnings)
 {
-    FrameHarness frame(false);
+    FrameHarness frame;
     ASSERT_NE(frame.root(), nullptr) << frame.warnings.join("\n").toStdString();
     EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
     const QStringList ids = screenIds(frame);
@@ -49,7 +50,7 @@ TEST_F(FrameTest, EveryScreenLoadsWithoutWarnings)
 
 TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
 {
-    FrameHarness frame(true);
+    FrameHarness frame;
     frame.journal.clear();
     board->shell().clear();
     frame.call("loadScreen", "EXIT");
@@ -70,7 +71,7 @@ TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
 
 TEST_F(FrameTest, ChangeMesuraStopsAllThenSelectsResetsAndStarts)
 {
-    FrameHarness frame(true);
+    FrameHarness frame;
     frame.journal.clear();
     frame.call("change_mesura", 13);
     EXPECT_EQ(frame.journal,
@@ -84,18 +85,9 @@ TEST_F(FrameTest, ChangeMesuraStopsAllThenSelectsResetsAndStarts)
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 
-TEST_F(FrameTest, WithoutEnginesTheFrameCallsNothingAndWarnsNothing)
-{
-    FrameHarness frame(false);
-    frame.call("change_mesura", 99);
-    frame.call("stop_mesura");
-    frame.call("loadScreen", "EXIT");
-    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
-}
-
 TEST_F(FrameTest, MenuKeyGoesHomeAndPowerKeyToExit)
 {
-    FrameHarness frame(true);
+    FrameHarness frame;
     frame.journal.clear();
     emit PeriodicFunctions::getInstance()->powerOFF_ButtonPush();
     EXPECT_EQ(frame.currentScreen(), "EXIT");
@@ -114,17 +106,44 @@ TEST_F(FrameTest, MenuKeyGoesHomeAndPowerKeyToExit)
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 
+TEST(FrameKeys, TheComputersKeysReachTheFrameThroughTheFrontPanel)
+{
+    ScopedBoard board{testsupport::unitBoard()};
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion"));
+    FrameHarness frame;
+    platform::sim::FrontPanelKeyboard keys(*board, 0);
+    frame.view()->installEventFilter(&keys);
+    PeriodicFunctions* pf = PeriodicFunctions::getInstance();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* screen;
+    } rows[] = {{Qt::Key_F12, Qt::NoModifier, "EXIT"},
+                {Qt::Key_F1, Qt::NoModifier, "MAIN_MENU"},
+                {Qt::Key_P, Qt::ControlModifier, "EXIT"},
+                {Qt::Key_Escape, Qt::NoModifier, "MAIN_MENU"}};
+    for (const auto& r : rows) {
+        QTest::keyPress(frame.view(), r.key, r.modifiers);
+        pf->tick();
+        QTest::keyRelease(frame.view(), r.key, r.modifiers);
+        pf->tick();
+        EXPECT_EQ(frame.currentScreen(), r.screen) << r.key;
+    }
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
 TEST_F(FrameTest, StartsOnTheStoredScreenButNeverOnExit)
 {
     ScreensVariables::getInstance()->setValue("screen", "EXIT");
-    FrameHarness frame(false);
+    FrameHarness frame;
     EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
 }
 
 TEST_F(FrameTest, ExitScreenYesPowersOffAndNoGoesHome)
 {
     board.hostEngineThreads(); // powering off switches the LNB off through the measurement engine
-    FrameHarness frame(false);
+    FrameHarness frame;
     frame.call("loadScreen", "EXIT");
     const QPoint yes(280, 268), no(520, 268);
     QTest::mouseClick(frame.view(), Qt::LeftButton, Qt::NoModifier, no);

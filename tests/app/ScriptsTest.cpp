@@ -2,6 +2,11 @@
 // on, the level units, and the helpers that work on a screen's copy of the settings.
 #include "SimBoardFixture.h"
 
+#include "app/services/hardware.h"
+#include "cablemodem/cableModen.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "common/sharedValues.h"
+#include "rf/engine/measures.h"
 #include "store/screensvariables.h"
 
 #include <QQmlComponent>
@@ -46,6 +51,31 @@ struct ScriptProbe {
         return v;
     }
 };
+
+// The screens' tables beside the native enums they mirror, name by name.
+#define NATIVE(name) {#name, name}
+#define NATIVE_IN(scope, name) {#name, scope::name}
+struct NativeCode {
+    const char* name;
+    int value;
+};
+
+void expectMirrors(ScriptProbe& p, const char* table, std::initializer_list<NativeCode> native,
+                   const QStringList& scriptOnly = {})
+{
+    const QVariantMap codes = p.eval(QStringLiteral("Definitions.") + table).toMap();
+    QStringList unmatched = codes.keys();
+    QSet<int> distinct;
+    for (const NativeCode& c : native) {
+        EXPECT_EQ(codes.value(c.name, -1).toInt(), c.value) << table << "." << c.name;
+        unmatched.removeOne(c.name);
+    }
+    for (const QVariant& v : codes)
+        distinct.insert(v.toInt());
+    EXPECT_EQ(distinct.size(), codes.size()) << table;
+    unmatched.sort();
+    EXPECT_EQ(unmatched, scriptOnly) << table;
+}
 } // namespace
 
 TEST(Definitions, CodesAndTextsAsTheEnginesUseThem)
@@ -53,24 +83,31 @@ TEST(Definitions, CodesAndTextsAsTheEnginesUseThem)
     ScopedBoard board;
     ScriptProbe p("dB\u03BCV");
     ASSERT_TRUE(p.item) << p.errors.join("\n").toStdString();
-    const QVariantMap codes = p.eval("Definitions.CONST_TIPUS_MESURA").toMap();
-    EXPECT_EQ(codes.value("SPECTRUM").toInt(), 0);
-    EXPECT_EQ(codes.value("SPECTRUM_CONST_IQ").toInt(), 2);
-    EXPECT_EQ(codes.value("INFORMATION_CABLEMODEM").toInt(), 18);
-    EXPECT_EQ(codes.value("CHANNEL_PLAN").toInt(), 19);
-    EXPECT_EQ(codes.value("SPECTRUM_HUM").toInt(), 20);
-    EXPECT_EQ(codes.value("QML_CM_IQ").toInt(), 60);
-    EXPECT_EQ(codes.value("QML_CM_UP_STREAM_GENERATOR").toInt(), 66);
-    EXPECT_EQ(codes.value("QML_CM_NO_MEASURE").toInt(), 69);
-    EXPECT_EQ(codes.value("QML_CM_IQ_31_SIGNAL_31").toInt(), 76);
-    EXPECT_EQ(codes.value("NO_MESURE").toInt(), 99);
-    QSet<int> distinct;
-    for (const QVariant& v : codes)
-        distinct.insert(v.toInt());
-    EXPECT_EQ(distinct.size(), codes.size());
+    // Codes of retired screens stay reserved in the table; no engine runs them.
+    expectMirrors(p, "CONST_TIPUS_MESURA",
+                  {NATIVE(SPECTRUM), NATIVE(SPECTRUM_CONST_IQ), NATIVE(INPUT_VOLTAGE), NATIVE(TILT), NATIVE(LOGGER),
+                   NATIVE(SOUND_FM), NATIVE(DEMOD_ANALOG), NATIVE(OPTICAL_POWER_METER), NATIVE(CHANNEL_PLAN),
+                   NATIVE(SPECTRUM_HUM), NATIVE(QML_CM_IQ), NATIVE(QML_CM_REGISTER_ON_CHANNEL), NATIVE(QML_CM_RANGING),
+                   NATIVE(QML_CM_MAC_INFORMATION), NATIVE(QML_CM_VO_IP), NATIVE(QML_CM_IP_TV),
+                   NATIVE(QML_CM_UP_STREAM_GENERATOR), NATIVE(QML_CM_NO_MEASURE), NATIVE(QML_CM_RANGING_31),
+                   NATIVE(QML_CM_REGISTER_ON_CHANNEL_31), NATIVE(QML_CM_IQ_31), NATIVE(QML_CM_UP_STREAM_GENERATOR_31),
+                   NATIVE(QML_CM_REGISTER_ON_CHANNEL_31_SIGNAL_31), NATIVE(QML_CM_RANGING_31_SIGNAL_31),
+                   NATIVE(QML_CM_IQ_31_SIGNAL_31), NATIVE(NO_MESURE)},
+                  {"DBG_CONST_CABLEMODEM", "DBG_RANGING", "INFORMATION_CABLEMODEM", "IPTV", "REGISTERING_CABLEMODEM",
+                   "SPECTRUM_RANGING_CABLEMODEM", "SPECTRUM_SCAN_ANALOG", "UP_STREAM_GENERATOR_CABLEMODEM", "VOIP"});
+    expectMirrors(p, "CONST_HW_MODEL",
+                  {NATIVE_IN(HardwareModel, HW_MODEL_MINI_COMPLETE), NATIVE_IN(HardwareModel, HW_MODEL_MINI_CABLE),
+                   NATIVE_IN(HardwareModel, HW_MODEL_CABLE_CM30), NATIVE_IN(HardwareModel, HW_MODEL_CABLE_CM31)});
+    expectMirrors(p, "cableModem_status",
+                  {NATIVE(MODEM_STATUS_POWER_OFF), NATIVE(MODEM_STATUS_STARTING), NATIVE(MODEM_STATUS_POWER_ON),
+                   NATIVE(MODEM_STATUS_PENDING), NATIVE(MODEM_STATUS_OPERATIONAL), NATIVE(MODEM_STATUS_PHY_SYNCHRONIZED),
+                   NATIVE(MODEM_STATUS_CONFIG_FILE_DOWNLOAD_COMPLETE), NATIVE(MODEM_STATUS_NOT_SYNCHRONIZED),
+                   NATIVE(MODEM_STATUS_DHCPV4_IN_PROGRESS), NATIVE(MODEM_STATUS_RANGING_IN_PROGRESS),
+                   NATIVE(MODEM_STATUS_RANGING_COMPLETE), NATIVE(MODEM_STATUS_ERROR), NATIVE(MODEM_STATUS_UNDEFINED),
+                   NATIVE(MODEM_STATUS_DHCPV4_COMPLETE), NATIVE(MODEM_STATUS_TUNING), NATIVE(MODEM_STATUS_REGISTERED),
+                   NATIVE(MODEM_STATUS_RANGED), NATIVE(MODEM_STATUS_RES)});
+    EXPECT_EQ(p.eval("Definitions.UNMEASURED").toInt(), UNMEASURED);
 
-    EXPECT_EQ(p.eval("Definitions.UNMEASURED").toInt(), 14680064);
-    EXPECT_EQ(p.eval("Definitions.CONST_HW_MODEL.HW_MODEL_CABLE_CM31").toInt(), 3);
     EXPECT_EQ(p.eval("Definitions.digital_standards_idx.DVB_C2").toInt(), 7);
     EXPECT_EQ(p.eval("Definitions.digital_standards_idx.IDLE").toInt(), 100);
 
@@ -80,8 +117,9 @@ TEST(Definitions, CodesAndTextsAsTheEnginesUseThem)
     EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1769)").toString(), "RESET");
     // Codes the engine uses without a name show nothing.
     EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1711)").toString(), "");
-    EXPECT_EQ(p.eval("Definitions.cableModem_status_to_string(1733)").toString(), "");
-    EXPECT_EQ(p.eval("Definitions.cableModem_status.MODEM_STATUS_RANGED").toInt(), 1714);
+    EXPECT_EQ(p.eval(QString("Definitions.cableModem_status_to_string(%1)").arg(MODEM_STATUS_REGISTERED_NO_INTERNET))
+                  .toString(),
+              "");
 
     EXPECT_EQ(p.eval("Definitions.annex(1)").toString(), "ITU J83-B");
     EXPECT_EQ(p.eval("Definitions.annex(2)").toString(), "ITU J83-C");
@@ -135,7 +173,7 @@ TEST(Miscelanea, HelpersOnTheScreensSettings)
 
     EXPECT_EQ(p.eval("Miscelanea.comprovaString('')").toString(), "---");
     EXPECT_EQ(p.eval("Miscelanea.comprovaString(undefined)").toString(), "---");
-    EXPECT_EQ(p.eval("Miscelanea.comprovaString(14680064)").toString(), "---");
+    EXPECT_EQ(p.eval(QString("Miscelanea.comprovaString(%1)").arg(UNMEASURED)).toString(), "---");
     EXPECT_EQ(p.eval("Miscelanea.comprovaString(0)").toString(), "0");
     EXPECT_EQ(p.eval("Miscelanea.comprovaString('602.75')").toString(), "602.75");
 

@@ -148,12 +148,15 @@ TEST(BerDecoder30, ReadingsBoundsAndWhatIsNotAReport)
         EXPECT_EQ(berFields(record(2)), (std::vector<double>{U, 3, 0, U, 3, 0})) << order << " " << rate;
     }
 
-    record(3).preBer = 1e-5;
+    // A missing or unreadable report leaves no earlier reading behind.
     for (const char* text : {"", "Pre.BER Post.BER\n", "Pre.BER Post.BER\n1 1000 abc 0\n", "Pre.BER\n1 1000 2e-6",
                              "1 1000 2e-6 0\n"}) {
+        setChannel(3, 256, 6952);
+        received("Pre.BER Post.BER\n1 1000 0 3e-7\n");
+        decodeBer(3);
         received(text);
         EXPECT_EQ(decodeBer(3), 0) << text;
-        EXPECT_EQ(record(3).preBer, 1e-5);
+        EXPECT_EQ(berFields(record(3)), (std::vector<double>{U, 0, 0, U, 0, 0})) << text;
     }
 }
 
@@ -222,13 +225,14 @@ TEST(IdentityDecoders30, IpMacFirmwareVersionAndMode)
               (std::vector<int>{0x0A010203, int(0xFFFFFF00), 0x0A010201, 0x0A000001, 0x0A000002}));
     EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "cm_config.cfg");
     EXPECT_STREQ(GetModemMeasuresIp_CableModem_Mac(), "00:1A:2B:3C:4D:5E");
-    // Missing labels leave their stores as they were.
-    InicialitzarMesuresIp();
+    // A label missing from the next report stores nothing read, not the earlier value.
     received("CM IPv4 information:\n IP Address = 10.9.9.9\n");
     EXPECT_EQ(decodeIP(), 1);
-    EXPECT_EQ(GetModemMeasuresIp_CableModem(), 0x0A090909);
-    EXPECT_EQ(GetModemMeasuresIp_TFTP(), 0);
-    EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "---");
+    EXPECT_EQ((std::vector<int>{GetModemMeasuresIp_CableModem(), GetModemMeasuresIp_Netmask(), GetModemMeasuresIp_Gateway(),
+                                GetModemMeasuresIp_DHCP(), GetModemMeasuresIp_TFTP()}),
+              (std::vector<int>{0x0A090909, 0, 0, 0, 0}));
+    EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "");
+    EXPECT_STREQ(GetModemMeasuresIp_CableModem_Mac(), "");
 
     char mac[MODEM_MAC_TEXT_SIZE] = "unchanged";
     received("macaddr\r\nCM Current MAC address = 00-11-22-aa-BB-cc\r\nmainMenu>");
@@ -303,7 +307,7 @@ TEST(QueryMachines30, ASilentModemFailsAfterThePromptTimeOut)
 {
     ModemLink link(kDocsis30);
     link.powerAndBoot();
-    link.modem().setSilent(true);
+    silence(link.board());
     const uint64_t t0 = link.clock().monotonicMs();
     decodificaUpstream(0);
     EXPECT_EQ(link.runSteps([] { return decodificaUpstream(64); }), -1);

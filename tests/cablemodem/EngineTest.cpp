@@ -105,20 +105,10 @@ TEST(Engine, DispatchOfEveryMeasureCode)
     testsupport::LogCapture log;
     MesuraCM* e = engine();
     const std::pair<int, const char*> tests[] = {
-        {60, "mesura_cm_iq"},
-        {61, "mesura_on_channel_registrat_CM_30"},
-        {62, "mesura_ranging"},
-        {63, "mesura_cm_information"},
         {64, "mesura_VoIP"},
         {65, "mesura_IPTV"},
         {66, "mesuraSweepGenerador(0)"},
-        {70, "mesura_ranging_31"},
-        {71, "mesura_on_channel_registrat_31"},
-        {72, "mesura_cm_iq_31"},
         {73, "mesuraSweepGenerador_31(0)"},
-        {74, "mesura_on_channel_registrat_31_signal_31"},
-        {75, "mesura_ranging_31_signal_31"},
-        {76, "mesura_cm_iq_31_signal_31"},
     };
     for (const auto& [code, test] : tests) {
         e->setMesuraCM(code);
@@ -217,7 +207,7 @@ TEST(Engine, StartUpWaitsForAPoweredModemAndAStopEndsItWithinOneSlice)
     EXPECT_EQ(link.modem().commands(), Commands{""});
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
 
-    link.modem().setSilent(true);
+    silence(link.board());
     link.modem().clearCommands();
     QTimer::singleShot(0, [] { MesuraCM::getInstance()->aturar(); });
     const uint64_t t0 = link.clock().monotonicMs();
@@ -239,7 +229,7 @@ TEST(EngineThread, AStopFromTheScreensEndsThePollingOfASilentModem)
     power_ON_CableModem();
     board.clock().advanceMs(3000);
     ASSERT_TRUE(modem->settle());
-    modem->setSilent(true);
+    silence(*board);
     // The boot text, prompt included, is still on its way to the accumulator: take it in
     // and drop it, or the engine's first exchange would meet that prompt and call the
     // silent modem ready.
@@ -255,9 +245,9 @@ TEST(EngineThread, AStopFromTheScreensEndsThePollingOfASilentModem)
     ASSERT_TRUE(waitReal([&] { return modem->commands().size() >= 3; }));
     e->aturar();
     const size_t polled = modem->commands().size();
-    e->setMesuraCM(QML_CM_IQ_31);
+    e->setMesuraCM(QML_CM_VO_IP);
     // The engine leaves the wait and runs the chosen code's pass.
-    ASSERT_TRUE(waitReal([&] { return hasLine(log, "MesuraCM: mesura_cm_iq_31 not available"); }));
+    ASSERT_TRUE(waitReal([&] { return hasLine(log, "MesuraCM: mesura_VoIP not available"); }));
     // At most the exchange under way, and one still on its way to the modem.
     EXPECT_LE(modem->commands().size(), polled + 2);
 

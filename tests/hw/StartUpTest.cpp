@@ -1,7 +1,6 @@
 // The default simulated board answers the start-up of the RF hardware on every chip, and
 // a band-3 tune decodes to the input frequency on the models.
 #include "ChipModels.h"
-#include "DefaultBoard.h"
 #include "SimBoardFixture.h"
 #include "hw/ADF4350.h"
 #include "hw/ADF4360.h"
@@ -20,9 +19,7 @@ using namespace platform::sim;
 
 TEST(StartUp, DefaultBoardAnswersEveryChip)
 {
-    DefaultBoardOptions options;
-    options.realTime = false;
-    testsupport::ScopedBoard board(makeDefaultBoard(options));
+    testsupport::ScopedBoard board(testsupport::unitBoard());
     auto synth = std::dynamic_pointer_cast<SynthesizerNodeModel>(board->spiModel("/dev/spidev4.0"));
     auto adcModel = std::dynamic_pointer_cast<Max11337Model>(board->spiModel("/dev/spidev0.0"));
     auto tuner = std::dynamic_pointer_cast<Max3543Model>(board->i2cModel(0x63));

@@ -144,7 +144,7 @@ TEST(Cxd2856Acquisition, SystemSelectAndTheLockTimelineOnTheVirtualClock)
     Cxd2856Bench b;
     b.powerUp();
     EXPECT_EQ(b.chip->systemCode(), 0x01);
-    EXPECT_EQ(b.chip->standardName(), "");
+    EXPECT_EQ(b.chip->standardName(), "DVB-T"); // the code a sleeping chip is left with
     b.dvbcActive();
     EXPECT_EQ(b.chip->standardName(), "DVB-C");
     EXPECT_TRUE(b.chip->active());

@@ -1,5 +1,7 @@
 #include "SimBoardFixture.h"
 
+#include "DefaultBoard.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -10,6 +12,14 @@
 #include <cstdlib>
 
 namespace testsupport {
+
+std::unique_ptr<platform::sim::SimulatedBoard> unitBoard(int hardwareModel)
+{
+    platform::sim::DefaultBoardOptions options;
+    options.realTime = false;
+    options.hardwareModel = hardwareModel;
+    return platform::sim::makeDefaultBoard(options);
+}
 
 ScopedBoard::ScopedBoard() : ScopedBoard(std::make_unique<platform::sim::SimulatedBoard>()) {}
 

@@ -14,6 +14,10 @@
 
 namespace testsupport {
 
+// The board the application builds on a PC (every device model, the cable network, the
+// modem), on a virtual clock, strapped as the given hardware model.
+std::unique_ptr<platform::sim::SimulatedBoard> unitBoard(int hardwareModel = 3);
+
 // Installs a fresh simulated board on a virtual clock (instant mode) and removes it after.
 class ScopedBoard {
 public:

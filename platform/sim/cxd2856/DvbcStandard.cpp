@@ -186,21 +186,21 @@ void DvbcStandard::showCounters(DemodContext& chip, uint64_t lockUs)
 
     const int preRsExponent = chip.slvt(kBank, kPreRsWindow) & 0x1F;
     preRs_.setRate(counting ? in->digital.preBer : 0, bitRate);
-    preRs_.setWindow(kPacketBits * double(1u << preRsExponent));
+    preRs_.setWindow(packetBits() * double(1u << preRsExponent));
     preRs_.restart(std::max(lockUs, preRsWrittenUs_));
     const bool preRsValid = counting && preRs_.valid(now);
     const uint32_t errors = uint32_t(std::min<uint64_t>(preRs_.windowCount(now), 0x3FFFFF));
     chip.setSlvtWord(kBank, kPreRsCount, 3, preRsValid ? (errors | 0x800000) : 0);
 
     const int perExponent = chip.slvt(kBank, kPerWindow) & 0x1F;
-    per_.setRate(counting ? in->digital.packetErrorRate : 0, bitRate / kPacketBits);
+    per_.setRate(counting ? in->digital.packetErrorRate : 0, bitRate / packetBits());
     per_.setWindow(double(1u << perExponent));
     per_.restart(std::max(lockUs, perWrittenUs_));
     const bool perValid = counting && per_.valid(now);
     const uint32_t packets = uint32_t(std::min<uint64_t>(per_.windowCount(now), 0x3FFFF));
     chip.setSlvtWord(kBank, kPerCount, 3, perValid ? (packets | 0x40000) : 0);
 
-    packets_.setRate(counting ? in->digital.packetErrorRate : 0, bitRate / kPacketBits);
+    packets_.setRate(counting ? in->digital.packetErrorRate : 0, bitRate / packetBits());
     packets_.restart(lockUs);
 }
 

@@ -57,6 +57,8 @@ public:
 
 protected:
     // J.83 Annex B shares these monitors: a behaviour of its own can derive from this one.
+    // Bits of one transport packet, the unit of the pre-Reed-Solomon window.
+    virtual double packetBits() const { return dvbc::kPacketBits; }
     void showLocked(DemodContext& chip, const SceneCarrier& carrier);
     void showCounters(DemodContext& chip, uint64_t lockUs);
 

@@ -1,0 +1,530 @@
+// DVB-C2 on the fake register files: the tune trail from sleep, the retune that writes only
+// the band (behind the TS or the TLV output), the sleep trail with its preset release, carrier
+// words both ways, lock checks, and the monitors at their values and limits with the freeze
+// released on every path.
+#include "KitTrail.h"
+#include "chipkit/kit_demod_dvbc2.h"
+#include "chipkit/kit_demod_dvbc2_monitor.h"
+#include "chipkit/kit_demod_output.h"
+
+#include <gtest/gtest.h>
+
+using namespace kittest;
+
+namespace {
+
+kit_result_t tune(kit_demod_t* d, kit_dtv_bandwidth_t bw)
+{
+    const kit_dvbc2_tune_param_t p = {474000, bw, 1, 2, 0, 0};
+    return kit_demod_dvbc2_Tune(d, &p);
+}
+
+std::vector<Step> band(kit_dtv_bandwidth_t bw)
+{
+    const bool six = bw == KIT_DTV_BW_6_MHZ;
+    std::vector<Step> s = bytes(0x20, 0x9F, {six ? 0x1C : 0x15, 0, 0, 0, 0});
+    s.push_back(W(SLVT, 0x27, 0x7A, 0x00));
+    append(s, six ? bytes(0x10, 0xA6, {0x31, 0xA8, 0x29, 0x9B, 0x27, 0x9C, 0x28, 0x9E, 0x29, 0xA4, 0x29, 0xA2, 0x29, 0xA8})
+                  : bytes(0x10, 0xA6, {0x2F, 0xBA, 0x28, 0x9B, 0x28, 0x9D, 0x28, 0xA1, 0x29, 0xA5, 0x2A, 0xAC, 0x29, 0xB5}));
+    append(s, six ? bytes(0x10, 0xB6, {0x13, 0xBB, 0xBC}) : bytes(0x10, 0xB6, {0x1A, 0x22, 0x22}));
+    s.push_back(W(SLVT, 0x10, 0xD7, six ? 0x04 : 0x00));
+    const int a = six ? 0x1B : 0x14, b = six ? 0x70 : 0xA0;
+    append(s, {W(SLVT, 0x50, 0xEC, a), W(SLVT, 0x50, 0xED, b), W(SLVT, 0x50, 0xEF, a), W(SLVT, 0x50, 0xF1, b)});
+    return s;
+}
+
+// The preset release on a chip whose 0x51 and 0x6F held 0.
+std::vector<Step> presetRelease(kit_dtv_bandwidth_t bw)
+{
+    std::vector<Step> s = bytes(0x27, 0xF4, {0x02, 0x80});
+    append(s, {W(SLVT, 0x27, 0x51, 0x40)});
+    append(s, bytes(0x27, 0x73, {0x07, 0x3F, 0x3F, 0x19}));
+    append(s, bytes(0x20, 0x9F, {bw == KIT_DTV_BW_6_MHZ ? 0x1C : 0x15, 0, 0, 0, 0}));
+    append(s, {W(SLVT, 0x27, 0xC9, 0x07), W(SLVT, 0x20, 0xC2, 0x11)});
+    append(s, bytes(0x2A, 0x20, {0x16, 0xF0, 0x2B, 0xD8, 0x16, 0x16, 0xF0, 0x2C, 0xD8, 0x16}));
+    append(s, bytes(0x50, 0x6B, {0, 0, 0, 0, 0}));  // 0x6F bit 6 cleared
+    return s;
+}
+
+struct Active : DemodBench {
+    explicit Active(uint8_t sync = 0x26)
+    {
+        initialize();
+        EXPECT_EQ(tune(&demod, KIT_DTV_BW_8_MHZ), 0u);
+        i2c.setReg(SLVT, 0x20, 0x10, sync);
+        i2c.clearLog();
+    }
+    void set(int bank, int reg, std::initializer_list<int> values) { setBytes(i2c, bank, reg, values); }
+};
+
+} // namespace
+
+TEST(KitDvbc2Tune, FromSleepRetuneAndSleepTrails)
+{
+    DemodBench b;
+    ASSERT_EQ(b.initialize(), 0u);
+    EXPECT_EQ(tune(&b.demod, KIT_DTV_BW_7_MHZ), 3u);
+    EXPECT_TRUE(b.i2c.writes().empty());
+    ASSERT_EQ(tune(&b.demod, KIT_DTV_BW_8_MHZ), 0u);
+    std::vector<Step> expected = writesOf([](kit_demod_t* d) { kit_demod_SetTSClockModeAndFreq(d, 4); });
+    append(expected, {W(SLVX, 0, 0x17, 0x05), W(SLVT, 0, 0xA9, 0), W(SLVT, 0, 0x2C, 1), W(SLVT, 0, 0x4B, 0x74),
+                      W(SLVT, 0, 0x49, 0), W(SLVX, 0, 0x18, 0), W(SLVT, 0x11, 0x6A, 0x50), W(SLVT, 0x10, 0xA5, 1),
+                      W(SLVT, 0, 0xCE, 1), W(SLVT, 0, 0xCF, 1), W(SLVT, 0x20, 0xC2, 0)});
+    append(expected, {W(SLVT, 0x25, 0x6A, 0)});
+    append(expected, bytes(0x25, 0x89, {0x0C, 0xD1, 0x40}));
+    append(expected, {W(SLVT, 0x25, 0xCB, 1)});
+    append(expected, bytes(0x25, 0xDC, {0x7B, 0x00, 0x7B, 0x00}));
+    append(expected, {W(SLVT, 0x25, 0xE2, 0x30), W(SLVT, 0x25, 0xE5, 0x30), W(SLVT, 0x27, 0x20, 1),
+                      W(SLVT, 0x27, 0x35, 1), W(SLVT, 0x27, 0xD9, 0x18), W(SLVT, 0x2A, 0x38, 0), W(SLVT, 0x2A, 0x78, 0),
+                      W(SLVT, 0x2A, 0x86, 0x20), W(SLVT, 0x2A, 0x88, 0x32), W(SLVT, 0x2B, 0x11, 0),
+                      W(SLVT, 0x2B, 0x2B, 0x10), W(SLVT, 0x2D, 0x24, 1), W(SLVT, 0x2D, 0x25, 1)});
+    append(expected, bytes(0x11, 0x33, {0x00, 0x03, 0x3B}));
+    append(expected, band(KIT_DTV_BW_8_MHZ));
+    append(expected, {W(SLVT, 0, 0x80, 0x08), W(SLVT, 0, 0x81, 0x00)});
+    EXPECT_EQ(b.i2c.trail(), expected);
+    EXPECT_EQ(b.demod.system, KIT_DTV_SYSTEM_DVBC2);
+
+    b.i2c.clearLog();
+    ASSERT_EQ(tune(&b.demod, KIT_DTV_BW_6_MHZ), 0u);
+    expected = {W(SLVT, 0, 0xC3, 1)};
+    append(expected, band(KIT_DTV_BW_6_MHZ));
+    EXPECT_EQ(b.i2c.trail(), expected);
+
+    // With the TLV output the retune stops that output instead.
+    b.demod.tlvOutputDvbc2 = 1;
+    b.demod.tunerFilter = 0;
+    b.i2c.clearLog();
+    ASSERT_EQ(tune(&b.demod, KIT_DTV_BW_8_MHZ), 0u);
+    EXPECT_EQ(b.i2c.writes().front(), W(SLVT, 0x01, 0xC0, 1));
+    EXPECT_EQ(b.i2c.writesTo(SLVT, 0x10).size(), 4u);  // no filter coefficients
+    b.demod.tlvOutputDvbc2 = 0;
+
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_Sleep(&b.demod), 0u);
+    expected = {W(SLVT, 0, 0xC3, 1), W(SLVT, 0, 0x80, 0x1F), W(SLVT, 0, 0x81, 0xFF), W(SLVT, 0x20, 0xC2, 0x11)};
+    append(expected, {W(SLVT, 0x25, 0x6A, 0x02)});
+    append(expected, bytes(0x25, 0x89, {0x07, 0x61, 0x36}));
+    append(expected, {W(SLVT, 0x25, 0xCB, 0x05)});
+    append(expected, bytes(0x25, 0xDC, {0x2E, 0xE0, 0x2E, 0xE0}));
+    append(expected, {W(SLVT, 0x25, 0xE2, 0x2F), W(SLVT, 0x25, 0xE5, 0x2F), W(SLVT, 0x27, 0x20, 0),
+                      W(SLVT, 0x27, 0x35, 0), W(SLVT, 0x27, 0xD9, 0x19), W(SLVT, 0x2A, 0x38, 0x04),
+                      W(SLVT, 0x2A, 0x78, 0x01), W(SLVT, 0x2A, 0x86, 0x08), W(SLVT, 0x2A, 0x88, 0x14),
+                      W(SLVT, 0x2B, 0x11, 0x20), W(SLVT, 0x2B, 0x2B, 0x00), W(SLVT, 0x2D, 0x24, 0x89),
+                      W(SLVT, 0x2D, 0x25, 0x89)});
+    append(expected, presetRelease(KIT_DTV_BW_8_MHZ));
+    append(expected, {W(SLVX, 0, 0x18, 1), W(SLVT, 0, 0x49, 0x33), W(SLVT, 0, 0x4B, 0x21), W(SLVT, 0, 0xFE, 1),
+                      W(SLVT, 0, 0x2C, 0), W(SLVT, 0, 0xA9, 0), W(SLVX, 0, 0x17, 1)});
+    EXPECT_EQ(b.i2c.trail(), expected);
+    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
+}
+
+TEST(KitDvbc2Tune, CarrierWordsBothWays)
+{
+    struct Case {
+        kit_dtv_bandwidth_t bw;
+        uint32_t kHz, word, back;
+    };
+    const Case cases[] = {
+        {8, 474000, 212352, 474000}, {8, 114000, 51072, 114000}, {8, 858000, 384384, 858000},
+        {6, 474000, 283140, 474006}, {6, 114000, 68100, 114006}, {8, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        uint32_t w = 1, f = 1;
+        ASSERT_EQ(kit_demod_dvbc2_CarrierWord(c.bw, c.kHz, &w), 0u);
+        EXPECT_EQ(w, c.word) << c.kHz;
+        EXPECT_EQ(w % 12, 0u);
+        ASSERT_EQ(kit_demod_dvbc2_CarrierWordFrequency(c.bw, w, &f), 0u);
+        EXPECT_EQ(f, c.back) << c.kHz;
+    }
+    uint32_t w = 0;
+    EXPECT_EQ(kit_demod_dvbc2_CarrierWord(7, 474000, &w), 8u);
+    EXPECT_EQ(kit_demod_dvbc2_CarrierWordFrequency(5, 1, &w), 8u);
+    // Beyond what the chip's arithmetic holds: refused, never wrapped.
+    EXPECT_EQ(kit_demod_dvbc2_CarrierWord(6, 2400000, &w), 1u);
+    EXPECT_EQ(kit_demod_dvbc2_CarrierWord(6, 2396745, &w), 0u);
+    EXPECT_EQ(kit_demod_dvbc2_CarrierWordFrequency(8, 0xFFFFFF, &w), 1u);
+    ASSERT_EQ(kit_demod_dvbc2_CarrierWordFrequency(8, 0xFFFFFE, &w), 0u);
+    EXPECT_EQ(w, 37449138u);
+    EXPECT_EQ(kit_demod_dvbc2_CarrierWord(8, 1, nullptr), 1u);
+}
+
+TEST(KitDvbc2Lock, SyncStateCombinations)
+{
+    struct Case {
+        uint8_t reg;
+        kit_result_t result;
+        kit_demod_lock_result_t demodLock, tsLock;
+    };
+    const Case cases[] = {
+        {0x26, 0, 1, 1}, {0x06, 0, 1, 0}, {0x16, 0, 2, 2}, {0x36, 0, 2, 2}, {0x25, 0, 0, 0},
+        {0x00, 0, 0, 0}, {0x10, 0, 2, 2}, {0x07, 4, 0, 0}, {0x27, 4, 0, 0}, {0xC6, 0, 1, 0},
+    };
+    Active b;
+    for (const Case& c : cases) {
+        b.set(0x20, 0x10, {c.reg});
+        for (int scan : {0, 1}) {
+            b.demod.scanMode = static_cast<uint8_t>(scan);
+            kit_demod_lock_result_t demodLock = 9, tsLock = 9;
+            EXPECT_EQ(kit_demod_dvbc2_CheckDemodLock(&b.demod, &demodLock), c.result) << int(c.reg);
+            EXPECT_EQ(kit_demod_dvbc2_CheckTSLock(&b.demod, &tsLock), c.result) << int(c.reg);
+            if (c.result == 0) {
+                EXPECT_EQ(demodLock, c.demodLock) << int(c.reg);
+                EXPECT_EQ(tsLock, c.tsLock) << int(c.reg);
+            }
+        }
+    }
+    kit_demod_lock_result_t lock = 0;
+    b.demod.system = KIT_DTV_SYSTEM_DVBC;
+    EXPECT_EQ(kit_demod_dvbc2_CheckTSLock(&b.demod, &lock), 3u);
+    b.demod.system = KIT_DTV_SYSTEM_DVBC2;
+    EXPECT_EQ(kit_demod_dvbc2_CheckTSLock(&b.demod, nullptr), 1u);
+
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_dvbc2_SetPlpId(&b.demod, 7), 0u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0x50, 0x7F, 7), W(SLVT, 0x50, 0x87, 1)}));
+    b.demod.state = KIT_DEMOD_STATE_SLEEP;
+    EXPECT_EQ(kit_demod_dvbc2_SetPlpId(&b.demod, 7), 3u);
+}
+
+TEST(KitDvbc2Monitor, QualityAndErrorRatesAtTheirValuesAndLimits)
+{
+    Active b;
+    kit_demod_t* d = &b.demod;
+    uint32_t u = 0;
+    int32_t s = 0;
+
+    b.set(0x20, 0x2C, {0x10, 0x00});
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_MER(d, &s), 0u);
+    EXPECT_EQ(s, 30079);
+    b.set(0x20, 0x2C, {0x00, 0x00});
+    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_MER(d, &s), 4u);
+
+    // SNR signed across its range: a weak estimate reads below 0 dB, never a wrapped value.
+    const std::pair<int, int32_t> snrs[] = {{27500, 38400}, {55000, 50000}, {100, 11000}, {1, -9000}};
+    for (const auto& c : snrs) {
+        b.set(0x20, 0x28, {c.first >> 8, c.first & 0xFF});
+        ASSERT_EQ(kit_demod_dvbc2_monitor_SNR(d, &s), 0u);
+        EXPECT_EQ(s, c.second) << c.first;
+    }
+
+    b.set(0x24, 0xFA, {0x01, 0x00, 0x03});
+    b.set(0x24, 0xDC, {0x0A});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 0u);
+    EXPECT_EQ(u, 2930u);
+    b.set(0x24, 0xDC, {0xF0});  // window of one packet: no rounding up
+    b.set(0x24, 0xFA, {0x01, 0x00, 0x01});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 0u);
+    EXPECT_EQ(u, 1000000u);
+    b.set(0x24, 0xFA, {0x01, 0x00, 0x02});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 4u);
+    b.set(0x24, 0xFA, {0x00, 0x00, 0x00});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 4u);
+
+    b.set(0x20, 0x75, {0x01, 0xFF, 0xFF});  // the top bit is not the count's
+    b.set(0x20, 0x72, {0x0F});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_PostBCHFER(d, &u), 0u);
+    EXPECT_EQ(u, 999969u);
+    b.set(0x20, 0x72, {0x0E});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PostBCHFER(d, &u), 4u);
+
+    b.set(0x24, 0xFD, {0x01, 0x12, 0x34});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_PacketErrorNumber(d, &u), 0u);
+    EXPECT_EQ(u, 0x1234u);
+    b.set(0x24, 0xFD, {0x00});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PacketErrorNumber(d, &u), 4u);
+
+    // Pre-LDPC BER: frame length from the FEC type; the largest count in 64 bits.
+    struct Ber {
+        std::initializer_list<int> count;
+        int window, fec;
+        kit_result_t result;
+        uint32_t ber;
+    };
+    const Ber ldpc[] = {
+        {{0x10, 0x00, 0x3F, 0x48}, 0, 0x00, 0, 10000000}, {{0x10, 0x00, 0x3F, 0x49}, 0, 0x00, 4, 0},
+        {{0x10, 0x00, 0x3F, 0x49}, 0, 0x10, 0, 2500154},  {{0x1F, 0xFF, 0xFF, 0xFF}, 15, 0x10, 0, 1264198},
+        {{0x0F, 0xFF, 0xFF, 0xFF}, 15, 0x10, 4, 0},
+    };
+    for (const Ber& c : ldpc) {
+        b.set(0x20, 0x39, c.count);
+        b.set(0x20, 0x6F, {c.window});
+        b.set(0x52, 0x15, {c.fec});
+        EXPECT_EQ(kit_demod_dvbc2_monitor_PreLDPCBER(d, &u), c.result);
+        if (c.result == 0) {
+            EXPECT_EQ(u, c.ber);
+        }
+        EXPECT_TRUE(freezeReleased(b.i2c));
+    }
+
+    // Pre-BCH BER: block size by code rate and frame; rate codes 0 and above 5 have none.
+    struct Bch {
+        std::initializer_list<int> count;
+        int window, frame, rate;
+        kit_result_t result;
+        uint32_t ber;
+    };
+    const Bch bch[] = {
+        {{0x01, 0x00, 0x2A, 0x30}, 0, 0x00, 1, 0, 1000000000}, {{0x01, 0x00, 0x2A, 0x31}, 0, 0x00, 1, 4, 0},
+        {{0x01, 0xFF, 0xFF, 0xFF}, 15, 0x10, 5, 0, 2194787},   {{0x01, 0x00, 0x00, 0x01}, 0, 0x00, 0, 4, 0},
+        {{0x01, 0x00, 0x00, 0x01}, 0, 0x00, 6, 4, 0},          {{0x00, 0x00, 0x00, 0x01}, 0, 0x00, 1, 4, 0},
+    };
+    for (const Bch& c : bch) {
+        b.set(0x24, 0x40, c.count);
+        b.set(0x20, 0x72, {c.window});
+        b.set(0x52, 0x15, {c.frame, c.rate});
+        EXPECT_EQ(kit_demod_dvbc2_monitor_PreBCHBER(d, &u), c.result);
+        if (c.result == 0) {
+            EXPECT_EQ(u, c.ber);
+        }
+        EXPECT_TRUE(freezeReleased(b.i2c));
+    }
+
+    // TS rate with and without the input-stream correction.
+    b.set(0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE});  // 214958
+    b.set(0x24, 0x90, {0x00});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 0u);
+    EXPECT_EQ(u, 117073u);
+    b.set(0x24, 0x90, {0x01});
+    b.set(0x25, 0xB2, {0x00, 0x0F, 0x42, 0x40, 0x00, 0x0F, 0x3E, 0x58});  // 1000000 and 999000
+    ASSERT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 0u);
+    EXPECT_EQ(u, 116956u);
+    b.set(0x25, 0xB6, {0x00, 0x0F, 0x42, 0x40});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 4u);
+    b.set(0x20, 0xE5, {0xE0, 0x03, 0x47, 0xAD});  // 214957 under bits the word does not hold
+    EXPECT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 4u);
+    b.set(0x20, 0x10, {0x06});
+    b.set(0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE});
+    b.set(0x24, 0x90, {0x00});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 4u);  // no TS lock
+    EXPECT_TRUE(freezeReleased(b.i2c));
+}
+
+TEST(KitDvbc2Monitor, SignallingOffsetsAndPlps)
+{
+    Active b;
+    kit_demod_t* d = &b.demod;
+    int32_t s = 0;
+    uint8_t v = 0;
+
+    b.set(0x20, 0x4C, {0x00, 0x00, 0x03, 0xAC});  // 940
+    ASSERT_EQ(kit_demod_dvbc2_monitor_CarrierOffset(d, &s), 0u);
+    EXPECT_EQ(s, -8);
+    b.demod.ifSpectrumInverted = 1;
+    ASSERT_EQ(kit_demod_dvbc2_monitor_CarrierOffset(d, &s), 0u);
+    EXPECT_EQ(s, 8);
+    b.set(0x20, 0x4C, {0xFF, 0x80, 0x00, 0x00});  // -2^23, top nibble not the value's
+    ASSERT_EQ(kit_demod_dvbc2_monitor_CarrierOffset(d, &s), 0u);
+    EXPECT_EQ(s, -71392);
+    b.set(0x28, 0xE6, {0x01});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_SpectrumSense(d, &v), 0u);
+    EXPECT_EQ(v, 0);
+    b.demod.ifSpectrumInverted = 0;
+    ASSERT_EQ(kit_demod_dvbc2_monitor_SpectrumSense(d, &v), 0u);
+    EXPECT_EQ(v, 1);
+
+    // The received PLP's modulation and coding; the highest rate of a long frame reads 6.
+    b.set(0x52, 0x15, {0x10, 0x35});
+    uint8_t qam = 0, longFrame = 0, rate = 0;
+    ASSERT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_DATA_NORMAL, &qam), 0u);
+    ASSERT_EQ(kit_demod_dvbc2_monitor_LDPCCodeLength(d, KIT_DVBC2_PLP_DATA_GROUPED, &longFrame), 0u);
+    ASSERT_EQ(kit_demod_dvbc2_monitor_CodeRate(d, KIT_DVBC2_PLP_DATA_NORMAL, &rate), 0u);
+    EXPECT_EQ(qam + 10 * longFrame + 100 * rate, 613);
+    b.set(0x52, 0x15, {0x00});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_CodeRate(d, KIT_DVBC2_PLP_DATA_NORMAL, &rate), 0u);
+    EXPECT_EQ(rate, 5);
+    b.set(0x52, 0x17, {0x00, 0x10, 0x24});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_COMMON, &qam), 4u);  // no common PLP
+    b.set(0x52, 0x17, {0x01});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_COMMON, &qam), 0u);
+    ASSERT_EQ(kit_demod_dvbc2_monitor_CodeRate(d, KIT_DVBC2_PLP_COMMON, &rate), 0u);
+    EXPECT_EQ(qam + 100 * rate, 402);
+    EXPECT_EQ(kit_demod_dvbc2_monitor_QAM(d, 3, &qam), 1u);
+    b.set(0x20, 0x10, {0x06});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_DATA_NORMAL, &qam), 4u);
+    EXPECT_TRUE(freezeReleased(b.i2c));
+    b.set(0x20, 0x10, {0x26});
+
+    // Guard interval from the notch tune's layer-1 copy, else from the layer-1 data once ready.
+    b.set(0x50, 0x6E, {0x01});
+    b.set(0x50, 0x55, {0x10});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_GI(d, &v), 0u);
+    EXPECT_EQ(v, KIT_DVBC2_GI_1_64);
+    b.set(0x50, 0x6E, {0x00});
+    b.set(0x50, 0x15, {0x00});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_GI(d, &v), 4u);
+    b.set(0x52, 0x1F, {0x01});
+    b.set(0x50, 0xC4, {0x01});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_GI(d, &v), 0u);
+    EXPECT_EQ(v, KIT_DVBC2_GI_1_128);
+
+    // Sampling offset in 10^-8 of the 8 MHz nominal word, rounded away from zero.
+    struct Offset {
+        std::initializer_list<int> word;
+        kit_result_t result;
+        int32_t offset;
+    };
+    const Offset offsets[] = {
+        {{0x15, 0, 0, 0, 0}, 0, 0},          {{0x15, 0x00, 0x01, 0x00, 0x00}, 0, 73},
+        {{0x14, 0xFF, 0xFF, 0x00, 0x00}, 0, -73}, {{0x16, 0x00, 0x00, 0x00, 0x00}, 0, 4761605},
+        {{0x17, 0, 0, 0, 0}, 4, 0},          {{0x13, 0xFF, 0xFF, 0xFF, 0xFF}, 4, 0},
+    };
+    for (const Offset& c : offsets) {
+        b.set(0x20, 0x9F, c.word);
+        EXPECT_EQ(kit_demod_dvbc2_monitor_SamplingOffset(d, &s), c.result);
+        if (c.result == 0) {
+            EXPECT_EQ(s, c.offset);
+        }
+    }
+
+    // Layer-1 part 2: header fields, the notch list, the reserved tone.
+    kit_dvbc2_l1_part2_t l1 = {};
+    b.set(0x52, 0x1F, {0x00});
+    EXPECT_EQ(kit_demod_dvbc2_monitor_L1Data(d, &l1), 4u);
+    b.set(0x52, 0x1F, {0x01});
+    b.set(0x52, 0x20, {0x12, 0x34, 0x56, 0x78, 0x03, 0x34, 0x20, 0x00, 0x8E, 0xFD, 0xFE, 0x01, 0x07, 0x02, 0xF2});
+    b.set(0x52, 0x4D, {0xC0, 0x0A, 0xFE, 0x05, 0xAA, 0x01, 0x00, 0x01, 0x00, 0x00});
+    b.set(0x52, 0x98, {0x01, 0x00, 0x00});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_L1Data(d, &l1), 0u);
+    EXPECT_EQ(l1.networkId, 0x1234);
+    EXPECT_EQ(l1.c2SystemId, 0x5678);
+    EXPECT_EQ(l1.startFrequency, 209952u);
+    EXPECT_EQ(l1.c2Bandwidth, 142);
+    EXPECT_EQ(l1.guardInterval, 1);
+    EXPECT_EQ(l1.frameLength, 0x201);
+    EXPECT_EQ(l1.changeCounter, 7);
+    EXPECT_EQ(l1.numDataSlices, 2);
+    ASSERT_EQ(l1.numNotches, 2);
+    EXPECT_EQ(l1.notches[0].start, 10);
+    EXPECT_EQ(l1.notches[0].width, 5);
+    EXPECT_EQ(l1.notches[1].start, 0x100);
+    EXPECT_EQ(l1.notches[1].width, 0x100);
+    EXPECT_EQ(l1.notches[2].width, 0);
+    EXPECT_EQ(l1.reservedTone, 1);
+    EXPECT_TRUE(freezeReleased(b.i2c));
+}
+
+TEST(KitDvbc2Monitor, FilteredMerAndCaptures)
+{
+    Active b;
+    kit_demod_t* d = &b.demod;
+    kit_dvbc2_mer_filter_t filter;
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_InitMERFilter(d, &filter), 0u);
+    int32_t mer = 0;
+    b.set(0x20, 0x2C, {0x10, 0x00});  // 30.079 dB
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 0u);
+    EXPECT_EQ(mer, 30079);
+    const auto flags = b.i2c.writesTo(SLVT, 0x20);
+    EXPECT_EQ(flags.front(), std::make_pair(0x9D, 0x01));
+    EXPECT_EQ(flags.back(), std::make_pair(0x9D, 0x14));
+    for (int i = 0; i < 7; ++i)
+        ASSERT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 0u);
+    b.set(0x20, 0x2C, {0x20, 0x00});  // 33.179 dB: the ninetieth read fills the long window
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 0u);
+    EXPECT_EQ(mer, 31801);  // 30423 on average, halfway to the peak
+    EXPECT_EQ(filter.shortWindow.count, 1);
+    EXPECT_EQ(filter.longWindow.count, 0);
+    b.set(0x20, 0x2C, {0x00, 0x00});
+    b.i2c.clearLog();
+    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 4u);
+    EXPECT_EQ(b.i2c.writesTo(SLVT, 0x20).back(), std::make_pair(0x9D, 0x14));
+    EXPECT_TRUE(freezeReleased(b.i2c));
+
+    // Captures: the index written and triggered, the point read once ready.
+    int16_t i = 0, q = 0;
+    b.set(0x21, 0x9B, {0x40, 0xC2, 0x00, 0x01, 0xFF});  // the top bits are not the value's
+    ASSERT_EQ(kit_demod_dvbc2_adv_SetConstellationTap(d, 1), 0u);
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0x1234, &i, &q), 0u);
+    EXPECT_EQ(b.i2c.writesTo(SLVT, 0x21), (std::vector<std::pair<int, int>>{{0x98, 0x12}, {0x99, 0x34}, {0x9A, 1}}));
+    EXPECT_EQ(i, 0x200);
+    EXPECT_EQ(q, 0x1FF);
+    ASSERT_EQ(kit_demod_dvbc2_adv_SetConstellationTap(d, 4), 0u);
+    b.set(0x21, 0x9B, {0x40, 0x20, 0x00, 0x1F, 0xFF});
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 0u);
+    EXPECT_EQ(i, -8192);
+    EXPECT_EQ(q, 8191);
+    EXPECT_EQ(kit_demod_dvbc2_adv_SetConstellationTap(d, 5), 1u);
+    b.set(0x21, 0x97, {0x05});
+    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 10u);
+    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0x8000, &i, &q), 1u);
+
+    int32_t power = 0;
+    b.set(0x21, 0x9B, {0x40, 0, 0, 0x3F, 0xFF, 0x10, 0x00});
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_ChannelSpectrum(d, 100, &power), 0u);
+    EXPECT_EQ(power, 27069);
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_DelayProfile(d, 100, &power), 0u);
+    EXPECT_EQ(power, 66218);  // 30-bit power 0x3FFF1000
+    b.set(0x21, 0x9B, {0x40, 0, 0, 0, 0, 0, 0});
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_ChannelSpectrum(d, 100, &power), 0u);
+    EXPECT_EQ(power, -9031);
+    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_DelayProfile(d, 100, &power), 0u);
+    EXPECT_EQ(power, -50000);
+
+    // No point ready within 60 polls: time-out after 590 ms of waits.
+    b.set(0x21, 0x9B, {0x00});
+    const uint64_t before = b.board.clock().monotonicUs();
+    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 5u);
+    EXPECT_EQ(b.board.clock().monotonicUs() - before, 590000u);
+    b.set(0x20, 0x10, {0x05});
+    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 4u);
+
+    ASSERT_EQ(kit_demod_dvbc2_adv_SetDelayProfile(d, 1, 1), 0u);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x21, 0xC3), 1);
+    EXPECT_EQ(b.i2c.reg(SLVT, 0x21, 0xC4), 1);
+    EXPECT_EQ(kit_demod_dvbc2_adv_SetDelayProfile(d, 1, 2), 1u);
+    int32_t levels[2] = {0, 0}, delays[2] = {7, 7};
+    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_DelayProfileCalculate(d, levels, delays, 2), 8u);
+    EXPECT_EQ(delays[0], 7);
+}
+
+TEST(KitDvbc2Monitor, NotReadyWhenUnlockedAndTheFreezeAlwaysLetGo)
+{
+    using Monitor = std::function<kit_result_t(kit_demod_t*)>;
+    int32_t s = 0;
+    uint8_t v = 0;
+    uint32_t u = 0;
+    const std::vector<std::pair<const char*, Monitor>> synced = {
+        {"MER", [&](kit_demod_t* d) { return kit_demod_dvbc2_adv_monitor_MER(d, &s); }},
+        {"SNR", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SNR(d, &s); }},
+        {"CarrierOffset", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_CarrierOffset(d, &s); }},
+        {"SpectrumSense", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SpectrumSense(d, &v); }},
+        {"SamplingOffset", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SamplingOffset(d, &s); }},
+        {"LDPCIter", [&](kit_demod_t* d) { return kit_demod_dvbc2_adv_monitor_LDPCIter(d, &u); }},
+        {"TSRate", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_TSRate(d, &u); }},
+        {"CodeRate", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_CodeRate(d, 1, &v); }},
+    };
+    for (const auto& m : synced) {
+        Active b(0x05);
+        b.set(0x20, 0x2C, {0x10, 0x00});
+        b.set(0x20, 0x28, {0x10, 0x00});
+        b.set(0x20, 0x9F, {0x15});
+        b.set(0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE});
+        EXPECT_EQ(m.second(&b.demod), 4u) << m.first;
+        EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0x01, 1), W(SLVT, 0x20, 0x01, 0)})) << m.first;
+        b.set(0x20, 0x10, {0x26});
+        EXPECT_EQ(m.second(&b.demod), 0u) << m.first;
+        b.i2c.failRegister(SLVT, 0x20, 0x10);
+        EXPECT_EQ(m.second(&b.demod), 2u) << m.first;
+        EXPECT_TRUE(freezeReleased(b.i2c)) << m.first;
+        b.i2c.clearFaults();
+        b.set(0x20, 0x10, {0x07});
+        EXPECT_EQ(m.second(&b.demod), 4u) << m.first;
+        EXPECT_TRUE(freezeReleased(b.i2c)) << m.first;
+        b.demod.state = KIT_DEMOD_STATE_SLEEP;
+        b.i2c.clearLog();
+        EXPECT_EQ(m.second(&b.demod), 3u) << m.first;
+        EXPECT_TRUE(b.i2c.writes().empty());
+    }
+    // The counters carry valid flags of their own.
+    Active b(0x00);
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PER(&b.demod, &u), 4u);
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PostBCHFER(&b.demod, &u), 4u);
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PreLDPCBER(&b.demod, &u), 4u);
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PreBCHBER(&b.demod, &u), 4u);
+    EXPECT_EQ(kit_demod_dvbc2_monitor_PacketErrorNumber(&b.demod, &u), 4u);
+    EXPECT_TRUE(freezeReleased(b.i2c));
+    b.set(0x20, 0x26, {0xF1, 0x23});
+    ASSERT_EQ(kit_demod_dvbc2_monitor_IFAGCOut(&b.demod, &u), 0u);
+    EXPECT_EQ(u, 0x123u);
+}

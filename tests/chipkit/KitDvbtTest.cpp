@@ -1,0 +1,328 @@
+// DVB-T reception on the fake register files: tune, retune and sleep trails, the stream and
+// echo settings, TPS and mode/guard decoding, lock checks, error rates at their windows
+// (pre-RS over whole 204-byte packets), quality at the rule's points, SNR and MER, offsets
+// and the analysis ranges and delay axis.
+#include "TerrBench.h"
+#include "chipkit/kit_demod_dvbt.h"
+#include "chipkit/kit_demod_dvbt_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace kittest;
+
+namespace {
+
+struct TBench : TerrBench {
+    TBench()
+    {
+        activeOn(KIT_DTV_SYSTEM_DVBT, KIT_DTV_BW_8_MHZ);
+        set(SLVT, 0x10, 0x10, {0x26});
+    }
+};
+
+} // namespace
+
+TEST(KitDvbtTune, FromSleepRetuneAndSleep)
+{
+    TerrBench b;
+    const auto clock = b.clockWrites(KIT_DTV_SYSTEM_DVBT);
+    const auto on = b.pinWrites(0);
+    const auto off = b.pinWrites(1);
+    const kit_dvbt_tune_param_t p8 = {650000, KIT_DTV_BW_8_MHZ, KIT_DVBT_PROFILE_HP};
+    ASSERT_EQ(kit_demod_dvbt_Tune(&b.demod, &p8), 0u);
+    const std::vector<Step> expected =
+        clock +
+        coreWake(0x01) +
+        std::vector<Step>{W(SLVT, 0x11, 0x6A, 0x50),
+                          W(SLVT, 0x10, 0xA5, 1), W(SLVT, 0x18, 0x31, 1), W(SLVT, 0, 0xCE, 1), W(SLVT, 0, 0xCF, 1)} +
+        burst(SLVT, 0x11, 0x33, {0, 3, 0x3B}) + burst(SLVT, 0x13, 0x9C, {1, 0x14}) +
+        burst(SLVT, 0x10, 0x9F, {0x15, 0, 0, 0, 0}) +
+        burst(SLVT, 0x10, 0xA6, {0x2F, 0xBA, 0x28, 0x9B, 0x28, 0x9D, 0x28, 0xA1, 0x29, 0xA5, 0x2A, 0xAC, 0x29, 0xB5}) +
+        burst(SLVT, 0x10, 0xB6, {0x19, 0x99, 0x9A}) + std::vector<Step>{W(SLVT, 0x10, 0xD7, 0)} +
+        burst(SLVT, 0x10, 0xD9, {0x15, 0x28}) + burst(SLVT, 0x17, 0x38, {1, 2}) +
+        std::vector<Step>{W(SLVT, 0, 0x80, 0x08)} + on;
+    EXPECT_EQ(b.i2c.trail(), expected);
+    EXPECT_EQ(b.demod.system, KIT_DTV_SYSTEM_DVBT);
+
+    b.i2c.clearLog();
+    const kit_dvbt_tune_param_t p5 = {650000, KIT_DTV_BW_5_MHZ, KIT_DVBT_PROFILE_HP};
+    ASSERT_EQ(kit_demod_dvbt_Tune(&b.demod, &p5), 0u);
+    EXPECT_EQ(b.i2c.writes(),
+              (std::vector<Step>{W(SLVT, 0, 0xC3, 1)} + burst(SLVT, 0x13, 0x9C, {1, 0x14}) +
+               burst(SLVT, 0x10, 0x9F, {0x21, 0x99, 0x99, 0x99, 0x99}) +
+               burst(SLVT, 0x10, 0xA6,
+                     {0x31, 0xA8, 0x29, 0x9B, 0x27, 0x9C, 0x28, 0x9E, 0x29, 0xA4, 0x29, 0xA2, 0x29, 0xA8}) +
+               burst(SLVT, 0x10, 0xB6, {0x13, 0x33, 0x33}) + std::vector<Step>{W(SLVT, 0x10, 0xD7, 6)} +
+               burst(SLVT, 0x10, 0xD9, {0x2C, 0xC2}) + burst(SLVT, 0x17, 0x38, {0, 3})));
+
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_Sleep(&b.demod), 0u);
+    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0xC3, 1), W(SLVT, 0, 0x80, 0x1F)} + off +
+                               burst(SLVT, 0x17, 0x38, {1, 2}) + std::vector<Step>{W(SLVT, 0x18, 0x31, 0)} +
+                               coreSleep()));
+
+    // 1.7 MHz belongs to DVB-T2 only: refused before any write, the handle still asleep.
+    b.i2c.clearLog();
+    const kit_dvbt_tune_param_t p17 = {650000, KIT_DTV_BW_1_7_MHZ, KIT_DVBT_PROFILE_HP};
+    EXPECT_EQ(kit_demod_dvbt_Tune(&b.demod, &p17), 3u);
+    EXPECT_TRUE(b.i2c.writes().empty());
+    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
+}
+
+TEST(KitDvbtTune, ProfileEchoAndLocks)
+{
+    TBench b;
+    for (uint32_t profile : {0u, 1u, 5u}) {
+        b.i2c.clearLog();
+        EXPECT_EQ(kit_demod_dvbt_SetProfile(&b.demod, profile), 0u);
+        EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0x10, 0x67, profile ? 1 : 0)}));
+    }
+    // Echo optimisation: only from sync state 2 on, and never in 8k.
+    const struct {
+        int sync, modeGuard;
+        kit_result_t result;
+        bool writes;
+    } echoes[] = {{0x00, 0x00, 0, false}, {0x01, 0x00, 0, false}, {0x02, 0x04, 0, false},
+                  {0x02, 0x00, 0, true},  {0x26, 0x0B, 0, true},  {0x07, 0x00, 4, false}};
+    for (const auto& e : echoes) {
+        b.set(SLVT, 0x10, 0x10, {e.sync});
+        b.set(SLVT, 0x10, 0x40, {e.modeGuard});
+        b.i2c.clearLog();
+        EXPECT_EQ(kit_demod_dvbt_EchoOptimization(&b.demod), e.result) << e.sync;
+        const std::vector<std::pair<int, int>> relaxed = {{0x9C, 0}, {0x9D, 0x10}};
+        EXPECT_EQ(b.regWrites(0x13), (e.writes ? relaxed : std::vector<std::pair<int, int>>()));
+        EXPECT_FALSE(b.frozen());
+    }
+    // Locks on bank 0x10: demodulator lock at TPS lock, TS lock with its bit.
+    const int regs[] = {0x26, 0x06, 0x16, 0x05, 0x07};
+    const kit_demod_lock_result_t demodLock[] = {1, 1, 2, 0, 0}, tsLock[] = {1, 0, 2, 0, 0};
+    for (int i = 0; i < 5; ++i) {
+        b.set(SLVT, 0x10, 0x10, {regs[i]});
+        kit_demod_lock_result_t lock = 9;
+        EXPECT_EQ(kit_demod_dvbt_CheckDemodLock(&b.demod, &lock), regs[i] == 0x07 ? 4u : 0u);
+        EXPECT_EQ(lock, demodLock[i]);
+        EXPECT_EQ(kit_demod_dvbt_CheckTSLock(&b.demod, &lock), regs[i] == 0x07 ? 4u : 0u);
+        EXPECT_EQ(lock, tsLock[i]);
+    }
+}
+
+TEST(KitDvbtMonitor, TpsModeGuardAndSense)
+{
+    TBench b;
+    b.set(SLVT, 0x10, 0x2F, {0x81, 0x3A, 0x9F, 0x12, 0x34, 0xC5, 0x2A});
+    kit_dvbt_tpsinfo_t tps = {};
+    ASSERT_EQ(kit_demod_dvbt_monitor_TPSInfo(&b.demod, &tps), 0u);
+    const uint32_t got[] = {tps.constellation, tps.hierarchy, tps.rateHP, tps.rateLP, tps.guard, tps.mode,
+                            tps.fnum, tps.lengthIndicator, tps.cellID, tps.reservedEven, tps.reservedOdd};
+    const uint32_t want[] = {2, 0, 1, 1, 3, 1, 2, 31, 0x1234, 5, 0x2A};
+    for (size_t i = 0; i < sizeof want / sizeof want[0]; ++i)
+        EXPECT_EQ(got[i], want[i]) << "field " << i;
+    b.set(SLVT, 0x10, 0x40, {0x0E});
+    uint32_t mode = 0, guard = 0, inverted = 9;
+    ASSERT_EQ(kit_demod_dvbt_monitor_ModeGuard(&b.demod, &mode, &guard), 0u);
+    EXPECT_EQ(mode, 3u);
+    EXPECT_EQ(guard, 2u);
+    b.set(SLVT, 0x10, 0x3F, {0x01});
+    ASSERT_EQ(kit_demod_dvbt_monitor_SpectrumSense(&b.demod, &inverted), 0u);
+    EXPECT_EQ(inverted, 1u);
+    b.demod.ifSpectrumInverted = 1;
+    ASSERT_EQ(kit_demod_dvbt_monitor_SpectrumSense(&b.demod, &inverted), 0u);
+    EXPECT_EQ(inverted, 0u);
+    b.set(SLVT, 0x10, 0x10, {0x25});  // sync state 5: no TPS yet
+    tps.mode = 77;
+    EXPECT_EQ(kit_demod_dvbt_monitor_TPSInfo(&b.demod, &tps), 4u);
+    EXPECT_EQ(tps.mode, 77u);
+    EXPECT_EQ(kit_demod_dvbt_monitor_ModeGuard(&b.demod, &mode, &guard), 4u);
+    EXPECT_FALSE(b.frozen());
+    b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
+    EXPECT_EQ(kit_demod_dvbt_monitor_TPSInfo(&b.demod, &tps), 3u);
+}
+
+TEST(KitDvbtMonitor, ErrorRatesAtTheirWindows)
+{
+    using Monitor = std::function<kit_result_t(kit_demod_t*, uint32_t*)>;
+    const struct {
+        const char* name;
+        Monitor read;
+        std::vector<std::pair<int, std::vector<int>>> regs;  // register, bytes (bank 0x10)
+        kit_result_t result;
+        uint32_t value;
+    } cases[] = {
+        // Pre-RS: errors over 204-byte (1632-bit) packets, 2^p of them.
+        {"rs 16", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0, 16}}, {0x60, {0}}}, 0, 98039},
+        {"rs full", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0x06, 0x60}}, {0x60, {0}}}, 0, 10000000},
+        {"rs over", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0x06, 0x61}}, {0x60, {0}}}, 4, 0},
+        {"rs 2^22 over 2^31 packets", kit_demod_dvbt_monitor_PreRSBER,
+         {{0x62, {0xBF, 0xFF, 0xFF}}, {0x60, {0x1F}}}, 0, 12},
+        {"rs invalid", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x00, 0, 1}}, {0x60, {0}}}, 4, 0},
+        {"viterbi 1/256", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {1}}, {0x22, {0, 1}}, {0x6F, {0}}}, 0, 39063},
+        {"viterbi over", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {1}}, {0x22, {1, 1}}, {0x6F, {0}}}, 4, 0},
+        {"viterbi 2^16 x 10^7", kit_demod_dvbt_monitor_PreViterbiBER,
+         {{0x39, {1}}, {0x22, {0xFF, 0xFF}}, {0x6F, {7}}}, 0, 1249981},
+        {"viterbi invalid", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {0}}, {0x22, {0, 1}}, {0x6F, {0}}}, 4, 0},
+        {"per 1/16", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 1}}}, 0, 62500},
+        {"per full", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 16}}}, 0, 1000000},
+        {"per over", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 17}}}, 4, 0},
+        {"packets", kit_demod_dvbt_monitor_PacketErrorNumber, {{0xEA, {0x01, 0x02, 1}}}, 0, 0x0102},
+        {"packets invalid", kit_demod_dvbt_monitor_PacketErrorNumber, {{0xEA, {0x01, 0x02, 0}}}, 4, 0},
+    };
+    for (const auto& c : cases) {
+        TBench b;
+        for (const auto& r : c.regs)
+            b.set(SLVT, 0x10, r.first, r.second);
+        uint32_t value = 0;
+        EXPECT_EQ(c.read(&b.demod, &value), c.result) << c.name;
+        EXPECT_EQ(value, c.value) << c.name;
+        EXPECT_FALSE(b.frozen()) << c.name;
+    }
+    // The averaged pre-RS BER over the history: 16 errors in 1 packet window, 16 in 2.
+    TBench b;
+    b.set(SLVT, 0x02, 0x10, {0x80, 0, 16, 0, 0x80, 0, 16, 1, 0});
+    b.set(SLVT, 0x10, 0x84, {0x01, 0x00});
+    uint32_t ber = 0;
+    ASSERT_EQ(kit_demod_dvbt_monitor_AveragedPreRSBER(&b.demod, &ber), 0u);
+    EXPECT_EQ(ber, 65359u);
+    b.set(SLVT, 0x10, 0x84, {0x00, 0x00});
+    b.set(SLVT, 0x10, 0x60, {2});
+    ASSERT_EQ(kit_demod_dvbt_monitor_AveragedPreRSBER(&b.demod, &ber), 0u);
+    EXPECT_EQ(ber, 24510u);  // 32 errors over 2 windows of 4 packets
+}
+
+TEST(KitDvbtMonitor, QualitySnrAndMer)
+{
+    // 64-QAM 2/3 needs 18.7 dB.
+    const struct {
+        uint32_t constellation, hierarchy, rate, ber;
+        int32_t snr;
+        kit_result_t result;
+        uint8_t quality;
+    } cases[] = {
+        {2, 0, 1, 0, 21700, 0, 100},     {2, 0, 1, 1000, 21700, 0, 40},  {2, 0, 1, 10000, 30000, 0, 20},
+        {2, 0, 1, 10001, 30000, 0, 0},   {2, 0, 1, 1, 16700, 0, 50},     {2, 0, 1, 0, 11700, 0, 0},
+        {2, 0, 1, 0, 11699, 0, 0},       {0, 0, 0, 0, 8100, 0, 100},     {1, 1, 1, 0, 30000, 8, 77},
+        {0, 1, 1, 0, 30000, 10, 77},     {3, 0, 1, 0, 30000, 10, 77},    {2, 0, 5, 0, 30000, 10, 77},
+        {2, 4, 1, 0, 30000, 10, 77},
+    };
+    for (const auto& c : cases) {
+        kit_dvbt_tpsinfo_t tps = {};
+        tps.constellation = c.constellation;
+        tps.hierarchy = c.hierarchy;
+        tps.rateHP = c.rate;
+        uint8_t q = 77;
+        EXPECT_EQ(kit_demod_dvbt_CalcQuality(&tps, c.ber, c.snr, &q), c.result) << c.ber << " " << c.snr;
+        EXPECT_EQ(q, c.quality) << c.ber << " " << c.snr;
+    }
+
+    TBench b;
+    const struct {
+        int v;
+        kit_result_t result;
+        int32_t snr, mer;
+    } values[] = {{1, 0, -8700, -11711}, {2000, 0, 26300, 21289}, {4996, 0, 40000, 25289}, {6000, 0, 40000, 25989},
+                  {0, 4, 7, 7}};
+    for (const auto& v : values) {
+        b.set(SLVT, 0x10, 0x28, {v.v >> 8, v.v & 0xFF});
+        b.set(SLVT, 0x10, 0x2C, {v.v >> 8, v.v & 0xFF});
+        int32_t snr = 7, mer = 7;
+        EXPECT_EQ(kit_demod_dvbt_monitor_SNR(&b.demod, &snr), v.result) << v.v;
+        EXPECT_EQ(snr, v.snr) << v.v;
+        EXPECT_EQ(kit_demod_dvbt_adv_monitor_MER(&b.demod, &mer), v.result) << v.v;
+        EXPECT_EQ(mer, v.mer) << v.v;
+    }
+    int32_t snr = 0;
+    b.set(SLVT, 0x02, 0x30, {1, 0x07, 0xD0, 0});
+    ASSERT_EQ(kit_demod_dvbt_monitor_AveragedSNR(&b.demod, &snr), 0u);
+    EXPECT_EQ(snr, 26300);
+
+    // Through the chip: 64-QAM 2/3, 26.3 dB, no errors.
+    b.set(SLVT, 0x10, 0x28, {0x07, 0xD0});
+    b.set(SLVT, 0x10, 0x2F, {0x81, 0x3A, 0x1F});
+    b.set(SLVT, 0x10, 0x62, {0x80, 0, 0});
+    uint8_t q = 0;
+    ASSERT_EQ(kit_demod_dvbt_monitor_Quality(&b.demod, &q), 0u);
+    EXPECT_EQ(q, 100);
+    b.set(SLVT, 0x10, 0x2F, {0x89});  // hierarchical
+    EXPECT_EQ(kit_demod_dvbt_monitor_Quality(&b.demod, &q), 8u);
+    EXPECT_FALSE(b.frozen());
+}
+
+TEST(KitDvbtMonitor, OffsetsAndAgc)
+{
+    const struct {
+        kit_dtv_bandwidth_t bw;
+        uint32_t x, inverted;
+        kit_result_t result;
+        int32_t offset;
+    } cases[] = {{8, 235, 0, 0, -8},          {5, 235, 0, 0, -5},   {8, 0x1FFFFF15, 0, 0, 8},
+                 {8, 235, 1, 0, 8},           {8, 0x0FFFFFFF, 0, 0, -9138228}, {1, 235, 0, 3, 7}};
+    for (const auto& c : cases) {
+        TBench b;
+        b.demod.bandwidth = c.bw;
+        b.demod.ifSpectrumInverted = c.inverted;
+        b.set(SLVT, 0x10, 0x4C, {int(c.x >> 24), int(c.x >> 16) & 0xFF, int(c.x >> 8) & 0xFF, int(c.x) & 0xFF});
+        int32_t offset = 7;
+        EXPECT_EQ(kit_demod_dvbt_monitor_CarrierOffset(&b.demod, &offset), c.result) << c.x;
+        EXPECT_EQ(offset, c.offset) << c.x;
+    }
+    TBench b;
+    b.set(SLVT, 0x10, 0x52, {0x15, 0, 0, 0x10, 0});
+    b.set(SLVT, 0x10, 0x9F, {0x15, 0, 0, 0, 0});
+    int32_t ppm = 0;
+    ASSERT_EQ(kit_demod_dvbt_monitor_SamplingOffset(&b.demod, &ppm), 0u);
+    EXPECT_EQ(ppm, 5);
+    b.set(SLVT, 0x10, 0x26, {0xF5, 0x67});
+    uint32_t agc = 0;
+    ASSERT_EQ(kit_demod_dvbt_monitor_IFAGCOut(&b.demod, &agc), 0u);
+    EXPECT_EQ(agc, 0x567u);
+}
+
+TEST(KitDvbtMonitor, AnalysisRangesAndDelayAxis)
+{
+    TBench b;
+    const struct {
+        int modeGuard;
+        uint8_t tap;
+        kit_result_t result;
+        uint32_t max;
+    } taps[] = {{0x04, 0, 0, 6816}, {0x04, 1, 0, 8191}, {0x00, 0, 0, 1704}, {0x00, 1, 0, 2047},
+                {0x00, 2, 10, 0},   {0x08, 0, 10, 0}};
+    for (const auto& t : taps) {
+        b.set(SLVT, 0x10, 0x40, {t.modeGuard});
+        uint32_t min = 9, max = 0;
+        EXPECT_EQ(kit_demod_dvbt_adv_SetConstellationTap(&b.demod, t.tap, &min, &max), t.result);
+        EXPECT_EQ(max, t.max);
+    }
+    // 8k at 8 MHz: 2047 carriers span the useful symbol, every third sampled.
+    b.set(SLVT, 0x10, 0x40, {0x04});
+    b.i2c.clearLog();
+    uint32_t first = 9, last = 0;
+    int32_t d0 = 0, d1 = 0;
+    ASSERT_EQ(kit_demod_dvbt_adv_SetDelayProfile(&b.demod, 1, 0, &first, &last, &d0, &d1), 0u);
+    EXPECT_EQ(b.regWrites(0x11), (std::vector<std::pair<int, int>>{{0xC3, 1}, {0xC4, 0}}));
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(last, 2047u);
+    EXPECT_EQ(d0, -149188);
+    EXPECT_EQ(d1, 149333);
+    ASSERT_EQ(kit_demod_dvbt_adv_SetDelayProfile(&b.demod, 1, 1, &first, &last, &d0, &d1), 0u);
+    EXPECT_EQ(last, 255u);
+    EXPECT_EQ(d0, -148167);
+
+    int32_t levels[3] = {-10000, -2000, -50000}, delays[3] = {};
+    ASSERT_EQ(kit_demod_dvbt_adv_monitor_DelayProfileCalculate(&b.demod, 1, 0, 85, levels, delays, 3, &d0, &d1), 0u);
+    EXPECT_EQ(std::vector<int32_t>(levels, levels + 3), (std::vector<int32_t>{-8000, 0, -48000}));
+    EXPECT_EQ(std::vector<int32_t>(delays, delays + 3), (std::vector<int32_t>{-148167, -49000, 50167}));
+    EXPECT_EQ(d0, -147000);
+    EXPECT_EQ(d1, 147000);
+    EXPECT_EQ(kit_demod_dvbt_adv_monitor_DelayProfileCalculate(&b.demod, 1, 0, 85, levels, delays, 4, &d0, &d1), 7u);
+    EXPECT_EQ(kit_demod_dvbt_adv_monitor_DelayProfileCalculate(&b.demod, 1, 0, 85, levels, delays, 0, &d0, &d1), 10u);
+    int32_t silent[2] = {-50000, -60000};
+    EXPECT_EQ(kit_demod_dvbt_adv_monitor_DelayProfileCalculate(&b.demod, 1, 0, 1, silent, delays, 2, &d0, &d1), 10u);
+
+    b.set(SLVT, 0x11, 0x9B, {0x40, 0x01, 0x37, 0x02, 0xC9});
+    int32_t i = 0, q = 0;
+    ASSERT_EQ(kit_demod_dvbt_adv_monitor_Constellation(&b.demod, 100, &i, &q), 0u);
+    EXPECT_EQ(i, 311);
+    EXPECT_EQ(q, -311);
+}
