@@ -186,11 +186,13 @@ const std::vector<ModemCommandRule>& cableModemCommands()
 const ModemCommandRule* findModemCommand(const std::string& command, const ModemSession& session)
 {
     auto find = [&](const std::string& word) -> const ModemCommandRule* {
-        for (const ModemCommandRule& rule : cableModemCommands()) {
-            if (word != rule.command)
-                continue;
-            if (rule.where == ModemWhere::Anywhere || (rule.where == ModemWhere::Menu) == session.menu)
-                return &rule;
+        for (const auto* table : {&cableModemCommands(), &modemPathCommands(), &modemGeneratorCommands()}) {
+            for (const ModemCommandRule& rule : *table) {
+                if (word != rule.command)
+                    continue;
+                if (rule.where == ModemWhere::Anywhere || (rule.where == ModemWhere::Menu) == session.menu)
+                    return &rule;
+            }
         }
         return nullptr;
     };

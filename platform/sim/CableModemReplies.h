@@ -4,6 +4,9 @@
 // the model adds the prompt and converts line ends.
 #pragma once
 
+#include "CableModemGenerator.h"
+#include "CableModemPath.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -45,6 +48,10 @@ struct ModemSession {
     bool menu = true;        // the command line ("mainMenu>") runs; else the shell ("#")
     bool autoStart = true;   // the command line starts by itself after a boot
     bool rebootRequested = false;
+    ModemJob job;             // a command still printing (a ping, a route trace)
+    ModemPath path = ModemPath::typical();
+    ModemFlows flows;
+    ModemGenerator generator; // the production test mode and its carrier
     int rangeMode = 1;
     int dhcpMode = 1;
     int registerMode = 1;
@@ -83,5 +90,9 @@ struct ModemCommandRule {
 // A word with the "docsis/" menu path finds the rule of the bare word too.
 const ModemCommandRule* findModemCommand(const std::string& command, const ModemSession& session);
 const std::vector<ModemCommandRule>& cableModemCommands();
+// The commands of the path tests (CableModemPath.cpp) and of the upstream generators
+// (CableModemGenerator.cpp), looked up after the main table.
+const std::vector<ModemCommandRule>& modemPathCommands();
+const std::vector<ModemCommandRule>& modemGeneratorCommands();
 
 } // namespace platform::sim
