@@ -144,6 +144,13 @@ int TramaCM(const QString& part)
     return std::strstr(text, wanted.constData()) ? 1 : 0;
 }
 
+void awaitAndSend(const QString& marker, const QString& command, uint64_t* startMs)
+{
+    SetCadenaAnalitzar1(marker);
+    sendCommandCableModem(command);
+    *startMs = modemTicksMs();
+}
+
 int sendModemCommand(const QString& command, int mode, int timeoutMs)
 {
     static QString lastCommand;

@@ -27,6 +27,10 @@ char* GetBufferTrames();
 QString getStringBufferTrames();
 int TramaCM(const QString& part);
 
+// The sending step of a step machine's exchange: the marker set, the command sent, the
+// start of its time-out noted.
+void awaitAndSend(const QString& marker, const QString& command, uint64_t* startMs);
+
 // The step-machine form of one exchange; 100 busy, 0 marker seen, -1 time-out.
 int sendModemCommand(const QString& command, int mode, int timeoutMs);
 

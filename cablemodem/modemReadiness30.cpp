@@ -35,13 +35,6 @@ const StateWord kStateWords[] = {
 constexpr int kBusy = 100;
 constexpr int kUnknown = -100;
 
-void awaitAndSend(const char* marker, const char* command, uint64_t* startMs)
-{
-    SetCadenaAnalitzar1(marker);
-    sendCommandCableModem(command);
-    *startMs = modemTicksMs();
-}
-
 } // namespace
 
 int cmStateLevel(const char* report)

@@ -247,10 +247,13 @@ void MesuraCM::run()
     bringUpModem();
     while (runPass()) {
     }
+    switchGeneratorOffUnless(NO_MESURE);
 }
 
 bool MesuraCM::runMeasure(int code)
 {
+    // No test carrier stays on the plant once its generator is left.
+    switchGeneratorOffUnless(code);
     switch (code) {
     case QML_CM_IQ: mesura_cm_iq(); break;
     case QML_CM_REGISTER_ON_CHANNEL: mesura_on_channel_registrat_CM_30(); break;

@@ -6,8 +6,6 @@ void MesuraCM::mesura_cm_iq() { testNotAvailable("mesura_cm_iq"); }
 void MesuraCM::mesura_on_channel_registrat_CM_30() { testNotAvailable("mesura_on_channel_registrat_CM_30"); }
 void MesuraCM::mesura_ranging() { testNotAvailable("mesura_ranging"); }
 void MesuraCM::mesura_cm_information() { testNotAvailable("mesura_cm_information"); }
-void MesuraCM::mesura_VoIP() { testNotAvailable("mesura_VoIP"); }
-void MesuraCM::mesura_IPTV() { testNotAvailable("mesura_IPTV"); }
 void MesuraCM::mesura_ranging_31() { testNotAvailable("mesura_ranging_31"); }
 void MesuraCM::mesura_on_channel_registrat_31() { testNotAvailable("mesura_on_channel_registrat_31"); }
 void MesuraCM::mesura_cm_iq_31() { testNotAvailable("mesura_cm_iq_31"); }
@@ -18,21 +16,7 @@ void MesuraCM::mesura_on_channel_registrat_31_signal_31()
 void MesuraCM::mesura_ranging_31_signal_31() { testNotAvailable("mesura_ranging_31_signal_31"); }
 void MesuraCM::mesura_cm_iq_31_signal_31() { testNotAvailable("mesura_cm_iq_31_signal_31"); }
 
-int MesuraCM::mesuraSweepGenerador(int mode)
-{
-    testNotAvailable(QString("mesuraSweepGenerador(%1)").arg(mode));
-    return 0;
-}
-
-int MesuraCM::mesuraSweepGenerador_31(int mode)
-{
-    testNotAvailable(QString("mesuraSweepGenerador_31(%1)").arg(mode));
-    return 0;
-}
-
 int MesuraCM::mesuraOnChannelRegistrat(int) { return 0; }
 int MesuraCM::mesuraModemIQ(int) { return 0; }
 int MesuraCM::procesRegistre30(int) { return 0; }
-int MesuraCM::mesuraOnChannelVoIP(int) { return 0; }
-int MesuraCM::mesuraOnChannelIPTV(int) { return 0; }
 int MesuraCM::procesImformation(int) { return 0; }

@@ -109,13 +109,9 @@ TEST(Engine, DispatchOfEveryMeasureCode)
         {61, "mesura_on_channel_registrat_CM_30"},
         {62, "mesura_ranging"},
         {63, "mesura_cm_information"},
-        {64, "mesura_VoIP"},
-        {65, "mesura_IPTV"},
-        {66, "mesuraSweepGenerador(0)"},
         {70, "mesura_ranging_31"},
         {71, "mesura_on_channel_registrat_31"},
         {72, "mesura_cm_iq_31"},
-        {73, "mesuraSweepGenerador_31(0)"},
         {74, "mesura_on_channel_registrat_31_signal_31"},
         {75, "mesura_ranging_31_signal_31"},
         {76, "mesura_cm_iq_31_signal_31"},
@@ -139,23 +135,6 @@ TEST(Engine, DispatchOfEveryMeasureCode)
         EXPECT_TRUE(log.lines().isEmpty()) << idle;
         EXPECT_EQ(board.clock().monotonicMs() - t0, 1000u) << idle;
     }
-}
-
-TEST(Engine, GeneratorsRestartAfterAnIdlePassAndAdvanceOtherwise)
-{
-    testsupport::ScopedBoard board;
-    testsupport::LogCapture log;
-    MesuraCM* e = engine();
-    for (int code : {66, 66, 66, 99, 66, 73, 69, 73}) {
-        e->setMesuraCM(code);
-        e->runPass();
-    }
-    // Each line is told once per argument.
-    EXPECT_EQ(log.lines(), (QStringList{"MesuraCM: mesuraSweepGenerador(0) not available",
-                                        "MesuraCM: mesuraSweepGenerador(64) not available",
-                                        "MesuraCM: mesuraSweepGenerador(0) not available",
-                                        "MesuraCM: mesuraSweepGenerador_31(64) not available",
-                                        "MesuraCM: mesuraSweepGenerador_31(0) not available"}));
 }
 
 TEST(Engine, InitRestartsTheStepMachinesAtTheNextPassSetMesuraDoesNot)
