@@ -296,7 +296,7 @@ ModemFlows CableModemModel::flows() const
 ModemUpstreamBurst CableModemModel::upstreamBurst() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return supplyOn_ && !inReset_ ? modemUpstreamBurst(session_) : ModemUpstreamBurst();
+    return supplyOn_ && !inReset_ && booted_ ? modemUpstreamBurst(session_) : ModemUpstreamBurst();
 }
 
 void CableModemModel::sendRaw(const std::string& text)
