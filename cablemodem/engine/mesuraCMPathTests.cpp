@@ -10,7 +10,6 @@
 #include "cablemodem/modemPathTests.h"
 #include "cablemodem/modemStores.h"
 
-#include "store/screensvariables.h"
 
 namespace {
 
@@ -23,35 +22,8 @@ constexpr int kOperational = 40000;
 constexpr int kStatePollMs = 5000;
 constexpr int kWatchPeriodMs = 2000;
 
-// Answers of the machines beyond the step convention; callers take them as busy.
-constexpr int kRegisteredAnswer = 33555023; // registration found OPERATIONAL
-constexpr int kPassedOn = 2004318071;       // passed on unchanged from the readiness machines
+// The IPTV machine's answer once the trace has been started.
 constexpr int kTraceStarted = 1732;
-
-// The stages the process code keeps (nothing reads them back).
-constexpr int kProcessStart = 1769;
-constexpr int kProcessRegistered = 1728;
-constexpr int kProcessPing = 1720;
-constexpr int kProcessTrace = 1721;
-constexpr int kProcessPathDone = 1722;
-constexpr int kProcessNoPath = 1715;
-constexpr int kStatusPathNotRegistered = 1740;
-
-// The status posted for a registration state the modem has reached (2000 is handled apart).
-int statusOfState(int level)
-{
-    switch (level) {
-    case 5000:
-    case 6000: return MODEM_STATUS_PHY_SYNCHRONIZED;
-    case 10000: return MODEM_STATUS_RANGING_IN_PROGRESS;
-    case 15000: return MODEM_STATUS_RANGING_COMPLETE;
-    case 20000: return MODEM_STATUS_DHCPV4_IN_PROGRESS;
-    case 25000: return MODEM_STATUS_DHCPV4_COMPLETE;
-    case 30000: return 1771;
-    case 35000: return MODEM_STATUS_CONFIG_FILE_DOWNLOAD_COMPLETE;
-    default: return 1770;
-    }
-}
 
 bool registered(int status)
 {
@@ -85,7 +57,7 @@ MesuraCM::PathTest& MesuraCM::voipTest()
 {
     static MesuraCM::PathTest test{
         "Start VoIP process", &MesuraCM::mesurarPingUGS, MODEM_STEP_STAGE_DONE, MODEM_STEP_STAGE_DONE,
-        kProcessPing, MODEM_STEP_STAGE_DONE, kStatusPathNotRegistered, true, InicialitzarMesuresVoIP,
+        MODEM_PROCESS_PING, MODEM_STEP_STAGE_DONE, MODEM_STATUS_VOIP_UNREGISTERED, true, InicialitzarMesuresVoIP,
         [](MesuraCM& m) { emit m.ping_UGS_Changed(QVariantMap{{"reset", true}}); }};
     return test;
 }
@@ -93,7 +65,7 @@ MesuraCM::PathTest& MesuraCM::voipTest()
 MesuraCM::PathTest& MesuraCM::iptvTest()
 {
     static MesuraCM::PathTest test{
-        "Start IPTV process", &MesuraCM::mesurarTraceRPTS, kRegisteredAnswer, MODEM_STEP_PATH_TAKEN, kProcessTrace,
+        "Start IPTV process", &MesuraCM::mesurarTraceRPTS, MODEM_STEP_REGISTERED, MODEM_STEP_PATH_TAKEN, MODEM_PROCESS_TRACE,
         kTraceStarted, MODEM_STATUS_ERROR, false, InicialitzarMesuresIPTV,
         [](MesuraCM& m) { emit m.node_IPTV_Changed(QVariantList()); }};
     return test;
@@ -108,8 +80,7 @@ void MesuraCM::passPathTest(PathTest& test)
 {
     static const QStringList accepted = {"TOD_ESTABLISHED", "FORWARDING_DISABLED", "OPERATIONAL"};
     const int code = measureCode();
-    const unsigned hz = ScreensVariables::getInstance()->getScreensVariablesFrequency();
-    setFrequency(hz);
+    const unsigned hz = takeFrequencySetting();
     if (code != previousMeasureCode_)
         test.setUp = false;
     if (test.setUp && hz == test.setUpHz) {
@@ -145,7 +116,7 @@ int MesuraCM::advancePathTest(PathTest& test, int mode)
 {
     if (mode == kFullReset || mode == kRestartEnabled || mode == 0) {
         test.resetResults();
-        SetModemProcess(kProcessStart);
+        SetModemProcess(MODEM_PROCESS_START);
         if (mode == kFullReset) {
             SetModemStatus(MODEM_STATUS_STARTING);
             test.step = -1;
@@ -197,10 +168,10 @@ int MesuraCM::advancePathTest(PathTest& test, int mode)
                 test.lastState = r;
                 if (r == kNotSynchronized) {
                     SetModemStatus(MODEM_STATUS_NOT_SYNCHRONIZED);
-                    SetModemProcess(kProcessStart);
+                    SetModemProcess(MODEM_PROCESS_START);
                     return test.lostSyncAnswer;
                 }
-                SetModemStatus(statusOfState(r));
+                SetModemStatus(modemStatusOfLevel(r));
                 result = MODEM_STEP_STAGE_DONE;
             }
             modemPauseMs(1000);
@@ -208,19 +179,19 @@ int MesuraCM::advancePathTest(PathTest& test, int mode)
         }
         if (r == 0) {
             SetModemStatus(MODEM_STATUS_REGISTERED);
-            SetModemProcess(kProcessRegistered);
+            SetModemProcess(MODEM_PROCESS_REGISTERED);
             test.step = 4;
             return MODEM_STEP_STAGE_DONE;
         }
         if (r == -1)
             test.step = 1001;
-        if (r == MODEM_STEP_RESTARTING || r == kPassedOn)
+        if (r == MODEM_STEP_RESTARTING || r == MODEM_STEP_PASSED_ON)
             return r;
         return kBusy;
     }
     case 4:
         if (!test.enabled) {
-            SetModemProcess(kProcessNoPath);
+            SetModemProcess(MODEM_PROCESS_NO_PATH_TEST);
             test.step = 10;
             return MODEM_STEP_STAGE_DONE;
         }
@@ -245,7 +216,7 @@ int MesuraCM::advancePathTest(PathTest& test, int mode)
     case 9:
         if (!registered(GetModemStatus()))
             SetModemStatus(test.unregisteredStatus);
-        SetModemProcess(kProcessPathDone);
+        SetModemProcess(MODEM_PROCESS_PATH_DONE);
         test.step = 10;
         return MODEM_STEP_PATH_TAKEN;
     case 10:

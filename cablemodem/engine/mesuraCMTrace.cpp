@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kHopWindowMs = 120000;
-constexpr int kProcessTraceQuiet = 1719;
 // Text awaited before a hop is looked for, unless the trace has ended: enough for the
 // trace's heading and first hop, then for one more hop.
 constexpr int kFirstHopText = 299;
@@ -103,7 +102,7 @@ int MesuraCM::takeTraceHop()
     TraceRun& t = traceRun();
     if (modemTimeOver(t.startMs, kHopWindowMs)) {
         t.step = 30;
-        SetModemProcess(kProcessTraceQuiet);
+        SetModemProcess(MODEM_PROCESS_TRACE_QUIET);
         return MODEM_STEP_PATH_TAKEN;
     }
     modemPauseMs(1000);

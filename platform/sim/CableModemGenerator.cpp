@@ -100,12 +100,6 @@ const std::vector<ModemCommandRule>& modemGeneratorCommands()
     using G = ModemGenerator;
     static const std::vector<ModemCommandRule> table = [] {
         std::vector<ModemCommandRule> rules = {
-        // Out of the command line into the shell, where the production test mode starts.
-        {"exit", ModemWhere::Menu,
-         [](S& s, const A&) {
-             s.menu = false;
-             return std::string();
-         }},
         {"exit", ModemWhere::Shell, acknowledge},
         {"testmode", ModemWhere::Shell,
          [](S& s, const A&) {
@@ -117,7 +111,6 @@ const std::vector<ModemCommandRule>& modemGeneratorCommands()
              s.autoStart = true;
              return std::string("Automatic startup enabled\n");
          }},
-        {"setDiplexer", ModemWhere::Menu, acknowledge},
         {"Production/Test/testmode", ModemWhere::Menu, testCommand(ignore)},
         {"Production/Test/UsOfdma", ModemWhere::Menu, testCommand(ignore)},
         {"Production/Test/bmode", ModemWhere::Menu, testCommand(ignore)},

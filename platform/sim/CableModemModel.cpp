@@ -28,6 +28,8 @@ CableModemModel::CableModemModel(SimulatedBoard& board, const CableModemOptions&
 {
     session_.autoStart = options.autoStart;
     session_.docsis31 = options.docsis31;
+    session_.faults = &board_.faults();
+    session_.device = device();
     listenerId_ = board_.gpio().addListener([this](int line, int value) { onLine(line, value); });
     thread_ = std::thread([this] { run(); });
 }
@@ -38,6 +40,8 @@ CableModemModel::~CableModemModel()
     running_ = false;
     thread_.join();
 }
+
+Device CableModemModel::device() { return Device::serial(wiring::kModemSerialDevice); }
 
 uint64_t CableModemModel::nowMs() const { return board_.clock().monotonicMs(); }
 
@@ -71,6 +75,7 @@ void CableModemModel::checkBoot()
     booted_ = true;
     session_.nowMs = nowMs();
     session_.menu = session_.autoStart;
+    session_.subMenu.clear();
     session_.rebootRequested = false;
     session_.job = ModemJob();
     resetTransmitterAtBoot(session_);
@@ -78,7 +83,12 @@ void CableModemModel::checkBoot()
     queueOutput(kBootText + std::string(session_.menu ? "CableModemCLI\n" : "") + prompt());
 }
 
-std::string CableModemModel::prompt() const { return session_.menu ? "mainMenu>" : "#"; }
+std::string CableModemModel::prompt() const
+{
+    if (!session_.menu)
+        return "#";
+    return session_.subMenu.empty() ? "mainMenu>" : session_.subMenu + ">";
+}
 
 std::string CableModemModel::withLineEnds(const std::string& text) const
 {
@@ -94,10 +104,11 @@ std::string CableModemModel::withLineEnds(const std::string& text) const
 
 void CableModemModel::queueOutput(const std::string& text)
 {
-    if (silent_ || text.empty())
+    // A silenced modem still hears and acts; only its answers are lost.
+    if (board_.faults().refuses(device(), kRead) || text.empty())
         return;
     std::string out = withLineEnds(text);
-    if (noise_) {
+    if (session_.failing(kModemLineRegister)) {
         for (char& c : out)
             c = static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
     }
@@ -145,6 +156,8 @@ void CableModemModel::releaseDueOutput()
 
 void CableModemModel::handleInput(const std::string& bytes)
 {
+    if (board_.faults().refuses(device(), kWrite))
+        return;
     for (char c : bytes) {
         if (!booted_)
             continue;
@@ -268,17 +281,13 @@ void CableModemModel::clearCommands()
         std::lock_guard<std::mutex> lock(mutex_);        \
         assignment = value;                              \
     }
-MODEM_KNOB(setSilent, bool, silent_)
-MODEM_KNOB(setNoise, bool, noise_)
 MODEM_KNOB(setEcho, bool, echo_)
 MODEM_KNOB(setBursts, int, bursts_)
 MODEM_KNOB(setLineEnd, const std::string&, options_.lineEnd)
 MODEM_KNOB(setAutoStart, bool, session_.autoStart)
 MODEM_KNOB(setMenu, bool, session_.menu)
-MODEM_KNOB(setStuckWord, const std::string&, session_.stuckWord)
-MODEM_KNOB(setForwardingDisabled, bool, session_.forwardingDisabled)
 MODEM_KNOB(setStateStepMs, uint64_t, session_.stateStepMs)
-MODEM_KNOB(setChannelSource, ModemChannelSource, session_.channels)
+MODEM_KNOB(setNetwork, const ModemNetwork&, session_.network)
 #undef MODEM_KNOB
 
 void CableModemModel::setPath(const ModemPath& path)

@@ -144,7 +144,7 @@ std::string flow(std::string* kept, const ModemArgs& a, const char* what)
 ModemPath ModemPath::typical()
 {
     ModemPath path;
-    path.routers = {{"10.1.2.1", 4.0, 1.0, 0}, {"172.16.0.1", 9.0, 2.0, 0}, {"172.16.8.1", 14.0, 3.0, 0}};
+    path.routers = {{DocsisServices().gateway, 4.0, 1.0, 0}, {"172.16.0.1", 9.0, 2.0, 0}, {"172.16.8.1", 14.0, 3.0, 0}};
     path.destination = {"", 24.0, 4.0, 0};
     return path;
 }

@@ -49,6 +49,14 @@ public:
 
     // The input frequency at the detector, or none when the path is inconsistent.
     std::optional<double> effectiveFrequencyHz() const;
+    // What the band path brings to a tuner working at workingHz (the MAX3543 or the
+    // demodulator's tuner): the input frequency, and whether the conversion flips the
+    // spectrum (the bands above the LO). None when the path is inconsistent.
+    struct PathInput {
+        double frequencyHz;
+        bool spectrumInverted;
+    };
+    std::optional<PathInput> inputAtWorkingHz(double workingHz) const;
     // Working band the lines select (0..6, direct bands as 1), -1 when they select none.
     int bandFromLines() const;
     double attenuationDb() const;
@@ -62,6 +70,7 @@ public:
 
 private:
     int line(int gpio) const;
+    int humDetectorValue(double seconds) const;
     int jitter();
 
     SimulatedBoard& board_;

@@ -14,6 +14,12 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <cstdint>
+
+namespace rfengine {
+struct Samples;
+}
+
 // Points of a full-span spectrum; below it a scan screen takes the slower, integrated readings.
 constexpr int POINTS_FREQUENCY_SPECTRUM_FULL = 400;
 
@@ -85,6 +91,18 @@ public:
     void filtroCarrierNoise(int* value);
     void filtroIntegracio(int* value);
 
+    // Analogue channel measurements and input voltage. Levels in 0.1 dBµV.
+    void mesura_demod_analog();
+    // Video and audio carrier levels; *audio is left as given when the video reading fails,
+    // and stays UNMEASURED when fAudio is 0 or its reading fails.
+    void mesura_demod_analog_generica(unsigned int fVideo, unsigned int fAudio, int* video, int* audio);
+    // The sound carrier of the current channel; 0 when its record gives none.
+    unsigned int getFrequencyAudio();
+    void mesuraVideoCarrier_CTB_CSO(int, int);
+    int mesuraHum();
+    int mesuraVIn();
+    void mesuraLNB_mA();
+
     // Service operations.
     Q_INVOKABLE void setActivaLNB(bool acivar);
     Q_INVOKABLE void setFilter(int filter);
@@ -154,6 +172,12 @@ private:
     // tells whether the measurement in progress is to end.
     bool readingInterrupted();
     QString screen() const;
+    // Waits ms in slices of at most 100 ms; true, at once, when the measurement is to end.
+    bool waitOrExit(int ms);
+    // Samples a converter channel from startUs until a second has passed or maxSamples are
+    // taken, polling before each sample; false when the measurement is to end. A failed
+    // conversion ends the window.
+    bool sampleWindow(int channel, int maxSamples, uint64_t startUs, rfengine::Samples* out);
 
     // Runs.
     void mesura_spectrum();
@@ -177,13 +201,13 @@ private:
     QVariantMap variables_;
     QVariantMap channel_;
     QVariantMap ipCableModem_;
-    int carrierNoise_ = 0;
-    int voltageDC_ = 0;
-    int voltageAC_ = 0;
-    int inputFrequency_ = 0;
+    int carrierNoise_ = UNMEASURED;
+    int voltageDC_ = UNMEASURED;
+    int voltageAC_ = UNMEASURED;
+    int inputFrequency_ = UNMEASURED;
     int centralLevel_;
     QVariantList listaFrequencyMeasures_;
-    float hum_ = 0;
+    float hum_ = static_cast<float>(UNMEASURED);
     bool stop_ = true;
     bool finished_ = true;
     bool changed_ = false;

@@ -76,7 +76,7 @@ TEST_P(IPTVOnModel, TraceOverAnRtpsFlowEndsAtTheTarget)
                                                            {"172.16.0.1", 45, 10, 0},
                                                            {"172.16.8.1", 70, 15, 0},
                                                            {"10.0.0.9", 120, 20, 0}}));
-    EXPECT_EQ(b.emitted.statuses, (QStringList{"Node: 1", "Node: 2", "Node: 3", "Node: 4"}));
+    EXPECT_EQ(b.emitted.status, (QStringList{"Node: 1", "Node: 2", "Node: 3", "Node: 4"}));
     EXPECT_EQ(GetPingsRebuts(), 4);
     EXPECT_STREQ(GetNodesIPTV()[3].address, "10.0.0.9");
 }
@@ -154,17 +154,17 @@ TEST(IPTV, PassesSetUpRunAndStopTheTest)
     for (int pass = 0; pass < 200 && b.engine->measureCode() == QML_CM_IP_TV; ++pass)
         b.engine->runPass();
     EXPECT_EQ(b.engine->measureCode(), NO_MESURE);
-    EXPECT_EQ(b.emitted.statuses.first(), "Start IPTV process");
-    EXPECT_EQ(b.emitted.statuses.last(), "");
+    EXPECT_EQ(b.emitted.status.first(), "Start IPTV process");
+    EXPECT_EQ(b.emitted.status.last(), "");
     ASSERT_EQ(b.emitted.hops.size(), 1);
     EXPECT_EQ(b.emitted.hops[0].size(), 4);
 
-    b.emitted.statuses.clear();
+    b.emitted.status.clear();
     b.emitted.hops.clear();
-    b.link.modem().setStuckWord("DHCPV4_IN_PROGRESS");
+    stickState(b.link.board(), "DHCPV4_IN_PROGRESS");
     b.engine->init(602000000, QML_CM_IP_TV);
     b.engine->runPass();
     EXPECT_EQ(b.engine->measureCode(), NO_MESURE);
-    EXPECT_EQ(b.emitted.statuses, QStringList{"CM NO OPERATIONAL"});
+    EXPECT_EQ(b.emitted.status, QStringList{"CM NO OPERATIONAL"});
     EXPECT_EQ(b.emitted.hops, QList<QVariantList>{QVariantList()});
 }

@@ -14,22 +14,8 @@ void setSettings(const QVariantMap& values)
     ScreensVariables::getInstance()->setScreensVariables(settings);
 }
 
-EngineSignals::EngineSignals(MesuraCM* e)
-{
-    connections_ << QObject::connect(e, &MesuraCM::cm_status_information, [this](QString s) { statuses << s; })
-                 << QObject::connect(e, &MesuraCM::ping_UGS_Changed, [this](QVariantMap m) { pings << m; })
-                 << QObject::connect(e, &MesuraCM::node_IPTV_Changed, [this](QVariantList l) { hops << l; })
-                 << QObject::connect(e, &MesuraCM::modemConfigurat, [this] { ++configured; });
-}
-
-EngineSignals::~EngineSignals()
-{
-    for (const auto& c : connections_)
-        QObject::disconnect(c);
-}
-
 PathBench::PathBench(int hardwareModel, bool registered)
-    : link(hardwareModel), engine(passingEngine()), emitted(engine)
+    : link(hardwareModel), engine(passingEngine())
 {
     link.setAutoPump(true);
     link.modem().setAutoStart(true);

@@ -7,27 +7,11 @@
 
 #include "cablemodem/engine/mesuraCM.h"
 
-#include <QVariantList>
-#include <QVariantMap>
-
 #include <functional>
 
 namespace modemtest {
 
 void setSettings(const QVariantMap& values);
-
-// What the engine emitted while the recorder lived.
-struct EngineSignals {
-    explicit EngineSignals(MesuraCM* engine);
-    ~EngineSignals();
-    QStringList statuses;
-    QList<QVariantMap> pings;
-    QList<QVariantList> hops;
-    int configured = 0;
-
-private:
-    QList<QMetaObject::Connection> connections_;
-};
 
 class PathBench {
 public:

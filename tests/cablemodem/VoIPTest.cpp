@@ -63,7 +63,7 @@ TEST_P(VoIPOnModel, PingsOverAUgsFlowMakeTheFigures)
         EXPECT_EQ(m["ip_R_VALUE"].toInt(), 932);
         EXPECT_EQ(m["ip_MOS"].toInt(), 441);
         EXPECT_EQ(GetPingsRebuts(), 3);
-        EXPECT_TRUE(b.emitted.statuses.contains("Ping: 2 of 3"));
+        EXPECT_TRUE(b.emitted.status.contains("Ping: 2 of 3"));
         EXPECT_EQ(GetModemStatus(), MODEM_STATUS_REGISTERED);
     }
 }
@@ -99,7 +99,7 @@ TEST_P(VoIPLosses, LossesGapsAndCounts)
     const Commands c = b.commands();
     EXPECT_EQ(c.at(3), row.command);
     EXPECT_EQ(std::count(c.begin(), c.end(), "^C"), row.timeOut ? 1 : 0);
-    EXPECT_EQ(b.emitted.statuses.contains("Time OUT"), row.timeOut);
+    EXPECT_EQ(b.emitted.status.contains("Time OUT"), row.timeOut);
     ASSERT_EQ(b.emitted.pings.size(), 1);
     EXPECT_EQ(b.emitted.pings[0]["ip_PLR"].toInt(), row.plr);
     EXPECT_EQ(GetVoIPPLR(), row.plr);
@@ -154,18 +154,18 @@ TEST(VoIP, PassesSetUpRunAndStopTheTest)
     for (int pass = 0; pass < 200 && b.engine->measureCode() == QML_CM_VO_IP; ++pass)
         b.engine->runPass();
     EXPECT_EQ(b.engine->measureCode(), NO_MESURE);
-    EXPECT_EQ(b.emitted.statuses.first(), "Start VoIP process");
-    EXPECT_EQ(b.emitted.statuses.last(), "");
+    EXPECT_EQ(b.emitted.status.first(), "Start VoIP process");
+    EXPECT_EQ(b.emitted.status.last(), "");
     ASSERT_EQ(b.emitted.pings.size(), 1);
     EXPECT_EQ(b.emitted.pings[0]["ip_PLR"].toInt(), 0);
 
     // A modem out of service is not tested.
-    b.emitted.statuses.clear();
+    b.emitted.status.clear();
     b.emitted.pings.clear();
-    b.link.modem().setStuckWord("RANGING_COMPLETE");
+    stickState(b.link.board(), "RANGING_COMPLETE");
     b.engine->init(602000000, QML_CM_VO_IP);
     b.engine->runPass();
     EXPECT_EQ(b.engine->measureCode(), NO_MESURE);
-    EXPECT_EQ(b.emitted.statuses, QStringList{"CM NO OPERATIONAL"});
+    EXPECT_EQ(b.emitted.status, QStringList{"CM NO OPERATIONAL"});
     EXPECT_EQ(b.emitted.pings, (QList<QVariantMap>{{{"reset", true}}}));
 }

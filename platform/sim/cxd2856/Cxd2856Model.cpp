@@ -77,8 +77,20 @@ public:
         const DemodStandard* s = chip_.selectedLocked();
         return s ? s->nominalIfHz(*this) : 0;
     }
-    double tunedFrequencyHz() const override { return chip_.tuned_.frequencyHz; }
     std::mt19937& random() override { return chip_.random_; }
+    std::vector<SceneCarrier> scene() const override
+    {
+        return chip_.scene_ ? chip_.scene_->carriers() : std::vector<SceneCarrier>{};
+    }
+    double noiseFloorDbuV() const override { return chip_.scene_ ? chip_.scene_->noiseFloor() : -200.0; }
+    double tunedFrequencyHz() const override
+    {
+        // Asked afresh: the tuner may have moved since the last refresh.
+        const std::optional<TunedInput> tuned = chip_.source_ ? chip_.source_() : std::nullopt;
+        if (tuned)
+            return tuned->frequencyHz;
+        return chip_.signal_ ? chip_.signal_->frequencyHz : 0;
+    }
 
 private:
     Cxd2856Model& chip_;
@@ -180,6 +192,10 @@ void Cxd2856Model::slvtWriteLocked(uint8_t bank, uint8_t reg, uint8_t value)
     }
     if (bank == 0 && reg == c::kActive && !activeLocked())
         stopAcquisitionLocked();
+    if (bank == diseqc::kBank) {
+        diseqc_.onWrite(*context_, reg, value);
+        return;
+    }
     DemodStandard* s = selectedLocked();
     if (ownsLocked(s, bank))
         s->onWrite(*context_, bank, reg, value);
@@ -191,6 +207,10 @@ uint8_t Cxd2856Model::slvtReadLocked(uint8_t bank, uint8_t reg, unsigned transfe
         return frozen_ ? 1 : 0;
     if (frozen_ && snapshot_.holds(bank))
         return snapshot_.read(bank, reg);
+    if (bank == diseqc::kBank && poweredLocked()) {
+        diseqc_.onRead(*context_, reg);
+        return slvt(bank, reg);
+    }
     DemodStandard* s = selectedLocked();
     if (poweredLocked() && ownsLocked(s, bank)) {
         // Once per transfer, so that the bytes of one read belong together.
@@ -256,6 +276,7 @@ void Cxd2856Model::resetSlvtLocked()
     // Registers the software reads before it writes them.
     slvt(0, 0xC4) = 0x80; // serial TS output
     slvt(0, c::kTsOutputOff) = 0x01;
+    slvt(0xAB, 0xF9) = 0x01; // the spectrum engine idles in single-point mode
     if (frozen_)
         ++releases_;
     frozen_ = false;
@@ -413,6 +434,11 @@ void Cxd2856Model::setSeed(uint32_t seed)
     locked([&] { random_.seed(seed); });
 }
 
+void Cxd2856Model::setDiseqcPeer(DiseqcBlock::Peer peer)
+{
+    locked([&] { diseqc_.setPeer(std::move(peer)); });
+}
+
 // ---- observations ---------------------------------------------------------------------------
 
 bool Cxd2856Model::powered() const { return locked([&] { return poweredLocked(); }); }
@@ -431,6 +457,16 @@ uint8_t Cxd2856Model::slvtRegister(uint8_t bank, uint8_t reg) const
 uint8_t Cxd2856Model::slvxRegister(uint8_t bank, uint8_t reg) const
 {
     return locked([&] { return slvx(bank, reg); });
+}
+
+std::vector<DiseqcSending> Cxd2856Model::diseqcSendings() const
+{
+    return locked([&] { return diseqc_.sendings(); });
+}
+
+bool Cxd2856Model::toneOn() const
+{
+    return locked([&] { return poweredLocked() && diseqc_.toneOn(*context_); });
 }
 
 std::string Cxd2856Model::standardName() const

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "DemodStandard.h"
+#include "DiseqcBlock.h"
 #include "MonitorSnapshot.h"
 
 #include "common/Clock.h"
@@ -78,6 +79,9 @@ public:
     void setChipId(uint8_t id);
     // Seeds the noise of constellation samples and whatever else is random.
     void setSeed(uint32_t seed);
+    // The device on the DiSEqC line: sees every sending and may answer it. Called with the
+    // chip's lock held: it must not call back into the chip.
+    void setDiseqcPeer(DiseqcBlock::Peer peer);
 
     // ---- observations ---------------------------------------------------------------------
     bool powered() const;             // out of reset and clocked
@@ -100,6 +104,9 @@ public:
     bool tunerGateOpen() const { return tunerI2c_.load() && repeater_.load(); }
     uint8_t slvtRegister(uint8_t bank, uint8_t reg) const;
     uint8_t slvxRegister(uint8_t bank, uint8_t reg) const;
+    // What the DiSEqC engine has sent, and the continuous 22 kHz tone.
+    std::vector<DiseqcSending> diseqcSendings() const;
+    bool toneOn() const;
 
 private:
     class Port;
@@ -140,6 +147,7 @@ private:
     std::unique_ptr<Port> slvx_;
     std::unique_ptr<Context> context_;
     std::vector<std::unique_ptr<DemodStandard>> standards_;
+    DiseqcBlock diseqc_;
 
     uint8_t chipId_ = cxd2856::kDefaultChipId;
     MonitorSnapshot snapshot_;

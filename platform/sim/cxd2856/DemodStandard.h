@@ -77,12 +77,17 @@ public:
     virtual bool spectrumInverted() const = 0;
     virtual const Acquisition& acquisition() const = 0;
     // The IF the tuner delivers, in Hz (the standard's nominal IF when no tuner says), and
-    // the RF frequency it is tuned to (what a standard whose signal is wider than the tuning
-    // window needs to tell which part of it the chip sees).
+    // the RF frequency it is tuned to now, 0 when it is not tuned (what a standard whose signal
+    // is wider than the tuning window needs to tell which part of it the chip sees, and where
+    // a spectrum measurement looks).
     virtual double tunerIfHz() const = 0;
     virtual double tunedFrequencyHz() const = 0;
     // The board's random source for this chip (seeded, so tests repeat).
     virtual std::mt19937& random() = 0;
+    // The whole scene at the input and its noise floor (dBµV per 157.5 kHz), for a standard
+    // that measures a spectrum; empty without a scene.
+    virtual std::vector<SceneCarrier> scene() const = 0;
+    virtual double noiseFloorDbuV() const = 0;
 };
 
 class DemodStandard {

@@ -6,6 +6,7 @@
 #include "DvbtStandard.h"
 #include "IsdbtStandard.h"
 #include "J83bStandard.h"
+#include "SatelliteStandard.h"
 
 namespace platform::sim {
 
@@ -18,6 +19,8 @@ std::vector<std::unique_ptr<DemodStandard>> makeDemodStandards()
     standards.push_back(std::make_unique<DvbtStandard>());
     standards.push_back(std::make_unique<Dvbt2Standard>());
     standards.push_back(std::make_unique<IsdbtStandard>());
+    standards.push_back(std::make_unique<SatelliteStandard>(false)); // DVB-S
+    standards.push_back(std::make_unique<SatelliteStandard>(true));  // DVB-S2, or either
     return standards;
 }
 

@@ -1,0 +1,338 @@
+// The satellite searches' lists and tools: pools that run out hard, cutting a spectrum into
+// areas and candidates, merging and pruning candidate lists, the bands left to search, the
+// orderings, and the spectrum engine's register encodings.
+#include "DemodBench.h"
+#include "chipkit/kit_demod_dvbs_s2_blindscan.h"
+#include "chipkit/kit_demod_dvbs_s2_blindscan_algo.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+using namespace kittest;
+
+namespace {
+
+using Power = kit_demod_dvbs_s2_blindscan_power_t;
+using Data = kit_demod_dvbs_s2_blindscan_data_t;
+
+struct Pools {
+    explicit Pools(uint32_t power = 4000, uint32_t data = 4000) : powerPool(power), dataPool(data)
+    {
+        EXPECT_EQ(kit_demod_dvbs_s2_blindscan_StorageInit(&storage, powerPool.data(), power, dataPool.data(), data),
+                  0u);
+    }
+    // A spectrum sampled every step kHz from from to to by the given shape.
+    void spectrum(uint32_t from, uint32_t to, uint32_t step, const std::function<int32_t(uint32_t)>& shape)
+    {
+        Power* tail = &power;
+        for (uint32_t f = from; f <= to; f += step) {
+            Power* e = nullptr;
+            ASSERT_EQ(kit_demod_dvbs_s2_blindscan_AllocPower(&storage, &e), 0u);
+            e->freqKHz = f;
+            e->power = shape(f);
+            tail->next = e;
+            tail = e;
+        }
+    }
+    void add(Data& list, uint32_t f, uint32_t rate, uint32_t min = 0, uint32_t max = 0)
+    {
+        ASSERT_EQ(kit_demod_dvbs_s2_blindscan_AppendData(&storage, &list, f, rate, min, max), 0u);
+    }
+    static std::vector<std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>> entries(const Data& list)
+    {
+        std::vector<std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>> out;
+        for (const Data* e = list.next; e; e = e->next)
+            out.emplace_back(e->freqKHz, e->symbolRateKSps, e->minSymbolRateKSps, e->maxSymbolRateKSps);
+        return out;
+    }
+    static std::vector<uint32_t> frequencies(const Data& list)
+    {
+        std::vector<uint32_t> out;
+        for (const Data* e = list.next; e; e = e->next)
+            out.push_back(e->freqKHz);
+        return out;
+    }
+
+    std::vector<Power> powerPool;
+    std::vector<Data> dataPool;
+    kit_demod_dvbs_s2_blindscan_storage_t storage;
+    Power power{};
+};
+
+using Entries = std::vector<std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>>;
+
+// A flat-topped carrier of two steps: 200 across top, 100 across the skirt, 0 elsewhere.
+std::function<int32_t(uint32_t)> carrier(uint32_t centre, uint32_t top, uint32_t skirt)
+{
+    return [=](uint32_t f) {
+        const int64_t d = int64_t(f) - centre;
+        if (d >= -int64_t(top) / 2 && d < int64_t(top) / 2)
+            return 200;
+        if (d >= -int64_t(skirt) / 2 && d < int64_t(skirt) / 2)
+            return 100;
+        return 0;
+    };
+}
+
+} // namespace
+
+TEST(KitBlindScanPools, RunningOutIsAHardFailure)
+{
+    Pools p(3, 2);
+    Power* e[4] = {};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(kit_demod_dvbs_s2_blindscan_AllocPower(&p.storage, &e[i]), 0u);
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_AllocPower(&p.storage, &e[3]), 11u);
+    EXPECT_EQ(p.storage.powerUsed, 3u);
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_FreePower(&p.storage, e[1]), 0u);
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_AllocPower(&p.storage, &e[3]), 0u);
+    EXPECT_EQ(e[3], e[1]) << "the entry given back is taken first";
+    EXPECT_EQ(p.storage.powerMaxUsed, 3u);
+
+    Data list{};
+    p.add(list, 1, 0);
+    p.add(list, 2, 0);
+    Data* d = nullptr;
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_AllocData(&p.storage, &d), 11u);
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_AppendData(&p.storage, &list, 3, 0, 0, 0), 11u);
+    EXPECT_EQ(Pools::frequencies(list), (std::vector<uint32_t>{1, 2}));
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_ClearDataList(&p.storage, &list), 0u);
+    EXPECT_EQ(list.next, nullptr);
+    EXPECT_EQ(p.storage.dataUsed, 0u);
+    EXPECT_EQ(p.storage.dataMaxUsed, 2u);
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_FreeData(&p.storage, &p.dataPool[0]), 11u) << "nothing in use";
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_FreeData(&p.storage, nullptr), 10u);
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_FreePower(&p.storage, nullptr), 1u);
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_StorageInit(&p.storage, nullptr, 1, p.dataPool.data(), 1), 1u);
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_StorageInit(&p.storage, p.powerPool.data(), 0, p.dataPool.data(), 1), 1u);
+}
+
+TEST(KitBlindScanAlgo, AreasOfTwoLevelsMakeACandidateWhenTheirWidthsAgree)
+{
+    // Cut at 100 the carrier is 10,000 kHz wide, cut at 0 the skirt is; the pair gives the
+    // range 0.7 x the wide to 1.6 x the narrow, or nothing when that is empty.
+    const struct {
+        uint32_t skirt;
+        Entries candidates;
+    } cases[] = {
+        {15000, {{1200000, 0, 10500, 16000}}},
+        {22000, {{1200000, 0, 15400, 16000}}},
+        {23000, {}},  // 16,100 is not below 16,000
+    };
+    for (const auto& c : cases) {
+        Pools p;
+        p.spectrum(1150000, 1250000, 500, carrier(1200000, 10000, c.skirt));
+        Data out{};
+        ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_wagiri(&p.storage, &p.power, 100, 5000, 50000, 1000, 0, &out), 0u);
+        EXPECT_EQ(Pools::entries(out), c.candidates) << c.skirt;
+        // The areas went back to the pool; only the candidates are held.
+        EXPECT_EQ(p.storage.dataUsed, c.candidates.size());
+    }
+    // Areas outside the widths asked for do not count; nor do ones too far apart.
+    Pools p;
+    p.spectrum(1150000, 1250000, 500, carrier(1200000, 10000, 15000));
+    Data out{};
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_wagiri(&p.storage, &p.power, 100, 12000, 50000, 1000, 0, &out), 0u);
+    EXPECT_EQ(out.next, nullptr);
+    // A spectrum rising from its first point: the area open at the start is no area.
+    Pools rising;
+    rising.spectrum(1195000, 1250000, 500, carrier(1200000, 10000, 15000));
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_wagiri(&rising.storage, &rising.power, 100, 5000, 50000, 1000, 0, &out),
+              0u);
+    EXPECT_EQ(out.next, nullptr);
+}
+
+TEST(KitBlindScanAlgo, PairModeJoinsACarrierSplitByADip)
+{
+    // Two halves of 4,000 kHz with a 1,000 kHz dip between them; the halves alone are too
+    // narrow, together they make 9,000.
+    const auto split = [](uint32_t f) {
+        const int64_t d = int64_t(f) - 1200000;
+        if (d >= -500 && d < 500)
+            return 100;
+        if (d >= -4500 && d < 4500)
+            return 200;
+        if (d >= -6500 && d < 6500)
+            return 150;
+        return 0;
+    };
+    for (int pairMode : {0, 1}) {
+        Pools p;
+        p.spectrum(1150000, 1250000, 500, split);
+        Data out{};
+        ASSERT_EQ(
+            kit_demod_dvbs_s2_blindscan_algo_wagiri(&p.storage, &p.power, 50, 6000, 20000, 1000, pairMode, &out), 0u);
+        std::vector<std::pair<uint32_t, uint32_t>> ranges;
+        for (const Data* e = out.next; e; e = e->next)
+            ranges.emplace_back(e->minSymbolRateKSps, e->maxSymbolRateKSps);
+        // Alone, only the whole carrier cut low (13,000 kHz at two levels) makes a candidate;
+        // joined, the halves cut high (9,000 kHz) and low (13,000 kHz) make more.
+        const std::pair<uint32_t, uint32_t> whole{9100, 20800}, joined{9100, 14400};
+        EXPECT_EQ(std::count(ranges.begin(), ranges.end(), whole), pairMode ? 3 : 1) << pairMode;
+        EXPECT_EQ(std::count(ranges.begin(), ranges.end(), joined) > 0, pairMode == 1);
+    }
+}
+
+TEST(KitBlindScanAlgo, MergingPruningAndOrdering)
+{
+    Pools p;
+    // delete_duplicated_area: same place, overlapping ranges merge; the estimate is the middle.
+    Data cands{};
+    p.add(cands, 1200000, 0, 10000, 16000);
+    p.add(cands, 1200000, 0, 14000, 20000);  // covers a's maximum: a reaches up to 20,000
+    p.add(cands, 1200000, 0, 8000, 11000);   // covers a's minimum: a reaches down to 8,000
+    p.add(cands, 1200000, 0, 30000, 40000);  // no overlap: stays
+    p.add(cands, 1201000, 0, 10000, 16000);  // within reach, but covers neither end: stays
+    p.add(cands, 1203000, 0, 10000, 16000);  // 3 MHz away: stays
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_delete_duplicated_area(&p.storage, &cands, 1000), 0u);
+    EXPECT_EQ(Pools::entries(cands), (Entries{{1200000, 14000, 8000, 20000},
+                                              {1200000, 35000, 30000, 40000},
+                                              {1201000, 13000, 10000, 16000},
+                                              {1203000, 13000, 10000, 16000}}));
+
+    // Separate: points every 1,000 kHz across the widest range.
+    Data narrow{};
+    p.add(narrow, 1000000, 2000, 1400, 3000);
+    p.add(narrow, 1100000, 2000, 1400, 2000);
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_SeparateCandidate(&p.storage, &narrow), 0u);
+    EXPECT_EQ(Pools::frequencies(narrow),
+              (std::vector<uint32_t>{998500, 999500, 1000500, 1001500, 1099000, 1100000, 1101000}));
+
+    // Duplicates: the first drops an entry a later one repeats (frequency and rate), the
+    // second keeps the first of each frequency.
+    Data dup{};
+    for (auto e : {std::pair<uint32_t, uint32_t>{1, 10}, {2, 20}, {1, 10}, {1, 11}, {3, 30}, {2, 20}})
+        p.add(dup, e.first, e.second);
+    Data dup2 = dup;
+    dup2.next = nullptr;
+    for (const Data* e = dup.next; e; e = e->next)
+        p.add(dup2, e->freqKHz, e->symbolRateKSps);
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_DeleteDuplicate(&p.storage, &dup), 0u);
+    EXPECT_EQ(Pools::entries(dup), (Entries{{1, 10, 0, 0}, {1, 11, 0, 0}, {3, 30, 0, 0}, {2, 20, 0, 0}}));
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_DeleteDuplicate2(&p.storage, &dup2), 0u);
+    EXPECT_EQ(Pools::entries(dup2), (Entries{{1, 10, 0, 0}, {2, 20, 0, 0}, {3, 30, 0, 0}}));
+
+    // Reduce: strictly inside a detected channel (centre +- half its rate).
+    Data detected{};
+    p.add(detected, 1200000, 20000);
+    Data points{};
+    for (uint32_t f : {1189999u, 1190000u, 1190001u, 1209999u, 1210000u, 1210001u})
+        p.add(points, f, 0);
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_ReduceCandidate(&p.storage, &points, &detected), 0u);
+    EXPECT_EQ(Pools::frequencies(points), (std::vector<uint32_t>{1189999, 1190000, 1210000, 1210001}));
+    EXPECT_TRUE(kit_demod_dvbs_s2_blindscan_algo_IsDetected(&detected, 1190000)) << "bounds included";
+    EXPECT_FALSE(kit_demod_dvbs_s2_blindscan_algo_IsDetected(&detected, 1189999));
+
+    // Sorting by distance from a reference keeps equals in order.
+    Data sorted{};
+    for (auto e : {std::pair<uint32_t, uint32_t>{1, 27500}, {2, 5000}, {3, 20000}, {4, 22000}, {5, 18000}, {6, 20000}})
+        p.add(sorted, e.first, e.second);
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_SortBySymbolrate(&sorted, 20000), 0u);
+    EXPECT_EQ(Pools::frequencies(sorted), (std::vector<uint32_t>{3, 6, 4, 5, 1, 2}));
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_SortByFrequency(&sorted, 4), 0u);
+    EXPECT_EQ(Pools::frequencies(sorted), (std::vector<uint32_t>{4, 3, 5, 6, 2, 1}));
+}
+
+TEST(KitBlindScanAlgo, BandsNoDetectedChannelCovers)
+{
+    const struct {
+        const char* what;
+        std::vector<std::pair<uint32_t, uint32_t>> channels;  // centre, rate
+        Entries bands;
+    } cases[] = {
+        {"nothing detected", {}, {{1100000, 1200000, 0, 0}}},
+        {"one in the middle", {{1150000, 20000}}, {{1100000, 1139500, 0, 0}, {1160500, 1200000, 0, 0}}},
+        {"one lone point between two is dropped", {{1120000, 40000}, {1161000, 40000}}, {{1181500, 1200000, 0, 0}}},
+        {"a lone point at the start is kept", {{1120000, 39000}}, {{1100000, 1100000, 0, 0}, {1140000, 1200000, 0, 0}}},
+        {"covered to the end", {{1150000, 100000}}, {}},
+    };
+    for (const auto& c : cases) {
+        Pools p;
+        Data detected{}, bands{};
+        for (const auto& ch : c.channels)
+            p.add(detected, ch.first, ch.second);
+        ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_GetNonDetectedBand(&p.storage, 1100000, 1200000, 500, &detected,
+                                                                      &bands),
+                  0u);
+        EXPECT_EQ(Pools::entries(bands), c.bands) << c.what;
+    }
+}
+
+TEST(KitBlindScanAlgo, CandidateRangesAreClippedAndEstimated)
+{
+    // Between 20,000 and 30,000 ksps the estimate leans into that span.
+    const struct {
+        uint32_t top, skirt;
+        uint32_t minRate, maxRate;
+        Entries candidates;
+    } cases[] = {
+        {10000, 15000, 5000, 20000, {{1200000, 13250, 10500, 16000}}},
+        {10000, 15000, 12000, 20000, {{1200000, 14000, 12000, 16000}}},
+        {10000, 15000, 17000, 20000, {}},                                  // clipped to nothing
+        {16000, 24000, 5000, 45000, {{1200000, 22800, 16800, 25600}}},  // (max + 20000) / 2
+        {26000, 28000, 20000, 45000, {{1200000, 25000, 20000, 41600}}},  // covers 20,000 to 30,000
+    };
+    for (const auto& c : cases) {
+        Pools p;
+        p.spectrum(1100000, 1300000, 500, carrier(1200000, c.top, c.skirt));
+        Data out{};
+        ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_GetCandidateNml(&p.storage, &p.power, 100, c.minRate, c.maxRate,
+                                                                   1000, &out),
+                  0u);
+        EXPECT_EQ(Pools::entries(out), c.candidates) << c.top << " " << c.skirt;
+    }
+}
+
+TEST(KitBlindScanEngine, RegisterEncodings)
+{
+    DemodBench b;
+    ASSERT_EQ(b.initialize(), 0u);
+    // +-10 MHz in 500 kHz steps at 96 MHz: -213.3 truncated, 213.3 and 10.7 rounded up.
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_PS_SET(&b.demod, -10000, 10000, 500, 96000), 0u);
+    EXPECT_EQ(b.i2c.writesTo(SLVT, 0xAB), (std::vector<std::pair<int, int>>{
+                                              {0xF1, 0x07}, {0xF2, 0x2B}, {0xF3, 0x00}, {0xF4, 0xD6}, {0xF5, 0x00},
+                                              {0xF6, 0x0B}}));
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_PS_SET(&b.demod, -50000, 50000, 500, 96000), 7u);
+
+    const struct {
+        int32_t kHz;
+        kit_result_t result;
+        int b0, b1, b2;
+    } fine[] = {
+        {0, 0, 0, 0, 0},      {1000, 0, 0x1F, 0xC0, 0x00}, {-1000, 0, 0x00, 0x40, 0x00},
+        {1, 0, 0x1F, 0xFF, 0xF0},  // 16.384 rounds to 16
+        {64000, 0, 0x10, 0x00, 0x00}, {-64000, 7, 0, 0, 0}, {64001, 7, 0, 0, 0},
+    };
+    for (const auto& f : fine) {
+        b.i2c.clearLog();
+        EXPECT_EQ(kit_demod_dvbs_s2_blindscan_SetCFFine(&b.demod, f.kHz), f.result) << f.kHz;
+        if (f.result == 0) {
+            EXPECT_EQ(b.i2c.writesTo(SLVT, 0xA0),
+                      (std::vector<std::pair<int, int>>{{0xCA, f.b0}, {0xCB, f.b1}, {0xCC, f.b2}}))
+                << f.kHz;
+        }
+    }
+    b.i2c.clearLog();
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_SetSymbolRateRatio(&b.demod, 700, 1023), 0u);
+    EXPECT_EQ(b.i2c.writesTo(SLVT, 0xAE),
+              (std::vector<std::pair<int, int>>{{0x28, 0x03}, {0x29, 0xFF}, {0x2A, 0x02}, {0x2B, 0xBC}}));
+    EXPECT_EQ(kit_demod_dvbs_s2_blindscan_SetSymbolRateRatio(&b.demod, 1024, 0), 1u);
+
+    b.i2c.setReg(SLVT, 0xAB, 0x40, 0xF7);
+    b.i2c.setReg(SLVT, 0xAB, 0x41, 0x2B);
+    b.i2c.setReg(SLVT, 0xAB, 0x42, 0xF1);
+    b.i2c.setReg(SLVT, 0xAB, 0x43, 0x23);
+    int32_t offset = 0;
+    uint32_t power = 0;
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_GetCSINFO(&b.demod, &offset, &power), 0u);
+    EXPECT_EQ(offset, -213);
+    EXPECT_EQ(power, 0x123u);
+    b.i2c.setReg(SLVT, 0xA0, 0x52, 0xFA);
+    b.i2c.setReg(SLVT, 0xA0, 0x53, 0xBC);
+    uint16_t single = 0;
+    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_GetPSPow(&b.demod, &single), 0u);
+    EXPECT_EQ(single, 0xABC);
+}

@@ -1,0 +1,434 @@
+// The DVB-S/S2 monitors on the fake register files: each decoding at its values and limits,
+// the C/N curves at their known rows, the error rates where 32 bits would overflow, which
+// system each monitor answers for, and the freeze released on every way out.
+#include "DemodBench.h"
+#include "chipkit/kit_demod_dvbs_s2.h"
+#include "chipkit/kit_demod_dvbs_s2_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+using namespace kittest;
+
+namespace {
+
+constexpr uint8_t A0 = 0xA0;
+
+struct Sat : DemodBench {
+    explicit Sat(kit_dtv_system_t system = KIT_DTV_SYSTEM_DVBS2)
+    {
+        EXPECT_EQ(initialize(), 0u);
+        const kit_dvbs_s2_tune_param_t p = {system, 1200000, 27500};
+        EXPECT_EQ(kit_demod_dvbs_s2_Tune(&demod, &p), 0u);
+        i2c.clearLog();
+    }
+    void set(uint8_t bank, uint8_t reg, std::initializer_list<uint8_t> bytes)
+    {
+        for (uint8_t b : bytes)
+            i2c.setReg(SLVT, bank, reg++, b);
+    }
+    // TS locked, timing recovered; detected is the system found under "either" (reg 0x50).
+    void lock(kit_dtv_system_t detected = KIT_DTV_SYSTEM_DVBS2, bool highRate = true)
+    {
+        set(A0, 0x10, {0x01, 0x04});
+        set(A0, 0x50, {uint8_t((highRate ? 0x10 : 0) | (detected == KIT_DTV_SYSTEM_DVBS ? 1 : 0))});
+    }
+    // Every freeze the monitors took was released, and none is held.
+    ::testing::AssertionResult freezeBalanced() const
+    {
+        int taken = 0, released = 0, last = 0;
+        for (const Step& s : i2c.writes())
+            if (s.port == SLVT && s.reg == 0x01)
+                (s.value ? taken : released)++, last = s.value;
+        if (taken == released && last == 0)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << taken << " freezes, " << released << " releases";
+    }
+};
+
+} // namespace
+
+TEST(KitDvbsS2Monitor, CarrierOffsetRoundsAwayFromZeroAndFollowsTheSense)
+{
+    const struct {
+        bool highRate;
+        uint32_t word;  // 21-bit register value
+        uint32_t iqFlag;
+        int32_t kHz;
+    } cases[] = {
+        {true, 4096, 0, -375},    {true, 1, 0, 0},         {true, 2048, 0, -188}, {true, 0x1FF800, 0, 188},
+        {false, 2048, 0, -125},   {false, 1024, 0, -63},   {false, 0x1FFC00, 0, 63}, {true, 4096, 1, 375},
+        {true, 0x100000, 0, 96000},  // the most negative word
+    };
+    for (const auto& c : cases) {
+        Sat s;
+        s.lock(KIT_DTV_SYSTEM_DVBS2, c.highRate);
+        s.demod.satIQInverted = c.iqFlag;
+        s.set(A0, 0x45, {uint8_t(c.word >> 16), uint8_t(c.word >> 8), uint8_t(c.word)});
+        int32_t kHz = 0;
+        ASSERT_EQ(kit_demod_dvbs_s2_monitor_CarrierOffset(&s.demod, &kHz), 0u);
+        EXPECT_EQ(kHz, c.kHz) << c.word;
+        EXPECT_TRUE(s.freezeBalanced());
+    }
+    Sat s;
+    int32_t kHz = 0;
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_CarrierOffset(&s.demod, &kHz), 4u);  // no TS lock
+    s.set(A0, 0x11, {0x04});
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_CarrierOffset(&s.demod, &kHz), 4u);  // no timing lock
+    EXPECT_TRUE(s.freezeBalanced());
+}
+
+TEST(KitDvbsS2Monitor, SymbolRateDecoding)
+{
+    const struct {
+        bool highRate;
+        uint8_t b[4];
+        kit_result_t result;
+        uint32_t sps;
+    } cases[] = {
+        {true, {0x07, 0xFF, 0x41, 0x2A}, 0, 27500026},  {true, {0, 0, 0, 0}, 0, 48000000},
+        {false, {0, 0, 0, 0}, 0, 32000000},             {true, {0x00, 0x00, 0xFA, 0x32}, 0, 2116909825},
+        {true, {0x00, 0x00, 0xFA, 0x33}, 4, 0},         // 64,051
+        {true, {0x06, 0x01, 0x00, 0x02}, 0, 93750},     // d = 33,554,430
+        {true, {0x06, 0x01, 0x00, 0x01}, 4, 0},         // d one more
+        {true, {0xFF, 0xFF, 0x41, 0x2A}, 0, 27500026},  // bits above the 27 ignored
+    };
+    for (const auto& c : cases) {
+        Sat s;
+        s.lock(KIT_DTV_SYSTEM_DVBS2, c.highRate);
+        s.set(0xAF, 0x38, {c.b[0], c.b[1], c.b[2], c.b[3]});
+        uint32_t sps = 0;
+        EXPECT_EQ(kit_demod_dvbs_s2_monitor_SymbolRate(&s.demod, &sps), c.result) << c.sps;
+        if (c.result == 0) {
+            EXPECT_EQ(sps, c.sps);
+        }
+        EXPECT_TRUE(s.freezeBalanced());
+    }
+    Sat s;
+    uint32_t sps = 0;
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_SymbolRate(&s.demod, &sps), 4u);
+}
+
+TEST(KitDvbsS2Monitor, CnrAtTheKnownRowsBetweenThemAndBeyond)
+{
+    // The rows the chip's curves are known by give their values exactly; between two rows the
+    // C/N is interpolated; outside them it is clamped.
+    const struct {
+        kit_dtv_system_t system;
+        uint32_t reg;
+        int32_t cnr;
+    } cases[] = {
+        {KIT_DTV_SYSTEM_DVBS, 8191, 0},     {KIT_DTV_SYSTEM_DVBS, 830, 0},      {KIT_DTV_SYSTEM_DVBS, 829, 20},
+        {KIT_DTV_SYSTEM_DVBS, 825, 100},    {KIT_DTV_SYSTEM_DVBS, 819, 200},    {KIT_DTV_SYSTEM_DVBS, 617, 3000},
+        {KIT_DTV_SYSTEM_DVBS, 552, 4000},   {KIT_DTV_SYSTEM_DVBS, 487, 5000},   {KIT_DTV_SYSTEM_DVBS, 204, 10000},
+        {KIT_DTV_SYSTEM_DVBS, 65, 15000},   {KIT_DTV_SYSTEM_DVBS, 23, 19500},   {KIT_DTV_SYSTEM_DVBS, 22, 19700},
+        {KIT_DTV_SYSTEM_DVBS, 21, 19900},   {KIT_DTV_SYSTEM_DVBS, 20, 20000},   {KIT_DTV_SYSTEM_DVBS, 0, 20000},
+        {KIT_DTV_SYSTEM_DVBS2, 2000, 0},    {KIT_DTV_SYSTEM_DVBS2, 1455, 0},    {KIT_DTV_SYSTEM_DVBS2, 1431, 100},
+        {KIT_DTV_SYSTEM_DVBS2, 1406, 200},  {KIT_DTV_SYSTEM_DVBS2, 846, 3000},  {KIT_DTV_SYSTEM_DVBS2, 566, 5000},
+        {KIT_DTV_SYSTEM_DVBS2, 198, 10000}, {KIT_DTV_SYSTEM_DVBS2, 65, 15000},  {KIT_DTV_SYSTEM_DVBS2, 23, 19500},
+        {KIT_DTV_SYSTEM_DVBS2, 21, 19900},  {KIT_DTV_SYSTEM_DVBS2, 20, 20000},  {KIT_DTV_SYSTEM_DVBS2, 382, 7500},
+    };
+    for (const auto& c : cases) {
+        for (kit_dtv_system_t tuned : {c.system, kit_dtv_system_t(KIT_DTV_SYSTEM_ANY)}) {
+            Sat s(tuned);
+            s.lock(c.system);
+            s.set(0xA1, 0x10, {0x01, uint8_t(0xE0 | (c.reg >> 8)), uint8_t(c.reg)});
+            int32_t cnr = -1;
+            ASSERT_EQ(kit_demod_dvbs_s2_monitor_CNR(&s.demod, &cnr), 0u) << c.reg;
+            EXPECT_EQ(cnr, c.cnr) << c.system << " " << c.reg;
+        }
+    }
+    Sat s;
+    int32_t cnr = 0;
+    s.set(0xA1, 0x10, {0x00, 0x00, 0xCC});
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_CNR(&s.demod, &cnr), 4u);
+    Sat any(KIT_DTV_SYSTEM_ANY);
+    any.set(0xA1, 0x10, {0x01, 0x00, 0xCC});
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_CNR(&any.demod, &cnr), 4u);  // "either" unresolved without TS lock
+    any.lock();
+    any.set(A0, 0x50, {0x12});  // system code 2: neither
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_CNR(&any.demod, &cnr), 4u);
+    EXPECT_TRUE(any.freezeBalanced());
+}
+
+TEST(KitDvbsS2Monitor, PacketErrorRateOverTheWindow)
+{
+    const struct {
+        kit_dtv_system_t system;
+        uint8_t p;
+        uint32_t errors;
+        kit_result_t result;
+        uint32_t per;
+    } cases[] = {
+        {KIT_DTV_SYSTEM_DVBS2, 0, 1, 0, 1000000}, {KIT_DTV_SYSTEM_DVBS2, 0, 2, 4, 0},
+        {KIT_DTV_SYSTEM_DVBS2, 4, 3, 0, 187500},  {KIT_DTV_SYSTEM_DVBS2, 15, 1, 0, 31},  // 30.5 rounds up
+        {KIT_DTV_SYSTEM_DVBS2, 15, 0, 0, 0},      {KIT_DTV_SYSTEM_DVBS, 0, 8, 0, 1000000},
+        {KIT_DTV_SYSTEM_DVBS, 0, 9, 4, 0},        {KIT_DTV_SYSTEM_DVBS, 0, 3, 0, 375000},
+        {KIT_DTV_SYSTEM_DVBS, 15, 0x3FFFF, 0, 999996},
+    };
+    for (const auto& c : cases) {
+        Sat s(c.system);
+        s.lock(c.system);
+        s.set(A0, 0xBA, {uint8_t(0xF0 | c.p)});
+        if (c.system == KIT_DTV_SYSTEM_DVBS) {
+            s.set(A0, 0x25, {0x01});
+            s.set(A0, 0x2C, {uint8_t(0xFC | (c.errors >> 16)), uint8_t(c.errors >> 8), uint8_t(c.errors)});
+        } else {
+            s.set(0xB8, 0x26, {0x01, uint8_t(c.errors >> 8), uint8_t(c.errors)});
+        }
+        uint32_t per = 0;
+        EXPECT_EQ(kit_demod_dvbs_s2_monitor_PER(&s.demod, &per), c.result) << c.system << " " << c.errors;
+        if (c.result == 0) {
+            EXPECT_EQ(per, c.per) << c.system << " " << c.errors;
+        }
+        EXPECT_TRUE(s.freezeBalanced());
+    }
+    Sat s;
+    uint32_t per = 0;
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_PER(&s.demod, &per), 4u);  // not valid yet
+}
+
+TEST(KitDvbsS2Monitor, BitErrorRatesIn64Bits)
+{
+    const struct {
+        const char* what;
+        kit_dtv_system_t system;
+        uint8_t bank, reg;
+        std::vector<uint8_t> bytes;
+        uint8_t periodReg, p;
+        kit_result_t (*read)(kit_demod_t*, uint32_t*);
+        kit_result_t result;
+        uint32_t ber;
+    } cases[] = {
+        {"pre-Viterbi 1e-3", KIT_DTV_SYSTEM_DVBS, A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0x27, 0x10}, 0, 0,
+         kit_demod_dvbs_monitor_PreViterbiBER, 0, 10000},
+        {"pre-Viterbi no bits", KIT_DTV_SYSTEM_DVBS, A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0}, 0, 0,
+         kit_demod_dvbs_monitor_PreViterbiBER, 4, 0},
+        {"pre-Viterbi more errors than bits", KIT_DTV_SYSTEM_DVBS, A0, 0x35,
+         {1, 0, 0, 11, 0, 0, 0, 0, 0, 0, 10}, 0, 0, kit_demod_dvbs_monitor_PreViterbiBER, 4, 0},
+        {"pre-RS", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0, 0, 102}, 0xBA, 0, kit_demod_dvbs_monitor_PreRSBER, 0, 15625},
+        {"pre-RS window full", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0x00, 0xFF, 0x00}, 0xBA, 0,
+         kit_demod_dvbs_monitor_PreRSBER, 0, 10000000},
+        {"pre-RS beyond the window", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0x00, 0xFF, 0x01}, 0xBA, 0,
+         kit_demod_dvbs_monitor_PreRSBER, 4, 0},
+        {"pre-RS largest count", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0xFF, 0xFF, 0xFF}, 0xBA, 15,
+         kit_demod_dvbs_monitor_PreRSBER, 0, 78431},
+        {"pre-RS not valid", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {0, 0, 0, 1}, 0xBA, 0, kit_demod_dvbs_monitor_PreRSBER, 4,
+         0},
+        {"pre-LDPC", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0, 0, 0, 81}, 0x7A, 0, kit_demod_dvbs2_monitor_PreLDPCBER, 0,
+         12500},
+        {"pre-LDPC beyond the frame", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0, 0, 0xFD, 0x21}, 0x7A, 0,
+         kit_demod_dvbs2_monitor_PreLDPCBER, 4, 0},
+        {"pre-LDPC largest count", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0xFF, 0xFF, 0xFF, 0xFF}, 0x7A, 15,
+         kit_demod_dvbs2_monitor_PreLDPCBER, 0, 1264198},
+        {"pre-BCH 3/4", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 1}, 0xBC, 0, kit_demod_dvbs2_monitor_PreBCHBER, 0,
+         20576},
+        {"pre-BCH largest count", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0xFF, 0xFF, 0xFF}, 0xBC, 15,
+         kit_demod_dvbs2_monitor_PreBCHBER, 0, 5267489},
+        {"post-BCH FER", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 0,
+         kit_demod_dvbs2_monitor_PostBCHFER, 0, 1000000},
+        {"post-BCH FER beyond", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 2}, 0xBC, 0,
+         kit_demod_dvbs2_monitor_PostBCHFER, 4, 0},
+        {"post-BCH FER 1 in 2^15", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 15,
+         kit_demod_dvbs2_monitor_PostBCHFER, 0, 31},
+    };
+    for (const auto& c : cases) {
+        Sat s(c.system);
+        s.lock(c.system);
+        s.set(A0, 0x21, {0x1C});  // QPSK 3/4
+        for (size_t i = 0; i < c.bytes.size(); ++i)
+            s.set(c.bank, uint8_t(c.reg + i), {c.bytes[i]});
+        if (c.periodReg)
+            s.set(A0, c.periodReg, {c.p});
+        uint32_t ber = 0;
+        EXPECT_EQ(c.read(&s.demod, &ber), c.result) << c.what;
+        if (c.result == 0) {
+            EXPECT_EQ(ber, c.ber) << c.what;
+        }
+    }
+}
+
+TEST(KitDvbsS2Monitor, EachMonitorAnswersForItsSystem)
+{
+    using Read = kit_result_t (*)(kit_demod_t*, uint32_t*);
+    const Read dvbsOnly[] = {kit_demod_dvbs_monitor_PreViterbiBER, kit_demod_dvbs_monitor_PreRSBER,
+                             [](kit_demod_t* d, uint32_t* v) { return kit_demod_dvbs_monitor_CodeRate(d, v); }};
+    const Read dvbs2Only[] = {kit_demod_dvbs2_monitor_PreLDPCBER, kit_demod_dvbs2_monitor_PreBCHBER,
+                              kit_demod_dvbs2_monitor_PostBCHFER};
+    for (Read read : dvbsOnly) {
+        uint32_t v = 0;
+        Sat s2(KIT_DTV_SYSTEM_DVBS2);
+        s2.lock();
+        EXPECT_EQ(read(&s2.demod, &v), 3u);
+        Sat any(KIT_DTV_SYSTEM_ANY);
+        any.lock(KIT_DTV_SYSTEM_DVBS2);
+        EXPECT_EQ(read(&any.demod, &v), 4u);
+    }
+    for (Read read : dvbs2Only) {
+        uint32_t v = 0;
+        Sat s(KIT_DTV_SYSTEM_DVBS);
+        s.lock(KIT_DTV_SYSTEM_DVBS);
+        EXPECT_EQ(read(&s.demod, &v), 3u);
+        Sat any(KIT_DTV_SYSTEM_ANY);
+        any.lock(KIT_DTV_SYSTEM_DVBS);
+        EXPECT_EQ(read(&any.demod, &v), 4u);
+        EXPECT_TRUE(any.freezeBalanced());
+    }
+    // With "either" and a DVB-S signal the PLS code is "not ready" and the code rate is read.
+    Sat any(KIT_DTV_SYSTEM_ANY);
+    any.lock(KIT_DTV_SYSTEM_DVBS);
+    any.set(0xB1, 0x10, {0x82});
+    kit_dvbs2_plscode_t pls;
+    kit_dvbs_coderate_t cr = 9;
+    EXPECT_EQ(kit_demod_dvbs2_monitor_PLSCode(&any.demod, &pls), 4u);
+    EXPECT_EQ(kit_demod_dvbs_monitor_CodeRate(&any.demod, &cr), 0u);
+    EXPECT_EQ(cr, KIT_DVBS_CODERATE_3_4);
+    for (uint8_t bad : {0x02, 0x85, 0x87}) {
+        any.set(0xB1, 0x10, {bad});
+        EXPECT_EQ(kit_demod_dvbs_monitor_CodeRate(&any.demod, &cr), 4u) << int(bad);
+    }
+    EXPECT_TRUE(any.freezeBalanced());
+
+    // Nothing answers asleep or on a terrestrial system.
+    Sat asleep;
+    ASSERT_EQ(kit_demod_dvbs_s2_Sleep(&asleep.demod), 0u);
+    uint8_t lock = 0;
+    uint32_t v = 0;
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_SyncStat(&asleep.demod, &lock), 3u);
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_PER(&asleep.demod, &v), 3u);
+    asleep.demod.state = KIT_DEMOD_STATE_ACTIVE;
+    asleep.demod.system = KIT_DTV_SYSTEM_DVBT;
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_SymbolRate(&asleep.demod, &v), 3u);
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_SyncStat(nullptr, &lock), 1u);
+    EXPECT_EQ(kit_demod_dvbs_s2_monitor_SyncStat(&asleep.demod, nullptr), 1u);
+}
+
+TEST(KitDvbsS2Monitor, PlsCodeTable)
+{
+    const struct {
+        uint8_t modcod;
+        kit_dvbs2_modulation_t modulation;
+        kit_dvbs2_coderate_t codeRate;
+    } cases[] = {
+        {0, 8, 14},  {1, 0, 0},   {7, 0, 6},   {11, 0, 10}, {12, 1, 4},  {13, 1, 5},  {14, 1, 6}, {15, 1, 8},
+        {16, 1, 9},  {17, 1, 10}, {18, 8, 14}, {20, 8, 14}, {28, 8, 14}, {29, 4, 11}, {30, 5, 12}, {31, 6, 13},
+    };
+    for (const auto& c : cases) {
+        for (uint8_t pilots : {0, 1}) {
+            Sat s;
+            s.lock();
+            s.set(A0, 0x21, {uint8_t(0x80 | c.modcod << 2 | 0x02 | pilots)});
+            kit_dvbs2_plscode_t pls;
+            ASSERT_EQ(kit_demod_dvbs2_monitor_PLSCode(&s.demod, &pls), 0u);
+            EXPECT_EQ(pls.modulation, c.modulation) << int(c.modcod);
+            EXPECT_EQ(pls.codeRate, c.codeRate) << int(c.modcod);
+            EXPECT_EQ(pls.isPilotOn, pilots);
+            EXPECT_EQ(pls.isShortFrame, 0);
+        }
+    }
+    Sat s;
+    kit_dvbs2_plscode_t pls;
+    EXPECT_EQ(kit_demod_dvbs2_monitor_PLSCode(&s.demod, &pls), 4u);  // no TS lock
+    EXPECT_TRUE(s.freezeBalanced());
+}
+
+TEST(KitDvbsS2Monitor, SignallingAndTransportRate)
+{
+    Sat s;
+    s.lock();
+    s.set(A0, 0x49, {0xF1, 0x07, 0x05, 0xE0, 0xEA, 0x60, 0x47});
+    kit_dvbs2_bbheader_t h;
+    ASSERT_EQ(kit_demod_dvbs2_monitor_BBHeader(&s.demod, &h), 0u);
+    EXPECT_EQ(h.streamInput, 3u);
+    EXPECT_EQ(h.isSingleInputStream, 1);
+    EXPECT_EQ(h.isConstantCodingModulation, 1);
+    EXPECT_EQ(h.issyIndicator, 0);
+    EXPECT_EQ(h.nullPacketDeletion, 0);
+    EXPECT_EQ(h.rollOff, 1u);
+    EXPECT_EQ(h.inputStreamIdentifier, 7);
+    EXPECT_EQ(h.userPacketLength, 1504);
+    EXPECT_EQ(h.dataFieldLength, 60000);
+    EXPECT_EQ(h.syncByte, 0x47);
+    uint8_t rollOff = 0;
+    ASSERT_EQ(kit_demod_dvbs2_monitor_Rolloff(&s.demod, &rollOff), 0u);
+    EXPECT_EQ(rollOff, 1);
+
+    uint8_t pilotLocked = 9, pilotOn = 9;
+    s.set(A0, 0x11, {0x05});
+    s.set(A0, 0x21, {0x1D});
+    ASSERT_EQ(kit_demod_dvbs_s2_monitor_Pilot(&s.demod, &pilotLocked, &pilotOn), 0u);
+    EXPECT_EQ(pilotLocked, 1);
+    EXPECT_EQ(pilotOn, 1);
+
+    // TS rate from the symbol rate (27,500,026 sps) and the code rate.
+    const struct {
+        kit_dtv_system_t system;
+        uint8_t pls;   // DVB-S2: MODCOD << 2 | pilots
+        uint8_t dvbsCodeRate;
+        kit_result_t result;
+        uint32_t kbps;
+    } rates[] = {
+        {KIT_DTV_SYSTEM_DVBS, 0, 0x82, 0, 38015},        // 3/4
+        {KIT_DTV_SYSTEM_DVBS, 0, 0x80, 0, 25343},        // 1/2
+        {KIT_DTV_SYSTEM_DVBS2, 7 << 2, 0, 0, 40906},     // QPSK 3/4
+        {KIT_DTV_SYSTEM_DVBS2, 13 << 2 | 1, 0, 0, 53231},  // 8PSK 2/3, pilots
+        {KIT_DTV_SYSTEM_DVBS2, 1 << 2, 0, 10, 0},        // QPSK 1/4: no table
+        {KIT_DTV_SYSTEM_DVBS2, 29 << 2, 0, 10, 0},
+    };
+    for (const auto& r : rates) {
+        Sat t(r.system);
+        t.lock(r.system);
+        t.set(0xAF, 0x38, {0x07, 0xFF, 0x41, 0x2A});
+        t.set(A0, 0x21, {r.pls});
+        t.set(0xB1, 0x10, {r.dvbsCodeRate});
+        uint32_t kbps = 0;
+        EXPECT_EQ(kit_demod_dvbs_s2_monitor_TSRate(&t.demod, &kbps), r.result) << int(r.pls);
+        if (r.result == 0) {
+            EXPECT_EQ(kbps, r.kbps) << int(r.pls);
+        }
+        EXPECT_TRUE(t.freezeBalanced());
+    }
+
+    // Scan information: only the lock flag when unlocked.
+    Sat scan(KIT_DTV_SYSTEM_ANY);
+    uint8_t lock = 9;
+    int32_t offset = 12345;
+    kit_dtv_system_t system = 77;
+    ASSERT_EQ(kit_demod_dvbs_s2_monitor_ScanInfo(&scan.demod, &lock, &offset, &system), 0u);
+    EXPECT_EQ(lock, 0);
+    EXPECT_EQ(offset, 12345);
+    EXPECT_EQ(system, 77u);
+    scan.lock(KIT_DTV_SYSTEM_DVBS);
+    scan.set(A0, 0x45, {0x00, 0x10, 0x00});
+    ASSERT_EQ(kit_demod_dvbs_s2_monitor_ScanInfo(&scan.demod, &lock, &offset, &system), 0u);
+    EXPECT_EQ(lock, 1);
+    EXPECT_EQ(offset, -375);
+    EXPECT_EQ(system, KIT_DTV_SYSTEM_DVBS);
+    EXPECT_TRUE(scan.freezeBalanced());
+}
+
+TEST(KitDvbsS2Monitor, ConstellationSamples)
+{
+    Sat s;
+    s.lock();
+    ASSERT_EQ(kit_demod_dvbs2_adv_SetConstellationSymbol(&s.demod, 5), 0u);
+    s.set(0xAA, 0x10, {0xB0, 0xFF, 0xC8});
+    int16_t i = 0, q = 0;
+    ASSERT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&s.demod, &i, &q), 0u);
+    EXPECT_EQ(i, -1);
+    EXPECT_EQ(q, 200);
+    EXPECT_EQ(s.i2c.reg(SLVT, 0xAA, 0x20), 0x45) << "the symbol selection is kept";
+
+    Sat dvbs(KIT_DTV_SYSTEM_DVBS);
+    dvbs.lock(KIT_DTV_SYSTEM_DVBS);
+    dvbs.set(0xAA, 0x20, {0x07});
+    dvbs.set(0xAA, 0x10, {0x0F, 0x12, 0x34});  // no sample ready
+    const uint64_t start = dvbs.board.clock().monotonicMs();
+    EXPECT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&dvbs.demod, &i, &q), 5u);
+    EXPECT_EQ(dvbs.board.clock().monotonicMs() - start, 100u);
+    EXPECT_EQ(dvbs.i2c.reg(SLVT, 0xAA, 0x20), 0x40);
+
+    Sat unlocked;
+    EXPECT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&unlocked.demod, &i, &q), 4u);
+}

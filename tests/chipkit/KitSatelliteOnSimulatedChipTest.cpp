@@ -1,0 +1,405 @@
+// The satellite parts of the kit against the simulated demodulator over the board's bus: a
+// tune locks only a carrier it is tuned and programmed for, the monitors read the scene's
+// carrier back, DiSEqC goes out and replies come back over virtual time, the blind scan finds
+// the carriers of a band, the symbol-rate search one of unknown rate, and the user-band
+// search one user band of a single-cable outdoor unit.
+#include "KitOnChip.h"
+#include "SatBench.h"
+#include "chipkit/kit_demod.h"
+#include "chipkit/kit_demod_config.h"
+#include "chipkit/kit_demod_dvbs_s2.h"
+#include "chipkit/kit_demod_dvbs_s2_monitor.h"
+#include "chipkit/kit_demod_sat_device_ctrl.h"
+#include "chipkit/kit_diseqc_command.h"
+#include "chipkit/kit_integ_dvbs_s2.h"
+#include "chipkit/kit_integ_dvbs_s2_blindscan.h"
+#include "chipkit/kit_integ_sat_device_ctrl.h"
+#include "chipkit/kit_integ_singlecable.h"
+#include "chipkit/kit_singlecable_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using namespace platform::sim;
+using namespace kittest;
+
+namespace {
+
+DigitalChannel channel(Modulation m, const char* codeRate, bool pilots = false)
+{
+    DigitalChannel d;
+    d.modulation = m;
+    d.codeRate = codeRate;
+    d.pilots = pilots;
+    return d;
+}
+
+struct SatOnChip : KitOnChip {
+    SatOnChip()
+    {
+        EXPECT_EQ(kit_demod_Initialize(&demod), 0u);
+        // The front end's gain is fixed: the converted AGC adds nothing to the powers.
+        tuner.agcRule = [](uint32_t) { return 0; };
+        tuner.onTune = [this](uint32_t kHz) { chip->setTunedFrequencyHz(kHz * 1000.0); };
+        integ = integrationOf(demod, &tuner, &lnb);
+    }
+    kit_result_t tune(kit_dtv_system_t system, uint32_t kHz, uint32_t ksps)
+    {
+        const kit_dvbs_s2_tune_param_t p = {system, kHz, ksps};
+        return kit_integ_dvbs_s2_Tune(&integ, &p);
+    }
+    uint64_t nowMs() { return board.clock().monotonicMs(); }
+
+    FakeSatTuner tuner;
+    FakeLnbc lnb;
+    kit_integ_t integ;
+};
+
+} // namespace
+
+TEST(KitSatelliteOnChip, TuneLocksWithinTheCaptureRangeAndTwoPercentOfTheRate)
+{
+    const struct {
+        const char* what;
+        const char* standard;
+        kit_dtv_system_t system;
+        uint32_t kHz, ksps;
+        kit_result_t result;
+    } cases[] = {
+        {"DVB-S2 as it is", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1200000, 27500, 0},
+        {"rate 1.5 % off", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1200000, 27900, 0},
+        {"rate 3 % off", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1200000, 28325, 5},
+        {"tuned 3 MHz off", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1203000, 27500, 0},
+        {"tuned 5 MHz off", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1205000, 27500, 5},
+        {"DVB-S2 tuned as DVB-S", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS, 1200000, 27500, 5},
+        {"DVB-S2 under either", standard::kDvbS2, KIT_DTV_SYSTEM_ANY, 1200000, 27500, 0},
+        {"DVB-S as it is", standard::kDvbS, KIT_DTV_SYSTEM_DVBS, 1200000, 27500, 0},
+        {"DVB-S tuned as DVB-S2", standard::kDvbS, KIT_DTV_SYSTEM_DVBS2, 1200000, 27500, 5},
+        {"DVB-S under either", standard::kDvbS, KIT_DTV_SYSTEM_ANY, 1200000, 27500, 0},
+        {"nothing there", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1400000, 27500, 5},
+    };
+    for (const auto& c : cases) {
+        SatOnChip s;
+        s.scene->addSatellite(1200e6, 27.5e6, c.standard, 12, channel(Modulation::Qpsk, "3/4", true));
+        EXPECT_EQ(s.tune(c.system, c.kHz, c.ksps), c.result) << c.what;
+        EXPECT_EQ(s.chip->tsLocked(), c.result == 0) << c.what;
+        EXPECT_TRUE(s.freezeReleased()) << c.what;
+    }
+}
+
+TEST(KitSatelliteOnChip, MonitorsReadTheCarrierBack)
+{
+    const struct {
+        const char* standard;
+        Modulation modulation;
+        const char* codeRate;
+        bool pilots;
+        double cnDb;
+        kit_dtv_system_t expectedSystem;
+        uint32_t modulationCode, codeRateCode;
+    } cases[] = {
+        {standard::kDvbS2, Modulation::Psk8, "3/4", true, 12, KIT_DTV_SYSTEM_DVBS2, 1, 6},
+        {standard::kDvbS2, Modulation::Qpsk, "9/10", false, 5, KIT_DTV_SYSTEM_DVBS2, 0, 10},
+        {standard::kDvbS, Modulation::Qpsk, "7/8", false, 15, KIT_DTV_SYSTEM_DVBS, 0, 4},
+    };
+    for (const auto& c : cases) {
+        SatOnChip s;
+        s.scene->addSatellite(1550e6, 22e6, c.standard, c.cnDb, channel(c.modulation, c.codeRate, c.pilots));
+        s.tuner.landingErrorKHz = -400;  // the carrier lies 400 kHz above where the tuner lands
+        ASSERT_EQ(s.tune(KIT_DTV_SYSTEM_ANY, 1550000, 22000), 0u) << c.standard;
+        kit_demod_t* d = &s.demod;
+        kit_dtv_system_t system = 0;
+        uint32_t sps = 0;
+        int32_t offset = 0, cnr = 0;
+        ASSERT_EQ(kit_demod_dvbs_s2_monitor_System(d, &system), 0u);
+        EXPECT_EQ(system, c.expectedSystem);
+        ASSERT_EQ(kit_demod_dvbs_s2_monitor_SymbolRate(d, &sps), 0u);
+        EXPECT_NEAR(sps, 22e6, 22e6 * 1e-4);
+        ASSERT_EQ(kit_demod_dvbs_s2_monitor_CarrierOffset(d, &offset), 0u);
+        EXPECT_NEAR(offset, 400, 1);
+        ASSERT_EQ(kit_demod_dvbs_s2_monitor_CNR(d, &cnr), 0u);
+        EXPECT_NEAR(cnr, c.cnDb * 1000, 40) << c.standard;
+        if (c.expectedSystem == KIT_DTV_SYSTEM_DVBS2) {
+            kit_dvbs2_plscode_t pls;
+            ASSERT_EQ(kit_demod_dvbs2_monitor_PLSCode(d, &pls), 0u);
+            EXPECT_EQ(pls.modulation, c.modulationCode);
+            EXPECT_EQ(pls.codeRate, c.codeRateCode);
+            EXPECT_EQ(pls.isPilotOn, c.pilots);
+            kit_dvbs2_bbheader_t h;
+            ASSERT_EQ(kit_demod_dvbs2_monitor_BBHeader(d, &h), 0u);
+            EXPECT_EQ(h.syncByte, 0x47);
+            EXPECT_EQ(h.userPacketLength, 1504);
+        } else {
+            kit_dvbs_coderate_t cr = 0;
+            ASSERT_EQ(kit_demod_dvbs_monitor_CodeRate(d, &cr), 0u);
+            EXPECT_EQ(cr, c.codeRateCode);
+        }
+        // Constellation samples on the grid's radius of 256, spread by the C/N.
+        double sum = 0;
+        for (int n = 0; n < 200; ++n) {
+            int16_t i = 0, q = 0;
+            ASSERT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(d, &i, &q), 0u);
+            sum += std::hypot(double(i), double(q));
+        }
+        EXPECT_NEAR(sum / 200, 256, 256 * 0.2) << c.standard;
+        EXPECT_TRUE(s.freezeReleased());
+        EXPECT_EQ(s.chip->freezeCount(), s.chip->releaseCount());
+    }
+}
+
+TEST(KitSatelliteOnChip, ErrorCountersOverTheWindows)
+{
+    SatOnChip s;
+    DigitalChannel d = channel(Modulation::Qpsk, "3/4");
+    d.preBer = 2e-4;
+    d.packetErrorRate = 1e-3;
+    s.scene->addSatellite(1300e6, 27.5e6, standard::kDvbS2, 10, d);
+    ASSERT_EQ(s.tune(KIT_DTV_SYSTEM_DVBS2, 1300000, 27500), 0u);
+    uint32_t preBch = 0, per = 0, fer = 0;
+    // A new window (configuration item 47: 2^6 frames) starts the count again.
+    ASSERT_EQ(kit_demod_SetConfig(&s.demod, 47, 6), 0u);
+    EXPECT_EQ(kit_demod_dvbs2_monitor_PreBCHBER(&s.demod, &preBch), 4u) << "no window yet";
+    s.advanceMs(2000);
+    ASSERT_EQ(kit_demod_dvbs2_monitor_PreBCHBER(&s.demod, &preBch), 0u);
+    EXPECT_NEAR(preBch, 2e-4 * 1e9, 2e-4 * 1e9 * 0.02);
+    ASSERT_EQ(kit_demod_dvbs_s2_monitor_PER(&s.demod, &per), 0u);
+    EXPECT_TRUE(per == 0 || per == 1000000) << "a window of one packet counts none or all";
+    ASSERT_EQ(kit_demod_dvbs2_monitor_PostBCHFER(&s.demod, &fer), 0u);
+    EXPECT_LE(fer, 1000000u);
+
+    // DVB-S: the pre-RS and packet windows (configuration item 46: 2^9) resolve the rates.
+    SatOnChip t;
+    t.scene->addSatellite(1300e6, 27.5e6, standard::kDvbS, 10, d);
+    ASSERT_EQ(t.tune(KIT_DTV_SYSTEM_DVBS, 1300000, 27500), 0u);
+    ASSERT_EQ(kit_demod_SetConfig(&t.demod, 46, 9), 0u);
+    t.advanceMs(3000);
+    uint32_t preRs = 0;
+    ASSERT_EQ(kit_demod_dvbs_monitor_PreRSBER(&t.demod, &preRs), 0u);
+    EXPECT_NEAR(preRs, 2e-4 * 1e7, 2e-4 * 1e7 * 0.02);
+    ASSERT_EQ(kit_demod_dvbs_s2_monitor_PER(&t.demod, &per), 0u);
+    EXPECT_NEAR(per, 1000, 300);
+}
+
+TEST(KitSatelliteOnChip, PilotDetectionEarnsASecondWait)
+{
+    // TS lock at 400 ms, beyond the 260 ms of 27,500 ksps: a carrier without pilots gets it.
+    for (bool pilots : {false, true}) {
+        SatOnChip s;
+        DigitalChannel d = channel(Modulation::Qpsk, "3/4", pilots);
+        d.timeline.tsLockMs = 400;
+        s.scene->addSatellite(1200e6, 27.5e6, standard::kDvbS2, 12, d);
+        const uint64_t start = s.nowMs();
+        EXPECT_EQ(s.tune(KIT_DTV_SYSTEM_DVBS2, 1200000, 27500), pilots ? 5u : 0u);
+        EXPECT_EQ(s.nowMs() - start, pilots ? 270u : 400u) << pilots;
+    }
+}
+
+TEST(KitSatelliteOnChip, DiseqcGoesOutAndRepliesComeBack)
+{
+    SatOnChip s;
+    kit_diseqc_message_t m, reply;
+    kit_diseqc_command_WriteN0(&m, 0xE0, 0x10, 0xF3);
+    const uint64_t start = s.nowMs();
+    ASSERT_EQ(kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&s.integ, 1, 1, 1, &m, 2, nullptr, 0), 0u);
+    // 41 ms idle, two sendings of 54 ms 400 ms apart, the burst: seen at the next 10 ms poll.
+    EXPECT_EQ(s.nowMs() - start, 580u);
+    auto sent = s.chip->diseqcSendings();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].message, (std::vector<uint8_t>{0xE0, 0x10, 0x38, 0xF3}));
+    EXPECT_EQ(sent[0].repeats, 2);
+    EXPECT_EQ(sent[0].toneBurst, 1);
+    EXPECT_FALSE(sent[0].replyExpected);
+    EXPECT_TRUE(s.chip->toneOn());
+    EXPECT_EQ(s.lnb.calls, (std::vector<std::string>{"V high"}));
+
+    // A reply through the LNB controller's receive switching.
+    s.chip->setDiseqcPeer([](const std::vector<uint8_t>& command) -> std::optional<std::vector<uint8_t>> {
+        if (command.size() >= 3 && command[2] == 0x38)
+            return std::vector<uint8_t>{0xE4, 0x12, 0x34};
+        return std::nullopt;
+    });
+    s.lnb.calls.clear();
+    ASSERT_EQ(kit_integ_sat_device_ctrl_TransmitDiseqcCommandWithReply(&s.integ, 0, 0, 0, &m, &reply), 0u);
+    EXPECT_EQ(std::vector<uint8_t>(reply.data, reply.data + reply.length), (std::vector<uint8_t>{0xE4, 0x12, 0x34}));
+    EXPECT_EQ(s.lnb.calls, (std::vector<std::string>{"V low", "receive", "transmit"}));
+    EXPECT_FALSE(s.chip->toneOn());
+
+    // No reply within the window, or one whose framing the mask refuses: "not ready".
+    kit_diseqc_command_SetLo(&m, 0xE0, 0x10);
+    EXPECT_EQ(kit_integ_sat_device_ctrl_TransmitDiseqcCommandWithReply(&s.integ, 0, 0, 0, &m, &reply), 4u);
+    s.chip->setDiseqcPeer([](const std::vector<uint8_t>&) { return std::optional<std::vector<uint8_t>>({0xE8, 1}); });
+    EXPECT_EQ(kit_integ_sat_device_ctrl_TransmitDiseqcCommandWithReply(&s.integ, 0, 0, 0, &m, &reply), 4u);
+
+    // The engine switched off sends nothing: the wait runs out.
+    ASSERT_EQ(kit_integ_sat_device_ctrl_Disable(&s.integ), 0u);
+    EXPECT_EQ(kit_demod_sat_device_ctrl_StartTransmit(&s.demod), 0u);
+    EXPECT_EQ(s.chip->diseqcSendings().size(), 4u);
+}
+
+TEST(KitSatelliteOnChip, BlindScanFindsEveryCarrierOfTheBand)
+{
+    SatOnChip s;
+    struct Truth {
+        double mhz, msps;
+        const char* standard;
+    };
+    const Truth truth[] = {
+        {1150, 27.5, standard::kDvbS2},
+        {1320, 8.0, standard::kDvbS},
+        {1460, 2.2, standard::kDvbS2},
+    };
+    for (const Truth& t : truth)
+        s.scene->addSatellite(t.mhz * 1e6, t.msps * 1e6, t.standard, 14, channel(Modulation::Qpsk, "3/4"));
+    static std::vector<kit_integ_dvbs_s2_blindscan_result_t> events;
+    events.clear();
+    auto seq = std::make_unique<kit_demod_dvbs_s2_blindscan_seq_t>();
+    const kit_integ_dvbs_s2_blindscan_param_t param = {1050000, 1550000, 1000, 45000};
+    ASSERT_EQ(kit_integ_dvbs_s2_BlindScan(&s.integ, seq.get(), &param,
+                                          [](kit_integ_t*, const kit_integ_dvbs_s2_blindscan_result_t* r) {
+                                              events.push_back(*r);
+                                          }),
+              0u);
+    std::vector<kit_dvbs_s2_tune_param_t> found;
+    int lastProgress = -1;
+    for (const auto& e : events) {
+        if (e.eventId == KIT_INTEG_DVBS_S2_BLINDSCAN_EVENT_DETECT) {
+            found.push_back(e.tuneParam);
+        } else {
+            EXPECT_GT(int(e.progress), lastProgress) << "progress never goes down";
+            lastProgress = e.progress;
+        }
+    }
+    EXPECT_EQ(lastProgress, 100);
+    ASSERT_EQ(found.size(), 3u);
+    for (const Truth& t : truth) {
+        const auto match = std::find_if(found.begin(), found.end(), [&](const kit_dvbs_s2_tune_param_t& f) {
+            return std::abs(double(f.centerFreqKHz) - t.mhz * 1000) < t.msps * 1000 * 0.1;
+        });
+        ASSERT_NE(match, found.end()) << t.mhz;
+        EXPECT_NEAR(match->symbolRateKSps, t.msps * 1000, t.msps * 1000 * 0.005) << t.mhz;
+        EXPECT_EQ(match->system, t.standard == standard::kDvbS ? KIT_DTV_SYSTEM_DVBS : KIT_DTV_SYSTEM_DVBS2);
+    }
+    EXPECT_EQ(s.demod.state, KIT_DEMOD_STATE_SLEEP);
+    EXPECT_EQ(s.tuner.sleeps, 1);
+    EXPECT_TRUE(s.freezeReleased());
+}
+
+TEST(KitSatelliteOnChip, AWholeBandFitsThePools)
+{
+    SatOnChip s;
+    s.scene->addSatellite(2100e6, 30e6, standard::kDvbS2, 12, channel(Modulation::Psk8, "2/3"));
+    auto seq = std::make_unique<kit_demod_dvbs_s2_blindscan_seq_t>();
+    const kit_integ_dvbs_s2_blindscan_param_t full = {950000, 2150000, 1000, 45000};
+    static int detected;
+    detected = 0;
+    ASSERT_EQ(kit_integ_dvbs_s2_BlindScan(&s.integ, seq.get(), &full,
+                                          [](kit_integ_t*, const kit_integ_dvbs_s2_blindscan_result_t* r) {
+                                              detected += r->eventId == KIT_INTEG_DVBS_S2_BLINDSCAN_EVENT_DETECT;
+                                          }),
+              0u);
+    EXPECT_EQ(detected, 1);
+    EXPECT_LE(seq->common.storage.powerMaxUsed, uint32_t(KIT_DVBS_S2_BLINDSCAN_POWER_MAX));
+    EXPECT_GT(seq->common.storage.powerMaxUsed, 2000u) << "the fine sweep of the whole band was held at once";
+
+    // A range the pools cannot hold fails outright rather than scanning part of it.
+    const kit_integ_dvbs_s2_blindscan_param_t tooWide = {250000, 2150000, 1000, 45000};
+    EXPECT_EQ(kit_integ_dvbs_s2_BlindScan(&s.integ, seq.get(), &tooWide, nullptr), 11u);
+}
+
+TEST(KitSatelliteOnChip, SymbolRateSearchLocksACarrierOfUnknownRate)
+{
+    const struct {
+        double mhz, msps;
+        uint32_t range;
+        kit_result_t result;
+    } cases[] = {
+        {1203.0, 6.111, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 0},
+        {1196.5, 2.5, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 0},
+        {1204.0, 30.0, KIT_DVBS_S2_TUNE_SRS_RANGE_5MHZ, 0},
+        {1260.0, 6.0, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 6},  // far outside the range
+    };
+    for (const auto& c : cases) {
+        SatOnChip s;
+        s.scene->addSatellite(c.mhz * 1e6, c.msps * 1e6, standard::kDvbS2, 13, channel(Modulation::Qpsk, "2/3"));
+        auto seq = std::make_unique<kit_demod_dvbs_s2_tune_srs_seq_t>();
+        const kit_integ_dvbs_s2_tune_srs_param_t param = {1200000, c.range};
+        kit_dvbs_s2_tune_param_t found{};
+        EXPECT_EQ(kit_integ_dvbs_s2_TuneSRS(&s.integ, seq.get(), &param, &found), c.result) << c.mhz;
+        if (c.result != 0)
+            continue;
+        EXPECT_NEAR(found.centerFreqKHz, c.mhz * 1000, 100) << c.mhz;
+        EXPECT_NEAR(found.symbolRateKSps, c.msps * 1000, c.msps * 1000 * 0.005) << c.mhz;
+        EXPECT_EQ(found.system, KIT_DTV_SYSTEM_DVBS2);
+        EXPECT_TRUE(s.chip->tsLocked());
+        EXPECT_TRUE(s.chip->tsOutputEnabled());
+    }
+}
+
+namespace {
+
+// A single-cable outdoor unit on the DiSEqC line: "all user bands on" lights a CW line in
+// each user band, "power off" of one user band puts its line out.
+struct OutdoorUnit {
+    explicit OutdoorUnit(std::shared_ptr<RfScene> s) : scene(std::move(s)) {}
+    static constexpr double kUserbandsMhz[8] = {1210, 1420, 1680, 2040, 1284, 1400, 1516, 1632};
+    std::optional<std::vector<uint8_t>> hear(const std::vector<uint8_t>& m)
+    {
+        if (m.size() == 5 && m[2] == 0x5B && m[3] == 0 && m[4] == 0)
+            lit = 0xFF;
+        else if (m.size() == 5 && m[2] == 0x5A && m[4] == 0)
+            lit &= ~(1u << (m[3] >> 5));
+        scene->clear();
+        for (int ub = 0; ub < 8; ++ub)
+            if (lit & (1u << ub))
+                scene->addCw(kUserbandsMhz[ub] * 1e6, scene->noiseFloor() + 25);
+        return std::nullopt;
+    }
+    std::shared_ptr<RfScene> scene;
+    unsigned lit = 0;
+};
+
+} // namespace
+
+TEST(KitSatelliteOnChip, UserBandSearchFindsTheAskedUserBand)
+{
+    for (uint8_t userband : {3, 6}) {
+        SatOnChip s;
+        OutdoorUnit odu(s.scene);
+        s.chip->setDiseqcPeer([&](const std::vector<uint8_t>& m) { return odu.hear(m); });
+        auto seq = std::make_unique<kit_demod_sat_device_ctrl_find1ub_seq_t>();
+        uint32_t kHz = 1;
+        ASSERT_EQ(kit_integ_sat_device_ctrl_Find1UB(&s.integ, seq.get(), 1100000, 2100000, userband, &kHz), 0u);
+        EXPECT_NEAR(kHz, OutdoorUnit::kUserbandsMhz[userband - 1] * 1000, 500) << int(userband);
+        EXPECT_EQ(odu.lit, 0u) << "every user band switched off at the end";
+        EXPECT_EQ(s.demod.state, KIT_DEMOD_STATE_SLEEP);
+    }
+    // Nobody answering: nothing found, and no frequency.
+    SatOnChip s;
+    auto seq = std::make_unique<kit_demod_sat_device_ctrl_find1ub_seq_t>();
+    uint32_t kHz = 1;
+    EXPECT_EQ(kit_integ_sat_device_ctrl_Find1UB(&s.integ, seq.get(), 1100000, 1300000, 1, &kHz), 6u);
+    EXPECT_EQ(kHz, 0u);
+    // Single-cable operation on: the search is not for it.
+    kit_integ_singlecable_tuner_t sc;
+    ASSERT_EQ(kit_integ_sat_device_ctrl_EnableSinglecable(&s.integ, &sc, nullptr), 0u);
+    EXPECT_EQ(kit_integ_sat_device_ctrl_Find1UB(&s.integ, seq.get(), 1100000, 1300000, 1, &kHz), 3u);
+}
+
+TEST(KitSatelliteOnChip, CwDetection)
+{
+    const struct {
+        double cwMhz;  // 0: none
+        uint8_t result;
+    } cases[] = {{1202, 1}, {1200, 0}, {0, 2}};
+    for (const auto& c : cases) {
+        SatOnChip s;
+        if (c.cwMhz)
+            s.scene->addCw(c.cwMhz * 1e6, s.scene->noiseFloor() + 25);
+        auto seq = std::make_unique<kit_demod_sat_device_ctrl_detect_cw_seq_t>();
+        uint8_t result = 9;
+        ASSERT_EQ(kit_integ_sat_device_ctrl_DetectYesNo(&s.integ, seq.get(), 1200000, 2000, 1000, 1000, &result), 0u);
+        EXPECT_EQ(result, c.result) << c.cwMhz;
+    }
+}
