@@ -17,6 +17,7 @@ namespace platform::sim {
 namespace {
 // Longer than the instrument's 500 us burst gap, short enough to keep tests quick.
 constexpr auto kBurstGap = std::chrono::milliseconds(3);
+constexpr char kEndOfText = '\x03';
 
 const char kBootText[] =
     "U-Boot 2015.04 (cable modem)\n"
@@ -30,6 +31,8 @@ CableModemModel::CableModemModel(SimulatedBoard& board, const CableModemOptions&
 {
     session_.autoStart = options.autoStart;
     session_.docsis31 = options.docsis31;
+    session_.faults = &board_.faults();
+    session_.device = device();
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     listenerId_ = board_.gpio().addListener([this](int line, int value) { onLine(line, value); });
     if (VirtualClock* clock = board_.virtualClock())
@@ -69,6 +72,8 @@ bool CableModemModel::busy() const
     return clock && clock->scale() > 0.0 && board_.anySerialOpen() && terminal_.unreadBySlave() > 0;
 }
 
+Device CableModemModel::device() { return Device::serial(wiring::kModemSerialDevice); }
+
 uint64_t CableModemModel::nowMs() const { return board_.clock().monotonicMs(); }
 
 void CableModemModel::onLine(int line, int value)
@@ -103,12 +108,20 @@ void CableModemModel::checkBoot()
     booted_ = true;
     session_.nowMs = nowMs();
     session_.menu = session_.autoStart;
+    session_.subMenu.clear();
     session_.rebootRequested = false;
+    session_.job = ModemJob();
+    resetTransmitterAtBoot(session_);
     session_.startSync(session_.tunedHz);
     queueOutput(kBootText + std::string(session_.menu ? "CableModemCLI\n" : "") + prompt());
 }
 
-std::string CableModemModel::prompt() const { return session_.menu ? "mainMenu>" : "#"; }
+std::string CableModemModel::prompt() const
+{
+    if (!session_.menu)
+        return "#";
+    return session_.subMenu.empty() ? "mainMenu>" : session_.subMenu + ">";
+}
 
 std::string CableModemModel::withLineEnds(const std::string& text) const
 {
@@ -124,10 +137,11 @@ std::string CableModemModel::withLineEnds(const std::string& text) const
 
 void CableModemModel::queueOutput(const std::string& text)
 {
-    if (silent_ || text.empty())
+    // A silenced modem still hears and acts; only its answers are lost.
+    if (board_.faults().refuses(device(), kRead) || text.empty())
         return;
     std::string out = withLineEnds(text);
-    if (noise_) {
+    if (session_.failing(kModemLineRegister)) {
         for (char& c : out)
             c = static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
     }
@@ -162,13 +176,35 @@ void CableModemModel::handleCommand(const std::string& line)
         bootAtMs_ = nowMs() + options_.bootMs;
         return;
     }
-    queueOutput("\n" + reply + prompt());
+    // A command that keeps printing gives its prompt after its last line.
+    queueOutput("\n" + reply + (session_.job.running() ? "" : prompt()));
+}
+
+void CableModemModel::releaseDueOutput()
+{
+    if (!booted_ || !session_.job.due(nowMs()))
+        return;
+    const std::string text = session_.job.takeDue(nowMs());
+    queueOutput(text + (session_.job.running() ? "" : prompt()));
 }
 
 void CableModemModel::handleInput(const std::string& bytes)
 {
+    if (board_.faults().refuses(device(), kWrite))
+        return;
     for (char c : bytes) {
         if (!booted_)
+            continue;
+        // ETX interrupts a running command and drops the line typed so far; anything else
+        // waits for the running command to end.
+        if (c == kEndOfText) {
+            commands_.push_back("^C");
+            inputLine_.clear();
+            session_.job = ModemJob();
+            queueOutput("^C\n" + prompt());
+            continue;
+        }
+        if (session_.job.running())
             continue;
         if (echo_ && c != '\r')
             queueOutput(std::string(1, c));
@@ -200,6 +236,7 @@ void CableModemModel::run()
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 checkBoot();
+                releaseDueOutput();
                 if (got > 0)
                     handleInput(in);
                 out.swap(pendingOutput_);
@@ -222,13 +259,21 @@ void CableModemModel::run()
 
 void CableModemModel::waitForWork()
 {
-    int timeoutMs = -1;
+    int timeoutMs = -1; // its deadlines: the end of its boot, the next line of a running command
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!pendingOutput_.empty())
             return;
+        std::vector<uint64_t> deadlines;
         if (booting_)
-            timeoutMs = realMsUntil(bootAtMs_);
+            deadlines.push_back(bootAtMs_);
+        if (booted_ && session_.job.running())
+            deadlines.push_back(session_.job.lines.front().atMs);
+        for (uint64_t deadline : deadlines) {
+            const int ms = realMsUntil(deadline);
+            if (ms >= 0 && (timeoutMs < 0 || ms < timeoutMs))
+                timeoutMs = ms;
+        }
     }
     struct pollfd fds[2] = {{terminal_.masterFd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     if (::poll(fds, 2, timeoutMs) > 0 && (fds[1].revents & POLLIN)) {
@@ -267,7 +312,8 @@ bool CableModemModel::settle(int timeoutMs)
             struct pollfd p = {terminal_.masterFd(), POLLIN, 0};
             const bool inputWaiting = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
             const bool bootDue = booting_ && nowMs() >= bootAtMs_;
-            if (!inputWaiting && !bootDue && pendingOutput_.empty())
+            const bool outputDue = booted_ && session_.job.due(nowMs());
+            if (!inputWaiting && !bootDue && !outputDue && pendingOutput_.empty())
                 return true;
         }
         if (std::chrono::steady_clock::now() > until)
@@ -320,18 +366,32 @@ void CableModemModel::clearCommands()
         std::lock_guard<std::mutex> lock(mutex_);        \
         assignment = value;                              \
     }
-MODEM_KNOB(setSilent, bool, silent_)
-MODEM_KNOB(setNoise, bool, noise_)
 MODEM_KNOB(setEcho, bool, echo_)
 MODEM_KNOB(setBursts, int, bursts_)
 MODEM_KNOB(setLineEnd, const std::string&, options_.lineEnd)
 MODEM_KNOB(setAutoStart, bool, session_.autoStart)
 MODEM_KNOB(setMenu, bool, session_.menu)
-MODEM_KNOB(setStuckWord, const std::string&, session_.stuckWord)
-MODEM_KNOB(setForwardingDisabled, bool, session_.forwardingDisabled)
 MODEM_KNOB(setStateStepMs, uint64_t, session_.stateStepMs)
-MODEM_KNOB(setChannelSource, ModemChannelSource, session_.channels)
+MODEM_KNOB(setNetwork, const ModemNetwork&, session_.network)
 #undef MODEM_KNOB
+
+void CableModemModel::setPath(const ModemPath& path)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    session_.path = path;
+}
+
+ModemFlows CableModemModel::flows() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return session_.flows;
+}
+
+ModemUpstreamBurst CableModemModel::upstreamBurst() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return supplyOn_ && !inReset_ && booted_ ? modemUpstreamBurst(session_) : ModemUpstreamBurst();
+}
 
 void CableModemModel::sendRaw(const std::string& text)
 {
