@@ -30,13 +30,14 @@ const Key kKeys[] = {
 
 QString planPath(const QString& folder, const QString& plan) { return folder + "/" + plan + kSuffix; }
 
-// The plans of a folder: its files named exactly "<plan>.XML" (name filters ignore case).
+// The plans of a folder: its files named exactly "<plan>.XML". The suffix is compared
+// here rather than by a name filter, which would build a pattern matcher on every listing.
 QStringList plansIn(const QString& folder)
 {
     QStringList plans;
-    for (const QString& file : QDir(folder).entryList({QString("*") + kSuffix}, QDir::Files, QDir::Name)) {
+    for (const QString& file : QDir(folder).entryList(QDir::Files, QDir::Name)) {
         const QString plan = file.left(file.size() - int(strlen(kSuffix)));
-        if (file.endsWith(kSuffix, Qt::CaseSensitive) && Channelslist::validPlanName(plan))
+        if (file.endsWith(QLatin1String(kSuffix), Qt::CaseSensitive) && Channelslist::validPlanName(plan))
             plans.append(plan);
     }
     return plans;

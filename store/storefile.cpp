@@ -10,10 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -21,10 +21,19 @@ namespace storefile {
 
 namespace {
 
+// [A-Za-z_][A-Za-z0-9._-]*, checked by hand: every key of every save passes here.
 bool isXmlName(const QString& key)
 {
-    static const QRegularExpression name(QStringLiteral("^[A-Za-z_][A-Za-z0-9._-]*$"));
-    return key != QLatin1String("VALUE") && name.match(key).hasMatch();
+    const auto letter = [](QChar c) {
+        const ushort u = c.unicode();
+        return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_';
+    };
+    const auto more = [&](QChar c) {
+        const ushort u = c.unicode();
+        return letter(c) || (u >= '0' && u <= '9') || u == '.' || u == '-';
+    };
+    return !key.isEmpty() && key != QLatin1String("VALUE") && letter(key.front())
+        && std::all_of(key.begin() + 1, key.end(), more);
 }
 
 // XML 1.0 cannot carry most control characters or unpaired surrogates, not even
