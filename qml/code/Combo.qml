@@ -28,6 +28,7 @@ ScreenButton {
         visible: false
         anchors.fill: parent
         z: 200
+        readonly property bool modal: true
 
         MouseArea {
             anchors.fill: parent
@@ -48,6 +49,7 @@ ScreenButton {
                 Repeater {
                     model: combo.model
                     ScreenButton {
+                        objectName: "comboChoice" + index
                         width: Math.max(combo.width, 220) - 12
                         height: 44
                         fontSize: Theme.fontBody

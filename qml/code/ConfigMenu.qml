@@ -14,6 +14,7 @@ Item {
     anchors.fill: parent
     visible: false
     z: 100
+    readonly property bool modal: true
 
     function open() { visible = true }
     function close() { visible = false }
@@ -34,7 +35,7 @@ Item {
     Rectangle {
         x: 4
         y: Theme.barHeight
-        width: 250
+        width: 340
         height: list.height + 8
         color: Theme.bar
         border.color: Theme.buttonBorder
@@ -48,7 +49,8 @@ Item {
             Repeater {
                 model: menu.entries
                 ScreenButton {
-                    width: 242
+                    objectName: "menuEntry" + index
+                    width: 332
                     height: 46
                     fontSize: Theme.fontBody
                     text: modelData.text

@@ -25,6 +25,7 @@ Dialogo {
         Repeater {
             model: dialog.options
             ScreenButton {
+                objectName: "choice" + index
                 width: 200
                 height: 46
                 fontSize: Theme.fontBody

@@ -5,6 +5,7 @@ Rectangle {
     id: dialog
     anchors.fill: parent
     color: Theme.scrim
+    readonly property bool modal: true
 
     property string text: ""
 

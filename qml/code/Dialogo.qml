@@ -21,6 +21,8 @@ Rectangle {
     anchors.fill: parent
     color: Theme.scrim
     z: 150
+    // Covers the screen: the screen takes no touch while it shows.
+    readonly property bool modal: true
 
     function close() {
         closing()
@@ -75,6 +77,7 @@ Rectangle {
             spacing: Theme.spacing
             ScreenButton {
                 id: doneKey
+                objectName: "dialogDone"
                 visible: dialog.showDone
                 width: 140
                 height: 48
@@ -86,6 +89,7 @@ Rectangle {
                 }
             }
             ScreenButton {
+                objectName: "dialogCancel"
                 visible: dialog.showCancel
                 width: 140
                 height: 48

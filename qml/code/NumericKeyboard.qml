@@ -21,6 +21,7 @@ Rectangle {
     anchors.fill: parent
     color: Theme.scrim
     z: 160
+    readonly property bool modal: true
     states: [State { name: "NEGATIVE" }]
 
     function close() { keyboard.destroy() }
@@ -51,7 +52,7 @@ Rectangle {
     Rectangle {
         id: box
         anchors.centerIn: parent
-        width: 400
+        width: 440
         height: 410
         radius: Theme.radius
         color: Theme.bar
@@ -64,7 +65,7 @@ Rectangle {
             spacing: 6
 
             Text {
-                width: 372
+                width: 412
                 horizontalAlignment: Text.AlignHCenter
                 elide: Text.ElideRight
                 text: keyboard.title
@@ -73,7 +74,7 @@ Rectangle {
                 font.bold: true
             }
             Rectangle {
-                width: 372
+                width: 412
                 height: 44
                 color: Theme.frame
                 border.color: keyboard.typed === "" || keyboard.acceptable ? Theme.buttonBorder : Theme.alarm
@@ -88,7 +89,7 @@ Rectangle {
                 }
             }
             Text {
-                width: 372
+                width: 412
                 horizontalAlignment: Text.AlignHCenter
                 text: "[" + keyboard.minimum + ", " + keyboard.maximum + "]"
                 color: Theme.textDim
@@ -103,7 +104,8 @@ Rectangle {
                             "1", "2", "3", keyboard.decimals ? "." : "",
                             "0"]
                     ScreenButton {
-                        width: 88
+                        objectName: "key_" + modelData
+                        width: 98
                         height: 50
                         fontSize: Theme.fontButton
                         text: modelData
@@ -123,7 +125,8 @@ Rectangle {
             anchors.rightMargin: 14
             spacing: 6
             ScreenButton {
-                width: 88
+                objectName: "key_OK"
+                width: 140
                 height: 50
                 fontSize: Theme.fontBody
                 text: qsTr("OK")
@@ -131,7 +134,8 @@ Rectangle {
                 onClicked: keyboard.accept()
             }
             ScreenButton {
-                width: 182
+                objectName: "key_CANCEL"
+                width: 140
                 height: 50
                 fontSize: Theme.fontBody
                 text: qsTr("CANCEL")

@@ -5,7 +5,7 @@ Toolbar {
     BotonToolbarCamara {}
     BotonScreen {
         objectName: "REGISTERING"
-        width: 150
+        width: 180
         text: "\u25C0 " + qsTr("REGISTERING")
         screen: "REGISTERING_31"
     }

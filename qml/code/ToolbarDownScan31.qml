@@ -20,6 +20,7 @@ Toolbar {
     }
     BotonToolbarClear {
         objectName: "CLR_IQ"
+        width: 120
         text: qsTr("CLR IQ")
         onClicked: bar.clearIq()
     }

@@ -13,6 +13,7 @@ StatusBar {
 
     Boton {
         id: menuButton
+        objectName: "menuButton"
         parent: bar
         x: Theme.margin / 2
         anchors.verticalCenter: parent.verticalCenter

@@ -31,6 +31,38 @@ QStringList screenIds(FrameHarness& frame)
     QQmlExpression e(qmlContext(frame.root()), frame.root(), "Pantalles.screenIds()");
     return e.evaluate().toStringList();
 }
+
+QStringList faultsShown(FrameHarness& frame, const QString& what)
+{
+    frame.wait(250); // a dialog's opening animation
+    QStringList faults = apptest::layoutFaults(frame.view()->contentItem());
+    for (QString& f : faults)
+        f.prepend(what + ": ");
+    return faults;
+}
+
+// The screen as it opens, its configuration menu, each dialog of the menu and the keyboard
+// a dialog opens.
+QStringList faultsOfScreenAndDialogs(FrameHarness& frame)
+{
+    QStringList faults = faultsShown(frame, "screen");
+    const int entries = frame.evaluateInPage("typeof topBar === 'undefined' || !topBar.menuEntries ? 0 : topBar.menuEntries.length").toInt();
+    for (int i = 0; i < entries; ++i) {
+        frame.click("menuButton");
+        if (i == 0)
+            faults << faultsShown(frame, "menu");
+        const QString entry = frame.item("menuEntry" + QString::number(i))->property("text").toString();
+        frame.click("menuEntry" + QString::number(i));
+        faults << faultsShown(frame, entry);
+        if (frame.click("value")) {
+            faults << faultsShown(frame, entry + " keyboard");
+            frame.click("key_CANCEL");
+        }
+        if (!frame.click("dialogCancel"))
+            frame.click("dialogDone");
+    }
+    return faults;
+}
 } // namespace
 
 TEST_F(ScreensTest, EveryScreenLaysOutCleanlyInEveryLanguage)
@@ -41,8 +73,7 @@ TEST_F(ScreensTest, EveryScreenLaysOutCleanlyInEveryLanguage)
         for (const QString& id : screenIds(frame)) {
             frame.call("loadScreen", id);
             ASSERT_EQ(frame.currentScreen(), id);
-            frame.wait(50);
-            const QStringList faults = apptest::layoutFaults(frame.view()->contentItem());
+            const QStringList faults = faultsOfScreenAndDialogs(frame);
             EXPECT_TRUE(faults.isEmpty()) << language.toStdString() << " " << id.toStdString() << ":\n"
                                           << faults.join("\n").toStdString();
         }

@@ -3,6 +3,7 @@
 #include <QQuickItem>
 #include <QRectF>
 
+#include <algorithm>
 #include <vector>
 
 namespace apptest {
@@ -52,6 +53,19 @@ void collect(QQuickItem* item, QRectF clip, std::vector<ShownText>* out)
         collect(child, clip, out);
 }
 
+// The last shown modal layer in paint order: the one on top.
+void findModal(QQuickItem* item, QQuickItem** top)
+{
+    if (!item->isVisible() || item->opacity() == 0.0)
+        return;
+    if (item->property("modal").toBool())
+        *top = item;
+    QList<QQuickItem*> children = item->childItems();
+    std::stable_sort(children.begin(), children.end(), [](QQuickItem* a, QQuickItem* b) { return a->z() < b->z(); });
+    for (QQuickItem* child : children)
+        findModal(child, top);
+}
+
 } // namespace
 
 QStringList layoutFaults(QQuickItem* root)
@@ -59,7 +73,9 @@ QStringList layoutFaults(QQuickItem* root)
     QStringList faults;
     std::vector<ShownText> texts;
     const QRectF screen(0, 0, 800, 480);
-    collect(root, screen.adjusted(-1000, -1000, 1000, 1000), &texts);
+    QQuickItem* modal = nullptr;
+    findModal(root, &modal);
+    collect(modal ? modal : root, screen.adjusted(-1000, -1000, 1000, 1000), &texts);
     for (const ShownText& t : texts) {
         if (!screen.adjusted(-1, -1, 1, 1).contains(t.glyphs))
             faults << "off the screen: " + describe(t.item);
