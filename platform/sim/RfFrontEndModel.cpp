@@ -104,25 +104,32 @@ int RfFrontEndModel::bandFromLines() const
 
 std::optional<double> RfFrontEndModel::effectiveFrequencyHz() const
 {
-    const BandPath* path = pathForBand(bandFromLines());
-    if (!path || !tuner_)
+    if (!tuner_)
         return std::nullopt;
-    const double tuned = static_cast<double>(tuner_->tunedFrequencyHz());
+    const auto input = inputAtWorkingHz(static_cast<double>(tuner_->tunedFrequencyHz()));
+    return input ? std::optional<double>(input->frequencyHz) : std::nullopt;
+}
+
+std::optional<RfFrontEndModel::PathInput> RfFrontEndModel::inputAtWorkingHz(double workingHz) const
+{
+    const BandPath* path = pathForBand(bandFromLines());
+    if (!path)
+        return std::nullopt;
     const bool loOn = synthesizers_ && synthesizers_->adf4350().rfOutputEnabled();
     const uint64_t lo = synthesizers_ ? synthesizers_->adf4350().outputFrequencyHz() : 0;
     double f = 0;
     if (path->loHz == 0) {
         if (loOn)
             return std::nullopt; // a running LO leaks into the straight path
-        f = tuned;
+        f = workingHz;
     } else {
         if (!loOn || lo != path->loHz)
             return std::nullopt;
-        f = path->band == 0 ? tuned - static_cast<double>(lo) : static_cast<double>(lo) - tuned;
+        f = path->band == 0 ? workingHz - static_cast<double>(lo) : static_cast<double>(lo) - workingHz;
     }
     if (f < path->lowHz || f >= path->highHz)
         return std::nullopt;
-    return f;
+    return PathInput{f, path->band >= 3};
 }
 
 double RfFrontEndModel::attenuationDb() const
@@ -188,14 +195,18 @@ int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
         const bool on = lnbSupply_ && lnbSupply_->outputEnabled();
         return on ? static_cast<int>(std::lround(scene_->lnbLoadMa() / kLnbMaPerStep)) : 0;
     }
-    case w::kInputVoltageChannel:
-        return static_cast<int>(std::lround(kVoltageZero + scene_->inputVoltsAt(t) * 10.0 / kDcDecivoltsPerStep));
+    case w::kInputVoltageChannel: {
+        // A powered LNB supply drives the input itself.
+        const bool lnb = lnbSupply_ && lnbSupply_->outputEnabled();
+        const double volts = lnb ? lnbSupply_->outputVolts() : scene_->inputVoltsAt(t);
+        return static_cast<int>(std::lround(kVoltageZero + volts * 10.0 / kDcDecivoltsPerStep));
+    }
     case w::kHumChannel:
         return humDetectorValue(t);
     case w::kOpticalChannel:
         return rawFromLine(scene_->opticalPowerDbm() * 10.0, cal.optical) + jitter();
     default:
-        return 0;
+        return std::max(supplies_.converterValue(channel), 0);
     }
 }
 

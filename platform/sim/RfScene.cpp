@@ -293,6 +293,21 @@ double RfScene::carrierShareInFilter(double frequencyHz, double filterBandwidthH
     return carriers / (carriers + noise);
 }
 
+double RfScene::tiltDbPerGhz() const
+{
+    return locked([&] { return tiltDbPerGhz_; });
+}
+
+void RfScene::setDocsisPlan(const DocsisPlan& plan)
+{
+    locked([&] { docsisPlan_ = plan; });
+}
+
+DocsisPlan RfScene::docsisPlan() const
+{
+    return locked([&] { return docsisPlan_; });
+}
+
 double RfScene::totalPowerDbuV() const
 {
     std::lock_guard<std::mutex> lock(mutex_);

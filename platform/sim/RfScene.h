@@ -5,6 +5,7 @@
 #pragma once
 
 #include "DigitalChannel.h"
+#include "DocsisPlan.h"
 
 #include <mutex>
 #include <string>
@@ -84,6 +85,7 @@ public:
     double noiseFloor() const;
     // Level change per GHz above referenceHz (a cable's tilt), applied to every carrier.
     void setTilt(double dbPerGhz, double referenceHz = 0);
+    double tiltDbPerGhz() const;
     // Hum: peak-to-peak amplitude modulation of every carrier in percent, at the mains
     // frequency.
     void setHumPercent(double percent);
@@ -103,6 +105,9 @@ public:
     double lnbLoadMa() const;
     void setOpticalPowerDbm(double dBm);
     double opticalPowerDbm() const;
+    // The DOCSIS head end behind the cable (DocsisPlan.h); the typical one by default.
+    void setDocsisPlan(const DocsisPlan& plan);
+    DocsisPlan docsisPlan() const;
 
     // Power inside an IF filter of the given bandwidth centred at frequencyHz: lines through
     // a bell-shaped response (-3 dB at the filter edges), blocks by their share of the
@@ -144,6 +149,7 @@ private:
     MainsShape mainsShape_ = MainsShape::Sine;
     double lnbMa_ = 0;
     double opticalDbm_ = -40.0;
+    DocsisPlan docsisPlan_;
 };
 
 } // namespace platform::sim
