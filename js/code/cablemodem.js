@@ -203,9 +203,10 @@ function ipAddress(parts) {
 
 // --- VoIP and IPTV figures -------------------------------------------------------------
 
-// A time figure of the engine (tenths of a millisecond) in milliseconds, one decimal.
+// A figure the engine sends in tenths (a time in tenths of a millisecond with half a tenth
+// added to round it, a loss in tenths of a percent) in whole units with one decimal.
 function tenths(value) {
-    return fixed(number(value) / 10, 1);
+    return fixed(Math.floor(number(value)) / 10, 1);
 }
 
 // A hop of the trace as the IPTV screen describes it.

@@ -15,11 +15,15 @@ Row {
     property bool ready: false
     property bool lit: true
     property bool attenuator: false
+    // The modem's state at the last look.
+    property int status: 0
     signal statusCM(bool ready)
 
     spacing: 6
 
-    function update(status) {
+    function poll() {
+        readAttenuator()
+        status = measuresCM.getModemStatus_31()
         ready = status >= 1602
         lit = ready || !lit
         statusCM(ready)
@@ -36,10 +40,7 @@ Row {
         interval: 800
         repeat: true
         running: lamp.pollingScreens.indexOf(lamp.screen) >= 0
-        onTriggered: {
-            lamp.readAttenuator()
-            lamp.update(measuresCM.getModemStatus_31())
-        }
+        onTriggered: lamp.poll()
     }
 
     Text {

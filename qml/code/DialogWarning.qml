@@ -24,6 +24,7 @@ Rectangle {
         border.width: 2
 
         Text {
+            objectName: "warningText"
             anchors.top: parent.top
             anchors.left: parent.left
             anchors.right: parent.right

@@ -105,6 +105,7 @@ Rectangle {
             { text: qsTr("OFDM DS"), dialog: "DialogOfdmDs" }
         ]
         CableVarnokStatus {
+            objectName: "modemLamp"
             screen: "DOWN_SCAN_DEMOD_31"
         }
     }

@@ -90,6 +90,7 @@ Rectangle {
             { text: qsTr("CM Information"), dialog: "DialogCMInformation" }
         ]
         CableVarnokStatus {
+            objectName: "modemLamp"
             screen: "RANGING"
         }
     }

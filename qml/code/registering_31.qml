@@ -129,6 +129,7 @@ Rectangle {
             { text: qsTr("CM Information"), dialog: "DialogCMInformation" }
         ]
         CableVarnokStatus {
+            objectName: "modemLamp"
             id: lamp
             screen: "REGISTERING_31"
         }

@@ -70,6 +70,8 @@ Rectangle {
             { text: qsTr("Att CM"), dialog: "DialogAttCM" }
         ]
         CableVarnokStatus {
+            id: lamp
+            objectName: "modemLamp"
             screen: frame.currentScreen
             onStatusCM: toolbar.cmReady = ready
         }

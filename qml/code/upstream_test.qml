@@ -16,7 +16,7 @@ Rectangle {
 
     property var variablesPantalla: appVariables.getScreensVariables()
     readonly property bool model31: CableModem.isModel31(variablesPantalla)
-    readonly property int docsisMode: Number(variablesPantalla["up_test_docsis_mode"]) === 1 ? 1 : 0
+    readonly property int docsisMode: model31 && Number(variablesPantalla["up_test_docsis_mode"]) === 1 ? 1 : 0
     readonly property var limits: CableModem.generatorLimits(docsisMode)
     readonly property bool sweep: Number(variablesPantalla["up_test_mode"]) !== 1
     readonly property bool rfOn: Number(variablesPantalla["rf_on"]) === 1
@@ -61,6 +61,9 @@ Rectangle {
         s["rf_on"] = 0
         if (s["up_test_power"] === undefined)
             s["up_test_power"] = 40
+        // Only the DOCSIS 3.1 modem has the 3.1 mode.
+        if (!CableModem.isModel31(s))
+            s["up_test_docsis_mode"] = 0
         // A level or frequency outside the mode's limits never reaches the modem.
         variablesPantalla = CableModem.clampGenerator(s)
         reload()
@@ -76,6 +79,7 @@ Rectangle {
         id: topBar
         title: qsTranslate("screens", Pantalles.title("UPSTREAM_TEST"))
         CableVarnokStatus {
+            objectName: "modemLamp"
             screen: "UPSTREAM_TEST"
         }
     }
@@ -90,6 +94,7 @@ Rectangle {
 
         Label { text: qsTr("DOCSIS mode") }
         Combo {
+            id: docsisCombo
             objectName: "docsisMode"
             width: 220
             model: page.model31 ? ["3.0", "3.1"] : ["3.0"]

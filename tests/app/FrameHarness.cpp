@@ -185,13 +185,16 @@ bool clickItem(QtQuick2ApplicationViewer* view, QQuickItem* item)
         return false;
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-    QCoreApplication::processEvents();
+    // What the touch opened is laid out by the next frame.
+    QTest::qWait(20);
     return true;
 }
 } // namespace
 
 QQuickItem* FrameHarness::item(const QString& objectName) const
 {
+    // Items just made are placed when the window next lays out.
+    QTest::qWait(1);
     return topmost(view_->contentItem(), [&](QQuickItem* i) { return i->objectName() == objectName; });
 }
 
@@ -209,7 +212,7 @@ bool FrameHarness::clickText(const QString& text)
 void FrameHarness::clickAt(const QPoint& point)
 {
     QTest::mouseClick(view_.get(), Qt::LeftButton, Qt::NoModifier, point);
-    QCoreApplication::processEvents();
+    QTest::qWait(20);
 }
 
 void FrameHarness::wait(int ms) { QTest::qWait(ms); }

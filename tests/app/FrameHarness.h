@@ -10,10 +10,14 @@
 #include <QVariant>
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 class QQuickItem;
 class ScreenShot;
+
+// Texts in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace apptest {
 
