@@ -26,6 +26,9 @@ Rectangle {
         color: Theme.text
         font.pixelSize: Theme.fontHeading
         font.bold: true
+        // A long title (in some languages) takes a smaller type rather than lose its end.
+        fontSizeMode: Text.HorizontalFit
+        minimumPixelSize: Theme.fontBody
         elide: Text.ElideRight
     }
 

@@ -698,3 +698,30 @@ TEST_F(ScreensTest, RegistrationLoggerKeepsTheFiveTables)
     EXPECT_EQ(entries.last().toMap().value("ip"), "---.---.---.---");
     EXPECT_EQ(entries[entries.size() - 5].toMap().value("ip"), "10.1.2.3");
 }
+
+// The ranging key a spectrum screen may carry: the panel shows with a 10 MHz span and the
+// modem ranging on the tuned frequency; hidden, the span comes back and the modem idles.
+TEST_F(ScreensTest, RangingKeyTogglesThePanel)
+{
+    OnScreen s("RANGING");
+    s.eval("panel.visible = false; spectrum.span = 50e6; spectrum.centerFrequency = 602e6;"
+           " var key = Qt.createQmlObject('import QtQuick 2.15; BotonToolbarRangingAnalyzer {"
+           " objectName: \"rangingKey\"; x: 300; y: 300 }', page); key.panel = panel; key.spectrum = spectrum");
+    s.frame.journal.clear();
+    ASSERT_TRUE(s.frame.click("rangingKey"));
+    EXPECT_EQ(s.eval("panel.visible + ' ' + spectrum.span"), "true 10000000");
+    s.frame.click("rangingKey");
+    EXPECT_EQ(s.eval("panel.visible + ' ' + spectrum.span"), "false 50000000");
+    EXPECT_EQ(s.frame.journal.filter("measuresCM"),
+              QStringList({"measuresCM.init(602000000,70)", "measuresCM.init(602000000,69)"}));
+}
+
+// Test-and-go: the registration opens its data logger by itself.
+TEST_F(ScreensTest, TestAndGoOpensTheRegistrationLogger)
+{
+    FrameHarness frame({false, true});
+    frame.root()->setProperty("testAndGoLogger", true);
+    frame.call("loadScreen", "REGISTERING_31");
+    frame.wait(200);
+    EXPECT_NE(frame.item("dialogDone"), nullptr);
+}

@@ -82,6 +82,8 @@ FrameHarness::FrameHarness(const Options& options)
         for (const QQmlError& e : errors)
             warnings << e.toString();
     });
+    // The top bar as on the unit, with the temperature shown.
+    PeriodicFunctions::getInstance()->updateTemperature(25.0f, false);
     QQmlContext* context = view_->rootContext();
     translator_ = std::make_unique<Translation>();
     static_cast<Translation*>(translator_.get())->setEngine(view_->engine());

@@ -2,6 +2,7 @@
 // and every screen renders an 800x480 frame in each language, with no QML warning and
 // nothing laid out wrong; each frame is kept in the build folder's artifacts/screenshots
 // (<SCREEN>.png in English, <SCREEN>_<language>.png in the others) to be checked by eye.
+#include "FrameHarness.h"
 #include "ScreenLayout.h"
 #include "SimBoardFixture.h"
 
@@ -94,4 +95,29 @@ TEST(DisplayScreens, EveryScreenRendersInEveryLanguageAndIsCaptured)
         }
     }
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+}
+
+// The screenshot key of a toolbar, touched as a finger would, saves the screen as a PNG
+// in the screen's own folder.
+TEST(DisplayScreens, TheScreenshotKeySavesTheScreen)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs a display: run under xvfb-run";
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
+    apptest::FrameHarness frame({false, true});
+    frame.call("loadScreen", "REGISTERING_31");
+    QQuickItem* camera = nullptr;
+    for (QQuickItem* item : frame.view()->contentItem()->findChildren<QQuickItem*>())
+        if (QString(item->metaObject()->className()).startsWith("BotonToolbarCamara"))
+            camera = item;
+    ASSERT_NE(camera, nullptr);
+    frame.clickAt(camera->mapToScene(QPointF(camera->width() / 2, camera->height() / 2)).toPoint());
+    frame.wait(300);
+    const QStringList saved = QDir("screenshots/REGISTERING_31").entryList({"*.png"});
+    ASSERT_EQ(saved.size(), 1);
+    const QImage image("screenshots/REGISTERING_31/" + saved.first());
+    EXPECT_EQ(image.size(), QSize(800, 480));
+    EXPECT_TRUE(looksDrawn(image));
 }
