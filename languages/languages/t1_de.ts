@@ -765,4 +765,63 @@ AUSGANG</translation>
         <translation>R-Wert:</translation>
     </message>
 </context>
+<context>
+    <name>MesuraCM</name>
+    <message>
+        <source>Start CM IQ</source>
+        <translation>Start CM-IQ</translation>
+    </message>
+    <message>
+        <source>Stop CM IQ</source>
+        <translation>Stopp CM-IQ</translation>
+    </message>
+    <message>
+        <source>DS demod process</source>
+        <translation>DS-Demodulation läuft</translation>
+    </message>
+    <message>
+        <source>Time OUT</source>
+        <translation>Zeitüberschreitung</translation>
+    </message>
+    <message>
+        <source> of </source>
+        <translation> von </translation>
+    </message>
+    <message>
+        <source>Start Ranging CM</source>
+        <translation>Start Ranging CM</translation>
+    </message>
+    <message>
+        <source>Start Registering CM</source>
+        <translation>Start Registrierung CM</translation>
+    </message>
+    <message>
+        <source>Registering decoding DOWN</source>
+        <translation>Registrierung: Dekodierung DOWNSTREAM</translation>
+    </message>
+    <message>
+        <source>Registering decoding UP</source>
+        <translation>Registrierung: Dekodierung UPSTREAM</translation>
+    </message>
+    <message>
+        <source>Getting IP CM</source>
+        <translation>IP des CM wird abgefragt</translation>
+    </message>
+    <message>
+        <source>Ranging decoding DOWN</source>
+        <translation>Ranging: Dekodierung DOWNSTREAM</translation>
+    </message>
+    <message>
+        <source>Ranging decoding UP</source>
+        <translation>Ranging: Dekodierung UPSTREAM</translation>
+    </message>
+    <message>
+        <source>Decoding UP/DOWN CM</source>
+        <translation>Dekodierung UP/DOWN CM</translation>
+    </message>
+    <message>
+        <source>Node</source>
+        <translation>Knoten</translation>
+    </message>
+</context>
 </TS>

@@ -765,4 +765,63 @@ OUTPUT</translation>
         <translation>R Value:</translation>
     </message>
 </context>
+<context>
+    <name>MesuraCM</name>
+    <message>
+        <source>Start CM IQ</source>
+        <translation>Start CM IQ</translation>
+    </message>
+    <message>
+        <source>Stop CM IQ</source>
+        <translation>Stop CM IQ</translation>
+    </message>
+    <message>
+        <source>DS demod process</source>
+        <translation>DS demod process</translation>
+    </message>
+    <message>
+        <source>Time OUT</source>
+        <translation>Time OUT</translation>
+    </message>
+    <message>
+        <source> of </source>
+        <translation> of </translation>
+    </message>
+    <message>
+        <source>Start Ranging CM</source>
+        <translation>Start Ranging CM</translation>
+    </message>
+    <message>
+        <source>Start Registering CM</source>
+        <translation>Start Registering CM</translation>
+    </message>
+    <message>
+        <source>Registering decoding DOWN</source>
+        <translation>Registering decoding DOWN</translation>
+    </message>
+    <message>
+        <source>Registering decoding UP</source>
+        <translation>Registering decoding UP</translation>
+    </message>
+    <message>
+        <source>Getting IP CM</source>
+        <translation>Getting IP CM</translation>
+    </message>
+    <message>
+        <source>Ranging decoding DOWN</source>
+        <translation>Ranging decoding DOWN</translation>
+    </message>
+    <message>
+        <source>Ranging decoding UP</source>
+        <translation>Ranging decoding UP</translation>
+    </message>
+    <message>
+        <source>Decoding UP/DOWN CM</source>
+        <translation>Decoding UP/DOWN CM</translation>
+    </message>
+    <message>
+        <source>Node</source>
+        <translation>Node</translation>
+    </message>
+</context>
 </TS>

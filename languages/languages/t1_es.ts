@@ -765,4 +765,63 @@ RF</translation>
         <translation>Valor R:</translation>
     </message>
 </context>
+<context>
+    <name>MesuraCM</name>
+    <message>
+        <source>Start CM IQ</source>
+        <translation>Inicio IQ del CM</translation>
+    </message>
+    <message>
+        <source>Stop CM IQ</source>
+        <translation>Fin IQ del CM</translation>
+    </message>
+    <message>
+        <source>DS demod process</source>
+        <translation>Demodulación DS en curso</translation>
+    </message>
+    <message>
+        <source>Time OUT</source>
+        <translation>Tiempo agotado</translation>
+    </message>
+    <message>
+        <source> of </source>
+        <translation> de </translation>
+    </message>
+    <message>
+        <source>Start Ranging CM</source>
+        <translation>Inicio del ranging del CM</translation>
+    </message>
+    <message>
+        <source>Start Registering CM</source>
+        <translation>Inicio del registro del CM</translation>
+    </message>
+    <message>
+        <source>Registering decoding DOWN</source>
+        <translation>Registro: descodificando DESCENDENTE</translation>
+    </message>
+    <message>
+        <source>Registering decoding UP</source>
+        <translation>Registro: descodificando ASCENDENTE</translation>
+    </message>
+    <message>
+        <source>Getting IP CM</source>
+        <translation>Obteniendo la IP del CM</translation>
+    </message>
+    <message>
+        <source>Ranging decoding DOWN</source>
+        <translation>Ranging: descodificando DESCENDENTE</translation>
+    </message>
+    <message>
+        <source>Ranging decoding UP</source>
+        <translation>Ranging: descodificando ASCENDENTE</translation>
+    </message>
+    <message>
+        <source>Decoding UP/DOWN CM</source>
+        <translation>Descodificando ASC/DESC del CM</translation>
+    </message>
+    <message>
+        <source>Node</source>
+        <translation>Nodo</translation>
+    </message>
+</context>
 </TS>

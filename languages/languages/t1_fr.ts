@@ -765,4 +765,63 @@ RF</translation>
         <translation>Valeur R :</translation>
     </message>
 </context>
+<context>
+    <name>MesuraCM</name>
+    <message>
+        <source>Start CM IQ</source>
+        <translation>Début IQ du CM</translation>
+    </message>
+    <message>
+        <source>Stop CM IQ</source>
+        <translation>Fin IQ du CM</translation>
+    </message>
+    <message>
+        <source>DS demod process</source>
+        <translation>Démodulation DS en cours</translation>
+    </message>
+    <message>
+        <source>Time OUT</source>
+        <translation>Délai dépassé</translation>
+    </message>
+    <message>
+        <source> of </source>
+        <translation> sur </translation>
+    </message>
+    <message>
+        <source>Start Ranging CM</source>
+        <translation>Début du ranging du CM</translation>
+    </message>
+    <message>
+        <source>Start Registering CM</source>
+        <translation>Début de l'enregistrement du CM</translation>
+    </message>
+    <message>
+        <source>Registering decoding DOWN</source>
+        <translation>Enregistrement : décodage DESCENDANT</translation>
+    </message>
+    <message>
+        <source>Registering decoding UP</source>
+        <translation>Enregistrement : décodage MONTANT</translation>
+    </message>
+    <message>
+        <source>Getting IP CM</source>
+        <translation>Obtention de l'IP du CM</translation>
+    </message>
+    <message>
+        <source>Ranging decoding DOWN</source>
+        <translation>Ranging : décodage DESCENDANT</translation>
+    </message>
+    <message>
+        <source>Ranging decoding UP</source>
+        <translation>Ranging : décodage MONTANT</translation>
+    </message>
+    <message>
+        <source>Decoding UP/DOWN CM</source>
+        <translation>Décodage MONT/DESC du CM</translation>
+    </message>
+    <message>
+        <source>Node</source>
+        <translation>Nœud</translation>
+    </message>
+</context>
 </TS>
