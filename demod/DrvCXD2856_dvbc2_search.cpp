@@ -139,19 +139,17 @@ struct Candidate {
 // every data slice in list order.
 std::vector<Candidate> candidates(const st_t_dvbc2_search_CXD2856& search, const st_t_dvbc2_CXD2856& c)
 {
-    std::vector<Candidate> list;
+    std::vector<Candidate> asked, others;
     for (uint32_t k = 0; k < c.dslice_count; ++k) {
         const st_t_dvbc2_dslice_CXD2856& d = c.dslices[k];
         for (uint32_t p = 0; p < d.plp_count; ++p) {
-            const bool asked = (search.dslice_auto || d.slice.id == search.dslice_id)
+            const bool named = (search.dslice_auto || d.slice.id == search.dslice_id)
                             && (search.plp_auto || d.plp_ids[p] == search.plp_id);
-            if (asked)
-                list.insert(list.begin(), Candidate{k, d.plp_ids[p]});
-            else
-                list.push_back(Candidate{k, d.plp_ids[p]});
+            (named ? asked : others).push_back(Candidate{k, d.plp_ids[p]});
         }
     }
-    return list;
+    asked.insert(asked.end(), others.begin(), others.end());
+    return asked;
 }
 
 uint32_t readPlpField(KxlDrvLibError* err, KxlDrvLibError* (*reader)(KxlDrvLibError*, uint32_t*, st_t_data_CXD2856*),
@@ -221,6 +219,7 @@ uint32_t DrvCXD2856_m_dvbc2_search_run_full(st_t_dvbc2_search_CXD2856 search, Kx
     DrvCXD2856_m_set_scan_mode(0, KIT_DTV_SYSTEM_DVBC2, err, s);
 
     uint32_t code = eDEMOD_LOCK_STATUS_UNLOCKED;
+    bool settled = false; // a PLP whose parameters were read, tuned
     if (frameHeld(err, s)) {
         c.demod_locked = 1;
         uint8_t p[3] = {};
@@ -283,6 +282,7 @@ uint32_t DrvCXD2856_m_dvbc2_search_run_full(st_t_dvbc2_search_CXD2856 search, Kx
                     b.kit(kit_integ_dvbc2_Tune(&s->integ, &slice));
                 }
                 code = DrvCXD2856_m_dvbc2_read_signal_status(err, s);
+                settled = true;
                 c.dslice_id = d.slice.id;
                 c.plp_id = k.plp;
                 c.plp_count = d.plp_count;
@@ -300,6 +300,9 @@ uint32_t DrvCXD2856_m_dvbc2_search_run_full(st_t_dvbc2_search_CXD2856 search, Kx
     }
     if (code != eDEMOD_LOCK_STATUS_TS_LOCKED && code <= 7)
         code = DrvCXD2856_m_dvbc2_read_signal_status(err, s);
+    // A stream whose PLP parameters were never read is not one the measures can follow.
+    if (code == eDEMOD_LOCK_STATUS_TS_LOCKED && !settled)
+        code = c.l1_read ? 9 : 8;
     if (!c.sp_inv.automatic) {
         uint32_t inverted = 0;
         DrvCXD2856_m_dvbt2_read_sp(err, &inverted, s);
