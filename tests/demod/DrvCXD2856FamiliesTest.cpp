@@ -14,16 +14,6 @@ using namespace drivertest;
 
 namespace {
 
-DigitalChannel dvbtChannel()
-{
-    DigitalChannel d;
-    d.fftSize = 8192;
-    d.modulation = Modulation::Qam64;
-    d.codeRate = "2/3";
-    d.guardInterval = "1/4";
-    return d;
-}
-
 uint8_t& queryAnswer()
 {
     static uint8_t answer = 1;

@@ -15,16 +15,6 @@ namespace {
 
 using Configs = std::vector<std::pair<uint32_t, uint32_t>>;
 
-DigitalChannel dvbtChannel()
-{
-    DigitalChannel d;
-    d.fftSize = 8192;
-    d.modulation = Modulation::Qam64;
-    d.codeRate = "2/3";
-    d.guardInterval = "1/4";
-    return d;
-}
-
 DigitalChannel dvbt2Channel()
 {
     DigitalChannel d;

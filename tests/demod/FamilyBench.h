@@ -22,6 +22,17 @@ namespace drivertest {
 
 enum class Std { DvbT, DvbT2, DvbC, DvbC2, J83b, DvbS, DvbS2, IsdbT };
 
+// A DVB-T channel: 8k, 64QAM 2/3, guard 1/4.
+inline platform::sim::DigitalChannel dvbtChannel()
+{
+    platform::sim::DigitalChannel d;
+    d.fftSize = 8192;
+    d.modulation = platform::sim::Modulation::Qam64;
+    d.codeRate = "2/3";
+    d.guardInterval = "1/4";
+    return d;
+}
+
 // What the host's tuner callbacks were asked: signal type and bandwidth in Hz.
 inline std::vector<std::pair<uint32_t, uint32_t>>& configurations()
 {
