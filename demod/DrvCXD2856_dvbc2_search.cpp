@@ -33,7 +33,6 @@ constexpr uint32_t kParameterConfirmMs = 3;
 constexpr uint32_t kParameterLimitMs = 1000;
 constexpr uint8_t kL1Bank = 0x52;
 constexpr uint32_t kMaxIds = 255;
-#define DRVCXD2856_TEXT_HEAP_C2 "[CXD2856]->Heap Error."
 
 kit_dtv_bandwidth_t kitBandwidth(uint32_t bw) { return bw == eBW_6MHZ ? KIT_DTV_BW_6_MHZ : KIT_DTV_BW_8_MHZ; }
 
@@ -91,7 +90,7 @@ kit_dvbc2_l1_part2_t* readPart2(KxlDrvLibError* err, st_t_data_CXD2856* s)
     }
     auto* record = static_cast<kit_dvbc2_l1_part2_t*>(EMBEDDEDRTOS_malloc(sizeof l1));
     if (!record) {
-        KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_C2);
+        KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_DVBC2);
         return nullptr;
     }
     *record = l1;
@@ -107,7 +106,7 @@ bool readSlices(KxlDrvLibError* err, st_t_dvbc2_CXD2856& c, st_t_data_CXD2856* s
     c.dslice_count = n;
     c.dslices = static_cast<st_t_dvbc2_dslice_CXD2856*>(EMBEDDEDRTOS_malloc(sizeof(st_t_dvbc2_dslice_CXD2856) * n));
     if (!c.dslices) {
-        KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_C2);
+        KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_DVBC2);
         return false;
     }
     for (uint32_t k = 0; k < n; ++k) {
@@ -246,7 +245,7 @@ uint32_t DrvCXD2856_m_dvbc2_search_run_full(st_t_dvbc2_search_CXD2856 search, Kx
             const std::vector<Candidate> list = candidates(search, c);
             c.plps = static_cast<kit_dvbc2_plp_t*>(EMBEDDEDRTOS_malloc(sizeof(kit_dvbc2_plp_t) * (list.size() + 1)));
             if (!c.plps)
-                KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_C2);
+                KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_DVBC2);
             for (const Candidate& k : list) {
                 if (!c.plps || cancelled(s))
                     break;

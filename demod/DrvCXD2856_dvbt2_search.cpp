@@ -32,7 +32,6 @@ constexpr uint32_t kWaitMs = 60;
 constexpr uint32_t kPlpConfirmMs = 5;
 constexpr uint32_t kPlpSwitchMs = 1000;
 constexpr uint32_t kL1PostBytes = KIT_DVBT2_L1POST_BYTES + 4;
-#define DRVCXD2856_TEXT_HEAP_T2 "[CXD2856] Heap error"
 
 std::vector<uint32_t> candidates(uint32_t requested, bool automatic)
 {
@@ -182,7 +181,7 @@ kit_dvbt2_plp_t* readPlps(KxlDrvLibError* err, const Post& p, st_t_data_CXD2856*
         return nullptr;
     auto* plps = static_cast<kit_dvbt2_plp_t*>(EMBEDDEDRTOS_malloc(sizeof(kit_dvbt2_plp_t) * p.count));
     if (!plps) {
-        KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_T2);
+        KxlDrvLib_error_set(err, KxlDrvLib_code_heap, 0, DRVCXD2856_TEXT_HEAP_DVBT2);
         return nullptr;
     }
     for (uint32_t k = 0; k < p.count; ++k) {

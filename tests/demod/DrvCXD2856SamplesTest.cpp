@@ -5,6 +5,7 @@
 // the heap the driver holds flat over cycles through every standard.
 #include "FamilyBench.h"
 
+#include "demod/DrvCXD2856_adjust.h"
 #include "demod/DrvDefCodes.h"
 #include "demod/embedded_rtos.h"
 
@@ -293,4 +294,29 @@ TEST(DrvCXD2856Samples, HeapHeldStaysFlatOverCyclesThroughEveryStandard)
     }
     DrvCXD2856_m_release_standards(&FamilyBench::s());
     EXPECT_EQ(EMBEDDEDRTOS_blocks_in_use(), before);
+}
+
+TEST(DrvCXD2856Samples, AnExhaustedHeapLeavesTheSearchWithoutItsListsAndSaysSo)
+{
+    struct Case {
+        Std std;
+        double hz;
+        const char* text;
+    };
+    const Case cases[] = {{Std::DvbT2, 610e6, DRVCXD2856_TEXT_HEAP_DVBT2}, {Std::DvbC2, 866e6, DRVCXD2856_TEXT_HEAP_DVBC2}};
+    for (const Case& c : cases) {
+        FamilyBench b;
+        b.scene->addOfdm(610e6, 8e6, 66, standard::kDvbT2, 33, t2({DigitalPlp{0, Modulation::Qam256, "2/3", 0}}));
+        DigitalChannel c2;
+        c2.plps = {DigitalPlp{1, Modulation::Qam256, "5/6", 0}};
+        b.scene->addOfdm(866e6, 8e6, 66, standard::kDvbC2, 37, c2);
+        ASSERT_EQ(b.bringUp(c.std, uint32_t(c.hz)).code, 0u);
+        EMBEDDEDRTOS_fail_allocations(5);
+        uint8_t locked = 7;
+        const KxlDrvLibError e = FamilyBench::lookFor(c.std, &locked);
+        EMBEDDEDRTOS_fail_allocations(0);
+        EXPECT_EQ(e.code, 10u) << int(c.std);
+        EXPECT_STREQ(e.text, c.text);
+        EXPECT_TRUE(b.freezeReleased());
+    }
 }
