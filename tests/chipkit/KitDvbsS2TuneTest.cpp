@@ -286,10 +286,11 @@ TEST(KitIntegDvbsS2Tune, TunerThroughTheRepeaterThenLock)
     const std::vector<Step> tail(b.i2c.writes().end() - 2, b.i2c.writes().end());
     EXPECT_EQ(tail, (std::vector<Step>{W(SLVT, 0, 0xFE, 1), W(SLVT, 0, 0xC3, 0)}));
 
-    // A failing tuner is returned with the repeater left on; a cancel stops the wait at once.
+    // A failing tuner is returned with the repeater switched off all the same; a cancel
+    // stops the wait at once.
     tuner.tuneResult = KIT_RESULT_ERROR_I2C;
     EXPECT_EQ(kit_integ_dvbs_s2_Tune(&integ, &p), 2u);
-    EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x08), 1);
+    EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x08), 0);
     tuner.tuneResult = KIT_RESULT_OK;
     b.i2c.setReg(SLVT, 0xA0, 0x11, 0x00);
     tuner.onTune = [&](uint32_t) { integ.cancel = 1; };
