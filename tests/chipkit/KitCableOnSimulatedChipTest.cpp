@@ -124,6 +124,57 @@ TEST(KitCableOnSimulatedChip, DvbcChannelsLockWithinTheLimitAndReadBackAsTheScen
     }
 }
 
+TEST(KitCableOnSimulatedChip, EveryConstellationAndTheTuningPathReadBackThroughTheMonitors)
+{
+    // A carrier at 474 MHz straight at the demodulator's input, the tuner where the row says.
+    const struct {
+        Modulation m;
+        kit_scqam_constellation_t qam;
+        double symbolRate, merDb;
+        bool transmittedInverted;
+        Cxd2856Model::TunedInput tuner;
+        int32_t offsetKHz;
+        uint8_t inverted;
+    } cases[] = {
+        {Modulation::Qam16, KIT_SCQAM_16QAM, 6875000, 20, false, {474e6, 0, false}, 0, 0},
+        {Modulation::Qam32, KIT_SCQAM_32QAM, 6900000, 24, true, {474e6, 0, false}, 0, 1},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6952000, 30.3, false, {473.7e6, 0, false}, 300, 0},
+        {Modulation::Qam128, KIT_SCQAM_128QAM, 5056941, 33, false, {474.3e6, 0, false}, -300, 0},
+        {Modulation::Qam256, KIT_SCQAM_256QAM, 6900000, 38, true, {474e6, 0, false}, 0, 1},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, false, {473.7e6, 0, true}, -300, 1},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, true, {473.7e6, 0, true}, -300, 0},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, false, {474e6, 5.1e6, false}, 200, 0},  // IF 200 kHz off
+    };
+    for (const auto& c : cases) {
+        KitOnChip k;
+        ASSERT_EQ(kit_demod_Initialize(&k.demod), 0u);
+        SceneCarrier carrier = testsupport::dvbcCarrier(474e6, c.m, c.merDb, c.symbolRate);
+        carrier.digital.spectrumInverted = c.transmittedInverted;
+        k.chip->setSignal(carrier);
+        k.chip->setInputSource([&] { return c.tuner; });
+        const kit_dvbc_tune_param_t p = {474000, KIT_DTV_BW_8_MHZ};
+        ASSERT_EQ(kit_demod_dvbc_Tune(&k.demod, &p), 0u);
+        ASSERT_EQ(kit_demod_TuneEnd(&k.demod), 0u);
+        k.advanceMs(200);
+        const std::string what = std::string(modulationName(c.m)) + " at " + std::to_string(c.tuner.frequencyHz);
+        kit_scqam_constellation_t qam = 9;
+        uint32_t sps = 0;
+        int32_t snr = 0, offset = 0;
+        uint8_t inverted = 9;
+        ASSERT_EQ(kit_demod_dvbc_monitor_QAM(&k.demod, &qam), 0u) << what;
+        ASSERT_EQ(kit_demod_dvbc_monitor_SymbolRate(&k.demod, &sps), 0u);
+        ASSERT_EQ(kit_demod_dvbc_monitor_SNR(&k.demod, &snr), 0u);
+        ASSERT_EQ(kit_demod_dvbc_monitor_CarrierOffset(&k.demod, &offset), 0u);
+        ASSERT_EQ(kit_demod_dvbc_monitor_SpectrumSense(&k.demod, &inverted), 0u);
+        EXPECT_EQ(qam, c.qam) << what;
+        EXPECT_NEAR(sps, c.symbolRate, 1) << what;
+        EXPECT_NEAR(snr, c.merDb * 1000, 300) << what;
+        EXPECT_NEAR(offset, c.offsetKHz, 2) << what;
+        EXPECT_EQ(inverted, c.inverted) << what;
+        EXPECT_TRUE(k.freezeReleased());
+    }
+}
+
 TEST(KitCableOnSimulatedChip, NoChannelNoLock)
 {
     struct Case {
