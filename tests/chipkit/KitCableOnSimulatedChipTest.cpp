@@ -14,6 +14,8 @@
 #include "chipkit/kit_demod_dvbc_monitor.h"
 #include "chipkit/kit_demod_j83b.h"
 #include "chipkit/kit_demod_j83b_monitor.h"
+#include "chipkit/kit_integ_dvbc.h"
+#include "chipkit/kit_integ_j83b.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +27,6 @@ using namespace kittest;
 
 namespace {
 
-using LockCheck = kit_result_t (*)(kit_demod_t*, kit_demod_lock_result_t*);
-
 struct CableOnChip : KitOnChip {
     CableOnChip()
     {
@@ -34,49 +34,28 @@ struct CableOnChip : KitOnChip {
         EXPECT_EQ(kit_demod_Initialize(&demod), 0u);
     }
 
-    // The lock wait as the integration layer runs it: a poll every 10 ms, the lock read once
-    // more past the limit. Tells when it locked, and whether any poll saw a lock.
-    kit_result_t waitLock(LockCheck check, uint32_t limitMs)
-    {
-        kit_stopwatch_t sw{};
-        kit_stopwatch_start(&sw);
-        for (;;) {
-            uint32_t elapsed = 0;
-            kit_stopwatch_elapsed(&sw, &elapsed);
-            kit_demod_lock_result_t lock = 0;
-            const kit_result_t r = check(&demod, &lock);
-            if (r != KIT_RESULT_OK)
-                return r;
-            if (lock == KIT_DEMOD_LOCK_RESULT_LOCKED) {
-                lockedAfterMs = elapsed;
-                return KIT_RESULT_OK;
-            }
-            if (lock == KIT_DEMOD_LOCK_RESULT_UNLOCKED)
-                return KIT_RESULT_ERROR_UNLOCK;
-            if (elapsed >= limitMs)
-                return KIT_RESULT_ERROR_TIMEOUT;
-            kit_stopwatch_sleep(&sw, 10);
-        }
-    }
-
-    // The tuner on tunedMHz, the standard's tune, the tune end and the 1000 ms lock wait.
+    // The tuner on tunedMHz, the standard's tune, the tune end and the integration layer's
+    // lock wait; lockedAfterMs tells how long that took.
     kit_result_t tuneAndWait(double tunedMHz, kit_result_t (*tune)(kit_demod_t*, const kit_dvbc_tune_param_t*),
-                             kit_dtv_bandwidth_t bw, LockCheck check)
+                             kit_dtv_bandwidth_t bw, kit_result_t (*wait)(kit_integ_t*))
     {
         chip->setTunedFrequencyHz(tunedMHz * 1e6);
         const kit_dvbc_tune_param_t p = {uint32_t(tunedMHz * 1000), bw};
         kit_result_t r = tune(&demod, &p);
         if (r == KIT_RESULT_OK)
             r = kit_demod_TuneEnd(&demod);
-        return r != KIT_RESULT_OK ? r : waitLock(check, 1000);
+        const uint64_t start = boardMs();
+        r = r != KIT_RESULT_OK ? r : wait(&integ);
+        lockedAfterMs = static_cast<uint32_t>(boardMs() - start);
+        return r;
     }
     kit_result_t dvbc(double mhz, kit_dtv_bandwidth_t bw = KIT_DTV_BW_8_MHZ)
     {
-        return tuneAndWait(mhz, kit_demod_dvbc_Tune, bw, kit_demod_dvbc_CheckTSLock);
+        return tuneAndWait(mhz, kit_demod_dvbc_Tune, bw, kit_integ_dvbc_WaitTSLock);
     }
     kit_result_t j83b(double mhz, kit_dtv_bandwidth_t band)
     {
-        return tuneAndWait(mhz, kit_demod_j83b_Tune, band, kit_demod_j83b_CheckTSLock);
+        return tuneAndWait(mhz, kit_demod_j83b_Tune, band, kit_integ_j83b_WaitTSLock);
     }
 
     Dvbc2Stepper c2()
