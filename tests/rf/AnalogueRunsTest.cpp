@@ -302,7 +302,6 @@ TEST(AnalogueRuns, InputVoltageReadsDcAcAndMainsFrequencyFromTheWaveform)
 {
     EngineBench b;
     b.scene->setLnbLoadMa(150.0);
-    b.engine->setActivaLNB(true);
     const struct {
         double dc, acRms, hz;
         MainsShape shape;
@@ -330,7 +329,14 @@ TEST(AnalogueRuns, InputVoltageReadsDcAcAndMainsFrequencyFromTheWaveform)
     }
     EXPECT_EQ(total.count(), 5);
     ASSERT_EQ(current.count(), 5);
-    EXPECT_NEAR(current.at(0).at(0).toFloat(), 150.0f, 0.2f);
+    EXPECT_EQ(current.at(0).at(0).toFloat(), 0.0f); // the LNB supply is off
+    // Switched on, the supply's current is read, and its 13 V drive the input.
+    b.engine->setActivaLNB(true);
+    b.run(INPUT_VOLTAGE);
+    ASSERT_EQ(current.count(), 6);
+    EXPECT_NEAR(current.at(5).at(0).toFloat(), 150.0f, 0.2f);
+    EXPECT_NEAR(b.engine->voltageInDC(), 130, 2);
+    EXPECT_EQ(b.engine->voltageInAC(), 0);
 }
 
 TEST(AnalogueRuns, ResultsAreUnmeasuredUntilMeasuredAndAStopEndsTheWindowsAtTheNextSample)

@@ -89,6 +89,25 @@ TEST(SimulatedFrontEnd, MainsAndHumFollowTheScene)
     EXPECT_EQ(getLecturaConversorRF(4), 0); // the LNB supply is off
 }
 
+TEST(SimulatedFrontEnd, BatteryRailsAndThePoweredLnbReachTheirChannels)
+{
+    CalibratedBench b;
+    b.frontEnd->supplies().set({8.06, 3.3, 5.22, 1.8, 0.95});
+    b.scene->setInputVoltage(12.0);
+    b.scene->setLnbLoadMa(140.934);
+    b.chips.lnbSupply->setReg(0, 0xAC); // 18 V, output on
+    // Each channel through its divider, in 0.5 mV steps; 1 and 12 to 14 are not connected.
+    const int expected[15] = {4000, 0, -1, -1, 1000, 2242, -1, -1, 3600, 4000, 3600, 1900, 0, 0, 0};
+    for (int ch = 0; ch < 15; ++ch) {
+        if (expected[ch] < 0)
+            continue;
+        EXPECT_EQ(getLecturaConversorRF(ch), expected[ch]) << ch;
+    }
+    b.chips.lnbSupply->setReg(0, 0xA4); // output off: the input's own 12 V, no current
+    EXPECT_EQ(getLecturaConversorRF(5), 2036 + 137);
+    EXPECT_EQ(getLecturaConversorRF(4), 0);
+}
+
 TEST(SimulatedFrontEnd, AnalogueChannelsCarryTheirBeats)
 {
     CalibratedBench b;
