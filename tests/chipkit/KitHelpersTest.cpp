@@ -1,6 +1,6 @@
 // The kit's fixed-point logarithms and bit helpers, its stopwatch on the virtual clock, the
 // masked register write, the register functions over raw transfers and the I2C log.
-#include "FakeKitI2c.h"
+#include "DemodBench.h"
 #include "SimBoardFixture.h"
 #include "chipkit/kit_i2c.h"
 #include "chipkit/kit_math.h"
@@ -68,8 +68,7 @@ TEST(KitStopwatch, WaitsTheWholeTimeOnTheVirtualClock)
     kit_stopwatch_t sw;
     ASSERT_EQ(kit_stopwatch_start(&sw), 0u);
     uint32_t ms = 99;
-    ASSERT_EQ(kit_stopwatch_elapsed(&sw, &ms), 0u);
-    EXPECT_EQ(ms, 0u);
+    EXPECT_EQ(value(kit_stopwatch_elapsed, &sw), 0u);
     // Beyond 16 bits: 65536 and 70000 ms are waited in full, not as 0 and 4464.
     for (uint32_t wait : {0u, 20u, 65535u, 65536u, 70000u}) {
         const uint64_t before = board.clock().monotonicMs();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Cxd2856Bench.h"
+#include "DemodBench.h"
 
 #include "chipkit/kit_demod.h"
 #include "chipkit/kit_i2c.h"
