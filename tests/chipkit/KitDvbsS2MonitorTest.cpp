@@ -304,10 +304,9 @@ TEST(KitDvbsS2Monitor, PlsCodeTable)
             s.set(A0, 0x21, {uint8_t(0x80 | c.modcod << 2 | 0x02 | pilots)});
             kit_dvbs2_plscode_t pls;
             ASSERT_EQ(kit_demod_dvbs2_monitor_PLSCode(&s.demod, &pls), 0u);
-            EXPECT_EQ(pls.modulation, c.modulation) << int(c.modcod);
-            EXPECT_EQ(pls.codeRate, c.codeRate) << int(c.modcod);
-            EXPECT_EQ(pls.isPilotOn, pilots);
-            EXPECT_EQ(pls.isShortFrame, 0);
+            EXPECT_EQ(std::make_tuple(pls.modulation, pls.codeRate, pls.isPilotOn, pls.isShortFrame),
+                      std::make_tuple(c.modulation, c.codeRate, pilots, 0))
+                << int(c.modcod);
         }
     }
     Sat s;

@@ -77,9 +77,8 @@ TEST(KitDvbsS2Tune, SleepToActiveTrailPerSystem)
         const kit_dvbs_s2_tune_param_t p = param(c.system);
         ASSERT_EQ(kit_demod_dvbs_s2_Tune(&b.demod, &p), 0u) << c.system;
         EXPECT_EQ(b.i2c.trail(), sleepToActive(c.select, c.any, 0x06, 0xE0, 0x00)) << c.system;
-        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_ACTIVE);
-        EXPECT_EQ(b.demod.system, c.system);
-        EXPECT_EQ(b.demod.satState, 0);
+        EXPECT_EQ(std::make_tuple(b.demod.state, b.demod.system, b.demod.satState),
+                  std::make_tuple(KIT_DEMOD_STATE_ACTIVE, c.system, 0));
     }
 }
 

@@ -181,10 +181,8 @@ TEST(KitIntegTune, TheRepeaterIsOffAfterEveryTunerCallAndTheTunersFailureIsRetur
     ASSERT_EQ(kit_integ_dvbc_Tune(&b.integ, &p), 0u);
     ASSERT_EQ(b.tuner.calls.size(), 1u);
     const TunerCall& call = b.tuner.calls[0];
-    EXPECT_EQ(call.kHz, kHz);
-    EXPECT_EQ(call.system, KIT_DTV_SYSTEM_DVBC);
-    EXPECT_EQ(call.bandwidth, 8u);
-    EXPECT_EQ(call.repeater, 1);
+    EXPECT_EQ(std::make_tuple(call.kHz, call.system, call.bandwidth, call.repeater),
+              std::make_tuple(kHz, KIT_DTV_SYSTEM_DVBC, 8u, 1));
     EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x08), 0);
 
     // The tuner fails: its result, the repeater off, no tune end.
@@ -550,9 +548,8 @@ TEST(KitIntegTune, DvbC2ThroughTheSequencerWithItsTunerMoves)
     const kit_dvbc2_tune_param_t p = {kHz, KIT_DTV_BW_8_MHZ, 1, 2, 0, 476000};
     ASSERT_EQ(kit_integ_dvbc2_Tune(&b.integ, &p), 0u);
     ASSERT_EQ(b.tuner.calls.size(), 1u);  // no notch: the tuner goes to the data slice once
-    EXPECT_EQ(b.tuner.calls[0].kHz, 476000u);
-    EXPECT_EQ(b.tuner.calls[0].system, KIT_DTV_SYSTEM_DVBC2);
-    EXPECT_EQ(b.tuner.calls[0].repeater, 1);
+    EXPECT_EQ(std::make_tuple(b.tuner.calls[0].kHz, b.tuner.calls[0].system, b.tuner.calls[0].repeater),
+              std::make_tuple(476000u, KIT_DTV_SYSTEM_DVBC2, 1));
     EXPECT_EQ(b.demod.system, KIT_DTV_SYSTEM_DVBC2);
 
     // No lock: the sequencer's own wait ends it; a cancel ends it at the next step.

@@ -117,9 +117,8 @@ TEST(KitSatelliteOnChip, MonitorsReadTheCarrierBack)
         if (c.expectedSystem == KIT_DTV_SYSTEM_DVBS2) {
             kit_dvbs2_plscode_t pls;
             ASSERT_EQ(kit_demod_dvbs2_monitor_PLSCode(d, &pls), 0u);
-            EXPECT_EQ(pls.modulation, c.modulationCode);
-            EXPECT_EQ(pls.codeRate, c.codeRateCode);
-            EXPECT_EQ(pls.isPilotOn, c.pilots);
+            EXPECT_EQ(std::make_tuple(pls.modulation, pls.codeRate, pls.isPilotOn),
+                      std::make_tuple(c.modulationCode, c.codeRateCode, c.pilots));
             kit_dvbs2_bbheader_t h;
             ASSERT_EQ(kit_demod_dvbs2_monitor_BBHeader(d, &h), 0u);
             EXPECT_EQ(h.syncByte, 0x47);
@@ -194,9 +193,8 @@ TEST(KitSatelliteOnChip, DiseqcGoesOutAndRepliesComeBack)
     EXPECT_EQ(s.nowMs() - start, 580u);
     auto sent = s.chip->diseqcSendings();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].message, (std::vector<uint8_t>{0xE0, 0x10, 0x38, 0xF3}));
-    EXPECT_EQ(sent[0].repeats, 2);
-    EXPECT_EQ(sent[0].toneBurst, 1);
+    EXPECT_EQ(std::make_tuple(sent[0].message, sent[0].repeats, sent[0].toneBurst),
+              std::make_tuple((std::vector<uint8_t>{0xE0, 0x10, 0x38, 0xF3}), 2, 1));
     EXPECT_FALSE(sent[0].replyExpected);
     EXPECT_TRUE(s.chip->toneOn());
     EXPECT_EQ(s.lnb.calls, (std::vector<std::string>{"V high"}));

@@ -85,14 +85,10 @@ TEST(KitTunerCreate, FieldsAndForbiddenCombinations)
 {
     TunerBench b;
     const kit_cxd2858_t& t = b.tuner;
-    EXPECT_EQ(t.xtalCode, 2u);
-    EXPECT_EQ(t.i2cAddress, 0xC0);
-    EXPECT_EQ(t.flags, kProgramFlags);
-    EXPECT_EQ(t.state, KIT_CXD2858_STATE_UNKNOWN);
+    EXPECT_EQ(std::make_tuple(t.xtalCode, t.i2cAddress, t.flags, t.state),
+              std::make_tuple(2u, 0xC0, kProgramFlags, KIT_CXD2858_STATE_UNKNOWN));
     EXPECT_EQ(t.frequencyKHz + t.system + t.symbolRateKSps + t.isFreesatMode + t.user, 0u);
-    EXPECT_EQ(t.terrParamTable, g_terr_param_table);
-    EXPECT_EQ(t.xtalDrive, 4);
-    EXPECT_EQ(t.xtalLoad, 38);
+    EXPECT_EQ(std::make_tuple(t.terrParamTable, t.xtalDrive, t.xtalLoad), std::make_tuple(g_terr_param_table, 4, 38));
 
     kit_cxd2858_t x;
     FakeTunerI2c f;
@@ -225,9 +221,8 @@ TEST(KitTunerTerrestrial, CableTuneFromSleepAndItsEnd)
                  0x87}),
     };
     EXPECT_EQ(b.i2c.trail(), expected);
-    EXPECT_EQ(b.tuner.state, KIT_CXD2858_STATE_TERR);
-    EXPECT_EQ(b.tuner.frequencyKHz, 474000u);
-    EXPECT_EQ(b.tuner.system, 24u);
+    EXPECT_EQ(std::make_tuple(b.tuner.state, b.tuner.frequencyKHz, b.tuner.system),
+              std::make_tuple(KIT_CXD2858_STATE_TERR, 474000u, 24u));
     b.i2c.clearLog();
     EXPECT_EQ(kit_cxd2858_terr_TuneEnd(&b.tuner), 0u);
     EXPECT_EQ(b.i2c.trail(), kTuneEnd);
@@ -352,10 +347,8 @@ TEST(KitTunerSatellite, TuneFromTheTerrestrialHalfThenSleep)
          Wait(10), W(0x05, 0x00), W(0x04, 0xC0)},
     });
     EXPECT_EQ(b.i2c.trail(), expected);
-    EXPECT_EQ(b.tuner.state, KIT_CXD2858_STATE_SAT);
-    EXPECT_EQ(b.tuner.frequencyKHz, 1500000u);
-    EXPECT_EQ(b.tuner.symbolRateKSps, 27500u);
-    EXPECT_EQ(b.tuner.system, 31u);
+    EXPECT_EQ(std::make_tuple(b.tuner.state, b.tuner.frequencyKHz, b.tuner.symbolRateKSps, b.tuner.system),
+              std::make_tuple(KIT_CXD2858_STATE_SAT, 1500000u, 27500u, 31u));
     EXPECT_EQ(kit_cxd2858_ReadRssi(&b.tuner, nullptr), 1u);
     int32_t rssi = 0;
     EXPECT_EQ(kit_cxd2858_ReadRssi(&b.tuner, &rssi), 3u);

@@ -148,9 +148,7 @@ TEST(IntersilTps65233, TheRecordKeepsValuesAndRefusesOutsideSleepAndActive)
     EXPECT_EQ(intersil_tps65233_Create(nullptr, 0x10, i2c), 1u);
     EXPECT_EQ(intersil_tps65233_Create(&lnbc, 0x10, nullptr), 1u);
     ASSERT_EQ(intersil_tps65233_Create(&lnbc, 0x61, i2c), 0u);
-    EXPECT_EQ(lnbc.i2cAddress, 0x61);
-    EXPECT_EQ(lnbc.i2c, i2c);
-    EXPECT_EQ(lnbc.user, nullptr);
+    EXPECT_EQ(std::make_tuple(lnbc.i2cAddress, lnbc.i2c, lnbc.user), std::make_tuple(0x61, i2c, nullptr));
     EXPECT_EQ(record(), (std::vector<uint32_t>{2, 0, 2, 0, 0, 0, 10}));
 
     EXPECT_EQ(lnbc.SetVoltage(&lnbc, 1), 0u);
