@@ -19,7 +19,8 @@ struct RfCommandBench : rftest::CalibratedBench {
         // "*TUNE" tunes through the measurement engine: bring it up first, so what its
         // construction writes is not taken for what a command did.
         board.hostEngineThreads();
-        // Read here, not first by the cable-modem thread at a moment of its own.
+        // The engines read the hardware model from whichever thread gets there first;
+        // reading it here keeps its strap lines out of the commands' log.
         HardwareModel::getInstance();
         Measures::getInstance();
         // The cable-modem thread takes its lines as it starts.
