@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <iterator>
 
 namespace {
@@ -43,6 +44,27 @@ QStringList plansIn(const QString& folder)
     return plans;
 }
 
+// The plan a settings index selects in the plans folder, the first plan when it is out of
+// range; empty when there is no plan.
+QString selectedPlan(int index)
+{
+    const QStringList plans = plansIn(Channelslist::plansFolder());
+    return plans.value(index, plans.value(0));
+}
+
+struct PlanRead {
+    int index = -1;
+    QString plan;
+    bool read = false;
+    QVariantList channels;
+};
+
+std::future<PlanRead>& planReadAhead()
+{
+    static std::future<PlanRead> pending;
+    return pending;
+}
+
 qint64 centre(const QVariant& channel) { return channel.toMap().value("frequency").toLongLong(); }
 } // namespace
 
@@ -52,11 +74,33 @@ Channelslist* Channelslist::getInstance()
     return &instance;
 }
 
+void Channelslist::readAhead()
+{
+    const int index = ScreensVariables::getInstance()->channelIndexes().plan;
+    const QString plan = selectedPlan(index);
+    if (plan.isEmpty())
+        return;
+    planReadAhead() = std::async(std::launch::async, [index, plan] {
+        PlanRead ahead{index, plan, false, {}};
+        ahead.read = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &ahead.channels);
+        return ahead;
+    });
+}
+
 Channelslist::Channelslist()
 {
     const ScreensVariables::ChannelIndexes saved = ScreensVariables::getInstance()->channelIndexes();
-    const QStringList plans = channelPlans();
-    if (!plans.isEmpty() && carregaChannelPlan(plans.value(saved.plan, plans.first()))) {
+    std::future<PlanRead>& pending = planReadAhead();
+    // A plan read ahead counts only while the settings still select it.
+    const PlanRead ahead = pending.valid() ? pending.get() : PlanRead();
+    bool loaded = false;
+    if (!ahead.plan.isEmpty() && ahead.index == saved.plan) {
+        loaded = adoptChannelPlan(ahead.plan, ahead.read, ahead.channels);
+    } else {
+        const QString plan = selectedPlan(saved.plan);
+        loaded = !plan.isEmpty() && carregaChannelPlan(plan);
+    }
+    if (loaded) {
         setCurrentChannelIndex(saved.channel);
         setCurrentDocsisBondingGroupIndex(saved.bondingGroup);
         setCurrentCarrierIndex(saved.carrier);
@@ -118,7 +162,12 @@ QStringList Channelslist::standardChannelPlans() const { return plansIn(standard
 bool Channelslist::carregaChannelPlan(const QString& plan)
 {
     QVariantList channels;
-    const bool ok = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &channels);
+    const bool read = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &channels);
+    return adoptChannelPlan(plan, read, channels);
+}
+
+bool Channelslist::adoptChannelPlan(const QString& plan, bool ok, const QVariantList& channels)
+{
     if (!ok)
         qDebug() << "Channel plan" << plan << "cannot be loaded; no plan is selected";
     plan_ = ok ? plan : QString();
