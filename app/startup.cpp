@@ -33,6 +33,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -65,9 +66,12 @@ void StartUp::run()
     wrFile_ = std::make_unique<WrFile>();
     initHardware();
     storeHardwareModel();
+    // The channel plan is read beside the splash; its step takes it over.
+    Channelslist::readAhead();
     step("periodicFunctions");
     PeriodicFunctions::getInstance();
     showSplash();
+    precompileMainView();
     fixedSynthesizer_->finishInit();
     loadFontStyleAndLanguage();
     startServices();
@@ -127,6 +131,16 @@ void StartUp::showSplash()
         splash_->showExpanded();
         QCoreApplication::processEvents();
     }
+}
+
+// Compiling the main view and its first page is most of its cost; the engine's loader thread
+// does it beside the steps up to the main view, which then only builds its objects. The
+// screens' own QML types are registered later: these pages import none of them.
+void StartUp::precompileMainView()
+{
+    for (const char* page : {kMainQml, kHomeQml})
+        precompiled_.push_back(
+            std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)), QQmlComponent::Asynchronous));
 }
 
 void StartUp::setProgress(double progress)
@@ -256,6 +270,7 @@ void StartUp::loadMainView()
     step("mainView");
     mainView_->setInitialProperties({{QStringLiteral("date_compilation"), QString(kCompilationDate)}});
     mainView_->setMainQmlFile(QUrl(kMainQml));
+    precompiled_.clear();
     if (options_.showWindows)
         mainView_->showExpanded();
 }
