@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using drivertest::DriverOnChip;
@@ -238,9 +239,9 @@ TEST(DrvCXD2856Core, CyclingThroughTheStandardsKeepsTheHeapFlat)
         // Each standard holds its own objects and none of another's.
         DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &s);
         EXPECT_GT(s.dvbt.cber_object.ring.capacity, 0);
-        EXPECT_EQ(s.dvbt2.m.cber_object.ring.capacity, 0);
-        EXPECT_EQ(s.dvbc.mer_object.ring.capacity, 0);
-        EXPECT_EQ(s.isdbt.vber_object.ring.capacity, 0);
+        EXPECT_EQ(std::make_tuple(s.dvbt2.m.cber_object.ring.capacity, s.dvbc.mer_object.ring.capacity,
+                                  s.isdbt.vber_object.ring.capacity),
+                  std::make_tuple(0, 0, 0));
         EXPECT_EQ(held[1], 4u) << "DVB-T2: the MER, two BER and the ESR histories";
         DrvCXD2856_m_release_standards(&s);
     }

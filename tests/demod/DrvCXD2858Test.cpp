@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace platform::sim;
@@ -321,19 +322,14 @@ TEST(DrvCXD2858, InitWritesTheDefaultsAndForgetsThePowerOn)
     s.ter_frequency = 1;
     s.powered = 1;
     b.init();
-    EXPECT_EQ(s.pnp->poweron_delay_ms, 500);
-    EXPECT_EQ(s.pnp->xtal_hz, 24000000u);
-    EXPECT_EQ(s.pnp->tuner_flag, 1u);
-    EXPECT_EQ(s.pnp->ter_max_hz, 880000000u);
-    EXPECT_EQ(s.pnp->ter_min_hz, 42000000u);
-    EXPECT_EQ(s.pnp->sat_max_hz, 2150000000u);
-    EXPECT_EQ(s.pnp->sat_min_hz, 950000000u);
-    EXPECT_EQ(s.ter_signal_type, 255u);
-    EXPECT_EQ(s.ter_frequency, 650000000u);
-    EXPECT_EQ(s.sat_frequency, 1500000000u);
-    EXPECT_EQ(s.i2c_address, kTuner8);
-    EXPECT_EQ(s.i2c_context.handle, 0xFFFFFFFFu);
-    EXPECT_EQ(s.powered, 0);
+    EXPECT_EQ(std::make_tuple(s.pnp->poweron_delay_ms, s.pnp->xtal_hz, s.pnp->tuner_flag, s.pnp->ter_max_hz,
+                              s.pnp->ter_min_hz),
+              std::make_tuple(500, 24000000u, 1u, 880000000u, 42000000u));
+    EXPECT_EQ(
+        std::make_tuple(s.pnp->sat_max_hz, s.pnp->sat_min_hz, s.ter_signal_type, s.ter_frequency, s.sat_frequency),
+        std::make_tuple(2150000000u, 950000000u, 255u, 650000000u, 1500000000u));
+    EXPECT_EQ(std::make_tuple(s.i2c_address, s.i2c_context.handle, s.powered),
+              std::make_tuple(kTuner8, 0xFFFFFFFFu, 0));
 
     KxlDrvLibError e = ok();
     EXPECT_EQ(DrvCXD2858_m_init(&e, nullptr, nullptr, nullptr, nullptr, 0, kTuner8, 0, nullptr)->code, 26u);

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -226,9 +227,7 @@ TEST(MeasureBer, CreateFailuresRecreationRestartAndFixedResults)
     // A ring that cannot be had: code 10, capacity 0, and the object still answers.
     t_measure_ber b{};
     MEASURE_BER_create(&err, &b, 0x80000000u, 200, 4, 8, 1, 2, 3, 1, 0.1f, 1e-9f, 20.0f);
-    EXPECT_EQ(err.code, 10u);
-    EXPECT_EQ(err.argument, 0u);
-    EXPECT_EQ(b.ring.capacity, 0);
+    EXPECT_EQ(std::make_tuple(err.code, err.argument, b.ring.capacity), std::make_tuple(10u, 0u, 0));
     MeasureResult r;
     for (int call = 1; call <= 5; ++call)
         expectResult(*MEASURE_BER_process(&r, &b, 10, 1000000, 300, nullptr), A, 0.1);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -167,9 +168,7 @@ TEST(MeasureMerConstellation, CreationRestartAndFixedResults)
     const t_mer_constellation_config c = defaults();
     t_measure_mer_constellation bare{};
     MEASURE_MER_CONSTELLATION_create(&err, &bare, 0x80000000u, 3, 1, 20, 2, 10, 30, 15);
-    EXPECT_EQ(err.code, 10u);
-    EXPECT_EQ(err.argument, 0u);
-    EXPECT_EQ(bare.ring.capacity, 0);
+    EXPECT_EQ(std::make_tuple(err.code, err.argument, bare.ring.capacity), std::make_tuple(10u, 0u, 0));
     const int16_t i[] = {8, 9}, q[] = {8, 9};
     MeasureResult r;
     EXPECT_EQ(MEASURE_MER_CONSTELLATION_process(&r, &bare, i, q, 1, &c)->value.s32, 381);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -213,18 +214,15 @@ TEST(MeasureMer, LoaderReadsTheSlotAndChecksIt)
         std::memset(&t, 0x33, sizeof t);
         KxlDrvLibError err{};
         EXPECT_EQ(MEASURE_MER_load_table(&t, int32_t(c.pairs.size()), b.data(), &err), b.data() + b.size());
-        EXPECT_EQ(err.code, c.code);
-        EXPECT_EQ(t.count, c.count);
-        EXPECT_EQ(t.maximum, c.keptMaximum);
+        EXPECT_EQ(std::make_tuple(err.code, t.count, t.maximum), std::make_tuple(c.code, c.count, c.keptMaximum));
         // A bad pair before the marker stays as read.
         EXPECT_EQ(t.points[0].measured, c.pairs[0].first);
         if (c.code) {
             EXPECT_EQ(err.argument, 2u);
             EXPECT_STREQ(err.text, "[MEASURE_MER_load_table]->Format error");
         } else {
-            EXPECT_EQ(t.lower_limit, 0);
-            EXPECT_EQ(t.upper_limit, c.maximum);
-            EXPECT_EQ(t.points[1].real, c.pairs[1].second);
+            EXPECT_EQ(std::make_tuple(t.lower_limit, t.upper_limit, t.points[1].real),
+                      std::make_tuple(0, c.maximum, c.pairs[1].second));
             if (c.count < 32) {
                 EXPECT_EQ(t.points[c.count + 1].measured, 0) << "the marker and after it stored empty";
             }
