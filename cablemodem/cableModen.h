@@ -35,6 +35,8 @@ constexpr int MODEM_STATUS_UPSTREAM_READY = 1715;
 constexpr int MODEM_STATUS_REGISTERED_NO_INTERNET = 1733;
 // The 3.0 upstream generator is being set up (its modem is ready or being made ready).
 constexpr int MODEM_STATUS_UPSTREAM_SETUP = 1741;
+// The VoIP test's pings ended with the modem no longer registered.
+constexpr int MODEM_STATUS_VOIP_UNREGISTERED = 1740;
 
 // Registration states without a screen text: a state level the table has no status for,
 // and the level 30000.
@@ -52,10 +54,16 @@ constexpr int MODEM_STEP_PASSED_ON = 2004318071;  // 0x77777777
 
 // The stages of a test as the modem process code keeps them (nothing reads them back).
 enum ModemProcessCode {
+    MODEM_PROCESS_NO_PATH_TEST = 1715,
     MODEM_PROCESS_DOWNSTREAM = 1718,
+    MODEM_PROCESS_TRACE_QUIET = 1719,
+    MODEM_PROCESS_PING = 1720,
+    MODEM_PROCESS_TRACE = 1721,
+    MODEM_PROCESS_PATH_DONE = 1722,
     MODEM_PROCESS_BER = 1723,
     MODEM_PROCESS_CONSTELLATION = 1724,
     MODEM_PROCESS_UPSTREAM = 1725,
+    MODEM_PROCESS_REGISTERED = 1728,
     MODEM_PROCESS_IP = 1729,
     MODEM_PROCESS_STATE = 1757,
     MODEM_PROCESS_START = 1769,

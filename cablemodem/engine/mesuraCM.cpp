@@ -63,10 +63,11 @@ void MesuraCM::aturar()
     nonStop_ = false;
 }
 
-void MesuraCM::initVoIP(int ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
+void MesuraCM::initVoIP(uint ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
                         int tol_grant, QString codec, int ugs_enabled)
 {
-    setTraceIPAddress(ip);
+    // The store keeps the address's 32 bits as they are.
+    setTraceIPAddress(static_cast<int>(ip));
     QMutexLocker lock(&mutex_);
     voip_.length = length;
     voip_.ping_number = ping_number;
@@ -78,9 +79,10 @@ void MesuraCM::initVoIP(int ip, int length, int ping_number, int grantsize, int 
     voip_.ugs_enabled = ugs_enabled != 0;
 }
 
-void MesuraCM::initIPTV(int ip, int nom_poll, int rtps_enabled)
+void MesuraCM::initIPTV(uint ip, int nom_poll, int rtps_enabled)
 {
-    setTraceIPAddress(ip);
+    // The store keeps the address's 32 bits as they are.
+    setTraceIPAddress(static_cast<int>(ip));
     QMutexLocker lock(&mutex_);
     iptv_.nom_poll = nom_poll;
     iptv_.rtps_enabled = rtps_enabled != 0;
@@ -130,8 +132,6 @@ int MesuraCM::isCableModem_ON() { return is_CableModem_ON() ? 1 : 0; }
 
 int MesuraCM::resetMesurasCableModem()
 {
-    // Restarting a machine is no test pass.
-    restartingMachines_ = true;
     GetModemReady(0);
     mesuraOnChannelRegistrat(4);
     mesuraModemIQ(4);
@@ -142,9 +142,7 @@ int MesuraCM::resetMesurasCableModem()
     mesuraOnChannelIPTV(4);
     mesuraOnChannelIPTV(72);
     procesImformation(0);
-    const int last = mesuraSweepGenerador(0);
-    restartingMachines_ = false;
-    return last;
+    return mesuraSweepGenerador(0);
 }
 
 // The link.
@@ -229,14 +227,9 @@ bool MesuraCM::runPass()
         resetMesurasCableModem();
     if (GetModemStatusPower() == MODEM_STATUS_STARTING)
         waitCableModem_ON();
-    testMissing_ = false;
     const int code = measureCode();
     if (!runMeasure(code)) {
         generatorStep_ = kGeneratorRestart;
-        notAvailableReported_.clear();
-        idlePause();
-    } else if (testMissing_) {
-        // No test to keep the pass busy: idle rather than spin.
         idlePause();
     }
     // Whatever ran (or idled), a test that follows a pass of another code sets up afresh.
@@ -250,10 +243,13 @@ void MesuraCM::run()
     bringUpModem();
     while (runPass()) {
     }
+    switchGeneratorOffUnless(NO_MESURE);
 }
 
 bool MesuraCM::runMeasure(int code)
 {
+    // No test carrier stays on the plant once its generator is left.
+    switchGeneratorOffUnless(code);
     switch (code) {
     case QML_CM_IQ: mesura_cm_iq(); break;
     case QML_CM_REGISTER_ON_CHANNEL: mesura_on_channel_registrat_CM_30(); break;
@@ -290,15 +286,4 @@ void MesuraCM::idlePause()
 {
     for (int waited = 0; waited < kIdlePauseMs && !stopRequested(); waited += kPauseSliceMs)
         modemPauseMs(kPauseSliceMs);
-}
-
-void MesuraCM::testNotAvailable(const QString& test)
-{
-    if (restartingMachines_)
-        return;
-    testMissing_ = true;
-    if (test != notAvailableReported_) {
-        qDebug().noquote() << "MesuraCM:" << test << "not available";
-        notAvailableReported_ = test;
-    }
 }

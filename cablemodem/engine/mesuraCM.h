@@ -68,9 +68,11 @@ public:
     Q_INVOKABLE int init(uint freq, int mesura);
     Q_INVOKABLE void setMesuraCM(int mesura);
     Q_INVOKABLE void aturar();
-    Q_INVOKABLE void initVoIP(int ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
+    // The target address is the dotted address's unsigned 32-bit value (a.b.c.d is
+    // a x 2^24 + b x 2^16 + c x 2^8 + d); as an int it would not hold 128.0.0.0 and above.
+    Q_INVOKABLE void initVoIP(uint ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
                               int tol_grant, QString codec, int ugs_enabled);
-    Q_INVOKABLE void initIPTV(int ip, int nom_poll, int rtps_enabled);
+    Q_INVOKABLE void initIPTV(uint ip, int nom_poll, int rtps_enabled);
     Q_INVOKABLE int getModemStatus_31();
 
     // The guarded parameters, read by the tests.
@@ -144,6 +146,16 @@ public:
     float CalculPctlMer(bool reset, float value);
     float CalculICFR(bool reset, float value);
     QString calculoBandwidthOFDM_3_1(QString first, QString last);
+
+    // The upstream generators, the VoIP and IPTV path tests and their step machines (0
+    // restarts, 64 advances): one advance of the 3.0 generator; the UGS flow and its pings
+    // (0 busy, 33555024 a reply taken, 33555028 statistics made or the ping stopped); the rtPS
+    // flow and its route trace (0 busy, 33555024 a hop decoded, 33555028 the hops emitted);
+    // the hop list sent to the screens.
+    int mesura_upStreamGenerator();
+    int mesurarPingUGS(int mode);
+    int mesurarTraceRPTS(int mode);
+    void EnviarDadesIPTV(QList<QVariant> list);
 
     // The tests, one per measure code (a pass each), and the step machines the engine
     // restarts.
@@ -262,12 +274,8 @@ private:
     // Runs the test of the code; false for an idle code.
     bool runMeasure(int code);
     bool stopRequested();
-    // The pause of an idle pass, or of a test this build does not have, ending early
-    // when the engine is being stopped.
+    // The pause of an idle pass, ending early when the engine is being stopped.
     void idlePause();
-    // Tells once per test and step argument that this build does not have it; the pass
-    // then idles.
-    void testNotAvailable(const QString& test);
     bool modemFittedAndPowered();
     // The 3.0 modem's ranging, DHCP and registration modes, each awaiting the prompt.
     void setModemModes30(int ranging, int dhcp, int registration, unsigned long long timeoutMs);
@@ -313,9 +321,6 @@ private:
 
     // Engine thread only.
     int generatorStep_ = 0;
-    bool testMissing_ = false;
-    bool restartingMachines_ = false;
-    QString notAvailableReported_;
     struct MerStatistics {
         double mean = 0;
         int count = 0;
@@ -331,4 +336,35 @@ private:
     QWaitCondition linkCondition_;
     std::unique_ptr<SerialPort> serialPort_;
     std::unique_ptr<HandlerCableModem> handler_;
+
+    // The upstream generators (engine thread only): the command that switches off the
+    // carrier a generator left on, and the 3.1 modem's production test mode and sweep.
+    struct GeneratorOff {
+        int code = 0;
+        QString command;
+    } generatorOff_;
+    struct Generator31 {
+        bool initialised = false;
+        int sweepStep = 0;
+        long long current = 0;
+    } generator31_;
+    void switchGeneratorOffUnless(int code);
+    void pauseWhileRunning(int ms);
+    void waitUntilStopped();
+    void enterProductionTestMode(bool ofdma);
+    long long nextSweepFrequency31(const QVariantMap& s);
+    void generateScQam31(const QVariantMap& s);
+    void generateOfdma31(const QVariantMap& s);
+
+    // The VoIP and IPTV tests share their frame: the modem made ready and registered, the
+    // path test, then the registration watched (mesuraCMPathTests.cpp).
+    struct PathTest;
+    static PathTest& voipTest();
+    static PathTest& iptvTest();
+    int advancePathTest(PathTest& test, int mode);
+    void passPathTest(PathTest& test);
+    // The ping samples of the VoIP test made into its figures; 33555028.
+    int pingStatistics();
+    // The next hop of the route trace taken from the modem's text.
+    int takeTraceHop();
 };

@@ -14,6 +14,7 @@ namespace {
 // Longer than the instrument's 500 us burst gap, short enough to keep tests quick.
 constexpr auto kBurstGap = std::chrono::milliseconds(3);
 constexpr auto kIdlePoll = std::chrono::microseconds(500);
+constexpr char kEndOfText = '\x03';
 
 const char kBootText[] =
     "U-Boot 2015.04 (cable modem)\n"
@@ -76,6 +77,8 @@ void CableModemModel::checkBoot()
     session_.menu = session_.autoStart;
     session_.subMenu.clear();
     session_.rebootRequested = false;
+    session_.job = ModemJob();
+    resetTransmitterAtBoot(session_);
     session_.startSync(session_.tunedHz);
     queueOutput(kBootText + std::string(session_.menu ? "CableModemCLI\n" : "") + prompt());
 }
@@ -139,7 +142,16 @@ void CableModemModel::handleCommand(const std::string& line)
         bootAtMs_ = nowMs() + options_.bootMs;
         return;
     }
-    queueOutput("\n" + reply + prompt());
+    // A command that keeps printing gives its prompt after its last line.
+    queueOutput("\n" + reply + (session_.job.running() ? "" : prompt()));
+}
+
+void CableModemModel::releaseDueOutput()
+{
+    if (!booted_ || !session_.job.due(nowMs()))
+        return;
+    const std::string text = session_.job.takeDue(nowMs());
+    queueOutput(text + (session_.job.running() ? "" : prompt()));
 }
 
 void CableModemModel::handleInput(const std::string& bytes)
@@ -148,6 +160,17 @@ void CableModemModel::handleInput(const std::string& bytes)
         return;
     for (char c : bytes) {
         if (!booted_)
+            continue;
+        // ETX interrupts a running command and drops the line typed so far; anything else
+        // waits for the running command to end.
+        if (c == kEndOfText) {
+            commands_.push_back("^C");
+            inputLine_.clear();
+            session_.job = ModemJob();
+            queueOutput("^C\n" + prompt());
+            continue;
+        }
+        if (session_.job.running())
             continue;
         if (echo_ && c != '\r')
             queueOutput(std::string(1, c));
@@ -175,6 +198,7 @@ void CableModemModel::run()
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 checkBoot();
+                releaseDueOutput();
                 if (got > 0)
                     handleInput(in);
                 out.swap(pendingOutput_);
@@ -203,7 +227,8 @@ bool CableModemModel::settle(int timeoutMs)
             struct pollfd p = {terminal_.masterFd(), POLLIN, 0};
             const bool inputWaiting = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
             const bool bootDue = booting_ && nowMs() >= bootAtMs_;
-            if (!inputWaiting && !bootDue && pendingOutput_.empty())
+            const bool outputDue = booted_ && session_.job.due(nowMs());
+            if (!inputWaiting && !bootDue && !outputDue && pendingOutput_.empty())
                 return true;
         }
         if (std::chrono::steady_clock::now() > until)
@@ -264,6 +289,24 @@ MODEM_KNOB(setMenu, bool, session_.menu)
 MODEM_KNOB(setStateStepMs, uint64_t, session_.stateStepMs)
 MODEM_KNOB(setNetwork, const ModemNetwork&, session_.network)
 #undef MODEM_KNOB
+
+void CableModemModel::setPath(const ModemPath& path)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    session_.path = path;
+}
+
+ModemFlows CableModemModel::flows() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return session_.flows;
+}
+
+ModemUpstreamBurst CableModemModel::upstreamBurst() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return supplyOn_ && !inReset_ && booted_ ? modemUpstreamBurst(session_) : ModemUpstreamBurst();
+}
 
 void CableModemModel::sendRaw(const std::string& text)
 {

@@ -41,7 +41,8 @@ public:
     bool booted() const;
     bool inMenu() const;
     std::string registrationWord() const;
-    // Every command line received while booted, in order, without its "\r".
+    // Every command line received while booted, in order, without its "\r"; an interrupt
+    // (ETX) as "^C".
     std::vector<std::string> commands() const;
     void clearCommands();
 
@@ -62,6 +63,12 @@ public:
     // Writes text to the line as the modem would, unprompted.
     void sendRaw(const std::string& text);
 
+    // The IP network behind the modem, as its pings and route traces find it.
+    void setPath(const ModemPath& path);
+    ModemFlows flows() const;
+    // What the modem transmits on the upstream now; nothing while it is off.
+    ModemUpstreamBurst upstreamBurst() const;
+
     // Waits (real time, at most timeoutMs) until the modem has taken in everything sent
     // to it and written everything it had to say. True when it got there.
     bool settle(int timeoutMs = 1000);
@@ -72,6 +79,8 @@ private:
     void handleInput(const std::string& bytes);
     void handleCommand(const std::string& line);
     void checkBoot();
+    // The text of a running command that has come due; the prompt after its last.
+    void releaseDueOutput();
     void queueOutput(const std::string& text);
     std::string withLineEnds(const std::string& text) const;
     std::string prompt() const;

@@ -183,8 +183,12 @@ const std::vector<ModemCommandRule>& cableModemCommands()
              s.subMenu = "docsis";
              return std::string();
          }},
+        // Up from a sub-menu; from the main menu out of the command line into the shell
+        // (where the production test mode starts).
         {"exit", ModemWhere::Menu,
          [](S& s, const A&) {
+             if (s.subMenu.empty())
+                 s.menu = false;
              s.subMenu.clear();
              return std::string();
          }},
@@ -288,11 +292,13 @@ const std::vector<ModemCommandRule>& cableModemCommands()
 const ModemCommandRule* findModemCommand(const std::string& command, const ModemSession& session)
 {
     auto find = [&](const std::string& word) -> const ModemCommandRule* {
-        for (const ModemCommandRule& rule : cableModemCommands()) {
-            if (word != rule.command)
-                continue;
-            if (rule.where == ModemWhere::Anywhere || (rule.where == ModemWhere::Menu) == session.menu)
-                return &rule;
+        for (const auto* table : {&cableModemCommands(), &modemPathCommands(), &modemGeneratorCommands()}) {
+            for (const ModemCommandRule& rule : *table) {
+                if (word != rule.command)
+                    continue;
+                if (rule.where == ModemWhere::Anywhere || (rule.where == ModemWhere::Menu) == session.menu)
+                    return &rule;
+            }
         }
         return nullptr;
     };

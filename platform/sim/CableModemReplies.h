@@ -5,6 +5,8 @@
 // end their lines with "\n"; the model adds the prompt and converts line ends.
 #pragma once
 
+#include "CableModemGenerator.h"
+#include "CableModemPath.h"
 #include "DocsisPlan.h"
 #include "Faults.h"
 
@@ -93,6 +95,10 @@ struct ModemSession {
     std::string subMenu;     // the menu under the main one ("docsis"), empty in the main one
     bool autoStart = true;   // the command line starts by itself after a boot
     bool rebootRequested = false;
+    ModemJob job;             // a command still printing (a ping, a route trace)
+    ModemPath path = ModemPath::typical();
+    ModemFlows flows;
+    ModemGenerator generator; // the production test mode and its carrier
     int rangeMode = 1;
     int dhcpMode = 1;
     int registerMode = 1;
@@ -139,5 +145,9 @@ struct ModemCommandRule {
 // in the "docsis" sub-menu the bare word does.
 const ModemCommandRule* findModemCommand(const std::string& command, const ModemSession& session);
 const std::vector<ModemCommandRule>& cableModemCommands();
+// The commands of the path tests (CableModemPath.cpp) and of the upstream generators
+// (CableModemGenerator.cpp), looked up after the main table.
+const std::vector<ModemCommandRule>& modemPathCommands();
+const std::vector<ModemCommandRule>& modemGeneratorCommands();
 
 } // namespace platform::sim

@@ -170,7 +170,10 @@ EngineSignals::EngineSignals()
         QObject::connect(e, &MesuraCM::upsBondingChanged_31, to(&upsBonding31)),
         QObject::connect(e, &MesuraCM::downOFDMChanged_31, to(&downOfdm31)),
         QObject::connect(e, &MesuraCM::cm_status_information, to(&status)),
+        QObject::connect(e, &MesuraCM::ping_UGS_Changed, to(&pings)),
+        QObject::connect(e, &MesuraCM::node_IPTV_Changed, to(&hops)),
         QObject::connect(e, &MesuraCM::restartMeasurements, [this] { ++restarts; }),
+        QObject::connect(e, &MesuraCM::modemConfigurat, [this] { ++configured; }),
     };
 }
 

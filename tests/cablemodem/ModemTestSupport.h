@@ -162,8 +162,11 @@ struct EngineSignals {
     ~EngineSignals();
     QList<QVariantMap> phy, phy31, ip, information, dades31, dadesIq;
     QList<QVariantList> ups, upsOfdm31, upsBonding31, downOfdm31;
+    QList<QVariantMap> pings;
+    QList<QVariantList> hops;
     QStringList status;
     int restarts = 0;
+    int configured = 0;
 
 private:
     QList<QMetaObject::Connection> connections_;
