@@ -211,6 +211,14 @@ void MesuraIQ::runRoutine(int sistema)
 {
     const uint64_t start = EMBEDDEDTIMERS_GeticksInMs();
     switch (sistema) {
+    case 0: mesuraIQ_dvbc_kit(); break;
+    case 1: mesuraIQ_annexb_kit(); break;
+    case 2: mesuraIQ_dvbt_kit(); break;
+    case 3: mesuraIQ_dvbt2_kit(); break;
+    case 4: mesuraIQ_isdb_kit(); break;
+    case kDvbS: mesuraIQ_dvbs_kit(); break;
+    case kDvbS2: mesuraIQ_dvbs2_kit(); break;
+    case 7: mesuraIQ_dvbc2_kit(); break;
     default: break;
     }
     const uint64_t took = EMBEDDEDTIMERS_GeticksInMs() - start;

@@ -43,8 +43,8 @@ public:
     // DVB-T, DVB-T2 and ISDB-T alike, by the driver's FFT mode code.
     static QString getStringMode(bool locked, uint32_t mode);
     static QString getStringHierarchy(bool locked, uint32_t hierarchy);
-    // Code-rate codes come in the driver's numbering or in the kit's of three standards.
-    enum class CodeRates { Driver, Isdbt, Dvbs, Dvbs2 };
+    // Code-rate codes come in the driver's numbering or in the kit's of the satellite standards.
+    enum class CodeRates { Driver, Dvbs, Dvbs2 };
     static QString getStringCodeRate(bool locked, uint32_t rate, CodeRates table = CodeRates::Driver);
     static QString getStringProfile(bool locked, bool base, bool lite);
     static QString getStringPilotPattern(bool locked, uint32_t pattern);
@@ -101,11 +101,36 @@ private:
     void mesuraIQ_auto_kit_terrestre();
     void searchStandards(const QVector<int>& list);
     QString ActualitzaPostBer(bool reset, bool locked, uint32_t errors, uint32_t block);
+
+public:
+    // One raw sample of the standard; false when the chip gave none (no point to draw).
+    using SampleReader = bool (*)(uint32_t carrier, int16_t* i, int16_t* q);
+    struct TerrestrialFamily;
+
+private:
     // Fills the point lists from samples read by readSample until duration ms after start, or
     // kMaxPuntsPerEmissio samples and then the rest of that time asleep.
-    using SampleReader = void (*)(uint32_t carrier, int16_t* i, int16_t* q);
     void get_constellation_points(uint64_t start, uint32_t duration, int n, uint32_t carrier, int16_t iScale,
                                   int16_t qScale, SampleReader readSample);
+    // The result map for the lock state and the running system; the grid's squares per axis.
+    int get_info_auto_demod(uint8_t locked);
+
+    // The routines, one per standard.
+    void mesuraIQ_dvbc_kit();
+    void mesuraIQ_annexb_kit();
+    void mesuraIQ_dvbt_kit();
+    void mesuraIQ_dvbt2_kit();
+    void mesuraIQ_isdb_kit();
+    void mesuraIQ_dvbc2_kit();
+    void mesuraIQ_dvbs_kit();
+    void mesuraIQ_dvbs2_kit();
+    void runTerrestrial(const TerrestrialFamily& family);
+    void runSatellite(bool dvbs2);
+    // The satellite look-for at a symbol rate (kBd); the locked flag.
+    uint8_t lookForSatellite(bool dvbs2, uint32_t symbolRate);
+    void bringUpTuner();
+    // DVB-T's carrier for the next emission, 1000 to 2000 in turn.
+    uint32_t nextCarrier();
 
     // Guarded by the mutex.
     QMutex mutex_;
@@ -124,4 +149,13 @@ private:
     QList<int> llista_q;
     uint8_t locked_ = 0;
     PostBerAccumulator postBer_;
+    uint32_t dvbtCarrier_ = 0;
+    // Where the symbol-rate search of each satellite standard goes on from: the next fixed
+    // candidate, then the rate that rises 4 % a step.
+    struct SymbolRateSearch {
+        int sr_candidate = 10000;
+        int idx_sr_candidate = 0;
+    };
+    SymbolRateSearch dvbsSearch_;
+    SymbolRateSearch dvbs2Search_;
 };

@@ -37,7 +37,9 @@ void MesuraIQ::get_constellation_points(uint64_t start, uint32_t duration, int n
                         && isNonStopMesures();
          ++reads) {
         int16_t i = 0, q = 0;
-        readSample(carrier, &i, &q);
+        // A read that found no sample is no point at the centre.
+        if (!readSample(carrier, &i, &q))
+            continue;
         int x = 0, y = 0;
         const double r1 = randomDouble(), r2 = randomDouble();
         if (escalaCoordenada(i, r1, k, iScale, &x) && escalaCoordenada(q, r2, k, qScale, &y)) {

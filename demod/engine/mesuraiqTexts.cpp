@@ -21,16 +21,19 @@ QString boundPrefix(uint32_t status)
 
 } // namespace
 
+// A result whose status says it was not measured under lock (3) is no figure either.
+constexpr uint32_t kNotLocked = 3;
+
 QString MesuraIQ::getStringBER(bool locked, uint32_t status, float value)
 {
-    if (!locked)
+    if (!locked || status == kNotLocked)
         return kUnlocked;
     return boundPrefix(status) + QString::number(static_cast<double>(value), 'E', 1);
 }
 
 QString MesuraIQ::getStringMER(bool locked, uint32_t status, int32_t value)
 {
-    if (!locked)
+    if (!locked || status == kNotLocked)
         return kUnlocked;
     return boundPrefix(status) + QString::number(static_cast<long long>(std::trunc((value + 5.0) / 10.0)));
 }
@@ -66,11 +69,9 @@ QString MesuraIQ::getStringCodeRate(bool locked, uint32_t rate, CodeRates table)
         return kUnlocked;
     static const char* const driver[] = {"1/4", "1/3", "2/5", "1/2", "3/5", "2/3", "3/4",
                                          "4/5", "5/6", "6/7", "7/8", "8/9", "9/10"};
-    static const char* const isdbt[] = {"1/2", "2/3", "3/4", "4/5", "5/6", "6/7", "7/8"};
     static const char* const dvbs[] = {"1/2", "2/3", "3/4", "5/6", "7/8"};
     static const char* const dvbs2[] = {"1/4", "1/3", "2/5", "1/2", "3/5", "2/3", "3/4", "4/5", "5/6", "8/9", "9/10"};
     switch (table) {
-    case CodeRates::Isdbt: return pick(isdbt, rate, kNoRate);
     case CodeRates::Dvbs: return pick(dvbs, rate, kNoRate);
     case CodeRates::Dvbs2: return pick(dvbs2, rate, kNoRate);
     case CodeRates::Driver: break;

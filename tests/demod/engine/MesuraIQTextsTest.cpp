@@ -24,7 +24,7 @@ TEST(MesuraIQTexts, MerIsRoundedToWholeDecibelsWithItsBoundSign)
                                                            {true, 0, 5, "1"},
                                                            {true, 0, -15, "-1"},
                                                            {true, 0, -16, "-1"},
-                                                           {true, 3, 300, "30"},
+                                                           {true, 3, 300, "---"}, // not measured under lock
                                                            {false, 0, 354, "---"},
                                                            {false, 1, 455, "---"}})
         EXPECT_EQ(MesuraIQ::getStringMER(c.locked, c.status, c.tenths), c.text) << c.tenths;
@@ -35,7 +35,8 @@ TEST(MesuraIQTexts, BerHasOneDecimalAndAnExponent)
     EXPECT_EQ(MesuraIQ::getStringBER(true, 0, 2e-5f), "2.0E-05");
     EXPECT_EQ(MesuraIQ::getStringBER(true, 1, 1.26e-3f), ">1.3E-03");
     EXPECT_EQ(MesuraIQ::getStringBER(true, 2, 1e-9f), "<1.0E-09");
-    EXPECT_EQ(MesuraIQ::getStringBER(true, 3, 0.0f), "0.0E+00");
+    EXPECT_EQ(MesuraIQ::getStringBER(true, 0, 0.0f), "0.0E+00");
+    EXPECT_EQ(MesuraIQ::getStringBER(true, 3, 1e-3f), "---");
     EXPECT_EQ(MesuraIQ::getStringBER(false, 0, 2e-5f), "---");
 }
 
@@ -79,8 +80,7 @@ TEST(MesuraIQTexts, SignallingTextsByCode)
         {M::getStringHierarchy(true, 4), "---"},        {M::getStringCodeRate(true, 0), "1/4"},
         {M::getStringCodeRate(true, 10), "7/8"},        {M::getStringCodeRate(true, 11), "8/9"},
         {M::getStringCodeRate(true, 12), "9/10"},       {M::getStringCodeRate(true, 13), "--"},
-        {M::getStringCodeRate(false, 3), "---"},        {M::getStringCodeRate(true, 6, R::Isdbt), "7/8"},
-        {M::getStringCodeRate(true, 7, R::Isdbt), "--"}, {M::getStringCodeRate(true, 3, R::Dvbs), "5/6"},
+        {M::getStringCodeRate(false, 3), "---"},        {M::getStringCodeRate(true, 3, R::Dvbs), "5/6"},
         {M::getStringCodeRate(true, 5, R::Dvbs), "--"}, {M::getStringCodeRate(true, 9, R::Dvbs2), "8/9"},
         {M::getStringCodeRate(true, 11, R::Dvbs2), "--"}, {M::getStringProfile(true, true, true), "Base & Lite"},
         {M::getStringProfile(true, true, false), "Base"}, {M::getStringProfile(true, false, true), "Lite"},
