@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <set>
 
 using iqtest::IqBench;
@@ -270,6 +271,41 @@ TEST(MesuraIQOnBoard, ANewChoiceDuringTheAutomaticSearchIsKept)
     ASSERT_TRUE(b.waitFor([&] { return b.shown.size() >= 12; }));
     for (const QVariantMap& m : b.shown)
         EXPECT_TRUE(m.isEmpty() || m.value("system").toInt() == 4) << m.value("system").toInt();
+}
+
+} // namespace
+
+namespace {
+
+TEST(MesuraIQOnBoard, ASatelliteSearchThatNeverLocksTriesTheTwelveRatesThenTheLadderThenStartsAgain)
+{
+    // Before the bench, so they outlive its worker.
+    std::mutex mutex;
+    std::vector<std::pair<bool, int>> marks; // an empty map (a pass) or not, acquisitions so far
+    IqBench b(false);
+    QObject::connect(
+        b.iq, &MesuraIQ::mapReady, b.iq,
+        [&](const QVariantMap& m, quint64) {
+            std::lock_guard<std::mutex> lock(mutex);
+            marks.push_back({m.isEmpty(), b.demod->acquisitions()});
+        },
+        Qt::DirectConnection);
+    b.iq->initManual(1200000000u, 5, 0);
+    ASSERT_TRUE(b.waitFor([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return marks.size() >= 5;
+    }));
+    b.iq->aturar();
+    std::lock_guard<std::mutex> lock(mutex);
+    // 10000 kBd raised 4 % a step, truncated, up to the last rate not above 30000.
+    int ladder = 0;
+    for (int sr = 10000; sr <= 30000; sr = static_cast<int>(sr * 1.04))
+        ++ladder;
+    // Each pass: its empty map, the search, and one unlocked map once the search is done.
+    for (size_t i = 0; i + 2 < 5; i += 2) {
+        ASSERT_TRUE(marks[i].first && !marks[i + 1].first && marks[i + 2].first) << i;
+        EXPECT_EQ(marks[i + 1].second - marks[i].second, 12 + ladder) << i;
+    }
 }
 
 } // namespace
