@@ -55,8 +55,8 @@ const std::vector<Channel> kChannels = {
     {"ISDB-T", 4, 850000000u, "QPSK", 2, 0, false, {{"guard", "1/8"}, {"mode", "8k"}, {"code_rate", "2/3"}}},
     {"DVB-S", 5, 1150000000u, "QPSK", 2, 27500, true, {{"hp_code_rate", "3/4"}}},
     {"DVB-S2", 6, 1450000000u, "8 PSK", 4, 22000, true, {{"hp_code_rate", "2/3"}}},
-    // The data PLP the system presents first.
-    {"DVB-C2", 7, 866000000u, "1024 QAM", 32, 0, true, {{"hp_code_rate", "3/4"}, {"plp_id", "2"}, {"pslice_id", "0"}}},
+    // The PLP the system lists first.
+    {"DVB-C2", 7, 866000000u, "256 QAM", 16, 0, true, {{"hp_code_rate", "5/6"}, {"plp_id", "1"}, {"pslice_id", "0"}}},
 };
 
 void PrintTo(const Channel& c, std::ostream* os) { *os << c.name; }
@@ -78,6 +78,16 @@ double sceneMerDb(IqBench& b, unsigned int hz)
         if (std::abs(c.frequencyHz - hz) < 1e3)
             return c.merDb;
     return -1;
+}
+
+// Board time of the demodulator's last transfer on either port.
+uint64_t lastDemodulatorTransferUs(IqBench& b)
+{
+    uint64_t last = 0;
+    for (const auto& t : b.board->log().entriesWithPrefix("i2c"))
+        if (t.device == platform::sim::Device::i2c(0x6C).name || t.device == platform::sim::Device::i2c(0x6E).name)
+            last = std::max(last, t.timeUs);
+    return last;
 }
 
 unsigned int workingHz(const Channel& c) { return c.system == 5 || c.system == 6 ? c.hz : getFrequencyTreballTuner(c.hz); }
@@ -247,11 +257,7 @@ TEST(MesuraIQOnBoard, AStopDuringTheSatelliteSearchEndsItWithinOnePollAndShowsNo
     b.iq->aturar();
     b.waitFor([] { return false; }, 300);
     const size_t shown = b.shown.size();
-    uint64_t lastUs = 0;
-    for (const char* kind : {"i2c-write", "i2c-read"})
-        for (const auto& t : b.board->log().entries(kind))
-            if (t.device == "0x6c" || t.device == "0x6e")
-                lastUs = std::max(lastUs, t.timeUs);
+    const uint64_t lastUs = lastDemodulatorTransferUs(b);
     // One 10 ms poll of the lock wait, and the scheduling of a scaled clock.
     EXPECT_LT(lastUs, stopUs + 40000);
     const int acquisitions = b.demod->acquisitions();
