@@ -233,6 +233,12 @@ TEST(IdentityDecoders30, IpMacFirmwareVersionAndMode)
               (std::vector<int>{0x0A090909, 0, 0, 0, 0}));
     EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "");
     EXPECT_STREQ(GetModemMeasuresIp_CableModem_Mac(), "");
+    // An empty value stores nothing read, never the next line.
+    received("CM IPv4 information:\n IP Address =\n Physical Address =\n Setting (*) CM TFTP Boot file:\nmainMenu>");
+    EXPECT_EQ(decodeIP(), 1);
+    EXPECT_EQ(GetModemMeasuresIp_CableModem(), 0);
+    EXPECT_STREQ(GetModemMeasuresIp_CableModem_Mac(), "");
+    EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "");
 
     char mac[MODEM_MAC_TEXT_SIZE] = "unchanged";
     received("macaddr\r\nCM Current MAC address = 00-11-22-aa-BB-cc\r\nmainMenu>");

@@ -107,6 +107,9 @@ TEST(Identity31, VendorLabelsBecomeKeysWithoutBlanks)
                            {"modemlanmask", "255.255.255.0"}}));
     EXPECT_EQ(vendorInformation31("RF MAC Address: 00:1A:2B:3C:4D:5E\nmainMenu>"),
               (QVariantMap{{"rfmacaddress", "00:1A:2B:3C:4D:5E"}}));
+    // An empty value is no value, never the lines after it.
+    EXPECT_EQ(bothEndings("Model Name:\nVendor Name: SIMULATED\nmainMenu>", vendorInformation31),
+              (QVariantMap{{"vendorname", "SIMULATED"}}));
     // Labels match case-sensitively.
     EXPECT_EQ(vendorInformation31("Modem LAN Mask: 255.0.0.0\nmainMenu>"), QVariantMap());
     EXPECT_EQ(vendorInformation31(""), QVariantMap());
@@ -127,6 +130,11 @@ TEST(Identity31, IpBlockAddressesAndThePhysicalAddress)
                            {"tftp", "10.0.0.2"},
                            {"tod", "10.0.0.3"},
                            {"PhysicalAddress", " 00:1A:2B:3C:4D:5E"}}));
+    // Empty values are no values, never the lines after them.
+    EXPECT_EQ(bothEndings("CM IPv4 information:\n IP Address =\n Subnet Mask =\n DHCP Server = 10.0.0.1\n"
+                          " Physical Address =\nmainMenu>",
+                          ipInformation31),
+              (QVariantMap{{"dhcp", "10.0.0.1"}, {"PhysicalAddress", ""}}));
     // The TFTP and ToD labels end in a blank.
     QVariantMap tight = ipInformation31("CM IPv4 information:\n TFTP Server =10.0.0.2\n ToD Server =10.0.0.3\nmainMenu>");
     EXPECT_FALSE(tight.contains("tftp"));

@@ -197,7 +197,9 @@ TEST(ReplyReaders, LabelValues)
     EXPECT_EQ(m->buscarStringRetornaValor("IP Address:", "IP Address:  10.1.2.3  \r\n"), "10.1.2.3");
     EXPECT_EQ(m->buscarStringRetornaValor("IP Address:", "a IP Address:"), "");
     EXPECT_EQ(m->buscarStringRetornaValor("IP Address:", "IP Address:  10.1  2.3 "), "  10.1  2.3 ");
-    EXPECT_EQ(m->buscarStringRetornaValor("IP Address:", "IP Address:\nnext"), "\nnext");
+    // An empty value ends at its line end, in either line ending.
+    EXPECT_EQ(m->buscarStringRetornaValor("IP Address:", "IP Address:\nnext"), "");
+    EXPECT_EQ(m->buscarStringRetornaValor("IP Address:", "IP Address:\r\nnext"), "");
     EXPECT_EQ(m->buscarStringRetornaValor("Gateway:", "IP Address: 1\n"), "");
 
     const QVariantMap values =
@@ -220,6 +222,7 @@ TEST(ReplyReaders, FixedBufferValuesStayBounded)
     EXPECT_STREQ(ExtreuCadena("Physical Address = 00:11:22:33:44:55\r\n", "Physical Address ="),
                  "00:11:22:33:44:55");
     EXPECT_STREQ(ExtreuCadena("text ends at the label =", "label ="), "");
+    EXPECT_STREQ(ExtreuCadena("IP Address =\nSubnet Mask = 1", "IP Address ="), "");
     EXPECT_STREQ(ExtreuCadena("no such thing", "label ="), "");
     const std::string long_ = "File: " + std::string(80, 'f') + "\n";
     EXPECT_EQ(std::string(ExtreuCadena(long_.c_str(), "File:")), std::string(49, 'f'));
