@@ -71,11 +71,7 @@ TEST(PhyDecoder30, LiteralZeroTruncatedGarbledAndMissingReports)
 {
     testsupport::LogCapture log;
     const std::vector<double> cleared = {U, U, U, U, U, U, U, 0, 0, 0, U, U, U};
-    const struct {
-        QString text;
-        int result;
-        std::vector<double> fields;
-    } cases[] = {
+    const struct { QString text; int result; std::vector<double> fields; } cases[] = {
         // Whole MHz; mse 5 + 10 x -35.5 - 40; power truncated toward zero; Annex B 64-QAM.
         {kPhyReport, 1, {602000000, 64, 1, -390, 10, 128, 1, 1, 1, 0, -1250.5, -24, 5057}},
         {annexReport("ANNEX-A"), 1, {610000000, 256, 0, 5 - 40, 5, 12, 17, 1, 1, 1, 0, 0, 6952}},

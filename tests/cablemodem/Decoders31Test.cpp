@@ -57,12 +57,9 @@ std::vector<std::pair<int, int>> pairs(const ConstellationPoints& p)
 
 TEST(BerStatus31, ModulationOrdersReadingsBoundsAndUnreadableColumns)
 {
-    const struct {
-        const char* text;
-        int order;
-        int bits;
-    } modulations[] = {{"QPSK", 4, 2},      {"8 QAM", 8, 3},     {"QAM 16", 16, 4},   {"32QAM", 32, 5},
-                       {"QAM 64", 64, 6},   {"128 QAM", 128, 7}, {"QAM 128", 128, 7}, {"QAM 256", 256, 8},
+    const struct { const char* text; int order, bits; } modulations[] = {
+        {"QPSK", 4, 2},      {"8 QAM", 8, 3},     {"QAM 16", 16, 4},   {"32QAM", 32, 5},
+        {"QAM 64", 64, 6},   {"128 QAM", 128, 7}, {"QAM 128", 128, 7}, {"QAM 256", 256, 8},
                        {"4096 QAM", 4096, 8}, {"QAM 1616", 0, 8}, {"", 0, 8},          {"QAM", 0, 8}};
     for (const auto& c : modulations) {
         EXPECT_EQ(qamOrderOfText(c.text), c.order) << c.text;
@@ -70,11 +67,7 @@ TEST(BerStatus31, ModulationOrdersReadingsBoundsAndUnreadableColumns)
         EXPECT_EQ(MesuraCM::getInstance()->getBitsSymbol_from_string(c.text), c.bits) << c.text;
     }
 
-    const struct {
-        const char* line;
-        QVariantMap phy;
-        QVariantMap added;
-    } cases[] = {
+    const struct { const char* line; QVariantMap phy; QVariantMap added; } cases[] = {
         // 0 is no error seen: the bound over 6 x 5361 x 3000 bits.
         {"3 602000000 38.5 0 1.5e-07 0 0 10", phy("5361", "QAM 64"), berKeys("< 1.04e-08", "1.5e-07")},
         {"3 602000000 38.5 0 0 0 0 10", phy("6952", "QAM 256"), berKeys("< 5.99e-09", "< 5.99e-09")},
@@ -131,10 +124,7 @@ TEST(Identity31, VendorLabelsIpBlockAndList)
               (QVariantMap{{"ip", "10.1.2.3"}, {"mask", "255.255.255.0"}, {"gateway", "10.1.2.1"}, {"dhcp", "10.0.0.1"},
                            {"log", "0.0.0.0"}, {"tftp", "10.0.0.2"}, {"tod", "10.0.0.3"},
                            {"PhysicalAddress", " 00:1A:2B:3C:4D:5E"}}));
-    const struct {
-        QString text;
-        QVariantMap map;
-    } ips[] = {
+    const struct { QString text; QVariantMap map; } ips[] = {
         // Empty values are no values, never the lines after them.
         {"CM IPv4 information:\n IP Address =\n Subnet Mask =\n DHCP Server = 10.0.0.1\n Physical Address =\nmainMenu>",
          {{"dhcp", "10.0.0.1"}, {"PhysicalAddress", ""}}},
@@ -165,13 +155,9 @@ TEST(ChannelReports31, PhyStatusUpstreamStatusAndTable)
                            {"qam_lock", " YES"}, {"fec_sync", " YES"}, {"mpeg_sync", " NO"}, {"annex", " ANNEX-B"},
                            {"mse", " 38.5 "}, {"modulation", "QAM 256"}, {"interleaver", " I=128, J=1"},
                            {"f_offset", "1200 "}, {"power", "9.3"}, {"sr", "5361"}, {"quadres_const", 16}}));
-    const struct {
-        const char* annex;
-        const char* modulation;
-        const char* sr;
-        int grid;
-    } grids[] = {{"ANNEX-A", "QAM 64", "6952", 8},  {"ANNEX-B", "QAM 64", "5057", 8}, {"ANNEX-B", "QAM 128", "5361", 12},
-                 {"ANNEX-B", "QAM 32", "5361", 6},  {"ANNEX-A", "QAM 1024", "6952", 4}, {"", "", "5361", 4}};
+    const struct { const char *annex, *modulation, *sr; int grid; } grids[] = {
+        {"ANNEX-A", "QAM 64", "6952", 8}, {"ANNEX-B", "QAM 64", "5057", 8},     {"ANNEX-B", "QAM 128", "5361", 12},
+        {"ANNEX-B", "QAM 32", "5361", 6}, {"ANNEX-A", "QAM 1024", "6952", 4}, {"", "", "5361", 4}};
     for (const auto& c : grids) {
         const QVariantMap m = phyStatus31(QString("Annex: %1\nQam mode : %2\n").arg(c.annex, c.modulation), 0);
         EXPECT_EQ(m["sr"], c.sr) << c.modulation;
@@ -200,11 +186,7 @@ TEST(ChannelReports31, PhyStatusUpstreamStatusAndTable)
     ASSERT_EQ(s.scQam.size(), 2);
     EXPECT_EQ(s.scQam[1].toMap(), (QVariantMap{{"index", 1}, {"uci", "2"}, {"freq", "30.10"}, {"sr", "5120"},
                                                {"power", "44.0"}, {"mod", "64QAM"}, {"bw", 6400000.0}}));
-    const struct {
-        QString reply;
-        std::vector<int> ofdma;
-        std::vector<int> scQam;
-    } cases[] = {
+    const struct { QString reply; std::vector<int> ofdma; std::vector<int> scQam; } cases[] = {
         // No OFDMA heading: the SC-QAM section is empty too.
         {scQam("OPERATE | OPERATE | IDLE | IDLE | IDLE | IDLE | IDLE | IDLE"), {}, {}},
         // Case matters; a ninth column (a trailing separator) drops the row.
@@ -290,14 +272,11 @@ TEST(OfdmReports31, DownstreamStatusInformationBandwidthStateAndProfileRows)
                            {"plc_freq", "693000000"}, {"plc_mer", " 40.2"}, {"plc_pwr", " 4.9 "},
                            {"time_interleave", " 16"}, {"plc_mod", "16 QAM"}, {"first_active_subcarrier", "148"},
                            {"last_active_subcarrier", "3947"}, {"active_carriers", "148 - 3947"}, {"ncp_mod", "16"}}));
-    const struct {
-        const char* first;
-        const char* last;
-        const char* width;
-    } widths[] = {{" 148, 100 ", " 3947, 250 ", "150"}, {"1,4294967295", "2,4294967295", "0"},
-                  // A last subcarrier below the first gives no width, not a wrapped one.
-                  {"3947,250", "148,100", ""}, {"148", "3947,250", ""}, {"1,2,3", "3947,250", ""},
-                  {"148,abc", "3947,250", ""}, {"148,-5", "3947,250", ""}};
+    const struct { const char *first, *last, *width; } widths[] = {
+        {" 148, 100 ", " 3947, 250 ", "150"}, {"1,4294967295", "2,4294967295", "0"},
+        // A last subcarrier below the first gives no width, not a wrapped one.
+        {"3947,250", "148,100", ""}, {"148", "3947,250", ""}, {"1,2,3", "3947,250", ""},
+        {"148,abc", "3947,250", ""}, {"148,-5", "3947,250", ""}};
     for (const auto& w : widths) {
         EXPECT_EQ(ofdmBandwidthText(w.first, w.last), w.width) << w.first << " " << w.last;
         EXPECT_EQ(MesuraCM::getInstance()->calculoBandwidthOFDM_3_1(w.first, w.last), w.width);
@@ -311,12 +290,7 @@ TEST(OfdmReports31, DownstreamStatusInformationBandwidthStateAndProfileRows)
     EXPECT_FALSE(ofdmChannelUnlocked("OFDM channel 1 unlock!", 0));
     EXPECT_FALSE(ofdmChannelUnlocked("", 0));
 
-    const struct {
-        const char* row;
-        bool valid;
-        const char* corrected;
-        const char* uncorrectable;
-    } profiles[] = {
+    const struct { const char* row; bool valid; const char* corrected; const char* uncorrectable; } profiles[] = {
         {" | 16QAM | LOCKED | 100 | NONE | 17 |", true, "0", "17"},
         {" | 4096QAM | UNLOCKED | 100 | 3 | NONE |", true, "3", "0"},
         {" | NONE | NA | 0 | 0 | 0 |", false, "", ""},

@@ -12,18 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace modemtest;
-
-namespace {
-// A level in dBmV as the modem prints it (one decimal), in the store's tenths.
-int tenthsOfPrinted(double dbmv)
-{
-    const double printed = std::round(dbmv * 10) / 10;
-    return static_cast<int>(printed * 10 + (printed > 0 ? 1e-6 : -1e-6));
-}
-} // namespace
 
 TEST(DownstreamSweep30, EveryReceiverOnceWithTheScenesChannelsThenTheUpstreamAndTheDecodeSequence)
 {

@@ -141,11 +141,7 @@ TEST(ModemRunners, MarkersTimeOutsStopsAndTheStepExchange)
 
 TEST(ReplyReaders, LabelsFixedBuffersAndAddresses)
 {
-    const struct {
-        const char* label;
-        const char* text;
-        const char* value;
-    } labels[] = {
+    const struct { const char* label; const char* text; const char* value; } labels[] = {
         {"IP Address:", "x IP Address:  10.1.2.3  \ny", "10.1.2.3"},
         {"IP Address:", "IP Address:  10.1.2.3  \r\n", "10.1.2.3"},
         {"IP Address:", "a IP Address:", ""},
@@ -167,11 +163,7 @@ TEST(ReplyReaders, LabelsFixedBuffersAndAddresses)
     EXPECT_FALSE(m->isTextInCadena("CM status", "operational"));
 
     const std::string longLine = "File: " + std::string(80, 'f') + "\n";
-    const struct {
-        const char* text;
-        const char* label;
-        std::string value;
-    } fixed[] = {
+    const struct { const char* text; const char* label; std::string value; } fixed[] = {
         {"IP Address = 10.1.2.3\nnext", "IP Address =", "10.1.2.3"},
         {"Physical Address = 00:11:22:33:44:55\r\n", "Physical Address =", "00:11:22:33:44:55"},
         {"text ends at the label =", "label =", ""},

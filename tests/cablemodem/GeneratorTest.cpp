@@ -73,20 +73,15 @@ void expectBurst(const Burst& burst, Burst::Kind kind, double hz, const char* mo
 TEST(Generator30, BurstsFromTheSettingsSweepsAndLeaving)
 {
     GeneratorBench b(kDocsis30);
-    const struct {
-        int modulation, symbolRate, power;
-        const char* command;
-        const char* modulationName;
-        int rateKsps;
-        double levelDbuV;
-    } rows[] = {{0, 0, 1105, "upburst 0 40.0 2 0 10", "16QAM", 160, 110},
-                {1, 1, 600, "upburst 0 40.0 0 1 60", "QPSK", 320, 60},
-                {2, 2, 1200, "upburst 0 40.0 4 2 0", "64QAM", 640, 120},
-                {5, 3, 800, "upburst 0 40.0 0 3 40", "QPSK", 1280, 80},
-                {6, 4, 599, "upburst 0 40.0 3 4 60", "32QAM", 2560, 60},
-                {7, 5, 1300, "upburst 0 40.0 1 5 0", "8QAM", 5120, 120},
-                {8, 6, -50, "upburst 0 40.0 0 5 60", "QPSK", 5120, 60},
-                {-1, -1, 900, "upburst 0 40.0 0 0 30", "QPSK", 160, 90}};
+    struct Row { int modulation, symbolRate, power; const char *command, *modulationName; int ksps; double dbuv; };
+    const Row rows[] = {{0, 0, 1105, "upburst 0 40.0 2 0 10", "16QAM", 160, 110},
+                        {1, 1, 600, "upburst 0 40.0 0 1 60", "QPSK", 320, 60},
+                        {2, 2, 1200, "upburst 0 40.0 4 2 0", "64QAM", 640, 120},
+                        {5, 3, 800, "upburst 0 40.0 0 3 40", "QPSK", 1280, 80},
+                        {6, 4, 599, "upburst 0 40.0 3 4 60", "32QAM", 2560, 60},
+                        {7, 5, 1300, "upburst 0 40.0 1 5 0", "8QAM", 5120, 120},
+                        {8, 6, -50, "upburst 0 40.0 0 5 60", "QPSK", 5120, 60},
+                        {-1, -1, 900, "upburst 0 40.0 0 0 30", "QPSK", 160, 90}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
         setSettings({{"up_test_mode", 1}, {"up_test_freq_fix", 40000000}, {"rf_on", 1},
@@ -96,7 +91,7 @@ TEST(Generator30, BurstsFromTheSettingsSweepsAndLeaving)
         ASSERT_EQ(b.burst30(), 0);
         EXPECT_EQ(b.commands().back(), row.command);
         EXPECT_EQ(b.emitted.configured, 1);
-        expectBurst(b.burst(), Burst::Kind::ScQam, 40e6, row.modulationName, row.rateKsps, row.levelDbuV);
+        expectBurst(b.burst(), Burst::Kind::ScQam, 40e6, row.modulationName, row.ksps, row.dbuv);
         // Fixed: the burst stays set, and each pass says so again.
         EXPECT_EQ(b.engine->mesuraSweepGenerador(64), 0);
         EXPECT_EQ(b.emitted.configured, 2);
@@ -174,13 +169,8 @@ TEST(Generator31, ScQamCarriersAtAndPastTheLimitsAndTheSweep)
     GeneratorBench b(kDocsis31);
     setSettings({{"up_test_docsis_mode", 0}});
     b.enterTestMode31();
-    const struct {
-        int modulation, symbolRate, power;
-        Commands commands;
-        const char* modulationName;
-        int rateKsps;
-        double levelDbuV;
-    } rows[] = {
+    struct Row { int modulation, symbolRate, power; Commands commands; const char* modulationName; int ksps; double dbuv; };
+    const Row rows[] = {
         {0, 0, 450, {"modulation 0 3", "symb 0 1", "gain 0", "sdattn 0 15"}, "16QAM", 160, 45},
         {5, 1, 600, {"modulation 0 1", "symb 0 2", "gain 0", "sdattn 0 0"}, "QPSK", 320, 60},
         {6, 2, 755, {"modulation 0 4", "symb 0 4", "sdattn 0 0", "gain 15"}, "32QAM", 640, 75},
@@ -203,7 +193,7 @@ TEST(Generator31, ScQamCarriersAtAndPastTheLimitsAndTheSweep)
         expected.insert(expected.end(), {kTest + "tcm 0 1", kTest + "freq 0 42.50"});
         EXPECT_EQ(b.commands(), expected);
         EXPECT_EQ(b.emitted.configured, 1);
-        expectBurst(b.burst(), Burst::Kind::ScQam, 42.5e6, row.modulationName, row.rateKsps, row.levelDbuV);
+        expectBurst(b.burst(), Burst::Kind::ScQam, 42.5e6, row.modulationName, row.ksps, row.dbuv);
     }
 
     // The sweep visits eleven frequencies; leaving switches the carrier off.

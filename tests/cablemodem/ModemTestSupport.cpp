@@ -1,12 +1,15 @@
 #include "ModemTestSupport.h"
 
 #include "CableModemModel.h"
+#include "DefaultBoard.h"
+#include "FrontPanel.h"
 #include "store/screensvariables.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace modemtest {
 
@@ -27,6 +30,12 @@ Commands from(const Commands& commands, const std::string& first, size_t n)
 {
     const auto at = std::find(commands.begin(), commands.end(), first);
     return Commands(at, at + std::min<size_t>(n, commands.end() - at));
+}
+
+int tenthsOfPrinted(double dbmv)
+{
+    const double printed = std::round(dbmv * 10) / 10;
+    return static_cast<int>(printed * 10 + (printed > 0 ? 1e-6 : -1e-6));
 }
 
 MesuraCM* passingEngine()
@@ -71,16 +80,14 @@ void failModem(platform::sim::SimulatedBoard& board, unsigned modemRegister, boo
     board.faults().failRegister(platform::sim::CableModemModel::device(), modemRegister, on);
 }
 
-std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board)
+std::vector<std::pair<std::string, uint64_t>> lineWrites(platform::sim::SimulatedBoard& board)
 {
-    std::vector<LineWrite> out;
+    std::vector<std::pair<std::string, uint64_t>> out;
     for (const auto& t : board.log().entries()) {
         if (t.kind == "gpio-value")
-            out.push_back({t.device + "=" + t.text, t.timeUs / 1000});
-        else if (t.kind == "serial-open")
-            out.push_back({"open " + t.text, t.timeUs / 1000});
-        else if (t.kind == "serial-close")
-            out.push_back({"close", t.timeUs / 1000});
+            out.emplace_back(t.device + "=" + t.text, t.timeUs / 1000);
+        else if (t.kind == "serial-open" || t.kind == "serial-close")
+            out.emplace_back(t.kind == "serial-open" ? "open " + t.text : "close", t.timeUs / 1000);
     }
     return out;
 }
@@ -89,8 +96,15 @@ std::vector<std::string> lineWriteTexts(platform::sim::SimulatedBoard& board)
 {
     std::vector<std::string> out;
     for (const auto& w : lineWrites(board))
-        out.push_back(w.what);
+        out.push_back(w.first);
     return out;
+}
+
+uint64_t Lap::operator()()
+{
+    const uint64_t ms = clock_.monotonicMs() - last_;
+    last_ += ms;
+    return ms;
 }
 
 PortFixture::PortFixture(int hardwareModel, bool attachTerminal)
@@ -134,14 +148,6 @@ ModemLink::~ModemLink()
     pumpTimer_.stop();
     forgetSerialPortCableModem(port_.get());
     port_.reset();
-}
-
-void ModemLink::setAutoPump(bool on)
-{
-    if (on)
-        pumpTimer_.start();
-    else
-        pumpTimer_.stop();
 }
 
 void ModemLink::powerAndBoot()
@@ -237,7 +243,7 @@ bool StatusTrail::contains(int status) const { return std::find(trail.begin(), t
 LinkedModem::LinkedModem(int hardwareModel, std::shared_ptr<platform::sim::RfScene> givenScene, uint64_t registeringMs,
                          const std::string& lineEnd)
     : scene(givenScene ? givenScene : std::make_shared<platform::sim::RfScene>()), link(hardwareModel, scene),
-      engine(MesuraCM::getInstance())
+      engine(MesuraCM::getInstance()), lap(link.clock())
 {
     if (!givenScene)
         platform::sim::RfScene::typicalCableNetwork(*scene);
@@ -252,6 +258,7 @@ LinkedModem::LinkedModem(int hardwareModel, std::shared_ptr<platform::sim::RfSce
     getStringBufferTrames();
     link.modem().clearCommands();
     emitted.clear();
+    lap();
     stopTimer_.setInterval(0);
 }
 
@@ -265,6 +272,17 @@ void LinkedModem::stopAt(uint64_t ms)
         }
     });
     stopTimer_.start();
+}
+
+void LinkedModem::run(const std::function<void()>& test, uint64_t stopAfterMs)
+{
+    clearCommands();
+    emitted.clear();
+    stopTimer_.stop();
+    if (stopAfterMs > 0)
+        stopAt(now() + stopAfterMs);
+    lap();
+    test();
 }
 
 int LinkedModem::until(const std::function<int()>& step, std::initializer_list<int> results, int maxCalls)

@@ -1,7 +1,6 @@
-// Shared benches of the cable-modem tests: a simulated board of a given hardware model
-// with a pseudo-terminal behind the modem's serial device, the instrument's side of the
-// link driven from the test's thread, a booted modem on the typical cable scene, and a
-// recorder of what the engine tells the screens.
+// Shared benches of the cable-modem tests: the modem's serial line on a bare pseudo-terminal,
+// the instrument's side of the link to the simulated modem driven from the test's thread,
+// a booted modem on the typical cable scene, and what the engine tells the screens.
 #pragma once
 
 #include "SimBoardFixture.h"
@@ -13,17 +12,10 @@
 #include "cablemodem/serialPort.h"
 
 #include "CableModemBoard.h"
-#include "DefaultBoard.h"
-#include "FrontPanel.h"
 #include "PseudoTerminal.h"
 #include "RfScene.h"
 
-#include <QList>
-#include <QMutex>
-#include <QStringList>
 #include <QTimer>
-#include <QVariantList>
-#include <QVariantMap>
 #include <QWaitCondition>
 
 #include <functional>
@@ -43,12 +35,12 @@ Commands startingWith(const Commands& commands, const std::string& prefix);
 // The n commands from the first of them on.
 Commands from(const Commands& commands, const std::string& first, size_t n);
 
+// A level in dBmV as the modem prints it (one decimal), in the stores' tenths.
+int tenthsOfPrinted(double dbmv);
+
 // The engine with its non-stop flag set, as during one of its passes.
 MesuraCM* passingEngine();
 void setSettings(const QVariantMap& values);
-
-// The unit's strapping for the hardware model and the modem on its serial line (finding
-// its channels in the scene, when given one).
 std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
                                                              std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
 
@@ -58,14 +50,21 @@ void silence(platform::sim::SimulatedBoard& board, bool on = true);
 void stickState(platform::sim::SimulatedBoard& board, const std::string& word);
 void failModem(platform::sim::SimulatedBoard& board, unsigned modemRegister, bool on = true);
 
-// The GPIO value writes and serial opens and closes of the board's log ("line=value",
-// "open <baud>", "close"), with their times.
-struct LineWrite {
-    std::string what;
-    uint64_t timeMs;
-};
-std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board);
+// The board log's GPIO value writes and serial opens and closes ("170=1", "open 38400",
+// "close"), with their board times.
+std::vector<std::pair<std::string, uint64_t>> lineWrites(platform::sim::SimulatedBoard& board);
 std::vector<std::string> lineWriteTexts(platform::sim::SimulatedBoard& board);
+
+// Board time in ms since the last call (or since it was made).
+class Lap {
+public:
+    explicit Lap(platform::sim::VirtualClock& clock) : clock_(clock), last_(clock.monotonicMs()) {}
+    uint64_t operator()();
+
+private:
+    platform::sim::VirtualClock& clock_;
+    uint64_t last_;
+};
 
 // The module's serial port on a board whose modem line is a bare pseudo-terminal.
 class PortFixture {
@@ -88,10 +87,9 @@ private:
     std::unique_ptr<SerialPort> port_;
 };
 
-// The instrument's side of the modem link on a board with the simulated modem, driven
-// from the test's thread: pump() does what the serial reader and the hand-over do,
-// after the modem has answered. With auto-pump on, every pass of the event loop (so
-// every wait of the code under test) pumps.
+// The instrument's side of the link to the simulated modem, driven from the test's thread:
+// pump() does what the serial reader and the hand-over do, after the modem has answered.
+// With auto-pump on, every pass of the event loop (so every wait of the code) pumps.
 class ModemLink {
 public:
     explicit ModemLink(int hardwareModel = kDocsis31, std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
@@ -100,17 +98,16 @@ public:
     platform::sim::VirtualClock& clock() { return board_.clock(); }
     platform::sim::CableModemModel& modem() { return *modem_; }
     HandlerCableModem& handler() { return *handler_; }
-
     // Powers the modem and lets board time pass until it has booted.
     void powerAndBoot();
     void pump();
-    // Reads frames as they come for a while of real time, without waiting for the
-    // modem to finish first (so a reply in bursts arrives as several frames).
+    // Reads frames as they come for a while of real time, without waiting for the modem to
+    // finish first (so a reply in bursts arrives as several frames).
     int pumpLive(int realMs);
-    // Calls step until it answers something other than busy, pumping and letting 100 ms
-    // of board time pass between calls; at most maxCalls calls.
+    // Calls step until it answers other than busy, pumping and letting 100 ms of board time
+    // pass after each busy answer; at most maxCalls calls.
     int runSteps(const std::function<int()>& step, int maxCalls = 2000, int busy = 100);
-    void setAutoPump(bool on);
+    void setAutoPump(bool on) { on ? pumpTimer_.start() : pumpTimer_.stop(); }
 
     QMutex mutex;
     QWaitCondition condition;
@@ -149,11 +146,10 @@ private:
     QTimer timer_;
 };
 
-// A booted modem at its command line (reported on), linked and pumping on every wait, its
+// A booted modem at its command line (reported so), linked and pumping on every wait, its
 // 3.0 tuning pacing under way for 5 s already (so the test's first tune goes out), the
-// network of the typical cable scene (or the one given) behind it, left for registeringMs
-// more of board time; what the engine emits from then on recorded, in a fresh working
-// directory.
+// typical cable scene (or the one given) behind it, left registeringMs more of board time;
+// what the engine emits from then on recorded, in a fresh working directory.
 struct LinkedModem {
     explicit LinkedModem(int hardwareModel = kDocsis30, std::shared_ptr<platform::sim::RfScene> scene = nullptr,
                          uint64_t registeringMs = 0, const std::string& lineEnd = "\r\n");
@@ -164,6 +160,9 @@ struct LinkedModem {
     // The engine's test stops (aturar) once board time reaches ms, checked on every pass of
     // the event loop, so within the wait under way.
     void stopAt(uint64_t ms);
+    // Runs a test afresh (commands, signals and lap cleared), stopped after stopAfterMs of
+    // board time unless 0.
+    void run(const std::function<void()>& test, uint64_t stopAfterMs = 0);
     // Calls step until it answers one of results; the last answer.
     int until(const std::function<int()>& step, std::initializer_list<int> results, int maxCalls = 3000);
 
@@ -172,6 +171,7 @@ struct LinkedModem {
     ModemLink link;
     MesuraCM* engine;
     EngineSignals emitted;
+    Lap lap;
 
 private:
     QTimer stopTimer_;

@@ -56,11 +56,7 @@ TEST(Mer31, WindowsUpToTheLastSubcarrierDeviationAndPercentile)
     MesuraCM* e = passingEngine();
     const int f = m.layout().first;
     const int l = m.layout().last;
-    const struct {
-        int first;
-        int last;
-        bool percentile;
-    } cases[] = {
+    const struct { int first; int last; bool percentile; } cases[] = {
         // From below the active subcarriers: fewer values than the window holds, so no
         // percentile yet (never the empty window's figure). First: the map keeps an earlier
         // percentile until the pass replaces it.
@@ -114,12 +110,10 @@ TEST(Ofdm31, AnalysisOfTheScenesOfdmChannelThenTheTunedChannel)
 {
     Synchronised31 m;
     EngineSignals& s = m.emitted;
-    const uint64_t stop = m.now() + 60000;
-    m.stopAt(stop);
-    passingEngine()->mesura_cm_iq_31_signal_31();
+    m.run([] { passingEngine()->mesura_cm_iq_31_signal_31(); }, 60000);
     // The pass under way ends at its next look at the stop: within the exchange or pause
     // under way, the rest of the pass skipped.
-    EXPECT_LT(m.now() - stop, 2500u);
+    EXPECT_LT(m.lap(), 60000u + 2500u);
     const platform::sim::ModemOfdmChannel ofdm = m.ofdm();
     const platform::sim::ModemOfdmLayout layout = m.layout();
     EXPECT_EQ(s.status.value(0), "DS demod process");
@@ -150,11 +144,8 @@ TEST(Ofdm31, AnalysisOfTheScenesOfdmChannelThenTheTunedChannel)
     EXPECT_TRUE(startingWith(m.commands(), "docsis/General/tune").empty());
 
     // Code 72: the tuned channel with its BER and the tuner's constellation.
-    m.clearCommands();
-    s.clear();
     passingEngine()->setFrequency(618000000);
-    m.stopAt(m.now() + 45000);
-    passingEngine()->mesura_cm_iq_31();
+    m.run([] { passingEngine()->mesura_cm_iq_31(); }, 45000);
     EXPECT_EQ(count(m.commands(), "docsis/General/tune 618.00"), 1);
     ASSERT_FALSE(s.phy31.isEmpty());
     EXPECT_EQ(s.phy31.last()["rf_frequency"], "618.000");
@@ -172,8 +163,7 @@ TEST(Ofdm31, AnOfdmChannelThatNeverLocksIsNeverReportedAndWithoutAChannelCode72G
     Synchronised31 m;
     failModem(m.board(), platform::sim::kModemOfdmRegister);
     EngineSignals& s = m.emitted;
-    m.stopAt(m.now() + 60000);
-    passingEngine()->mesura_cm_iq_31_signal_31();
+    m.run([] { passingEngine()->mesura_cm_iq_31_signal_31(); }, 60000);
     ASSERT_FALSE(s.dades31.isEmpty());
     for (const QVariantMap& d : s.dades31)
         EXPECT_TRUE(d.isEmpty());
@@ -188,12 +178,11 @@ TEST(Ofdm31, AnOfdmChannelThatNeverLocksIsNeverReportedAndWithoutAChannelCode72G
     // Without a channel: readiness, the search reset, the set-up, the tune, 10 s, then 60 s
     // of misses.
     failModem(m.board(), platform::sim::kModemDownstreamRegister);
-    s.clear();
     passingEngine()->setFrequency(618000000);
-    const uint64_t t0 = m.now();
-    passingEngine()->mesura_cm_iq_31();
-    EXPECT_GT(m.now() - t0, 70000u);
-    EXPECT_LT(m.now() - t0, 90000u);
+    m.run([] { passingEngine()->mesura_cm_iq_31(); });
+    const uint64_t took = m.lap();
+    EXPECT_GT(took, 70000u);
+    EXPECT_LT(took, 90000u);
     EXPECT_EQ(s.dadesIq, (QList<QVariantMap>{QVariantMap{{"locked", false}}}));
     EXPECT_TRUE(s.phy31.isEmpty());
 }

@@ -140,15 +140,8 @@ TEST_P(PathTestsOnModel, PingsOverAUgsFlowAndATraceOverAnRtpsFlow)
 TEST(VoIP, LossesGapsCountsADisabledPingAndThePasses)
 {
     PathBench b;
-    const struct {
-        int pings;
-        double loss;
-        uint64_t outageAfterMs, outageMs;
-        const char* command;
-        int plr;
-        int received;
-        bool timeOut;
-    } rows[] = {
+    struct Row { int pings; double loss; uint64_t outageAfterMs, outageMs; const char* command; int plr, received; bool timeOut; };
+    const Row rows[] = {
         {4, 50, 0, 0, "docsis/ping 010.000.000.009 4 40", 500, 2, false},
         {3, 34, 0, 0, "docsis/ping 010.000.000.009 3 40", 333, 2, false},
         // Replies stop for more than 10 s: the ping is interrupted and the pings without an

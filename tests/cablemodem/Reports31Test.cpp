@@ -76,6 +76,8 @@ TEST_P(Reports31, EveryReportAgreesWithTheScene)
     // The upstream status, and the transmitter's table in the same reply.
     const QString us = reply("docsis/Debug/usstatus\r");
     e->decodeUsstatus_3_1(us);
+    takeInReplyPart(us);
+    e->load_Ups_params();
     const platform::sim::DocsisPlan plan = m.scene->docsisPlan();
     const auto scQam = plan.of(platform::sim::DocsisUpstream::Kind::ScQam);
     const auto ofdma = plan.of(platform::sim::DocsisUpstream::Kind::Ofdma);
@@ -88,18 +90,15 @@ TEST_P(Reports31, EveryReportAgreesWithTheScene)
                             QString::number(ofdma[0].speedBitsPerS, 'f', 0), printed(ofdma[0].levelDbmv), "2K"}));
     ASSERT_EQ(s.upsBonding31.size(), 1);
     ASSERT_EQ(s.upsBonding31[0].size(), static_cast<int>(scQam.size()));
-    for (int k = 0; k < static_cast<int>(scQam.size()); ++k) {
-        const QVariantMap u = s.upsBonding31[0][k].toMap();
-        EXPECT_EQ((QVariantList{u["freq"], u["uci"], u["bw"], u["power"]}),
-                  (QVariantList{QString::number(scQam[k].frequencyHz / 1e6, 'f', 2),
-                                QString::number(scQam[k].channelId), scQam[k].bandwidthHz,
-                                printed(scQam[k].levelDbmv)}));
-    }
-    takeInReplyPart(us);
-    e->load_Ups_params();
     ASSERT_EQ(s.ups.size(), 1);
     ASSERT_EQ(s.ups[0].size(), static_cast<int>(scQam.size()));
-    EXPECT_EQ(s.ups[0][1].toMap()["frequency_bw"], s.upsBonding31[0][1].toMap()["freq"]);
+    for (int k = 0; k < static_cast<int>(scQam.size()); ++k) {
+        const QVariantMap u = s.upsBonding31[0][k].toMap();
+        const QString freq = QString::number(scQam[k].frequencyHz / 1e6, 'f', 2);
+        EXPECT_EQ((QVariantList{u["freq"], u["uci"], u["bw"], u["power"], s.ups[0][k].toMap()["frequency_bw"]}),
+                  (QVariantList{freq, QString::number(scQam[k].channelId), scQam[k].bandwidthHz,
+                                printed(scQam[k].levelDbmv), freq}));
+    }
     EXPECT_EQ(GetUps31Pointer()[0].fields[4], QString::number(scQam[0].channelId));
 
     // The downstream status: every locked channel, the OFDM one with its analysis, each

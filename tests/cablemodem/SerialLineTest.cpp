@@ -149,12 +149,26 @@ TEST(SerialLine, OpensRaw8N1WithoutFlowControlAndWritesOnlyWhileOpen)
 namespace {
 std::vector<std::string> onLines(int baud) { return {"170=1", "2=1", "open " + std::to_string(baud), "170=0"}; }
 const std::vector<std::string> kOffLines = {"170=1", "close", "2=0"};
+using Lines = std::vector<std::pair<std::string, uint64_t>>;
+
+// The lines an action drives, with their board times from its start.
+template <typename Action>
+Lines linesOf(platform::sim::SimulatedBoard& board, Action action)
+{
+    board.log().clear();
+    const uint64_t t0 = board.virtualClock()->monotonicMs();
+    action();
+    auto lines = lineWrites(board);
+    for (auto& line : lines)
+        line.second -= t0;
+    return lines;
+}
 } // namespace
 
 // The hardware model is read once a process: one model per test.
 class ModemPowerOfModel : public ::testing::TestWithParam<std::pair<int, int>> {};
 INSTANTIATE_TEST_SUITE_P(Models, ModemPowerOfModel, ::testing::Values(std::make_pair(kDocsis31, 115200),
-                                                               std::make_pair(kDocsis30, 38400)));
+                                                                      std::make_pair(kDocsis30, 38400)));
 
 TEST_P(ModemPowerOfModel, OnAndOffDriveTheLinesInOrderWithTheirWaits)
 {
@@ -169,28 +183,15 @@ TEST_P(ModemPowerOfModel, OnAndOffDriveTheLinesInOrderWithTheirWaits)
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_OFF);
 
     LogCapture log;
-    f.board().log().clear();
-    uint64_t t0 = f.clock().monotonicMs();
-    power_ON_CableModem();
-    ASSERT_EQ(lineWriteTexts(f.board()), onLines(baud)) << testsupport::dumpLog(f.board());
-    std::vector<uint64_t> times;
-    for (const LineWrite& w : lineWrites(f.board()))
-        times.push_back(w.timeMs - t0);
-    EXPECT_EQ(times, (std::vector<uint64_t>{0, 10, 110, 210}));
+    EXPECT_EQ(linesOf(f.board(), power_ON_CableModem),
+              (Lines{{"170=1", 0}, {"2=1", 10}, {"open " + std::to_string(baud), 110}, {"170=0", 210}}));
     EXPECT_TRUE(log.contains(QString("velocitat %1").arg(baud)));
     EXPECT_EQ(f.board().serialBaud(portName), baud);
     EXPECT_TRUE(f.port().isOpenFD());
     EXPECT_TRUE(MesuraCM::getInstance()->isCableModem_ON());
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_STARTING);
 
-    f.board().log().clear();
-    t0 = f.clock().monotonicMs();
-    power_OFF_CableModem();
-    ASSERT_EQ(lineWriteTexts(f.board()), kOffLines) << testsupport::dumpLog(f.board());
-    times.clear();
-    for (const LineWrite& w : lineWrites(f.board()))
-        times.push_back(w.timeMs - t0);
-    EXPECT_EQ(times, (std::vector<uint64_t>{0, 100, 110}));
+    EXPECT_EQ(linesOf(f.board(), power_OFF_CableModem), (Lines{{"170=1", 0}, {"close", 100}, {"2=0", 110}}));
     EXPECT_FALSE(f.port().isOpenFD());
     EXPECT_FALSE(f.board().serialIsOpen(portName));
     EXPECT_FALSE(is_CableModem_ON());
@@ -200,19 +201,16 @@ TEST_P(ModemPowerOfModel, OnAndOffDriveTheLinesInOrderWithTheirWaits)
 TEST(ModemPower, RepeatedRequestsChangeNothingAndOneMadeWhileOffWaitsRunsAfterIt)
 {
     PortFixture f;
+    Lap lap(f.clock());
     power_ON_CableModem();
     SetModemStatusPower(MODEM_STATUS_POWER_ON);
-    f.board().log().clear();
-    const uint64_t t = f.clock().monotonicMs();
-    power_ON_CableModem();
-    EXPECT_EQ(f.board().log().size(), 0u) << testsupport::dumpLog(f.board());
+    lap();
+    EXPECT_TRUE(linesOf(f.board(), power_ON_CableModem).empty()) << testsupport::dumpLog(f.board());
+    EXPECT_EQ(lap(), 0u);
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
-    EXPECT_EQ(f.clock().monotonicMs(), t);
     power_OFF_CableModem();
-    f.board().log().clear();
     SetModemStatusPower(MODEM_STATUS_STARTING);
-    power_OFF_CableModem();
-    EXPECT_EQ(f.board().log().size(), 0u);
+    EXPECT_TRUE(linesOf(f.board(), power_OFF_CableModem).empty());
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_OFF);
 
     // The off sequence processes events while it waits; a routing change arriving then
@@ -244,9 +242,7 @@ TEST(ModemPower, AFailedOpenIsNotReportedAsStartingAndOffStillCutsTheSupply)
     // Powered all the same: the fan must keep running and off must cut the supply.
     EXPECT_TRUE(is_CableModem_ON());
     EXPECT_EQ(f.board().gpio().level(2), 1);
-    f.board().log().clear();
-    power_OFF_CableModem();
-    EXPECT_EQ(lineWriteTexts(f.board()), (std::vector<std::string>{"170=1", "2=0"}));
+    EXPECT_EQ(linesOf(f.board(), power_OFF_CableModem), (Lines{{"170=1", 0}, {"2=0", 110}}));
     EXPECT_FALSE(is_CableModem_ON());
     // The next try opens the line.
     f.board().faults().fail(line, platform::sim::kOpen, false);
