@@ -189,7 +189,8 @@ TEST(Tuning30, ModesTuningRegistrationProgressAndItsFailures)
     link.modem().clearCommands();
     sintonitzaFrequenciaCableModem(0, 2, 602000000);
     tune(2, 602000000);
-    EXPECT_EQ(from(link.modem().commands(), "", 7), (Commands{"", "rangemode 0", "dhcpmode 0", "register 0", "", "", "doc/cms"}));
+    EXPECT_EQ(from(link.modem().commands(), "", 7),
+              (Commands{"", "rangemode 0", "dhcpmode 0", "register 0", "", "", "doc/cms"}));
 
     // No channel for more than 20 seconds fails the tuning.
     failModem(link.board(), platform::sim::kModemDownstreamRegister);

@@ -105,7 +105,8 @@ TEST(Generator30, BurstsFromTheSettingsSweepsAndLeaving)
         for (int burst = 0; burst < 5; ++burst)
             ASSERT_EQ(b.burst30(burst == 0), 0);
         Commands expected;
-        for (const char* mhz : {"5.0", "8.0", "11.0", stop == 14000000 ? "14.0" : "5.0", stop == 14000000 ? "5.0" : "8.0"})
+        const bool wraps = stop < 14000000;
+        for (const char* mhz : {"5.0", "8.0", "11.0", wraps ? "5.0" : "14.0", wraps ? "8.0" : "5.0"})
             expected.push_back(std::string("upburst 0 ") + mhz + " 4 5 20");
         EXPECT_EQ(startingWith(b.commands(), "upburst"), expected) << stop;
     }
@@ -169,7 +170,13 @@ TEST(Generator31, ScQamCarriersAtAndPastTheLimitsAndTheSweep)
     GeneratorBench b(kDocsis31);
     setSettings({{"up_test_docsis_mode", 0}});
     b.enterTestMode31();
-    struct Row { int modulation, symbolRate, power; Commands commands; const char* modulationName; int ksps; double dbuv; };
+    struct Row {
+        int modulation, symbolRate, power;
+        Commands commands;
+        const char* modulationName;
+        int ksps;
+        double dbuv;
+    };
     const Row rows[] = {
         {0, 0, 450, {"modulation 0 3", "symb 0 1", "gain 0", "sdattn 0 15"}, "16QAM", 160, 45},
         {5, 1, 600, {"modulation 0 1", "symb 0 2", "gain 0", "sdattn 0 0"}, "QPSK", 320, 60},
@@ -187,7 +194,8 @@ TEST(Generator31, ScQamCarriersAtAndPastTheLimitsAndTheSweep)
         b.clearCommands();
         b.emitted.clear();
         b.setUp31();
-        Commands expected = {"", "docsis/setDiplexer 1", kTest + "bmode 0 0", kTest + "upstream 0 1", kTest + "cont 0 1"};
+        Commands expected = {"", "docsis/setDiplexer 1", kTest + "bmode 0 0", kTest + "upstream 0 1",
+                             kTest + "cont 0 1"};
         for (const std::string& c : row.commands)
             expected.push_back(kTest + c);
         expected.insert(expected.end(), {kTest + "tcm 0 1", kTest + "freq 0 42.50"});

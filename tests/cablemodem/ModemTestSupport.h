@@ -41,8 +41,9 @@ int tenthsOfPrinted(double dbmv);
 // The engine with its non-stop flag set, as during one of its passes.
 MesuraCM* passingEngine();
 void setSettings(const QVariantMap& values);
-std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
-                                                             std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
+std::shared_ptr<platform::sim::CableModemModel>
+installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
+             std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
 
 // The modem's faults, in the board's fault table: silent (it hears, but its answers are
 // lost), registration stuck at a state word, or a failing part (CableModemReplies.h).

@@ -101,7 +101,8 @@ TEST(Mer31, ValuesOutsideTwentyToFiftyOneAreNoSamples)
     scene->addDigital(602e6, 8e6, 66.0, "DOCSIS30", 38.0);
     scene->addOfdm(930e6, 96e6, 70.0, "DOCSIS31", 55.0);
     Synchronised31 m(scene);
-    EXPECT_FALSE(passingEngine()->decodeMer_3_1(0, QString::number(m.layout().first), QString::number(m.layout().last)));
+    const platform::sim::ModemOfdmLayout layout = m.layout();
+    EXPECT_FALSE(passingEngine()->decodeMer_3_1(0, QString::number(layout.first), QString::number(layout.last)));
     EXPECT_FALSE(passingEngine()->dades31().contains("mer_sigma"));
     EXPECT_EQ(m.merWindows().size(), 4u);
 }
@@ -119,7 +120,8 @@ TEST(Ofdm31, AnalysisOfTheScenesOfdmChannelThenTheTunedChannel)
     EXPECT_EQ(s.status.value(0), "DS demod process");
     EXPECT_EQ(s.dadesIq.value(0), (QVariantMap{{"locked", false}}));
     // The first full report of the channel (the last pass may have been cut by the stop).
-    const auto full = std::find_if(s.dades31.begin(), s.dades31.end(), [](const QVariantMap& d) { return d.contains("ripple_rms"); });
+    const auto full =
+        std::find_if(s.dades31.begin(), s.dades31.end(), [](const QVariantMap& d) { return d.contains("ripple_rms"); });
     ASSERT_NE(full, s.dades31.end());
     const QVariantMap report = *full;
     EXPECT_NEAR(report["pwr_avg"].toDouble(), ofdm.powerDbmv, 0.5);

@@ -140,7 +140,14 @@ TEST_P(PathTestsOnModel, PingsOverAUgsFlowAndATraceOverAnRtpsFlow)
 TEST(VoIP, LossesGapsCountsADisabledPingAndThePasses)
 {
     PathBench b;
-    struct Row { int pings; double loss; uint64_t outageAfterMs, outageMs; const char* command; int plr, received; bool timeOut; };
+    struct Row {
+        int pings;
+        double loss;
+        uint64_t outageAfterMs, outageMs;
+        const char* command;
+        int plr, received;
+        bool timeOut;
+    };
     const Row rows[] = {
         {4, 50, 0, 0, "docsis/ping 010.000.000.009 4 40", 500, 2, false},
         {3, 34, 0, 0, "docsis/ping 010.000.000.009 3 40", 333, 2, false},

@@ -13,7 +13,10 @@ namespace {
 struct Modem31 : LinkedModem {
     Modem31() : LinkedModem(kDocsis31) { passingEngine()->setFrequency(602000000); }
     bool tuned() { return !startingWith(commands(), "docsis/General/tune").empty(); }
-    Commands setUp(int diplexer, int n) { return from(commands(), "docsis/setDiplexer " + std::to_string(diplexer), n); }
+    Commands setUp(int diplexer, int n)
+    {
+        return from(commands(), "docsis/setDiplexer " + std::to_string(diplexer), n);
+    }
 };
 } // namespace
 
@@ -32,7 +35,8 @@ TEST(Registration31, OnTheChannelItReachesOperationalAndReportsTheScenesNetworkU
     EXPECT_EQ(m.link.modem().registrationWord(), "OPERATIONAL");
     EXPECT_EQ(m.setUp(1, 5), (Commands{"docsis/setDiplexer 1", "docsis/dhcpmode 1", "docsis/rangemode 1",
                                        "docsis/findds 1", "docsis/General/tune 602.00"}));
-    for (const char* text : {"Start Registering CM", "Registering decoding DOWN", "Registering decoding UP", "Getting IP CM"})
+    for (const char* text :
+         {"Start Registering CM", "Registering decoding DOWN", "Registering decoding UP", "Getting IP CM"})
         EXPECT_TRUE(s.status.contains(text)) << text;
     // Downstream: the bonding group's SC-QAM channels and the OFDM channel.
     const std::vector<platform::sim::SceneCarrier> scQam = m.scene->blocksOf("DOCSIS30");
@@ -60,7 +64,8 @@ TEST(Registration31, OnTheChannelItReachesOperationalAndReportsTheScenesNetworkU
     // map it is told holds the last OFDM figures too).
     m.run([] { passingEngine()->mesura_on_channel_registrat_31_signal_31(); }, 60000);
     EXPECT_EQ(s.dadesIq.value(0).value("locked"), QVariant(false));
-    EXPECT_EQ(m.setUp(2, 4), (Commands{"docsis/setDiplexer 2", "docsis/dhcpmode 1", "docsis/rangemode 1", "docsis/findds 1"}));
+    EXPECT_EQ(m.setUp(2, 4),
+              (Commands{"docsis/setDiplexer 2", "docsis/dhcpmode 1", "docsis/rangemode 1", "docsis/findds 1"}));
     EXPECT_FALSE(m.tuned());
     EXPECT_FALSE(s.ip.isEmpty());
     EXPECT_FALSE(s.downOfdm31.isEmpty());
@@ -112,7 +117,8 @@ TEST(Ranging31, OnTheChannelAndWithTheModemsOwnSearchWithOneOrTwoOfdmChannels)
     // The modem's own search: the OFDM channel and the upstream reported.
     m.run([] { passingEngine()->mesura_ranging_31_signal_31(); }, 60000);
     EXPECT_EQ(count(m.commands(), "docsis/Debug/clearNvramDsUsFreqDb"), 1);
-    EXPECT_EQ(m.setUp(2, 4), (Commands{"docsis/setDiplexer 2", "docsis/dhcpmode 0", "docsis/rangemode 1", "docsis/findds 1"}));
+    EXPECT_EQ(m.setUp(2, 4),
+              (Commands{"docsis/setDiplexer 2", "docsis/dhcpmode 0", "docsis/rangemode 1", "docsis/findds 1"}));
     EXPECT_FALSE(m.tuned());
     for (const char* text : {"Start Ranging CM", "Ranging decoding DOWN", "Ranging decoding UP"})
         EXPECT_TRUE(s.status.contains(text)) << text;
