@@ -1,6 +1,5 @@
 #include "startup.h"
 
-#include "launcher.h"
 #include "networkinterface.h"
 #include "periodicfunctions.h"
 #include "qtquick2applicationviewer.h"
@@ -10,6 +9,7 @@
 #include "wrfile.h"
 
 #include "app/services/hardware.h"
+#include "app/services/launcher.h"
 #include "app/services/software.h"
 #include "cablemodem/engine/mesuraCM.h"
 #include "demod/engine/mesuraiq.h"
@@ -19,6 +19,7 @@
 #include "hw/drvMAX3543.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
+#include "remote/remoteRequests.h"
 #include "remote/socketCalibrate.h"
 #include "rf/engine/measures.h"
 #include "rf/frontEndSetup.h"
@@ -133,12 +134,7 @@ void StartUp::setProgress(double progress)
 void StartUp::loadFontStyleAndLanguage()
 {
     step("font");
-    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    if (families.isEmpty())
-        qDebug() << "Font :/fonts/fonts/europe.ttf not loaded";
-    else
-        QGuiApplication::setFont(QFont(families.first()));
+    useProjectFont();
 
     step("style");
     // The screens use Qt Quick Controls 1, whose style is chosen before its first import.
@@ -167,6 +163,14 @@ void StartUp::startServices()
                                      "*** Remote control is OFF: TCP port %1 is taken (is another instrument "
                                      "running?). This instrument runs on without remote control. ***")
                                      .arg(options_.remotePort);
+    // What remote commands ask of the shell: the screens hear it as from the keys, and a
+    // restart ends the event loop with its code.
+    RemoteRequests* requests = RemoteRequests::getInstance();
+    PeriodicFunctions* periodic = PeriodicFunctions::getInstance();
+    QObject::connect(requests, &RemoteRequests::goToHome, periodic, &PeriodicFunctions::enviarSignalBotonHome);
+    QObject::connect(requests, &RemoteRequests::goToTestScreen, periodic, &PeriodicFunctions::enviarSignalTestScreen);
+    QObject::connect(requests, &RemoteRequests::takePhoto, periodic, &PeriodicFunctions::enviarSignalTakeFoto);
+    QObject::connect(requests, &RemoteRequests::restartApplication, periodic, [](int code) { QCoreApplication::exit(code); });
 
     step("cursor");
 #ifdef VARNOK_BOARD_LINUX
@@ -185,6 +189,21 @@ void StartUp::startServices()
 void StartUp::registerQmlTypes()
 {
     step("qmlTypes");
+    registerTypes();
+}
+
+void StartUp::useProjectFont()
+{
+    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (families.isEmpty())
+        qDebug() << "Font :/fonts/fonts/europe.ttf not loaded";
+    else
+        QGuiApplication::setFont(QFont(families.first()));
+}
+
+void StartUp::registerTypes()
+{
     qmlRegisterType<ScreenShot>("ScreenShot", 1, 0, "ScreenShot");
     qmlRegisterType<Launcher>("Launcher", 1, 0, "Launcher");
     qmlRegisterType<StyleClass>("MyQMLEnums", 13, 37, "Style");

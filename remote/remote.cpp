@@ -17,6 +17,8 @@ namespace {
 // long command runs, a flooding peer is held back by TCP instead of filling memory.
 constexpr qint64 kReadChunk = 16 * 1024;
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
+// How long an answer may take to leave before the action that follows it runs anyway.
+constexpr int kFlushMs = 1000;
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -205,9 +207,11 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
             return -1;
         }
         cmd->clearLastError();
+        cmd->takeAfterAnswer();
         std::string reply;
         const int result = is_ask_cmd(line_) ? cmd->run(line_, &reply, level != 0) : cmd->run(line_, level != 0);
         if (result != 0) {
+            cmd->takeAfterAnswer();
             send_nack();
             send_xon();
             return result;
@@ -218,6 +222,7 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
         acked = true;
         if (!cmd->hasReply()) {
             send_xon();
+            runAfterAnswer(cmd);
             return 0;
         }
         if (!reply.empty()) {
@@ -236,6 +241,7 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
             send("\n", 1);
         }
         send_xon();
+        runAfterAnswer(cmd);
         return 0;
     } catch (const std::exception& e) {
         remotelog::stdException("NameCmd", e);
@@ -249,6 +255,19 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
     }
     send_xon();
     return 0;
+}
+
+void Remote::runAfterAnswer(RemoteCmd* cmd)
+{
+    const std::function<void()> action = cmd->takeAfterAnswer();
+    if (!action)
+        return;
+    if (socket_ && socket_->isOpen()) {
+        socket_->flush();
+        if (socket_->bytesToWrite() > 0)
+            socket_->waitForBytesWritten(kFlushMs);
+    }
+    action();
 }
 
 std::string Remote::get_header(const std::string& line) const

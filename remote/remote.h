@@ -78,6 +78,8 @@ private:
     enum class Framed { None, Line, Overflow };
     Framed takeLine(QByteArray* line);
     void answerOverflow();
+    // Sends what is buffered, then runs the command's after-answer action, if any.
+    void runAfterAnswer(RemoteCmd* cmd);
 
     const unsigned char ask_;
     const unsigned char cr_;

@@ -195,14 +195,18 @@ int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
         const bool on = lnbSupply_ && lnbSupply_->outputEnabled();
         return on ? static_cast<int>(std::lround(scene_->lnbLoadMa() / kLnbMaPerStep)) : 0;
     }
-    case w::kInputVoltageChannel:
-        return static_cast<int>(std::lround(kVoltageZero + scene_->inputVoltsAt(t) * 10.0 / kDcDecivoltsPerStep));
+    case w::kInputVoltageChannel: {
+        // A powered LNB supply drives the input itself.
+        const bool lnb = lnbSupply_ && lnbSupply_->outputEnabled();
+        const double volts = lnb ? lnbSupply_->outputVolts() : scene_->inputVoltsAt(t);
+        return static_cast<int>(std::lround(kVoltageZero + volts * 10.0 / kDcDecivoltsPerStep));
+    }
     case w::kHumChannel:
         return humDetectorValue(t);
     case w::kOpticalChannel:
         return rawFromLine(scene_->opticalPowerDbm() * 10.0, cal.optical) + jitter();
     default:
-        return 0;
+        return std::max(supplies_.converterValue(channel), 0);
     }
 }
 

@@ -4,7 +4,9 @@
 // 3-6: LO - tuner); a combination the unit would never set (a wrong line, the LO off where
 // it is needed, running where it is not) passes no signal. The attenuation comes from the
 // ATT0 pad and both step attenuators, the IF filter from F2/F3. The converter's channels
-// answer from the scene through the inverse of the simulated unit's calibration lines.
+// answer from the scene through the inverse of the simulated unit's calibration lines, the
+// input-voltage channel from the LNB supply while its output is on, and the battery and
+// rail channels from the supply voltages.
 #pragma once
 
 #include "Max11337Model.h"
@@ -12,6 +14,7 @@
 #include "Pe4312Model.h"
 #include "RfScene.h"
 #include "SimulatedBoard.h"
+#include "SupplyRails.h"
 #include "SynthesizerNodeModel.h"
 #include "Tps65233Model.h"
 
@@ -65,7 +68,11 @@ public:
     // Detector level in dBµV after the attenuator and the filter.
     double detectorLevelDbuV() const;
 
-    // The converter's answer for one channel at the given board time.
+    // The battery and the supply rails the converter watches.
+    SupplyRails& supplies() { return supplies_; }
+
+    // The converter's answer for one channel at the given board time; 0 for the channels
+    // that are not connected.
     int converterValue(int channel, uint64_t monotonicUs);
 
 private:
@@ -82,6 +89,7 @@ private:
     std::shared_ptr<Tps65233Model> lnbSupply_;
     mutable std::mutex mutex_;
     UnitCalibration calibration_;
+    SupplyRails supplies_;
     std::atomic<int> jitter_{0};
     uint32_t random_ = 0x2545F491u;
 };

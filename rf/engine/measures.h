@@ -15,6 +15,7 @@
 #include <QVariantMap>
 
 #include <cstdint>
+#include <functional>
 
 namespace rfengine {
 struct Samples;
@@ -104,14 +105,42 @@ public:
     void mesuraLNB_mA();
 
     // Service operations.
+    // voltage_LNB 13 or 18 selects that supply voltage (any other value 13 V); the tone is
+    // left as asked. The output is switched only by setActivaLNB.
+    Q_INVOKABLE void setLNB(bool activar_22Khz, int voltage_LNB);
     Q_INVOKABLE void setActivaLNB(bool acivar);
     Q_INVOKABLE void setFilter(int filter);
     Q_INVOKABLE int getFilter();
+    Q_INVOKABLE void setAtt(int Att);
     Q_INVOKABLE void setCircuit(QString mode_circuit);
     Q_INVOKABLE int sintonizaFerquency(unsigned int frequency);
+    // One front-end line each, for the service screens.
+    Q_INVOKABLE void gpio_ATT0(bool input);
+    Q_INVOKABLE void gpio_RF_OPTIC(bool input);
+    Q_INVOKABLE void gpio_UP(bool input);
+    Q_INVOKABLE void gpio_SUB(bool input);
+    Q_INVOKABLE void gpio_SUPER(bool input);
+    Q_INVOKABLE void gpio_AttCM(bool input);
+    Q_INVOKABLE void gpio_TRACK(bool input);
+    Q_INVOKABLE void gpio_DW(bool input);
+    Q_INVOKABLE void gpio_F2(bool input);
+    Q_INVOKABLE void gpio_F3(bool input);
+    // One tuner option each; the tuner is initialised again with it and retuned to the
+    // frequency the engine last tuned.
+    Q_INVOKABLE void vDiode(char value);
+    Q_INVOKABLE void wpda(char value);
+    Q_INVOKABLE void npda(char value);
+    Q_INVOKABLE void dWPD(bool on);
+    Q_INVOKABLE void dNPD(bool on);
+    Q_INVOKABLE int getWPDA();
+    Q_INVOKABLE int getNPDA();
+    Q_INVOKABLE int getRegisterR0B();
     Q_INVOKABLE QVariant lesturesAD();
     Q_INVOKABLE int lecturaVBAT();
     Q_INVOKABLE QVariantMap ipCableModem();
+    // Channel power of every point of the list the first call finds, each ranged from
+    // 70 dB with at least 40 dB kept; 0, or -1 on a stop or with no points.
+    Q_INVOKABLE int mesuraDBG(int);
 
     // Run flags: the setters take the mutex; the readers first process pending events for
     // at most 100 ms, which is what keeps the interface alive while a run polls them.
@@ -172,6 +201,7 @@ private:
     // tells whether the measurement in progress is to end.
     bool readingInterrupted();
     QString screen() const;
+    void retuneWithOption(const std::function<void()>& setOption);
     // Waits ms in slices of at most 100 ms; true, at once, when the measurement is to end.
     bool waitOrExit(int ms);
     // Samples a converter channel from startUs until a second has passed or maxSamples are
@@ -196,6 +226,8 @@ private:
     int ctbAttenuation_ = 0;
     bool iqLocked_ = false;
     int filter_ = FILTER_WIDE;
+    QVariantList dbgPoints_; // taken by the first mesuraDBG, for good
+    bool dbgTaken_ = false;
     QMutex mutex_;
     QTimer* supervisor_ = nullptr;
     QVariantMap variables_;

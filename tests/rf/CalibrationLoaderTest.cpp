@@ -61,7 +61,7 @@ TEST(CalibrationLoader, TheSimulatedUnitsFilesFillEveryTable)
     EXPECT_EQ(t.temperature.size(), 2);
 }
 
-TEST(CalibrationLoader, OptimumCountRoundingAndMarks)
+TEST(CalibrationLoader, OptimumCountRoundingMarksTextKeysAndDoubledEntries)
 {
     ScopedWorkDir dir;
     const QString linearity = "<LINEALITY><PEAK enabled=\"ON\">" + peakRow("58", "2900") + peakRow("60", "3000")
@@ -83,6 +83,29 @@ TEST(CalibrationLoader, OptimumCountRoundingAndMarks)
     writeCalibrationFile("CAL_0.XML", cal0(far));
     load();
     EXPECT_EQ(getOptimasContesIQ(), 3150);
+
+    // Frequency texts, a single list and the doubled temperature entry.
+    const QString cable = "<FREQUENCY att=\"30\" enabled=\"ON\"><CORRECTION freq=\"100000000\">1.5</CORRECTION>"
+                          "<CORRECTION>2</CORRECTION></FREQUENCY>"
+                          "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>0.02</SLOPE>"
+                          "<OFFSET>-0.5</OFFSET></CORRECTION></TEMPERATURE>";
+    writeCalibrationFile("CAL_0.XML", cal0(cable, "<FREQUENCY att=\"0\"/><FREQUENCY att=\"10\"/>"));
+    load();
+    EXPECT_TRUE(t.cable.singleList);
+    EXPECT_FALSE(t.docsis.singleList);
+    EXPECT_FALSE(t.docsis.markFrequency);
+    ASSERT_EQ(t.cable.frequencyMap.value("30").size(), 2);
+    EXPECT_EQ(t.cable.frequencyMap.value("30")[1].key, 0u); // no "freq": key 0
+    EXPECT_DOUBLE_EQ(t.cable.frequencyMap.value("30")[0].value, 1.5);
+    ASSERT_EQ(t.temperature.size(), 2);
+    EXPECT_DOUBLE_EQ(t.temperature[0].temperature, 25.0);
+    EXPECT_DOUBLE_EQ(t.temperature[1].temperature, 25.0);
+    EXPECT_DOUBLE_EQ(t.temperature[1].slope, 0.02);
+    // Sections without any CORRECTION give one entry of empty values; a missing "att" is
+    // -500, clamped to the key 0.
+    ASSERT_EQ(t.cable.offsetAtt.size(), 1);
+    EXPECT_EQ(t.cable.offsetAtt[0].key, 0u);
+    ASSERT_EQ(t.docsis.offsetAtt.size(), 1);
 }
 
 TEST(CalibrationLoader, OpticalLinesFromBothFilesAndAMissingOpticalFileKeepsThem)
@@ -112,45 +135,17 @@ TEST(CalibrationLoader, OpticalLinesFromBothFilesAndAMissingOpticalFileKeepsThem
     EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 87.5);
 }
 
-TEST(CalibrationLoader, FrequencyTextsSingleListAndDoubledTemperatureEntry)
-{
-    ScopedWorkDir dir;
-    const QString cable = "<FREQUENCY att=\"30\" enabled=\"ON\"><CORRECTION freq=\"100000000\">1.5</CORRECTION>"
-                          "<CORRECTION>2</CORRECTION></FREQUENCY>"
-                          "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>0.02</SLOPE>"
-                          "<OFFSET>-0.5</OFFSET></CORRECTION></TEMPERATURE>";
-    const QString docsis = "<FREQUENCY att=\"0\"/><FREQUENCY att=\"10\"/>";
-    writeCalibrationFile("CAL_0.XML", cal0(cable, docsis));
-    load();
-    const auto& t = rfcal::tables();
-    EXPECT_TRUE(t.cable.singleList);
-    EXPECT_FALSE(t.docsis.singleList);
-    EXPECT_FALSE(t.docsis.markFrequency);
-    ASSERT_EQ(t.cable.frequencyMap.value("30").size(), 2);
-    EXPECT_EQ(t.cable.frequencyMap.value("30")[1].key, 0u); // no "freq": key 0
-    EXPECT_DOUBLE_EQ(t.cable.frequencyMap.value("30")[0].value, 1.5);
-    ASSERT_EQ(t.temperature.size(), 2);
-    EXPECT_DOUBLE_EQ(t.temperature[0].temperature, 25.0);
-    EXPECT_DOUBLE_EQ(t.temperature[1].temperature, 25.0);
-    EXPECT_DOUBLE_EQ(t.temperature[1].slope, 0.02);
-    // Sections without any CORRECTION give one entry of empty values; a missing "att" is
-    // -500, clamped to the key 0.
-    ASSERT_EQ(t.cable.offsetAtt.size(), 1);
-    EXPECT_EQ(t.cable.offsetAtt[0].key, 0u);
-    ASSERT_EQ(t.docsis.offsetAtt.size(), 1);
-}
-
 TEST(CalibrationLoader, MissingMalformedAndUnopenableFiles)
 {
     ScopedWorkDir dir;
     {
-        // Nothing at start-up: the message, an empty serial number, zero lines, marks off.
+        // Nothing at start-up: the message, the unit's serial number kept, zero lines, marks off.
         LogCapture log;
         ScreensVariables::getInstance()->setScreensVariablesSerialNumber("OLD");
         load();
         EXPECT_TRUE(log.lines().contains("File " + path("CAL_0.XML") + " does not exist"));
         EXPECT_TRUE(log.lines().contains("File " + path("CAL_FO.XML") + " does not exist"));
-        EXPECT_EQ(serial(), "");
+        EXPECT_EQ(serial(), "OLD");
         EXPECT_DOUBLE_EQ(getPendentPeak(), 0.0);
         EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 0.0); // never a valid-looking 108.7 dBm
         EXPECT_FALSE(isCorrecioTemperatura());
@@ -175,7 +170,7 @@ TEST(CalibrationLoader, MissingMalformedAndUnopenableFiles)
     EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
 }
 
-TEST(CalibrationLoader, ReloadReplacesTheTablesWholeAndKeepsThemWhileTheFileIsMissing)
+TEST(CalibrationLoader, ReloadReplacesTheTablesWholeKeepsThemWhileTheFileIsMissingAndForgetsTheCache)
 {
     ScopedWorkDir dir;
     const QString two = "<FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">1</CORRECTION></FREQUENCY>"
@@ -203,11 +198,8 @@ TEST(CalibrationLoader, ReloadReplacesTheTablesWholeAndKeepsThemWhileTheFileIsMi
     EXPECT_EQ(serial(), "A2");
     EXPECT_DOUBLE_EQ(getPendentPeak(), 0.0);
     EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 5), 20.0);
-}
 
-TEST(CalibrationLoader, EveryLoadForgetsTheCachedLookupAndTemperatureFactor)
-{
-    ScopedWorkDir dir;
+    // Every load forgets the cached lookup and the temperature factor.
     const QString temp = "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>%1</SLOPE><OFFSET>0</OFFSET>"
                          "</CORRECTION></TEMPERATURE><FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">%2"
                          "</CORRECTION></FREQUENCY><FREQUENCY att=\"10\"/>";
@@ -220,4 +212,55 @@ TEST(CalibrationLoader, EveryLoadForgetsTheCachedLookupAndTemperatureFactor)
     load();
     EXPECT_DOUBLE_EQ(getFactorCorrecioTemperatura(), 70.0);
     EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 0), 30.0);
+}
+
+TEST(CalibrationLoader, ARunningReloadTakesBothFilesOrNothing)
+{
+    ScopedWorkDir dir;
+    dir.seedFromData("calibracion");
+    load();
+    const QString other = cal0("<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>"
+                               "<OPWR>" + opticalLine(1310, "0.2", "-100") + "</OPWR>",
+                               "", "serial_number=\"B7\"");
+    const QString otherOptical = "<CALIBRATION><OPWR>" + opticalLine(1310, "0.3", "-50") + "</OPWR></CALIBRATION>";
+    // Each row spoils one file: the reload refuses and the simulated unit's tables stay.
+    const struct {
+        const char* name;
+        const char* cal0;    // null: the file is removed; "dir": a folder stands there
+        const char* optical;
+    } spoilt[] = {
+        {"CAL_0 missing", nullptr, "ok"},     {"CAL_FO missing", "ok", nullptr},
+        {"CAL_0 malformed", "<CALIBRATION><CABLE>", "ok"}, {"CAL_FO malformed", "ok", "<CALIBRATION>"},
+        {"CAL_0 unopenable", "dir", "ok"},
+    };
+    for (const auto& r : spoilt) {
+        SCOPED_TRACE(r.name);
+        QDir("calibracion").removeRecursively();
+        QDir().mkpath("calibracion");
+        auto put = [](const char* name, const char* text, const QString& good) {
+            if (!text)
+                return;
+            if (QString(text) == "dir")
+                QDir().mkpath(QString("calibracion/") + name);
+            else
+                writeCalibrationFile(name, QString(text) == "ok" ? good : QString(text));
+        };
+        put("CAL_0.XML", r.cal0, other);
+        put("CAL_FO.XML", r.optical, otherOptical);
+        EXPECT_FALSE(Calibrations::getInstance()->reloadCalibracion());
+        EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+        EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter_l_1310(), 787.5);
+        EXPECT_EQ(serial(), "VK26000123");
+    }
+    QDir("calibracion").removeRecursively();
+    writeCalibrationFile("CAL_0.XML", other);
+    writeCalibrationFile("CAL_FO.XML", otherOptical);
+    EXPECT_TRUE(Calibrations::getInstance()->reloadCalibracion());
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.3);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter_l_1310(), 1037.5); // the optical file's line last
+    EXPECT_EQ(serial(), "B7");
+    // A file without a serial number keeps the unit's.
+    writeCalibrationFile("CAL_0.XML", cal0(""));
+    EXPECT_TRUE(Calibrations::getInstance()->reloadCalibracion());
+    EXPECT_EQ(serial(), "B7");
 }
