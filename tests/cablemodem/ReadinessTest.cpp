@@ -245,8 +245,8 @@ TEST(ModemLinkThreads, ReaderEngineAndGuiInScaledTime)
 {
     testsupport::ScopedBoard board;
     auto modem = installModem(*board, kDocsis31);
-    // The modem and the reader answer in real time while the exchanges count board time:
-    // a slow enough scale keeps a loaded machine's delays well inside their time-outs.
+    // The modem and the reader answer in real time while the exchanges count board time,
+    // which stands still while an answer is on its way; a slow scale covers the rest.
     board.clock().setScale(5);
     MesuraCM* m = passingEngine();
     m->startModemLink();
