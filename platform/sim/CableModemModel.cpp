@@ -14,9 +14,6 @@ namespace {
 // Longer than the instrument's 500 us burst gap, short enough to keep tests quick.
 constexpr auto kBurstGap = std::chrono::milliseconds(3);
 constexpr auto kIdlePoll = std::chrono::microseconds(500);
-// Board time waits no longer than this (real time) for a reader that may never come.
-constexpr auto kOwedAnswerHold = std::chrono::seconds(2);
-constexpr auto kLineGrace = std::chrono::milliseconds(10);
 constexpr char kEndOfText = '\x03';
 
 const char kBootText[] =
@@ -214,31 +211,9 @@ void CableModemModel::run()
             if (!out.empty())
                 std::this_thread::sleep_for(kBurstGap); // the last burst ends before the next begins
             active = got > 0 || !out.empty();
-            holdTimeWhileOwing(got > 0, !out.empty());
         }
         if (!active)
             std::this_thread::sleep_for(kIdlePoll);
-    }
-    holdTimeWhileOwing(false, false);
-}
-
-void CableModemModel::holdTimeWhileOwing(bool tookInput, bool wrote)
-{
-    VirtualClock* clock = board_.virtualClock();
-    if (!clock)
-        return;
-    const auto now = std::chrono::steady_clock::now();
-    if (tookInput)
-        owedSince_ = now;
-    if (wrote)
-        wroteAt_ = now;
-    // Written text reaches the slave's queue a moment later, and a waiting reader may take
-    // it at once: a short grace after each write covers the moment it cannot be seen.
-    const bool owing = running_ && now - owedSince_ < kOwedAnswerHold;
-    const bool hold = owing && (tookInput || now - wroteAt_ < kLineGrace || terminal_.unreadOnSlave() > 0);
-    if (hold != holding_) {
-        hold ? clock->hold() : clock->release();
-        holding_ = hold;
     }
 }
 

@@ -11,7 +11,6 @@
 #include "PseudoTerminal.h"
 
 #include <atomic>
-#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -86,9 +85,6 @@ private:
     std::string withLineEnds(const std::string& text) const;
     std::string prompt() const;
     uint64_t nowMs() const;
-    // Scaled board time stands still from the input the modem answers until the
-    // instrument has read the answer off the line (or a reader failed to come in time).
-    void holdTimeWhileOwing(bool tookInput, bool wrote);
 
     SimulatedBoard& board_;
     CableModemOptions options_;
@@ -108,11 +104,6 @@ private:
     std::vector<std::string> pendingOutput_;
     bool echo_ = false;
     int bursts_ = 1;
-
-    // The answer owed, on the modem's thread only.
-    bool holding_ = false;
-    std::chrono::steady_clock::time_point owedSince_;
-    std::chrono::steady_clock::time_point wroteAt_;
 
     std::atomic<bool> running_{true};
     std::thread thread_;

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -65,12 +64,6 @@ int PseudoTerminal::readMaster(std::string* out, int timeoutMs)
         return errno == EAGAIN || errno == EINTR ? 0 : -1;
     out->append(buf, static_cast<size_t>(n));
     return static_cast<int>(n);
-}
-
-int PseudoTerminal::unreadOnSlave() const
-{
-    int unread = 0;
-    return slaveKeep_ >= 0 && ::ioctl(slaveKeep_, FIONREAD, &unread) == 0 ? unread : 0;
 }
 
 } // namespace platform::sim

@@ -22,8 +22,6 @@ public:
     // 0 on time-out, -1 on error.
     int writeMaster(const std::string& bytes);
     int readMaster(std::string* out, int timeoutMs);
-    // Bytes written on the master side that the slave side has not read yet.
-    int unreadOnSlave() const;
 
 private:
     int master_ = -1;

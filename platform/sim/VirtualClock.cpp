@@ -9,7 +9,7 @@ VirtualClock::VirtualClock(int64_t wallStartUs) : wallStartUs_(wallStartUs), own
 uint64_t VirtualClock::scaledNowLocked() const
 {
     double f = scale_.load();
-    if (f <= 0.0 || holds_ > 0)
+    if (f <= 0.0)
         return scaleBaseUs_;
     auto real = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - scaleStart_)
                     .count();
@@ -57,21 +57,6 @@ void VirtualClock::setScale(double factor)
     scaleBaseUs_ = scaledNowLocked();
     scaleStart_ = std::chrono::steady_clock::now();
     scale_ = factor < 0.0 ? 0.0 : factor;
-}
-
-void VirtualClock::hold()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (holds_ == 0)
-        scaleBaseUs_ = scaledNowLocked();
-    ++holds_;
-}
-
-void VirtualClock::release()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (holds_ > 0 && --holds_ == 0)
-        scaleStart_ = std::chrono::steady_clock::now();
 }
 
 } // namespace platform::sim

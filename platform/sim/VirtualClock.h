@@ -35,12 +35,6 @@ public:
     // and a sleep of d virtual microseconds blocks d / f real ones.
     void setScale(double factor);
     double scale() const { return scale_.load(); }
-    // Scaled mode only: while held, board time stands still (holds nest). A peer that
-    // answers in real time holds it while an answer it owes is on its way, so a loaded
-    // machine's delays never count against the instrument's time-outs. Sleeps keep
-    // lasting their real time, so the threads that carry the answer go on.
-    void hold();
-    void release();
     // Instant mode only: sleeps of threads other than the one that created the clock block
     // for real and leave time alone. A background thread idling in sleeps (a serial reader,
     // an engine waiting for work) then neither burns a processor nor races the test's time,
@@ -57,7 +51,6 @@ private:
     std::atomic<double> scale_{0.0};
     std::chrono::steady_clock::time_point scaleStart_;
     uint64_t scaleBaseUs_ = 0;
-    int holds_ = 0;
     int64_t wallStartUs_;
     std::atomic<int64_t> wallStepUs_{0};
     std::atomic<uint64_t> slept_{0};
