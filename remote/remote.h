@@ -70,6 +70,8 @@ protected:
     // A deletion asked for while a line runs (the peer went away during a command that
     // waits) is held until the line has finished.
     bool event(QEvent* e) override;
+    // The same for the socket's deletion: a line may run inside the socket's own signal.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private slots:
     void processInput();
@@ -109,5 +111,6 @@ private:
     bool scheduled_ = false;
     bool running_ = false;
     bool deletePending_ = false;
+    bool socketDeletePending_ = false;
     QPointer<CommandGate> gate_;
 };

@@ -10,9 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QSaveFile>
+#include <QXmlStreamReader>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -20,10 +21,19 @@ namespace storefile {
 
 namespace {
 
+// [A-Za-z_][A-Za-z0-9._-]*, checked by hand: every key of every save passes here.
 bool isXmlName(const QString& key)
 {
-    static const QRegularExpression name(QStringLiteral("^[A-Za-z_][A-Za-z0-9._-]*$"));
-    return key != QLatin1String("VALUE") && name.match(key).hasMatch();
+    const auto letter = [](QChar c) {
+        const ushort u = c.unicode();
+        return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_';
+    };
+    const auto more = [&](QChar c) {
+        const ushort u = c.unicode();
+        return letter(c) || (u >= '0' && u <= '9') || u == '.' || u == '-';
+    };
+    return !key.isEmpty() && key != QLatin1String("VALUE") && letter(key.front())
+        && std::all_of(key.begin() + 1, key.end(), more);
 }
 
 // XML 1.0 cannot carry most control characters or unpaired surrogates, not even
@@ -257,7 +267,11 @@ QString asideName(const QString& path)
     return name;
 }
 
-LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc)
+namespace {
+
+// Opens path and hands it to parse, which says what is wrong with the content (empty when
+// nothing is). A file that cannot be read or parsed is logged and kept aside.
+LoadResult load(const QString& path, const std::function<QString(QFile&)>& parse)
 {
     QString problem;
     {
@@ -266,15 +280,10 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
             qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
-        QString error;
-        int line = 0;
-        int column = 0;
         if (!file.open(QIODevice::ReadOnly))
             problem = QStringLiteral("cannot be read: ") + file.errorString();
-        else if (!doc->setContent(&file, &error, &line, &column))
-            problem = QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
-        else if (!rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
-            problem = QStringLiteral("has no %1 root element").arg(rootElement);
+        else
+            problem = parse(file);
     }
     if (problem.isEmpty())
         return LoadResult::Loaded;
@@ -284,8 +293,78 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
         qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside;
     else
         qDebug().noquote() << "File" << path << problem << "- it could not be kept aside";
-    *doc = QDomDocument();
     return LoadResult::Unreadable;
+}
+
+QString notValid(qint64 line, qint64 column, const QString& error)
+{
+    return QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
+}
+
+QString noRoot(const QString& rootElement) { return QStringLiteral("has no %1 root element").arg(rootElement); }
+
+// The value elements below the reader's current element, up to its end.
+QVariantMap readRecord(QXmlStreamReader& xml)
+{
+    QVariantMap values;
+    while (xml.readNextStartElement()) {
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QStringRef name = xml.name();
+        const QString key = name == QLatin1String("VALUE") && attributes.hasAttribute(QLatin1String("name"))
+            ? attributes.value(QLatin1String("name")).toString()
+            : name.toString();
+        const QString type = attributes.value(QLatin1String("type")).toString();
+        QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        if (text.trimmed().isEmpty())
+            text.clear(); // blanks alone are no text, as in a parsed document
+        values.insert(key, valueFromText(type, text));
+    }
+    return values;
+}
+
+} // namespace
+
+LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc)
+{
+    const LoadResult result = load(path, [&](QFile& file) {
+        QString error;
+        int line = 0;
+        int column = 0;
+        if (!doc->setContent(&file, &error, &line, &column))
+            return notValid(line, column, error);
+        if (!rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
+            return noRoot(rootElement);
+        return QString();
+    });
+    if (result != LoadResult::Loaded)
+        *doc = QDomDocument();
+    return result;
+}
+
+LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
+                       QList<QVariantMap>* records)
+{
+    records->clear();
+    const LoadResult result = load(path, [&](QFile& file) {
+        QXmlStreamReader xml(&file);
+        if (xml.readNextStartElement() && xml.name() != rootElement)
+            return noRoot(rootElement);
+        while (xml.readNextStartElement()) {
+            if (xml.name() == recordElement)
+                records->append(readRecord(xml));
+            else
+                xml.skipCurrentElement();
+        }
+        // The whole file is read, as a parser that builds the document reads it.
+        while (!xml.atEnd())
+            xml.readNext();
+        if (xml.hasError())
+            return notValid(xml.lineNumber(), xml.columnNumber(), xml.errorString());
+        return QString();
+    });
+    if (result != LoadResult::Loaded)
+        records->clear();
+    return result;
 }
 
 QString shellQuoted(const QString& word)

@@ -58,6 +58,12 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 // so that the next save cannot destroy what the user had, and reported Unreadable.
 LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc);
 
+// The records of a file without building its document: each element named recordElement
+// directly below the root, read as readValues reads it. Missing and unreadable files are
+// handled as loadXml handles them.
+LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
+                       QList<QVariantMap>* records);
+
 // The name a file is kept aside under: the first of "<path>.bad", "<path>.bad.1", ... that
 // does not exist.
 QString asideName(const QString& path);

@@ -22,6 +22,8 @@ constexpr uint32_t kIdleMs = 1000;
 // nor floods the screens with maps.
 constexpr uint32_t kShortestRoutineMs = 1000;
 constexpr uint32_t kPauseSliceMs = 50;
+// The kit's lock waits poll the cancel flag this often.
+constexpr int kCancelRepeatMs = 10;
 // Maps handed over and not yet passed on: the worker waits beyond this, so a receiver that
 // falls behind (a blocked GUI thread, a test on a virtual clock) is never buried in maps.
 constexpr int kMapsInFlight = 2;
@@ -42,6 +44,8 @@ MesuraIQ::MesuraIQ(QObject* parent) : QThread(parent)
     // The equipment file is read in this thread; the worker only asks for the option.
     Software::getInstance();
     connect(this, &MesuraIQ::mapReady, this, &MesuraIQ::deliver, Qt::QueuedConnection);
+    cancelling_.setInterval(kCancelRepeatMs);
+    connect(&cancelling_, &QTimer::timeout, this, &MesuraIQ::keepCancelling);
     // The board the worker drives goes away when the application's loop ends.
     if (QCoreApplication* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &MesuraIQ::stopEngine);
@@ -57,7 +61,19 @@ void MesuraIQ::stopLocked()
     ++generation_;
     // The search under way ends at its next poll instead of running out its time.
     DrvCXD2856_set_cancel_flag(1);
+    if (!quit_)
+        QMetaObject::invokeMethod(&cancelling_, qOverload<>(&QTimer::start));
     changed_.wakeAll();
+}
+
+void MesuraIQ::keepCancelling()
+{
+    QMutexLocker lock(&mutex_);
+    // The worker raised nonStop_ and lowered the flag together when it took up the settings.
+    if (nonStop_ || !isRunning())
+        cancelling_.stop();
+    else
+        DrvCXD2856_set_cancel_flag(1);
 }
 
 void MesuraIQ::setFrecuencyKit(uint32_t freq)
@@ -132,7 +148,11 @@ void MesuraIQ::stopEngine()
         quit_ = true;
         stopLocked();
     }
-    wait();
+    // This thread waits for the worker, so it keeps the flag raised itself.
+    while (!wait(static_cast<unsigned long>(kCancelRepeatMs))) {
+        QMutexLocker lock(&mutex_);
+        DrvCXD2856_set_cancel_flag(1);
+    }
     QMutexLocker lock(&mutex_);
     quit_ = false;
 }

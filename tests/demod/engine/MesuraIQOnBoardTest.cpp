@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 #include <set>
@@ -55,8 +56,8 @@ const std::vector<Channel> kChannels = {
     {"ISDB-T", 4, 850000000u, "QPSK", 2, 0, false, {{"guard", "1/8"}, {"mode", "8k"}, {"code_rate", "2/3"}}},
     {"DVB-S", 5, 1150000000u, "QPSK", 2, 27500, true, {{"hp_code_rate", "3/4"}}},
     {"DVB-S2", 6, 1450000000u, "8 PSK", 4, 22000, true, {{"hp_code_rate", "2/3"}}},
-    // The data PLP the system presents first.
-    {"DVB-C2", 7, 866000000u, "1024 QAM", 32, 0, true, {{"hp_code_rate", "3/4"}, {"plp_id", "2"}, {"pslice_id", "0"}}},
+    // The PLP the system lists first.
+    {"DVB-C2", 7, 866000000u, "256 QAM", 16, 0, true, {{"hp_code_rate", "5/6"}, {"plp_id", "1"}, {"pslice_id", "0"}}},
 };
 
 void PrintTo(const Channel& c, std::ostream* os) { *os << c.name; }
@@ -78,6 +79,16 @@ double sceneMerDb(IqBench& b, unsigned int hz)
         if (std::abs(c.frequencyHz - hz) < 1e3)
             return c.merDb;
     return -1;
+}
+
+// Board time of the demodulator's last transfer on either port.
+uint64_t lastDemodulatorTransferUs(IqBench& b)
+{
+    uint64_t last = 0;
+    for (const auto& t : b.board->log().entriesWithPrefix("i2c"))
+        if (t.device == platform::sim::Device::i2c(0x6C).name || t.device == platform::sim::Device::i2c(0x6E).name)
+            last = std::max(last, t.timeUs);
+    return last;
 }
 
 unsigned int workingHz(const Channel& c) { return c.system == 5 || c.system == 6 ? c.hz : getFrequencyTreballTuner(c.hz); }
@@ -240,24 +251,65 @@ TEST(MesuraIQOnBoard, AStopDuringTheSatelliteSearchEndsItWithinOnePollAndShowsNo
 {
     IqBench b(false);
     // Scaled time: the stop comes in the middle of a look for a rate that is not there.
-    b.board.clock().setScale(20);
+    b.board.clock().setScale(4);
     b.iq->initManual(1200000000u, 5, 0);
     ASSERT_TRUE(b.waitFor([&] { return b.handedCount() >= 1 && b.demod->acquisitions() >= 3; }));
     const uint64_t stopUs = b.board.clock().monotonicUs();
     b.iq->aturar();
     b.waitFor([] { return false; }, 300);
     const size_t shown = b.shown.size();
-    uint64_t lastUs = 0;
-    for (const char* kind : {"i2c-write", "i2c-read"})
-        for (const auto& t : b.board->log().entries(kind))
-            if (t.device == "0x6c" || t.device == "0x6e")
-                lastUs = std::max(lastUs, t.timeUs);
-    // One 10 ms poll of the lock wait, and the scheduling of a scaled clock.
-    EXPECT_LT(lastUs, stopUs + 40000);
+    const uint64_t lastUs = lastDemodulatorTransferUs(b);
+    // A 10 ms poll of the lock wait and the scheduling of a scaled clock; the rest of the
+    // search would take seconds.
+    EXPECT_LT(lastUs, stopUs + 200000);
     const int acquisitions = b.demod->acquisitions();
     b.waitFor([] { return false; }, 300);
     EXPECT_EQ(b.demod->acquisitions(), acquisitions);
     EXPECT_EQ(b.shown.size(), shown);
+}
+
+// The kit clears the cancel flag when a tune starts: a stop that comes while the driver sets
+// the tuner for its search, after its own poll and before its tune, must still end that
+// search at the next poll.
+TEST(MesuraIQOnBoard, AStopWhileTheSearchSetsTheTunerStillEndsIt)
+{
+    std::atomic<bool> armed{false};
+    std::atomic<uint64_t> firstUs{0}, stopUs{0};
+    IqBench b(false);
+    b.board.clock().setScale(2);
+    std::weak_ptr<platform::sim::Cxd2856Model> demod = b.demod;
+    // The try's tuning (set, 50 ms, end), then the search's setting of the tuner for its first
+    // bandwidth (set, 50 ms, end): the stop lands on the end of the search's.
+    b.tuner->setGate([&, demod] {
+        const uint64_t now = b.board.clock().monotonicUs();
+        if (armed && firstUs == 0)
+            firstUs = now;
+        if (armed && now >= firstUs + 90000 && armed.exchange(false)) {
+            stopUs = now;
+            b.iq->aturar();
+        }
+        const auto d = demod.lock();
+        return d && d->tunerGateOpen();
+    });
+    // The first try's unlocked map: the tuner's next transfers are the second try's.
+    QObject::connect(
+        b.iq, &MesuraIQ::mapReady, b.iq,
+        [&](const QVariantMap& m, quint64) {
+            if (m.contains("locked") && firstUs == 0)
+                armed = true;
+        },
+        Qt::DirectConnection);
+    b.iq->initManual(834000000u, 2, 0);
+    ASSERT_TRUE(b.waitFor([&] { return stopUs != 0; }));
+    // Long enough for the whole search to have run out.
+    b.waitFor([] { return false; }, 600);
+    const int acquisitions = b.demod->acquisitions();
+    const uint64_t lastUs = lastDemodulatorTransferUs(b);
+    // The tuner's end, the search's tune and a few polls of its wait; left alone, the search
+    // runs another second.
+    EXPECT_LT(lastUs, stopUs + 400000) << "stopped at " << stopUs;
+    b.waitFor([] { return false; }, 200);
+    EXPECT_EQ(b.demod->acquisitions(), acquisitions);
 }
 
 TEST(MesuraIQOnBoard, ANewChoiceDuringTheAutomaticSearchIsKept)
