@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace kittest;
 
@@ -175,11 +176,9 @@ TEST(KitConfig, FailuresAndThePowerOnSetSurvivingShutdown)
     p.i2c.clearRegisters();
     p.i2c.setReg(SLVT, 0x00, 0xC4, 0x90);  // the chip's own serial default
     ASSERT_EQ(kit_demod_Sleep(&p.demod), 0u);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0xA0, 0xB9), 0x01);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x10, 0xCB), 0x40);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x00, 0xC4), 0x00);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x40, 0x5C), 11);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x10, 0x5C), 11);
+    EXPECT_EQ((std::vector<int>{p.i2c.reg(SLVT, 0xA0, 0xB9), p.i2c.reg(SLVT, 0x10, 0xCB), p.i2c.reg(SLVT, 0x00, 0xC4),
+                                p.i2c.reg(SLVT, 0x40, 0x5C), p.i2c.reg(SLVT, 0x10, 0x5C)}),
+              (std::vector<int>{0x01, 0x40, 0x00, 11, 11}));
 }
 
 TEST(KitOutput, TsClockOfDvbcWithTheDefaults)
@@ -203,10 +202,9 @@ TEST(KitOutput, TsClockTablesRowByRow)
 {
     AsleepBench b;
     auto check = [&](const uint8_t* row, const char* what, int index) {
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0xC4) & 3, row[0]) << what << index;
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0xD1) & 3, row[1]) << what << index;
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0xD9), row[2]) << what << index;
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0x33) & 3, row[3]) << what << index;
+        EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0, 0xC4) & 3, b.i2c.reg(SLVT, 0, 0xD1) & 3, b.i2c.reg(SLVT, 0, 0xD9),
+                                    b.i2c.reg(SLVT, 0, 0x33) & 3}),
+                  std::vector<int>(row, row + 4)) << what << index;
     };
     b.i2c.setReg(SLVT, 0x00, 0xC4, 0x80);
     for (int row = 0; row < 2; ++row)
@@ -264,11 +262,10 @@ TEST(KitOutput, TlvClockTablesRowByRow)
             b.demod.tlvRateSerialSystem10 = static_cast<uint32_t>(rate);
             ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_RESERVED10), 0u);
             const uint8_t* r = kSerialTlv[rate + 6 * row];
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x01, 0xC1), 0x80 | r[0]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x01, 0xCC), r[1]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x33), r[2]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x56, 0x83), r[3]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x01, 0xE7), 0x00);  // system 10 with serial output
+            EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0x01, 0xC1), b.i2c.reg(SLVT, 0x01, 0xCC), b.i2c.reg(SLVT, 0, 0x33),
+                                        b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x01, 0xE7)}),
+                      (std::vector<int>{0x80 | r[0], r[1], r[2], r[3], 0x00}))  // 0xE7: system 10 with serial output
+                << rate + 6 * row;
         }
     b.demod.tlvRateSerialDvbc2 = 5;
     ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBC2), 0u);
@@ -289,8 +286,8 @@ TEST(KitOutput, TlvClockTablesRowByRow)
         b.i2c.setReg(SLVT, 0x01, 0xCF, p.cf);
         b.i2c.clearLog();
         ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, p.system), 0u);
-        EXPECT_EQ(b.i2c.reg(SLVT, 0x56, 0x83), kParallelTlv[p.row][3]);
-        EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x33), kParallelTlv[p.row][2]);
+        EXPECT_EQ(std::make_pair(b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x00, 0x33)),
+                  std::make_pair(kParallelTlv[p.row][3], kParallelTlv[p.row][2]));
         EXPECT_TRUE(b.i2c.writesTo(SLVT, 0x01) == (std::vector<std::pair<int, int>>{{0xE7, 1}}));
     }
     EXPECT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBC), 1u);
@@ -307,11 +304,9 @@ TEST(KitOutput, DataPinsInUseGoHighImpedance)
     };
     for (const auto& c : cases) {
         AsleepBench b;
-        b.i2c.setReg(SLVT, 0x00, 0xA9, c.a9);
-        b.i2c.setReg(SLVT, 0x01, 0xC1, c.c1);
-        b.i2c.setReg(SLVT, 0x01, 0xCF, c.cf);
-        b.i2c.setReg(SLVT, 0x01, 0xEA, c.ea);
-        b.i2c.setReg(SLVT, 0x00, 0xC4, c.c4);
+        for (auto [bank, reg, v] : {std::tuple{0x00, 0xA9, c.a9}, {0x01, 0xC1, c.c1}, {0x01, 0xCF, c.cf},
+                                    {0x01, 0xEA, c.ea}, {0x00, 0xC4, c.c4}})
+            b.i2c.setReg(SLVT, uint8_t(bank), uint8_t(reg), v);
         ASSERT_EQ(kit_demod_SetTSDataPinHiZ(&b.demod, 1), 0u);
         EXPECT_EQ(b.i2c.reg(SLVT, 0, 0x81), c.pins);
         b.i2c.setReg(SLVT, 0x00, 0x81, 0xFF);

@@ -174,62 +174,42 @@ TEST(KitDvbsS2Monitor, PacketErrorRateOverTheWindow)
 
 TEST(KitDvbsS2Monitor, BitErrorRatesIn64Bits)
 {
-    const struct {
-        const char* what;
-        kit_dtv_system_t system;
-        uint8_t bank, reg;
-        std::vector<uint8_t> bytes;
-        uint8_t periodReg, p;
-        kit_result_t (*read)(kit_demod_t*, uint32_t*);
-        kit_result_t result;
-        uint32_t ber;
-    } cases[] = {
-        {"pre-Viterbi 1e-3", KIT_DTV_SYSTEM_DVBS, A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0x27, 0x10}, 0, 0,
-         kit_demod_dvbs_monitor_PreViterbiBER, 0, 10000},
-        {"pre-Viterbi no bits", KIT_DTV_SYSTEM_DVBS, A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0}, 0, 0,
-         kit_demod_dvbs_monitor_PreViterbiBER, 4, 0},
-        {"pre-Viterbi more errors than bits", KIT_DTV_SYSTEM_DVBS, A0, 0x35,
-         {1, 0, 0, 11, 0, 0, 0, 0, 0, 0, 10}, 0, 0, kit_demod_dvbs_monitor_PreViterbiBER, 4, 0},
-        {"pre-RS", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0, 0, 102}, 0xBA, 0, kit_demod_dvbs_monitor_PreRSBER, 0, 15625},
-        {"pre-RS window full", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0x00, 0xFF, 0x00}, 0xBA, 0,
-         kit_demod_dvbs_monitor_PreRSBER, 0, 10000000},
-        {"pre-RS beyond the window", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0x00, 0xFF, 0x01}, 0xBA, 0,
-         kit_demod_dvbs_monitor_PreRSBER, 4, 0},
-        {"pre-RS largest count", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0xFF, 0xFF, 0xFF}, 0xBA, 15,
-         kit_demod_dvbs_monitor_PreRSBER, 0, 78431},
-        {"pre-RS not valid", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {0, 0, 0, 1}, 0xBA, 0, kit_demod_dvbs_monitor_PreRSBER, 4,
-         0},
-        {"pre-LDPC", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0, 0, 0, 81}, 0x7A, 0, kit_demod_dvbs2_monitor_PreLDPCBER, 0,
-         12500},
-        {"pre-LDPC beyond the frame", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0, 0, 0xFD, 0x21}, 0x7A, 0,
-         kit_demod_dvbs2_monitor_PreLDPCBER, 4, 0},
-        {"pre-LDPC largest count", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0xFF, 0xFF, 0xFF, 0xFF}, 0x7A, 15,
-         kit_demod_dvbs2_monitor_PreLDPCBER, 0, 1264198},
-        {"pre-BCH 3/4", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 1}, 0xBC, 0, kit_demod_dvbs2_monitor_PreBCHBER, 0,
-         20576},
-        {"pre-BCH largest count", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0xFF, 0xFF, 0xFF}, 0xBC, 15,
-         kit_demod_dvbs2_monitor_PreBCHBER, 0, 5267489},
-        {"post-BCH FER", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 0,
-         kit_demod_dvbs2_monitor_PostBCHFER, 0, 1000000},
-        {"post-BCH FER beyond", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 2}, 0xBC, 0,
-         kit_demod_dvbs2_monitor_PostBCHFER, 4, 0},
-        {"post-BCH FER 1 in 2^15", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 15,
-         kit_demod_dvbs2_monitor_PostBCHFER, 0, 31},
+    const Monitor viterbi = monitor(kit_demod_dvbs_monitor_PreViterbiBER), rs = monitor(kit_demod_dvbs_monitor_PreRSBER),
+                  ldpc = monitor(kit_demod_dvbs2_monitor_PreLDPCBER), bch = monitor(kit_demod_dvbs2_monitor_PreBCHBER),
+                  fer = monitor(kit_demod_dvbs2_monitor_PostBCHFER);
+    // The count from reg on, and the window exponent p at periodReg.
+    auto at = [](int bank, int reg, std::vector<int> count, int periodReg = 0, int p = 0) {
+        std::vector<Bytes> out{{bank, reg, count}};
+        if (periodReg)
+            out.push_back({A0, periodReg, {p}});
+        return out;
     };
-    for (const auto& c : cases) {
-        Sat s(c.system);
-        s.lock(c.system);
-        s.set(A0, 0x21, {0x1C});  // QPSK 3/4
-        for (size_t i = 0; i < c.bytes.size(); ++i)
-            s.set(c.bank, uint8_t(c.reg + i), {c.bytes[i]});
-        if (c.periodReg)
-            s.set(A0, c.periodReg, {c.p});
-        uint32_t ber = 0;
-        EXPECT_EQ(c.read(&s.demod, &ber), c.result) << c.what;
-        if (c.result == 0) {
-            EXPECT_EQ(ber, c.ber) << c.what;
-        }
-    }
+    Sat s(KIT_DTV_SYSTEM_DVBS);
+    s.lock(KIT_DTV_SYSTEM_DVBS);
+    s.set(A0, 0x21, {0x1C});  // QPSK 3/4
+    expectReadings(s, {
+        {at(A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0x27, 0x10}), viterbi, 0, 10000},  // 1e-3
+        {at(A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0}), viterbi, 4, 0},            // no bits
+        {at(A0, 0x35, {1, 0, 0, 11, 0, 0, 0, 0, 0, 0, 10}), viterbi, 4, 0},           // more errors than bits
+        {at(A0, 0x25, {1, 0, 0, 102}, 0xBA, 0), rs, 0, 15625},
+        {at(A0, 0x25, {1, 0x00, 0xFF, 0x00}, 0xBA, 0), rs, 0, 10000000},  // the window full
+        {at(A0, 0x25, {1, 0x00, 0xFF, 0x01}, 0xBA, 0), rs, 4, 0},
+        {at(A0, 0x25, {1, 0xFF, 0xFF, 0xFF}, 0xBA, 15), rs, 0, 78431},     // the largest count
+        {at(A0, 0x25, {0, 0, 0, 1}, 0xBA, 0), rs, 4, 0},                   // not valid
+    });
+    Sat s2(KIT_DTV_SYSTEM_DVBS2);
+    s2.lock(KIT_DTV_SYSTEM_DVBS2);
+    s2.set(A0, 0x21, {0x1C});
+    expectReadings(s2, {
+        {at(0xB2, 0x30, {1, 0, 0, 0, 81}, 0x7A, 0), ldpc, 0, 12500},
+        {at(0xB2, 0x30, {1, 0, 0, 0xFD, 0x21}, 0x7A, 0), ldpc, 4, 0},  // beyond the frame
+        {at(0xB2, 0x30, {1, 0xFF, 0xFF, 0xFF, 0xFF}, 0x7A, 15), ldpc, 0, 1264198},
+        {at(A0, 0x2F, {1, 0, 0, 1}, 0xBC, 0), bch, 0, 20576},  // 3/4
+        {at(A0, 0x2F, {1, 0xFF, 0xFF, 0xFF}, 0xBC, 15), bch, 0, 5267489},
+        {at(A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 0), fer, 0, 1000000},
+        {at(A0, 0x2F, {1, 0, 0, 0, 0, 2}, 0xBC, 0), fer, 4, 0},  // beyond the window
+        {at(A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 15), fer, 0, 31},  // 1 in 2^15
+    });
 }
 
 TEST(KitDvbsS2Monitor, EachMonitorAnswersForItsSystem)
