@@ -1,8 +1,6 @@
-// The cable standards of the kit on the simulated demodulator looking at the typical cable
-// network: a channel locks within its standard's limit when the tuner is on it and the kit
-// tunes its standard and band, and the monitors read back what the scene says; anything
-// else (no channel, another standard, the wrong band) runs into the time-out or the chip's
-// unlock verdict, never a lock.
+// The cable standards of the kit on the simulated demodulator and the typical cable network:
+// a channel locks within its limit only when tuned to its standard and band, and the monitors
+// read back what the scene says.
 #include "Dvbc2Stepper.h"
 #include "KitOnChip.h"
 #include "KitTrail.h"

@@ -1,8 +1,6 @@
-// The DVB-C2 tune sequencer and channel search, stepped the way the integration layer steps
-// them, against a scripted chip on the fake register files: the state walks with and without
-// notches, the tuner moves they ask for, the carrier-word and filter arithmetic of the notch
-// path, what bad layer-1 bytes get, the layer-1 and lock time-outs, early unlock, and a tune
-// abandoned half-way.
+// The DVB-C2 tune sequencer and channel search, stepped as the integration layer steps them,
+// against a scripted chip: state walks, tuner moves, the notch arithmetic, bad layer-1 bytes,
+// time-outs, early unlock and a tune abandoned half-way.
 #include "Dvbc2Stepper.h"
 #include "KitTrail.h"
 

@@ -1,7 +1,5 @@
-// DVB-C2 on the fake register files: the tune trail from sleep, the retune that writes only
-// the band (behind the TS or the TLV output), the sleep trail with its preset release, carrier
-// words both ways, lock checks, and the monitors at their values and limits with the freeze
-// released on every path.
+// DVB-C2 on the fake register files: tune, band-only retune and sleep trails, carrier words both
+// ways, lock checks, and the monitors at their values and limits with the freeze released.
 #include "KitTrail.h"
 #include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_demod_dvbc2_monitor.h"

@@ -1,7 +1,6 @@
-// The DVB-T2 monitor set on the fake register files: L1-pre, L1-post, PLP, OFDM and
-// baseband-header decoding, the data-PLP list at its capacity, error rates at the edge of
-// their windows and far beyond 32 bits, TS rate, quality at the rule's points, SNR and the
-// averaged readings, offsets, the analysis monitors, and the freeze released on every path.
+// The DVB-T2 monitors on the fake register files: signalling decoding, the data-PLP list at its
+// capacity, error rates at their windows and beyond 32 bits, rates, quality, offsets, the
+// analysis monitors, and the freeze released on every path.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_demod_dvbt2.h"

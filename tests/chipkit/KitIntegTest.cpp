@@ -1,7 +1,6 @@
-// The integration layer on the fake register files: life cycle and the repeater around every
-// tuner call (also a failing one), argument checks before the chip is touched, lock waits at
-// their limits on the virtual clock, cancellation, the blind-tune order, scans (with the
-// data PLPs of DVB-T2 and the top of the frequency range), RF level and SSI.
+// The integration layer on the fake register files: life cycle with the repeater around every
+// tuner call, argument checks, lock waits at their limits on the virtual clock, cancellation,
+// blind tunes, scans, RF level and SSI.
 #include "IntegBench.h"
 #include "KitTrail.h"
 #include "SatBench.h"
@@ -101,8 +100,8 @@ TEST(KitIntegLifeCycle, TunersAndLnbAroundTheDemodulatorWithTheRepeaterAroundThe
     f.tuner.result = KIT_RESULT_ERROR_I2C;
     lnbc.calls.clear();
     f.integ.lnbc = &lnbc.lnbc;
-    EXPECT_EQ(std::make_tuple(kit_integ_Initialize(&f.integ), f.i2c.reg(SLVX, 0, 0x08), lnbc.calls.size()),
-              std::make_tuple(2u, 0, size_t(0)));
+    EXPECT_EQ(kit_integ_Initialize(&f.integ), 2u);
+    EXPECT_EQ(std::make_tuple(f.i2c.reg(SLVX, 0, 0x08), lnbc.calls.size()), std::make_tuple(0, size_t(0)));
 
     // Wrong states, nulls, the cancel flag.
     IntegBench s;

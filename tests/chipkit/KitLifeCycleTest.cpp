@@ -1,7 +1,6 @@
-// The demodulator's life cycle on the fake register files: register trails and waits of
-// initialise, sleep and shutdown, chip-id and crystal errors, a failure at every transfer of
-// initialise, the saved-register memory at its limit and its replay, and the transitions
-// the standards build on.
+// The demodulator's life cycle on the fake register files: initialise, sleep and shutdown trails,
+// chip-id and crystal errors, a failure at every transfer, the saved-register memory at its limit
+// and its replay, and the transitions the standards build on.
 #include "DemodBench.h"
 #include "chipkit/kit_demod_system.h"
 

@@ -1,7 +1,6 @@
-// DiSEqC and single-cable control on the fake register files: message bytes of every builder
-// (the standards' and the examples'), the engine's registers and their limits, the LNB
-// controller's part in a sending, time-outs on the virtual clock, and the single-cable tuner's
-// frequency arithmetic.
+// DiSEqC and single-cable control on the fake register files: every builder's bytes, the
+// engine's registers at their limits, the LNB controller's part in a sending, time-outs on the
+// virtual clock, and the single-cable tuner's frequency arithmetic.
 #include "KitTrail.h"
 #include "SatBench.h"
 #include "chipkit/kit_demod_sat_device_ctrl.h"
@@ -237,8 +236,7 @@ TEST(KitSatDeviceCtrl, EngineRegistersAndTheirLimits)
     e.demod.state = KIT_DEMOD_STATE_SHUTDOWN;
     EXPECT_EQ(kit_demod_sat_device_ctrl_StartTransmit(&e.demod), 3u);
     EXPECT_EQ(kit_demod_sat_device_ctrl_SetDiseqcReplyMask(&e.demod, 0xE4, 0x03), 0u) << "no state check";
-    EXPECT_EQ(kit_demod_sat_device_ctrl_EnableSinglecable(&e.demod, 1), 0u);
-    EXPECT_EQ(e.demod.singleCable, 1);
+    EXPECT_EQ(std::make_tuple(kit_demod_sat_device_ctrl_EnableSinglecable(&e.demod, 1), e.demod.singleCable), std::make_tuple(0u, 1));
 }
 
 TEST(KitSatDeviceCtrl, ReplyAndPinFunctions)
@@ -303,11 +301,10 @@ TEST(KitIntegSatDeviceCtrl, CommandTrailAndTheLnbController)
     e.integ.cancel = 1;
     const uint64_t start = e.nowMs();
     ASSERT_EQ(kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 1, 2, 1, &m, 1, nullptr, 0), 0u);
-    EXPECT_EQ(e.integ.cancel, 0u);
-    EXPECT_EQ(e.nowMs() - start, 500u) << "a sleeping LNB controller gets 500 ms to wake";
+    // A sleeping LNB controller gets 500 ms to wake.
+    EXPECT_EQ(std::make_tuple(e.integ.cancel, e.nowMs() - start), std::make_tuple(0u, uint64_t(500)));
     EXPECT_EQ(e.lnb.calls, (std::vector<std::string>{"wake", "V high"}));
-    EXPECT_EQ(e.i2c.writesTo(SLVT, 0)[0], (std::pair<int, int>{0x80, 0x00}));
-    EXPECT_EQ(e.i2c.reg(SLVT, 0, 0x9C), 0x40);
+    EXPECT_EQ(std::make_tuple(e.i2c.writesTo(SLVT, 0)[0], e.i2c.reg(SLVT, 0, 0x9C)), std::make_tuple(std::pair<int, int>{0x80, 0x00}, 0x40));
     const auto w = e.i2c.writesTo(SLVT, 0xBB);
     const std::vector<std::pair<int, int>> head(w.begin(), w.begin() + 3);
     EXPECT_EQ(head, (std::vector<std::pair<int, int>>{{0x36, 0}, {0x33, 1}, {0x3D, 4}}));
@@ -348,12 +345,10 @@ TEST(KitIntegSatDeviceCtrl, CommandTrailAndTheLnbController)
 
     e.lnb.calls.clear();
     ASSERT_EQ(kit_integ_sat_device_ctrl_SetVoltageTone(&e.integ, 0, 0), 0u);
-    EXPECT_EQ(e.lnb.calls, (std::vector<std::string>{"V low"}));
-    EXPECT_EQ(e.i2c.reg(SLVT, 0xBB, 0x36), 0);
+    EXPECT_EQ(std::make_tuple(e.lnb.calls, e.i2c.reg(SLVT, 0xBB, 0x36)), std::make_tuple(std::vector<std::string>{"V low"}, 0));
     ASSERT_EQ(kit_integ_sat_device_ctrl_Disable(&e.integ), 0u);
-    EXPECT_EQ(e.lnb.calls.back(), "sleep");
-    EXPECT_EQ(e.i2c.reg(SLVT, 0, 0x80) & 0x20, 0x20);
-    EXPECT_EQ(e.i2c.reg(SLVT, 0, 0x9C), 0x00);
+    EXPECT_EQ(std::make_tuple(e.lnb.calls.back(), e.i2c.reg(SLVT, 0, 0x80) & 0x20, e.i2c.reg(SLVT, 0, 0x9C)),
+              std::make_tuple(std::string("sleep"), 0x20, 0));
 }
 
 TEST(KitIntegSatDeviceCtrl, TransmitTimeOutsOnTheVirtualClock)
@@ -442,8 +437,7 @@ TEST(KitIntegSinglecable, TheTunerAsksTheOutdoorUnitThenTunesItsUserBand)
     kit_tuner_sat_t* real = e.integ.tunerSat;
     EXPECT_EQ(kit_integ_sat_device_ctrl_SetSinglecableTunerParams(&e.integ, 0x10, 0, 1, 1210000, 0, 0), 3u);
     ASSERT_EQ(kit_integ_sat_device_ctrl_EnableSinglecable(&e.integ, &sc, record), 0u);
-    EXPECT_EQ(e.integ.tunerSat, &sc.tuner);
-    EXPECT_EQ(e.demod.singleCable, 1);
+    EXPECT_EQ(std::make_tuple(e.integ.tunerSat, e.demod.singleCable), std::make_tuple(&sc.tuner, 1));
     kit_integ_singlecable_tuner_t other;
     ASSERT_EQ(kit_integ_sat_device_ctrl_EnableSinglecable(&e.integ, &other, record), 0u);
     EXPECT_EQ(e.integ.tunerSat, &sc.tuner) << "already on: nothing to do";
@@ -482,15 +476,12 @@ TEST(KitIntegSinglecable, TheTunerAsksTheOutdoorUnitThenTunesItsUserBand)
     int32_t agc = 0;
     e.tuner.agcRule = [](uint32_t v) { return int32_t(v) * 2; };
     ASSERT_EQ(sc.tuner.AGCLevel2AGCdB(&sc.tuner, 21, &agc), 0u);
-    EXPECT_EQ(agc, 42);
     ASSERT_EQ(sc.tuner.Initialize(&sc.tuner), 0u);
     ASSERT_EQ(sc.tuner.Sleep(&sc.tuner), 0u);
-    EXPECT_EQ(e.tuner.initializes, 1);
-    EXPECT_EQ(e.tuner.sleeps, 1);
+    EXPECT_EQ(std::make_tuple(agc, e.tuner.initializes, e.tuner.sleeps), std::make_tuple(42, 1, 1));
 
     ASSERT_EQ(kit_integ_sat_device_ctrl_DisableSinglecable(&e.integ), 0u);
-    EXPECT_EQ(e.integ.tunerSat, real);
-    EXPECT_EQ(e.demod.singleCable, 0);
+    EXPECT_EQ(std::make_tuple(e.integ.tunerSat, e.demod.singleCable), std::make_tuple(real, 0));
     EXPECT_EQ(kit_integ_sat_device_ctrl_SetSinglecable2TunerParams(&e.integ, 3, 1400, 0, 0, 0, 0), 3u);
     ASSERT_EQ(kit_integ_sat_device_ctrl_DisableSinglecable(&e.integ), 0u) << "off already";
     real->Initialize = nullptr;
@@ -504,10 +495,10 @@ TEST(KitIntegSinglecable, BuiltInSendingRaisesTheLnbVoltageUnlessTxenSwitches)
     Engine e;
     ASSERT_EQ(kit_integ_sat_device_ctrl_TransmitSinglecableCommand(&e.integ, &m), 0u);
     EXPECT_EQ(e.lnb.calls, (std::vector<std::string>{"V high", "V low"}));
-    EXPECT_EQ(e.i2c.reg(SLVT, 0xBB, 0x3E), 0xE0);
-    EXPECT_EQ(e.i2c.reg(SLVT, 0xBB, 0x39), 0x01);  // 15 ms: 330 counts
-    EXPECT_EQ(e.i2c.reg(SLVT, 0xBB, 0x3A), 0x4A);
-    EXPECT_EQ(e.i2c.reg(SLVT, 0xBB, 0x71), 0x00);
+    // 15 ms idle: 330 counts.
+    EXPECT_EQ((std::vector<int>{e.i2c.reg(SLVT, 0xBB, 0x3E), e.i2c.reg(SLVT, 0xBB, 0x39), e.i2c.reg(SLVT, 0xBB, 0x3A),
+                                e.i2c.reg(SLVT, 0xBB, 0x71)}),
+              (std::vector<int>{0xE0, 0x01, 0x4A, 0x00}));
 
     // A failing sending still puts the voltage back; the lowering's failure wins.
     Engine f;

@@ -1,8 +1,6 @@
-// DVB-T, DVB-T2 and ISDB-T through the kit on the simulated demodulator, on the typical
-// network's terrestrial channels: each locks within the integration layer's limits and
-// reports what the scene transmits and an MER within 1 dB of the scene's; a tune for the
-// wrong channel width never locks; the PLP selection changes what the chip presents; error
-// counters follow the window the software writes; constellation points sit on the grid.
+// DVB-T, DVB-T2 and ISDB-T through the kit on the simulated demodulator: each locks within the
+// integration layer's limits and reports what the scene transmits; a wrong channel width never
+// locks; PLP selection, error windows and constellation points follow what the software writes.
 #include "KitOnChip.h"
 
 #include "Constellation.h"

@@ -1,7 +1,6 @@
-// The tuner driver on a fake of its register file: initialise, terrestrial and satellite
-// tune, shift and sleep trails for the flags and systems the program uses, frequency limits
-// and band switch points, chip and status errors, a failure half-way through a transition,
-// and the RSSI arithmetic.
+// The tuner driver on a fake of its register file: initialise, tune, shift and sleep trails for
+// the program's flags and systems, frequency limits and band switch points, chip and status
+// errors, a failure half-way through a transition, and the RSSI arithmetic.
 #include "DemodBench.h"
 #include "FakeTunerI2c.h"
 #include "SimBoardFixture.h"
@@ -322,15 +321,14 @@ TEST(KitTunerSatellite, TuneFromTheTerrestrialHalfThenSleep)
     EXPECT_EQ(b.i2c.trail(), expected);
     EXPECT_EQ(std::make_tuple(b.tuner.state, b.tuner.frequencyKHz, b.tuner.symbolRateKSps, b.tuner.system),
               std::make_tuple(KIT_CXD2858_STATE_SAT, 1500000u, 27500u, 31u));
-    EXPECT_EQ(kit_cxd2858_ReadRssi(&b.tuner, nullptr), 1u);
     int32_t rssi = 0;
-    EXPECT_EQ(kit_cxd2858_ReadRssi(&b.tuner, &rssi), 3u);
+    EXPECT_EQ(std::make_pair(kit_cxd2858_ReadRssi(&b.tuner, nullptr), kit_cxd2858_ReadRssi(&b.tuner, &rssi)), std::make_pair(1u, 3u));
 
     b.i2c.clearLog();
     ASSERT_EQ(kit_cxd2858_Sleep(&b.tuner), 0u);
     EXPECT_EQ(b.i2c.trail(), cat({kSatFin, kOscOff}));
-    EXPECT_EQ(b.tuner.state, KIT_CXD2858_STATE_SLEEP);
-    EXPECT_EQ(b.tuner.frequencyKHz + b.tuner.system + b.tuner.symbolRateKSps, 0u);
+    EXPECT_EQ(std::make_tuple(b.tuner.state, b.tuner.frequencyKHz + b.tuner.system + b.tuner.symbolRateKSps),
+              std::make_tuple(KIT_CXD2858_STATE_SLEEP, 0u));
     b.i2c.clearLog();
     EXPECT_EQ(kit_cxd2858_Sleep(&b.tuner), 0u);  // asleep already: no bus traffic
     EXPECT_TRUE(b.i2c.trail().empty());
@@ -417,23 +415,19 @@ TEST(KitTunerShift, WithinEachHalf)
     b.i2c.clearLog();
     ASSERT_EQ(kit_cxd2858_ShiftFRF(&b.tuner, 482000), 0u);
     auto t = b.i2c.trail();
-    EXPECT_EQ(t[0], W(0x01, 0x00));
-    EXPECT_EQ(t[1], W(0x87, {0xC4, 0x40}));  // a shift keeps 0x74
-    EXPECT_EQ(t[4].bytes[3], 0x45);
+    EXPECT_EQ(std::vector<Step>(t.begin(), t.begin() + 2), (std::vector<Step>{W(0x01, 0x00), W(0x87, {0xC4, 0x40})}))
+        << "a shift keeps 0x74";
     const auto block = b.terrBlock();
-    EXPECT_EQ(block[11], 0x8F);
-    EXPECT_EQ(block[8] | block[9] << 8 | (block[10] & 0x0F) << 16, 482000);
+    EXPECT_EQ(std::make_tuple(t[4].bytes[3], block[11], block[8] | block[9] << 8 | (block[10] & 0x0F) << 16, b.tuner.frequencyKHz),
+              std::make_tuple(0x45, 0x8F, 482000, 482000u));
     EXPECT_EQ(std::vector<Step>(t.end() - 3, t.end()), cat({{Wait(10)}, kTuneEnd}));
-    EXPECT_EQ(b.tuner.frequencyKHz, 482000u);
     EXPECT_EQ(kit_cxd2858_ShiftFRF(&b.tuner, 1048576), 7u);
 
     ASSERT_EQ(kit_cxd2858_sat_Tune(&b.tuner, 1500000, 30, 27500), 0u);
     b.i2c.clearLog();
     ASSERT_EQ(kit_cxd2858_ShiftFRF(&b.tuner, 1600001), 0u);
     t = b.i2c.trail();
-    EXPECT_EQ(t[4], W(0x61, 5));
-    EXPECT_EQ(b.satBlock()[15], 0x8F);
-    EXPECT_EQ(b.tuner.frequencyKHz, 1600001u);
+    EXPECT_EQ(std::make_tuple(t[4], b.satBlock()[15], b.tuner.frequencyKHz), std::make_tuple(W(0x61, 5), 0x8F, 1600001u));
     EXPECT_EQ(std::vector<Step>(t.end() - 3, t.end()), (std::vector<Step>{Wait(10), W(0x05, 0x00), W(0x04, 0xC0)}));
     EXPECT_EQ(kit_cxd2858_ShiftFRF(&b.tuner, 2500001), 7u);
 }
@@ -459,14 +453,12 @@ TEST(KitTunerTransitions, AFailureHalfWayLeavesTheStateInvalidUntilInitialize)
                   0u);
         b.i2c.failRegister(c.failing);
         EXPECT_EQ(c.op(&b.tuner), 2u) << int(c.failing);
-        EXPECT_EQ(b.tuner.state, KIT_CXD2858_STATE_INVALID);
-        EXPECT_EQ(b.tuner.frequencyKHz + b.tuner.system, 0u);
+        EXPECT_EQ(std::make_tuple(b.tuner.state, b.tuner.frequencyKHz + b.tuner.system), std::make_tuple(KIT_CXD2858_STATE_INVALID, 0u));
         b.i2c.clearFaults();
         const int before = b.i2c.accesses();
-        EXPECT_EQ(kit_cxd2858_terr_Tune(&b.tuner, 474000, 24), 3u);
-        EXPECT_EQ(kit_cxd2858_sat_Tune(&b.tuner, 1500000, 30, 27500), 3u);
-        EXPECT_EQ(kit_cxd2858_Sleep(&b.tuner), 3u);
-        EXPECT_EQ(kit_cxd2858_RFFilterConfig(&b.tuner, 1, 2), 3u);
+        EXPECT_EQ((std::vector<kit_result_t>{kit_cxd2858_terr_Tune(&b.tuner, 474000, 24), kit_cxd2858_sat_Tune(&b.tuner, 1500000, 30, 27500),
+                                             kit_cxd2858_Sleep(&b.tuner), kit_cxd2858_RFFilterConfig(&b.tuner, 1, 2)}),
+                  std::vector<kit_result_t>(4, 3));
         EXPECT_EQ(b.i2c.accesses(), before);
         EXPECT_EQ(kit_cxd2858_Initialize(&b.tuner), 0u);
         EXPECT_EQ(kit_cxd2858_terr_Tune(&b.tuner, 474000, 24), 0u);
@@ -503,9 +495,8 @@ TEST(KitTunerSmallOperations, PortsFilterAndExternalControl)
 {
     TunerBench b(kOscOffFlags);
     ASSERT_EQ(b.initialize(), 0u);
-    EXPECT_EQ(kit_cxd2858_SetGPO(&b.tuner, 0, 5), 0u);
-    EXPECT_EQ(kit_cxd2858_SetGPO(&b.tuner, 1, 0), 0u);
-    EXPECT_EQ(kit_cxd2858_SetGPO(&b.tuner, 2, 1), 1u);
+    EXPECT_EQ((std::vector<kit_result_t>{kit_cxd2858_SetGPO(&b.tuner, 0, 5), kit_cxd2858_SetGPO(&b.tuner, 1, 0), kit_cxd2858_SetGPO(&b.tuner, 2, 1)}),
+              (std::vector<kit_result_t>{0, 0, 1}));
     b.i2c.setReg(0x86, 0x01);
     b.i2c.setReg(0x4B, 0xFB);
     b.i2c.setReg(0x67, 0x80);
@@ -526,8 +517,8 @@ TEST(KitTunerSmallOperations, PortsFilterAndExternalControl)
     ASSERT_EQ(kit_cxd2858_terr_Tune(&b.tuner, 474000, 24), 0u);
     b.i2c.clearLog();
     ASSERT_EQ(kit_cxd2858_RFFilterConfig(&b.tuner, 0x12, 0x34), 0u);
-    EXPECT_EQ(b.i2c.trail().front(), W(0x87, {0xC4, 0x40}));  // active: the oscillator is running
-    EXPECT_EQ(b.i2c.trail().size(), 7u);
+    EXPECT_EQ(std::make_tuple(b.i2c.trail().front(), b.i2c.trail().size()), std::make_tuple(W(0x87, {0xC4, 0x40}), size_t(7)))
+        << "active: the oscillator is running";
     TunerBench created;
     EXPECT_EQ(kit_cxd2858_RFFilterConfig(&created.tuner, 1, 2), 3u);
 }
