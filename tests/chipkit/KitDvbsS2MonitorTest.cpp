@@ -1,6 +1,6 @@
-// The DVB-S/S2 monitors on the fake register files: each decoding at its values and limits,
-// the C/N curves at their known rows, the error rates where 32 bits would overflow, which
-// system each monitor answers for, and the freeze released on every way out.
+// The DVB-S/S2 monitors on the fake register files: each decoding at its values and limits, the
+// C/N curves, error rates past 32 bits, which system each monitor answers for, and the freeze
+// released on every way out.
 #include "KitTrail.h"
 #include "chipkit/kit_demod_dvbs_s2.h"
 #include "chipkit/kit_demod_dvbs_s2_monitor.h"
@@ -245,8 +245,7 @@ TEST(KitDvbsS2Monitor, EachMonitorAnswersForItsSystem)
     kit_dvbs2_plscode_t pls;
     kit_dvbs_coderate_t cr = 9;
     EXPECT_EQ(kit_demod_dvbs2_monitor_PLSCode(&any.demod, &pls), 4u);
-    EXPECT_EQ(kit_demod_dvbs_monitor_CodeRate(&any.demod, &cr), 0u);
-    EXPECT_EQ(cr, KIT_DVBS_CODERATE_3_4);
+    EXPECT_EQ(value(kit_demod_dvbs_monitor_CodeRate, &any.demod), KIT_DVBS_CODERATE_3_4);
     for (uint8_t bad : {0x02, 0x85, 0x87}) {
         any.set(0xB1, 0x10, {bad});
         EXPECT_EQ(kit_demod_dvbs_monitor_CodeRate(&any.demod, &cr), 4u) << int(bad);
@@ -282,8 +281,7 @@ TEST(KitDvbsS2Monitor, PlsCodeTable)
             Sat s;
             s.lock();
             s.set(A0, 0x21, {uint8_t(0x80 | c.modcod << 2 | 0x02 | pilots)});
-            kit_dvbs2_plscode_t pls;
-            ASSERT_EQ(kit_demod_dvbs2_monitor_PLSCode(&s.demod, &pls), 0u);
+            const kit_dvbs2_plscode_t pls = value(kit_demod_dvbs2_monitor_PLSCode, &s.demod);
             EXPECT_EQ(std::make_tuple(pls.modulation, pls.codeRate, pls.isPilotOn, pls.isShortFrame),
                       std::make_tuple(c.modulation, c.codeRate, pilots, 0))
                 << int(c.modcod);
@@ -300,8 +298,7 @@ TEST(KitDvbsS2Monitor, SignallingAndTransportRate)
     Sat s;
     s.lock();
     s.set(A0, 0x49, {0xF1, 0x07, 0x05, 0xE0, 0xEA, 0x60, 0x47});
-    kit_dvbs2_bbheader_t h;
-    ASSERT_EQ(kit_demod_dvbs2_monitor_BBHeader(&s.demod, &h), 0u);
+    const kit_dvbs2_bbheader_t h = value(kit_demod_dvbs2_monitor_BBHeader, &s.demod);
     EXPECT_EQ((std::vector<uint32_t>{h.streamInput, h.isSingleInputStream, h.isConstantCodingModulation,
                                      h.issyIndicator, h.nullPacketDeletion, h.rollOff, h.inputStreamIdentifier,
                                      h.userPacketLength, h.dataFieldLength, h.syncByte}),
@@ -359,8 +356,8 @@ TEST(KitDvbsS2Monitor, ConstellationSamples)
     s.set(0xAA, 0x10, {0xB0, 0xFF, 0xC8});
     int16_t i = 0, q = 0;
     ASSERT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&s.demod, &i, &q), 0u);
-    EXPECT_EQ(std::make_pair(i, q), std::make_pair(int16_t(-1), int16_t(200)));
-    EXPECT_EQ(s.i2c.reg(SLVT, 0xAA, 0x20), 0x45) << "the symbol selection is kept";
+    // The symbol selection is kept.
+    EXPECT_EQ(std::make_tuple(i, q, s.i2c.reg(SLVT, 0xAA, 0x20)), std::make_tuple(-1, 200, 0x45));
 
     Sat dvbs(KIT_DTV_SYSTEM_DVBS);
     dvbs.lock(KIT_DTV_SYSTEM_DVBS);
@@ -368,8 +365,7 @@ TEST(KitDvbsS2Monitor, ConstellationSamples)
     dvbs.set(0xAA, 0x10, {0x0F, 0x12, 0x34});  // no sample ready
     const uint64_t start = dvbs.board.clock().monotonicMs();
     EXPECT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&dvbs.demod, &i, &q), 5u);
-    EXPECT_EQ(dvbs.board.clock().monotonicMs() - start, 100u);
-    EXPECT_EQ(dvbs.i2c.reg(SLVT, 0xAA, 0x20), 0x40);
+    EXPECT_EQ(std::make_tuple(dvbs.board.clock().monotonicMs() - start, dvbs.i2c.reg(SLVT, 0xAA, 0x20)), std::make_tuple(100u, 0x40));
 
     Sat unlocked;
     EXPECT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&unlocked.demod, &i, &q), 4u);
