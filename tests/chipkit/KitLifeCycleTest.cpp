@@ -69,11 +69,11 @@ TEST(KitDemodInitialize, PowerUpTrailWaitsAndChipId)
         c.i2c.setChipId(id);
         const bool known = id == 0x91;
         EXPECT_EQ(kit_demod_Initialize(&c.demod), known ? 0u : 8u) << int(id);
-        EXPECT_EQ(c.demod.state, known ? KIT_DEMOD_STATE_SLEEP : KIT_DEMOD_STATE_INVALID);
-        EXPECT_EQ(c.demod.chipId, id);
+        EXPECT_EQ(std::make_tuple(c.demod.state, c.demod.chipId),
+                  std::make_tuple(known ? KIT_DEMOD_STATE_SLEEP : KIT_DEMOD_STATE_INVALID, uint32_t(id)));
         // Invalid answers sleep and shutdown with "wrong state"; only initialise recovers.
-        EXPECT_EQ(kit_demod_Sleep(&c.demod), known ? 0u : 3u);
-        EXPECT_EQ(kit_demod_Shutdown(&c.demod), known ? 0u : 3u);
+        EXPECT_EQ((std::vector<kit_result_t>{kit_demod_Sleep(&c.demod), kit_demod_Shutdown(&c.demod)}),
+                  std::vector<kit_result_t>(2, known ? 0u : 3u));
     }
 }
 
@@ -158,10 +158,9 @@ TEST(KitDemodLifeCycle, FailuresInsideTransitionsLeaveTheHandleInvalid)
     for (kit_demod_state_t s : {KIT_DEMOD_STATE_UNKNOWN, KIT_DEMOD_STATE_INVALID}) {
         DemodBench b;
         b.demod.state = s;
-        EXPECT_EQ(kit_demod_Sleep(&b.demod), 3u);
-        EXPECT_EQ(kit_demod_Shutdown(&b.demod), 3u);
-        EXPECT_EQ(kit_demod_SoftReset(&b.demod), 3u);
-        EXPECT_EQ(kit_demod_TuneEnd(&b.demod), 3u);
+        EXPECT_EQ((std::vector<kit_result_t>{kit_demod_Sleep(&b.demod), kit_demod_Shutdown(&b.demod), kit_demod_SoftReset(&b.demod),
+                                             kit_demod_TuneEnd(&b.demod)}),
+                  std::vector<kit_result_t>(4, 3));
         EXPECT_EQ(b.i2c.accesses(), 0);
     }
 }
@@ -178,8 +177,7 @@ TEST(KitDemodLifeCycle, SleepFromActiveDispatchesToTheSystem)
         ASSERT_EQ(b.initialize(), 0u);
         makeActive(b.demod, sys);
         EXPECT_EQ(kit_demod_Sleep(&b.demod), 8u) << sys;
-        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_INVALID);
-        EXPECT_EQ(b.demod.system, 0u);
+        EXPECT_EQ(std::make_tuple(b.demod.state, b.demod.system), std::make_tuple(KIT_DEMOD_STATE_INVALID, 0u));
     }
     for (kit_dtv_system_t sys : {8u, 9u, 10u})
         EXPECT_EQ(kit_demod_SystemOps(sys)->Sleep, nullptr);
@@ -216,8 +214,7 @@ TEST(KitDemodSavedRegisters, MergeAndTheLimit)
     ASSERT_EQ(d.savedRegisterCount, KIT_DEMOD_SAVED_REGISTERS_MAX);
     // The 101st distinct register: written, not remembered, "overflow".
     EXPECT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xDC, 0x30, 0x02, 0x66, 0xFF), 11u);
-    EXPECT_EQ(b.i2c.reg(SLVX, 0x30, 0x02), 0x66);
-    EXPECT_EQ(d.savedRegisterCount, KIT_DEMOD_SAVED_REGISTERS_MAX);
+    EXPECT_EQ(std::make_tuple(b.i2c.reg(SLVX, 0x30, 0x02), d.savedRegisterCount), std::make_tuple(0x66, KIT_DEMOD_SAVED_REGISTERS_MAX));
     // A merge into a held entry still succeeds.
     EXPECT_EQ(kit_demod_SetAndSaveRegisterBits(&d, 0xD8, 0x30, 0x02, 0x22, 0xFF), 0u);
     EXPECT_EQ(d.savedRegisters[2].value, 0x22);
@@ -227,9 +224,9 @@ TEST(KitDemodSavedRegisters, MergeAndTheLimit)
     b.i2c.clearRegisters();
     b.i2c.clearLog();
     ASSERT_EQ(kit_demod_Sleep(&d), 0u);
-    EXPECT_EQ(b.i2c.writes().size(), 2u + KIT_DEMOD_SAVED_REGISTERS_MAX);
-    EXPECT_EQ(b.i2c.writes().back(), W(SLVT, 0x30, KIT_DEMOD_SAVED_REGISTERS_MAX - 1, 0x11));
-    EXPECT_EQ(b.i2c.reg(SLVX, 0x30, 0x02), 0x00);  // the one that did not fit
+    // The one that did not fit stays 0.
+    EXPECT_EQ(std::make_tuple(b.i2c.writes().size(), b.i2c.writes().back(), b.i2c.reg(SLVX, 0x30, 0x02)),
+              std::make_tuple(2u + KIT_DEMOD_SAVED_REGISTERS_MAX, W(SLVT, 0x30, KIT_DEMOD_SAVED_REGISTERS_MAX - 1, 0x11), 0));
 }
 
 TEST(KitDemodTuner, PathRepeaterAndChipIdFallback)
@@ -238,11 +235,9 @@ TEST(KitDemodTuner, PathRepeaterAndChipIdFallback)
     DemodBench b(1, KIT_DEMOD_TUNER_I2C_DIRECT);
     EXPECT_EQ(kit_demod_TunerI2cEnable(&b.demod, 1), 0u);
     EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVX, 0, 0x1A, 0x01)}));
-    EXPECT_EQ(b.demod.tunerI2cMode, 1u);
-    EXPECT_EQ(b.demod.savedRegisterCount, 0);
+    EXPECT_EQ(std::make_tuple(b.demod.tunerI2cMode, b.demod.savedRegisterCount), std::make_tuple(1u, 0));
     ASSERT_EQ(b.initialize(), 0u);  // applies the mode it was created with
-    EXPECT_EQ(b.demod.tunerI2cMode, 0u);
-    EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x1A), 0x00);
+    EXPECT_EQ(std::make_tuple(b.demod.tunerI2cMode, b.i2c.reg(SLVX, 0, 0x1A)), std::make_tuple(0u, 0));
 
     // The repeater only switches in repeater mode, on SLVX 0x08 with no bank write.
     int before = b.i2c.accesses();
@@ -342,8 +337,7 @@ TEST(KitDemodTransition, TuneSystemEndsActiveOrInvalid)
 
     // A retune that fails half-way: invalid, system 0, and power-on must initialise again.
     EXPECT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, failingSequence, &toActive), 2u);
-    EXPECT_EQ(d.state, KIT_DEMOD_STATE_INVALID);
-    EXPECT_EQ(d.system, 0u);
+    EXPECT_EQ(std::make_tuple(d.state, d.system), std::make_tuple(KIT_DEMOD_STATE_INVALID, 0u));
     EXPECT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, writeMarker, &toActive), 3u);
 
     // So does a failed sleep-to-active, and a failed sleep of the system left behind.
