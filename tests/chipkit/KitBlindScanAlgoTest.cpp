@@ -116,8 +116,7 @@ TEST(KitBlindScanAlgo, AreasOfTwoLevelsMakeACandidateWhenTheirWidthsAgree)
         uint32_t skirt;
         Entries candidates;
     } cases[] = {
-        {15000, {{1200000, 0, 10500, 16000}}},
-        {22000, {{1200000, 0, 15400, 16000}}},
+        {15000, {{1200000, 0, 10500, 16000}}}, {22000, {{1200000, 0, 15400, 16000}}},
         {23000, {}},  // 16,100 is not below 16,000
     };
     for (const auto& c : cases) {

@@ -143,8 +143,7 @@ TEST(KitDvbc2Sequencer, NotchArithmeticByLayerOneBytes)
         int aciIndex, aciWord, offset;
     };
     const Case cases[] = {
-        {"above", {{700, 760}}, 0x04, 0, 212040, 3, 612, 4992},
-        {"below", {{100, 200}}, 0x04, 0, 212760, 3, 591, -6528},
+        {"above", {{700, 760}}, 0x04, 0, 212040, 3, 612, 4992}, {"below", {{100, 200}}, 0x04, 0, 212760, 3, 591, -6528},
         {"both sides", {{100, 200}, {700, 760}}, 0x06, 0, 212448, 3, 560, -1536},
         {"wide", {{100, 400}}, 0x04, 0, 213144, 2, 487, -12672},
         {"wider", {{100, 600}}, 0x04, 0, 213552, 1, 383, -19200},
@@ -178,8 +177,7 @@ TEST(KitDvbc2Sequencer, LayerOneBytesItCannotComputeWith)
         uint32_t stopsIn;
     };
     const Case cases[] = {
-        {"notch ending before it starts", {760, 700}, 0x03, 10, 6},
-        {"notch beyond the block", {700, 853}, 0x03, 10, 6},
+        {"notch ending before it starts", {760, 700}, 0x03, 10, 6}, {"notch beyond the block", {700, 853}, 0x03, 10, 6},
         {"base word beyond 24 bits", {700, 760}, 0xFF, 1, 4},
     };
     for (const Case& k : cases) {

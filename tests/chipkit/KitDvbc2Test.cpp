@@ -203,19 +203,16 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
     };
     auto samplingOf = [](std::vector<int> word) { return std::vector<Bytes>{{0x20, 0x9F, word}}; };
     expectReadings(b, {
-        {{{0x20, 0x2C, {0x10, 0x00}}}, mer, 0, 30079},
-        {{{0x20, 0x2C, {0x00, 0x00}}}, mer, 4, 0},
+        {{{0x20, 0x2C, {0x10, 0x00}}}, mer, 0, 30079}, {{{0x20, 0x2C, {0x00, 0x00}}}, mer, 4, 0},
         // SNR signed across its range: a weak estimate reads below 0 dB, never a wrapped value.
         {snrOf(27500), snr, 0, 38400}, {snrOf(55000), snr, 0, 50000}, {snrOf(100), snr, 0, 11000},
         {snrOf(1), snr, 0, -9000},
         {{{0x24, 0xFA, {0x01, 0x00, 0x03}}, {0x24, 0xDC, {0x0A}}}, per, 0, 2930},
         {{{0x24, 0xDC, {0xF0}}, {0x24, 0xFA, {0x01, 0x00, 0x01}}}, per, 0, 1000000},  // one packet: no rounding up
-        {{{0x24, 0xFA, {0x01, 0x00, 0x02}}}, per, 4, 0},
-        {{{0x24, 0xFA, {0x00, 0x00, 0x00}}}, per, 4, 0},
+        {{{0x24, 0xFA, {0x01, 0x00, 0x02}}}, per, 4, 0}, {{{0x24, 0xFA, {0x00, 0x00, 0x00}}}, per, 4, 0},
         {{{0x20, 0x75, {0x01, 0xFF, 0xFF}}, {0x20, 0x72, {0x0F}}}, fer, 0, 999969},  // top bit not the count's
         {{{0x20, 0x72, {0x0E}}}, fer, 4, 0},
-        {{{0x24, 0xFD, {0x01, 0x12, 0x34}}}, packets, 0, 0x1234},
-        {{{0x24, 0xFD, {0x00}}}, packets, 4, 0},
+        {{{0x24, 0xFD, {0x01, 0x12, 0x34}}}, packets, 0, 0x1234}, {{{0x24, 0xFD, {0x00}}}, packets, 4, 0},
         {ldpcOf({0x10, 0x00, 0x3F, 0x48}, 0, 0x00), ldpc, 0, 10000000},
         {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x00), ldpc, 4, 0},
         {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x10), ldpc, 0, 2500154},
@@ -236,12 +233,10 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
         {{{0x20, 0x10, {0x26}}, {0x20, 0x4C, {0x00, 0x00, 0x03, 0xAC}}}, offset, 0, -8},  // 940
         {{{0x28, 0xE6, {0x01}}}, sense, 0, 1},
         // Sampling offset in 10^-8 of the 8 MHz nominal word, rounded away from zero.
-        {samplingOf({0x15, 0, 0, 0, 0}), sampling, 0, 0},
-        {samplingOf({0x15, 0x00, 0x01, 0x00, 0x00}), sampling, 0, 73},
+        {samplingOf({0x15, 0, 0, 0, 0}), sampling, 0, 0}, {samplingOf({0x15, 0x00, 0x01, 0x00, 0x00}), sampling, 0, 73},
         {samplingOf({0x14, 0xFF, 0xFF, 0x00, 0x00}), sampling, 0, -73},
         {samplingOf({0x16, 0x00, 0x00, 0x00, 0x00}), sampling, 0, 4761605},
-        {samplingOf({0x17, 0, 0, 0, 0}), sampling, 4, 0},
-        {samplingOf({0x13, 0xFF, 0xFF, 0xFF, 0xFF}), sampling, 4, 0},
+        {samplingOf({0x17, 0, 0, 0, 0}), sampling, 4, 0}, {samplingOf({0x13, 0xFF, 0xFF, 0xFF, 0xFF}), sampling, 4, 0},
     });
     b.demod.ifSpectrumInverted = 1;
     expectReadings(b, {
@@ -269,8 +264,7 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
     expectReadings(b, {
         {{{0x52, 0x15, {0x10, 0x35}}}, dataQam, 0, 3},
         {{}, groupedLength, 0, 1},
-        {{}, dataRate, 0, 6},
-        {{{0x52, 0x15, {0x00}}}, dataRate, 0, 5},
+        {{}, dataRate, 0, 6}, {{{0x52, 0x15, {0x00}}}, dataRate, 0, 5},
         {{{0x52, 0x17, {0x00, 0x10, 0x24}}}, commonQam, 4, 0},  // no common PLP
         {{{0x52, 0x17, {0x01}}}, commonQam, 0, 2},
         {{}, commonRate, 0, 4},

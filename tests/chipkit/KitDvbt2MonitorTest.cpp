@@ -163,11 +163,9 @@ TEST(KitDvbt2Monitor, ErrorRatesAtTheirWindowsAndBeyond32Bits)
     };
     const Reading rows[] = {
         {ldpcOf({0x10, 0, 0, 81}, 0, 0), ldpc, 0, 50000},  // 81 of 16200
-        {ldpcOf({0x10, 0, 0x3F, 0x48}, 0, 0), ldpc, 0, 10000000},
-        {ldpcOf({0x10, 0, 0x3F, 0x49}, 0, 0), ldpc, 4, 0},
+        {ldpcOf({0x10, 0, 0x3F, 0x48}, 0, 0), ldpc, 0, 10000000}, {ldpcOf({0x10, 0, 0x3F, 0x49}, 0, 0), ldpc, 4, 0},
         {ldpcOf({0x1F, 0xFF, 0xFF, 0xFF}, 15, 1), ldpc, 0, 1264198},  // 2^28 x 10^7
-        {ldpcOf({0x00, 0, 0, 1}, 0, 1), ldpc, 4, 0},
-        {ldpcOf({0x10, 0, 0, 1}, 0, 2), ldpc, 10, 0},
+        {ldpcOf({0x00, 0, 0, 1}, 0, 1), ldpc, 4, 0}, {ldpcOf({0x10, 0, 0, 1}, 0, 2), ldpc, 10, 0},
         {bchOf({1, 0, 0, 1}, 1, 2, 0), bch, 0, 23148},  // 1 of 43200
         {bchOf({1, 0, 0x19, 0x50}, 0, 7, 0), bch, 0, 1000000000},  // full, 2/5 short
         {bchOf({1, 0, 0x19, 0x51}, 0, 7, 0), bch, 4, 0},
@@ -179,8 +177,7 @@ TEST(KitDvbt2Monitor, ErrorRatesAtTheirWindowsAndBeyond32Bits)
         {{{0x24, 0xFA, {1, 0, 1}}, {0x24, 0xDC, {4}}}, per, 0, 62500},  // 1 of 16
         {{{0x24, 0xFA, {1, 0x80, 0x00}}, {0x24, 0xDC, {15}}}, per, 0, 1000000},
         {{{0x24, 0xFA, {1, 0xFF, 0xFF}}, {0x24, 0xDC, {15}}}, per, 4, 0},
-        {{{0x24, 0xFD, {1, 0x12, 0x34}}}, packets, 0, 0x1234},
-        {{{0x24, 0xFD, {0, 0x12, 0x34}}}, packets, 4, 0},
+        {{{0x24, 0xFD, {1, 0x12, 0x34}}}, packets, 0, 0x1234}, {{{0x24, 0xFD, {0, 0x12, 0x34}}}, packets, 4, 0},
     };
     for (const Reading& row : rows) {
         T2Bench b;
@@ -242,8 +239,7 @@ TEST(KitDvbt2Monitor, QualityAtTheRulesPoints)
     const Monitor quality = monitor(kit_demod_dvbt2_monitor_Quality);
     expectReadings(b, {
         {{{0x22, 0x5B, {2, 2}}, {0x22, 0x5E, {1}}, {0x24, 0x40, {1, 0, 0, 0}}, {0x20, 0x28, {0x18, 0x9C}}}, quality, 0, 100},
-        {{{0x20, 0x28, {0x0B, 0xB8}}, {0x22, 0x5C, {3}}}, quality, 0, 100},
-        {{{0x24, 0x40, {0}}}, quality, 4, 0},
+        {{{0x20, 0x28, {0x0B, 0xB8}}, {0x22, 0x5C, {3}}}, quality, 0, 100}, {{{0x24, 0x40, {0}}}, quality, 4, 0},
     });
 }
 

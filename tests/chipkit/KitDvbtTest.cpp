@@ -129,20 +129,15 @@ TEST(KitDvbtMonitor, TpsModeGuardSenseAndErrorRatesAtTheirWindows)
     };
     expectReadings(b, {
         {{{0x10, 0x3F, {0x01}}}, sense, 0, 1},
-        {rsOf({0x80, 0, 16}, 0), rs, 0, 98039},
-        {rsOf({0x80, 0x06, 0x60}, 0), rs, 0, 10000000},
+        {rsOf({0x80, 0, 16}, 0), rs, 0, 98039}, {rsOf({0x80, 0x06, 0x60}, 0), rs, 0, 10000000},
         {rsOf({0x80, 0x06, 0x61}, 0), rs, 4, 0},
         {rsOf({0xBF, 0xFF, 0xFF}, 0x1F), rs, 0, 12},  // 2^22 over 2^31 packets
         {rsOf({0x00, 0, 1}, 0), rs, 4, 0},
-        {viterbiOf(1, {0, 1}, 0), viterbi, 0, 39063},
-        {viterbiOf(1, {1, 1}, 0), viterbi, 4, 0},
-        {viterbiOf(1, {0xFF, 0xFF}, 7), viterbi, 0, 1249981},
-        {viterbiOf(0, {0, 1}, 0), viterbi, 4, 0},
-        {{{0x10, 0x5C, {4, 1, 0, 1}}}, per, 0, 62500},
-        {{{0x10, 0x5C, {4, 1, 0, 16}}}, per, 0, 1000000},
+        {viterbiOf(1, {0, 1}, 0), viterbi, 0, 39063}, {viterbiOf(1, {1, 1}, 0), viterbi, 4, 0},
+        {viterbiOf(1, {0xFF, 0xFF}, 7), viterbi, 0, 1249981}, {viterbiOf(0, {0, 1}, 0), viterbi, 4, 0},
+        {{{0x10, 0x5C, {4, 1, 0, 1}}}, per, 0, 62500}, {{{0x10, 0x5C, {4, 1, 0, 16}}}, per, 0, 1000000},
         {{{0x10, 0x5C, {4, 1, 0, 17}}}, per, 4, 0},
-        {{{0x10, 0xEA, {0x01, 0x02, 1}}}, packets, 0, 0x0102},
-        {{{0x10, 0xEA, {0x01, 0x02, 0}}}, packets, 4, 0},
+        {{{0x10, 0xEA, {0x01, 0x02, 1}}}, packets, 0, 0x0102}, {{{0x10, 0xEA, {0x01, 0x02, 0}}}, packets, 4, 0},
     });
     b.demod.ifSpectrumInverted = 1;
     expectReadings(b, {{{}, sense, 0, 0}});

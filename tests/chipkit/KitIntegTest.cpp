@@ -214,8 +214,7 @@ TEST(KitIntegWait, TheLockIsReadOnceMoreAfterTheLimit)
     } cases[] = {
         {104, UINT64_MAX, 0, 9},           // first seen past the limit: it counts
         {105, UINT64_MAX, 5, 9},           // not seen by then: time-out at the poll past the limit
-        {UINT64_MAX, UINT64_MAX, 5, 9},
-        {0, UINT64_MAX, 0, 1},
+        {UINT64_MAX, UINT64_MAX, 5, 9}, {0, UINT64_MAX, 0, 1},
         {UINT64_MAX, 30, 6, 4},            // unlock ends it at once
     };
     for (const auto& c : cases) {

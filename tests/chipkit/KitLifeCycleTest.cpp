@@ -278,10 +278,8 @@ TEST(KitDemodActive, TuneEndSoftResetScanModeAndAgc)
         uint8_t tlvDvbc2;
         Step outputOn;
     } tuneEnds[] = {
-        {KIT_DTV_SYSTEM_DVBC, 0, W(SLVT, 0x00, 0xC3, 0x00)},
-        {KIT_DTV_SYSTEM_DVBC2, 0, W(SLVT, 0x00, 0xC3, 0x00)},
-        {KIT_DTV_SYSTEM_DVBC2, 1, W(SLVT, 0x01, 0xC0, 0x00)},
-        {KIT_DTV_SYSTEM_RESERVED10, 0, W(SLVT, 0x01, 0xC0, 0x00)},
+        {KIT_DTV_SYSTEM_DVBC, 0, W(SLVT, 0x00, 0xC3, 0x00)}, {KIT_DTV_SYSTEM_DVBC2, 0, W(SLVT, 0x00, 0xC3, 0x00)},
+        {KIT_DTV_SYSTEM_DVBC2, 1, W(SLVT, 0x01, 0xC0, 0x00)}, {KIT_DTV_SYSTEM_RESERVED10, 0, W(SLVT, 0x01, 0xC0, 0x00)},
     };
     for (const auto& t : tuneEnds) {
         makeActive(b.demod, t.system);

@@ -79,8 +79,7 @@ TEST(KitDiseqcCommand, BuildersWriteFramingAddressCommandAndData)
     } freqs[] = {
         {11250000, 0, {0xE0, 0x31, 0x58, 0x11, 0x25}},        {11250100, 0, {0xE0, 0x31, 0x58, 0x11, 0x25, 0x01}},
         {11250049, 0, {0xE0, 0x31, 0x58, 0x11, 0x25}},        {11250050, 0, {0xE0, 0x31, 0x58, 0x11, 0x25, 0x01}},
-        {99999949, 0, {0xE0, 0x31, 0x58, 0x99, 0x99, 0x99}}, {99999950, 1, {}},
-        {0xFFFFFFFF, 1, {}},
+        {99999949, 0, {0xE0, 0x31, 0x58, 0x99, 0x99, 0x99}}, {99999950, 1, {}}, {0xFFFFFFFF, 1, {}},
     };
     for (const auto& f : freqs) {
         EXPECT_EQ(kit_diseqc_command_WriteFreq(&m, 0xE0, 0x31, f.kHz), f.result) << f.kHz;
@@ -378,14 +377,10 @@ TEST(KitIntegSatDeviceCtrl, TransmitTimeOutsOnTheVirtualClock)
         kit_result_t result;
         uint64_t ms;
     } cases[] = {
-        {"one sending", 1, -1, Diseqc1, 5, 1010},
-        {"three sendings", 1, -1, Diseqc3, 5, 3010},
-        {"two and two", 1, -1, Diseqc2And2, 5, 4010},
-        {"tone burst", 1, -1, Burst, 5, 1100},
-        {"reply through the RXEN pin", 1, 0, WithReply, 5, 1410},
-        {"reply, never sending", 1, -1, WithReply, 5, 501},
-        {"reply, sending without end", 2, -1, WithReply, 5, 601},
-        {"single cable", 1, -1, Singlecable, 5, 1010},
+        {"one sending", 1, -1, Diseqc1, 5, 1010}, {"three sendings", 1, -1, Diseqc3, 5, 3010},
+        {"two and two", 1, -1, Diseqc2And2, 5, 4010}, {"tone burst", 1, -1, Burst, 5, 1100},
+        {"reply through the RXEN pin", 1, 0, WithReply, 5, 1410}, {"reply, never sending", 1, -1, WithReply, 5, 501},
+        {"reply, sending without end", 2, -1, WithReply, 5, 601}, {"single cable", 1, -1, Singlecable, 5, 1010},
         {"ended at once", 0, -1, Diseqc1, 0, 0},
     };
     for (const auto& c : cases) {

@@ -285,8 +285,7 @@ TEST(KitSatelliteOnChip, SymbolRateSearchLocksACarrierOfUnknownRate)
         uint32_t range;
         kit_result_t result;
     } cases[] = {
-        {1203.0, 6.111, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 0},
-        {1196.5, 2.5, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 0},
+        {1203.0, 6.111, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 0}, {1196.5, 2.5, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 0},
         {1204.0, 30.0, KIT_DVBS_S2_TUNE_SRS_RANGE_5MHZ, 0},
         {1260.0, 6.0, KIT_DVBS_S2_TUNE_SRS_RANGE_10MHZ, 6},  // far outside the range
     };

@@ -441,8 +441,7 @@ TEST(KitTunerTransitions, AFailureHalfWayLeavesTheStateInvalidUntilInitialize)
     } cases[] = {
         {0x68, true, [](kit_cxd2858_t* t) { return kit_cxd2858_terr_Tune(t, 474000, 24); }},
         {0x5E, false, [](kit_cxd2858_t* t) { return kit_cxd2858_sat_Tune(t, 1500000, 30, 27500); }},
-        {0x04, true, kit_cxd2858_Sleep},
-        {0x87, false, kit_cxd2858_terr_TuneEnd},
+        {0x04, true, kit_cxd2858_Sleep}, {0x87, false, kit_cxd2858_terr_TuneEnd},
         {0x68, false, [](kit_cxd2858_t* t) { return kit_cxd2858_ShiftFRF(t, 482000); }},
     };
     for (const auto& c : cases) {

@@ -207,8 +207,7 @@ TEST(TunerOnSimulatedChip, TheDemodulatorReceivesOnlyWhatTheTunerIsOn)
         bool locks;
         bool inverted;
     } cases[] = {
-        {"on the channel", 2, 474000, true, true, false},
-        {"tune not ended", 2, 474000, false, false, false},
+        {"on the channel", 2, 474000, true, true, false}, {"tune not ended", 2, 474000, false, false, false},
         {"next channel", 2, 482000, true, false, false},
         {"1 GHz worked at 600 MHz, spectrum flipped", 3, 600000, true, true, true},
         {"the band path elsewhere", 2, 600000, true, false, false},
