@@ -1,8 +1,6 @@
-// A bare kit_i2c_t for driver-kit tests: the demodulator's two ports (SLVT 0xD8, SLVX 0xDC)
-// as banked register files with no chip behind them, an ordered log of the register writes
-// the kit made, and failures on demand. Register 0x00 of a port selects its bank and
-// multi-byte transfers auto-increment; a read longer than the driver's binding carries is
-// refused. Chip id 0x90 at bank 0x00 register 0xFD of both ports.
+// A bare kit_i2c_t for driver-kit tests: the demodulator's two ports (SLVT 0xD8, SLVX 0xDC) as
+// banked register files (0x00 selects the bank, chip id 0x90 at 0xFD), an ordered log of the
+// writes, and failures on demand; a read longer than the driver's binding carries is refused.
 #pragma once
 
 #include "TimedTrail.h"

@@ -1,7 +1,7 @@
-// The satellite searches' lists and tools: pools that run out hard, cutting a spectrum into
-// areas and candidates, merging and pruning candidate lists, the bands left to search, the
-// orderings, and the spectrum engine's register encodings.
-#include "DemodBench.h"
+// The satellite searches' lists and tools: pools that run out hard, spectrum cut into areas and
+// candidates, candidate lists merged, pruned and ordered, the bands left to search, and the
+// spectrum engine's register encodings.
+#include "KitTrail.h"
 #include "chipkit/kit_demod_dvbs_s2_blindscan.h"
 #include "chipkit/kit_demod_dvbs_s2_blindscan_algo.h"
 
@@ -100,9 +100,7 @@ TEST(KitBlindScanPools, RunningOutIsAHardFailure)
     EXPECT_EQ(kit_demod_dvbs_s2_blindscan_AppendData(&p.storage, &list, 3, 0, 0, 0), 11u);
     EXPECT_EQ(Pools::frequencies(list), (std::vector<uint32_t>{1, 2}));
     ASSERT_EQ(kit_demod_dvbs_s2_blindscan_ClearDataList(&p.storage, &list), 0u);
-    EXPECT_EQ(list.next, nullptr);
-    EXPECT_EQ(p.storage.dataUsed, 0u);
-    EXPECT_EQ(p.storage.dataMaxUsed, 2u);
+    EXPECT_EQ(std::make_tuple(list.next, p.storage.dataUsed, p.storage.dataMaxUsed), std::make_tuple(nullptr, 0u, 2u));
     EXPECT_EQ(kit_demod_dvbs_s2_blindscan_FreeData(&p.storage, &p.dataPool[0]), 11u) << "nothing in use";
     EXPECT_EQ(kit_demod_dvbs_s2_blindscan_FreeData(&p.storage, nullptr), 10u);
     EXPECT_EQ(kit_demod_dvbs_s2_blindscan_FreePower(&p.storage, nullptr), 1u);
@@ -118,8 +116,7 @@ TEST(KitBlindScanAlgo, AreasOfTwoLevelsMakeACandidateWhenTheirWidthsAgree)
         uint32_t skirt;
         Entries candidates;
     } cases[] = {
-        {15000, {{1200000, 0, 10500, 16000}}},
-        {22000, {{1200000, 0, 15400, 16000}}},
+        {15000, {{1200000, 0, 10500, 16000}}}, {22000, {{1200000, 0, 15400, 16000}}},
         {23000, {}},  // 16,100 is not below 16,000
     };
     for (const auto& c : cases) {
@@ -321,16 +318,11 @@ TEST(KitBlindScanEngine, RegisterEncodings)
               (std::vector<std::pair<int, int>>{{0x28, 0x03}, {0x29, 0xFF}, {0x2A, 0x02}, {0x2B, 0xBC}}));
     EXPECT_EQ(kit_demod_dvbs_s2_blindscan_SetSymbolRateRatio(&b.demod, 1024, 0), 1u);
 
-    b.i2c.setReg(SLVT, 0xAB, 0x40, 0xF7);
-    b.i2c.setReg(SLVT, 0xAB, 0x41, 0x2B);
-    b.i2c.setReg(SLVT, 0xAB, 0x42, 0xF1);
-    b.i2c.setReg(SLVT, 0xAB, 0x43, 0x23);
+    setBytes(b.i2c, 0xAB, 0x40, {0xF7, 0x2B, 0xF1, 0x23});
     int32_t offset = 0;
     uint32_t power = 0;
     ASSERT_EQ(kit_demod_dvbs_s2_blindscan_GetCSINFO(&b.demod, &offset, &power), 0u);
-    EXPECT_EQ(offset, -213);
-    EXPECT_EQ(power, 0x123u);
-    b.i2c.setReg(SLVT, 0xA0, 0x52, 0xFA);
-    b.i2c.setReg(SLVT, 0xA0, 0x53, 0xBC);
+    EXPECT_EQ(std::make_tuple(offset, power), std::make_tuple(-213, 0x123u));
+    setBytes(b.i2c, 0xA0, 0x52, {0xFA, 0xBC});
     EXPECT_EQ(value(kit_demod_dvbs_s2_blindscan_GetPSPow, &b.demod), 0xABC);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace kittest;
 
@@ -80,8 +81,7 @@ TEST(KitConfig, RegisterEffectOfEachItemClass)
         {0, 0, {W(SLVT, 0x00, 0xC4, 0x80)}},  // cleared when set
         {0, 1, {W(SLVT, 0x00, 0xC4, 0x00)}},
         {1, 3, {W(SLVT, 0x00, 0xC4, 0x08)}},  // set when set
-        {5, 0, {W(SLVT, 0x00, 0xCB, 0x01)}},
-        {6, 9, {W(SLVT, 0x00, 0xC5, 0x01)}},
+        {5, 0, {W(SLVT, 0x00, 0xCB, 0x01)}}, {6, 9, {W(SLVT, 0x00, 0xC5, 0x01)}},
         {8, 0x15, {W(SLVT, 0x00, 0xC6, 0x15), W(SLVT, 0x60, 0x52, 0x15)}},  // the value, twice
         {12, 5, {W(SLVT, 0x00, 0xD6, 0x05)}},
         {14, 0x1A5, {W(SLVT, 0x00, 0xB7, 0x01), W(SLVT, 0x00, 0xB2, 0x01), W(SLVT, 0x00, 0xB3, 0xA5)}},
@@ -90,21 +90,16 @@ TEST(KitConfig, RegisterEffectOfEachItemClass)
         {16, 6, {W(SLVT, 0x00, 0x95, 0x28), W(SLVT, 0x00, 0x96, 0xAA), W(SLVT, 0x00, 0x97, 0xAA)}},
         {17, 6, {W(SLVX, 0x00, 0x86, 0x02)}},
         {18, 7, {W(SLVX, 0x00, 0x86, 0x0C)}},  // shifted into its field
-        {19, 2, {W(SLVX, 0x00, 0x86, 0x20)}},
-        {22, 1, {W(SLVT, 0x10, 0xCB, 0x40)}},
+        {19, 2, {W(SLVX, 0x00, 0x86, 0x20)}}, {22, 1, {W(SLVT, 0x10, 0xCB, 0x40)}},
         {23, 1, {W(SLVT, 0x10, 0xCD, 0x39)}},  // looked up
-        {23, 2, {W(SLVT, 0x10, 0xCD, 0x28)}},
-        {34, 0xFFFF, {W(SLVT, 0x60, 0x5B, 0x7F), W(SLVT, 0x60, 0x5C, 0xFF)}},
+        {23, 2, {W(SLVT, 0x10, 0xCD, 0x28)}}, {34, 0xFFFF, {W(SLVT, 0x60, 0x5B, 0x7F), W(SLVT, 0x60, 0x5C, 0xFF)}},
         {36, 1, {W(SLVT, 0x10, 0x82, 0x00), W(SLVT, 0x10, 0x83, 0x01)}},  // period words
         {36, 2795, {W(SLVT, 0x10, 0x82, 0x07), W(SLVT, 0x10, 0x83, 0xFF)}},
         {38, 100, {W(SLVT, 0x20, 0x7A, 0x00), W(SLVT, 0x20, 0x7B, 73)}},
-        {39, 1000, {W(SLVT, 0x02, 0x48, 0x02), W(SLVT, 0x02, 0x49, 0xDC)}},
-        {40, 2, {W(SLVT, 0x63, 0x3B, 0x81)}},
-        {41, 0, {W(SLVT, 0x49, 0x36, 0x04)}},
-        {46, 15, {W(SLVT, 0xA0, 0xBA, 0x0F)}},
+        {39, 1000, {W(SLVT, 0x02, 0x48, 0x02), W(SLVT, 0x02, 0x49, 0xDC)}}, {40, 2, {W(SLVT, 0x63, 0x3B, 0x81)}},
+        {41, 0, {W(SLVT, 0x49, 0x36, 0x04)}}, {46, 15, {W(SLVT, 0xA0, 0xBA, 0x0F)}},
         {61, 2, {W(SLVT, 0x01, 0xC1, 0x00), W(SLVT, 0x01, 0xCF, 0x01)}},  // set when 2
-        {61, 1, {W(SLVT, 0x01, 0xC1, 0x00), W(SLVT, 0x01, 0xCF, 0x00)}},
-        {63, 0, {W(SLVT, 0x01, 0xC1, 0x10)}},
+        {61, 1, {W(SLVT, 0x01, 0xC1, 0x00), W(SLVT, 0x01, 0xCF, 0x00)}}, {63, 0, {W(SLVT, 0x01, 0xC1, 0x10)}},
         {71, 31, {W(SLVT, 0x01, 0xC6, 0x1F)}},
     };
     for (const auto& c : cases) {
@@ -175,11 +170,9 @@ TEST(KitConfig, FailuresAndThePowerOnSetSurvivingShutdown)
     p.i2c.clearRegisters();
     p.i2c.setReg(SLVT, 0x00, 0xC4, 0x90);  // the chip's own serial default
     ASSERT_EQ(kit_demod_Sleep(&p.demod), 0u);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0xA0, 0xB9), 0x01);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x10, 0xCB), 0x40);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x00, 0xC4), 0x00);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x40, 0x5C), 11);
-    EXPECT_EQ(p.i2c.reg(SLVT, 0x10, 0x5C), 11);
+    EXPECT_EQ((std::vector<int>{p.i2c.reg(SLVT, 0xA0, 0xB9), p.i2c.reg(SLVT, 0x10, 0xCB), p.i2c.reg(SLVT, 0x00, 0xC4),
+                                p.i2c.reg(SLVT, 0x40, 0x5C), p.i2c.reg(SLVT, 0x10, 0x5C)}),
+              (std::vector<int>{0x01, 0x40, 0x00, 11, 11}));
 }
 
 TEST(KitOutput, TsClockOfDvbcWithTheDefaults)
@@ -203,10 +196,9 @@ TEST(KitOutput, TsClockTablesRowByRow)
 {
     AsleepBench b;
     auto check = [&](const uint8_t* row, const char* what, int index) {
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0xC4) & 3, row[0]) << what << index;
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0xD1) & 3, row[1]) << what << index;
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0xD9), row[2]) << what << index;
-        EXPECT_EQ(b.i2c.reg(SLVT, 0, 0x33) & 3, row[3]) << what << index;
+        EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0, 0xC4) & 3, b.i2c.reg(SLVT, 0, 0xD1) & 3, b.i2c.reg(SLVT, 0, 0xD9),
+                                    b.i2c.reg(SLVT, 0, 0x33) & 3}),
+                  std::vector<int>(row, row + 4)) << what << index;
     };
     b.i2c.setReg(SLVT, 0x00, 0xC4, 0x80);
     for (int row = 0; row < 2; ++row)
@@ -232,12 +224,9 @@ TEST(KitOutput, TsClockTablesRowByRow)
     } modes[] = {
         {KIT_DTV_SYSTEM_DVBT, 1, 0, 1, 1, 1, 0, 8, 1},
         {KIT_DTV_SYSTEM_ISDBT, 1, 0, 1, 1, 0, 0, 8, 1},  // row 7 of the serial table
-        {KIT_DTV_SYSTEM_RESERVED10, 0, 0, 1, 1, 1, 0, 8, 1},
-        {KIT_DTV_SYSTEM_J83B, 1, 0, 1, 0, 0, 0, 8, 1},
-        {KIT_DTV_SYSTEM_ISDBT, 0, 0, 0, 1, 0, 0, 8, 0},
-        {KIT_DTV_SYSTEM_ISDBT, 0, 0x20, 0, 0, 0, 1, 0x20, 0},
-        {KIT_DTV_SYSTEM_RESERVED10, 0, 0x20, 0, 0, 1, 1, 0x20, 1},
-        {KIT_DTV_SYSTEM_DVBC, 1, 0x20, 0, 0, 1, 1, 0x20, 1},
+        {KIT_DTV_SYSTEM_RESERVED10, 0, 0, 1, 1, 1, 0, 8, 1}, {KIT_DTV_SYSTEM_J83B, 1, 0, 1, 0, 0, 0, 8, 1},
+        {KIT_DTV_SYSTEM_ISDBT, 0, 0, 0, 1, 0, 0, 8, 0}, {KIT_DTV_SYSTEM_ISDBT, 0, 0x20, 0, 0, 0, 1, 0x20, 0},
+        {KIT_DTV_SYSTEM_RESERVED10, 0, 0x20, 0, 0, 1, 1, 0x20, 1}, {KIT_DTV_SYSTEM_DVBC, 1, 0x20, 0, 0, 1, 1, 0x20, 1},
     };
     for (const auto& m : modes) {
         b.demod.tsClockGating = m.gating;
@@ -264,11 +253,10 @@ TEST(KitOutput, TlvClockTablesRowByRow)
             b.demod.tlvRateSerialSystem10 = static_cast<uint32_t>(rate);
             ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_RESERVED10), 0u);
             const uint8_t* r = kSerialTlv[rate + 6 * row];
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x01, 0xC1), 0x80 | r[0]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x01, 0xCC), r[1]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x33), r[2]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x56, 0x83), r[3]) << rate + 6 * row;
-            EXPECT_EQ(b.i2c.reg(SLVT, 0x01, 0xE7), 0x00);  // system 10 with serial output
+            EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0x01, 0xC1), b.i2c.reg(SLVT, 0x01, 0xCC), b.i2c.reg(SLVT, 0, 0x33),
+                                        b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x01, 0xE7)}),
+                      (std::vector<int>{0x80 | r[0], r[1], r[2], r[3], 0x00}))  // 0xE7: system 10 with serial output
+                << rate + 6 * row;
         }
     b.demod.tlvRateSerialDvbc2 = 5;
     ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBC2), 0u);
@@ -289,8 +277,8 @@ TEST(KitOutput, TlvClockTablesRowByRow)
         b.i2c.setReg(SLVT, 0x01, 0xCF, p.cf);
         b.i2c.clearLog();
         ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, p.system), 0u);
-        EXPECT_EQ(b.i2c.reg(SLVT, 0x56, 0x83), kParallelTlv[p.row][3]);
-        EXPECT_EQ(b.i2c.reg(SLVT, 0x00, 0x33), kParallelTlv[p.row][2]);
+        EXPECT_EQ(std::make_pair(b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x00, 0x33)),
+                  std::make_pair(kParallelTlv[p.row][3], kParallelTlv[p.row][2]));
         EXPECT_TRUE(b.i2c.writesTo(SLVT, 0x01) == (std::vector<std::pair<int, int>>{{0xE7, 1}}));
     }
     EXPECT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBC), 1u);
@@ -307,11 +295,9 @@ TEST(KitOutput, DataPinsInUseGoHighImpedance)
     };
     for (const auto& c : cases) {
         AsleepBench b;
-        b.i2c.setReg(SLVT, 0x00, 0xA9, c.a9);
-        b.i2c.setReg(SLVT, 0x01, 0xC1, c.c1);
-        b.i2c.setReg(SLVT, 0x01, 0xCF, c.cf);
-        b.i2c.setReg(SLVT, 0x01, 0xEA, c.ea);
-        b.i2c.setReg(SLVT, 0x00, 0xC4, c.c4);
+        for (auto [bank, reg, v] : {std::tuple{0x00, 0xA9, c.a9}, {0x01, 0xC1, c.c1}, {0x01, 0xCF, c.cf},
+                                    {0x01, 0xEA, c.ea}, {0x00, 0xC4, c.c4}})
+            b.i2c.setReg(SLVT, uint8_t(bank), uint8_t(reg), v);
         ASSERT_EQ(kit_demod_SetTSDataPinHiZ(&b.demod, 1), 0u);
         EXPECT_EQ(b.i2c.reg(SLVT, 0, 0x81), c.pins);
         b.i2c.setReg(SLVT, 0x00, 0x81, 0xFF);

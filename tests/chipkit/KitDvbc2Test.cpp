@@ -1,7 +1,5 @@
-// DVB-C2 on the fake register files: the tune trail from sleep, the retune that writes only
-// the band (behind the TS or the TLV output), the sleep trail with its preset release, carrier
-// words both ways, lock checks, and the monitors at their values and limits with the freeze
-// released on every path.
+// DVB-C2 on the fake register files: tune, band-only retune and sleep trails, carrier words both
+// ways, lock checks, and the monitors at their values and limits with the freeze released.
 #include "KitTrail.h"
 #include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_demod_dvbc2_monitor.h"
@@ -205,19 +203,16 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
     };
     auto samplingOf = [](std::vector<int> word) { return std::vector<Bytes>{{0x20, 0x9F, word}}; };
     expectReadings(b, {
-        {{{0x20, 0x2C, {0x10, 0x00}}}, mer, 0, 30079},
-        {{{0x20, 0x2C, {0x00, 0x00}}}, mer, 4, 0},
+        {{{0x20, 0x2C, {0x10, 0x00}}}, mer, 0, 30079}, {{{0x20, 0x2C, {0x00, 0x00}}}, mer, 4, 0},
         // SNR signed across its range: a weak estimate reads below 0 dB, never a wrapped value.
         {snrOf(27500), snr, 0, 38400}, {snrOf(55000), snr, 0, 50000}, {snrOf(100), snr, 0, 11000},
         {snrOf(1), snr, 0, -9000},
         {{{0x24, 0xFA, {0x01, 0x00, 0x03}}, {0x24, 0xDC, {0x0A}}}, per, 0, 2930},
         {{{0x24, 0xDC, {0xF0}}, {0x24, 0xFA, {0x01, 0x00, 0x01}}}, per, 0, 1000000},  // one packet: no rounding up
-        {{{0x24, 0xFA, {0x01, 0x00, 0x02}}}, per, 4, 0},
-        {{{0x24, 0xFA, {0x00, 0x00, 0x00}}}, per, 4, 0},
+        {{{0x24, 0xFA, {0x01, 0x00, 0x02}}}, per, 4, 0}, {{{0x24, 0xFA, {0x00, 0x00, 0x00}}}, per, 4, 0},
         {{{0x20, 0x75, {0x01, 0xFF, 0xFF}}, {0x20, 0x72, {0x0F}}}, fer, 0, 999969},  // top bit not the count's
         {{{0x20, 0x72, {0x0E}}}, fer, 4, 0},
-        {{{0x24, 0xFD, {0x01, 0x12, 0x34}}}, packets, 0, 0x1234},
-        {{{0x24, 0xFD, {0x00}}}, packets, 4, 0},
+        {{{0x24, 0xFD, {0x01, 0x12, 0x34}}}, packets, 0, 0x1234}, {{{0x24, 0xFD, {0x00}}}, packets, 4, 0},
         {ldpcOf({0x10, 0x00, 0x3F, 0x48}, 0, 0x00), ldpc, 0, 10000000},
         {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x00), ldpc, 4, 0},
         {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x10), ldpc, 0, 2500154},
@@ -238,12 +233,10 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
         {{{0x20, 0x10, {0x26}}, {0x20, 0x4C, {0x00, 0x00, 0x03, 0xAC}}}, offset, 0, -8},  // 940
         {{{0x28, 0xE6, {0x01}}}, sense, 0, 1},
         // Sampling offset in 10^-8 of the 8 MHz nominal word, rounded away from zero.
-        {samplingOf({0x15, 0, 0, 0, 0}), sampling, 0, 0},
-        {samplingOf({0x15, 0x00, 0x01, 0x00, 0x00}), sampling, 0, 73},
+        {samplingOf({0x15, 0, 0, 0, 0}), sampling, 0, 0}, {samplingOf({0x15, 0x00, 0x01, 0x00, 0x00}), sampling, 0, 73},
         {samplingOf({0x14, 0xFF, 0xFF, 0x00, 0x00}), sampling, 0, -73},
         {samplingOf({0x16, 0x00, 0x00, 0x00, 0x00}), sampling, 0, 4761605},
-        {samplingOf({0x17, 0, 0, 0, 0}), sampling, 4, 0},
-        {samplingOf({0x13, 0xFF, 0xFF, 0xFF, 0xFF}), sampling, 4, 0},
+        {samplingOf({0x17, 0, 0, 0, 0}), sampling, 4, 0}, {samplingOf({0x13, 0xFF, 0xFF, 0xFF, 0xFF}), sampling, 4, 0},
     });
     b.demod.ifSpectrumInverted = 1;
     expectReadings(b, {
@@ -271,8 +264,7 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
     expectReadings(b, {
         {{{0x52, 0x15, {0x10, 0x35}}}, dataQam, 0, 3},
         {{}, groupedLength, 0, 1},
-        {{}, dataRate, 0, 6},
-        {{{0x52, 0x15, {0x00}}}, dataRate, 0, 5},
+        {{}, dataRate, 0, 6}, {{{0x52, 0x15, {0x00}}}, dataRate, 0, 5},
         {{{0x52, 0x17, {0x00, 0x10, 0x24}}}, commonQam, 4, 0},  // no common PLP
         {{{0x52, 0x17, {0x01}}}, commonQam, 0, 2},
         {{}, commonRate, 0, 4},
@@ -283,15 +275,10 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
     b.set(0x20, 0x10, {0x26});
 
     // Guard interval from the notch tune's layer-1 copy, else from the layer-1 data once ready.
-    b.set(0x50, 0x6E, {0x01});
-    b.set(0x50, 0x55, {0x10});
-    EXPECT_EQ(value(kit_demod_dvbc2_monitor_GI, d), KIT_DVBC2_GI_1_64);
-    b.set(0x50, 0x6E, {0x00});
-    b.set(0x50, 0x15, {0x00});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_GI(d, &v), 4u);
-    b.set(0x52, 0x1F, {0x01});
-    b.set(0x50, 0xC4, {0x01});
-    EXPECT_EQ(value(kit_demod_dvbc2_monitor_GI, d), KIT_DVBC2_GI_1_128);
+    const Monitor gi = monitor(kit_demod_dvbc2_monitor_GI);
+    expectReadings(b, {{{{0x50, 0x6E, {0x01}}, {0x50, 0x55, {0x10}}}, gi, 0, KIT_DVBC2_GI_1_64},
+                       {{{0x50, 0x6E, {0x00}}, {0x50, 0x15, {0x00}}}, gi, 4, 0},
+                       {{{0x52, 0x1F, {0x01}}, {0x50, 0xC4, {0x01}}}, gi, 0, KIT_DVBC2_GI_1_128}});
 
     // Layer-1 part 2: header fields, the notch list, the reserved tone.
     kit_dvbc2_l1_part2_t l1 = {};
@@ -321,15 +308,13 @@ TEST(KitDvbc2Monitor, FilteredMerAndCaptures)
     b.i2c.clearLog();
     EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_FilteredMER, d, &filter), 30079);
     const auto flags = b.i2c.writesTo(SLVT, 0x20);
-    EXPECT_EQ(flags.front(), std::make_pair(0x9D, 0x01));
-    EXPECT_EQ(flags.back(), std::make_pair(0x9D, 0x14));
+    EXPECT_EQ(std::make_pair(flags.front(), flags.back()), std::make_pair(std::make_pair(0x9D, 0x01), std::make_pair(0x9D, 0x14)));
     for (int i = 0; i < 7; ++i)
         ASSERT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 0u);
     b.set(0x20, 0x2C, {0x20, 0x00});  // 33.179 dB: the ninetieth read fills the long window
     ASSERT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 0u);
-    EXPECT_EQ(mer, 31801);  // 30423 on average, halfway to the peak
-    EXPECT_EQ(filter.shortWindow.count, 1);
-    EXPECT_EQ(filter.longWindow.count, 0);
+    // 30423 on average, halfway to the peak.
+    EXPECT_EQ(std::make_tuple(mer, filter.shortWindow.count, filter.longWindow.count), std::make_tuple(31801, 1, 0));
     b.set(0x20, 0x2C, {0x00, 0x00});
     b.i2c.clearLog();
     EXPECT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 4u);
@@ -343,23 +328,19 @@ TEST(KitDvbc2Monitor, FilteredMerAndCaptures)
     b.i2c.clearLog();
     ASSERT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0x1234, &i, &q), 0u);
     EXPECT_EQ(b.i2c.writesTo(SLVT, 0x21), (std::vector<std::pair<int, int>>{{0x98, 0x12}, {0x99, 0x34}, {0x9A, 1}}));
-    EXPECT_EQ(i, 0x200);
-    EXPECT_EQ(q, 0x1FF);
+    EXPECT_EQ(std::make_pair(i, q), (std::pair<int16_t, int16_t>(0x200, 0x1FF)));
     ASSERT_EQ(kit_demod_dvbc2_adv_SetConstellationTap(d, 4), 0u);
     b.set(0x21, 0x9B, {0x40, 0x20, 0x00, 0x1F, 0xFF});
     ASSERT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 0u);
-    EXPECT_EQ(i, -8192);
-    EXPECT_EQ(q, 8191);
+    EXPECT_EQ(std::make_pair(i, q), (std::pair<int16_t, int16_t>(-8192, 8191)));
     EXPECT_EQ(kit_demod_dvbc2_adv_SetConstellationTap(d, 5), 1u);
     b.set(0x21, 0x97, {0x05});
     EXPECT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 10u);
     EXPECT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0x8000, &i, &q), 1u);
 
-    int32_t power = 0;
     b.set(0x21, 0x9B, {0x40, 0, 0, 0x3F, 0xFF, 0x10, 0x00});
     EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_ChannelSpectrum, d, 100), 27069);
-    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_DelayProfile(d, 100, &power), 0u);
-    EXPECT_EQ(power, 66218);  // 30-bit power 0x3FFF1000
+    EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_DelayProfile, d, 100), 66218);  // 30-bit power 0x3FFF1000
     b.set(0x21, 0x9B, {0x40, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_ChannelSpectrum, d, 100), -9031);
     EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_DelayProfile, d, 100), -50000);
@@ -373,8 +354,8 @@ TEST(KitDvbc2Monitor, FilteredMerAndCaptures)
     EXPECT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(d, 0, &i, &q), 4u);
 
     ASSERT_EQ(kit_demod_dvbc2_adv_SetDelayProfile(d, 1, 1), 0u);
+    EXPECT_EQ(b.i2c.writesTo(SLVT, 0x21).back(), std::make_pair(0xC4, 1));
     EXPECT_EQ(b.i2c.reg(SLVT, 0x21, 0xC3), 1);
-    EXPECT_EQ(b.i2c.reg(SLVT, 0x21, 0xC4), 1);
     EXPECT_EQ(kit_demod_dvbc2_adv_SetDelayProfile(d, 1, 2), 1u);
     int32_t levels[2] = {0, 0}, delays[2] = {7, 7};
     EXPECT_EQ(kit_demod_dvbc2_adv_monitor_DelayProfileCalculate(d, levels, delays, 2), 8u);
@@ -421,11 +402,9 @@ TEST(KitDvbc2Monitor, NotReadyWhenUnlockedAndTheFreezeAlwaysLetGo)
     }
     // The counters carry valid flags of their own.
     Active b(0x00);
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PER(&b.demod, &u), 4u);
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PostBCHFER(&b.demod, &u), 4u);
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PreLDPCBER(&b.demod, &u), 4u);
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PreBCHBER(&b.demod, &u), 4u);
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PacketErrorNumber(&b.demod, &u), 4u);
+    for (auto read : {kit_demod_dvbc2_monitor_PER, kit_demod_dvbc2_monitor_PostBCHFER, kit_demod_dvbc2_monitor_PreLDPCBER,
+                      kit_demod_dvbc2_monitor_PreBCHBER, kit_demod_dvbc2_monitor_PacketErrorNumber})
+        EXPECT_EQ(read(&b.demod, &u), 4u);
     EXPECT_TRUE(freezeReleased(b.i2c));
     b.set(0x20, 0x26, {0xF1, 0x23});
     EXPECT_EQ(value(kit_demod_dvbc2_monitor_IFAGCOut, &b.demod), 0x123u);

@@ -1,6 +1,6 @@
-// The DVB-S/S2 monitors on the fake register files: each decoding at its values and limits,
-// the C/N curves at their known rows, the error rates where 32 bits would overflow, which
-// system each monitor answers for, and the freeze released on every way out.
+// The DVB-S/S2 monitors on the fake register files: each decoding at its values and limits, the
+// C/N curves, error rates past 32 bits, which system each monitor answers for, and the freeze
+// released on every way out.
 #include "KitTrail.h"
 #include "chipkit/kit_demod_dvbs_s2.h"
 #include "chipkit/kit_demod_dvbs_s2_monitor.h"
@@ -174,62 +174,42 @@ TEST(KitDvbsS2Monitor, PacketErrorRateOverTheWindow)
 
 TEST(KitDvbsS2Monitor, BitErrorRatesIn64Bits)
 {
-    const struct {
-        const char* what;
-        kit_dtv_system_t system;
-        uint8_t bank, reg;
-        std::vector<uint8_t> bytes;
-        uint8_t periodReg, p;
-        kit_result_t (*read)(kit_demod_t*, uint32_t*);
-        kit_result_t result;
-        uint32_t ber;
-    } cases[] = {
-        {"pre-Viterbi 1e-3", KIT_DTV_SYSTEM_DVBS, A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0x27, 0x10}, 0, 0,
-         kit_demod_dvbs_monitor_PreViterbiBER, 0, 10000},
-        {"pre-Viterbi no bits", KIT_DTV_SYSTEM_DVBS, A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0}, 0, 0,
-         kit_demod_dvbs_monitor_PreViterbiBER, 4, 0},
-        {"pre-Viterbi more errors than bits", KIT_DTV_SYSTEM_DVBS, A0, 0x35,
-         {1, 0, 0, 11, 0, 0, 0, 0, 0, 0, 10}, 0, 0, kit_demod_dvbs_monitor_PreViterbiBER, 4, 0},
-        {"pre-RS", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0, 0, 102}, 0xBA, 0, kit_demod_dvbs_monitor_PreRSBER, 0, 15625},
-        {"pre-RS window full", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0x00, 0xFF, 0x00}, 0xBA, 0,
-         kit_demod_dvbs_monitor_PreRSBER, 0, 10000000},
-        {"pre-RS beyond the window", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0x00, 0xFF, 0x01}, 0xBA, 0,
-         kit_demod_dvbs_monitor_PreRSBER, 4, 0},
-        {"pre-RS largest count", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {1, 0xFF, 0xFF, 0xFF}, 0xBA, 15,
-         kit_demod_dvbs_monitor_PreRSBER, 0, 78431},
-        {"pre-RS not valid", KIT_DTV_SYSTEM_DVBS, A0, 0x25, {0, 0, 0, 1}, 0xBA, 0, kit_demod_dvbs_monitor_PreRSBER, 4,
-         0},
-        {"pre-LDPC", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0, 0, 0, 81}, 0x7A, 0, kit_demod_dvbs2_monitor_PreLDPCBER, 0,
-         12500},
-        {"pre-LDPC beyond the frame", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0, 0, 0xFD, 0x21}, 0x7A, 0,
-         kit_demod_dvbs2_monitor_PreLDPCBER, 4, 0},
-        {"pre-LDPC largest count", KIT_DTV_SYSTEM_DVBS2, 0xB2, 0x30, {1, 0xFF, 0xFF, 0xFF, 0xFF}, 0x7A, 15,
-         kit_demod_dvbs2_monitor_PreLDPCBER, 0, 1264198},
-        {"pre-BCH 3/4", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 1}, 0xBC, 0, kit_demod_dvbs2_monitor_PreBCHBER, 0,
-         20576},
-        {"pre-BCH largest count", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0xFF, 0xFF, 0xFF}, 0xBC, 15,
-         kit_demod_dvbs2_monitor_PreBCHBER, 0, 5267489},
-        {"post-BCH FER", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 0,
-         kit_demod_dvbs2_monitor_PostBCHFER, 0, 1000000},
-        {"post-BCH FER beyond", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 2}, 0xBC, 0,
-         kit_demod_dvbs2_monitor_PostBCHFER, 4, 0},
-        {"post-BCH FER 1 in 2^15", KIT_DTV_SYSTEM_DVBS2, A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 15,
-         kit_demod_dvbs2_monitor_PostBCHFER, 0, 31},
+    const Monitor viterbi = monitor(kit_demod_dvbs_monitor_PreViterbiBER), rs = monitor(kit_demod_dvbs_monitor_PreRSBER),
+                  ldpc = monitor(kit_demod_dvbs2_monitor_PreLDPCBER), bch = monitor(kit_demod_dvbs2_monitor_PreBCHBER),
+                  fer = monitor(kit_demod_dvbs2_monitor_PostBCHFER);
+    // The count from reg on, and the window exponent p at periodReg.
+    auto at = [](int bank, int reg, std::vector<int> count, int periodReg = 0, int p = 0) {
+        std::vector<Bytes> out{{bank, reg, count}};
+        if (periodReg)
+            out.push_back({A0, periodReg, {p}});
+        return out;
     };
-    for (const auto& c : cases) {
-        Sat s(c.system);
-        s.lock(c.system);
-        s.set(A0, 0x21, {0x1C});  // QPSK 3/4
-        for (size_t i = 0; i < c.bytes.size(); ++i)
-            s.set(c.bank, uint8_t(c.reg + i), {c.bytes[i]});
-        if (c.periodReg)
-            s.set(A0, c.periodReg, {c.p});
-        uint32_t ber = 0;
-        EXPECT_EQ(c.read(&s.demod, &ber), c.result) << c.what;
-        if (c.result == 0) {
-            EXPECT_EQ(ber, c.ber) << c.what;
-        }
-    }
+    Sat s(KIT_DTV_SYSTEM_DVBS);
+    s.lock(KIT_DTV_SYSTEM_DVBS);
+    s.set(A0, 0x21, {0x1C});  // QPSK 3/4
+    expectReadings(s, {
+        {at(A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0x27, 0x10}), viterbi, 0, 10000},  // 1e-3
+        {at(A0, 0x35, {1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0}), viterbi, 4, 0},            // no bits
+        {at(A0, 0x35, {1, 0, 0, 11, 0, 0, 0, 0, 0, 0, 10}), viterbi, 4, 0},           // more errors than bits
+        {at(A0, 0x25, {1, 0, 0, 102}, 0xBA, 0), rs, 0, 15625},
+        {at(A0, 0x25, {1, 0x00, 0xFF, 0x00}, 0xBA, 0), rs, 0, 10000000},  // the window full
+        {at(A0, 0x25, {1, 0x00, 0xFF, 0x01}, 0xBA, 0), rs, 4, 0},
+        {at(A0, 0x25, {1, 0xFF, 0xFF, 0xFF}, 0xBA, 15), rs, 0, 78431},     // the largest count
+        {at(A0, 0x25, {0, 0, 0, 1}, 0xBA, 0), rs, 4, 0},                   // not valid
+    });
+    Sat s2(KIT_DTV_SYSTEM_DVBS2);
+    s2.lock(KIT_DTV_SYSTEM_DVBS2);
+    s2.set(A0, 0x21, {0x1C});
+    expectReadings(s2, {
+        {at(0xB2, 0x30, {1, 0, 0, 0, 81}, 0x7A, 0), ldpc, 0, 12500},
+        {at(0xB2, 0x30, {1, 0, 0, 0xFD, 0x21}, 0x7A, 0), ldpc, 4, 0},  // beyond the frame
+        {at(0xB2, 0x30, {1, 0xFF, 0xFF, 0xFF, 0xFF}, 0x7A, 15), ldpc, 0, 1264198},
+        {at(A0, 0x2F, {1, 0, 0, 1}, 0xBC, 0), bch, 0, 20576},  // 3/4
+        {at(A0, 0x2F, {1, 0xFF, 0xFF, 0xFF}, 0xBC, 15), bch, 0, 5267489},
+        {at(A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 0), fer, 0, 1000000},
+        {at(A0, 0x2F, {1, 0, 0, 0, 0, 2}, 0xBC, 0), fer, 4, 0},  // beyond the window
+        {at(A0, 0x2F, {1, 0, 0, 0, 0, 1}, 0xBC, 15), fer, 0, 31},  // 1 in 2^15
+    });
 }
 
 TEST(KitDvbsS2Monitor, EachMonitorAnswersForItsSystem)
@@ -265,8 +245,7 @@ TEST(KitDvbsS2Monitor, EachMonitorAnswersForItsSystem)
     kit_dvbs2_plscode_t pls;
     kit_dvbs_coderate_t cr = 9;
     EXPECT_EQ(kit_demod_dvbs2_monitor_PLSCode(&any.demod, &pls), 4u);
-    EXPECT_EQ(kit_demod_dvbs_monitor_CodeRate(&any.demod, &cr), 0u);
-    EXPECT_EQ(cr, KIT_DVBS_CODERATE_3_4);
+    EXPECT_EQ(value(kit_demod_dvbs_monitor_CodeRate, &any.demod), KIT_DVBS_CODERATE_3_4);
     for (uint8_t bad : {0x02, 0x85, 0x87}) {
         any.set(0xB1, 0x10, {bad});
         EXPECT_EQ(kit_demod_dvbs_monitor_CodeRate(&any.demod, &cr), 4u) << int(bad);
@@ -302,8 +281,7 @@ TEST(KitDvbsS2Monitor, PlsCodeTable)
             Sat s;
             s.lock();
             s.set(A0, 0x21, {uint8_t(0x80 | c.modcod << 2 | 0x02 | pilots)});
-            kit_dvbs2_plscode_t pls;
-            ASSERT_EQ(kit_demod_dvbs2_monitor_PLSCode(&s.demod, &pls), 0u);
+            const kit_dvbs2_plscode_t pls = value(kit_demod_dvbs2_monitor_PLSCode, &s.demod);
             EXPECT_EQ(std::make_tuple(pls.modulation, pls.codeRate, pls.isPilotOn, pls.isShortFrame),
                       std::make_tuple(c.modulation, c.codeRate, pilots, 0))
                 << int(c.modcod);
@@ -320,8 +298,7 @@ TEST(KitDvbsS2Monitor, SignallingAndTransportRate)
     Sat s;
     s.lock();
     s.set(A0, 0x49, {0xF1, 0x07, 0x05, 0xE0, 0xEA, 0x60, 0x47});
-    kit_dvbs2_bbheader_t h;
-    ASSERT_EQ(kit_demod_dvbs2_monitor_BBHeader(&s.demod, &h), 0u);
+    const kit_dvbs2_bbheader_t h = value(kit_demod_dvbs2_monitor_BBHeader, &s.demod);
     EXPECT_EQ((std::vector<uint32_t>{h.streamInput, h.isSingleInputStream, h.isConstantCodingModulation,
                                      h.issyIndicator, h.nullPacketDeletion, h.rollOff, h.inputStreamIdentifier,
                                      h.userPacketLength, h.dataFieldLength, h.syncByte}),
@@ -379,8 +356,8 @@ TEST(KitDvbsS2Monitor, ConstellationSamples)
     s.set(0xAA, 0x10, {0xB0, 0xFF, 0xC8});
     int16_t i = 0, q = 0;
     ASSERT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&s.demod, &i, &q), 0u);
-    EXPECT_EQ(std::make_pair(i, q), std::make_pair(int16_t(-1), int16_t(200)));
-    EXPECT_EQ(s.i2c.reg(SLVT, 0xAA, 0x20), 0x45) << "the symbol selection is kept";
+    // The symbol selection is kept.
+    EXPECT_EQ(std::make_tuple(i, q, s.i2c.reg(SLVT, 0xAA, 0x20)), std::make_tuple(-1, 200, 0x45));
 
     Sat dvbs(KIT_DTV_SYSTEM_DVBS);
     dvbs.lock(KIT_DTV_SYSTEM_DVBS);
@@ -388,8 +365,7 @@ TEST(KitDvbsS2Monitor, ConstellationSamples)
     dvbs.set(0xAA, 0x10, {0x0F, 0x12, 0x34});  // no sample ready
     const uint64_t start = dvbs.board.clock().monotonicMs();
     EXPECT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&dvbs.demod, &i, &q), 5u);
-    EXPECT_EQ(dvbs.board.clock().monotonicMs() - start, 100u);
-    EXPECT_EQ(dvbs.i2c.reg(SLVT, 0xAA, 0x20), 0x40);
+    EXPECT_EQ(std::make_tuple(dvbs.board.clock().monotonicMs() - start, dvbs.i2c.reg(SLVT, 0xAA, 0x20)), std::make_tuple(100u, 0x40));
 
     Sat unlocked;
     EXPECT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&unlocked.demod, &i, &q), 4u);

@@ -1,7 +1,7 @@
 // DVB-S/S2 into and out of the satellite mode on the fake register files: the register trails
 // of every transition, the symbol-rate word at its limits, the spectrum-sense rule, and the
 // integration tune's lock wait at several symbol rates, with and without pilots.
-#include "DemodBench.h"
+#include "KitTrail.h"
 #include "SatBench.h"
 #include "chipkit/kit_demod_dvbs_s2.h"
 #include "chipkit/kit_integ_dvbs_s2.h"
@@ -21,16 +21,13 @@ const std::vector<Step> kTsClock = {
 
 std::vector<Step> sleepToActive(int systemSelect, int any, int w2, int w1, int w0)
 {
-    std::vector<Step> t = kTsClock;
-    const std::vector<Step> rest = {
+    return kTsClock + std::vector<Step>{
         W(SLVX, 0, 0x17, systemSelect), W(SLVT, 0, 0x2D, any),    W(SLVT, 0, 0xA9, 0),
         W(SLVT, 0, 0x2C, 1),            W(SLVX, 0, 0x28, 0x31),   W(SLVT, 0, 0x4B, 0x31),
         W(SLVT, 0, 0x6A, 0),            W(SLVX, 0, 0x18, 0),      W(SLVT, 0, 0x20, 1),
         W(SLVT, 0xA0, 0xD7, 0),         W(SLVT, 0xAE, 0x20, w2),  W(SLVT, 0xAE, 0x21, w1),
         W(SLVT, 0xAE, 0x22, w0),        W(SLVT, 0, 0x80, 0x10),   W(SLVT, 0, 0x81, 0x00),
     };
-    t.insert(t.end(), rest.begin(), rest.end());
-    return t;
 }
 
 const std::vector<Step> kActiveToSleep = {
@@ -41,25 +38,15 @@ const std::vector<Step> kActiveToSleep = {
 
 std::vector<Step> searchToSleep()
 {
-    std::vector<Step> t = {
-        W(SLVT, 0, 0xC3, 1),    W(SLVT, 0, 0x24, 0),    W(SLVT, 0xAE, 0x24, 0), W(SLVT, 0xAE, 0x2E, 6),
-        W(SLVT, 0xAE, 0x30, 0), W(SLVT, 0, 0x2B, 1),    W(SLVT, 0xA0, 0x56, 0), W(SLVT, 0xAB, 0xF9, 1),
-        W(SLVT, 0xA3, 0xBD, 1),
-    };
-    t.insert(t.end(), kActiveToSleep.begin(), kActiveToSleep.end());
-    t.push_back(W(SLVT, 0xA0, 0xD7, 0));
-    return t;
+    return std::vector<Step>{W(SLVT, 0, 0xC3, 1),    W(SLVT, 0, 0x24, 0),    W(SLVT, 0xAE, 0x24, 0), W(SLVT, 0xAE, 0x2E, 6),
+                             W(SLVT, 0xAE, 0x30, 0), W(SLVT, 0, 0x2B, 1),    W(SLVT, 0xA0, 0x56, 0), W(SLVT, 0xAB, 0xF9, 1),
+                             W(SLVT, 0xA3, 0xBD, 1)} +
+           kActiveToSleep + std::vector<Step>{W(SLVT, 0xA0, 0xD7, 0)};
 }
 
 kit_dvbs_s2_tune_param_t param(kit_dtv_system_t system, uint32_t ksps = 27500, uint32_t kHz = 1200000)
 {
     return kit_dvbs_s2_tune_param_t{system, kHz, ksps};
-}
-
-std::vector<Step> concat(std::vector<Step> a, const std::vector<Step>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 } // namespace
@@ -100,14 +87,14 @@ TEST(KitDvbsS2Tune, ActiveTransitionsAndSleep)
     b.i2c.clearLog();
     p = param(KIT_DTV_SYSTEM_DVBS);
     ASSERT_EQ(kit_demod_dvbs_s2_Tune(&b.demod, &p), 0u);
-    EXPECT_EQ(b.i2c.trail(), concat(kActiveToSleep, sleepToActive(0x0A, 0, 0x06, 0xE0, 0x00)));
+    EXPECT_EQ(b.i2c.trail(), kActiveToSleep + sleepToActive(0x0A, 0, 0x06, 0xE0, 0x00));
     EXPECT_EQ(b.demod.system, KIT_DTV_SYSTEM_DVBS);
 
     // The search configuration a blind scan leaves is undone by its own sequence.
     b.demod.satState = 1;
     b.i2c.clearLog();
     ASSERT_EQ(kit_demod_dvbs_s2_Tune(&b.demod, &p), 0u);
-    EXPECT_EQ(b.i2c.trail(), concat(searchToSleep(), sleepToActive(0x0A, 0, 0x06, 0xE0, 0x00)));
+    EXPECT_EQ(b.i2c.trail(), searchToSleep() + sleepToActive(0x0A, 0, 0x06, 0xE0, 0x00));
     EXPECT_EQ(b.demod.satState, 0);
 
     // Sleep: the generic sleep dispatches to the satellite one for systems 5, 6 and 12.
@@ -117,8 +104,7 @@ TEST(KitDvbsS2Tune, ActiveTransitionsAndSleep)
         b.i2c.clearLog();
         EXPECT_EQ(kit_demod_Sleep(&b.demod), 0u);
         EXPECT_EQ(b.i2c.trail(), kActiveToSleep) << system;
-        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
-        EXPECT_EQ(b.demod.system, 0u);
+        EXPECT_EQ(std::make_pair(b.demod.state, b.demod.system), std::make_pair(uint32_t(KIT_DEMOD_STATE_SLEEP), 0u));
     }
     ASSERT_EQ(kit_demod_dvbs_s2_Tune(&b.demod, &p), 0u);
     b.demod.satState = 1;
@@ -223,11 +209,12 @@ TEST(KitDvbsS2Tune, LockAndSpectrumSense)
 
 TEST(KitIntegDvbsS2Tune, LockTimeFollowsTheSymbolRateAndPilots)
 {
-    EXPECT_EQ(kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS, 27500), 260u);
-    EXPECT_EQ(kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS2, 27500), 260u);
-    EXPECT_EQ(kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_ANY, 27500), 281u);
-    EXPECT_EQ(kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS2, 1000), 3150u);
-    EXPECT_EQ(kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS2, 45000), 217u);
+    EXPECT_EQ((std::vector<uint32_t>{kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS, 27500),
+                                     kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS2, 27500),
+                                     kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_ANY, 27500),
+                                     kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS2, 1000),
+                                     kit_integ_dvbs_s2_LockTimeMs(KIT_DTV_SYSTEM_DVBS2, 45000)}),
+              (std::vector<uint32_t>{260, 260, 281, 3150, 217}));
 
     // Never locked: the wait polls every 10 ms and gives up at the first poll past the limit;
     // pilot detection locked on a signal without pilots earns a second wait.
@@ -273,9 +260,8 @@ TEST(KitIntegDvbsS2Tune, TunerThroughTheRepeaterThenLock)
     EXPECT_EQ(integ.cancel, 0u);
     // "Either" reaches the tuner as DVB-S.
     EXPECT_EQ(tuner.tunes, (std::vector<FakeSatTuner::Tune>{{1550000, KIT_DTV_SYSTEM_DVBS, 22000}}));
-    const auto repeater = b.i2c.writesTo(SLVX, 0);
     std::vector<int> gate;
-    for (const auto& w : repeater)
+    for (const auto& w : b.i2c.writesTo(SLVX, 0))
         if (w.first == 0x08)
             gate.push_back(w.second);
     EXPECT_EQ(gate, (std::vector<int>{1, 0}));
@@ -321,8 +307,7 @@ TEST(KitIntegDvbsS2Tune, RfLevelFromTheTunersAgcConversion)
     uint32_t seen = 0;
     tuner.agcRule = [&](uint32_t agc) { return seen = agc, 45; };
     ASSERT_EQ(kit_integ_dvbs_s2_monitor_RFLevel(&integ, &level), 0u);
-    EXPECT_EQ(seen, 0x0345u);
-    EXPECT_EQ(level, -450);
+    EXPECT_EQ(std::make_pair(seen, level), std::make_pair(0x0345u, -450));
     tuner.tuner.AGCLevel2AGCdB = nullptr;
     EXPECT_EQ(kit_integ_dvbs_s2_monitor_RFLevel(&integ, &level), 1u);
     kit_integ_t bare = integrationOf(b.demod, nullptr, nullptr);

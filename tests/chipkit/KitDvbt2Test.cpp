@@ -1,7 +1,5 @@
-// DVB-T2 reception on the fake register files: register trails of the tune from sleep, the
-// retune and the sleep, bad bandwidths refused before any write, the lock checks over the
-// sync-state register, PLP and profile selection, the L1-post and profile checks, the MER
-// reading and the MER filter's window rules.
+// DVB-T2 on the fake register files: tune, retune and sleep trails, bad bandwidths refused
+// before any write, lock checks, PLP and profile selection, the MER and its filter's windows.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_dvbt2.h"
 
@@ -41,8 +39,7 @@ TEST(KitDvbt2Tune, FromSleepRetuneAndFromAnotherSystem)
     const auto param8 = t2(KIT_DTV_BW_8_MHZ);
     ASSERT_EQ(kit_demod_dvbt2_Tune(&b.demod, &param8), 0u);
     EXPECT_EQ(b.i2c.trail(), start + band8 + std::vector<Step>{W(SLVT, 0, 0x80, 0x08)} + pinsOn);
-    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_ACTIVE);
-    EXPECT_EQ(b.demod.system, KIT_DTV_SYSTEM_DVBT2);
+    EXPECT_EQ(std::make_pair(b.demod.state, b.demod.system), (std::pair<uint32_t, uint32_t>(KIT_DEMOD_STATE_ACTIVE, KIT_DTV_SYSTEM_DVBT2)));
 
     // A retune on DVB-T2 stops the TS and rewrites the band only; 1.7 MHz has no filter set.
     b.i2c.clearLog();
@@ -60,9 +57,8 @@ TEST(KitDvbt2Tune, FromSleepRetuneAndFromAnotherSystem)
     b.i2c.clearLog();
     const auto param6 = t2(KIT_DTV_BW_6_MHZ);
     ASSERT_EQ(kit_demod_dvbt2_Tune(&b.demod, &param6), 0u);
-    EXPECT_TRUE(b.i2c.writesTo(SLVT, 0x10).size() == 5u);
-    EXPECT_EQ(b.i2c.reg(SLVT, 0x10, 0xA5), 0);
-    EXPECT_EQ(b.i2c.reg(SLVT, 0x10, 0xD7), 0x04);
+    EXPECT_EQ(std::make_tuple(b.i2c.writesTo(SLVT, 0x10).size(), b.i2c.reg(SLVT, 0x10, 0xA5), b.i2c.reg(SLVT, 0x10, 0xD7)),
+              std::make_tuple(size_t(5), uint8_t(0), uint8_t(0x04)));
 
     // Active on DVB-T: its sleep first, then the whole start.
     TerrBench c;
@@ -86,8 +82,7 @@ TEST(KitDvbt2Tune, BadBandwidthOrStateWritesNothing)
         EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
         b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
         EXPECT_EQ(kit_demod_dvbt2_Tune(&b.demod, &p), 3u) << bw;
-        EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_ACTIVE);
-        EXPECT_EQ(b.demod.bandwidth, KIT_DTV_BW_8_MHZ);
+        EXPECT_EQ(std::make_pair(b.demod.state, b.demod.bandwidth), (std::pair<uint32_t, uint32_t>(KIT_DEMOD_STATE_ACTIVE, 8)));
         EXPECT_TRUE(b.i2c.writes().empty());
     }
     TerrBench b;
@@ -119,8 +114,7 @@ TEST(KitDvbt2Tune, SleepTrail)
                                std::vector<Step>{W(SLVT, 0x10, 0xA5, 1), W(SLVT, 0x13, 0x83, 0x40),
                                                  W(SLVT, 0x13, 0x86, 0x21), W(SLVT, 0x13, 0x9F, 0xFB)} +
                                coreSleep()));
-    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
-    EXPECT_EQ(b.demod.system, 0u);
+    EXPECT_EQ(std::make_pair(b.demod.state, b.demod.system), (std::pair<uint32_t, uint32_t>(KIT_DEMOD_STATE_SLEEP, 0)));
 }
 
 TEST(KitDvbt2Lock, ChecksOverTheSyncRegister)
@@ -137,17 +131,14 @@ TEST(KitDvbt2Lock, ChecksOverTheSyncRegister)
     b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
     for (const auto& c : cases) {
         b.set(SLVT, 0x20, 0x10, {c.reg});
-        kit_demod_lock_result_t lock = 9;
-        EXPECT_EQ(kit_demod_dvbt2_CheckDemodLock(&b.demod, &lock), c.result) << c.reg;
-        EXPECT_EQ(lock, c.demod) << c.reg;
-        lock = 9;
-        EXPECT_EQ(kit_demod_dvbt2_CheckTSLock(&b.demod, &lock), c.result) << c.reg;
-        EXPECT_EQ(lock, c.ts) << c.reg;
-        uint8_t sync = 0, ts = 0, unlock = 0;
-        EXPECT_EQ(kit_demod_dvbt2_monitor_SyncStat(&b.demod, &sync, &ts, &unlock), c.result);
-        EXPECT_EQ(sync, c.reg & 7);  // written even for the invalid state
-        EXPECT_EQ(ts, (c.reg >> 5) & 1);
-        EXPECT_EQ(unlock, (c.reg >> 4) & 1);
+        kit_demod_lock_result_t demod = 9, ts = 9;
+        uint8_t sync = 0, tsBit = 0, unlock = 0;  // written even for the invalid state
+        EXPECT_EQ(std::make_tuple(kit_demod_dvbt2_CheckDemodLock(&b.demod, &demod), kit_demod_dvbt2_CheckTSLock(&b.demod, &ts),
+                                  kit_demod_dvbt2_monitor_SyncStat(&b.demod, &sync, &tsBit, &unlock)),
+                  std::make_tuple(c.result, c.result, c.result)) << c.reg;
+        EXPECT_EQ(std::make_tuple(demod, ts, sync, tsBit, unlock),
+                  std::make_tuple(c.demod, c.ts, uint8_t(c.reg & 7), uint8_t((c.reg >> 5) & 1),
+                                  uint8_t((c.reg >> 4) & 1))) << c.reg;
     }
     kit_demod_lock_result_t lock = 0;
     b.i2c.failRegister(SLVT, 0x20, 0x10);
@@ -178,16 +169,13 @@ TEST(KitDvbt2Selection, PlpProfileAndL1Checks)
     EXPECT_TRUE(b.i2c.writes().empty());
 
     uint8_t v = 9;
-    EXPECT_EQ(kit_demod_dvbt2_CheckL1PostValid(&b.demod, &v), 0u);
-    EXPECT_EQ(v, 0);
+    EXPECT_EQ(value(kit_demod_dvbt2_CheckL1PostValid, &b.demod), 0);
     b.set(SLVT, 0x22, 0x12, {0x01, 0x01});
-    EXPECT_EQ(kit_demod_dvbt2_CheckL1PostValid(&b.demod, &v), 0u);
-    EXPECT_EQ(v, 1);
+    EXPECT_EQ(value(kit_demod_dvbt2_CheckL1PostValid, &b.demod), 1);
     // The monitors need the handle active on DVB-T2.
     EXPECT_EQ(kit_demod_dvbt2_monitor_DataPLPError(&b.demod, &v), 3u);
     b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
-    EXPECT_EQ(kit_demod_dvbt2_monitor_DataPLPError(&b.demod, &v), 0u);
-    EXPECT_EQ(v, 1);
+    EXPECT_EQ(value(kit_demod_dvbt2_monitor_DataPLPError, &b.demod), 1);
     b.set(SLVT, 0x22, 0x12, {0x00});
     EXPECT_EQ(kit_demod_dvbt2_monitor_DataPLPError(&b.demod, &v), 4u);
 
@@ -195,8 +183,7 @@ TEST(KitDvbt2Selection, PlpProfileAndL1Checks)
     EXPECT_EQ(kit_demod_dvbt2_monitor_Profile(&b.demod, &profile), 4u);
     EXPECT_EQ(profile, 9u);
     b.set(SLVT, 0x2E, 0x20, {0x03});
-    EXPECT_EQ(kit_demod_dvbt2_monitor_Profile(&b.demod, &profile), 0u);
-    EXPECT_EQ(profile, KIT_DVBT2_PROFILE_LITE);
+    EXPECT_EQ(value(kit_demod_dvbt2_monitor_Profile, &b.demod), KIT_DVBT2_PROFILE_LITE);
     b.i2c.clearLog();
     EXPECT_EQ(kit_demod_dvbt2_ClearBERSNRHistory(&b.demod), 0u);
     EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0x02, 0x4A, 1)}));
@@ -216,8 +203,7 @@ TEST(KitDvbt2Mer, ReadingInFixedPointAndItsPreconditions)
         b.set(SLVT, 0x20, 0x10, {c.sync});
         b.set(SLVT, 0x20, 0x2C, {c.v >> 8, c.v & 0xFF});
         int32_t mer = -1;
-        EXPECT_EQ(kit_demod_dvbt2_adv_monitor_MER(&b.demod, &mer), c.result) << c.v;
-        EXPECT_EQ(mer, c.mer) << c.v;
+        EXPECT_EQ(std::make_pair(kit_demod_dvbt2_adv_monitor_MER(&b.demod, &mer), mer), std::make_pair(c.result, c.mer)) << c.v;
         EXPECT_FALSE(b.frozen());
     }
     b.i2c.failRegister(SLVT, 0x20, 0x2C);
@@ -233,14 +219,10 @@ TEST(KitDvbt2MerFilter, WindowRules)
     w.size = 90;
     EXPECT_EQ(window_GetAverage(&w), 0);
     EXPECT_EQ(kit_estimate_mer_from_window(&w), -16383);  // empty: the maximum starts at -32767
-    w.values[0] = -3;
-    w.values[1] = -4;
-    w.count = 2;
-    w.index = 2;
+    w.values[0] = -3, w.values[1] = -4, w.count = 2, w.index = 2;
     EXPECT_EQ(window_GetAverage(&w), -4);  // (-7 - 1) / 2
     EXPECT_EQ(kit_window_get_last_value(&w), -4);
-    w.values[0] = 3;
-    w.values[1] = 4;
+    w.values[0] = 3, w.values[1] = 4;
     EXPECT_EQ(window_GetAverage(&w), 4);  // (7 + 1) / 2
     EXPECT_EQ(kit_estimate_mer_from_window(&w), 4);
     w.values[1] = 10;
@@ -259,31 +241,26 @@ TEST(KitDvbt2MerFilter, RawWindowFeedsTheFilteredOne)
     b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
     kit_dvbt2_mer_filter_t f;
     ASSERT_EQ(kit_demod_dvbt2_adv_monitor_InitMERFilter(&f), 0u);
-    EXPECT_EQ(f.filtered.size, 6);
-    EXPECT_EQ(f.raw.size, 90);
+    EXPECT_EQ(std::make_tuple(f.filtered.size, f.raw.size), std::make_tuple(6, 90));
     int32_t last = 0, filtered = 0;
 
     // Ten readings per call; 1000 reads 23979, 4000 reads 29979 (dB x 1000).
     setMerRegister(b, 1000);
     ASSERT_EQ(kit_demod_dvbt2_adv_monitor_FilteredMER(&b.demod, &f, &last, &filtered), 0u);
-    EXPECT_EQ(last, 23979);
-    EXPECT_EQ(filtered, 23979);
-    EXPECT_EQ(b.i2c.writesTo(SLVT, 0x20).front(), std::make_pair(0x9D, 0x01));
-    EXPECT_EQ(b.i2c.writesTo(SLVT, 0x20).back(), std::make_pair(0x9D, 0x14));
+    EXPECT_EQ(std::make_pair(last, filtered), std::make_pair(23979, 23979));
+    EXPECT_EQ(std::make_pair(b.i2c.writesTo(SLVT, 0x20).front(), b.i2c.writesTo(SLVT, 0x20).back()),
+              std::make_pair(std::make_pair(0x9D, 0x01), std::make_pair(0x9D, 0x14)));
     setMerRegister(b, 4000);
     ASSERT_EQ(kit_demod_dvbt2_adv_monitor_FilteredMER(&b.demod, &f, &last, &filtered), 0u);
-    EXPECT_EQ(last, 29979);
-    EXPECT_EQ(filtered, 26979 + (29979 - 26979) / 2);  // mean + (max - mean) / 2 of the 20 raw readings
-    EXPECT_EQ(f.raw.count, 20);
-    EXPECT_EQ(f.filtered.count, 0);
+    // Mean + (max - mean) / 2 of the 20 raw readings.
+    EXPECT_EQ(std::make_tuple(last, filtered, f.raw.count, f.filtered.count),
+              std::make_tuple(29979, 26979 + (29979 - 26979) / 2, 20, 0));
 
     // The ninth call fills the raw window: its estimate is the first filtered value.
     for (int call = 3; call <= 9; ++call)
         ASSERT_EQ(kit_demod_dvbt2_adv_monitor_FilteredMER(&b.demod, &f, &last, &filtered), 0u);
     // 10 readings of 23979, 80 of 29979: mean 29312 (rounded), max 29979.
-    EXPECT_EQ(f.filtered.count, 1);
-    EXPECT_EQ(f.raw.count, 0);
-    EXPECT_EQ(filtered, 29312 + (29979 - 29312) / 2);
+    EXPECT_EQ(std::make_tuple(f.filtered.count, f.raw.count, filtered), std::make_tuple(1, 0, 29312 + (29979 - 29312) / 2));
     EXPECT_EQ(kit_window_get_last_value(&f.filtered), filtered);
 
     // A failed reading restores the period and is returned; the windows keep what they had.

@@ -1,7 +1,6 @@
-// DVB-T reception on the fake register files: tune, retune and sleep trails, the stream and
-// echo settings, TPS and mode/guard decoding, lock checks, error rates at their windows
-// (pre-RS over whole 204-byte packets), quality at the rule's points, SNR and MER, offsets
-// and the analysis ranges and delay axis.
+// DVB-T on the fake register files: tune, retune and sleep trails, stream and echo settings,
+// TPS decoding, lock checks, error rates at their windows, quality at the rule's points, SNR,
+// MER, offsets, and the analysis ranges and delay axis.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_dvbt.h"
 #include "chipkit/kit_demod_dvbt_monitor.h"
@@ -34,10 +33,9 @@ TEST(KitDvbtTune, FromSleepRetuneAndSleep)
     const kit_dvbt_tune_param_t p8 = {650000, KIT_DTV_BW_8_MHZ, KIT_DVBT_PROFILE_HP};
     ASSERT_EQ(kit_demod_dvbt_Tune(&b.demod, &p8), 0u);
     const std::vector<Step> expected =
-        clock +
-        coreWake(0x01) +
-        std::vector<Step>{W(SLVT, 0x11, 0x6A, 0x50),
-                          W(SLVT, 0x10, 0xA5, 1), W(SLVT, 0x18, 0x31, 1), W(SLVT, 0, 0xCE, 1), W(SLVT, 0, 0xCF, 1)} +
+        clock + coreWake(0x01) +
+        std::vector<Step>{W(SLVT, 0x11, 0x6A, 0x50), W(SLVT, 0x10, 0xA5, 1), W(SLVT, 0x18, 0x31, 1), W(SLVT, 0, 0xCE, 1),
+                          W(SLVT, 0, 0xCF, 1)} +
         burst(SLVT, 0x11, 0x33, {0, 3, 0x3B}) + burst(SLVT, 0x13, 0x9C, {1, 0x14}) +
         burst(SLVT, 0x10, 0x9F, {0x15, 0, 0, 0, 0}) +
         burst(SLVT, 0x10, 0xA6, {0x2F, 0xBA, 0x28, 0x9B, 0x28, 0x9D, 0x28, 0xA1, 0x29, 0xA5, 0x2A, 0xAC, 0x29, 0xB5}) +
@@ -101,11 +99,10 @@ TEST(KitDvbtTune, ProfileEchoAndLocks)
     const kit_demod_lock_result_t demodLock[] = {1, 1, 2, 0, 0}, tsLock[] = {1, 0, 2, 0, 0};
     for (int i = 0; i < 5; ++i) {
         b.set(SLVT, 0x10, 0x10, {regs[i]});
-        kit_demod_lock_result_t lock = 9;
-        EXPECT_EQ(kit_demod_dvbt_CheckDemodLock(&b.demod, &lock), regs[i] == 0x07 ? 4u : 0u);
-        EXPECT_EQ(lock, demodLock[i]);
-        EXPECT_EQ(kit_demod_dvbt_CheckTSLock(&b.demod, &lock), regs[i] == 0x07 ? 4u : 0u);
-        EXPECT_EQ(lock, tsLock[i]);
+        kit_demod_lock_result_t demod = 0, ts = 0;
+        const kit_result_t r = regs[i] == 0x07 ? 4u : 0u;
+        EXPECT_EQ(std::make_tuple(kit_demod_dvbt_CheckDemodLock(&b.demod, &demod), kit_demod_dvbt_CheckTSLock(&b.demod, &ts), demod, ts),
+                  std::make_tuple(r, r, demodLock[i], tsLock[i])) << regs[i];
     }
 }
 
@@ -113,8 +110,7 @@ TEST(KitDvbtMonitor, TpsModeGuardSenseAndErrorRatesAtTheirWindows)
 {
     TBench b;
     b.set(SLVT, 0x10, 0x2F, {0x81, 0x3A, 0x9F, 0x12, 0x34, 0xC5, 0x2A});
-    kit_dvbt_tpsinfo_t tps = {};
-    ASSERT_EQ(kit_demod_dvbt_monitor_TPSInfo(&b.demod, &tps), 0u);
+    kit_dvbt_tpsinfo_t tps = value(kit_demod_dvbt_monitor_TPSInfo, &b.demod);
     EXPECT_EQ((std::vector<uint32_t>{tps.constellation, tps.hierarchy, tps.rateHP, tps.rateLP, tps.guard, tps.mode,
                                      tps.fnum, tps.lengthIndicator, tps.cellID, tps.reservedEven, tps.reservedOdd}),
               (std::vector<uint32_t>{2, 0, 1, 1, 3, 1, 2, 31, 0x1234, 5, 0x2A}));
@@ -133,20 +129,15 @@ TEST(KitDvbtMonitor, TpsModeGuardSenseAndErrorRatesAtTheirWindows)
     };
     expectReadings(b, {
         {{{0x10, 0x3F, {0x01}}}, sense, 0, 1},
-        {rsOf({0x80, 0, 16}, 0), rs, 0, 98039},
-        {rsOf({0x80, 0x06, 0x60}, 0), rs, 0, 10000000},
+        {rsOf({0x80, 0, 16}, 0), rs, 0, 98039}, {rsOf({0x80, 0x06, 0x60}, 0), rs, 0, 10000000},
         {rsOf({0x80, 0x06, 0x61}, 0), rs, 4, 0},
         {rsOf({0xBF, 0xFF, 0xFF}, 0x1F), rs, 0, 12},  // 2^22 over 2^31 packets
         {rsOf({0x00, 0, 1}, 0), rs, 4, 0},
-        {viterbiOf(1, {0, 1}, 0), viterbi, 0, 39063},
-        {viterbiOf(1, {1, 1}, 0), viterbi, 4, 0},
-        {viterbiOf(1, {0xFF, 0xFF}, 7), viterbi, 0, 1249981},
-        {viterbiOf(0, {0, 1}, 0), viterbi, 4, 0},
-        {{{0x10, 0x5C, {4, 1, 0, 1}}}, per, 0, 62500},
-        {{{0x10, 0x5C, {4, 1, 0, 16}}}, per, 0, 1000000},
+        {viterbiOf(1, {0, 1}, 0), viterbi, 0, 39063}, {viterbiOf(1, {1, 1}, 0), viterbi, 4, 0},
+        {viterbiOf(1, {0xFF, 0xFF}, 7), viterbi, 0, 1249981}, {viterbiOf(0, {0, 1}, 0), viterbi, 4, 0},
+        {{{0x10, 0x5C, {4, 1, 0, 1}}}, per, 0, 62500}, {{{0x10, 0x5C, {4, 1, 0, 16}}}, per, 0, 1000000},
         {{{0x10, 0x5C, {4, 1, 0, 17}}}, per, 4, 0},
-        {{{0x10, 0xEA, {0x01, 0x02, 1}}}, packets, 0, 0x0102},
-        {{{0x10, 0xEA, {0x01, 0x02, 0}}}, packets, 4, 0},
+        {{{0x10, 0xEA, {0x01, 0x02, 1}}}, packets, 0, 0x0102}, {{{0x10, 0xEA, {0x01, 0x02, 0}}}, packets, 4, 0},
     });
     b.demod.ifSpectrumInverted = 1;
     expectReadings(b, {{{}, sense, 0, 0}});
@@ -184,12 +175,10 @@ TEST(KitDvbtMonitor, QualitySnrAndMer)
     };
     for (const auto& c : cases) {
         kit_dvbt_tpsinfo_t tps = {};
-        tps.constellation = c.constellation;
-        tps.hierarchy = c.hierarchy;
-        tps.rateHP = c.rate;
+        tps.constellation = c.constellation, tps.hierarchy = c.hierarchy, tps.rateHP = c.rate;
         uint8_t q = 77;
-        EXPECT_EQ(kit_demod_dvbt_CalcQuality(&tps, c.ber, c.snr, &q), c.result) << c.ber << " " << c.snr;
-        EXPECT_EQ(q, c.quality) << c.ber << " " << c.snr;
+        EXPECT_EQ(std::make_pair(kit_demod_dvbt_CalcQuality(&tps, c.ber, c.snr, &q), q), std::make_pair(c.result, c.quality))
+            << c.ber << " " << c.snr;
     }
 
     TBench b;
@@ -251,8 +240,8 @@ TEST(KitDvbtMonitor, AnalysisRangesAndDelayAxis)
     for (const auto& t : taps) {
         b.set(SLVT, 0x10, 0x40, {t.modeGuard});
         uint32_t min = 9, max = 0;
-        EXPECT_EQ(kit_demod_dvbt_adv_SetConstellationTap(&b.demod, t.tap, &min, &max), t.result);
-        EXPECT_EQ(max, t.max);
+        EXPECT_EQ(std::make_pair(kit_demod_dvbt_adv_SetConstellationTap(&b.demod, t.tap, &min, &max), max),
+                  std::make_pair(t.result, t.max)) << int(t.tap);
     }
     // 8k at 8 MHz: 2047 carriers span the useful symbol, every third sampled.
     b.set(SLVT, 0x10, 0x40, {0x04});
@@ -263,15 +252,13 @@ TEST(KitDvbtMonitor, AnalysisRangesAndDelayAxis)
     EXPECT_EQ(b.regWrites(0x11), (std::vector<std::pair<int, int>>{{0xC3, 1}, {0xC4, 0}}));
     EXPECT_EQ(std::make_tuple(first, last, d0, d1), std::make_tuple(0u, 2047u, -149188, 149333));
     ASSERT_EQ(kit_demod_dvbt_adv_SetDelayProfile(&b.demod, 1, 1, &first, &last, &d0, &d1), 0u);
-    EXPECT_EQ(last, 255u);
-    EXPECT_EQ(d0, -148167);
+    EXPECT_EQ(std::make_pair(last, d0), std::make_pair(255u, -148167));
 
     int32_t levels[3] = {-10000, -2000, -50000}, delays[3] = {};
     ASSERT_EQ(kit_demod_dvbt_adv_monitor_DelayProfileCalculate(&b.demod, 1, 0, 85, levels, delays, 3, &d0, &d1), 0u);
     EXPECT_EQ(std::vector<int32_t>(levels, levels + 3), (std::vector<int32_t>{-8000, 0, -48000}));
     EXPECT_EQ(std::vector<int32_t>(delays, delays + 3), (std::vector<int32_t>{-148167, -49000, 50167}));
-    EXPECT_EQ(d0, -147000);
-    EXPECT_EQ(d1, 147000);
+    EXPECT_EQ(std::make_pair(d0, d1), std::make_pair(-147000, 147000));
     EXPECT_EQ(kit_demod_dvbt_adv_monitor_DelayProfileCalculate(&b.demod, 1, 0, 85, levels, delays, 4, &d0, &d1), 7u);
     EXPECT_EQ(kit_demod_dvbt_adv_monitor_DelayProfileCalculate(&b.demod, 1, 0, 85, levels, delays, 0, &d0, &d1), 10u);
     int32_t silent[2] = {-50000, -60000};
@@ -280,6 +267,5 @@ TEST(KitDvbtMonitor, AnalysisRangesAndDelayAxis)
     b.set(SLVT, 0x11, 0x9B, {0x40, 0x01, 0x37, 0x02, 0xC9});
     int32_t i = 0, q = 0;
     ASSERT_EQ(kit_demod_dvbt_adv_monitor_Constellation(&b.demod, 100, &i, &q), 0u);
-    EXPECT_EQ(i, 311);
-    EXPECT_EQ(q, -311);
+    EXPECT_EQ(std::make_pair(i, q), std::make_pair(311, -311));
 }

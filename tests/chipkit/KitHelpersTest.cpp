@@ -46,19 +46,13 @@ TEST(KitMath, LogarithmsAtTheirReferenceValuesTwosComplementAndBitSplit)
     EXPECT_EQ(kit_Convert2SComplement(0x80000000u, 32), static_cast<int32_t>(0x80000000u));
 
     const uint8_t a[] = {0xA5, 0x3C, 0xFF, 0x01, 0x80};
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 0, 4), 0xAu);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 4, 8), 0x53u);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 7, 2), 0x2u);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 0, 32), 0xA53CFF01u);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 4, 32), 0x53CFF018u);  // spans five bytes
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 39, 1), 0u);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 32, 1), 1u);
-    // Never past the array, never a bad length.
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 2, 12, 8), 0u);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 2, 8, 8), 0x3Cu);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 0xFFFFFFF0u, 32), 0u);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 0, 0), 0u);
-    EXPECT_EQ(kit_BitSplitFromByteArray(a, 5, 0, 33), 0u);
+    // Spanning five bytes; never past the array, never a bad length.
+    const uint32_t splits[][4] = {{5, 0, 4, 0xA},           {5, 4, 8, 0x53},          {5, 7, 2, 0x2},
+                                  {5, 0, 32, 0xA53CFF01u},  {5, 4, 32, 0x53CFF018u},  {5, 39, 1, 0},
+                                  {5, 32, 1, 1},            {2, 12, 8, 0},            {2, 8, 8, 0x3C},
+                                  {5, 0xFFFFFFF0u, 32, 0},  {5, 0, 0, 0},             {5, 0, 33, 0}};
+    for (const auto& c : splits)
+        EXPECT_EQ(kit_BitSplitFromByteArray(a, c[0], c[1], c[2]), c[3]) << c[1] << " " << c[2];
     EXPECT_EQ(kit_BitSplitFromByteArray(nullptr, 5, 0, 8), 0u);
 }
 
@@ -110,8 +104,7 @@ TEST(KitI2c, SetRegisterBitsByMaskAndTheCommonRegisterFunctionsOverRawTransfers)
     EXPECT_EQ(g.writes(), (std::vector<Step>{W(SLVX, 0, 0x20, 0x11), W(SLVX, 0, 0x21, 0x22), W(SLVX, 0, 0x22, 0x33)}));
     uint8_t back[3] = {};
     EXPECT_EQ(kit_i2c_CommonReadRegister(i2c, 0xDC, 0x21, back, 2), 0u);
-    EXPECT_EQ(back[0], 0x22);
-    EXPECT_EQ(back[1], 0x33);
+    EXPECT_EQ(std::make_pair(back[0], back[1]), (std::pair<uint8_t, uint8_t>(0x22, 0x33)));
     EXPECT_EQ(kit_i2c_CommonWriteOneRegister(i2c, 0xDC, 0x30, 0x44), 0u);
     EXPECT_EQ(g.reg(SLVX, 0, 0x30), 0x44);
 
@@ -134,8 +127,7 @@ TEST(KitI2c, LogPrintsSuccessfulTransfers)
     kit_i2c_t logI2c{};
     kit_i2c_log_t record{};
     ASSERT_EQ(kit_i2c_CreateI2cLog(&logI2c, f.table(), &record), 0u);
-    EXPECT_EQ(logI2c.gwAddress, 0xC0);
-    EXPECT_EQ(logI2c.gwSub, 0x09);
+    EXPECT_EQ(std::make_pair(logI2c.gwAddress, logI2c.gwSub), (std::pair<uint8_t, uint8_t>(0xC0, 0x09)));
 
     char text[512] = {};
     FILE* stream = fmemopen(text, sizeof text, "w");

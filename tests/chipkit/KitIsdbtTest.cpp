@@ -1,7 +1,6 @@
-// ISDB-T reception on the fake register files: the normal and emergency-warning tunes from
-// sleep and between each other, retunes, both sleeps, lock checks, TMCC decoding, the mode
-// map, carrier and sampling offsets, per-layer error rates at their windows, TS rates from
-// the segment tables, and the analysis monitors that cannot be supported.
+// ISDB-T on the fake register files: normal and emergency-warning tune, retune and sleep trails,
+// lock checks, TMCC and mode decoding, offsets, per-layer error and TS rates at their limits,
+// and the analysis monitors that cannot be supported.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_isdbt.h"
 #include "chipkit/kit_demod_isdbt_monitor.h"
@@ -138,11 +137,8 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
     const kit_demod_lock_result_t demodLock[] = {1, 1, 0, 0, 2}, tsLock[] = {1, 0, 1, 0, 2};
     for (int i = 0; i < 5; ++i) {
         b.set(SLVT, 0x60, 0x10, {regs[i]});
-        kit_demod_lock_result_t lock = 9;
-        EXPECT_EQ(kit_demod_isdbt_CheckDemodLock(&b.demod, &lock), 0u);
-        EXPECT_EQ(lock, demodLock[i]) << regs[i];
-        EXPECT_EQ(kit_demod_isdbt_CheckTSLock(&b.demod, &lock), 0u);
-        EXPECT_EQ(lock, tsLock[i]) << regs[i];
+        EXPECT_EQ(std::make_pair(value(kit_demod_isdbt_CheckDemodLock, &b.demod), value(kit_demod_isdbt_CheckTSLock, &b.demod)),
+                  std::make_pair(demodLock[i], tsLock[i])) << regs[i];
     }
     b.set(SLVT, 0x60, 0x10, {0x03});
 
@@ -150,10 +146,8 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
           tmcc({{0, 2, 0},  {2, 4, 15}, {6, 1, 1},   {7, 1, 1},  {8, 3, 3},   {11, 3, 2}, {14, 3, 1},
                 {17, 4, 1}, {21, 3, 3}, {24, 3, 3},  {27, 3, 2}, {30, 4, 12}, {47, 1, 0}, {48, 3, 2},
                 {51, 3, 1}, {54, 3, 3}, {57, 4, 13}, {74, 3, 7}, {77, 3, 7},  {80, 3, 7}, {83, 4, 15}}));
-    kit_isdbt_tmcc_info_t t = {};
-    ASSERT_EQ(kit_demod_isdbt_monitor_TMCCInfo(&b.demod, &t), 0u);
-    EXPECT_EQ(std::make_tuple(t.systemId, t.countDownIndex, t.ewsFlag), std::make_tuple(0u, 15, 1));
-    EXPECT_EQ(t.currentInfo.isPartial, 1);
+    kit_isdbt_tmcc_info_t t = value(kit_demod_isdbt_monitor_TMCCInfo, &b.demod);
+    EXPECT_EQ(std::make_tuple(t.systemId, t.countDownIndex, t.ewsFlag, t.currentInfo.isPartial), std::make_tuple(0u, 15, 1, 1));
     const auto& a = t.currentInfo.layerA;
     const auto& bl = t.currentInfo.layerB;
     EXPECT_EQ(std::vector<uint32_t>({a.modulation, a.codingRate, a.ilLength, a.segmentsNum}),
@@ -171,8 +165,7 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
         b.set(SLVT, 0x60, 0x40, {v});
         uint32_t mode = 9, guard = 9;
         ASSERT_EQ(kit_demod_isdbt_monitor_ModeGuard(&b.demod, &mode, &guard), 0u);
-        EXPECT_EQ(mode, modes[v >> 2]) << v;
-        EXPECT_EQ(guard, static_cast<uint32_t>(v & 3)) << v;
+        EXPECT_EQ(std::make_pair(mode, guard), std::make_pair(modes[v >> 2], uint32_t(v & 3))) << v;
     }
 
     const struct {
@@ -188,8 +181,8 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
         b.demod.ifSpectrumInverted = o.inverted;
         b.set(SLVT, 0x60, 0x4C, {int(o.x >> 24), int(o.x >> 16) & 0xFF, int(o.x >> 8) & 0xFF, int(o.x) & 0xFF});
         int32_t offset = 7;
-        EXPECT_EQ(kit_demod_isdbt_monitor_CarrierOffset(&b.demod, &offset), o.result) << o.x;
-        EXPECT_EQ(offset, o.offset) << o.x;
+        EXPECT_EQ(std::make_pair(kit_demod_isdbt_monitor_CarrierOffset(&b.demod, &offset), offset),
+                  std::make_pair(o.result, o.offset)) << o.x;
     }
 
     // Sampling offset: nominal 0x15 000000xx gives the divisor 451.
@@ -198,8 +191,7 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
         kit_result_t result;
         int32_t ppm;
     } samplings[] = {
-        {{0x15, 0, 0, 0x10, 0}, {0x15, 0, 0, 0, 0}, 0, 5},
-        {{0x15, 0, 0, 0, 0}, {0x15, 0, 0, 0x10, 0}, 0, -5},
+        {{0x15, 0, 0, 0x10, 0}, {0x15, 0, 0, 0, 0}, 0, 5}, {{0x15, 0, 0, 0, 0}, {0x15, 0, 0, 0x10, 0}, 0, -5},
         {{0x16, 0, 0, 0, 0}, {0x15, 0, 0, 0x10, 0}, 0, 4761600},
         {{0x16, 0, 0, 0x20, 0}, {0x15, 0, 0, 0x10, 0}, 4, 7},  // a wrap and still ahead: not sound
         {{0x14, 0, 0, 0, 0}, {0x15, 0, 0, 0x10, 0}, 4, 7},
@@ -208,8 +200,8 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
         b.set(SLVT, 0x10, 0x52, s.tracked);
         b.set(SLVT, 0x10, 0x9F, s.nominal);
         int32_t ppm = 7;
-        EXPECT_EQ(kit_demod_isdbt_monitor_SamplingOffset(&b.demod, &ppm), s.result);
-        EXPECT_EQ(ppm, s.ppm);
+        EXPECT_EQ(std::make_pair(kit_demod_isdbt_monitor_SamplingOffset(&b.demod, &ppm), ppm),
+                  std::make_pair(s.result, s.ppm));
     }
 
     b.set(SLVT, 0x60, 0x10, {0x01});  // TS lock without demodulator lock: monitors wait
@@ -224,14 +216,13 @@ TEST(KitIsdbtMonitor, LayersRatesAndSignalQuality)
     // Pre-RS over 10 packets of 1632 bits per layer: one layer past its window spoils all.
     b.set(SLVT, 0x60, 0x5B, {0, 10});
     b.set(SLVT, 0x60, 0x16, {0x00, 0x3F, 0xC0, 0x80, 0x00, 0x10, 0, 0, 0});
-    kit_isdbt_layers_t v = {};
-    ASSERT_EQ(kit_demod_isdbt_monitor_PreRSBER(&b.demod, &v), 0u);
+    kit_isdbt_layers_t v = value(kit_demod_isdbt_monitor_PreRSBER, &b.demod);
     EXPECT_EQ(std::make_tuple(v.layerA, v.layerB, v.layerC), std::make_tuple(10000000u, 9804u, 0u));
     b.set(SLVT, 0x60, 0x19, {0x00, 0x3F, 0xC1});  // 16321 errors: beyond what 10 packets hold
     EXPECT_EQ(kit_demod_isdbt_monitor_PreRSBER(&b.demod, &v), 4u);
     b.set(SLVT, 0x60, 0x1F, {0, 1, 0, 100, 0, 0});
     b.set(SLVT, 0x60, 0x5B, {0, 100});
-    ASSERT_EQ(kit_demod_isdbt_monitor_PER(&b.demod, &v), 0u);
+    v = value(kit_demod_isdbt_monitor_PER, &b.demod);
     EXPECT_EQ(std::vector<uint32_t>({v.layerA, v.layerB, v.layerC}), std::vector<uint32_t>({10000, 1000000, 0}));
     b.set(SLVT, 0x60, 0x21, {0, 101});
     EXPECT_EQ(kit_demod_isdbt_monitor_PER(&b.demod, &v), 4u);
@@ -240,7 +231,7 @@ TEST(KitIsdbtMonitor, LayersRatesAndSignalQuality)
     EXPECT_FALSE(b.frozen());
 
     b.set(SLVT, 0x60, 0xA1, {1, 0, 5, 0x01, 0x00, 0xFF, 0xFF});
-    ASSERT_EQ(kit_demod_isdbt_monitor_PacketErrorNumber(&b.demod, &v), 0u);
+    v = value(kit_demod_isdbt_monitor_PacketErrorNumber, &b.demod);
     EXPECT_EQ(std::vector<uint32_t>({v.layerA, v.layerB, v.layerC}), std::vector<uint32_t>({5, 256, 65535}));
     b.demod.isdbtEwsState = 1;
     EXPECT_EQ(kit_demod_isdbt_monitor_PacketErrorNumber(&b.demod, &v), 3u);
@@ -250,15 +241,13 @@ TEST(KitIsdbtMonitor, LayersRatesAndSignalQuality)
     b.set(SLVT, 0x60, 0x40, {0x03});
     b.set(SLVT, 0x60, 0x32,
           tmcc({{8, 3, 0}, {11, 3, 0}, {17, 4, 13}, {21, 3, 4}, {30, 4, 1}, {34, 3, 2}, {43, 4, 14}}));
-    ASSERT_EQ(kit_demod_isdbt_monitor_TSRate(&b.demod, &v), 0u);
-    EXPECT_EQ(v.layerA, 3651u);
-    EXPECT_EQ(v.layerB, 0u);  // no such modulation
-    EXPECT_EQ(v.layerC, 0u);  // more than 13 segments
+    v = value(kit_demod_isdbt_monitor_TSRate, &b.demod);
+    // B: no such modulation; C: more than 13 segments.
+    EXPECT_EQ(std::make_tuple(v.layerA, v.layerB, v.layerC), std::make_tuple(3651u, 0u, 0u));
     b.demod.bandwidth = KIT_DTV_BW_8_MHZ;
     b.set(SLVT, 0x60, 0x40, {0x00});
     b.set(SLVT, 0x60, 0x32, tmcc({{8, 3, 3}, {11, 3, 4}, {17, 4, 13}}));
-    ASSERT_EQ(kit_demod_isdbt_monitor_TSRate(&b.demod, &v), 0u);
-    EXPECT_EQ(v.layerA, 30980u);  // 64-QAM 7/8 GI 1/32
+    EXPECT_EQ(value(kit_demod_isdbt_monitor_TSRate, &b.demod).layerA, 30980u);  // 64-QAM 7/8 GI 1/32
 
     const struct {
         int v;
@@ -269,10 +258,8 @@ TEST(KitIsdbtMonitor, LayersRatesAndSignalQuality)
         b.set(SLVT, 0x60, 0x28, {s.v >> 8, s.v & 0xFF});
         b.set(SLVT, 0x60, 0x2C, {s.v >> 8, s.v & 0xFF});
         int32_t snr = 7, mer = 7;
-        EXPECT_EQ(kit_demod_isdbt_monitor_SNR(&b.demod, &snr), s.result);
-        EXPECT_EQ(snr, s.snr);
-        EXPECT_EQ(kit_demod_isdbt_adv_monitor_MER(&b.demod, &mer), s.result);
-        EXPECT_EQ(mer, s.mer);
+        EXPECT_EQ(std::make_tuple(kit_demod_isdbt_monitor_SNR(&b.demod, &snr), kit_demod_isdbt_adv_monitor_MER(&b.demod, &mer), snr, mer),
+                  std::make_tuple(s.result, s.result, s.snr, s.mer)) << s.v;
     }
 }
 
@@ -289,22 +276,16 @@ TEST(KitIsdbtMonitor, PresetWarningInfoAndAnalysis)
 
     b.lockedOn(KIT_DTV_BW_6_MHZ);
     b.set(SLVT, 0x60, 0x32, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 1, 2, 3});
-    kit_isdbt_preset_info_t read = {};
-    ASSERT_EQ(kit_demod_isdbt_monitor_PresetInfo(&b.demod, &read), 0u);
-    EXPECT_EQ(read.data[0], 9);
-    EXPECT_EQ(read.data[12], 3);
+    const kit_isdbt_preset_info_t read = value(kit_demod_isdbt_monitor_PresetInfo, &b.demod);
+    EXPECT_EQ(std::make_pair(read.data[0], read.data[12]), (std::pair<uint8_t, uint8_t>(9, 3)));
 
     uint8_t present = 9;
     kit_isdbt_aceew_info_t info = {};
     ASSERT_EQ(kit_demod_isdbt_monitor_ACEEWInfo(&b.demod, &present, &info), 0u);
     EXPECT_EQ(present, 0);
     std::vector<int> ew(36, 0);
-    ew[0] = 1;
-    ew[1] = 0xB6;  // start/end 2, update 3, signal 3
-    ew[2] = 0x05;  // blocks 1 and 3
-    ew[3] = 0x11;
-    ew[25] = 0x33;
-    ew[35] = 0x44;
+    // Start/end 2, update 3, signal 3 (0xB6); blocks 1 and 3 (0x05).
+    ew[0] = 1, ew[1] = 0xB6, ew[2] = 0x05, ew[3] = 0x11, ew[25] = 0x33, ew[35] = 0x44;
     b.set(SLVT, 0x61, 0x21, ew);
     ASSERT_EQ(kit_demod_isdbt_monitor_ACEEWInfo(&b.demod, &present, &info), 0u);
     EXPECT_EQ(present, 1);
@@ -328,6 +309,5 @@ TEST(KitIsdbtMonitor, PresetWarningInfoAndAnalysis)
     b.set(SLVT, 0x11, 0x9B, {0x40, 0x03, 0x42, 0x00, 0xBE});
     int32_t i = 0, q = 0;
     ASSERT_EQ(kit_demod_isdbt_adv_monitor_Constellation(&b.demod, 7, &i, &q), 0u);
-    EXPECT_EQ(i, -190);
-    EXPECT_EQ(q, 190);
+    EXPECT_EQ(std::make_pair(i, q), std::make_pair(-190, 190));
 }

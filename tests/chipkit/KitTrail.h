@@ -16,13 +16,23 @@ inline void append(std::vector<Step>& to, const std::vector<Step>& more)
     to.insert(to.end(), more.begin(), more.end());
 }
 
-// values written to SLVT bank from reg on.
-inline std::vector<Step> bytes(int bank, int reg, std::initializer_list<int> values)
+inline std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b)
+{
+    append(a, b);
+    return a;
+}
+
+// values written to port's bank from reg on.
+inline std::vector<Step> burst(int port, int bank, int reg, const std::vector<int>& values)
 {
     std::vector<Step> out;
     for (int v : values)
-        out.push_back(W(SLVT, bank, reg++, v));
+        out.push_back(W(port, bank, reg++, v));
     return out;
+}
+inline std::vector<Step> bytes(int bank, int reg, std::initializer_list<int> values)
+{
+    return burst(SLVT, bank, reg, values);
 }
 
 // What a helper of the kit core writes on a chip fresh from initialise.

@@ -12,20 +12,6 @@
 
 namespace kittest {
 
-inline std::vector<Step> burst(int port, int bank, int reg, const std::vector<int>& bytes)
-{
-    std::vector<Step> out;
-    for (size_t i = 0; i < bytes.size(); ++i)
-        out.push_back(W(port, bank, reg + static_cast<int>(i), bytes[i]));
-    return out;
-}
-
-inline std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // The chip's core woken into a standard (SLVX 0x17 code) and put back to sleep.
 inline std::vector<Step> coreWake(int code)
 {
@@ -63,13 +49,7 @@ struct TerrBench : DemodBench {
     }
 
     // The last write of the freeze register left the monitors frozen.
-    bool frozen() const
-    {
-        for (auto it = i2c.writes().rbegin(); it != i2c.writes().rend(); ++it)
-            if (it->port == SLVT && it->reg == 0x01)
-                return it->value != 0;
-        return false;
-    }
+    bool frozen() const { return !freezeReleased(i2c); }
 
     // The writes to one SLVT bank, without the freeze register (the chip has one for all banks).
     std::vector<std::pair<int, int>> regWrites(int bank) const

@@ -97,8 +97,7 @@ TEST(TunerOnSimulatedChip, OnlyTheOpenGateReachesTheTunerAndAnythingElseIsAViola
     TunerOnChip t;
     // The library's bus binding never reports a NAK, so the board has to.
     EXPECT_EQ(kit_cxd2858_Initialize(&t.tuner), 2u);
-    EXPECT_EQ(t.model->gateViolations(), 1);
-    EXPECT_EQ(t.board->log().entries("i2c-violation").size(), 1u);
+    EXPECT_EQ(std::make_pair(t.model->gateViolations(), t.board->log().entries("i2c-violation").size()), std::make_pair(1, size_t(1)));
 
     // The repeater alone is not enough: the tuner path must be on too.
     ASSERT_EQ(kit_demod_TunerI2cEnable(&t.demod, 0), 0u);
@@ -108,25 +107,23 @@ TEST(TunerOnSimulatedChip, OnlyTheOpenGateReachesTheTunerAndAnythingElseIsAViola
 
     EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
     EXPECT_EQ(t.terrTune(474000, 24), 0u);
-    EXPECT_EQ(t.model->gateViolations(), 2);
-    EXPECT_EQ(t.model->tuneCount(), 1);
+    EXPECT_EQ(std::make_pair(t.model->gateViolations(), t.model->tuneCount()), std::make_pair(2, 1));
 }
 
 TEST(TunerOnSimulatedChip, DecodesWhatTheDriverProgrammed)
 {
     TunerOnChip t;
     ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
-    EXPECT_FALSE(t.model->tunedFrequencyHz());
+    EXPECT_EQ(std::make_pair(t.model->half(), t.model->tunedFrequencyHz().has_value()),
+              std::make_pair(Cxd2858Model::Half::Sleep, false));
 
     // Not on the channel until the tune has ended.
     ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_Tune(&t.tuner, 474000, 24); }), 0u);
-    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Terrestrial);
-    EXPECT_FALSE(t.model->tunedFrequencyHz());
+    EXPECT_EQ(std::make_pair(t.model->half(), t.model->tunedFrequencyHz().has_value()),
+              std::make_pair(Cxd2858Model::Half::Terrestrial, false));
     ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_TuneEnd(&t.tuner); }), 0u);
-    EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), 474e6);
-    EXPECT_EQ(t.model->terrSystem(), 24);
-    EXPECT_EQ(t.model->channelBandwidthHz(), 8e6);
+    EXPECT_EQ(std::make_tuple(t.model->tunedFrequencyHz().value_or(0), t.model->terrSystem(), t.model->channelBandwidthHz()),
+              std::make_tuple(474e6, 24, 8e6));
 
     const struct {
         uint32_t kHz, system;
@@ -136,19 +133,16 @@ TEST(TunerOnSimulatedChip, DecodesWhatTheDriverProgrammed)
                  {600000, 18, 18, 1.7e6}, {600000, 12, 12, 7e6}, {600000, 26, 26, 8e6}, {600000, 10, 10, 6e6}};
     for (const auto& c : cases) {
         ASSERT_EQ(t.terrTune(c.kHz, c.system), 0u);
-        EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), c.kHz * 1e3) << c.system;
-        EXPECT_EQ(t.model->terrSystem(), c.decoded) << c.system;
-        EXPECT_EQ(t.model->channelBandwidthHz(), c.bandwidthHz) << c.system;
+        EXPECT_EQ(std::make_tuple(t.model->tunedFrequencyHz().value_or(0), t.model->terrSystem(), t.model->channelBandwidthHz()),
+                  std::make_tuple(c.kHz * 1e3, c.decoded, c.bandwidthHz)) << c.system;
     }
 
     ASSERT_EQ(t.call([&] { return kit_cxd2858_sat_Tune(&t.tuner, 1000001, 30, 27500); }), 0u);
-    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Satellite);
-    EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), 1000000e3);
-    EXPECT_EQ(t.model->terrSystem(), 0);
+    EXPECT_EQ(std::make_tuple(t.model->half(), t.model->tunedFrequencyHz().value_or(0), t.model->terrSystem()),
+              std::make_tuple(Cxd2858Model::Half::Satellite, 1000000e3, 0));
     ASSERT_EQ(t.call([&] { return kit_cxd2858_Sleep(&t.tuner); }), 0u);
-    EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
-    EXPECT_FALSE(t.model->input());
-    EXPECT_EQ(t.model->gateViolations(), 0);
+    EXPECT_EQ(std::make_tuple(t.model->half(), t.model->input().has_value(), t.model->gateViolations()),
+              std::make_tuple(Cxd2858Model::Half::Sleep, false, 0));
 }
 
 TEST(TunerOnSimulatedChip, ChipIdAndStartUpStatusThroughTheBoardsFaults)
@@ -165,8 +159,7 @@ TEST(TunerOnSimulatedChip, ChipIdAndStartUpStatusThroughTheBoardsFaults)
     t.board->faults().failRegister(tuner, 0x68);
     EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
     EXPECT_EQ(t.terrTune(474000, 24), 2u);
-    EXPECT_EQ(t.tuner.state, KIT_CXD2858_STATE_INVALID);
-    EXPECT_EQ(t.model->gateViolations(), 0);
+    EXPECT_EQ(std::make_pair(t.tuner.state, t.model->gateViolations()), std::make_pair(uint32_t(KIT_CXD2858_STATE_INVALID), 0));
 }
 
 TEST(TunerOnSimulatedChip, RssiIsTheScenesLevelThroughTheBandPath)
@@ -214,8 +207,7 @@ TEST(TunerOnSimulatedChip, TheDemodulatorReceivesOnlyWhatTheTunerIsOn)
         bool locks;
         bool inverted;
     } cases[] = {
-        {"on the channel", 2, 474000, true, true, false},
-        {"tune not ended", 2, 474000, false, false, false},
+        {"on the channel", 2, 474000, true, true, false}, {"tune not ended", 2, 474000, false, false, false},
         {"next channel", 2, 482000, true, false, false},
         {"1 GHz worked at 600 MHz, spectrum flipped", 3, 600000, true, true, true},
         {"the band path elsewhere", 2, 600000, true, false, false},
@@ -333,10 +325,10 @@ TEST(TunerOnSimulatedChip, TheIntegrationLayerLocksWhereTheRealTunerIsOnAChannel
     for (const auto& c : cases) {
         IntegOnChip t;
         EXPECT_EQ(c.tune(&t.integ), c.result) << c.what;
-        EXPECT_EQ(t.model->tunedFrequencyHz().value_or(0), c.tunedMHz * 1e6) << c.what;
-        EXPECT_EQ(t.chip->demodLocked(), c.result == 0) << c.what;
-        EXPECT_EQ(t.model->gateViolations(), 0) << c.what;
-        EXPECT_EQ(t.chip->slvxRegister(0, 0x08), 0) << c.what << ": the repeater is left closed";
+        // The repeater is left closed.
+        EXPECT_EQ(std::make_tuple(t.model->tunedFrequencyHz().value_or(0), t.chip->demodLocked(), t.model->gateViolations(),
+                                  t.chip->slvxRegister(0, 0x08)),
+                  std::make_tuple(c.tunedMHz * 1e6, c.result == 0, 0, 0)) << c.what;
     }
 
     // Sleep takes the tuner out of its band as well.
@@ -363,7 +355,6 @@ TEST(TunerOnSimulatedChip, ScansFindTheNetworksTerrestrialChannelsAndEveryDataPl
             found.emplace_back(kHz, system, plp);
     EXPECT_EQ(found, (std::vector<std::tuple<uint32_t, kit_dtv_system_t, uint32_t>>{
                          {834000, KIT_DTV_SYSTEM_DVBT, 0}, {842000, KIT_DTV_SYSTEM_DVBT2, 0}, {842000, KIT_DTV_SYSTEM_DVBT2, 1}}));
-    EXPECT_EQ(seen.size(), found.size() + 2);  // 826 (DVB-C) and 850 (ISDB-T, 6 MHz) reported without a lock
-    EXPECT_EQ(t.demod.scanMode, 0);
-    EXPECT_EQ(t.model->gateViolations(), 0);
+    // 826 (DVB-C) and 850 (ISDB-T, 6 MHz) reported without a lock.
+    EXPECT_EQ(std::make_tuple(seen.size(), t.demod.scanMode, t.model->gateViolations()), std::make_tuple(found.size() + 2, 0, 0));
 }
