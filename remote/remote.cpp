@@ -2,6 +2,7 @@
 
 #include "commandgate.h"
 #include "exceptionlog.h"
+#include "peerWriter.h"
 #include "remotecommands.h"
 #include "tokens.h"
 
@@ -17,8 +18,6 @@ namespace {
 // long command runs, a flooding peer is held back by TCP instead of filling memory.
 constexpr qint64 kReadChunk = 16 * 1024;
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
-
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 } // namespace
 
@@ -41,12 +40,23 @@ Remote::~Remote()
 
 void Remote::setGate(CommandGate* gate) { gate_ = gate; }
 
+void Remote::setWriter(PeerWriter* writer) { writer_ = writer; }
+
 // --- input -------------------------------------------------------------------------------
 
 void Remote::onReadyRead()
 {
     if (!socket_ || socket_->bytesAvailable() == 0)
         return;
+    resumeInput();
+}
+
+void Remote::endInput()
+{
+    // The socket goes soon after its peer: take what it still holds now.
+    while (socket_ && socket_->bytesAvailable() > 0)
+        framer_.feed(socket_->read(kReadChunk));
+    inputEnded_ = true;
     resumeInput();
 }
 
@@ -76,11 +86,14 @@ void Remote::processInput()
     if (running_)
         return;
     QPointer<Remote> self(this);
+    bool allDone = false;
     while (!deletePending_) {
         if (heldKind_ == Framed::None) {
             heldKind_ = takeLine(&heldLine_);
-            if (heldKind_ == Framed::None)
+            if (heldKind_ == Framed::None) {
+                allDone = inputEnded_;
                 break;
+            }
         }
         if (gate_ && !gate_->enter(this))
             return; // resumed when the gate is free
@@ -104,6 +117,8 @@ void Remote::processInput()
     }
     if (deletePending_)
         deleteLater();
+    else if (allDone)
+        emit inputFinished();
 }
 
 Remote::Framed Remote::takeLine(QByteArray* line)
@@ -113,45 +128,15 @@ Remote::Framed Remote::takeLine(QByteArray* line)
         return Framed::Line;
     }
     for (;;) {
-        while (chunkPos_ < chunk_.size()) {
-            const char c = chunk_.at(chunkPos_++);
-            if (partner_) {
-                const char expected = partner_;
-                partner_ = 0;
-                if (c == expected)
-                    continue; // CR LF ends one line, also when split across reads
-            }
-            const bool end = isLineEnd(c);
-            if (end)
-                partner_ = c == '\r' ? '\n' : 0;
-            if (discarding_) {
-                discarding_ = !end;
-                continue;
-            }
-            if (end) {
-                buffer_.append(c);
-                line->swap(buffer_);
-                buffer_.clear();
-                return Framed::Line;
-            }
-            if (buffer_.size() >= MAX_LINE) {
-                buffer_.clear();
-                discarding_ = true;
-                return Framed::Overflow;
-            }
-            buffer_.append(c);
-        }
-        chunk_.clear();
-        chunkPos_ = 0;
+        const Framed framed = framer_.next(line);
+        if (framed != Framed::None)
+            return framed;
         if (!socket_ || socket_->bytesAvailable() <= 0)
             return Framed::None;
-        chunk_ = socket_->read(kReadChunk);
-        if (chunk_.isEmpty())
+        const QByteArray chunk = socket_->read(kReadChunk);
+        if (chunk.isEmpty())
             return Framed::None;
-        // Received data ends at a NUL: the rest of that read is dropped.
-        const int nul = chunk_.indexOf('\0');
-        if (nul >= 0)
-            chunk_.truncate(nul);
+        framer_.feed(chunk);
     }
 }
 
@@ -343,6 +328,10 @@ int Remote::wait_ack() { return 0; }
 
 void Remote::sendData(QByteArray data)
 {
+    if (writer_) {
+        writer_->write(data);
+        return;
+    }
     if (!socket_ || !socket_->isOpen())
         return;
     socket_->write(data);
