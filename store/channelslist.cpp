@@ -52,6 +52,7 @@ Channelslist* Channelslist::getInstance()
 
 Channelslist::Channelslist()
 {
+    storefile::removeUnfinishedSaves(plansFolder(), {QString("*") + kSuffix});
     const ScreensVariables::ChannelIndexes saved = ScreensVariables::getInstance()->channelIndexes();
     const QStringList plans = channelPlans();
     if (!plans.isEmpty() && carregaChannelPlan(plans.value(saved.plan, plans.first()))) {
@@ -96,8 +97,12 @@ bool Channelslist::llegeixChannelPlan(const QString& path, const QString& plan, 
     if (storefile::loadXml(path, kRoot, &doc) != storefile::LoadResult::Loaded)
         return false;
     const QDomElement root = doc.documentElement();
+    QStringList unreadable;
     for (QDomElement e = root.firstChildElement(kChannel); !e.isNull(); e = e.nextSiblingElement(kChannel))
-        channels->append(channelRecord(storefile::readValues(e), plan));
+        channels->append(channelRecord(storefile::readValues(e, {}, &unreadable), plan));
+    if (!unreadable.isEmpty())
+        qDebug().noquote() << "Channel plan" << path << "holds values that do not read as their type, read as 0:"
+                           << unreadable.join(", ");
     return true;
 }
 

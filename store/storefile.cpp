@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QXmlStreamReader>
 
 #include <climits>
 #include <cmath>
@@ -118,19 +119,24 @@ QString valueText(const QVariant& value)
     }
 }
 
-QVariant valueFromText(const QString& type, const QString& text)
+QVariant valueFromText(const QString& type, const QString& text, bool* ok)
 {
-    if (type == QLatin1String("int"))
-        return text.trimmed().toInt();
-    if (type == QLatin1String("uint"))
-        return text.trimmed().toUInt();
-    if (type == QLatin1String("double"))
-        return text.trimmed().toDouble();
-    if (type == QLatin1String("bool")) {
-        const QString t = text.trimmed();
-        return t == QLatin1String("true") || t == QLatin1String("1");
+    bool read = true;
+    QVariant value = text;
+    const QString t = text.trimmed();
+    if (type == QLatin1String("int")) {
+        value = t.toInt(&read);
+    } else if (type == QLatin1String("uint")) {
+        value = t.toUInt(&read);
+    } else if (type == QLatin1String("double")) {
+        value = t.toDouble(&read);
+    } else if (type == QLatin1String("bool")) {
+        value = t == QLatin1String("true") || t == QLatin1String("1");
+        read = value.toBool() || t == QLatin1String("false") || t == QLatin1String("0");
     }
-    return text;
+    if (ok)
+        *ok = read;
+    return value;
 }
 
 QVariant keepingType(const QVariant& value, const QVariant& like)
@@ -181,7 +187,7 @@ void writeValues(QXmlStreamWriter& xml, const QVariantMap& values)
         writeValue(xml, it.key(), it.value());
 }
 
-QVariantMap readValues(const QDomElement& parent, const QStringList& skip)
+QVariantMap readValues(const QDomElement& parent, const QStringList& skip, QStringList* unreadable)
 {
     QVariantMap values;
     for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
@@ -190,7 +196,10 @@ QVariantMap readValues(const QDomElement& parent, const QStringList& skip)
         const QString key = e.tagName() == QLatin1String("VALUE") && e.hasAttribute(QStringLiteral("name"))
             ? e.attribute(QStringLiteral("name"))
             : e.tagName();
-        values.insert(key, valueFromText(e.attribute(QStringLiteral("type")), e.text()));
+        bool ok = true;
+        values.insert(key, valueFromText(e.attribute(QStringLiteral("type")), e.text(), &ok));
+        if (!ok && unreadable)
+            unreadable->append(key);
     }
     return values;
 }
@@ -257,7 +266,60 @@ QString asideName(const QString& path)
     return name;
 }
 
-LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc)
+bool parseXml(const QByteArray& text, QDomDocument* doc, QString* problem)
+{
+    // A streaming pass first: it keeps its element stack on the heap, so any depth is safe.
+    QXmlStreamReader reader(text);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > kMaxXmlDepth) {
+                *problem = QStringLiteral("nests elements deeper than %1 levels (line %2)")
+                               .arg(kMaxXmlDepth)
+                               .arg(reader.lineNumber());
+                return false;
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::DTD:
+            *problem = QStringLiteral("has a document type declaration (line %1)").arg(reader.lineNumber());
+            return false;
+        default:
+            break;
+        }
+    }
+    if (reader.hasError()) {
+        *problem = QStringLiteral("is not valid XML (line %1, column %2: %3)")
+                       .arg(reader.lineNumber())
+                       .arg(reader.columnNumber())
+                       .arg(reader.errorString());
+        return false;
+    }
+    QString error;
+    int line = 0;
+    int column = 0;
+    if (!doc->setContent(text, &error, &line, &column)) {
+        *problem = QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
+        *doc = QDomDocument();
+        return false;
+    }
+    return true;
+}
+
+void keepAside(const QString& path, const QString& problem)
+{
+    const QString aside = asideName(path);
+    const bool kept = withWritableRoot([&] { return QFile::rename(path, aside); });
+    if (kept)
+        qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside;
+    else
+        qDebug().noquote() << "File" << path << problem << "- it could not be kept aside";
+}
+
+LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc, BadFile bad)
 {
     QString problem;
     {
@@ -266,26 +328,50 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
             qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
-        QString error;
-        int line = 0;
-        int column = 0;
         if (!file.open(QIODevice::ReadOnly))
             problem = QStringLiteral("cannot be read: ") + file.errorString();
-        else if (!doc->setContent(&file, &error, &line, &column))
-            problem = QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
-        else if (!rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
+        else if (parseXml(file.readAll(), doc, &problem) && !rootElement.isEmpty()
+                 && doc->documentElement().tagName() != rootElement)
             problem = QStringLiteral("has no %1 root element").arg(rootElement);
     }
     if (problem.isEmpty())
         return LoadResult::Loaded;
-    const QString aside = asideName(path);
-    const bool kept = withWritableRoot([&] { return QFile::rename(path, aside); });
-    if (kept)
-        qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside;
+    if (bad == BadFile::KeepAside)
+        keepAside(path, problem);
     else
-        qDebug().noquote() << "File" << path << problem << "- it could not be kept aside";
+        qDebug().noquote() << "File" << path << problem << "- it is not used";
     *doc = QDomDocument();
     return LoadResult::Unreadable;
+}
+
+void removeUnfinishedSaves(const QString& folder, const QStringList& names)
+{
+    static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z]{6}$"));
+    QList<QRegularExpression> patterns;
+    for (const QString& name : names)
+        patterns.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(name)));
+    QStringList leftovers;
+    const QDir dir(folder);
+    for (const QString& file : dir.entryList(QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch m = temporary.match(file);
+        if (!m.hasMatch())
+            continue;
+        for (const QRegularExpression& p : patterns) {
+            if (p.match(m.captured(1)).hasMatch()) {
+                leftovers.append(QDir::cleanPath(dir.filePath(file)));
+                break;
+            }
+        }
+    }
+    if (leftovers.isEmpty())
+        return;
+    withWritableRoot([&] {
+        for (const QString& file : leftovers) {
+            if (QFile::remove(file))
+                qDebug().noquote() << "Removed" << file << "left by a save that did not finish";
+        }
+        return true;
+    });
 }
 
 QString shellQuoted(const QString& word)

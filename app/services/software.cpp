@@ -1,8 +1,8 @@
 #include "software.h"
 
-#include <QDebug>
+#include "store/storefile.h"
+
 #include <QDomDocument>
-#include <QFile>
 
 namespace {
 const char kRoot[] = "SOFTWARE";
@@ -31,23 +31,11 @@ Software* Software::getInstance()
 
 Software::Software()
 {
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "File" << filePath() << "does not exist";
-        return;
-    }
     QDomDocument doc;
-    QString error;
-    int line = 0;
-    if (!doc.setContent(&file, &error, &line)) {
-        qDebug() << "Failed to parse" << filePath() << "line" << line << error;
+    // The factory's file: a damaged one is said to be so and left where it is.
+    if (storefile::loadXml(filePath(), kRoot, &doc, storefile::BadFile::LeaveInPlace) != storefile::LoadResult::Loaded)
         return;
-    }
     const QDomElement root = doc.documentElement();
-    if (root.tagName() != kRoot) {
-        qDebug() << "Failed to parse" << filePath() << ": root element is" << root.tagName();
-        return;
-    }
     for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
         values_.insert(e.tagName(), typedValue(e));
 }
