@@ -29,15 +29,19 @@ Software* Software::getInstance()
     return &instance;
 }
 
-Software::Software()
+Software::Software() : values_(readFile(filePath())) {}
+
+QVariantMap Software::readFile(const QString& path)
 {
+    QVariantMap values;
     QDomDocument doc;
     // The factory's file: a damaged one is said to be so and left where it is.
-    if (storefile::loadXml(filePath(), kRoot, &doc, storefile::BadFile::LeaveInPlace) != storefile::LoadResult::Loaded)
-        return;
+    if (storefile::loadXml(path, kRoot, &doc, storefile::BadFile::LeaveInPlace) != storefile::LoadResult::Loaded)
+        return values;
     const QDomElement root = doc.documentElement();
     for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        values_.insert(e.tagName(), typedValue(e));
+        values.insert(e.tagName(), typedValue(e));
+    return values;
 }
 
 bool Software::getOption(const QString& name) const
