@@ -1,8 +1,8 @@
 #include "periodicfunctions.h"
 
-#include "launcher.h"
 
 #include "app/services/hardware.h"
+#include "app/services/launcher.h"
 #include "cablemodem/engine/mesuraCM.h"
 #include "common/BoardWiring.h"
 #include "common/Clock.h"

@@ -1,6 +1,5 @@
 #include "startup.h"
 
-#include "launcher.h"
 #include "networkinterface.h"
 #include "periodicfunctions.h"
 #include "qtquick2applicationviewer.h"
@@ -10,6 +9,7 @@
 #include "wrfile.h"
 
 #include "app/services/hardware.h"
+#include "app/services/launcher.h"
 #include "app/services/software.h"
 #include "cablemodem/engine/mesuraCM.h"
 #include "demod/engine/mesuraiq.h"
@@ -19,6 +19,7 @@
 #include "hw/drvMAX3543.h"
 #include "hw/tmp100.h"
 #include "platform/Platform.h"
+#include "remote/remoteRequests.h"
 #include "remote/socketCalibrate.h"
 #include "rf/engine/measures.h"
 #include "rf/frontEndSetup.h"
@@ -167,6 +168,14 @@ void StartUp::startServices()
                                      "*** Remote control is OFF: TCP port %1 is taken (is another instrument "
                                      "running?). This instrument runs on without remote control. ***")
                                      .arg(options_.remotePort);
+    // What remote commands ask of the shell: the screens hear it as from the keys, and a
+    // restart ends the event loop with its code.
+    RemoteRequests* requests = RemoteRequests::getInstance();
+    PeriodicFunctions* periodic = PeriodicFunctions::getInstance();
+    QObject::connect(requests, &RemoteRequests::goToHome, periodic, &PeriodicFunctions::enviarSignalBotonHome);
+    QObject::connect(requests, &RemoteRequests::goToTestScreen, periodic, &PeriodicFunctions::enviarSignalTestScreen);
+    QObject::connect(requests, &RemoteRequests::takePhoto, periodic, &PeriodicFunctions::enviarSignalTakeFoto);
+    QObject::connect(requests, &RemoteRequests::restartApplication, periodic, [](int code) { QCoreApplication::exit(code); });
 
     step("cursor");
 #ifdef VARNOK_BOARD_LINUX

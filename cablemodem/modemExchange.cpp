@@ -144,6 +144,34 @@ int TramaCM(const QString& part)
     return std::strstr(text, wanted.constData()) ? 1 : 0;
 }
 
+void awaitAndSend(const QString& marker, const QString& command, uint64_t* startMs)
+{
+    SetCadenaAnalitzar1(marker);
+    sendCommandCableModem(command);
+    *startMs = modemTicksMs();
+}
+
+bool promptThenCommand(int& step, uint64_t& startMs, int timeoutMs, int failedStep, const QString& marker,
+                       const QString& command)
+{
+    switch (step) {
+    case 0:
+        awaitAndSend("mainMenu>", "\r", &startMs);
+        step = 1;
+        return true;
+    case 1:
+        if (modemTimeOver(startMs, timeoutMs))
+            step = failedStep;
+        if (GetCondicio1()) {
+            awaitAndSend(marker, command, &startMs);
+            step = 2;
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
 int sendModemCommand(const QString& command, int mode, int timeoutMs)
 {
     static QString lastCommand;
@@ -173,6 +201,39 @@ int sendModemCommand(const QString& command, int mode, int timeoutMs)
         step = 0;
         return -1;
     }
+}
+
+QString valueAfterLabel(const QString& label, const QString& text)
+{
+    const int at = text.indexOf(label);
+    if (at < 0)
+        return QString();
+    const QString rest = text.mid(at + label.size());
+    const int lineEnd = rest.indexOf('\n');
+    if (lineEnd > 0)
+        return rest.left(lineEnd).simplified();
+    return rest;
+}
+
+QVariantMap valuesAfterLabels(const QStringList& labels, const QString& text)
+{
+    QVariantMap values;
+    for (const QString& label : labels) {
+        const QString value = valueAfterLabel(label, text);
+        if (!value.isEmpty())
+            values.insert(label, value);
+    }
+    return values;
+}
+
+QString textBetween(const QString& text, const QString& from, const QString& to)
+{
+    const int at = text.indexOf(from);
+    if (at < 0)
+        return QString();
+    const QString rest = text.mid(at + from.size());
+    const int end = rest.indexOf(to);
+    return end < 0 ? QString() : rest.left(end);
 }
 
 const char* ExtreuCadena(const char* text, const char* label)

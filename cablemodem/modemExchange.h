@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QVariantMap>
 
 #include <cstdint>
 
@@ -27,8 +29,28 @@ char* GetBufferTrames();
 QString getStringBufferTrames();
 int TramaCM(const QString& part);
 
+// The sending step of a step machine's exchange: the marker set, the command sent, the
+// start of its time-out noted.
+void awaitAndSend(const QString& marker, const QString& command, uint64_t* startMs);
+
+// Steps 0 and 1 of a report machine: "\r" awaiting the prompt; once it came, the command
+// awaiting its marker (step 2); a prompt later than timeoutMs makes the step failedStep
+// (the prompt still wins when both happen). False for any other step.
+bool promptThenCommand(int& step, uint64_t& startMs, int timeoutMs, int failedStep, const QString& marker,
+                       const QString& command);
+
 // The step-machine form of one exchange; 100 busy, 0 marker seen, -1 time-out.
 int sendModemCommand(const QString& command, int mode, int timeoutMs);
+
+// Label readers of the replies (labels match case-sensitively).
+// The rest of label's line, simplified; the whole rest unchanged when no line end follows
+// (or the rest starts with one); "" when label is not in text.
+QString valueAfterLabel(const QString& label, const QString& text);
+// label -> its value, for each label whose value is not empty.
+QVariantMap valuesAfterLabels(const QStringList& labels, const QString& text);
+// The text after the first from, up to (not including) the first to after it; "" when
+// either is missing. Not trimmed.
+QString textBetween(const QString& text, const QString& from, const QString& to);
 
 // The value one separator after label, up to the line end, at most 49 characters.
 const char* ExtreuCadena(const char* text, const char* label);

@@ -35,13 +35,6 @@ const StateWord kStateWords[] = {
 constexpr int kBusy = 100;
 constexpr int kUnknown = -100;
 
-void awaitAndSend(const char* marker, const char* command, uint64_t* startMs)
-{
-    SetCadenaAnalitzar1(marker);
-    sendCommandCableModem(command);
-    *startMs = modemTicksMs();
-}
-
 } // namespace
 
 int cmStateLevel(const char* report)
@@ -54,6 +47,21 @@ int cmStateLevel(const char* report)
         }
     }
     return kUnknown;
+}
+
+int modemStatusOfLevel(int level)
+{
+    switch (level) {
+    case 5000:
+    case 6000: return MODEM_STATUS_PHY_SYNCHRONIZED;
+    case 10000: return MODEM_STATUS_RANGING_IN_PROGRESS;
+    case 15000: return MODEM_STATUS_RANGING_COMPLETE;
+    case 20000: return MODEM_STATUS_DHCPV4_IN_PROGRESS;
+    case 25000: return MODEM_STATUS_DHCPV4_COMPLETE;
+    case 30000: return MODEM_STATUS_STATE_30000;
+    case 35000: return MODEM_STATUS_CONFIG_FILE_DOWNLOAD_COMPLETE;
+    default: return MODEM_STATUS_OTHER_STATE;
+    }
 }
 
 int GetCMStatus(int run, int timeoutMs)

@@ -6,6 +6,7 @@
 
 #include "store/screensvariables.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -25,6 +26,16 @@ const char* const kModeCommands[3][3] = {
     {"rangemode 1", "dhcpmode 1", "register 1"},
     {"rangemode 0", "dhcpmode 0", "register 0"},
 };
+
+// The burst's modulation code for each modulation value of the upstream screen; a value
+// outside the table sends code 0.
+const int kBurstModulation[8] = {2, 0, 4, 0, 0, 0, 3, 1};
+constexpr int kBurstSymbolRates = 6;
+// Transmit level of the burst, whole dBuV.
+constexpr int kBurstLevelMin = 60;
+constexpr int kBurstLevelMax = 120;
+
+int burstModulation(int value) { return value >= 0 && value < 8 ? kBurstModulation[value] : 0; }
 
 } // namespace
 
@@ -174,17 +185,18 @@ int mesuraSendUpstream(int run, double frequency)
     }
     case 2: {
         const QVariantMap settings = ScreensVariables::getInstance()->getScreensVariables();
-        int modulation = settings.value("up_test_modulation").toInt();
-        if (modulation >= 8)
-            modulation = 0;
         SetInicialitzat(1);
         char command[100];
         if (settings.value("rf_on").toInt() == 0) {
             std::snprintf(command, sizeof command, "burststop 0\r");
         } else {
-            std::snprintf(command, sizeof command, "upburst 0 %3.1f %d %d %d\r", frequency * 1e-6, modulation,
-                          settings.value("up_test_symbolrate").toInt(),
-                          CalculaGuany(settings.value("up_test_power").toInt() / 10));
+            // Settings outside what the modem takes are held at its limits, so the gain code
+            // never leaves the modem's range.
+            const int level = std::clamp(settings.value("up_test_power").toInt() / 10, kBurstLevelMin, kBurstLevelMax);
+            const int symbolRate = std::clamp(settings.value("up_test_symbolrate").toInt(), 0, kBurstSymbolRates - 1);
+            std::snprintf(command, sizeof command, "upburst 0 %3.1f %d %d %d\r", frequency * 1e-6,
+                          burstModulation(settings.value("up_test_modulation").toInt()), symbolRate,
+                          CalculaGuany(level));
         }
         SetCadenaAnalitzar1("mainMenu>");
         sendCommandCableModem(command);

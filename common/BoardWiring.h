@@ -134,6 +134,12 @@ constexpr int kLnbCurrentChannel = 4;
 constexpr int kInputVoltageChannel = 5;
 constexpr int kHumChannel = 6;
 constexpr int kOpticalChannel = 7;
+// The supply rails, each through its divider: +3V3, +5V0, +1V8, +1V0. Channels 1 and 12 to 14
+// are not connected.
+constexpr int kSupply3V3Channel = 8;
+constexpr int kSupply5V0Channel = 9;
+constexpr int kSupply1V8Channel = 10;
+constexpr int kSupply1V0Channel = 11;
 // ADC mode control word (bit 15 clear): manual scan (0001 in bits 14-11), channel in bits
 // 10-7, channel id in the output (bit 2). A conversion started by one frame comes out in
 // the next frame, so n conversions take n + 1 frames.

@@ -16,6 +16,12 @@ int EMBEDDEDRTOS_free(void* pointer);
 uint32_t EMBEDDEDRTOS_schedulerlock(void);
 uint32_t EMBEDDEDRTOS_schedulerunlock(void);
 
+// What the driver holds on the heap, and an exhausted heap on demand, so that tests can
+// see leaks and take the paths of a failed allocation.
+uint32_t EMBEDDEDRTOS_blocks_in_use(void);
+// The next n allocations fail (0 ends it).
+void EMBEDDEDRTOS_fail_allocations(uint32_t n);
+
 #ifdef __cplusplus
 }
 #endif

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -49,6 +50,10 @@ public:
     // A command line started as a process (program and arguments split from the one
     // string, double quotes grouping), its standard output collected; killed after timeoutMs.
     virtual CommandResult launchProcess(const std::string& commandLine, int timeoutMs) = 0;
+    // A program started with its argument vector (argv[0] the program, found in PATH) and no
+    // shell between: each argument reaches the program as it stands, whatever characters it
+    // holds. Standard output collected; killed after timeoutMs.
+    virtual CommandResult runProgram(const std::vector<std::string>& argv, int timeoutMs) = 0;
 
     virtual common::Clock& clock() = 0;
 };

@@ -1,10 +1,12 @@
 #include "peerWriter.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -67,6 +69,20 @@ void PeerWriter::flush()
     if (pending_.isEmpty())
         stall_.stop();
     closeWhenDone();
+}
+
+bool PeerWriter::flushNow(int waitMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        flush();
+        const qint64 left = waitMs - waited.elapsed();
+        if (pending_.isEmpty() || broken_ || left <= 0)
+            return pending_.isEmpty();
+        pollfd ready{fd_, POLLOUT, 0};
+        ::poll(&ready, 1, static_cast<int>(left));
+    }
 }
 
 void PeerWriter::giveUp(const char* why)

@@ -23,6 +23,9 @@ public:
 
     // Queued and sent as the peer takes it, in order.
     void write(const QByteArray& data);
+    // Sends what waits, for at most waitMs; true when all of it has left.
+    bool flushNow(int waitMs);
+    qint64 bytesToWrite() const { return pending_.size(); }
     // Nothing more will be written: the connection closes once everything has gone (or the
     // peer is gone or given up), and the writer deletes itself.
     void finish();

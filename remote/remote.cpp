@@ -18,6 +18,8 @@ namespace {
 // long command runs, a flooding peer is held back by TCP instead of filling memory.
 constexpr qint64 kReadChunk = 16 * 1024;
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
+// How long an answer may take to leave before the action that follows it runs anyway.
+constexpr int kFlushMs = 1000;
 
 } // namespace
 
@@ -41,6 +43,13 @@ Remote::~Remote()
 void Remote::setGate(CommandGate* gate) { gate_ = gate; }
 
 void Remote::setWriter(PeerWriter* writer) { writer_ = writer; }
+
+qint64 Remote::bytesToWrite() const
+{
+    if (writer_)
+        return writer_->bytesToWrite();
+    return socket_ && socket_->isOpen() ? socket_->bytesToWrite() : 0;
+}
 
 // --- input -------------------------------------------------------------------------------
 
@@ -190,9 +199,11 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
             return -1;
         }
         cmd->clearLastError();
+        cmd->takeAfterAnswer();
         std::string reply;
         const int result = is_ask_cmd(line_) ? cmd->run(line_, &reply, level != 0) : cmd->run(line_, level != 0);
         if (result != 0) {
+            cmd->takeAfterAnswer();
             send_nack();
             send_xon();
             return result;
@@ -203,6 +214,7 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
         acked = true;
         if (!cmd->hasReply()) {
             send_xon();
+            runAfterAnswer(cmd);
             return 0;
         }
         if (!reply.empty()) {
@@ -221,6 +233,7 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
             send("\n", 1);
         }
         send_xon();
+        runAfterAnswer(cmd);
         return 0;
     } catch (const std::exception& e) {
         remotelog::stdException("NameCmd", e);
@@ -234,6 +247,21 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
     }
     send_xon();
     return 0;
+}
+
+void Remote::runAfterAnswer(RemoteCmd* cmd)
+{
+    const std::function<void()> action = cmd->takeAfterAnswer();
+    if (!action)
+        return;
+    if (writer_) {
+        writer_->flushNow(kFlushMs);
+    } else if (socket_ && socket_->isOpen()) {
+        socket_->flush();
+        if (socket_->bytesToWrite() > 0)
+            socket_->waitForBytesWritten(kFlushMs);
+    }
+    action();
 }
 
 std::string Remote::get_header(const std::string& line) const

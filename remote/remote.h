@@ -61,6 +61,8 @@ public:
     void resumeInput();
     // Sends through the writer instead of the socket (the server gives each connection one).
     void setWriter(PeerWriter* writer);
+    // What of the answers has not left yet.
+    qint64 bytesToWrite() const;
 
 public slots:
     void onReadyRead();
@@ -87,6 +89,8 @@ private:
     using Framed = LineFramer::Framed;
     Framed takeLine(QByteArray* line);
     void answerOverflow();
+    // Sends what is buffered, then runs the command's after-answer action, if any.
+    void runAfterAnswer(RemoteCmd* cmd);
 
     const unsigned char ask_;
     const unsigned char cr_;

@@ -5,7 +5,9 @@
 
 #include <QObject>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 class RemoteCmd : public QObject {
     Q_OBJECT
@@ -30,6 +32,10 @@ public:
     const std::string& lastError() const { return last_error_; }
     void clearLastError() { last_error_.clear(); }
 
+    // What the command asked to do once its line has been answered (see afterAnswer);
+    // taking it clears it.
+    std::function<void()> takeAfterAnswer() { return std::exchange(after_answer_, nullptr); }
+
     void set_last_error(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Converts length/2 two-character groups in base 10, 16 or 2 into bytes; the byte count,
     // or 0 for another base, a length under 2 or a first group that is not of the base.
@@ -37,7 +43,14 @@ public:
     std::string check_path_flash(const std::string& path) const { return path; }
 
 protected:
+    // An action for after the answer has left the instrument (a restart must not cut off
+    // its own ACK). The interpreter runs it after an accepted line and drops it otherwise.
+    void afterAnswer(std::function<void()> action) { after_answer_ = std::move(action); }
+
     unsigned char has_reply_ = 1;
     unsigned char level_ = 0;
     std::string last_error_;
+
+private:
+    std::function<void()> after_answer_;
 };

@@ -279,8 +279,7 @@ void Calibrations::loadCalibracion()
         qDebug() << "Calibration: keeping the calibration in force";
     } else {
         rfcal::tables() = parseCal0(doc, rfcal::tables());
-        ScreensVariables::getInstance()->setScreensVariablesSerialNumber(
-            doc.documentElement().attribute(QStringLiteral("serial_number")));
+        takeSerialNumber(doc);
         loaded_ = loaded_ || read == Read::Ok;
     }
     loadCalibracion_FO();
@@ -292,4 +291,29 @@ void Calibrations::loadCalibracion_FO()
     if (readDocument(QStringLiteral("CAL_FO.XML"), &doc) != Read::Ok)
         return;
     readOpticalLines(child(doc.documentElement(), "OPWR"), &rfcal::tables());
+}
+
+bool Calibrations::reloadCalibracion()
+{
+    QDomDocument cal0;
+    QDomDocument optical;
+    if (readDocument(QStringLiteral("CAL_0.XML"), &cal0) != Read::Ok
+        || readDocument(QStringLiteral("CAL_FO.XML"), &optical) != Read::Ok) {
+        qDebug() << "Calibration: keeping the calibration in force";
+        return false;
+    }
+    CalibrationTables staged = parseCal0(cal0, rfcal::tables());
+    readOpticalLines(child(optical.documentElement(), "OPWR"), &staged);
+    rfcal::tables() = staged;
+    takeSerialNumber(cal0);
+    loaded_ = true;
+    return true;
+}
+
+// A file without a serial number leaves the one the unit has.
+void Calibrations::takeSerialNumber(const QDomDocument& cal0)
+{
+    const QString serial = cal0.documentElement().attribute(QStringLiteral("serial_number"));
+    if (!serial.isEmpty())
+        ScreensVariables::getInstance()->setScreensVariablesSerialNumber(serial);
 }

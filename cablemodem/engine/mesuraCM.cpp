@@ -130,8 +130,6 @@ int MesuraCM::isCableModem_ON() { return is_CableModem_ON() ? 1 : 0; }
 
 int MesuraCM::resetMesurasCableModem()
 {
-    // Restarting a machine is no test pass.
-    restartingMachines_ = true;
     GetModemReady(0);
     mesuraOnChannelRegistrat(4);
     mesuraModemIQ(4);
@@ -142,9 +140,7 @@ int MesuraCM::resetMesurasCableModem()
     mesuraOnChannelIPTV(4);
     mesuraOnChannelIPTV(72);
     procesImformation(0);
-    const int last = mesuraSweepGenerador(0);
-    restartingMachines_ = false;
-    return last;
+    return mesuraSweepGenerador(0);
 }
 
 // The link.
@@ -229,15 +225,13 @@ bool MesuraCM::runPass()
         resetMesurasCableModem();
     if (GetModemStatusPower() == MODEM_STATUS_STARTING)
         waitCableModem_ON();
-    testMissing_ = false;
-    if (!runMeasure(measureCode())) {
+    const int code = measureCode();
+    if (!runMeasure(code)) {
         generatorStep_ = kGeneratorRestart;
-        notAvailableReported_.clear();
-        idlePause();
-    } else if (testMissing_) {
-        // No test to keep the pass busy: idle rather than spin.
         idlePause();
     }
+    // Whatever ran (or idled), a test that follows a pass of another code sets up afresh.
+    previousMeasureCode_ = code;
     return true;
 }
 
@@ -247,10 +241,13 @@ void MesuraCM::run()
     bringUpModem();
     while (runPass()) {
     }
+    switchGeneratorOffUnless(NO_MESURE);
 }
 
 bool MesuraCM::runMeasure(int code)
 {
+    // No test carrier stays on the plant once its generator is left.
+    switchGeneratorOffUnless(code);
     switch (code) {
     case QML_CM_IQ: mesura_cm_iq(); break;
     case QML_CM_REGISTER_ON_CHANNEL: mesura_on_channel_registrat_CM_30(); break;
@@ -287,15 +284,4 @@ void MesuraCM::idlePause()
 {
     for (int waited = 0; waited < kIdlePauseMs && !stopRequested(); waited += kPauseSliceMs)
         modemPauseMs(kPauseSliceMs);
-}
-
-void MesuraCM::testNotAvailable(const QString& test)
-{
-    if (restartingMachines_)
-        return;
-    testMissing_ = true;
-    if (test != notAvailableReported_) {
-        qDebug().noquote() << "MesuraCM:" << test << "not available";
-        notAvailableReported_ = test;
-    }
 }

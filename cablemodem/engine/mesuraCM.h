@@ -17,6 +17,7 @@
 #include <QVariantMap>
 #include <QWaitCondition>
 
+#include <functional>
 #include <memory>
 
 class SerialPort;
@@ -144,6 +145,16 @@ public:
     float CalculICFR(bool reset, float value);
     QString calculoBandwidthOFDM_3_1(QString first, QString last);
 
+    // The upstream generators, the VoIP and IPTV path tests and their step machines (0
+    // restarts, 64 advances): one advance of the 3.0 generator; the UGS flow and its pings
+    // (0 busy, 33555024 a reply taken, 33555028 statistics made or the ping stopped); the rtPS
+    // flow and its route trace (0 busy, 33555024 a hop decoded, 33555028 the hops emitted);
+    // the hop list sent to the screens.
+    int mesura_upStreamGenerator();
+    int mesurarPingUGS(int mode);
+    int mesurarTraceRPTS(int mode);
+    void EnviarDadesIPTV(QList<QVariant> list);
+
     // The tests, one per measure code (a pass each), and the step machines the engine
     // restarts.
     void mesura_cm_iq();
@@ -163,6 +174,64 @@ public:
     int mesuraOnChannelRegistrat(int mode);
     int mesuraModemIQ(int mode);
     int procesRegistre30(int mode);
+
+    // DOCSIS 3.0 decoding, registration and ranging. Step machines (0 or 4 restart, 64
+    // advance; 100 busy, 0 done, -1 failed, and the busy codes of cableModen.h); the
+    // registration driver and its report block until done, failed, timed out (-200) or
+    // stopped.
+    int decodificaDownstream(int mode, int channel);
+    int decodificaUpDownSencer(int mode);
+    int decodificaUpDownSencer_30(int mode);
+    int procesRegistre_CM_30();
+    int decodificaIpCableModemRegistrat_CM_30();
+    int procesRanging(int mode);
+    int decodificaIpCableModemRegistrat(int mode);
+    void mesura_on_channel_registrat();
+
+    // DOCSIS 3.1 reports: each asks the modem for its report (or reads the reply given) and
+    // emits what it holds. Channel indexes outside the modem's are not asked for.
+    QVariantMap decodeBe_3_1(int channel, QVariantMap phy);
+    void decodeVendor_3_1();
+    int decodeIP_list_31(QString reply);
+    int decodeUsstatus_3_1(QString reply);
+    void decodeDsstatus_3_1(QString reply);
+    QVariantMap decodeDsOfdmInfo_3_1(int channel);
+    QVariantMap decodeDsProfInfo_3_1(int channel);
+    // One profile row into prefix + "_ccwe" and prefix + "_ucwe" of m_dades_31.
+    bool extreureCadenadsProfInfo_3_1(QString prefix, QString row);
+    // DOCSIS 3.1 registration and ranging: the modem's mode set-ups and the reports read
+    // after each accepted state poll.
+    void set_CM_for_AutomaticOFDM();
+    void set_CM_for_REGISTERING();
+    void set_CM_for_RANGING_PROCESS();
+    void load_register_params_31_signal_31();
+    void load_ranging_params_31_signal_31();
+
+    // The working maps of the constellation and OFDM tests as they stand.
+    QVariantMap dadesIq() const { return m_dades_iq; }
+    QVariantMap dades31() const { return m_dades_31; }
+
+    // DOCSIS 3.1 downstream analysis: one pass of measure 76, and the RxMER deviation and
+    // 2nd percentile of the subcarriers first to last (true when they were stored).
+    void load_IQ_params_31();
+    bool decodeMer_3_1(int channel, QString first, QString last);
+
+    // Constellations: the 3.0 dump (a step machine: 0 restarts; 100 busy, 0 done, -1 on a
+    // time-out) and its decoder (the numbers read, or -1), the 3.1 tuner and OFDM
+    // constellations, and a made-up one.
+    int mesuraConstelacioCableModem(int mode, int channel);
+    int decodeIQ();
+    void load_IQ_points();
+    void getCostellationOFDM(int channel, int points);
+    int decodeIQ_3_1(QString reply);
+    int decodeFake_IQ_3_1(QString);
+
+    // Channel parameter loads: an SC-QAM channel's PHY report (blocking), with its BER
+    // emitted; the upstream table and the IP list of the collected reply.
+    QVariantMap load_phy_params(int channel);
+    void load_IQ_params(int channel);
+    void load_Ups_params();
+    void load_IP_list();
     int mesuraOnChannelVoIP(int mode);
     int mesuraOnChannelIPTV(int mode);
     int procesImformation(int mode);
@@ -195,7 +264,7 @@ protected:
     // Working maps of the constellation and OFDM tests.
     QVariantMap m_dades_iq;
     QVariantMap m_dades_31;
-    // The code the tests last ran; the 3.0 tests tell a first pass after a change by it.
+    // The code of the last pass; the 3.0 tests tell a first pass after a change by it.
     int previousMeasureCode_ = 0;
 
 private:
@@ -203,13 +272,39 @@ private:
     // Runs the test of the code; false for an idle code.
     bool runMeasure(int code);
     bool stopRequested();
-    // The pause of an idle pass, or of a test this build does not have, ending early
-    // when the engine is being stopped.
+    // The pause of an idle pass, ending early when the engine is being stopped.
     void idlePause();
-    // Tells once per test and step argument that this build does not have it; the pass
-    // then idles.
-    void testNotAvailable(const QString& test);
     bool modemFittedAndPowered();
+    // The 3.0 modem's ranging, DHCP and registration modes, each awaiting the prompt.
+    void setModemModes30(int ranging, int dhcp, int registration, unsigned long long timeoutMs);
+    // The "frequency" setting, taken as the engine's frequency.
+    unsigned takeFrequencySetting();
+    // Steps 4 to 6 of both 3.0 registration sequences: the up/down sweep, the walk over the
+    // registration records, their measures cleared; then the step becomes after and the
+    // answer 0. False for any other step.
+    bool registrationSweep(int& step, int after, int* answer);
+    // Steps 14 and 15 of both 3.0 IP report machines: the state polled until the modem is
+    // registered, then its addresses emitted (answer 0, back to step 14); lost
+    // synchronisation fails the machine, and with givesUp so does any other state 30 s on.
+    bool reportWhenRegistered(int& step, uint64_t& startMs, bool givesUp, int* answer);
+    // The measure-60 keys of m_dades_iq from downstream record 0.
+    void fillIq30();
+
+    // The DOCSIS 3.1 procedures' shared parts: the state words of registration, the OFDM
+    // channel the settings choose, the tune to the engine's frequency, the set-up of the
+    // modem's DHCP, ranging and search, the registration of codes 71 and 74, and the
+    // polling that keeps a procedure going: accepted() after each poll that found one of
+    // the states, missed() after each other, until stopped or 60 s without one.
+    static const QStringList& registeringStates31();
+    int ofdmChannelSetting();
+    void tuneDocsis31();
+    void setUpModem31(const char* dhcp, unsigned long long timeoutMs);
+    void registerAndReport31(bool tune);
+    void pollStates31(const QStringList& states, const std::function<void()>& accepted,
+                      const std::function<void()>& missed = nullptr);
+    static constexpr int kGiveUpMs31 = 60000;
+    // The MER percentile's window holds as many values as it is long.
+    bool merPercentileFull() const { return mer_.size > 0 && mer_.stored >= mer_.size; }
 
     QMutex mutex_;
     bool nonStop_ = false;
@@ -224,9 +319,6 @@ private:
 
     // Engine thread only.
     int generatorStep_ = 0;
-    bool testMissing_ = false;
-    bool restartingMachines_ = false;
-    QString notAvailableReported_;
     struct MerStatistics {
         double mean = 0;
         int count = 0;
@@ -242,4 +334,35 @@ private:
     QWaitCondition linkCondition_;
     std::unique_ptr<SerialPort> serialPort_;
     std::unique_ptr<HandlerCableModem> handler_;
+
+    // The upstream generators (engine thread only): the command that switches off the
+    // carrier a generator left on, and the 3.1 modem's production test mode and sweep.
+    struct GeneratorOff {
+        int code = 0;
+        QString command;
+    } generatorOff_;
+    struct Generator31 {
+        bool initialised = false;
+        int sweepStep = 0;
+        long long current = 0;
+    } generator31_;
+    void switchGeneratorOffUnless(int code);
+    void pauseWhileRunning(int ms);
+    void waitUntilStopped();
+    void enterProductionTestMode(bool ofdma);
+    long long nextSweepFrequency31(const QVariantMap& s);
+    void generateScQam31(const QVariantMap& s);
+    void generateOfdma31(const QVariantMap& s);
+
+    // The VoIP and IPTV tests share their frame: the modem made ready and registered, the
+    // path test, then the registration watched (mesuraCMPathTests.cpp).
+    struct PathTest;
+    static PathTest& voipTest();
+    static PathTest& iptvTest();
+    int advancePathTest(PathTest& test, int mode);
+    void passPathTest(PathTest& test);
+    // The ping samples of the VoIP test made into its figures; 33555028.
+    int pingStatistics();
+    // The next hop of the route trace taken from the modem's text.
+    int takeTraceHop();
 };

@@ -3,7 +3,7 @@
 // bandwidth, and the bits per symbol of a modulation text.
 #include "mesuraCM.h"
 
-#include <QRegularExpression>
+#include "cablemodem/modemDecoders31.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,24 +13,7 @@ constexpr float kNoValue = -2147483648.0f;
 constexpr int kPercentileWindow = 200;
 } // namespace
 
-int MesuraCM::getBitsSymbol_from_string(QString text)
-{
-    if (text.contains("QPSK"))
-        return 2;
-    // "8 QAM" alone, not the end of "128 QAM".
-    static const QRegularExpression eightQam("(^|[^0-9])8 QAM");
-    if (text.contains(eightQam))
-        return 3;
-    static const struct {
-        const char* order;
-        int bits;
-    } kOrders[] = {{"16", 4}, {"32", 5}, {"64", 6}, {"128", 7}, {"256", 8}};
-    for (const auto& o : kOrders) {
-        if (text.contains(o.order))
-            return o.bits;
-    }
-    return 8;
-}
+int MesuraCM::getBitsSymbol_from_string(QString text) { return bitsPerSymbolOfText(text); }
 
 float MesuraCM::CalculStdDevMer(bool reset, float mer)
 {
@@ -86,20 +69,4 @@ float MesuraCM::CalculICFR(bool reset, float value)
     return static_cast<float>(mer_.largest - mer_.smallest);
 }
 
-QString MesuraCM::calculoBandwidthOFDM_3_1(QString first, QString last)
-{
-    // "index, frequency": the subcarrier's frequency in Hz.
-    auto frequency = [](const QString& text, bool* ok) -> unsigned {
-        const QStringList parts = text.split(',', Qt::SkipEmptyParts);
-        *ok = false;
-        return parts.size() == 2 ? parts[1].trimmed().toUInt(ok, 10) : 0;
-    };
-    bool firstOk = false;
-    bool lastOk = false;
-    const unsigned low = frequency(first, &firstOk);
-    const unsigned high = frequency(last, &lastOk);
-    // A last subcarrier below the first is no width at all.
-    if (!firstOk || !lastOk || high < low)
-        return QString();
-    return QString::number(high - low);
-}
+QString MesuraCM::calculoBandwidthOFDM_3_1(QString first, QString last) { return ofdmBandwidthText(first, last); }

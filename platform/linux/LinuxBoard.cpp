@@ -1,6 +1,7 @@
 #include "LinuxBoard.h"
 
 #include <QProcess>
+#include <QStringList>
 
 #include <cerrno>
 #include <cstdio>
@@ -139,15 +140,12 @@ CommandResult LinuxBoard::runShell(const std::string& commandLine)
     return result;
 }
 
-CommandResult LinuxBoard::launchProcess(const std::string& commandLine, int timeoutMs)
+namespace {
+
+// Waits for a started process, kills it after the time-out, and collects its output.
+CommandResult finish(QProcess& process, int timeoutMs)
 {
     CommandResult result;
-    QProcess process;
-    QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(commandLine.c_str()));
-    if (words.isEmpty())
-        return result;
-    const QString program = words.takeFirst();
-    process.start(program, words);
     if (!process.waitForStarted(timeoutMs))
         return result;
     if (!process.waitForFinished(timeoutMs)) {
@@ -160,6 +158,28 @@ CommandResult LinuxBoard::launchProcess(const std::string& commandLine, int time
     if (!result.timedOut)
         result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return result;
+}
+
+} // namespace
+
+CommandResult LinuxBoard::launchProcess(const std::string& commandLine, int timeoutMs)
+{
+    std::vector<std::string> argv;
+    for (const QString& word : QProcess::splitCommand(QString::fromLocal8Bit(commandLine.c_str())))
+        argv.push_back(word.toLocal8Bit().toStdString());
+    return runProgram(argv, timeoutMs);
+}
+
+CommandResult LinuxBoard::runProgram(const std::vector<std::string>& argv, int timeoutMs)
+{
+    if (argv.empty())
+        return CommandResult{};
+    QStringList arguments;
+    for (size_t i = 1; i < argv.size(); ++i)
+        arguments << QString::fromLocal8Bit(argv[i].data(), static_cast<int>(argv[i].size()));
+    QProcess process;
+    process.start(QString::fromLocal8Bit(argv[0].c_str()), arguments);
+    return finish(process, timeoutMs);
 }
 
 } // namespace platform

@@ -25,6 +25,7 @@ public:
     std::string serialDevicePath(const std::string& unitDevice) override { return unitDevice; }
     CommandResult runShell(const std::string& commandLine) override;
     CommandResult launchProcess(const std::string& commandLine, int timeoutMs) override;
+    CommandResult runProgram(const std::vector<std::string>& argv, int timeoutMs) override;
     common::Clock& clock() override { return clock_; }
 
 private:

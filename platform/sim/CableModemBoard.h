@@ -1,6 +1,6 @@
 // The cable modem of the simulated board: its model on a pseudo-terminal behind the
 // unit's modem device "/dev/ttymxc2", following the modem's supply and reset lines, and
-// finding its downstream channels in the RF scene when it is given one.
+// finding its network in the RF scene when it is given one.
 #pragma once
 
 #include "CableModemModel.h"
@@ -16,9 +16,10 @@ namespace platform::sim {
 std::shared_ptr<CableModemModel> installCableModem(SimulatedBoard& board, const DefaultBoardOptions& options,
                                                    std::shared_ptr<const RfScene> scene = nullptr);
 
-// The scene's DOCSIS channels as the modem finds them: a DOCSIS 3.0 channel (or the
-// DOCSIS 3.1 block) holding the frequency, and the lowest DOCSIS 3.0 channel for 0 (the
-// modem's own search after a boot). Levels in dBmV, as the modem reports them.
-ModemChannelSource sceneModemChannels(std::shared_ptr<const RfScene> scene);
+// The scene's DOCSIS network as the modem finds it: the DOCSIS 3.0 (SC-QAM) channel holding
+// a frequency, and the lowest one for 0 (the modem's own search); the DOCSIS 3.1 OFDM
+// blocks with the cable's slope; the head end's plan. Levels in dBmV, as the modem reports
+// them, as they reach the input (tilt applied).
+ModemNetwork sceneModemNetwork(std::shared_ptr<const RfScene> scene);
 
 } // namespace platform::sim

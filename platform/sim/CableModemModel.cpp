@@ -14,6 +14,7 @@ namespace {
 // Longer than the instrument's 500 us burst gap, short enough to keep tests quick.
 constexpr auto kBurstGap = std::chrono::milliseconds(3);
 constexpr auto kIdlePoll = std::chrono::microseconds(500);
+constexpr char kEndOfText = '\x03';
 
 const char kBootText[] =
     "U-Boot 2015.04 (cable modem)\n"
@@ -27,6 +28,8 @@ CableModemModel::CableModemModel(SimulatedBoard& board, const CableModemOptions&
 {
     session_.autoStart = options.autoStart;
     session_.docsis31 = options.docsis31;
+    session_.faults = &board_.faults();
+    session_.device = device();
     listenerId_ = board_.gpio().addListener([this](int line, int value) { onLine(line, value); });
     thread_ = std::thread([this] { run(); });
 }
@@ -37,6 +40,8 @@ CableModemModel::~CableModemModel()
     running_ = false;
     thread_.join();
 }
+
+Device CableModemModel::device() { return Device::serial(wiring::kModemSerialDevice); }
 
 uint64_t CableModemModel::nowMs() const { return board_.clock().monotonicMs(); }
 
@@ -70,12 +75,20 @@ void CableModemModel::checkBoot()
     booted_ = true;
     session_.nowMs = nowMs();
     session_.menu = session_.autoStart;
+    session_.subMenu.clear();
     session_.rebootRequested = false;
+    session_.job = ModemJob();
+    resetTransmitterAtBoot(session_);
     session_.startSync(session_.tunedHz);
     queueOutput(kBootText + std::string(session_.menu ? "CableModemCLI\n" : "") + prompt());
 }
 
-std::string CableModemModel::prompt() const { return session_.menu ? "mainMenu>" : "#"; }
+std::string CableModemModel::prompt() const
+{
+    if (!session_.menu)
+        return "#";
+    return session_.subMenu.empty() ? "mainMenu>" : session_.subMenu + ">";
+}
 
 std::string CableModemModel::withLineEnds(const std::string& text) const
 {
@@ -91,10 +104,11 @@ std::string CableModemModel::withLineEnds(const std::string& text) const
 
 void CableModemModel::queueOutput(const std::string& text)
 {
-    if (silent_ || text.empty())
+    // A silenced modem still hears and acts; only its answers are lost.
+    if (board_.faults().refuses(device(), kRead) || text.empty())
         return;
     std::string out = withLineEnds(text);
-    if (noise_) {
+    if (session_.failing(kModemLineRegister)) {
         for (char& c : out)
             c = static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
     }
@@ -128,13 +142,35 @@ void CableModemModel::handleCommand(const std::string& line)
         bootAtMs_ = nowMs() + options_.bootMs;
         return;
     }
-    queueOutput("\n" + reply + prompt());
+    // A command that keeps printing gives its prompt after its last line.
+    queueOutput("\n" + reply + (session_.job.running() ? "" : prompt()));
+}
+
+void CableModemModel::releaseDueOutput()
+{
+    if (!booted_ || !session_.job.due(nowMs()))
+        return;
+    const std::string text = session_.job.takeDue(nowMs());
+    queueOutput(text + (session_.job.running() ? "" : prompt()));
 }
 
 void CableModemModel::handleInput(const std::string& bytes)
 {
+    if (board_.faults().refuses(device(), kWrite))
+        return;
     for (char c : bytes) {
         if (!booted_)
+            continue;
+        // ETX interrupts a running command and drops the line typed so far; anything else
+        // waits for the running command to end.
+        if (c == kEndOfText) {
+            commands_.push_back("^C");
+            inputLine_.clear();
+            session_.job = ModemJob();
+            queueOutput("^C\n" + prompt());
+            continue;
+        }
+        if (session_.job.running())
             continue;
         if (echo_ && c != '\r')
             queueOutput(std::string(1, c));
@@ -162,6 +198,7 @@ void CableModemModel::run()
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 checkBoot();
+                releaseDueOutput();
                 if (got > 0)
                     handleInput(in);
                 out.swap(pendingOutput_);
@@ -190,7 +227,8 @@ bool CableModemModel::settle(int timeoutMs)
             struct pollfd p = {terminal_.masterFd(), POLLIN, 0};
             const bool inputWaiting = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
             const bool bootDue = booting_ && nowMs() >= bootAtMs_;
-            if (!inputWaiting && !bootDue && pendingOutput_.empty())
+            const bool outputDue = booted_ && session_.job.due(nowMs());
+            if (!inputWaiting && !bootDue && !outputDue && pendingOutput_.empty())
                 return true;
         }
         if (std::chrono::steady_clock::now() > until)
@@ -243,18 +281,32 @@ void CableModemModel::clearCommands()
         std::lock_guard<std::mutex> lock(mutex_);        \
         assignment = value;                              \
     }
-MODEM_KNOB(setSilent, bool, silent_)
-MODEM_KNOB(setNoise, bool, noise_)
 MODEM_KNOB(setEcho, bool, echo_)
 MODEM_KNOB(setBursts, int, bursts_)
 MODEM_KNOB(setLineEnd, const std::string&, options_.lineEnd)
 MODEM_KNOB(setAutoStart, bool, session_.autoStart)
 MODEM_KNOB(setMenu, bool, session_.menu)
-MODEM_KNOB(setStuckWord, const std::string&, session_.stuckWord)
-MODEM_KNOB(setForwardingDisabled, bool, session_.forwardingDisabled)
 MODEM_KNOB(setStateStepMs, uint64_t, session_.stateStepMs)
-MODEM_KNOB(setChannelSource, ModemChannelSource, session_.channels)
+MODEM_KNOB(setNetwork, const ModemNetwork&, session_.network)
 #undef MODEM_KNOB
+
+void CableModemModel::setPath(const ModemPath& path)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    session_.path = path;
+}
+
+ModemFlows CableModemModel::flows() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return session_.flows;
+}
+
+ModemUpstreamBurst CableModemModel::upstreamBurst() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return supplyOn_ && !inReset_ && booted_ ? modemUpstreamBurst(session_) : ModemUpstreamBurst();
+}
 
 void CableModemModel::sendRaw(const std::string& text)
 {

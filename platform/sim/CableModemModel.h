@@ -1,7 +1,10 @@
 // The simulated embedded cable modem: a peer on the master side of a pseudo-terminal,
 // powered by the modem's supply and reset lines, that boots, runs its shell or its
-// command line and answers from the reply table in board time. Tests can make it
-// silent, noisy, echoing, or split its replies into several bursts.
+// command line and answers from the reply table in board time. Like the board's chips,
+// its line face only decodes (bytes into command lines), the reply table holds every
+// effect a command has, faults come from the board's one table (CableModemReplies.h says
+// how they name the modem) and tests speak to it through the network it sees. Tests can
+// also make it echo, end its lines otherwise or split its replies into several bursts.
 #pragma once
 
 #include "CableModemReplies.h"
@@ -38,14 +41,15 @@ public:
     bool booted() const;
     bool inMenu() const;
     std::string registrationWord() const;
-    // Every command line received while booted, in order, without its "\r".
+    // Every command line received while booted, in order, without its "\r"; an interrupt
+    // (ETX) as "^C".
     std::vector<std::string> commands() const;
     void clearCommands();
 
+    // The device the board's faults name the modem by.
+    static Device device();
+
     // Behaviour knobs.
-    void setSilent(bool silent);
-    // Replies become letters without line ends or prompt characters.
-    void setNoise(bool noise);
     void setEcho(bool echo);
     // Each reply is written in this many bursts, separated by gaps longer than the line's
     // 500 us burst gap.
@@ -53,12 +57,17 @@ public:
     void setLineEnd(const std::string& lineEnd);
     void setAutoStart(bool autoStart);
     void setMenu(bool menu);
-    void setStuckWord(const std::string& word);
-    void setForwardingDisabled(bool disabled);
     void setStateStepMs(uint64_t ms);
-    void setChannelSource(ModemChannelSource source);
+    // What the network offers the modem (its channels, the head end).
+    void setNetwork(const ModemNetwork& network);
     // Writes text to the line as the modem would, unprompted.
     void sendRaw(const std::string& text);
+
+    // The IP network behind the modem, as its pings and route traces find it.
+    void setPath(const ModemPath& path);
+    ModemFlows flows() const;
+    // What the modem transmits on the upstream now; nothing while it is off.
+    ModemUpstreamBurst upstreamBurst() const;
 
     // Waits (real time, at most timeoutMs) until the modem has taken in everything sent
     // to it and written everything it had to say. True when it got there.
@@ -70,6 +79,8 @@ private:
     void handleInput(const std::string& bytes);
     void handleCommand(const std::string& line);
     void checkBoot();
+    // The text of a running command that has come due; the prompt after its last.
+    void releaseDueOutput();
     void queueOutput(const std::string& text);
     std::string withLineEnds(const std::string& text) const;
     std::string prompt() const;
@@ -91,8 +102,6 @@ private:
     std::string inputLine_;
     std::vector<std::string> commands_;
     std::vector<std::string> pendingOutput_;
-    bool silent_ = false;
-    bool noise_ = false;
     bool echo_ = false;
     int bursts_ = 1;
 

@@ -1,5 +1,7 @@
 #include "ChipModels.h"
 
+#include "SystemTimeCommands.h"
+
 #include "common/BoardWiring.h"
 
 namespace platform::sim {
@@ -23,6 +25,7 @@ ChipModels installChipModels(SimulatedBoard& board)
     board.attachI2c(wiring::kTemperatureAddress, m.temperature);
     board.attachI2c(wiring::kClockAddress, m.realTimeClock);
     board.attachI2c(wiring::kLnbSupplyAddress, m.lnbSupply);
+    installHardwareClockCommand(board, m.realTimeClock);
     return m;
 }
 

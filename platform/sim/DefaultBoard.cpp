@@ -2,6 +2,7 @@
 
 #include "CableModemBoard.h"
 #include "ChipModels.h"
+#include "Cxd2858Model.h"
 #include "cxd2856/Cxd2856Model.h"
 #include "FrontPanel.h"
 #include "RfFrontEndModel.h"
@@ -24,9 +25,10 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     // A cable network on the input; readings wander by a couple of converter steps.
     auto scene = std::make_shared<RfScene>();
     RfScene::typicalCableNetwork(*scene);
-    installRfFrontEnd(*board, scene)->setJitterSteps(2);
-    // The demodulator looks at the same network; it has no input until a tuner is tuned.
-    installCxd2856(*board, scene);
+    auto frontEnd = installRfFrontEnd(*board, scene);
+    frontEnd->setJitterSteps(2);
+    // The demodulator looks at the same network through its own tuner, behind the band path.
+    installCxd2858(*board, installCxd2856(*board, scene), scene, frontEnd);
     installCableModem(*board, options, scene);
     return board;
 }

@@ -34,9 +34,19 @@ constexpr double kHumStepsPerPercent = 1.0 / 0.036;
 constexpr double kHumBase = 2048.0;
 constexpr double kVoltageZero = 2036.0;
 constexpr double kDcDecivoltsPerStep = 0.873;
-constexpr double kAcDecivoltsPerStep = 0.3086;
 constexpr double kLnbMaPerStep = 0.00050012214 * 281.8;
 constexpr double kPi = 3.14159265358979323846;
+
+// The unit's hum detector is trimmed so that the instrument reads the hum of a 50 Hz network
+// right. The instrument smooths its readings with moving means of 15, taken one reading (two
+// conversions) apart, and such a mean passes only part of a 50 Hz ripple.
+double trimmedHumStepsPerPercent()
+{
+    constexpr double kTrimHz = 50.0;
+    constexpr int kMeanLength = 15;
+    const double x = kPi * kTrimHz * 2.0 * static_cast<double>(Max11337Model::kConversionUs) / 1e6;
+    return kHumStepsPerPercent * kMeanLength * std::sin(x) / std::sin(kMeanLength * x);
+}
 
 int rawFromLine(double tenths, const DetectorLine& l)
 {
@@ -94,25 +104,32 @@ int RfFrontEndModel::bandFromLines() const
 
 std::optional<double> RfFrontEndModel::effectiveFrequencyHz() const
 {
-    const BandPath* path = pathForBand(bandFromLines());
-    if (!path || !tuner_)
+    if (!tuner_)
         return std::nullopt;
-    const double tuned = static_cast<double>(tuner_->tunedFrequencyHz());
+    const auto input = inputAtWorkingHz(static_cast<double>(tuner_->tunedFrequencyHz()));
+    return input ? std::optional<double>(input->frequencyHz) : std::nullopt;
+}
+
+std::optional<RfFrontEndModel::PathInput> RfFrontEndModel::inputAtWorkingHz(double workingHz) const
+{
+    const BandPath* path = pathForBand(bandFromLines());
+    if (!path)
+        return std::nullopt;
     const bool loOn = synthesizers_ && synthesizers_->adf4350().rfOutputEnabled();
     const uint64_t lo = synthesizers_ ? synthesizers_->adf4350().outputFrequencyHz() : 0;
     double f = 0;
     if (path->loHz == 0) {
         if (loOn)
             return std::nullopt; // a running LO leaks into the straight path
-        f = tuned;
+        f = workingHz;
     } else {
         if (!loOn || lo != path->loHz)
             return std::nullopt;
-        f = path->band == 0 ? tuned - static_cast<double>(lo) : static_cast<double>(lo) - tuned;
+        f = path->band == 0 ? workingHz - static_cast<double>(lo) : static_cast<double>(lo) - workingHz;
     }
     if (f < path->lowHz || f >= path->highHz)
         return std::nullopt;
-    return f;
+    return PathInput{f, path->band >= 3};
 }
 
 double RfFrontEndModel::attenuationDb() const
@@ -153,6 +170,17 @@ int RfFrontEndModel::jitter()
     return static_cast<int>(random_ % static_cast<uint32_t>(2 * k + 1)) - k;
 }
 
+int RfFrontEndModel::humDetectorValue(double seconds) const
+{
+    // The detector follows the envelope of what the IF passes: the carriers there ripple with
+    // the hum, the noise does not, and with nothing tuned nothing ripples.
+    const auto f = effectiveFrequencyHz();
+    const double filter = filterBandwidthHz();
+    const double share = f && filter > 0 ? scene_->carrierShareInFilter(*f, filter) : 0.0;
+    return static_cast<int>(
+        std::lround(kHumBase + share * scene_->humDeviationAt(seconds) * trimmedHumStepsPerPercent()));
+}
+
 int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
 {
     const UnitCalibration cal = calibration();
@@ -168,20 +196,17 @@ int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
         return on ? static_cast<int>(std::lround(scene_->lnbLoadMa() / kLnbMaPerStep)) : 0;
     }
     case w::kInputVoltageChannel: {
-        double dc = 0, ac = 0, hz = 50;
-        scene_->inputVoltage(&dc, &ac, &hz);
-        const double swing = ac * 10.0 / kAcDecivoltsPerStep / 2.0;
-        return static_cast<int>(std::lround(kVoltageZero + dc * 10.0 / kDcDecivoltsPerStep
-                                            + swing * std::sin(2 * kPi * hz * t)));
+        // A powered LNB supply drives the input itself.
+        const bool lnb = lnbSupply_ && lnbSupply_->outputEnabled();
+        const double volts = lnb ? lnbSupply_->outputVolts() : scene_->inputVoltsAt(t);
+        return static_cast<int>(std::lround(kVoltageZero + volts * 10.0 / kDcDecivoltsPerStep));
     }
-    case w::kHumChannel: {
-        const double swing = scene_->humPercent() * kHumStepsPerPercent / 2.0;
-        return static_cast<int>(std::lround(kHumBase + swing * std::sin(2 * kPi * 50.0 * t)));
-    }
+    case w::kHumChannel:
+        return humDetectorValue(t);
     case w::kOpticalChannel:
         return rawFromLine(scene_->opticalPowerDbm() * 10.0, cal.optical) + jitter();
     default:
-        return 0;
+        return std::max(supplies_.converterValue(channel), 0);
     }
 }
 

@@ -4,7 +4,9 @@
 // 3-6: LO - tuner); a combination the unit would never set (a wrong line, the LO off where
 // it is needed, running where it is not) passes no signal. The attenuation comes from the
 // ATT0 pad and both step attenuators, the IF filter from F2/F3. The converter's channels
-// answer from the scene through the inverse of the simulated unit's calibration lines.
+// answer from the scene through the inverse of the simulated unit's calibration lines, the
+// input-voltage channel from the LNB supply while its output is on, and the battery and
+// rail channels from the supply voltages.
 #pragma once
 
 #include "Max11337Model.h"
@@ -12,6 +14,7 @@
 #include "Pe4312Model.h"
 #include "RfScene.h"
 #include "SimulatedBoard.h"
+#include "SupplyRails.h"
 #include "SynthesizerNodeModel.h"
 #include "Tps65233Model.h"
 
@@ -49,6 +52,14 @@ public:
 
     // The input frequency at the detector, or none when the path is inconsistent.
     std::optional<double> effectiveFrequencyHz() const;
+    // What the band path brings to a tuner working at workingHz (the MAX3543 or the
+    // demodulator's tuner): the input frequency, and whether the conversion flips the
+    // spectrum (the bands above the LO). None when the path is inconsistent.
+    struct PathInput {
+        double frequencyHz;
+        bool spectrumInverted;
+    };
+    std::optional<PathInput> inputAtWorkingHz(double workingHz) const;
     // Working band the lines select (0..6, direct bands as 1), -1 when they select none.
     int bandFromLines() const;
     double attenuationDb() const;
@@ -57,11 +68,16 @@ public:
     // Detector level in dBµV after the attenuator and the filter.
     double detectorLevelDbuV() const;
 
-    // The converter's answer for one channel at the given board time.
+    // The battery and the supply rails the converter watches.
+    SupplyRails& supplies() { return supplies_; }
+
+    // The converter's answer for one channel at the given board time; 0 for the channels
+    // that are not connected.
     int converterValue(int channel, uint64_t monotonicUs);
 
 private:
     int line(int gpio) const;
+    int humDetectorValue(double seconds) const;
     int jitter();
 
     SimulatedBoard& board_;
@@ -73,6 +89,7 @@ private:
     std::shared_ptr<Tps65233Model> lnbSupply_;
     mutable std::mutex mutex_;
     UnitCalibration calibration_;
+    SupplyRails supplies_;
     std::atomic<int> jitter_{0};
     uint32_t random_ = 0x2545F491u;
 };

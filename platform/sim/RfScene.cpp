@@ -38,6 +38,17 @@ namespace {
 
     constexpr double kInputLowHz = 5e6;
     constexpr double kInputHighHz = 2.7e9;
+    constexpr double kPi = 3.14159265358979323846;
+    // A vision carrier is found within this distance of the frequency a test names.
+    constexpr double kVisionMatchHz = 1000.0;
+    // How steeply a quasi-square wave rises: it sits at its peaks for about 80 % of the time.
+    constexpr double kQuasiSquareGain = 3.0;
+
+    double mainsShape(MainsShape shape, double phase)
+    {
+        const double s = std::sin(phase);
+        return shape == MainsShape::Sine ? s : std::clamp(kQuasiSquareGain * s, -1.0, 1.0);
+    }
 
 } // namespace
 
@@ -75,6 +86,36 @@ void RfScene::addOfdm(double centreHz, double bandwidthHz, double levelDbuV, con
                       double merDb, const DigitalChannel& digital)
 {
     add(block(SceneCarrier::Kind::Ofdm, centreHz, bandwidthHz, levelDbuV, standard, merDb, digital));
+}
+
+SceneCarrier* RfScene::analogueAtLocked(double visionHz)
+{
+    for (SceneCarrier& c : carriers_)
+        if (c.kind == SceneCarrier::Kind::Analogue && std::fabs(c.frequencyHz - visionHz) <= kVisionMatchHz)
+            return &c;
+    return nullptr;
+}
+
+bool RfScene::setDistortion(double visionHz, double ctbDbc, const std::vector<SceneBeat>& cso)
+{
+    return locked([&] {
+        SceneCarrier* c = analogueAtLocked(visionHz);
+        if (c) {
+            c->ctbDbc = ctbDbc;
+            c->cso = cso;
+        }
+        return c != nullptr;
+    });
+}
+
+bool RfScene::removeVisionCarrier(double visionHz, bool removed)
+{
+    return locked([&] {
+        SceneCarrier* c = analogueAtLocked(visionHz);
+        if (c)
+            c->visionRemoved = removed;
+        return c != nullptr;
+    });
 }
 
 void RfScene::addSatellite(double centreHz, double symbolRateBd, const std::string& standard, double cnDb,
@@ -138,22 +179,35 @@ double RfScene::humPercent() const
     return locked([&] { return humPercent_; });
 }
 
-void RfScene::setInputVoltage(double dcVolts, double acVoltsPeakToPeak, double acHz)
+void RfScene::setInputVoltage(double dcVolts, double acVoltsRms, double acHz, MainsShape shape)
 {
     locked([&] {
         dcVolts_ = dcVolts;
-        acVolts_ = acVoltsPeakToPeak;
+        acVolts_ = acVoltsRms;
         acHz_ = acHz;
+        mainsShape_ = shape;
     });
 }
 
-void RfScene::inputVoltage(double* dcVolts, double* acVoltsPeakToPeak, double* acHz) const
+void RfScene::inputVoltage(double* dcVolts, double* acVoltsRms, double* acHz) const
 {
     locked([&] {
         *dcVolts = dcVolts_;
-        *acVoltsPeakToPeak = acVolts_;
+        *acVoltsRms = acVolts_;
         *acHz = acHz_;
     });
+}
+
+double RfScene::inputVoltsAt(double seconds) const
+{
+    return locked(
+        [&] { return dcVolts_ + acVolts_ * std::sqrt(2.0) * mainsShape(mainsShape_, 2.0 * kPi * acHz_ * seconds); });
+}
+
+double RfScene::humDeviationAt(double seconds) const
+{
+    // The amplifiers' supplies ripple at the mains frequency, whatever the wave's shape.
+    return locked([&] { return humPercent_ / 2.0 * std::sin(2.0 * kPi * acHz_ * seconds); });
 }
 
 void RfScene::setLnbLoadMa(double mA)
@@ -181,23 +235,31 @@ double RfScene::tiltedLocked(double levelDbuV, double frequencyHz) const
     return levelDbuV + tiltDbPerGhz_ * (frequencyHz - tiltReferenceHz_) / 1e9;
 }
 
-double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const
+double RfScene::carriersInFilterLocked(double frequencyHz, double filterBandwidthHz, double* noise) const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
     const double low = frequencyHz - filterBandwidthHz / 2;
     const double high = frequencyHz + filterBandwidthHz / 2;
-    double sum = toLinear(noiseFloor_ + 10.0 * std::log10(filterBandwidthHz / kNoiseReferenceHz));
+    auto line = [&](double f, double levelDbuV) {
+        return toLinear(levelDbuV + lineResponseDb(f - frequencyHz, filterBandwidthHz));
+    };
+    *noise = toLinear(noiseFloor_ + 10.0 * std::log10(filterBandwidthHz / kNoiseReferenceHz));
+    double sum = 0;
     for (const SceneCarrier& c : carriers_) {
         switch (c.kind) {
         case SceneCarrier::Kind::Analogue: {
             const double sound = c.frequencyHz + c.soundOffsetHz;
-            sum += toLinear(
-                tiltedLocked(c.soundLevelDbuV, sound) + lineResponseDb(sound - frequencyHz, filterBandwidthHz));
-            [[fallthrough]];
+            const double vision = tiltedLocked(c.levelDbuV, c.frequencyHz);
+            sum += line(sound, tiltedLocked(c.soundLevelDbuV, sound));
+            if (!c.visionRemoved)
+                sum += line(c.frequencyHz, vision);
+            if (c.ctbDbc > SceneCarrier::kNoBeat)
+                sum += line(c.frequencyHz, vision + c.ctbDbc);
+            for (const SceneBeat& beat : c.cso)
+                sum += line(c.frequencyHz + beat.offsetHz, vision + beat.levelDbc);
+            break;
         }
         case SceneCarrier::Kind::Cw:
-            sum += toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz)
-                + lineResponseDb(c.frequencyHz - frequencyHz, filterBandwidthHz));
+            sum += line(c.frequencyHz, tiltedLocked(c.levelDbuV, c.frequencyHz));
             break;
         case SceneCarrier::Kind::Digital:
         case SceneCarrier::Kind::Ofdm: {
@@ -212,7 +274,38 @@ double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) 
         }
         }
     }
-    return toDb(sum);
+    return sum;
+}
+
+double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    double noise = 0;
+    const double carriers = carriersInFilterLocked(frequencyHz, filterBandwidthHz, &noise);
+    return toDb(carriers + noise);
+}
+
+double RfScene::carrierShareInFilter(double frequencyHz, double filterBandwidthHz) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    double noise = 0;
+    const double carriers = carriersInFilterLocked(frequencyHz, filterBandwidthHz, &noise);
+    return carriers / (carriers + noise);
+}
+
+double RfScene::tiltDbPerGhz() const
+{
+    return locked([&] { return tiltDbPerGhz_; });
+}
+
+void RfScene::setDocsisPlan(const DocsisPlan& plan)
+{
+    locked([&] { docsisPlan_ = plan; });
+}
+
+DocsisPlan RfScene::docsisPlan() const
+{
+    return locked([&] { return docsisPlan_; });
 }
 
 double RfScene::totalPowerDbuV() const
@@ -220,7 +313,8 @@ double RfScene::totalPowerDbuV() const
     std::lock_guard<std::mutex> lock(mutex_);
     double sum = toLinear(noiseFloor_ + 10.0 * std::log10((kInputHighHz - kInputLowHz) / kNoiseReferenceHz));
     for (const SceneCarrier& c : carriers_) {
-        sum += toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz));
+        if (!c.visionRemoved)
+            sum += toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz));
         if (c.kind == SceneCarrier::Kind::Analogue)
             sum += toLinear(tiltedLocked(c.soundLevelDbuV, c.frequencyHz + c.soundOffsetHz));
     }
@@ -231,9 +325,13 @@ void RfScene::typicalCableNetwork(RfScene& scene)
 {
     scene.clear();
     // PAL B/G, 7 MHz channels centred 114.5 to 296.5 MHz: vision 2.25 MHz below the centre,
-    // sound 5.5 MHz above the vision carrier and 13 dB below it.
-    for (double centre = 114.5e6; centre < 300e6; centre += 7e6)
+    // sound 5.5 MHz above the vision carrier and 13 dB below it. The amplifiers' distortion:
+    // a triple beat 50 dB under each vision carrier, second-order beats beside it (none
+    // 1.25 MHz below, where the channel below has its sound carrier).
+    for (double centre = 114.5e6; centre < 300e6; centre += 7e6) {
         scene.addAnalogue(centre - 2.25e6, 72.0, 5.5e6, 59.0, "PAL");
+        scene.setDistortion(centre - 2.25e6, -50.0, {{-0.75e6, -39.0}, {0.75e6, -38.0}, {1.25e6, -37.0}});
+    }
     // DVB-C 8 MHz channels centred 306 to 858 MHz, 6 dB below the vision carriers: 64-QAM
     // at 6.875 MBd up to 442 MHz, 256-QAM at 6.9 MBd above; four of them (602 to 626 MHz)
     // carry the cable modems' downstream (256-QAM, Annex A), and three near the top
@@ -280,6 +378,8 @@ void RfScene::typicalCableNetwork(RfScene& scene)
     scene.setTilt(4.0, 100e6);
     scene.setNoiseFloor(12.0);
     scene.setHumPercent(0.8);
+    // A little mains picked up on the input at the tap.
+    scene.setInputVoltage(0.0, 0.5, 50.0);
     scene.setOpticalPowerDbm(-2.0);
 }
 

@@ -5,12 +5,24 @@
 #pragma once
 
 #include "DigitalChannel.h"
+#include "DocsisPlan.h"
 
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace platform::sim {
+
+// A distortion product of an analogue channel: a beat offsetHz from its vision carrier,
+// levelDbc relative to that carrier's level.
+struct SceneBeat {
+    double offsetHz;
+    double levelDbc;
+};
+
+// Shape of the mains on the RF input: the grid's sine, or the quasi-square wave of a
+// cable network's remote power supplies.
+enum class MainsShape { Sine, QuasiSquare };
 
 struct SceneCarrier {
     enum class Kind {
@@ -26,6 +38,13 @@ struct SceneCarrier {
     std::string standard;    // "PAL", "DVB-C", "J83B", "DVB-T2", "DOCSIS31" ... (DigitalChannel.h)
     double soundOffsetHz = 0; // analogue: sound carrier above the vision carrier
     double soundLevelDbuV = 0;
+    // Analogue: the network's distortion around the vision carrier. The composite triple
+    // beat lies under the vision carrier and shows once that carrier is switched off at the
+    // head-end; the composite second-order beats lie beside it.
+    static constexpr double kNoBeat = -200.0;
+    double ctbDbc = kNoBeat;
+    std::vector<SceneBeat> cso;
+    bool visionRemoved = false;
     double merDb = 0;         // digital quality, for the demodulator models
     DigitalChannel digital;   // what a demodulator finds in a digital block
 };
@@ -51,6 +70,11 @@ public:
     void addSatellite(double centreHz, double symbolRateBd, const std::string& standard, double cnDb,
                       DigitalChannel digital = {});
     void add(const SceneCarrier& carrier);
+    // Distortion of the analogue channel whose vision carrier is at visionHz (within 1 kHz);
+    // false when there is no such channel.
+    bool setDistortion(double visionHz, double ctbDbc, const std::vector<SceneBeat>& cso);
+    // Switches that vision carrier off (or on again); its sound carrier and beats stay.
+    bool removeVisionCarrier(double visionHz, bool removed = true);
     std::vector<SceneCarrier> carriers() const;
     // The digital and OFDM blocks whose standard begins with standardPrefix, lowest first,
     // each with its level as it reaches the input (tilt applied).
@@ -61,30 +85,44 @@ public:
     double noiseFloor() const;
     // Level change per GHz above referenceHz (a cable's tilt), applied to every carrier.
     void setTilt(double dbPerGhz, double referenceHz = 0);
-    // Hum modulation in percent, seen by the hum detector.
+    double tiltDbPerGhz() const;
+    // Hum: peak-to-peak amplitude modulation of every carrier in percent, at the mains
+    // frequency.
     void setHumPercent(double percent);
     double humPercent() const;
-    // Voltage on the RF input: DC and peak-to-peak AC volts at acHz.
-    void setInputVoltage(double dcVolts, double acVoltsPeakToPeak = 0, double acHz = 50);
-    void inputVoltage(double* dcVolts, double* acVoltsPeakToPeak, double* acHz) const;
+    // Voltage on the RF input: DC volts, and AC at acHz, the mains frequency (a DC supply's
+    // ripple is its AC part). The AC is given as a sine's RMS, its peak over root 2, whatever
+    // the shape: what the instrument's peak-to-peak reading reports.
+    void setInputVoltage(double dcVolts, double acVoltsRms = 0, double acHz = 50,
+                         MainsShape shape = MainsShape::Sine);
+    void inputVoltage(double* dcVolts, double* acVoltsRms, double* acHz) const;
+    // The waveforms at a time of the board's monotonic clock, in seconds: the input voltage
+    // in volts, and the hum's deviation of a carrier's amplitude in percent (± half the hum).
+    double inputVoltsAt(double seconds) const;
+    double humDeviationAt(double seconds) const;
     // Current drawn from the LNB supply while its output is on.
     void setLnbLoadMa(double mA);
     double lnbLoadMa() const;
     void setOpticalPowerDbm(double dBm);
     double opticalPowerDbm() const;
+    // The DOCSIS head end behind the cable (DocsisPlan.h); the typical one by default.
+    void setDocsisPlan(const DocsisPlan& plan);
+    DocsisPlan docsisPlan() const;
 
     // Power inside an IF filter of the given bandwidth centred at frequencyHz: lines through
     // a bell-shaped response (-3 dB at the filter edges), blocks by their share of the
     // window, plus the noise.
     double powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const;
+    // The share of that power the carriers and their beats give, the rest being noise (0 to 1).
+    double carrierShareInFilter(double frequencyHz, double filterBandwidthHz) const;
     // Total power of everything on the input, 5 MHz to 2.7 GHz.
     double totalPowerDbuV() const;
 
     // A cable network as the standard European channel plan lays it out: PAL channels from
-    // S2 to S20, DVB-C (64-QAM, then 256-QAM) from S21 to E69 with a DOCSIS 3.0 bonding group
-    // of four channels at 602 to 626 MHz and terrestrial retransmissions at 834 (DVB-T), 842
-    // (DVB-T2, two PLPs) and 850 MHz (ISDB-T, 6 MHz), and above the plan a DVB-C2 system
-    // (866 MHz), a J.83 Annex B channel (873 MHz) and a DOCSIS 3.1 OFDM block.
+    // S2 to S20 with their beats, DVB-C (64-QAM, then 256-QAM) from S21 to E69 with a DOCSIS
+    // 3.0 bonding group of four channels at 602 to 626 MHz and terrestrial retransmissions at
+    // 834 (DVB-T), 842 (DVB-T2, two PLPs) and 850 MHz (ISDB-T, 6 MHz), and above the plan a
+    // DVB-C2 system (866 MHz), a J.83 Annex B channel (873 MHz) and a DOCSIS 3.1 OFDM block.
     static void typicalCableNetwork(RfScene& scene);
 
 private:
@@ -95,6 +133,9 @@ private:
         return f();
     }
     double tiltedLocked(double levelDbuV, double frequencyHz) const;
+    // Linear power of the carriers inside the filter; the noise's in *noise.
+    double carriersInFilterLocked(double frequencyHz, double filterBandwidthHz, double* noise) const;
+    SceneCarrier* analogueAtLocked(double visionHz);
 
     mutable std::mutex mutex_;
     std::vector<SceneCarrier> carriers_;
@@ -105,8 +146,10 @@ private:
     double dcVolts_ = 0;
     double acVolts_ = 0;
     double acHz_ = 50;
+    MainsShape mainsShape_ = MainsShape::Sine;
     double lnbMa_ = 0;
     double opticalDbm_ = -40.0;
+    DocsisPlan docsisPlan_;
 };
 
 } // namespace platform::sim

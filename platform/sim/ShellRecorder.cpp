@@ -14,6 +14,17 @@ std::string trimmed(const std::string& s)
     return s.substr(b, e - b + 1);
 }
 
+// The script of "/bin/sh -c \"script\"", as the Launcher's lines hand it to a shell; any
+// other line as it is.
+std::string script(const std::string& commandLine)
+{
+    static const std::string kShell = "/bin/sh -c \"";
+    const std::string t = trimmed(commandLine);
+    if (t.compare(0, kShell.size(), kShell) != 0 || t.back() != '"')
+        return t;
+    return trimmed(t.substr(kShell.size(), t.size() - kShell.size() - 1));
+}
+
 std::string currentDirectory()
 {
     char buf[4096];
@@ -21,7 +32,7 @@ std::string currentDirectory()
 }
 } // namespace
 
-ShellRecorder::ShellRecorder() : workingDirectory_(currentDirectory()) {}
+ShellRecorder::ShellRecorder() = default;
 
 bool ShellRecorder::isHalt(const std::string& commandLine)
 {
@@ -39,22 +50,47 @@ bool ShellRecorder::isRestart(const std::string& commandLine)
 void ShellRecorder::answer(const std::string& commandLine, bool viaShell, uint64_t timeUs, std::string* output,
                            int* exitCode)
 {
+    answerRecorded({commandLine, viaShell, timeUs, {}}, output, exitCode);
+}
+
+void ShellRecorder::answerProgram(const std::vector<std::string>& argv, uint64_t timeUs, std::string* output,
+                                  int* exitCode)
+{
+    answerRecorded({joined(argv), false, timeUs, argv}, output, exitCode);
+}
+
+std::string ShellRecorder::joined(const std::vector<std::string>& argv)
+{
+    std::string line;
+    for (const std::string& a : argv)
+        line += (line.empty() ? "" : " ") + a;
+    return line;
+}
+
+void ShellRecorder::answerRecorded(const RecordedCommand& command, std::string* output, int* exitCode)
+{
+    const std::string& commandLine = command.commandLine;
     std::string out;
     int code = 0;
     bool matched = false;
     Hook hook;
     std::vector<Responder> responders;
+    std::vector<ProgramResponder> programResponders;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        commands_.push_back({commandLine, viaShell, timeUs});
+        commands_.push_back(command);
         responders = responders_;
+        if (!command.argv.empty())
+            programResponders = programResponders_;
     }
-    for (auto& r : responders) {
-        if (r(commandLine, &out, &code)) {
+    for (auto& r : programResponders) {
+        if (r(command.argv, &out, &code)) {
             matched = true;
             break;
         }
     }
+    for (auto it = responders.begin(); !matched && it != responders.end(); ++it)
+        matched = (*it)(commandLine, &out, &code);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         std::string t = trimmed(commandLine);
@@ -73,12 +109,15 @@ void ShellRecorder::answer(const std::string& commandLine, bool viaShell, uint64
             }
         }
         if (!matched) {
-            if (t == "pwd")
-                out = workingDirectory_ + "\n";
-            else if (t == "uname -r")
+            const std::string s = script(commandLine);
+            if (s == "pwd")
+                out = (workingDirectory_.empty() ? currentDirectory() : workingDirectory_) + "\n";
+            else if (s == "uname -r")
                 out = "5.4.0-sim\n";
-            else if (t == "uname -a")
+            else if (s == "uname -a")
                 out = "Linux varnok 5.4.0-sim #1 SMP PREEMPT armv7l GNU/Linux\n";
+            else if (s.rfind("cat /etc/*release", 0) == 0 && s.find("PRETTY_NAME=") != std::string::npos)
+                out = "\"SimLinux 1.0\"\n"; // the value of PRETTY_NAME="SimLinux 1.0"
         }
         if (isHalt(t))
             hook = haltHook_;
@@ -109,6 +148,12 @@ void ShellRecorder::addResponder(Responder responder)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     responders_.push_back(std::move(responder));
+}
+
+void ShellRecorder::addProgramResponder(ProgramResponder responder)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    programResponders_.push_back(std::move(responder));
 }
 
 void ShellRecorder::setHaltHook(Hook hook)
@@ -157,6 +202,16 @@ std::vector<std::string> ShellRecorder::commandLines() const
     std::vector<std::string> out;
     for (const auto& c : commands_)
         out.push_back(c.commandLine);
+    return out;
+}
+
+std::vector<std::vector<std::string>> ShellRecorder::programs() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::vector<std::string>> out;
+    for (const auto& c : commands_)
+        if (!c.argv.empty())
+            out.push_back(c.argv);
     return out;
 }
 

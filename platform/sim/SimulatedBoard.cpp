@@ -1,5 +1,7 @@
 #include "SimulatedBoard.h"
 
+#include "SystemTimeCommands.h"
+
 #include <cstdlib>
 
 namespace platform::sim {
@@ -27,6 +29,7 @@ SimulatedBoard::SimulatedBoard(std::unique_ptr<common::Clock> clock) : clock_(st
     } else {
         virtualClock_ = dynamic_cast<VirtualClock*>(clock_.get());
     }
+    installDateCommand(*this);
     // What the unit's own files say before anybody changes them.
     files_["/proc/net/route"] =
         "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
@@ -268,11 +271,23 @@ CommandResult SimulatedBoard::runShell(const std::string& commandLine)
 CommandResult SimulatedBoard::launchProcess(const std::string& commandLine, int timeoutMs)
 {
     CommandResult r;
-    uint64_t now = clock_->monotonicUs();
-    shell_.answer(commandLine, false, now, &r.output, &r.exitCode);
+    shell_.answer(commandLine, false, clock_->monotonicUs(), &r.output, &r.exitCode);
+    return runFor(commandLine, timeoutMs, "launch", r);
+}
+
+CommandResult SimulatedBoard::runProgram(const std::vector<std::string>& argv, int timeoutMs)
+{
+    CommandResult r;
+    shell_.answerProgram(argv, clock_->monotonicUs(), &r.output, &r.exitCode);
+    return runFor(ShellRecorder::joined(argv), timeoutMs, "program", r);
+}
+
+// A started command takes its run time (board time) unless the time-out kills it first.
+CommandResult SimulatedBoard::runFor(const std::string& commandLine, int timeoutMs, const char* kind, CommandResult r)
+{
     uint64_t runMs = shell_.runTimeMs(commandLine);
     bool killed = timeoutMs >= 0 && runMs > static_cast<uint64_t>(timeoutMs);
-    record("launch", commandLine, killed ? "killed after time-out" : firstWord(commandLine), nullptr, 0, killed);
+    record(kind, commandLine, killed ? "killed after time-out" : firstWord(commandLine), nullptr, 0, killed);
     if (killed) {
         clock_->sleepMs(static_cast<uint64_t>(timeoutMs));
         r.output.clear();

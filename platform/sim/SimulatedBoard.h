@@ -38,6 +38,7 @@ public:
     void serialClosed(const std::string& unitDevice) override;
     CommandResult runShell(const std::string& commandLine) override;
     CommandResult launchProcess(const std::string& commandLine, int timeoutMs) override;
+    CommandResult runProgram(const std::vector<std::string>& argv, int timeoutMs) override;
     common::Clock& clock() override { return *clock_; }
 
     // The parts of the board.
@@ -71,6 +72,7 @@ public:
 private:
     int gpioFile(const std::string& path, const std::string* write, std::string* read);
     bool i2cRefused(uint8_t address, unsigned access);
+    CommandResult runFor(const std::string& commandLine, int timeoutMs, const char* kind, CommandResult r);
     void record(const std::string& kind, const std::string& device, const std::string& text,
                 const uint8_t* bytes, size_t len, bool failed);
 

@@ -3,6 +3,8 @@
 #include "measures.h"
 #include "measuresState.h"
 
+#include "analogueGeometry.h"
+
 #include "rf/mesuraRF.h"
 
 #include <cmath>
@@ -61,8 +63,6 @@ void maxHold(QList<int>& history, int maxEntries, int dropLimit, int* v)
         *v = m;
 }
 
-unsigned int toHz(double mhz) { return static_cast<unsigned int>(mhz * 1000000.0); }
-
 } // namespace
 
 int Measures::mesuraIntegracio(unsigned int frequency, int bandwidth, int* power)
@@ -111,8 +111,9 @@ void Measures::mesura_noise()
     int cn = 0;
     int r;
     if (channel_.value(QStringLiteral("type")).toString() != QLatin1String("DIGITAL")) {
-        const unsigned int fa = f + toHz(channel_.value(QStringLiteral("freqAudio")).toDouble());
-        r = mesuraCarrierNoise(0, fa, f, &cn);
+        // A sound carrier the record cannot place leaves nothing to measure.
+        const unsigned int fa = rfengine::carrierOffset(f, channel_.value(QStringLiteral("freqAudio")).toDouble());
+        r = fa == 0 ? -1 : mesuraCarrierNoise(0, fa, f, &cn);
     } else {
         const unsigned int c = channel_.value(QStringLiteral("frequency")).toUInt();
         const unsigned int b = channel_.value(QStringLiteral("bandwidth")).toUInt();

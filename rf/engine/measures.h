@@ -14,6 +14,13 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <cstdint>
+#include <functional>
+
+namespace rfengine {
+struct Samples;
+}
+
 // Points of a full-span spectrum; below it a scan screen takes the slower, integrated readings.
 constexpr int POINTS_FREQUENCY_SPECTRUM_FULL = 400;
 
@@ -85,15 +92,55 @@ public:
     void filtroCarrierNoise(int* value);
     void filtroIntegracio(int* value);
 
+    // Analogue channel measurements and input voltage. Levels in 0.1 dBµV.
+    void mesura_demod_analog();
+    // Video and audio carrier levels; *audio is left as given when the video reading fails,
+    // and stays UNMEASURED when fAudio is 0 or its reading fails.
+    void mesura_demod_analog_generica(unsigned int fVideo, unsigned int fAudio, int* video, int* audio);
+    // The sound carrier of the current channel; 0 when its record gives none.
+    unsigned int getFrequencyAudio();
+    void mesuraVideoCarrier_CTB_CSO(int, int);
+    int mesuraHum();
+    int mesuraVIn();
+    void mesuraLNB_mA();
+
     // Service operations.
+    // voltage_LNB 13 or 18 selects that supply voltage (any other value 13 V); the tone is
+    // left as asked. The output is switched only by setActivaLNB.
+    Q_INVOKABLE void setLNB(bool activar_22Khz, int voltage_LNB);
     Q_INVOKABLE void setActivaLNB(bool acivar);
     Q_INVOKABLE void setFilter(int filter);
     Q_INVOKABLE int getFilter();
+    Q_INVOKABLE void setAtt(int Att);
     Q_INVOKABLE void setCircuit(QString mode_circuit);
     Q_INVOKABLE int sintonizaFerquency(unsigned int frequency);
+    // One front-end line each, for the service screens.
+    Q_INVOKABLE void gpio_ATT0(bool input);
+    Q_INVOKABLE void gpio_RF_OPTIC(bool input);
+    Q_INVOKABLE void gpio_UP(bool input);
+    Q_INVOKABLE void gpio_SUB(bool input);
+    Q_INVOKABLE void gpio_SUPER(bool input);
+    Q_INVOKABLE void gpio_AttCM(bool input);
+    Q_INVOKABLE void gpio_TRACK(bool input);
+    Q_INVOKABLE void gpio_DW(bool input);
+    Q_INVOKABLE void gpio_F2(bool input);
+    Q_INVOKABLE void gpio_F3(bool input);
+    // One tuner option each; the tuner is initialised again with it and retuned to the
+    // frequency the engine last tuned.
+    Q_INVOKABLE void vDiode(char value);
+    Q_INVOKABLE void wpda(char value);
+    Q_INVOKABLE void npda(char value);
+    Q_INVOKABLE void dWPD(bool on);
+    Q_INVOKABLE void dNPD(bool on);
+    Q_INVOKABLE int getWPDA();
+    Q_INVOKABLE int getNPDA();
+    Q_INVOKABLE int getRegisterR0B();
     Q_INVOKABLE QVariant lesturesAD();
     Q_INVOKABLE int lecturaVBAT();
     Q_INVOKABLE QVariantMap ipCableModem();
+    // Channel power of every point of the list the first call finds, each ranged from
+    // 70 dB with at least 40 dB kept; 0, or -1 on a stop or with no points.
+    Q_INVOKABLE int mesuraDBG(int);
 
     // Run flags: the setters take the mutex; the readers first process pending events for
     // at most 100 ms, which is what keeps the interface alive while a run polls them.
@@ -154,6 +201,13 @@ private:
     // tells whether the measurement in progress is to end.
     bool readingInterrupted();
     QString screen() const;
+    void retuneWithOption(const std::function<void()>& setOption);
+    // Waits ms in slices of at most 100 ms; true, at once, when the measurement is to end.
+    bool waitOrExit(int ms);
+    // Samples a converter channel from startUs until a second has passed or maxSamples are
+    // taken, polling before each sample; false when the measurement is to end. A failed
+    // conversion ends the window.
+    bool sampleWindow(int channel, int maxSamples, uint64_t startUs, rfengine::Samples* out);
 
     // Runs.
     void mesura_spectrum();
@@ -172,18 +226,20 @@ private:
     int ctbAttenuation_ = 0;
     bool iqLocked_ = false;
     int filter_ = FILTER_WIDE;
+    QVariantList dbgPoints_; // taken by the first mesuraDBG, for good
+    bool dbgTaken_ = false;
     QMutex mutex_;
     QTimer* supervisor_ = nullptr;
     QVariantMap variables_;
     QVariantMap channel_;
     QVariantMap ipCableModem_;
-    int carrierNoise_ = 0;
-    int voltageDC_ = 0;
-    int voltageAC_ = 0;
-    int inputFrequency_ = 0;
+    int carrierNoise_ = UNMEASURED;
+    int voltageDC_ = UNMEASURED;
+    int voltageAC_ = UNMEASURED;
+    int inputFrequency_ = UNMEASURED;
     int centralLevel_;
     QVariantList listaFrequencyMeasures_;
-    float hum_ = 0;
+    float hum_ = static_cast<float>(UNMEASURED);
     bool stop_ = true;
     bool finished_ = true;
     bool changed_ = false;

@@ -83,11 +83,12 @@ int Measures::mesuraSpectrum(int)
 {
     QVariantList list = inicialitzarCorreccionsFinestra(listaFrequencyMeasures_, getAtenuador());
     const bool tilt = InTiltScreen();
+    // Even a sweep with no points leaves no central level behind from the one before.
+    centralLevel_ = UNMEASURED;
     if (list.isEmpty())
         return -1;
     const int central = tilt ? -1 : freqCentralEnLlista(&list);
     const int narrow = getSpan() <= kNarrowSpanHz ? 1 : 0;
-    centralLevel_ = UNMEASURED;
 
     const int count = list.size();
     const bool upstream = InUpsStreamScreen();

@@ -5,14 +5,17 @@
 #include "FrameHarness.h"
 #include "SimBoardFixture.h"
 
+#include "DefaultBoard.h"
+#include "periodicfunctions.h"
 #include "qtquick2applicationviewer.h"
 #include "startup.h"
 
+#include "remote/remoteRequests.h"
 #include "remote/socketCalibrate.h"
-
 #include "store/screensvariables.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QQmlComponent>
@@ -22,6 +25,7 @@
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using testsupport::LogCapture;
@@ -153,6 +157,25 @@ TEST_F(StartUpTest, RestartCodeRunsTheRestartScriptOtherCodesOnlyEnd)
     EXPECT_TRUE(startUp.finish(1337));
     EXPECT_EQ(board->shell().commandLines(), std::vector<std::string>{"/root/llamada_aplicacion.sh &"});
     EXPECT_TRUE(board->shell().commands()[0].viaShell);
+}
+
+TEST_F(StartUpTest, RemoteRequestsReachTheScreensAndARestartEndsTheLoopWithItsCode)
+{
+    StartUp startUp(headless());
+    startUp.run();
+    PeriodicFunctions* periodic = PeriodicFunctions::getInstance();
+    RemoteRequests* requests = RemoteRequests::getInstance();
+    QSignalSpy home(periodic, &PeriodicFunctions::menuButtoPush);
+    QSignalSpy test(periodic, &PeriodicFunctions::testScreen);
+    QSignalSpy photo(periodic, &PeriodicFunctions::takeFoto);
+    emit requests->goToHome();
+    emit requests->goToTestScreen();
+    emit requests->takePhoto();
+    EXPECT_EQ(std::vector<int>({home.count(), test.count(), photo.count()}), std::vector<int>({1, 1, 1}));
+    // The application's loop ends with the code (a loop of the test's stands in for it).
+    QEventLoop loop;
+    QTimer::singleShot(0, requests, [requests] { emit requests->restartApplication(1337); });
+    EXPECT_EQ(loop.exec(), 1337);
 }
 
 TEST_F(StartUpTest, StoredLanguageIsInstalled)

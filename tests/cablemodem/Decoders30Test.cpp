@@ -339,7 +339,7 @@ TEST(QueryMachines30, ASilentModemFailsAfterThePromptTimeOut)
 {
     ModemLink link(kDocsis30);
     link.powerAndBoot();
-    link.modem().setSilent(true);
+    silence(link.board());
     const uint64_t t0 = link.clock().monotonicMs();
     decodificaUpstream(0);
     EXPECT_EQ(link.runSteps([] { return decodificaUpstream(64); }), -1);

@@ -39,7 +39,7 @@ TEST(EngineSetup, DownstreamAnalysisSetUpPausesBeforeEachCommand)
     // 200 ms, then the prompt within the first 100 ms slice, three times.
     EXPECT_EQ(m.now() - t0, 900u);
 
-    m.link.modem().setSilent(true);
+    silence(m.link.board());
     t0 = m.now();
     passingEngine()->set_CM_for_DS_ANALYSIS();
     EXPECT_EQ(m.now() - t0, 3 * (200u + 5100u));
@@ -73,7 +73,7 @@ TEST(EngineSetup, SingleReportQueries)
     EXPECT_EQ(passingEngine()->vendedor_aux(0), 0);
     EXPECT_EQ(m.commands(), (Commands{"docsis/docsismode", "docsis/Debug/GetDocsisMode", "doc/vendor"}));
 
-    m.link.modem().setSilent(true);
+    silence(m.link.board());
     SetDocsisMode(0);
     uint64_t t0 = m.now();
     EXPECT_FALSE(passingEngine()->decodificaDocsisMode_30());
@@ -98,7 +98,7 @@ TEST(EngineSetup, BerQueryOfADownstreamChannel)
     EXPECT_DOUBLE_EQ(p.preBer, 1.0 / (6952.0 * 3000 * 8));
     EXPECT_EQ(p.postBerKind, 2);
 
-    m.link.modem().setSilent(true);
+    silence(m.link.board());
     const uint64_t t0 = m.now();
     EXPECT_EQ(passingEngine()->decodificaBer(0), -1);
     EXPECT_EQ(m.now() - t0, 5100u);
@@ -119,7 +119,7 @@ TEST(EngineSetup, TuningIsPacedToOnceEveryFiveSeconds)
     EXPECT_EQ(m.commands().size(), 1u);
 
     m.link.clock().advanceMs(5000);
-    m.link.modem().setSilent(true);
+    silence(m.link.board());
     const uint64_t t0 = m.now();
     EXPECT_EQ(passingEngine()->sintonizarTuner30(618000000), 0);
     EXPECT_EQ(m.now() - t0, 12100u);
@@ -131,7 +131,7 @@ TEST(EngineSetup, AStopEndsAWaitForTheModemWithinOneSlice)
     ReadyModem m;
     passingEngine()->sintonizarTuner30(0);
     m.link.clock().advanceMs(5000);
-    m.link.modem().setSilent(true);
+    silence(m.link.board());
     QTimer::singleShot(0, [] { MesuraCM::getInstance()->aturar(); });
     const uint64_t t0 = m.now();
     EXPECT_EQ(MesuraCM::getInstance()->sintonizarTuner30(602000000), 0);

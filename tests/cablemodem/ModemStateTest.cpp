@@ -50,7 +50,7 @@ TEST(ModemStateReport, EachStateWordGivesItsLevel)
     const std::pair<const char*, int> words[] = {
         {"OPERATIONAL", 40000},
         {"PHY_SYNCHRONIZED", 5000},
-        {"DS_TOPOLOGY", 6000},
+        {"DS_TOPOLOGY_RESOLUTION_IN_PROGRESS", 6000},
         {"RANGING_IN_PROGRESS", 10000},
         {"RANGING_COMPLETE", 15000},
         {"DHCPV4_IN_PROGRESS", 20000},
@@ -59,23 +59,23 @@ TEST(ModemStateReport, EachStateWordGivesItsLevel)
         {"NOT_SYNCHRONIZED", 2000},
         {"FORWARDING_DISABLED", 40000},
         {"TOD_ESTABLISHED", -100},
-        // The earlier word of the table wins.
-        {"RANGING_COMPLETE DHCPV4_IN_PROGRESS", 15000},
     };
     for (const auto& [word, level] : words) {
-        link.modem().setStuckWord(word);
+        stickState(link.board(), word);
         EXPECT_EQ(readState(link), level) << word;
     }
-    link.modem().setStuckWord("OPERATIONAL");
+    stickState(link.board(), "OPERATIONAL");
     readState(link);
     EXPECT_EQ(GetInternet(), 1);
-    link.modem().setStuckWord("FORWARDING_DISABLED");
+    stickState(link.board(), "FORWARDING_DISABLED");
     readState(link);
     EXPECT_EQ(GetInternet(), 0);
 
     link.modem().clearCommands();
     readState(link);
     EXPECT_EQ(link.modem().commands(), (std::vector<std::string>{"", "doc/cms"}));
+    // The earlier word of the table wins.
+    EXPECT_EQ(cmStateLevel("CM status is RANGING_COMPLETE DHCPV4_IN_PROGRESS"), 15000);
 }
 
 TEST(ModemStateReport, FollowsRegistrationOverBoardTimeAndGivesUpOnSilence)
@@ -87,7 +87,7 @@ TEST(ModemStateReport, FollowsRegistrationOverBoardTimeAndGivesUpOnSilence)
     link.clock().advanceMs(60000);
     EXPECT_EQ(readState(link), 5000);
 
-    link.modem().setSilent(true);
+    silence(link.board());
     const uint64_t t0 = link.clock().monotonicMs();
     EXPECT_EQ(readState(link, 5000), -100);
     EXPECT_LE(link.clock().monotonicMs() - t0, 5300u);
@@ -97,7 +97,7 @@ TEST(ModemStateReport, ReassemblesAReplyInBurstsAndIgnoresTheEcho)
 {
     ModemLink link;
     link.powerAndBoot();
-    link.modem().setStuckWord("OPERATIONAL");
+    stickState(link.board(), "OPERATIONAL");
     link.modem().setEcho(true);
     link.modem().setBursts(4);
     GetCMStatus(0, 5000);
@@ -140,7 +140,7 @@ TEST(ModemReady30, ASilentModemIsPowerCycledAndTheMachineFails)
 {
     ModemLink link(kDocsis30);
     link.powerAndBoot();
-    link.modem().setSilent(true);
+    silence(link.board());
     link.board().log().clear();
     GetModemReady(0);
     const uint64_t t0 = link.clock().monotonicMs();

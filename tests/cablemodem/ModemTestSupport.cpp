@@ -2,7 +2,12 @@
 
 #include "cablemodem/engine/mesuraCM.h"
 
+#include "CableModemModel.h"
+
 #include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace modemtest {
 
@@ -20,6 +25,24 @@ std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::Simu
     options.hardwareModel = hardwareModel;
     platform::sim::installFrontPanel(board, options);
     return platform::sim::installCableModem(board, options, scene);
+}
+
+void silence(platform::sim::SimulatedBoard& board, bool on)
+{
+    board.faults().fail(platform::sim::CableModemModel::device(), platform::sim::kRead, on);
+}
+
+void stickState(platform::sim::SimulatedBoard& board, const std::string& word)
+{
+    const int index = platform::sim::modemStateWordIndex(word);
+    ASSERT_GE(index, 0) << word;
+    board.faults().stickRegister(platform::sim::CableModemModel::device(), platform::sim::kModemStateRegister,
+                                 static_cast<uint32_t>(index));
+}
+
+void failModem(platform::sim::SimulatedBoard& board, unsigned modemRegister, bool on)
+{
+    board.faults().failRegister(platform::sim::CableModemModel::device(), modemRegister, on);
 }
 
 std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board)
@@ -73,9 +96,9 @@ std::string PortFixture::written(int timeoutMs)
 
 namespace modemtest {
 
-ModemLink::ModemLink(int hardwareModel)
+ModemLink::ModemLink(int hardwareModel, std::shared_ptr<const platform::sim::RfScene> scene)
 {
-    modem_ = installModem(*board_, hardwareModel);
+    modem_ = installModem(*board_, hardwareModel, scene);
     port_ = std::make_unique<SerialPort>(&mutex, &condition);
     handler_ = std::make_unique<HandlerCableModem>(&mutex, &condition);
     setInitModem(port_.get());
@@ -125,6 +148,76 @@ int ModemLink::pumpLive(int realMs)
         }
     }
     return frames;
+}
+
+} // namespace modemtest
+
+namespace modemtest {
+
+EngineSignals::EngineSignals()
+{
+    MesuraCM* e = MesuraCM::getInstance();
+    auto to = [](auto* list) { return [list](const auto& value) { list->append(value); }; };
+    connections_ = {
+        QObject::connect(e, &MesuraCM::phyChanged, to(&phy)),
+        QObject::connect(e, &MesuraCM::phy_3_0_Changed, to(&phy31)),
+        QObject::connect(e, &MesuraCM::ipCableModemChanged, to(&ip)),
+        QObject::connect(e, &MesuraCM::cm_information_mac, to(&information)),
+        QObject::connect(e, &MesuraCM::s_send_dades_31, to(&dades31)),
+        QObject::connect(e, &MesuraCM::s_send_dades_iq, to(&dadesIq)),
+        QObject::connect(e, &MesuraCM::upsChanged, to(&ups)),
+        QObject::connect(e, &MesuraCM::upsOFDMChanged_31, to(&upsOfdm31)),
+        QObject::connect(e, &MesuraCM::upsBondingChanged_31, to(&upsBonding31)),
+        QObject::connect(e, &MesuraCM::downOFDMChanged_31, to(&downOfdm31)),
+        QObject::connect(e, &MesuraCM::cm_status_information, to(&status)),
+        QObject::connect(e, &MesuraCM::ping_UGS_Changed, to(&pings)),
+        QObject::connect(e, &MesuraCM::node_IPTV_Changed, to(&hops)),
+        QObject::connect(e, &MesuraCM::restartMeasurements, [this] { ++restarts; }),
+        QObject::connect(e, &MesuraCM::modemConfigurat, [this] { ++configured; }),
+    };
+}
+
+EngineSignals::~EngineSignals()
+{
+    for (const QMetaObject::Connection& c : connections_)
+        QObject::disconnect(c);
+}
+
+StatusTrail::StatusTrail()
+{
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        if (trail.empty() || trail.back() != GetModemStatus())
+            trail.push_back(GetModemStatus());
+    });
+    timer_.start(0);
+}
+
+bool StatusTrail::contains(int status) const { return std::find(trail.begin(), trail.end(), status) != trail.end(); }
+
+LinkedModem::LinkedModem(int hardwareModel, std::shared_ptr<platform::sim::RfScene> givenScene)
+    : scene(givenScene ? givenScene : std::make_shared<platform::sim::RfScene>()), link(hardwareModel, scene)
+{
+    if (!givenScene)
+        platform::sim::RfScene::typicalCableNetwork(*scene);
+    link.setAutoPump(true);
+    link.powerAndBoot();
+    link.modem().setMenu(true);
+    MesuraCM::getInstance()->sintonizarTuner30(0);
+    link.clock().advanceMs(5000);
+    link.modem().clearCommands();
+    stopTimer_.setInterval(0);
+}
+
+void LinkedModem::stopAt(uint64_t ms)
+{
+    QObject::disconnect(&stopTimer_, nullptr, nullptr, nullptr);
+    QObject::connect(&stopTimer_, &QTimer::timeout, [this, ms] {
+        if (now() >= ms) {
+            MesuraCM::getInstance()->aturar();
+            stopTimer_.stop();
+        }
+    });
+    stopTimer_.start();
 }
 
 } // namespace modemtest

@@ -42,6 +42,13 @@ MesuraCM* passingEngine();
 std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
                                                              std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
 
+// The modem's faults, in the board's fault table: silent (it hears, but its answers are
+// lost), replies as noise, registration stuck at a state word, or a failing part of
+// registration (CableModemReplies.h).
+void silence(platform::sim::SimulatedBoard& board, bool on = true);
+void stickState(platform::sim::SimulatedBoard& board, const std::string& word);
+void failModem(platform::sim::SimulatedBoard& board, unsigned modemRegister, bool on = true);
+
 // The GPIO value writes of the board's log as "line=value" texts, with their times.
 struct LineWrite {
     std::string what;
@@ -86,7 +93,7 @@ namespace modemtest {
 // wait of the code under test) pumps.
 class ModemLink {
 public:
-    explicit ModemLink(int hardwareModel = kDocsis31);
+    explicit ModemLink(int hardwareModel = kDocsis31, std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
     ~ModemLink();
     platform::sim::SimulatedBoard& board() { return *board_; }
     platform::sim::VirtualClock& clock() { return board_.clock(); }
@@ -104,6 +111,15 @@ public:
     // letting 100 ms of board time pass between calls; at most maxCalls calls.
     template <typename Step>
     int runSteps(Step step, int maxCalls = 2000, int busy = 100);
+    // One call, the hand-over, then 100 ms of board time.
+    template <typename Step>
+    int stepOnce(Step step)
+    {
+        const int r = step();
+        pump();
+        clock().advanceMs(100);
+        return r;
+    }
     void setAutoPump(bool on);
 
     QMutex mutex;
@@ -129,5 +145,59 @@ int ModemLink::runSteps(Step step, int maxCalls, int busy)
     }
     return r;
 }
+
+} // namespace modemtest
+
+#include <QList>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+
+namespace modemtest {
+
+// Everything the engine emits while the recorder lives (the engine's tests run on the
+// test's thread, so the signals arrive as they are emitted).
+struct EngineSignals {
+    EngineSignals();
+    ~EngineSignals();
+    QList<QVariantMap> phy, phy31, ip, information, dades31, dadesIq;
+    QList<QVariantList> ups, upsOfdm31, upsBonding31, downOfdm31;
+    QList<QVariantMap> pings;
+    QList<QVariantList> hops;
+    QStringList status;
+    int restarts = 0;
+    int configured = 0;
+
+private:
+    QList<QMetaObject::Connection> connections_;
+};
+
+// The statuses the machines post, as they change (sampled on every wait).
+struct StatusTrail {
+    StatusTrail();
+    bool contains(int status) const;
+    std::vector<int> trail;
+
+private:
+    QTimer timer_;
+};
+
+// A booted modem at its command line, linked and pumping on every wait, its 3.0 tuning
+// pacing under way for 5 s already (so the test's first tune goes out), the network of
+// the typical cable scene (or the one given) behind it.
+struct LinkedModem {
+    explicit LinkedModem(int hardwareModel = kDocsis30,
+                         std::shared_ptr<platform::sim::RfScene> scene = nullptr);
+    uint64_t now() { return link.clock().monotonicMs(); }
+    Commands commands() { return link.modem().commands(); }
+    // The engine's test stops (aturar) once board time reaches ms, checked on every pass of
+    // the event loop, so within the wait under way.
+    void stopAt(uint64_t ms);
+    std::shared_ptr<platform::sim::RfScene> scene;
+    ModemLink link;
+
+private:
+    QTimer stopTimer_;
+};
 
 } // namespace modemtest

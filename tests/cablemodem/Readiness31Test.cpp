@@ -58,7 +58,7 @@ TEST(ModemReady31, ASilentModemIsPowerCycledAndAStopLeavesItUnready)
     ModemLink link;
     link.setAutoPump(true);
     link.powerAndBoot();
-    link.modem().setSilent(true);
+    silence(link.board());
     link.board().log().clear();
     // Stop once the modem has been switched on again.
     const int id = link.board().gpio().addListener([](int line, int value) {
@@ -82,7 +82,7 @@ TEST(ModemReady31, GarbageWithoutLineEndsIsNeitherReadyNorAShell)
     ModemLink link;
     link.setAutoPump(true);
     link.powerAndBoot();
-    link.modem().setNoise(true);
+    failModem(link.board(), platform::sim::kModemLineRegister);
     const uint64_t t0 = link.clock().monotonicMs();
     EXPECT_EQ(passingEngine()->isModemReady_31(), 100);
     EXPECT_EQ(link.clock().monotonicMs() - t0, 2200u);
@@ -144,7 +144,7 @@ TEST(ModemLinkThreads, ReaderEngineAndGuiInScaledTime)
     real.start();
     m->getModemReady_31();
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
-    modem->setStuckWord("OPERATIONAL");
+    stickState(*board, "OPERATIONAL");
     EXPECT_TRUE(m->findStatusCableModem_3_1({"OPERATIONAL"}));
     // Frames reach the accumulator at most once a second of board time: a blocking
     // exchange waits for the reader, not for the modem.

@@ -78,11 +78,7 @@ TEST(Tuning30, NoChannelForMoreThan20SecondsFailsTheTuning)
     ModemLink link(kDocsis30);
     link.powerAndBoot();
     link.modem().setMenu(true);
-    link.modem().setChannelSource([](uint32_t) {
-        platform::sim::ModemChannel none;
-        none.present = false;
-        return none;
-    });
+    failModem(link.board(), platform::sim::kModemDownstreamRegister);
     sintonitzaFrequenciaCableModem(4, 0, 610000000);
     EXPECT_EQ(link.runSteps([] { return sintonitzaFrequenciaCableModem(64, 0, 610000000); }), 2000);
     const uint64_t t0 = link.clock().monotonicMs();
@@ -99,7 +95,7 @@ TEST(Tuning30, ASilentModemFailsAfterTheStepTimeOut)
 {
     ModemLink link(kDocsis30);
     link.powerAndBoot();
-    link.modem().setSilent(true);
+    silence(link.board());
     const uint64_t t0 = link.clock().monotonicMs();
     sintonitzaFrequenciaCableModem(4, 1, 602000000);
     EXPECT_EQ(link.runSteps([] { return sintonitzaFrequenciaCableModem(64, 1, 602000000); }), -1);
@@ -152,7 +148,7 @@ TEST(UpstreamBurst30, RfOffStopsTheBurstAndASilentModemFails)
 
     mesuraSendUpstream(0, 20e6);
     mesuraSendUpstream(15, 20e6);
-    link.modem().setSilent(true);
+    silence(link.board());
     link.modem().setMenu(true);
     EXPECT_EQ(link.runSteps(advance, 5000), -1);
     EXPECT_EQ(GetModemStatus(), MODEM_STATUS_RES);

@@ -1,7 +1,5 @@
 #include "FakeKitI2c.h"
 
-#include "common/Clock.h"
-
 #include <algorithm>
 #include <cstdio>
 
@@ -27,10 +25,7 @@ FakeKitI2c::FakeKitI2c() : file_(2)
     table_.WriteOneRegister = writeOneRegister;
     table_.user = this;
     clearRegisters();
-    logStartMs_ = nowMs();
 }
-
-uint64_t FakeKitI2c::nowMs() { return common::hasClock() ? common::clock().monotonicMs() : 0; }
 
 void FakeKitI2c::setChipId(uint8_t id)
 {
@@ -47,36 +42,18 @@ void FakeKitI2c::clearRegisters()
     setChipId(kChipId);
 }
 
-std::vector<Step> FakeKitI2c::trail() const
-{
-    std::vector<Step> out;
-    uint64_t last = logStartMs_;
-    for (size_t i = 0; i < writes_.size(); ++i) {
-        if (writeTimes_[i] > last)
-            out.push_back(Wait(static_cast<int>(writeTimes_[i] - last)));
-        last = writeTimes_[i];
-        out.push_back(writes_[i]);
-    }
-    if (nowMs() > last)
-        out.push_back(Wait(static_cast<int>(nowMs() - last)));
-    return out;
-}
+std::vector<Step> FakeKitI2c::trail() const { return log_.withWaits(Wait); }
 
 std::vector<std::pair<int, int>> FakeKitI2c::writesTo(int port, int bank) const
 {
     std::vector<std::pair<int, int>> out;
-    for (const Step& s : writes_)
+    for (const Step& s : log_.steps())
         if (s.port == port && s.bank == bank)
             out.emplace_back(s.reg, s.value);
     return out;
 }
 
-void FakeKitI2c::clearLog()
-{
-    writes_.clear();
-    writeTimes_.clear();
-    logStartMs_ = nowMs();
-}
+void FakeKitI2c::clearLog() { log_.clear(); }
 
 void FakeKitI2c::failRegister(int port, uint8_t bank, uint8_t reg) { failRegisters_.push_back(W(port, bank, reg, 0)); }
 
@@ -127,8 +104,7 @@ kit_result_t FakeKitI2c::doWrite(uint8_t address, uint8_t reg, const uint8_t* da
             continue;
         }
         file_[port][bank_[port]][r] = data[i];
-        writes_.push_back(W(port, bank_[port], r, data[i]));
-        writeTimes_.push_back(nowMs());
+        log_.add(W(port, bank_[port], r, data[i]));
     }
     return KIT_RESULT_OK;
 }

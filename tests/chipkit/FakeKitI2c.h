@@ -4,6 +4,7 @@
 // multi-byte transfers auto-increment. Chip id 0x90 at bank 0x00 register 0xFD of both ports.
 #pragma once
 
+#include "TimedTrail.h"
 #include "chipkit/kit_common.h"
 
 #include <array>
@@ -54,7 +55,7 @@ public:
     void clearRegisters();
 
     // The register writes since construction or clearLog, in order.
-    const std::vector<Step>& writes() const { return writes_; }
+    const std::vector<Step>& writes() const { return log_.steps(); }
     // The same with the waits between them (and after the last one, up to now), on the
     // board clock the kit waits on.
     std::vector<Step> trail() const;
@@ -85,15 +86,12 @@ private:
     bool fails(int port, uint8_t reg, uint32_t length);
     kit_result_t doRead(uint8_t address, uint8_t reg, uint8_t* buffer, uint32_t length);
     kit_result_t doWrite(uint8_t address, uint8_t reg, const uint8_t* data, uint32_t length);
-    static uint64_t nowMs();
 
     kit_i2c_t table_{};
     std::vector<std::array<std::array<uint8_t, 256>, 256>> file_;
     uint8_t bank_[2] = {0, 0};
     uint8_t pointer_[2] = {0, 0};  // for raw transfers: set by a sub-address write
-    std::vector<Step> writes_;
-    std::vector<uint64_t> writeTimes_;
-    uint64_t logStartMs_ = 0;
+    TimedTrail<Step> log_;
     int accesses_ = 0;
     int failAt_ = 0;
     std::vector<Step> failRegisters_;

@@ -7,8 +7,11 @@
 #include "cablemodem/cableModen.h"
 #include "cablemodem/engine/mesuraCM.h"
 #include "cablemodem/handlerCableModem.h"
+#include "cablemodem/modemConstellation.h"
 #include "cablemodem/modemDecoders30.h"
+#include "cablemodem/modemDecoders31.h"
 #include "cablemodem/modemExchange.h"
+#include "cablemodem/modemPathReplies.h"
 #include "cablemodem/modemSteps30.h"
 #include "cablemodem/modemStores.h"
 #include "cablemodem/serialPort.h"
@@ -20,6 +23,8 @@
 using fuzzsupport::fail;
 
 namespace {
+
+QString latin1(const QByteArray& text) { return QString::fromLatin1(text); }
 
 // The collected reply, as the frame handler leaves it for a decoder.
 void reply(const QByteArray& text)
@@ -47,13 +52,44 @@ const TextReader kReaders[] = {
     {"marker", [](const QByteArray& t) { reply(t); TramaCM(QStringLiteral("mainMenu>")); }},
     {"value after a label", [](const QByteArray& t) { ExtreuCadena(t.constData(), "IP Address ="); }},
     {"address", [](const QByteArray& t) { IP2int(t.constData()); }},
+    {"3.0 constellation", [](const QByteArray& t) { iqDump30(latin1(t)); }},
+    {"3.1 tuner constellation", [](const QByteArray& t) { tunerConstellation31(latin1(t)); }},
+    {"3.1 OFDM constellation", [](const QByteArray& t) { ofdmConstellation31(latin1(t)); }},
+    {"3.1 modulation", [](const QByteArray& t) { qamOrderOfText(latin1(t)); bitsPerSymbolOfText(latin1(t)); }},
+    {"3.1 BER", [](const QByteArray& t) { berStatus31(latin1(t), {{"sr", 5361}, {"modulation", "QAM 256"}}); }},
+    {"3.1 identity", [](const QByteArray& t) { vendorInformation31(latin1(t)); }},
+    {"3.1 IP", [](const QByteArray& t) { ipInformation31(latin1(t)); ipList31(latin1(t)); }},
+    {"3.1 PHY status", [](const QByteArray& t) { phyStatus31(latin1(t), 3); }},
+    {"3.1 upstream table", [](const QByteArray& t) { upstreamTable31(latin1(t)); }},
+    {"3.1 upstream status", [](const QByteArray& t) { upstreamStatus31(latin1(t)); }},
+    {"3.1 downstream status", [](const QByteArray& t) { downstreamStatus31(latin1(t)); }},
+    {"3.1 OFDM lock", [](const QByteArray& t) { ofdmChannelUnlocked(latin1(t), 1); }},
+    {"3.1 OFDM information", [](const QByteArray& t) { ofdmInfo31(latin1(t)); }},
+    {"3.1 OFDM width",
+     [](const QByteArray& t) {
+         const QStringList lines = latin1(t).split('\n');
+         ofdmBandwidthText(lines.value(0), lines.value(1));
+     }},
+    {"3.1 RxMER", [](const QByteArray& t) { merSamples31(latin1(t)); }},
+    {"3.1 frequency response",
+     [](const QByteArray& t) {
+         int thousandths = 0;
+         frequencyResponse31(latin1(t), "Average:", &thousandths);
+     }},
+    {"3.1 profile codewords",
+     [](const QByteArray& t) {
+         QString corrected, uncorrectable;
+         profileCodewords31(latin1(t), &corrected, &uncorrectable);
+     }},
+    {"ping reply", [](const QByteArray& t) { decodePingReply(latin1(t)); pingFinished(latin1(t)); }},
+    {"route trace hop", [](const QByteArray& t) { decodeTraceHop(latin1(t), 1); decodeTraceHop(latin1(t), 12); }},
     {"engine: value after a label",
-     [](const QByteArray& t) { MesuraCM::getInstance()->buscarStringRetornaValor("Automatic startup:", QString::fromLatin1(t)); }},
-    {"engine: text between", [](const QByteArray& t) { MesuraCM::getInstance()->extraer_dadas(QString::fromLatin1(t), ":", "\n"); }},
-    {"engine: modulation", [](const QByteArray& t) { MesuraCM::getInstance()->getBitsSymbol_from_string(QString::fromLatin1(t)); }},
+     [](const QByteArray& t) { MesuraCM::getInstance()->buscarStringRetornaValor("Automatic startup:", latin1(t)); }},
+    {"engine: text between", [](const QByteArray& t) { MesuraCM::getInstance()->extraer_dadas(latin1(t), ":", "\n"); }},
+    {"engine: modulation", [](const QByteArray& t) { MesuraCM::getInstance()->getBitsSymbol_from_string(latin1(t)); }},
     {"engine: OFDM width",
      [](const QByteArray& t) {
-         const QStringList lines = QString::fromLatin1(t).split('\n');
+         const QStringList lines = latin1(t).split('\n');
          MesuraCM::getInstance()->calculoBandwidthOFDM_3_1(lines.value(0), lines.value(1));
      }},
 };

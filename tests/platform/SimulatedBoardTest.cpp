@@ -6,8 +6,10 @@
 #include "hw/delay.h"
 #include "hw/i2cControl.h"
 #include "hw/spidevice.h"
+#include "ChipModels.h"
 #include "PseudoTerminal.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -299,6 +301,60 @@ TEST(ShellRecorder, RecordsAndRunsNothing)
     // The recorder never executes: a file a real command would create does not appear.
     platform::board().runShell("touch /tmp/varnok-should-not-exist");
     EXPECT_NE(::access("/tmp/varnok-should-not-exist", F_OK), 0);
+}
+
+TEST(ShellRecorder, ProgramsKeepTheirArgumentsAndTheShellScriptsTheirAnswers)
+{
+    ScopedBoard board;
+    const std::vector<std::string> argv = {"date", "-s", "x; touch /tmp/varnok-should-not-exist \"$(id)\""};
+    EXPECT_EQ(platform::board().runProgram(argv, 1000).exitCode, 1); // not a date
+    EXPECT_EQ(board->shell().programs(), std::vector<std::vector<std::string>>{argv});
+    EXPECT_NE(::access("/tmp/varnok-should-not-exist", F_OK), 0);
+    // The Launcher's "/bin/sh -c" lines get the answers of their scripts.
+    EXPECT_EQ(platform::board().launchProcess("/bin/sh -c \"uname -r \"", 1000).output, "5.4.0-sim\n");
+    EXPECT_EQ(platform::board()
+                  .launchProcess("/bin/sh -c \"cat /etc/*release | grep PRETTY_NAME= | cut -d '=' -f2 \"", 1000)
+                  .output,
+              "\"SimLinux 1.0\"\n");
+    board->shell().setRunTime("ts_calibrate", 5000);
+    const auto killed = platform::board().runProgram({"ts_calibrate"}, 1000);
+    EXPECT_TRUE(killed.timedOut);
+    EXPECT_EQ(killed.exitCode, -1);
+    EXPECT_EQ(board.clock().monotonicMs(), 1000u);
+}
+
+TEST(ShellRecorder, DateSetsTheBoardsWallTimeAndHwclockTheClockChip)
+{
+    ScopedBoard board;
+    auto rtc = platform::sim::installChipModels(*board).realTimeClock;
+    const int64_t start = board->clock().wallTimeUs();
+    const struct {
+        const char* text;
+        const char* utc; // the wall time afterwards, or null when date refuses the text
+    } rows[] = {
+        {"2026-03-05 10:30:15", "2026-03-05T10:30:15Z"},
+        {"2027-12-31 23:59", "2027-12-31T23:59:00Z"},
+        {"2026.07.01-08:00:01", "2026-07-01T08:00:01Z"},
+        {"2026-02-28", "2026-02-28T00:00:00Z"},
+        {"12:34:56", "2026-02-28T12:34:56Z"}, // today's date kept
+        {"2026-02-30 10:00", nullptr},
+        {"25:00", nullptr},
+        {"tomorrow", nullptr},
+        {"", nullptr},
+    };
+    int64_t expected = start;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.text);
+        const auto result = platform::board().runProgram({"date", "-s", r.text}, 1000);
+        EXPECT_EQ(result.exitCode, r.utc ? 0 : 1);
+        if (r.utc)
+            expected = QDateTime::fromString(r.utc, Qt::ISODate).toMSecsSinceEpoch() * 1000;
+        EXPECT_EQ(board->clock().wallTimeUs(), expected);
+    }
+    EXPECT_EQ(platform::board().runProgram({"hwclock", "-w"}, 1000).exitCode, 0);
+    const platform::sim::ClockDateTime t = rtc->dateTime();
+    EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second, t.weekday}),
+              std::vector<int>({2026, 2, 28, 12, 34, 56, 6}));
 }
 
 TEST(PseudoTerminal, CarriesBytesBothWays)

@@ -30,7 +30,6 @@ struct Fixture {
             configureProbe(*probe);
         r.insert_cmd("*PROBE", probe);
         r.insert_cmd("*?PROBE", probe);
-        r.insert_cmd("*?NAM", new ProbeCmd(record));
         r.insert_cmd("*TUNE", new ProbeCmd(record));
         r.insert_cmd("*SET", new ProbeCmd(record));
         r.insert_cmd("?MARK", new ProbeCmd(record));
@@ -117,7 +116,7 @@ TEST(RemoteInterpreter, FindsCommandsByTheOldShortPrefixes)
     Peer peer(f.server.serverPort());
 
     // "*?NAM" is the first five characters of the query line: the reply goes without header.
-    EXPECT_EQ(ask(peer, "*?NAMEXYZ\r"), ack("VALUE=1"));
+    EXPECT_EQ(ask(peer, "*?NAMEXYZ\r"), ack("?.?.CV001A.?"));
     // A set line found by its first four characters is a plain ACK.
     EXPECT_EQ(ask(peer, "*SETTINGS A=1\r"), ack());
     EXPECT_EQ(f.record->runs.back(), "set:*SETTINGS A=1\r");

@@ -148,13 +148,13 @@ TEST(CalibrationLoader, MissingMalformedAndUnopenableFiles)
 {
     ScopedWorkDir dir;
     {
-        // Nothing at start-up: the message, an empty serial number, zero lines, marks off.
+        // Nothing at start-up: the message, the unit's serial number kept, zero lines, marks off.
         LogCapture log;
         ScreensVariables::getInstance()->setScreensVariablesSerialNumber("OLD");
         load();
         EXPECT_TRUE(log.lines().contains("File " + path("CAL_0.XML") + " does not exist"));
         EXPECT_TRUE(log.lines().contains("File " + path("CAL_FO.XML") + " does not exist"));
-        EXPECT_EQ(serial(), "");
+        EXPECT_EQ(serial(), "OLD");
         EXPECT_DOUBLE_EQ(getPendentPeak(), 0.0);
         EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 0.0); // never a valid-looking 108.7 dBm
         EXPECT_FALSE(isCorrecioTemperatura());
@@ -224,6 +224,57 @@ TEST(CalibrationLoader, EveryLoadForgetsTheCachedLookupAndTemperatureFactor)
     load();
     EXPECT_DOUBLE_EQ(getFactorCorrecioTemperatura(), 70.0);
     EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 0), 30.0);
+}
+
+TEST(CalibrationLoader, ARunningReloadTakesBothFilesOrNothing)
+{
+    ScopedWorkDir dir;
+    dir.seedFromData("calibracion");
+    load();
+    const QString other = cal0("<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>"
+                               "<OPWR>" + opticalLine(1310, "0.2", "-100") + "</OPWR>",
+                               "", "serial_number=\"B7\"");
+    const QString otherOptical = "<CALIBRATION><OPWR>" + opticalLine(1310, "0.3", "-50") + "</OPWR></CALIBRATION>";
+    // Each row spoils one file: the reload refuses and the simulated unit's tables stay.
+    const struct {
+        const char* name;
+        const char* cal0;    // null: the file is removed; "dir": a folder stands there
+        const char* optical;
+    } spoilt[] = {
+        {"CAL_0 missing", nullptr, "ok"},     {"CAL_FO missing", "ok", nullptr},
+        {"CAL_0 malformed", "<CALIBRATION><CABLE>", "ok"}, {"CAL_FO malformed", "ok", "<CALIBRATION>"},
+        {"CAL_0 unopenable", "dir", "ok"},
+    };
+    for (const auto& r : spoilt) {
+        SCOPED_TRACE(r.name);
+        QDir("calibracion").removeRecursively();
+        QDir().mkpath("calibracion");
+        auto put = [](const char* name, const char* text, const QString& good) {
+            if (!text)
+                return;
+            if (QString(text) == "dir")
+                QDir().mkpath(QString("calibracion/") + name);
+            else
+                writeCalibrationFile(name, QString(text) == "ok" ? good : QString(text));
+        };
+        put("CAL_0.XML", r.cal0, other);
+        put("CAL_FO.XML", r.optical, otherOptical);
+        EXPECT_FALSE(Calibrations::getInstance()->reloadCalibracion());
+        EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+        EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter_l_1310(), 787.5);
+        EXPECT_EQ(serial(), "VK26000123");
+    }
+    QDir("calibracion").removeRecursively();
+    writeCalibrationFile("CAL_0.XML", other);
+    writeCalibrationFile("CAL_FO.XML", otherOptical);
+    EXPECT_TRUE(Calibrations::getInstance()->reloadCalibracion());
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.3);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter_l_1310(), 1037.5); // the optical file's line last
+    EXPECT_EQ(serial(), "B7");
+    // A file without a serial number keeps the unit's.
+    writeCalibrationFile("CAL_0.XML", cal0(""));
+    EXPECT_TRUE(Calibrations::getInstance()->reloadCalibracion());
+    EXPECT_EQ(serial(), "B7");
 }
 
 TEST(CalibrationLoader, NumbersThatAreNotFiniteOrOutOfRangeAreRefusedWithWhatTheyWouldReplace)

@@ -5,6 +5,7 @@
 
 #include "cablemodem/engine/mesuraCM.h"
 #include "demod/engine/mesuraiq.h"
+#include "hw/DrvTPS65233.h"
 #include "rf/engine/measuresState.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
@@ -13,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using rftest::EngineBench;
 using testsupport::LogCapture;
@@ -84,9 +87,7 @@ TEST(MeasuresEngine, NoMeasureAndUnsupportedCodesStopAfterOneIdleWait)
 
 TEST(MeasuresEngine, RunsNotYetAvailableIdleUntilStoppedAndTheLoggerEndsSilently)
 {
-    const std::pair<int, const char*> kPending[] = {
-        {INPUT_VOLTAGE, "mesura_input_voltage"}, {LOGGER, "mesura_logger"},     {SOUND_FM, "mesura_fm"},
-        {DEMOD_ANALOG, "mesura_analog"},         {CHANNEL_PLAN, "mesura_channelplan"}, {SPECTRUM_HUM, "mesura_hum"}};
+    const std::pair<int, const char*> kPending[] = {{LOGGER, "mesura_logger"}, {CHANNEL_PLAN, "mesura_channelplan"}};
     EngineBench b;
     QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
     for (const auto& [code, run] : kPending) {
@@ -98,7 +99,7 @@ TEST(MeasuresEngine, RunsNotYetAvailableIdleUntilStoppedAndTheLoggerEndsSilently
         EXPECT_EQ(b.engine->getTipusMesure(), code);
     }
     // A stopped logger run keeps its type and says nothing.
-    EXPECT_EQ(stopped.count(), 5);
+    EXPECT_EQ(stopped.count(), 1);
 }
 
 TEST(MeasuresEngine, SpectrumTiltConstellationAndPowerMeterRuns)
@@ -274,4 +275,128 @@ TEST(MeasuresEngine, FilterLnbOutputRoutingAndRawReadings)
     EXPECT_EQ(readings, expected);
     EXPECT_EQ(getDetector(), DETECTOR_POWER_METER);
     EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"19=0", "19=1"})); // the track reset
+}
+
+TEST(MeasuresEngine, LnbVoltageAndToneLeaveTheOutputAlone)
+{
+    EngineBench b;
+    auto& lnb = *b.chips.lnbSupply;
+    b.engine->setActivaLNB(true);
+    // Each call's register-0 writes, from the state the rows before left: bit 7 the write
+    // mark, bit 4 the tone, bit 3 the output, bits 0-2 the voltage code.
+    const struct {
+        bool tone;
+        int volts;
+        std::vector<uint8_t> writes;
+    } rows[] = {
+        {false, 18, {0xAC, 0xBC, 0xAC}}, // code 4, through the tone, which ends off
+        {true, 0, {0xA8, 0xB8}},         // any other value: 13 V only, then the tone
+        {true, 13, {0xB8, 0xB8, 0xB8}},
+        {false, 19, {0xB8, 0xA8}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.volts);
+        b.clearLog();
+        b.engine->setLNB(r.tone, r.volts);
+        std::vector<uint8_t> reg0;
+        for (const auto& w : registerWrites(b.board, "0x61"))
+            if (w[0] == 0x00)
+                reg0.push_back(w[1]);
+        EXPECT_EQ(reg0, r.writes);
+        EXPECT_EQ(lnb.toneEnabled(), r.tone);
+        EXPECT_TRUE(lnb.outputEnabled());
+    }
+    EXPECT_DOUBLE_EQ(lnb.outputVolts(), 13.0);
+    b.engine->setLNB(false, 18);
+    EXPECT_DOUBLE_EQ(lnb.outputVolts(), 18.0);
+    EXPECT_EQ(DrvTPS65233_GetState().voltageCode, 4u);
+}
+
+TEST(MeasuresEngine, LineSettersAttenuatorAndTunerOptions)
+{
+    EngineBench b;
+    const struct {
+        void (Measures::*set)(bool);
+        const char* line;
+    } lines[] = {
+        {&Measures::gpio_ATT0, "15"}, {&Measures::gpio_RF_OPTIC, "169"}, {&Measures::gpio_UP, "198"},
+        {&Measures::gpio_SUB, "16"},  {&Measures::gpio_SUPER, "199"},    {&Measures::gpio_AttCM, "3"},
+        {&Measures::gpio_TRACK, "19"}, {&Measures::gpio_DW, "17"},       {&Measures::gpio_F2, "23"},
+        {&Measures::gpio_F3, "22"},
+    };
+    for (const auto& l : lines) {
+        b.clearLog();
+        (b.engine->*l.set)(true);
+        (b.engine->*l.set)(false);
+        EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{std::string(l.line) + "=1", std::string(l.line) + "=0"}));
+    }
+
+    b.engine->setAtt(45);
+    EXPECT_EQ(getAtenuador(), 45);
+    EXPECT_DOUBLE_EQ(b.frontEnd->attenuationDb(), 45.0);
+    b.engine->setAtt(99);
+    EXPECT_EQ(getAtenuador(), 70);
+
+    b.engine->sintonizaFerquency(1000000000u);
+    const struct {
+        std::function<void()> option;
+        int r0b;  // register 0x0B as composed and written
+        int rfifd; // register 0x0C bits 0-1
+    } options[] = {
+        {[&] { b.engine->vDiode(2); }, 0x43, 2}, // the start-up options besides: WPDA 4, NPDA 3
+        {[&] { b.engine->wpda(5); }, 0x53, 2},
+        {[&] { b.engine->npda(6); }, 0x56, 2},
+        {[&] { b.engine->dWPD(true); }, 0xD6, 2},
+        {[&] { b.engine->dNPD(true); }, 0xFE, 2},
+        {[&] { b.engine->dWPD(false); }, 0x7E, 2},
+    };
+    for (const auto& o : options) {
+        SCOPED_TRACE(o.r0b);
+        b.clearLog();
+        o.option();
+        EXPECT_EQ(b.engine->getRegisterR0B(), o.r0b);
+        EXPECT_EQ(b.chips.tuner->reg(0x0B), o.r0b);
+        EXPECT_EQ(b.chips.tuner->reg(0x0C) & 3, o.rfifd);
+        // Initialised from its first configuration register, then tuned back.
+        const auto all = b.board->log().entries("i2c-write");
+        std::vector<uint8_t> starts;
+        for (const auto& t : all)
+            if (t.device == "0x63" && t.bytes.size() > 1)
+                starts.push_back(t.bytes[0]);
+        ASSERT_GE(starts.size(), 2u);
+        EXPECT_EQ(starts.front(), 0x05);
+        EXPECT_EQ(starts.back(), 0x00);
+        EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 600000000u);
+    }
+    EXPECT_EQ(b.engine->getWPDA(), 5);
+    EXPECT_EQ(b.engine->getNPDA(), 6);
+}
+
+TEST(MeasuresEngine, DebugMeasurementKeepsItsFirstListAndAtLeast40dB)
+{
+    EngineBench b;
+    QSignalSpy messages(b.engine, &Measures::message);
+    EXPECT_EQ(b.engine->mesuraDBG(0), -1);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.at(0).at(0).toString(), "No DBG");
+    // The first call took the empty list for good.
+    b.engine->setListaFrequencyMeasures(rftest::points(300000000u, 8000000u, 2));
+    EXPECT_EQ(b.engine->mesuraDBG(0), -1);
+    EXPECT_EQ(messages.count(), 2);
+}
+
+TEST(MeasuresEngine, DebugMeasurementRangesEachPointAndReportsItsPower)
+{
+    EngineBench b;
+    b.scene->addDigital(306e6, 8e6, 70.0, "DVB-C");
+    b.engine->setListaFrequencyMeasures({rftest::point(306000000u, "DIGITAL", 8000000)});
+    b.engine->set_stop_mesures(false);
+    QSignalSpy lists(b.engine, &Measures::listaFrequencyMeasuresChanged);
+    EXPECT_EQ(b.engine->mesuraDBG(0), 0);
+    ASSERT_EQ(lists.count(), 1);
+    const QVariantMap p = lists.at(0).at(0).toList().at(0).toMap();
+    EXPECT_NEAR(p.value("power").toInt(), 700, 10);
+    EXPECT_GE(getAtenuador(), 40); // 70 dBµV ranges to 30 dB; the floor keeps 40
+    b.engine->set_stop_mesures(true);
+    EXPECT_EQ(b.engine->mesuraDBG(0), -1);
 }

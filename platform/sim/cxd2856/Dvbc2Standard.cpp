@@ -223,6 +223,10 @@ void Dvbc2Standard::onClock(DemodContext& chip)
     showLayerOnePart2(chip, system, frame && layerOneAfterApply);
     chip.setSlvt(kL1Bank, 0x15, ts && longFrames(*in) ? 0x10 : 0x00);
     chip.setSlvt(kL1Bank, 0x16, ts ? uint8_t(dvbc2::modulationCode(plp->modulation) << 4 | dvbc2::codeRateCode(plp->codeRate)) : 0);
+    int64_t iterations = 4;
+    if (in && in->digital.signalling.count("ldpcIterations"))
+        iterations = in->digital.signalling.at("ldpcIterations");
+    chip.setSlvt(kErrorBank, 0x16, ts ? uint8_t(iterations) : 0);
     showCounters(chip, in, ts ? plp : nullptr, ts ? acq.stageUs(acq.timeline().tsLockMs) : 0);
 }
 

@@ -7,7 +7,8 @@
 //              (0x75) over 0x72's; carrier offset (0x4C); the tracked sampling rate (0x52)
 //   bank 0x21  constellation samples (0x9B, bit 6 ready, 14-bit I and Q)
 //   bank 0x22/0x23  the id list of the layer-1 view (data slices, or a slice's PLPs)
-//   bank 0x24  pre-BCH errors (0x40) over 0x20 0x72's window; PER (0xFA) over 0xDC's;
+//   bank 0x24  LDPC iterations (0x16, signalling "ldpcIterations", 4 by default);
+//              pre-BCH errors (0x40) over 0x20 0x72's window; PER (0xFA) over 0xDC's;
 //              errored packets (0xFD) until cleared
 //   bank 0x28  spectrum sense (0xE6)
 //   bank 0x50  the layer-1 bytes the tune sequencer reads (0x14-0x2A, 0x14 bit 0 ready);

@@ -202,6 +202,8 @@ void Dvbt2Standard::onClock(DemodContext& chip)
         showSignalling(chip, SceneCarrier{}, 0, false);
     if (locked)
         showLocked(chip, *in);
+    else
+        chip.setSlvt(kFecBank, kLdpcIterations, 0);
     showCounters(chip, ts ? acq.stageUs(acq.timeline().tsLockMs) : 0);
 }
 
@@ -282,6 +284,7 @@ void Dvbt2Standard::showLocked(DemodContext& chip, const SceneCarrier& carrier)
                      ofdm::twos(std::lround(-chip.carrierOffsetHz() * 1073741824.0 / sampleRateHz(carrier.bandwidthHz)),
                                 28));
     chip.setSlvt(kSenseBank, 0xE6, chip.spectrumInverted() ? 1 : 0);
+    chip.setSlvt(kFecBank, kLdpcIterations, uint8_t(signalled(d, "ldpcIterations", 4)));
     trackNominalRate(chip);
     bool missing = false;
     const DigitalPlp& plp = presentedPlp(chip, d, &missing);

@@ -4,8 +4,8 @@
 // list and the record of the PLP presented in bank 0x22, as the channel is transmitted; the
 // PLP selection of bank 0x23 choosing the PLP presented (a PLP the channel does not carry
 // raises the data-PLP error); pre-LDPC, pre-BCH, frame and packet error counters over the
-// windows the software writes (banks 0x20 and 0x24); and constellation points of the
-// presented PLP's grid (bank 0x21). The chip receives a channel only when its band setting
+// windows the software writes (banks 0x20 and 0x24), the LDPC iterations; and constellation
+// points of the presented PLP's grid with each carrier's MER (bank 0x21). The chip receives a channel only when its band setting
 // is for the channel's width.
 #pragma once
 
@@ -43,6 +43,7 @@ constexpr uint8_t kPlpCount = 0x7F;      // then up to 128 ids from 0x80, the re
 constexpr uint8_t kPlpSelect = 0xAD;     // 0 automatic, 1 the id at 0xAF
 constexpr uint8_t kPlpId = 0xAF;
 // Bank 0x24
+constexpr uint8_t kLdpcIterations = 0x16; // of the last frame (signalling "ldpcIterations", 4 by default)
 constexpr uint8_t kBchCount = 0x40;      // bit 0 valid, 22-bit count
 constexpr uint8_t kPerWindow = 0xDC;     // bits 3-0: 2^p packets
 constexpr uint8_t kPer = 0xFA;           // bit 0 valid, 16-bit count

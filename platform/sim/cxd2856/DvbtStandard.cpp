@@ -183,7 +183,7 @@ bool DvbtStandard::onRead(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t
     const uint64_t now = chip.nowUs();
     if (bank == kAnalysisBank) {
         const Modulation m = chip.input() ? chip.input()->digital.modulation : Modulation::Unknown;
-        return readPoint(chip, bank, reg, value, sampleScale(m), chip.acquisition().demodLocked(now));
+        return readPoint(chip, bank, reg, value, sampleScale(m), chip.acquisition().demodLocked(now), 0x1FFF);
     }
     if (reg == kPacketErrors) {
         const bool valid = chip.acquisition().tsLocked(now);

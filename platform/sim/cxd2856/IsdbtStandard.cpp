@@ -142,7 +142,11 @@ std::vector<uint8_t> IsdbtStandard::tmccBytes(const DigitalChannel& d)
     return w.bytes;
 }
 
-void IsdbtStandard::onAcquisitionStart(DemodContext& chip) { constellation_.reseed(chip.random()()); }
+void IsdbtStandard::onAcquisitionStart(DemodContext& chip)
+{
+    constellation_.reseed(chip.random()());
+    packetsReadUs_ = chip.nowUs();
+}
 
 void IsdbtStandard::onWrite(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t value)
 {
@@ -219,9 +223,11 @@ bool IsdbtStandard::onRead(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_
         const bool valid = chip.acquisition().tsLocked(now);
         chip.setSlvt(kBank, kPacketErrors, valid ? 1 : 0);
         for (int i = 0; i < 3; ++i) {
-            const uint64_t count = valid ? packets_[i].errorsBetween(0, now) : 0;
+            const uint64_t count = valid ? packets_[i].errorsBetween(packetsReadUs_, now) : 0;
             chip.setSlvtWord(kBank, uint8_t(kPacketErrors + 1 + 2 * i), 2, uint32_t(std::min<uint64_t>(count, 0xFFFF)));
         }
+    } else if (bank == kBank && reg == kPacketErrors + 6) {
+        packetsReadUs_ = now; // reading the counts clears them
     }
     return false;
 }

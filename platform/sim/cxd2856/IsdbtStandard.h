@@ -28,7 +28,7 @@ constexpr uint8_t kSense = 0x3F;
 constexpr uint8_t kModeGuard = 0x40;      // bits 3-2 mode 1-3 as 0-2, bits 1-0 guard
 constexpr uint8_t kCarrierOffset = 0x4C;  // 29-bit two's complement, 2^-28 of the sample rate
 constexpr uint8_t kPacketWindow = 0x5B;   // 15-bit packet count of the measuring window
-constexpr uint8_t kPacketErrors = 0xA1;   // bit 0 valid, then three 16-bit counts
+constexpr uint8_t kPacketErrors = 0xA1;   // bit 0 valid, then three 16-bit counts since they were read
 // TMCC codes; -1 for what ISDB-T does not carry.
 int modulationCode(Modulation m);
 int codeRateCode(const std::string& rate);
@@ -64,6 +64,7 @@ private:
     WindowedCounter preRs_[3];
     WindowedCounter per_[3];
     ErrorCounter packets_[3];
+    uint64_t packetsReadUs_ = 0;
 };
 
 } // namespace platform::sim

@@ -125,7 +125,8 @@ void OfdmStandard::useGrid(Modulation m, double merDb)
     }
 }
 
-bool OfdmStandard::readPoint(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t* value, double scale, bool locked)
+bool OfdmStandard::readPoint(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t* value, double scale, bool locked,
+                             uint32_t merWordMax)
 {
     if (reg != ofdm::kPoint)
         return false;
@@ -138,6 +139,10 @@ bool OfdmStandard::readPoint(DemodContext& chip, uint8_t bank, uint8_t reg, uint
     chip.setSlvt(bank, ofdm::kPoint + 2, uint8_t(i));
     chip.setSlvt(bank, ofdm::kPoint + 3, uint8_t(q >> 8));
     chip.setSlvt(bank, ofdm::kPoint + 4, uint8_t(q));
+    const double merDb = locked && chip.input() ? chip.input()->merDb : 0;
+    const uint32_t w = locked ? std::min(uint32_t(std::lround(8 * std::pow(10.0, merDb / 10))), merWordMax) : 0;
+    chip.setSlvt(bank, ofdm::kPoint + 5, uint8_t(w >> 8));
+    chip.setSlvt(bank, ofdm::kPoint + 6, uint8_t(w));
     *value = locked ? 0x40 : 0x00;
     return true;
 }

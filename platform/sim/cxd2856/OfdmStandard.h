@@ -19,7 +19,8 @@ namespace ofdm {
 // The analysis unit (bank 0x11 for DVB-T and ISDB-T, 0x21 for DVB-T2).
 constexpr uint8_t kPointIndex = 0x98;   // 15-bit point (carrier) index, big-endian
 constexpr uint8_t kPointTrigger = 0x9A;
-constexpr uint8_t kPoint = 0x9B;        // bit 6 of the first byte: ready; 10-bit I in bytes 1-2, Q in 3-4
+constexpr uint8_t kPoint = 0x9B;        // bit 6 of the first byte: ready; 10-bit I in bytes 1-2, Q in 3-4,
+                                        // the carrier's MER word w in bytes 5-6 (MER = 10 log10(w / 8) dB)
 constexpr uint8_t kSyncLocked = 6;
 
 // "1/4" as 0.25; text that is not a fraction gives fallback.
@@ -76,9 +77,11 @@ protected:
     void trackNominalRate(DemodContext& chip) const;
 
     // The point read: each read of the first byte draws a fresh sample of the grid, scaled
-    // so that the outermost ideal point sits at scale (mirrored when negative), with the
-    // ready bit while locked.
-    bool readPoint(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t* value, double scale, bool locked);
+    // so that the outermost ideal point sits at scale (mirrored when negative), and the
+    // carrier's MER word (at most merWordMax, the chip's field), with the ready bit while
+    // locked.
+    bool readPoint(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t* value, double scale, bool locked,
+                   uint32_t merWordMax = 0xFFFF);
     void useGrid(Modulation m, double merDb);
 
     ConstellationSource constellation_;

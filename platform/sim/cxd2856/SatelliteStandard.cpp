@@ -108,8 +108,8 @@ uint8_t SatelliteStandard::systemCode() const
 
 std::vector<uint8_t> SatelliteStandard::banks() const
 {
-    return {kBank, kCnrBank, 0xA3, kConstellationBank, kSpectrumBank, kSearchBank, kRateBank, kDvbsBank, kLdpcBank,
-            kPerBank};
+    return {kBank,     kCnrBank,  0xA3,     kConstellationBank, kSpectrumBank, kSearchBank,
+            kRateBank, kDvbsBank, kLdpcBank, kPerBank,           kPacketBank};
 }
 
 bool SatelliteStandard::carries(const SceneCarrier& carrier) const
@@ -172,6 +172,7 @@ void SatelliteStandard::onAcquisitionStart(DemodContext& chip)
 {
     constellation_.reseed(chip.random()());
     gridCnDb_ = -1;
+    packetsReadUs_ = chip.nowUs();
 }
 
 void SatelliteStandard::onWrite(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t value)
@@ -327,6 +328,10 @@ void SatelliteStandard::showCounters(DemodContext& chip)
     const int pLdpc = chip.slvt(kBank, 0x7A) & 0x0F;
     const double innerBer = in ? uncodedBer(d.modulation, in->merDb) : 0;
 
+    // The packets in error since they were last read (bank 0x40, as the cable standards).
+    packets_.setRate(counting ? d.packetErrorRate : 0, dataBits / (s2 ? 1504 : 1632));
+    packets_.restart(lockUs);
+
     auto run = [&](Counter c, double rate, double unitsPerSecond, double window) {
         ErrorCounter& e = counters_[c];
         e.setRate(counting ? rate : 0, unitsPerSecond);
@@ -362,6 +367,17 @@ void SatelliteStandard::showCounters(DemodContext& chip)
 
 bool SatelliteStandard::onRead(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t* value)
 {
+    if (bank == kPacketBank && reg == kPacketErrors) {
+        const uint64_t now = chip.nowUs();
+        const bool valid = chip.input() && chip.acquisition().tsLocked(now);
+        const uint64_t count = valid ? packets_.errorsBetween(packetsReadUs_, now) : 0;
+        chip.setSlvtWord(kPacketBank, kPacketErrors, 3, uint32_t(std::min<uint64_t>(count, 0xFFFF) << 8 | (valid ? 1 : 0)));
+        return false;
+    }
+    if (bank == kPacketBank && reg == kPacketErrors + 2) {
+        packetsReadUs_ = chip.nowUs(); // reading the count clears it
+        return false;
+    }
     if (bank != kConstellationBank || reg != 0x10)
         return false;
     // A fresh sample at every read of the first byte; the other two wait in their registers.

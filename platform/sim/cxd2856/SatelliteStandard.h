@@ -4,7 +4,8 @@
 // 2 % of the programmed one, or, in the search configuration, within the ratio range around it.
 // Once locked the chip shows timing and TS lock, pilot detection, the symbol rate, carrier
 // offset, C/N (the chip's calibration at its known rows), PLS code or DVB-S code rate, BB
-// header, error counters over the windows the software writes, and constellation samples.
+// header, error counters over the windows the software writes, the packets in error since
+// they were last read, and constellation samples.
 // Its spectrum engine sweeps or measures single points of the scene's satellite spectrum.
 #pragma once
 
@@ -41,6 +42,8 @@ constexpr uint8_t kRateBank = 0xAF;    // 0x38.. 27-bit rate
 constexpr uint8_t kDvbsBank = 0xB1;    // 0x10 code rate, 0x3E / 0x5D sense
 constexpr uint8_t kLdpcBank = 0xB2;
 constexpr uint8_t kPerBank = 0xB8;
+constexpr uint8_t kPacketBank = 0x40;  // 0xEA.. 16-bit count since read, 0xEC bit 0 valid
+constexpr uint8_t kPacketErrors = 0xEA;
 // The MODCOD of a DVB-S2 carrier (signalling "modcod", else from modulation and code rate);
 // 0 for what the chip does not demodulate.
 int modcod(const SceneCarrier& carrier);
@@ -86,6 +89,8 @@ private:
     // Counters: pre-Viterbi, pre-RS and packets (DVB-S); pre-LDPC, pre-BCH, frames and
     // packets (DVB-S2).
     std::array<ErrorCounter, 4> counters_;
+    ErrorCounter packets_;
+    uint64_t packetsReadUs_ = 0;
     std::array<uint64_t, 4> windowWrittenUs_{};
     // The spectrum engine.
     bool engineRunning_ = false;

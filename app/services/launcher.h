@@ -2,6 +2,7 @@
 // (QML type Launcher 1.0) and the remote version query's way to ask the system.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -18,4 +19,7 @@ public:
     // Returns the standard output decoded from the local 8-bit code up to the first NUL
     // byte; empty when the command printed nothing, could not start or was killed.
     Q_INVOKABLE QString launch(const QString& command);
+    // The same output as the bytes the command printed, for callers that pass them on
+    // (a remote reply) and must not decode and encode them again.
+    QByteArray launchBytes(const QString& command);
 };

@@ -1,0 +1,7 @@
+#include "remoteRequests.h"
+
+RemoteRequests* RemoteRequests::getInstance()
+{
+    static RemoteRequests instance;
+    return &instance;
+}

@@ -1,0 +1,54 @@
+#include "systemCmd.h"
+
+#include "exceptionlog.h"
+#include "systemProgram.h"
+#include "textParameter.h"
+
+#include <cctype>
+
+namespace remote {
+
+namespace {
+constexpr int kReadOnly = 0;
+constexpr int kWrite = 1;
+} // namespace
+
+SystemCmd::SystemCmd()
+{
+    modes_.insert(QStringLiteral("READ_ONLY"), kReadOnly);
+    modes_.insert(QStringLiteral("WRITE"), kWrite);
+}
+
+bool SystemCmd::isDateText(const std::string& text)
+{
+    if (text.empty() || text.size() > DATE_MAX || text[0] == '-')
+        return false;
+    for (unsigned char c : text)
+        if (!std::isalnum(c) && c != ' ' && c != ':' && c != '.' && c != '/' && c != '+' && c != '-')
+            return false;
+    return true;
+}
+
+int SystemCmd::run(const std::string& line, bool level)
+{
+    (void)level;
+    return remotelog::guarded("SystemCmd", -1, [&] {
+        int mode = -1;
+        const ParameterRead file = readWordParameter(line, SYSTEM_FILE_, modes_, &mode);
+        std::string date;
+        const ParameterRead dateRead = readTextParameter(line, SYSTEM_DATE_, &date);
+        if (file == ParameterRead::Bad || dateRead == ParameterRead::Bad
+            || (dateRead == ParameterRead::Value && !isDateText(date)))
+            return -1;
+        if (file == ParameterRead::Value
+            && !runSystemProgram({"mount", "-o", mode == kWrite ? "remount,rw" : "remount,ro", "/"}))
+            return -1;
+        // A date the program refused leaves the system time as it was: the hardware clock
+        // keeps its own instead of taking that unchanged time.
+        if (dateRead == ParameterRead::Value && !(runSystemProgram({"date", "-s", date}) && runSystemProgram({"hwclock", "-w"})))
+            return -1;
+        return 0;
+    });
+}
+
+} // namespace remote

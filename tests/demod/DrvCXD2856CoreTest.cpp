@@ -1,0 +1,380 @@
+// The driver core: slots run on the ticks their periods give, a tick reports its first
+// error, the cancel flag and MER source accessors, TS output and the chip probe on the bus,
+// scan mode through the kit, and the heap a cycle through every standard leaves behind.
+#include "DriverOnChip.h"
+
+#include "demod/DrvCXD2856_kit_result.h"
+#include "demod/DrvCXD2856_readers.h"
+#include "demod/DrvDefCodes.h"
+#include "demod/embedded_rtos.h"
+#include "platform/sim/Faults.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+using drivertest::DriverOnChip;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// What the recording tasks saw: slot name -> ticks it ran on.
+std::map<std::string, std::vector<uint32_t>>& runs()
+{
+    static std::map<std::string, std::vector<uint32_t>> r;
+    return r;
+}
+
+template <char Name>
+void recording(KxlDrvLibError*, st_t_data_CXD2856* s)
+{
+    runs()[std::string(1, Name)].push_back(s->ticks);
+}
+
+void failsFirst(KxlDrvLibError* e, st_t_data_CXD2856*) { KxlDrvLib_error_set(e, 20, 1, "first"); }
+void failsSecond(KxlDrvLibError* e, st_t_data_CXD2856*) { KxlDrvLib_error_set(e, 13, 0, "second"); }
+
+// The I2C writes of the log since it was cleared, 8-bit address first.
+std::vector<Bytes> writes(DriverOnChip& d)
+{
+    std::vector<Bytes> out;
+    for (const auto& t : d.board->log().entries("i2c-write")) {
+        Bytes b{static_cast<uint8_t>(std::stoi(t.device, nullptr, 16) << 1)};
+        b.insert(b.end(), t.bytes.begin(), t.bytes.end());
+        out.push_back(b);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(DrvCXD2856Core, SlotsRunOnTheTicksOfTheirPeriods)
+{
+    st_t_data_CXD2856 s{};
+    runs().clear();
+    DrvCXD2856_m_set_task(&s, 0, recording<'a'>, 1, 1);
+    DrvCXD2856_m_set_task(&s, 1, recording<'b'>, 1, 2);
+    DrvCXD2856_m_set_task(&s, 2, recording<'c'>, 1, 4);
+    DrvCXD2856_m_set_task(&s, 3, recording<'d'>, 0, 1); // disabled
+    DrvCXD2856_m_set_task(&s, 4, recording<'e'>, 1, 0); // no period
+    DrvCXD2856_m_set_task(&s, 5, nullptr, 1, 1);        // no task
+    DrvCXD2856_m_set_task(&s, 7, recording<'h'>, 1, 5);
+    DrvCXD2856_m_set_task(&s, 9, recording<'x'>, 1, 1); // no such slot
+    s.tasks[3].countdown = 7;
+    for (int i = 0; i < 12; ++i) {
+        KxlDrvLibError e{1, 1, "stale"};
+        DrvCXD2856_m_toc(&e, &s);
+        EXPECT_EQ(e.code, 0u) << "a tick starts from an ok record";
+    }
+    EXPECT_EQ(runs()["a"], (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(runs()["b"], (std::vector<uint32_t>{0, 2, 4, 6, 8, 10}));
+    EXPECT_EQ(runs()["c"], (std::vector<uint32_t>{0, 4, 8}));
+    EXPECT_EQ(runs()["h"], (std::vector<uint32_t>{0, 5, 10}));
+    EXPECT_EQ(runs().count("d") + runs().count("e") + runs().count("x"), 0u);
+    EXPECT_EQ(s.tasks[3].countdown, 7) << "a skipped slot keeps its countdown";
+    EXPECT_EQ(s.ticks, 12u);
+
+    DrvCXD2856_m_clear_tasks(&s);
+    for (const t_toc_task& t : s.tasks)
+        EXPECT_EQ(t.task, nullptr);
+}
+
+TEST(DrvCXD2856Core, ATickReturnsTheFirstErrorAndStillRunsTheOtherTasks)
+{
+    st_t_data_CXD2856 s{};
+    runs().clear();
+    DrvCXD2856_m_set_task(&s, 1, failsFirst, 1, 1);
+    DrvCXD2856_m_set_task(&s, 3, failsSecond, 1, 1);
+    DrvCXD2856_m_set_task(&s, 6, recording<'z'>, 1, 1);
+    KxlDrvLibError e{};
+    EXPECT_EQ(DrvCXD2856_m_toc(&e, &s), &e);
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_EQ(e.argument, 1u);
+    EXPECT_STREQ(e.text, "first");
+    EXPECT_EQ(runs()["z"].size(), 1u);
+    DrvCXD2856_m_toc(nullptr, &s);
+    EXPECT_EQ(s.ticks, 2u) << "a tick without a record still runs";
+}
+
+TEST(DrvCXD2856Core, CancelFlagMerSourceAndStoredResults)
+{
+    st_t_data_CXD2856 s{};
+    DrvCXD2856_m_set_cancel_flag(0x1234, &s);
+    EXPECT_EQ(s.integ.cancel, 0x1234u) << "the integration handle's flag is the driver's";
+    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 0x34);
+    DrvCXD2856_m_set_measure_mode(0x101, &s);
+    EXPECT_EQ(s.mer_source, 1);
+
+    DrvCXD2856_set_flag();
+    EXPECT_EQ(DrvCXD2856_get_cancel_flag(), 1);
+    DrvCXD2856_clear_flag();
+    EXPECT_EQ(DrvCXD2856_state()->integ.cancel, 0u);
+
+    s.ticks = 77;
+    s.freq_offset.status = eRANGE_valid;
+    s.freq_offset.value.s32 = -2500;
+    s.dvbs.s2_cber.status = eRANGE_below;
+    s.dvbs.s2_cber.value.f32 = 1e-9f;
+    uint32_t status = 9;
+    int32_t hz = 0;
+    float ber = 0;
+    EXPECT_EQ(DrvCXD2856_m_get_freq_offset_hz(&status, &hz, &s), 77u);
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(hz, -2500);
+    EXPECT_EQ(DrvCXD2856_m_dvbs2_get_cber(&status, &ber, &s), 77u);
+    EXPECT_EQ(status, 2u);
+    EXPECT_FLOAT_EQ(ber, 1e-9f);
+
+    EXPECT_EQ(DrvCXD2856_m_is_installed_external_board(&s), 0u) << "no adjustment data";
+    st_t_plugplag_CXD2856 pp{};
+    pp.common.external_board = 1;
+    s.plugplag = &pp;
+    EXPECT_EQ(DrvCXD2856_m_is_installed_external_board(&s), 1u);
+    KxlDrvLibError e{};
+    EXPECT_EQ(DrvCXD2856_i2c_scheduler_lock(&e)->code, 0u) << "the hooks do nothing on this board";
+    DrvCXD2856_i2c_scheduler_unlock();
+}
+
+TEST(DrvCXD2856Core, TsOutputIsRegisterC3OfBankZero)
+{
+    DriverOnChip d;
+    d.powerUp();
+    d.board->log().clear();
+    KxlDrvLibError e{};
+    DrvCXD2856_m_enable_ts(&e, 1, &d.s());
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_TRUE(d.chip->slvtRegister(0, 0xC3) == 0x00);
+    DrvCXD2856_m_enable_ts(&e, 0, &d.s());
+    EXPECT_EQ(d.chip->slvtRegister(0, 0xC3), 0x01);
+    EXPECT_EQ(writes(d), (std::vector<Bytes>{{0xD8, 0x00, 0x00}, {0xD8, 0xC3, 0x00}, {0xD8, 0xC3, 0x01}}))
+        << "the bank is written once";
+
+    d.board->faults().fail(platform::sim::Device::i2c(0x6C));
+    DrvCXD2856_m_enable_ts(&e, 1, &d.s());
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_WRITE_ERROR);
+}
+
+TEST(DrvCXD2856Core, ReadIdTriesThreeAddressesAndTakesTheFirstThatAnswers)
+{
+    DriverOnChip d;
+    d.powerUp();
+    struct Case {
+        const char* what;
+        uint32_t address8;
+        uint8_t chipId;
+        uint8_t present;
+        uint32_t code;
+        std::vector<std::string> devices; // the addresses written to, 7-bit
+    };
+    const std::vector<Case> cases = {
+        {"at the address given", 0xD8, 0x90, 1, 0, {"0x6C"}},
+        {"the SLVX port first, then SLVT", 0xD4, 0x90, 1, 0, {"0x6A", "0x6C"}},
+        {"another chip", 0xD8, 0x92, 0, 0, {"0x6C"}},
+        {"nobody answers", 0x10, 0x90, 0, 20, {"0x08", "0x0A", "0x0C"}},
+    };
+    for (const Case& c : cases) {
+        d.chip->setChipId(c.chipId);
+        d.board->log().clear();
+        uint8_t present = 0;
+        KxlDrvLibError e{};
+        DrvCXD2856_read_id(&e, c.address8, 0xFFFFFFFF, &present);
+        EXPECT_EQ(present, c.present) << c.what;
+        EXPECT_EQ(e.code, c.code) << c.what;
+        std::vector<std::string> devices;
+        for (const auto& t : d.board->log().entries("i2c-write"))
+            if (t.bytes == Bytes{0x00, 0x00})
+                devices.push_back(t.device);
+        EXPECT_EQ(devices, c.devices) << c.what;
+    }
+}
+
+TEST(DrvCXD2856Core, ScanModeReportsWhatTheKitAnswers)
+{
+    DriverOnChip d;
+    KxlDrvLibError e{};
+    DrvCXD2856_m_set_scan_mode(1, KIT_DTV_SYSTEM_DVBT, &e, &d.s());
+    EXPECT_EQ(e.code, 1u) << "no chip initialised yet";
+    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE);
+
+    ASSERT_EQ(kit_demod_Initialize(&d.s().demod), KIT_RESULT_OK);
+    e = KxlDrvLibError{};
+    DrvCXD2856_m_set_scan_mode(1, KIT_DTV_SYSTEM_DVBT, &e, &d.s());
+    EXPECT_EQ(e.code, 0u) << "a search's record: the first error stays";
+    EXPECT_EQ(d.s().demod.scanMode, 1);
+    DrvCXD2856_m_set_scan_mode(0, KIT_DTV_SYSTEM_DVBT, &e, &d.s());
+    EXPECT_EQ(d.s().demod.scanMode, 0);
+}
+
+TEST(DrvCXD2856Core, CyclingThroughTheStandardsKeepsTheHeapFlat)
+{
+    testsupport::ScopedBoard board; // the PER and ESR stopwatches read the clock
+    const uint32_t before = EMBEDDEDRTOS_blocks_in_use();
+    {
+        st_t_data_CXD2856 s{};
+        const eDrvCXD2856_standard all[] = {DRVCXD2856_STD_DVBC,  DRVCXD2856_STD_DVBT2, DRVCXD2856_STD_DVBT,
+                                            DRVCXD2856_STD_ISDBT, DRVCXD2856_STD_DVBC2, DRVCXD2856_STD_ANNEXB,
+                                            DRVCXD2856_STD_DVBS};
+        std::vector<uint32_t> held;
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            for (size_t i = 0; i < std::size(all); ++i) {
+                const eDrvCXD2856_standard standard = all[i];
+                // What a search left on the heap goes with the standard.
+                s.dvbt2.l1post = static_cast<kit_dvbt2_l1post_t*>(EMBEDDEDRTOS_malloc(sizeof(kit_dvbt2_l1post_t)));
+                s.dvbc2.dslices = EMBEDDEDRTOS_malloc(64);
+                DrvCXD2856_m_create_measures(standard, &s);
+                if (cycle == 0)
+                    held.push_back(EMBEDDEDRTOS_blocks_in_use() - before);
+                else
+                    EXPECT_EQ(EMBEDDEDRTOS_blocks_in_use() - before, held[i]) << standard;
+                EXPECT_EQ(s.dvbt2.l1post, nullptr);
+                EXPECT_EQ(s.dvbc2.dslices, nullptr);
+            }
+        }
+        // Each standard holds its own objects and none of another's.
+        DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &s);
+        EXPECT_GT(s.dvbt.cber_object.ring.capacity, 0);
+        EXPECT_EQ(s.dvbt2.m.cber_object.ring.capacity, 0);
+        EXPECT_EQ(s.dvbc.mer_object.ring.capacity, 0);
+        EXPECT_EQ(s.isdbt.vber_object.ring.capacity, 0);
+        EXPECT_EQ(held[1], 4u) << "DVB-T2: the MER, two BER and the ESR histories";
+        DrvCXD2856_m_release_standards(&s);
+    }
+    EXPECT_EQ(EMBEDDEDRTOS_blocks_in_use(), before);
+}
+
+TEST(DrvCXD2856Core, AFailedReadUnderAFreezeStillReleasesItAndReportsTheBus)
+{
+    using platform::sim::bankedRegister;
+    using platform::sim::Device;
+    struct Case {
+        const char* what;
+        uint8_t bank, reg;
+        std::function<void(KxlDrvLibError*, st_t_data_CXD2856*)> read;
+    };
+    const std::vector<Case> cases = {
+        {"TPS", 0x10, 0x2F, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt_read_tps_data(e, nullptr, s); }},
+        {"DVB-T offset", 0x10, 0x4C,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt_read_frequency_offset(e, nullptr, s); }},
+        {"pre-Viterbi", 0x10, 0x22,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt_read_pre_viterbi_errors(e, nullptr, s); }},
+        {"pre-LDPC", 0x20, 0x39,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt2_read_pre_ldpc_errors(e, nullptr, s); }},
+        {"pre-BCH", 0x24, 0x40,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt2_read_pre_bch_errors(e, nullptr, s); }},
+        {"T2 sense", 0x28, 0xE6, [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbt2_read_sp(e, nullptr, s); }},
+        {"C2 layer 1", 0x50, 0xC4,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbc2_read_if_l1_ready(e, 1, s); }},
+        {"symbol rate", 0x40, 0x9B,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbc_read_symbolrate(e, nullptr, s); }},
+        {"DVB-C MER", 0x40, 0x4C,
+         [](KxlDrvLibError* e, st_t_data_CXD2856* s) { DrvCXD2856_m_dvbc_read_mer_sample(e, eCONST_64QAM, nullptr, s); }},
+        {"ISDB-T VBER", 0x60, 0x16, [](KxlDrvLibError* e, st_t_data_CXD2856* s) {
+             s->isdbt.status = 12;
+             DrvCXD2856_isdbt_read_vber_toc(e, s);
+         }},
+    };
+    for (const Case& c : cases) {
+        DriverOnChip d;
+        ASSERT_EQ(kit_demod_Initialize(&d.s().demod), KIT_RESULT_OK);
+        d.board->faults().failRegister(Device::i2c(0x6C), bankedRegister(c.bank, c.reg));
+        const int releases = d.chip->releaseCount();
+        KxlDrvLibError e{};
+        c.read(&e, &d.s());
+        EXPECT_EQ(e.code, 20u) << c.what;
+        EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_READ_ERROR) << c.what;
+        EXPECT_TRUE(d.freezeReleased()) << c.what;
+        EXPECT_EQ(d.chip->releaseCount(), releases + 1) << c.what;
+        DrvCXD2856_m_release_standards(&d.s());
+    }
+}
+
+TEST(DrvCXD2856Core, CommonPowerOnInitialisesAndConfiguresFromTheAdjustmentData)
+{
+    struct Case {
+        uint32_t tsFlag;
+        uint8_t externalBoard;
+        uint8_t reg10CB; // bit 6: the TS flag's item
+    };
+    for (const Case& c : {Case{1, 1, 0x40}, Case{0, 0, 0x00}}) {
+        DriverOnChip d;
+        d.pp->common.ts_flag = c.tsFlag;
+        d.pp->common.external_board = c.externalBoard;
+        KxlDrvLibError e{};
+        DrvCXD2856_m_common_poweron(0, &e, &d.s());
+        EXPECT_EQ(e.code, 0u);
+        EXPECT_EQ(d.s().demod.state, KIT_DEMOD_STATE_SLEEP);
+        EXPECT_TRUE(d.chip->powered());
+        EXPECT_EQ(d.s().demod.tunerFilter, c.externalBoard);
+        EXPECT_EQ(d.chip->slvtRegister(0xA0, 0xB9) & 0x01, 1);
+        EXPECT_EQ(d.chip->slvtRegister(0x10, 0xCB) & 0x40, c.reg10CB);
+        EXPECT_EQ(d.chip->slvtRegister(0x40, 0x5C) & 0x1F, 11) << "DVB-C packet window";
+        EXPECT_EQ(d.chip->slvtRegister(0x10, 0x5C) & 0x0F, 11) << "DVB-T packet window";
+        EXPECT_EQ(d.chip->slvtRegister(0x00, 0xC4) & 0x90, 0x00) << "parallel TS, items 0 and 2";
+    }
+
+    // Active already: without force nothing goes on the bus.
+    DriverOnChip d;
+    d.s().demod.state = KIT_DEMOD_STATE_ACTIVE;
+    d.board->log().clear();
+    KxlDrvLibError e{};
+    DrvCXD2856_m_common_poweron(0, &e, &d.s());
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_TRUE(d.board->log().entriesWithPrefix("i2c").empty());
+
+    // A chip that does not answer: the bus error first.
+    d.board->faults().fail(platform::sim::Device::i2c(0x6E));
+    DrvCXD2856_m_common_poweron(1, &e, &d.s());
+    EXPECT_EQ(e.code, 20u);
+}
+
+TEST(DrvCXD2856Core, WindowExponentsStayInsideTheRegisterAndTheCount)
+{
+    struct Case {
+        uint64_t bits;
+        uint32_t packetBits, maxExponent, exponent;
+    };
+    for (const Case& c : {Case{0, 1632, 31, 0}, Case{1631, 1632, 31, 0}, Case{1632, 1632, 31, 0},
+                          Case{3264, 1632, 31, 1}, Case{1632u * 4096 + 1, 1632, 31, 12},
+                          Case{uint64_t(1) << 60, 1632, 31, 21}, // 1632 x 2^21 is the last that fits 32 bits
+                          Case{uint64_t(1) << 60, 1504, 15, 15}, Case{uint64_t(1) << 40, 0, 31, 0}})
+        EXPECT_EQ(DrvCXD2856_window_exponent(c.bits, c.packetBits, c.maxExponent), c.exponent)
+            << c.bits << " bits in packets of " << c.packetBits;
+}
+
+TEST(DrvCXD2856Core, IsdbtInterleavingIsTheSameTimeInEveryMode)
+{
+    struct Case {
+        uint32_t code, mode, length;
+    };
+    // Mode 1 (2k): 4, 8, 16; Mode 2 (4k): 2, 4, 8; Mode 3 (8k): 1, 2, 4 symbols.
+    for (const Case& c : {Case{1, eFFT_2K, 4}, Case{2, eFFT_2K, 8}, Case{3, eFFT_2K, 16}, Case{1, eFFT_4K, 2},
+                          Case{3, eFFT_4K, 8}, Case{1, eFFT_8K, 1}, Case{2, eFFT_8K, 2}, Case{3, eFFT_8K, 4},
+                          Case{0, eFFT_2K, 0}, Case{4, eFFT_8K, 0}, Case{7, eFFT_4K, 0}})
+        EXPECT_EQ(DrvCXD2856_isdbt_translate_time_interleaving(c.code, c.mode), c.length) << c.code << "/" << c.mode;
+
+    kit_isdbt_tmcc_info_t t{};
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 0u);
+    t.currentInfo.layerB.segmentsNum = 12;
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 1u);
+    t.currentInfo.layerC.segmentsNum = 3;
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 2u);
+    t.currentInfo.layerC.segmentsNum = 13;
+    EXPECT_EQ(DrvCXD2856_isdbt_get_highest_layer(&t), 1u) << "13 segments is no layer C";
+}
+
+TEST(DrvCXD2856Core, ATaskReportsTheKitsRefusalTranslated)
+{
+    DriverOnChip d;
+    ASSERT_EQ(kit_demod_Initialize(&d.s().demod), KIT_RESULT_OK); // asleep: no DVB-T monitor answers
+    DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &d.s());
+    DrvCXD2856_m_dvbt_fill_tasks(&d.s(), 1, 1, 1);
+    d.s().dvbt.status = 12;
+    const KxlDrvLibError e = d.tick();
+    EXPECT_EQ(e.code, 1u);
+    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE);
+    EXPECT_EQ(d.s().dvbt.status, 0u) << "no monitor, no lock";
+}

@@ -1,0 +1,398 @@
+// The driver library's glue to the kit on the simulated demodulator: the frames the I2C
+// binding puts on the bus (bank writes saved, lengths refused whole), its sticky error and
+// results, the kit-result translation, the null tuner and the order of the tuner gate.
+#include "Cxd2856Bench.h"
+
+#include "chipkit/kit_demod.h"
+#include "chipkit/kit_i2c.h"
+#include "demod/DrvCXD2856_dummy_tuner.h"
+#include "demod/DrvCXD2856_gate.h"
+#include "demod/DrvCXD2856_i2c.h"
+#include "demod/DrvCXD2856_kit_result.h"
+#include "demod/DrvLibI2cBinding.h"
+#include "hw/DrvI2c.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using testsupport::Cxd2856Bench;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+constexpr uint8_t T = 0xD8; // SLVT, 8-bit form
+constexpr uint8_t X = 0xDC; // SLVX
+
+struct Frame {
+    std::string kind; // "i2c-write" or "i2c-read"
+    std::string device;
+    Bytes bytes;
+    bool operator==(const Frame& o) const { return kind == o.kind && device == o.device && bytes == o.bytes; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Frame& f)
+{
+    os << f.kind << ' ' << f.device << " [";
+    for (uint8_t b : f.bytes)
+        os << ' ' << std::hex << int(b);
+    return os << " ]";
+}
+
+Frame W(uint8_t address8, Bytes bytes)
+{
+    char name[8];
+    std::snprintf(name, sizeof name, "0x%02X", address8 >> 1);
+    return {"i2c-write", name, std::move(bytes)};
+}
+
+struct Glue : Cxd2856Bench {
+    Glue()
+    {
+        DrvI2c_LinkAndInit();
+        KxlDrvLibError e;
+        DrvI2cMux_LinkAndInit(&e);
+        context.handle = 0xFFFFFFFF;
+        EXPECT_EQ(DrvCXD2856_i2c_init(&i2c, &context), KIT_RESULT_OK);
+        powerUp();
+        board->log().clear();
+    }
+    std::vector<Frame> frames()
+    {
+        std::vector<Frame> out;
+        for (const auto& t : board->log().entriesWithPrefix("i2c"))
+            out.push_back({t.kind, t.device, t.bytes});
+        return out;
+    }
+    kit_result_t bank(uint8_t address, uint8_t b) { return i2c.WriteOneRegister(&i2c, address, 0x00, b); }
+
+    kit_i2c_t i2c{};
+    t_DrvCXD2856_i2c_context context{};
+};
+
+} // namespace
+
+TEST(DrvCXD2856I2c, InitForgetsBothBanksAndNullsAreRefused)
+{
+    kit_i2c_t table{};
+    t_DrvCXD2856_i2c_context c{0x10, 0x20, 7, {20, 1, "old"}};
+    ASSERT_EQ(DrvCXD2856_i2c_init(&table, &c), KIT_RESULT_OK);
+    EXPECT_EQ(c.bank_bit2_clear, 0xFF);
+    EXPECT_EQ(c.bank_bit2_set, 0xFF);
+    EXPECT_EQ(c.handle, 7u) << "the channel is the caller's";
+    EXPECT_EQ(c.error.code, 0u);
+    EXPECT_EQ(DrvCXD2856_i2c_init(nullptr, &c), KIT_RESULT_ERROR_ARG);
+    EXPECT_EQ(DrvCXD2856_i2c_init(&table, nullptr), KIT_RESULT_ERROR_ARG);
+
+    uint8_t b = 0;
+    kit_i2c_t unbound{};
+    unbound.user = nullptr;
+    EXPECT_EQ(DrvCXD2856_i2c_read(&unbound, T, &b, 1, 3), KIT_RESULT_ERROR_ARG);
+    EXPECT_EQ(DrvCXD2856_i2c_write(nullptr, T, &b, 1, 3), KIT_RESULT_ERROR_ARG);
+    EXPECT_EQ(DrvCXD2856_i2c_read_registers(nullptr, T, 0, &b, 1), KIT_RESULT_ERROR_ARG);
+    EXPECT_EQ(DrvCXD2856_i2c_write_register(&unbound, T, 0, 1), KIT_RESULT_ERROR_ARG);
+}
+
+// Each step: one access through the binding and the frames it must put on the bus.
+struct BankStep {
+    const char* what;
+    uint8_t address;
+    uint8_t sub;
+    Bytes data;
+    std::vector<Frame> frames;
+};
+
+TEST(DrvCXD2856I2c, BankWritesGoOutOnlyWhenThePortChangesBank)
+{
+    Glue g;
+    const std::vector<BankStep> steps = {
+        {"first bank of SLVT", T, 0x00, {0x10}, {W(T, {0x00, 0x10})}},
+        {"same bank again", T, 0x00, {0x10}, {}},
+        {"same bank with registers after it", T, 0x00, {0x10, 0x00, 0xBB}, {W(T, {0x00, 0x10, 0x00, 0xBB})}},
+        {"a register of the bank", T, 0x45, {0x01}, {W(T, {0x45, 0x01})}},
+        {"still the same bank", T, 0x00, {0x10}, {}},
+        {"SLVX keeps its own bank", X, 0x00, {0x10}, {W(X, {0x00, 0x10})}},
+        {"SLVX same bank", X, 0x00, {0x10}, {}},
+        {"SLVT moves", T, 0x00, {0x40}, {W(T, {0x00, 0x40})}},
+        {"SLVX untouched by it", X, 0x00, {0x10}, {}},
+        {"bank 0xFF always goes out", T, 0x00, {0xFF}, {W(T, {0x00, 0xFF})}},
+        {"and again", T, 0x00, {0xFF}, {W(T, {0x00, 0xFF})}},
+    };
+    for (const auto& s : steps) {
+        g.board->log().clear();
+        EXPECT_EQ(g.i2c.WriteRegister(&g.i2c, s.address, s.sub, s.data.data(), uint32_t(s.data.size())),
+                  KIT_RESULT_OK)
+            << s.what;
+        EXPECT_EQ(g.frames(), s.frames) << s.what;
+    }
+    EXPECT_EQ(g.chip->slvtRegister(0x10, 0x45), 0x01);
+    EXPECT_EQ(g.chip->slvtRegister(0x10, 0x02), 0xBB);
+    EXPECT_EQ(g.context.error.code, 0u);
+}
+
+TEST(DrvCXD2856I2c, ReadsAndRawWritesAreTheFramesTheKitAsksFor)
+{
+    Glue g;
+    ASSERT_EQ(g.bank(X, 0x00), KIT_RESULT_OK);
+    g.board->log().clear();
+    uint8_t id = 0;
+    ASSERT_EQ(g.i2c.ReadRegister(&g.i2c, X, 0xFD, &id, 1), KIT_RESULT_OK);
+    EXPECT_EQ(id, 0x90);
+    const uint8_t raw[] = {0x1A, 0x01};
+    ASSERT_EQ(g.i2c.Write(&g.i2c, X, raw, 2, KIT_I2C_MODE_COMPLETE), KIT_RESULT_OK);
+    uint8_t value = 0;
+    ASSERT_EQ(g.i2c.Read(&g.i2c, X, &value, 1, KIT_I2C_MODE_COMPLETE), KIT_RESULT_OK);
+    const std::vector<Frame> expected = {W(X, {0xFD}), {"i2c-read", "0x6E", {0x90}}, W(X, {0x1A, 0x01}),
+                                         {"i2c-read", "0x6E", {0x00}}};
+    EXPECT_EQ(g.frames(), expected) << "the raw read goes on from register 0x1B";
+
+    // A raw write at the bank register moves the bank behind the cache's back.
+    const uint8_t rawBank[] = {0x00, 0x00};
+    ASSERT_EQ(g.i2c.Write(&g.i2c, X, rawBank, 2, KIT_I2C_MODE_COMPLETE), KIT_RESULT_OK);
+    g.board->log().clear();
+    ASSERT_EQ(g.bank(X, 0x00), KIT_RESULT_OK);
+    EXPECT_EQ(g.frames(), (std::vector<Frame>{W(X, {0x00, 0x00})}));
+}
+
+struct LengthCase {
+    const char* what;
+    bool write;
+    bool raw;
+    uint32_t length;
+    kit_result_t result;
+    size_t busBytes; // of the one frame; 0: nothing on the bus
+};
+
+TEST(DrvCXD2856I2c, LengthsAboveTheCapAreRefusedWholeWithNoTraffic)
+{
+    const std::vector<LengthCase> cases = {
+        {"raw write of 100", true, true, 100, KIT_RESULT_OK, 100},
+        {"raw write of 101", true, true, 101, KIT_RESULT_ERROR_ARG, 0},
+        {"raw write of 150", true, true, 150, KIT_RESULT_ERROR_ARG, 0},
+        {"raw write of a negative length", true, true, uint32_t(-1), KIT_RESULT_ERROR_ARG, 0},
+        {"register write of 100", true, false, 100, KIT_RESULT_OK, 101},
+        {"register write of 101", true, false, 101, KIT_RESULT_ERROR_ARG, 0},
+        {"register read of 100", false, false, 100, KIT_RESULT_OK, 100},
+        {"register read of 101", false, false, 101, KIT_RESULT_ERROR_ARG, 0},
+        {"raw read of a negative length", false, true, uint32_t(-5), KIT_RESULT_ERROR_ARG, 0},
+    };
+    for (const auto& c : cases) {
+        Glue g;
+        ASSERT_EQ(g.bank(T, 0x10), KIT_RESULT_OK);
+        g.board->log().clear();
+        Bytes buffer(256, 0x5A);
+        kit_result_t r;
+        if (c.write)
+            r = c.raw ? g.i2c.Write(&g.i2c, T, buffer.data(), c.length, 3)
+                      : g.i2c.WriteRegister(&g.i2c, T, 0x20, buffer.data(), c.length);
+        else
+            r = c.raw ? g.i2c.Read(&g.i2c, T, buffer.data(), c.length, 3)
+                      : g.i2c.ReadRegister(&g.i2c, T, 0x20, buffer.data(), c.length);
+        EXPECT_EQ(r, c.result) << c.what;
+        const auto f = g.frames();
+        if (c.busBytes == 0) {
+            EXPECT_TRUE(f.empty()) << c.what;
+            EXPECT_EQ(g.context.error.code, uint32_t(KxlDrvLib_code_format)) << c.what;
+            EXPECT_STREQ(g.context.error.text, DRVLIB_I2C_TEXT_LENGTH) << c.what;
+        } else {
+            ASSERT_FALSE(f.empty()) << c.what;
+            EXPECT_EQ(f.back().bytes.size(), c.busBytes) << c.what;
+            EXPECT_EQ(g.context.error.code, 0u) << c.what;
+        }
+    }
+}
+
+TEST(DrvCXD2856I2c, AFailedBankWriteLeavesNoBankBelievedAndTheFirstErrorSticks)
+{
+    Glue g;
+    ASSERT_EQ(g.bank(T, 0x10), KIT_RESULT_OK);
+    g.board->faults().nakTransfer(1);
+    EXPECT_EQ(g.bank(T, 0x20), KIT_RESULT_ERROR_I2C);
+    EXPECT_EQ(g.context.error.code, uint32_t(KxlDrvLib_code_i2c));
+    EXPECT_STREQ(g.context.error.text, DRVI2CMUX_TEXT_WRITE_ERROR);
+    EXPECT_EQ(g.context.bank_bit2_clear, 0xFF) << "the chip may hold either bank";
+
+    // The chip still has 0x10, so a write of 0x10 must go out rather than be skipped.
+    g.board->log().clear();
+    ASSERT_EQ(g.bank(T, 0x10), KIT_RESULT_OK);
+    EXPECT_EQ(g.frames(), (std::vector<Frame>{W(T, {0x00, 0x10})}));
+
+    // A later read failure keeps the first error; a failure of any access forgets the banks.
+    g.board->faults().nakTransfer(1);
+    uint8_t b;
+    EXPECT_EQ(g.i2c.ReadRegister(&g.i2c, T, 0x01, &b, 1), KIT_RESULT_ERROR_I2C);
+    EXPECT_STREQ(g.context.error.text, DRVI2CMUX_TEXT_WRITE_ERROR);
+    EXPECT_EQ(g.context.bank_bit2_clear, 0xFF);
+
+    KxlDrvLibError out;
+    KxlDrvLib_error_ok(&out);
+    DrvCXD2856_i2c_get_error(&g.i2c, &out);
+    EXPECT_EQ(out.code, uint32_t(KxlDrvLib_code_i2c));
+    KxlDrvLibError held{26, 2, "held"};
+    DrvCXD2856_i2c_get_error(&g.i2c, &held);
+    EXPECT_STREQ(held.text, "held") << "an error already held is not replaced";
+    DrvCXD2856_i2c_clear_error(&g.i2c);
+    EXPECT_EQ(g.context.error.code, 0u);
+
+    DrvCXD2856_i2c_forget_banks(&g.i2c);
+    EXPECT_EQ(g.context.bank_bit2_set, 0xFF);
+}
+
+TEST(DrvCXD2856I2c, AnUnlinkedMultiplexerIsAnOtherErrorNotABusOne)
+{
+    Glue g;
+    pfnDrvI2cMux_WriteBytes = [](KxlDrvLibError* e, uint32_t, uint16_t, uint8_t*) {
+        KxlDrvLib_error_set(KxlDrvLib_error_ok(e), KxlDrvLib_code_not_linked, 0, DRVI2CMUX_TEXT_NOT_LINKED);
+    };
+    EXPECT_EQ(g.bank(T, 0x10), KIT_RESULT_ERROR_OTHER);
+    EXPECT_EQ(g.context.error.code, uint32_t(KxlDrvLib_code_not_linked));
+    // Every code of the I2C layer counts as a bus failure.
+    for (uint32_t code : {19u, 24u, 25u, 18u}) {
+        static uint32_t injected;
+        injected = code;
+        pfnDrvI2cMux_WriteBytes = [](KxlDrvLibError* e, uint32_t, uint16_t, uint8_t*) {
+            KxlDrvLib_error_set(KxlDrvLib_error_ok(e), injected, 0, nullptr);
+        };
+        EXPECT_EQ(g.bank(T, 0x10), code >= 19 && code <= 24 ? KIT_RESULT_ERROR_I2C : KIT_RESULT_ERROR_OTHER)
+            << code;
+    }
+}
+
+TEST(DrvCXD2856I2c, TheChannelOfTheContextReachesTheMultiplexer)
+{
+    Glue g;
+    static std::vector<uint32_t> channels;
+    pfnDrvI2cMux_ReadBytes = [](KxlDrvLibError* e, uint32_t channel, uint32_t handle, uint8_t, uint8_t*,
+                                uint32_t subLength, uint8_t*, uint16_t) {
+        channels.push_back(channel);
+        channels.push_back(handle);
+        channels.push_back(subLength);
+        KxlDrvLib_error_ok(e);
+    };
+    g.context.handle = 3;
+    uint8_t b;
+    g.i2c.ReadRegister(&g.i2c, T, 0x10, &b, 1);
+    g.i2c.Read(&g.i2c, T, &b, 1, 3);
+    EXPECT_EQ(channels, (std::vector<uint32_t>{3, 0, 1, 3, 0, 0}));
+}
+
+TEST(DrvCXD2856KitResult, TranslationTable)
+{
+    struct Row {
+        kit_result_t kit;
+        uint32_t code, argument;
+        const char* text;
+    };
+    const std::vector<Row> rows = {
+        {0, 0, 9, "kept"},
+        {1, 26, 0, DRVCXD2856_TEXT_ARG},
+        {2, 20, 1, DRVCXD2856_TEXT_I2C},
+        {3, 1, 0, DRVCXD2856_TEXT_SW_STATE},
+        {4, 0, 9, "kept"},
+        {5, 0, 9, "kept"},
+        {6, 0, 9, "kept"},
+        {7, 13, 0, DRVCXD2856_TEXT_RANGE},
+        {8, 26, 0, DRVCXD2856_TEXT_NOSUPPORT},
+        {9, 0, 9, "kept"},
+        {10, 1, 0, DRVCXD2856_TEXT_OTHER},
+        {11, 13, 0, DRVCXD2856_TEXT_OVERFLOW},
+        {12, 0, 9, "kept"},
+        {13, 1, 0, DRVCXD2856_TEXT_OTHER},
+        {0xFFFFFFFF, 1, 0, DRVCXD2856_TEXT_OTHER},
+    };
+    for (const auto& r : rows) {
+        KxlDrvLibError e{0, 9, "kept"};
+        EXPECT_EQ(DrvCXD2856_translate_kit_result(r.kit, &e), r.code) << r.kit;
+        EXPECT_EQ(e.code, r.code) << r.kit;
+        EXPECT_EQ(e.argument, r.argument) << r.kit;
+        EXPECT_STREQ(e.text, r.text) << r.kit;
+    }
+    EXPECT_EQ(DrvCXD2856_translate_kit_result(2, nullptr), 20u);
+}
+
+TEST(DrvCXD2856KitResult, TheBindingsBusErrorComesBeforeTheKitsResult)
+{
+    Glue g;
+    g.board->faults().nakTransfer(1);
+    const kit_result_t r = kit_i2c_SetRegisterBits(&g.i2c, T, 0x10, 1, 0xFF);
+    KxlDrvLibError e;
+    KxlDrvLib_error_ok(&e);
+    DrvCXD2856_take_kit_result(&e, &g.i2c, r);
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_EQ(e.argument, 0u) << "the binding's own record, not the translated kit result";
+    EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_WRITE_ERROR);
+
+    DrvCXD2856_i2c_clear_error(&g.i2c);
+    KxlDrvLib_error_ok(&e);
+    DrvCXD2856_take_kit_result(&e, &g.i2c, KIT_RESULT_ERROR_SW_STATE);
+    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE);
+    DrvCXD2856_take_kit_result(&e, &g.i2c, KIT_RESULT_ERROR_RANGE);
+    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE) << "the first error wins";
+}
+
+TEST(DrvCXD2856DummyTuner, RecordsWhatTheKitAskedAndTouchesNothing)
+{
+    kit_tuner_terr_cable_t tuner;
+    std::memset(&tuner, 0xA5, sizeof tuner);
+    KxlDrvLibError e;
+    KxlDrvLib_error_ok(&e);
+    ASSERT_EQ(DrvCXD2856_dummy_tuner_create(&tuner, &e), KIT_RESULT_OK);
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_EQ(tuner.tunerData[0] | tuner.tunerData[1] | tuner.tunerData[2] | tuner.user, 0u);
+    EXPECT_EQ(tuner.ReadRFLevel, nullptr) << "an empty slot is skipped by the integration layer";
+    EXPECT_EQ(tuner.CalcRFLevelFromAGC, nullptr);
+
+    EXPECT_EQ(tuner.Tune(&tuner, 474000, KIT_DTV_SYSTEM_DVBT, KIT_DTV_BW_8_MHZ), KIT_RESULT_OK);
+    EXPECT_EQ(tuner.frequencyKHz, 474000u);
+    EXPECT_EQ(tuner.system, uint32_t(KIT_DTV_SYSTEM_DVBT));
+    EXPECT_EQ(tuner.bandwidth, uint32_t(KIT_DTV_BW_8_MHZ));
+    tuner.tunerData[1] = 5;
+    tuner.user = 6;
+    EXPECT_EQ(tuner.Initialize(&tuner), KIT_RESULT_OK);
+    EXPECT_EQ(tuner.tunerData[1] | tuner.user, 0u);
+    EXPECT_EQ(tuner.frequencyKHz, 474000u) << "initialise clears only the tuner's own words";
+    EXPECT_EQ(tuner.Sleep(&tuner), KIT_RESULT_OK);
+    EXPECT_EQ(tuner.Shutdown(&tuner), KIT_RESULT_OK);
+
+    EXPECT_EQ(DrvCXD2856_dummy_tuner_create(nullptr, &e), KIT_RESULT_ERROR_ARG);
+    EXPECT_EQ(e.code, uint32_t(KxlDrvLib_code_null));
+    KxlDrvLibError held{20, 1, "held"};
+    EXPECT_EQ(DrvCXD2856_dummy_tuner_create(nullptr, &held), KIT_RESULT_ERROR_ARG);
+    EXPECT_STREQ(held.text, "held");
+    EXPECT_EQ(DrvCXD2856_dummy_tuner_create(&tuner, nullptr), KIT_RESULT_ERROR_ARG);
+}
+
+TEST(DrvCXD2856Gate, OpensPathThenRepeaterAndClosesTheOtherWayRound)
+{
+    Glue g;
+    st_t_data_CXD2856* s = DrvCXD2856_state();
+    ASSERT_EQ(DrvCXD2856_i2c_init(&s->i2c, &s->i2c_context), KIT_RESULT_OK);
+    const kit_demod_create_param_t param = {1, T, KIT_DEMOD_TUNER_I2C_REPEATER};
+    ASSERT_EQ(kit_demod_Create(&s->demod, &param, &s->i2c), KIT_RESULT_OK);
+    ASSERT_EQ(kit_demod_Initialize(&s->demod), KIT_RESULT_OK);
+    s->i2c_context.error = {20, 1, "stale"};
+    g.board->log().clear();
+
+    KxlDrvLibError e{13, 0, "ignored"};
+    DrvCXD2856_opengate(&e, 0);
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_EQ(s->i2c_context.error.code, 0u) << "opening clears the demodulator's sticky error";
+    EXPECT_TRUE(g.chip->tunerGateOpen());
+    // SLVX is on bank 0 since the initialise, so no bank frame goes out.
+    EXPECT_EQ(g.frames(), (std::vector<Frame>{W(X, {0x1A, 0x01}), W(X, {0x08, 0x01})}));
+
+    g.board->log().clear();
+    DrvCXD2856_closegate(&e, 0);
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_FALSE(g.chip->tunerGateOpen());
+    EXPECT_EQ(g.frames(), (std::vector<Frame>{W(X, {0x08, 0x00}), W(X, {0x1A, 0x00})}));
+
+    // A gate that cannot move still reports ok: the tuner's own access shows the failure.
+    g.board->faults().fail(platform::sim::Device::i2c(0x6E));
+    DrvCXD2856_opengate(&e, 0);
+    EXPECT_EQ(e.code, 0u);
+    EXPECT_EQ(s->i2c_context.error.code, 20u) << "left for the next burst to clear";
+    EXPECT_EQ(DrvCXD2856_m_opengate(&e, nullptr)->code, 0u);
+}

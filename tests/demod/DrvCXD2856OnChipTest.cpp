@@ -1,0 +1,191 @@
+// The driver's kit calls on the simulated demodulator, through the driver library's own I2C
+// binding: the packet-error rates of locked cable and satellite channels, the kit's refusal
+// for a standard that is not running, a bus error taking precedence over the kit's result,
+// and the DiSEqC bench routine on the line.
+#include "Cxd2856Bench.h"
+
+#include "chipkit/kit_demod.h"
+#include "chipkit/kit_demod_config.h"
+#include "chipkit/kit_demod_dvbc.h"
+#include "chipkit/kit_demod_dvbs_s2.h"
+#include "demod/DrvCXD2856_diseqc_bench.h"
+#include "demod/DrvCXD2856_kit_result.h"
+#include "demod/DrvCXD2856_read_per.h"
+#include "hw/DrvI2c.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::sim;
+
+namespace {
+
+struct PerBench : testsupport::Cxd2856Bench {
+    PerBench()
+    {
+        DrvI2c_LinkAndInit();
+        KxlDrvLibError e;
+        DrvI2cMux_LinkAndInit(&e);
+        s = DrvCXD2856_state();
+        *s = st_t_data_CXD2856{};
+        s->i2c_context.handle = 0xFFFFFFFF;
+        DrvCXD2856_i2c_init(&s->i2c, &s->i2c_context);
+        const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
+        kit_demod_Create(&s->demod, &param, &s->i2c);
+        EXPECT_EQ(kit_demod_Initialize(&s->demod), KIT_RESULT_OK);
+    }
+    // A 256QAM channel with two errored packets in every 256, locked in DVB-C.
+    void lockDvbc()
+    {
+        SceneCarrier c = testsupport::dvbcCarrier(474e6, Modulation::Qam256, 35);
+        c.digital.packetErrorRate = 2.0 / 256;
+        scene->add(c);
+        chip->setTunedFrequencyHz(474e6);
+        ASSERT_EQ(kit_demod_SetConfig(&s->demod, 32, 8), KIT_RESULT_OK); // a window of 256 packets
+        const kit_dvbc_tune_param_t p = {474000, KIT_DTV_BW_8_MHZ};
+        ASSERT_EQ(kit_demod_dvbc_Tune(&s->demod, &p), KIT_RESULT_OK);
+        ASSERT_EQ(kit_demod_TuneEnd(&s->demod), KIT_RESULT_OK);
+        advanceMs(2000);
+        ASSERT_TRUE(chip->tsLocked());
+    }
+    // A DVB-S2 carrier with one errored packet in a thousand, locked.
+    void lockDvbs2()
+    {
+        DigitalChannel d;
+        d.modulation = Modulation::Qpsk;
+        d.codeRate = "3/4";
+        d.packetErrorRate = 0.001;
+        scene->addSatellite(1200e6, 27.5e6, standard::kDvbS2, 12, d);
+        chip->setTunedFrequencyHz(1200e6);
+        ASSERT_EQ(kit_demod_SetConfig(&s->demod, 46, 13), KIT_RESULT_OK); // a window of 8192 packets
+        const kit_dvbs_s2_tune_param_t p = {KIT_DTV_SYSTEM_DVBS2, 1200000, 27500};
+        ASSERT_EQ(kit_demod_dvbs_s2_Tune(&s->demod, &p), KIT_RESULT_OK);
+        ASSERT_EQ(kit_demod_TuneEnd(&s->demod), KIT_RESULT_OK);
+        advanceMs(3000);
+        ASSERT_TRUE(chip->tsLocked());
+    }
+    st_t_data_CXD2856* s;
+};
+
+KxlDrvLibError ok()
+{
+    KxlDrvLibError e;
+    KxlDrvLib_error_ok(&e);
+    return e;
+}
+
+} // namespace
+
+TEST(DrvCXD2856ReadPer, ALockedChannelGivesItsRateAndTheOtherFamilyNone)
+{
+    using Reader = uint8_t (*)(uint32_t*, KxlDrvLibError*);
+    struct Case {
+        const char* what;
+        void (PerBench::*lock)();
+        Reader read;
+        uint32_t per, tolerance;
+        Reader other;
+    };
+    // DVB-C: 2 packets in a window of 256, x 10^6, rounded. DVB-S2: about 8 in 8192.
+    const Case cases[] = {
+        {"DVB-C", &PerBench::lockDvbc, DrvCXD2856_dvbc_read_PER, 7813, 0, DrvCXD2856_dvbs_read_PER},
+        {"DVB-S2", &PerBench::lockDvbs2, DrvCXD2856_dvbs_read_PER, 1000, 125, DrvCXD2856_dvbc_read_PER},
+    };
+    for (const Case& c : cases) {
+        PerBench b;
+        (b.*c.lock)();
+        KxlDrvLibError e = ok();
+        uint32_t per = 0;
+        EXPECT_EQ(c.read(&per, &e), 1) << c.what;
+        EXPECT_EQ(e.code, 0u) << c.what;
+        EXPECT_NEAR(per, c.per, c.tolerance) << c.what;
+        EXPECT_EQ(c.other(&per, &e), 0) << c.what;
+        EXPECT_EQ(e.code, 1u) << c.what;
+        EXPECT_TRUE(b.freezeReleased()) << c.what;
+    }
+}
+
+TEST(DrvCXD2856ReadPer, AStandardThatIsNotRunningIsTheKitsStateErrorAndNoValue)
+{
+    PerBench b;
+    b.lockDvbc();
+    struct Reader {
+        const char* name;
+        uint8_t (*read)(uint32_t*, KxlDrvLibError*);
+    };
+    for (const Reader& r : {Reader{"J.83B", DrvCXD2856_annexb_read_PER}, Reader{"DVB-C2", DrvCXD2856_dvbc2_read_PER},
+                            Reader{"DVB-S", DrvCXD2856_dvbs_read_PER}}) {
+        KxlDrvLibError e = ok();
+        uint32_t per = 99;
+        EXPECT_EQ(r.read(&per, &e), 0) << r.name;
+        EXPECT_EQ(per, 0u) << r.name;
+        EXPECT_EQ(e.code, 1u) << r.name;
+        EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE) << r.name;
+    }
+    // Sleeping, DVB-C is no longer running either.
+    ASSERT_EQ(kit_demod_Sleep(&b.s->demod), KIT_RESULT_OK);
+    KxlDrvLibError e = ok();
+    uint32_t per = 99;
+    EXPECT_EQ(DrvCXD2856_dvbc_read_PER(&per, &e), 0);
+    EXPECT_EQ(e.code, 1u);
+}
+
+TEST(DrvCXD2856ReadPer, ABusErrorComesFirstAndAnEarlierErrorIsKept)
+{
+    PerBench b;
+    b.lockDvbc();
+    b.board->faults().nakTransfer(1);
+    KxlDrvLibError e = ok();
+    uint32_t per = 99;
+    EXPECT_EQ(DrvCXD2856_dvbc_read_PER(&per, &e), 0);
+    EXPECT_EQ(per, 0u);
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_EQ(e.argument, 0u) << "the binding's record, not the translated kit result";
+    EXPECT_TRUE(b.freezeReleased());
+
+    KxlDrvLibError held{13, 0, "held"};
+    EXPECT_EQ(DrvCXD2856_dvbc_read_PER(&per, &held), 1);
+    EXPECT_EQ(per, 7813u);
+    EXPECT_STREQ(held.text, "held");
+
+    e = ok();
+    EXPECT_EQ(DrvCXD2856_m_dvbc_read_PER(&per, &e, nullptr), 0);
+    EXPECT_EQ(e.code, 26u);
+}
+
+TEST(DrvCXD2856DiseqcBench, SendsBothCommittedSwitchMessagesOnTheTwentyTwoKilohertzLine)
+{
+    PerBench b;
+    testsupport::LogCapture log;
+    KxlDrvLibError e = ok();
+    DrvCXD2856_22KHz_enable(&e);
+    EXPECT_EQ(e.code, 0u);
+    const auto sent = b.chip->diseqcSendings();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].message, (std::vector<uint8_t>{0xE0, 0x00, 0x38, 0xF8}));
+    EXPECT_EQ(sent[1].message, (std::vector<uint8_t>{0xE0, 0x00, 0x39, 0xF2}));
+    EXPECT_EQ(sent[0].repeats, 1);
+    EXPECT_TRUE(sent[1].message2.empty());
+    EXPECT_TRUE(log.contains("DiSEqC command data : 0xE0, 0x00, 0x38, 0xF8"));
+    EXPECT_TRUE(log.contains("DiSEqC command data : 0xE0, 0x00, 0x39, 0xF2"));
+    EXPECT_EQ(b.chip->slvtRegister(0xBB, 0x75), 0) << "DSQOUT polarity";
+    EXPECT_EQ(b.chip->slvtRegister(0xBB, 0x36), 1) << "the tone on afterwards";
+}
+
+TEST(DrvCXD2856DiseqcBench, AFailingStepEndsItAndIsReported)
+{
+    PerBench b;
+    ASSERT_EQ(kit_demod_Shutdown(&b.s->demod), KIT_RESULT_OK);
+    KxlDrvLibError e = ok();
+    DrvCXD2856_22KHz_enable(&e);
+    EXPECT_EQ(e.code, 1u) << "the engine needs the demodulator awake";
+    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE);
+    EXPECT_TRUE(b.chip->diseqcSendings().empty());
+
+    PerBench awake;
+    awake.board->faults().nakTransfer(3);
+    e = ok();
+    DrvCXD2856_22KHz_enable(&e);
+    EXPECT_EQ(e.code, 20u);
+    EXPECT_TRUE(awake.chip->diseqcSendings().empty());
+    EXPECT_EQ(DrvCXD2856_m_22KHz_enable(&e, nullptr)->code, 26u);
+}

@@ -1,0 +1,253 @@
+// "*CIRCUIT", "*?TEMPERATURE", "*?CONVERT", "*FILTER" and "*CALIBRATION" over a loopback
+// connection on the simulated measuring chain: the exact answer to every line, and what it
+// did to the board (routing and filter lines, converter channels read, calibration tables),
+// or that a refused line did nothing at all.
+#include "RfCommandBench.h"
+
+#include "rf/mesuraRF.h"
+#include "store/screensvariables.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using remotetest::ack;
+using remotetest::nak;
+using remotetest::RfCommandBench;
+
+namespace {
+
+// Lines a peer might send with a hostile or broken value; every command must refuse them
+// without touching the board.
+std::vector<QByteArray> hostile(const QByteArray& key)
+{
+    return {key + "\"x\"\r",   key + "a;reboot\r",          key + "$(reboot)\r", key + "{unclosed\r",
+            key + "\x01\x7f\r", key + QByteArray(3000, 'A') + "\r"};
+}
+
+} // namespace
+
+TEST(CircuitCommand, SelectsTheRoutingByNameAndReportsIt)
+{
+    RfCommandBench b;
+    EXPECT_EQ(b.ask("*?CIRCUIT\r"), nak()); // nothing selected since start
+    // After each accepted line: RF_OPTIC, DOCSIS, DW, UP, EXT_CM.
+    const struct {
+        const char* line;
+        const char* reply;
+        int mode;
+        std::vector<int> lines;
+    } rows[] = {
+        {"*CIRCUIT CIRCUIT=CABLE_OPTIC\r", "*CIRCUIT CIRCUIT=CABLE_OPTIC", 6, {1, 0, 1, 0, 0}},
+        {"*CIRCUIT CIRCUIT={EXT_CM_UP}\r", "*CIRCUIT CIRCUIT=EXT_CM_UP", 4, {0, 1, 0, 1, 1}},
+        {"*CIRCUIT,CIRCUIT= CABLE_RF\n", "*CIRCUIT CIRCUIT=CABLE_RF", 0, {0, 0, 0, 0, 0}},
+        {"*CIRCUIT CIRCUIT=DOCSIS_ANALYZER_UP\r", "*CIRCUIT CIRCUIT=DOCSIS_ANALYZER_UP", 1, {0, 1, 0, 1, 0}},
+        {"*CIRCUIT CIRCUIT=EXT_CM_UP X=1\r", "*CIRCUIT CIRCUIT=EXT_CM_UP", 4, {0, 1, 0, 1, 1}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        EXPECT_EQ(b.ask(r.line), ack());
+        EXPECT_EQ(getModeCircuit(), r.mode);
+        std::vector<int> levels;
+        for (int gpio : {169, 7, 17, 198, 160})
+            levels.push_back(b.board->gpio().level(gpio));
+        EXPECT_EQ(levels, r.lines);
+        // A parameter on the query changes nothing.
+        EXPECT_EQ(b.ask("*?CIRCUIT CIRCUIT=CABLE_RF\r"), ack(r.reply));
+    }
+    // The routing in force again: accepted, and the front end is left alone.
+    b.clearLog();
+    EXPECT_EQ(b.ask("*CIRCUIT CIRCUIT=EXT_CM_UP\r"), ack());
+    EXPECT_EQ(b.transactions(), 0u);
+
+    std::vector<QByteArray> refused = {"*CIRCUIT\r", "*CIRCUIT CIRCUIT=\r", "*CIRCUIT CIRCUIT=cable_rf\r",
+                                       "*CIRCUIT CIRCUIT=3\r", "*CIRCUIT CIRCUIT=CABLE_RFX\r", "*CIRCUIT CABLE_RF\r"};
+    for (const QByteArray& line : hostile("*CIRCUIT CIRCUIT="))
+        refused.push_back(line);
+    for (const QByteArray& line : refused) {
+        EXPECT_EQ(b.ask(line), nak()) << line.left(40).toStdString();
+        EXPECT_EQ(b.transactions(), 0u);
+    }
+    EXPECT_EQ(getModeCircuit(), 4);
+}
+
+TEST(TemperatureCommand, PrintsTheStoredTemperatureWithSixDecimals)
+{
+    RfCommandBench b;
+    EXPECT_EQ(b.ask("*?TEMPERATURE\r"), ack("*TEMPERATURE Temperature=25.000000")); // before any reading
+    const struct {
+        float celsius;
+        const char* reply;
+    } rows[] = {
+        {-3.5f, "*TEMPERATURE Temperature=-3.500000"},
+        {36.6f, "*TEMPERATURE Temperature=36.599998"}, // the float as it widens
+        {0.0f, "*TEMPERATURE Temperature=0.000000"},
+        {85.125f, "*TEMPERATURE Temperature=85.125000"},
+    };
+    for (const auto& r : rows) {
+        setTemperaturaC(r.celsius);
+        EXPECT_EQ(b.ask("*?TEMPERATURE Temperature=1\r"), ack(r.reply));
+    }
+    EXPECT_EQ(b.ask("*TEMPERATURE\r"), nak()); // no set key
+    EXPECT_EQ(b.transactions(), 0u);
+}
+
+TEST(ConverterCommand, AveragesAHundredReadingsAndConvertsEachPort)
+{
+    RfCommandBench b;
+    auto& adc = *b.chips.converter;
+    // What one reading of a channel costs the converter.
+    const int start = adc.conversionCount(0);
+    getLecturaConversorRF(0);
+    const int perReading = adc.conversionCount(0) - start;
+    const struct {
+        const char* port;
+        int channel; // the one the port reads
+        int raw;
+        const char* reply;
+    } rows[] = {
+        {"VBAT", 0, 4000, "VBAT=4000 V=8.060"},
+        {"0", 0, 4000, "0=4000 V=8.060"},
+        {"V_LNB", 5, 2200, "V_LNB=2200 V=14.000"}, // 14.317 V cut to whole volts
+        {"1", 5, 2200, "1=2200 V=14.000"},
+        {"V_LNB", 5, 2036, "V_LNB=2036 V=0.000"},
+        {"V_LNB", 5, 2000, "V_LNB=2000 V=-3.000"},
+        {"I_LNB", 4, 1000, "I_LNB=1000 I=140.934"},
+        {"VAC1", 5, 2200, "VAC1=2200"},
+        {"5", 5, 2200, "5=2200"},
+        {"HUM", 6, 1234, "HUM=1234"},
+        {"RF_POWER", 3, 2000, "RF_POWER=2000 dBuV=50.000"}, // the power meter's line: 0.25 per step
+        {"+3V3", 8, 3600, "+3V3=3600 V=3.300"},
+        {"+5V0", 9, 3831, "+5V0=3831 V=4.999"},
+        {"+1V8", 10, 3600, "+1V8=3600 V=1.800"},
+        {"+1V0", 11, 2000, "+1V0=2000 V=1.000"},
+        {"12", 12, 7, "12=7"},
+        {"14", 14, 4095, "14=4095"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.port);
+        adc.setChannelValue(r.channel, r.raw);
+        const int before = adc.conversionCount(r.channel);
+        EXPECT_EQ(b.ask(QByteArray("*?CONVERT PORT_AD=") + r.port + "\r"), ack(QByteArray("*CONVERT ") + r.reply));
+        EXPECT_EQ(adc.conversionCount(r.channel) - before, 100 * perReading);
+    }
+
+    // The average is truncated: 99 999 over 100 readings is 999.
+    auto n = std::make_shared<int>(0);
+    adc.setChannelFunction(13, [n](uint64_t) { return (*n)++ == 0 ? 999 : 1000; });
+    EXPECT_EQ(b.ask("*?CONVERT PORT_AD=13\r"), ack("*CONVERT 13=999"));
+}
+
+TEST(ConverterCommand, LevelAndOpticalPortsUseTheirOwnDetectorsAndRestoreTheSelection)
+{
+    RfCommandBench b;
+    auto& adc = *b.chips.converter;
+    ASSERT_EQ(b.ask("*ATTEN ATTEN=20\r"), ack());
+    // The peak detector's line gives 0.2 dB per step, the attenuation is added back, and the
+    // unit's files hold no corrections.
+    adc.setChannelValue(2, 2500);
+    setDetector(DETECTOR_POWER_METER);
+    b.clearLog();
+    EXPECT_EQ(b.ask("*?CONVERT PORT_AD=PK_LEVEL\r"), ack("*CONVERT PK_LEVEL=2500 dBuV=70.000"));
+    // The track-and-hold is released before each of the 100 readings, each the largest of 20.
+    std::vector<std::string> track;
+    for (int i = 0; i < 100; ++i)
+        track.insert(track.end(), {"19=0", "19=1"});
+    EXPECT_EQ(b.lineWrites(), track);
+    const int start = adc.conversionCount(2);
+    getLecturaConversorRF(2);
+    EXPECT_EQ(start, 100 * (adc.conversionCount(2) - start)); // 100 readings of the largest of 20
+    EXPECT_EQ(getDetector(), DETECTOR_POWER_METER);
+
+    // The optical meter's value comes from its own acquisition; the reply keeps the average.
+    adc.clearChannel(7);
+    b.scene->setOpticalPowerDbm(-10.0);
+    setDetector(DETECTOR_PEAK_MEAN);
+    EXPECT_EQ(b.ask("*?CONVERT PORT_AD=OPM\r"), ack("*CONVERT OPM=2000 dBm=-10.050"));
+    EXPECT_EQ(b.ask("*?CONVERT PORT_AD=RF_POWER\r").left(20), ack("*CONVERT RF_POWER=").left(20));
+    EXPECT_EQ(getDetector(), DETECTOR_PEAK_MEAN);
+}
+
+TEST(ConverterCommand, RefusesUnknownPortsWithoutReadingAnything)
+{
+    RfCommandBench b;
+    setDetector(DETECTOR_POWER_METER);
+    std::vector<QByteArray> refused = {"*?CONVERT\r",
+                                       "*?CONVERT PORT_AD=\r",
+                                       "*?CONVERT PORT_AD=vbat\r",
+                                       "*?CONVERT PORT_AD=15\r",
+                                       "*?CONVERT PORT_AD=01\r",
+                                       "*?CONVERT PORT_AD=0x1\r",
+                                       "*?CONVERT PORT_AD=-1\r",
+                                       "*CONVERT PORT_AD=VBAT\r"}; // no set key
+    for (const QByteArray& line : hostile("*?CONVERT PORT_AD="))
+        refused.push_back(line);
+    for (const QByteArray& line : refused) {
+        EXPECT_EQ(b.ask(line), nak()) << line.left(40).toStdString();
+        EXPECT_EQ(b.chips.converter->conversionCount(), 0);
+    }
+    EXPECT_EQ(getDetector(), DETECTOR_POWER_METER);
+}
+
+TEST(FilterCommand, SelectsTheFilterByNameAndReportsIt)
+{
+    RfCommandBench b;
+    const struct {
+        const char* line;
+        std::vector<std::string> writes; // F2 (23) and F3 (22)
+        const char* reply;
+    } rows[] = {
+        {"*FILTER FILTER=FILTER_WIDE\r", {"23=0", "22=1"}, "*FILTER FILTER=FILTER_WIDE"},
+        {"*FILTER FILTER={FILTER_NARROW}\r", {"23=1", "22=0"}, "*FILTER FILTER=FILTER_NARROW"},
+        {"*FILTER\r", {}, "*FILTER FILTER=FILTER_NARROW"}, // no FILTER=: accepted, nothing changes
+        {"*FILTER,FILTER=FILTER_WIDE,X=1\n", {"23=0", "22=1"}, "*FILTER FILTER=FILTER_WIDE"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        b.clearLog();
+        EXPECT_EQ(b.ask(r.line), ack());
+        EXPECT_EQ(b.lineWrites(), r.writes);
+        EXPECT_EQ(b.ask("*?FILTER FILTER=FILTER_NARROW\r"), ack(r.reply));
+    }
+    EXPECT_DOUBLE_EQ(b.frontEnd->filterBandwidthHz(), 2500000.0);
+    b.clearLog();
+    std::vector<QByteArray> refused = {"*FILTER FILTER=\r", "*FILTER FILTER=157500\r", "*FILTER FILTER=filter_wide\r",
+                                       "*FILTER FILTER=FILTER_WIDEX\r"};
+    for (const QByteArray& line : hostile("*FILTER FILTER="))
+        refused.push_back(line);
+    for (const QByteArray& line : refused)
+        EXPECT_EQ(b.ask(line), nak()) << line.left(40).toStdString();
+    EXPECT_EQ(b.transactions(), 0u);
+    EXPECT_EQ(b.ask("*?FILTER\r"), ack("*FILTER FILTER=FILTER_WIDE"));
+}
+
+TEST(CalibrationCommand, ReloadsBothFilesOnlyWhenBothCanBeRead)
+{
+    RfCommandBench b;
+    ASSERT_DOUBLE_EQ(getPendentPeak(), 0.2);
+    rftest::writeCalibrationFile("CAL_0.XML",
+                                 rftest::cal0("<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>", "",
+                                              "serial_number=\"VK27000001\""));
+    // Without the bare keyword nothing is read, and the line is accepted.
+    for (const char* line : {"*CALIBRATION\r", "*CALIBRATION reset_file_calibration\r",
+                             "*CALIBRATION RESET_FILE_CALIBRATION=1\r", "*CALIBRATION {RESET_FILE_CALIBRATION}\r",
+                             "*CALIBRATION RESET_FILE_CALIBRATIONS\r"}) {
+        EXPECT_EQ(b.ask(line), ack()) << line;
+        EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+    }
+    EXPECT_EQ(b.ask("*?CALIBRATION RESET_FILE_CALIBRATION\r"), nak());
+
+    // One file missing, then one that is not XML: refused, and the tables in force stay.
+    QFile::rename("calibracion/CAL_FO.XML", "calibracion/CAL_FO.bak");
+    EXPECT_EQ(b.ask("*CALIBRATION RESET_FILE_CALIBRATION\r"), nak());
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+    rftest::writeCalibrationFile("CAL_FO.XML", "<CALIBRATION><OPWR>");
+    EXPECT_EQ(b.ask("*CALIBRATION,RESET_FILE_CALIBRATION\r"), nak());
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+    EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariablesSerialNumber(), "VK26000123");
+
+    QFile::remove("calibracion/CAL_FO.XML");
+    QFile::rename("calibracion/CAL_FO.bak", "calibracion/CAL_FO.XML");
+    EXPECT_EQ(b.ask("*CALIBRATION RESET_FILE_CALIBRATION\r\n"), ack());
+    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.3);
+    EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariablesSerialNumber(), "VK27000001");
+}

@@ -1,0 +1,474 @@
+// The identity and system commands over a loopback connection on the simulated board:
+// "*?NAM", "*?ID", "*?VERSION", "*SYSTEM", "*SERIAL", "*?PATH", "*EQUIP", "*LNB" and "*?JSON".
+// Each line's exact answer, and what it did: the programs the board recorded (argument
+// vectors, nothing through a shell), the settings file, the clock chip's and the LNB
+// supply's registers, the requests to the application shell; or that a refused line did
+// nothing at all.
+#include "RemoteTestSupport.h"
+#include "SimBoardFixture.h"
+
+#include "ChipModels.h"
+
+#include "common/BoardWiring.h"
+#include "hw/DrvTPS65233.h"
+#include "hw/GPIOClass.h"
+#include "remote/equipCmd.h"
+#include "remote/remoteRequests.h"
+#include "store/screensvariables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace remotetest;
+using platform::sim::Device;
+using Programs = std::vector<std::vector<std::string>>;
+
+namespace {
+
+struct SystemBench {
+    testsupport::ScopedBoard board;
+    platform::sim::ChipModels chips = platform::sim::installChipModels(*board);
+    testsupport::ScopedWorkDir dir;
+    ProbeServer server{nullptr};
+    Peer peer{server.serverPort()};
+
+    SystemBench() { board->shell().clear(); }
+    QByteArray ask(const QByteArray& line)
+    {
+        peer.send(line);
+        return peer.answer();
+    }
+    Programs programs() { return board->shell().programs(); }
+    size_t commandCount() { return board->shell().commands().size(); }
+    ScreensVariables& settings() { return *ScreensVariables::getInstance(); }
+};
+
+// Values that must never reach a program or the settings as they stand.
+const char* const kHostile[] = {"{x;reboot}", "{$(reboot)}", "{`id`}", "{a\"b}", "{a'b}", "{a\x01z}", "{\x7f}"};
+
+} // namespace
+
+TEST(IdentityCommands, NameModelAndVersions)
+{
+    SystemBench b;
+    const struct {
+        int model;
+        const char* id;
+    } models[] = {{0, "?.?.CV001M.?"}, {1, "?.?.CV001M.?"}, {2, "?.?.CV030A.?"}, {3, "?.?.CV031A.?"}, {7, "?.?.CV001M.?"},
+                  {-1, "?.?.CV001M.?"}};
+    for (const auto& m : models) {
+        b.settings().setValue("hardware_model", m.model);
+        EXPECT_EQ(b.ask("*?NAM\r"), ack("*NAM ?.?.CV001A.?")) << m.model;
+        EXPECT_EQ(b.ask("*?ID\r"), ack(QByteArray("*ID ") + m.id)) << m.model;
+    }
+    // A longer query header that begins with "*?NAM" gets the text without a header.
+    EXPECT_EQ(b.ask("*?NAME X\r"), ack("?.?.CV001A.?"));
+    for (const char* line : {"*NAM\r", "*ID\r", "*VERSION\r", "*?IX\r"})
+        EXPECT_EQ(b.ask(line), nak()) << line;
+
+    b.settings().setValue("software_version", "1.2.3");
+    EXPECT_EQ(b.ask("*?VERSION\r"), ack("*VERSION  SW_V=1.2.3  OS=SimLinux 1.0  KER=5.4.0-sim\n"));
+    const auto commands = b.board->shell().commands();
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[0].commandLine,
+              "/bin/sh -c \"cat /etc/*release | grep PRETTY_NAME= | grep PRETTY_NAME= | cut -d '=' -f2 \"");
+    EXPECT_EQ(commands[1].commandLine, "/bin/sh -c \"uname -r \"");
+    EXPECT_FALSE(commands[0].viaShell);
+
+    // No version setting, and a system name in UTF-8: its bytes go out as they are.
+    b.settings().setValue("software_version", QVariant());
+    b.board->shell().addResponder([](const std::string& line, std::string* out, int*) {
+        if (line.find("release") == std::string::npos)
+            return false;
+        *out = "\"Debi\xC3\xA1n 12\"\n";
+        return true;
+    });
+    EXPECT_EQ(b.ask("*?VERSION\r"), ack("*VERSION  SW_V=  OS=Debi\xC3\xA1n 12  KER=5.4.0-sim\n"));
+}
+
+TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
+{
+    SystemBench b;
+    const std::vector<std::string> rw = {"mount", "-o", "remount,rw", "/"};
+    const std::vector<std::string> ro = {"mount", "-o", "remount,ro", "/"};
+    const std::vector<std::string> hwclock = {"hwclock", "-w"};
+    auto date = [](const char* text) { return std::vector<std::string>{"date", "-s", text}; };
+    const struct {
+        const char* line;
+        bool accepted;
+        Programs programs;
+    } rows[] = {
+        {"*SYSTEM\r", true, {}},
+        {"*SYSTEM SYSTEM_FILE=READ_ONLY\r", true, {ro}},
+        {"*SYSTEM SYSTEM_DATE={2026-03-05 10:30:15} SYSTEM_FILE=WRITE\r", true, {rw, date("2026-03-05 10:30:15"), hwclock}},
+        {"*SYSTEM,SYSTEM_DATE=12:00\r", true, {date("12:00"), hwclock}},
+        // The date program refuses it: the hardware clock is left alone.
+        {"*SYSTEM SYSTEM_DATE={2026-02-30 10:00}\r", false, {date("2026-02-30 10:00")}},
+        {"*SYSTEM SYSTEM_FILE=write SYSTEM_DATE={2026-03-05 10:30}\r", false, {}},
+        {"*SYSTEM SYSTEM_FILE=\r", false, {}},
+        {"*SYSTEM SYSTEM_FILE=1\r", false, {}},
+        {"*SYSTEM SYSTEM_DATE=\r", false, {}},
+        {"*SYSTEM SYSTEM_DATE={2026-03-05 10:30\r", false, {}},
+        {"*SYSTEM SYSTEM_DATE=-s\r", false, {}},
+        {"*SYSTEM SYSTEM_FILE=READ_ONLY SYSTEM_DATE={12:00;1}\r", false, {}}, // checked before anything runs
+        {"*?SYSTEM SYSTEM_FILE=READ_ONLY\r", false, {}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        b.board->shell().clear();
+        EXPECT_EQ(b.ask(r.line), r.accepted ? ack() : nak());
+        EXPECT_EQ(b.programs(), r.programs);
+        EXPECT_EQ(b.commandCount(), r.programs.size()); // nothing else, nothing through a shell
+    }
+    for (const char* value : kHostile) {
+        b.board->shell().clear();
+        EXPECT_EQ(b.ask(QByteArray("*SYSTEM SYSTEM_DATE=") + value + "\r"), nak()) << value;
+        EXPECT_EQ(b.commandCount(), 0u) << value;
+    }
+    EXPECT_EQ(b.ask("*SYSTEM SYSTEM_DATE={" + QByteArray(65, '1') + "}\r"), nak());
+
+    // The clocks hold what the last accepted date set: 12:00 on 2026-03-05.
+    const platform::sim::ClockDateTime t = b.chips.realTimeClock->dateTime();
+    EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second}),
+              std::vector<int>({2026, 3, 5, 12, 0, 0}));
+    EXPECT_EQ(b.board->clock().wallTimeUs() / 1000000, 1772712000); // 2026-03-05T12:00:00Z
+
+    // A remount that fails ends the line: NAK, and the date is not set.
+    b.board->shell().clear();
+    b.board->shell().setReply("mount -o remount,rw /", "", 32);
+    EXPECT_EQ(b.ask("*SYSTEM SYSTEM_FILE=WRITE SYSTEM_DATE=13:00\r"), nak());
+    EXPECT_EQ(b.programs(), Programs{rw});
+}
+
+TEST(SerialAndPathCommands, SerialNumbersArePrintableAndSavedThePathIsTheWorkingDirectory)
+{
+    SystemBench b;
+    const QString file = ScreensVariables::fileName();
+    const struct {
+        QByteArray line;
+        QByteArray answer;
+        const char* serial; // what the settings hold afterwards
+    } rows[] = {
+        {"*SERIAL SERIALNUMBER=AB1234\r", ack(), "AB1234"},
+        {"*SERIAL SERIALNUMBER={AB 12}\r", ack(), "AB 12"},
+        {"*SERIAL SERIALNUMBER={a\"b;$(x)'<&>}\r", ack(), "a\"b;$(x)'<&>"}, // printable: kept as it is
+        {"*SERIAL SERIALNUMBER=" + QByteArray(32, 'Z') + "\r", ack(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        {"*SERIAL SERIALNUMBER=" + QByteArray(33, 'Y') + "\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        {"*SERIAL SERIALNUMBER=\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        {"*SERIAL SERIALNUMBER={AB\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        {"*SERIAL SERIALNUMBER={A\x01" "B}\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        {"*SERIAL SERIALNUMBER=\xC3\x91U\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        {"*SERIAL SERIALNUMBER={A\tB}\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        {"*SERIAL\r", ack(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"}, // nothing to set
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line.left(40).toStdString());
+        QFile::remove(file);
+        EXPECT_EQ(b.ask(r.line), r.answer);
+        EXPECT_EQ(b.settings().getScreensVariablesSerialNumber(), r.serial);
+        const bool saved = r.answer == ack() && r.line.contains("=");
+        EXPECT_EQ(QFile::exists(file), saved);
+        if (saved) {
+            // The file reads back whole, with the number as it was sent.
+            b.settings().setScreensVariablesSerialNumber("changed");
+            EXPECT_TRUE(b.settings().carregaVariables());
+            EXPECT_EQ(b.settings().getScreensVariablesSerialNumber(), r.serial);
+        }
+        EXPECT_EQ(b.ask("*?SERIAL X=1\r"), ack(QByteArray("*SERIAL ") + r.serial));
+    }
+    b.settings().setScreensVariablesSerialNumber("");
+    EXPECT_EQ(b.ask("*?SERIAL\r"), ack()); // nothing to report: no reply line
+
+    b.board->shell().clear();
+    EXPECT_EQ(b.ask("*?PATH\r"), ack("*PATH " + QDir::currentPath().toUtf8() + "\n"));
+    EXPECT_EQ(b.board->shell().commandLines(), std::vector<std::string>{"pwd"});
+    // A path in UTF-8 goes out as its bytes.
+    b.board->shell().setWorkingDirectory("/opt/\xC3\xB1" "and\xC3\xBA");
+    EXPECT_EQ(b.ask("*?PATH\r"), ack("*PATH /opt/\xC3\xB1" "and\xC3\xBA\n"));
+    EXPECT_EQ(b.ask("*PATH\r"), nak());
+}
+
+TEST(EquipCommand, DoesTheFirstActionItsLineCarries)
+{
+    SystemBench b;
+    GPIOClass fan(std::to_string(wiring::gpio::FAN));
+    ASSERT_EQ(fan.export_gpio(), 0);
+    ASSERT_EQ(fan.setdir_gpio("low"), 0);
+    RemoteRequests* requests = RemoteRequests::getInstance();
+    QSignalSpy home(requests, &RemoteRequests::goToHome);
+    QSignalSpy test(requests, &RemoteRequests::goToTestScreen);
+    QSignalSpy photo(requests, &RemoteRequests::takePhoto);
+    QSignalSpy restart(requests, &RemoteRequests::restartApplication);
+    auto& rtc = *b.chips.realTimeClock;
+    auto clock = [&rtc] {
+        const platform::sim::ClockDateTime t = rtc.dateTime();
+        return std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second};
+    };
+    const std::vector<int> start = clock();
+    const struct {
+        QByteArray line;
+        bool accepted;
+        std::vector<int> requests; // home, test screen, photo, restart so far
+        int fan;
+        std::vector<int> time; // the clock chip afterwards (empty: as it was)
+    } rows[] = {
+        {"*EQUIP VENTILADO=ON TAKE_FOTO\r", true, {0, 0, 0, 0}, 1, {}}, // the fan comes first
+        {"*EQUIP VENTILADO=on\r", false, {0, 0, 0, 0}, 1, {}},
+        {"*EQUIP VENTILADO=on TAKE_FOTO\r", true, {0, 0, 1, 0}, 1, {}},  // a refused value passes on
+        {"*EQUIP VENTILADO=OFF\r", true, {0, 0, 1, 0}, 0, {}},
+        {"*EQUIP GO_TO_SCREEN=SCREEN_HOME\r", true, {1, 0, 1, 0}, 0, {}},
+        {"*EQUIP GO_TO_SCREEN=SCREEN_TEST\r", true, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP GO_TO_SCREEN=SCREEN_MENU\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP RELOJ_ALARMA=10:30:00:5:2:2026:7\r", true, {1, 1, 1, 0}, 0, {2026, 3, 5, 10, 30, 0}},
+        {"*EQUIP SET_TIME_ALARMA=23:59:59:31:11:2067\r", true, {1, 1, 1, 0}, 0, {2067, 12, 31, 23, 59, 59}},
+        {"*EQUIP RELOJ_ALARMA=0:0:0:29:1:2028\r", true, {1, 1, 1, 0}, 0, {2028, 2, 29, 0, 0, 0}},
+        {"*EQUIP RELOJ_ALARMA=10:30:00:5:11\r", false, {1, 1, 1, 0}, 0, {}},      // five fields
+        {"*EQUIP RELOJ_ALARMA=10:xx:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},  // not a number
+        {"*EQUIP RELOJ_ALARMA=10:-1:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP RELOJ_ALARMA=24:00:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP RELOJ_ALARMA=10:00:00:29:1:2026\r", false, {1, 1, 1, 0}, 0, {}}, // no 29 February
+        {"*EQUIP RELOJ_ALARMA=10:00:00:5:12:2026\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP RELOJ_ALARMA=10:00:00:5:2:2068\r", false, {1, 1, 1, 0}, 0, {}},  // beyond the chip's years
+        {"*EQUIP RELOJ_ALARMA=10:00:00:5:2:1967\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP RELOJ_ALARMA={1 0:00:00:5:2:2026}\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP FOO=1 BAR\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP VENTILADO=ON RESET_APP\r", true, {1, 1, 1, 1}, 0, {}}, // the restart comes first
+    };
+    std::vector<int> time = clock();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line.toStdString());
+        EXPECT_EQ(b.ask(r.line), r.accepted ? ack() : nak());
+        EXPECT_EQ(std::vector<int>({home.count(), test.count(), photo.count(), restart.count()}), r.requests);
+        EXPECT_EQ(b.board->gpio().level(wiring::gpio::FAN), r.fan);
+        if (!r.time.empty())
+            time = r.time;
+        EXPECT_EQ(clock(), time);
+    }
+    EXPECT_NE(time, start);
+    EXPECT_EQ(restart.at(0).at(0).toInt(), 1337);
+    for (const char* value : kHostile)
+        EXPECT_EQ(b.ask(QByteArray("*EQUIP VENTILADO=") + value + "\r"), nak()) << value;
+    EXPECT_EQ(b.commandCount(), 0u); // nothing of this reached a program
+
+    // A fan line that cannot be written is a failure, not a success.
+    ASSERT_EQ(fan.unexport_gpio(), 0);
+    EXPECT_EQ(b.ask("*EQUIP VENTILADO=ON\r"), nak());
+}
+
+TEST(EquipCommand, AlarmEnablesAndTheClockReadOut)
+{
+    SystemBench b;
+    auto& rtc = *b.chips.realTimeClock;
+    namespace w = wiring::pcf85263;
+    const struct {
+        const char* line;
+        bool accepted;
+        int mask; // register 0x10 afterwards
+    } rows[] = {
+        {"*EQUIP SET_ALARMA=1:1:0:0:0\r", true, 0x03},      {"*EQUIP SET_ALARMA=0:1:1:1:1\r", true, 0x1E},
+        {"*EQUIP SET_ALARMA=1:0:0:0:1:1:1\r", true, 0x11},  {"*EQUIP SET_ALARMA=2:1:1:1:1\r", false, 0x11},
+        {"*EQUIP SET_ALARMA=1:1:1:1\r", false, 0x11},       {"*EQUIP SET_ALARMA=1:x:1:1:1\r", false, 0x11},
+        {"*EQUIP SET_ALARMA=\r", false, 0x11},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        EXPECT_EQ(b.ask(r.line), r.accepted ? ack() : nak());
+        EXPECT_EQ(rtc.reg(w::kAlarmEnables), r.mask);
+    }
+    EXPECT_EQ(std::vector<int>({rtc.reg(w::kIntAEnable), rtc.reg(w::kFlags), rtc.reg(w::kPinIo)}),
+              std::vector<int>({0x50, 0x20, 0x02}));
+
+    rtc.setDateTime({2026, 3, 7, 9, 5, 3, 0});
+    EXPECT_EQ(b.ask("*?EQUIP GET_RELOJ_ALARMA\r"), ack("*EQUIP GET_RELOJ_ALARMA=9:5:3:7:2:2026"));
+    // The read-out sent back sets the same time.
+    rtc.setDateTime({2030, 1, 1, 0, 0, 0, 0});
+    EXPECT_EQ(b.ask("*EQUIP RELOJ_ALARMA=9:5:3:7:2:2026\r"), ack());
+    EXPECT_EQ(b.ask("*?EQUIP X,GET_RELOJ_ALARMA\r"), ack("*EQUIP GET_RELOJ_ALARMA=9:5:3:7:2:2026"));
+    EXPECT_EQ(b.ask("*?EQUIP\r"), nak());
+    EXPECT_EQ(b.ask("*?EQUIP GET_RELOJ_ALARMA=1\r"), nak());
+    // A clock that does not answer is not read as midnight.
+    b.board->faults().fail(Device::i2c(wiring::kClockAddress));
+    EXPECT_EQ(b.ask("*?EQUIP GET_RELOJ_ALARMA\r"), nak());
+    EXPECT_EQ(b.ask("*EQUIP RELOJ_ALARMA=9:5:3:7:2:2026\r"), nak());
+    EXPECT_EQ(b.ask("*EQUIP SET_ALARMA=1:1:0:0:0\r"), nak());
+}
+
+TEST(EquipCommand, TouchCalibrationRunsItsProgramsInsideTheWritableBracket)
+{
+    SystemBench b;
+    const std::vector<std::string> rw = {"mount", "-o", "remount,rw", "/"};
+    const std::vector<std::string> ro = {"mount", "-o", "remount,ro", "/"};
+    const std::vector<std::string> calibrate = {"ts_calibrate"};
+    const std::vector<std::string> sync = {"sync"};
+    EXPECT_EQ(b.ask("*EQUIP CALIBRATE_TOUCH\r"), ack());
+    EXPECT_EQ(b.programs(), (Programs{rw, calibrate, sync, ro}));
+    EXPECT_EQ(b.commandCount(), 4u);
+    // A calibration that fails is answered NAK, and the root file system is protected again.
+    b.board->shell().clear();
+    b.board->shell().setReply("ts_calibrate", "", 1);
+    EXPECT_EQ(b.ask("*EQUIP CALIBRATE_TOUCH TAKE_FOTO\r"), nak());
+    EXPECT_EQ(b.programs(), (Programs{rw, calibrate, sync, ro}));
+    // Without a writable root file system it does not start.
+    b.board->shell().clear();
+    b.board->shell().setReply("mount -o remount,rw /", "", 32);
+    EXPECT_EQ(b.ask("*EQUIP CALIBRATE_TOUCH\r"), nak());
+    EXPECT_EQ(b.programs(), Programs{rw});
+}
+
+TEST(EquipCommand, ARestartIsAskedForOnlyOnceItsAnswerHasLeft)
+{
+    SystemBench b;
+    int restarts = 0;
+    qint64 unsent = -1;
+    QObject::connect(RemoteRequests::getInstance(), &RemoteRequests::restartApplication, [&](int code) {
+        EXPECT_EQ(code, remote::EquipCmd::RESTART_CODE);
+        ++restarts;
+        unsent = b.server.remotes.at(0)->bytesToWrite();
+    });
+    b.peer.send("*EQUIP RESET_APP\r");
+    EXPECT_EQ(b.peer.answer(), ack());
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(unsent, 0);
+    // A refused line asks for nothing.
+    EXPECT_EQ(b.ask("*?EQUIP RESET_APP\r"), nak());
+    EXPECT_EQ(restarts, 1);
+}
+
+TEST(LnbCommand, SetsOneSupplySettingPerLineAndRefusesWhatTheBusDidNotTake)
+{
+    SystemBench b;
+    KxlDrvLibError e{};
+    DrvTPS65233_Init(&e);
+    auto& lnb = *b.chips.lnbSupply;
+    const struct {
+        const char* line;
+        bool accepted;
+        int reg0; // control register afterwards: bit 7 mark, 4 tone, 3 output, 0-2 voltage code
+    } rows[] = {
+        {"*LNB LNB_VOLT=18.0V\r", true, 0xA4},
+        {"*LNB LNB_VOLT=18V\r", false, 0xA4},
+        {"*LNB LNB_VOLT=ON\r", true, 0xA1},
+        {"*LNB LNB_VOLT=19.8V LNB_ACTIVATE=ON\r", true, 0xA7}, // only the voltage
+        {"*LNB LNB_22KHZ=18.0V\r", true, 0xB7},                 // number 4: tone on
+        {"*LNB LNB_22KHZ=13.0V\r", true, 0xA7},
+        {"*LNB LNB_VOLT=on LNB_ACTIVATE=ON\r", true, 0xAF},     // a refused value passes on
+        {"*LNB LNB_ACTIVATE=OFF\r", true, 0xA7},
+        {"*LNB LNB_VOLT=13.0V,LNB_22KHZ=ON\r", true, 0xA0},
+        {"*LNB LNB_VOLT={14.2V}\r", true, 0xA3},
+        {"*LNB\r", false, 0xA3},
+        {"*LNB LNB_VOLT=\r", false, 0xA3},
+        {"*LNB LNB_VOLT=4\r", false, 0xA3},
+        {"*LNB LNB_VOLT=13.4v\r", false, 0xA3},
+        {"*?LNB\r", false, 0xA3},
+        {"*?LNB LNB_VOLT=13.0V\r", false, 0xA3},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        const int writes = lnb.controlWrites();
+        EXPECT_EQ(b.ask(r.line), r.accepted ? ack() : nak());
+        EXPECT_EQ(lnb.reg(0), r.reg0);
+        EXPECT_EQ(lnb.controlWrites() - writes, r.accepted ? 1 : 0);
+    }
+    for (const char* value : kHostile)
+        EXPECT_EQ(b.ask(QByteArray("*LNB LNB_VOLT=") + value + "\r"), nak()) << value;
+    EXPECT_EQ(lnb.reg(0), 0xA3);
+
+    // The supply does not answer: NAK, and the driver keeps what the chip last took.
+    b.board->faults().fail(Device::i2c(wiring::kLnbSupplyAddress));
+    EXPECT_EQ(b.ask("*LNB LNB_ACTIVATE=ON\r"), nak());
+    EXPECT_EQ(DrvTPS65233_GetState().output, 0);
+    b.board->faults().fail(Device::i2c(wiring::kLnbSupplyAddress), platform::sim::kEveryAccess, false);
+    EXPECT_EQ(b.ask("*LNB LNB_ACTIVATE=ON\r"), ack());
+    EXPECT_DOUBLE_EQ(lnb.outputVolts(), 14.2);
+}
+
+TEST(JsonCommand, AnswersTheIdentityRecordFieldByField)
+{
+    SystemBench b;
+    b.settings().setValue("hardware_model", 3);
+    b.settings().setScreensVariablesSerialNumber("AB1234");
+    const QByteArray expected =
+        "*JSON AUTH=["
+        "{\"id\":\"EI_NAME\",\"label\":\"Name\",\"show\":true,\"value\":\"Quenova\"},"
+        "{\"id\":\"EI_SN\",\"label\":\"SN\",\"show\":true,\"value\":\"AB1234\"},"
+        "{\"id\":\"EI_PROVIDER\",\"label\":\"Provider\",\"show\":false,\"value\":\"KORVEL TEST & MEASUREMENT SLU\"},"
+        "{\"id\":\"EI_USER\",\"label\":\"User\",\"show\":\"false\",\"value\":\"\"},"
+        "{\"id\":\"EI_RELEASE\",\"label\":\"Release\",\"show\":false,\"value\":\"10.0.6\"},"
+        "{\"id\":\"EI_COMPANY\",\"label\":\"Company\",\"show\":false,\"value\":\"none\"},"
+        "{\"fields\":\"[{\\\"id\\\": \\\"TV_TAB_NAME\\\",\\\"label\\\": \\\"TV Parameters\\\"}, "
+        "{\\\"id\\\": \\\"SP_TAB_NAME\\\",\\\"label\\\": \\\"Measurements and Spectrum\\\"}, "
+        "{ \\\"id\\\": \\\"HIDE_TV\\\", \\\"label\\\": \\\"Hide TV monitor\\\"}]\",\"id\":\"appearance\"},"
+        "{\"fields\":["
+        "{\"id\":\"PAL\",\"label\":\"PAL\",\"type\":\"ANALOG\"},"
+        "{\"id\":\"NTSC\",\"label\":\"NTSC\",\"type\":\"ANALOG\"},"
+        "{\"id\":\"SECAM\",\"label\":\"SECAM\",\"type\":\"ANALOG\"},"
+        "{\"id\":\"DVB-T\",\"label\":\"DVB-T\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"DVB-C\",\"label\":\"DVB-C\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"ITU J83.B\",\"label\":\"QAM(J83B)\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"DVB-C2\",\"label\":\"DVB-C2\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"ISDB-T\",\"label\":\"ISDB-T\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"DVB-S2\",\"label\":\"DVB-S2\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"DVB-S\",\"label\":\"DVB-S\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"D3.1\",\"label\":\"D3.1\",\"type\":\"DIGITAL\"}"
+        "],\"id\":\"Signals\"}]";
+    EXPECT_EQ(b.ask("*?JSON\r"), ack(expected));
+    EXPECT_EQ(b.ask("*?JSON A=1 B\r"), ack(expected)); // parameters change nothing
+    EXPECT_EQ(b.commandCount(), 0u);                    // and nothing is remounted
+
+    // The record is valid JSON whatever the serial number holds; names by hardware model.
+    const struct {
+        int model;
+        const char* name;
+    } models[] = {{0, "Sulvani"}, {1, "Sulvani"}, {2, "Baltrix"}, {7, "Hadrelo"}};
+    b.settings().setScreensVariablesSerialNumber("A\"B\\C");
+    for (const auto& m : models) {
+        b.settings().setValue("hardware_model", m.model);
+        const QByteArray answer = b.ask("*?JSON\r");
+        ASSERT_TRUE(answer.startsWith(ack("*JSON AUTH=").chopped(2)));
+        const QByteArray record = answer.mid(13, answer.size() - 13 - 2); // between "AUTH=" and CR, XON
+        QJsonParseError error;
+        const QJsonArray objects = QJsonDocument::fromJson(record, &error).array();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << record.toStdString();
+        ASSERT_EQ(objects.size(), 8);
+        EXPECT_EQ(objects[0].toObject().value("value").toString(), m.name);
+        EXPECT_EQ(objects[1].toObject().value("value").toString(), "A\"B\\C");
+        EXPECT_EQ(objects[3].toObject().value("show"), QJsonValue("false"));
+        EXPECT_EQ(objects[7].toObject().value("fields").toArray().size(), 11);
+    }
+    EXPECT_EQ(b.ask("*JSON\r"), nak());
+}
+
+TEST(RemoteCommandTable, HoldsEveryKeyOnceWithOneObjectPerClass)
+{
+    SystemBench b;
+    ASSERT_TRUE(waitFor([&] { return b.server.remotes.size() == 1; }));
+    const Remote::CommandTable& table = b.server.remotes[0]->commands();
+    // Keys sharing an object: the set and query keys of one class.
+    const std::vector<std::vector<std::string>> groups = {
+        {"*?NAM"}, {"*TUNE", "*?TUNE"}, {"*ATTEN", "*?ATTEN"}, {"*?CONVERT"}, {"*CIRCUIT", "*?CIRCUIT"},
+        {"*?TEMPERATURE"}, {"*SYSTEM"}, {"*CALIBRATION"}, {"*?ID"}, {"*?VERSION"}, {"*FILTER", "*?FILTER"},
+        {"*EQUIP", "*?EQUIP"}, {"*LNB", "*?LNB"}, {"*?JSON"}, {"*SERIAL", "*?SERIAL"}, {"*?PATH"}};
+    std::set<RemoteCmd*> objects;
+    size_t keys = 0;
+    for (const auto& g : groups) {
+        for (const std::string& key : g) {
+            ASSERT_EQ(table.count(key), 1u) << key;
+            EXPECT_EQ(table.at(key), table.at(g.front())) << key;
+            EXPECT_EQ(table.at(key)->requiredLevel(), 0) << key;
+            EXPECT_EQ(table.at(key)->hasReply(), 1) << key;
+            ++keys;
+        }
+        objects.insert(table.at(g.front()));
+    }
+    EXPECT_EQ(keys, 23u);
+    EXPECT_EQ(table.size(), 23u);
+    EXPECT_EQ(objects.size(), 16u);
+}
