@@ -171,7 +171,7 @@ void ScreensVariables::guardaVariables()
         indexes = indexes_;
     }
     storefile::saveXml(fileName(), kRoot, [&](QXmlStreamWriter& xml) {
-        storefile::writeValues(xml, variables);
+        storefile::writeValues(xml, variables, {kChannelVariables});
         xml.writeStartElement(kChannelVariables);
         storefile::writeValue(xml, "channelPlan", indexes.plan);
         storefile::writeValue(xml, "channel", indexes.channel);

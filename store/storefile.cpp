@@ -161,9 +161,9 @@ QVariant keepingType(const QVariant& value, const QVariant& like)
     return v;
 }
 
-void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value)
+void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value, const QStringList& reserved)
 {
-    if (isXmlName(key)) {
+    if (isXmlName(key) && !reserved.contains(key)) {
         xml.writeStartElement(key);
     } else {
         xml.writeStartElement(QStringLiteral("VALUE"));
@@ -181,10 +181,10 @@ void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value
     xml.writeEndElement();
 }
 
-void writeValues(QXmlStreamWriter& xml, const QVariantMap& values)
+void writeValues(QXmlStreamWriter& xml, const QVariantMap& values, const QStringList& reserved)
 {
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-        writeValue(xml, it.key(), it.value());
+        writeValue(xml, it.key(), it.value(), reserved);
 }
 
 QVariantMap readValues(const QDomElement& parent, const QStringList& skip, QStringList* unreadable)

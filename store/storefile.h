@@ -31,10 +31,11 @@ QVariant normalised(const QVariant& value);
 // the value itself.
 QVariant keepingType(const QVariant& value, const QVariant& like);
 
-// One value element: <key type="...">text</key>. A key that is not an XML name is kept as
-// <VALUE name="key" type="...">, so no key can make the file unreadable.
-void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value);
-void writeValues(QXmlStreamWriter& xml, const QVariantMap& values);
+// One value element: <key type="...">text</key>. A key that is not an XML name, or that is
+// one of the file's own element names (`reserved`), is kept as <VALUE name="key" type="...">,
+// so no key can make the file unreadable or be taken for something else.
+void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value, const QStringList& reserved = {});
+void writeValues(QXmlStreamWriter& xml, const QVariantMap& values, const QStringList& reserved = {});
 // The value elements directly below parent, keyed as writeValue wrote them; elements
 // named in `skip` are left out. The keys whose text does not read as their type are
 // added to *unreadable.
