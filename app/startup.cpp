@@ -134,12 +134,7 @@ void StartUp::setProgress(double progress)
 void StartUp::loadFontStyleAndLanguage()
 {
     step("font");
-    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    if (families.isEmpty())
-        qDebug() << "Font :/fonts/fonts/europe.ttf not loaded";
-    else
-        QGuiApplication::setFont(QFont(families.first()));
+    useProjectFont();
 
     step("style");
     // The screens use Qt Quick Controls 1, whose style is chosen before its first import.
@@ -194,6 +189,21 @@ void StartUp::startServices()
 void StartUp::registerQmlTypes()
 {
     step("qmlTypes");
+    registerTypes();
+}
+
+void StartUp::useProjectFont()
+{
+    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (families.isEmpty())
+        qDebug() << "Font :/fonts/fonts/europe.ttf not loaded";
+    else
+        QGuiApplication::setFont(QFont(families.first()));
+}
+
+void StartUp::registerTypes()
+{
     qmlRegisterType<ScreenShot>("ScreenShot", 1, 0, "ScreenShot");
     qmlRegisterType<Launcher>("Launcher", 1, 0, "Launcher");
     qmlRegisterType<StyleClass>("MyQMLEnums", 13, 37, "Style");

@@ -59,6 +59,10 @@ public:
     SocketCalibrate* remoteServer() const { return remoteServer_; }
     // The start-up image of the splash for a hardware model.
     static QString splashImage(int hardwareModel);
+    // The QML types the screens import (ScreenShot, Launcher, Style).
+    static void registerTypes();
+    // The screens' font, from the resource tree, as the application's.
+    static void useProjectFont();
 
 private:
     void step(const QString& name);

@@ -334,21 +334,9 @@ kit_result_t kit_demod_dvbc2_WriteACIFilter(kit_demod_t* demod, uint8_t index)
 
 uint32_t kit_demod_dvbc2_PilotSpacing(uint8_t guardInterval) { return guardInterval == KIT_DVBC2_GI_1_64 ? 12 : 24; }
 
-kit_result_t kit_demod_dvbc2_ReadL1Part2(kit_demod_t* demod, kit_dvbc2_l1_part2_t* l1)
+void kit_demod_dvbc2_DecodeL1Part2(const uint8_t* h, const uint8_t* n, const uint8_t* tail, kit_dvbc2_l1_part2_t* l1)
 {
-    if (!l1)
-        return KIT_RESULT_ERROR_ARG;
-    uint8_t h[15] = {0};
-    uint8_t n[5 * KIT_DVBC2_NOTCHES_MAX] = {0};
-    uint8_t tail[3] = {0};
-    kit_result_t r = kit_demod_ReadRegsInBank(demod, KIT_DEMOD_SLVT, 0x52, 0x20, h, sizeof h);
     const uint8_t notches = h[14] & 0x0F;
-    if (r == KIT_RESULT_OK && notches > 0)
-        r = kit_demod_ReadRegs(demod, KIT_DEMOD_SLVT, 0x4D, n, 5u * notches);
-    if (r == KIT_RESULT_OK)
-        r = kit_demod_ReadRegs(demod, KIT_DEMOD_SLVT, 0x98, tail, sizeof tail);
-    if (r != KIT_RESULT_OK)
-        return r;
     l1->networkId = (uint16_t)((h[0] << 8) | h[1]);
     l1->c2SystemId = (uint16_t)((h[2] << 8) | h[3]);
     l1->startFrequency = ((uint32_t)h[4] << 16) | ((uint32_t)h[5] << 8) | h[6];
@@ -359,11 +347,69 @@ kit_result_t kit_demod_dvbc2_ReadL1Part2(kit_demod_t* demod, kit_dvbc2_l1_part2_
     l1->numDataSlices = h[13];
     l1->numNotches = notches;
     for (uint8_t i = 0; i < KIT_DVBC2_NOTCHES_MAX; ++i) {
-        const uint8_t* e = &n[5 * i];
+        const uint8_t* e = &n[KIT_DVBC2_NOTCH_BYTES * i];
         l1->notches[i].start = i < notches ? (uint16_t)(((e[0] & 0x3F) << 8) | e[1]) : 0;
         l1->notches[i].width = i < notches ? (uint16_t)(((e[2] & 0x01) << 8) | e[3]) : 0;
     }
     l1->reservedTone = tail[0] & 0x01;
+}
+
+// A field of width bits as two's complement.
+static int16_t signedField(uint32_t value, uint32_t width)
+{
+    const uint32_t sign = 1u << (width - 1);
+    value &= (sign << 1) - 1;
+    return (int16_t)((value ^ sign) - sign);
+}
+
+void kit_demod_dvbc2_DecodeDataSlice(const uint8_t* b, uint8_t guardInterval, kit_dvbc2_data_slice_t* slice)
+{
+    // The finer pilot spacing of 1/64 (12 carriers) needs a bit more for the same span: 14-bit
+    // positions and 9-bit offsets, against 13 and 8 at 1/128.
+    const int wide = guardInterval == KIT_DVBC2_GI_1_64;
+    slice->id = b[0];
+    slice->tunePosition = (uint16_t)(((b[1] << 8) | b[2]) & (wide ? 0x3FFF : 0x1FFF));
+    slice->offsetLeft = signedField(((uint32_t)b[3] << 8) | b[4], wide ? 9 : 8);
+    slice->offsetRight = signedField(((uint32_t)b[5] << 8) | b[6], wide ? 9 : 8);
+    slice->tiDepth = b[7] & 0x03;
+    slice->type = b[8] & 0x01;
+    slice->fecHeaderType = b[9] & 0x01;
+    slice->constConf = b[10] & 0x01;
+    slice->leftNotch = b[11] & 0x01;
+    slice->numPLPs = b[12];
+}
+
+void kit_demod_dvbc2_DecodePLP(const uint8_t* b, kit_dvbc2_plp_t* plp)
+{
+    plp->id = b[0];
+    plp->bundled = b[1] & 0x01;
+    plp->type = b[2] & 0x03;
+    plp->payloadType = b[3] & 0x1F;
+    plp->start = (uint16_t)(((b[4] & 0x3F) << 8) | b[5]);
+    plp->fecType = b[7] & 0x01;
+    plp->modulation = b[8] & 0x07;
+    plp->codeRate = b[9] & 0x07;
+    plp->reprocessing = b[10] & 0x01;
+    plp->transportStreamId = (uint16_t)((b[11] << 8) | b[12]);
+    plp->originalNetworkId = (uint16_t)((b[13] << 8) | b[14]);
+}
+
+kit_result_t kit_demod_dvbc2_ReadL1Part2(kit_demod_t* demod, kit_dvbc2_l1_part2_t* l1)
+{
+    if (!l1)
+        return KIT_RESULT_ERROR_ARG;
+    uint8_t h[KIT_DVBC2_L1_HEADER_BYTES] = {0};
+    uint8_t n[KIT_DVBC2_NOTCH_BYTES * KIT_DVBC2_NOTCHES_MAX] = {0};
+    uint8_t tail[KIT_DVBC2_L1_TAIL_BYTES] = {0};
+    kit_result_t r = kit_demod_ReadRegsInBank(demod, KIT_DEMOD_SLVT, 0x52, 0x20, h, sizeof h);
+    const uint8_t notches = h[14] & 0x0F;
+    if (r == KIT_RESULT_OK && notches > 0)
+        r = kit_demod_ReadRegs(demod, KIT_DEMOD_SLVT, 0x4D, n, (uint32_t)KIT_DVBC2_NOTCH_BYTES * notches);
+    if (r == KIT_RESULT_OK)
+        r = kit_demod_ReadRegs(demod, KIT_DEMOD_SLVT, 0x98, tail, sizeof tail);
+    if (r != KIT_RESULT_OK)
+        return r;
+    kit_demod_dvbc2_DecodeL1Part2(h, n, tail, l1);
     return KIT_RESULT_OK;
 }
 

@@ -79,8 +79,54 @@ typedef struct kit_dvbc2_l1_part2_t {
 
 enum { KIT_DVBC2_GI_1_128 = 0, KIT_DVBC2_GI_1_64 = 1 };
 
+// The bytes of the layer-1 view in bank 0x52: the header from 0x20, five bytes per notch
+// from 0x4D, three from 0x98; a data slice's signalling from 0x2F and a PLP's from 0x3C.
+enum {
+    KIT_DVBC2_L1_HEADER_BYTES = 15,
+    KIT_DVBC2_NOTCH_BYTES = 5,
+    KIT_DVBC2_L1_TAIL_BYTES = 3,
+    KIT_DVBC2_DATA_SLICE_BYTES = 13,
+    KIT_DVBC2_PLP_BYTES = 16,
+};
+
 // Reads the header and the notches; the caller holds the freeze and has checked readiness.
 kit_result_t kit_demod_dvbc2_ReadL1Part2(kit_demod_t* demod, kit_dvbc2_l1_part2_t* l1);
+// The same from bytes already read (notches: as many as the header counts).
+void kit_demod_dvbc2_DecodeL1Part2(const uint8_t* header, const uint8_t* notches, const uint8_t* tail,
+                                   kit_dvbc2_l1_part2_t* l1);
+
+// One data slice of the layer-1 part 2, in the order of EN 302 769.
+typedef struct kit_dvbc2_data_slice_t {
+    uint8_t id;
+    uint16_t tunePosition; // in pilot spacings from the system's start
+    int16_t offsetLeft;    // edges of the slice from its tuning position, in pilot spacings
+    int16_t offsetRight;
+    uint8_t tiDepth;
+    uint8_t type;
+    uint8_t fecHeaderType;
+    uint8_t constConf;
+    uint8_t leftNotch;
+    uint8_t numPLPs;
+} kit_dvbc2_data_slice_t;
+
+// One PLP of a data slice.
+typedef struct kit_dvbc2_plp_t {
+    uint8_t id;
+    uint8_t bundled;
+    uint8_t type;
+    uint8_t payloadType;
+    uint16_t start;
+    uint8_t fecType;    // 0 16K LDPC, 1 64K
+    uint8_t modulation; // 1 16QAM ... 5 4096QAM
+    uint8_t codeRate;   // 1 2/3 ... 5 the highest
+    uint8_t reprocessing;
+    uint16_t transportStreamId;
+    uint16_t originalNetworkId;
+} kit_dvbc2_plp_t;
+
+// guardInterval (of the header) sizes the position and offset fields.
+void kit_demod_dvbc2_DecodeDataSlice(const uint8_t* bytes, uint8_t guardInterval, kit_dvbc2_data_slice_t* slice);
+void kit_demod_dvbc2_DecodePLP(const uint8_t* bytes, kit_dvbc2_plp_t* plp);
 // Pilot spacing in carriers of a guard-interval code.
 uint32_t kit_demod_dvbc2_PilotSpacing(uint8_t guardInterval);
 

@@ -8,7 +8,6 @@
 
 enum {
     HALF_WINDOW_CARRIERS = 1704,  // half the tuning window around a data slice
-    SLICE_BYTES = 13,             // the data slice's signalling, bank 0x52 from 0x2F
 };
 
 static void mark(kit_dvbc2_get_tune_params_seq_t* seq) { seq->stateStartMs = seq->currentTimeMs; }
@@ -56,18 +55,20 @@ static uint8_t notchNear(const kit_dvbc2_get_tune_params_seq_t* seq, int64_t sli
 // The selected data slice's signalling and PLP ids, as entries.
 static kit_result_t readDataSlice(kit_demod_t* demod, kit_dvbc2_get_tune_params_seq_t* seq)
 {
-    uint8_t b[SLICE_BYTES] = {0};
+    uint8_t b[KIT_DVBC2_DATA_SLICE_BYTES] = {0};
     uint8_t plps[255] = {0};
+    kit_dvbc2_data_slice_t slice;
     kit_result_t r = kit_demod_MonitorFreeze(demod);
     if (r == KIT_RESULT_OK)
         r = kit_demod_ReadRegsInBank(demod, KIT_DEMOD_SLVT, 0x52, 0x2F, b, sizeof b);
+    kit_demod_dvbc2_DecodeDataSlice(b, seq->l1.guardInterval, &slice);
     if (r == KIT_RESULT_OK)
-        r = kit_demod_dvbc2_ReadL1IdList(demod, plps, b[12]);
+        r = kit_demod_dvbc2_ReadL1IdList(demod, plps, slice.numPLPs);
     r = kit_demod_MonitorRelease(demod, r);
     if (r != KIT_RESULT_OK)
         return r;
     const int64_t dx = kit_demod_dvbc2_PilotSpacing(seq->l1.guardInterval);
-    const int64_t position = (((int64_t)(b[1] & 0x3F) << 8) | b[2]) * dx;
+    const int64_t position = (int64_t)slice.tunePosition * dx;
     const int64_t word = (int64_t)seq->l1.startFrequency + position;
     uint32_t kHz = 0;
     if (word > KIT_DVBC2_CARRIER_WORD_MAX)
@@ -75,7 +76,7 @@ static kit_result_t readDataSlice(kit_demod_t* demod, kit_dvbc2_get_tune_params_
     r = kit_demod_dvbc2_CarrierWordFrequency(seq->bandwidth, (uint32_t)word, &kHz);
     if (r != KIT_RESULT_OK)
         return r;
-    for (uint32_t i = 0; i < b[12]; ++i) {
+    for (uint32_t i = 0; i < slice.numPLPs; ++i) {
         if (seq->entryCount >= KIT_DVBC2_SEARCH_ENTRIES_MAX) {
             seq->result = KIT_RESULT_ERROR_OVERFLOW;
             break;
@@ -83,7 +84,7 @@ static kit_result_t readDataSlice(kit_demod_t* demod, kit_dvbc2_get_tune_params_
         kit_dvbc2_tune_param_t* e = &seq->entries[seq->entryCount++];
         e->centerFreqKHz = kHz;
         e->bandwidth = seq->bandwidth;
-        e->dataSliceId = b[0];
+        e->dataSliceId = slice.id;
         e->dataPlpId = plps[i];
         e->isNotch = notchNear(seq, position);
         e->dataSliceTuneFreqKHz = 0;

@@ -153,16 +153,8 @@ kit_result_t kit_demod_dvbt2_monitor_DataPLPs(kit_demod_t* demod, uint8_t* plpId
     return KIT_RESULT_OK;
 }
 
-kit_result_t kit_demod_dvbt2_monitor_ActivePLP(kit_demod_t* demod, kit_dvbt2_plp_btype_t type, kit_dvbt2_plp_t* plp)
+void kit_demod_dvbt2_DecodePLP(const uint8_t* b, uint8_t common, kit_dvbt2_plp_t* plp)
 {
-    if (!plp || type > KIT_DVBT2_PLP_COMMON)
-        return KIT_RESULT_ERROR_ARG;
-    KIT_TRY(active(demod));
-    const int common = type == KIT_DVBT2_PLP_COMMON;
-    uint8_t b[20];
-    KIT_TRY(kit_demod_terr_FrozenRead(demod, l1Valid, BANK_L1, common ? 0x67 : 0x54, b, 20));
-    if (common && b[13] == 0)  // no common PLP
-        return KIT_RESULT_ERROR_HW_STATE;
     plp->id = b[0];
     plp->type = b[1] & 0x07;
     plp->payload = b[2] & 0x1F;
@@ -185,6 +177,19 @@ kit_result_t kit_demod_dvbt2_monitor_ActivePLP(kit_demod_t* demod, kit_dvbt2_plp
     plp->plpMode = (u >> 2) & 0x03;
     plp->staticFlag = (u >> 1) & 1;
     plp->staticPaddingFlag = u & 1;
+}
+
+kit_result_t kit_demod_dvbt2_monitor_ActivePLP(kit_demod_t* demod, kit_dvbt2_plp_btype_t type, kit_dvbt2_plp_t* plp)
+{
+    if (!plp || type > KIT_DVBT2_PLP_COMMON)
+        return KIT_RESULT_ERROR_ARG;
+    KIT_TRY(active(demod));
+    const int common = type == KIT_DVBT2_PLP_COMMON;
+    uint8_t b[KIT_DVBT2_PLP_BYTES];
+    KIT_TRY(kit_demod_terr_FrozenRead(demod, l1Valid, BANK_L1, common ? 0x67 : 0x54, b, KIT_DVBT2_PLP_BYTES));
+    if (common && b[13] == 0)  // no common PLP
+        return KIT_RESULT_ERROR_HW_STATE;
+    kit_demod_dvbt2_DecodePLP(b, (uint8_t)common, plp);
     return KIT_RESULT_OK;
 }
 
@@ -205,13 +210,8 @@ kit_result_t kit_demod_dvbt2_monitor_L1Change(kit_demod_t* demod, uint8_t* chang
     return KIT_RESULT_OK;
 }
 
-kit_result_t kit_demod_dvbt2_monitor_L1Post(kit_demod_t* demod, kit_dvbt2_l1post_t* l1Post)
+void kit_demod_dvbt2_DecodeL1Post(const uint8_t* b, kit_dvbt2_l1post_t* l1Post)
 {
-    if (!l1Post)
-        return KIT_RESULT_ERROR_ARG;
-    KIT_TRY(active(demod));
-    uint8_t b[15];
-    KIT_TRY(kit_demod_terr_FrozenRead(demod, l1Valid, BANK_L1, 0x45, b, 15));
     l1Post->subSlicesPerFrame = (uint16_t)(((b[0] & 0x7F) << 8) | b[1]);
     l1Post->numPLPs = b[2];
     l1Post->numAux = b[3] & 0x0F;
@@ -221,6 +221,16 @@ kit_result_t kit_demod_dvbt2_monitor_L1Post(kit_demod_t* demod, kit_dvbt2_l1post
     l1Post->fefType = b[10] & 0x0F;
     l1Post->fefLength = be(b + 11, 3);
     l1Post->fefInterval = b[14];
+}
+
+kit_result_t kit_demod_dvbt2_monitor_L1Post(kit_demod_t* demod, kit_dvbt2_l1post_t* l1Post)
+{
+    if (!l1Post)
+        return KIT_RESULT_ERROR_ARG;
+    KIT_TRY(active(demod));
+    uint8_t b[KIT_DVBT2_L1POST_BYTES];
+    KIT_TRY(kit_demod_terr_FrozenRead(demod, l1Valid, BANK_L1, 0x45, b, KIT_DVBT2_L1POST_BYTES));
+    kit_demod_dvbt2_DecodeL1Post(b, l1Post);
     return KIT_RESULT_OK;
 }
 
@@ -238,20 +248,8 @@ static kit_result_t readProfile(kit_demod_t* demod, uint8_t* lite)
     return KIT_RESULT_OK;
 }
 
-kit_result_t kit_demod_dvbt2_monitor_L1Pre(kit_demod_t* demod, kit_dvbt2_l1pre_t* l1Pre)
+kit_result_t kit_demod_dvbt2_DecodeL1Pre(const uint8_t* b, uint8_t lite, kit_dvbt2_l1pre_t* l1Pre)
 {
-    if (!l1Pre)
-        return KIT_RESULT_ERROR_ARG;
-    KIT_TRY(active(demod));
-    uint8_t b[37];
-    uint8_t lite = 0;
-    KIT_TRY(kit_demod_MonitorFreeze(demod));
-    kit_result_t r = syncAtLeast5(demod);
-    if (r == KIT_RESULT_OK)
-        r = readProfile(demod, &lite);
-    if (r == KIT_RESULT_OK)
-        r = kit_demod_terr_Read(demod, BANK_L1, 0x20, b, 37);
-    KIT_TRY(kit_demod_MonitorRelease(demod, r));
     const uint8_t s2 = b[3] & 0x0F;
     const int8_t fft = (lite ? fftFromS2Lite : fftFromS2Base)[s2 >> 1];
     if (fft < 0)
@@ -286,6 +284,23 @@ kit_result_t kit_demod_dvbt2_monitor_L1Pre(kit_demod_t* demod, kit_dvbt2_l1pre_t
     l1Pre->t2BaseLite = (b[32] >> 4) & 1;
     l1Pre->crc32 = be(b + 33, 4);
     return KIT_RESULT_OK;
+}
+
+kit_result_t kit_demod_dvbt2_monitor_L1Pre(kit_demod_t* demod, kit_dvbt2_l1pre_t* l1Pre)
+{
+    if (!l1Pre)
+        return KIT_RESULT_ERROR_ARG;
+    KIT_TRY(active(demod));
+    uint8_t b[KIT_DVBT2_L1PRE_BYTES];
+    uint8_t lite = 0;
+    KIT_TRY(kit_demod_MonitorFreeze(demod));
+    kit_result_t r = syncAtLeast5(demod);
+    if (r == KIT_RESULT_OK)
+        r = readProfile(demod, &lite);
+    if (r == KIT_RESULT_OK)
+        r = kit_demod_terr_Read(demod, BANK_L1, 0x20, b, KIT_DVBT2_L1PRE_BYTES);
+    KIT_TRY(kit_demod_MonitorRelease(demod, r));
+    return kit_demod_dvbt2_DecodeL1Pre(b, lite, l1Pre);
 }
 
 kit_result_t kit_demod_dvbt2_monitor_BBHeader(kit_demod_t* demod, kit_dvbt2_plp_btype_t type,

@@ -118,6 +118,17 @@ typedef struct kit_dvbt2_bbheader_t {
 } kit_dvbt2_bbheader_t;
 
 // ---- Signalling ----
+
+// The signalling as the chip presents it in bank 0x22, one field per byte group in the order
+// of EN 302 755: the L1-pre from 0x20, the L1-post's configurable part from 0x45 and a PLP's
+// record (the data PLP's from 0x54, the common PLP's from 0x67, whose in-band fields sit one
+// byte later). The decoders read nothing from the chip.
+enum { KIT_DVBT2_L1PRE_BYTES = 37, KIT_DVBT2_L1POST_BYTES = 15, KIT_DVBT2_PLP_BYTES = 20 };
+// lite: the FFT sizes of the T2-lite profile; an S2 field naming none of the profile's gives 4.
+kit_result_t kit_demod_dvbt2_DecodeL1Pre(const uint8_t* bytes, uint8_t lite, kit_dvbt2_l1pre_t* l1Pre);
+void kit_demod_dvbt2_DecodeL1Post(const uint8_t* bytes, kit_dvbt2_l1post_t* l1Post);
+void kit_demod_dvbt2_DecodePLP(const uint8_t* bytes, uint8_t common, kit_dvbt2_plp_t* plp);
+
 kit_result_t kit_demod_dvbt2_monitor_CarrierOffset(kit_demod_t* demod, int32_t* offset);
 kit_result_t kit_demod_dvbt2_monitor_IFAGCOut(kit_demod_t* demod, uint32_t* ifAgc);
 kit_result_t kit_demod_dvbt2_monitor_Version(kit_demod_t* demod, uint32_t* version);

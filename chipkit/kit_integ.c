@@ -52,6 +52,25 @@ static kit_result_t tuneTuner(kit_integ_t* integ, void* context)
     return tuner->Tune(tuner, t->frequencyKHz, t->system, t->bandwidth);
 }
 
+typedef struct {
+    uint32_t frequencyKHz;
+    kit_dtv_system_t system;
+    uint32_t symbolRateKSps;
+} sat_tune_t;
+
+static kit_result_t tuneSatTuner(kit_integ_t* integ, void* context)
+{
+    const sat_tune_t* t = (const sat_tune_t*)context;
+    kit_tuner_sat_t* tuner = integ->tunerSat;
+    return tuner->Tune(tuner, t->frequencyKHz, t->system, t->symbolRateKSps);
+}
+
+static kit_result_t sleepSatTuner(kit_integ_t* integ, void* context)
+{
+    (void)context;
+    return integ->tunerSat->Sleep(integ->tunerSat);
+}
+
 static kit_result_t readTunerRFLevel(kit_integ_t* integ, void* context)
 {
     kit_tuner_terr_cable_t* tuner = integ->tunerTerrCable;
@@ -163,6 +182,26 @@ kit_result_t kit_integ_TunerTune(kit_integ_t* integ, uint32_t frequencyKHz, kit_
         return KIT_RESULT_OK;
     tuner_tune_t t = {frequencyKHz, system, bandwidth};
     return throughRepeater(integ, tuneTuner, &t);
+}
+
+kit_result_t kit_integ_SatTunerTune(kit_integ_t* integ, uint32_t frequencyKHz, kit_dtv_system_t system,
+                                    uint32_t symbolRateKSps)
+{
+    if (!usable(integ))
+        return KIT_RESULT_ERROR_ARG;
+    if (!integ->tunerSat || !integ->tunerSat->Tune)
+        return KIT_RESULT_OK;
+    sat_tune_t t = {frequencyKHz, system, symbolRateKSps};
+    return throughRepeater(integ, tuneSatTuner, &t);
+}
+
+kit_result_t kit_integ_SatTunerSleep(kit_integ_t* integ)
+{
+    if (!usable(integ))
+        return KIT_RESULT_ERROR_ARG;
+    if (!integ->tunerSat || !integ->tunerSat->Sleep)
+        return KIT_RESULT_OK;
+    return throughRepeater(integ, sleepSatTuner, NULL);
 }
 
 kit_result_t kit_integ_TunerAndTuneEnd(kit_integ_t* integ, kit_result_t demodResult, uint32_t frequencyKHz,

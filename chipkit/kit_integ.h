@@ -47,6 +47,11 @@ kit_result_t kit_integ_BeginTune(kit_integ_t* integ, const void* param, kit_inte
 kit_result_t kit_integ_TunerTune(kit_integ_t* integ, uint32_t frequencyKHz, kit_dtv_system_t system,
                                  kit_dtv_bandwidth_t bandwidth);
 
+// The satellite tuner's Tune and Sleep, through the repeater in the same way.
+kit_result_t kit_integ_SatTunerTune(kit_integ_t* integ, uint32_t frequencyKHz, kit_dtv_system_t system,
+                                    uint32_t symbolRateKSps);
+kit_result_t kit_integ_SatTunerSleep(kit_integ_t* integ);
+
 // What follows a standard's demodulator tune that gave demodResult: the tuner through the
 // repeater, then the demodulator's tune end. The first failure is returned.
 kit_result_t kit_integ_TunerAndTuneEnd(kit_integ_t* integ, kit_result_t demodResult, uint32_t frequencyKHz,

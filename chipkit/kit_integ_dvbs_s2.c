@@ -3,38 +3,11 @@
 #include "kit_demod.h"
 #include "kit_demod_dvbs_s2.h"
 #include "kit_demod_dvbs_s2_monitor.h"
+#include "kit_integ.h"
 #include "kit_integ_sat_internal.h"
 #include "kit_stopwatch_port.h"
 
 enum { LOCK_POLL_MS = 10 };
-
-kit_result_t kit_integ_sat_Cancelled(const kit_integ_t* integ)
-{
-    return integ->cancel ? KIT_RESULT_ERROR_CANCEL : KIT_RESULT_OK;
-}
-
-kit_result_t kit_integ_sat_TunerTune(kit_integ_t* integ, uint32_t frequencyKHz, kit_dtv_system_t system,
-                                     uint32_t symbolRateKSps)
-{
-    kit_tuner_sat_t* tuner = integ->tunerSat;
-    if (!tuner || !tuner->Tune)
-        return KIT_RESULT_OK;
-    kit_result_t r = kit_demod_I2cRepeaterEnable(integ->demod, 1);
-    if (r == KIT_RESULT_OK)
-        r = tuner->Tune(tuner, frequencyKHz, system, symbolRateKSps);
-    return r != KIT_RESULT_OK ? r : kit_demod_I2cRepeaterEnable(integ->demod, 0);
-}
-
-kit_result_t kit_integ_sat_TunerSleep(kit_integ_t* integ)
-{
-    kit_tuner_sat_t* tuner = integ->tunerSat;
-    if (!tuner || !tuner->Sleep)
-        return KIT_RESULT_OK;
-    kit_result_t r = kit_demod_I2cRepeaterEnable(integ->demod, 1);
-    if (r == KIT_RESULT_OK)
-        r = tuner->Sleep(tuner);
-    return r != KIT_RESULT_OK ? r : kit_demod_I2cRepeaterEnable(integ->demod, 0);
-}
 
 uint32_t kit_integ_dvbs_s2_LockTimeMs(kit_dtv_system_t system, uint32_t symbolRateKSps)
 {
@@ -50,7 +23,7 @@ static kit_result_t waitTSLock(kit_integ_t* integ, uint32_t limitMs)
     kit_stopwatch_t sw;
     kit_stopwatch_start(&sw);
     for (;;) {
-        kit_result_t r = kit_integ_sat_Cancelled(integ);
+        kit_result_t r = kit_integ_CheckCancellation(integ);
         if (r != KIT_RESULT_OK)
             return r;
         uint32_t elapsed = 0, lock = 0;
@@ -79,7 +52,7 @@ kit_result_t kit_integ_dvbs_s2_Tune(kit_integ_t* integ, const kit_dvbs_s2_tune_p
     if (r == KIT_RESULT_OK) {
         const kit_dtv_system_t tunerSystem =
             param->system == KIT_DTV_SYSTEM_ANY ? KIT_DTV_SYSTEM_DVBS : param->system;
-        r = kit_integ_sat_TunerTune(integ, param->centerFreqKHz, tunerSystem, param->symbolRateKSps);
+        r = kit_integ_SatTunerTune(integ, param->centerFreqKHz, tunerSystem, param->symbolRateKSps);
     }
     if (r == KIT_RESULT_OK)
         r = kit_demod_TuneEnd(demod);

@@ -2,6 +2,7 @@
 
 #include "kit_demod_dvbs_s2.h"
 #include "kit_demod_dvbs_s2_blindscan.h"
+#include "kit_integ.h"
 #include "kit_integ_sat_internal.h"
 #include "kit_stopwatch_port.h"
 
@@ -22,7 +23,7 @@ static kit_result_t serveRequests(kit_integ_t* integ, kit_demod_dvbs_s2_blindsca
     if (common->isTuneRequest) {
         common->isTuneRequest = 0;
         const uint32_t rate = common->tuneSymbolRateKSps ? common->tuneSymbolRateKSps : tuner->symbolRateKSps;
-        r = kit_integ_sat_TunerTune(integ, common->tuneFreqKHz, common->tuneSystem, rate);
+        r = kit_integ_SatTunerTune(integ, common->tuneFreqKHz, common->tuneSystem, rate);
         if (r != KIT_RESULT_OK)
             return r;
         common->tuneFreqKHz = tuner->frequencyKHz;
@@ -41,7 +42,7 @@ kit_result_t kit_integ_sat_RunSearch(kit_integ_t* integ, kit_demod_dvbs_s2_blind
     kit_stopwatch_t sw;
     kit_stopwatch_start(&sw);
     while (common->isContinue) {
-        kit_result_t r = kit_integ_sat_Cancelled(integ);
+        kit_result_t r = kit_integ_CheckCancellation(integ);
         if (r != KIT_RESULT_OK)
             return r;
         if (common->waitTimeMs) {
@@ -136,7 +137,7 @@ kit_result_t kit_integ_dvbs_s2_BlindScan(kit_integ_t* integ, kit_demod_dvbs_s2_b
     if (r == KIT_RESULT_OK)
         r = kit_integ_sat_RunSearch(integ, &seq->common, blindScanStep, seq, blindScanEvents, &ev);
     if (r == KIT_RESULT_OK)
-        r = kit_integ_sat_TunerSleep(integ);
+        r = kit_integ_SatTunerSleep(integ);
     return r != KIT_RESULT_OK ? r : kit_demod_dvbs_s2_Sleep(integ->demod);
 }
 

@@ -1,6 +1,7 @@
 #include "kit_integ_sat_device_ctrl.h"
 
 #include "kit_demod_sat_device_ctrl.h"
+#include "kit_integ.h"
 #include "kit_integ_sat_internal.h"
 #include "kit_stopwatch_port.h"
 
@@ -81,7 +82,7 @@ kit_result_t kit_integ_sat_WaitTransmit(kit_integ_t* integ, uint32_t intervalMs,
     kit_stopwatch_t sw;
     kit_stopwatch_start(&sw);
     for (;;) {
-        kit_result_t r = kit_integ_sat_Cancelled(integ);
+        kit_result_t r = kit_integ_CheckCancellation(integ);
         uint32_t elapsed = 0;
         uint8_t status = 0;
         kit_stopwatch_elapsed(&sw, &elapsed);
@@ -102,7 +103,7 @@ kit_result_t kit_integ_sat_WaitTransmit(kit_integ_t* integ, uint32_t intervalMs,
 static kit_result_t pollStatus(kit_integ_t* integ, kit_stopwatch_t* sw, uint8_t wanted, int leave, uint32_t limitMs)
 {
     for (;;) {
-        kit_result_t r = kit_integ_sat_Cancelled(integ);
+        kit_result_t r = kit_integ_CheckCancellation(integ);
         uint8_t status = 0;
         uint32_t elapsed = 0;
         if (r == KIT_RESULT_OK)

@@ -1,6 +1,5 @@
-// Steps the satellite parts of the integration layer share: the cancel check, the
-// satellite tuner behind the I2C repeater and the wait for a register to reach a state.
-// Internal to the kit.
+// Steps the satellite parts of the integration layer share: the device-control checks and
+// transmissions, and the search runner. Internal to the kit.
 #pragma once
 
 #include "kit_common.h"
@@ -10,14 +9,6 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-// 9 when the cancel flag is set.
-kit_result_t kit_integ_sat_Cancelled(const kit_integ_t* integ);
-// The satellite tuner's Tune or Sleep with the repeater on around it; nothing without a
-// tuner or slot. A failing tuner call is returned with the repeater left on.
-kit_result_t kit_integ_sat_TunerTune(kit_integ_t* integ, uint32_t frequencyKHz, kit_dtv_system_t system,
-                                     uint32_t symbolRateKSps);
-kit_result_t kit_integ_sat_TunerSleep(kit_integ_t* integ);
 
 // The checks of the device-control operations: 1 without an LNB controller that sets the
 // voltage, 3 unless the demodulator drives the tone (and, when asked, the caller the

@@ -3,6 +3,7 @@
 #include "kit_demod.h"
 #include "kit_demod_dvbs_s2.h"
 #include "kit_demod_sat_device_ctrl.h"
+#include "kit_integ.h"
 #include "kit_integ_sat_internal.h"
 #include "kit_singlecable_command.h"
 
@@ -333,7 +334,7 @@ static kit_result_t searchUsable(kit_integ_t* integ)
 // The tuner and the demodulator asleep after a search; the first failure wins.
 static kit_result_t endSearch(kit_integ_t* integ, kit_result_t result)
 {
-    kit_result_t r = kit_integ_sat_TunerSleep(integ);
+    kit_result_t r = kit_integ_SatTunerSleep(integ);
     if (r == KIT_RESULT_OK)
         r = kit_demod_dvbs_s2_Sleep(integ->demod);
     return result != KIT_RESULT_OK ? result : r;

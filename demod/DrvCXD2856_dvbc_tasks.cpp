@@ -1,6 +1,7 @@
 #include "DrvCXD2856_tasks.h"
 
 #include "DrvCXD2856_burst.h"
+#include "DrvCXD2856_cable.h"
 #include "DrvCXD2856_core.h"
 #include "DrvCXD2856_readers.h"
 #include "DrvCXD2856_task_steps.h"
@@ -14,23 +15,6 @@ namespace {
 
 constexpr int kMerSamples = 32;
 constexpr int kMerSamplesBeforeCancel = 4;
-
-// The DVB-C table place of a constellation, 64QAM's for one it does not know.
-int dvbcIndex(uint32_t constellation)
-{
-    switch (constellation) {
-    case eCONST_16QAM:
-        return 0;
-    case eCONST_32QAM:
-        return 1;
-    case eCONST_128QAM:
-        return 3;
-    case eCONST_256QAM:
-        return 4;
-    default:
-        return 2;
-    }
-}
 
 int annexbIndex(uint32_t constellation) { return constellation == eCONST_256QAM ? 1 : 0; }
 
@@ -143,13 +127,13 @@ void DrvCXD2856_dvbc_read_frequency_offset_toc(KxlDrvLibError* err, st_t_data_CX
 void DrvCXD2856_dvbc_read_mer_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_dvbc_CXD2856& c = s->dvbc;
-    cableMer(s, err, c, s->plugplag ? &s->plugplag->dvbc.mer_table[dvbcIndex(c.constellation.value)] : nullptr);
+    cableMer(s, err, c, s->plugplag ? &s->plugplag->dvbc.mer_table[qamIndex(c.constellation.value)] : nullptr);
 }
 
 void DrvCXD2856_dvbc_read_cber_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {
     st_t_dvbc_CXD2856& c = s->dvbc;
-    cableCber(s, err, c, s->plugplag ? &s->plugplag->dvbc.ber_table[dvbcIndex(c.constellation.value)] : nullptr,
+    cableCber(s, err, c, s->plugplag ? &s->plugplag->dvbc.ber_table[qamIndex(c.constellation.value)] : nullptr,
               DrvCXD2856_m_dvbc_write_cber_window);
 }
 

@@ -303,6 +303,7 @@ void DrvCXD2856_dvbc2_free_l1_part2(st_t_dvbc2_CXD2856* c)
     c->l1_part2 = nullptr;
     c->dslices = nullptr;
     c->plps = nullptr;
+    c->plp_records = 0;
     c->l1_part2_valid = 0;
 }
 

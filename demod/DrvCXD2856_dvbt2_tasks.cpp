@@ -29,54 +29,10 @@ void clearL1(st_t_dvbt2_CXD2856& t)
     DrvCXD2856_dvbt2_free_l1_post(&t);
 }
 
-// The MER calibration table of a bandwidth and FFT size.
+// The MER calibration table, when the host allows the tables.
 const t_mer_calibration_table* merTable(const st_t_data_CXD2856* s)
 {
-    if (!s->plugplag || !tablesAllowed(s))
-        return nullptr;
-    const st_t_dvbt2_CXD2856& t = s->dvbt2;
-    uint32_t group;
-    switch (t.bw.value) {
-    case eBW_1_7MHZ:
-        group = 0;
-        break;
-    case eBW_5MHZ:
-        group = 1;
-        break;
-    case eBW_6MHZ:
-        group = 2;
-        break;
-    case eBW_7MHZ:
-        group = 3;
-        break;
-    default:
-        group = 4;
-        break;
-    }
-    uint32_t fft;
-    switch (t.fft_mode) {
-    case eFFT_1K:
-        fft = 0;
-        break;
-    case eFFT_2K:
-        fft = 1;
-        break;
-    case eFFT_4K:
-        fft = 2;
-        break;
-    case eFFT_16K:
-    case eFFT_16K_EXT:
-        fft = 4;
-        break;
-    case eFFT_32K:
-    case eFFT_32K_EXT:
-        fft = 5;
-        break;
-    default:
-        fft = 3;
-        break;
-    }
-    return &s->plugplag->dvbt2.mer_table[group * 6 + fft];
+    return tablesAllowed(s) ? DrvCXD2856_m_dvbt2_mer_calibration_table(s) : nullptr;
 }
 
 // What DVB-T2 and DVB-C2 do alike, on one standard's status and measures.
@@ -155,6 +111,55 @@ void fecPer(KxlDrvLibError* err, st_t_data_CXD2856* s, Fec f)
 }
 
 } // namespace
+
+const t_mer_calibration_table* DrvCXD2856_m_dvbt2_mer_calibration_table(const st_t_data_CXD2856* s)
+{
+    if (!s->plugplag)
+        return nullptr;
+    const st_t_dvbt2_CXD2856& t = s->dvbt2;
+    uint32_t group;
+    switch (t.bw.value) {
+    case eBW_1_7MHZ:
+        group = 0;
+        break;
+    case eBW_5MHZ:
+        group = 1;
+        break;
+    case eBW_6MHZ:
+        group = 2;
+        break;
+    case eBW_7MHZ:
+        group = 3;
+        break;
+    default:
+        group = 4;
+        break;
+    }
+    uint32_t fft;
+    switch (t.fft_mode) {
+    case eFFT_1K:
+        fft = 0;
+        break;
+    case eFFT_2K:
+        fft = 1;
+        break;
+    case eFFT_4K:
+        fft = 2;
+        break;
+    case eFFT_16K:
+    case eFFT_16K_EXT:
+        fft = 4;
+        break;
+    case eFFT_32K:
+    case eFFT_32K_EXT:
+        fft = 5;
+        break;
+    default:
+        fft = 3;
+        break;
+    }
+    return &s->plugplag->dvbt2.mer_table[group * 6 + fft];
+}
 
 void DrvCXD2856_dvbt2_read_signal_status_toc(KxlDrvLibError* err, st_t_data_CXD2856* s)
 {

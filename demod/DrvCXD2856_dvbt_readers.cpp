@@ -228,12 +228,16 @@ KxlDrvLibError* DrvCXD2856_m_dvbt_write_channelresponse_mode(KxlDrvLibError* err
 }
 
 KxlDrvLibError* DrvCXD2856_m_dvbt_read_full_iq(KxlDrvLibError* err, uint32_t carrier, int16_t* i, int16_t* q,
-                                             st_t_data_CXD2856* s)
+                                             uint8_t* sampled, st_t_data_CXD2856* s)
 {
     if (i)
         *i = 0;
     if (q)
         *q = 0;
+    if (sampled)
+        *sampled = 0;
+    // A carrier past the last one of a 2k signal is no carrier: the walk goes round.
+    carrier %= DRVDEFDVBT_get_num_carrier(s->dvbt.mode.value);
     if (s->measure_mode != DRVCXD2856_MEASURE_FULL_IQ)
         DrvCXD2856_m_dvbt_write_measure_mode(err, DRVCXD2856_MEASURE_FULL_IQ, s);
     DrvCXD2856_m_dvbt_write_carrier(err, carrier, s);
@@ -244,6 +248,8 @@ KxlDrvLibError* DrvCXD2856_m_dvbt_read_full_iq(KxlDrvLibError* err, uint32_t car
             *i = tenBits(d[1], d[2]);
         if (q)
             *q = tenBits(d[3], d[4]);
+        if (sampled)
+            *sampled = 1;
     }
     return err;
 }
@@ -297,8 +303,11 @@ KxlDrvLibError* DrvCXD2856_m_dvbt_read_mer_by_constellation(KxlDrvLibError* err,
         uint32_t carrier = k;
         while (carrier < nc && !DRVDEFDVBT_is_data_carrier(carrier))
             ++carrier;
-        DrvCXD2856_m_dvbt_read_full_iq(err, carrier, &is[n], &qs[n], s);
-        ++n;
+        uint8_t sampled = 0;
+        DrvCXD2856_m_dvbt_read_full_iq(err, carrier, &is[n], &qs[n], &sampled, s);
+        // A carrier the chip gave no sample of is left out, not counted as a point at the centre.
+        if (sampled)
+            ++n;
         if (s->integ.cancel == 1)
             break;
     }

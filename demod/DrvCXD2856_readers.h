@@ -54,9 +54,10 @@ uint32_t DrvCXD2856_m_dvbt_write_vber_window(KxlDrvLibError* err, uint32_t windo
 // The analysis unit: its mode (chip measure mode) and the carrier it looks at.
 KxlDrvLibError* DrvCXD2856_m_dvbt_write_measure_mode(KxlDrvLibError* err, uint32_t mode, st_t_data_CXD2856* state);
 KxlDrvLibError* DrvCXD2856_m_dvbt_write_carrier(KxlDrvLibError* err, uint32_t carrier, st_t_data_CXD2856* state);
-// One carrier's I/Q (10-bit signed); (0, 0) when the chip gives none.
+// One carrier's I/Q (10-bit signed), the carrier taken modulo the carriers of the mode.
+// When the chip gives none, I and Q are 0 and *sampled (may be null) is 0: no point.
 KxlDrvLibError* DrvCXD2856_m_dvbt_read_full_iq(KxlDrvLibError* err, uint32_t carrier, int16_t* i, int16_t* q,
-                                             st_t_data_CXD2856* state);
+                                             uint8_t* sampled, st_t_data_CXD2856* state);
 // One carrier's MER in tenths of a dB (0 when the chip gives none within 1000 ms).
 KxlDrvLibError* DrvCXD2856_m_dvbt_read_mer_per_carrier(KxlDrvLibError* err, uint32_t carrier, int32_t* mer,
                                                      st_t_data_CXD2856* state);

@@ -17,6 +17,7 @@
 #include "measure_result.h"
 
 #include "chipkit/kit_common.h"
+#include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_demod_dvbt2.h"
 #include "chipkit/kit_demod_dvbt2_monitor.h"
 #include "chipkit/kit_demod_isdbt.h"
@@ -172,6 +173,19 @@ typedef struct st_t_dvbt2_CXD2856 {
     st_t_fec_measures_CXD2856 m;
 } st_t_dvbt2_CXD2856;
 
+// One data slice of the DVB-C2 system with the ids of its PLPs.
+typedef struct st_t_dvbc2_dslice_CXD2856 {
+    kit_dvbc2_data_slice_t slice;
+    uint32_t plp_count;
+    uint8_t plp_ids[255];
+} st_t_dvbc2_dslice_CXD2856;
+
+// What the received frame told before its layer 1: a 14-bit and a 2-bit field.
+typedef struct st_t_dvbc2_preamble_CXD2856 {
+    uint32_t start;
+    uint32_t type;
+} st_t_dvbc2_preamble_CXD2856;
+
 typedef struct st_t_dvbc2_CXD2856 {
     eDEMOD_LOCK_STATUS status;
     st_t_param_CXD2856 bw; // 6 or 8
@@ -184,8 +198,7 @@ typedef struct st_t_dvbc2_CXD2856 {
     uint32_t c2_system_id;
     uint8_t dslice_id;
     uint8_t plp_id;
-    uint32_t frame_start; // the 14-bit and 2-bit values of the received frame
-    uint32_t frame_type;
+    st_t_dvbc2_preamble_CXD2856 preamble;
 
     uint8_t demod_locked;
     uint8_t l1_read;
@@ -195,10 +208,12 @@ typedef struct st_t_dvbc2_CXD2856 {
     uint8_t dslice_ids[256];
     uint32_t plp_count;
     uint8_t plp_ids[256];
-    // Owned, on the driver heap: the decoded L1 part 2 and the data-slice and PLP records.
-    void* l1_part2;
-    void* dslices;
-    void* plps;
+    // Owned, on the driver heap: the decoded L1 part 2, one record per data slice of the list
+    // (dslice_count) and one per PLP the search selected (plp_records).
+    kit_dvbc2_l1_part2_t* l1_part2;
+    st_t_dvbc2_dslice_CXD2856* dslices;
+    kit_dvbc2_plp_t* plps;
+    uint32_t plp_records;
 
     st_t_fec_measures_CXD2856 m;
 } st_t_dvbc2_CXD2856;
@@ -224,6 +239,7 @@ typedef st_t_dvbc_CXD2856 st_t_annexb_CXD2856;
 // DVB-S and DVB-S2 share it: one is received at a time.
 typedef struct st_t_dvbs_CXD2856 {
     eDEMOD_LOCK_STATUS status;
+    st_t_param_CXD2856 s2_constellation; // eCONSTELLATION_TYPE of the PLS, once DVB-S2 locked
     t_measure_mer mer_object;
     MeasureResult mer;
     t_measure_ber cber_object;
@@ -305,6 +321,7 @@ typedef struct st_t_data_CXD2856 {
     t_DrvCXD2856_i2c_context i2c_context; // its handle is the I2C channel of the init
     uint32_t measure_mode;                // what the chip's analysis unit is set to
     uint8_t mer_source;                   // DVB-T2 MER: 1 from the MER window, else filtered
+    int32_t response_mode;                // the channel-response mode last written with mode 3
     t_toc_task tasks[DRVCXD2856_TASKS];
     uint32_t ticks; // ticks run, wrapping
     MeasureResult freq_offset; // Hz

@@ -57,6 +57,10 @@ void DrvCXD2856_m_dvbs_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
 void DrvCXD2856_m_dvbs2_fill_tasks(st_t_data_CXD2856* state, uint32_t a2);
 void DrvCXD2856_m_isdbt_fill_tasks(st_t_data_CXD2856* state, uint32_t a1, uint32_t a2, uint32_t a3);
 
+// The DVB-T2 MER calibration table of the block's bandwidth and FFT size (none without
+// adjustment data).
+const t_mer_calibration_table* DrvCXD2856_m_dvbt2_mer_calibration_table(const st_t_data_CXD2856* state);
+
 // ---- The tasks ----------------------------------------------------------------------------
 
 void DrvCXD2856_dvbt_read_signal_status_toc(KxlDrvLibError* result, st_t_data_CXD2856* state);

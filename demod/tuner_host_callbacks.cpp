@@ -21,7 +21,8 @@ KxlDrvLibError* tuner_if_frequency_hz(KxlDrvLibError* err, int32_t* hz)
 
 KxlDrvLibError* get_tuner_frequency_hz(KxlDrvLibError* err, uint32_t* hz)
 {
+    // The DVB-C2 search counts the chip's carrier words from it: 0 would leave it nowhere.
     if (hz)
-        *hz = 0;
+        *hz = DrvCXD2858_get_ter_frequency();
     return KxlDrvLib_error_ok(err);
 }

@@ -27,7 +27,7 @@ KxlDrvLibError* tuner_configuration_sat(KxlDrvLibError* err, eSIGNAL_TYPE type, 
                                         uint32_t frequencyHz);
 // The IF of the last terrestrial configuration.
 KxlDrvLibError* tuner_if_frequency_hz(KxlDrvLibError* err, int32_t* hz);
-// Always 0: the tuner reports no offset of its own.
+// The frequency the tuner was last tuned to.
 KxlDrvLibError* get_tuner_frequency_hz(KxlDrvLibError* err, uint32_t* hz);
 
 #ifdef __cplusplus

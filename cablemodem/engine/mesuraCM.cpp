@@ -63,10 +63,11 @@ void MesuraCM::aturar()
     nonStop_ = false;
 }
 
-void MesuraCM::initVoIP(int ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
+void MesuraCM::initVoIP(uint ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
                         int tol_grant, QString codec, int ugs_enabled)
 {
-    setTraceIPAddress(ip);
+    // The store keeps the address's 32 bits as they are.
+    setTraceIPAddress(static_cast<int>(ip));
     QMutexLocker lock(&mutex_);
     voip_.length = length;
     voip_.ping_number = ping_number;
@@ -78,9 +79,10 @@ void MesuraCM::initVoIP(int ip, int length, int ping_number, int grantsize, int 
     voip_.ugs_enabled = ugs_enabled != 0;
 }
 
-void MesuraCM::initIPTV(int ip, int nom_poll, int rtps_enabled)
+void MesuraCM::initIPTV(uint ip, int nom_poll, int rtps_enabled)
 {
-    setTraceIPAddress(ip);
+    // The store keeps the address's 32 bits as they are.
+    setTraceIPAddress(static_cast<int>(ip));
     QMutexLocker lock(&mutex_);
     iptv_.nom_poll = nom_poll;
     iptv_.rtps_enabled = rtps_enabled != 0;

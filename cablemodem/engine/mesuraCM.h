@@ -68,9 +68,11 @@ public:
     Q_INVOKABLE int init(uint freq, int mesura);
     Q_INVOKABLE void setMesuraCM(int mesura);
     Q_INVOKABLE void aturar();
-    Q_INVOKABLE void initVoIP(int ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
+    // The target address is the dotted address's unsigned 32-bit value (a.b.c.d is
+    // a x 2^24 + b x 2^16 + c x 2^8 + d); as an int it would not hold 128.0.0.0 and above.
+    Q_INVOKABLE void initVoIP(uint ip, int length, int ping_number, int grantsize, int nom_grant, int gr_per_int,
                               int tol_grant, QString codec, int ugs_enabled);
-    Q_INVOKABLE void initIPTV(int ip, int nom_poll, int rtps_enabled);
+    Q_INVOKABLE void initIPTV(uint ip, int nom_poll, int rtps_enabled);
     Q_INVOKABLE int getModemStatus_31();
 
     // The guarded parameters, read by the tests.

@@ -62,14 +62,15 @@ function getSystemFrequency() {
     return system === undefined ? "" : String(system);
 }
 
-// Opens the dialog qml/code/<name>.qml over the parent; null when it cannot be made.
-function crearDialeg(name, parent) {
+// Opens the dialog qml/code/<name>.qml over the parent, with the given initial properties;
+// null when it cannot be made.
+function crearDialeg(name, parent, properties) {
     var component = Qt.createComponent("qrc:///qml/code/" + name + ".qml");
     if (component.status !== QtQml.Component.Ready) {
         console.log("crearDialeg " + name + ": " + component.errorString());
         return null;
     }
-    return component.createObject(parent);
+    return component.createObject(parent, properties === undefined ? {} : properties);
 }
 
 // A warning box with the text over the parent.

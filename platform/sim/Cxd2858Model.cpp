@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 
 namespace platform::sim {
 
@@ -42,6 +43,14 @@ bool isCableMode(int id) { return id == 23 || id == 24 || id == 27; }
 
 // Channel filter widths by the filter code (byte 5, bits 1-0).
 constexpr double kChannelFilterHz[] = {6e6, 7e6, 8e6, 1.7e6};
+
+// Where a digital system puts the channel at its IF output, in Hz by system id; 0 for the
+// analogue systems, whose carriers the demodulator does not receive. Two systems with the
+// same register mode differ by 300 kHz at most, inside any demodulator's capture range.
+constexpr double kDigitalIfHz[29] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 3.7e6, 4.0e6, 3.55e6, 4.15e6, 4.75e6, 3.6e6, 3.9e6, 4.35e6, 4.9e6,
+    3.5e6, 3.6e6, 3.6e6, 4.2e6, 4.8e6, 3.7e6, 4.9e6, 3.7e6, 4.9e6, 0, 5.1e6,
+};
 
 // The detector's characteristic: the level, in hundredths of a dBm, that detector
 // readings a and b and AGC gain code g stand for at a frequency, as the chip's data sheet
@@ -254,6 +263,12 @@ double Cxd2858Model::channelBandwidthHzLocked() const
     return kChannelFilterHz[regs_[c::kTerrBlock + 5] & 3];
 }
 
+double Cxd2858Model::ifHzLocked() const
+{
+    const int system = terrSystemLocked();
+    return system > 0 && system < int(std::size(kDigitalIfHz)) ? kDigitalIfHz[system] : 0;
+}
+
 std::optional<Cxd2856Model::TunedInput> Cxd2858Model::inputLocked() const
 {
     const auto tuned = tunedFrequencyHzLocked();
@@ -263,12 +278,14 @@ std::optional<Cxd2856Model::TunedInput> Cxd2858Model::inputLocked() const
 std::optional<Cxd2856Model::TunedInput> Cxd2858Model::inputAtLocked(double tunedHz) const
 {
     // The satellite input has no band path of its own on this board.
-    if (halfLocked() == Half::Satellite || !frontEnd_)
+    if (halfLocked() == Half::Satellite)
         return Cxd2856Model::TunedInput{tunedHz, 0, false};
+    if (!frontEnd_)
+        return Cxd2856Model::TunedInput{tunedHz, ifHzLocked(), false};
     const auto path = frontEnd_->inputAtWorkingHz(tunedHz);
     if (!path)
         return std::nullopt;
-    return Cxd2856Model::TunedInput{path->frequencyHz, 0, path->spectrumInverted};
+    return Cxd2856Model::TunedInput{path->frequencyHz, ifHzLocked(), path->spectrumInverted};
 }
 
 std::optional<double> Cxd2858Model::inputLevelDbmLocked() const

@@ -70,8 +70,9 @@ public:
     int terrSystem() const;
     // The width of the terrestrial channel filter the mode selects.
     double channelBandwidthHz() const;
-    // What the tuner passes to the demodulator: the input (scene) frequency it selects and
-    // whether the path inverts the spectrum; none when it is not tuned or the path is open.
+    // What the tuner passes to the demodulator: the input (scene) frequency it selects, the
+    // IF of its digital system and whether the path inverts the spectrum; none when it is not
+    // tuned or the path is open.
     std::optional<Cxd2856Model::TunedInput> input() const;
     // The level of that signal in the channel filter, in dBm, after the front end.
     std::optional<double> inputLevelDbm() const;
@@ -91,6 +92,8 @@ private:
     std::optional<double> tunedFrequencyHzLocked() const;
     int terrSystemLocked() const;
     double channelBandwidthHzLocked() const;
+    // The IF the terrestrial system puts the channel at (0: the demodulator's own nominal).
+    double ifHzLocked() const;
     std::optional<Cxd2856Model::TunedInput> inputLocked() const;
     std::optional<Cxd2856Model::TunedInput> inputAtLocked(double tunedHz) const;
     std::optional<double> inputLevelDbmLocked() const;

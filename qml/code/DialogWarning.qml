@@ -5,6 +5,7 @@ Rectangle {
     id: dialog
     anchors.fill: parent
     color: Theme.scrim
+    readonly property bool modal: true
 
     property string text: ""
 
@@ -23,6 +24,7 @@ Rectangle {
         border.width: 2
 
         Text {
+            objectName: "warningText"
             anchors.top: parent.top
             anchors.left: parent.left
             anchors.right: parent.right

@@ -2,10 +2,13 @@ import QtQuick 2.15
 
 // The bar across the top of a screen: its title on the left, the unit's state on the right
 // (temperature, with the fan; network cable; USB stick; mains, battery and charging).
+// A screen may put items of its own before the unit's state (the modem lamp).
 Rectangle {
     id: bar
 
     property alias title: titleText.text
+    property int titleLeftMargin: Theme.margin
+    default property alias extras: extrasRow.data
     readonly property color batteryColor: periodicFunctions.batteryLevel >= 0 && periodicFunctions.batteryLevel < 15
                                           ? Theme.alarm : Theme.textStatus
 
@@ -16,19 +19,32 @@ Rectangle {
     Text {
         id: titleText
         anchors.left: parent.left
-        anchors.leftMargin: Theme.margin
+        anchors.leftMargin: bar.titleLeftMargin
+        anchors.right: stateRow.left
+        anchors.rightMargin: Theme.margin
         anchors.verticalCenter: parent.verticalCenter
         color: Theme.text
         font.pixelSize: Theme.fontHeading
         font.bold: true
+        // A long title (in some languages) takes a smaller type rather than lose its end.
+        fontSizeMode: Text.HorizontalFit
+        minimumPixelSize: Theme.fontBody
+        elide: Text.ElideRight
     }
 
     Row {
+        id: stateRow
         anchors.right: parent.right
         anchors.rightMargin: Theme.margin
         anchors.verticalCenter: parent.verticalCenter
         spacing: 16
 
+        Row {
+            id: extrasRow
+            visible: children.length > 0
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 16
+        }
         Text {
             text: periodicFunctions.temperatureKnown ? periodicFunctions.temperature.toFixed(1) + " \u00B0C" : ""
             color: periodicFunctions.fanOn ? Theme.warning : Theme.textStatus

@@ -11,6 +11,8 @@ QtObject {
     readonly property int spacing: 20
     readonly property int radius: 8
     readonly property int barHeight: 44
+    readonly property int toolbarHeight: 54
+    readonly property int rowHeight: 18
 
     // Surfaces.
     readonly property color frame: "black"
@@ -33,6 +35,36 @@ QtObject {
     readonly property color warning: "orange"
     readonly property color alarm: "red"
     readonly property color attention: "yellow"
+
+    // Tables and panels of the measurement screens: row lines, header, and the panels' edge.
+    readonly property color tableRow: "#0f1f33"
+    readonly property color tableRowAlt: "#142a44"
+    readonly property color tableHeader: "#1d3a5c"
+    readonly property color tableLine: "#2b4a6e"
+    readonly property color panel: "#0d1b2e"
+    readonly property color panelBorder: "#3a5570"
+
+    // The cable-modem screens: downstream tables in the cable colour, upstream ones in pink;
+    // the modem lamp; a judged result (pass, fail) and one no threshold judges (measured).
+    readonly property color cable: "#2a8fd8"
+    readonly property color upstream: "deeppink"
+    readonly property color lampOn: "#20d020"
+    readonly property color lampOff: "red"
+    readonly property color lampLabel: "#a0a0a0"
+    readonly property color messageBackground: "black"
+    readonly property color messageText: "yellow"
+    readonly property color pass: "#40e040"
+    readonly property color fail: "red"
+    readonly property color measured: "#8aa0b8"
+
+    // Traces and grids: the spectrum and its holds, the constellation's points, the hops.
+    readonly property color grid: "#2c4058"
+    readonly property color gridText: "#8aa0b8"
+    readonly property color trace: "yellow"
+    readonly property color traceMax: "#ff5050"
+    readonly property color traceMin: "#50a0ff"
+    readonly property color marker: "#40e040"
+    readonly property color constellation: "#60ff60"
 
     // Progress bars.
     readonly property color track: "#1c2a3a"

@@ -12,6 +12,8 @@ Item {
     property string date_compilation: ""
     property string currentScreen: ""
     property string previousScreen: ""
+    // Test-and-go: the screen on show opens its data logger by itself.
+    property bool testAndGoLogger: false
 
     Rectangle {
         anchors.fill: parent
@@ -55,6 +57,9 @@ Item {
         }
         previousScreen = currentScreen
         currentScreen = screen
+        // Screens that share a page (upstream RF and optical) still start afresh.
+        if (pageLoader.source == page)
+            pageLoader.source = ""
         pageLoader.source = page
         var variables = appVariables.getScreensVariables()
         variables["screen"] = screen

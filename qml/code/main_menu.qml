@@ -29,7 +29,7 @@ Rectangle {
     Text {
         id: title
         anchors.top: topBar.bottom
-        anchors.topMargin: 18
+        anchors.topMargin: 10
         anchors.horizontalCenter: parent.horizontalCenter
         text: qsTranslate("screens", Pantalles.title("MAIN_MENU"))
         color: Theme.text
@@ -38,18 +38,22 @@ Rectangle {
 
     Flow {
         anchors.top: title.bottom
-        anchors.topMargin: 24
+        anchors.topMargin: 14
         anchors.left: parent.left
         anchors.right: parent.right
-        anchors.leftMargin: 40
-        anchors.rightMargin: 40
-        spacing: Theme.spacing
+        anchors.leftMargin: 24
+        anchors.rightMargin: 24
+        spacing: 12
 
         Repeater {
-            model: Pantalles.menuScreens()
+            model: Pantalles.menuScreens(page.variablesPantalla["hardware_model"])
 
             ScreenButton {
-                text: qsTranslate("screens", Pantalles.title(modelData))
+                objectName: modelData
+                width: 140
+                height: 64
+                fontSize: Theme.fontSmall
+                text: qsTranslate("screens", Pantalles.menuLabel(modelData))
                 onClicked: page.handlerLoader(modelData)
             }
         }

@@ -1,10 +1,16 @@
 #include "FrameHarness.h"
 
+#include "networkinterface.h"
 #include "periodicfunctions.h"
+#include "screenshot.h"
 #include "software.h"
+#include "startup.h"
 #include "translation.h"
 #include "wrfile.h"
 
+#include "cablemodem/engine/mesuraCM.h"
+#include "store/channelslist.h"
+#include "store/loggerlist.h"
 #include "store/screensvariables.h"
 
 #include <QDomDocument>
@@ -13,6 +19,9 @@
 #include <QQmlEngine>
 #include <QQmlExpression>
 #include <QQuickItem>
+#include <QTest>
+
+#include <functional>
 
 namespace apptest {
 
@@ -30,29 +39,82 @@ QVariantMap savedSettings()
 
 void FakeEngine::setVariablesQML() { note("setVariablesQML saved screen=" + savedSettings().value("screen").toString()); }
 
-FrameHarness::FrameHarness()
+void FakeEngine::setListaFrequencyMeasures(const QVariantList& list)
 {
+    lastFrequencyList = list;
+    note(QString("setListaFrequencyMeasures(%1 points)").arg(list.size()));
+}
+
+int FakeEngine::init(uint frequency, int code)
+{
+    note(QString("init(%1,%2)").arg(frequency).arg(code));
+    return 0;
+}
+
+void FakeEngine::initVoIP(uint ip, int length, int pings, int grantSize, int nominalGrant, int grantsPerInterval,
+                          int jitter, const QString& codec, int ugs)
+{
+    note(QString("initVoIP(%1,%2,%3,%4,%5,%6,%7,%8,%9)")
+             .arg(ip)
+             .arg(length)
+             .arg(pings)
+             .arg(grantSize)
+             .arg(nominalGrant)
+             .arg(grantsPerInterval)
+             .arg(jitter)
+             .arg(codec)
+             .arg(ugs));
+}
+
+void FakeEngine::initIPTV(uint ip, int nominalPoll, int rtps)
+{
+    note(QString("initIPTV(%1,%2,%3)").arg(ip).arg(nominalPoll).arg(rtps));
+}
+
+FrameHarness::FrameHarness() : FrameHarness(Options()) {}
+
+FrameHarness::FrameHarness(const Options& options)
+{
+    StartUp::registerTypes();
+    StartUp::useProjectFont();
     view_ = std::make_unique<QtQuick2ApplicationViewer>();
     QObject::connect(view_->engine(), &QQmlEngine::warnings, [this](const QList<QQmlError>& errors) {
         for (const QQmlError& e : errors)
             warnings << e.toString();
     });
+    // The top bar as on the unit, with the temperature shown.
+    PeriodicFunctions::getInstance()->updateTemperature(25.0f, false);
     QQmlContext* context = view_->rootContext();
     translator_ = std::make_unique<Translation>();
+    static_cast<Translation*>(translator_.get())->setEngine(view_->engine());
     wrFile_ = std::make_unique<WrFile>();
+    shot_ = std::make_unique<ScreenShot>();
+    shot_->setWindow(view_.get());
     context->setContextProperty("translator", translator_.get());
     context->setContextProperty("periodicFunctions", PeriodicFunctions::getInstance());
+    context->setContextProperty("variables", ScreensVariables::getInstance()->getScreensVariables());
+    context->setContextProperty("shot", shot_.get());
+    context->setContextProperty("networkInterface", NetworkInterface::getInstance());
+    context->setContextProperty("channels", Channelslist::getInstance());
     context->setContextProperty("software", Software::getInstance());
     context->setContextProperty("appVariables", ScreensVariables::getInstance());
+    context->setContextProperty("loggers", Loggerlist::getInstance());
     context->setContextProperty("wr_file", wrFile_.get());
     for (const char* name : {"measuresSpectrum", "measuresIQ", "measuresCM"}) {
         engines_.push_back(std::make_unique<FakeEngine>(name, &journal));
         context->setContextProperty(name, engines_.back().get());
     }
+    if (options.realCableModem)
+        context->setContextProperty("measuresCM", MesuraCM::getInstance());
     view_->setInitialProperties({{"date_compilation", "2025-10-31"}});
     view_->setMainQmlFile(QUrl("qrc:///qml/code/main.qml"));
     for (const QQmlError& e : view_->errors())
         warnings << e.toString();
+    if (options.show) {
+        view_->showExpanded();
+        if (!QTest::qWaitForWindowExposed(view_.get()))
+            warnings << "the window was not shown";
+    }
 }
 
 FrameHarness::~FrameHarness() = default;
@@ -67,6 +129,12 @@ QObject* FrameHarness::page() const
         if (child->inherits("QQuickLoader"))
             return child->property("item").value<QObject*>();
     return nullptr;
+}
+
+FakeEngine* FrameHarness::engine(const QString& name) const
+{
+    const int index = QStringList({"measuresSpectrum", "measuresIQ", "measuresCM"}).indexOf(name);
+    return index < 0 ? nullptr : engines_[size_t(index)].get();
 }
 
 QVariant FrameHarness::call(const char* function, const QVariant& argument)
@@ -87,6 +155,73 @@ QVariant FrameHarness::evaluateInPage(const QString& expression)
     if (e.hasError())
         warnings << e.error().toString();
     return v;
+}
+
+namespace {
+// Whether the item and all its ancestors are shown.
+bool shown(const QQuickItem* item)
+{
+    for (; item; item = item->parentItem())
+        if (!item->isVisible() || item->opacity() == 0.0)
+            return false;
+    return true;
+}
+
+// The last shown item in paint order that matches: the one on top.
+QQuickItem* topmost(QQuickItem* root, const std::function<bool(QQuickItem*)>& match)
+{
+    QQuickItem* found = nullptr;
+    std::function<void(QQuickItem*)> walk = [&](QQuickItem* item) {
+        if (match(item) && shown(item))
+            found = item;
+        for (QQuickItem* child : item->childItems())
+            walk(child);
+    };
+    walk(root);
+    return found;
+}
+
+bool clickItem(QtQuick2ApplicationViewer* view, QQuickItem* item)
+{
+    if (!item)
+        return false;
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    // What the touch opened is laid out by the next frame.
+    QTest::qWait(20);
+    return true;
+}
+} // namespace
+
+QQuickItem* FrameHarness::item(const QString& objectName) const
+{
+    // Items just made are placed when the window next lays out.
+    QTest::qWait(1);
+    return topmost(view_->contentItem(), [&](QQuickItem* i) { return i->objectName() == objectName; });
+}
+
+bool FrameHarness::click(const QString& objectName) { return clickItem(view_.get(), item(objectName)); }
+
+bool FrameHarness::clickText(const QString& text)
+{
+    // A button is the item whose label shows the text; the label's parent takes the touch.
+    QQuickItem* label = topmost(view_->contentItem(), [&](QQuickItem* i) {
+        return i->inherits("QQuickText") && i->property("text").toString() == text;
+    });
+    return clickItem(view_.get(), label ? label->parentItem() : nullptr);
+}
+
+void FrameHarness::clickAt(const QPoint& point)
+{
+    QTest::mouseClick(view_.get(), Qt::LeftButton, Qt::NoModifier, point);
+    QTest::qWait(20);
+}
+
+void FrameHarness::wait(int ms) { QTest::qWait(ms); }
+
+bool FrameHarness::selectLanguage(const QString& code)
+{
+    return static_cast<Translation*>(translator_.get())->selectLanguage(code);
 }
 
 } // namespace apptest

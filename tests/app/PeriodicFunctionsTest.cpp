@@ -47,7 +47,7 @@ struct Housekeeping : ::testing::Test {
 };
 } // namespace
 
-TEST_F(Housekeeping, KeyPressIsHeardWithinTwoPollsOncePerPress)
+TEST_F(Housekeeping, KeyPressIsHeardWithinTwoPollsOncePerPressAndTheTimerPollsEvery100Ms)
 {
     QSignalSpy menu(pf, &PeriodicFunctions::menuButtoPush);
     QSignalSpy power(pf, &PeriodicFunctions::powerOFF_ButtonPush);
@@ -70,14 +70,14 @@ TEST_F(Housekeeping, KeyPressIsHeardWithinTwoPollsOncePerPress)
     setKeyPressed(*board, FrontPanelKey::Power, true);
     pf->tick();
     EXPECT_EQ(power.count(), 1);
-}
 
-TEST_F(Housekeeping, TheTimerPollsTheKeysEvery100Ms)
-{
-    QSignalSpy power(pf, &PeriodicFunctions::powerOFF_ButtonPush);
+    // The timer polls the keys every 100 ms.
+    setKeyPressed(*board, FrontPanelKey::Power, false);
+    pf->tick();
     pf->startTimers();
     setKeyPressed(*board, FrontPanelKey::Power, true);
     EXPECT_TRUE(power.wait(2 * PeriodicFunctions::kKeyPollMs + 50));
+    EXPECT_EQ(power.count(), 2);
     // The key lines are inputs; the fan an output that starts off.
     EXPECT_FALSE(board->gpio().isOutput(wiring::gpio::KEY_POWER));
     EXPECT_TRUE(board->gpio().isOutput(wiring::gpio::FAN));
@@ -162,7 +162,7 @@ TEST_F(Housekeeping, AutoPowerOffBelowOneSecondIsOffAndEverySaveRestartsIt)
     EXPECT_EQ(halts(), 1);
 }
 
-TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
+TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndThePoweredModem)
 {
     auto fan = [&] { return board->gpio().level(wiring::gpio::FAN); };
     pf->updateTemperature(44.9f, false);
@@ -183,10 +183,8 @@ TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndTheModem)
     const int writes = board->gpio().writeCount(wiring::gpio::FAN);
     pf->updateTemperature(30.0f, false);
     EXPECT_EQ(board->gpio().writeCount(wiring::gpio::FAN), writes);
-}
 
-TEST_F(Housekeeping, TheFanReadsWhetherTheModemIsPowered)
-{
+    // The fan reads whether the modem is powered.
     pf->temperatureEquip();
     EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
     power_ON_CableModem();

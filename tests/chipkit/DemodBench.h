@@ -6,7 +6,35 @@
 #include "SimBoardFixture.h"
 #include "chipkit/kit_demod.h"
 
+#include <gtest/gtest.h>
+
+#include <cstring>
+
 namespace kittest {
+
+// What a reading call of the kit gives, the call's failure a failure of the test. The
+// output starts as a pattern no reading gives, so a call that leaves it alone shows.
+template <class T>
+T unread()
+{
+    T v;
+    std::memset(&v, 0xA5, sizeof v);
+    return v;
+}
+template <class Handle, class T>
+T value(kit_result_t (*read)(Handle*, T*), Handle* handle)
+{
+    T v = unread<T>();
+    EXPECT_EQ(read(handle, &v), KIT_RESULT_OK);
+    return v;
+}
+template <class A, class B, class GivenA, class GivenB, class T>
+T value(kit_result_t (*read)(A, B, T*), GivenA a, GivenB b)
+{
+    T v = unread<T>();
+    EXPECT_EQ(read(static_cast<A>(a), static_cast<B>(b), &v), KIT_RESULT_OK);
+    return v;
+}
 
 struct DemodBench {
     testsupport::ScopedBoard board;

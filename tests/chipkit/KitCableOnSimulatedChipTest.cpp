@@ -14,6 +14,8 @@
 #include "chipkit/kit_demod_dvbc_monitor.h"
 #include "chipkit/kit_demod_j83b.h"
 #include "chipkit/kit_demod_j83b_monitor.h"
+#include "chipkit/kit_integ_dvbc.h"
+#include "chipkit/kit_integ_j83b.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +27,6 @@ using namespace kittest;
 
 namespace {
 
-using LockCheck = kit_result_t (*)(kit_demod_t*, kit_demod_lock_result_t*);
-
 struct CableOnChip : KitOnChip {
     CableOnChip()
     {
@@ -34,49 +34,28 @@ struct CableOnChip : KitOnChip {
         EXPECT_EQ(kit_demod_Initialize(&demod), 0u);
     }
 
-    // The lock wait as the integration layer runs it: a poll every 10 ms, the lock read once
-    // more past the limit. Tells when it locked, and whether any poll saw a lock.
-    kit_result_t waitLock(LockCheck check, uint32_t limitMs)
-    {
-        kit_stopwatch_t sw{};
-        kit_stopwatch_start(&sw);
-        for (;;) {
-            uint32_t elapsed = 0;
-            kit_stopwatch_elapsed(&sw, &elapsed);
-            kit_demod_lock_result_t lock = 0;
-            const kit_result_t r = check(&demod, &lock);
-            if (r != KIT_RESULT_OK)
-                return r;
-            if (lock == KIT_DEMOD_LOCK_RESULT_LOCKED) {
-                lockedAfterMs = elapsed;
-                return KIT_RESULT_OK;
-            }
-            if (lock == KIT_DEMOD_LOCK_RESULT_UNLOCKED)
-                return KIT_RESULT_ERROR_UNLOCK;
-            if (elapsed >= limitMs)
-                return KIT_RESULT_ERROR_TIMEOUT;
-            kit_stopwatch_sleep(&sw, 10);
-        }
-    }
-
-    // The tuner on tunedMHz, the standard's tune, the tune end and the 1000 ms lock wait.
+    // The tuner on tunedMHz, the standard's tune, the tune end and the integration layer's
+    // lock wait; lockedAfterMs tells how long that took.
     kit_result_t tuneAndWait(double tunedMHz, kit_result_t (*tune)(kit_demod_t*, const kit_dvbc_tune_param_t*),
-                             kit_dtv_bandwidth_t bw, LockCheck check)
+                             kit_dtv_bandwidth_t bw, kit_result_t (*wait)(kit_integ_t*))
     {
         chip->setTunedFrequencyHz(tunedMHz * 1e6);
         const kit_dvbc_tune_param_t p = {uint32_t(tunedMHz * 1000), bw};
         kit_result_t r = tune(&demod, &p);
         if (r == KIT_RESULT_OK)
             r = kit_demod_TuneEnd(&demod);
-        return r != KIT_RESULT_OK ? r : waitLock(check, 1000);
+        const uint64_t start = boardMs();
+        r = r != KIT_RESULT_OK ? r : wait(&integ);
+        lockedAfterMs = static_cast<uint32_t>(boardMs() - start);
+        return r;
     }
     kit_result_t dvbc(double mhz, kit_dtv_bandwidth_t bw = KIT_DTV_BW_8_MHZ)
     {
-        return tuneAndWait(mhz, kit_demod_dvbc_Tune, bw, kit_demod_dvbc_CheckTSLock);
+        return tuneAndWait(mhz, kit_demod_dvbc_Tune, bw, kit_integ_dvbc_WaitTSLock);
     }
     kit_result_t j83b(double mhz, kit_dtv_bandwidth_t band)
     {
-        return tuneAndWait(mhz, kit_demod_j83b_Tune, band, kit_demod_j83b_CheckTSLock);
+        return tuneAndWait(mhz, kit_demod_j83b_Tune, band, kit_integ_j83b_WaitTSLock);
     }
 
     Dvbc2Stepper c2()
@@ -103,23 +82,66 @@ TEST(KitCableOnSimulatedChip, DvbcChannelsLockWithinTheLimitAndReadBackAsTheScen
         ASSERT_EQ(kit_demod_SetConfig(&k.demod, 32, 8), 0u);  // PER window of 256 packets
         ASSERT_EQ(k.dvbc(c.mhz), 0u) << c.mhz;
         EXPECT_LE(k.lockedAfterMs, 1000u);
-        kit_scqam_constellation_t qam = 9;
-        uint32_t sps = 0, per = 1;
-        int32_t snr = 0, offset = 1;
-        uint8_t inverted = 1;
-        ASSERT_EQ(kit_demod_dvbc_monitor_QAM(&k.demod, &qam), 0u);
-        EXPECT_EQ(qam, c.qam);
-        ASSERT_EQ(kit_demod_dvbc_monitor_SymbolRate(&k.demod, &sps), 0u);
-        EXPECT_NEAR(sps, c.symbolRate, 1);
+        int32_t snr = 0;
+        EXPECT_EQ(value(kit_demod_dvbc_monitor_QAM, &k.demod), c.qam);
+        EXPECT_NEAR(value(kit_demod_dvbc_monitor_SymbolRate, &k.demod), c.symbolRate, 1);
         ASSERT_EQ(kit_demod_dvbc_monitor_SNR(&k.demod, &snr), 0u);
         EXPECT_NEAR(snr, 38000, 300);  // the scene's 38 dB, through the chip's logarithm
-        ASSERT_EQ(kit_demod_dvbc_monitor_CarrierOffset(&k.demod, &offset), 0u);
-        EXPECT_EQ(offset, 0);
-        ASSERT_EQ(kit_demod_dvbc_monitor_SpectrumSense(&k.demod, &inverted), 0u);
-        EXPECT_EQ(inverted, 0);
+        EXPECT_EQ(value(kit_demod_dvbc_monitor_CarrierOffset, &k.demod), 0);
+        EXPECT_EQ(value(kit_demod_dvbc_monitor_SpectrumSense, &k.demod), 0);
         k.advanceMs(100);
-        ASSERT_EQ(kit_demod_dvbc_monitor_PER(&k.demod, &per), 0u);
-        EXPECT_EQ(per, 0u);
+        EXPECT_EQ(value(kit_demod_dvbc_monitor_PER, &k.demod), 0u);
+        EXPECT_TRUE(k.freezeReleased());
+    }
+}
+
+TEST(KitCableOnSimulatedChip, EveryConstellationAndTheTuningPathReadBackThroughTheMonitors)
+{
+    // A carrier at 474 MHz straight at the demodulator's input, the tuner where the row says.
+    const struct {
+        Modulation m;
+        kit_scqam_constellation_t qam;
+        double symbolRate, merDb;
+        bool transmittedInverted;
+        Cxd2856Model::TunedInput tuner;
+        int32_t offsetKHz;
+        uint8_t inverted;
+    } cases[] = {
+        {Modulation::Qam16, KIT_SCQAM_16QAM, 6875000, 20, false, {474e6, 0, false}, 0, 0},
+        {Modulation::Qam32, KIT_SCQAM_32QAM, 6900000, 24, true, {474e6, 0, false}, 0, 1},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6952000, 30.3, false, {473.7e6, 0, false}, 300, 0},
+        {Modulation::Qam128, KIT_SCQAM_128QAM, 5056941, 33, false, {474.3e6, 0, false}, -300, 0},
+        {Modulation::Qam256, KIT_SCQAM_256QAM, 6900000, 38, true, {474e6, 0, false}, 0, 1},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, false, {473.7e6, 0, true}, -300, 1},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, true, {473.7e6, 0, true}, -300, 0},
+        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, false, {474e6, 5.1e6, false}, 200, 0},  // IF 200 kHz off
+    };
+    for (const auto& c : cases) {
+        KitOnChip k;
+        ASSERT_EQ(kit_demod_Initialize(&k.demod), 0u);
+        SceneCarrier carrier = testsupport::dvbcCarrier(474e6, c.m, c.merDb, c.symbolRate);
+        carrier.digital.spectrumInverted = c.transmittedInverted;
+        k.chip->setSignal(carrier);
+        k.chip->setInputSource([&] { return c.tuner; });
+        const kit_dvbc_tune_param_t p = {474000, KIT_DTV_BW_8_MHZ};
+        ASSERT_EQ(kit_demod_dvbc_Tune(&k.demod, &p), 0u);
+        ASSERT_EQ(kit_demod_TuneEnd(&k.demod), 0u);
+        k.advanceMs(200);
+        const std::string what = std::string(modulationName(c.m)) + " at " + std::to_string(c.tuner.frequencyHz);
+        kit_scqam_constellation_t qam = 9;
+        uint32_t sps = 0;
+        int32_t snr = 0, offset = 0;
+        uint8_t inverted = 9;
+        ASSERT_EQ(kit_demod_dvbc_monitor_QAM(&k.demod, &qam), 0u) << what;
+        ASSERT_EQ(kit_demod_dvbc_monitor_SymbolRate(&k.demod, &sps), 0u);
+        ASSERT_EQ(kit_demod_dvbc_monitor_SNR(&k.demod, &snr), 0u);
+        ASSERT_EQ(kit_demod_dvbc_monitor_CarrierOffset(&k.demod, &offset), 0u);
+        ASSERT_EQ(kit_demod_dvbc_monitor_SpectrumSense(&k.demod, &inverted), 0u);
+        EXPECT_EQ(qam, c.qam) << what;
+        EXPECT_NEAR(sps, c.symbolRate, 1) << what;
+        EXPECT_NEAR(snr, c.merDb * 1000, 300) << what;
+        EXPECT_NEAR(offset, c.offsetKHz, 2) << what;
+        EXPECT_EQ(inverted, c.inverted) << what;
         EXPECT_TRUE(k.freezeReleased());
     }
 }
@@ -163,22 +185,12 @@ TEST(KitCableOnSimulatedChip, J83bChannelLocksOnItsBand)
     CableOnChip k;
     ASSERT_EQ(k.j83b(873, KIT_DTV_BW_J83B_50), 0u);
     EXPECT_LE(k.lockedAfterMs, 1000u);
-    kit_scqam_constellation_t qam = 0;
-    uint32_t sps = 0;
-    int32_t snr = 0, samplingOffset = 1;
-    uint8_t inverted = 1, interleave = 9;
-    ASSERT_EQ(kit_demod_j83b_monitor_QAM(&k.demod, &qam), 0u);
-    EXPECT_EQ(qam, KIT_SCQAM_256QAM);
-    ASSERT_EQ(kit_demod_j83b_monitor_SymbolRate(&k.demod, &sps), 0u);
-    EXPECT_NEAR(sps, 5360537, 1);
-    ASSERT_EQ(kit_demod_j83b_monitor_SNR(&k.demod, &snr), 0u);
-    EXPECT_NEAR(snr, 36000, 300);
-    ASSERT_EQ(kit_demod_j83b_monitor_SpectrumSense(&k.demod, &inverted), 0u);
-    EXPECT_EQ(inverted, 0);
-    ASSERT_EQ(kit_demod_j83b_monitor_SamplingOffset(&k.demod, &samplingOffset), 0u);
-    EXPECT_NEAR(samplingOffset, 0, 20);
-    ASSERT_EQ(kit_demod_j83b_monitor_Interleave(&k.demod, &interleave), 0u);
-    EXPECT_EQ(interleave, 0);
+    EXPECT_EQ(value(kit_demod_j83b_monitor_QAM, &k.demod), KIT_SCQAM_256QAM);
+    EXPECT_NEAR(value(kit_demod_j83b_monitor_SymbolRate, &k.demod), 5360537, 1);
+    EXPECT_NEAR(value(kit_demod_j83b_monitor_SNR, &k.demod), 36000, 300);
+    EXPECT_EQ(value(kit_demod_j83b_monitor_SpectrumSense, &k.demod), 0);
+    EXPECT_NEAR(value(kit_demod_j83b_monitor_SamplingOffset, &k.demod), 0, 20);
+    EXPECT_EQ(value(kit_demod_j83b_monitor_Interleave, &k.demod), 0);
     // 188-byte packets: a window of 2^4 packets is 16 x 1504 bits.
     ASSERT_EQ(kit_demod_SetConfig(&k.demod, 27, 4), 0u);
     k.advanceMs(50);
@@ -197,10 +209,8 @@ TEST(KitCableOnSimulatedChip, Dvbc2SystemLocksThroughTheSequencer)
     ASSERT_EQ(s.run(plp1), 0u);
     EXPECT_LE(boardMs() - start, 2000u);
     EXPECT_EQ(s.walk(), (std::vector<uint32_t>{0, 1, 10, 11, 12}));
-    int32_t mer = 0;
     uint8_t qam = 0, rate = 0, longFrame = 0;
-    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_MER(&k.demod, &mer), 0u);
-    EXPECT_NEAR(mer, 37000, 300);
+    EXPECT_NEAR(value(kit_demod_dvbc2_adv_monitor_MER, &k.demod), 37000, 300);
     ASSERT_EQ(kit_demod_dvbc2_monitor_QAM(&k.demod, KIT_DVBC2_PLP_DATA_NORMAL, &qam), 0u);
     ASSERT_EQ(kit_demod_dvbc2_monitor_CodeRate(&k.demod, KIT_DVBC2_PLP_DATA_NORMAL, &rate), 0u);
     ASSERT_EQ(kit_demod_dvbc2_monitor_LDPCCodeLength(&k.demod, KIT_DVBC2_PLP_DATA_NORMAL, &longFrame), 0u);
@@ -211,9 +221,8 @@ TEST(KitCableOnSimulatedChip, Dvbc2SystemLocksThroughTheSequencer)
     ASSERT_EQ(kit_demod_dvbc2_monitor_L1Data(&k.demod, &l1), 0u);
     EXPECT_EQ(l1.numDataSlices, 1);
     EXPECT_EQ(l1.guardInterval, KIT_DVBC2_GI_1_128);
-    uint32_t w = 0, f = 0;
-    ASSERT_EQ(kit_demod_dvbc2_CarrierWordFrequency(KIT_DTV_BW_8_MHZ, l1.startFrequency, &f), 0u);
-    EXPECT_NEAR(f, 862000, 60);
+    uint32_t w = 0;
+    EXPECT_NEAR(value(kit_demod_dvbc2_CarrierWordFrequency, KIT_DTV_BW_8_MHZ, l1.startFrequency), 862000, 60);
     ASSERT_EQ(kit_demod_dvbc2_CarrierWord(KIT_DTV_BW_8_MHZ, 866000, &w), 0u);
 
     // Constellation points of the 256-QAM PLP: its grid (outermost point at 295) with the
@@ -233,11 +242,9 @@ TEST(KitCableOnSimulatedChip, Dvbc2SystemLocksThroughTheSequencer)
     ASSERT_EQ(kit_demod_dvbc2_monitor_QAM(&k.demod, KIT_DVBC2_PLP_DATA_NORMAL, &qam), 0u);
     EXPECT_EQ(qam, 4);  // 1024-QAM
     k.advanceMs(200);
-    uint32_t per = 1;
     ASSERT_EQ(kit_demod_SetConfig(&k.demod, 33, 6), 0u);
     k.advanceMs(100);
-    ASSERT_EQ(kit_demod_dvbc2_monitor_PER(&k.demod, &per), 0u);
-    EXPECT_EQ(per, 0u);
+    EXPECT_EQ(value(kit_demod_dvbc2_monitor_PER, &k.demod), 0u);
     EXPECT_TRUE(k.freezeReleased());
 
     // The channel search finds both PLPs of the data slice.
@@ -277,12 +284,8 @@ TEST(KitCableOnSimulatedChip, Dvbc2NotchWalkAndWhatNeverLocks)
     ASSERT_EQ(s.tunerMoves.size(), 2u);
     EXPECT_NEAR(s.tunerMoves[1], 474000, 2);
     EXPECT_LT(s.seq.adjustedWord, s.seq.baseWord);  // moved away from the notch above
-    uint8_t gi = 9;
-    ASSERT_EQ(kit_demod_dvbc2_monitor_GI(&k.demod, &gi), 0u);
-    EXPECT_EQ(gi, KIT_DVBC2_GI_1_128);
-    int32_t samplingOffset = 1;
-    ASSERT_EQ(kit_demod_dvbc2_monitor_SamplingOffset(&k.demod, &samplingOffset), 0u);
-    EXPECT_EQ(samplingOffset, 0);
+    EXPECT_EQ(value(kit_demod_dvbc2_monitor_GI, &k.demod), KIT_DVBC2_GI_1_128);
+    EXPECT_EQ(value(kit_demod_dvbc2_monitor_SamplingOffset, &k.demod), 0);
 
     struct Case {
         const char* what;

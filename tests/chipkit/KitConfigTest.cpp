@@ -341,11 +341,9 @@ TEST(KitOutput, GeneralPurposePins)
     EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVX, 0, 0xA2, 0x02), W(SLVX, 0, 0xB2, 0x80)}));
     b.i2c.setReg(SLVX, 0, 0xA0, 0x04);
     b.i2c.setReg(SLVX, 0, 0xB0, 0x80);
-    uint8_t level = 9;
     const std::pair<uint8_t, uint8_t> reads[] = {{0, 0}, {2, 1}, {3, 0}, {10, 1}};
     for (const auto& r : reads) {
-        ASSERT_EQ(kit_demod_GPIORead(d, r.first, &level), 0u);
-        EXPECT_EQ(level, r.second) << int(r.first);
+        EXPECT_EQ(value(kit_demod_GPIORead, d, r.first), r.second) << int(r.first);
     }
     EXPECT_EQ(kit_demod_GPIORead(d, 2, nullptr), 1u);
     ASSERT_EQ(kit_demod_Shutdown(d), 0u);  // saved like the items, and allowed while down

@@ -116,9 +116,7 @@ TEST(KitDvbc2Sequencer, NotchPathWalkArithmeticAndTheDataSliceTune)
     const kit_dvbc2_tune_seq_t& s = c.driver.seq;
     EXPECT_EQ(s.baseWord, 212352u);
     EXPECT_EQ(s.adjustedWord, 212040u);  // 13 pilot spacings down, away from the notch
-    EXPECT_EQ(s.aciFilterIndex, 3);
-    EXPECT_EQ(s.aciWord, 612);
-    EXPECT_EQ(s.offsetWord, 0x1380);
+    EXPECT_EQ(std::make_tuple(s.aciFilterIndex, s.aciWord, s.offsetWord), std::make_tuple(3, 612, 0x1380));
 
     // What the data-slice tune wrote, from state 9 on (the lock wait writes nothing).
     std::vector<Step> expected = bytes(0x50, 0x7A, {0x03, 0x3C, 0x48, 0x02, 3, 7});
@@ -359,9 +357,7 @@ TEST(KitDvbc2Search, DataSlicesAndPlpsOfOneFrequency)
         kit_stopwatch_sleep(&sw, seq.waitMs);
         seq.waitMs = 0;
     }
-    EXPECT_EQ(seq.result, 5u);
-    EXPECT_EQ(seq.entryCount, 0u);
-    EXPECT_EQ(seq.nextFreqKHz, kCentre + 1500);
+    EXPECT_EQ(std::make_tuple(seq.result, seq.entryCount, seq.nextFreqKHz), std::make_tuple(5u, 0u, kCentre + 1500));
     EXPECT_GE(nowMs() - start, 2000u);
     EXPECT_EQ(kit_demod_dvbc2_InitGetTuneParamsSeq(&e.demod, 0, KIT_DTV_BW_6_MHZ, &seq), 1u);
     EXPECT_EQ(kit_demod_dvbc2_InitGetTuneParamsSeq(&e.demod, kCentre, KIT_DTV_BW_7_MHZ, &seq), 8u);

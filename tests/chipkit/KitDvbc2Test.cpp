@@ -129,12 +129,10 @@ TEST(KitDvbc2Tune, CarrierWordsBothWays)
         {6, 474000, 283140, 474006}, {6, 114000, 68100, 114006}, {8, 1, 0, 0},
     };
     for (const Case& c : cases) {
-        uint32_t w = 1, f = 1;
-        ASSERT_EQ(kit_demod_dvbc2_CarrierWord(c.bw, c.kHz, &w), 0u);
+        const uint32_t w = value(kit_demod_dvbc2_CarrierWord, c.bw, c.kHz);
         EXPECT_EQ(w, c.word) << c.kHz;
         EXPECT_EQ(w % 12, 0u);
-        ASSERT_EQ(kit_demod_dvbc2_CarrierWordFrequency(c.bw, w, &f), 0u);
-        EXPECT_EQ(f, c.back) << c.kHz;
+        EXPECT_EQ(value(kit_demod_dvbc2_CarrierWordFrequency, c.bw, w), c.back) << c.kHz;
     }
     uint32_t w = 0;
     EXPECT_EQ(kit_demod_dvbc2_CarrierWord(7, 474000, &w), 8u);
@@ -143,8 +141,7 @@ TEST(KitDvbc2Tune, CarrierWordsBothWays)
     EXPECT_EQ(kit_demod_dvbc2_CarrierWord(6, 2400000, &w), 1u);
     EXPECT_EQ(kit_demod_dvbc2_CarrierWord(6, 2396745, &w), 0u);
     EXPECT_EQ(kit_demod_dvbc2_CarrierWordFrequency(8, 0xFFFFFF, &w), 1u);
-    ASSERT_EQ(kit_demod_dvbc2_CarrierWordFrequency(8, 0xFFFFFE, &w), 0u);
-    EXPECT_EQ(w, 37449138u);
+    EXPECT_EQ(value(kit_demod_dvbc2_CarrierWordFrequency, 8, 0xFFFFFE), 37449138u);
     EXPECT_EQ(kit_demod_dvbc2_CarrierWord(8, 1, nullptr), 1u);
 }
 
@@ -186,195 +183,115 @@ TEST(KitDvbc2Lock, SyncStateCombinations)
     EXPECT_EQ(kit_demod_dvbc2_SetPlpId(&b.demod, 7), 3u);
 }
 
-TEST(KitDvbc2Monitor, QualityAndErrorRatesAtTheirValuesAndLimits)
+TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimits)
 {
     Active b;
     kit_demod_t* d = &b.demod;
-    uint32_t u = 0;
-    int32_t s = 0;
-
-    b.set(0x20, 0x2C, {0x10, 0x00});
-    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_MER(d, &s), 0u);
-    EXPECT_EQ(s, 30079);
-    b.set(0x20, 0x2C, {0x00, 0x00});
-    EXPECT_EQ(kit_demod_dvbc2_adv_monitor_MER(d, &s), 4u);
-
-    // SNR signed across its range: a weak estimate reads below 0 dB, never a wrapped value.
-    const std::pair<int, int32_t> snrs[] = {{27500, 38400}, {55000, 50000}, {100, 11000}, {1, -9000}};
-    for (const auto& c : snrs) {
-        b.set(0x20, 0x28, {c.first >> 8, c.first & 0xFF});
-        ASSERT_EQ(kit_demod_dvbc2_monitor_SNR(d, &s), 0u);
-        EXPECT_EQ(s, c.second) << c.first;
-    }
-
-    b.set(0x24, 0xFA, {0x01, 0x00, 0x03});
-    b.set(0x24, 0xDC, {0x0A});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 0u);
-    EXPECT_EQ(u, 2930u);
-    b.set(0x24, 0xDC, {0xF0});  // window of one packet: no rounding up
-    b.set(0x24, 0xFA, {0x01, 0x00, 0x01});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 0u);
-    EXPECT_EQ(u, 1000000u);
-    b.set(0x24, 0xFA, {0x01, 0x00, 0x02});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 4u);
-    b.set(0x24, 0xFA, {0x00, 0x00, 0x00});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PER(d, &u), 4u);
-
-    b.set(0x20, 0x75, {0x01, 0xFF, 0xFF});  // the top bit is not the count's
-    b.set(0x20, 0x72, {0x0F});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_PostBCHFER(d, &u), 0u);
-    EXPECT_EQ(u, 999969u);
-    b.set(0x20, 0x72, {0x0E});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PostBCHFER(d, &u), 4u);
-
-    b.set(0x24, 0xFD, {0x01, 0x12, 0x34});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_PacketErrorNumber(d, &u), 0u);
-    EXPECT_EQ(u, 0x1234u);
-    b.set(0x24, 0xFD, {0x00});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_PacketErrorNumber(d, &u), 4u);
-
+    const Monitor mer = monitor(kit_demod_dvbc2_adv_monitor_MER), snr = monitor(kit_demod_dvbc2_monitor_SNR),
+                  per = monitor(kit_demod_dvbc2_monitor_PER), fer = monitor(kit_demod_dvbc2_monitor_PostBCHFER),
+                  packets = monitor(kit_demod_dvbc2_monitor_PacketErrorNumber),
+                  ldpc = monitor(kit_demod_dvbc2_monitor_PreLDPCBER), bch = monitor(kit_demod_dvbc2_monitor_PreBCHBER),
+                  rate = monitor(kit_demod_dvbc2_monitor_TSRate), offset = monitor(kit_demod_dvbc2_monitor_CarrierOffset),
+                  sense = monitor(kit_demod_dvbc2_monitor_SpectrumSense),
+                  sampling = monitor(kit_demod_dvbc2_monitor_SamplingOffset);
+    auto snrOf = [](int v) { return std::vector<Bytes>{{0x20, 0x28, {v >> 8, v & 0xFF}}}; };
     // Pre-LDPC BER: frame length from the FEC type; the largest count in 64 bits.
-    struct Ber {
-        std::initializer_list<int> count;
-        int window, fec;
-        kit_result_t result;
-        uint32_t ber;
+    auto ldpcOf = [](std::vector<int> count, int window, int fec) {
+        return std::vector<Bytes>{{0x20, 0x39, count}, {0x20, 0x6F, {window}}, {0x52, 0x15, {fec}}};
     };
-    const Ber ldpc[] = {
-        {{0x10, 0x00, 0x3F, 0x48}, 0, 0x00, 0, 10000000}, {{0x10, 0x00, 0x3F, 0x49}, 0, 0x00, 4, 0},
-        {{0x10, 0x00, 0x3F, 0x49}, 0, 0x10, 0, 2500154},  {{0x1F, 0xFF, 0xFF, 0xFF}, 15, 0x10, 0, 1264198},
-        {{0x0F, 0xFF, 0xFF, 0xFF}, 15, 0x10, 4, 0},
-    };
-    for (const Ber& c : ldpc) {
-        b.set(0x20, 0x39, c.count);
-        b.set(0x20, 0x6F, {c.window});
-        b.set(0x52, 0x15, {c.fec});
-        EXPECT_EQ(kit_demod_dvbc2_monitor_PreLDPCBER(d, &u), c.result);
-        if (c.result == 0) {
-            EXPECT_EQ(u, c.ber);
-        }
-        EXPECT_TRUE(freezeReleased(b.i2c));
-    }
-
     // Pre-BCH BER: block size by code rate and frame; rate codes 0 and above 5 have none.
-    struct Bch {
-        std::initializer_list<int> count;
-        int window, frame, rate;
-        kit_result_t result;
-        uint32_t ber;
+    auto bchOf = [](std::vector<int> count, int window, int frame, int codeRate) {
+        return std::vector<Bytes>{{0x24, 0x40, count}, {0x20, 0x72, {window}}, {0x52, 0x15, {frame, codeRate}}};
     };
-    const Bch bch[] = {
-        {{0x01, 0x00, 0x2A, 0x30}, 0, 0x00, 1, 0, 1000000000}, {{0x01, 0x00, 0x2A, 0x31}, 0, 0x00, 1, 4, 0},
-        {{0x01, 0xFF, 0xFF, 0xFF}, 15, 0x10, 5, 0, 2194787},   {{0x01, 0x00, 0x00, 0x01}, 0, 0x00, 0, 4, 0},
-        {{0x01, 0x00, 0x00, 0x01}, 0, 0x00, 6, 4, 0},          {{0x00, 0x00, 0x00, 0x01}, 0, 0x00, 1, 4, 0},
-    };
-    for (const Bch& c : bch) {
-        b.set(0x24, 0x40, c.count);
-        b.set(0x20, 0x72, {c.window});
-        b.set(0x52, 0x15, {c.frame, c.rate});
-        EXPECT_EQ(kit_demod_dvbc2_monitor_PreBCHBER(d, &u), c.result);
-        if (c.result == 0) {
-            EXPECT_EQ(u, c.ber);
-        }
-        EXPECT_TRUE(freezeReleased(b.i2c));
-    }
-
-    // TS rate with and without the input-stream correction.
-    b.set(0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE});  // 214958
-    b.set(0x24, 0x90, {0x00});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 0u);
-    EXPECT_EQ(u, 117073u);
-    b.set(0x24, 0x90, {0x01});
-    b.set(0x25, 0xB2, {0x00, 0x0F, 0x42, 0x40, 0x00, 0x0F, 0x3E, 0x58});  // 1000000 and 999000
-    ASSERT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 0u);
-    EXPECT_EQ(u, 116956u);
-    b.set(0x25, 0xB6, {0x00, 0x0F, 0x42, 0x40});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 4u);
-    b.set(0x20, 0xE5, {0xE0, 0x03, 0x47, 0xAD});  // 214957 under bits the word does not hold
-    EXPECT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 4u);
-    b.set(0x20, 0x10, {0x06});
-    b.set(0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE});
-    b.set(0x24, 0x90, {0x00});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_TSRate(d, &u), 4u);  // no TS lock
-    EXPECT_TRUE(freezeReleased(b.i2c));
-}
-
-TEST(KitDvbc2Monitor, SignallingOffsetsAndPlps)
-{
-    Active b;
-    kit_demod_t* d = &b.demod;
-    int32_t s = 0;
-    uint8_t v = 0;
-
-    b.set(0x20, 0x4C, {0x00, 0x00, 0x03, 0xAC});  // 940
-    ASSERT_EQ(kit_demod_dvbc2_monitor_CarrierOffset(d, &s), 0u);
-    EXPECT_EQ(s, -8);
+    auto samplingOf = [](std::vector<int> word) { return std::vector<Bytes>{{0x20, 0x9F, word}}; };
+    expectReadings(b, {
+        {{{0x20, 0x2C, {0x10, 0x00}}}, mer, 0, 30079},
+        {{{0x20, 0x2C, {0x00, 0x00}}}, mer, 4, 0},
+        // SNR signed across its range: a weak estimate reads below 0 dB, never a wrapped value.
+        {snrOf(27500), snr, 0, 38400}, {snrOf(55000), snr, 0, 50000}, {snrOf(100), snr, 0, 11000},
+        {snrOf(1), snr, 0, -9000},
+        {{{0x24, 0xFA, {0x01, 0x00, 0x03}}, {0x24, 0xDC, {0x0A}}}, per, 0, 2930},
+        {{{0x24, 0xDC, {0xF0}}, {0x24, 0xFA, {0x01, 0x00, 0x01}}}, per, 0, 1000000},  // one packet: no rounding up
+        {{{0x24, 0xFA, {0x01, 0x00, 0x02}}}, per, 4, 0},
+        {{{0x24, 0xFA, {0x00, 0x00, 0x00}}}, per, 4, 0},
+        {{{0x20, 0x75, {0x01, 0xFF, 0xFF}}, {0x20, 0x72, {0x0F}}}, fer, 0, 999969},  // top bit not the count's
+        {{{0x20, 0x72, {0x0E}}}, fer, 4, 0},
+        {{{0x24, 0xFD, {0x01, 0x12, 0x34}}}, packets, 0, 0x1234},
+        {{{0x24, 0xFD, {0x00}}}, packets, 4, 0},
+        {ldpcOf({0x10, 0x00, 0x3F, 0x48}, 0, 0x00), ldpc, 0, 10000000},
+        {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x00), ldpc, 4, 0},
+        {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x10), ldpc, 0, 2500154},
+        {ldpcOf({0x1F, 0xFF, 0xFF, 0xFF}, 15, 0x10), ldpc, 0, 1264198},
+        {ldpcOf({0x0F, 0xFF, 0xFF, 0xFF}, 15, 0x10), ldpc, 4, 0},
+        {bchOf({0x01, 0x00, 0x2A, 0x30}, 0, 0x00, 1), bch, 0, 1000000000},
+        {bchOf({0x01, 0x00, 0x2A, 0x31}, 0, 0x00, 1), bch, 4, 0},
+        {bchOf({0x01, 0xFF, 0xFF, 0xFF}, 15, 0x10, 5), bch, 0, 2194787},
+        {bchOf({0x01, 0x00, 0x00, 0x01}, 0, 0x00, 0), bch, 4, 0},
+        {bchOf({0x01, 0x00, 0x00, 0x01}, 0, 0x00, 6), bch, 4, 0},
+        {bchOf({0x00, 0x00, 0x00, 0x01}, 0, 0x00, 1), bch, 4, 0},
+        // TS rate with and without the input-stream correction (1000000 and 999000).
+        {{{0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE}}, {0x24, 0x90, {0x00}}}, rate, 0, 117073},  // 214958
+        {{{0x24, 0x90, {0x01}}, {0x25, 0xB2, {0x00, 0x0F, 0x42, 0x40, 0x00, 0x0F, 0x3E, 0x58}}}, rate, 0, 116956},
+        {{{0x25, 0xB6, {0x00, 0x0F, 0x42, 0x40}}}, rate, 4, 0},
+        {{{0x20, 0xE5, {0xE0, 0x03, 0x47, 0xAD}}}, rate, 4, 0},  // 214957 under bits the word does not hold
+        {{{0x20, 0x10, {0x06}}, {0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE}}, {0x24, 0x90, {0x00}}}, rate, 4, 0},  // no TS lock
+        {{{0x20, 0x10, {0x26}}, {0x20, 0x4C, {0x00, 0x00, 0x03, 0xAC}}}, offset, 0, -8},  // 940
+        {{{0x28, 0xE6, {0x01}}}, sense, 0, 1},
+        // Sampling offset in 10^-8 of the 8 MHz nominal word, rounded away from zero.
+        {samplingOf({0x15, 0, 0, 0, 0}), sampling, 0, 0},
+        {samplingOf({0x15, 0x00, 0x01, 0x00, 0x00}), sampling, 0, 73},
+        {samplingOf({0x14, 0xFF, 0xFF, 0x00, 0x00}), sampling, 0, -73},
+        {samplingOf({0x16, 0x00, 0x00, 0x00, 0x00}), sampling, 0, 4761605},
+        {samplingOf({0x17, 0, 0, 0, 0}), sampling, 4, 0},
+        {samplingOf({0x13, 0xFF, 0xFF, 0xFF, 0xFF}), sampling, 4, 0},
+    });
     b.demod.ifSpectrumInverted = 1;
-    ASSERT_EQ(kit_demod_dvbc2_monitor_CarrierOffset(d, &s), 0u);
-    EXPECT_EQ(s, 8);
-    b.set(0x20, 0x4C, {0xFF, 0x80, 0x00, 0x00});  // -2^23, top nibble not the value's
-    ASSERT_EQ(kit_demod_dvbc2_monitor_CarrierOffset(d, &s), 0u);
-    EXPECT_EQ(s, -71392);
-    b.set(0x28, 0xE6, {0x01});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_SpectrumSense(d, &v), 0u);
-    EXPECT_EQ(v, 0);
-    b.demod.ifSpectrumInverted = 0;
-    ASSERT_EQ(kit_demod_dvbc2_monitor_SpectrumSense(d, &v), 0u);
-    EXPECT_EQ(v, 1);
+    expectReadings(b, {
+        {{}, offset, 0, 8},
+        {{{0x20, 0x4C, {0xFF, 0x80, 0x00, 0x00}}}, offset, 0, -71392},  // -2^23, top nibble not the value's
+        {{}, sense, 0, 0},
+    });
 
     // The received PLP's modulation and coding; the highest rate of a long frame reads 6.
-    b.set(0x52, 0x15, {0x10, 0x35});
-    uint8_t qam = 0, longFrame = 0, rate = 0;
-    ASSERT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_DATA_NORMAL, &qam), 0u);
-    ASSERT_EQ(kit_demod_dvbc2_monitor_LDPCCodeLength(d, KIT_DVBC2_PLP_DATA_GROUPED, &longFrame), 0u);
-    ASSERT_EQ(kit_demod_dvbc2_monitor_CodeRate(d, KIT_DVBC2_PLP_DATA_NORMAL, &rate), 0u);
-    EXPECT_EQ(qam + 10 * longFrame + 100 * rate, 613);
-    b.set(0x52, 0x15, {0x00});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_CodeRate(d, KIT_DVBC2_PLP_DATA_NORMAL, &rate), 0u);
-    EXPECT_EQ(rate, 5);
-    b.set(0x52, 0x17, {0x00, 0x10, 0x24});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_COMMON, &qam), 4u);  // no common PLP
-    b.set(0x52, 0x17, {0x01});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_COMMON, &qam), 0u);
-    ASSERT_EQ(kit_demod_dvbc2_monitor_CodeRate(d, KIT_DVBC2_PLP_COMMON, &rate), 0u);
-    EXPECT_EQ(qam + 100 * rate, 402);
-    EXPECT_EQ(kit_demod_dvbc2_monitor_QAM(d, 3, &qam), 1u);
-    b.set(0x20, 0x10, {0x06});
-    EXPECT_EQ(kit_demod_dvbc2_monitor_QAM(d, KIT_DVBC2_PLP_DATA_NORMAL, &qam), 4u);
-    EXPECT_TRUE(freezeReleased(b.i2c));
+    const Monitor dataQam = monitorOf<uint8_t>([](kit_demod_t* x, uint8_t* v) {
+        return kit_demod_dvbc2_monitor_QAM(x, KIT_DVBC2_PLP_DATA_NORMAL, v);
+    });
+    const Monitor dataRate = monitorOf<uint8_t>([](kit_demod_t* x, uint8_t* v) {
+        return kit_demod_dvbc2_monitor_CodeRate(x, KIT_DVBC2_PLP_DATA_NORMAL, v);
+    });
+    const Monitor groupedLength = monitorOf<uint8_t>([](kit_demod_t* x, uint8_t* v) {
+        return kit_demod_dvbc2_monitor_LDPCCodeLength(x, KIT_DVBC2_PLP_DATA_GROUPED, v);
+    });
+    const Monitor commonQam = monitorOf<uint8_t>([](kit_demod_t* x, uint8_t* v) {
+        return kit_demod_dvbc2_monitor_QAM(x, KIT_DVBC2_PLP_COMMON, v);
+    });
+    const Monitor commonRate = monitorOf<uint8_t>([](kit_demod_t* x, uint8_t* v) {
+        return kit_demod_dvbc2_monitor_CodeRate(x, KIT_DVBC2_PLP_COMMON, v);
+    });
+    expectReadings(b, {
+        {{{0x52, 0x15, {0x10, 0x35}}}, dataQam, 0, 3},
+        {{}, groupedLength, 0, 1},
+        {{}, dataRate, 0, 6},
+        {{{0x52, 0x15, {0x00}}}, dataRate, 0, 5},
+        {{{0x52, 0x17, {0x00, 0x10, 0x24}}}, commonQam, 4, 0},  // no common PLP
+        {{{0x52, 0x17, {0x01}}}, commonQam, 0, 2},
+        {{}, commonRate, 0, 4},
+        {{{0x20, 0x10, {0x06}}}, dataQam, 4, 0},
+    });
+    uint8_t v = 0;
+    EXPECT_EQ(kit_demod_dvbc2_monitor_QAM(d, 3, &v), 1u);
     b.set(0x20, 0x10, {0x26});
 
     // Guard interval from the notch tune's layer-1 copy, else from the layer-1 data once ready.
     b.set(0x50, 0x6E, {0x01});
     b.set(0x50, 0x55, {0x10});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_GI(d, &v), 0u);
-    EXPECT_EQ(v, KIT_DVBC2_GI_1_64);
+    EXPECT_EQ(value(kit_demod_dvbc2_monitor_GI, d), KIT_DVBC2_GI_1_64);
     b.set(0x50, 0x6E, {0x00});
     b.set(0x50, 0x15, {0x00});
     EXPECT_EQ(kit_demod_dvbc2_monitor_GI(d, &v), 4u);
     b.set(0x52, 0x1F, {0x01});
     b.set(0x50, 0xC4, {0x01});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_GI(d, &v), 0u);
-    EXPECT_EQ(v, KIT_DVBC2_GI_1_128);
-
-    // Sampling offset in 10^-8 of the 8 MHz nominal word, rounded away from zero.
-    struct Offset {
-        std::initializer_list<int> word;
-        kit_result_t result;
-        int32_t offset;
-    };
-    const Offset offsets[] = {
-        {{0x15, 0, 0, 0, 0}, 0, 0},          {{0x15, 0x00, 0x01, 0x00, 0x00}, 0, 73},
-        {{0x14, 0xFF, 0xFF, 0x00, 0x00}, 0, -73}, {{0x16, 0x00, 0x00, 0x00, 0x00}, 0, 4761605},
-        {{0x17, 0, 0, 0, 0}, 4, 0},          {{0x13, 0xFF, 0xFF, 0xFF, 0xFF}, 4, 0},
-    };
-    for (const Offset& c : offsets) {
-        b.set(0x20, 0x9F, c.word);
-        EXPECT_EQ(kit_demod_dvbc2_monitor_SamplingOffset(d, &s), c.result);
-        if (c.result == 0) {
-            EXPECT_EQ(s, c.offset);
-        }
-    }
+    EXPECT_EQ(value(kit_demod_dvbc2_monitor_GI, d), KIT_DVBC2_GI_1_128);
 
     // Layer-1 part 2: header fields, the notch list, the reserved tone.
     kit_dvbc2_l1_part2_t l1 = {};
@@ -385,21 +302,11 @@ TEST(KitDvbc2Monitor, SignallingOffsetsAndPlps)
     b.set(0x52, 0x4D, {0xC0, 0x0A, 0xFE, 0x05, 0xAA, 0x01, 0x00, 0x01, 0x00, 0x00});
     b.set(0x52, 0x98, {0x01, 0x00, 0x00});
     ASSERT_EQ(kit_demod_dvbc2_monitor_L1Data(d, &l1), 0u);
-    EXPECT_EQ(l1.networkId, 0x1234);
-    EXPECT_EQ(l1.c2SystemId, 0x5678);
-    EXPECT_EQ(l1.startFrequency, 209952u);
-    EXPECT_EQ(l1.c2Bandwidth, 142);
-    EXPECT_EQ(l1.guardInterval, 1);
-    EXPECT_EQ(l1.frameLength, 0x201);
-    EXPECT_EQ(l1.changeCounter, 7);
-    EXPECT_EQ(l1.numDataSlices, 2);
-    ASSERT_EQ(l1.numNotches, 2);
-    EXPECT_EQ(l1.notches[0].start, 10);
-    EXPECT_EQ(l1.notches[0].width, 5);
-    EXPECT_EQ(l1.notches[1].start, 0x100);
-    EXPECT_EQ(l1.notches[1].width, 0x100);
-    EXPECT_EQ(l1.notches[2].width, 0);
-    EXPECT_EQ(l1.reservedTone, 1);
+    EXPECT_EQ((std::vector<uint32_t>{l1.networkId, l1.c2SystemId, l1.startFrequency, l1.c2Bandwidth,
+                                     l1.guardInterval, l1.frameLength, l1.changeCounter, l1.numDataSlices,
+                                     l1.numNotches, l1.notches[0].start, l1.notches[0].width, l1.notches[1].start,
+                                     l1.notches[1].width, l1.notches[2].width, l1.reservedTone}),
+              (std::vector<uint32_t>{0x1234, 0x5678, 209952, 142, 1, 0x201, 7, 2, 2, 10, 5, 0x100, 0x100, 0, 1}));
     EXPECT_TRUE(freezeReleased(b.i2c));
 }
 
@@ -412,8 +319,7 @@ TEST(KitDvbc2Monitor, FilteredMerAndCaptures)
     int32_t mer = 0;
     b.set(0x20, 0x2C, {0x10, 0x00});  // 30.079 dB
     b.i2c.clearLog();
-    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_FilteredMER(d, &filter, &mer), 0u);
-    EXPECT_EQ(mer, 30079);
+    EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_FilteredMER, d, &filter), 30079);
     const auto flags = b.i2c.writesTo(SLVT, 0x20);
     EXPECT_EQ(flags.front(), std::make_pair(0x9D, 0x01));
     EXPECT_EQ(flags.back(), std::make_pair(0x9D, 0x14));
@@ -451,15 +357,12 @@ TEST(KitDvbc2Monitor, FilteredMerAndCaptures)
 
     int32_t power = 0;
     b.set(0x21, 0x9B, {0x40, 0, 0, 0x3F, 0xFF, 0x10, 0x00});
-    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_ChannelSpectrum(d, 100, &power), 0u);
-    EXPECT_EQ(power, 27069);
+    EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_ChannelSpectrum, d, 100), 27069);
     ASSERT_EQ(kit_demod_dvbc2_adv_monitor_DelayProfile(d, 100, &power), 0u);
     EXPECT_EQ(power, 66218);  // 30-bit power 0x3FFF1000
     b.set(0x21, 0x9B, {0x40, 0, 0, 0, 0, 0, 0});
-    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_ChannelSpectrum(d, 100, &power), 0u);
-    EXPECT_EQ(power, -9031);
-    ASSERT_EQ(kit_demod_dvbc2_adv_monitor_DelayProfile(d, 100, &power), 0u);
-    EXPECT_EQ(power, -50000);
+    EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_ChannelSpectrum, d, 100), -9031);
+    EXPECT_EQ(value(kit_demod_dvbc2_adv_monitor_DelayProfile, d, 100), -50000);
 
     // No point ready within 60 polls: time-out after 590 ms of waits.
     b.set(0x21, 0x9B, {0x00});
@@ -525,6 +428,5 @@ TEST(KitDvbc2Monitor, NotReadyWhenUnlockedAndTheFreezeAlwaysLetGo)
     EXPECT_EQ(kit_demod_dvbc2_monitor_PacketErrorNumber(&b.demod, &u), 4u);
     EXPECT_TRUE(freezeReleased(b.i2c));
     b.set(0x20, 0x26, {0xF1, 0x23});
-    ASSERT_EQ(kit_demod_dvbc2_monitor_IFAGCOut(&b.demod, &u), 0u);
-    EXPECT_EQ(u, 0x123u);
+    EXPECT_EQ(value(kit_demod_dvbc2_monitor_IFAGCOut, &b.demod), 0x123u);
 }

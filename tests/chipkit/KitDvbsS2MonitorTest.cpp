@@ -1,7 +1,7 @@
 // The DVB-S/S2 monitors on the fake register files: each decoding at its values and limits,
 // the C/N curves at their known rows, the error rates where 32 bits would overflow, which
 // system each monitor answers for, and the freeze released on every way out.
-#include "DemodBench.h"
+#include "KitTrail.h"
 #include "chipkit/kit_demod_dvbs_s2.h"
 #include "chipkit/kit_demod_dvbs_s2_monitor.h"
 
@@ -61,21 +61,16 @@ TEST(KitDvbsS2Monitor, CarrierOffsetRoundsAwayFromZeroAndFollowsTheSense)
         {false, 2048, 0, -125},   {false, 1024, 0, -63},   {false, 0x1FFC00, 0, 63}, {true, 4096, 1, 375},
         {true, 0x100000, 0, 96000},  // the most negative word
     };
+    const Monitor offset = monitor(kit_demod_dvbs_s2_monitor_CarrierOffset);
     for (const auto& c : cases) {
         Sat s;
         s.lock(KIT_DTV_SYSTEM_DVBS2, c.highRate);
         s.demod.satIQInverted = c.iqFlag;
-        s.set(A0, 0x45, {uint8_t(c.word >> 16), uint8_t(c.word >> 8), uint8_t(c.word)});
-        int32_t kHz = 0;
-        ASSERT_EQ(kit_demod_dvbs_s2_monitor_CarrierOffset(&s.demod, &kHz), 0u);
-        EXPECT_EQ(kHz, c.kHz) << c.word;
+        expectReadings(s, {{{{A0, 0x45, {int(c.word >> 16), int(c.word >> 8) & 0xFF, int(c.word) & 0xFF}}}, offset, 0, c.kHz}});
         EXPECT_TRUE(s.freezeBalanced());
     }
-    Sat s;
-    int32_t kHz = 0;
-    EXPECT_EQ(kit_demod_dvbs_s2_monitor_CarrierOffset(&s.demod, &kHz), 4u);  // no TS lock
-    s.set(A0, 0x11, {0x04});
-    EXPECT_EQ(kit_demod_dvbs_s2_monitor_CarrierOffset(&s.demod, &kHz), 4u);  // no timing lock
+    Sat s;  // no TS lock, then no timing lock
+    expectReadings(s, {{{}, offset, 4, 0}, {{{A0, 0x11, {0x04}}}, offset, 4, 0}});
     EXPECT_TRUE(s.freezeBalanced());
 }
 
@@ -94,20 +89,15 @@ TEST(KitDvbsS2Monitor, SymbolRateDecoding)
         {true, {0x06, 0x01, 0x00, 0x01}, 4, 0},         // d one more
         {true, {0xFF, 0xFF, 0x41, 0x2A}, 0, 27500026},  // bits above the 27 ignored
     };
+    const Monitor rate = monitor(kit_demod_dvbs_s2_monitor_SymbolRate);
     for (const auto& c : cases) {
         Sat s;
         s.lock(KIT_DTV_SYSTEM_DVBS2, c.highRate);
-        s.set(0xAF, 0x38, {c.b[0], c.b[1], c.b[2], c.b[3]});
-        uint32_t sps = 0;
-        EXPECT_EQ(kit_demod_dvbs_s2_monitor_SymbolRate(&s.demod, &sps), c.result) << c.sps;
-        if (c.result == 0) {
-            EXPECT_EQ(sps, c.sps);
-        }
+        expectReadings(s, {{{{0xAF, 0x38, {c.b[0], c.b[1], c.b[2], c.b[3]}}}, rate, c.result, c.sps}});
         EXPECT_TRUE(s.freezeBalanced());
     }
     Sat s;
-    uint32_t sps = 0;
-    EXPECT_EQ(kit_demod_dvbs_s2_monitor_SymbolRate(&s.demod, &sps), 4u);
+    expectReadings(s, {{{}, rate, 4, 0}});
 }
 
 TEST(KitDvbsS2Monitor, CnrAtTheKnownRowsBetweenThemAndBeyond)
@@ -134,9 +124,7 @@ TEST(KitDvbsS2Monitor, CnrAtTheKnownRowsBetweenThemAndBeyond)
             Sat s(tuned);
             s.lock(c.system);
             s.set(0xA1, 0x10, {0x01, uint8_t(0xE0 | (c.reg >> 8)), uint8_t(c.reg)});
-            int32_t cnr = -1;
-            ASSERT_EQ(kit_demod_dvbs_s2_monitor_CNR(&s.demod, &cnr), 0u) << c.reg;
-            EXPECT_EQ(cnr, c.cnr) << c.system << " " << c.reg;
+            EXPECT_EQ(value(kit_demod_dvbs_s2_monitor_CNR, &s.demod), c.cnr) << c.system << " " << c.reg;
         }
     }
     Sat s;
@@ -167,26 +155,21 @@ TEST(KitDvbsS2Monitor, PacketErrorRateOverTheWindow)
         {KIT_DTV_SYSTEM_DVBS, 0, 9, 4, 0},        {KIT_DTV_SYSTEM_DVBS, 0, 3, 0, 375000},
         {KIT_DTV_SYSTEM_DVBS, 15, 0x3FFFF, 0, 999996},
     };
+    const Monitor per = monitor(kit_demod_dvbs_s2_monitor_PER);
     for (const auto& c : cases) {
         Sat s(c.system);
         s.lock(c.system);
+        const int e = static_cast<int>(c.errors);
+        const std::vector<Bytes> errors =
+            c.system == KIT_DTV_SYSTEM_DVBS
+                ? std::vector<Bytes>{{A0, 0x25, {0x01}}, {A0, 0x2C, {0xFC | e >> 16, (e >> 8) & 0xFF, e & 0xFF}}}
+                : std::vector<Bytes>{{0xB8, 0x26, {0x01, e >> 8, e & 0xFF}}};
         s.set(A0, 0xBA, {uint8_t(0xF0 | c.p)});
-        if (c.system == KIT_DTV_SYSTEM_DVBS) {
-            s.set(A0, 0x25, {0x01});
-            s.set(A0, 0x2C, {uint8_t(0xFC | (c.errors >> 16)), uint8_t(c.errors >> 8), uint8_t(c.errors)});
-        } else {
-            s.set(0xB8, 0x26, {0x01, uint8_t(c.errors >> 8), uint8_t(c.errors)});
-        }
-        uint32_t per = 0;
-        EXPECT_EQ(kit_demod_dvbs_s2_monitor_PER(&s.demod, &per), c.result) << c.system << " " << c.errors;
-        if (c.result == 0) {
-            EXPECT_EQ(per, c.per) << c.system << " " << c.errors;
-        }
+        expectReadings(s, {{errors, per, c.result, c.per}});
         EXPECT_TRUE(s.freezeBalanced());
     }
     Sat s;
-    uint32_t per = 0;
-    EXPECT_EQ(kit_demod_dvbs_s2_monitor_PER(&s.demod, &per), 4u);  // not valid yet
+    expectReadings(s, {{{}, per, 4, 0}});  // not valid yet
 }
 
 TEST(KitDvbsS2Monitor, BitErrorRatesIn64Bits)
@@ -321,10 +304,9 @@ TEST(KitDvbsS2Monitor, PlsCodeTable)
             s.set(A0, 0x21, {uint8_t(0x80 | c.modcod << 2 | 0x02 | pilots)});
             kit_dvbs2_plscode_t pls;
             ASSERT_EQ(kit_demod_dvbs2_monitor_PLSCode(&s.demod, &pls), 0u);
-            EXPECT_EQ(pls.modulation, c.modulation) << int(c.modcod);
-            EXPECT_EQ(pls.codeRate, c.codeRate) << int(c.modcod);
-            EXPECT_EQ(pls.isPilotOn, pilots);
-            EXPECT_EQ(pls.isShortFrame, 0);
+            EXPECT_EQ(std::make_tuple(pls.modulation, pls.codeRate, pls.isPilotOn, pls.isShortFrame),
+                      std::make_tuple(c.modulation, c.codeRate, pilots, 0))
+                << int(c.modcod);
         }
     }
     Sat s;
@@ -340,26 +322,17 @@ TEST(KitDvbsS2Monitor, SignallingAndTransportRate)
     s.set(A0, 0x49, {0xF1, 0x07, 0x05, 0xE0, 0xEA, 0x60, 0x47});
     kit_dvbs2_bbheader_t h;
     ASSERT_EQ(kit_demod_dvbs2_monitor_BBHeader(&s.demod, &h), 0u);
-    EXPECT_EQ(h.streamInput, 3u);
-    EXPECT_EQ(h.isSingleInputStream, 1);
-    EXPECT_EQ(h.isConstantCodingModulation, 1);
-    EXPECT_EQ(h.issyIndicator, 0);
-    EXPECT_EQ(h.nullPacketDeletion, 0);
-    EXPECT_EQ(h.rollOff, 1u);
-    EXPECT_EQ(h.inputStreamIdentifier, 7);
-    EXPECT_EQ(h.userPacketLength, 1504);
-    EXPECT_EQ(h.dataFieldLength, 60000);
-    EXPECT_EQ(h.syncByte, 0x47);
-    uint8_t rollOff = 0;
-    ASSERT_EQ(kit_demod_dvbs2_monitor_Rolloff(&s.demod, &rollOff), 0u);
-    EXPECT_EQ(rollOff, 1);
+    EXPECT_EQ((std::vector<uint32_t>{h.streamInput, h.isSingleInputStream, h.isConstantCodingModulation,
+                                     h.issyIndicator, h.nullPacketDeletion, h.rollOff, h.inputStreamIdentifier,
+                                     h.userPacketLength, h.dataFieldLength, h.syncByte}),
+              (std::vector<uint32_t>{3, 1, 1, 0, 0, 1, 7, 1504, 60000, 0x47}));
+    expectReadings(s, {{{}, monitor(kit_demod_dvbs2_monitor_Rolloff), 0, 1}});
 
     uint8_t pilotLocked = 9, pilotOn = 9;
     s.set(A0, 0x11, {0x05});
     s.set(A0, 0x21, {0x1D});
     ASSERT_EQ(kit_demod_dvbs_s2_monitor_Pilot(&s.demod, &pilotLocked, &pilotOn), 0u);
-    EXPECT_EQ(pilotLocked, 1);
-    EXPECT_EQ(pilotOn, 1);
+    EXPECT_EQ(std::make_pair(pilotLocked, pilotOn), std::make_pair(uint8_t(1), uint8_t(1)));
 
     // TS rate from the symbol rate (27,500,026 sps) and the code rate.
     const struct {
@@ -379,14 +352,8 @@ TEST(KitDvbsS2Monitor, SignallingAndTransportRate)
     for (const auto& r : rates) {
         Sat t(r.system);
         t.lock(r.system);
-        t.set(0xAF, 0x38, {0x07, 0xFF, 0x41, 0x2A});
-        t.set(A0, 0x21, {r.pls});
-        t.set(0xB1, 0x10, {r.dvbsCodeRate});
-        uint32_t kbps = 0;
-        EXPECT_EQ(kit_demod_dvbs_s2_monitor_TSRate(&t.demod, &kbps), r.result) << int(r.pls);
-        if (r.result == 0) {
-            EXPECT_EQ(kbps, r.kbps) << int(r.pls);
-        }
+        expectReadings(t, {{{{0xAF, 0x38, {0x07, 0xFF, 0x41, 0x2A}}, {A0, 0x21, {r.pls}}, {0xB1, 0x10, {r.dvbsCodeRate}}},
+                            monitor(kit_demod_dvbs_s2_monitor_TSRate), r.result, r.kbps}});
         EXPECT_TRUE(t.freezeBalanced());
     }
 
@@ -396,15 +363,11 @@ TEST(KitDvbsS2Monitor, SignallingAndTransportRate)
     int32_t offset = 12345;
     kit_dtv_system_t system = 77;
     ASSERT_EQ(kit_demod_dvbs_s2_monitor_ScanInfo(&scan.demod, &lock, &offset, &system), 0u);
-    EXPECT_EQ(lock, 0);
-    EXPECT_EQ(offset, 12345);
-    EXPECT_EQ(system, 77u);
+    EXPECT_EQ(std::make_tuple(lock, offset, system), std::make_tuple(uint8_t(0), 12345, 77u));
     scan.lock(KIT_DTV_SYSTEM_DVBS);
     scan.set(A0, 0x45, {0x00, 0x10, 0x00});
     ASSERT_EQ(kit_demod_dvbs_s2_monitor_ScanInfo(&scan.demod, &lock, &offset, &system), 0u);
-    EXPECT_EQ(lock, 1);
-    EXPECT_EQ(offset, -375);
-    EXPECT_EQ(system, KIT_DTV_SYSTEM_DVBS);
+    EXPECT_EQ(std::make_tuple(lock, offset, system), std::make_tuple(uint8_t(1), -375, kit_dtv_system_t(KIT_DTV_SYSTEM_DVBS)));
     EXPECT_TRUE(scan.freezeBalanced());
 }
 
@@ -416,8 +379,7 @@ TEST(KitDvbsS2Monitor, ConstellationSamples)
     s.set(0xAA, 0x10, {0xB0, 0xFF, 0xC8});
     int16_t i = 0, q = 0;
     ASSERT_EQ(kit_demod_dvbs_s2_adv_monitor_Constellation(&s.demod, &i, &q), 0u);
-    EXPECT_EQ(i, -1);
-    EXPECT_EQ(q, 200);
+    EXPECT_EQ(std::make_pair(i, q), std::make_pair(int16_t(-1), int16_t(200)));
     EXPECT_EQ(s.i2c.reg(SLVT, 0xAA, 0x20), 0x45) << "the symbol selection is kept";
 
     Sat dvbs(KIT_DTV_SYSTEM_DVBS);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 using namespace kittest;
 
@@ -108,28 +109,54 @@ TEST(KitDvbtTune, ProfileEchoAndLocks)
     }
 }
 
-TEST(KitDvbtMonitor, TpsModeGuardAndSense)
+TEST(KitDvbtMonitor, TpsModeGuardSenseAndErrorRatesAtTheirWindows)
 {
     TBench b;
     b.set(SLVT, 0x10, 0x2F, {0x81, 0x3A, 0x9F, 0x12, 0x34, 0xC5, 0x2A});
     kit_dvbt_tpsinfo_t tps = {};
     ASSERT_EQ(kit_demod_dvbt_monitor_TPSInfo(&b.demod, &tps), 0u);
-    const uint32_t got[] = {tps.constellation, tps.hierarchy, tps.rateHP, tps.rateLP, tps.guard, tps.mode,
-                            tps.fnum, tps.lengthIndicator, tps.cellID, tps.reservedEven, tps.reservedOdd};
-    const uint32_t want[] = {2, 0, 1, 1, 3, 1, 2, 31, 0x1234, 5, 0x2A};
-    for (size_t i = 0; i < sizeof want / sizeof want[0]; ++i)
-        EXPECT_EQ(got[i], want[i]) << "field " << i;
+    EXPECT_EQ((std::vector<uint32_t>{tps.constellation, tps.hierarchy, tps.rateHP, tps.rateLP, tps.guard, tps.mode,
+                                     tps.fnum, tps.lengthIndicator, tps.cellID, tps.reservedEven, tps.reservedOdd}),
+              (std::vector<uint32_t>{2, 0, 1, 1, 3, 1, 2, 31, 0x1234, 5, 0x2A}));
     b.set(SLVT, 0x10, 0x40, {0x0E});
-    uint32_t mode = 0, guard = 0, inverted = 9;
+    uint32_t mode = 0, guard = 0;
     ASSERT_EQ(kit_demod_dvbt_monitor_ModeGuard(&b.demod, &mode, &guard), 0u);
-    EXPECT_EQ(mode, 3u);
-    EXPECT_EQ(guard, 2u);
-    b.set(SLVT, 0x10, 0x3F, {0x01});
-    ASSERT_EQ(kit_demod_dvbt_monitor_SpectrumSense(&b.demod, &inverted), 0u);
-    EXPECT_EQ(inverted, 1u);
+    EXPECT_EQ(std::make_pair(mode, guard), std::make_pair(3u, 2u));
+
+    const Monitor sense = monitor(kit_demod_dvbt_monitor_SpectrumSense), rs = monitor(kit_demod_dvbt_monitor_PreRSBER),
+                  viterbi = monitor(kit_demod_dvbt_monitor_PreViterbiBER), per = monitor(kit_demod_dvbt_monitor_PER),
+                  packets = monitor(kit_demod_dvbt_monitor_PacketErrorNumber);
+    // Pre-RS: errors over 204-byte (1632-bit) packets, 2^p of them.
+    auto rsOf = [](std::vector<int> count, int p) { return std::vector<Bytes>{{0x10, 0x62, count}, {0x10, 0x60, {p}}}; };
+    auto viterbiOf = [](int valid, std::vector<int> count, int p) {
+        return std::vector<Bytes>{{0x10, 0x39, {valid}}, {0x10, 0x22, count}, {0x10, 0x6F, {p}}};
+    };
+    expectReadings(b, {
+        {{{0x10, 0x3F, {0x01}}}, sense, 0, 1},
+        {rsOf({0x80, 0, 16}, 0), rs, 0, 98039},
+        {rsOf({0x80, 0x06, 0x60}, 0), rs, 0, 10000000},
+        {rsOf({0x80, 0x06, 0x61}, 0), rs, 4, 0},
+        {rsOf({0xBF, 0xFF, 0xFF}, 0x1F), rs, 0, 12},  // 2^22 over 2^31 packets
+        {rsOf({0x00, 0, 1}, 0), rs, 4, 0},
+        {viterbiOf(1, {0, 1}, 0), viterbi, 0, 39063},
+        {viterbiOf(1, {1, 1}, 0), viterbi, 4, 0},
+        {viterbiOf(1, {0xFF, 0xFF}, 7), viterbi, 0, 1249981},
+        {viterbiOf(0, {0, 1}, 0), viterbi, 4, 0},
+        {{{0x10, 0x5C, {4, 1, 0, 1}}}, per, 0, 62500},
+        {{{0x10, 0x5C, {4, 1, 0, 16}}}, per, 0, 1000000},
+        {{{0x10, 0x5C, {4, 1, 0, 17}}}, per, 4, 0},
+        {{{0x10, 0xEA, {0x01, 0x02, 1}}}, packets, 0, 0x0102},
+        {{{0x10, 0xEA, {0x01, 0x02, 0}}}, packets, 4, 0},
+    });
     b.demod.ifSpectrumInverted = 1;
-    ASSERT_EQ(kit_demod_dvbt_monitor_SpectrumSense(&b.demod, &inverted), 0u);
-    EXPECT_EQ(inverted, 0u);
+    expectReadings(b, {{{}, sense, 0, 0}});
+
+    // The averaged pre-RS BER over the history: 16 errors in 1 packet window, 16 in 2.
+    b.set(SLVT, 0x02, 0x10, {0x80, 0, 16, 0, 0x80, 0, 16, 1, 0});
+    const Monitor averaged = monitor(kit_demod_dvbt_monitor_AveragedPreRSBER);
+    expectReadings(b, {{{{0x10, 0x84, {0x01, 0x00}}}, averaged, 0, 65359},
+                       {{{0x10, 0x84, {0x00, 0x00}}, {0x10, 0x60, {2}}}, averaged, 0, 24510}});  // 32 over 2 x 4
+
     b.set(SLVT, 0x10, 0x10, {0x25});  // sync state 5: no TPS yet
     tps.mode = 77;
     EXPECT_EQ(kit_demod_dvbt_monitor_TPSInfo(&b.demod, &tps), 4u);
@@ -138,56 +165,6 @@ TEST(KitDvbtMonitor, TpsModeGuardAndSense)
     EXPECT_FALSE(b.frozen());
     b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
     EXPECT_EQ(kit_demod_dvbt_monitor_TPSInfo(&b.demod, &tps), 3u);
-}
-
-TEST(KitDvbtMonitor, ErrorRatesAtTheirWindows)
-{
-    using Monitor = std::function<kit_result_t(kit_demod_t*, uint32_t*)>;
-    const struct {
-        const char* name;
-        Monitor read;
-        std::vector<std::pair<int, std::vector<int>>> regs;  // register, bytes (bank 0x10)
-        kit_result_t result;
-        uint32_t value;
-    } cases[] = {
-        // Pre-RS: errors over 204-byte (1632-bit) packets, 2^p of them.
-        {"rs 16", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0, 16}}, {0x60, {0}}}, 0, 98039},
-        {"rs full", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0x06, 0x60}}, {0x60, {0}}}, 0, 10000000},
-        {"rs over", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x80, 0x06, 0x61}}, {0x60, {0}}}, 4, 0},
-        {"rs 2^22 over 2^31 packets", kit_demod_dvbt_monitor_PreRSBER,
-         {{0x62, {0xBF, 0xFF, 0xFF}}, {0x60, {0x1F}}}, 0, 12},
-        {"rs invalid", kit_demod_dvbt_monitor_PreRSBER, {{0x62, {0x00, 0, 1}}, {0x60, {0}}}, 4, 0},
-        {"viterbi 1/256", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {1}}, {0x22, {0, 1}}, {0x6F, {0}}}, 0, 39063},
-        {"viterbi over", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {1}}, {0x22, {1, 1}}, {0x6F, {0}}}, 4, 0},
-        {"viterbi 2^16 x 10^7", kit_demod_dvbt_monitor_PreViterbiBER,
-         {{0x39, {1}}, {0x22, {0xFF, 0xFF}}, {0x6F, {7}}}, 0, 1249981},
-        {"viterbi invalid", kit_demod_dvbt_monitor_PreViterbiBER, {{0x39, {0}}, {0x22, {0, 1}}, {0x6F, {0}}}, 4, 0},
-        {"per 1/16", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 1}}}, 0, 62500},
-        {"per full", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 16}}}, 0, 1000000},
-        {"per over", kit_demod_dvbt_monitor_PER, {{0x5C, {4, 1, 0, 17}}}, 4, 0},
-        {"packets", kit_demod_dvbt_monitor_PacketErrorNumber, {{0xEA, {0x01, 0x02, 1}}}, 0, 0x0102},
-        {"packets invalid", kit_demod_dvbt_monitor_PacketErrorNumber, {{0xEA, {0x01, 0x02, 0}}}, 4, 0},
-    };
-    for (const auto& c : cases) {
-        TBench b;
-        for (const auto& r : c.regs)
-            b.set(SLVT, 0x10, r.first, r.second);
-        uint32_t value = 0;
-        EXPECT_EQ(c.read(&b.demod, &value), c.result) << c.name;
-        EXPECT_EQ(value, c.value) << c.name;
-        EXPECT_FALSE(b.frozen()) << c.name;
-    }
-    // The averaged pre-RS BER over the history: 16 errors in 1 packet window, 16 in 2.
-    TBench b;
-    b.set(SLVT, 0x02, 0x10, {0x80, 0, 16, 0, 0x80, 0, 16, 1, 0});
-    b.set(SLVT, 0x10, 0x84, {0x01, 0x00});
-    uint32_t ber = 0;
-    ASSERT_EQ(kit_demod_dvbt_monitor_AveragedPreRSBER(&b.demod, &ber), 0u);
-    EXPECT_EQ(ber, 65359u);
-    b.set(SLVT, 0x10, 0x84, {0x00, 0x00});
-    b.set(SLVT, 0x10, 0x60, {2});
-    ASSERT_EQ(kit_demod_dvbt_monitor_AveragedPreRSBER(&b.demod, &ber), 0u);
-    EXPECT_EQ(ber, 24510u);  // 32 errors over 2 windows of 4 packets
 }
 
 TEST(KitDvbtMonitor, QualitySnrAndMer)
@@ -216,66 +193,49 @@ TEST(KitDvbtMonitor, QualitySnrAndMer)
     }
 
     TBench b;
-    const struct {
-        int v;
-        kit_result_t result;
-        int32_t snr, mer;
-    } values[] = {{1, 0, -8700, -11711}, {2000, 0, 26300, 21289}, {4996, 0, 40000, 25289}, {6000, 0, 40000, 25989},
-                  {0, 4, 7, 7}};
-    for (const auto& v : values) {
-        b.set(SLVT, 0x10, 0x28, {v.v >> 8, v.v & 0xFF});
-        b.set(SLVT, 0x10, 0x2C, {v.v >> 8, v.v & 0xFF});
-        int32_t snr = 7, mer = 7;
-        EXPECT_EQ(kit_demod_dvbt_monitor_SNR(&b.demod, &snr), v.result) << v.v;
-        EXPECT_EQ(snr, v.snr) << v.v;
-        EXPECT_EQ(kit_demod_dvbt_adv_monitor_MER(&b.demod, &mer), v.result) << v.v;
-        EXPECT_EQ(mer, v.mer) << v.v;
+    const Monitor snr = monitor(kit_demod_dvbt_monitor_SNR), mer = monitor(kit_demod_dvbt_adv_monitor_MER);
+    std::vector<Reading> rows;
+    for (auto [v, snrValue, merValue] : {std::tuple{1, -8700, -11711}, {2000, 26300, 21289}, {4996, 40000, 25289},
+                                         {6000, 40000, 25989}, {0, 0, 0}}) {
+        const std::vector<Bytes> regs = {{0x10, 0x28, {v >> 8, v & 0xFF}}, {0x10, 0x2C, {v >> 8, v & 0xFF}}};
+        rows.push_back({regs, snr, v ? 0u : 4u, snrValue});
+        rows.push_back({regs, mer, v ? 0u : 4u, merValue});
     }
-    int32_t snr = 0;
+    // The averaged SNR; the quality through the chip: 64-QAM 2/3, 26.3 dB, no errors, then hierarchical.
     b.set(SLVT, 0x02, 0x30, {1, 0x07, 0xD0, 0});
-    ASSERT_EQ(kit_demod_dvbt_monitor_AveragedSNR(&b.demod, &snr), 0u);
-    EXPECT_EQ(snr, 26300);
-
-    // Through the chip: 64-QAM 2/3, 26.3 dB, no errors.
-    b.set(SLVT, 0x10, 0x28, {0x07, 0xD0});
-    b.set(SLVT, 0x10, 0x2F, {0x81, 0x3A, 0x1F});
-    b.set(SLVT, 0x10, 0x62, {0x80, 0, 0});
-    uint8_t q = 0;
-    ASSERT_EQ(kit_demod_dvbt_monitor_Quality(&b.demod, &q), 0u);
-    EXPECT_EQ(q, 100);
-    b.set(SLVT, 0x10, 0x2F, {0x89});  // hierarchical
-    EXPECT_EQ(kit_demod_dvbt_monitor_Quality(&b.demod, &q), 8u);
-    EXPECT_FALSE(b.frozen());
+    rows.push_back({{}, monitor(kit_demod_dvbt_monitor_AveragedSNR), 0, 26300});
+    const Monitor quality = monitor(kit_demod_dvbt_monitor_Quality);
+    rows.push_back({{{0x10, 0x28, {0x07, 0xD0}}, {0x10, 0x2F, {0x81, 0x3A, 0x1F}}, {0x10, 0x62, {0x80, 0, 0}}},
+                    quality, 0, 100});
+    rows.push_back({{{0x10, 0x2F, {0x89}}}, quality, 8, 0});
+    expectReadings(b, rows);
 }
 
 TEST(KitDvbtMonitor, OffsetsAndAgc)
 {
+    TBench b;
+    const Monitor offset = monitor(kit_demod_dvbt_monitor_CarrierOffset);
+    auto word = [](uint32_t x) {
+        return std::vector<Bytes>{{0x10, 0x4C, {int(x >> 24), int(x >> 16) & 0xFF, int(x >> 8) & 0xFF, int(x) & 0xFF}}};
+    };
     const struct {
         kit_dtv_bandwidth_t bw;
         uint32_t x, inverted;
         kit_result_t result;
         int32_t offset;
-    } cases[] = {{8, 235, 0, 0, -8},          {5, 235, 0, 0, -5},   {8, 0x1FFFFF15, 0, 0, 8},
-                 {8, 235, 1, 0, 8},           {8, 0x0FFFFFFF, 0, 0, -9138228}, {1, 235, 0, 3, 7}};
+    } cases[] = {{8, 235, 0, 0, -8},          {5, 235, 0, 0, -5},              {8, 0x1FFFFF15, 0, 0, 8},
+                 {8, 235, 1, 0, 8},           {8, 0x0FFFFFFF, 0, 0, -9138228}, {1, 235, 0, 3, 0}};
     for (const auto& c : cases) {
-        TBench b;
         b.demod.bandwidth = c.bw;
         b.demod.ifSpectrumInverted = c.inverted;
-        b.set(SLVT, 0x10, 0x4C, {int(c.x >> 24), int(c.x >> 16) & 0xFF, int(c.x >> 8) & 0xFF, int(c.x) & 0xFF});
-        int32_t offset = 7;
-        EXPECT_EQ(kit_demod_dvbt_monitor_CarrierOffset(&b.demod, &offset), c.result) << c.x;
-        EXPECT_EQ(offset, c.offset) << c.x;
+        expectReadings(b, {{word(c.x), offset, c.result, c.offset}});
     }
-    TBench b;
-    b.set(SLVT, 0x10, 0x52, {0x15, 0, 0, 0x10, 0});
-    b.set(SLVT, 0x10, 0x9F, {0x15, 0, 0, 0, 0});
-    int32_t ppm = 0;
-    ASSERT_EQ(kit_demod_dvbt_monitor_SamplingOffset(&b.demod, &ppm), 0u);
-    EXPECT_EQ(ppm, 5);
-    b.set(SLVT, 0x10, 0x26, {0xF5, 0x67});
-    uint32_t agc = 0;
-    ASSERT_EQ(kit_demod_dvbt_monitor_IFAGCOut(&b.demod, &agc), 0u);
-    EXPECT_EQ(agc, 0x567u);
+    b.demod.bandwidth = KIT_DTV_BW_8_MHZ;
+    expectReadings(b, {
+        {{{0x10, 0x52, {0x15, 0, 0, 0x10, 0}}, {0x10, 0x9F, {0x15, 0, 0, 0, 0}}},
+         monitor(kit_demod_dvbt_monitor_SamplingOffset), 0, 5},
+        {{{0x10, 0x26, {0xF5, 0x67}}}, monitor(kit_demod_dvbt_monitor_IFAGCOut), 0, 0x567},
+    });
 }
 
 TEST(KitDvbtMonitor, AnalysisRangesAndDelayAxis)

@@ -181,10 +181,8 @@ TEST(KitIntegTune, TheRepeaterIsOffAfterEveryTunerCallAndTheTunersFailureIsRetur
     ASSERT_EQ(kit_integ_dvbc_Tune(&b.integ, &p), 0u);
     ASSERT_EQ(b.tuner.calls.size(), 1u);
     const TunerCall& call = b.tuner.calls[0];
-    EXPECT_EQ(call.kHz, kHz);
-    EXPECT_EQ(call.system, KIT_DTV_SYSTEM_DVBC);
-    EXPECT_EQ(call.bandwidth, 8u);
-    EXPECT_EQ(call.repeater, 1);
+    EXPECT_EQ(std::make_tuple(call.kHz, call.system, call.bandwidth, call.repeater),
+              std::make_tuple(kHz, KIT_DTV_SYSTEM_DVBC, 8u, 1));
     EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x08), 0);
 
     // The tuner fails: its result, the repeater off, no tune end.
@@ -495,8 +493,7 @@ TEST(KitIntegLevels, RfLevelThroughTheTunerOrFromTheAgcAndSsi)
     b.makeActive(KIT_DTV_SYSTEM_DVBC);
     EXPECT_EQ(kit_integ_j83b_monitor_RFLevel(&b.integ, &level), 3u);  // another system
     b.tuner.rfLevel = -51234;
-    ASSERT_EQ(kit_integ_dvbc_monitor_RFLevel(&b.integ, &level), 0u);
-    EXPECT_EQ(level, -51234);
+    EXPECT_EQ(value(kit_integ_dvbc_monitor_RFLevel, &b.integ), -51234);
     EXPECT_EQ(b.tuner.calls.back().repeater, 1);
     EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x08), 0);
 
@@ -504,8 +501,7 @@ TEST(KitIntegLevels, RfLevelThroughTheTunerOrFromTheAgcAndSsi)
     b.tuner.record.ReadRFLevel = nullptr;
     b.i2c.setReg(SLVT, 0x40, 0x49, 0xF3);
     b.i2c.setReg(SLVT, 0x40, 0x4A, 0x21);
-    ASSERT_EQ(kit_integ_dvbc_monitor_RFLevel(&b.integ, &level), 0u);
-    EXPECT_EQ(level, -0x321);
+    EXPECT_EQ(value(kit_integ_dvbc_monitor_RFLevel, &b.integ), -0x321);
     b.tuner.record.CalcRFLevelFromAGC = nullptr;
     EXPECT_EQ(kit_integ_dvbc_monitor_RFLevel(&b.integ, &level), 8u);
     IntegBench none(false);
@@ -530,8 +526,7 @@ TEST(KitIntegLevels, RfLevelThroughTheTunerOrFromTheAgcAndSsi)
     t.i2c.setReg(SLVT, 0x10, 0x2F, 0x81);  // 64QAM, HP 2/3: reference -80 dBm
     t.tuner.rfLevel = -70000;
     uint8_t ssi = 0;
-    ASSERT_EQ(kit_integ_dvbt_monitor_SSI(&t.integ, &ssi), 0u);
-    EXPECT_EQ(ssi, 50);
+    EXPECT_EQ(value(kit_integ_dvbt_monitor_SSI, &t.integ), 50);
     t.i2c.setReg(SLVT, 0x10, 0x2F, 0xC1);  // a constellation the table does not have
     EXPECT_EQ(kit_integ_dvbt_monitor_SSI(&t.integ, &ssi), 10u);
 
@@ -540,11 +535,9 @@ TEST(KitIntegLevels, RfLevelThroughTheTunerOrFromTheAgcAndSsi)
     t.i2c.setReg(SLVT, 0x22, 0x5C, 0x03);  // 256QAM, code rate 2/5: reference -84 dBm
     t.i2c.setReg(SLVT, 0x22, 0x5B, 0x07);
     t.tuner.rfLevel = -99000;
-    ASSERT_EQ(kit_integ_dvbt2_monitor_SSI(&t.integ, &ssi), 0u);
-    EXPECT_EQ(ssi, 0);
+    EXPECT_EQ(value(kit_integ_dvbt2_monitor_SSI, &t.integ), 0);
     t.tuner.rfLevel = -84000;
-    ASSERT_EQ(kit_integ_dvbt2_monitor_SSI(&t.integ, &ssi), 0u);
-    EXPECT_EQ(ssi, 10);
+    EXPECT_EQ(value(kit_integ_dvbt2_monitor_SSI, &t.integ), 10);
 }
 
 TEST(KitIntegTune, DvbC2ThroughTheSequencerWithItsTunerMoves)
@@ -555,9 +548,8 @@ TEST(KitIntegTune, DvbC2ThroughTheSequencerWithItsTunerMoves)
     const kit_dvbc2_tune_param_t p = {kHz, KIT_DTV_BW_8_MHZ, 1, 2, 0, 476000};
     ASSERT_EQ(kit_integ_dvbc2_Tune(&b.integ, &p), 0u);
     ASSERT_EQ(b.tuner.calls.size(), 1u);  // no notch: the tuner goes to the data slice once
-    EXPECT_EQ(b.tuner.calls[0].kHz, 476000u);
-    EXPECT_EQ(b.tuner.calls[0].system, KIT_DTV_SYSTEM_DVBC2);
-    EXPECT_EQ(b.tuner.calls[0].repeater, 1);
+    EXPECT_EQ(std::make_tuple(b.tuner.calls[0].kHz, b.tuner.calls[0].system, b.tuner.calls[0].repeater),
+              std::make_tuple(476000u, KIT_DTV_SYSTEM_DVBC2, 1));
     EXPECT_EQ(b.demod.system, KIT_DTV_SYSTEM_DVBC2);
 
     // No lock: the sequencer's own wait ends it; a cancel ends it at the next step.

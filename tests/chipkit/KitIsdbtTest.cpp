@@ -150,9 +150,7 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
                 {51, 3, 1}, {54, 3, 3}, {57, 4, 13}, {74, 3, 7}, {77, 3, 7},  {80, 3, 7}, {83, 4, 15}}));
     kit_isdbt_tmcc_info_t t = {};
     ASSERT_EQ(kit_demod_isdbt_monitor_TMCCInfo(&b.demod, &t), 0u);
-    EXPECT_EQ(t.systemId, 0u);
-    EXPECT_EQ(t.countDownIndex, 15);
-    EXPECT_EQ(t.ewsFlag, 1);
+    EXPECT_EQ(std::make_tuple(t.systemId, t.countDownIndex, t.ewsFlag), std::make_tuple(0u, 15, 1));
     EXPECT_EQ(t.currentInfo.isPartial, 1);
     const auto& a = t.currentInfo.layerA;
     const auto& bl = t.currentInfo.layerB;
@@ -228,9 +226,7 @@ TEST(KitIsdbtMonitor, LayersRatesAndSignalQuality)
     b.set(SLVT, 0x60, 0x16, {0x00, 0x3F, 0xC0, 0x80, 0x00, 0x10, 0, 0, 0});
     kit_isdbt_layers_t v = {};
     ASSERT_EQ(kit_demod_isdbt_monitor_PreRSBER(&b.demod, &v), 0u);
-    EXPECT_EQ(v.layerA, 10000000u);
-    EXPECT_EQ(v.layerB, 9804u);
-    EXPECT_EQ(v.layerC, 0u);
+    EXPECT_EQ(std::make_tuple(v.layerA, v.layerB, v.layerC), std::make_tuple(10000000u, 9804u, 0u));
     b.set(SLVT, 0x60, 0x19, {0x00, 0x3F, 0xC1});  // 16321 errors: beyond what 10 packets hold
     EXPECT_EQ(kit_demod_isdbt_monitor_PreRSBER(&b.demod, &v), 4u);
     b.set(SLVT, 0x60, 0x1F, {0, 1, 0, 100, 0, 0});
@@ -312,9 +308,7 @@ TEST(KitIsdbtMonitor, PresetWarningInfoAndAnalysis)
     b.set(SLVT, 0x61, 0x21, ew);
     ASSERT_EQ(kit_demod_isdbt_monitor_ACEEWInfo(&b.demod, &present, &info), 0u);
     EXPECT_EQ(present, 1);
-    EXPECT_EQ(info.startEndFlag, 2);
-    EXPECT_EQ(info.updateFlag, 3);
-    EXPECT_EQ(info.signalId, 3);
+    EXPECT_EQ(std::make_tuple(info.startEndFlag, info.updateFlag, info.signalId), std::make_tuple(2, 3, 3));
     EXPECT_EQ(std::vector<int>({info.blocks[0].isValid, info.blocks[1].isValid, info.blocks[2].isValid}),
               std::vector<int>({1, 0, 1}));
     EXPECT_EQ(info.blocks[0].data[0], 0x11);

@@ -36,12 +36,8 @@ TEST(KitDemodCreate, DefaultsAndArguments)
     std::memset(&d, 0xEE, sizeof d);
     const kit_demod_create_param_t p = {2, 0xD8, 0};
     ASSERT_EQ(kit_demod_Create(&d, &p, f.table()), 0u);
-    EXPECT_EQ(d.xtalId, 2u);
-    EXPECT_EQ(d.slvtAddress, 0xD8);
-    EXPECT_EQ(d.slvxAddress, 0xDC);
-    EXPECT_EQ(d.i2c, f.table());
-    EXPECT_EQ(d.state, KIT_DEMOD_STATE_UNKNOWN);
-    EXPECT_EQ(d.savedRegisterCount, 0);
+    EXPECT_EQ(std::make_tuple(d.xtalId, d.slvtAddress, d.slvxAddress, d.i2c, d.state, d.savedRegisterCount),
+              std::make_tuple(2u, 0xD8, 0xDC, f.table(), KIT_DEMOD_STATE_UNKNOWN, 0));
     const uint32_t ones[] = {d.serialTsClockRow, d.tunerFilter, d.serialTsRate, d.satSerialTsRate, d.satIQPolarity,
                              d.satSearch, d.tlvOutputSystem10, d.serialTlvClockRow, d.tlvRateSerialDvbc2,
                              d.tlvRateSerialSystem10, d.tlvRateParallelDvbc2, d.tlvRateParallelSystem10};
@@ -78,9 +74,8 @@ TEST(KitDemodInitialize, PowerUpTrailWaitsAndChipId)
     EXPECT_EQ(kit_demod_Initialize(&b.demod), 0u);
     EXPECT_EQ(b.i2c.trail(), kPowerUpTrail);
     EXPECT_EQ(b.i2c.accesses(), kInitializeAccesses);
-    EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
-    EXPECT_EQ(b.demod.chipId, 0x90u);
-    EXPECT_EQ(b.demod.tunerI2cMode, 1u);
+    EXPECT_EQ(std::make_tuple(b.demod.state, b.demod.chipId, b.demod.tunerI2cMode),
+              std::make_tuple(KIT_DEMOD_STATE_SLEEP, 0x90u, 1u));
 
     // Crystal id 3: the first six writes, then "not supported" with the state still 0.
     DemodBench x(3);
@@ -289,11 +284,9 @@ TEST(KitDemodTuner, PathRepeaterAndChipIdFallback)
     // SLVT silent: the id comes from SLVX.
     b.i2c.setReg(SLVT, 0, 0xFD, 0x11);
     uint32_t id = 0;
-    ASSERT_EQ(kit_demod_ChipID(&b.demod, &id), 0u);
-    EXPECT_EQ(id, 0x11u);
+    EXPECT_EQ(value(kit_demod_ChipID, &b.demod), 0x11u);
     b.i2c.failRegister(SLVT, 0, 0x00);
-    ASSERT_EQ(kit_demod_ChipID(&b.demod, &id), 0u);
-    EXPECT_EQ(id, 0x90u);
+    EXPECT_EQ(value(kit_demod_ChipID, &b.demod), 0x90u);
     b.i2c.failRegister(SLVX, 0, 0xFD);
     EXPECT_EQ(kit_demod_ChipID(&b.demod, &id), 2u);
     EXPECT_EQ(kit_demod_ChipID(&b.demod, nullptr), 1u);
@@ -367,9 +360,8 @@ TEST(KitDemodTransition, TuneSystemEndsActiveOrInvalid)
     ASSERT_EQ(b.initialize(), 0u);
 
     ASSERT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, failingSequence, &toActive), 0u);
-    EXPECT_EQ(d.state, KIT_DEMOD_STATE_ACTIVE);
-    EXPECT_EQ(d.system, KIT_DTV_SYSTEM_DVBC);
-    EXPECT_EQ(d.bandwidth, 8u);
+    EXPECT_EQ(std::make_tuple(d.state, d.system, d.bandwidth),
+              std::make_tuple(KIT_DEMOD_STATE_ACTIVE, KIT_DTV_SYSTEM_DVBC, 8u));
     ASSERT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 6, failingSequence, writeMarker, &retune), 0u);
     EXPECT_EQ(d.bandwidth, 6u);
     EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0x70, 0xA1), W(SLVT, 0, 0x70, 0xB2)}));

@@ -1,8 +1,10 @@
-// The driver kit on the simulated demodulator: a kit I2C table over the board's bus and a
-// handle created on it, beside the chip model and its scene.
+// The driver kit on the simulated demodulator: a kit I2C table over the board's bus, a
+// handle created on it and an integration handle over it (for the kit's own lock waits),
+// beside the chip model and its scene.
 #pragma once
 
 #include "Cxd2856Bench.h"
+#include "DemodBench.h"
 
 #include "chipkit/kit_demod.h"
 #include "chipkit/kit_i2c.h"
@@ -29,6 +31,7 @@ struct KitOnChip : testsupport::Cxd2856Bench {
 
     kit_i2c_t i2c;
     kit_demod_t demod;
+    kit_integ_t integ{&demod, nullptr, nullptr, nullptr, 0};
 };
 
 } // namespace kittest

@@ -314,11 +314,8 @@ TEST(KitSatDeviceCtrl, ReplyAndPinFunctions)
     Engine t;
     t.pinFunction(8, 8);
     t.i2c.setReg(SLVT, 0xBB, 0x77, 1);
-    uint8_t inUse = 0;
-    ASSERT_EQ(kit_demod_sat_device_ctrl_GetTXENMode(&t.demod, &inUse), 0u);
-    EXPECT_EQ(inUse, 1);
-    ASSERT_EQ(kit_demod_sat_device_ctrl_GetRXENMode(&t.demod, &inUse), 0u);
-    EXPECT_EQ(inUse, 0);
+    EXPECT_EQ(value(kit_demod_sat_device_ctrl_GetTXENMode, &t.demod), 1);
+    EXPECT_EQ(value(kit_demod_sat_device_ctrl_GetRXENMode, &t.demod), 0);
 }
 
 TEST(KitIntegSatDeviceCtrl, CommandTrailAndTheLnbController)

@@ -52,3 +52,62 @@ inline void setBytes(FakeKitI2c& i2c, int bank, int reg, std::initializer_list<i
 }
 
 } // namespace kittest
+
+namespace kittest {
+
+// A monitor in a table row, its reading widened to 64 bits. What it reads into starts at
+// kUntouched, so a row can tell that a failed reading left it alone.
+constexpr int64_t kUntouched = 77;
+using Monitor = std::function<kit_result_t(kit_demod_t*, int64_t*)>;
+template <class T>
+Monitor monitor(kit_result_t (*read)(kit_demod_t*, T*))
+{
+    return [read](kit_demod_t* d, int64_t* value) {
+        T v = static_cast<T>(kUntouched);
+        const kit_result_t r = read(d, &v);
+        *value = static_cast<int64_t>(v);
+        return r;
+    };
+}
+// The same for a monitor with arguments before its output: monitorOf<uint8_t>(lambda).
+template <class T, class F>
+Monitor monitorOf(F read)
+{
+    return [read](kit_demod_t* d, int64_t* value) {
+        T v = static_cast<T>(kUntouched);
+        const kit_result_t r = read(d, &v);
+        *value = static_cast<int64_t>(v);
+        return r;
+    };
+}
+
+// Bytes set into SLVT bank from reg on.
+struct Bytes {
+    int bank, reg;
+    std::vector<int> values;
+};
+// One reading of a table: the registers set, then the monitor's result and its value (on a
+// failure the value must be kUntouched).
+struct Reading {
+    std::vector<Bytes> regs;
+    Monitor read;
+    kit_result_t result;
+    int64_t value;
+};
+
+// Runs the rows in order on one bench: each leaves the monitor freeze released.
+inline void expectReadings(DemodBench& b, const std::vector<Reading>& rows)
+{
+    for (size_t i = 0; i < rows.size(); ++i) {
+        for (const Bytes& r : rows[i].regs)
+            for (size_t k = 0; k < r.values.size(); ++k)
+                b.i2c.setReg(SLVT, static_cast<uint8_t>(r.bank), static_cast<uint8_t>(r.reg + k),
+                             static_cast<uint8_t>(r.values[k]));
+        int64_t value = 0;
+        EXPECT_EQ(rows[i].read(&b.demod, &value), rows[i].result) << "row " << i;
+        EXPECT_EQ(value, rows[i].result == KIT_RESULT_OK ? rows[i].value : kUntouched) << "row " << i;
+        EXPECT_TRUE(freezeReleased(b.i2c)) << "row " << i;
+    }
+}
+
+} // namespace kittest

@@ -3,7 +3,7 @@
 // active on a system, and whether a monitor left the freeze on.
 #pragma once
 
-#include "DemodBench.h"
+#include "KitTrail.h"
 #include "chipkit/kit_demod_output.h"
 
 #include <gtest/gtest.h>

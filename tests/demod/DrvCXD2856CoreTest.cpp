@@ -224,7 +224,7 @@ TEST(DrvCXD2856Core, CyclingThroughTheStandardsKeepsTheHeapFlat)
                 const eDrvCXD2856_standard standard = all[i];
                 // What a search left on the heap goes with the standard.
                 s.dvbt2.l1post = static_cast<kit_dvbt2_l1post_t*>(EMBEDDEDRTOS_malloc(sizeof(kit_dvbt2_l1post_t)));
-                s.dvbc2.dslices = EMBEDDEDRTOS_malloc(64);
+                s.dvbc2.dslices = static_cast<st_t_dvbc2_dslice_CXD2856*>(EMBEDDEDRTOS_malloc(64));
                 DrvCXD2856_m_create_measures(standard, &s);
                 if (cycle == 0)
                     held.push_back(EMBEDDEDRTOS_blocks_in_use() - before);

@@ -480,7 +480,7 @@ TEST(DrvCXD2858, HostCallbacksRetuneAtTheLastFrequencyAndHandOutTheIf)
     EXPECT_EQ(ifHz, 4200000);
     uint32_t tunerHz = 1;
     EXPECT_EQ(get_tuner_frequency_hz(&e, &tunerHz)->code, 0u);
-    EXPECT_EQ(tunerHz, 0u);
+    EXPECT_EQ(tunerHz, 506000000u);
     tuner_configuration_sat(&e, 7, 27500000, 1550000000);
     EXPECT_EQ(e.code, 0u);
     EXPECT_EQ(b.s().tuner.system, 31u);

@@ -1,108 +1,74 @@
 // The TPS65233 LNB supply driver: the registers after each setter, the bus errors, and no
 // guessed write after a failed read. Also the driver kit's LNB-controller record.
-#include "ChipModels.h"
-#include "SimBoardFixture.h"
+#include "ChipBench.h"
 #include "hw/DrvTPS65233.h"
 #include "hw/intersil_tps65233.h"
 
 #include <gtest/gtest.h>
 
-using platform::sim::ChipModels;
-using testsupport::LogCapture;
-using testsupport::ScopedBoard;
+#include <tuple>
+
+using hwtest::ChipBench;
+using hwtest::Wire;
 
 namespace {
 
 const platform::sim::Device kSupply = platform::sim::Device::i2c(0x61);
 
-struct LnbBoard {
-    ScopedBoard board;
-    ChipModels chips = platform::sim::installChipModels(*board);
-    // Register writes: a pointer byte and data (a lone pointer byte only starts a read).
-    int writes()
-    {
-        int n = 0;
-        for (const auto& t : board->log().entries("i2c-write"))
-            n += t.bytes.size() > 1;
-        return n;
-    }
-};
+// voltage code, tone, output, current limit, over-current
+std::tuple<unsigned, int, int, unsigned, unsigned> state()
+{
+    const DrvTPS65233_State s = DrvTPS65233_GetState();
+    return {s.voltageCode, s.tone, s.output, s.currentLimit, s.overCurrent};
+}
+
+using Setter = void (*)(KxlDrvLibError*);
 
 } // namespace
 
-TEST(TPS65233, InitWritesBothRegistersAndResetsTheState)
+TEST(TPS65233, InitThenTheRegistersAfterEachSetterAndTheVoltsOnTheDish)
 {
-    LnbBoard b;
+    ChipBench b;
     KxlDrvLibError e{99, 9, "old"};
     DrvTPS65233_Init(&e);
     EXPECT_EQ(e.code, 0u);
     EXPECT_EQ(e.text, nullptr);
-    auto w = b.board->log().entries("i2c-write");
-    ASSERT_EQ(w.size(), 2u);
-    EXPECT_EQ(w[0].device, "0x61");
-    EXPECT_EQ(w[0].bytes, (std::vector<uint8_t>{0x00, 0xA0}));
-    EXPECT_EQ(w[1].bytes, (std::vector<uint8_t>{0x01, 0x0E}));
-    DrvTPS65233_State s = DrvTPS65233_GetState();
-    EXPECT_EQ(s.currentLimit, 3u);
-    EXPECT_EQ(s.tone, 0);
-    EXPECT_EQ(s.output, 0);
-    EXPECT_EQ(s.voltageCode, 0u);
-    EXPECT_EQ(s.overCurrent, 0u);
-    EXPECT_EQ(b.chips.lnbSupply->currentLimitCode(), 3);
-    EXPECT_DOUBLE_EQ(b.chips.lnbSupply->outputVolts(), 0.0);
-}
-
-TEST(TPS65233, RegistersAfterEachSetter)
-{
-    LnbBoard b;
-    KxlDrvLibError e{};
-    DrvTPS65233_Init(&e);
+    EXPECT_EQ(b.wire("i2c-write"), (Wire{"i2c-write 0x61 00 A0", "i2c-write 0x61 01 0E"}));
+    EXPECT_EQ(state(), std::make_tuple(0u, 0, 0, 3u, 0u));
     auto& lnb = *b.chips.lnbSupply;
+    EXPECT_EQ(lnb.currentLimitCode(), 3);
+
     const struct {
-        void (*call)(KxlDrvLibError*);
+        Setter call;
         uint8_t reg0, reg1;
+        double volts;
     } steps[] = {
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 1); }, 0xA0, 0x0A},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 4); }, 0xA4, 0x0A},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 1); }, 0xB4, 0x0A},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 2); }, 0xBC, 0x0A},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 15); }, 0xBF, 0x0A},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 0); }, 0xAF, 0x0A},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 0); }, 0xA7, 0x0A},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 6); }, 0xA7, 0x0C},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 1); }, 0xA0, 0x0A, 0.0},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 4); }, 0xA4, 0x0A, 0.0},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 1); }, 0xB4, 0x0A, 0.0},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 2); }, 0xBC, 0x0A, 18.0},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, LNB_VOLTAGE_19_8); }, 0xBF, 0x0A, 19.8},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 0); }, 0xB8, 0x0A, 13.0},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 15); }, 0xBF, 0x0A, 19.8},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 0); }, 0xAF, 0x0A, 19.8},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 0); }, 0xA7, 0x0A, 0.0},
+        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 6); }, 0xA7, 0x0C, 0.0},
     };
-    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+    for (size_t i = 0; i < std::size(steps); ++i) {
         steps[i].call(&e);
         EXPECT_EQ(e.code, 0u) << i;
         EXPECT_EQ(lnb.reg(0), steps[i].reg0) << i;
         EXPECT_EQ(lnb.reg(1), steps[i].reg1) << i;
+        EXPECT_DOUBLE_EQ(lnb.outputVolts(), steps[i].volts) << i;
+        EXPECT_EQ(lnb.toneEnabled(), (steps[i].reg0 & 0x10) != 0) << i;
     }
     EXPECT_EQ(lnb.unmarkedControlWrites(), 0);
-    DrvTPS65233_State s = DrvTPS65233_GetState();
-    EXPECT_EQ(s.voltageCode, 7u);
-    EXPECT_EQ(s.tone, 0);
-    EXPECT_EQ(s.output, 0);
-    EXPECT_EQ(s.currentLimit, 2u);
-}
-
-TEST(TPS65233, OutputVoltageOnTheDish)
-{
-    LnbBoard b;
-    KxlDrvLibError e{};
-    DrvTPS65233_Init(&e);
-    DrvTPS65233_HW_set_output_enable(&e, 1);
-    EXPECT_DOUBLE_EQ(b.chips.lnbSupply->outputVolts(), 13.0);
-    DrvTPS65233_HW_set_voltage(&e, LNB_VOLTAGE_18_0);
-    EXPECT_DOUBLE_EQ(b.chips.lnbSupply->outputVolts(), 18.0);
-    DrvTPS65233_HW_set_voltage(&e, LNB_VOLTAGE_19_8);
-    EXPECT_DOUBLE_EQ(b.chips.lnbSupply->outputVolts(), 19.8);
-    DrvTPS65233_HW_set_internal_tone_enable(&e, 1);
-    EXPECT_TRUE(b.chips.lnbSupply->toneEnabled());
+    EXPECT_EQ(state(), std::make_tuple(7u, 0, 0, 2u, 0u));
 }
 
 TEST(TPS65233, WriteMarkOnEveryControlWrite)
 {
-    LnbBoard b; // no Init: register 0 reads 0x00
+    ChipBench b; // no Init: register 0 reads 0x00
     KxlDrvLibError e{};
     DrvTPS65233_HW_set_voltage(&e, 1);
     EXPECT_EQ(b.chips.lnbSupply->reg(0), 0x81);
@@ -112,48 +78,46 @@ TEST(TPS65233, WriteMarkOnEveryControlWrite)
     EXPECT_EQ(b.chips.lnbSupply->unmarkedControlWrites(), 0);
 }
 
-TEST(TPS65233, FailedReadWritesNothing)
+TEST(TPS65233, BusFailuresWriteNothingGuessedAndKeepTheState)
 {
-    LnbBoard b;
+    ChipBench b;
     KxlDrvLibError e{};
     DrvTPS65233_Init(&e);
     DrvTPS65233_HW_set_voltage(&e, 4);
+    // Register writes: a pointer byte and data (a lone pointer byte only starts a read).
+    const auto registerWrites = [&] {
+        int n = 0;
+        for (const auto& bytes : b.bytes("i2c-write"))
+            n += bytes.size() > 1;
+        return n;
+    };
+    const int before = registerWrites();
     b.board->faults().fail(kSupply, platform::sim::kRead);
-    LogCapture log;
-    const int before = b.writes();
-    void (*setters[])(KxlDrvLibError*) = {
+    testsupport::LogCapture log;
+    const Setter setters[] = {
         [](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 7); },
         [](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 1); },
         [](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 1); },
         [](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 0); },
     };
-    for (auto set : setters) {
+    for (Setter set : setters) {
         KxlDrvLibError r{};
         set(&r);
         EXPECT_EQ(r.code, 1u);
         EXPECT_STREQ(r.text, "[DrvTPS65233_HW_set_output_enable] i2c error.");
     }
-    EXPECT_EQ(b.writes(), before);
-    EXPECT_EQ(b.chips.lnbSupply->reg(0), 0xA4);
-    EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
-    EXPECT_EQ(DrvTPS65233_GetState().voltageCode, 4u);
-    EXPECT_EQ(DrvTPS65233_GetState().output, 0);
     EXPECT_TRUE(log.contains("LNB-> Funtion DrvTPS65233_HW_set_output_enable RegAddress:0x00 I2C_Address:0x61"));
-
     // A NAK on the read alone (the sub-address write went through) also writes nothing.
     b.board->faults().fail(kSupply, platform::sim::kRead, false);
     b.board->faults().nakTransfer(2);
     DrvTPS65233_HW_set_output_enable(&e, 1);
     EXPECT_EQ(e.code, 1u);
+    EXPECT_EQ(registerWrites(), before);
+    EXPECT_EQ(b.chips.lnbSupply->reg(0), 0xA4);
     EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
-    EXPECT_EQ(b.writes(), before);
-}
+    EXPECT_EQ(state(), std::make_tuple(4u, 0, 0, 3u, 0u));
 
-TEST(TPS65233, FailedWriteKeepsTheOldState)
-{
-    LnbBoard b;
-    KxlDrvLibError e{};
-    DrvTPS65233_Init(&e);
+    // A failed write keeps the old state.
     b.board->faults().fail(kSupply, platform::sim::kWrite);
     DrvTPS65233_HW_set_output_enable(&e, 1);
     EXPECT_EQ(e.code, 1u);
@@ -170,56 +134,39 @@ TEST(TPS65233, FailedWriteKeepsTheOldState)
     EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
 }
 
-TEST(IntersilTps65233, CreateFillsTheRecord)
+TEST(IntersilTps65233, TheRecordKeepsValuesAndRefusesOutsideSleepAndActive)
 {
+    testsupport::ScopedBoard board;
     kit_lnbc_t lnbc;
     int link = 0;
     auto* i2c = reinterpret_cast<kit_i2c_t*>(&link);
+    // state, voltage, tone, transmit mode, config[0..2]
+    auto record = [&] {
+        return std::vector<uint32_t>{lnbc.state, lnbc.voltage, lnbc.tone, lnbc.transmitMode,
+                                     lnbc.config[0], lnbc.config[1], lnbc.config[2]};
+    };
     EXPECT_EQ(intersil_tps65233_Create(nullptr, 0x10, i2c), 1u);
     EXPECT_EQ(intersil_tps65233_Create(&lnbc, 0x10, nullptr), 1u);
-    ASSERT_EQ(intersil_tps65233_Create(&lnbc, 0x10, i2c), 0u);
-    EXPECT_EQ(lnbc.i2cAddress, 0x10);
-    EXPECT_EQ(lnbc.i2c, i2c);
-    EXPECT_EQ(lnbc.state, 2u);
-    EXPECT_EQ(lnbc.voltage, 0u);
-    EXPECT_EQ(lnbc.tone, 2u);
-    EXPECT_EQ(lnbc.transmitMode, 0u);
-    EXPECT_EQ(lnbc.config[0], 0u);
-    EXPECT_EQ(lnbc.config[1], 0u);
-    EXPECT_EQ(lnbc.config[2], 10u);
-    EXPECT_EQ(lnbc.user, nullptr);
-}
+    ASSERT_EQ(intersil_tps65233_Create(&lnbc, 0x61, i2c), 0u);
+    EXPECT_EQ(std::make_tuple(lnbc.i2cAddress, lnbc.i2c, lnbc.user), std::make_tuple(0x61, i2c, nullptr));
+    EXPECT_EQ(record(), (std::vector<uint32_t>{2, 0, 2, 0, 0, 0, 10}));
 
-TEST(IntersilTps65233, OperationsOnlyKeepValues)
-{
-    ScopedBoard board;
-    kit_lnbc_t lnbc;
-    int link = 0;
-    ASSERT_EQ(intersil_tps65233_Create(&lnbc, 0x61, reinterpret_cast<kit_i2c_t*>(&link)), 0u);
     EXPECT_EQ(lnbc.SetVoltage(&lnbc, 1), 0u);
-    EXPECT_EQ(lnbc.voltage, 1u);
     EXPECT_EQ(lnbc.SetVoltage(&lnbc, 3), 1u);
-    EXPECT_EQ(lnbc.voltage, 1u);
     EXPECT_EQ(lnbc.SetTone(&lnbc, 1), 0u);
     EXPECT_EQ(lnbc.SetTransmitMode(&lnbc, 4), 0u);
     EXPECT_EQ(lnbc.SetConfig(&lnbc, 2, 20), 0u);
-    EXPECT_EQ(lnbc.config[2], 20u);
     EXPECT_EQ(lnbc.SetConfig(&lnbc, 3, 20), 1u);
-
     EXPECT_EQ(lnbc.WakeUp(&lnbc), 0u); // already active
-    EXPECT_EQ(lnbc.Sleep(&lnbc), 0u);
-    EXPECT_EQ(lnbc.state, 1u);
-    EXPECT_EQ(lnbc.Sleep(&lnbc), 0u);
-    EXPECT_EQ(lnbc.state, 1u);
+    EXPECT_EQ(record(), (std::vector<uint32_t>{2, 1, 1, 4, 0, 0, 20}));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(lnbc.Sleep(&lnbc), 0u);
+        EXPECT_EQ(lnbc.state, 1u);
+    }
     EXPECT_EQ(lnbc.WakeUp(&lnbc), 0u);
     EXPECT_EQ(lnbc.state, 2u);
-
     EXPECT_EQ(lnbc.Initialize(&lnbc), 0u);
-    EXPECT_EQ(lnbc.state, 1u);
-    EXPECT_EQ(lnbc.voltage, 0u);
-    EXPECT_EQ(lnbc.tone, 2u);
-    EXPECT_EQ(lnbc.transmitMode, 0u);
-    EXPECT_EQ(lnbc.config[2], 10u);
+    EXPECT_EQ(record(), (std::vector<uint32_t>{1, 0, 2, 0, 0, 0, 10}));
 
     // Any state other than sleep or active refuses everything but Initialize.
     lnbc.state = 0;

@@ -1,43 +1,22 @@
 // The MAX3543 tuner driver against its model: register frames, the decoded frequency,
 // the lock status over time and failures.
-#include "ChipModels.h"
-#include "SimBoardFixture.h"
+#include "ChipBench.h"
 #include "hw/drvMAX3543.h"
 
 #include <gtest/gtest.h>
 
-using platform::sim::ChipModels;
-using testsupport::LogCapture;
-using testsupport::ScopedBoard;
-
-namespace {
-
-const platform::sim::Device kTuner = platform::sim::Device::i2c(0x63);
-
-struct TunerBoard {
-    ScopedBoard board;
-    ChipModels chips = platform::sim::installChipModels(*board);
-
-    std::vector<uint8_t> lastWrite()
-    {
-        auto w = board->log().entries("i2c-write");
-        return w.empty() ? std::vector<uint8_t>{} : w.back().bytes;
-    }
-};
-
-} // namespace
+using hwtest::Bytes;
+using hwtest::ChipBench;
+using hwtest::Wire;
 
 TEST(MAX3543, InitialiseWritesConfigurationWithTheOptions)
 {
-    TunerBoard b;
+    ChipBench b;
+    auto& tuner = *b.chips.tuner;
     EXPECT_EQ(getR0B(), 0); // nothing composed yet
     ASSERT_EQ(max3543_Initialize(), 0);
-    EXPECT_EQ(b.lastWrite(), (std::vector<uint8_t>{0x05, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x43, 0x91, 0x00, 0x80,
-                                                   0x00, 0x00, 0x00}));
-    EXPECT_EQ(b.board->log().entries("i2c-write").back().device, "0x63");
-    EXPECT_EQ(getR0B(), 0x43);
-    EXPECT_EQ(getWpda(), 4);
-    EXPECT_EQ(getNpda(), 3);
+    EXPECT_EQ(b.wire("i2c-write"), (Wire{"i2c-write 0x63 05 00 00 00 01 01 00 43 91 00 80 00 00 00"}));
+    EXPECT_EQ(std::make_tuple(getR0B(), getWpda(), getNpda()), std::make_tuple(0x43, 4, 3));
 
     // Options wait for the next initialisation.
     setWpda(2);
@@ -45,12 +24,9 @@ TEST(MAX3543, InitialiseWritesConfigurationWithTheOptions)
     setRfifd(3);
     setDWPD(true);
     EXPECT_EQ(getR0B(), 0x43);
-    EXPECT_EQ(b.chips.tuner->reg(0x0B), 0x43);
+    EXPECT_EQ(tuner.reg(0x0B), 0x43);
     ASSERT_EQ(max3543_Initialize(), 0);
-    EXPECT_EQ(getR0B(), 0xA5);
-    EXPECT_EQ(b.chips.tuner->reg(0x0B), 0xA5);
-    EXPECT_EQ(b.chips.tuner->reg(0x0C), 0x93);
-    EXPECT_EQ(getWpda(), 2);
+    EXPECT_EQ(std::make_tuple(getR0B(), tuner.reg(0x0B), tuner.reg(0x0C), getWpda()), std::make_tuple(0xA5, 0xA5, 0x93, 2));
 
     // DNPD's 15 is placed from bit 3 and so covers the WPDA field as well.
     setDNPD(true);
@@ -61,10 +37,10 @@ TEST(MAX3543, InitialiseWritesConfigurationWithTheOptions)
 
 TEST(MAX3543, TuneFrameAndDecodedFrequency)
 {
-    TunerBoard b;
+    ChipBench b;
     ASSERT_EQ(max3543_SetRfFreqHz(474000000), 0);
     // LO 510 MHz = VCO 2040 MHz / 4; 2040 / 16 = 127.5.
-    EXPECT_EQ(b.lastWrite(), (std::vector<uint8_t>{0x00, 0x7F, 0x28, 0x00, 0x00, 0x02}));
+    EXPECT_EQ(b.last("i2c-write"), (Bytes{0x00, 0x7F, 0x28, 0x00, 0x00, 0x02}));
     EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 474000000u);
     EXPECT_EQ(b.chips.tuner->loFrequencyHz(), 510000000u);
 
@@ -73,8 +49,8 @@ TEST(MAX3543, TuneFrameAndDecodedFrequency)
         uint64_t tuned;
         int band;
     } cases[] = {
-        {284999999, 285000000, 1}, {284990000, 284990000, 1}, {90000000, 90000000, 0},  {4000000, 4000000, 0},
-        {0, 0, 0},                 {1234567, 1234500, 0},     {1234750, 1235000, 0},    {600000000, 600000000, 2},
+        {284999999, 285000000, 1}, {284990000, 284990000, 1}, {90000000, 90000000, 0},   {4000000, 4000000, 0},
+        {0, 0, 0},                 {1234567, 1234500, 0},     {1234750, 1235000, 0},     {600000000, 600000000, 2},
         {700000000, 700000000, 2}, {109999500, 109999500, 0}, {110000000, 110000000, 1}, {899999750, 900000000, 2},
         {3963999500u, 3963999500u, 2},
     };
@@ -85,20 +61,9 @@ TEST(MAX3543, TuneFrameAndDecodedFrequency)
     }
 }
 
-TEST(MAX3543, OutOfRangeIsRefusedWithoutATransfer)
-{
-    TunerBoard b;
-    LogCapture log;
-    const int before = b.board->i2cTransferCount();
-    EXPECT_EQ(max3543_SetRfFreqHz(3963999750u), -1);
-    EXPECT_EQ(max3543_SetRfFreqHz(4294967295u), -1);
-    EXPECT_EQ(b.board->i2cTransferCount(), before);
-    EXPECT_TRUE(log.contains("TUNER-> Funtion max3543_SetRfFreqHz"));
-}
-
 TEST(MAX3543, LockStatusSearchesThenSettles)
 {
-    TunerBoard b;
+    ChipBench b;
     b.chips.tuner->setSettleTimeUs(3000);
     b.chips.tuner->setLockedStatus(5);
     ASSERT_EQ(max3543_SetRfFreqHz(600000000), 0);
@@ -108,23 +73,28 @@ TEST(MAX3543, LockStatusSearchesThenSettles)
     b.board.clock().advanceUs(1);
     EXPECT_EQ(max3543LockDetect(), 5);
     // The status read is a register-pointer write of 18 and a one-byte read.
-    auto writes = b.board->log().entries("i2c-write");
-    EXPECT_EQ(writes.back().bytes, std::vector<uint8_t>{0x12});
+    EXPECT_EQ(b.last("i2c-write"), Bytes{0x12});
     // Each new frequency starts the search again.
     ASSERT_EQ(max3543_SetRfFreqHz(601000000), 0);
     EXPECT_EQ(max3543LockDetect(), 6);
     EXPECT_EQ(b.chips.tuner->tuneCount(), 2);
 }
 
-TEST(MAX3543, BusFailuresReachEveryCaller)
+TEST(MAX3543, OutOfRangeIsRefusedWithoutATransferAndBusFailuresReachEveryCaller)
 {
-    TunerBoard b;
-    LogCapture log;
-    b.board->faults().fail(kTuner, platform::sim::kRead);
+    ChipBench b;
+    testsupport::LogCapture log;
+    EXPECT_EQ(max3543_SetRfFreqHz(3963999750u), -1);
+    EXPECT_EQ(max3543_SetRfFreqHz(4294967295u), -1);
+    EXPECT_EQ(b.board->i2cTransferCount(), 0);
+    EXPECT_TRUE(log.contains("TUNER-> Funtion max3543_SetRfFreqHz"));
+
+    const platform::sim::Device tuner = platform::sim::Device::i2c(0x63);
+    b.board->faults().fail(tuner, platform::sim::kRead);
     EXPECT_EQ(max3543LockDetect(), -1);
     EXPECT_TRUE(log.contains("TUNER-> Funtion max3543LockDetect RegAddress:0x12 I2C_Address:0x63"));
-    b.board->faults().fail(kTuner, platform::sim::kRead, false);
-    b.board->faults().fail(kTuner);
+    b.board->faults().fail(tuner, platform::sim::kRead, false);
+    b.board->faults().fail(tuner);
     EXPECT_EQ(max3543LockDetect(), -1);
     EXPECT_EQ(max3543_Initialize(), -1);
     EXPECT_EQ(max3543_SetRfFreqHz(600000000), -1);

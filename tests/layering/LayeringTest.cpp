@@ -142,13 +142,7 @@ QList<Target> buildTargets()
 
 } // namespace
 
-TEST(Layering, EveryFolderOfCodeHasARank)
-{
-    for (const QString& file : codeFiles())
-        EXPECT_NE(layerOfFolder(folderOf(file)), nullptr) << file.toStdString() << ": its folder has no rank";
-}
-
-TEST(Layering, IncludesPointDown)
+TEST(Layering, EveryFolderHasARankAndIncludesPointDown)
 {
     const QStringList files = codeFiles();
     const QSet<QString> tree(files.begin(), files.end());
@@ -157,7 +151,9 @@ TEST(Layering, IncludesPointDown)
     for (const QString& file : files) {
         const Layer* from = layerOfFolder(folderOf(file));
         QFile f(root() + "/" + file);
-        ASSERT_TRUE(from && f.open(QIODevice::ReadOnly)) << file.toStdString();
+        EXPECT_NE(from, nullptr) << file.toStdString() << ": its folder has no rank";
+        if (!from || !f.open(QIODevice::ReadOnly))
+            continue;
         auto it = includeLine.globalMatch(QString::fromUtf8(f.readAll()));
         while (it.hasNext()) {
             const QString include = it.next().captured(1);

@@ -15,7 +15,7 @@ const Device kSlvtDevice = Device::i2c(kSlvt);
 const Device kSlvxDevice = Device::i2c(kSlvx);
 } // namespace
 
-TEST(Cxd2856Registers, BanksPersistPerPortAndTransfersAutoIncrement)
+TEST(Cxd2856Registers, BanksPersistPerPortTransfersAutoIncrementAndTheChipId)
 {
     Cxd2856Bench b;
     b.powerUp();
@@ -34,14 +34,11 @@ TEST(Cxd2856Registers, BanksPersistPerPortAndTransfersAutoIncrement)
     EXPECT_EQ(b.chip->slvtRegister(0x10, 0xAA), 5);
     // The same registers of the other port are another file.
     EXPECT_EQ(b.get(kSlvx, 0x10, 0xA6, 2), (std::vector<uint8_t>{0, 0}));
-}
 
-TEST(Cxd2856Registers, ChipIdOnBothPortsAndOverridable)
-{
-    Cxd2856Bench b;
-    // SLVX answers the id before the core is powered; SLVT once it is.
-    EXPECT_EQ(b.get1(kSlvx, 0x00, 0xFD), 0x90);
-    b.powerUp();
+    // The chip id on both ports (SLVX answers it before the core is powered), read only,
+    // overridable as a whole or by the board's stuck register on one port.
+    Cxd2856Bench u;
+    EXPECT_EQ(u.get1(kSlvx, 0x00, 0xFD), 0x90);
     EXPECT_EQ(b.get1(kSlvt, 0x00, 0xFD), 0x90);
     b.set(kSlvt, 0x00, 0xFD, {0x12}); // read only
     EXPECT_EQ(b.get1(kSlvt, 0x00, 0xFD), 0x90);
@@ -236,7 +233,7 @@ TEST(Cxd2856Faults, TheBoardsFaultsReachTheChip)
     EXPECT_EQ(b.write(kSlvt, 0x00, {0x00}), 0);
 }
 
-TEST(Cxd2856Repeater, TheTunerGateNeedsTunerModeAndTheRepeater)
+TEST(Cxd2856Repeater, TheTunerGateNeedsTunerModeAndTheRepeaterOnTheInstrumentsBoard)
 {
     Cxd2856Bench b;
     struct Case {
@@ -253,10 +250,8 @@ TEST(Cxd2856Repeater, TheTunerGateNeedsTunerModeAndTheRepeater)
     b.write(kSlvx, 0x08, {0x01});
     b.set(kSlvx, 0x01, 0x08, {0x00});
     EXPECT_TRUE(b.chip->tunerGateOpen());
-}
 
-TEST(Cxd2856DefaultBoard, TheInstrumentsBoardHasTheDemodulator)
-{
+    // The instrument's board has the demodulator on both addresses.
     testsupport::ScopedBoard board(makeDefaultBoard({3, false}));
     uint8_t reg[] = {0x00, 0x00};
     uint8_t id = 0;

@@ -42,7 +42,7 @@ TEST(ErrorCounter, CountsEachWindowOnceItHasGoneBy)
     EXPECT_EQ(idle.windowCount(1000000), 500u);
 }
 
-TEST(Constellation, GridsHaveTheirPointsAndScales)
+TEST(Constellation, GridsHaveTheirPointsAndScalesAndNoiseItsMer)
 {
     struct Case {
         Modulation m;
@@ -64,10 +64,8 @@ TEST(Constellation, GridsHaveTheirPointsAndScales)
     EXPECT_EQ(apsk.points().size(), 16u);
     EXPECT_NEAR(std::abs(apsk.points()[5]), 2.7, 1e-12);
     EXPECT_EQ(ConstellationGrid::of(Modulation::Qam64).nearest({2.2, -6.9}), IqPoint(3, -7));
-}
 
-TEST(Constellation, NoiseMatchesTheTargetMerAndRepeatsWithTheSeed)
-{
+    // Noise meets the target MER and repeats with the seed.
     for (Modulation m : {Modulation::Qpsk, Modulation::Psk8, Modulation::Qam64, Modulation::Qam256})
         for (double mer : {15.0, 25.0, 35.0}) {
             ConstellationSource source(3);

@@ -48,7 +48,7 @@ TEST(SatelliteDemod, SceneCarriersAndTheirSpectrum)
     EXPECT_EQ(satellite::rawPower(withLine, 0, 1400e6, bin), 4095) << "clipped";
 }
 
-TEST(SatelliteDemod, CnEncodingAtTheChipsKnownRows)
+TEST(SatelliteDemod, CnEncodingAtTheChipsKnownRowsAndModcods)
 {
     const struct {
         bool dvbs2;
@@ -60,10 +60,8 @@ TEST(SatelliteDemod, CnEncodingAtTheChipsKnownRows)
     };
     for (const auto& c : cases)
         EXPECT_EQ(sat::cnrRegister(c.dvbs2, c.cnDb), c.reg) << c.dvbs2 << " " << c.cnDb;
-}
 
-TEST(SatelliteDemod, ModcodOfTheScenesCarriers)
-{
+    // The MODCOD of the scene's carriers.
     SceneCarrier c;
     c.digital.modulation = Modulation::Qpsk;
     c.digital.codeRate = "3/4";

@@ -5,6 +5,7 @@
 #include "RemoteTestSupport.h"
 #include "RfTestBench.h"
 
+#include "app/services/hardware.h"
 #include "rf/engine/measures.h"
 
 #include <functional>
@@ -18,6 +19,9 @@ struct RfCommandBench : rftest::CalibratedBench {
         // "*TUNE" tunes through the measurement engine: bring it up first, so what its
         // construction writes is not taken for what a command did.
         board.hostEngineThreads();
+        // The engines read the hardware model from whichever thread gets there first;
+        // reading it here keeps its strap lines out of the commands' log.
+        HardwareModel::getInstance();
         Measures::getInstance();
         // The cable-modem thread takes its lines as it starts.
         waitFor([this] { return board->gpio().isExported(2); });

@@ -42,6 +42,7 @@ TEST(Attenuator, EachSplitWritesThePadThenBothStepAttenuators)
     EXPECT_EQ(set(b, 7, false), (Writes{"ATT0=1", "A=14", "B=0"}));
     EXPECT_EQ(set(b, 15, false), (Writes{"ATT0=1", "A=10", "B=20"}));
     EXPECT_EQ(set(b, 39, false), (Writes{"ATT0=1", "A=38", "B=40"}));
+    EXPECT_EQ(set(b, 40, false), (Writes{"ATT0=0", "A=0", "B=40"}));
     EXPECT_EQ(set(b, 45, false), (Writes{"ATT0=0", "A=10", "B=40"}));
     EXPECT_EQ(set(b, 69, false), (Writes{"ATT0=0", "A=58", "B=40"}));
     EXPECT_EQ(set(b, 70, false), (Writes{"ATT0=0", "A=40", "B=60"}));
@@ -75,18 +76,15 @@ TEST(Attenuator, GridStepsAndTheNextValueForALevel)
     }
     RfBench b;
     setAtenuador(35, true);
-    EXPECT_EQ(getValorSeguentAtt(600), 40);
-    EXPECT_EQ(getValorSeguentAtt(501), 40);
-    EXPECT_EQ(getValorSeguentAtt(500), 30);
-    EXPECT_EQ(getValorSeguentAtt(370), 30);
-    EXPECT_EQ(getValorSeguentAtt(300), 20);
+    for (auto [level, att] : {std::pair{600, 40}, {501, 40}, {500, 30}, {370, 30}, {300, 20}})
+        EXPECT_EQ(getValorSeguentAtt(level), att) << level;
     setAtenuador(70, true);
     EXPECT_EQ(getValorSeguentAtt(900), 70);
     setAtenuador(3, true);
     EXPECT_EQ(getValorSeguentAtt(100), 0);
 }
 
-TEST(Ranging, FollowsTheSceneIntoTheWindowAndRestoresTheDetector)
+TEST(Ranging, FollowsTheSceneIntoTheWindowRestoresTheDetectorAndStopsAtBothEnds)
 {
     CalibratedBench b;
     b.scene->addCw(300e6, 95.0);
@@ -106,20 +104,16 @@ TEST(Ranging, FollowsTheSceneIntoTheWindowAndRestoresTheDetector)
     setAtenuador(70, true);
     ajustarAtenuador();
     EXPECT_EQ(getAtenuador(), 20);
-}
 
-TEST(Ranging, EdgeCasesAtBothEndsOfTheRange)
-{
-    CalibratedBench b;
-    sintonitzar(300000000u);
     // 45.0 dBµV at the detector with 70 dB: returns at once, nothing changes.
+    b.scene->clear();
     b.scene->addCw(300e6, 115.0);
     setAtenuador(70, true);
     b.clearLog();
-    const int before = b.chips.converter->conversionCount(2);
+    const int atTop = b.chips.converter->conversionCount(2);
     ajustarAtenuador();
     EXPECT_EQ(getAtenuador(), 70);
-    EXPECT_EQ(b.chips.converter->conversionCount(2) - before, 21);
+    EXPECT_EQ(b.chips.converter->conversionCount(2) - atTop, 21);
     EXPECT_EQ(attenuatorWrites(b), (Writes{"ATT0=0", "A=40", "B=60"})); // the forced re-program only
 
     // 30.0 dBµV with 0 dB: the first reading is 300 away from the initial 0, one step up.
@@ -189,7 +183,7 @@ TEST(Acquisition, EachDetectorReadsItsChannelAndTheLargestAndMeanDiffer)
     EXPECT_EQ(adquisicio_minima(0), 2147483647);
 }
 
-TEST(Acquisition, BurstReadsKeepTheTwelveDataBits)
+TEST(Acquisition, BurstReadsKeepTheTwelveDataBitsAndTheTrackLine)
 {
     CalibratedBench b;
     b.chips.converter->setChannelValue(3, 1234);
@@ -203,11 +197,9 @@ TEST(Acquisition, BurstReadsKeepTheTwelveDataBits)
     EXPECT_EQ(adquisicio_minima_rapida(), 100);
     EXPECT_EQ(getLecturaConversorRF(3), 1234);
     EXPECT_EQ(getLecturaConversorRF(42), -1);
-}
 
-TEST(Acquisition, TrackLine)
-{
-    RfBench b;
+    // The track line.
+    b.clearLog();
     programaTrack(1);
     programaTrack(0);
     programaTrack(2);

@@ -11,7 +11,7 @@
 
 using rftest::RfBench;
 
-TEST(BandTable, EdgesBelongToTheUpperBandAndTunerFrequencies)
+TEST(BandTable, EdgesBelongToTheUpperBandAndTunerFrequenciesNeverWrap)
 {
     struct Row {
         unsigned int f;
@@ -31,11 +31,7 @@ TEST(BandTable, EdgesBelongToTheUpperBandAndTunerFrequencies)
         EXPECT_EQ(getBandaTreball(r.f), r.band) << r.f;
         EXPECT_EQ(getFrequencyTreballTuner(r.f), r.tuner) << r.f;
     }
-}
-
-TEST(BandTable, FrequenciesAboveTheRangeAreTakenAsItsTopAndNeverWrap)
-{
-    // 2950 MHz - f would wrap to about 4.29 GHz in 32 bits.
+    // Above the range the top is taken: 2950 MHz - f would wrap to about 4.29 GHz in 32 bits.
     EXPECT_EQ(getBandaTreball(4000000000u), 6);
     EXPECT_EQ(getFrequencyTreballTuner(2950000001u), 250000000u);
     EXPECT_EQ(getFrequencyTreballTuner(4294967295u), 250000000u);
@@ -61,7 +57,7 @@ TEST(Tuning, EffectiveFrequencyOnTheBoardAtEdgesAndInsideEveryBand)
     EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 284990000u);
 }
 
-TEST(Tuning, BandSwitchWritesTheLinesInOrderThenTheOscillatorAndWaits)
+TEST(Tuning, BandSwitchWritesTheLinesThenTheOscillatorAndWaitsASameBandTuneMovesOnlyTheTuner)
 {
     RfBench b;
     b.chips.tuner->setSettleTimeUs(0);
@@ -93,31 +89,23 @@ TEST(Tuning, BandSwitchWritesTheLinesInOrderThenTheOscillatorAndWaits)
     EXPECT_EQ(b.nowUs() - t0, 15000u);
     EXPECT_FALSE(b.chips.synthesizers->adf4350().rfOutputEnabled());
     EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"16=0", "199=0", "14=0", "6=1"}));
-}
 
-TEST(Tuning, SecondTuneInTheSameBandMovesOnlyTheTuner)
-{
-    RfBench b;
-    b.chips.tuner->setSettleTimeUs(0);
+    // A second tune in the same band moves only the tuner.
     sintonitzar(474000000u);
     const int tunes = b.chips.tuner->tuneCount();
     b.clearLog();
-    const uint64_t t0 = b.nowUs();
+    t0 = b.nowUs();
     sintonitzar(482000000u);
     EXPECT_EQ(b.nowUs(), t0);
     EXPECT_TRUE(b.lineWrites().empty());
     EXPECT_TRUE(b.spiWrites("/dev/spidev4.0").empty());
     EXPECT_EQ(b.chips.tuner->tuneCount(), tunes + 1);
     EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 482000000u);
-}
 
-TEST(Tuning, BelowTheRangeTheTunerGetsTheFrequencyAndThePathStays)
-{
-    RfBench b;
-    b.chips.tuner->setSettleTimeUs(0);
+    // Below the range the tuner gets the frequency and the path stays.
     sintonitzar(50000000u);
     b.clearLog();
-    const uint64_t t0 = b.nowUs();
+    t0 = b.nowUs();
     sintonitzar(4000000u);
     EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 4000000u);
     EXPECT_TRUE(b.lineWrites().empty());

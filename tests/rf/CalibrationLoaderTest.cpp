@@ -65,7 +65,7 @@ TEST(CalibrationLoader, TheSimulatedUnitsFilesFillEveryTable)
     EXPECT_EQ(t.temperature.size(), 2);
 }
 
-TEST(CalibrationLoader, OptimumCountRoundingAndMarks)
+TEST(CalibrationLoader, OptimumCountRoundingMarksTextKeysAndDoubledEntries)
 {
     ScopedWorkDir dir;
     const QString linearity = "<LINEALITY><PEAK enabled=\"ON\">" + peakRow("58", "2900") + peakRow("60", "3000")
@@ -87,6 +87,29 @@ TEST(CalibrationLoader, OptimumCountRoundingAndMarks)
     writeCalibrationFile("CAL_0.XML", cal0(far));
     load();
     EXPECT_EQ(getOptimasContesIQ(), 3150);
+
+    // Frequency texts, a single list and the doubled temperature entry.
+    const QString cable = "<FREQUENCY att=\"30\" enabled=\"ON\"><CORRECTION freq=\"100000000\">1.5</CORRECTION>"
+                          "<CORRECTION>2</CORRECTION></FREQUENCY>"
+                          "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>0.02</SLOPE>"
+                          "<OFFSET>-0.5</OFFSET></CORRECTION></TEMPERATURE>";
+    writeCalibrationFile("CAL_0.XML", cal0(cable, "<FREQUENCY att=\"0\"/><FREQUENCY att=\"10\"/>"));
+    load();
+    EXPECT_TRUE(t.cable.singleList);
+    EXPECT_FALSE(t.docsis.singleList);
+    EXPECT_FALSE(t.docsis.markFrequency);
+    ASSERT_EQ(t.cable.frequencyMap.value("30").size(), 2);
+    EXPECT_EQ(t.cable.frequencyMap.value("30")[1].key, 0u); // no "freq": key 0
+    EXPECT_DOUBLE_EQ(t.cable.frequencyMap.value("30")[0].value, 1.5);
+    ASSERT_EQ(t.temperature.size(), 2);
+    EXPECT_DOUBLE_EQ(t.temperature[0].temperature, 25.0);
+    EXPECT_DOUBLE_EQ(t.temperature[1].temperature, 25.0);
+    EXPECT_DOUBLE_EQ(t.temperature[1].slope, 0.02);
+    // Sections without any CORRECTION give one entry of empty values; a missing "att" is
+    // -500, clamped to the key 0.
+    ASSERT_EQ(t.cable.offsetAtt.size(), 1);
+    EXPECT_EQ(t.cable.offsetAtt[0].key, 0u);
+    ASSERT_EQ(t.docsis.offsetAtt.size(), 1);
 }
 
 TEST(CalibrationLoader, OpticalLinesFromBothFilesAndAMissingOpticalFileKeepsThem)
@@ -114,34 +137,6 @@ TEST(CalibrationLoader, OpticalLinesFromBothFilesAndAMissingOpticalFileKeepsThem
     load();
     EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter_l_1310(), 0.3);
     EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 87.5);
-}
-
-TEST(CalibrationLoader, FrequencyTextsSingleListAndDoubledTemperatureEntry)
-{
-    ScopedWorkDir dir;
-    const QString cable = "<FREQUENCY att=\"30\" enabled=\"ON\"><CORRECTION freq=\"100000000\">1.5</CORRECTION>"
-                          "<CORRECTION>2</CORRECTION></FREQUENCY>"
-                          "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>0.02</SLOPE>"
-                          "<OFFSET>-0.5</OFFSET></CORRECTION></TEMPERATURE>";
-    const QString docsis = "<FREQUENCY att=\"0\"/><FREQUENCY att=\"10\"/>";
-    writeCalibrationFile("CAL_0.XML", cal0(cable, docsis));
-    load();
-    const auto& t = rfcal::tables();
-    EXPECT_TRUE(t.cable.singleList);
-    EXPECT_FALSE(t.docsis.singleList);
-    EXPECT_FALSE(t.docsis.markFrequency);
-    ASSERT_EQ(t.cable.frequencyMap.value("30").size(), 2);
-    EXPECT_EQ(t.cable.frequencyMap.value("30")[1].key, 0u); // no "freq": key 0
-    EXPECT_DOUBLE_EQ(t.cable.frequencyMap.value("30")[0].value, 1.5);
-    ASSERT_EQ(t.temperature.size(), 2);
-    EXPECT_DOUBLE_EQ(t.temperature[0].temperature, 25.0);
-    EXPECT_DOUBLE_EQ(t.temperature[1].temperature, 25.0);
-    EXPECT_DOUBLE_EQ(t.temperature[1].slope, 0.02);
-    // Sections without any CORRECTION give one entry of empty values; a missing "att" is
-    // -500, clamped to the key 0.
-    ASSERT_EQ(t.cable.offsetAtt.size(), 1);
-    EXPECT_EQ(t.cable.offsetAtt[0].key, 0u);
-    ASSERT_EQ(t.docsis.offsetAtt.size(), 1);
 }
 
 TEST(CalibrationLoader, MissingMalformedAndUnopenableFiles)
@@ -179,7 +174,7 @@ TEST(CalibrationLoader, MissingMalformedAndUnopenableFiles)
     EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
 }
 
-TEST(CalibrationLoader, ReloadReplacesTheTablesWholeAndKeepsThemWhileTheFileIsMissing)
+TEST(CalibrationLoader, ReloadReplacesTheTablesWholeKeepsThemWhileTheFileIsMissingAndForgetsTheCache)
 {
     ScopedWorkDir dir;
     const QString two = "<FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">1</CORRECTION></FREQUENCY>"
@@ -207,11 +202,8 @@ TEST(CalibrationLoader, ReloadReplacesTheTablesWholeAndKeepsThemWhileTheFileIsMi
     EXPECT_EQ(serial(), "A2");
     EXPECT_DOUBLE_EQ(getPendentPeak(), 0.0);
     EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 5), 20.0);
-}
 
-TEST(CalibrationLoader, EveryLoadForgetsTheCachedLookupAndTemperatureFactor)
-{
-    ScopedWorkDir dir;
+    // Every load forgets the cached lookup and the temperature factor.
     const QString temp = "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"25\"><SLOPE>%1</SLOPE><OFFSET>0</OFFSET>"
                          "</CORRECTION></TEMPERATURE><FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">%2"
                          "</CORRECTION></FREQUENCY><FREQUENCY att=\"10\"/>";

@@ -250,7 +250,7 @@ TEST(CarrierToNoise, StepsOfTheAnalogueRunAndTheLogger)
     EXPECT_EQ(shown.count(), 0);
 }
 
-TEST(MaxHold, CarrierToNoiseHoldsUpToADropOf20dBOver20Values)
+TEST(MaxHold, CarrierToNoiseHoldsADropOf20dBOver20ValuesIntegration4dBOver8)
 {
     EngineBench b;
     auto filter = [&](int v) {
@@ -272,26 +272,23 @@ TEST(MaxHold, CarrierToNoiseHoldsUpToADropOf20dBOver20Values)
     EXPECT_EQ(filter(480), 480);
     b.run(NO_MESURE);
     EXPECT_EQ(filter(470), 470);
-}
 
-TEST(MaxHold, IntegrationRestartsAtADropOf4dB1Over8Values)
-{
-    EngineBench b;
-    auto filter = [&](int v) {
+    // The integration's hold restarts at a drop of 4.1 dB, over 8 values.
+    auto integration = [&](int v) {
         b.engine->filtroIntegracio(&v);
         return v;
     };
-    EXPECT_EQ(filter(300), 300);
-    EXPECT_EQ(filter(260), 300); // 4.0 dB: held
-    EXPECT_EQ(filter(259), 259); // 4.1 dB: restarts
+    EXPECT_EQ(integration(300), 300);
+    EXPECT_EQ(integration(260), 300); // 4.0 dB: held
+    EXPECT_EQ(integration(259), 259); // 4.1 dB: restarts
     rfengine::state().integration_maxim_List.clear();
-    EXPECT_EQ(filter(500), 500);
+    EXPECT_EQ(integration(500), 500);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(filter(480), 500);
-    EXPECT_EQ(filter(480), 480);
+        EXPECT_EQ(integration(480), 500);
+    EXPECT_EQ(integration(480), 480);
 }
 
-TEST(LevelPrimitives, SliceLevelIsTheLargestTenSampleMean)
+TEST(LevelPrimitives, SliceLevelIsTheLargestTenSampleMeanRangedReadingsAndNoiseAttenuation)
 {
     CalibratedBench b;
     setAtenuador(10, true);
@@ -306,13 +303,10 @@ TEST(LevelPrimitives, SliceLevelIsTheLargestTenSampleMean)
     EXPECT_EQ(level, 87 + 100); // mean of 390..480 = 435 steps, 0.2 per step, plus 10 dB
     EXPECT_EQ(getMaximMostres(1), 50);
     EXPECT_EQ(getMaximMostres(0), 150);
-}
 
-TEST(LevelPrimitives, RangedReadingsAndNoiseAttenuation)
-{
-    CalibratedBench b;
+    // Ranged readings and the noise attenuation.
+    b.chips.converter->clearChannel(2);
     b.scene->addCw(kCentre, 70.0);
-    int level = 0;
     setAtenuador(0, true);
     EXPECT_EQ(mesuraAutoRangeLevel(kCentre, &level), 0);
     EXPECT_NEAR(level, 700, 3);

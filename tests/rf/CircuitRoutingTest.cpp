@@ -69,7 +69,7 @@ using Steps = std::vector<std::string>;
 
 } // namespace
 
-TEST(FrontEndSetup, ExportsEveryLineWithItsDirectionInOrderAndOpensBothAttenuators)
+TEST(FrontEndSetup, ExportsEveryLineWithItsDirectionInOrderOpensBothAttenuatorsAndTheSetters)
 {
     RfBench b(false);
     setInitMesuraRF(&b.lo, &b.adc);
@@ -97,11 +97,9 @@ TEST(FrontEndSetup, ExportsEveryLineWithItsDirectionInOrderAndOpensBothAttenuato
     EXPECT_EQ(getBandaProgramada(), -1);
     EXPECT_EQ(getAtenuador(), -1);
     EXPECT_EQ(b.spiWrites("/dev/spidev4.1"), (std::vector<std::vector<uint8_t>>{{0x00}}));
-}
 
-TEST(FrontEndSetup, ServiceSettersWriteOneLineEach)
-{
-    RfBench b;
+    // The service setters write one line each.
+    b.clearLog();
     setGpio_ATT0(true);
     setGpio_RF_OPTIC(false);
     setGpio_DW(true);
@@ -116,7 +114,7 @@ TEST(FrontEndSetup, ServiceSettersWriteOneLineEach)
                                                         "19=0", "23=1", "22=0"}));
 }
 
-TEST(CircuitRouting, EveryModeChangeWritesItsLinesAndSwitchesTheModemInOrder)
+TEST(CircuitRouting, EveryModeChangeWritesItsLinesAndSwitchesTheModemInOrderOnceOnly)
 {
     RoutingBench b;
     // The first mode after start-up runs; the modem is already off, so only lines.
@@ -141,21 +139,14 @@ TEST(CircuitRouting, EveryModeChangeWritesItsLinesAndSwitchesTheModemInOrder)
                                                    "7=1@210", "17=0@210", "198=1@210", "160=0@210"}));
     EXPECT_FALSE(getCalibracioCable());
     EXPECT_EQ(getModeCircuit(), DOCSIS_ANALYZER_UP);
-}
 
-TEST(CircuitRouting, RepeatingAModeWritesNothingAndKeepsModemAndSet)
-{
-    RoutingBench b;
+    // Repeating a mode writes nothing and keeps the modem and the calibration set.
     setModeCircuit(DOCSIS_RF);
     EXPECT_TRUE(b.change(DOCSIS_RF).empty());
     EXPECT_TRUE(b.board->serialIsOpen(portName));
     EXPECT_FALSE(getCalibracioCable());
-}
 
-TEST(CircuitRouting, UnknownModeNumberDrivesCableRfButIsStoredAsGiven)
-{
-    RoutingBench b;
-    setModeCircuit(DOCSIS_RF);
+    // An unknown mode number drives CABLE_RF but is stored as given.
     EXPECT_EQ(b.change(7), (Steps{"170=1@0", "close@100", "2=0@110", "169=0@110", "7=0@110", "17=0@110", "198=0@110",
                                   "160=0@110"}));
     EXPECT_EQ(getModeCircuit(), 7);

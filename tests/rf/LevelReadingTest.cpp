@@ -133,7 +133,7 @@ TEST(LevelReadings, DigitalBlockAndFilterWidth)
     EXPECT_EQ(readAt(474000000u), 200);
 }
 
-TEST(LevelReadings, PowerMetersNeitherTuneNorCorrect)
+TEST(LevelReadings, PowerMetersNeitherTuneNorCorrectAndPeakHoldReadsAtTheGivenAttenuation)
 {
     CalibratedBench b;
     b.scene->addCw(300e6, 80.0);
@@ -151,11 +151,9 @@ TEST(LevelReadings, PowerMetersNeitherTuneNorCorrect)
     EXPECT_NEAR(value - 1087.5, -125.0, 1);
     EXPECT_EQ(getDetector(), 1);
     EXPECT_TRUE(b.board->log().entries("i2c-write").empty()); // no tuning
-}
 
-TEST(LevelReadings, PeakHoldPreparesThenReadsWithTheGivenAttenuation)
-{
-    CalibratedBench b;
+    // Peak hold prepares, then reads with the given attenuation.
+    b.scene->clear();
     b.scene->addCw(300e6, 60.0);
     setDetector(2);
     EXPECT_EQ(mesuraNivellEspectreMantenintPic(4, 0, 10), 0);

@@ -221,7 +221,7 @@ TEST(MeasuresEngine, NewSettingsEndThePassAndTheNextPassUsesThem)
     EXPECT_EQ(stopped.count(), 1);
 }
 
-TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffers)
+TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffersAndTheServiceOperations)
 {
     EngineBench b;
     const QVariantList first = rftest::points(100000000u, 1000000u, 3);
@@ -232,11 +232,8 @@ TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffers)
     EXPECT_TRUE(b.engine->listaFrequencyMeasures().at(0).constData() == stored.at(0).constData());
     b.engine->setListaFrequencyMeasures(rftest::points(100000000u, 2000000u, 3));
     EXPECT_EQ(b.engine->listaFrequencyMeasures().at(1).toMap().value("frequency").toUInt(), 102000000u);
-}
 
-TEST(MeasuresEngine, FilterLnbOutputRoutingAndRawReadings)
-{
-    EngineBench b;
+    // Filter, LNB output, routing and raw readings.
     for (int filter : {2500000, 0, -5}) {
         b.clearLog();
         b.engine->setFilter(filter);

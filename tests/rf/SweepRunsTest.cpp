@@ -133,7 +133,7 @@ TEST(SpectrumSweep, TiltScreensReadPilotsLongAndHaveNoCentralPoint)
     EXPECT_EQ(b.tunings()[2], 402000000u); // never moved onto the tuned frequency
 }
 
-TEST(SpectrumSweep, CentralPointChoice)
+TEST(SpectrumSweep, CentralPointChoiceAndAnAnalogueOnesChannelPower)
 {
     EngineBench b;
     QVariantList list = points(500000000u, 1000000u, 5);
@@ -159,14 +159,12 @@ TEST(SpectrumSweep, CentralPointChoice)
     QVariantList empty;
     EXPECT_EQ(b.engine->freqCentralEnLlista(&empty), 0);
     EXPECT_TRUE(log.contains("freqCentralEnLlista error llista vacia"));
-}
 
-TEST(SpectrumSweep, AnAnalogueCentralPointReportsItsLevelAsChannelPower)
-{
-    EngineBench b;
+    // An analogue central point reports its level as the channel power.
+    b.settings({{"screen", "SPECTRUM_ANALYZER_RF"}});
     b.scene->addCw(402000000.0, 65.0);
     b.engine->setFilter(FILTER_NARROW);
-    QVariantList list = points(400000000u, 1000000u, 5);
+    list = points(400000000u, 1000000u, 5);
     list[2] = point(402000000u, "ANALOG", 7000000);
     b.engine->setListaFrequencyMeasures(list);
     b.settings({{"frequency", 402000000u}});
@@ -212,7 +210,7 @@ TEST(SpectrumSweep, EmptyListsFailedReadingsAndThePowerMeters)
         EXPECT_EQ(p.toMap().value("power"), QVariant(0));
 }
 
-TEST(SpectrumSweep, AStopEndsTheSweepWithinOnePoint)
+TEST(SpectrumSweep, AStopEndsTheSweepWithinOnePointAndTheChannelPowerWithinOneSlice)
 {
     EngineBench b;
     b.engine->setListaFrequencyMeasures(points(kFirst, kStep, 400));
@@ -227,17 +225,14 @@ TEST(SpectrumSweep, AStopEndsTheSweepWithinOnePoint)
     EXPECT_EQ(b.tunings().size(), 10u);
     EXPECT_EQ(lists.count(), 0);
     EXPECT_EQ(stopped.count(), 1);
-}
 
-TEST(SpectrumSweep, AStopDuringTheCentralChannelPowerEndsItWithinOneSlice)
-{
-    EngineBench b;
+    // A stop during the central channel power ends it within one slice.
+    lists.clear();
     b.engine->setFilter(FILTER_NARROW);
     QVariantList list = points(470000000u, 1000000u, 9);
     list[4] = point(474000000u, "DIGITAL", 8000000);
     b.engine->setListaFrequencyMeasures(list);
     QSignalSpy channelPower(b.engine, &Measures::channelPowerChanged);
-    QSignalSpy lists(b.engine, &Measures::listaFrequencyMeasuresChanged);
     b.watchDetector();
     // Points 0 to 4, then the slices of the channel: stop while the fifth slice is read.
     b.afterConversion = [&](int) {

@@ -54,9 +54,7 @@ TEST(WaveformFigures, VoltageMeanSpreadAndMainsFrequency)
 {
     const Samples none;
     const rfengine::InputVoltage empty = rfengine::inputVoltage(none);
-    EXPECT_EQ(empty.dc, UNMEASURED);
-    EXPECT_EQ(empty.ac, UNMEASURED);
-    EXPECT_EQ(empty.hz, UNMEASURED);
+    EXPECT_EQ(std::make_tuple(empty.dc, empty.ac, empty.hz), std::make_tuple(UNMEASURED, UNMEASURED, UNMEASURED));
     Samples mismatched = sine(10, 50, 2036, 100);
     mismatched.timesUs.pop_back();
     EXPECT_EQ(rfengine::inputVoltage(mismatched).dc, UNMEASURED);

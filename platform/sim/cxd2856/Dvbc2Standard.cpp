@@ -1,5 +1,7 @@
 #include "Dvbc2Standard.h"
 
+#include "ChannelResponse.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -322,7 +324,9 @@ void Dvbc2Standard::showLayerOnePart2(DemodContext& chip, const C2System& system
     uint8_t sliceBytes[13] = {0};
     if (view != 0 && slice) {
         const int edge = dvbc2::kHalfWindowCarriers / system.pilotSpacing() - 1;
-        const uint16_t left = uint16_t(-edge) & 0x1FF, right = uint16_t(edge);
+        // Offsets in pilot spacings: 9 bits at the 1/64 spacing, 8 at 1/128.
+        const uint16_t mask = system.shortGuard() ? 0x1FF : 0xFF;
+        const uint16_t left = uint16_t(-edge) & mask, right = uint16_t(edge) & mask;
         const uint8_t bytes[13] = {uint8_t(slice->id), uint8_t((slice->tunePosition >> 8) & 0x3F),
                                    uint8_t(slice->tunePosition), uint8_t(left >> 8), uint8_t(left),
                                    uint8_t(right >> 8), uint8_t(right), 0, 0, 0, 0, 0, uint8_t(slice->plps.size())};
@@ -392,6 +396,8 @@ bool Dvbc2Standard::onRead(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_
         return false;
     // A fresh sample at every read of the first byte, ready while the frame is held.
     const uint64_t now = chip.nowUs();
+    if (readChannelResponse(chip, bank, value, chip.acquisition().demodLocked(now)))
+        return true;
     if (!chip.acquisition().demodLocked(now) || constellation_.grid().empty()) {
         *value = 0;
         return true;

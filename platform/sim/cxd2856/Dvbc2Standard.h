@@ -5,7 +5,8 @@
 //   bank 0x20  sync state, TS lock, early unlock (0x10); IF AGC (0x26); SNR (0x28); MER
 //              (0x2C); pre-LDPC errors (0x39) over 0x6F's window; frame errors after BCH
 //              (0x75) over 0x72's; carrier offset (0x4C); the tracked sampling rate (0x52)
-//   bank 0x21  constellation samples (0x9B, bit 6 ready, 14-bit I and Q)
+//   bank 0x21  constellation samples (0x9B, bit 6 ready, 14-bit I and Q), or the channel
+//              response at the point written (0x98) while 0xC3 = 1
 //   bank 0x22/0x23  the id list of the layer-1 view (data slices, or a slice's PLPs)
 //   bank 0x24  LDPC iterations (0x16, signalling "ldpcIterations", 4 by default);
 //              pre-BCH errors (0x40) over 0x20 0x72's window; PER (0xFA) over 0xDC's;

@@ -1,5 +1,7 @@
 #include "OfdmStandard.h"
 
+#include "ChannelResponse.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -130,6 +132,8 @@ bool OfdmStandard::readPoint(DemodContext& chip, uint8_t bank, uint8_t reg, uint
 {
     if (reg != ofdm::kPoint)
         return false;
+    if (readChannelResponse(chip, bank, value, locked))
+        return true;
     IqPoint p;
     if (locked && !constellation_.grid().empty())
         p = constellation_.next().received * (scale / std::max(1.0, constellation_.grid().peakAxis()));

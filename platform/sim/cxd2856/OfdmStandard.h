@@ -79,7 +79,7 @@ protected:
     // The point read: each read of the first byte draws a fresh sample of the grid, scaled
     // so that the outermost ideal point sits at scale (mirrored when negative), and the
     // carrier's MER word (at most merWordMax, the chip's field), with the ready bit while
-    // locked.
+    // locked; in channel-response mode the response at the point written instead.
     bool readPoint(DemodContext& chip, uint8_t bank, uint8_t reg, uint8_t* value, double scale, bool locked,
                    uint32_t merWordMax = 0xFFFF);
     void useGrid(Modulation m, double merDb);

@@ -1,0 +1,120 @@
+// The cable-modem screens on the simulated DOCSIS 3.1 modem and the typical cable network:
+// the engine runs the test the screen chose, on the test's thread, and the screen shows
+// what the network offers: the registration's channels and addresses with the modem lamp
+// lit, the OFDM channel's power and MER.
+#include "FrameHarness.h"
+#include "ModemTestSupport.h"
+
+#include "cablemodem/cableModen.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "store/screensvariables.h"
+
+#include "CableModemBoard.h"
+#include "RfScene.h"
+
+#include <QQuickItem>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using apptest::FrameHarness;
+using namespace modemtest;
+
+namespace {
+// A working directory and the 3.1 modem linked on the typical network, and the frame
+// with the real engine behind the screens.
+struct Network {
+    testsupport::ScopedWorkDir dir;
+    LinkedModem modem{kDocsis31};
+    std::unique_ptr<FrameHarness> frame;
+
+    Network()
+    {
+        EXPECT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
+    }
+    void open(const QString& screen, unsigned frequency)
+    {
+        ScreensVariables::getInstance()->setValue("frequency", frequency);
+        frame = std::make_unique<FrameHarness>(FrameHarness::Options{true, true});
+        frame->call("loadScreen", screen);
+    }
+    QString eval(const QString& expression) { return frame->evaluateInPage(expression).toString(); }
+    // One pass of the engine, as its thread makes it, until the screen shows what is awaited
+    // (the engine is then stopped) or the board time given has gone.
+    void runUntil(const std::function<bool()>& shown, uint64_t boardMs)
+    {
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (shown())
+                MesuraCM::getInstance()->aturar();
+        });
+        watch.start(0);
+        modem.stopAt(modem.now() + boardMs);
+        MesuraCM::getInstance()->runPass();
+    }
+};
+} // namespace
+
+TEST(ScreensEndToEnd, RegistrationShowsTheModemOperationalWithTheNetworksChannelsAndAddresses)
+{
+    Network n;
+    const std::vector<platform::sim::SceneCarrier> scQam = n.modem.scene->blocksOf("DOCSIS30");
+    ASSERT_GE(scQam.size(), 2u);
+    // The modem starting: the lamp blinks red.
+    SetModemStatusPower(MODEM_STATUS_STARTING);
+    n.open("REGISTERING_31", static_cast<unsigned>(scQam[0].frequencyHz));
+    EXPECT_EQ(MesuraCM::getInstance()->measureCode(), 71);
+    n.eval("lamp.poll()");
+    EXPECT_EQ(n.eval("lamp.ready + ' ' + lamp.status"), "false 1601");
+    n.frame->wait(3100);
+
+    const platform::sim::DocsisServices services = n.modem.scene->docsisPlan().services;
+    // The engine first waits for the starting modem (85 s), then registers it.
+    n.runUntil([&] { return n.frame->evaluateInPage("ipTable.model.get(0).ip").toString() != "---.---.---.---"; },
+               200000);
+    EXPECT_EQ(n.modem.link.modem().registrationWord(), "OPERATIONAL");
+    n.eval("lamp.poll()");
+    EXPECT_EQ(n.eval("lamp.ready + ' ' + lamp.status"), "true 1602");
+    EXPECT_EQ(n.frame->item("lamp")->property("color").value<QColor>(), QColor("#20d020"));
+
+    // The bonding group's SC-QAM channels, each at its level with the modem's compensation.
+    for (size_t i = 0; i < scQam.size() && i < 8; ++i) {
+        const QString row = QString("dwScqam.model.get(%1).").arg(i);
+        EXPECT_EQ(n.eval(row + "frequency"), QString::number(scQam[i].frequencyHz / 1e6, 'f', 2)) << i;
+        EXPECT_NEAR(n.frame->evaluateInPage(row + "power").toDouble(), scQam[i].levelDbuV + 3, 0.11) << i;
+    }
+    // The OFDM channel by its PLC, and the head end's upstream channels.
+    const platform::sim::ModemOfdmChannel ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0];
+    EXPECT_EQ(n.eval("dwOfdm.model.get(0).frequency"), QString::number(ofdm.centreHz / 1e6, 'f', 2));
+    EXPECT_NEAR(n.frame->evaluateInPage("dwOfdm.model.get(0).power").toDouble(), ofdm.powerDbmv + 63, 0.11);
+    const auto upstream = n.modem.scene->docsisPlan().of(platform::sim::DocsisUpstream::Kind::ScQam);
+    for (size_t i = 0; i < upstream.size(); ++i) {
+        const QString row = QString("upScqam.model.get(%1).").arg(i);
+        EXPECT_EQ(n.eval(row + "channel"), QString::number(upstream[i].channelId)) << i;
+        EXPECT_TRUE(n.eval(row + "frequency").startsWith(QString::number(upstream[i].frequencyHz / 1e6, 'f', 2)))
+            << n.eval(row + "frequency").toStdString();
+        EXPECT_NEAR(n.frame->evaluateInPage(row + "power").toDouble(), upstream[i].levelDbmv + 60, 0.11) << i;
+    }
+    EXPECT_EQ(n.eval("upOfdm.model.get(0).channel"), "1");
+    // The head end's addresses.
+    EXPECT_EQ(n.eval("[0,1,2,3,4].map(function (i) { return ipTable.model.get(i).ip }).join(' ')"),
+              QString::fromStdString(services.modemIp + " " + services.gateway + " " + services.mask + " "
+                                     + services.dhcp + " " + services.tftp));
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+TEST(ScreensEndToEnd, OfdmDownstreamShowsTheChannelsPowerAndMer)
+{
+    Network n;
+    const platform::sim::ModemOfdmChannel ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0];
+    n.open("DOWN_SCAN_DEMOD_31", ofdm.centreHz);
+    EXPECT_EQ(MesuraCM::getInstance()->measureCode(), 76);
+    n.frame->wait(3100);
+    n.runUntil([&] { return n.frame->item("pwr_value")->property("text").toString() != "---"; }, 120000);
+    EXPECT_NEAR(n.frame->item("pwr_value")->property("text").toDouble(), ofdm.powerDbmv + 60, 0.55);
+    EXPECT_NEAR(n.frame->item("mer_value")->property("text").toDouble(), ofdm.merDb, 0.55);
+    EXPECT_EQ(n.eval("plcTable.model.get(1).check"), "3");
+    EXPECT_TRUE(n.eval("ofdmTable.model.get(0).value").endsWith(" MHz"));
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}

@@ -1,0 +1,727 @@
+// The cable-modem screens in the frame: each loads without a warning and lays out cleanly
+// in every language; a user reaches each from the main menu and back by touch, and the
+// tests start and stop with their measure codes in the engine; what the engine reports
+// shows in the tables, bars and fields as the screens convert it.
+#include "FrameHarness.h"
+#include "ScreenLayout.h"
+#include "SimBoardFixture.h"
+
+#include "periodicfunctions.h"
+
+#include "cablemodem/engine/mesuraCM.h"
+#include "cablemodem/modemStores.h"
+#include "store/channelslist.h"
+#include "store/loggerlist.h"
+#include "store/screensvariables.h"
+
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <gtest/gtest.h>
+
+using apptest::FrameHarness;
+using testsupport::ScopedBoard;
+using testsupport::ScopedWorkDir;
+
+namespace {
+struct ScreensTest : ::testing::Test {
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    void SetUp() override { ASSERT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML")); }
+};
+
+QStringList screenIds(FrameHarness& frame)
+{
+    QQmlExpression e(qmlContext(frame.root()), frame.root(), "Pantalles.screenIds()");
+    return e.evaluate().toStringList();
+}
+
+QStringList faultsShown(FrameHarness& frame, const QString& what)
+{
+    frame.wait(170); // a dialog's opening animation
+    QStringList faults = apptest::layoutFaults(frame.view()->contentItem());
+    for (QString& f : faults)
+        f.prepend(what + ": ");
+    return faults;
+}
+
+// The screen as it opens, its configuration menu, each dialog of the menu and the keyboard
+// a dialog opens.
+QStringList faultsOfScreenAndDialogs(FrameHarness& frame)
+{
+    QStringList faults = faultsShown(frame, "screen");
+    const int entries = frame.evaluateInPage("typeof topBar === 'undefined' || !topBar.menuEntries ? 0 : topBar.menuEntries.length").toInt();
+    for (int i = 0; i < entries; ++i) {
+        frame.click("menuButton");
+        if (i == 0)
+            faults << faultsShown(frame, "menu");
+        const QString entry = frame.item("menuEntry" + QString::number(i))->property("text").toString();
+        frame.click("menuEntry" + QString::number(i));
+        faults << faultsShown(frame, entry);
+        if (frame.click("value")) {
+            faults << faultsShown(frame, entry + " keyboard");
+            frame.click("key_CANCEL");
+        }
+        if (!frame.click("dialogCancel"))
+            frame.click("dialogDone");
+    }
+    return faults;
+}
+} // namespace
+
+// One language per case, so the four run side by side.
+struct ScreensLayout : ScreensTest, ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ScreensLayout, EveryScreenItsMenuAndDialogsLayOutCleanly)
+{
+    FrameHarness frame({false, true});
+    ASSERT_TRUE(frame.selectLanguage(GetParam()));
+    for (const QString& id : screenIds(frame)) {
+        frame.call("loadScreen", id);
+        ASSERT_EQ(frame.currentScreen(), id);
+        const QStringList faults = faultsOfScreenAndDialogs(frame);
+        EXPECT_TRUE(faults.isEmpty()) << id.toStdString() << ":\n" << faults.join("\n").toStdString();
+    }
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ScreensLayout, ::testing::Values("en", "es", "fr", "de"));
+
+namespace {
+MesuraCM* engine() { return MesuraCM::getInstance(); }
+
+// The settings a screen starts with: the seeded ones, on a hardware model, with the
+// frequency's system.
+void useSettings(int model, const QString& system)
+{
+    ScreensVariables* s = ScreensVariables::getInstance();
+    s->setValue("hardware_model", model);
+    s->setValue("freq_demod_digital_system", system);
+}
+} // namespace
+
+// From the main menu to each screen by touch and back by its own keys: the screen's test
+// reaches the engine with its measure code and frequency, and leaving stops it.
+TEST_F(ScreensTest, EachScreenFromTheMenuStartsItsTestAndLeavingStopsIt)
+{
+    const struct {
+        int model;
+        const char* system;
+        const char* screen;
+        int code;
+        unsigned frequency;
+        QStringList back;
+    } rows[] = {
+        {3, "", "REGISTERING_31", 71, 610000000, {"BACK"}},
+        {3, "D3.1", "REGISTERING_31", 74, 610000000, {"BACK"}},
+        {2, "D3.1", "REGISTERING_31", 61, 610000000, {"BACK"}},
+        {3, "", "RANGING", 70, 610000000, {"home"}},
+        {3, "D3.1", "RANGING", 75, 610000000, {"home"}},
+        {2, "", "RANGING", 62, 610000000, {"home"}},
+        {3, "", "DOWN_SCAN_DEMOD_31", 76, 610000000, {"home"}},
+        {3, "", "SCAN_CM", 69, 0, {"home"}},
+        {2, "", "SCAN_CM_OPTICAL", 69, 0, {"home"}},
+        {3, "", "UPSTREAM_TEST", 73, 0, {"RETURN"}},
+        {2, "", "UPSTREAM_TEST", 66, 0, {"RETURN"}},
+        {3, "", "UPSTREAM_RF", 69, 0, {"home"}},
+        {3, "", "UPSTREAM_OPTIC", 69, 0, {"home"}},
+        {0, "", "EXT_CM_UP", 69, 0, {"NEXT"}},
+        {3, "", "VOIP", 99, 0, {"REGISTERING", "BACK"}},
+        {3, "", "IPTV", 99, 0, {"REGISTERING", "BACK"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.screen) + " on model " + std::to_string(r.model) + " " + r.system);
+        useSettings(r.model, r.system);
+        FrameHarness frame({true, true});
+        engine()->init(0, 99);
+        ASSERT_TRUE(frame.click(r.screen)) << "the main menu offers no key for it";
+        EXPECT_EQ(frame.currentScreen(), r.screen);
+        EXPECT_EQ(engine()->measureCode(), r.code);
+        EXPECT_EQ(engine()->frequency(), r.frequency);
+        for (const QString& key : r.back)
+            ASSERT_TRUE(frame.click(key)) << key.toStdString();
+        EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+        EXPECT_EQ(engine()->measureCode(), 99);
+        EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+    }
+    // The OFDM analysis is the DOCSIS 3.1 modem's alone.
+    useSettings(2, "");
+    FrameHarness frame({true, true});
+    EXPECT_EQ(frame.item("DOWN_SCAN_DEMOD_31"), nullptr);
+    EXPECT_NE(frame.item("REGISTERING_31"), nullptr);
+}
+
+namespace {
+// A screen loaded in the frame with the stand-in engines, its engine connections open.
+struct OnScreen {
+    FrameHarness frame{FrameHarness::Options{false, true}};
+    explicit OnScreen(const QString& screen, bool connect = true)
+    {
+        frame.call("loadScreen", screen);
+        if (connect)
+            frame.evaluateInPage("if (typeof connects_actives !== 'undefined') connects_actives = true");
+    }
+    apptest::FakeEngine& cm() { return *frame.cableModem(); }
+    QString eval(const QString& expression) { return frame.evaluateInPage(expression).toString(); }
+    // A table row's columns joined by "|".
+    QString row(const QString& table, int row)
+    {
+        return eval(QString("[%1.model.get(%2).channel, %1.model.get(%2).frequency, %1.model.get(%2).power,"
+                            " %1.model.get(%2).mer_att, %1.model.get(%2).sr].join('|')")
+                        .arg(table)
+                        .arg(row));
+    }
+    QString text(const QString& objectName)
+    {
+        QQuickItem* item = frame.item(objectName);
+        return item ? item->property("text").toString() : "<none>";
+    }
+    // Opens the field's keyboard, types the number key by key and presses OK.
+    void type(const QString& field, const QString& number)
+    {
+        ASSERT_TRUE(frame.click(field)) << field.toStdString();
+        for (const QChar c : number)
+            ASSERT_TRUE(frame.click("key_" + QString(c == '-' ? QChar(0x00B1) : c))) << QString(c).toStdString();
+        ASSERT_TRUE(frame.click("key_OK"));
+    }
+    QVariant setting(const QString& key) { return ScreensVariables::getInstance()->getScreensVariables().value(key); }
+};
+
+QVariantMap map(std::initializer_list<std::pair<const char*, QVariant>> pairs)
+{
+    QVariantMap m;
+    for (const auto& p : pairs)
+        m.insert(p.first, p.second);
+    return m;
+}
+} // namespace
+
+// The registration tables: each report into its own table, rows by the channel's position
+// in the modem's list (a row beyond the table is dropped), the modem's texts read as
+// numbers, levels with the downstream compensation, attenuation against the head end's
+// expected level (60.0 dBµV seeded).
+TEST_F(ScreensTest, RegistrationTablesShowTheReportsAsTheirRules)
+{
+    OnScreen s("REGISTERING_31");
+    const QVariantMap ofdm = map({{"index", "0"}, {"uci", "33"}, {"plc_freq", "693000000"}, {"power", "-2.5"},
+                                  {"mer_att", "41.27"}, {"active_profiles", "0 1 2"}});
+    emit s.cm().downOFDMChanged_31({ofdm});
+    emit s.cm().downBondingChanged_31({map({{"index", 1}, {"uci", "2"}, {"freq", "602000000"}, {"power", "1.0"},
+                                            {"mer_att", "-38.04"}, {"sr", "5361"}})});
+    emit s.cm().phy_3_0_Changed(map({{"index", 3}, {"uci", "4"}, {"rf_frequency", "626.000"}, {"power", "0.4"},
+                                     {"mse", "-37.6"}, {"sr", "5361"}}));
+    emit s.cm().upsOFDMChanged_31({map({{"index", 0}, {"uci", 9}, {"freq", "80.5"}, {"power", "45.0"},
+                                        {"sr", "120000000"}})});
+    // SC-QAM upstream: rows by position, whatever the channel id; one beyond the table, one
+    // without a position (its place in the list), one whose level is no number.
+    emit s.cm().upsBondingChanged_31({map({{"index", 0}, {"uci", "5"}, {"freq", "36.00"}, {"bw", "6400000"},
+                                           {"power", "42.5"}, {"sr", "5120"}}),
+                                      map({{"index", 9}, {"uci", "6"}, {"freq", "42.40"}, {"power", "42.0"}}),
+                                      map({{"uci", "7"}, {"freq", "29.6"}, {"bw", "3200000"}, {"power", "ABC"},
+                                           {"sr", "2560"}})});
+    EXPECT_EQ(s.row("dwOfdm", 0), "33|693.00|60.5|41.3|0 1 2");
+    EXPECT_EQ(s.row("dwScqam", 1), "2|602.00|64.0|38.0|5361");
+    EXPECT_EQ(s.row("dwScqam", 3), "4|626.00|63.4|37.6|5361");
+    EXPECT_EQ(s.row("upOfdm", 0), "9|80.50|105.0|45.0|120000000");
+    EXPECT_EQ(s.row("upScqam", 0), "5|36.00/6.40|102.5|42.5|5120");
+    EXPECT_EQ(s.row("upScqam", 2), "7|29.60/3.20|---|---|2560");
+    EXPECT_EQ(s.row("upScqam", 4), "5|-|-|-|-");
+    EXPECT_EQ(s.eval("upScqam.model.count"), "8");
+
+    // The 3.0 maps: on the 3.1 model MER and level already in dB and dBmV.
+    emit s.cm().phyChanged(map({{"index", 5}, {"freq", 650000000}, {"power", 2}, {"mse", -35.5}, {"sr", 5361}}));
+    emit s.cm().phyChanged(map({{"index", 6}, {"freq", 658000000}, {"power", 2}, {"mse", -35.5}, {"sr", 0xE00000}}));
+    emit s.cm().upsChanged({map({{"index", 3}, {"frequency_bw", 36000000}, {"bw", 6400000}, {"power", 450},
+                                 {"sr", 5120}, {"uci", 3}}),
+                            map({{"index", 2}, {"frequency_bw", 0}, {"power", 450}})});
+    EXPECT_EQ(s.row("dwScqam", 5), "6|650.00|65.0|37.5|5361");
+    EXPECT_EQ(s.row("dwScqam", 6), "7|-|-|-|-");
+    EXPECT_EQ(s.row("upScqam", 3), "3|36.00/6.40|105.0|45.0|5120");
+    EXPECT_EQ(s.row("upScqam", 2), "7|29.60/3.20|---|---|2560");
+
+    // Addresses: an empty one leaves its row; the report hides the overlay and allows the
+    // data logger; a restart clears everything and disallows it.
+    emit s.cm().cm_status_information("Getting IP CM");
+    EXPECT_EQ(s.text("message"), "Getting IP CM");
+    emit s.cm().ipCableModemChanged(map({{"ip", "10.1.2.3"}, {"gateway", "10.1.2.1"}, {"mask", "255.255.255.0"},
+                                         {"dhcp", ""}, {"tftp", "10.0.0.9"}}));
+    EXPECT_EQ(s.eval("[0,1,2,3,4].map(function (i) { return ipTable.model.get(i).ip }).join(' ')"),
+              "10.1.2.3 10.1.2.1 255.255.255.0 ---.---.---.--- 10.0.0.9");
+    EXPECT_EQ(s.text("message"), "<none>");
+    EXPECT_EQ(s.frame.item("DATALOGGER")->isEnabled(), true);
+    // With full tables the screen is still laid out cleanly in the longest language.
+    s.frame.selectLanguage("de");
+    s.frame.wait(50);
+    EXPECT_TRUE(apptest::layoutFaults(s.frame.view()->contentItem()).isEmpty())
+        << apptest::layoutFaults(s.frame.view()->contentItem()).join("\n").toStdString();
+
+    // A table's rows as the data logger keeps them come back into the same columns.
+    const QVariantList kept = s.frame.evaluateInPage("upScqam.createListLoger()").toList();
+    ASSERT_EQ(kept.size(), 8);
+    EXPECT_EQ(kept[0].toMap(), map({{"channel", "5"}, {"frequency", "36.00/6.40"}, {"power", "102.5"},
+                                    {"mer_att", "42.5"}, {"sr", "5120"}}));
+    s.eval("dwScqam.logger_updateDatosTabla(upScqam.createListLoger())");
+    EXPECT_EQ(s.frame.evaluateInPage("dwScqam.createListLoger()").toList().mid(0, 8), kept);
+
+    emit s.cm().restartMeasurements();
+    EXPECT_EQ(s.row("upScqam", 0), "1|-|-|-|-");
+    EXPECT_EQ(s.eval("ipTable.model.get(0).ip"), "---.---.---.---");
+    EXPECT_EQ(s.frame.item("DATALOGGER")->isEnabled(), false);
+    emit s.cm().cm_status_information("");
+    EXPECT_EQ(s.text("message"), "<none>");
+    EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+}
+
+// On the DOCSIS 3.0 model the 3.0 maps carry tenths.
+TEST_F(ScreensTest, RegistrationOnTheDocsis30ModelReadsTenths)
+{
+    useSettings(2, "");
+    OnScreen s("REGISTERING");
+    emit s.cm().phyChanged(map({{"index", 0}, {"freq", 650000000}, {"power", 20}, {"mse", -355}, {"sr", 5361}}));
+    emit s.cm().phyChanged(map({{"index", 1}, {"freq", 0}, {"power", 20}, {"mse", -355}, {"sr", 5361}}));
+    EXPECT_EQ(s.row("dwScqam", 0), "1|650.00|65.0|37.5|5361");
+    EXPECT_EQ(s.row("dwScqam", 1), "2|-|-|-|-");
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(610000000,61)");
+}
+
+// Reports that come before the screen has listened for three seconds are not shown.
+TEST_F(ScreensTest, RegistrationShowsNothingOfItsFirstThreeSeconds)
+{
+    OnScreen s("REGISTERING_31", false);
+    const QVariantList list{map({{"index", 0}, {"uci", "1"}, {"freq", "602000000"}, {"power", "1"}})};
+    emit s.cm().downBondingChanged_31(list);
+    s.frame.wait(2500);
+    emit s.cm().downBondingChanged_31(list);
+    EXPECT_EQ(s.row("dwScqam", 0), "1|-|-|-|-");
+    s.frame.wait(700);
+    emit s.cm().downBondingChanged_31(list);
+    EXPECT_EQ(s.row("dwScqam", 0), "1|602.00|64.0|---|---");
+}
+
+// The ranging panel: the 3.0 channel map in tenths with the modem's MER offset (a MER
+// under 23 dB blanks the upstream but keeps the downstream), a map without MER resets
+// both, the SC-QAM upstream of channel id 1 or else the first, and the OFDM channel with
+// its PLC MER in dB as the modem gives it.
+TEST_F(ScreensTest, RangingPanelShowsThePrimaryChannels)
+{
+    OnScreen s("RANGING");
+    const QString down = "[0,1,2,3,4,5,6,7].map(function (i) { return panel.downstream.model.get(i).value }).join('|')";
+    const QString up = "[0,1,2,3,4,5,6].map(function (i) { return panel.upstream.model.get(i).value }).join('|')";
+    const QString upNames = "[0,1,2,3,4,5,6].map(function (i) { return panel.upstream.model.get(i).name }).join('|')";
+    emit s.cm().upsBondingChanged_31({map({{"uci", "3"}, {"freq", "30.00"}, {"bw", "6400000"}, {"power", "40.0"},
+                                           {"sr", "5120"}, {"mod", "64QAM"}}),
+                                      map({{"uci", "4"}, {"freq", "36.00"}, {"power", "41.0"}})});
+    EXPECT_EQ(s.eval(up), "3|30.00 MHz|5120 kbits/s|6.40 MHz|64QAM|100.0 dB\u03BCV|40.0 dB");
+    emit s.cm().upsBondingChanged_31({map({{"uci", "4"}, {"freq", "36.00"}, {"power", "41.0"}}),
+                                      map({{"uci", "1"}, {"freq", "23.00"}, {"power", "38.5"}, {"bw", "3200000"}})});
+    EXPECT_EQ(s.eval(up), "1|23.00 MHz|---|3.20 MHz|---|98.5 dB\u03BCV|38.5 dB");
+    emit s.cm().phyChanged(map({{"index", 0}, {"annex", 0}, {"sr", 6952}, {"mod", 256}, {"mse", -355},
+                                {"preber", 1.5e-7}, {"pre_range", 2}, {"postber", 0}, {"post_range", 0},
+                                {"ili", 12}, {"ilj", 17}, {"offset", -1250}}));
+    EXPECT_EQ(s.eval(down), "DVB-C|6952 kbits/s|QAM 256|38 dB|<1.50e-07|0.00e+00|i=12, j=17|-1.25 kHz");
+    EXPECT_NE(s.eval(up).left(1), "-");
+    // MER 20 dB: the upstream goes, the downstream stays.
+    emit s.cm().phyChanged(map({{"annex", 1}, {"sr", 5361}, {"mod", 64}, {"mse", -180}, {"preber", 0}}));
+    EXPECT_TRUE(s.eval(down).startsWith("ITU J83-B|5361 kbits/s|QAM 64|20 dB|")) << s.eval(down).toStdString();
+    EXPECT_EQ(s.eval(up), "---|---|---|---|---|---|---");
+    emit s.cm().phyChanged(map({{"freq", 0}}));
+    EXPECT_EQ(s.eval(down), "---|---|---|---|---|---|---|---");
+    emit s.cm().s_send_dades_31(map({{"plc_freq", "693000000"}, {"mod", "4K"}, {"plc_mer", "41.27"},
+                                     {"active_carriers", "148 - 3947"}, {"ncp_mod", "16"},
+                                     {"time_interleave", "16"}, {"subcarrier_freq", "50"}}));
+    EXPECT_EQ(s.eval(down), "OFDM|693.00 MHz|4K|41.3 dB|148 - 3947|16 QAM|16 \u03BCs|50 kHz");
+    EXPECT_EQ(s.eval("panel.downstream.model.get(3).name"), "PLC MER");
+    emit s.cm().upsOFDMChanged_31({map({{"uci", 1}, {"freq", "80.50"}, {"bw", "44.00"}, {"power", "45.0"},
+                                        {"sr", "120000"}, {"mod", "4K"}})});
+    EXPECT_EQ(s.eval(upNames), "UCD|Frequency|Speed|Bandwidth|FFT size|Power|Attenuation");
+    EXPECT_EQ(s.eval(up), "1|80.50 MHz|120000 kbits/s|44.00 MHz|4K|105.0 dB\u03BCV|45.0 dB");
+    EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+}
+
+// The OFDM downstream analysis: figures and error counts into their rows, each marked as
+// measured (no threshold judges them), the bar's average level and MER ("---" without
+// them), the constellation cleared while unlocked or under 20 dB.
+TEST_F(ScreensTest, OfdmDownstreamShowsTheAnalysisMarkedMeasured)
+{
+    OnScreen s("DOWN_SCAN_DEMOD_31");
+    const QString values = "[0,1,2,3,4].map(function (i) { return ofdmTable.model.get(i).value }).join('|')";
+    const QString marks = "[0,1,2,3,4].map(function (i) { return ofdmTable.model.get(i).check }).join('|')";
+    EXPECT_EQ(s.eval(marks), "0|0|-1|-1|-1");
+    emit s.cm().s_send_dades_31(map({{"bandwidth", "94950000"}, {"subcarrier_freq", "50"}, {"n_subcarriers", "1900"},
+                                     {"ripple_rms", "0.111"}, {"icfr", "0.376"}, {"mer_avg", "40.96"},
+                                     {"mer_sigma", "0.52"}, {"mer_pctl", "39.8"}, {"plc_freq", "693000000"},
+                                     {"plc_pwr", "2.5"}, {"plc_mer", "41.2"}, {"plc_mod", "16 QAM"},
+                                     {"plc_ccwe", "0"}, {"plc_ucwe", "12"}, {"ncp_ccwe", "3"},
+                                     {"profileB_ucwe", "0.00025"}}));
+    EXPECT_EQ(s.eval(values), "94.950 MHz|50 kHz / 1900|0.111 dB|0.38 dB|0.52 / 39.8 dB");
+    EXPECT_EQ(s.eval(marks), "0|0|3|3|3");
+    EXPECT_EQ(s.eval("[0,1,2,3,4,5].map(function (i) { return plcTable.model.get(i).value }).join('|')"),
+              "693.000 MHz|62.5 dB\u03BCV|41.2 dB|16 QAM|0.00e+00|1.20e+01");
+    EXPECT_EQ(s.eval("profiles.model.get(0).value + ' ' + profiles.model.get(0).value2"), "3.00e+00 ---");
+    EXPECT_EQ(s.eval("profiles.model.get(2).value2 + ' ' + profiles.model.get(2).check"), "2.50e-04 3");
+    EXPECT_EQ(s.eval("profiles.model.get(4).check"), "-1");
+    EXPECT_EQ(s.text("pwr_value"), "---");
+    EXPECT_EQ(s.text("mer_value"), "41.0");
+    emit s.cm().s_send_dades_31(map({{"pwr_avg", "1.25"}}));
+    EXPECT_EQ(s.text("pwr_value"), "61.3");
+    EXPECT_EQ(s.text("mer_value"), "---");
+
+    const QString points = "constellation.canvas.llistaI.length + ' ' + constellation.display.busy";
+    emit s.cm().s_send_dades_iq(map({{"locked", true}, {"quadres_const", 8}, {"llista_i", QVariantList{10, 20}},
+                                     {"llista_q", QVariantList{30, 40}}}));
+    EXPECT_EQ(s.eval(points), "2 false");
+    EXPECT_EQ(s.eval("constellation.canvas.quadres"), "8");
+    emit s.cm().s_send_dades_iq(map({{"locked", true}, {"mer", "19.9"}}));
+    EXPECT_EQ(s.eval(points), "0 false");
+    emit s.cm().s_send_dades_iq(map({{"locked", true}, {"llista_i", QVariantList{1}}, {"llista_q", QVariantList{2}}}));
+    emit s.cm().s_send_dades_iq(map({{"locked", false}}));
+    EXPECT_EQ(s.eval(points), "0 true");
+    emit s.cm().s_send_dades_iq(map({{"locked", true}, {"llista_i", QVariantList{1}}, {"llista_q", QVariantList{2}}}));
+    ASSERT_TRUE(s.frame.click("CLR_IQ"));
+    EXPECT_EQ(s.eval(points), "0 false");
+
+    // Two OFDM downstreams chosen in the menu: saved, and the analysis starts again.
+    s.frame.journal.clear();
+    s.frame.click("menuButton");
+    s.frame.click("menuEntry2");
+    s.frame.click("choice1");
+    s.frame.click("dialogDone");
+    EXPECT_EQ(s.text("ofdmTitle"), "OFDM 2");
+    EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariables().value("cable_modem_ofdm_ds").toInt(), 1);
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init"), QStringList{"measuresCM.init(610000000,76)"});
+    EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+}
+
+// The upstream generator: the RF output off on entering and each edit saved and set up
+// again; the DOCSIS mode's limits clamp the frequencies and level; a sweep start above the
+// stop becomes the stop; the level typed in the user's unit is stored in tenths of dBµV;
+// with the output on, a change shows the busy sign until the modem is set up.
+TEST_F(ScreensTest, UpstreamGeneratorKeepsItsSettingsWithinTheModesLimits)
+{
+    ScreensVariables::getInstance()->setValue("rf_on", 1);
+    OnScreen s("UPSTREAM_TEST");
+    EXPECT_EQ(s.setting("rf_on").toInt(), 0);
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(0,73)");
+    EXPECT_EQ(s.frame.journal.filter("setCircuit"), QStringList{"measuresSpectrum.setCircuit(DOCSIS_RF)"});
+
+    // DOCSIS 3.1, a fixed frequency of 150 MHz, then back to 3.0: 85 MHz.
+    s.frame.click("docsisMode");
+    s.frame.click("comboChoice1");
+    s.frame.click("frequencyMode");
+    s.frame.click("comboChoice1");
+    s.type("startFrequency", "150");
+    EXPECT_EQ(s.text("startFrequency"), "150.00 MHz");
+    EXPECT_EQ(s.setting("up_test_freq_fix").toUInt(), 150000000u);
+    s.frame.click("docsisMode");
+    s.frame.click("comboChoice0");
+    EXPECT_EQ(s.text("startFrequency"), "85.00 MHz");
+    EXPECT_EQ(s.setting("up_test_freq_fix").toUInt(), 85000000u);
+    // Out of the mode's range, the keyboard does not take it.
+    s.frame.click("startFrequency");
+    for (const char* key : {"key_9", "key_0"})
+        s.frame.click(key);
+    EXPECT_FALSE(s.frame.item("key_OK")->isEnabled());
+    s.frame.click("key_CANCEL");
+
+    // Sweep: a start above the stop (60 MHz) is the stop; a stop below the start is the start.
+    s.frame.click("frequencyMode");
+    s.frame.click("comboChoice0");
+    s.type("startFrequency", "70");
+    EXPECT_EQ(s.setting("up_test_start").toUInt(), 60000000u);
+    s.type("stopFrequency", "20");
+    EXPECT_EQ(s.setting("up_test_stop").toUInt(), 60000000u);
+
+    // The level in dBmV: 45.5 dBmV is 105.5 dBµV.
+    ScreensVariables::getInstance()->setValue("current_units", "dBmV");
+    s.eval("variablesPantalla = appVariables.getScreensVariables()");
+    s.type("level", "45.5");
+    EXPECT_EQ(s.setting("up_test_power").toInt(), 1055);
+    EXPECT_EQ(s.text("level"), "45.5 dBmV");
+
+    // The output on: saved, set up again, busy until the modem answers.
+    s.frame.journal.clear();
+    s.frame.click("rfOutput");
+    EXPECT_EQ(s.setting("rf_on").toInt(), 1);
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init"), QStringList{"measuresCM.init(0,73)"});
+    EXPECT_TRUE(s.frame.item("configuring") != nullptr);
+    emit s.cm().modemConfigurat();
+    EXPECT_EQ(s.frame.item("configuring"), nullptr);
+    s.frame.click("modulation");
+    s.frame.click("choice0");
+    s.frame.click("dialogDone");
+    EXPECT_EQ(s.setting("up_test_modulation").toInt(), 5);
+    EXPECT_EQ(s.text("modulation"), "QPSK");
+    EXPECT_TRUE(s.frame.item("configuring") != nullptr);
+    EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+}
+
+TEST_F(ScreensTest, UpstreamGeneratorOfTheDocsis30ModelHasOneMode)
+{
+    useSettings(2, "");
+    ScreensVariables::getInstance()->setValue("up_test_docsis_mode", 1);
+    ScreensVariables::getInstance()->setValue("up_test_power", 1300);
+    QVariantMap stored = ScreensVariables::getInstance()->getScreensVariables();
+    stored.remove("up_test_freq_fix");
+    ScreensVariables::getInstance()->setScreensVariables(stored);
+    OnScreen s("UPSTREAM_TEST");
+    EXPECT_EQ(s.eval("docsisCombo.model.join(',')"), "3.0");
+    // Stored for a 3.1 modem, the 3.0 modem's limits hold: 120 dBµV at most.
+    EXPECT_EQ(s.setting("up_test_docsis_mode").toInt(), 0);
+    EXPECT_EQ(s.setting("up_test_power").toInt(), 1200);
+    EXPECT_EQ(s.setting("up_test_freq_fix").toUInt(), 5000000u);
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(0,66)");
+}
+
+// The VoIP test: the typed address as its unsigned 32-bit value with the stored
+// parameters, then the test; "STOP" stops it; results in milliseconds and percent (the
+// engine sends tenths), a reset leaving them; an address with a missing octet refused.
+TEST_F(ScreensTest, VoipSendsTheTypedAddressAndShowsTheResults)
+{
+    OnScreen s("VOIP");
+    s.type("octet0", "10");
+    s.type("octet1", "0");
+    s.type("octet2", "0");
+    s.type("octet3", "1");
+    s.frame.journal.clear();
+    ASSERT_TRUE(s.frame.click("send"));
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init"),
+              QStringList({"measuresCM.initVoIP(167772161,32,10,232,20000,1,800,G711,1)",
+                           "measuresCM.init(610000000,64)"}));
+    EXPECT_EQ(s.setting("iptv_voip_ip").toString(), "10.0.0.1");
+    EXPECT_EQ(s.text("send"), "STOP");
+    EXPECT_NE(s.frame.item("sending"), nullptr);
+    emit s.cm().ping_UGS_Changed(map({{"ip_LatencyMin", 100.5}, {"ip_LatencyAvg", 120.5}, {"ip_LatencyMax", 140.5},
+                                      {"ip_JitterMin", 0.5}, {"ip_JitterAvg", 138.83}, {"ip_JitterMax", 20.5},
+                                      {"ip_PLR", 250}, {"ip_R_VALUE", 932}, {"ip_MOS", 441}}));
+    EXPECT_EQ(s.frame.item("sending"), nullptr);
+    EXPECT_EQ(s.text("send"), "SEND");
+    // Three pings of 20, 24 and 28 ms: one-way times of 10, 12 and 14 ms.
+    const QStringList times = {"MIN", "10.0", "0.0", "AVG", "12.0", "13.8", "MAX", "14.0", "2.0"};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(s.text("time" + QString::number(i)), times[i]) << i;
+    EXPECT_EQ(s.text("plr"), "25.0 %");
+    EXPECT_EQ(s.text("rValue"), "93.2");
+    EXPECT_EQ(s.text("mos"), "4.41");
+    emit s.cm().ping_UGS_Changed(map({{"reset", true}}));
+    EXPECT_EQ(s.text("mos"), "4.41");
+
+    s.frame.click("send");
+    s.frame.journal.clear();
+    s.frame.click("send");
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init"), QStringList{"measuresCM.init(610000000,99)"});
+    EXPECT_EQ(s.text("mos"), "---");
+
+    // No octet typed in the last place: nothing starts.
+    ScreensVariables::getInstance()->setValue("iptv_voip_ip", "10.0.0");
+    OnScreen t("VOIP");
+    EXPECT_EQ(t.text("octet3"), "---");
+    t.frame.journal.clear();
+    t.frame.click("send");
+    EXPECT_TRUE(t.frame.journal.filter("measuresCM.init").isEmpty());
+    EXPECT_EQ(t.text("warningText"), "The IP address needs four numbers from 0 to 255.");
+    EXPECT_TRUE(s.frame.warnings.isEmpty() && t.frame.warnings.isEmpty())
+        << (s.frame.warnings + t.frame.warnings).join("\n").toStdString();
+}
+
+TEST_F(ScreensTest, AnAddressFromTheUpperHalfReachesTheEngineWhole)
+{
+    const struct {
+        const char* typed;
+        unsigned address;
+    } rows[] = {{"192.168.100.1", 0xC0A86401u}, {"255.255.255.255", 0xFFFFFFFFu}, {"0.0.0.0", 0u}};
+    for (const auto& r : rows) {
+        ScreensVariables::getInstance()->setValue("iptv_voip_ip", r.typed);
+        FrameHarness frame({true, true});
+        frame.call("loadScreen", "IPTV");
+        frame.click("send");
+        EXPECT_EQ(static_cast<unsigned>(getTraceIPAddress()), r.address) << r.typed;
+        EXPECT_EQ(engine()->measureCode(), 65);
+        EXPECT_EQ(engine()->iptvParams().nom_poll, 1000);
+    }
+}
+
+// The IPTV trace: the hops numbered and drawn; the one touched described, with "--" where
+// the hop did not answer and the loss of its three probes in percent.
+TEST_F(ScreensTest, IptvDescribesTheHopTouched)
+{
+    ScreensVariables::getInstance()->setValue("iptv_voip_ip", "10.2.0.1");
+    OnScreen s("IPTV");
+    EXPECT_EQ(s.text("nodeIp"), "---.---.---.---");
+    EXPECT_EQ(s.text("nodeLatency"), "--");
+    s.frame.click("send");
+    emit s.cm().node_IPTV_Changed({map({{"ip", "10.1.2.1"}, {"ltcy", 60}, {"jitter", 15}, {"perduts", 0}}),
+                                   map({{"ip", "10.9.9.9"}, {"ltcy", 0xE00000}, {"jitter", 0xE00000},
+                                        {"perduts", 3}}),
+                                   map({{"ip", "10.7.0.1"}, {"ltcy", 60}, {"jitter", 0xE00000}, {"perduts", 2}})});
+    EXPECT_EQ(s.text("send"), "SEND");
+    EXPECT_EQ(s.eval("tracer.hops.length"), "3");
+    const struct {
+        int hop;
+        QStringList shown;
+    } rows[] = {{0, {"N0", "10.1.2.1", "6.0 ms", "1.5 ms", "0.00%"}},
+                {1, {"N1", "10.9.9.9", "--", "--", "100.00%"}},
+                {2, {"N2", "10.7.0.1", "6.0 ms", "--", "66.67%"}}};
+    for (const auto& r : rows) {
+        s.eval(QString("tracer.hopSelected(%1); tracer.selected = %1").arg(r.hop));
+        EXPECT_EQ(QStringList({s.text("nodeId"), s.text("nodeIp"), s.text("nodeLatency"), s.text("nodeJitter"),
+                               s.text("nodePlr")}),
+                  r.shown);
+    }
+    // A touch on the second node selects it.
+    QQuickItem* tracer = s.frame.item("tracer");
+    const QPointF node =
+        tracer->mapToScene(QPointF(s.eval("tracer.nodeX(1)").toDouble(), s.eval("tracer.nodeY(1)").toDouble()));
+    s.frame.clickAt(node.toPoint());
+    EXPECT_EQ(s.text("nodeId"), "N1");
+    // An empty trace leaves the hops on show.
+    emit s.cm().node_IPTV_Changed({});
+    EXPECT_EQ(s.eval("tracer.hops.length"), "3");
+}
+
+// Both path tests run the DHCP clients while they show; leaving stops them and puts the
+// root file system back read-only.
+TEST_F(ScreensTest, PathTestsRunTheDhcpClientsWhileTheyShow)
+{
+    for (const char* screen : {"VOIP", "IPTV"}) {
+        OnScreen s(screen);
+        EXPECT_TRUE(board->shell().sawCommandContaining("udhcpc -i eth1"));
+        board->shell().clear();
+        PeriodicFunctions::getInstance()->enviarSignalBotonHome();
+        EXPECT_EQ(s.frame.currentScreen(), "MAIN_MENU");
+        EXPECT_EQ(board->shell().commandLines(),
+                  (std::vector<std::string>{"killall udhcpc", "sync", "mount -o remount,ro /", "mount -o remount,rw /",
+                                            "sync", "mount -o remount,ro /"}));
+    }
+}
+
+// The modem lamp: steady green from POWER ON (1602), red and blinking below, and its label
+// with the 20 dB pad when the setting says so.
+TEST_F(ScreensTest, ModemLampFollowsTheModemsState)
+{
+    OnScreen s("REGISTERING_31");
+    QQuickItem* lamp = s.frame.item("lamp");
+    ASSERT_NE(lamp, nullptr);
+    EXPECT_EQ(s.text("lampLabel"), "CM");
+    const struct {
+        int status;
+        bool green;
+        bool blinks;
+    } rows[] = {{1600, false, true}, {1601, false, true}, {1602, true, false}, {1701, true, false}};
+    for (const auto& r : rows) {
+        s.cm().modemStatus = r.status;
+        std::vector<double> seen;
+        for (int i = 0; i < 2; ++i) {
+            s.eval("lamp.poll()");
+            seen.push_back(lamp->opacity());
+        }
+        EXPECT_EQ(lamp->property("color").value<QColor>(), QColor(r.green ? "#20d020" : "red")) << r.status;
+        EXPECT_EQ(seen[0] != seen[1], r.blinks) << r.status;
+    }
+    ScreensVariables::getInstance()->setValue("cable_modem_ATT", true);
+    s.eval("lamp.poll()");
+    EXPECT_EQ(s.text("lampLabel"), "20 dB ATT CM");
+    // The lamp polls by itself on the screens that use the modem.
+    s.cm().modemStatus = 1600;
+    s.frame.wait(900);
+    EXPECT_EQ(lamp->property("color").value<QColor>(), QColor("red"));
+}
+
+// The modem information: the stored texts at once, then the modem's (the 3.1 keys too),
+// kept in the settings; closing stops it and the registration starts again.
+TEST_F(ScreensTest, ModemInformationFromTheMenu)
+{
+    ScreensVariables::getInstance()->setValue("cm_MAC", "00:11:22:33:44:55");
+    OnScreen s("REGISTERING_31");
+    s.frame.click("menuButton");
+    s.frame.journal.clear();
+    s.frame.click("menuEntry2");
+    EXPECT_EQ(s.frame.journal, QStringList({"measuresCM.aturar", "measuresCM.init(610000000,63)"}));
+    EXPECT_EQ(s.text("mac"), "00:11:22:33:44:55");
+    EXPECT_EQ(s.text("version"), "---");
+    emit s.cm().cm_information_mac(map({{"rfmacaddress", "a0:b1:c2:d3:e4:f5"}, {"softwareversion", "7.1.2"}}));
+    EXPECT_EQ(s.text("mac"), "a0:b1:c2:d3:e4:f5");
+    EXPECT_EQ(s.text("version"), "7.1.2");
+    EXPECT_EQ(apptest::savedSettings().value("cm_firm_version"), "7.1.2");
+    s.frame.journal.clear();
+    s.frame.click("dialogDone");
+    EXPECT_EQ(s.frame.journal, QStringList({"measuresCM.aturar", "measuresCM.init(610000000,71)"}));
+}
+
+// Demodulating from the modem's channel scan: a DOCSIS 3.1 channel goes to the OFDM
+// analysis on its frequency on the 3.1 model, and asks for the modem's application on
+// the others; other channels cannot be demodulated here.
+TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
+{
+    ASSERT_TRUE(dir.seedFromData("channelPlans"));
+    QVariantList plan;
+    for (const auto& c : {std::make_pair("C21", "DVB-C"), std::make_pair("D31", "D3.1")})
+        plan << map({{"name", c.first}, {"frequency", c.first[0] == 'C' ? 474000000u : 690000000u},
+                     {"bandwidth", 8000000u}, {"type", "DIGITAL"}, {"active", "ON"}, {"system", c.second}});
+    ASSERT_TRUE(Channelslist::getInstance()->guardaChannelPlan("SCAN", plan));
+    ASSERT_TRUE(Channelslist::getInstance()->carregaChannelPlan("SCAN"));
+    for (int model : {3, 2}) {
+        useSettings(model, "");
+        OnScreen s("SCAN_CM");
+        EXPECT_EQ(s.frame.engine("measuresSpectrum")->lastFrequencyList.size(), 2);
+        s.cm().modemStatus = 1602;
+        s.eval("lamp.poll()");
+        EXPECT_FALSE(s.frame.item("DEMOD")->isEnabled());
+        s.frame.click("channelUp");
+        ASSERT_TRUE(s.frame.item("DEMOD")->isEnabled());
+        s.frame.click("DEMOD");
+        if (model == 3) {
+            EXPECT_EQ(s.frame.currentScreen(), "DOWN_SCAN_DEMOD_31");
+            EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(690000000,76)");
+        } else {
+            EXPECT_EQ(s.frame.currentScreen(), "SCAN_CM");
+            EXPECT_EQ(s.text("warningText"), "Charge DOCSIS CABLE MODEM APP");
+        }
+        EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+    }
+}
+
+// The registration's data logger keeps every row of the five tables, each naming its table.
+TEST_F(ScreensTest, RegistrationLoggerKeepsTheFiveTables)
+{
+    OnScreen s("REGISTERING_31");
+    emit s.cm().ipCableModemChanged(map({{"ip", "10.1.2.3"}}));
+    s.frame.click("DATALOGGER");
+    s.frame.click("dialogDone");
+    EXPECT_EQ(s.text("warningText"), "Data logger saved: Logger00.XML");
+    const QVariantList entries = Loggerlist::getInstance()->carregaLogger("REGISTERING", "Logger00.XML");
+    ASSERT_EQ(entries.size(), 2 + 32 + 2 + 8 + 5);
+    QMap<QString, int> rows;
+    for (const QVariant& e : entries)
+        ++rows[e.toMap().value("table").toString()];
+    EXPECT_EQ(rows, (QMap<QString, int>{{"table_registering_ofdm_down", 2}, {"table_registering_scqam_down", 32},
+                                         {"table_registering_ofdm_up", 2}, {"table_registering_scqam_up", 8},
+                                         {"ip_cable_modem", 5}}));
+    EXPECT_EQ(entries.last().toMap().value("ip"), "---.---.---.---");
+    EXPECT_EQ(entries[entries.size() - 5].toMap().value("ip"), "10.1.2.3");
+}
+
+// The ranging key a spectrum screen may carry: the panel shows with a 10 MHz span and the
+// modem ranging on the tuned frequency; hidden, the span comes back and the modem idles.
+TEST_F(ScreensTest, RangingKeyTogglesThePanel)
+{
+    OnScreen s("RANGING");
+    s.eval("panel.visible = false; spectrum.span = 50e6; spectrum.centerFrequency = 602e6;"
+           " var key = Qt.createQmlObject('import QtQuick 2.15; BotonToolbarRangingAnalyzer {"
+           " objectName: \"rangingKey\"; x: 300; y: 300 }', page); key.panel = panel; key.spectrum = spectrum");
+    s.frame.journal.clear();
+    ASSERT_TRUE(s.frame.click("rangingKey"));
+    EXPECT_EQ(s.eval("panel.visible + ' ' + spectrum.span"), "true 10000000");
+    s.frame.click("rangingKey");
+    EXPECT_EQ(s.eval("panel.visible + ' ' + spectrum.span"), "false 50000000");
+    EXPECT_EQ(s.frame.journal.filter("measuresCM"),
+              QStringList({"measuresCM.init(602000000,70)", "measuresCM.init(602000000,69)"}));
+}
+
+// Test-and-go: the registration opens its data logger by itself.
+TEST_F(ScreensTest, TestAndGoOpensTheRegistrationLogger)
+{
+    FrameHarness frame({false, true});
+    frame.root()->setProperty("testAndGoLogger", true);
+    frame.call("loadScreen", "REGISTERING_31");
+    frame.wait(200);
+    EXPECT_NE(frame.item("dialogDone"), nullptr);
+}

@@ -1,0 +1,123 @@
+// On a display (CI runs these under xvfb-run): the whole instrument starts in its window
+// and every screen renders an 800x480 frame in each language, with no QML warning and
+// nothing laid out wrong; each frame is kept in the build folder's artifacts/screenshots
+// (<SCREEN>.png in English, <SCREEN>_<language>.png in the others) to be checked by eye.
+#include "FrameHarness.h"
+#include "ScreenLayout.h"
+#include "SimBoardFixture.h"
+
+#include "qtquick2applicationviewer.h"
+#include "startup.h"
+
+#include "rf/engine/measures.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using testsupport::ScopedBoard;
+using testsupport::ScopedWorkDir;
+using testsupport::unitBoard;
+
+namespace {
+constexpr int kSweepMs = 700;
+
+// A frame that shows something: more than a few colours, and most pixels not all one.
+bool looksDrawn(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            ++counts[image.pixel(x, y)];
+    int most = 0;
+    for (int n : counts)
+        most = std::max(most, n);
+    return counts.size() > 12 && most < 0.95 * (image.width() / 2) * (image.height() / 2);
+}
+} // namespace
+
+TEST(DisplayScreens, EveryScreenRendersInEveryLanguageAndIsCaptured)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs a display: run under xvfb-run";
+    ScopedBoard board{unitBoard()};
+    board.hostEngineThreads();
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML")
+                && dir.seedFromData("channelPlans"));
+    StartUp::setApplicationIdentity();
+    StartUp startUp(StartUp::Options{true, 0});
+    QStringList warnings;
+    startUp.run();
+    QObject::connect(startUp.mainView()->engine(), &QQmlEngine::warnings, [&](const QList<QQmlError>& errors) {
+        for (const QQmlError& e : errors)
+            warnings << e.toString();
+    });
+    QQuickItem* root = startUp.mainView()->rootObject();
+    QQmlContext* context = startUp.mainView()->rootContext();
+    QObject* shot = context->contextProperty("shot").value<QObject*>();
+    QObject* translator = context->contextProperty("translator").value<QObject*>();
+    const QString keep = QStringLiteral(VARNOK_SCREENSHOTS_DIR);
+    ASSERT_TRUE(QDir().mkpath(keep));
+    const QStringList screens = QQmlExpression(qmlContext(root), root, "Pantalles.screenIds()").evaluate().toStringList();
+    for (const QString& language : QStringList{"en", "es", "fr", "de"}) {
+        bool selected = false;
+        QMetaObject::invokeMethod(translator, "selectLanguage", Q_RETURN_ARG(bool, selected), Q_ARG(QString, language));
+        ASSERT_TRUE(selected) << language.toStdString();
+        for (const QString& screen : screens) {
+            SCOPED_TRACE((language + " " + screen).toStdString());
+            QSignalSpy frame(startUp.mainView(), &QQuickWindow::frameSwapped);
+            QMetaObject::invokeMethod(root, "loadScreen", Q_ARG(QVariant, screen));
+            // The RF engine's sweeps run inside the event loop until the measurement
+            // changes: a sweep or two is drawn, then the engine idles for the capture.
+            QTimer::singleShot(kSweepMs, [] { Measures::getInstance()->changeTipusMesure(NO_MESURE); });
+            QTest::qWait(kSweepMs + 200);
+            ASSERT_TRUE(frame.count() > 0 || frame.wait(5000));
+            QString path;
+            QMetaObject::invokeMethod(shot, "shootScreen", Q_RETURN_ARG(QString, path), Q_ARG(QString, screen),
+                                      Q_ARG(QQuickItem*, nullptr));
+            ASSERT_FALSE(path.isEmpty());
+            const QImage image(path);
+            EXPECT_EQ(image.size(), QSize(800, 480));
+            EXPECT_TRUE(looksDrawn(image));
+            const QStringList faults = apptest::layoutFaults(startUp.mainView()->contentItem());
+            EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+            EXPECT_TRUE(image.save(keep + "/" + screen + (language == QLatin1String("en") ? "" : "_" + language)
+                                   + ".png"));
+        }
+    }
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+}
+
+// The screenshot key of a toolbar, touched as a finger would, saves the screen as a PNG
+// in the screen's own folder.
+TEST(DisplayScreens, TheScreenshotKeySavesTheScreen)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs a display: run under xvfb-run";
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
+    apptest::FrameHarness frame({false, true});
+    frame.call("loadScreen", "REGISTERING_31");
+    QQuickItem* camera = nullptr;
+    for (QQuickItem* item : frame.view()->contentItem()->findChildren<QQuickItem*>())
+        if (QString(item->metaObject()->className()).startsWith("BotonToolbarCamara"))
+            camera = item;
+    ASSERT_NE(camera, nullptr);
+    frame.clickAt(camera->mapToScene(QPointF(camera->width() / 2, camera->height() / 2)).toPoint());
+    frame.wait(300);
+    const QStringList saved = QDir("screenshots/REGISTERING_31").entryList({"*.png"});
+    ASSERT_EQ(saved.size(), 1);
+    const QImage image("screenshots/REGISTERING_31/" + saved.first());
+    EXPECT_EQ(image.size(), QSize(800, 480));
+    EXPECT_TRUE(looksDrawn(image));
+}

@@ -1,0 +1,406 @@
+// The signalling decoders on register images built field by field from the DVB-T2 and DVB-C2
+// layer-1 formats (EN 302 755, EN 302 769), and the arithmetic of the operation families:
+// data-slice frequencies, offsets in kHz, symbol-rate rounding, link-margin places,
+// constellation, echo and channel-response scales.
+#include "demod/DrvCXD2856.h"
+#include "demod/DrvCXD2856_family.h"
+#include "demod/DrvCXD2856_samples.h"
+#include "demod/DrvDefCodes.h"
+
+#include "chipkit/kit_demod_dvbc2.h"
+#include "chipkit/kit_demod_dvbt2_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A record with the compiled adjustment defaults, as after an update without a reader.
+struct Record {
+    Record()
+    {
+        KxlDrvLibError e{};
+        s.plugplag = &pp;
+        for (auto section : {DRVCXD2856_PP_DVBT, DRVCXD2856_PP_DVBT2, DRVCXD2856_PP_DVBC, DRVCXD2856_PP_DVBC2,
+                             DRVCXD2856_PP_ANNEXB, DRVCXD2856_PP_ISDBT})
+            DrvCXD2856_update_adjustments(&e, section, nullptr, &pp);
+    }
+    st_t_plugplag_CXD2856 pp{};
+    st_t_data_CXD2856 s{};
+};
+
+} // namespace
+
+TEST(DrvCXD2856Signalling, T2L1PreFieldsInTheOrderOfTheStandard)
+{
+    // TYPE 0x00 (TS), BWT_EXT 1, S1 000 (SISO), S2 101 + mixed 1, L1_REPETITION 0, GUARD 100
+    // (1/128), PAPR 0010, L1_MOD 0010 (16QAM), L1_COD 00, L1_FEC 00, L1_POST_SIZE 0x1ABCD,
+    // L1_POST_INFO_SIZE 0x00321, PILOT_PATTERN 0110 (PP7), TX_ID 0x5A, CELL_ID 0x4321,
+    // NETWORK_ID 0x3001, T2_SYSTEM_ID 0x8001, NUM_T2_FRAMES 2, NUM_DATA_SYMBOLS 0x03B,
+    // REGEN 3, POST_EXT 1, NUM_RF 2, RF_IDX 1, T2_VERSION 0b0010, SCRAMBLED 1, BASE_LITE 0,
+    // CRC 0xDEADBEEF.
+    const uint8_t bytes[KIT_DVBT2_L1PRE_BYTES] = {
+        0x00, 0x01, 0x00, 0x0B, 0x00, 0x04, 0x02, 0x02, 0x00, 0x00, 0x01, 0xAB, 0xCD, 0x00, 0x03, 0x21, 0x06, 0x5A, 0x43,
+        0x21, 0x30, 0x01, 0x80, 0x01, 0x02, 0x00, 0x3B, 0x03, 0x01, 0x02, 0x01, 0x00, 0xA0, 0xDE, 0xAD, 0xBE, 0xEF};
+    kit_dvbt2_l1pre_t pre{};
+    ASSERT_EQ(kit_demod_dvbt2_DecodeL1Pre(bytes, 0, &pre), 0u);
+    EXPECT_EQ(pre.bwExt, 1);
+    EXPECT_EQ(pre.s2, 0x0B);
+    EXPECT_EQ(pre.mixed, 1);
+    EXPECT_EQ(pre.fftMode, 5u); // 32K
+    EXPECT_EQ(pre.gi, 4u);
+    EXPECT_EQ(pre.papr, 2u);
+    EXPECT_EQ(pre.mod, 2u);
+    EXPECT_EQ(pre.l1PostSize, 0x1ABCDu);
+    EXPECT_EQ(pre.l1PostInfoSize, 0x321u);
+    EXPECT_EQ(pre.pp, 6u);
+    EXPECT_EQ(pre.txIdAvailability, 0x5A);
+    EXPECT_EQ(pre.cellId, 0x4321);
+    EXPECT_EQ(pre.networkId, 0x3001);
+    EXPECT_EQ(pre.sysId, 0x8001);
+    EXPECT_EQ(pre.numFrames, 2);
+    EXPECT_EQ(pre.numSymbols, 0x3B);
+    EXPECT_EQ(pre.regen, 3);
+    EXPECT_EQ(pre.postExt, 1);
+    EXPECT_EQ(pre.numRfFreqs, 2);
+    EXPECT_EQ(pre.rfIdx, 1);
+    EXPECT_EQ(pre.t2Version, 2u);
+    EXPECT_EQ(pre.l1PostScrambled, 1);
+    EXPECT_EQ(pre.t2BaseLite, 0);
+    EXPECT_EQ(pre.crc32, 0xDEADBEEFu);
+
+    // S2 field 1 by profile: 110 is 8K in both, 101 32K only in the base profile.
+    struct Case {
+        uint8_t s2;
+        uint8_t lite;
+        kit_result_t result;
+        uint32_t fft;
+    };
+    for (const Case& c : {Case{0x0C, 0, 0, 1}, Case{0x0C, 1, 0, 1}, Case{0x0A, 1, 4, 0}, Case{0x08, 1, 0, 4},
+                          Case{0x0E, 0, 0, 5}, Case{0x06, 0, 0, 3}}) {
+        uint8_t b[KIT_DVBT2_L1PRE_BYTES] = {};
+        b[3] = c.s2;
+        kit_dvbt2_l1pre_t p{};
+        EXPECT_EQ(kit_demod_dvbt2_DecodeL1Pre(b, c.lite, &p), c.result) << int(c.s2);
+        if (c.result == 0) {
+            EXPECT_EQ(p.fftMode, c.fft) << int(c.s2);
+        }
+    }
+}
+
+TEST(DrvCXD2856Signalling, T2L1PostAndPlpRecords)
+{
+    // SUB_SLICES 0x1234, NUM_PLP 3, NUM_AUX 1, AUX_RFU 0, RF_IDX 2, FREQUENCY 842000000,
+    // FEF_TYPE 5, FEF_LENGTH 0x2ABCDE, FEF_INTERVAL 9.
+    const uint8_t post[KIT_DVBT2_L1POST_BYTES] = {0x12, 0x34, 0x03, 0x01, 0x00, 0x02, 0x32, 0x2F,
+                                                  0xE6, 0x80, 0x05, 0x2A, 0xBC, 0xDE, 0x09};
+    kit_dvbt2_l1post_t p{};
+    kit_demod_dvbt2_DecodeL1Post(post, &p);
+    EXPECT_EQ(p.subSlicesPerFrame, 0x1234);
+    EXPECT_EQ(p.numPLPs, 3);
+    EXPECT_EQ(p.numAux, 1);
+    EXPECT_EQ(p.rfIdx, 2);
+    EXPECT_EQ(p.freq, 842000000u);
+    EXPECT_EQ(p.fefType, 5);
+    EXPECT_EQ(p.fefLength, 0x2ABCDEu);
+    EXPECT_EQ(p.fefInterval, 9);
+
+    // PLP_ID 7, TYPE 1 (data type 1), PAYLOAD 3 (TS), FF 0, FIRST_RF 0, FIRST_FRAME 0, GROUP 1,
+    // COD 2 (2/3), MOD 3 (256QAM), ROTATION 1, FEC 1 (64K), NUM_BLOCKS_MAX 0x123, FRAME_IL 1,
+    // TIME_IL_LENGTH 3, TIME_IL_TYPE 0, IN_BAND_A 1, IN_BAND_B 1, PLP_MODE 1 (normal),
+    // STATIC 0, STATIC_PADDING 1.
+    const uint8_t data[KIT_DVBT2_PLP_BYTES] = {7, 1, 3, 0, 0, 0, 1, 2, 3, 1, 1, 0x01, 0x23, 1, 3, 0, 1, 0x80, 0x05, 0};
+    kit_dvbt2_plp_t plp{};
+    kit_demod_dvbt2_DecodePLP(data, 0, &plp);
+    EXPECT_EQ(plp.id, 7);
+    EXPECT_EQ(plp.type, 1u);
+    EXPECT_EQ(plp.payload, 3u);
+    EXPECT_EQ(plp.groupId, 1);
+    EXPECT_EQ(plp.plpCr, 2u);
+    EXPECT_EQ(plp.constell, 3u);
+    EXPECT_EQ(plp.rot, 1);
+    EXPECT_EQ(plp.fec, 1u);
+    EXPECT_EQ(plp.numBlocksMax, 0x123);
+    EXPECT_EQ(plp.tilLen, 3);
+    EXPECT_EQ(plp.inBandAFlag, 1);
+    EXPECT_EQ(plp.inBandBFlag, 1);
+    EXPECT_EQ(plp.plpMode, 1u);
+    EXPECT_EQ(plp.staticFlag, 0);
+    EXPECT_EQ(plp.staticPaddingFlag, 1);
+    // The common PLP's in-band fields sit one byte later.
+    uint8_t common[KIT_DVBT2_PLP_BYTES] = {};
+    common[17] = 1;
+    common[18] = 0x80;
+    kit_demod_dvbt2_DecodePLP(common, 1, &plp);
+    EXPECT_EQ(plp.inBandAFlag, 1);
+    EXPECT_EQ(plp.inBandBFlag, 1);
+}
+
+TEST(DrvCXD2856Signalling, C2LayerOnePart2DataSlicesAndPlps)
+{
+    // NETWORK_ID 0x1234, C2_SYSTEM_ID 0x5678, START 0x0AB000, C2_BANDWIDTH 0x0110, GUARD 01
+    // (1/64), FRAME_LENGTH 448, CHANGE 3, NUM_DSLICE 2, NUM_NOTCH 2; notches {0x123, 0x45} and
+    // {0x3FFF, 0x1FF}; RESERVED_TONE 1.
+    const uint8_t header[KIT_DVBC2_L1_HEADER_BYTES] = {0x12, 0x34, 0x56, 0x78, 0x0A, 0xB0, 0x00, 0x01,
+                                                       0x10, 0x01, 0x01, 0xC0, 0x03, 0x02, 0x02};
+    const uint8_t notches[2 * KIT_DVBC2_NOTCH_BYTES] = {0x01, 0x23, 0x00, 0x45, 0, 0x3F, 0xFF, 0x01, 0xFF, 0};
+    const uint8_t tail[KIT_DVBC2_L1_TAIL_BYTES] = {0x01, 0, 0};
+    kit_dvbc2_l1_part2_t l1{};
+    kit_demod_dvbc2_DecodeL1Part2(header, notches, tail, &l1);
+    EXPECT_EQ(l1.networkId, 0x1234);
+    EXPECT_EQ(l1.c2SystemId, 0x5678);
+    EXPECT_EQ(l1.startFrequency, 0x0AB000u);
+    EXPECT_EQ(l1.c2Bandwidth, 0x0110);
+    EXPECT_EQ(l1.guardInterval, 1);
+    EXPECT_EQ(l1.frameLength, 448);
+    EXPECT_EQ(l1.numDataSlices, 2);
+    EXPECT_EQ(l1.numNotches, 2);
+    EXPECT_EQ(l1.notches[0].start, 0x123);
+    EXPECT_EQ(l1.notches[0].width, 0x45);
+    EXPECT_EQ(l1.notches[1].start, 0x3FFF);
+    EXPECT_EQ(l1.notches[1].width, 0x1FF);
+    EXPECT_EQ(l1.notches[2].start, 0);
+    EXPECT_EQ(l1.reservedTone, 1);
+
+    // The offsets are two's complement, 9 bits at the 1/64 pilot spacing, 8 at 1/128.
+    struct Case {
+        uint8_t guard;
+        uint8_t bytes[KIT_DVBC2_DATA_SLICE_BYTES];
+        uint16_t position;
+        int16_t left, right;
+    };
+    const Case cases[] = {
+        {KIT_DVBC2_GI_1_64, {4, 0x3F, 0xFF, 0x01, 0x73, 0x00, 0x8D, 2, 1, 1, 1, 0, 3}, 0x3FFF, -141, 141},
+        {KIT_DVBC2_GI_1_128, {4, 0x3F, 0xFF, 0x01, 0xBA, 0x00, 0x46, 2, 1, 1, 1, 0, 3}, 0x1FFF, -70, 70},
+    };
+    for (const Case& c : cases) {
+        kit_dvbc2_data_slice_t d{};
+        kit_demod_dvbc2_DecodeDataSlice(c.bytes, c.guard, &d);
+        EXPECT_EQ(d.id, 4);
+        EXPECT_EQ(d.tunePosition, c.position);
+        EXPECT_EQ(d.offsetLeft, c.left);
+        EXPECT_EQ(d.offsetRight, c.right);
+        EXPECT_EQ(d.tiDepth, 2);
+        EXPECT_EQ(d.type, 1);
+        EXPECT_EQ(d.fecHeaderType, 1);
+        EXPECT_EQ(d.constConf, 1);
+        EXPECT_EQ(d.leftNotch, 0);
+        EXPECT_EQ(d.numPLPs, 3);
+    }
+
+    // PLP_ID 9, BUNDLED 1, TYPE 2, PAYLOAD 3, START 0x1ABC, FEC 1, MOD 4 (1024QAM), COD 5,
+    // REPROCESSING 0, TSID 0x0101, ONID 0x2202.
+    const uint8_t plpBytes[KIT_DVBC2_PLP_BYTES] = {9, 1, 2, 3, 0x1A, 0xBC, 0, 1, 4, 5, 0, 0x01, 0x01, 0x22, 0x02, 0};
+    kit_dvbc2_plp_t plp{};
+    kit_demod_dvbc2_DecodePLP(plpBytes, &plp);
+    EXPECT_EQ(plp.id, 9);
+    EXPECT_EQ(plp.bundled, 1);
+    EXPECT_EQ(plp.type, 2);
+    EXPECT_EQ(plp.payloadType, 3);
+    EXPECT_EQ(plp.start, 0x1ABC);
+    EXPECT_EQ(plp.fecType, 1);
+    EXPECT_EQ(plp.modulation, 4);
+    EXPECT_EQ(plp.codeRate, 5);
+    EXPECT_EQ(plp.transportStreamId, 0x0101);
+    EXPECT_EQ(plp.originalNetworkId, 0x2202);
+}
+
+TEST(DrvCXD2856Signalling, FrequencyAndRateArithmetic)
+{
+    // Data-slice positions in carriers from 0 Hz, 64-bit all the way.
+    EXPECT_EQ(DrvCXD2856_dvbc2_position_khz(8, 448), 1000u);
+    EXPECT_EQ(DrvCXD2856_dvbc2_position_khz(6, 224), 375u);
+    EXPECT_EQ(DrvCXD2856_dvbc2_position_khz(8, 0xFFFFFE + 24ull * 0x3FFF), 38326799u);
+    EXPECT_EQ(DrvCXD2856_dvbc2_position_khz(6, 0xFFFFFE + 24ull * 0x3FFF), 28745099u);
+    // Hz to kHz: half up, then truncated toward zero.
+    for (auto c : {std::pair<int32_t, int32_t>{1500, 2}, {-1499, 0}, {-1501, -1}, {499, 0}, {500, 1}, {-500, 0}})
+        EXPECT_EQ(drvcxd2856::toKHz(c.first), c.second) << c.first;
+    EXPECT_EQ(drvcxd2856::ifWord(4900000), 1712674u);
+    EXPECT_EQ(drvcxd2856::ifWord(3600000), 1258291u);
+    EXPECT_EQ(drvcxd2856::ifWord(-1), 0u);
+
+    // Symbol rates rounded to whole kBd.
+    Record r;
+    uint8_t flag = 0;
+    for (auto c : {std::pair<uint32_t, uint32_t>{6874499, 6874000}, {6874500, 6875000}, {0, 0}, {5056941, 5057000}}) {
+        r.s.dvbc.symbol_rate = {1, c.first};
+        r.s.annexb.symbol_rate = {0, c.first};
+        EXPECT_EQ(DrvCXD2856_m_dvbc_get_symbol_rate(&flag, &r.s), c.second);
+        EXPECT_EQ(flag, 1);
+        EXPECT_EQ(DrvCXD2856_m_annexb_get_symbol_rate(&flag, &r.s), c.second);
+        EXPECT_EQ(flag, 0);
+    }
+}
+
+TEST(DrvCXD2856Signalling, LinkMarginTakesTheRequiredMerOfTheModulationReceived)
+{
+    Record r;
+    st_t_data_CXD2856& s = r.s;
+    const auto& pp = r.pp;
+    struct Case {
+        const char* what;
+        std::function<void()> set;
+        std::function<uint32_t(uint32_t*, int32_t*)> get;
+        int16_t required;
+        bool lockTested;
+    };
+    const Case cases[] = {
+        {"DVB-T 64QAM 2/3 HP",
+         [&] { s.dvbt.constellation = eCONST_64QAM, s.dvbt.hp_code_rate = eCR_2_3, s.dvbt.hierarchy = 0; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_dvbt_get_lm(st, lm, &s); }, pp.dvbt.linkmargin[11], true},
+        {"DVB-T LP 7/8 of a hierarchical 16QAM",
+         [&] { s.dvbt.constellation = eCONST_16QAM, s.dvbt.hierarchy = 1, s.dvbt.priority = 1, s.dvbt.lp_code_rate = eCR_7_8; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_dvbt_get_lm(st, lm, &s); }, pp.dvbt.linkmargin[9], true},
+        {"DVB-T2 256QAM 2/3 64K rotated",
+         [&] { s.dvbt2.plp_constellation = 3, s.dvbt2.plp_code_rate = 2, s.dvbt2.fec_frame = 1, s.dvbt2.plp_rotation = 1; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_dvbt2_get_lm(st, lm, &s); }, pp.dvbt2.linkmargin[115], true},
+        {"DVB-T2 QPSK 1/3 16K",
+         [&] { s.dvbt2.plp_constellation = 0, s.dvbt2.plp_code_rate = 6, s.dvbt2.fec_frame = 0, s.dvbt2.plp_rotation = 0; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_dvbt2_get_lm(st, lm, &s); }, pp.dvbt2.linkmargin[0], true},
+        {"DVB-C2 64QAM 3/4 16K", [&] { s.dvbc2.plp_constellation = 2, s.dvbc2.plp_code_rate = 2, s.dvbc2.fec_type = 0; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_dvbc2_get_lm(st, lm, &s); }, pp.dvbc2.linkmargin[6], true},
+        {"DVB-C2 1024QAM highest 64K", [&] { s.dvbc2.plp_constellation = 4, s.dvbc2.plp_code_rate = 5, s.dvbc2.fec_type = 1; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_dvbc2_get_lm(st, lm, &s); }, pp.dvbc2.linkmargin[21], true},
+        {"DVB-C 128QAM", [&] { s.dvbc.constellation.value = eCONST_128QAM; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_dvbc_get_lm(st, lm, &s); }, pp.dvbc.linkmargin[3], true},
+        {"J.83B 256QAM", [&] { s.annexb.constellation.value = eCONST_256QAM; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_annexb_get_lm(st, lm, &s); }, pp.annexb.linkmargin[1], true},
+        {"ISDB-T DQPSK 3/4", [&] { s.isdbt.tmcc.layer[0].constellation = eCONST_DQPSK, s.isdbt.tmcc.layer[0].code_rate = eCR_3_4; },
+         [&](uint32_t* st, int32_t* lm) { return DrvCXD2856_m_isdbt_get_lm(st, lm, &s); }, pp.isdbt.linkmargin[7], false},
+    };
+    for (const Case& c : cases) {
+        c.set();
+        for (const bool locked : {true, false}) {
+            const uint32_t status = locked ? 12 : 0;
+            s.dvbt.status = s.dvbt2.status = s.dvbc2.status = s.dvbc.status = s.annexb.status = s.isdbt.status = status;
+            s.dvbt.mer = s.dvbt2.m.mer = s.dvbc2.m.mer = s.dvbc.mer = s.annexb.mer = s.isdbt.mer = {0, {}};
+            s.dvbt.mer.value.s32 = s.dvbt2.m.mer.value.s32 = s.dvbc2.m.mer.value.s32 = 300;
+            s.dvbc.mer.value.s32 = s.annexb.mer.value.s32 = s.isdbt.mer.value.s32 = 300;
+            s.ticks = 77;
+            uint32_t st = 9;
+            int32_t lm = 0;
+            EXPECT_EQ(c.get(&st, &lm), 77u) << c.what;
+            EXPECT_EQ(lm, 300 - c.required) << c.what;
+            EXPECT_EQ(st, !locked && c.lockTested ? 3u : 0u) << c.what;
+        }
+    }
+}
+
+TEST(DrvCXD2856Signalling, ConstellationScalesPerStandardAndModulation)
+{
+    Record r;
+    st_t_data_CXD2856& s = r.s;
+    KxlDrvLibError e{};
+    int16_t i = 0, q = 0;
+    struct Case {
+        std::function<void()> set;
+        std::function<void()> get;
+        int16_t i, q;
+    };
+    const Case cases[] = {
+        {[&] { s.dvbt.constellation = eCONST_QPSK; }, [&] { DrvCXD2856_m_dvbt_get_iq_top_right(&e, &i, &q, &s); }, 135, 135},
+        {[&] { s.dvbt.constellation = eCONST_64QAM; }, [&] { DrvCXD2856_m_dvbt_get_iq_top_right(&e, &i, &q, &s); }, 206, 206},
+        {[&] { s.dvbt2.plp_constellation = 1, s.dvbt2.plp_rotation = 0; }, [&] { DrvCXD2856_m_dvbt2_get_iq_top_right(&e, &i, &q, &s); }, 272, 272},
+        {[&] { s.dvbt2.plp_constellation = 0, s.dvbt2.plp_rotation = 1; }, [&] { DrvCXD2856_m_dvbt2_get_iq_top_right(&e, &i, &q, &s); }, 104, 364},
+        {[&] { s.dvbt2.plp_constellation = 3, s.dvbt2.plp_rotation = 1; }, [&] { DrvCXD2856_m_dvbt2_get_iq_top_right(&e, &i, &q, &s); }, 278, 318},
+        {[&] { s.dvbc.constellation.value = eCONST_16QAM; }, [&] { DrvCXD2856_m_dvbc_get_iq_top_right(&e, &i, &q, &s); }, 49, 49},
+        {[&] { s.dvbc.constellation.value = eCONST_32QAM; }, [&] { DrvCXD2856_m_dvbc_get_iq_top_right(&e, &i, &q, &s); }, 58, 58},
+        {[&] { s.dvbc.constellation.value = eCONST_128QAM; }, [&] { DrvCXD2856_m_dvbc_get_iq_top_right(&e, &i, &q, &s); }, 62, 62},
+        {[&] { s.annexb.constellation.value = eCONST_64QAM; }, [&] { DrvCXD2856_m_annexb_get_iq_top_right(&e, &i, &q, &s); }, 55, 55},
+        {[&] { s.dvbc2.plp_constellation = 4; }, [&] { DrvCXD2856_m_dvbc2_get_iq_top_right(&e, &i, &q, &s); }, 305, 305},
+        {[&] { s.dvbc2.plp_constellation = 3; }, [&] { DrvCXD2856_m_dvbc2_get_iq_top_right(&e, &i, &q, &s); }, 295, 295},
+        {[] {}, [&] { DrvCXD2856_dvbs_get_iq_top_right(&e, &i, &q); }, 180, 180},
+        // ISDB-T samples come mirrored through the centre.
+        {[&] { s.isdbt.tmcc.layer[0].constellation = eCONST_64QAM; }, [&] { DrvCXD2856_m_isdbt_get_iq_top_right(&e, &i, &q, &s); }, -205, -205},
+        {[&] { s.isdbt.tmcc.layer[0].constellation = eCONST_16QAM; }, [&] { DrvCXD2856_m_isdbt_get_iq_top_right(&e, &i, &q, &s); }, -180, -180},
+        {[&] { s.isdbt.tmcc.layer[0].constellation = eCONST_QPSK; }, [&] { DrvCXD2856_m_isdbt_get_iq_top_right(&e, &i, &q, &s); }, -190, -190},
+    };
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        cases[k].set();
+        cases[k].get();
+        EXPECT_EQ(i, cases[k].i) << k;
+        EXPECT_EQ(q, cases[k].q) << k;
+    }
+}
+
+TEST(DrvCXD2856Signalling, EchoAndChannelResponseScales)
+{
+    Record r;
+    st_t_data_CXD2856& s = r.s;
+    // DVB-T 8 MHz 8k 1/4: Tg 224 us gives (246400 / 50000 + 1) x 500; 1/32 stays at 1500.
+    s.dvbt.bw.value = 8, s.dvbt.mode.value = eFFT_8K, s.dvbt.guard.value = eGI_1_4;
+    EXPECT_EQ(DrvCXD2856_m_dvbt_get_echoes_scale(&s), 2500);
+    EXPECT_EQ(DrvCXD2856_m_dvbt_get_tg(&s), 2240u);
+    s.dvbt.guard.value = eGI_1_32;
+    EXPECT_EQ(DrvCXD2856_m_dvbt_get_echoes_scale(&s), 1500);
+    // DVB-T2 has no floor: 32K 1/128 at 8 MHz is Tg 28 us.
+    s.dvbt2.bw.value = 8, s.dvbt2.fft_mode = eFFT_32K, s.dvbt2.guard = eGI_1_128;
+    EXPECT_EQ(DrvCXD2856_m_dvbt2_get_echoes_scale(&s), 500);
+    for (auto c : {std::tuple<uint32_t, uint32_t, int32_t>{8, 1, 400}, {8, 0, 200}, {6, 1, 500}, {6, 0, 300}}) {
+        s.dvbc2.bw.value = std::get<0>(c), s.dvbc2.guard = std::get<1>(c);
+        EXPECT_EQ(DrvCXD2856_m_dvbc2_get_echoes_scale(&s), std::get<2>(c));
+    }
+
+    KxlDrvLibError e{};
+    uint32_t first = 9, last = 0;
+    float step = 0;
+    DrvCXD2856_m_dvbt_get_channelresponse_scale(&e, 0, &first, &last, &step, &s);
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(last, 2047u);
+    EXPECT_FLOAT_EQ(step, float((896000 + 1.5) / 3 / 2048 / 100));
+    DrvCXD2856_m_dvbt_get_channelresponse_scale(&e, 1, &first, &last, &step, &s);
+    EXPECT_EQ(last, 255u);
+    s.isdbt.bw.value = 6, s.isdbt.mode = eFFT_4K;
+    DrvCXD2856_m_isdbt_get_channelresponse_scale(&e, 0, &first, &last, &step, &s);
+    EXPECT_EQ(last, 1023u);
+    // DVB-T2 by FFT size and pilot pattern, the first table for an extended carrier mode.
+    struct T2 {
+        uint32_t fft, pp, ext, decimate, last;
+    };
+    for (const T2& c : {T2{eFFT_8K, 1, 0, 0, 1023}, T2{eFFT_8K, 1, 1, 0, 0}, T2{eFFT_32K_EXT, 6, 1, 0, 0},
+                        T2{eFFT_32K, 6, 0, 0, 1023}, T2{eFFT_16K, 0, 0, 1, 255}, T2{eFFT_8K_EXT, 7, 1, 0, 511},
+                        T2{eFFT_1K, 9, 0, 0, 0}}) {
+        s.dvbt2.fft_mode = c.fft, s.dvbt2.pilot_pattern = c.pp, s.dvbt2.bw_extended = c.ext;
+        DrvCXD2856_m_dvbt2_get_channelresponse_scale(&e, c.decimate, &first, &last, &step, &s);
+        EXPECT_EQ(last, c.last) << c.fft << " PP" << c.pp + 1;
+    }
+    s.dvbc2.bw.value = 8, s.dvbc2.guard = 0;
+    DrvCXD2856_m_dvbc2_get_channelresponse_scale(&e, 1, &first, &last, &step, &s);
+    EXPECT_EQ(last, 63u);
+    EXPECT_FLOAT_EQ(step, float((448000 + 12.0) / 24 / 64 / 100));
+}
+
+TEST(DrvCXD2856Signalling, ChannelResponseWordAndLevel)
+{
+    using drvcxd2856::channelResponseLevel;
+    using drvcxd2856::channelResponseWord;
+    // Ten bits at 22, ten at 12, the 13-bit field's upper twelve below.
+    const uint8_t bytes[7] = {0x40, 0x02, 0x01, 0x01, 0x00, 0x1F, 0xFE};
+    EXPECT_EQ(channelResponseWord(bytes), (0x201u << 22) | (0x100u << 12) | 0xFFFu);
+    EXPECT_EQ(channelResponseLevel(1 << 20), 301);
+    EXPECT_EQ(channelResponseLevel(1024), 0);
+    EXPECT_EQ(channelResponseLevel(1), -301);
+    // No response, and a word that is not positive as a signed value: no level.
+    EXPECT_EQ(channelResponseLevel(0), -350);
+    EXPECT_EQ(channelResponseLevel(0x80000000u), -350);
+    EXPECT_EQ(channelResponseLevel(0x7FFFFFFFu), 632);
+}
+
+TEST(DrvCXD2856Signalling, ConstantsEveryFamilyShares)
+{
+    EXPECT_EQ(DrvCXD2856_dvbt_get_max_lm(), 400);
+    EXPECT_EQ(DrvCXD2856_isdbt_get_min_lm(), -400);
+    for (uint32_t v : {DrvCXD2856_dvbt_get_max_freq_offset_hz(), DrvCXD2856_dvbt2_get_max_freq_offset_hz(),
+                       DrvCXD2856_dvbc_get_max_freq_offset_hz(), DrvCXD2856_dvbc2_get_max_freq_offset_hz(),
+                       DrvCXD2856_annexb_get_max_freq_offset_hz(), DrvCXD2856_dvbs_get_max_freq_offset_hz(),
+                       DrvCXD2856_isdbt_get_max_freq_offset_hz()})
+        EXPECT_EQ(v, 500000u);
+    for (uint32_t v : {DrvCXD2856_dvbt_get_execution_period(), DrvCXD2856_dvbt2_get_execution_period(),
+                       DrvCXD2856_dvbc_get_execution_period(), DrvCXD2856_dvbc2_get_execution_period(),
+                       DrvCXD2856_annexb_get_execution_period(), DrvCXD2856_dvbs_get_execution_period(),
+                       DrvCXD2856_isdbt_get_execution_period()})
+        EXPECT_EQ(v, 100u);
+    EXPECT_EQ(DrvCXD2856_dvbt2_get_stabilization_time_for_measure(), 10u);
+    EXPECT_EQ(DrvCXD2856_dvbc_get_stabilization_time_for_measure(), 3u);
+}
