@@ -241,15 +241,17 @@ TEST(RemoteServer, AHalfClosedPeerWaitsForACommandThatIsStillRunning)
     WaitingServer w;
     RawPeer peer(w.server.serverPort());
     ASSERT_TRUE(waitFor([&] { return w.server.sockets.size() == 1; }));
-    // The peer closes its side while its first line runs; the second line was sent already.
+    // While its first line runs, the peer sends a second one and closes its side: the second
+    // line is still in the socket when the socket goes.
     w.hook = [&] {
         if (w.record->runs.size() == 1) {
+            peer.send("*?WAIT 2\r");
             peer.closeSending();
-            delayUntil([&] { return w.server.sockets[0].isNull(); });
+            EXPECT_TRUE(delayUntil([&] { return w.server.sockets[0].isNull(); }));
             delay(1000);
         }
     };
-    peer.send("*WAIT 1\r*?WAIT 2\r");
+    peer.send("*WAIT 1\r");
     ASSERT_TRUE(peer.readToEnd());
     EXPECT_EQ(peer.received(), ack() + ack("*WAIT VALUE=1"));
     EXPECT_EQ(w.record->runs.size(), 2u);
