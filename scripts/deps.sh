@@ -10,9 +10,6 @@ VARNOK_PACKAGES="cmake g++ make pkg-config
  libgtest-dev libgmock-dev libbenchmark-dev
  xvfb xauth libgl1-mesa-dri"
 
-# clang and its fuzzing runtime, for the libFuzzer programs (scripts/fuzz.sh).
-VARNOK_FUZZ_PACKAGES="clang libclang-rt-14-dev"
-
 # Installs what is missing of VARNOK_PACKAGES and of the packages given as arguments.
 varnok_install_deps() {
     local missing=""
