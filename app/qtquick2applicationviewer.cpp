@@ -4,6 +4,16 @@
 
 QtQuick2ApplicationViewer::QtQuick2ApplicationViewer(QWindow* parent) : QQuickView(parent)
 {
+    setUp();
+}
+
+QtQuick2ApplicationViewer::QtQuick2ApplicationViewer(QQmlEngine* engine, QWindow* parent) : QQuickView(engine, parent)
+{
+    setUp();
+}
+
+void QtQuick2ApplicationViewer::setUp()
+{
     setResizeMode(QQuickView::SizeRootObjectToView);
     resize(kWidth, kHeight);
     connect(engine(), &QQmlEngine::quit, this, &QWindow::close);

@@ -12,8 +12,14 @@ public:
     static constexpr int kHeight = 480;
 
     explicit QtQuick2ApplicationViewer(QWindow* parent = nullptr);
+    // A view on an engine it shares with other views (not owned): the QML modules, the
+    // context properties and the translator are set up once for all of them.
+    explicit QtQuick2ApplicationViewer(QQmlEngine* engine, QWindow* parent = nullptr);
 
     void setMainQmlFile(const QUrl& url);
     void setFrameless();
     void showExpanded();
+
+private:
+    void setUp();
 };

@@ -32,9 +32,14 @@
 #include <QDebug>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
+
+// QT_LOGGING_RULES="varnok.startup.debug=false" silences the start-up's steps.
+Q_LOGGING_CATEGORY(startupLog, "varnok.startup")
 
 StartUp::StartUp() : StartUp(Options()) {}
 
@@ -52,7 +57,7 @@ void StartUp::setApplicationIdentity()
 void StartUp::step(const QString& name)
 {
     steps_ << name;
-    qDebug() << "Start-up:" << name;
+    qCDebug(startupLog) << "Start-up:" << name;
 }
 
 void StartUp::run()
@@ -61,9 +66,13 @@ void StartUp::run()
     wrFile_ = std::make_unique<WrFile>();
     initHardware();
     storeHardwareModel();
+    // The channel plan is read beside the splash; its step takes it over.
+    Channelslist::readAhead();
     step("periodicFunctions");
     PeriodicFunctions::getInstance();
     showSplash();
+    precompileMainView();
+    fixedSynthesizer_->finishInit();
     loadFontStyleAndLanguage();
     startServices();
 
@@ -83,7 +92,8 @@ void StartUp::initHardware()
     step("hardware");
     // The I2C bus is opened by its first transfer; the front end comes up in the unit's order.
     fixedSynthesizer_ = std::make_unique<ADF4360>();
-    fixedSynthesizer_->init();
+    // Its power-up pause passes while the start-up goes on; the last latch follows the splash.
+    fixedSynthesizer_->beginInit();
     localOscillator_ = std::make_unique<ADF4350>();
     localOscillator_->programaFreqPilot(0);
     converter_ = std::make_unique<MAX11337>();
@@ -110,7 +120,9 @@ QString StartUp::splashImage(int hardwareModel)
 void StartUp::showSplash()
 {
     step("splash");
-    splash_ = std::make_unique<QtQuick2ApplicationViewer>();
+    // The QML engine is made once, here; the main view takes it over.
+    engine_ = std::make_unique<QQmlEngine>();
+    splash_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     splash_->setFrameless();
     splash_->setInitialProperties(
         {{QStringLiteral("startImage"), splashImage(HardwareModel::getInstance()->getModelHardware())}});
@@ -119,6 +131,16 @@ void StartUp::showSplash()
         splash_->showExpanded();
         QCoreApplication::processEvents();
     }
+}
+
+// Compiling the main view and its first page is most of its cost; the engine's loader thread
+// does it beside the steps up to the main view, which then only builds its objects. The
+// screens' own QML types are registered later: these pages import none of them.
+void StartUp::precompileMainView()
+{
+    for (const char* page : {kMainQml, kHomeQml})
+        precompiled_.push_back(
+            std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)), QQmlComponent::Asynchronous));
 }
 
 void StartUp::setProgress(double progress)
@@ -141,7 +163,7 @@ void StartUp::loadFontStyleAndLanguage()
     qputenv("QT_QUICK_CONTROLS_1_STYLE", "Base");
 
     step("translator");
-    mainView_ = std::make_unique<QtQuick2ApplicationViewer>();
+    mainView_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     translator_ = std::make_unique<Translation>();
     translator_->setEngine(mainView_->engine());
     const QString stored = ScreensVariables::getInstance()->getScreensVariables().value("language").toString();
@@ -197,7 +219,7 @@ void StartUp::useProjectFont()
     const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty())
-        qDebug() << "Font :/fonts/fonts/europe.ttf not loaded";
+        qCDebug(startupLog) << "Font :/fonts/fonts/europe.ttf not loaded";
     else
         QGuiApplication::setFont(QFont(families.first()));
 }
@@ -248,6 +270,7 @@ void StartUp::loadMainView()
     step("mainView");
     mainView_->setInitialProperties({{QStringLiteral("date_compilation"), QString(kCompilationDate)}});
     mainView_->setMainQmlFile(QUrl(kMainQml));
+    precompiled_.clear();
     if (options_.showWindows)
         mainView_->showExpanded();
 }
@@ -260,7 +283,7 @@ bool StartUp::finish(int exitCode)
         mainView_->close();
     if (exitCode != kRestartCode)
         return false;
-    qDebug() << "Restarting";
+    qCDebug(startupLog) << "Restarting";
     platform::board().runShell(kRestartCommand);
     return true;
 }

@@ -9,11 +9,14 @@
 #include <QVariant>
 
 #include <memory>
+#include <vector>
 
 class ADF4350;
 class ADF4360;
 class MAX11337;
 
+class QQmlComponent;
+class QQmlEngine;
 class QtQuick2ApplicationViewer;
 class ScreenShot;
 class SocketCalibrate;
@@ -28,6 +31,8 @@ public:
     static constexpr const char* kCompilationDate = "2025-10-31";
     static constexpr const char* kSplashQml = "qrc:///qml/code/splash.qml";
     static constexpr const char* kMainQml = "qrc:///qml/code/main.qml";
+    // The screen main.qml shows when none is stored (pantalles.js's HOME).
+    static constexpr const char* kHomeQml = "qrc:///qml/code/main_menu.qml";
 
     static constexpr unsigned short kRemotePort = 1234;
 
@@ -69,6 +74,7 @@ private:
     void initHardware();
     void storeHardwareModel();
     void showSplash();
+    void precompileMainView();
     void setProgress(double progress);
     void loadFontStyleAndLanguage();
     void startServices();
@@ -90,7 +96,11 @@ private:
     std::unique_ptr<MAX11337> converter_;
     std::unique_ptr<Translation> translator_;
     std::unique_ptr<ScreenShot> shot_;
+    // The splash and the main view share one engine, which outlives both.
+    std::unique_ptr<QQmlEngine> engine_;
     std::unique_ptr<QtQuick2ApplicationViewer> splash_;
+    // The main view's pages, compiled by the engine's loader thread while the start-up goes on.
+    std::vector<std::unique_ptr<QQmlComponent>> precompiled_;
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;
 };

@@ -1,45 +1,31 @@
-// Start-up to the first frame and peak memory of the instrument, beside a minimal Qt Quick
-// application built from the same tree and libraries, printed as ratios. Each sample is a
-// fresh process (the instrument's singletons are built once per process): this program
-// starts itself with "--child instrument" or "--child minimal", and the child reports when
-// its first frame is on screen and exits.
-#include "startup.h"
-#include "qtquick2applicationviewer.h"
+// Start-up to the main view's first frame, and peak memory, of the instrument beside a bare
+// Qt Quick application. Each side is a program of its own: startup_instrument is the
+// instrument's own main() built to end at the main view's first frame, bare_quick_app
+// (bench/bare) shows one small QML view and ends at its first frame. The two run in
+// turn, in alternating order, so a drift of the machine's speed hits both alike; the ratio
+// is taken pair by pair. Each instrument run gets a fresh working directory seeded from
+// data/, prepared before its timing starts.
+//
+// Targets: the median time ratio at most 1.5, offscreen (no DISPLAY) and under a virtual X
+// display (xvfb-run); the instrument's peak memory at most 15 MiB above the bare one's.
+// --pairs=N sets the number of pairs (20; CI runs one).
+#include "ChildProcess.h"
 
-#include "DefaultBoard.h"
-#include "platform/Platform.h"
-
-#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QQuickView>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-// Tells the parent that the first frame is out, then ends the process at once.
-void reportFirstFrame(int fd)
-{
-    const char ok = '1';
-    if (::write(fd, &ok, 1) != 1)
-        std::_Exit(2);
-    std::_Exit(0);
-}
+using benchchild::Finished;
 
 void seedWorkingDirectory(const QString& from, const QString& to)
 {
@@ -52,138 +38,85 @@ void seedWorkingDirectory(const QString& from, const QString& to)
     }
 }
 
-int runInstrument(int argc, char** argv, int fd)
-{
-    qInstallMessageHandler(quiet);
-    QApplication app(argc, argv);
-    StartUp::setApplicationIdentity();
-    auto board = platform::sim::makeDefaultBoard();
-    platform::installBoard(board.get());
-    QTemporaryDir dir;
-    seedWorkingDirectory(QStringLiteral(VARNOK_SOURCE_DIR "/data"), dir.path());
-    QDir::setCurrent(dir.path());
-    StartUp::Options options;
-    options.remotePort = 0; // a running instrument keeps its own
-    StartUp startUp(options);
-    startUp.run();
-    QObject::connect(startUp.mainView(), &QQuickWindow::frameSwapped, [fd] { reportFirstFrame(fd); });
-    return app.exec();
-}
+bool g_failed = false;
 
-int runMinimal(int argc, char** argv, int fd)
-{
-    qInstallMessageHandler(quiet);
-    QGuiApplication app(argc, argv);
-    QQuickView view;
-    view.setResizeMode(QQuickView::SizeRootObjectToView);
-    view.resize(800, 480);
-    view.setSource(QUrl(QStringLiteral("qrc:///bench/minimal.qml")));
-    QObject::connect(&view, &QQuickWindow::frameSwapped, [fd] { reportFirstFrame(fd); });
-    view.show();
-    return app.exec();
-}
-
-struct Sample {
-    double seconds = 0;
-    long peakKb = 0;
+struct Pairs {
+    std::vector<double> bareMs, instrumentMs, ratios, extraMiB;
 };
 
-// Starts one child and waits for its first frame and its end.
-bool sampleChild(const char* mode, Sample* out)
+void StartUpBesideBareQtQuick(benchmark::State& state)
 {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return false;
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        const std::string fd = std::to_string(pipeFds[1]);
-        ::execl("/proc/self/exe", "startup_bench", "--child", mode, fd.c_str(), static_cast<char*>(nullptr));
-        std::_Exit(127);
-    }
-    ::close(pipeFds[1]);
-    char byte = 0;
-    const bool framed = ::read(pipeFds[0], &byte, 1) == 1;
-    const auto framedAt = std::chrono::steady_clock::now();
-    ::close(pipeFds[0]);
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    out->seconds = std::chrono::duration<double>(framedAt - start).count();
-    out->peakKb = usage.ru_maxrss;
-    return framed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-std::vector<Sample>& samples(int which)
-{
-    static std::vector<Sample> s[2];
-    return s[which];
-}
-
-void firstFrame(benchmark::State& state, const char* mode, int which)
-{
+    const std::string folder = benchchild::ownFolder();
+    const std::vector<std::string> bare = {folder + "/bare_quick_app"};
+    const std::vector<std::string> instrument = {folder + "/startup_instrument"};
+    Pairs pairs;
     for (auto _ : state) {
-        Sample s;
-        if (!sampleChild(mode, &s)) {
-            state.SkipWithError("the child did not show a frame");
+        state.PauseTiming();
+        QTemporaryDir dir;
+        seedWorkingDirectory(QStringLiteral(VARNOK_SOURCE_DIR "/data"), dir.path());
+        const bool bareFirst = pairs.ratios.size() % 2 == 0;
+        Finished b, i;
+        if (bareFirst)
+            b = benchchild::runToEnd(bare);
+        i = benchchild::runToEnd(instrument, dir.path().toStdString());
+        if (!bareFirst)
+            b = benchchild::runToEnd(bare);
+        state.ResumeTiming();
+        if (!b.ok || !i.ok) {
+            g_failed = true;
+            state.SkipWithError(!b.ok ? "the bare application did not show a frame"
+                                      : "the instrument did not show its main view");
             return;
         }
-        state.SetIterationTime(s.seconds);
-        samples(which).push_back(s);
+        state.SetIterationTime(i.seconds);
+        pairs.bareMs.push_back(b.seconds * 1e3);
+        pairs.instrumentMs.push_back(i.seconds * 1e3);
+        pairs.ratios.push_back(i.seconds / b.seconds);
+        pairs.extraMiB.push_back(static_cast<double>(i.peakKb - b.peakKb) / 1024.0);
     }
-    long peak = 0;
-    for (const Sample& s : samples(which))
-        peak = std::max(peak, s.peakKb);
-    state.counters["peak_kB"] = static_cast<double>(peak);
+    state.counters["bare_ms"] = benchchild::median(pairs.bareMs);
+    state.counters["instrument_ms"] = benchchild::median(pairs.instrumentMs);
+    state.counters["ratio"] = benchchild::median(pairs.ratios);
+    state.counters["peak_extra_MiB"] = benchchild::median(pairs.extraMiB);
+    std::printf("start-up to first frame (%s): instrument %.1f ms, bare Qt Quick %.1f ms, ratio %.2f "
+                "(target <= 1.5); peak memory %+.1f MiB beside the bare one (target <= +15)\n",
+                std::getenv("DISPLAY") ? "display" : "offscreen", benchchild::median(pairs.instrumentMs),
+                benchchild::median(pairs.bareMs), benchchild::median(pairs.ratios),
+                benchchild::median(pairs.extraMiB));
 }
 
-template <typename T, typename F>
-double median(const std::vector<T>& values, F field)
+int takePairs(int* argc, char** argv)
 {
-    std::vector<double> v;
-    for (const T& x : values)
-        v.push_back(field(x));
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
+    int pairs = 20;
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strncmp(argv[i], "--pairs=", 8) == 0) {
+            pairs = std::max(1, std::atoi(argv[i] + 8));
+            for (int j = i; j + 1 < *argc; ++j)
+                argv[j] = argv[j + 1];
+            --*argc;
+            break;
+        }
+    }
+    return pairs;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) {
-        if (!std::getenv("DISPLAY")) {
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            ::setenv("QT_QUICK_BACKEND", "software", 1);
-        }
-        const int fd = std::atoi(argv[3]);
-        int childArgc = 1;
-        return std::strcmp(argv[2], "instrument") == 0 ? runInstrument(childArgc, argv, fd)
-                                                       : runMinimal(childArgc, argv, fd);
+    const int pairs = takePairs(&argc, argv);
+    if (!std::getenv("DISPLAY")) {
+        // Both sides run headless alike; the offscreen platform renders with the software
+        // back end (no OpenGL context there).
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::setenv("QT_QUICK_BACKEND", "software", 1);
     }
-    benchmark::RegisterBenchmark("FirstFrame/minimal_qt_quick", firstFrame, "minimal", 0)
+    benchmark::RegisterBenchmark("StartUpBesideBareQtQuick", StartUpBesideBareQtQuick)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(10);
-    benchmark::RegisterBenchmark("FirstFrame/instrument", firstFrame, "instrument", 1)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(10);
+        ->Iterations(pairs);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-
-    const auto& minimal = samples(0);
-    const auto& instrument = samples(1);
-    if (minimal.empty() || instrument.empty())
-        return 0;
-    auto time = [](const Sample& s) { return s.seconds; };
-    auto memory = [](const Sample& s) { return static_cast<double>(s.peakKb); };
-    std::printf("start-up to first frame: instrument %.1f ms, minimal %.1f ms, ratio %.2f\n",
-                median(instrument, time) * 1e3, median(minimal, time) * 1e3,
-                median(instrument, time) / median(minimal, time));
-    std::printf("peak memory: instrument %.0f kB, minimal %.0f kB, ratio %.2f\n", median(instrument, memory),
-                median(minimal, memory), median(instrument, memory) / median(minimal, memory));
-    return 0;
+    return g_failed ? 1 : 0;
 }

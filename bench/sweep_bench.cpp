@@ -3,11 +3,17 @@
 // sweep (band settling, tuner lock polls, converter time). Those waits are what a virtual
 // clock counts as slept while it runs the identical sweep. The ratio wall / waits must stay
 // at or below 1.05: the program's own work is negligible beside the hardware's.
+//
+// Memory of continuous sweeping: the same sweep again and again for --sweep-seconds (60;
+// an hour for the real target), the resident memory read after a warm-up (a quarter of
+// that, at most a minute) and at the end; the growth per measured point must be nil (flat).
+// --brief runs each once, shortly (CI).
 #include "ChipModels.h"
 #include "RfFrontEndModel.h"
 #include "SimulatedBoard.h"
 #include "VirtualClock.h"
 
+#include "cablemodem/engine/mesuraCM.h"
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
 #include "platform/RealClock.h"
@@ -22,7 +28,12 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +72,8 @@ void sweepOnce()
 }
 
 double g_waitsUsPerSweep = 0;
+bool g_brief = false;
+double g_sweepSeconds = 60;
 
 void FullBandSweep400(benchmark::State& state)
 {
@@ -76,12 +89,64 @@ void FullBandSweep400(benchmark::State& state)
     state.counters["wall_ms"] = perSweep / 1000.0;
     state.counters["overhead_ratio"] = perSweep / g_waitsUsPerSweep;
 }
-BENCHMARK(FullBandSweep400)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Resident memory of the process, from the kernel's page count.
+double residentMiB()
+{
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+void ContinuousSweepMemory(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto sweepFor = [](double seconds) {
+        int sweeps = 0;
+        for (const auto until = Clock::now() + std::chrono::duration<double>(seconds); Clock::now() < until; ++sweeps)
+            sweepOnce();
+        return sweeps;
+    };
+    for (auto _ : state) {
+        sweepFor(g_brief ? 0.0 : std::min(60.0, g_sweepSeconds / 4));
+        const double before = residentMiB();
+        const int sweeps = sweepFor(g_sweepSeconds);
+        const double after = residentMiB();
+        const double points = static_cast<double>(sweeps) * kPoints;
+        state.counters["points"] = points;
+        state.counters["rss_before_MiB"] = before;
+        state.counters["rss_after_MiB"] = after;
+        state.counters["growth_bytes_per_point"] = points > 0 ? (after - before) * 1024.0 * 1024.0 / points : 0;
+        std::printf("continuous sweeping: %.0f points in %.0f s, resident memory %.1f -> %.1f MiB\n", points,
+                    g_sweepSeconds, before, after);
+    }
+}
+
+void takeOptions(int* argc, char** argv)
+{
+    int kept = 1;
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strcmp(argv[i], "--brief") == 0)
+            g_brief = true;
+        else if (std::strncmp(argv[i], "--sweep-seconds=", 16) == 0)
+            g_sweepSeconds = std::atof(argv[i] + 16);
+        else
+            argv[kept++] = argv[i];
+    }
+    *argc = kept;
+    if (g_brief)
+        g_sweepSeconds = 0.5;
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    takeOptions(&argc, argv);
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
@@ -118,13 +183,25 @@ int main(int argc, char** argv)
     // The same sweep with the real clock; the virtual board stays alive for the threads.
     auto realBoard = makeBoard(std::make_unique<platform::RealClock>());
     platform::installBoard(realBoard.get());
+    // A background thread still in a wait on the virtual clock (the modem engine idles in
+    // such waits) moves its time now, so that wait ends and the next one runs real time.
+    virtualClock->setBackgroundSleepsReal(false);
     bringUp(&lo, &adc);
     sweepOnce();
 
+    benchmark::RegisterBenchmark("FullBandSweep400", FullBandSweep400)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(g_brief ? 1 : 5);
+    benchmark::RegisterBenchmark("ContinuousSweepMemory", ContinuousSweepMemory)
+        ->Unit(benchmark::kSecond)
+        ->Iterations(1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    // The engine's threads live until exit and keep using the installed board.
+    // The modem engine's thread waits in the event loop's way; it ends before the
+    // application object goes, as the instrument's does when its loop quits.
+    MesuraCM::getInstance()->stopEngine();
+    // The other engine threads live until exit and keep using the installed board.
     realBoard.release();
     return 0;
 }

@@ -115,6 +115,29 @@ kit_result_t kit_demod_ReadRegsInBank(kit_demod_t* demod, kit_demod_port_t port,
     return r != KIT_RESULT_OK ? r : kit_demod_ReadRegs(demod, port, reg, data, length);
 }
 
+// Consecutive registers from reg on, split so that no read passes what the binding carries.
+static kit_result_t readRange(kit_demod_t* demod, uint8_t bank, uint8_t reg, uint8_t* data, uint32_t length)
+{
+    kit_result_t r = kit_demod_SetBank(demod, KIT_DEMOD_SLVT, bank);
+    for (uint32_t done = 0; r == KIT_RESULT_OK && done < length; done += KIT_DEMOD_READ_MAX) {
+        const uint32_t left = length - done;
+        r = kit_demod_ReadRegs(demod, KIT_DEMOD_SLVT, (uint8_t)(reg + done), data + done,
+                               left < KIT_DEMOD_READ_MAX ? left : KIT_DEMOD_READ_MAX);
+    }
+    return r;
+}
+
+kit_result_t kit_demod_ReadIdList(kit_demod_t* demod, uint8_t* ids, uint32_t count)
+{
+    if (!ids || count > 255)
+        return KIT_RESULT_ERROR_ARG;
+    const uint32_t first = count > 128 ? 128 : count;
+    kit_result_t r = first > 0 ? readRange(demod, 0x22, 0x80, ids, first) : KIT_RESULT_OK;
+    if (r == KIT_RESULT_OK && count > first)
+        r = readRange(demod, 0x23, 0x10, ids + first, count - first);
+    return r;
+}
+
 kit_result_t kit_demod_SetRegBits(kit_demod_t* demod, kit_demod_port_t port, uint8_t reg, uint8_t value,
                                   uint8_t mask)
 {

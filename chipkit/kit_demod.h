@@ -86,6 +86,11 @@ kit_result_t kit_demod_WriteRegsInBank(kit_demod_t* demod, kit_demod_port_t port
                                        const uint8_t* data, uint32_t length);
 kit_result_t kit_demod_ReadRegsInBank(kit_demod_t* demod, kit_demod_port_t port, uint8_t bank, uint8_t reg,
                                       uint8_t* data, uint32_t length);
+// The longest read the demodulator's I2C binding carries whole; it refuses longer ones.
+enum { KIT_DEMOD_READ_MAX = 100 };
+// count ids (at most 255) of the chip's id list: the first 128 from bank 0x22 register 0x80
+// on, the rest from bank 0x23 register 0x10 on, in reads of at most KIT_DEMOD_READ_MAX bytes.
+kit_result_t kit_demod_ReadIdList(kit_demod_t* demod, uint8_t* ids, uint32_t count);
 // value under mask, as kit_i2c_SetRegisterBits (not saved).
 kit_result_t kit_demod_SetRegBits(kit_demod_t* demod, kit_demod_port_t port, uint8_t reg, uint8_t value,
                                   uint8_t mask);

@@ -431,14 +431,5 @@ kit_result_t kit_demod_dvbc2_SelectL1View(kit_demod_t* demod, uint8_t view, uint
 
 kit_result_t kit_demod_dvbc2_ReadL1IdList(kit_demod_t* demod, uint8_t* ids, uint32_t count)
 {
-    if (!ids || count > 255)
-        return KIT_RESULT_ERROR_ARG;
-    // The first 128 in bank 0x22, the rest in bank 0x23.
-    const uint32_t first = count > 128 ? 128 : count;
-    kit_result_t r = KIT_RESULT_OK;
-    if (first > 0)
-        r = kit_demod_ReadRegsInBank(demod, KIT_DEMOD_SLVT, 0x22, 0x80, ids, first);
-    if (r == KIT_RESULT_OK && count > first)
-        r = kit_demod_ReadRegsInBank(demod, KIT_DEMOD_SLVT, 0x23, 0x10, ids + first, count - first);
-    return r;
+    return kit_demod_ReadIdList(demod, ids, count);
 }

@@ -143,11 +143,8 @@ kit_result_t kit_demod_dvbt2_monitor_DataPLPs(kit_demod_t* demod, uint8_t* plpId
     if (r == KIT_RESULT_OK && n == 0)
         r = KIT_RESULT_ERROR_OTHER;
     // The count is a byte, so the list never passes the 256 ids every caller provides.
-    const uint32_t first = n < 128 ? n : 128;
     if (r == KIT_RESULT_OK && plpIds)
-        r = kit_demod_ReadRegs(demod, KIT_DEMOD_SLVT, 0x80, plpIds, first);
-    if (r == KIT_RESULT_OK && plpIds && n > first)
-        r = kit_demod_terr_Read(demod, 0x23, 0x10, plpIds + first, n - first);
+        r = kit_demod_ReadIdList(demod, plpIds, n);
     KIT_TRY(kit_demod_MonitorRelease(demod, r));
     *numPLPs = n;
     return KIT_RESULT_OK;

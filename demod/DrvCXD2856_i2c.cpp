@@ -2,9 +2,12 @@
 
 #include "DrvLibI2cBinding.h"
 
+#include "chipkit/kit_demod.h"
+
 namespace {
 
 constexpr uint8_t kBankRegister = 0x00;
+static_assert(int(DRVCXD2856_I2C_MAX_LENGTH) >= int(KIT_DEMOD_READ_MAX), "the kit splits its reads at KIT_DEMOD_READ_MAX");
 
 t_DrvCXD2856_i2c_context* contextOf(kit_i2c_t* table)
 {

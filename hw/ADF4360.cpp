@@ -3,6 +3,8 @@
 #include "SpiWords.h"
 #include "delay.h"
 
+#include "common/Clock.h"
+
 ADF4360::ADF4360(std::string device)
     : spi_(std::move(device), wiring::kSynthesizerSpi.speedHz, wiring::kSynthesizerSpi.mode,
            wiring::kSynthesizerSpi.bitsPerWord)
@@ -12,13 +14,26 @@ ADF4360::ADF4360(std::string device)
 
 int ADF4360::init()
 {
+    const int begun = beginInit();
+    return finishInit() != 0 ? -1 : begun;
+}
+
+int ADF4360::beginInit()
+{
     int rc = 0;
     if (spiwords::send(spi_, wiring::adf4360::kRCounterLatch, 3) != 0)
         rc = -1;
     if (spiwords::send(spi_, wiring::adf4360::kControlLatch, 3) != 0)
         rc = -1;
-    delay(wiring::adf4360::kPowerUpPauseMs);
-    if (spiwords::send(spi_, wiring::adf4360::kNCounterLatch, 3) != 0)
-        rc = -1;
+    poweredUpAtUs_ = common::clock().monotonicUs();
     return rc;
+}
+
+int ADF4360::finishInit()
+{
+    const uint64_t elapsedUs = common::clock().monotonicUs() - poweredUpAtUs_;
+    const uint64_t pauseUs = wiring::adf4360::kPowerUpPauseMs * 1000ull;
+    if (elapsedUs < pauseUs)
+        delay(static_cast<int>((pauseUs - elapsedUs + 999) / 1000));
+    return spiwords::send(spi_, wiring::adf4360::kNCounterLatch, 3) != 0 ? -1 : 0;
 }

@@ -8,9 +8,13 @@
 
 #include <QDebug>
 #include <QEvent>
+#include <QLoggingCategory>
 #include <QTcpSocket>
 
 #include <cstring>
+
+// Every command line is logged; QT_LOGGING_RULES="varnok.remote.debug=false" silences it.
+Q_LOGGING_CATEGORY(remoteLog, "varnok.remote")
 
 namespace {
 
@@ -29,8 +33,10 @@ Remote::Remote(QTcpSocket* socket)
 {
     line_.reserve(256);
     header_.reserve(256);
-    if (socket)
+    if (socket) {
         socket->setReadBufferSize(kSocketReadBuffer);
+        socket->installEventFilter(this);
+    }
     installRemoteCommands(*this);
 }
 
@@ -53,11 +59,17 @@ qint64 Remote::bytesToWrite() const
 
 // --- input -------------------------------------------------------------------------------
 
+// With nothing running, the lines run at once, inside the socket's signal: a command that
+// waits there processes events, so the socket's deletion is held until the lines are done.
+// A line that arrives while one runs waits for the event loop.
 void Remote::onReadyRead()
 {
     if (!socket_ || socket_->bytesAvailable() == 0)
         return;
-    resumeInput();
+    if (scheduled_ || running_)
+        resumeInput();
+    else
+        processInput();
 }
 
 void Remote::endInput()
@@ -72,15 +84,13 @@ void Remote::endInput()
 void Remote::processTextMessage(QString message)
 {
     if (messages_.size() >= MAX_QUEUED_MESSAGES) {
-        qDebug() << " processTextMessage queue full, message dropped";
+        qCDebug(remoteLog) << " processTextMessage queue full, message dropped";
         return;
     }
     messages_.append(message.toLatin1());
     resumeInput();
 }
 
-// Lines run from the event loop, never from inside the socket's own signal: a command that
-// waits processes events, and the socket may be deleted meanwhile.
 void Remote::resumeInput()
 {
     if (scheduled_ || running_)
@@ -119,6 +129,11 @@ void Remote::processInput()
         if (!self)
             return;
         running_ = false;
+        if (socketDeletePending_) {
+            socketDeletePending_ = false;
+            if (socket_)
+                socket_->deleteLater();
+        }
         if (gate_ && gate_->leave(this)) {
             resumeInput();
             break;
@@ -151,7 +166,8 @@ Remote::Framed Remote::takeLine(QByteArray* line)
 
 void Remote::answerOverflow()
 {
-    qDebug().noquote() << QStringLiteral(" execute command line longer than %1 bytes discarded").arg(MAX_LINE);
+    qCDebug(remoteLog).noquote() << QStringLiteral(" execute command line longer than %1 bytes discarded")
+                                        .arg(MAX_LINE);
     source_ = RemoteCmdSources::Network;
     send_xoff();
     send_nack();
@@ -165,6 +181,15 @@ bool Remote::event(QEvent* e)
         return true;
     }
     return QObject::event(e);
+}
+
+bool Remote::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == socket_ && e->type() == QEvent::DeferredDelete && running_) {
+        socketDeletePending_ = true;
+        return true;
+    }
+    return QObject::eventFilter(watched, e);
 }
 
 // --- execution ---------------------------------------------------------------------------
@@ -182,7 +207,8 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
         }
         line_.assign(text);
         header_ = get_header(line_);
-        qDebug().noquote() << QString::fromLatin1(" execute command header_ ") + QString::fromStdString(header_);
+        qCDebug(remoteLog).noquote() << QString::fromLatin1(" execute command header_ ")
+                + QString::fromStdString(header_);
 
         if (header_ == accessCode1_ || header_ == accessCode2_) {
             accessLevel_ = 1;
@@ -229,7 +255,7 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
             send(answer);
         }
         if (source_ == RemoteCmdSources::Terminal) {
-            qDebug() << " n 11";
+            qCDebug(remoteLog) << " n 11";
             send("\n", 1);
         }
         send_xon();

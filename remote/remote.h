@@ -81,6 +81,8 @@ protected:
     // A deletion asked for while a line runs (the peer went away during a command that
     // waits) is held until the line has finished.
     bool event(QEvent* e) override;
+    // The same for the socket's deletion: a line may run inside the socket's own signal.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private slots:
     void processInput();
@@ -116,5 +118,6 @@ private:
     bool running_ = false;
     bool deletePending_ = false;
     bool inputEnded_ = false;
+    bool socketDeletePending_ = false;
     QPointer<CommandGate> gate_;
 };

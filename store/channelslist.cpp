@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
+#include <iterator>
 
 namespace {
 const char kRoot[] = "CHANNEL_PLAN";
@@ -29,16 +31,38 @@ const Key kKeys[] = {
 
 QString planPath(const QString& folder, const QString& plan) { return folder + "/" + plan + kSuffix; }
 
-// The plans of a folder: its files named exactly "<plan>.XML" (name filters ignore case).
+// The plans of a folder: its files named exactly "<plan>.XML". The suffix is compared
+// here rather than by a name filter, which would build a pattern matcher on every listing.
 QStringList plansIn(const QString& folder)
 {
     QStringList plans;
-    for (const QString& file : QDir(folder).entryList({QString("*") + kSuffix}, QDir::Files, QDir::Name)) {
+    for (const QString& file : QDir(folder).entryList(QDir::Files, QDir::Name)) {
         const QString plan = file.left(file.size() - int(strlen(kSuffix)));
-        if (file.endsWith(kSuffix, Qt::CaseSensitive) && Channelslist::validPlanName(plan))
+        if (file.endsWith(QLatin1String(kSuffix), Qt::CaseSensitive) && Channelslist::validPlanName(plan))
             plans.append(plan);
     }
     return plans;
+}
+
+// The plan a settings index selects in the plans folder, the first plan when it is out of
+// range; empty when there is no plan.
+QString selectedPlan(int index)
+{
+    const QStringList plans = plansIn(Channelslist::plansFolder());
+    return plans.value(index, plans.value(0));
+}
+
+struct PlanRead {
+    int index = -1;
+    QString plan;
+    bool read = false;
+    QVariantList channels;
+};
+
+std::future<PlanRead>& planReadAhead()
+{
+    static std::future<PlanRead> pending;
+    return pending;
 }
 
 qint64 centre(const QVariant& channel) { return channel.toMap().value("frequency").toLongLong(); }
@@ -50,12 +74,34 @@ Channelslist* Channelslist::getInstance()
     return &instance;
 }
 
+void Channelslist::readAhead()
+{
+    const int index = ScreensVariables::getInstance()->channelIndexes().plan;
+    const QString plan = selectedPlan(index);
+    if (plan.isEmpty())
+        return;
+    planReadAhead() = std::async(std::launch::async, [index, plan] {
+        PlanRead ahead{index, plan, false, {}};
+        ahead.read = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &ahead.channels);
+        return ahead;
+    });
+}
+
 Channelslist::Channelslist()
 {
     storefile::removeUnfinishedSaves(plansFolder(), {QString("*") + kSuffix});
     const ScreensVariables::ChannelIndexes saved = ScreensVariables::getInstance()->channelIndexes();
-    const QStringList plans = channelPlans();
-    if (!plans.isEmpty() && carregaChannelPlan(plans.value(saved.plan, plans.first()))) {
+    std::future<PlanRead>& pending = planReadAhead();
+    // A plan read ahead counts only while the settings still select it.
+    const PlanRead ahead = pending.valid() ? pending.get() : PlanRead();
+    bool loaded = false;
+    if (!ahead.plan.isEmpty() && ahead.index == saved.plan) {
+        loaded = adoptChannelPlan(ahead.plan, ahead.read, ahead.channels);
+    } else {
+        const QString plan = selectedPlan(saved.plan);
+        loaded = !plan.isEmpty() && carregaChannelPlan(plan);
+    }
+    if (loaded) {
         setCurrentChannelIndex(saved.channel);
         setCurrentDocsisBondingGroupIndex(saved.bondingGroup);
         setCurrentCarrierIndex(saved.carrier);
@@ -72,34 +118,42 @@ bool Channelslist::validPlanName(const QString& plan)
 
 QVariantMap Channelslist::channelRecord(const QVariantMap& record, const QString& plan)
 {
+    // The keys as strings once: a plan of a few hundred channels is read at every start.
+    static const QStringList names = [] {
+        QStringList n;
+        for (const Key& key : kKeys)
+            n << QString::fromLatin1(key.name);
+        return n;
+    }();
     QVariantMap out;
-    for (const Key& key : kKeys) {
-        const QVariant v = record.value(key.name);
-        switch (key.type) {
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        const QString& name = names[static_cast<int>(i)];
+        const QVariant v = record.value(name);
+        switch (kKeys[i].type) {
         case QVariant::UInt:
-            out.insert(key.name, v.toUInt());
+            out.insert(name, v.toUInt());
             break;
         case QVariant::Int:
-            out.insert(key.name, v.toInt());
+            out.insert(name, v.toInt());
             break;
         default:
-            out.insert(key.name, v.isValid() ? storefile::valueText(v) : QString());
+            out.insert(name, v.isValid() ? storefile::valueText(v) : QString());
         }
     }
-    out.insert("plan", plan);
+    out.insert(QStringLiteral("plan"), plan);
     return out;
 }
 
 bool Channelslist::llegeixChannelPlan(const QString& path, const QString& plan, QVariantList* channels)
 {
     channels->clear();
-    QDomDocument doc;
-    if (storefile::loadXml(path, kRoot, &doc) != storefile::LoadResult::Loaded)
-        return false;
-    const QDomElement root = doc.documentElement();
+    // Read as a stream: the plan is loaded on the GUI thread at start-up and on every change.
+    QList<QVariantMap> records;
     QStringList unreadable;
-    for (QDomElement e = root.firstChildElement(kChannel); !e.isNull(); e = e.nextSiblingElement(kChannel))
-        channels->append(channelRecord(storefile::readValues(e, {}, &unreadable), plan));
+    if (storefile::loadRecords(path, kRoot, kChannel, &records, &unreadable) != storefile::LoadResult::Loaded)
+        return false;
+    for (const QVariantMap& record : records)
+        channels->append(channelRecord(record, plan));
     if (!unreadable.isEmpty())
         qDebug().noquote() << "Channel plan" << path << "holds values that do not read as their type, read as 0:"
                            << unreadable.join(", ");
@@ -113,7 +167,12 @@ QStringList Channelslist::standardChannelPlans() const { return plansIn(standard
 bool Channelslist::carregaChannelPlan(const QString& plan)
 {
     QVariantList channels;
-    const bool ok = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &channels);
+    const bool read = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &channels);
+    return adoptChannelPlan(plan, read, channels);
+}
+
+bool Channelslist::adoptChannelPlan(const QString& plan, bool ok, const QVariantList& channels)
+{
     if (!ok)
         qDebug() << "Channel plan" << plan << "cannot be loaded; no plan is selected";
     plan_ = ok ? plan : QString();

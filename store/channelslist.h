@@ -73,6 +73,10 @@ public:
     Q_INVOKABLE QStringList standardChannelPlans() const;
     Q_INVOKABLE bool importaChannelPlan(const QString& plan);
 
+    // Starts reading the plan the settings select on a thread of its own, so that the
+    // start-up's next steps run meanwhile; the instance, once made, takes that plan over.
+    static void readAhead();
+
     static QString plansFolder() { return QStringLiteral("channelPlans"); }
     static QString standardPlansFolder() { return QStringLiteral("standarsChannelPlans"); }
     // A channel record with exactly its eleven keys, taken from record where present.
@@ -90,6 +94,7 @@ signals:
 private:
     Channelslist();
     void selectChannel(int index);
+    bool adoptChannelPlan(const QString& plan, bool read, const QVariantList& channels);
     void publishIndexes();
 
     QString plan_;

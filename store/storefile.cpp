@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -21,10 +22,19 @@ namespace storefile {
 
 namespace {
 
+// [A-Za-z_][A-Za-z0-9._-]*, checked by hand: every key of every save passes here.
 bool isXmlName(const QString& key)
 {
-    static const QRegularExpression name(QStringLiteral("^[A-Za-z_][A-Za-z0-9._-]*$"));
-    return key != QLatin1String("VALUE") && name.match(key).hasMatch();
+    const auto letter = [](QChar c) {
+        const ushort u = c.unicode();
+        return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_';
+    };
+    const auto more = [&](QChar c) {
+        const ushort u = c.unicode();
+        return letter(c) || (u >= '0' && u <= '9') || u == '.' || u == '-';
+    };
+    return !key.isEmpty() && key != QLatin1String("VALUE") && letter(key.front())
+        && std::all_of(key.begin() + 1, key.end(), more);
 }
 
 // XML 1.0 cannot carry most control characters or unpaired surrogates, not even
@@ -266,47 +276,119 @@ QString asideName(const QString& path)
     return name;
 }
 
-bool parseXml(const QByteArray& text, QDomDocument* doc, QString* problem)
+namespace {
+
+QString notValid(qint64 line, qint64 column, const QString& error)
 {
-    // A streaming pass first: it keeps its element stack on the heap, so any depth is safe.
+    return QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
+}
+
+QString noRoot(const QString& rootElement) { return QStringLiteral("has no %1 root element").arg(rootElement); }
+
+// What makes text unusable before anything is built from it (empty when nothing does): not
+// well-formed, nested deeper than kMaxXmlDepth, or a document type declaration. The reader
+// keeps its element stack on the heap, so any depth is safe here.
+QString screened(const QByteArray& text)
+{
     QXmlStreamReader reader(text);
     int depth = 0;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement:
-            if (++depth > kMaxXmlDepth) {
-                *problem = QStringLiteral("nests elements deeper than %1 levels (line %2)")
-                               .arg(kMaxXmlDepth)
-                               .arg(reader.lineNumber());
-                return false;
-            }
+            if (++depth > kMaxXmlDepth)
+                return QStringLiteral("nests elements deeper than %1 levels (line %2)")
+                    .arg(kMaxXmlDepth)
+                    .arg(reader.lineNumber());
             break;
         case QXmlStreamReader::EndElement:
             --depth;
             break;
         case QXmlStreamReader::DTD:
-            *problem = QStringLiteral("has a document type declaration (line %1)").arg(reader.lineNumber());
-            return false;
+            return QStringLiteral("has a document type declaration (line %1)").arg(reader.lineNumber());
         default:
             break;
         }
     }
-    if (reader.hasError()) {
-        *problem = QStringLiteral("is not valid XML (line %1, column %2: %3)")
-                       .arg(reader.lineNumber())
-                       .arg(reader.columnNumber())
-                       .arg(reader.errorString());
-        return false;
+    if (reader.hasError())
+        return notValid(reader.lineNumber(), reader.columnNumber(), reader.errorString());
+    return QString();
+}
+
+// Reads path and hands its content, screened, to parse, which says what else is wrong with
+// it (empty when nothing is). A file that cannot be read or used is logged and kept aside or
+// left in place as `bad` says.
+LoadResult load(const QString& path, BadFile bad, const std::function<QString(const QByteArray&)>& parse)
+{
+    QString problem;
+    {
+        QFile file(path);
+        if (!file.exists()) {
+            qDebug().noquote() << "File" << path << "does not exist";
+            return LoadResult::Missing;
+        }
+        if (!file.open(QIODevice::ReadOnly)) {
+            problem = QStringLiteral("cannot be read: ") + file.errorString();
+        } else {
+            const QByteArray text = file.readAll();
+            problem = screened(text);
+            if (problem.isEmpty())
+                problem = parse(text);
+        }
     }
+    if (problem.isEmpty())
+        return LoadResult::Loaded;
+    if (bad == BadFile::KeepAside)
+        keepAside(path, problem);
+    else
+        qDebug().noquote() << "File" << path << problem << "- it is not used";
+    return LoadResult::Unreadable;
+}
+
+// The value elements below the reader's current element, up to its end; the keys whose text
+// does not read as their type go to *unreadable.
+QVariantMap readRecord(QXmlStreamReader& xml, QStringList* unreadable)
+{
+    QVariantMap values;
+    while (xml.readNextStartElement()) {
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QStringRef name = xml.name();
+        const QString key = name == QLatin1String("VALUE") && attributes.hasAttribute(QLatin1String("name"))
+            ? attributes.value(QLatin1String("name")).toString()
+            : name.toString();
+        const QString type = attributes.value(QLatin1String("type")).toString();
+        QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        if (text.trimmed().isEmpty())
+            text.clear(); // blanks alone are no text, as in a parsed document
+        bool ok = true;
+        values.insert(key, valueFromText(type, text, &ok));
+        if (!ok && unreadable)
+            unreadable->append(key);
+    }
+    return values;
+}
+
+// Parses screened text into doc.
+QString parsedInto(const QByteArray& text, QDomDocument* doc)
+{
     QString error;
     int line = 0;
     int column = 0;
-    if (!doc->setContent(text, &error, &line, &column)) {
-        *problem = QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
-        *doc = QDomDocument();
-        return false;
-    }
-    return true;
+    if (!doc->setContent(text, &error, &line, &column))
+        return notValid(line, column, error);
+    return QString();
+}
+
+} // namespace
+
+bool parseXml(const QByteArray& text, QDomDocument* doc, QString* problem)
+{
+    *problem = screened(text);
+    if (problem->isEmpty())
+        *problem = parsedInto(text, doc);
+    if (problem->isEmpty())
+        return true;
+    *doc = QDomDocument();
+    return false;
 }
 
 void keepAside(const QString& path, const QString& problem)
@@ -321,27 +403,36 @@ void keepAside(const QString& path, const QString& problem)
 
 LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc, BadFile bad)
 {
-    QString problem;
-    {
-        QFile file(path);
-        if (!file.exists()) {
-            qDebug().noquote() << "File" << path << "does not exist";
-            return LoadResult::Missing;
+    const LoadResult result = load(path, bad, [&](const QByteArray& text) {
+        const QString problem = parsedInto(text, doc);
+        if (problem.isEmpty() && !rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
+            return noRoot(rootElement);
+        return problem;
+    });
+    if (result != LoadResult::Loaded)
+        *doc = QDomDocument();
+    return result;
+}
+
+LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
+                       QList<QVariantMap>* records, QStringList* unreadable)
+{
+    records->clear();
+    const LoadResult result = load(path, BadFile::KeepAside, [&](const QByteArray& text) {
+        QXmlStreamReader xml(text);
+        if (xml.readNextStartElement() && xml.name() != rootElement)
+            return noRoot(rootElement);
+        while (xml.readNextStartElement()) {
+            if (xml.name() == recordElement)
+                records->append(readRecord(xml, unreadable));
+            else
+                xml.skipCurrentElement();
         }
-        if (!file.open(QIODevice::ReadOnly))
-            problem = QStringLiteral("cannot be read: ") + file.errorString();
-        else if (parseXml(file.readAll(), doc, &problem) && !rootElement.isEmpty()
-                 && doc->documentElement().tagName() != rootElement)
-            problem = QStringLiteral("has no %1 root element").arg(rootElement);
-    }
-    if (problem.isEmpty())
-        return LoadResult::Loaded;
-    if (bad == BadFile::KeepAside)
-        keepAside(path, problem);
-    else
-        qDebug().noquote() << "File" << path << problem << "- it is not used";
-    *doc = QDomDocument();
-    return LoadResult::Unreadable;
+        return QString();
+    });
+    if (result != LoadResult::Loaded)
+        records->clear();
+    return result;
 }
 
 void removeUnfinishedSaves(const QString& folder, const QStringList& names)

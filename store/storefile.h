@@ -54,8 +54,8 @@ bool saveReplacing(const QString& path, const std::function<bool(QIODevice&)>& w
 // body writes inside the root, all inside the root file system's write brackets.
 bool saveXml(const QString& path, const QString& rootElement, const std::function<void(QXmlStreamWriter&)>& body);
 
-// No file of the instrument nests elements more than a few levels deep; a file nested
-// deeper than this is refused before a DOM is built, as the DOM parser recurses per level.
+// No file of the instrument nests elements more than a few levels deep; every loader refuses
+// a file nested deeper than this before building anything, as the DOM parser recurses per level.
 constexpr int kMaxXmlDepth = 32;
 
 // Parses text into doc. Text that is not well-formed, nests deeper than kMaxXmlDepth or
@@ -76,6 +76,13 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
                    BadFile bad = BadFile::KeepAside);
 // Renames path aside to asideName(path), logging why.
 void keepAside(const QString& path, const QString& problem);
+
+// The records of a file without building its document: each element named recordElement
+// directly below the root, read as readValues reads it (the keys whose text does not read as
+// their type go to *unreadable). Missing and unusable files are handled as loadXml handles
+// them, the bad ones kept aside.
+LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
+                       QList<QVariantMap>* records, QStringList* unreadable = nullptr);
 
 // The name a file is kept aside under: the first of "<path>.bad", "<path>.bad.1", ... that
 // does not exist.

@@ -5,15 +5,18 @@
 #include "common/BoardWiring.h"
 
 #include <chrono>
+#include <climits>
+#include <cmath>
 #include <poll.h>
 #include <sstream>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace platform::sim {
 
 namespace {
 // Longer than the instrument's 500 us burst gap, short enough to keep tests quick.
 constexpr auto kBurstGap = std::chrono::milliseconds(3);
-constexpr auto kIdlePoll = std::chrono::microseconds(500);
 constexpr char kEndOfText = '\x03';
 
 const char kBootText[] =
@@ -30,15 +33,43 @@ CableModemModel::CableModemModel(SimulatedBoard& board, const CableModemOptions&
     session_.docsis31 = options.docsis31;
     session_.faults = &board_.faults();
     session_.device = device();
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     listenerId_ = board_.gpio().addListener([this](int line, int value) { onLine(line, value); });
+    if (VirtualClock* clock = board_.virtualClock())
+        peerId_ = clock->attachPeer({[this] { return busy(); }, [this] { wake(); }});
     thread_ = std::thread([this] { run(); });
 }
 
 CableModemModel::~CableModemModel()
 {
+    if (VirtualClock* clock = board_.virtualClock())
+        clock->detachPeer(peerId_);
     board_.gpio().removeListener(listenerId_);
     running_ = false;
+    wake();
     thread_.join();
+    ::close(wakeFd_);
+}
+
+void CableModemModel::wake()
+{
+    const uint64_t one = 1;
+    if (::write(wakeFd_, &one, sizeof one) < 0) {
+        // Already signalled to the limit: the thread wakes anyway.
+    }
+}
+
+bool CableModemModel::busy() const
+{
+    if (working_ || owesOutput_)
+        return true;
+    struct pollfd p = {terminal_.masterFd(), POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN))
+        return true; // sent to the modem and not taken in yet
+    // Scaled time runs on by itself: there the answer also counts until the instrument has
+    // read it off its open line.
+    const VirtualClock* clock = board_.virtualClock();
+    return clock && clock->scale() > 0.0 && board_.anySerialOpen() && terminal_.unreadBySlave() > 0;
 }
 
 Device CableModemModel::device() { return Device::serial(wiring::kModemSerialDevice); }
@@ -64,7 +95,9 @@ void CableModemModel::onLine(int line, int value)
         booted_ = false;
         inputLine_.clear();
         pendingOutput_.clear();
+        owesOutput_ = false;
     }
+    wake();
 }
 
 void CableModemModel::checkBoot()
@@ -116,6 +149,7 @@ void CableModemModel::queueOutput(const std::string& text)
     const size_t size = out.size() / static_cast<size_t>(bursts);
     for (int i = 0; i < bursts; ++i)
         pendingOutput_.push_back(i + 1 < bursts ? out.substr(i * size, size) : out.substr(i * size));
+    owesOutput_ = true;
 }
 
 void CableModemModel::handleCommand(const std::string& line)
@@ -184,10 +218,14 @@ void CableModemModel::handleInput(const std::string& bytes)
     }
 }
 
+// The thread sleeps in poll() until there is something to do: the simulated board costs
+// nothing while the modem is off or idle.
 void CableModemModel::run()
 {
     while (running_) {
         bool active = false;
+        working_ = true;
+        ++passes_;
         {
             // Held while input is taken in and the answer written, so settle() sees
             // either nothing begun or everything done.
@@ -202,6 +240,7 @@ void CableModemModel::run()
                 if (got > 0)
                     handleInput(in);
                 out.swap(pendingOutput_);
+                owesOutput_ = false;
             }
             for (size_t i = 0; i < out.size(); ++i) {
                 if (i > 0)
@@ -212,13 +251,59 @@ void CableModemModel::run()
                 std::this_thread::sleep_for(kBurstGap); // the last burst ends before the next begins
             active = got > 0 || !out.empty();
         }
+        working_ = false;
         if (!active)
-            std::this_thread::sleep_for(kIdlePoll);
+            waitForWork();
     }
+}
+
+void CableModemModel::waitForWork()
+{
+    int timeoutMs = -1; // its deadlines: the end of its boot, the next line of a running command
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!pendingOutput_.empty())
+            return;
+        std::vector<uint64_t> deadlines;
+        if (booting_)
+            deadlines.push_back(bootAtMs_);
+        if (booted_ && session_.job.running())
+            deadlines.push_back(session_.job.lines.front().atMs);
+        for (uint64_t deadline : deadlines) {
+            const int ms = realMsUntil(deadline);
+            if (ms >= 0 && (timeoutMs < 0 || ms < timeoutMs))
+                timeoutMs = ms;
+        }
+    }
+    struct pollfd fds[2] = {{terminal_.masterFd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    if (::poll(fds, 2, timeoutMs) > 0 && (fds[1].revents & POLLIN)) {
+        uint64_t count = 0;
+        if (::read(wakeFd_, &count, sizeof count) < 0) {
+            // Nothing to take: another pass looks anyway.
+        }
+    }
+}
+
+// Real milliseconds until board time reaches boardMs; -1 (until woken) where board time
+// moves only when someone sleeps, since that sleep wakes the modem.
+int CableModemModel::realMsUntil(uint64_t boardMs) const
+{
+    const uint64_t now = nowMs();
+    if (now >= boardMs)
+        return 0;
+    const VirtualClock* clock = board_.virtualClock();
+    double realMs = static_cast<double>(boardMs - now);
+    if (clock) {
+        if (clock->scale() <= 0.0)
+            return -1;
+        realMs /= clock->scale();
+    }
+    return static_cast<int>(std::min<double>(std::ceil(realMs), INT_MAX));
 }
 
 bool CableModemModel::settle(int timeoutMs)
 {
+    wake();
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         {
@@ -310,8 +395,11 @@ ModemUpstreamBurst CableModemModel::upstreamBurst() const
 
 void CableModemModel::sendRaw(const std::string& text)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queueOutput(text);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queueOutput(text);
+    }
+    wake();
 }
 
 } // namespace platform::sim

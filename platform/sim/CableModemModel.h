@@ -72,9 +72,19 @@ public:
     // Waits (real time, at most timeoutMs) until the modem has taken in everything sent
     // to it and written everything it had to say. True when it got there.
     bool settle(int timeoutMs = 1000);
+    // How many times its thread has looked at the line: it looks only when woken by input,
+    // by a power or reset line, by text to send, or by a deadline of its own (its boot).
+    uint64_t passes() const { return passes_.load(); }
 
 private:
     void run();
+    // Blocks until input, a wake-up, or the next deadline in board time.
+    void waitForWork();
+    int realMsUntil(uint64_t boardMs) const;
+    void wake();
+    // Work in hand that board time must wait for (see VirtualClock::Peer); lock-free,
+    // since it is asked from inside clock readings.
+    bool busy() const;
     void onLine(int line, int value);
     void handleInput(const std::string& bytes);
     void handleCommand(const std::string& line);
@@ -106,6 +116,11 @@ private:
     int bursts_ = 1;
 
     std::atomic<bool> running_{true};
+    std::atomic<bool> working_{false};
+    std::atomic<bool> owesOutput_{false};
+    std::atomic<uint64_t> passes_{0};
+    int wakeFd_ = -1;
+    int peerId_ = 0;
     std::thread thread_;
 };
 

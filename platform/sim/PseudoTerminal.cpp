@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -64,6 +65,12 @@ int PseudoTerminal::readMaster(std::string* out, int timeoutMs)
         return errno == EAGAIN || errno == EINTR ? 0 : -1;
     out->append(buf, static_cast<size_t>(n));
     return static_cast<int>(n);
+}
+
+int PseudoTerminal::unreadBySlave() const
+{
+    int count = 0;
+    return slaveKeep_ >= 0 && ::ioctl(slaveKeep_, FIONREAD, &count) == 0 ? count : 0;
 }
 
 } // namespace platform::sim

@@ -22,6 +22,8 @@ public:
     // 0 on time-out, -1 on error.
     int writeMaster(const std::string& bytes);
     int readMaster(std::string* out, int timeoutMs);
+    // Bytes written to the master that no reader of the slave has taken yet.
+    int unreadBySlave() const;
 
 private:
     int master_ = -1;

@@ -378,6 +378,18 @@ void RfScene::typicalCableNetwork(RfScene& scene)
     scene.setTilt(4.0, 100e6);
     scene.setNoiseFloor(12.0);
     scene.setHumPercent(0.8);
+    // A satellite IF distribution above the cable band, on the same input (levels follow from
+    // the noise floor just set): a DVB-S transponder at 1150 MHz (27.5 MBd, QPSK 3/4) and a
+    // DVB-S2 one at 1450 MHz (22 MBd, 8PSK 2/3 with pilots).
+    DigitalChannel dvbs;
+    dvbs.modulation = Modulation::Qpsk;
+    dvbs.codeRate = "3/4";
+    scene.addSatellite(1150e6, 27.5e6, standard::kDvbS, 12.0, dvbs);
+    DigitalChannel dvbs2;
+    dvbs2.modulation = Modulation::Psk8;
+    dvbs2.codeRate = "2/3";
+    dvbs2.pilots = true;
+    scene.addSatellite(1450e6, 22e6, standard::kDvbS2, 13.0, dvbs2);
     // A little mains picked up on the input at the tap.
     scene.setInputVoltage(0.0, 0.5, 50.0);
     scene.setOpticalPowerDbm(-2.0);

@@ -122,7 +122,8 @@ public:
     // S2 to S20 with their beats, DVB-C (64-QAM, then 256-QAM) from S21 to E69 with a DOCSIS
     // 3.0 bonding group of four channels at 602 to 626 MHz and terrestrial retransmissions at
     // 834 (DVB-T), 842 (DVB-T2, two PLPs) and 850 MHz (ISDB-T, 6 MHz), and above the plan a
-    // DVB-C2 system (866 MHz), a J.83 Annex B channel (873 MHz) and a DOCSIS 3.1 OFDM block.
+    // DVB-C2 system (866 MHz), a J.83 Annex B channel (873 MHz) and a DOCSIS 3.1 OFDM block;
+    // above the cable band a satellite IF with a DVB-S (1150 MHz) and a DVB-S2 (1450 MHz) carrier.
     static void typicalCableNetwork(RfScene& scene);
 
 private:

@@ -230,6 +230,7 @@ void SimulatedBoard::serialOpened(const std::string& unitDevice, int baud)
     {
         std::lock_guard<std::mutex> lock(mutex_);
         serialOpenBaud_[unitDevice] = baud;
+        openSerialLines_ = static_cast<int>(serialOpenBaud_.size());
     }
     record("serial-open", unitDevice, std::to_string(baud), nullptr, 0, false);
 }
@@ -239,6 +240,7 @@ void SimulatedBoard::serialClosed(const std::string& unitDevice)
     {
         std::lock_guard<std::mutex> lock(mutex_);
         serialOpenBaud_.erase(unitDevice);
+        openSerialLines_ = static_cast<int>(serialOpenBaud_.size());
     }
     record("serial-close", unitDevice, "", nullptr, 0, false);
 }

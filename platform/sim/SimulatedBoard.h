@@ -12,6 +12,7 @@
 
 #include "platform/Platform.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -67,6 +68,8 @@ public:
     int i2cTransferCount() const;
     // Open state of a serial device as the instrument reported it.
     bool serialIsOpen(const std::string& unitDevice) const;
+    // Whether the instrument holds any serial line open; lock-free, for device models.
+    bool anySerialOpen() const { return openSerialLines_.load() > 0; }
     int serialBaud(const std::string& unitDevice) const;
 
 private:
@@ -92,6 +95,7 @@ private:
     std::vector<std::shared_ptr<void>> kept_;
     std::map<std::string, std::string> files_;
     int i2cTransfers_ = 0;
+    std::atomic<int> openSerialLines_{0};
 };
 
 } // namespace platform::sim

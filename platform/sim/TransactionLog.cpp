@@ -8,12 +8,40 @@ void TransactionLog::append(Transaction t)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     entries_.push_back(std::move(t));
+    trimLocked();
+}
+
+void TransactionLog::trimLocked()
+{
+    while (entries_.size() > capacity_) {
+        entries_.pop_front();
+        ++dropped_;
+    }
+}
+
+void TransactionLog::setCapacity(size_t capacity)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    capacity_ = capacity;
+    trimLocked();
+}
+
+size_t TransactionLog::capacity() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return capacity_;
+}
+
+uint64_t TransactionLog::dropped() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dropped_;
 }
 
 std::vector<Transaction> TransactionLog::entries() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return entries_;
+    return {entries_.begin(), entries_.end()};
 }
 
 std::vector<Transaction> TransactionLog::entries(const std::string& kind) const
@@ -46,6 +74,7 @@ void TransactionLog::clear()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     entries_.clear();
+    dropped_ = 0;
 }
 
 std::string TransactionLog::describe(const Transaction& t)

@@ -1,9 +1,12 @@
 // One ordered, time-stamped record of everything the instrument did to the simulated
 // board: line writes, SPI words, I2C transfers, serial opens, shell commands.
-// Tests assert on sequences and on the time between entries.
+// Tests assert on sequences and on the time between entries. It keeps the latest entries
+// only (a ring), so a board that runs for hours stays the same size; a test that needs a
+// longer history enlarges it.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -23,7 +26,14 @@ struct Transaction {
 
 class TransactionLog {
 public:
+    static constexpr size_t kDefaultCapacity = 8192;
+
     void append(Transaction t);
+    // The most entries kept; the oldest go first. Shrinking drops the oldest at once.
+    void setCapacity(size_t capacity);
+    size_t capacity() const;
+    // Entries dropped for room since the last clear().
+    uint64_t dropped() const;
     std::vector<Transaction> entries() const;
     std::vector<Transaction> entries(const std::string& kind) const;
     // Entries whose kind starts with the given prefix ("gpio", "i2c").
@@ -35,8 +45,12 @@ public:
     std::string describeAll() const;
 
 private:
+    void trimLocked();
+
     mutable std::mutex mutex_;
-    std::vector<Transaction> entries_;
+    std::deque<Transaction> entries_;
+    size_t capacity_ = kDefaultCapacity;
+    uint64_t dropped_ = 0;
 };
 
 } // namespace platform::sim

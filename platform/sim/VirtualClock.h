@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -43,19 +45,47 @@ public:
     // Total virtual time spent sleeping, for benchmarks that compare work with waits.
     uint64_t sleptUs() const { return slept_.load(); }
 
+    // A device model that answers in real time beside board time (the simulated modem on
+    // its pseudo-terminal). While busy() says it has work in hand, time does not run past
+    // it: scaled time stands still, and a sleep that moves instant time first waits for it
+    // (really, at most kPeerWait; a peer busy longer is taken as stuck). timeMoved() is told
+    // whenever time jumps or changes mode, so the model can look at its deadlines again.
+    // Neither may read this clock's time.
+    struct Peer {
+        std::function<bool()> busy;
+        std::function<void()> timeMoved;
+    };
+    static constexpr std::chrono::milliseconds kPeerWait{2000};
+    int attachPeer(Peer peer);
+    void detachPeer(int id);
+
 private:
-    uint64_t scaledNowLocked() const;
+    uint64_t scaledNowLocked(bool held) const;
+    bool peersBusy() const;
+    void waitForPeers() const;
+    void tellPeersTimeMoved() const;
 
     mutable std::mutex mutex_;
     std::atomic<uint64_t> offsetUs_{0};
     std::atomic<double> scale_{0.0};
-    std::chrono::steady_clock::time_point scaleStart_;
-    uint64_t scaleBaseUs_ = 0;
+    mutable std::chrono::steady_clock::time_point scaleStart_;
+    mutable uint64_t scaleBaseUs_ = 0;
     int64_t wallStartUs_;
     std::atomic<int64_t> wallStepUs_{0};
     std::atomic<uint64_t> slept_{0};
     std::atomic<bool> backgroundReal_{false};
     std::thread::id owner_;
+
+    // Scaled time held for a busy peer: the time it stands at and since when (real).
+    mutable bool frozen_ = false;
+    mutable bool stuck_ = false;
+    mutable uint64_t frozenUs_ = 0;
+    mutable std::chrono::steady_clock::time_point frozenSince_;
+
+    mutable std::mutex peersMutex_;
+    std::map<int, Peer> peers_;
+    std::atomic<int> peerCount_{0};
+    int nextPeer_ = 1;
 };
 
 } // namespace platform::sim

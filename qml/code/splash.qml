@@ -14,10 +14,13 @@ Item {
         color: Theme.frame
     }
 
+    // Decoded beside the start-up's other steps, and not kept once the splash is gone.
     Image {
         anchors.fill: parent
         source: splash.startImage
         fillMode: Image.PreserveAspectFit
+        asynchronous: true
+        cache: false
     }
 
     Rectangle {

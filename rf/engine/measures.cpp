@@ -71,8 +71,8 @@ Measures::Measures(QObject* parent) : QObject(parent), centralLevel_(UNMEASURED)
     MesuraIQ::getInstance()->start(QThread::InheritPriority);
     MesuraCM::getInstance()->start(QThread::InheritPriority);
 
-    // The snapshot is still empty here, so the line goes high whatever the setting says.
-    setGpio_AttCM(!variables_.value(QStringLiteral("cable_modem_ATT")).toBool());
+    // The engine's own snapshot is taken only when a run starts: the stored choice is read here.
+    setGpio_AttCM(!ScreensVariables::getInstance()->getScreensVariables().value(QStringLiteral("cable_modem_ATT")).toBool());
 
     rfchain::setReadingPoll([] { return Measures::getInstance()->readingInterrupted(); });
 }

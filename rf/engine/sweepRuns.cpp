@@ -4,6 +4,7 @@
 #include "measuresState.h"
 
 #include "demod/engine/mesuraiq.h"
+#include "hw/delay.h"
 #include "rf/mesuraRF.h"
 
 #include <QDebug>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr unsigned int kNarrowSpanHz = 100000000u;
 constexpr unsigned int kConstellationSpanHz = 10000000u;
+// A constellation screen without points to sweep waits this long between its polls.
+constexpr int kEmptySweepWaitMs = 100;
 
 const QString kFrequency = QStringLiteral("frequency");
 const QString kPower = QStringLiteral("power");
@@ -203,6 +206,10 @@ void Measures::mesura_const_iq()
     setValuesMesuraSpectrum();
     setFilter(FILTER_NARROW);
     setSpan(kConstellationSpanHz);
-    while (!isExitMesures())
-        mesuraSpectrum(0);
+    while (!isExitMesures()) {
+        // With no point to read the sweep comes back at once, and the poll returns at once when
+        // no event is pending: wait instead of spinning.
+        if (mesuraSpectrum(0) != 0 && listaFrequencyMeasures_.isEmpty())
+            delay(kEmptySweepWaitMs);
+    }
 }

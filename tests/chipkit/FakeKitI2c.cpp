@@ -1,5 +1,7 @@
 #include "FakeKitI2c.h"
 
+#include "chipkit/kit_demod.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -83,6 +85,8 @@ bool FakeKitI2c::fails(int port, uint8_t reg, uint32_t length)
 kit_result_t FakeKitI2c::doRead(uint8_t address, uint8_t reg, uint8_t* buffer, uint32_t length)
 {
     const int port = portOf(address);
+    if (length > KIT_DEMOD_READ_MAX) // refused whole, as the driver's binding does
+        return KIT_RESULT_ERROR_ARG;
     if (fails(port, reg, length))
         return KIT_RESULT_ERROR_I2C;
     for (uint32_t i = 0; i < length; ++i) {

@@ -1,7 +1,8 @@
 // A bare kit_i2c_t for driver-kit tests: the demodulator's two ports (SLVT 0xD8, SLVX 0xDC)
 // as banked register files with no chip behind them, an ordered log of the register writes
 // the kit made, and failures on demand. Register 0x00 of a port selects its bank and
-// multi-byte transfers auto-increment. Chip id 0x90 at bank 0x00 register 0xFD of both ports.
+// multi-byte transfers auto-increment; a read longer than the driver's binding carries is
+// refused. Chip id 0x90 at bank 0x00 register 0xFD of both ports.
 #pragma once
 
 #include "TimedTrail.h"

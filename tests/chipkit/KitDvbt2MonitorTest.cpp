@@ -3,6 +3,7 @@
 // their windows and far beyond 32 bits, TS rate, quality at the rule's points, SNR and the
 // averaged readings, offsets, the analysis monitors, and the freeze released on every path.
 #include "TerrBench.h"
+#include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_demod_dvbt2.h"
 #include "chipkit/kit_demod_dvbt2_monitor.h"
 
@@ -142,6 +143,11 @@ TEST(KitDvbt2Monitor, DataPlpListNeverPassesItsCapacity)
             ASSERT_EQ(ids[i], 0xEE) << n;  // nothing past the count
         EXPECT_FALSE(b.frozen());
     }
+    // The fake refuses reads longer than the binding carries: 128 ids and more come in pieces.
+    uint8_t c2[255];
+    ASSERT_EQ(kit_demod_dvbc2_ReadL1IdList(&b.demod, c2, 255), 0u);
+    for (int i = 0; i < 255; ++i)
+        ASSERT_EQ(c2[i], i);
     uint8_t count = 0;
     EXPECT_EQ(kit_demod_dvbt2_monitor_DataPLPs(&b.demod, nullptr, &count), 0u);  // the count alone
     EXPECT_EQ(count, 255);

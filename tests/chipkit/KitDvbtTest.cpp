@@ -261,10 +261,7 @@ TEST(KitDvbtMonitor, AnalysisRangesAndDelayAxis)
     int32_t d0 = 0, d1 = 0;
     ASSERT_EQ(kit_demod_dvbt_adv_SetDelayProfile(&b.demod, 1, 0, &first, &last, &d0, &d1), 0u);
     EXPECT_EQ(b.regWrites(0x11), (std::vector<std::pair<int, int>>{{0xC3, 1}, {0xC4, 0}}));
-    EXPECT_EQ(first, 0u);
-    EXPECT_EQ(last, 2047u);
-    EXPECT_EQ(d0, -149188);
-    EXPECT_EQ(d1, 149333);
+    EXPECT_EQ(std::make_tuple(first, last, d0, d1), std::make_tuple(0u, 2047u, -149188, 149333));
     ASSERT_EQ(kit_demod_dvbt_adv_SetDelayProfile(&b.demod, 1, 1, &first, &last, &d0, &d1), 0u);
     EXPECT_EQ(last, 255u);
     EXPECT_EQ(d0, -148167);

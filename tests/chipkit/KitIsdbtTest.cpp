@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kittest;
 
 namespace {
@@ -158,12 +160,10 @@ TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)
               std::vector<uint32_t>({3, 2, 1, 1}));
     EXPECT_EQ(std::vector<uint32_t>({bl.modulation, bl.codingRate, bl.ilLength, bl.segmentsNum}),
               std::vector<uint32_t>({3, 3, 2, 12}));
-    EXPECT_EQ(t.currentInfo.layerC.segmentsNum, 0);
-    EXPECT_EQ(t.nextInfo.isPartial, 0);
-    EXPECT_EQ(t.nextInfo.layerA.ilLength, 3u);
-    EXPECT_EQ(t.nextInfo.layerA.segmentsNum, 13);
-    EXPECT_EQ(t.nextInfo.layerC.modulation, 7u);
-    EXPECT_EQ(t.nextInfo.layerC.segmentsNum, 15);
+    EXPECT_EQ(std::make_tuple(t.currentInfo.layerC.segmentsNum, t.nextInfo.isPartial, t.nextInfo.layerA.ilLength,
+                              t.nextInfo.layerA.segmentsNum, t.nextInfo.layerC.modulation,
+                              t.nextInfo.layerC.segmentsNum),
+              std::make_tuple(0, 0, 3u, 13, 7u, 15));
 
     // The register counts 2k, 4k, 8k; the monitor reports DVB-T's order, 2k, 8k, 4k.
     const uint32_t modes[4] = {0, 2, 1, 3};
@@ -311,9 +311,8 @@ TEST(KitIsdbtMonitor, PresetWarningInfoAndAnalysis)
     EXPECT_EQ(std::make_tuple(info.startEndFlag, info.updateFlag, info.signalId), std::make_tuple(2, 3, 3));
     EXPECT_EQ(std::vector<int>({info.blocks[0].isValid, info.blocks[1].isValid, info.blocks[2].isValid}),
               std::vector<int>({1, 0, 1}));
-    EXPECT_EQ(info.blocks[0].data[0], 0x11);
-    EXPECT_EQ(info.blocks[2].data[0], 0x33);
-    EXPECT_EQ(info.blocks[2].data[10], 0x44);
+    EXPECT_EQ(std::make_tuple(info.blocks[0].data[0], info.blocks[2].data[0], info.blocks[2].data[10]),
+              std::make_tuple(0x11, 0x33, 0x44));
 
     // Ranges and delays need carrier tables that are not verified: "not supported", no writes.
     b.i2c.clearLog();

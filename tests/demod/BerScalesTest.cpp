@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <tuple>
 #include <vector>
 
 using testsupport::ScopedBoard;
@@ -134,9 +135,7 @@ TEST(BerScales, ErrorWindowsOnTheVirtualClock)
         tick(30, 500);
     }
     // Ten windows of 60 are kept; the sum stops at the first total above 199.
-    EXPECT_EQ(scales.scale[1].window_count, 10u);
-    EXPECT_EQ(sum.errors, 240u);
-    EXPECT_EQ(sum.ms, 4000u);
+    EXPECT_EQ(std::make_tuple(scales.scale[1].window_count, sum.errors, sum.ms), std::make_tuple(10u, 240u, 4000u));
     // A burst closes its window at once and is left out of the sum.
     EXPECT_EQ(tick(500, 100), 4u);
     EXPECT_EQ(sum.errors, 240u);

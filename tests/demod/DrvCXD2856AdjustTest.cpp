@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -169,21 +170,18 @@ TEST_F(Adjust, WithoutAReaderTheCompiledDefaultsAreInForce)
                          DRVCXD2856_PP_ANNEXB, DRVCXD2856_PP_ISDBT})
         EXPECT_EQ(update(section, nullptr).code, 0u) << section;
     const st_t_plugplag_CXD2856& r = *pp;
-    EXPECT_EQ(r.common.poweron_delay_ms, 600);
-    EXPECT_EQ(r.common.ts_flag, 1u);
-    EXPECT_EQ(r.common.external_board, 1);
+    EXPECT_EQ(std::make_tuple(r.common.poweron_delay_ms, r.common.ts_flag, r.common.external_board),
+              std::make_tuple(600, 1u, 1));
 
     EXPECT_EQ(r.dvbc.linkmargin[2], 245) << "64QAM";
     EXPECT_EQ(std::vector<int16_t>(r.dvbc.linkmargin, r.dvbc.linkmargin + 5),
               (std::vector<int16_t>{182, 213, 245, 275, 309}));
-    EXPECT_EQ(r.dvbc.mer_table[0].count, 16u);
-    EXPECT_EQ(r.dvbc.mer_table[0].maximum, 500);
-    EXPECT_EQ(r.dvbc.mer_table[0].points[1].measured, 381);
-    EXPECT_EQ(r.dvbc.mer_table[0].points[1].real, 401);
-    EXPECT_EQ(r.dvbc.mer_table[1].count, 28u);
-    EXPECT_EQ(r.dvbc.mer_table[1].points[0].real, 405);
-    EXPECT_EQ(r.dvbc.mer_table[2].points[0].measured, 380);
-    EXPECT_EQ(r.dvbc.ber_table[4].count, 2u);
+    EXPECT_EQ(std::make_tuple(r.dvbc.mer_table[0].count, r.dvbc.mer_table[0].maximum,
+                              r.dvbc.mer_table[0].points[1].measured, r.dvbc.mer_table[0].points[1].real),
+              std::make_tuple(16u, 500, 381, 401));
+    EXPECT_EQ(std::make_tuple(r.dvbc.mer_table[1].count, r.dvbc.mer_table[1].points[0].real,
+                              r.dvbc.mer_table[2].points[0].measured, r.dvbc.ber_table[4].count),
+              std::make_tuple(28u, 405, 380, 2u));
 
     EXPECT_EQ(r.dvbt.linkmargin[14], 211);
     const t_mer_constellation_config& qpsk = r.dvbt.mer_constellation[0];
@@ -203,12 +201,10 @@ TEST_F(Adjust, WithoutAReaderTheCompiledDefaultsAreInForce)
     EXPECT_EQ(r.dvbt2.mer_table[5].count, 2u) << "1.7 MHz 32k keeps the straight table";
     EXPECT_EQ(r.dvbt2.mer_table[29].maximum, 380);
 
-    EXPECT_EQ(r.dvbc2.mer_table[0].count, 17u);
-    EXPECT_EQ(r.dvbc2.mer_table[0].points[16].real, 219);
-    EXPECT_EQ(r.dvbc2.mer_table[1].points[0].real, 366);
-    EXPECT_EQ(r.dvbc2.linkmargin[25], 340);
-    EXPECT_EQ(r.annexb.mer_table[1].points[0].real, 500);
-    EXPECT_EQ(r.annexb.linkmargin[1], 0);
+    EXPECT_EQ(std::make_tuple(r.dvbc2.mer_table[0].count, r.dvbc2.mer_table[0].points[16].real,
+                              r.dvbc2.mer_table[1].points[0].real, r.dvbc2.linkmargin[25],
+                              r.annexb.mer_table[1].points[0].real, r.annexb.linkmargin[1]),
+              std::make_tuple(17u, 219, 366, 340, 500, 0));
     EXPECT_EQ(r.isdbt.linkmargin[5], 81) << "the DQPSK row holds what 16QAM needs in DVB-T";
     EXPECT_EQ(r.isdbt.linkmargin[19], 0);
     EXPECT_EQ(r.isdbt.ber_table[0].count, 0u) << "nothing fills the MER-to-BER tables";
@@ -241,18 +237,15 @@ TEST_F(Adjust, ValidBlobsFillTheirSectionsAndKeepTheFlagsTheBlobDoesNotCarry)
     EXPECT_EQ(r.dvbt.mer_constellation[17].maximum_mer, 320);
     EXPECT_FLOAT_EQ(r.dvbt.mer_constellation[17].levels[1], 150.0f);
     EXPECT_EQ(r.dvbt.mer_constellation[17].point_count, 2u) << "the calibration points stay the defaults'";
-    EXPECT_EQ(r.dvbt.mer_table[3].maximum, 450);
-    EXPECT_EQ(r.dvbt.linkmargin[14], 24);
-    EXPECT_EQ(r.dvbt2.mer_table[29].points[0].real, 395);
+    EXPECT_EQ(std::make_tuple(r.dvbt.mer_table[3].maximum, r.dvbt.linkmargin[14], r.dvbt2.mer_table[29].points[0].real),
+              std::make_tuple(450, 24, 395));
     EXPECT_EQ(r.dvbt2.linkmargin[127], -50 + 127);
-    EXPECT_EQ(r.dvbc.mer_table[4].maximum, 480);
-    EXPECT_EQ(r.dvbc.mer_table[4].count, 2u);
-    EXPECT_EQ(r.dvbc.linkmargin[2], 102);
+    EXPECT_EQ(std::make_tuple(r.dvbc.mer_table[4].maximum, r.dvbc.mer_table[4].count, r.dvbc.linkmargin[2]),
+              std::make_tuple(480, 2u, 102));
     EXPECT_FLOAT_EQ(r.dvbc.ber_table[3].entries[0].factor, 2.5f);
-    EXPECT_EQ(r.dvbc2.mer_table[1].points[0].real, 370);
-    EXPECT_EQ(r.dvbc2.linkmargin[25], 26);
-    EXPECT_EQ(r.annexb.linkmargin[1], 151);
-    EXPECT_EQ(r.annexb.ber_table[1].entries[0].key, 210);
+    EXPECT_EQ(std::make_tuple(r.dvbc2.mer_table[1].points[0].real, r.dvbc2.linkmargin[25], r.annexb.linkmargin[1],
+                              r.annexb.ber_table[1].entries[0].key),
+              std::make_tuple(370, 26, 151, 210));
     EXPECT_EQ(r.isdbt.mer_table[1].maximum, 470) << "6 MHz 4k";
     EXPECT_EQ(r.isdbt.mer_table[2].count, 2u) << "the places the blob does not carry keep the defaults";
     EXPECT_EQ(r.isdbt.linkmargin[19], 24);

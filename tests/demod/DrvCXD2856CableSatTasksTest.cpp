@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using drivertest::DriverOnChip;
 using namespace platform::sim;
 
@@ -100,9 +102,7 @@ TEST(DrvCXD2856CableTasks, DvbcFollowsTheChannelAndAFixedConstellationMustMatch)
 
     t.scene->clear();
     t.tick(3);
-    EXPECT_EQ(s.dvbc.status, 0u);
-    EXPECT_EQ(s.dvbc.mer.status, 3u);
-    EXPECT_EQ(s.freq_offset.status, 3u);
+    EXPECT_EQ(std::make_tuple(s.dvbc.status, s.dvbc.mer.status, s.freq_offset.status), std::make_tuple(0u, 3u, 3u));
 }
 
 TEST(DrvCXD2856CableTasks, ADvbcMerRegisterOfZeroIsNoReading)

@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using drivertest::DriverOnChip;
@@ -237,9 +239,9 @@ TEST(DrvCXD2856Core, CyclingThroughTheStandardsKeepsTheHeapFlat)
         // Each standard holds its own objects and none of another's.
         DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &s);
         EXPECT_GT(s.dvbt.cber_object.ring.capacity, 0);
-        EXPECT_EQ(s.dvbt2.m.cber_object.ring.capacity, 0);
-        EXPECT_EQ(s.dvbc.mer_object.ring.capacity, 0);
-        EXPECT_EQ(s.isdbt.vber_object.ring.capacity, 0);
+        EXPECT_EQ(std::make_tuple(s.dvbt2.m.cber_object.ring.capacity, s.dvbc.mer_object.ring.capacity,
+                                  s.isdbt.vber_object.ring.capacity),
+                  std::make_tuple(0, 0, 0));
         EXPECT_EQ(held[1], 4u) << "DVB-T2: the MER, two BER and the ESR histories";
         DrvCXD2856_m_release_standards(&s);
     }
@@ -329,6 +331,22 @@ TEST(DrvCXD2856Core, CommonPowerOnInitialisesAndConfiguresFromTheAdjustmentData)
     d.board->faults().fail(platform::sim::Device::i2c(0x6E));
     DrvCXD2856_m_common_poweron(1, &e, &d.s());
     EXPECT_EQ(e.code, 20u);
+
+    // A power-up resets the chip, so banks the binding remembers from before go out again.
+    DriverOnChip r;
+    e = {};
+    DrvCXD2856_m_common_poweron(0, &e, &r.s());
+    for (uint8_t port : {0xD8, 0xDC})
+        r.s().i2c.WriteOneRegister(&r.s().i2c, port, 0x00, 0x00);
+    r.board->log().clear();
+    DrvCXD2856_m_common_poweron(1, &e, &r.s());
+    const std::vector<Bytes> w = writes(r);
+    EXPECT_EQ(e.code, 0u);
+    ASSERT_FALSE(w.empty());
+    EXPECT_EQ(w.front(), (Bytes{0xDC, 0x00, 0x00}));
+    const auto slvt = std::find_if(w.begin(), w.end(), [](const Bytes& b) { return b[0] == 0xD8; });
+    ASSERT_NE(slvt, w.end());
+    EXPECT_EQ(*slvt, (Bytes{0xD8, 0x00, 0x00}));
 }
 
 TEST(DrvCXD2856Core, WindowExponentsStayInsideTheRegisterAndTheCount)

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -45,30 +46,16 @@ TEST(DrvCXD2856Signalling, T2L1PreFieldsInTheOrderOfTheStandard)
         0x21, 0x30, 0x01, 0x80, 0x01, 0x02, 0x00, 0x3B, 0x03, 0x01, 0x02, 0x01, 0x00, 0xA0, 0xDE, 0xAD, 0xBE, 0xEF};
     kit_dvbt2_l1pre_t pre{};
     ASSERT_EQ(kit_demod_dvbt2_DecodeL1Pre(bytes, 0, &pre), 0u);
-    EXPECT_EQ(pre.bwExt, 1);
-    EXPECT_EQ(pre.s2, 0x0B);
-    EXPECT_EQ(pre.mixed, 1);
+    EXPECT_EQ(std::make_tuple(pre.bwExt, pre.s2, pre.mixed), std::make_tuple(1, 0x0B, 1));
     EXPECT_EQ(pre.fftMode, 5u); // 32K
-    EXPECT_EQ(pre.gi, 4u);
-    EXPECT_EQ(pre.papr, 2u);
-    EXPECT_EQ(pre.mod, 2u);
-    EXPECT_EQ(pre.l1PostSize, 0x1ABCDu);
-    EXPECT_EQ(pre.l1PostInfoSize, 0x321u);
-    EXPECT_EQ(pre.pp, 6u);
-    EXPECT_EQ(pre.txIdAvailability, 0x5A);
-    EXPECT_EQ(pre.cellId, 0x4321);
-    EXPECT_EQ(pre.networkId, 0x3001);
-    EXPECT_EQ(pre.sysId, 0x8001);
-    EXPECT_EQ(pre.numFrames, 2);
-    EXPECT_EQ(pre.numSymbols, 0x3B);
-    EXPECT_EQ(pre.regen, 3);
-    EXPECT_EQ(pre.postExt, 1);
-    EXPECT_EQ(pre.numRfFreqs, 2);
-    EXPECT_EQ(pre.rfIdx, 1);
-    EXPECT_EQ(pre.t2Version, 2u);
-    EXPECT_EQ(pre.l1PostScrambled, 1);
-    EXPECT_EQ(pre.t2BaseLite, 0);
-    EXPECT_EQ(pre.crc32, 0xDEADBEEFu);
+    EXPECT_EQ(std::make_tuple(pre.gi, pre.papr, pre.mod, pre.l1PostSize, pre.l1PostInfoSize),
+              std::make_tuple(4u, 2u, 2u, 0x1ABCDu, 0x321u));
+    EXPECT_EQ(std::make_tuple(pre.pp, pre.txIdAvailability, pre.cellId, pre.networkId, pre.sysId),
+              std::make_tuple(6u, 0x5A, 0x4321, 0x3001, 0x8001));
+    EXPECT_EQ(std::make_tuple(pre.numFrames, pre.numSymbols, pre.regen, pre.postExt, pre.numRfFreqs),
+              std::make_tuple(2, 0x3B, 3, 1, 2));
+    EXPECT_EQ(std::make_tuple(pre.rfIdx, pre.t2Version, pre.l1PostScrambled, pre.t2BaseLite, pre.crc32),
+              std::make_tuple(1, 2u, 1, 0, 0xDEADBEEFu));
 
     // S2 field 1 by profile: 110 is 8K in both, 101 32K only in the base profile.
     struct Case {
@@ -97,14 +84,9 @@ TEST(DrvCXD2856Signalling, T2L1PostAndPlpRecords)
                                                   0xE6, 0x80, 0x05, 0x2A, 0xBC, 0xDE, 0x09};
     kit_dvbt2_l1post_t p{};
     kit_demod_dvbt2_DecodeL1Post(post, &p);
-    EXPECT_EQ(p.subSlicesPerFrame, 0x1234);
-    EXPECT_EQ(p.numPLPs, 3);
-    EXPECT_EQ(p.numAux, 1);
-    EXPECT_EQ(p.rfIdx, 2);
-    EXPECT_EQ(p.freq, 842000000u);
-    EXPECT_EQ(p.fefType, 5);
-    EXPECT_EQ(p.fefLength, 0x2ABCDEu);
-    EXPECT_EQ(p.fefInterval, 9);
+    EXPECT_EQ(std::make_tuple(p.subSlicesPerFrame, p.numPLPs, p.numAux, p.rfIdx), std::make_tuple(0x1234, 3, 1, 2));
+    EXPECT_EQ(std::make_tuple(p.freq, p.fefType, p.fefLength, p.fefInterval),
+              std::make_tuple(842000000u, 5, 0x2ABCDEu, 9));
 
     // PLP_ID 7, TYPE 1 (data type 1), PAYLOAD 3 (TS), FF 0, FIRST_RF 0, FIRST_FRAME 0, GROUP 1,
     // COD 2 (2/3), MOD 3 (256QAM), ROTATION 1, FEC 1 (64K), NUM_BLOCKS_MAX 0x123, FRAME_IL 1,
@@ -113,21 +95,12 @@ TEST(DrvCXD2856Signalling, T2L1PostAndPlpRecords)
     const uint8_t data[KIT_DVBT2_PLP_BYTES] = {7, 1, 3, 0, 0, 0, 1, 2, 3, 1, 1, 0x01, 0x23, 1, 3, 0, 1, 0x80, 0x05, 0};
     kit_dvbt2_plp_t plp{};
     kit_demod_dvbt2_DecodePLP(data, 0, &plp);
-    EXPECT_EQ(plp.id, 7);
-    EXPECT_EQ(plp.type, 1u);
-    EXPECT_EQ(plp.payload, 3u);
-    EXPECT_EQ(plp.groupId, 1);
-    EXPECT_EQ(plp.plpCr, 2u);
-    EXPECT_EQ(plp.constell, 3u);
-    EXPECT_EQ(plp.rot, 1);
-    EXPECT_EQ(plp.fec, 1u);
-    EXPECT_EQ(plp.numBlocksMax, 0x123);
-    EXPECT_EQ(plp.tilLen, 3);
-    EXPECT_EQ(plp.inBandAFlag, 1);
-    EXPECT_EQ(plp.inBandBFlag, 1);
-    EXPECT_EQ(plp.plpMode, 1u);
-    EXPECT_EQ(plp.staticFlag, 0);
-    EXPECT_EQ(plp.staticPaddingFlag, 1);
+    EXPECT_EQ(std::make_tuple(plp.id, plp.type, plp.payload, plp.groupId, plp.plpCr),
+              std::make_tuple(7, 1u, 3u, 1, 2u));
+    EXPECT_EQ(std::make_tuple(plp.constell, plp.rot, plp.fec, plp.numBlocksMax, plp.tilLen),
+              std::make_tuple(3u, 1, 1u, 0x123, 3));
+    EXPECT_EQ(std::make_tuple(plp.inBandAFlag, plp.inBandBFlag, plp.plpMode, plp.staticFlag, plp.staticPaddingFlag),
+              std::make_tuple(1, 1, 1u, 0, 1));
     // The common PLP's in-band fields sit one byte later.
     uint8_t common[KIT_DVBT2_PLP_BYTES] = {};
     common[17] = 1;
@@ -148,20 +121,13 @@ TEST(DrvCXD2856Signalling, C2LayerOnePart2DataSlicesAndPlps)
     const uint8_t tail[KIT_DVBC2_L1_TAIL_BYTES] = {0x01, 0, 0};
     kit_dvbc2_l1_part2_t l1{};
     kit_demod_dvbc2_DecodeL1Part2(header, notches, tail, &l1);
-    EXPECT_EQ(l1.networkId, 0x1234);
-    EXPECT_EQ(l1.c2SystemId, 0x5678);
-    EXPECT_EQ(l1.startFrequency, 0x0AB000u);
-    EXPECT_EQ(l1.c2Bandwidth, 0x0110);
-    EXPECT_EQ(l1.guardInterval, 1);
-    EXPECT_EQ(l1.frameLength, 448);
-    EXPECT_EQ(l1.numDataSlices, 2);
-    EXPECT_EQ(l1.numNotches, 2);
-    EXPECT_EQ(l1.notches[0].start, 0x123);
-    EXPECT_EQ(l1.notches[0].width, 0x45);
-    EXPECT_EQ(l1.notches[1].start, 0x3FFF);
-    EXPECT_EQ(l1.notches[1].width, 0x1FF);
-    EXPECT_EQ(l1.notches[2].start, 0);
-    EXPECT_EQ(l1.reservedTone, 1);
+    EXPECT_EQ(std::make_tuple(l1.networkId, l1.c2SystemId, l1.startFrequency, l1.c2Bandwidth, l1.guardInterval),
+              std::make_tuple(0x1234, 0x5678, 0x0AB000u, 0x0110, 1));
+    EXPECT_EQ(
+        std::make_tuple(l1.frameLength, l1.numDataSlices, l1.numNotches, l1.notches[0].start, l1.notches[0].width),
+        std::make_tuple(448, 2, 2, 0x123, 0x45));
+    EXPECT_EQ(std::make_tuple(l1.notches[1].start, l1.notches[1].width, l1.notches[2].start, l1.reservedTone),
+              std::make_tuple(0x3FFF, 0x1FF, 0, 1));
 
     // The offsets are two's complement, 9 bits at the 1/64 pilot spacing, 8 at 1/128.
     struct Case {
@@ -177,16 +143,10 @@ TEST(DrvCXD2856Signalling, C2LayerOnePart2DataSlicesAndPlps)
     for (const Case& c : cases) {
         kit_dvbc2_data_slice_t d{};
         kit_demod_dvbc2_DecodeDataSlice(c.bytes, c.guard, &d);
-        EXPECT_EQ(d.id, 4);
-        EXPECT_EQ(d.tunePosition, c.position);
-        EXPECT_EQ(d.offsetLeft, c.left);
-        EXPECT_EQ(d.offsetRight, c.right);
-        EXPECT_EQ(d.tiDepth, 2);
-        EXPECT_EQ(d.type, 1);
-        EXPECT_EQ(d.fecHeaderType, 1);
-        EXPECT_EQ(d.constConf, 1);
-        EXPECT_EQ(d.leftNotch, 0);
-        EXPECT_EQ(d.numPLPs, 3);
+        EXPECT_EQ(std::make_tuple(d.id, d.tunePosition, d.offsetLeft, d.offsetRight, d.tiDepth),
+                  std::make_tuple(4, c.position, c.left, c.right, 2));
+        EXPECT_EQ(std::make_tuple(d.type, d.fecHeaderType, d.constConf, d.leftNotch, d.numPLPs),
+                  std::make_tuple(1, 1, 1, 0, 3));
     }
 
     // PLP_ID 9, BUNDLED 1, TYPE 2, PAYLOAD 3, START 0x1ABC, FEC 1, MOD 4 (1024QAM), COD 5,
@@ -194,16 +154,10 @@ TEST(DrvCXD2856Signalling, C2LayerOnePart2DataSlicesAndPlps)
     const uint8_t plpBytes[KIT_DVBC2_PLP_BYTES] = {9, 1, 2, 3, 0x1A, 0xBC, 0, 1, 4, 5, 0, 0x01, 0x01, 0x22, 0x02, 0};
     kit_dvbc2_plp_t plp{};
     kit_demod_dvbc2_DecodePLP(plpBytes, &plp);
-    EXPECT_EQ(plp.id, 9);
-    EXPECT_EQ(plp.bundled, 1);
-    EXPECT_EQ(plp.type, 2);
-    EXPECT_EQ(plp.payloadType, 3);
-    EXPECT_EQ(plp.start, 0x1ABC);
-    EXPECT_EQ(plp.fecType, 1);
-    EXPECT_EQ(plp.modulation, 4);
-    EXPECT_EQ(plp.codeRate, 5);
-    EXPECT_EQ(plp.transportStreamId, 0x0101);
-    EXPECT_EQ(plp.originalNetworkId, 0x2202);
+    EXPECT_EQ(std::make_tuple(plp.id, plp.bundled, plp.type, plp.payloadType, plp.start),
+              std::make_tuple(9, 1, 2, 3, 0x1ABC));
+    EXPECT_EQ(std::make_tuple(plp.fecType, plp.modulation, plp.codeRate, plp.transportStreamId, plp.originalNetworkId),
+              std::make_tuple(1, 4, 5, 0x0101, 0x2202));
 }
 
 TEST(DrvCXD2856Signalling, FrequencyAndRateArithmetic)

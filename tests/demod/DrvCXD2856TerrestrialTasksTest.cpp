@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using drivertest::DriverOnChip;
 using namespace platform::sim;
@@ -91,9 +92,8 @@ TEST(DrvCXD2856TerrestrialTasks, DvbtFollowsTheChannelAndDropsWhenItIsSwitchedOf
     EXPECT_EQ(t.tick(40).code, 0u);
     EXPECT_EQ(b.status, 12u);
     EXPECT_EQ(b.mode.value, eFFT_8K) << "found by the status task";
-    EXPECT_EQ(b.guard.value, eGI_1_4);
-    EXPECT_EQ(b.tps.constellation, 2u);
-    EXPECT_EQ(b.tps.hp_code_rate, 1u);
+    EXPECT_EQ(std::make_tuple(b.guard.value, b.tps.constellation, b.tps.hp_code_rate),
+              std::make_tuple(eGI_1_4, 2u, 1u));
     EXPECT_EQ(t.s().freq_offset.status, 0u);
     EXPECT_NEAR(t.s().freq_offset.value.s32, -kTunedOff, 2);
     EXPECT_EQ(b.mer.status, 0u);
@@ -186,10 +186,8 @@ TEST(DrvCXD2856TerrestrialTasks, Dvbt2FollowsThePlpAndLowersItsStatusStepByStep)
     EXPECT_EQ(b.l1post, nullptr) << "the decoded L1-post goes with the signal";
     EXPECT_EQ(b.l1pre_read, 0);
     t.tick();
-    EXPECT_EQ(b.status, 1u);
-    EXPECT_EQ(s.freq_offset.status, 3u);
-    EXPECT_EQ(b.m.mer.status, 3u);
-    EXPECT_EQ(b.m.ldpcber.status, 1u);
+    EXPECT_EQ(std::make_tuple(b.status, s.freq_offset.status, b.m.mer.status, b.m.ldpcber.status),
+              std::make_tuple(1u, 3u, 3u, 1u));
     EXPECT_TRUE(t.freezeReleased());
 }
 
@@ -229,11 +227,9 @@ TEST(DrvCXD2856TerrestrialTasks, IsdbtMeasuresTheHighestLayer)
     DrvCXD2856_m_isdbt_fill_tasks(&s, 1, 1, 1);
 
     EXPECT_EQ(t.tick(40).code, 0u);
-    EXPECT_EQ(b.status, 12u);
-    EXPECT_EQ(b.tmcc_locked, 1);
-    EXPECT_EQ(b.tmcc.highest_layer, 1u);
-    EXPECT_EQ(b.tmcc.layer[1].constellation, eCONST_64QAM);
-    EXPECT_EQ(b.tmcc.layer[1].code_rate, eCR_3_4);
+    EXPECT_EQ(std::make_tuple(b.status, b.tmcc_locked, b.tmcc.highest_layer, b.tmcc.layer[1].constellation,
+                              b.tmcc.layer[1].code_rate),
+              std::make_tuple(12u, 1, 1u, eCONST_64QAM, eCR_3_4));
     EXPECT_EQ(b.tmcc.layer[0].interleaving, 4u) << "code 3 in Mode 3 (8k)";
     EXPECT_EQ(b.tmcc.layer[1].interleaving, 2u);
     EXPECT_EQ(b.tmcc.layer[1].segments, 12);
@@ -250,9 +246,7 @@ TEST(DrvCXD2856TerrestrialTasks, IsdbtMeasuresTheHighestLayer)
 
     t.switchOff();
     t.tick(2);
-    EXPECT_EQ(b.status, 0u);
-    EXPECT_EQ(b.tmcc_locked, 0);
-    EXPECT_EQ(b.cber.status, 2u);
+    EXPECT_EQ(std::make_tuple(b.status, b.tmcc_locked, b.cber.status), std::make_tuple(0u, 0, 2u));
     EXPECT_FLOAT_EQ(b.cber.value.f32, 1e-6f);
     EXPECT_EQ(b.mer.status, 3u);
 }

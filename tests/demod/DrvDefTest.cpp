@@ -1,4 +1,5 @@
-// Standard definitions: every standard's durations, counts, rates, tables and translations.
+// Standard definitions: every standard's durations, counts, rates, tables and translations,
+// at the standards' own points and past the end of each table.
 #include "demod/DrvDefDVBC.h"
 #include "demod/DrvDefDVBC2.h"
 #include "demod/DrvDefDVBS.h"
@@ -9,54 +10,93 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <vector>
 
 namespace {
 
+using Fn = std::function<uint32_t(uint32_t)>;
+
 // Expects f(i) == values[i] for every index, and `otherwise` just past them.
-template <typename F>
-void expectRow(F f, std::vector<uint32_t> values, uint32_t otherwise, const char* what)
+void expectRow(const Fn& f, std::vector<uint32_t> values, uint32_t otherwise, const char* what)
 {
     for (uint32_t i = 0; i < values.size(); ++i)
         EXPECT_EQ(f(i), values[i]) << what << " " << i;
     EXPECT_EQ(f(static_cast<uint32_t>(values.size())), otherwise) << what << " beyond";
 }
 
+// Expects f(in) == out for every pair.
+void expectMap(const Fn& f, std::vector<std::pair<uint32_t, uint32_t>> pairs, const char* what)
+{
+    for (const auto& [in, out] : pairs)
+        EXPECT_EQ(f(in), out) << what << " " << in;
+}
+
+// f(first, i) as a row over i.
+Fn with(uint32_t (*f)(uint32_t, uint32_t), uint32_t first)
+{
+    return [f, first](uint32_t i) { return f(first, i); };
+}
+
+// The elementary clock (Hz) and period (s) by bandwidth id.
+void expectClocks(double (*clock)(uint32_t), double (*period)(uint32_t),
+                  std::vector<std::tuple<uint32_t, double, double>> rows)
+{
+    for (const auto& [bw, hz, s] : rows) {
+        EXPECT_NEAR(clock(bw), hz, 1e-4) << bw;
+        EXPECT_NEAR(period(bw), s, 1e-14) << bw;
+    }
+}
+
+constexpr double k8 = 9142857.1429, k8s = 1.09375e-7; // 64/7 MHz, the 8 MHz clock
+
 } // namespace
 
-TEST(DrvDefDVBT, BandwidthsCarriersAndDurations)
+TEST(DrvDefDVBT, DimensionsRatesAndClock)
 {
-    for (uint32_t id : {5u, 6u, 7u})
-        EXPECT_EQ(DRVDEFDVBT_get_bw_hz_from_id(id), id * 1000000) << id;
-    for (uint32_t id : {2u, 3u, 8u, 10u, 17u})
-        EXPECT_EQ(DRVDEFDVBT_get_bw_hz_from_id(id), 8000000u) << id;
-    EXPECT_EQ(DRVDEFDVBT_get_bw_id_from_hz(5000000), 5u);
-    EXPECT_EQ(DRVDEFDVBT_get_bw_id_from_hz(7000000), 7u);
-    EXPECT_EQ(DRVDEFDVBT_get_bw_id_from_hz(1700000), 8u);
-
+    expectMap(DRVDEFDVBT_get_bw_hz_from_id, {{5, 5000000}, {6, 6000000}, {7, 7000000}, {2, 8000000}, {17, 8000000}}, "bw");
+    expectMap(DRVDEFDVBT_get_bw_id_from_hz, {{5000000, 5}, {7000000, 7}, {1700000, 8}}, "bw id");
     expectRow(DRVDEFDVBT_get_num_carrier, {1705, 6817, 3409}, 6817, "carriers");
     expectRow(DRVDEFDVBT_get_num_data_carrier, {1512, 6048, 3024}, 6048, "data carriers");
-    EXPECT_EQ(DRVDEFDVBT_get_bits_per_carrier(1), 2u);
-    EXPECT_EQ(DRVDEFDVBT_get_bits_per_carrier(6), 4u);
-    EXPECT_EQ(DRVDEFDVBT_get_bits_per_carrier(8), 6u);
-    EXPECT_EQ(DRVDEFDVBT_get_bits_per_carrier(0), 6u);
-
+    expectMap(DRVDEFDVBT_get_bits_per_carrier, {{1, 2}, {6, 4}, {8, 6}, {0, 6}}, "bits");
     const struct {
         uint32_t bw, mode, guard, tu, tgi, ts;
-    } cases[] = {
+    } durations[] = {
         {8, 1, 0, 896000, 224000, 1120000}, {7, 0, 3, 256000, 8000, 264000},   {8, 2, 1, 448000, 56000, 504000},
         {6, 0, 2, 298666, 18666, 317332},   {5, 0, 0, 358400, 89600, 448000},  {2, 0, 3, 896000, 28000, 924000},
         {3, 0, 9, 224000, 56000, 280000},   {4, 7, 1, 896000, 112000, 1008000},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : durations) {
         EXPECT_EQ(DRVDEFDVBT_get_tu(c.bw, c.mode), c.tu) << c.bw << "/" << c.mode;
         EXPECT_EQ(DRVDEFDVBT_get_tgi(c.bw, c.mode, c.guard), c.tgi) << c.bw << "/" << c.mode;
         EXPECT_EQ(DRVDEFDVBT_get_ts(c.bw, c.mode, c.guard), c.ts) << c.bw << "/" << c.mode;
     }
+
+    // 8 MHz, 8k, 1/4, 64QAM: 6048 carriers x 6 bits every 1.12 ms.
+    EXPECT_EQ(DRVDEFDVBT_get_bitrate_before_viberbi(8, 1, 0, 8), 32400000u);
+    EXPECT_EQ(DRVDEFDVBT_get_bitrate_before_viberbi(8, 0, 3, 1), 13090909u);
+    EXPECT_EQ(DRVDEFDVBT_get_bitrate_before_viberbi(8, 1, 0, 6), 21600000u);
+    const struct {
+        uint32_t constellation, hierarchy, hp, lp, lpStream, rate;
+    } rates[] = {
+        {8, 0, 5, 3, 0, 21600000}, // 2/3, the LP arguments ignored
+        {8, 0, 5, 3, 1, 21600000},
+        {8, 1, 3, 6, 0, 5400000},  // HP: the QPSK third at 1/2
+        {8, 2, 3, 6, 1, 16200000}, // LP: the other two thirds at 3/4
+        {6, 1, 10, 3, 0, 9450000}, // 16QAM hierarchical: each stream has half the bits, 7/8
+        {6, 1, 10, 3, 1, 5400000}, // and 1/2
+    };
+    for (const auto& c : rates)
+        EXPECT_EQ(DRVDEFDVBT_get_bitrate_after_viberbi(8, 1, 0, c.constellation, c.hierarchy, c.hp, c.lp, c.lpStream),
+                  c.rate);
+    EXPECT_EQ(DRVDEFDVBT_get_packet_rate(8, 1, 0, 8, 0, 5, 0, 0), 13235u);
+    expectClocks(DRVDEFDVBT_get_elementary_clock, DRVDEFDVBT_get_elementary_period,
+                 {{2, 2285714.2857, 4.375e-7}, {3, k8, k8s}, {5, 5714285.7143, 1.75e-7},
+                  {6, 6857142.8571, 1.4583333e-7}, {7, 8000000, 1.25e-7}, {8, k8, k8s}, {1, k8, k8s}});
 }
 
-TEST(DrvDefDVBT, PilotAndTpsTablesHaveTheStandardsStructure)
+TEST(DrvDefDVBT, PilotAndTpsTablesHaveTheStandardsStructureAndAreSearched)
 {
     // 8k sets are the 2k set repeated at 0, 1704, 3408 and 5112; 4k stops at 3408.
     const struct {
@@ -78,7 +118,6 @@ TEST(DrvDefDVBT, PilotAndTpsTablesHaveTheStandardsStructure)
         uint32_t untouched = 1234;
         EXPECT_EQ(t.get(5, &untouched), table);
         EXPECT_EQ(untouched, 1234u);
-
         std::set<uint32_t> repeated;
         for (uint32_t i = 0; i < counts[0]; ++i)
             for (uint32_t shift : {0u, 1704u, 3408u, 5112u})
@@ -87,226 +126,129 @@ TEST(DrvDefDVBT, PilotAndTpsTablesHaveTheStandardsStructure)
         for (uint32_t i = 1; i < counts[1]; ++i)
             EXPECT_LT(table[i - 1], table[i]);
     }
-}
 
-TEST(DrvDefDVBT, CarrierSearchAndTypes)
-{
-    EXPECT_EQ(DRVDEFDVBT_get_carrier_type(0), 2u);
-    EXPECT_EQ(DRVDEFDVBT_get_carrier_type(34), 1u);
-    EXPECT_EQ(DRVDEFDVBT_get_carrier_type(3), 3u);
-    EXPECT_EQ(DRVDEFDVBT_get_carrier_type(1), 0u);
-    EXPECT_EQ(DRVDEFDVBT_get_carrier_type(48), 2u); // a pilot and a multiple of 3: the pilot
-    EXPECT_EQ(DRVDEFDVBT_get_carrier_type(6816), 2u);
-    EXPECT_TRUE(DRVDEFDVBT_is_sp_carrier(9));
-    EXPECT_FALSE(DRVDEFDVBT_is_sp_carrier(34));
-    EXPECT_TRUE(DRVDEFDVBT_is_data_carrier(35));
-    EXPECT_FALSE(DRVDEFDVBT_is_data_carrier(50));
-
+    // 0 data, 1 TPS, 2 pilot (before a multiple of 3), 3 scattered.
+    expectMap(DRVDEFDVBT_get_carrier_type, {{0, 2}, {34, 1}, {3, 3}, {1, 0}, {48, 2}, {6816, 2}}, "type");
+    EXPECT_TRUE(DRVDEFDVBT_is_sp_carrier(9) && DRVDEFDVBT_is_data_carrier(35) && DRVDEFDVBT_is_tps_carrier(50));
+    EXPECT_FALSE(DRVDEFDVBT_is_sp_carrier(34) || DRVDEFDVBT_is_data_carrier(50) || DRVDEFDVBT_is_cp_carrier(50));
     uint32_t i = 99;
     EXPECT_TRUE(DRVDEFDVBT_get_tps_carrier_index(6799, &i));
     EXPECT_EQ(i, 67u);
     EXPECT_TRUE(DRVDEFDVBT_get_cp_carrier_index(54, &i));
     EXPECT_EQ(i, 2u);
-    EXPECT_TRUE(DRVDEFDVBT_is_tps_carrier(50));
-    EXPECT_FALSE(DRVDEFDVBT_is_cp_carrier(50));
-
     const uint16_t t[] = {10, 20, 30};
     const struct {
         int32_t count;
         uint32_t value, index;
         bool found;
-    } cases[] = {
-        {3, 10, 0, true}, {3, 20, 1, true}, {3, 30, 2, true}, {3, 25, 2, false},
-        {3, 11, 1, false}, {3, 5, 0, false}, {3, 31, 0, false}, {0, 10, 0, false},
-    };
-    for (const auto& c : cases) {
+    } searches[] = {{3, 10, 0, true},  {3, 20, 1, true}, {3, 30, 2, true},  {3, 25, 2, false},
+                    {3, 11, 1, false}, {3, 5, 0, false}, {3, 31, 0, false}, {0, 10, 0, false}};
+    for (const auto& c : searches) {
         i = 99;
         EXPECT_EQ(DRVDEFDVBT_search_data(t, c.count, c.value, &i) != 0, c.found) << c.value;
         EXPECT_EQ(i, c.index) << c.value;
     }
 }
 
-TEST(DrvDefDVBT, BitRatesAndClock)
+TEST(DrvDefDVBT2, CountsSizesDurationsAndFecRate)
 {
-    // 8 MHz, 8k, 1/4, 64QAM: 6048 carriers x 6 bits every 1.12 ms.
-    EXPECT_EQ(DRVDEFDVBT_get_bitrate_before_viberbi(8, 1, 0, 8), 32400000u);
-    EXPECT_EQ(DRVDEFDVBT_get_bitrate_before_viberbi(8, 0, 3, 1), 13090909u);
-    const struct {
-        uint32_t constellation, hierarchy, hp, lp, lpStream, rate;
-    } cases[] = {
-        {8, 0, 5, 3, 0, 21600000}, // 2/3, the LP arguments ignored
-        {8, 0, 5, 3, 1, 21600000},
-        {8, 1, 3, 6, 0, 5400000},  // HP: the QPSK third at 1/2
-        {8, 2, 3, 6, 1, 16200000}, // LP: the other two thirds at 3/4
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(DRVDEFDVBT_get_bitrate_after_viberbi(8, 1, 0, c.constellation, c.hierarchy, c.hp, c.lp, c.lpStream),
-                  c.rate);
-    // 16QAM hierarchical: each stream has half the bits.
-    const uint32_t gross16 = DRVDEFDVBT_get_bitrate_before_viberbi(8, 1, 0, 6);
-    EXPECT_EQ(gross16, 21600000u);
-    EXPECT_EQ(DRVDEFDVBT_get_bitrate_after_viberbi(8, 1, 0, 6, 1, 10, 3, 0), 9450000u); // 7/8
-    EXPECT_EQ(DRVDEFDVBT_get_bitrate_after_viberbi(8, 1, 0, 6, 1, 10, 3, 1), 5400000u); // 1/2
-    EXPECT_EQ(DRVDEFDVBT_get_packet_rate(8, 1, 0, 8, 0, 5, 0, 0), 13235u);
-
-    const struct {
-        uint32_t bw;
-        double clock, period;
-    } clocks[] = {{2, 2285714.2857, 4.375e-7},  {3, 9142857.1429, 1.09375e-7}, {4, 9142857.1429, 1.09375e-7},
-                  {5, 5714285.7143, 1.75e-7},   {6, 6857142.8571, 1.4583333e-7}, {7, 8000000, 1.25e-7},
-                  {8, 9142857.1429, 1.09375e-7}, {1, 9142857.1429, 1.09375e-7}};
-    for (const auto& c : clocks) {
-        EXPECT_NEAR(DRVDEFDVBT_get_elementary_clock(c.bw), c.clock, 1e-4) << c.bw;
-        EXPECT_NEAR(DRVDEFDVBT_get_elementary_period(c.bw), c.period, 1e-14) << c.bw;
-    }
-}
-
-TEST(DrvDefDVBT2, CountsSizesAndTranslations)
-{
-    const struct {
-        uint32_t id, hz;
-    } bws[] = {{5, 5000000},  {6, 6000000},  {7, 7000000},  {8, 8000000}, {9, 8000000}, {10, 10000000},
-               {11, 8000000}, {16, 8000000}, {17, 1700000}, {2, 8000000}, {18, 8000000}};
-    for (const auto& b : bws)
-        EXPECT_EQ(DRVDEFDVBT2_get_bw_hz_from_id(b.id), b.hz) << b.id;
+    expectMap(DRVDEFDVBT2_get_bw_hz_from_id, {{5, 5000000}, {6, 6000000}, {7, 7000000}, {8, 8000000}, {9, 8000000},
+                                              {10, 10000000}, {16, 8000000}, {17, 1700000}, {2, 8000000}}, "bw");
     for (uint32_t id : {5u, 6u, 7u, 8u, 10u, 17u})
         EXPECT_EQ(DRVDEFDVBT2_get_bw_id_from_hz(DRVDEFDVBT2_get_bw_hz_from_id(id)), id);
     EXPECT_EQ(DRVDEFDVBT2_get_bw_id_from_hz(1234), 8u);
-
-    expectRow(DRVDEFDVBT2_get_num_carrier, {1705, 6817, 3409, 853, 6913, 13633, 13921, 27265, 27841}, 27265,
-              "carriers");
+    expectRow(DRVDEFDVBT2_get_num_carrier, {1705, 6817, 3409, 853, 6913, 13633, 13921, 27265, 27841}, 27265, "carriers");
     expectRow(DRVDEFDVBT2_get_bits_per_symbol, {2, 4, 6, 8}, 8, "bits");
     expectRow(DRVDEFDVBT2_get_pilots_separation, {3, 6, 6, 12, 12, 24, 24, 6}, 6, "pilots");
     expectRow(DRVDEFDVBT2_get_num_p2_per_frame, {8, 2, 4, 16, 2, 1, 1}, 1, "P2");
     expectRow(DRVDEFDVBT2_translate_gi, {3, 2, 1, 0, 4, 5, 6}, 4, "guard");
     expectRow(DRVDEFDVBT2_translate_constellation, {1, 6, 8, 10}, 8, "constellation");
     expectRow(DRVDEFDVBT2_translate_coderate, {3, 4, 5, 6, 7, 8, 1, 2}, 5, "code rate");
-
-    EXPECT_EQ(DRVDEFDVBT2_get_fecframe_size(0), 16200u);
-    EXPECT_EQ(DRVDEFDVBT2_get_fecframe_size(1), 64800u);
+    expectMap(DRVDEFDVBT2_get_fecframe_size, {{0, 16200}, {1, 64800}}, "frame");
     // K_ldpc / K_bch by code rate 1/2, 3/5, 2/3, 3/4, 4/5, 5/6, 1/3, 2/5; then 1/2 again.
-    expectRow([](uint32_t r) { return DRVDEFDVBT2_get_fecframe_size_afterldpc(0, r); },
-              {7200, 9720, 10800, 11880, 12600, 13320, 5400, 6480}, 7200, "short K_ldpc");
-    expectRow([](uint32_t r) { return DRVDEFDVBT2_get_fecframe_size_afterbch(0, r); },
-              {7032, 9552, 10632, 11712, 12432, 13152, 5232, 6312}, 7032, "short K_bch");
-    expectRow([](uint32_t r) { return DRVDEFDVBT2_get_fecframe_size_afterldpc(1, r); },
-              {32400, 38880, 43200, 48600, 51840, 54000, 32400, 32400}, 32400, "normal K_ldpc");
-    expectRow([](uint32_t r) { return DRVDEFDVBT2_get_fecframe_size_afterbch(1, r); },
-              {32208, 38688, 43040, 48408, 51648, 53840, 32208, 32208}, 32208, "normal K_bch");
-}
+    const auto ldpc = [](uint32_t fec) { return with(DRVDEFDVBT2_get_fecframe_size_afterldpc, fec); };
+    const auto bch = [](uint32_t fec) { return with(DRVDEFDVBT2_get_fecframe_size_afterbch, fec); };
+    expectRow(ldpc(0), {7200, 9720, 10800, 11880, 12600, 13320, 5400, 6480}, 7200, "short K_ldpc");
+    expectRow(bch(0), {7032, 9552, 10632, 11712, 12432, 13152, 5232, 6312}, 7032, "short K_bch");
+    expectRow(ldpc(1), {32400, 38880, 43200, 48600, 51840, 54000, 32400, 32400}, 32400, "normal K_ldpc");
+    expectRow(bch(1), {32208, 38688, 43040, 48408, 51648, 53840, 32208, 32208}, 32208, "normal K_bch");
 
-TEST(DrvDefDVBT2, DurationsFramesAndFecRate)
-{
-    expectRow([](uint32_t m) { return DRVDEFDVBT2_get_tu(8, m); },
-              {224000, 896000, 448000, 112000, 896000, 1792000, 1792000, 3584000, 3584000}, 3584000, "Tu");
-    const struct {
-        uint32_t bw, mode, tu;
-    } scaled[] = {{17, 0, 1109984}, {10, 1, 716800}, {5, 0, 358400}, {6, 0, 298666},
-                  {7, 0, 256000},   {2, 0, 224000},  {9, 0, 224000}};
-    for (const auto& s : scaled)
-        EXPECT_EQ(DRVDEFDVBT2_get_tu(s.bw, s.mode), s.tu) << s.bw;
+    expectRow(with(DRVDEFDVBT2_get_tu, 8), {224000, 896000, 448000, 112000, 896000, 1792000, 1792000, 3584000, 3584000},
+              3584000, "Tu");
+    expectMap([](uint32_t bw) { return DRVDEFDVBT2_get_tu(bw, 0); },
+              {{17, 1109984}, {5, 358400}, {6, 298666}, {7, 256000}, {2, 224000}, {9, 224000}}, "Tu by bandwidth");
+    EXPECT_EQ(DRVDEFDVBT2_get_tu(10, 1), 716800u);
     expectRow([](uint32_t g) { return DRVDEFDVBT2_get_tgi(8, 1, g); },
               {224000, 112000, 56000, 28000, 7000, 133000, 66500}, 7000, "Tgi");
     EXPECT_EQ(DRVDEFDVBT2_get_ts(8, 1, 3), 924000u);
     // P1 (the 2k Tu) + (2 P2 + 60 data) symbols of 924 us.
     EXPECT_EQ(DRVDEFDVBT2_get_frame_time(8, 1, 3, 60), 57512000u);
 
-    const uint32_t fields[] = {0xFFFFFF, 3};
+    const uint32_t fields[] = {0xFFFFFF, 3}, low[] = {0x0FFFFF, 2};
     EXPECT_EQ(DRVDEFDVBT2_get_fef_length(0, 1, fields), 0x4FFFFFu);
     EXPECT_EQ(DRVDEFDVBT2_get_fef_length(2, 0, fields), 0x4FFFFFu);
     EXPECT_EQ(DRVDEFDVBT2_get_fef_length(2, 1, fields), 0x4FFFFFu + 0xC00000u);
-    const uint32_t low[] = {0x0FFFFF, 2};
     EXPECT_EQ(DRVDEFDVBT2_get_fef_length(2, 1, low), 0x8FFFFFu);
-
     EXPECT_DOUBLE_EQ(DRVDEFDVBT2_get_ratio_t2frame_fef(100, 0, 5), 1.0);
     EXPECT_DOUBLE_EQ(DRVDEFDVBT2_get_ratio_t2frame_fef(100, 2, 0), 1.0);
     EXPECT_DOUBLE_EQ(DRVDEFDVBT2_get_ratio_t2frame_fef(100, 4, 40), 100.0 / 110.0);
-
-    const struct {
-        uint32_t bw;
-        double clock, period;
-    } clocks[] = {{5, 5714285.7143, 1.75e-7},     {6, 6857142.8571, 1.4583333e-7}, {7, 8000000, 1.25e-7},
-                  {8, 9142857.1429, 1.09375e-7},  {9, 9142857.1429, 1.09375e-7},   {10, 11428571.4286, 8.75e-8},
-                  {13, 9142857.1429, 1.09375e-7}, {17, 1845070.4225, 5.4198473e-7}, {3, 9142857.1429, 1.09375e-7}};
-    for (const auto& c : clocks) {
-        EXPECT_NEAR(DRVDEFDVBT2_get_elementary_clock(c.bw), c.clock, 1e-4) << c.bw;
-        EXPECT_NEAR(DRVDEFDVBT2_get_elementary_period(c.bw), c.period, 1e-14) << c.bw;
-    }
+    expectClocks(DRVDEFDVBT2_get_elementary_clock, DRVDEFDVBT2_get_elementary_period,
+                 {{5, 5714285.7143, 1.75e-7}, {7, 8000000, 1.25e-7}, {8, k8, k8s}, {9, k8, k8s},
+                  {10, 11428571.4286, 8.75e-8}, {13, k8, k8s}, {17, 1845070.4225, 5.4198473e-7}, {3, k8, k8s}});
 
     // 10 FEC blocks per 57.512 ms frame; a FEF of 1000 periods (109 ns each) after every
     // frame takes its share of the time away.
-    const double plain = 10 / 0.057512;
-    EXPECT_NEAR(DRVDEFDVBT2_get_fecrate(8, 1, 3, 60, 10, 0, 0), plain, 1e-9);
+    EXPECT_NEAR(DRVDEFDVBT2_get_fecrate(8, 1, 3, 60, 10, 0, 0), 10 / 0.057512, 1e-9);
     EXPECT_NEAR(DRVDEFDVBT2_get_fecrate(8, 1, 3, 60, 10, 1, 1000), 10 / 0.057621, 1e-9);
     EXPECT_NEAR(DRVDEFDVBT2_get_fecrate(8, 1, 3, 60, 10, 2, 1000), 10 / (0.057512 + 0.0000545), 1e-9);
 }
 
 TEST(DrvDefDVBC2, DurationsSizesAndTranslations)
 {
-    EXPECT_EQ(DRVDEFDVBC2_get_bw_hz_from_id(6), 6000000u);
-    EXPECT_EQ(DRVDEFDVBC2_get_bw_hz_from_id(7), 8000000u);
-    EXPECT_EQ(DRVDEFDVBC2_get_bw_id_from_hz(6000000), 6u);
-    EXPECT_EQ(DRVDEFDVBC2_get_bw_id_from_hz(7000000), 8u);
+    expectMap(DRVDEFDVBC2_get_bw_hz_from_id, {{6, 6000000}, {7, 8000000}}, "bw");
+    expectMap(DRVDEFDVBC2_get_bw_id_from_hz, {{6000000, 6}, {7000000, 8}}, "bw id");
     EXPECT_EQ(DRVDEFDVBC2_get_num_carrier(), 3409u);
-    EXPECT_NEAR(DRVDEFDVBC2_get_elementary_clock(6), 6857142.8571, 1e-4);
-    EXPECT_NEAR(DRVDEFDVBC2_get_elementary_period(6), 1.4583333e-7, 1e-14);
-    EXPECT_NEAR(DRVDEFDVBC2_get_elementary_clock(8), 9142857.1429, 1e-4);
-    EXPECT_NEAR(DRVDEFDVBC2_get_elementary_period(5), 1.09375e-7, 1e-14);
-    EXPECT_EQ(DRVDEFDVBC2_get_tu(6), 597333u);
-    EXPECT_EQ(DRVDEFDVBC2_get_tu(8), 448000u);
+    expectClocks(DRVDEFDVBC2_get_elementary_clock, DRVDEFDVBC2_get_elementary_period,
+                 {{6, 6857142.8571, 1.4583333e-7}, {8, k8, k8s}, {5, k8, k8s}});
+    expectMap(DRVDEFDVBC2_get_tu, {{6, 597333}, {8, 448000}}, "Tu");
     EXPECT_EQ(DRVDEFDVBC2_get_tgi(8, 7), 7000u);
     EXPECT_EQ(DRVDEFDVBC2_get_tgi(8, 4), 3500u);
     EXPECT_EQ(DRVDEFDVBC2_get_ts(6, 7), 597333u + 9333u);
-    EXPECT_EQ(DRVDEFDVBC2_get_pilots_separation(7), 12u);
-    EXPECT_EQ(DRVDEFDVBC2_get_pilots_separation(4), 24u);
+    expectMap(DRVDEFDVBC2_get_pilots_separation, {{7, 12}, {4, 24}}, "pilots");
     expectRow(DRVDEFDVBC2_get_bits_per_symbol, {6, 4, 6, 8, 10, 12}, 6, "bits");
     expectRow(DRVDEFDVBC2_translate_constellation, {10, 6, 8, 10, 11, 12}, 10, "constellation");
-    EXPECT_EQ(DRVDEFDVBC2_translate_gi(0), 4u);
-    EXPECT_EQ(DRVDEFDVBC2_translate_gi(1), 7u);
-    EXPECT_EQ(DRVDEFDVBC2_translate_gi(9), 7u);
+    expectMap(DRVDEFDVBC2_translate_gi, {{0, 4}, {1, 7}, {9, 7}}, "guard");
     EXPECT_EQ(DRVDEFDVBC2_translate_coderate(0, 5), 11u);
-    EXPECT_EQ(DRVDEFDVBC2_translate_coderate(1, 5), 12u);
-    expectRow([](uint32_t r) { return DRVDEFDVBC2_translate_coderate(1, r); }, {5, 5, 6, 7, 8, 12}, 5, "rates");
-
-    EXPECT_EQ(DRVDEFDVBC2_get_fecframe_size(1), 64800u);
-    EXPECT_EQ(DRVDEFDVBC2_get_fecframe_size(0), 16200u);
-    EXPECT_EQ(DRVDEFDVBC2_get_fecframe_size(2), 16200u);
+    expectRow(with(DRVDEFDVBC2_translate_coderate, 1), {5, 5, 6, 7, 8, 12}, 5, "rates");
+    expectMap(DRVDEFDVBC2_get_fecframe_size, {{1, 64800}, {0, 16200}, {2, 16200}}, "frame");
     // Code rates 2..5 are 3/4, 4/5, 5/6 and the highest; anything else 2/3.
-    expectRow([](uint32_t r) { return DRVDEFDVBC2_get_fecframe_size_afterldpc(0, r); },
-              {10800, 10800, 11880, 12600, 13320, 14400}, 10800, "short K_ldpc");
-    expectRow([](uint32_t r) { return DRVDEFDVBC2_get_fecframe_size_afterbch(0, r); },
-              {10632, 10632, 11712, 12432, 13152, 14232}, 10632, "short K_bch");
-    expectRow([](uint32_t r) { return DRVDEFDVBC2_get_fecframe_size_afterldpc(1, r); },
-              {43200, 43200, 48600, 51840, 54000, 58320}, 43200, "normal K_ldpc");
-    expectRow([](uint32_t r) { return DRVDEFDVBC2_get_fecframe_size_afterbch(1, r); },
-              {43040, 43040, 48408, 51648, 53840, 58192}, 43040, "normal K_bch");
+    const auto ldpc = [](uint32_t fec) { return with(DRVDEFDVBC2_get_fecframe_size_afterldpc, fec); };
+    const auto bch = [](uint32_t fec) { return with(DRVDEFDVBC2_get_fecframe_size_afterbch, fec); };
+    expectRow(ldpc(0), {10800, 10800, 11880, 12600, 13320, 14400}, 10800, "short K_ldpc");
+    expectRow(bch(0), {10632, 10632, 11712, 12432, 13152, 14232}, 10632, "short K_bch");
+    expectRow(ldpc(1), {43200, 43200, 48600, 51840, 54000, 58320}, 43200, "normal K_ldpc");
+    expectRow(bch(1), {43040, 43040, 48408, 51648, 53840, 58192}, 43040, "normal K_bch");
 }
 
 TEST(DrvDefISDBT, DurationsRatesAndSegments)
 {
-    EXPECT_EQ(DRVDEFISDBT_get_bw_id_from_hz(7000000), 7u);
-    EXPECT_EQ(DRVDEFISDBT_get_bw_id_from_hz(8000000), 8u);
-    EXPECT_EQ(DRVDEFISDBT_get_bw_id_from_hz(5000000), 6u);
+    expectMap(DRVDEFISDBT_get_bw_id_from_hz, {{7000000, 7}, {8000000, 8}, {5000000, 6}}, "bw id");
     expectRow(DRVDEFISDBT_get_num_carrier, {1404, 5616, 2808}, 5616, "carriers");
     expectRow(DRVDEFISDBT_get_num_data_carrier, {1248, 4992, 2496}, 4992, "data carriers");
     expectRow(DRVDEFISDBT_get_bits_per_carrier, {2, 2, 2, 6, 6, 6, 4, 6, 6}, 6, "bits");
-
     const uint32_t tu[3][3] = {{189000, 216000, 252000}, {756000, 864000, 1008000}, {378000, 432000, 504000}};
-    for (uint32_t mode = 0; mode < 3; ++mode) {
-        EXPECT_EQ(DRVDEFISDBT_get_tu(8, mode), tu[mode][0]);
-        EXPECT_EQ(DRVDEFISDBT_get_tu(7, mode), tu[mode][1]);
-        EXPECT_EQ(DRVDEFISDBT_get_tu(6, mode), tu[mode][2]);
-        EXPECT_EQ(DRVDEFISDBT_get_tu(5, mode), tu[mode][2]);
-    }
+    for (uint32_t mode = 0; mode < 3; ++mode)
+        expectMap([mode](uint32_t bw) { return DRVDEFISDBT_get_tu(bw, mode); },
+                  {{8, tu[mode][0]}, {7, tu[mode][1]}, {6, tu[mode][2]}, {5, tu[mode][2]}}, "Tu");
     EXPECT_EQ(DRVDEFISDBT_get_tgi(6, 1, 0), 252000u);
     EXPECT_EQ(DRVDEFISDBT_get_ts(6, 1, 1), 1134000u);
     // Mode 3, 1/8, 64QAM 3/4 on 12 segments: with the 188/204 of Reed-Solomon this is the
     // familiar 16.85 Mbit/s.
     EXPECT_EQ(DRVDEFISDBT_get_bitrate_before_viberbi(6, 1, 1, 8, 12), 24380952u);
-    EXPECT_EQ(DRVDEFISDBT_get_bitrate_after_viberbi(6, 1, 1, 8, 12, 6), 18285714u);
     EXPECT_EQ(DRVDEFISDBT_get_bitrate_after_viberbi(6, 1, 1, 8, 12, 6) * 188ull / 204, 16851540u);
 
     expectRow(DRVDEFISDBT_get_segment_position, {6, 5, 7, 4, 8, 3, 9, 2, 10, 1, 11, 0, 12}, 0, "positions");
+    // Segments, first and last position, first and last carrier of each layer.
     const struct {
         uint32_t a, b, c;
         uint32_t spans[3][5];
@@ -318,12 +260,11 @@ TEST(DrvDefISDBT, DurationsRatesAndSegments)
     for (const auto& l : layouts) {
         t_isdbt_layer_span spans[3];
         EXPECT_EQ(DRVDEFISDBT_get_carriers_distribution(0, l.a, l.b, l.c, spans), 108u);
-        for (int k = 0; k < 3; ++k) {
-            const uint32_t got[5] = {spans[k].segments, spans[k].first_position, spans[k].last_position,
-                                     spans[k].first_carrier, spans[k].last_carrier};
-            for (int f = 0; f < 5; ++f)
-                EXPECT_EQ(got[f], l.spans[k][f]) << l.a << "/" << l.b << "/" << l.c << " layer " << k << " " << f;
-        }
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ((std::vector<uint32_t>{spans[k].segments, spans[k].first_position, spans[k].last_position,
+                                             spans[k].first_carrier, spans[k].last_carrier}),
+                      std::vector<uint32_t>(l.spans[k], l.spans[k] + 5))
+                << l.a << "/" << l.b << "/" << l.c << " layer " << k;
     }
 }
 
@@ -335,12 +276,10 @@ TEST(DrvDefCableAndSatellite, BitsRatesAndBandwidth)
     EXPECT_EQ(DRVDEFDVBS_get_bitrate_before_reed_solomon(8, 27500000), 55000000u);
     EXPECT_EQ(DRVDEFDVBS2_get_bitrate_before_reed_solomon(3, 27500000), 55000000u);
     EXPECT_EQ(DRVDEFDVBS2_get_bits_per_symbol(), 2u);
-    const struct {
-        uint32_t symbolRate, bw;
-    } cases[] = {{6900000, 7935000}, {27500000, 31625000}, {1000000, 1150000}, {0, 0}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(DRVDEFDVBC_calculate_bw(c.symbolRate), c.bw) << c.symbolRate;
-        EXPECT_EQ(DRVDEFDVBS_calculate_bw(c.symbolRate), c.bw) << c.symbolRate;
-        EXPECT_EQ(DRVDEFDVBS2_calculate_bw(c.symbolRate), c.bw) << c.symbolRate;
+    for (const auto& [symbolRate, bw] : {std::pair<uint32_t, uint32_t>{6900000, 7935000}, {27500000, 31625000},
+                                         {1000000, 1150000}, {0, 0}}) {
+        EXPECT_EQ(DRVDEFDVBC_calculate_bw(symbolRate), bw) << symbolRate;
+        EXPECT_EQ(DRVDEFDVBS_calculate_bw(symbolRate), bw) << symbolRate;
+        EXPECT_EQ(DRVDEFDVBS2_calculate_bw(symbolRate), bw) << symbolRate;
     }
 }

@@ -22,15 +22,72 @@ namespace drivertest {
 
 enum class Std { DvbT, DvbT2, DvbC, DvbC2, J83b, DvbS, DvbS2, IsdbT };
 
-// A DVB-T channel: 8k, 64QAM 2/3, guard 1/4.
-inline platform::sim::DigitalChannel dvbtChannel()
+using platform::sim::DigitalChannel;
+using platform::sim::DigitalLayer;
+using platform::sim::DigitalPlp;
+using platform::sim::Modulation;
+
+// The channels of the family tests: DVB-T 8k 64QAM 2/3 guard 1/4; DVB-T2 32k 1/128 with PLPs
+// 0 and 5; ISDB-T 8k 1/8 with layers A and B; DVB-C2 with PLPs 1 and 2; single carriers.
+inline DigitalChannel dvbtChannel(int fft = 8192)
 {
-    platform::sim::DigitalChannel d;
-    d.fftSize = 8192;
-    d.modulation = platform::sim::Modulation::Qam64;
+    DigitalChannel d;
+    d.fftSize = fft;
+    d.modulation = Modulation::Qam64;
     d.codeRate = "2/3";
     d.guardInterval = "1/4";
     return d;
+}
+inline DigitalChannel dvbt2Channel(std::vector<DigitalPlp> plps = {DigitalPlp{0, Modulation::Qam256, "2/3", 0},
+                                                                   DigitalPlp{5, Modulation::Qam16, "1/2", 0}})
+{
+    DigitalChannel d;
+    d.fftSize = 32768;
+    d.guardInterval = "1/128";
+    d.plps = std::move(plps);
+    return d;
+}
+inline DigitalChannel isdbtChannel()
+{
+    DigitalChannel d;
+    d.fftSize = 8192;
+    d.guardInterval = "1/8";
+    d.layers = {DigitalLayer{1, Modulation::Qpsk, "2/3", 2}, DigitalLayer{12, Modulation::Qam64, "3/4", 2}};
+    return d;
+}
+inline DigitalChannel dvbc2Channel()
+{
+    DigitalChannel d;
+    d.plps = {DigitalPlp{1, Modulation::Qam256, "5/6", 0}, DigitalPlp{2, Modulation::Qam1024, "3/4", 0}};
+    return d;
+}
+inline DigitalChannel qam(Modulation m, double symbolRateBd = 0)
+{
+    DigitalChannel d;
+    d.modulation = m;
+    d.symbolRateBd = symbolRateBd;
+    return d;
+}
+
+// One channel of each standard, at channelHz of its standard (DVB-S at 1550 MHz, 27.5 MBd;
+// DVB-S2 at 1210 MHz, 22 MBd).
+inline double channelHz(Std std)
+{
+    static const double hz[] = {602e6, 610e6, 474e6, 866e6, 573e6, 1550e6, 1210e6, 629e6};
+    return hz[int(std)];
+}
+inline uint32_t channelKBd(Std std) { return std == Std::DvbS2 ? 22000 : 27500; }
+inline void standardScene(platform::sim::RfScene& s)
+{
+    namespace standard = platform::sim::standard;
+    s.addOfdm(602e6, 8e6, 66, standard::kDvbT, 32, dvbtChannel());
+    s.addOfdm(610e6, 8e6, 66, standard::kDvbT2, 33, dvbt2Channel());
+    s.addDigital(474e6, 8e6, 66, standard::kDvbC, 38, qam(Modulation::Qam256, 6900000));
+    s.addOfdm(866e6, 8e6, 66, standard::kDvbC2, 37, dvbc2Channel());
+    s.addDigital(573e6, 6e6, 64, standard::kJ83B, 36, qam(Modulation::Qam256));
+    s.addOfdm(629e6, 6e6, 66, standard::kIsdbT, 31, isdbtChannel());
+    s.addSatellite(1550e6, 27500000, standard::kDvbS, 12);
+    s.addSatellite(1210e6, 22000000, standard::kDvbS2, 12);
 }
 
 // What the host's tuner callbacks were asked: signal type and bandwidth in Hz.
@@ -87,64 +144,77 @@ struct FamilyBench : testsupport::Cxd2856Bench {
     static st_t_data_CXD2856& s() { return *DrvCXD2856_state(); }
     static bool satellite(Std std) { return std == Std::DvbS || std == Std::DvbS2; }
 
+    // One family's operations with the words the engine gives them: the look-for with every
+    // automatic flag set and the first word (its IF, for ISDB-T the automatic-bandwidth flag),
+    // symbol rate in kBd; every measurement armed as after a look-for.
+    struct Family {
+        void (*init)(KxlDrvLibError*, bool callbacks);
+        KxlDrvLibError* (*update)(KxlDrvLibError*);
+        KxlDrvLibError* (*poweron)(KxlDrvLibError*);
+        uint32_t (*status)(uint32_t*);
+        void (*lookFor)(KxlDrvLibError*, uint8_t* locked, uint32_t kBd);
+        void (*initMeasures)(KxlDrvLibError*);
+    };
+    // The host's init words the driver keeps: no power query, reader, predicate or events.
+    template <class Init, class... Tail>
+    static void host(Init init, KxlDrvLibError* e, Tail... tail)
+    {
+        init(e, nullptr, 0, nullptr, nullptr, nullptr, nullptr, tail...);
+    }
+    static const Family& family(Std std)
+    {
+        using E = KxlDrvLibError;
+        static const auto cfg = [](bool cb) { return cb ? recordedConfiguration : nullptr; };
+        static const auto ifHz = [](bool cb) { return cb ? tuner_if_frequency_hz : nullptr; };
+        static const Family families[] = {
+            {[](E* e, bool cb) { host(DrvCXD2856_dvbt_init, e, cfg(cb), ifHz(cb), ~0u); },
+             DrvCXD2856_dvbt_update_adjusts, DrvCXD2856_dvbt_poweron, DrvCXD2856_dvbt_get_system_status,
+             [](E* e, uint8_t* l, uint32_t) { DrvCXD2856_dvbt_look_for(e, {3900000, 1, 0, 1, 8, 1, 0, 1, 0, 1, 0, 0}, l); },
+             [](E* e) { DrvCXD2856_dvbt_init_measures_without_event(e, 1, 1, 1, 1); }},
+            {[](E* e, bool cb) { host(DrvCXD2856_dvbt2_init, e, cfg(cb), ifHz(cb), ~0u); },
+             DrvCXD2856_dvbt2_update_adjusts, DrvCXD2856_dvbt2_poweron, DrvCXD2856_dvbt2_get_system_status,
+             [](E* e, uint8_t* l, uint32_t) {
+                 DrvCXD2856_dvbt2_look_for(e, {3900000, 1, 8, KIT_DVBT2_PROFILE_ANY, 1, 0, 1, 0, 0}, l);
+             },
+             [](E* e) { DrvCXD2856_dvbt2_init_measures_without_event(e, 1, 1, 1, 1); }},
+            {[](E* e, bool cb) { host(DrvCXD2856_dvbc_init, e, 0u, 0u, 0u, cfg(cb), ifHz(cb), ~0u); },
+             DrvCXD2856_dvbc_update_adjusts, DrvCXD2856_dvbc_poweron, DrvCXD2856_dvbc_get_system_status,
+             [](E* e, uint8_t* l, uint32_t) { DrvCXD2856_dvbc_look_for(e, {3900000, 1, 0, 1, 0, 0}, l); },
+             [](E* e) { DrvCXD2856_dvbc_init_measures_without_event(e, 1, 1, 1, 1); }},
+            {[](E* e, bool cb) {
+                 host(DrvCXD2856_dvbc2_init, e, cfg(cb), ifHz(cb), cb ? get_tuner_frequency_hz : nullptr, ~0u);
+             },
+             DrvCXD2856_dvbc2_update_adjusts, DrvCXD2856_dvbc2_poweron, DrvCXD2856_dvbc2_get_system_status,
+             [](E* e, uint8_t* l, uint32_t) { DrvCXD2856_dvbc2_look_for(e, {3900000, 1, 8, 1, 0, 1, 0, 1, 0}, l); },
+             [](E* e) { DrvCXD2856_dvbc2_init_measures_without_event(e, 1, 1, 1, 1); }},
+            {[](E* e, bool cb) { host(DrvCXD2856_annexb_init, e, 0u, 0u, 0u, cfg(cb), ifHz(cb), ~0u); },
+             DrvCXD2856_annexb_update_adjusts, DrvCXD2856_annexb_poweron, DrvCXD2856_annexb_get_system_status,
+             [](E* e, uint8_t* l, uint32_t) { DrvCXD2856_annexb_look_for(e, {3900000, 1, 0, 1, 0, 0}, l); },
+             [](E* e) { DrvCXD2856_annexb_init_measures_without_event(e, 1, 1, 1, 1); }},
+            {[](E* e, bool cb) { DrvCXD2856_dvbs_init(e, cb ? tuner_configuration_sat : nullptr, ifHz(cb), ~0u); },
+             DrvCXD2856_dvbs_update_adjusts, DrvCXD2856_dvbs_poweron, DrvCXD2856_dvbs_get_system_status,
+             [](E* e, uint8_t* l, uint32_t kBd) { DrvCXD2856_dvbs_look_for(e, {3900000, 1, kBd, 0}, l); },
+             [](E* e) { DrvCXD2856_dvbs_init_measures_without_event(e, 1, 1, 1, 1); }},
+            {[](E* e, bool cb) { DrvCXD2856_dvbs_init(e, cb ? tuner_configuration_sat : nullptr, ifHz(cb), ~0u); },
+             DrvCXD2856_dvbs_update_adjusts, DrvCXD2856_dvbs_poweron, DrvCXD2856_dvbs_get_system_status,
+             [](E* e, uint8_t* l, uint32_t kBd) { DrvCXD2856_dvbs2_look_for(e, {3900000, 1, kBd, 0}, l); },
+             [](E* e) { DrvCXD2856_dvbs2_init_measures_without_event(e, 1, 1, 1, 1); }},
+            {[](E* e, bool cb) { host(DrvCXD2856_isdbt_init, e, cfg(cb), ifHz(cb), ~0u); },
+             DrvCXD2856_isdbt_update_adjusts, DrvCXD2856_isdbt_poweron, DrvCXD2856_isdbt_get_system_status,
+             [](E* e, uint8_t* l, uint32_t) { DrvCXD2856_isdbt_look_for(e, {1, 6, 1, 0, 0}, l); },
+             [](E* e) { DrvCXD2856_isdbt_init_measures_without_event(e, 1, 1, 1, 1, 1, 0, 7); }},
+        };
+        return families[int(std)];
+    }
+
     // init, tuner init, adjustment update, power-on, tuner power-on, the tuner on hz.
     KxlDrvLibError bringUp(Std std, uint32_t hz, bool callbacks = true)
     {
-        KxlDrvLibError e{};
-        const auto cfg = callbacks ? recordedConfiguration : nullptr;
-        const auto ifHz = callbacks ? tuner_if_frequency_hz : nullptr;
-        switch (std) {
-        case Std::DvbT:
-            DrvCXD2856_dvbt_init(&e, nullptr, 0, nullptr, nullptr, nullptr, nullptr, cfg, ifHz, 0xFFFFFFFF);
-            break;
-        case Std::DvbT2:
-            DrvCXD2856_dvbt2_init(&e, nullptr, 0, nullptr, nullptr, nullptr, nullptr, cfg, ifHz, 0xFFFFFFFF);
-            break;
-        case Std::DvbC:
-            DrvCXD2856_dvbc_init(&e, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, cfg, ifHz, 0xFFFFFFFF);
-            break;
-        case Std::DvbC2:
-            DrvCXD2856_dvbc2_init(&e, nullptr, 0, nullptr, nullptr, nullptr, nullptr, cfg, ifHz,
-                                  callbacks ? get_tuner_frequency_hz : nullptr, 0xFFFFFFFF);
-            break;
-        case Std::J83b:
-            DrvCXD2856_annexb_init(&e, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, cfg, ifHz,
-                                   0xFFFFFFFF);
-            break;
-        case Std::DvbS:
-        case Std::DvbS2:
-            DrvCXD2856_dvbs_init(&e, callbacks ? tuner_configuration_sat : nullptr, ifHz, 0xFFFFFFFF);
-            break;
-        case Std::IsdbT:
-            DrvCXD2856_isdbt_init(&e, nullptr, 0, nullptr, nullptr, nullptr, nullptr, cfg, ifHz, 0xFFFFFFFF);
-            break;
-        }
-        KxlDrvLibError t{};
+        KxlDrvLibError e{}, t{};
+        family(std).init(&e, callbacks);
         DrvCXD2858_init(&t, nullptr, nullptr, DrvCXD2856_opengate, DrvCXD2856_closegate, 0, 0xC0, 0xFFFFFFFF);
-        switch (std) {
-        case Std::DvbT:
-            DrvCXD2856_dvbt_update_adjusts(&t), DrvCXD2856_dvbt_poweron(&t);
-            break;
-        case Std::DvbT2:
-            DrvCXD2856_dvbt2_update_adjusts(&t), DrvCXD2856_dvbt2_poweron(&t);
-            break;
-        case Std::DvbC:
-            DrvCXD2856_dvbc_update_adjusts(&t), DrvCXD2856_dvbc_poweron(&t);
-            break;
-        case Std::DvbC2:
-            DrvCXD2856_dvbc2_update_adjusts(&t), DrvCXD2856_dvbc2_poweron(&t);
-            break;
-        case Std::J83b:
-            DrvCXD2856_annexb_update_adjusts(&t), DrvCXD2856_annexb_poweron(&t);
-            break;
-        case Std::DvbS:
-        case Std::DvbS2:
-            DrvCXD2856_dvbs_update_adjusts(&t), DrvCXD2856_dvbs_poweron(&t);
-            break;
-        case Std::IsdbT:
-            DrvCXD2856_isdbt_update_adjusts(&t), DrvCXD2856_isdbt_poweron(&t);
-            break;
-        }
+        family(std).update(&t);
+        family(std).poweron(&t);
         KxlDrvLib_error_keep_first(&e, &t);
         KxlDrvLib_error_ok(&t);
         DrvCXD2858_poweron(&t);
@@ -155,100 +225,21 @@ struct FamilyBench : testsupport::Cxd2856Bench {
         KxlDrvLib_error_keep_first(&e, &t);
         return e;
     }
-
-    // The look-for each family runs with every automatic flag set and the first word the
-    // engine gives (its IF, for ISDB-T the automatic-bandwidth flag); symbol rate in kBd.
     static KxlDrvLibError lookFor(Std std, uint8_t* locked, uint32_t symbolRateKBd = 0)
     {
         KxlDrvLibError e{};
-        switch (std) {
-        case Std::DvbT:
-            DrvCXD2856_dvbt_look_for(&e, {3900000, 1, 0, 1, 8, 1, 0, 1, 0, 1, 0, 0}, locked);
-            break;
-        case Std::DvbT2:
-            DrvCXD2856_dvbt2_look_for(&e, {3900000, 1, 8, KIT_DVBT2_PROFILE_ANY, 1, 0, 1, 0, 0}, locked);
-            break;
-        case Std::DvbC:
-            DrvCXD2856_dvbc_look_for(&e, {3900000, 1, 0, 1, 0, 0}, locked);
-            break;
-        case Std::DvbC2:
-            DrvCXD2856_dvbc2_look_for(&e, {3900000, 1, 8, 1, 0, 1, 0, 1, 0}, locked);
-            break;
-        case Std::J83b:
-            DrvCXD2856_annexb_look_for(&e, {3900000, 1, 0, 1, 0, 0}, locked);
-            break;
-        case Std::DvbS:
-            DrvCXD2856_dvbs_look_for(&e, {3900000, 1, symbolRateKBd, 0}, locked);
-            break;
-        case Std::DvbS2:
-            DrvCXD2856_dvbs2_look_for(&e, {3900000, 1, symbolRateKBd, 0}, locked);
-            break;
-        case Std::IsdbT:
-            DrvCXD2856_isdbt_look_for(&e, {1, 6, 1, 0, 0}, locked);
-            break;
-        }
+        family(std).lookFor(&e, locked, symbolRateKBd);
         return e;
     }
-
-    // Every measurement armed, as the engine arms them after a look-for.
     static void initMeasures(Std std)
     {
         KxlDrvLibError e{};
-        switch (std) {
-        case Std::DvbT:
-            DrvCXD2856_dvbt_init_measures_without_event(&e, 1, 1, 1, 1);
-            break;
-        case Std::DvbT2:
-            DrvCXD2856_dvbt2_init_measures_without_event(&e, 1, 1, 1, 1);
-            break;
-        case Std::DvbC:
-            DrvCXD2856_dvbc_init_measures_without_event(&e, 1, 1, 1, 1);
-            break;
-        case Std::DvbC2:
-            DrvCXD2856_dvbc2_init_measures_without_event(&e, 1, 1, 1, 1);
-            break;
-        case Std::J83b:
-            DrvCXD2856_annexb_init_measures_without_event(&e, 1, 1, 1, 1);
-            break;
-        case Std::DvbS:
-            DrvCXD2856_dvbs_init_measures_without_event(&e, 1, 1, 1, 1);
-            break;
-        case Std::DvbS2:
-            DrvCXD2856_dvbs2_init_measures_without_event(&e, 1, 1, 1, 1);
-            break;
-        case Std::IsdbT:
-            DrvCXD2856_isdbt_init_measures_without_event(&e, 1, 1, 1, 1, 1, 0, 7);
-            break;
-        }
+        family(std).initMeasures(&e);
     }
-
     static uint32_t status(Std std)
     {
         uint32_t st = 0;
-        switch (std) {
-        case Std::DvbT:
-            DrvCXD2856_dvbt_get_system_status(&st);
-            break;
-        case Std::DvbT2:
-            DrvCXD2856_dvbt2_get_system_status(&st);
-            break;
-        case Std::DvbC:
-            DrvCXD2856_dvbc_get_system_status(&st);
-            break;
-        case Std::DvbC2:
-            DrvCXD2856_dvbc2_get_system_status(&st);
-            break;
-        case Std::J83b:
-            DrvCXD2856_annexb_get_system_status(&st);
-            break;
-        case Std::DvbS:
-        case Std::DvbS2:
-            DrvCXD2856_dvbs_get_system_status(&st);
-            break;
-        case Std::IsdbT:
-            DrvCXD2856_isdbt_get_system_status(&st);
-            break;
-        }
+        family(std).status(&st);
         return st;
     }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 using testsupport::ScopedBoard;
 
@@ -148,9 +149,7 @@ TEST(MeasurePer, SettleAccumulateAndSaturate)
     EXPECT_EQ(r.time, 0u);
     MEASURE_PER_process(&r, &p, 50, 0, 400);
     MEASURE_PER_process(&r, &p, 25, 0, 600);
-    EXPECT_EQ(r.errors, 75u);
-    EXPECT_EQ(r.overflow, 0u);
-    EXPECT_EQ(r.time, 1000u);
+    EXPECT_EQ(std::make_tuple(r.errors, r.overflow, r.time), std::make_tuple(75u, 0u, 1000u));
 
     p.errors = 0xFFFFFFF0u;
     MEASURE_PER_process(&r, &p, 0x0F, 0, 1);

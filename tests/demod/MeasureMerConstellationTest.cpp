@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -61,105 +63,77 @@ AdjustmentBlob blobOf(const RawConfig& raw)
 
 } // namespace
 
-TEST(MeasureMerConstellation, PointsOnTheGridAndOffIt)
+TEST(MeasureMerConstellation, BatchesOfPointsAgainstTheirConfiguration)
 {
-    const t_mer_constellation_config c = defaults();
+    const t_mer_constellation_config grid = defaults();
+    // -10 and 6: I = -2 is 8 from both.
+    t_mer_constellation_config tie = defaults(2);
+    tie.levels[0] = -10;
+    tie.levels[1] = 6;
+    t_mer_constellation_config none = defaults();
+    none.level_count = 0;
+    t_mer_constellation_config zero = defaults(1);
+    zero.levels[0] = 0;
+    t_mer_constellation_config points = defaults();
+    points.point_count = 2;
+    points.points[0] = {400, 380};
+    points.points[1] = {0, 0};
+    // Sigma calibration: 1 + 2p up to 0.5, then p.
+    t_mer_constellation_config sigma = defaults();
+    sigma.segments[0] = {2.0f, 1.0f, 0.5f};
+    sigma.segments[1] = {1.0f, 0.0f, 0.0f};
+    const auto withSigma = [&](uint32_t segments, float t0, float noiseMin, float noiseMax) {
+        t_mer_constellation_config c = sigma;
+        c.segment_count = segments;
+        c.segments[0].threshold = t0;
+        c.noise_minimum = noiseMin;
+        c.noise_maximum = noiseMax;
+        return c;
+    };
+    const t_mer_constellation_config first = withSigma(2, 0.5f, 1e-6f, 1e5f);
+    const t_mer_constellation_config reachedNone = withSigma(1, 5.0f, 0.5f, 1e5f);
+    const t_mer_constellation_config crossed = withSigma(1, 5.0f, 10.0f, 1.0f);
     const struct {
         const char* what;
-        int16_t i, q, i2, q2;
-        int n, others;
+        const t_mer_constellation_config* config;
+        int16_t i, q;
+        int n;
+        int16_t i2, q2;
+        int others;
         uint32_t status;
         int32_t mer;
     } cases[] = {
         // Signal 128 and noise 2 x 0.01 per point: 100 log10(6400) = 380.6.
-        {"on level 8", 8, 8, 0, 0, 50, 0, 0, 381},
+        {"on level 8", &grid, 8, 8, 50, 0, 0, 0, 0, 381},
         // 56^2 + 24^2 over 0.02 is 52.7 dB, above the maximum 40.0 dB.
-        {"on a corner", -56, 24, 0, 0, 50, 0, 1, 400},
+        {"on a corner", &grid, -56, 24, 50, 0, 0, 0, 1, 400},
         // One unit off on both axes: noise 2 x (1 + 1) / 2 per point, 128 / 2.
-        {"one off", 9, 9, 0, 0, 50, 0, 0, 181},
-        {"half on, half off", 8, 8, 9, 9, 25, 25, 0, 210},
-        {"one point", 9, 7, 0, 0, 1, 0, 0, 181},
+        {"one off", &grid, 9, 9, 50, 0, 0, 0, 0, 181},
+        {"half on, half off", &grid, 8, 8, 25, 9, 9, 25, 0, 210},
+        {"one point", &grid, 9, 7, 1, 0, 0, 0, 0, 181},
+        // -10 wins: signal 100 + 36 over noise 2 x 32 (33), not 36 + 36 (5).
+        {"a tie goes to the first level", &tie, -2, 6, 50, 0, 0, 0, 0, 33},
+        {"no levels", &none, 8, 8, 50, 0, 0, 0, 2, 0},
+        {"no configuration", nullptr, 8, 8, 50, 0, 0, 0, 2, 0},
+        {"zero levels: no signal power", &zero, 3, -3, 50, 0, 0, 0, 2, 0},
+        {"calibration points: 381 x 380 / 400", &points, 8, 8, 50, 0, 0, 0, 0, 362},
+        {"first segment", &first, 9, 9, 50, 0, 0, 0, 0, 133},
+        {"second segment, clamped up to the minimum", &first, 8, 8, 50, 0, 0, 0, 1, 400},
+        {"no segment reached: the minimum", &reachedNone, 9, 9, 50, 0, 0, 0, 0, 211},
+        {"minimum above maximum: the maximum wins", &crossed, 9, 9, 50, 0, 0, 0, 0, 181},
     };
     for (const auto& k : cases) {
         Constellation m;
-        const MeasureResult r = m.feed(&c, k.i, k.q, k.n, k.i2, k.q2, k.others);
+        const MeasureResult r = m.feed(k.config, k.i, k.q, k.n, k.i2, k.q2, k.others);
         EXPECT_EQ(r.status, k.status) << k.what;
         EXPECT_EQ(r.value.s32, k.mer) << k.what;
     }
-}
-
-TEST(MeasureMerConstellation, SigmaCalibrationAndNoiseLimits)
-{
-    t_mer_constellation_config c = defaults();
-    c.segment_count = 2;
-    c.segments[0] = {2.0f, 1.0f, 0.5f};
-    c.segments[1] = {1.0f, 0.0f, 0.0f};
-    const struct {
-        const char* what;
-        uint32_t segments;
-        float t0, noiseMin, noiseMax;
-        int16_t at;
-        uint32_t status;
-        int32_t mer;
-    } cases[] = {
-        {"first segment: 1 + 2p", 2, 0.5f, 1e-6f, 1e5f, 9, 0, 133},
-        {"second segment, clamped up to the minimum", 2, 0.5f, 1e-6f, 1e5f, 8, 1, 400},
-        {"no segment reached: the minimum", 1, 5.0f, 0.5f, 1e5f, 9, 0, 211},
-        {"minimum above maximum: the maximum wins", 1, 5.0f, 10.0f, 1.0f, 9, 0, 181},
-    };
-    for (const auto& k : cases) {
-        c.segment_count = k.segments;
-        c.segments[0].threshold = k.t0;
-        c.noise_minimum = k.noiseMin;
-        c.noise_maximum = k.noiseMax;
-        Constellation m;
-        const MeasureResult r = m.feed(&c, k.at, k.at);
-        EXPECT_EQ(r.status, k.status) << k.what;
-        EXPECT_EQ(r.value.s32, k.mer) << k.what;
-    }
-}
-
-TEST(MeasureMerConstellation, NearestLevelTieGoesToTheFirst)
-{
-    t_mer_constellation_config c = defaults(2);
-    c.levels[0] = -10;
-    c.levels[1] = 6;
-    // I = -2 is 8 from both: -10 wins, signal 100 + 36 over noise 2 x 32 (33), not 36 + 36 (5).
-    Constellation m;
-    EXPECT_EQ(m.feed(&c, -2, 6).value.s32, 33);
-}
-
-TEST(MeasureMerConstellation, NoSignalGivesTheMinimum)
-{
-    t_mer_constellation_config none = defaults();
-    none.level_count = 0;
-    Constellation a;
-    MeasureResult r = a.feed(&none, 8, 8);
-    EXPECT_EQ(r.status, 2u);
-    EXPECT_EQ(r.value.s32, 0);
-    Constellation b;
-    r = b.feed(nullptr, 8, 8);
-    EXPECT_EQ(r.status, 2u);
-    EXPECT_EQ(r.value.s32, 0);
-    // Zero levels: the signal power of every point is 0.
-    t_mer_constellation_config zero = defaults(1);
-    zero.levels[0] = 0;
+    // No batch: the last value's status, or nothing measured yet.
     Constellation c;
-    EXPECT_EQ(c.feed(&zero, 3, -3).status, 2u);
-    // Nothing measured yet and no batch: no value.
+    MeasureResult r;
+    EXPECT_EQ(MEASURE_MER_CONSTELLATION_process(&r, &c.object, nullptr, nullptr, 0, &zero)->status, 3u);
+    c.feed(&zero, 3, -3);
     EXPECT_EQ(MEASURE_MER_CONSTELLATION_process(&r, &c.object, nullptr, nullptr, 0, &zero)->status, 2u);
-    Constellation d;
-    EXPECT_EQ(MEASURE_MER_CONSTELLATION_process(&r, &d.object, nullptr, nullptr, 0, &zero)->status, 3u);
-}
-
-TEST(MeasureMerConstellation, CalibrationPointsOfTheConfiguration)
-{
-    t_mer_constellation_config c = defaults();
-    c.point_count = 2;
-    c.points[0] = {400, 380};
-    c.points[1] = {0, 0};
-    Constellation m;
-    EXPECT_EQ(m.feed(&c, 8, 8).value.s32, 362); // 381 x 380 / 400, rounded
 }
 
 TEST(MeasureMerConstellation, SustainedDropJumpsAfterTheStepCount)
@@ -194,9 +168,7 @@ TEST(MeasureMerConstellation, CreationRestartAndFixedResults)
     const t_mer_constellation_config c = defaults();
     t_measure_mer_constellation bare{};
     MEASURE_MER_CONSTELLATION_create(&err, &bare, 0x80000000u, 3, 1, 20, 2, 10, 30, 15);
-    EXPECT_EQ(err.code, 10u);
-    EXPECT_EQ(err.argument, 0u);
-    EXPECT_EQ(bare.ring.capacity, 0);
+    EXPECT_EQ(std::make_tuple(err.code, err.argument, bare.ring.capacity), std::make_tuple(10u, 0u, 0));
     const int16_t i[] = {8, 9}, q[] = {8, 9};
     MeasureResult r;
     EXPECT_EQ(MEASURE_MER_CONSTELLATION_process(&r, &bare, i, q, 1, &c)->value.s32, 381);
@@ -223,32 +195,22 @@ TEST(MeasureMerConstellation, CreationRestartAndFixedResults)
     EXPECT_EQ(r.status, 1u);
 }
 
-TEST(MeasureMerConstellation, DefaultLevels)
+TEST(MeasureMerConstellation, DefaultLevelsEightAtMost)
 {
-    const struct {
-        uint32_t n;
-        std::vector<float> levels;
-    } cases[] = {
-        {2, {-8, 8}},
-        {4, {-24, -8, 8, 24}},
-        {8, {-56, -40, -24, -8, 8, 24, 40, 56}},
-        {9, {-56, -40, -24, -8, 8, 24, 40, 56}}, // eight at most
-    };
-    for (const auto& k : cases) {
-        const t_mer_constellation_config c = defaults(k.n);
-        ASSERT_EQ(c.level_count, k.levels.size()) << k.n;
-        for (size_t i = 0; i < k.levels.size(); ++i)
-            EXPECT_EQ(c.levels[i], k.levels[i]) << k.n << " " << i;
+    for (uint32_t n : {2u, 4u, 8u, 9u}) {
+        const t_mer_constellation_config c = defaults(n);
+        const uint32_t count = std::min(n, 8u);
+        ASSERT_EQ(c.level_count, count) << n;
+        for (uint32_t i = 0; i < count; ++i)
+            EXPECT_EQ(c.levels[i], 16.0f * i - 8.0f * (count - 1)) << n << " " << i;
     }
     const t_mer_constellation_config c = defaults(2);
-    EXPECT_EQ(c.maximum_mer, 400);
-    EXPECT_EQ(c.upper_limit, 400);
-    EXPECT_EQ(c.minimum_mer, 0);
-    EXPECT_EQ(c.segment_count, 0u);
+    EXPECT_EQ((std::vector<int32_t>{c.maximum_mer, c.upper_limit, c.minimum_mer, int32_t(c.segment_count),
+                                    int32_t(c.point_count)}),
+              (std::vector<int32_t>{400, 400, 0, 0, 0}));
     EXPECT_FLOAT_EQ(c.noise_minimum, 1e-6f);
     EXPECT_FLOAT_EQ(c.noise_maximum, 100000.0f);
     EXPECT_EQ(c.segments[3].slope, 1.0f);
-    EXPECT_EQ(c.point_count, 0u);
 }
 
 TEST(MeasureMerConstellation, LoaderReadsEightyBytes)
@@ -256,25 +218,17 @@ TEST(MeasureMerConstellation, LoaderReadsEightyBytes)
     const AdjustmentBlob blob = blobOf(RawConfig{});
     t_mer_constellation_config c = defaults(8);
     c.point_count = 1; // not part of the record: kept
-    KxlDrvLibError err;
-    KxlDrvLib_error_ok(&err);
+    KxlDrvLibError err{};
     EXPECT_EQ(MEASURE_MER_CONSTELLATION_load_config(8, 3, &c, blob.data(), &err), blob.data() + 80);
     EXPECT_EQ(err.code, 0u);
-    EXPECT_EQ(c.level_count, 2u);
-    EXPECT_FLOAT_EQ(c.levels[0], -137.2f);
-    EXPECT_FLOAT_EQ(c.levels[1], 137.2f);
-    EXPECT_EQ(c.maximum_mer, 350);
-    EXPECT_EQ(c.upper_limit, 350);
-    EXPECT_EQ(c.lower_limit, 0);
-    EXPECT_FLOAT_EQ(c.noise_minimum, 1.0f);
-    EXPECT_FLOAT_EQ(c.noise_maximum, 100000.0f);
-    EXPECT_EQ(c.segment_count, 2u);
-    EXPECT_FLOAT_EQ(c.segments[0].slope, 1.33f);
-    EXPECT_FLOAT_EQ(c.segments[0].offset, -50.0f);
-    EXPECT_FLOAT_EQ(c.segments[0].threshold, 150.0f);
-    EXPECT_FLOAT_EQ(c.segments[1].offset, -34.43f);
-    EXPECT_EQ(c.segments[3].slope, 1.0f); // no slot for it in the record
-    EXPECT_EQ(c.point_count, 1u);
+    EXPECT_EQ((std::vector<int32_t>{int32_t(c.level_count), c.maximum_mer, c.upper_limit, c.lower_limit,
+                                    int32_t(c.segment_count), int32_t(c.point_count)}),
+              (std::vector<int32_t>{2, 350, 350, 0, 2, 1}));
+    // The segment with no slot in the record keeps its default slope.
+    EXPECT_EQ((std::vector<float>{c.levels[0], c.levels[1], c.noise_minimum, c.noise_maximum, c.segments[0].slope,
+                                  c.segments[0].offset, c.segments[0].threshold, c.segments[1].offset,
+                                  c.segments[3].slope}),
+              (std::vector<float>{-137.2f, 137.2f, 1.0f, 100000.0f, 1.33f, -50.0f, 150.0f, -34.43f, 1.0f}));
 
     // More level slots than levels: the slot is read whole.
     AdjustmentBlob wide;
@@ -282,7 +236,6 @@ TEST(MeasureMerConstellation, LoaderReadsEightyBytes)
     for (int i = 0; i < 10; ++i)
         wide.s32(100 * i);
     wide.s16(400).s32(0).s32(100).u8(0);
-    KxlDrvLib_error_ok(&err);
     EXPECT_EQ(MEASURE_MER_CONSTELLATION_load_config(10, 0, &c, wide.data(), &err), wide.data() + wide.size());
     EXPECT_EQ(err.code, 0u);
     EXPECT_FLOAT_EQ(c.levels[7], 7.0f);
@@ -319,8 +272,7 @@ TEST(MeasureMerConstellation, LoaderClampsEveryField)
         k.spoil(raw);
         const AdjustmentBlob blob = blobOf(raw);
         t_mer_constellation_config c = defaults();
-        KxlDrvLibError err;
-        KxlDrvLib_error_ok(&err);
+        KxlDrvLibError err{};
         EXPECT_EQ(MEASURE_MER_CONSTELLATION_load_config(8, 3, &c, blob.data(), &err), blob.data() + 80) << k.what;
         EXPECT_EQ(err.code, 26u) << k.what;
         EXPECT_EQ(err.argument, 2u) << k.what;

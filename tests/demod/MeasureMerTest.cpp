@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -29,142 +30,106 @@ struct Mer {
         MEASURE_MER_create_with(&err, &object, &p);
     }
     ~Mer() { MEASURE_MER_destroy(&object); }
-    MeasureResult feed(std::vector<int32_t> samples, const t_mer_calibration_table* table = nullptr)
+    int32_t feed(std::vector<int32_t> samples, const t_mer_calibration_table* table = nullptr)
     {
         MeasureResult r;
         MEASURE_MER_process(&r, &object, samples.data(), static_cast<int32_t>(samples.size()), table);
-        return r;
+        return r.value.s32;
     }
 };
 
 } // namespace
 
-TEST(MeasureMer, CalibrationAtAndBetweenPoints)
+TEST(MeasureMer, CalibrationAndLimits)
 {
     const t_mer_calibration_table t = curve(450, {{400, 420}, {300, 300}, {200, 180}, {0, 0}});
+    const t_mer_calibration_table empty{};
+    // Equal first points stay finite.
+    const t_mer_calibration_table flat = curve(500, {{300, 310}, {300, 200}, {0, 0}});
+    t_mer_calibration_table def;
+    MEASURE_MER_default_table(&def);
     const struct {
+        const t_mer_calibration_table* table;
         int32_t measured;
+        uint8_t clamp;
         uint32_t status;
         int32_t real;
-    } cases[] = {
-        {450, 0, 480}, // above the first point: along the first segment
-        {400, 0, 420}, {303, 0, 304}, {302, 0, 302}, {300, 0, 300}, {250, 0, 240},
-        {200, 0, 180}, {100, 0, 90},  {1, 0, 1},     {0, 2, 0},     {-7, 2, 0},
+    } calibrations[] = {
+        {&t, 450, 0, 0, 480}, // above the first point: along the first segment
+        {&t, 400, 0, 0, 420}, {&t, 303, 0, 0, 304}, {&t, 302, 0, 0, 302}, {&t, 300, 0, 0, 300}, {&t, 250, 0, 0, 240},
+        {&t, 200, 0, 0, 180}, {&t, 100, 0, 0, 90},  {&t, 1, 0, 0, 1},     {&t, 0, 0, 2, 0},     {&t, -7, 0, 2, 0},
+        {&t, 420, 1, 0, 444}, // under the maximum 450
+        {&t, 450, 1, 1, 450}, // 480 clamps
+        {nullptr, 777, 1, 0, 777}, {&empty, 777, 1, 0, 777}, {&flat, 400, 0, 0, 200}, {&def, 350, 0, 0, 350},
     };
-    for (const auto& c : cases) {
-        MeasureResult r;
-        MEASURE_MER_calibrate(&r, c.measured, 0, &t);
+    MeasureResult r;
+    for (const auto& c : calibrations) {
+        MEASURE_MER_calibrate(&r, c.measured, c.clamp, c.table);
         EXPECT_EQ(r.status, c.status) << c.measured;
         EXPECT_EQ(r.value.s32, c.real) << c.measured;
     }
-    MeasureResult r;
-    MEASURE_MER_calibrate(&r, 420, 1, &t); // 444, under the maximum 450
-    EXPECT_EQ(r.status, 0u);
-    EXPECT_EQ(r.value.s32, 444);
-    MEASURE_MER_calibrate(&r, 450, 1, &t); // 480 clamps
-    EXPECT_EQ(r.status, 1u);
-    EXPECT_EQ(r.value.s32, 450);
 
-    // No table or an empty one: no calibration. Equal first points stay finite.
-    MEASURE_MER_calibrate(&r, 777, 1, nullptr);
-    EXPECT_EQ(r.value.s32, 777);
-    const t_mer_calibration_table empty{};
-    MEASURE_MER_calibrate(&r, 777, 1, &empty);
-    EXPECT_EQ(r.status, 0u);
-    EXPECT_EQ(r.value.s32, 777);
-    const t_mer_calibration_table flat = curve(500, {{300, 310}, {300, 200}, {0, 0}});
-    MEASURE_MER_calibrate(&r, 400, 0, &flat);
-    EXPECT_EQ(r.value.s32, 200);
-}
-
-TEST(MeasureMer, DefaultTableAndLimits)
-{
-    t_mer_calibration_table def;
-    MEASURE_MER_default_table(&def);
-    MeasureResult r;
-    EXPECT_EQ(MEASURE_MER_calibrate(&r, 350, 0, &def)->value.s32, 350);
-    Mer m(MEASURE_MER_PARAMS_DVBC);
-    r = m.feed({350}, &def);
-    EXPECT_EQ(r.status, 0u);
-    EXPECT_EQ(r.value.s32, 350);
-
-    const struct {
-        int32_t status, value;
-        uint32_t outStatus;
-        int32_t out;
-    } cases[] = {
-        {0, 520, 1, 500}, {0, 500, 0, 500}, {0, 0, 0, 0}, {0, -10, 2, 0}, {3, 250, 3, 250},
-    };
-    for (const auto& c : cases) {
-        MEASURE_MER_limit(&r, c.status, c.value, &def);
-        EXPECT_EQ(r.status, c.outStatus) << c.value;
-        EXPECT_EQ(r.value.s32, c.out) << c.value;
-    }
-    // Display limits inside the table's range.
+    // Display limits inside the table's range; no table, or an empty one, leaves the pair alone.
     t_mer_calibration_table narrow = def;
     narrow.lower_limit = 100;
     narrow.upper_limit = 400;
-    EXPECT_EQ(MEASURE_MER_limit(&r, 0, 50, &narrow)->status, 2u);
-    EXPECT_EQ(MEASURE_MER_limit(&r, 0, 450, &narrow)->status, 1u);
-    EXPECT_EQ(r.value.s32, 450);
-    EXPECT_EQ(MEASURE_MER_limit(&r, 0, 250, &narrow)->status, 0u);
-    // No table, or an empty one, leaves the pair alone.
-    const t_mer_calibration_table empty{};
-    EXPECT_EQ(MEASURE_MER_limit(&r, 0, -40, &empty)->value.s32, -40);
-    EXPECT_EQ(MEASURE_MER_limit(&r, 2, 900, nullptr)->status, 2u);
-
+    const struct {
+        const t_mer_calibration_table* table;
+        int32_t status, value;
+        uint32_t outStatus;
+        int32_t out;
+    } limits[] = {
+        {&def, 0, 520, 1, 500},    {&def, 0, 500, 0, 500},    {&def, 0, 0, 0, 0},        {&def, 0, -10, 2, 0},
+        {&def, 3, 250, 3, 250},    {&narrow, 0, 50, 2, 50},   {&narrow, 0, 450, 1, 450}, {&narrow, 0, 250, 0, 250},
+        {&empty, 0, -40, 0, -40},  {nullptr, 2, 900, 2, 900},
+    };
+    for (const auto& c : limits) {
+        MEASURE_MER_limit(&r, c.status, c.value, c.table);
+        EXPECT_EQ(r.status, c.outStatus) << c.value;
+        EXPECT_EQ(r.value.s32, c.out) << c.value;
+    }
     EXPECT_EQ(MEASURE_MER_max(&r, &narrow)->value.s32, 500);
     EXPECT_EQ(r.status, 1u);
     EXPECT_EQ(MEASURE_MER_max(&r, nullptr)->value.s32, 500);
     EXPECT_EQ(MEASURE_MER_min(&r)->status, 2u);
-    EXPECT_EQ(MEASURE_MER_unlocked(&r, &m.object)->status, 3u);
 }
 
-TEST(MeasureMer, BatchOfNineIsTrimmedAndOfEightIsNot)
+TEST(MeasureMer, BatchesStepsAndSmoothing)
 {
-    Mer nine(MEASURE_MER_PARAMS_DVBC);
-    EXPECT_EQ(nine.feed({300, 300, 300, 300, 300, 300, 300, 500, 180}).value.s32, 300);
-    Mer eight(MEASURE_MER_PARAMS_DVBC);
-    EXPECT_EQ(eight.feed({300, 300, 300, 300, 300, 300, 500, 180}).value.s32, 310);
-    // Samples are calibrated before they are averaged.
+    // A batch of nine is trimmed of its extremes, one of eight is not; samples are calibrated
+    // before they are averaged.
     const t_mer_calibration_table half = curve(500, {{500, 250}, {0, 0}});
-    Mer calibrated(MEASURE_MER_PARAMS_DVBC);
-    EXPECT_EQ(calibrated.feed({400, 200}, &half).value.s32, 150);
-}
+    t_mer_calibration_table def;
+    MEASURE_MER_default_table(&def);
+    EXPECT_EQ(Mer(MEASURE_MER_PARAMS_DVBC).feed({300, 300, 300, 300, 300, 300, 300, 500, 180}), 300);
+    EXPECT_EQ(Mer(MEASURE_MER_PARAMS_DVBC).feed({300, 300, 300, 300, 300, 300, 500, 180}), 310);
+    EXPECT_EQ(Mer(MEASURE_MER_PARAMS_DVBC).feed({400, 200}, &half), 150);
+    EXPECT_EQ(Mer(MEASURE_MER_PARAMS_DVBC).feed({350}, &def), 350);
 
-TEST(MeasureMer, ConstantInputIsConstantFromTheFirstCall)
-{
-    Mer m(MEASURE_MER_PARAMS_DVBT2);
+    Mer constant(MEASURE_MER_PARAMS_DVBT2);
     for (int call = 0; call < 200; ++call)
-        ASSERT_EQ(m.feed({287, 288, 286}).value.s32, 287) << call;
-}
+        ASSERT_EQ(constant.feed({287, 288, 286}), 287) << call;
 
-TEST(MeasureMer, SustainedDropJumpsToTheShortMean)
-{
-    // Short window 4, step threshold 20 over 4 calls, jump threshold 30 over 2 calls.
-    Mer m(MEASURE_MER_PARAMS_ISDBT);
+    // ISDB-T: short window 4, step threshold 20 over 4 calls, jump threshold 30 over 2 calls.
+    // A sustained drop jumps to the short mean on the fourth call.
+    Mer drop(MEASURE_MER_PARAMS_ISDBT);
     for (int call = 0; call < 10; ++call)
-        ASSERT_EQ(m.feed({300}).value.s32, 300);
-    const int32_t expected[] = {300, 298, 296, 284, 200, 200, 200};
-    for (int32_t e : expected)
-        EXPECT_EQ(m.feed({200}).value.s32, e);
-    EXPECT_EQ(m.object.ring.count, 7); // cut to the short window on the fourth call, then grew
-}
+        ASSERT_EQ(drop.feed({300}), 300);
+    for (int32_t e : {300, 298, 296, 284, 200, 200, 200})
+        EXPECT_EQ(drop.feed({200}), e);
+    EXPECT_EQ(drop.object.ring.count, 7); // cut to the short window on the fourth call, then grew
 
-TEST(MeasureMer, ShortDipIsSmoothedAway)
-{
     // Two calls at 200 among 300s: the step counter also counts the way back up, so the
     // history is cut while the dip is still in the short window; the smoothing keeps the
     // display near 300 all the same.
-    Mer m(MEASURE_MER_PARAMS_ISDBT);
+    Mer dip(MEASURE_MER_PARAMS_ISDBT);
     for (int call = 0; call < 10; ++call)
-        m.feed({300});
-    EXPECT_EQ(m.feed({200}).value.s32, 300);
-    EXPECT_EQ(m.feed({200}).value.s32, 298);
-    int32_t lowest = 300;
-    int32_t v = 0;
+        dip.feed({300});
+    EXPECT_EQ(dip.feed({200}), 300);
+    EXPECT_EQ(dip.feed({200}), 298);
+    int32_t lowest = 300, v = 0;
     for (int call = 0; call < 40; ++call) {
-        v = m.feed({300}).value.s32;
+        v = dip.feed({300});
         lowest = std::min(lowest, v);
         EXPECT_LE(v, 300);
     }
@@ -172,7 +137,7 @@ TEST(MeasureMer, ShortDipIsSmoothedAway)
     EXPECT_EQ(v, 299);
 }
 
-TEST(MeasureMer, WithoutHistoryEachBatchStandsAlone)
+TEST(MeasureMer, CreationRestartAndWithoutHistory)
 {
     t_measure_mer m{};
     KxlDrvLibError err;
@@ -181,6 +146,7 @@ TEST(MeasureMer, WithoutHistoryEachBatchStandsAlone)
     EXPECT_EQ(err.argument, 0u);
     EXPECT_STREQ(err.text, "[MEASURE_MER_create]->Heap error");
     EXPECT_EQ(m.ring.capacity, 0);
+    // Without history each batch stands alone.
     const int32_t samples[] = {320, 330};
     MeasureResult r;
     EXPECT_EQ(MEASURE_MER_process(&r, &m, samples, 2, nullptr)->value.s32, 325);
@@ -193,6 +159,7 @@ TEST(MeasureMer, WithoutHistoryEachBatchStandsAlone)
     // An empty history with no batch has nothing to say.
     Mer fresh(MEASURE_MER_PARAMS_DVBC2);
     EXPECT_EQ(MEASURE_MER_process(&r, &fresh.object, nullptr, 0, nullptr)->status, 3u);
+    EXPECT_EQ(MEASURE_MER_unlocked(&r, &fresh.object)->status, 3u);
     // Re-creation reuses the ring; restart empties it and restarts the smoothing.
     void* storage = fresh.object.ring.entries;
     fresh.feed({300});
@@ -202,77 +169,63 @@ TEST(MeasureMer, WithoutHistoryEachBatchStandsAlone)
     fresh.feed({300});
     MEASURE_MER_restart(&fresh.object);
     EXPECT_EQ(fresh.object.ring.count, 0);
-    EXPECT_EQ(fresh.feed({250}).value.s32, 250);
+    EXPECT_EQ(fresh.feed({250}), 250);
+
+    // The shared-history variant: one history of ten values, zero at start: the sixth
+    // smallest turns once five batches are in.
+    t_mer_calibration_table def;
+    MEASURE_MER_default_table(&def);
+    const int32_t four[] = {400};
+    for (int call = 1; call <= 4; ++call)
+        EXPECT_EQ(MEASURE_MER_process_T2(&r, 0, four, 1, &def)->value.s32, 0) << call;
+    EXPECT_EQ(MEASURE_MER_process_T2(&r, 0, four, 1, &def)->value.s32, 400);
+    EXPECT_EQ(r.status, 0u);
 }
 
 TEST(MeasureMer, LoaderReadsTheSlotAndChecksIt)
 {
-    AdjustmentBlob blob;
-    blob.u16(450).pairs({{380, 400}, {300, 310}, {0, 0}, {0xFFFF, 0}, {999, 999}});
-    t_mer_calibration_table t;
-    std::memset(&t, 0x33, sizeof t);
-    KxlDrvLibError err;
-    KxlDrvLib_error_ok(&err);
-    EXPECT_EQ(MEASURE_MER_load_table(&t, 5, blob.data(), &err), blob.data() + 2 + 4 * 5);
-    EXPECT_EQ(err.code, 0u);
-    EXPECT_EQ(t.count, 3u);
-    EXPECT_EQ(t.maximum, 450);
-    EXPECT_EQ(t.lower_limit, 0);
-    EXPECT_EQ(t.upper_limit, 450);
-    EXPECT_EQ(t.points[1].measured, 300);
-    EXPECT_EQ(t.points[1].real, 310);
-    EXPECT_EQ(t.points[4].measured, 0);
-
+    using Pairs = std::vector<std::pair<uint16_t, uint16_t>>;
+    Pairs many;
+    for (int i = 0; i < 40; ++i)
+        many.emplace_back(480 - 10 * i, 480 - 10 * i);
+    many.emplace_back(0xFFFF, 0);
     const struct {
         const char* what;
         uint16_t maximum;
-        std::vector<std::pair<uint16_t, uint16_t>> pairs;
+        Pairs pairs;
+        uint32_t code, count;
         uint16_t keptMaximum;
-    } bad[] = {
-        {"maximum above 500", 501, {{400, 400}, {0xFFFF, 0}}, 500},
-        {"measured above 500", 500, {{501, 400}, {0xFFFF, 0}}, 500},
-        {"real above 500", 500, {{400, 501}, {0xFFFF, 0}}, 500},
-        {"not descending", 500, {{300, 300}, {300, 200}, {0xFFFF, 0}}, 500},
-        {"no end marker", 500, {{400, 400}, {300, 300}}, 500},
+    } cases[] = {
+        {"valid", 450, {{380, 400}, {300, 310}, {0, 0}, {0xFFFF, 0}, {999, 999}}, 0, 3, 450},
+        {"a slot larger than the table: 32 points kept", 500, many, 0, 32, 500},
+        {"maximum above 500", 501, {{400, 400}, {0xFFFF, 0}}, 26, 1, 500},
+        {"measured above 500", 500, {{501, 400}, {0xFFFF, 0}}, 26, 1, 500},
+        {"real above 500", 500, {{400, 501}, {0xFFFF, 0}}, 26, 1, 500},
+        {"not descending", 500, {{300, 300}, {300, 200}, {0xFFFF, 0}}, 26, 2, 500},
+        {"no end marker", 500, {{400, 400}, {300, 300}}, 26, 2, 500},
     };
-    for (const auto& c : bad) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         AdjustmentBlob b;
         b.u16(c.maximum);
         for (const auto& p : c.pairs)
             b.u16(p.first).u16(p.second);
-        KxlDrvLib_error_ok(&err);
-        const int32_t n = static_cast<int32_t>(c.pairs.size());
-        EXPECT_EQ(MEASURE_MER_load_table(&t, n, b.data(), &err), b.data() + b.size()) << c.what;
-        EXPECT_EQ(err.code, 26u) << c.what;
-        EXPECT_EQ(err.argument, 2u) << c.what;
-        EXPECT_STREQ(err.text, "[MEASURE_MER_load_table]->Format error") << c.what;
-        EXPECT_EQ(t.maximum, c.keptMaximum) << c.what;
+        t_mer_calibration_table t;
+        std::memset(&t, 0x33, sizeof t);
+        KxlDrvLibError err{};
+        EXPECT_EQ(MEASURE_MER_load_table(&t, int32_t(c.pairs.size()), b.data(), &err), b.data() + b.size());
+        EXPECT_EQ(std::make_tuple(err.code, t.count, t.maximum), std::make_tuple(c.code, c.count, c.keptMaximum));
+        // A bad pair before the marker stays as read.
+        EXPECT_EQ(t.points[0].measured, c.pairs[0].first);
+        if (c.code) {
+            EXPECT_EQ(err.argument, 2u);
+            EXPECT_STREQ(err.text, "[MEASURE_MER_load_table]->Format error");
+        } else {
+            EXPECT_EQ(std::make_tuple(t.lower_limit, t.upper_limit, t.points[1].real),
+                      std::make_tuple(0, c.maximum, c.pairs[1].second));
+            if (c.count < 32) {
+                EXPECT_EQ(t.points[c.count + 1].measured, 0) << "the marker and after it stored empty";
+            }
+        }
     }
-    // A bad pair before the marker stays as read.
-    EXPECT_EQ(t.points[0].measured, 400);
-
-    // A slot larger than the table: read whole, 32 points kept.
-    AdjustmentBlob big;
-    big.u16(500);
-    for (int i = 0; i < 40; ++i)
-        big.u16(static_cast<uint16_t>(480 - 10 * i)).u16(static_cast<uint16_t>(480 - 10 * i));
-    big.u16(0xFFFF).u16(0);
-    KxlDrvLib_error_ok(&err);
-    EXPECT_EQ(MEASURE_MER_load_table(&t, 41, big.data(), &err), big.data() + 2 + 41 * 4);
-    EXPECT_EQ(err.code, 0u);
-    EXPECT_EQ(t.count, 32u);
-    EXPECT_EQ(t.points[31].measured, 170);
-}
-
-TEST(MeasureMer, SharedHistoryVariantReportsTheSixthSmallest)
-{
-    // One history of ten values, zero at start: the result turns once five batches are in.
-    t_mer_calibration_table def;
-    MEASURE_MER_default_table(&def);
-    const int32_t samples[] = {400};
-    MeasureResult r;
-    for (int call = 1; call <= 4; ++call)
-        EXPECT_EQ(MEASURE_MER_process_T2(&r, 0, samples, 1, &def)->value.s32, 0) << call;
-    EXPECT_EQ(MEASURE_MER_process_T2(&r, 0, samples, 1, &def)->value.s32, 400);
-    EXPECT_EQ(r.status, 0u);
 }

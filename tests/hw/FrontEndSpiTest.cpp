@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -137,6 +138,32 @@ TEST(ADF4360, StartUpLatchesWithPowerUpPause)
     EXPECT_GE(model.latchTimeUs(Adf4360Model::kNCounter) - model.latchTimeUs(Adf4360Model::kControl), 10000u);
     // The 24-bit words reached only the ADF4360.
     EXPECT_EQ(fe.chips.synthesizers->adf4350().latchCount(0), 0);
+}
+
+// In two halves the pause passes while other work goes on: the last latch waits only for
+// what is left of it.
+TEST(ADF4360, SplitStartUpWaitsOnlyWhatIsLeftOfThePause)
+{
+    ChipBench fe;
+    auto& model = fe.chips.synthesizers->adf4360();
+    using platform::sim::Adf4360Model;
+    for (const uint64_t meanwhileMs : {0u, 4u, 25u}) {
+        fe.board->log().clear();
+        ADF4360 synth;
+        EXPECT_EQ(synth.beginInit(), 0);
+        EXPECT_EQ(fe.wire("spi", kLo), (Wire{"spi 04 00 29", "spi 4F F9 24"}));
+        fe.board.clock().advanceMs(meanwhileMs);
+        EXPECT_EQ(synth.finishInit(), 0);
+        EXPECT_EQ(fe.wire("spi", kLo).back(), "spi 00 64 02");
+        EXPECT_EQ(model.latchTimeUs(Adf4360Model::kNCounter) - model.latchTimeUs(Adf4360Model::kControl),
+                  std::max<uint64_t>(10000u, meanwhileMs * 1000))
+            << meanwhileMs;
+        EXPECT_EQ(model.outputFrequencyHz(), 1600000000u);
+    }
+    fe.board->faults().fail(Device::spi(kLo), platform::sim::kOpen);
+    ADF4360 refused;
+    EXPECT_EQ(refused.beginInit(), -1);
+    EXPECT_EQ(refused.finishInit(), -1);
 }
 
 TEST(MAX11337, PeakMeanAndSingleReadings)

@@ -11,10 +11,13 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 using platform::sim::Device;
@@ -259,6 +262,66 @@ TEST(VirtualClock, ScaledModeRunsFasterThanRealTime)
     clk.sleepMs(5000); // 5 ms of real time
     EXPECT_GE(clk.monotonicMs() - start, 4900u);
     EXPECT_LT(real.elapsed(), 4000);
+}
+
+// A model answering in real time holds board time while it has work in hand: instant
+// time waits for it before it moves, scaled time stands still and resumes where it stood.
+TEST(VirtualClock, TimeWaitsForABusyPeer)
+{
+    ScopedBoard board;
+    auto& clk = board.clock();
+    std::atomic<bool> busy{true};
+    std::atomic<int> moved{0};
+    const int peer = clk.attachPeer({[&] { return busy.load(); }, [&] { ++moved; }});
+    std::thread peerWork([&] {
+        QThread::msleep(30);
+        busy = false;
+    });
+    const uint64_t start = clk.monotonicMs();
+    clk.sleepMs(100);
+    EXPECT_FALSE(busy.load()); // the sleep waited for the peer
+    EXPECT_EQ(clk.monotonicMs() - start, 100u);
+    peerWork.join();
+    clk.advanceMs(5);
+    EXPECT_EQ(moved.load(), 2);
+
+    busy = true;
+    clk.setScale(1000.0);
+    const uint64_t held = clk.monotonicUs();
+    QThread::msleep(20);
+    EXPECT_EQ(clk.monotonicUs(), held);
+    busy = false;
+    EXPECT_EQ(clk.monotonicUs(), held);
+    clk.setScale(0);
+    clk.detachPeer(peer);
+    clk.advanceMs(5);
+    EXPECT_EQ(moved.load(), 4); // the scale changes told it; the last advance did not
+}
+
+TEST(TransactionLog, KeepsTheLatestEntriesOnly)
+{
+    platform::sim::TransactionLog log;
+    EXPECT_EQ(log.capacity(), platform::sim::TransactionLog::kDefaultCapacity);
+    log.setCapacity(3);
+    for (int i = 0; i < 5; ++i) {
+        platform::sim::Transaction t;
+        t.kind = i % 2 ? "spi" : "gpio-value";
+        t.device = std::to_string(i);
+        log.append(t);
+    }
+    const auto kept = log.entries();
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept.front().device, "2");
+    EXPECT_EQ(kept.back().device, "4");
+    EXPECT_EQ(log.entries("spi").size(), 1u);
+    EXPECT_EQ(log.dropped(), 2u);
+    log.setCapacity(1);
+    EXPECT_EQ(log.entries().front().device, "4");
+    EXPECT_EQ(log.dropped(), 4u);
+    log.clear();
+    EXPECT_EQ(log.size(), 0u);
+    EXPECT_EQ(log.dropped(), 0u);
+    EXPECT_EQ(log.capacity(), 1u);
 }
 
 TEST(ShellRecorder, RecordsAndRunsNothing)

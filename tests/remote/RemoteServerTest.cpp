@@ -141,18 +141,19 @@ TEST(RemoteServer, SurvivesAPeerThatLeavesInTheMiddleOfACommand)
     QPointer<QTcpSocket> serverSocket = w.server.sockets[0];
     QPointer<Remote> remote = w.server.remotes[0];
 
-    bool interpreterAliveAfterWait = false;
+    bool aliveAfterWait = false;
     w.hook = [&] {
         peer->socket().abort();
-        // The socket goes while the command still waits; the interpreter stays until it ends.
-        EXPECT_TRUE(delayUntil([&] { return serverSocket.isNull(); }));
+        // The line runs inside the socket's own signal: socket and interpreter stay until it
+        // ends, the socket disconnected.
+        EXPECT_TRUE(delayUntil([&] { return serverSocket->state() == QAbstractSocket::UnconnectedState; }));
         delay(500);
-        interpreterAliveAfterWait = !remote.isNull();
+        aliveAfterWait = !remote.isNull() && !serverSocket.isNull();
     };
     peer->send("*?WAIT\r");
     ASSERT_TRUE(waitFor([&] { return w.record->runs.size() == 1 && w.record->active == 0; }));
-    EXPECT_TRUE(interpreterAliveAfterWait);
-    ASSERT_TRUE(waitFor([&] { return remote.isNull(); }));
+    EXPECT_TRUE(aliveAfterWait);
+    ASSERT_TRUE(waitFor([&] { return remote.isNull() && serverSocket.isNull(); }));
     EXPECT_EQ(w.record->destroyed, 2);
     EXPECT_EQ(w.record->runs.size(), 1u);
 }
@@ -242,12 +243,14 @@ TEST(RemoteServer, AHalfClosedPeerWaitsForACommandThatIsStillRunning)
     RawPeer peer(w.server.serverPort());
     ASSERT_TRUE(waitFor([&] { return w.server.sockets.size() == 1; }));
     // While its first line runs, the peer sends a second one and closes its side: the second
-    // line is still in the socket when the socket goes.
+    // line is still in the socket when the socket closes.
     w.hook = [&] {
         if (w.record->runs.size() == 1) {
             peer.send("*?WAIT 2\r");
             peer.closeSending();
-            EXPECT_TRUE(delayUntil([&] { return w.server.sockets[0].isNull(); }));
+            EXPECT_TRUE(delayUntil([&] {
+                return !w.server.sockets[0] || w.server.sockets[0]->state() == QAbstractSocket::UnconnectedState;
+            }));
             delay(1000);
         }
     };

@@ -51,6 +51,7 @@ TEST(MeasuresEngine, ConstructionSetsUpLnbCalibrationThreadsAndModemAttenuator)
     rftest::CalibratedBench b;
     b.board.hostEngineThreads();
     ScreensVariables::getInstance()->setScreensVariablesSerialNumber("none");
+    ScreensVariables::getInstance()->setValue("cable_modem_ATT", true);
     Measures* engine = Measures::getInstance();
 
     // Init (0xA0, 0x0E), then current limit 1, 13 V, tone on, output off, tone off.
@@ -62,8 +63,8 @@ TEST(MeasuresEngine, ConstructionSetsUpLnbCalibrationThreadsAndModemAttenuator)
     EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariablesSerialNumber(), "VK26000123");
     EXPECT_TRUE(MesuraIQ::getInstance()->isRunning());
     EXPECT_TRUE(MesuraCM::getInstance()->isRunning());
-    // The modem attenuator line is driven from the still empty snapshot: high.
-    EXPECT_EQ(b.lineWrites().back(), "3=1");
+    // The stored modem attenuator choice drives its line (active low).
+    EXPECT_EQ(b.lineWrites().back(), "3=0");
     EXPECT_EQ(engine->channelPower(), UNMEASURED);
     EXPECT_EQ(engine->getTipusMesure(), SPECTRUM);
     EXPECT_TRUE(engine->ipCableModem().isEmpty());

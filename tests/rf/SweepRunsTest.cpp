@@ -6,6 +6,7 @@
 #include "rf/mesuraRF.h"
 
 #include <QSignalSpy>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 
@@ -208,6 +209,18 @@ TEST(SpectrumSweep, EmptyListsFailedReadingsAndThePowerMeters)
     b.engine->clearPowerListaFrequencyMeasures();
     for (const QVariant& p : b.engine->listaFrequencyMeasures())
         EXPECT_EQ(p.toMap().value("power"), QVariant(0));
+}
+
+TEST(SpectrumSweep, AConstellationScreenWithoutPointsWaitsBetweenItsPolls)
+{
+    EngineBench b;
+    b.settings({{"frecuencia_habilitada", "true"}, {"freq_demod_digital_system", "DVB-C"}});
+    b.engine->setListaFrequencyMeasures({});
+    const uint64_t start = b.board.clock().monotonicMs();
+    QTimer::singleShot(200, b.engine, &Measures::stopMeasures);
+    b.run(SPECTRUM_CONST_IQ);
+    // Each empty pass sleeps on the clock: time moves on instead of a processor spinning.
+    EXPECT_GE(b.board.clock().monotonicMs() - start, 1000u);
 }
 
 TEST(SpectrumSweep, AStopEndsTheSweepWithinOnePointAndTheChannelPowerWithinOneSlice)

@@ -269,6 +269,69 @@ TEST(ChannelPlanSelection, IsRestoredFromTheSettingsFileAndSavedBySetchannelVari
     EXPECT_EQ(rootOf("screenVariables.XML").firstChildElement("screen").text(), "SCAN_RF");
 }
 
+namespace {
+// The shipped plan cut short: not valid XML.
+QByteArray seedTornPlan(ScopedWorkDir& dir)
+{
+    EXPECT_TRUE(dir.seedFromData("channelPlans"));
+    const QByteArray torn = readBytes("channelPlans/EUROPE.XML").left(5000);
+    writeText("channelPlans/EUROPE.XML", torn);
+    return torn;
+}
+
+// Two plans, the settings selecting the second (USA) at channel 5.
+void seedTwoPlansSelectingTheSecond(ScopedWorkDir& dir)
+{
+    ASSERT_TRUE(dir.seedFromData("standarsChannelPlans"));
+    ASSERT_TRUE(QDir().rename("standarsChannelPlans", "channelPlans"));
+    writeText("screenVariables.XML",
+              "<SCREEN_VARIABLES><CHANNEL_VARIABLES><channelPlan type=\"int\">1</channelPlan>"
+              "<channel type=\"int\">5</channel></CHANNEL_VARIABLES></SCREEN_VARIABLES>");
+}
+} // namespace
+
+TEST(ChannelPlanReadAhead, IsTakenOverWithTheSavedChannel)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    seedTwoPlansSelectingTheSecond(dir);
+    Channelslist::readAhead();
+    QVariantList direct;
+    ASSERT_TRUE(Channelslist::llegeixChannelPlan("channelPlans/USA.XML", "USA", &direct));
+
+    Channelslist* channels = Channelslist::getInstance();
+    EXPECT_EQ(channels->currentPlan(), "USA");
+    EXPECT_EQ(channels->currentChannelIndex(), 5);
+    EXPECT_EQ(channels->channelList(), direct);
+    EXPECT_TRUE(commands(board.board()).empty());
+}
+
+TEST(ChannelPlanReadAhead, CountsNotOnceTheSettingsSelectAnotherPlan)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    seedTwoPlansSelectingTheSecond(dir);
+    Channelslist::readAhead();
+    ScreensVariables::getInstance()->setChannelIndexes({0, 2, 0, 0});
+    Channelslist* channels = Channelslist::getInstance();
+    EXPECT_EQ(channels->currentPlan(), "EUROPE");
+    EXPECT_EQ(channels->currentChannelIndex(), 2);
+}
+
+TEST(ChannelPlanReadAhead, AMalformedPlanIsKeptAsideAndGivesAnEmptyPlan)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    const QByteArray torn = seedTornPlan(dir);
+    LogCapture log;
+    Channelslist::readAhead();
+    Channelslist* channels = Channelslist::getInstance();
+    EXPECT_TRUE(log.contains("channelPlans/EUROPE.XML is not valid XML"));
+    EXPECT_TRUE(log.contains("cannot be loaded; no plan is selected"));
+    EXPECT_EQ(channels->currentPlan(), QString());
+    EXPECT_EQ(readBytes("channelPlans/EUROPE.XML.bad"), torn);
+}
+
 TEST(ChannelPlanSelection, IndexesOutsideThePlanFallBackToTheFirst)
 {
     ScopedBoard board;
@@ -340,9 +403,7 @@ TEST(ChannelPlanFile, AMalformedPlanIsKeptAsideAndGivesAnEmptyPlan)
 {
     ScopedBoard board;
     ScopedWorkDir dir;
-    ASSERT_TRUE(dir.seedFromData("channelPlans"));
-    const QByteArray torn = readBytes("channelPlans/EUROPE.XML").left(5000);
-    writeText("channelPlans/EUROPE.XML", torn);
+    const QByteArray torn = seedTornPlan(dir);
     writeText("channelPlans/WRONG.XML", "<DATALOGGER/>");
     LogCapture log;
 
