@@ -12,6 +12,7 @@
 #include "rf/engine/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
+#include "store/storefile.h"
 
 #include <QDebug>
 #include <QDir>
@@ -98,7 +99,7 @@ void PeriodicFunctions::setKeyBeep(bool on)
 void PeriodicFunctions::beep()
 {
     if (keyBeep_ && !beepFile_.isEmpty())
-        platform::board().runShell("aplay -q " + beepFile_.toStdString() + " &");
+        platform::board().runShell("aplay -q " + storefile::shellQuoted(beepFile_).toStdString() + " &");
 }
 
 void PeriodicFunctions::restartAutoPowerOff(int seconds)

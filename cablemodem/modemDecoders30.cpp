@@ -25,6 +25,9 @@ constexpr int kBit23 = 0x800000;
 // Above this a bound is not believable for the optical module's links.
 constexpr double kOclaroBoundLimit = 5.8e-9;
 constexpr double kOclaroBound = 1e-9;
+// Far beyond any MSE a modem reports (some -20 to -45 dB); a reading outside is no
+// measurement, and its negation (the EsNo) could not be formed.
+constexpr double kMseLimitDb = 100;
 
 // The modem's numbers truncated toward zero; nothing for what an int cannot hold.
 std::optional<int> truncated(double value)
@@ -201,10 +204,9 @@ int decodeDownStream(int i)
 
     if (!next("MSE"))
         return 1;
-    if (std::sscanf(p, "MSE: %lf", &value) == 1) {
-        store(&rec.mse, truncated(5 + 10 * value - 40));
-        if (rec.mse != UNMEASURED)
-            SetModemMeasuresEsNo_Down(-rec.mse | kBit23);
+    if (std::sscanf(p, "MSE: %lf", &value) == 1 && std::fabs(value) <= kMseLimitDb) {
+        rec.mse = static_cast<int>(5 + 10 * value - 40);
+        SetModemMeasuresEsNo_Down(-rec.mse | kBit23);
     }
 
     if (!next("Energy"))

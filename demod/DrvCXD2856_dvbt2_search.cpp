@@ -15,6 +15,7 @@
 #include "chipkit/kit_demod_dvbt2_monitor.h"
 #include "chipkit/kit_integ_dvbt2.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -160,7 +161,8 @@ void readPost(KxlDrvLibError* err, Post& p, st_t_data_CXD2856* s)
     if (!b.read(kL1Bank, 0x12, &valid, 1) || !(valid & 0x01) || !b.read(0x7F, &n, 1))
         return;
     // The count is a byte: it never passes the list, and the first 128 are in bank 0x22.
-    const uint32_t count = n < KIT_DVBT2_DATA_PLP_MAX ? n : KIT_DVBT2_DATA_PLP_MAX - 1;
+    static_assert(KIT_DVBT2_DATA_PLP_MAX > UINT8_MAX, "a byte count must fit the PLP list");
+    const uint32_t count = n;
     const uint32_t first = count < 128 ? count : 128;
     if ((first == 0 || b.read(0x80, p.ids, first)) && (count == first || b.read(kPlpBank, 0x10, p.ids + first, count - first)))
         p.count = count;

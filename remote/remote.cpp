@@ -2,6 +2,7 @@
 
 #include "commandgate.h"
 #include "exceptionlog.h"
+#include "peerWriter.h"
 #include "remotecommands.h"
 #include "tokens.h"
 
@@ -23,8 +24,6 @@ constexpr qint64 kReadChunk = 16 * 1024;
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
 // How long an answer may take to leave before the action that follows it runs anyway.
 constexpr int kFlushMs = 1000;
-
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 } // namespace
 
@@ -49,6 +48,15 @@ Remote::~Remote()
 
 void Remote::setGate(CommandGate* gate) { gate_ = gate; }
 
+void Remote::setWriter(PeerWriter* writer) { writer_ = writer; }
+
+qint64 Remote::bytesToWrite() const
+{
+    if (writer_)
+        return writer_->bytesToWrite();
+    return socket_ && socket_->isOpen() ? socket_->bytesToWrite() : 0;
+}
+
 // --- input -------------------------------------------------------------------------------
 
 // With nothing running, the lines run at once, inside the socket's signal: a command that
@@ -62,6 +70,15 @@ void Remote::onReadyRead()
         resumeInput();
     else
         processInput();
+}
+
+void Remote::endInput()
+{
+    // The socket goes soon after its peer: take what it still holds now.
+    while (socket_ && socket_->bytesAvailable() > 0)
+        framer_.feed(socket_->read(kReadChunk));
+    inputEnded_ = true;
+    resumeInput();
 }
 
 void Remote::processTextMessage(QString message)
@@ -88,11 +105,14 @@ void Remote::processInput()
     if (running_)
         return;
     QPointer<Remote> self(this);
+    bool allDone = false;
     while (!deletePending_) {
         if (heldKind_ == Framed::None) {
             heldKind_ = takeLine(&heldLine_);
-            if (heldKind_ == Framed::None)
+            if (heldKind_ == Framed::None) {
+                allDone = inputEnded_;
                 break;
+            }
         }
         if (gate_ && !gate_->enter(this))
             return; // resumed when the gate is free
@@ -121,6 +141,8 @@ void Remote::processInput()
     }
     if (deletePending_)
         deleteLater();
+    else if (allDone)
+        emit inputFinished();
 }
 
 Remote::Framed Remote::takeLine(QByteArray* line)
@@ -130,45 +152,15 @@ Remote::Framed Remote::takeLine(QByteArray* line)
         return Framed::Line;
     }
     for (;;) {
-        while (chunkPos_ < chunk_.size()) {
-            const char c = chunk_.at(chunkPos_++);
-            if (partner_) {
-                const char expected = partner_;
-                partner_ = 0;
-                if (c == expected)
-                    continue; // CR LF ends one line, also when split across reads
-            }
-            const bool end = isLineEnd(c);
-            if (end)
-                partner_ = c == '\r' ? '\n' : 0;
-            if (discarding_) {
-                discarding_ = !end;
-                continue;
-            }
-            if (end) {
-                buffer_.append(c);
-                line->swap(buffer_);
-                buffer_.clear();
-                return Framed::Line;
-            }
-            if (buffer_.size() >= MAX_LINE) {
-                buffer_.clear();
-                discarding_ = true;
-                return Framed::Overflow;
-            }
-            buffer_.append(c);
-        }
-        chunk_.clear();
-        chunkPos_ = 0;
+        const Framed framed = framer_.next(line);
+        if (framed != Framed::None)
+            return framed;
         if (!socket_ || socket_->bytesAvailable() <= 0)
             return Framed::None;
-        chunk_ = socket_->read(kReadChunk);
-        if (chunk_.isEmpty())
+        const QByteArray chunk = socket_->read(kReadChunk);
+        if (chunk.isEmpty())
             return Framed::None;
-        // Received data ends at a NUL: the rest of that read is dropped.
-        const int nul = chunk_.indexOf('\0');
-        if (nul >= 0)
-            chunk_.truncate(nul);
+        framer_.feed(chunk);
     }
 }
 
@@ -288,7 +280,9 @@ void Remote::runAfterAnswer(RemoteCmd* cmd)
     const std::function<void()> action = cmd->takeAfterAnswer();
     if (!action)
         return;
-    if (socket_ && socket_->isOpen()) {
+    if (writer_) {
+        writer_->flushNow(kFlushMs);
+    } else if (socket_ && socket_->isOpen()) {
         socket_->flush();
         if (socket_->bytesToWrite() > 0)
             socket_->waitForBytesWritten(kFlushMs);
@@ -388,6 +382,10 @@ int Remote::wait_ack() { return 0; }
 
 void Remote::sendData(QByteArray data)
 {
+    if (writer_) {
+        writer_->write(data);
+        return;
+    }
     if (!socket_ || !socket_->isOpen())
         return;
     socket_->write(data);

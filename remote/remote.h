@@ -3,6 +3,7 @@
 // answers XOFF, ACK or NAK, for a query the reply line, then XON.
 #pragma once
 
+#include "lineFramer.h"
 #include "remotecmd.h"
 #include "remoteprotocol.h"
 
@@ -16,6 +17,7 @@
 #include <string>
 
 class CommandGate;
+class PeerWriter;
 class QTcpSocket;
 
 class Remote : public QObject {
@@ -57,14 +59,23 @@ public:
     void setGate(CommandGate* gate);
     // Picks up received input again (the gate calls it when a waiting line may run).
     void resumeInput();
+    // Sends through the writer instead of the socket (the server gives each connection one).
+    void setWriter(PeerWriter* writer);
+    // What of the answers has not left yet.
+    qint64 bytesToWrite() const;
 
 public slots:
     void onReadyRead();
+    // The peer sends no more (it closed its side): the lines it sent still run and are
+    // answered, then inputFinished is emitted.
+    void endInput();
     void processTextMessage(QString message);
     void sendData(QByteArray data);
 
 signals:
     void sendEthenet(QByteArray data);
+    // After endInput, once every line received has run.
+    void inputFinished();
 
 protected:
     // A deletion asked for while a line runs (the peer went away during a command that
@@ -77,7 +88,7 @@ private slots:
     void processInput();
 
 private:
-    enum class Framed { None, Line, Overflow };
+    using Framed = LineFramer::Framed;
     Framed takeLine(QByteArray* line);
     void answerOverflow();
     // Sends what is buffered, then runs the command's after-answer action, if any.
@@ -91,7 +102,7 @@ private:
     const unsigned char xoff_;
     RemoteCmdSources::RemoteCmdSource source_ = RemoteCmdSources::Silent;
     QPointer<QTcpSocket> socket_;
-    QByteArray buffer_; // the line being collected
+    QPointer<PeerWriter> writer_;
     std::string line_;
     std::string header_;
     CommandTable table_;
@@ -99,18 +110,14 @@ private:
     RemoteAccessCode accessCode1_ = "*5820&";
     RemoteAccessCode accessCode2_ = "*58207";
 
-    // Input handling: what was read from the socket and not yet framed, the LF still to be
-    // swallowed after a CR, and an over-long line being skipped.
-    QByteArray chunk_;
-    int chunkPos_ = 0;
-    char partner_ = 0;
-    bool discarding_ = false;
+    LineFramer framer_{MAX_LINE};
     QList<QByteArray> messages_;
     Framed heldKind_ = Framed::None;
     QByteArray heldLine_;
     bool scheduled_ = false;
     bool running_ = false;
     bool deletePending_ = false;
+    bool inputEnded_ = false;
     bool socketDeletePending_ = false;
     QPointer<CommandGate> gate_;
 };

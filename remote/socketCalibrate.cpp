@@ -1,24 +1,58 @@
 #include "socketCalibrate.h"
 
 #include "commandgate.h"
+#include "peerWriter.h"
 #include "remote.h"
 
 #include <QDebug>
+#include <QPointer>
 #include <QSignalMapper>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <cerrno>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// Takes the sockets this server accepts itself into the pending queue, where
+// onNewConnection finds them.
+class PeerServer : public QTcpServer {
+public:
+    using QTcpServer::QTcpServer;
+    void offer(QTcpSocket* socket)
+    {
+        addPendingConnection(socket);
+        emit newConnection();
+    }
+};
+
+namespace {
+// Connections taken per pass of the event loop, so that a flood of them cannot hold it.
+constexpr int kAcceptsPerPass = 16;
+} // namespace
+
 SocketCalibrate::SocketCalibrate(unsigned short port, bool debug, QObject* parent)
-    : QObject(parent), m_debug(debug), m_server(new QTcpServer(this)), m_mapper(new QSignalMapper(this)),
+    : QObject(parent), m_debug(debug), m_server(new PeerServer(this)), m_mapper(new QSignalMapper(this)),
       m_gate(new CommandGate(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &SocketCalibrate::onNewConnection);
     connect(m_mapper, &QSignalMapper::mappedObject, this, &SocketCalibrate::onDisconnected);
+    m_resume.setSingleShot(true);
+    m_resume.setInterval(kAcceptPauseMs);
+    connect(&m_resume, &QTimer::timeout, this, [this] {
+        if (m_acceptor)
+            m_acceptor->setEnabled(true);
+    });
     // A taken port leaves the instrument without a remote server; listen() says so.
     listen(QHostAddress::Any, port);
 }
 
-SocketCalibrate::~SocketCalibrate() { m_server->close(); }
+SocketCalibrate::~SocketCalibrate()
+{
+    delete m_acceptor;
+    m_server->close();
+}
 
 bool SocketCalibrate::listen(const QHostAddress& address, unsigned short port)
 {
@@ -27,7 +61,31 @@ bool SocketCalibrate::listen(const QHostAddress& address, unsigned short port)
         return false;
     }
     qDebug("Echo server is listening on %s:%d.", qPrintable(address.toString()), static_cast<int>(m_server->serverPort()));
+    // The server accepts by itself: Qt's own accepting retries a failure for want of
+    // descriptors on every pass of the event loop, at full speed, and never pauses.
+    m_server->pauseAccepting();
+    delete m_acceptor;
+    m_acceptor = new QSocketNotifier(m_server->socketDescriptor(), QSocketNotifier::Read, this);
+    connect(m_acceptor, &QSocketNotifier::activated, this, &SocketCalibrate::acceptPending);
     return true;
+}
+
+void SocketCalibrate::acceptPending()
+{
+    for (int n = 0; n < kAcceptsPerPass; ++n) {
+        const int descriptor = ::accept4(static_cast<int>(m_server->socketDescriptor()), nullptr, nullptr,
+                                         SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (descriptor >= 0) {
+            if (QTcpSocket* socket = takeConnection(descriptor))
+                static_cast<PeerServer*>(m_server)->offer(socket);
+            continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED)
+            continue;
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+            pauseAccepting("has no descriptor left for a connection");
+        return; // nothing more waiting (or a failure the next pass meets again)
+    }
 }
 
 bool SocketCalibrate::isListening() const { return m_server->isListening(); }
@@ -36,17 +94,60 @@ unsigned short SocketCalibrate::serverPort() const { return m_server->serverPort
 
 Remote* SocketCalibrate::createRemote(QTcpSocket* socket) { return new Remote(socket); }
 
+void SocketCalibrate::pauseAccepting(const char* why)
+{
+    if (m_acceptor)
+        m_acceptor->setEnabled(false);
+    if (!m_resume.isActive()) {
+        qDebug() << "Remote: the server" << why << "- accepting again in" << kAcceptPauseMs << "ms";
+        m_resume.start();
+    }
+}
+
+QTcpSocket* SocketCalibrate::takeConnection(qintptr descriptor)
+{
+    if (m_peers >= kMaxPeers) {
+        qDebug() << "Remote:" << m_peers << "peers are connected; a further connection is refused";
+        ::close(static_cast<int>(descriptor));
+        return nullptr;
+    }
+    PeerWriter* writer = PeerWriter::create(descriptor, this);
+    if (!writer) {
+        ::close(static_cast<int>(descriptor));
+        pauseAccepting("has no descriptor left for a connection");
+        return nullptr;
+    }
+    auto* socket = new QTcpSocket(m_server);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        ::close(static_cast<int>(descriptor));
+        delete socket;
+        writer->finish();
+        return nullptr;
+    }
+    ++m_peers;
+    connect(writer, &QObject::destroyed, this, [this] { --m_peers; });
+    m_writers.insert(socket, writer);
+    return socket;
+}
+
 void SocketCalibrate::onNewConnection()
 {
     QTcpSocket* socket = m_server->nextPendingConnection();
     if (!socket)
         return;
+    QPointer<PeerWriter> writer = m_writers.take(socket);
     Remote* remote = createRemote(socket);
     remote->setGate(m_gate);
+    remote->setWriter(writer);
     connect(socket, &QTcpSocket::readyRead, remote, &Remote::onReadyRead);
-    connect(socket, &QTcpSocket::disconnected, remote, &QObject::deleteLater);
+    connect(socket, &QTcpSocket::disconnected, remote, &Remote::endInput);
+    connect(remote, &Remote::inputFinished, remote, &QObject::deleteLater);
     connect(socket, &QTcpSocket::disconnected, m_mapper, qOverload<>(&QSignalMapper::map));
     m_mapper->setMapping(socket, socket);
+    if (writer) {
+        connect(remote, &QObject::destroyed, writer, &PeerWriter::finish);
+        connect(writer, &PeerWriter::peerGaveUp, socket, &QAbstractSocket::abort);
+    }
 }
 
 void SocketCalibrate::onDisconnected(QObject* socketObject)

@@ -1,13 +1,18 @@
-// The remote command server: listens on a TCP port (1234 on the instrument), accepts any
-// number of peers and gives each connection its own interpreter; one command line runs at a
-// time across all of them. Lives on the GUI thread for the whole run.
+// The remote command server: listens on a TCP port (1234 on the instrument), accepts peers
+// and gives each connection its own interpreter; one command line runs at a time across all
+// of them. A peer that closes its sending side still gets the answers to what it sent. Lives
+// on the GUI thread for the whole run.
 #pragma once
 
+#include <QHash>
 #include <QHostAddress>
 #include <QObject>
+#include <QTimer>
 
 class CommandGate;
+class PeerWriter;
 class QSignalMapper;
+class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
 class Remote;
@@ -15,12 +20,21 @@ class Remote;
 class SocketCalibrate : public QObject {
     Q_OBJECT
 public:
+    // Far more peers than a factory bench connects; further ones are refused (closed at
+    // once), so that idle connections cannot use up the process's descriptors.
+    static constexpr int kMaxPeers = 64;
+    // Out of descriptors, accepting pauses this long, instead of failing on every pass of
+    // the event loop.
+    static constexpr int kAcceptPauseMs = 500;
+
     SocketCalibrate(unsigned short port, bool debug, QObject* parent = nullptr);
     ~SocketCalibrate() override;
 
     bool listen(const QHostAddress& address, unsigned short port);
     bool isListening() const;
     unsigned short serverPort() const;
+    // Connections still open (their answers may still be leaving).
+    int peerCount() const { return m_peers; }
 
 signals:
     void closed();
@@ -34,8 +48,17 @@ protected:
     virtual Remote* createRemote(QTcpSocket* socket);
 
 private:
+    void acceptPending();
+    // The socket of an accepted descriptor; null when the connection is refused.
+    QTcpSocket* takeConnection(qintptr descriptor);
+    void pauseAccepting(const char* why);
+
     bool m_debug;
     QTcpServer* m_server;
     QSignalMapper* m_mapper;
     CommandGate* m_gate;
+    QHash<QTcpSocket*, PeerWriter*> m_writers; // of connections not yet taken
+    int m_peers = 0;
+    QSocketNotifier* m_acceptor = nullptr; // the listening socket's readiness
+    QTimer m_resume;
 };

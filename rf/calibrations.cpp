@@ -3,6 +3,7 @@
 #include "calibrationTables.h"
 
 #include "store/screensvariables.h"
+#include "store/storefile.h"
 
 #include <QDebug>
 #include <QDir>
@@ -11,6 +12,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -19,7 +21,13 @@ using rfcal::CorrectionSet;
 
 enum class Read { Ok, Missing, Failed };
 
-// Opens and parses a calibration file, with the loader's messages.
+// No factory line or correction comes near this (offsets of a few hundred tenths of a dB,
+// slopes below one, corrections of a few dB); within it no level computed from the tables
+// can leave the range of an int.
+constexpr double kLargestNumber = 1e5;
+
+// Opens and parses a calibration file, with the loader's messages. A damaged file is said
+// to be so and left where it is: the instrument never writes these files.
 Read readDocument(const QString& name, QDomDocument* doc)
 {
     const QString path = QDir::currentPath() + "/calibracion/" + name;
@@ -32,14 +40,45 @@ Read readDocument(const QString& name, QDomDocument* doc)
         qDebug().noquote() << "Failed to open file" << path;
         return Read::Failed;
     }
-    const bool parsed = doc->setContent(&file);
-    file.close();
-    return parsed ? Read::Ok : Read::Failed;
+    QString problem;
+    if (storefile::parseXml(file.readAll(), doc, &problem) && doc->documentElement().tagName() != "CALIBRATION")
+        problem = QStringLiteral("has no CALIBRATION root element");
+    if (problem.isEmpty())
+        return Read::Ok;
+    qDebug().noquote() << "File" << path << problem << "- the calibration in force is kept";
+    *doc = QDomDocument();
+    return Read::Failed;
 }
 
 QDomElement child(const QDomElement& parent, const char* name) { return parent.firstChildElement(QLatin1String(name)); }
 
-double number(const QDomElement& parent, const char* name) { return child(parent, name).text().toDouble(); }
+// A number of the files: a text that is no number reads as 0, as the format has it; a
+// number that is not finite or lies beyond kLargestNumber is refused.
+std::optional<double> parsed(const QString& text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok && value == 0)
+        return 0.0;
+    if (!std::isfinite(value) || std::fabs(value) > kLargestNumber)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> number(const QDomElement& parent, const char* name) { return parsed(child(parent, name).text()); }
+
+// The correction values the format stores as float.
+std::optional<double> floatNumber(const QString& text)
+{
+    const std::optional<double> value = parsed(text);
+    return value ? std::optional<double>(static_cast<float>(*value)) : std::nullopt;
+}
+
+void refused(const QString& where, const char* consequence)
+{
+    qDebug().noquote() << "Calibration:" << where << "holds a number that is not finite or is out of range;"
+                       << consequence;
+}
 
 // Keys are unsigned: a negative or oversized number is brought inside the range first.
 unsigned int toKey(double value)
@@ -51,13 +90,20 @@ unsigned int toKey(double value)
     return static_cast<unsigned int>(value);
 }
 
+unsigned int keyOf(const QString& text) { return toKey(text.toDouble()); }
+
 // CORRECTION children with MOSTRES and VALOR; the CABLE set rounds the steps, DOCSIS truncates.
-QList<calibration_point> linearityList(const QDomElement& section, bool rounded)
+QList<calibration_point> linearityList(const QDomElement& section, bool rounded, const QString& where)
 {
     QList<calibration_point> list;
     for (QDomElement c = child(section, "CORRECTION"); !c.isNull(); c = c.nextSiblingElement(QStringLiteral("CORRECTION"))) {
-        const double steps = number(c, "MOSTRES");
-        list.append({toKey(rounded ? steps + 0.5 : steps), static_cast<double>(child(c, "VALOR").text().toFloat())});
+        const double steps = child(c, "MOSTRES").text().toDouble();
+        const std::optional<double> value = floatNumber(child(c, "VALOR").text());
+        if (!value) {
+            refused(where, "the point is left out");
+            continue;
+        }
+        list.append({toKey(rounded ? steps + 0.5 : steps), *value});
     }
     return list;
 }
@@ -67,11 +113,15 @@ void readOptimumCount(const QDomElement& peak, int* count)
 {
     unsigned int s58 = 0, s60 = 0;
     for (QDomElement c = child(peak, "CORRECTION"); !c.isNull(); c = c.nextSiblingElement(QStringLiteral("CORRECTION"))) {
-        const int dB = static_cast<int>(c.attribute(QStringLiteral("dB")).toDouble());
-        const unsigned int key = toKey(number(c, "MOSTRES") + 0.5);
-        if (dB == 58)
+        const std::optional<double> dB = parsed(c.attribute(QStringLiteral("dB")));
+        if (!dB) {
+            refused(QStringLiteral("CABLE > LINEALITY > PEAK"), "that point does not count for the optimum count");
+            continue;
+        }
+        const unsigned int key = toKey(child(c, "MOSTRES").text().toDouble() + 0.5);
+        if (static_cast<int>(*dB) == 58)
             s58 = key;
-        else if (dB == 60)
+        else if (static_cast<int>(*dB) == 60)
             s60 = key;
     }
     if (!(s58 > 0 && s58 < s60))
@@ -83,43 +133,59 @@ void readOptimumCount(const QDomElement& peak, int* count)
 }
 
 // Keyed lists under an attribute; the first CORRECTION goes in twice, and a section without
-// any gives one entry built from empty values.
+// any (or only refused ones) gives one entry built from empty values.
 template <class Point, class Make>
-QList<Point> doubledFirstList(const QDomElement& section, Make make)
+QList<Point> doubledFirstList(const QDomElement& section, const QString& where, Make make)
 {
     QList<Point> list;
-    QDomElement first = child(section, "CORRECTION");
-    list.append(make(first));
-    for (QDomElement c = first; !c.isNull(); c = c.nextSiblingElement(QStringLiteral("CORRECTION")))
-        list.append(make(c));
+    for (QDomElement c = child(section, "CORRECTION"); !c.isNull(); c = c.nextSiblingElement(QStringLiteral("CORRECTION"))) {
+        if (const std::optional<Point> point = make(c))
+            list.append(*point);
+        else
+            refused(where, "the point is left out");
+    }
+    list.prepend(list.isEmpty() ? *make(QDomElement()) : list.first());
     return list;
 }
 
-QList<calibration_point> offsetAttList(const QDomElement& offsetAtt)
+QList<calibration_point> offsetAttList(const QDomElement& offsetAtt, const QString& where)
 {
-    return doubledFirstList<calibration_point>(child(offsetAtt, "FREQUENCY"), [](const QDomElement& c) {
-        const QString att = c.attribute(QStringLiteral("att"));
-        return calibration_point{toKey(att.isEmpty() ? -500.0 : att.toDouble()), static_cast<double>(c.text().toFloat())};
-    });
+    return doubledFirstList<calibration_point>(
+        child(offsetAtt, "FREQUENCY"), where, [](const QDomElement& c) -> std::optional<calibration_point> {
+            const QString att = c.attribute(QStringLiteral("att"));
+            const std::optional<double> value = floatNumber(c.text());
+            if (!value)
+                return std::nullopt;
+            return calibration_point{toKey(att.isEmpty() ? -500.0 : att.toDouble()), *value};
+        });
 }
 
-QList<calibration_temp_point> temperatureList(const QDomElement& temperature)
+QList<calibration_temp_point> temperatureList(const QDomElement& temperature, const QString& where)
 {
-    return doubledFirstList<calibration_temp_point>(temperature, [](const QDomElement& c) {
-        const QString temp = c.attribute(QStringLiteral("temp"));
-        return calibration_temp_point{temp.isEmpty() ? -500.0 : temp.toDouble(), number(c, "SLOPE"), number(c, "OFFSET")};
-    });
+    return doubledFirstList<calibration_temp_point>(
+        temperature, where, [](const QDomElement& c) -> std::optional<calibration_temp_point> {
+            const QString text = c.attribute(QStringLiteral("temp"));
+            const std::optional<double> temp = text.isEmpty() ? -500.0 : parsed(text);
+            const std::optional<double> slope = number(c, "SLOPE");
+            const std::optional<double> offset = number(c, "OFFSET");
+            if (!temp || !slope || !offset)
+                return std::nullopt;
+            return calibration_temp_point{*temp, *slope, *offset};
+        });
 }
 
-void readFrequencies(const QDomElement& parent, CorrectionSet* set)
+void readFrequencies(const QDomElement& parent, CorrectionSet* set, const QString& where)
 {
     const QDomElement first = child(parent, "FREQUENCY");
     set->markFrequency = carregaMarca(first);
     for (QDomElement f = first; !f.isNull(); f = f.nextSiblingElement(QStringLiteral("FREQUENCY"))) {
         set->frequencyWorking.clear();
-        for (QDomElement c = child(f, "CORRECTION"); !c.isNull(); c = c.nextSiblingElement(QStringLiteral("CORRECTION")))
-            set->frequencyWorking.append({toKey(c.attribute(QStringLiteral("freq")).toDouble()),
-                                          static_cast<double>(c.text().toFloat())});
+        for (QDomElement c = child(f, "CORRECTION"); !c.isNull(); c = c.nextSiblingElement(QStringLiteral("CORRECTION"))) {
+            if (const std::optional<double> value = floatNumber(c.text()))
+                set->frequencyWorking.append({keyOf(c.attribute(QStringLiteral("freq"))), *value});
+            else
+                refused(where, "the point is left out");
+        }
         set->frequencyMap.insert(f.attribute(QStringLiteral("att")), set->frequencyWorking);
     }
     set->singleList = set->frequencyMap.size() == 1;
@@ -127,20 +193,31 @@ void readFrequencies(const QDomElement& parent, CorrectionSet* set)
 
 void readSet(const QDomElement& section, CorrectionSet* set, bool cable)
 {
+    const QString name = cable ? QStringLiteral("CABLE") : QStringLiteral("DOCSIS");
     const QDomElement linearity = child(section, "LINEALITY");
     const QDomElement peak = child(linearity, "PEAK");
     const QDomElement average = child(linearity, "AVERAGE");
     set->markLinearityPeak = carregaMarca(peak);
-    set->linearityPeak = linearityList(peak, cable);
+    set->linearityPeak = linearityList(peak, cable, name + " > LINEALITY > PEAK");
     set->markLinearityAverage = carregaMarca(average);
-    set->linearityAverage = linearityList(average, cable);
-    readFrequencies(section, set);
+    set->linearityAverage = linearityList(average, cable, name + " > LINEALITY > AVERAGE");
+    readFrequencies(section, set, name + " > FREQUENCY");
     const QDomElement offsetAtt = child(section, "OFFSETATT");
     set->markOffsetAtt = carregaMarca(offsetAtt);
-    set->offsetAtt = offsetAttList(offsetAtt);
+    set->offsetAtt = offsetAttList(offsetAtt, name + " > OFFSETATT");
 }
 
-rfcal::DetectorLine line(const QDomElement& e) { return {number(e, "OFFSET"), number(e, "SLOPE")}; }
+// A detector line; one with a refused number leaves the line in force.
+void readLine(const QDomElement& e, const QString& where, rfcal::DetectorLine* line, double offsetShift = 0)
+{
+    const std::optional<double> offset = number(e, "OFFSET");
+    const std::optional<double> slope = number(e, "SLOPE");
+    if (!offset || !slope) {
+        refused(where, "the line in force is kept");
+        return;
+    }
+    *line = {*offset + offsetShift, *slope};
+}
 
 // An optical line replaces the one in force only when its element was there to read.
 void readOpticalLines(const QDomElement& opwr, CalibrationTables* t)
@@ -150,32 +227,35 @@ void readOpticalLines(const QDomElement& opwr, CalibrationTables* t)
         const QDomElement e = child(opwr, kNames[i]);
         if (e.isNull() || child(e, "SLOPE").isNull() || child(e, "OFFSET").isNull())
             continue;
-        t->optical[i] = {number(e, "OFFSET") + rfcal::kOpticalOffset, number(e, "SLOPE")};
+        readLine(e, QStringLiteral("OPWR > ") + kNames[i], &t->optical[i], rfcal::kOpticalOffset);
     }
 }
 
-// The tables of one CAL_0.XML document. The optimum count and the optical lines the file
-// lacks carry over from the tables in force.
+// The tables of one CAL_0.XML document. The optimum count, the optical lines the file
+// lacks and the lines it holds unusable numbers for carry over from the tables in force.
 CalibrationTables parseCal0(const QDomDocument& doc, const CalibrationTables& current)
 {
     CalibrationTables t;
     t.optimumCount = current.optimumCount;
     for (int i = 0; i < rfcal::kWavelengthCount; ++i)
         t.optical[i] = current.optical[i];
+    t.peak = current.peak;
+    t.average = current.average;
+    t.powerMeter = current.powerMeter;
 
     const QDomElement root = doc.documentElement();
     const QDomElement cable = child(root, "CABLE");
     const QDomElement recta = child(cable, "RECTA");
-    t.peak = line(child(recta, "PEAK"));
-    t.average = line(child(recta, "AVERAGE"));
+    readLine(child(recta, "PEAK"), QStringLiteral("CABLE > RECTA > PEAK"), &t.peak);
+    readLine(child(recta, "AVERAGE"), QStringLiteral("CABLE > RECTA > AVERAGE"), &t.average);
     readOptimumCount(child(child(cable, "LINEALITY"), "PEAK"), &t.optimumCount);
     readSet(cable, &t.cable, true);
     const QDomElement temperature = child(cable, "TEMPERATURE");
     t.markTemperature = carregaMarca(temperature);
-    t.temperature = temperatureList(temperature);
+    t.temperature = temperatureList(temperature, QStringLiteral("CABLE > TEMPERATURE"));
     const QDomElement pwr = child(cable, "PWR");
     t.markPowerMeter = carregaMarca(pwr);
-    t.powerMeter = line(pwr);
+    readLine(pwr, QStringLiteral("CABLE > PWR"), &t.powerMeter);
     readOpticalLines(child(cable, "OPWR"), &t);
     readSet(child(root, "DOCSIS"), &t.docsis, false);
     return t;

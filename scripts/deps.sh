@@ -10,9 +10,10 @@ VARNOK_PACKAGES="cmake g++ make pkg-config
  libgtest-dev libgmock-dev libbenchmark-dev
  xvfb xauth libgl1-mesa-dri"
 
+# Installs what is missing of VARNOK_PACKAGES and of the packages given as arguments.
 varnok_install_deps() {
     local missing=""
-    for p in $VARNOK_PACKAGES; do
+    for p in $VARNOK_PACKAGES "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
     done
     [ -z "$missing" ] && return 0

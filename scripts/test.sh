@@ -3,7 +3,8 @@
 # (warnings are errors), builds the unit's variant so it cannot rot, and runs every test
 # through CTest under a virtual display, where the display tests render the screens; their
 # screenshots stay in build-tests/artifacts/screenshots. A skipped test fails the run.
-# Arguments go to ctest (e.g. -R Decoder).
+# Then the fuzzing programs run for a short while each (scripts/fuzz.sh; VARNOK_FUZZ_SECONDS,
+# 0 leaves them out). Arguments go to ctest (e.g. -R Decoder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -25,3 +26,7 @@ if grep -q "tests did not run" "$log"; then
     exit 1
 fi
 echo "Screenshots of every screen: build-tests/artifacts/screenshots/"
+
+if [ "${VARNOK_FUZZ_SECONDS:-30}" != "0" ]; then
+    bash scripts/fuzz.sh
+fi

@@ -89,6 +89,7 @@ void Channelslist::readAhead()
 
 Channelslist::Channelslist()
 {
+    storefile::removeUnfinishedSaves(plansFolder(), {QString("*") + kSuffix});
     const ScreensVariables::ChannelIndexes saved = ScreensVariables::getInstance()->channelIndexes();
     std::future<PlanRead>& pending = planReadAhead();
     // A plan read ahead counts only while the settings still select it.
@@ -148,10 +149,14 @@ bool Channelslist::llegeixChannelPlan(const QString& path, const QString& plan, 
     channels->clear();
     // Read as a stream: the plan is loaded on the GUI thread at start-up and on every change.
     QList<QVariantMap> records;
-    if (storefile::loadRecords(path, kRoot, kChannel, &records) != storefile::LoadResult::Loaded)
+    QStringList unreadable;
+    if (storefile::loadRecords(path, kRoot, kChannel, &records, &unreadable) != storefile::LoadResult::Loaded)
         return false;
     for (const QVariantMap& record : records)
         channels->append(channelRecord(record, plan));
+    if (!unreadable.isEmpty())
+        qDebug().noquote() << "Channel plan" << path << "holds values that do not read as their type, read as 0:"
+                           << unreadable.join(", ");
     return true;
 }
 

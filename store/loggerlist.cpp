@@ -26,6 +26,12 @@ Loggerlist* Loggerlist::getInstance()
     return &instance;
 }
 
+Loggerlist::Loggerlist()
+{
+    for (const QString& type : loggerTypes())
+        storefile::removeUnfinishedSaves(folderOf(type), {QStringLiteral("Logger??.XML")});
+}
+
 void Loggerlist::setCurrentLogger(const QVariantMap& logger)
 {
     if (logger != currentLogger_)

@@ -44,6 +44,6 @@ signals:
     void loggersChanged(const QString& type);
 
 private:
-    Loggerlist() = default;
+    Loggerlist();
     QVariantMap currentLogger_;
 };

@@ -13,11 +13,13 @@ namespace {
 const char kRoot[] = "SCREEN_VARIABLES";
 const char kChannelVariables[] = "CHANNEL_VARIABLES";
 
-void readDocument(const QDomDocument& doc, QVariantMap* variables, ScreensVariables::ChannelIndexes* indexes)
+// The keys whose text does not read as their type go to *unreadable.
+void readDocument(const QDomDocument& doc, QVariantMap* variables, ScreensVariables::ChannelIndexes* indexes,
+                  QStringList* unreadable)
 {
     const QDomElement root = doc.documentElement();
-    *variables = storefile::readValues(root, {kChannelVariables});
-    const QVariantMap channel = storefile::readValues(root.firstChildElement(kChannelVariables));
+    *variables = storefile::readValues(root, {kChannelVariables}, unreadable);
+    const QVariantMap channel = storefile::readValues(root.firstChildElement(kChannelVariables), {}, unreadable);
     indexes->plan = channel.value("channelPlan").toInt();
     indexes->channel = channel.value("channel").toInt();
     indexes->bondingGroup = channel.value("docsisBondingGroup").toInt();
@@ -34,40 +36,58 @@ ScreensVariables* ScreensVariables::getInstance()
 ScreensVariables::ScreensVariables()
 {
     registerDefaults();
+    storefile::removeUnfinishedSaves(QStringLiteral("."), {fileName()});
     carregaVariables();
 }
 
-bool ScreensVariables::carregaDefaults()
+bool ScreensVariables::readDefaults(QVariantMap* variables, ChannelIndexes* indexes)
 {
     QFile file(defaultsFileName());
     QDomDocument doc;
-    if (!file.open(QIODevice::ReadOnly) || !doc.setContent(&file)) {
+    QString problem;
+    if (!file.open(QIODevice::ReadOnly) || !storefile::parseXml(file.readAll(), &doc, &problem)) {
         qDebug() << "The built-in default settings cannot be read";
         return false;
     }
-    adoptDocument(doc);
+    readDocument(doc, variables, indexes, nullptr);
     return true;
 }
 
 bool ScreensVariables::carregaVariables()
 {
     QDomDocument doc;
-    if (storefile::loadXml(fileName(), QString(), &doc) != storefile::LoadResult::Loaded) {
-        qDebug() << "The default settings are used";
-        carregaDefaults();
-        return false;
-    }
-    adoptDocument(doc);
-    return true;
-}
-
-void ScreensVariables::adoptDocument(const QDomDocument& doc)
-{
     QVariantMap loaded;
     ChannelIndexes indexes;
-    readDocument(doc, &loaded, &indexes);
+    if (storefile::loadXml(fileName(), kRoot, &doc) != storefile::LoadResult::Loaded) {
+        qDebug() << "The default settings are used";
+        if (readDefaults(&loaded, &indexes))
+            adopt(loaded, indexes);
+        return false;
+    }
+    QStringList unreadable;
+    readDocument(doc, &loaded, &indexes, &unreadable);
+    if (!unreadable.isEmpty()) {
+        // Read as 0 or false, the next save would write over what the user had: the file
+        // goes aside, and those keys take their default values.
+        storefile::keepAside(fileName(), "holds values that do not read as their type: " + unreadable.join(", "));
+        QVariantMap defaults;
+        ChannelIndexes defaultIndexes;
+        readDefaults(&defaults, &defaultIndexes);
+        for (const QString& key : unreadable) {
+            if (defaults.contains(key))
+                loaded.insert(key, defaults.value(key));
+            else
+                loaded.remove(key);
+        }
+    }
+    adopt(loaded, indexes);
+    return unreadable.isEmpty();
+}
+
+void ScreensVariables::adopt(const QVariantMap& variables, const ChannelIndexes& indexes)
+{
     QMutexLocker lock(&mutex_);
-    variables_ = loaded;
+    variables_ = variables;
     indexes_ = indexes;
 }
 
@@ -151,7 +171,7 @@ void ScreensVariables::guardaVariables()
         indexes = indexes_;
     }
     storefile::saveXml(fileName(), kRoot, [&](QXmlStreamWriter& xml) {
-        storefile::writeValues(xml, variables);
+        storefile::writeValues(xml, variables, {kChannelVariables});
         xml.writeStartElement(kChannelVariables);
         storefile::writeValue(xml, "channelPlan", indexes.plan);
         storefile::writeValue(xml, "channel", indexes.channel);

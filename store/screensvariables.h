@@ -8,8 +8,6 @@
 #include <QString>
 #include <QVariantMap>
 
-class QDomDocument;
-
 class ScreensVariables : public QObject {
     Q_OBJECT
 public:
@@ -53,7 +51,9 @@ public:
     void setChannelIndexes(const ChannelIndexes& indexes);
 
     // Reads the file of the working directory again. A missing, unreadable or malformed
-    // file gives the default settings (a bad file is kept aside); false then.
+    // file gives the default settings (a bad file is kept aside); false then. A file with
+    // values that do not read as their type is kept aside too, its other values are
+    // used, and those keys take their defaults; false as well.
     bool carregaVariables();
     static QString fileName() { return QStringLiteral("screenVariables.XML"); }
     // The settings a unit starts with, built into the program.
@@ -66,9 +66,9 @@ signals:
 
 private:
     ScreensVariables();
-    bool carregaDefaults();
-    // Takes the values and channel indexes of a read settings document as the ones in force.
-    void adoptDocument(const QDomDocument& doc);
+    // The built-in default settings; false when they cannot be read.
+    static bool readDefaults(QVariantMap* variables, ChannelIndexes* indexes);
+    void adopt(const QVariantMap& variables, const ChannelIndexes& indexes);
 
     mutable QMutex mutex_; // the cable-modem thread reads the map while the screens write it
     QVariantMap variables_;

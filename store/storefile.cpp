@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 
@@ -128,19 +129,24 @@ QString valueText(const QVariant& value)
     }
 }
 
-QVariant valueFromText(const QString& type, const QString& text)
+QVariant valueFromText(const QString& type, const QString& text, bool* ok)
 {
-    if (type == QLatin1String("int"))
-        return text.trimmed().toInt();
-    if (type == QLatin1String("uint"))
-        return text.trimmed().toUInt();
-    if (type == QLatin1String("double"))
-        return text.trimmed().toDouble();
-    if (type == QLatin1String("bool")) {
-        const QString t = text.trimmed();
-        return t == QLatin1String("true") || t == QLatin1String("1");
+    bool read = true;
+    QVariant value = text;
+    const QString t = text.trimmed();
+    if (type == QLatin1String("int")) {
+        value = t.toInt(&read);
+    } else if (type == QLatin1String("uint")) {
+        value = t.toUInt(&read);
+    } else if (type == QLatin1String("double")) {
+        value = t.toDouble(&read);
+    } else if (type == QLatin1String("bool")) {
+        value = t == QLatin1String("true") || t == QLatin1String("1");
+        read = value.toBool() || t == QLatin1String("false") || t == QLatin1String("0");
     }
-    return text;
+    if (ok)
+        *ok = read;
+    return value;
 }
 
 QVariant keepingType(const QVariant& value, const QVariant& like)
@@ -165,9 +171,9 @@ QVariant keepingType(const QVariant& value, const QVariant& like)
     return v;
 }
 
-void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value)
+void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value, const QStringList& reserved)
 {
-    if (isXmlName(key)) {
+    if (isXmlName(key) && !reserved.contains(key)) {
         xml.writeStartElement(key);
     } else {
         xml.writeStartElement(QStringLiteral("VALUE"));
@@ -185,13 +191,13 @@ void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value
     xml.writeEndElement();
 }
 
-void writeValues(QXmlStreamWriter& xml, const QVariantMap& values)
+void writeValues(QXmlStreamWriter& xml, const QVariantMap& values, const QStringList& reserved)
 {
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-        writeValue(xml, it.key(), it.value());
+        writeValue(xml, it.key(), it.value(), reserved);
 }
 
-QVariantMap readValues(const QDomElement& parent, const QStringList& skip)
+QVariantMap readValues(const QDomElement& parent, const QStringList& skip, QStringList* unreadable)
 {
     QVariantMap values;
     for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
@@ -200,7 +206,10 @@ QVariantMap readValues(const QDomElement& parent, const QStringList& skip)
         const QString key = e.tagName() == QLatin1String("VALUE") && e.hasAttribute(QStringLiteral("name"))
             ? e.attribute(QStringLiteral("name"))
             : e.tagName();
-        values.insert(key, valueFromText(e.attribute(QStringLiteral("type")), e.text()));
+        bool ok = true;
+        values.insert(key, valueFromText(e.attribute(QStringLiteral("type")), e.text(), &ok));
+        if (!ok && unreadable)
+            unreadable->append(key);
     }
     return values;
 }
@@ -269,9 +278,46 @@ QString asideName(const QString& path)
 
 namespace {
 
-// Opens path and hands it to parse, which says what is wrong with the content (empty when
-// nothing is). A file that cannot be read or parsed is logged and kept aside.
-LoadResult load(const QString& path, const std::function<QString(QFile&)>& parse)
+QString notValid(qint64 line, qint64 column, const QString& error)
+{
+    return QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
+}
+
+QString noRoot(const QString& rootElement) { return QStringLiteral("has no %1 root element").arg(rootElement); }
+
+// What makes text unusable before anything is built from it (empty when nothing does): not
+// well-formed, nested deeper than kMaxXmlDepth, or a document type declaration. The reader
+// keeps its element stack on the heap, so any depth is safe here.
+QString screened(const QByteArray& text)
+{
+    QXmlStreamReader reader(text);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > kMaxXmlDepth)
+                return QStringLiteral("nests elements deeper than %1 levels (line %2)")
+                    .arg(kMaxXmlDepth)
+                    .arg(reader.lineNumber());
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::DTD:
+            return QStringLiteral("has a document type declaration (line %1)").arg(reader.lineNumber());
+        default:
+            break;
+        }
+    }
+    if (reader.hasError())
+        return notValid(reader.lineNumber(), reader.columnNumber(), reader.errorString());
+    return QString();
+}
+
+// Reads path and hands its content, screened, to parse, which says what else is wrong with
+// it (empty when nothing is). A file that cannot be read or used is logged and kept aside or
+// left in place as `bad` says.
+LoadResult load(const QString& path, BadFile bad, const std::function<QString(const QByteArray&)>& parse)
 {
     QString problem;
     {
@@ -280,31 +326,27 @@ LoadResult load(const QString& path, const std::function<QString(QFile&)>& parse
             qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly)) {
             problem = QStringLiteral("cannot be read: ") + file.errorString();
-        else
-            problem = parse(file);
+        } else {
+            const QByteArray text = file.readAll();
+            problem = screened(text);
+            if (problem.isEmpty())
+                problem = parse(text);
+        }
     }
     if (problem.isEmpty())
         return LoadResult::Loaded;
-    const QString aside = asideName(path);
-    const bool kept = withWritableRoot([&] { return QFile::rename(path, aside); });
-    if (kept)
-        qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside;
+    if (bad == BadFile::KeepAside)
+        keepAside(path, problem);
     else
-        qDebug().noquote() << "File" << path << problem << "- it could not be kept aside";
+        qDebug().noquote() << "File" << path << problem << "- it is not used";
     return LoadResult::Unreadable;
 }
 
-QString notValid(qint64 line, qint64 column, const QString& error)
-{
-    return QStringLiteral("is not valid XML (line %1, column %2: %3)").arg(line).arg(column).arg(error);
-}
-
-QString noRoot(const QString& rootElement) { return QStringLiteral("has no %1 root element").arg(rootElement); }
-
-// The value elements below the reader's current element, up to its end.
-QVariantMap readRecord(QXmlStreamReader& xml)
+// The value elements below the reader's current element, up to its end; the keys whose text
+// does not read as their type go to *unreadable.
+QVariantMap readRecord(QXmlStreamReader& xml, QStringList* unreadable)
 {
     QVariantMap values;
     while (xml.readNextStartElement()) {
@@ -317,24 +359,55 @@ QVariantMap readRecord(QXmlStreamReader& xml)
         QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
         if (text.trimmed().isEmpty())
             text.clear(); // blanks alone are no text, as in a parsed document
-        values.insert(key, valueFromText(type, text));
+        bool ok = true;
+        values.insert(key, valueFromText(type, text, &ok));
+        if (!ok && unreadable)
+            unreadable->append(key);
     }
     return values;
 }
 
+// Parses screened text into doc.
+QString parsedInto(const QByteArray& text, QDomDocument* doc)
+{
+    QString error;
+    int line = 0;
+    int column = 0;
+    if (!doc->setContent(text, &error, &line, &column))
+        return notValid(line, column, error);
+    return QString();
+}
+
 } // namespace
 
-LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc)
+bool parseXml(const QByteArray& text, QDomDocument* doc, QString* problem)
 {
-    const LoadResult result = load(path, [&](QFile& file) {
-        QString error;
-        int line = 0;
-        int column = 0;
-        if (!doc->setContent(&file, &error, &line, &column))
-            return notValid(line, column, error);
-        if (!rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
+    *problem = screened(text);
+    if (problem->isEmpty())
+        *problem = parsedInto(text, doc);
+    if (problem->isEmpty())
+        return true;
+    *doc = QDomDocument();
+    return false;
+}
+
+void keepAside(const QString& path, const QString& problem)
+{
+    const QString aside = asideName(path);
+    const bool kept = withWritableRoot([&] { return QFile::rename(path, aside); });
+    if (kept)
+        qDebug().noquote() << "File" << path << problem << "- it is kept as" << aside;
+    else
+        qDebug().noquote() << "File" << path << problem << "- it could not be kept aside";
+}
+
+LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument* doc, BadFile bad)
+{
+    const LoadResult result = load(path, bad, [&](const QByteArray& text) {
+        const QString problem = parsedInto(text, doc);
+        if (problem.isEmpty() && !rootElement.isEmpty() && doc->documentElement().tagName() != rootElement)
             return noRoot(rootElement);
-        return QString();
+        return problem;
     });
     if (result != LoadResult::Loaded)
         *doc = QDomDocument();
@@ -342,29 +415,54 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
 }
 
 LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
-                       QList<QVariantMap>* records)
+                       QList<QVariantMap>* records, QStringList* unreadable)
 {
     records->clear();
-    const LoadResult result = load(path, [&](QFile& file) {
-        QXmlStreamReader xml(&file);
+    const LoadResult result = load(path, BadFile::KeepAside, [&](const QByteArray& text) {
+        QXmlStreamReader xml(text);
         if (xml.readNextStartElement() && xml.name() != rootElement)
             return noRoot(rootElement);
         while (xml.readNextStartElement()) {
             if (xml.name() == recordElement)
-                records->append(readRecord(xml));
+                records->append(readRecord(xml, unreadable));
             else
                 xml.skipCurrentElement();
         }
-        // The whole file is read, as a parser that builds the document reads it.
-        while (!xml.atEnd())
-            xml.readNext();
-        if (xml.hasError())
-            return notValid(xml.lineNumber(), xml.columnNumber(), xml.errorString());
         return QString();
     });
     if (result != LoadResult::Loaded)
         records->clear();
     return result;
+}
+
+void removeUnfinishedSaves(const QString& folder, const QStringList& names)
+{
+    static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z]{6}$"));
+    QList<QRegularExpression> patterns;
+    for (const QString& name : names)
+        patterns.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(name)));
+    QStringList leftovers;
+    const QDir dir(folder);
+    for (const QString& file : dir.entryList(QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch m = temporary.match(file);
+        if (!m.hasMatch())
+            continue;
+        for (const QRegularExpression& p : patterns) {
+            if (p.match(m.captured(1)).hasMatch()) {
+                leftovers.append(QDir::cleanPath(dir.filePath(file)));
+                break;
+            }
+        }
+    }
+    if (leftovers.isEmpty())
+        return;
+    withWritableRoot([&] {
+        for (const QString& file : leftovers) {
+            if (QFile::remove(file))
+                qDebug().noquote() << "Removed" << file << "left by a save that did not finish";
+        }
+        return true;
+    });
 }
 
 QString shellQuoted(const QString& word)

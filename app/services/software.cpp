@@ -1,8 +1,8 @@
 #include "software.h"
 
-#include <QDebug>
+#include "store/storefile.h"
+
 #include <QDomDocument>
-#include <QFile>
 
 namespace {
 const char kRoot[] = "SOFTWARE";
@@ -29,27 +29,19 @@ Software* Software::getInstance()
     return &instance;
 }
 
-Software::Software()
+Software::Software() : values_(readFile(filePath())) {}
+
+QVariantMap Software::readFile(const QString& path)
 {
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "File" << filePath() << "does not exist";
-        return;
-    }
+    QVariantMap values;
     QDomDocument doc;
-    QString error;
-    int line = 0;
-    if (!doc.setContent(&file, &error, &line)) {
-        qDebug() << "Failed to parse" << filePath() << "line" << line << error;
-        return;
-    }
+    // The factory's file: a damaged one is said to be so and left where it is.
+    if (storefile::loadXml(path, kRoot, &doc, storefile::BadFile::LeaveInPlace) != storefile::LoadResult::Loaded)
+        return values;
     const QDomElement root = doc.documentElement();
-    if (root.tagName() != kRoot) {
-        qDebug() << "Failed to parse" << filePath() << ": root element is" << root.tagName();
-        return;
-    }
     for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        values_.insert(e.tagName(), typedValue(e));
+        values.insert(e.tagName(), typedValue(e));
+    return values;
 }
 
 bool Software::getOption(const QString& name) const

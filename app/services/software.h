@@ -19,6 +19,9 @@ public:
     Q_INVOKABLE QString getSerialNumber() const;
 
     static QString filePath() { return QStringLiteral("calibracion/SOFTWARE.XML"); }
+    // The typed values of an equipment file; empty when it is missing or damaged (which
+    // is logged, and the file is left where it is).
+    static QVariantMap readFile(const QString& path);
 
 private:
     Software();

@@ -14,7 +14,6 @@ constexpr uint32_t kNoChannel = 0xFFFFFFFFu;
 constexpr uint32_t kSearchIfHz = 3900000u;
 constexpr int kCandidates[] = {27500, 22000, 26000, 13333, 26657, 23000, 6670, 10000, 11000, 16000, 20000, 29000};
 constexpr int kCandidateCount = sizeof kCandidates / sizeof kCandidates[0];
-constexpr int kLadderFirst = 10000;
 constexpr int kLadderLast = 30000;
 constexpr double kLadderStep = 1.04;
 

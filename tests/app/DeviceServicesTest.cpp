@@ -1,6 +1,7 @@
 // The shell's device services: the hardware model from the straps, the equipment file,
 // the process launcher and its time-out, the DHCP start, text files for the screens,
 // screenshot names and the language.
+#include "BadXml.h"
 #include "SimBoardFixture.h"
 
 #include "hardware.h"
@@ -103,17 +104,25 @@ TEST(SoftwareFile, OclaroFlagAndTypedValues)
     EXPECT_EQ(Software::getInstance()->getEquipmentName(), "CABLE VARNOK & CO");
 }
 
-TEST(SoftwareFile, MalformedFileGivesNoOptions)
+// One damaged kind per case: the object reads its file once per process.
+struct DamagedSoftwareFile : ::testing::TestWithParam<size_t> {};
+
+TEST_P(DamagedSoftwareFile, GivesNoOptionsIsLoggedAndStaysWhereItIs)
 {
-    {
-        ScopedBoard board;
-        ScopedWorkDir dir;
-        writeFile(Software::filePath(), "<SOFTWARE><OCLARO type=\"bool\">true</OCLARO>");
-        LogCapture log;
-        EXPECT_FALSE(Software::getInstance()->getOclaro());
-        EXPECT_TRUE(log.contains("Failed to parse"));
-    }
+    const testsupport::BadXml bad = testsupport::damagedFiles("SOFTWARE").at(GetParam());
+    SCOPED_TRACE(bad.name);
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    writeFile(Software::filePath(), bad.content);
+    LogCapture log;
+    EXPECT_FALSE(Software::getInstance()->getOclaro());
+    EXPECT_TRUE(log.contains("File calibracion/SOFTWARE.XML ")) << log.lines().join("\n").toStdString();
+    EXPECT_TRUE(log.contains("- it is not used"));
+    EXPECT_TRUE(QFile::exists(Software::filePath()));
 }
+
+INSTANTIATE_TEST_SUITE_P(SoftwareFile, DamagedSoftwareFile,
+                         ::testing::Range<size_t>(0, testsupport::damagedFiles("SOFTWARE").size()));
 
 TEST(SoftwareFile, MissingFileIsLogged)
 {

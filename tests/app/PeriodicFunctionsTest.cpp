@@ -17,7 +17,9 @@
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using platform::sim::FrontPanelKey;
@@ -82,14 +84,21 @@ TEST_F(Housekeeping, KeyPressIsHeardWithinTwoPollsOncePerPressAndTheTimerPollsEv
     EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
-TEST_F(Housekeeping, KeyBeepPlaysTheClickThroughTheShell)
+TEST_F(Housekeeping, KeyBeepPlaysTheClickThroughTheShellWithItsPathQuoted)
 {
+    // A temporary folder whose name the shell would otherwise split and run.
+    QTemporaryDir base;
+    const QString tmp = base.path() + "/it's a $(touch pwned);dir";
+    ASSERT_TRUE(QDir().mkpath(tmp));
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmp.toLocal8Bit());
     pf->setKeyBeep(true);
+    qputenv("TMPDIR", previous);
     setKeyPressed(*board, FrontPanelKey::Power, true);
     pf->tick();
     ASSERT_EQ(board->shell().commandLines().size(), 1u);
-    EXPECT_EQ(board->shell().commandLines()[0].rfind("aplay -q ", 0), 0u);
-    EXPECT_EQ(board->shell().commandLines()[0].substr(board->shell().commandLines()[0].size() - 2), " &");
+    const std::string quoted = "'" + base.path().toStdString() + "/it'\\''s a $(touch pwned);dir/varnok_key_beep.wav'";
+    EXPECT_EQ(board->shell().commandLines()[0], "aplay -q " + quoted + " &");
 }
 
 TEST(HousekeepingCompact, TheMenuKeyIsNotReadOnCompactModels)

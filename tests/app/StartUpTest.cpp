@@ -1,6 +1,7 @@
 // The start-up on the simulated board, without windows on screen: its steps in the order
 // the subsystems need, the published names, the splash progress, the registered types,
 // and the restart code.
+#include "BadXml.h"
 #include "FrameHarness.h"
 #include "SimBoardFixture.h"
 
@@ -13,7 +14,9 @@
 #include "remote/socketCalibrate.h"
 #include "store/screensvariables.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlContext>
@@ -182,4 +185,41 @@ TEST_F(StartUpTest, StoredLanguageIsInstalled)
     EXPECT_EQ(startUp.mainView()->rootContext()->contextProperty("translator").value<QObject*>()->property("language"),
               "es");
     EXPECT_EQ(QCoreApplication::translate("screens", "MAIN MENU"), QString::fromUtf8("MENÚ PRINCIPAL"));
+}
+
+TEST_F(StartUpTest, StartsWithEveryFileItReadsNestedTwentyFiveThousandLevelsDeep)
+{
+    // The factory's files are said to be damaged and stay; the files the instrument saves go
+    // aside, so that no save writes over them; defaults stand in for all. (A damaged CAL_0.XML
+    // keeps the optical file from being read at all.)
+    const struct {
+        const char* path;
+        const char* root;
+        bool keptAside;
+    } files[] = {
+        {"screenVariables.XML", "SCREEN_VARIABLES", true},
+        {"channelPlans/EUROPE.XML", "CHANNEL_PLAN", true},
+        {"calibracion/CAL_0.XML", "CALIBRATION", false},
+        {"calibracion/SOFTWARE.XML", "SOFTWARE", false},
+    };
+    QDir().mkpath("channelPlans");
+    for (const auto& f : files) {
+        QFile file(f.path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(testsupport::deeplyNested(f.root));
+    }
+    LogCapture log;
+    StartUp startUp(headless());
+    startUp.run();
+    EXPECT_EQ(startUp.steps().last(), "mainView");
+    EXPECT_EQ(log.count("nests elements deeper than 32 levels"), 4) << log.lines().join("\n").toStdString();
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.path);
+        const QString path = f.path;
+        EXPECT_TRUE(log.contains(path + " nests elements deeper than 32 levels (line 2) - "));
+        QFile kept(f.keptAside ? path + ".bad" : path);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), testsupport::deeplyNested(f.root));
+    }
+    EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariables().value("screen"), "MAIN_MENU");
 }

@@ -112,6 +112,38 @@ TEST(PhyDecoder30, LiteralZeroTruncatedGarbledAndMissingReports)
     }
 }
 
+TEST(PhyDecoder30, AnMseOutsideWhatAModemReportsIsUnmeasuredAndLeavesTheEsNo)
+{
+    constexpr int kBit23 = 0x800000;
+    const struct {
+        const char* mse;
+        double stored;
+        int esNo; // -1: unchanged
+    } rows[] = {
+        {"-35.5", -390, 390 | kBit23},
+        {"0", -35, 35 | kBit23},
+        {"-100", -1035, 1035 | kBit23},
+        {"100", 965, -965 | kBit23},
+        {"-100.1", U, -1},
+        {"-214748361.3", U, -1}, // 5 + 10 x MSE - 40 is INT_MIN: its negation would overflow
+        {"214748364.7", U, -1},
+        {"-1e300", U, -1},
+        {"nan", U, -1},
+        {"-inf", U, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mse);
+        SetModemMeasuresEsNo_Down(12345);
+        received(("Current PHY status\nRF freq: 618.00\nQam mode : 256\nAnnex: ANNEX-A\nMSE: " + std::string(row.mse)
+                  + "\nEnergy backoff: 0.5\n")
+                     .c_str());
+        EXPECT_EQ(decodeDownStream(2), 1);
+        EXPECT_EQ(record(2).mse, row.stored);
+        EXPECT_EQ(record(2).energyBackoff, 10); // the report goes on after it
+        EXPECT_EQ(GetModemMeasuresEsNo_Down(), row.esNo == -1 ? 12345 : row.esNo);
+    }
+}
+
 TEST(BerDecoder30, ReadingsBoundsAndWhatIsNotAReport)
 {
     testsupport::ScopedWorkDir dir;

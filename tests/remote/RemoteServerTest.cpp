@@ -1,14 +1,22 @@
 // The command server: connections come and go, each with its own interpreter; a command that
 // waits (processing events) never sees its own line again or another line run inside it,
-// and survives its peer going away; the WebSocket front end.
+// and survives its peer going away; a peer that only closes its sending side is answered;
+// peers beyond the cap and a process out of descriptors; the WebSocket front end.
 #include "RemoteTestSupport.h"
 #include "SimBoardFixture.h"
 
 #include "hw/delay.h"
 #include "remote/webSocketCalibrate.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWebSocket>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace remotetest;
 using testsupport::LogCapture;
@@ -190,4 +198,155 @@ TEST(WebSocketServer, EchoesBinaryAndAnswersTextWithNothing)
     client.close();
     EXPECT_TRUE(waitFor([&] { return log.contains("socketDisconnected:"); }));
     flushDeletes();
+}
+
+TEST(RemoteServer, APeerThatClosesItsSendingSideGetsItsAnswersThenTheConnectionCloses)
+{
+    // What "printf ... | nc" scripts do: send, close the sending side, read the answers.
+    const struct {
+        const char* name;
+        std::vector<QByteArray> sends;
+        QByteArray expected;
+        size_t runs;
+    } rows[] = {
+        {"one query", {"*?WAIT\n"}, ack("*WAIT VALUE=1"), 1},
+        {"two lines in one send", {"*?WAIT\r\n*WAIT X\r"}, ack("*WAIT VALUE=1") + ack(), 2},
+        {"a line split across sends", {"*?WA", "IT\r"}, ack("*WAIT VALUE=1"), 1},
+        {"an unfinished last line is not run", {"*WAIT A\n*?WAIT"}, ack(), 1},
+        {"an unknown header", {"*NOPE\r"}, nak(), 0},
+        {"nothing at all", {}, QByteArray(), 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScopedBoard board;
+        WaitingServer w;
+        RawPeer peer(w.server.serverPort());
+        ASSERT_TRUE(peer.connected());
+        for (const QByteArray& bytes : row.sends) {
+            peer.send(bytes);
+            waitFor([] { return false; }, 20);
+        }
+        peer.closeSending();
+        ASSERT_TRUE(peer.readToEnd());
+        EXPECT_EQ(peer.received(), row.expected);
+        EXPECT_EQ(w.record->runs.size(), row.runs);
+        EXPECT_TRUE(waitFor([&] { return w.server.peerCount() == 0; }));
+        ASSERT_EQ(w.server.remotes.size(), 1u);
+        EXPECT_TRUE(w.server.remotes[0].isNull());
+    }
+}
+
+TEST(RemoteServer, AHalfClosedPeerWaitsForACommandThatIsStillRunning)
+{
+    ScopedBoard board;
+    WaitingServer w;
+    RawPeer peer(w.server.serverPort());
+    ASSERT_TRUE(waitFor([&] { return w.server.sockets.size() == 1; }));
+    // While its first line runs, the peer sends a second one and closes its side: the second
+    // line is still in the socket when the socket closes.
+    w.hook = [&] {
+        if (w.record->runs.size() == 1) {
+            peer.send("*?WAIT 2\r");
+            peer.closeSending();
+            EXPECT_TRUE(delayUntil([&] {
+                return !w.server.sockets[0] || w.server.sockets[0]->state() == QAbstractSocket::UnconnectedState;
+            }));
+            delay(1000);
+        }
+    };
+    peer.send("*WAIT 1\r");
+    ASSERT_TRUE(peer.readToEnd());
+    EXPECT_EQ(peer.received(), ack() + ack("*WAIT VALUE=1"));
+    EXPECT_EQ(w.record->runs.size(), 2u);
+}
+
+TEST(RemoteServer, RefusesPeersBeyondTheCapAndTakesThemAgainWhenOneLeaves)
+{
+    ScopedBoard board;
+    WaitingServer w;
+    LogCapture log;
+    std::vector<std::unique_ptr<RawPeer>> peers;
+    // One at a time: a connection waits in the kernel's short queue until it is accepted.
+    for (int i = 1; i <= SocketCalibrate::kMaxPeers; ++i) {
+        peers.push_back(std::make_unique<RawPeer>(w.server.serverPort()));
+        ASSERT_TRUE(waitFor([&] { return w.server.peerCount() == i; }));
+    }
+
+    // One more is closed at once, without an answer; the others are not disturbed.
+    RawPeer extra(w.server.serverPort());
+    extra.send("*?WAIT\r");
+    ASSERT_TRUE(extra.readToEnd());
+    EXPECT_TRUE(extra.received().isEmpty());
+    EXPECT_TRUE(log.contains("a further connection is refused"));
+    EXPECT_EQ(w.server.peerCount(), SocketCalibrate::kMaxPeers);
+    peers.front()->send("*?WAIT\r");
+    EXPECT_FALSE(peers.front()->readFor(200));
+    EXPECT_EQ(peers.front()->received(), ack("*WAIT VALUE=1"));
+
+    // A peer that leaves makes room for the next.
+    peers.back().reset();
+    ASSERT_TRUE(waitFor([&] { return w.server.peerCount() == SocketCalibrate::kMaxPeers - 1; }));
+    RawPeer next(w.server.serverPort());
+    next.send("*?WAIT\r");
+    next.closeSending();
+    ASSERT_TRUE(next.readToEnd());
+    EXPECT_EQ(next.received(), ack("*WAIT VALUE=1"));
+}
+
+TEST(RemoteServer, PausesAcceptingWhileTheProcessHasNoDescriptorLeft)
+{
+    ScopedBoard board;
+    WaitingServer w;
+    LogCapture log;
+    // The sanitizer needs descriptors to check a call it has not seen yet: the server's
+    // paths run once before none is left.
+    {
+        RawPeer warm(w.server.serverPort());
+        warm.send("*?WAIT\r");
+        warm.closeSending();
+        ASSERT_TRUE(warm.readToEnd());
+        w.record->runs.clear();
+    }
+    const unsigned short port = w.server.serverPort();
+    // Few descriptors, then all of them taken but one, which the peer's own socket takes.
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur, 256);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    std::vector<int> taken;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        taken.push_back(fd);
+    ASSERT_FALSE(taken.empty());
+    ::close(taken.back());
+    taken.pop_back();
+    RawPeer peer(port);
+    ASSERT_TRUE(peer.connected());
+    peer.send("*?WAIT\r");
+
+    // The server fails to take it, and waits instead of trying on every pass of the loop.
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(4 * SocketCalibrate::kAcceptPauseMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    const auto cpuMs = [](const rusage& r) {
+        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+    };
+    EXPECT_LT(cpuMs(after) - cpuMs(before), 0.5 * wall.elapsed());
+    EXPECT_TRUE(log.contains("has no descriptor left for a connection"));
+    EXPECT_LE(log.count("has no descriptor left for a connection"), 5);
+    EXPECT_TRUE(w.record->runs.empty());
+
+    // Descriptors free again: the peer is taken and answered.
+    for (int fd : taken)
+        ::close(fd);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    peer.closeSending();
+    ASSERT_TRUE(peer.readToEnd());
+    EXPECT_EQ(peer.received(), ack("*WAIT VALUE=1"));
 }

@@ -10,6 +10,12 @@
 
 #include <stdexcept>
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace remotetest {
 
 ProbeCmd::ProbeCmd(std::shared_ptr<ProbeRecord> record, unsigned char level, unsigned char hasReply)
@@ -107,6 +113,63 @@ QByteArray Peer::answer()
     const QByteArray a = received_.left(end);
     received_.remove(0, end);
     return a;
+}
+
+RawPeer::RawPeer(unsigned short port)
+{
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+RawPeer::~RawPeer()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void RawPeer::send(const QByteArray& bytes)
+{
+    if (fd_ >= 0)
+        (void)::send(fd_, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_NOSIGNAL);
+}
+
+void RawPeer::closeSending()
+{
+    if (fd_ >= 0)
+        ::shutdown(fd_, SHUT_WR);
+}
+
+bool RawPeer::readAvailable()
+{
+    for (;;) {
+        char buffer[4096];
+        const ssize_t got = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got > 0)
+            received_.append(buffer, static_cast<int>(got));
+        else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+            return true;
+        else
+            return false;
+    }
+}
+
+bool RawPeer::readToEnd(int timeoutMs)
+{
+    return fd_ >= 0 && waitFor([this] { return readAvailable(); }, timeoutMs);
+}
+
+bool RawPeer::readFor(int ms)
+{
+    bool ended = false;
+    waitFor([&] { return (ended = ended || readAvailable()) && false; }, ms);
+    return ended;
 }
 
 bool waitFor(const std::function<bool()>& cond, int timeoutMs)

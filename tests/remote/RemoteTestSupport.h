@@ -81,6 +81,28 @@ private:
     QByteArray received_;
 };
 
+// A peer on a plain descriptor, for what a QTcpSocket cannot do: close only its sending side
+// (as "printf ... | nc" does) and tell a connection closed by the server from one still open.
+class RawPeer {
+public:
+    explicit RawPeer(unsigned short port);
+    ~RawPeer();
+    bool connected() const { return fd_ >= 0; }
+    void send(const QByteArray& bytes);
+    void closeSending();
+    // Collects what arrives until the server closes the connection; false when it stays
+    // open for timeoutMs.
+    bool readToEnd(int timeoutMs = 30000);
+    // Collects what arrives for a while; true when the server closed meanwhile.
+    bool readFor(int ms);
+    QByteArray received() const { return received_; }
+
+private:
+    bool readAvailable(); // true at the end of the stream
+    int fd_ = -1;
+    QByteArray received_;
+};
+
 // Processes events until cond holds or a few seconds pass.
 bool waitFor(const std::function<bool()>& cond, int timeoutMs = 30000);
 // Inside a command: waits on the instrument's clock (events keep flowing) until cond holds.

@@ -331,7 +331,7 @@ TEST(EquipCommand, ARestartIsAskedForOnlyOnceItsAnswerHasLeft)
     QObject::connect(RemoteRequests::getInstance(), &RemoteRequests::restartApplication, [&](int code) {
         EXPECT_EQ(code, remote::EquipCmd::RESTART_CODE);
         ++restarts;
-        unsent = b.server.sockets.at(0)->bytesToWrite();
+        unsent = b.server.remotes.at(0)->bytesToWrite();
     });
     b.peer.send("*EQUIP RESET_APP\r");
     EXPECT_EQ(b.peer.answer(), ack());

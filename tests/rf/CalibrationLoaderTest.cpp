@@ -1,5 +1,6 @@
 // The calibration loader: the simulated unit's files, partial, malformed and missing files,
 // reloads, and the rules the stored files rely on (text keys, rounding, doubled entries).
+#include "BadXml.h"
 #include "RfTestBench.h"
 
 #include "rf/calibrationTables.h"
@@ -9,8 +10,11 @@
 #include "store/screensvariables.h"
 
 #include <QDir>
-#include <tuple>
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
 
 using rftest::cal0;
 using rftest::opticalLine;
@@ -141,7 +145,7 @@ TEST(CalibrationLoader, MissingMalformedAndUnopenableFiles)
     }
     dir.seedFromData("calibracion");
     load();
-    // Malformed: nothing changes, nothing is said about it.
+    // Malformed: nothing changes (the damage is logged, see below).
     writeCalibrationFile("CAL_0.XML", "<CALIBRATION><CABLE>");
     writeCalibrationFile("CAL_FO.XML", "<CALIBRATION><OPWR>");
     load();
@@ -244,4 +248,98 @@ TEST(CalibrationLoader, ARunningReloadTakesBothFilesOrNothing)
     writeCalibrationFile("CAL_0.XML", cal0(""));
     EXPECT_TRUE(Calibrations::getInstance()->reloadCalibracion());
     EXPECT_EQ(serial(), "B7");
+}
+
+TEST(CalibrationLoader, NumbersThatAreNotFiniteOrOutOfRangeAreRefusedWithWhatTheyWouldReplace)
+{
+    ScopedWorkDir dir;
+    dir.seedFromData("calibracion");
+    load();
+    const auto& t = rfcal::tables();
+    // Each row replaces the simulated unit's CAL_0.XML; what a refused number would have
+    // replaced stays as that file had it.
+    const struct {
+        const char* name;
+        QString cable;
+        std::function<bool()> holds;
+    } rows[] = {
+        {"peak slope 1e300", "<RECTA><PEAK><SLOPE>1e300</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>",
+         [&] { return t.peak.slope == 0.2 && t.peak.offset == 0; }},
+        {"peak offset inf", "<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>inf</OFFSET></PEAK></RECTA>",
+         [&] { return t.peak.slope == 0.2; }},
+        {"average slope nan", "<RECTA><AVERAGE><SLOPE>nan</SLOPE><OFFSET>1</OFFSET></AVERAGE></RECTA>",
+         [&] { return t.average.slope == 0.2 && t.average.offset == 0; }},
+        {"power meter -1e400", "<PWR enabled=\"ON\"><SLOPE>-1e400</SLOPE><OFFSET>0</OFFSET></PWR>",
+         [&] { return t.powerMeter.slope == 0.25 && t.markPowerMeter; }},
+        {"just beyond the bound", "<RECTA><PEAK><SLOPE>100000.5</SLOPE><OFFSET>0</OFFSET></PEAK></RECTA>",
+         [&] { return t.peak.slope == 0.2; }},
+        {"a dB of 1e300",
+         "<LINEALITY><PEAK enabled=\"ON\">" + peakRow("58", "2900") + peakRow("60", "3000") + peakRow("1e300", "3100")
+             + "</PEAK></LINEALITY>",
+         [&] { return getOptimasContesIQ() == 3150 && t.cable.linearityPeak.size() == 3; }},
+        {"a linearity value of 1e300",
+         "<LINEALITY><PEAK enabled=\"ON\"><CORRECTION><MOSTRES>1</MOSTRES><VALOR>1e300</VALOR></CORRECTION>"
+         "<CORRECTION><MOSTRES>2</MOSTRES><VALOR>0.5</VALOR></CORRECTION></PEAK></LINEALITY>",
+         [&] { return keys(t.cable.linearityPeak) == std::vector<unsigned>{2}; }},
+        {"a frequency correction beyond float",
+         "<FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"1\">1e39</CORRECTION>"
+         "<CORRECTION freq=\"2\">3</CORRECTION></FREQUENCY>",
+         [&] { return keys(t.cable.frequencyMap.value("00")) == std::vector<unsigned>{2}; }},
+        {"a temperature of 1e300",
+         "<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"1e300\"><SLOPE>1</SLOPE><OFFSET>1</OFFSET></CORRECTION>"
+         "</TEMPERATURE>",
+         [&] { return t.temperature.size() == 1 && t.temperature[0].temperature == -500.0; }},
+        {"an attenuator offset of -inf",
+         "<OFFSETATT enabled=\"ON\"><FREQUENCY><CORRECTION att=\"0\">-inf</CORRECTION>"
+         "<CORRECTION att=\"10\">2</CORRECTION></FREQUENCY></OFFSETATT>",
+         [&] { return keys(t.cable.offsetAtt) == std::vector<unsigned>{10, 10}; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        dir.seedFromData("calibracion/CAL_0.XML");
+        load();
+        LogCapture log;
+        writeCalibrationFile("CAL_0.XML", cal0(row.cable));
+        load();
+        EXPECT_TRUE(row.holds());
+        EXPECT_EQ(log.count("holds a number that is not finite or is out of range"), 1)
+            << log.lines().join("\n").toStdString();
+    }
+    // The bound itself is a number like any other; readings from the largest lines stay ints.
+    writeCalibrationFile("CAL_0.XML", cal0("<RECTA><PEAK><SLOPE>100000</SLOPE><OFFSET>-100000</OFFSET></PEAK></RECTA>"));
+    load();
+    EXPECT_DOUBLE_EQ(t.peak.slope, 100000.0);
+    EXPECT_DOUBLE_EQ(t.peak.offset, -100000.0);
+
+    // The optical file: the line in force stays.
+    writeCalibrationFile("CAL_FO.XML", "<CALIBRATION><OPWR>" + opticalLine(1550, "1e300", "0") + opticalLine(1310, "0.3", "0")
+                                           + "</OPWR></CALIBRATION>");
+    Calibrations::getInstance()->loadCalibracion_FO();
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter_l_1550(), 0.1);
+    EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter_l_1550(), 787.5);
+    EXPECT_DOUBLE_EQ(getPendentOpticalPowerMeter_l_1310(), 0.3);
+}
+
+TEST(CalibrationLoader, ADamagedFileIsLoggedKeepsTheCalibrationInForceAndStaysWhereItIs)
+{
+    for (const char* name : {"CAL_0.XML", "CAL_FO.XML"}) {
+        for (const testsupport::BadXml& bad : testsupport::damagedFiles("CALIBRATION")) {
+            SCOPED_TRACE(std::string(name) + ": " + bad.name);
+            ScopedWorkDir dir;
+            dir.seedFromData("calibracion");
+            load();
+            QFile file(path(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bad.content);
+            file.close();
+            LogCapture log;
+            load();
+            EXPECT_EQ(log.count("File " + path(name) + " "), 1) << log.lines().join("\n").toStdString();
+            EXPECT_TRUE(log.contains("the calibration in force is kept"));
+            EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
+            EXPECT_DOUBLE_EQ(getOffsetOpticalPowerMeter(), 787.5);
+            EXPECT_EQ(serial(), "VK26000123");
+            EXPECT_TRUE(QFile::exists(path(name)));
+        }
+    }
 }

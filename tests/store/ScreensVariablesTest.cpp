@@ -103,6 +103,19 @@ TEST(ScreensVariablesFile, TextsThatXmlCannotHoldDoNotSpoilTheFile)
     EXPECT_TRUE(log.contains("Characters that XML cannot hold"));
 }
 
+TEST(ScreensVariablesFile, ASettingNamedLikeTheFilesOwnSectionSurvivesASaveBesideIt)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    ScreensVariables* sv = ScreensVariables::getInstance();
+    sv->setChannelIndexes({2, 5, 1, 3});
+    sv->setScreensVariables({{"CHANNEL_VARIABLES", 7}, {"VALUE", "v"}, {"a", 1}});
+    ASSERT_TRUE(sv->carregaVariables());
+    EXPECT_EQ(sv->getScreensVariables(), (QVariantMap{{"CHANNEL_VARIABLES", 7}, {"VALUE", "v"}, {"a", 1}}));
+    EXPECT_EQ(sv->channelIndexes(), (ScreensVariables::ChannelIndexes{2, 5, 1, 3}));
+    EXPECT_TRUE(readText(kFile).contains("<VALUE name=\"CHANNEL_VARIABLES\" type=\"int\">7</VALUE>"));
+}
+
 TEST(ScreensVariablesFile, EveryWriteIsInsideTheRemountBracketsInOrder)
 {
     ScopedBoard board;

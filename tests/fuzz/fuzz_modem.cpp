@@ -1,0 +1,188 @@
+// The modem's text path under libFuzzer: an input is what the modem sends, cut into serial
+// bursts of the sizes its first byte says. It goes through the serial line's buffers, the
+// frame handler, every reply decoder and text reader, and every step machine that waits for
+// a reply. A decoder or a step machine that lands joins with one row of its table below.
+#include "FuzzSupport.h"
+
+#include "cablemodem/cableModen.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "cablemodem/handlerCableModem.h"
+#include "cablemodem/modemConstellation.h"
+#include "cablemodem/modemDecoders30.h"
+#include "cablemodem/modemDecoders31.h"
+#include "cablemodem/modemExchange.h"
+#include "cablemodem/modemPathReplies.h"
+#include "cablemodem/modemSteps30.h"
+#include "cablemodem/modemStores.h"
+#include "cablemodem/serialPort.h"
+
+#include <QStringList>
+
+#include <cstring>
+
+using fuzzsupport::fail;
+
+namespace {
+
+QString latin1(const QByteArray& text) { return QString::fromLatin1(text); }
+
+// The collected reply, as the frame handler leaves it for a decoder.
+void reply(const QByteArray& text)
+{
+    getStringBufferTrames();
+    takeInReplyPart(QString::fromLatin1(text));
+}
+
+// Every reader of a modem reply: the collected text is the input's.
+struct TextReader {
+    const char* name;
+    void (*read)(const QByteArray& text);
+};
+
+const TextReader kReaders[] = {
+    {"PHY status", [](const QByteArray& t) { reply(t); decodeDownStream(0); }},
+    {"BER after the PHY status", [](const QByteArray& t) { reply(t); decodeBer(0); }},
+    {"upstream", [](const QByteArray& t) { reply(t); decodeUpStream(); }},
+    {"IP", [](const QByteArray& t) { reply(t); decodeIP(); }},
+    {"MAC", [](const QByteArray& t) { reply(t); decodificaAddressCMACPx26(GetAddressCMAC()); }},
+    {"firmware", [](const QByteArray& t) { char out[MODEM_FIRMWARE_TEXT_SIZE]; reply(t); decodeCMFirmVersionPx37(out); }},
+    {"version", [](const QByteArray& t) { char out[MODEM_VERSION_TEXT_SIZE]; reply(t); decodificaCableModemVersion(out); }},
+    {"DOCSIS mode", [](const QByteArray& t) { reply(t); DecodeDocsisMode(); }},
+    {"registration state", [](const QByteArray& t) { reply(t); cmStateLevel(GetBufferTrames()); }},
+    {"marker", [](const QByteArray& t) { reply(t); TramaCM(QStringLiteral("mainMenu>")); }},
+    {"value after a label", [](const QByteArray& t) { ExtreuCadena(t.constData(), "IP Address ="); }},
+    {"address", [](const QByteArray& t) { IP2int(t.constData()); }},
+    {"3.0 constellation", [](const QByteArray& t) { iqDump30(latin1(t)); }},
+    {"3.1 tuner constellation", [](const QByteArray& t) { tunerConstellation31(latin1(t)); }},
+    {"3.1 OFDM constellation", [](const QByteArray& t) { ofdmConstellation31(latin1(t)); }},
+    {"3.1 modulation", [](const QByteArray& t) { qamOrderOfText(latin1(t)); bitsPerSymbolOfText(latin1(t)); }},
+    {"3.1 BER", [](const QByteArray& t) { berStatus31(latin1(t), {{"sr", 5361}, {"modulation", "QAM 256"}}); }},
+    {"3.1 identity", [](const QByteArray& t) { vendorInformation31(latin1(t)); }},
+    {"3.1 IP", [](const QByteArray& t) { ipInformation31(latin1(t)); ipList31(latin1(t)); }},
+    {"3.1 PHY status", [](const QByteArray& t) { phyStatus31(latin1(t), 3); }},
+    {"3.1 upstream table", [](const QByteArray& t) { upstreamTable31(latin1(t)); }},
+    {"3.1 upstream status", [](const QByteArray& t) { upstreamStatus31(latin1(t)); }},
+    {"3.1 downstream status", [](const QByteArray& t) { downstreamStatus31(latin1(t)); }},
+    {"3.1 OFDM lock", [](const QByteArray& t) { ofdmChannelUnlocked(latin1(t), 1); }},
+    {"3.1 OFDM information", [](const QByteArray& t) { ofdmInfo31(latin1(t)); }},
+    {"3.1 OFDM width",
+     [](const QByteArray& t) {
+         const QStringList lines = latin1(t).split('\n');
+         ofdmBandwidthText(lines.value(0), lines.value(1));
+     }},
+    {"3.1 RxMER", [](const QByteArray& t) { merSamples31(latin1(t)); }},
+    {"3.1 frequency response",
+     [](const QByteArray& t) {
+         int thousandths = 0;
+         frequencyResponse31(latin1(t), "Average:", &thousandths);
+     }},
+    {"3.1 profile codewords",
+     [](const QByteArray& t) {
+         QString corrected, uncorrectable;
+         profileCodewords31(latin1(t), &corrected, &uncorrectable);
+     }},
+    {"ping reply", [](const QByteArray& t) { decodePingReply(latin1(t)); pingFinished(latin1(t)); }},
+    {"route trace hop", [](const QByteArray& t) { decodeTraceHop(latin1(t), 1); decodeTraceHop(latin1(t), 12); }},
+    {"engine: value after a label",
+     [](const QByteArray& t) { MesuraCM::getInstance()->buscarStringRetornaValor("Automatic startup:", latin1(t)); }},
+    {"engine: text between", [](const QByteArray& t) { MesuraCM::getInstance()->extraer_dadas(latin1(t), ":", "\n"); }},
+    {"engine: modulation", [](const QByteArray& t) { MesuraCM::getInstance()->getBitsSymbol_from_string(latin1(t)); }},
+    {"engine: OFDM width",
+     [](const QByteArray& t) {
+         const QStringList lines = latin1(t).split('\n');
+         MesuraCM::getInstance()->calculoBandwidthOFDM_3_1(lines.value(0), lines.value(1));
+     }},
+};
+
+// Every step machine that waits for a reply: restarted, then stepped with the input's text
+// arriving after each command it sends.
+struct StepMachine {
+    const char* name;
+    int (*step)(int run); // run 0 restarts
+    int advance;          // the run value that moves it on
+};
+
+const StepMachine kMachines[] = {
+    {"upstream query", decodificaUpstream, 1},
+    {"MAC query", decodifica_MAC, 1},
+    {"firmware query", decodifica_VesionFirmware, 1},
+    {"DOCSIS mode query", DecodificaDocsisMode, 1},
+    {"registration state", [](int run) { return GetCMStatus(run, 2000); }, 1},
+    {"readiness", GetModemReady, 64},
+    {"tuning", [](int run) { return sintonitzaFrequenciaCableModem(run, 1, 602000000); }, 1},
+    {"upstream burst", [](int run) { return mesuraSendUpstream(run, 30e6); }, 64},
+};
+
+constexpr int kStepsPerMachine = 8;
+
+// The serial line's buffer keeps the last bytes written, at most its size, until drained.
+void serialBuffers(SerialPort& port, const QByteArray& sent, int burst)
+{
+    QByteArray written;
+    static char drained[SerialPort::kBufferSize + 1];
+    port.resetCircularBuffer();
+    for (int at = 0; at < sent.size(); at += burst) {
+        const QByteArray chunk = sent.mid(at, burst);
+        port.writeCircularBuffer(chunk.constData(), chunk.size());
+        written += chunk;
+        if (chunk.size() % 3 == 0) {
+            port.readTamaCircularBuffer(drained);
+            const QByteArray expected = written.right(SerialPort::kBufferSize);
+            if (std::memcmp(drained, expected.constData(), static_cast<size_t>(expected.size())) != 0)
+                fail("the serial buffer lost or reordered bytes");
+            written.clear();
+        }
+    }
+    static unsigned char second[SerialPort::kBufferSize];
+    port.readCircularBuffer(second);
+    while (port.GetCharFromBufferR() != 0) {
+    }
+    port.InitBufTrames();
+}
+
+// What the frame handler passes on, and what it keeps waiting, is what came, in order.
+void frames(const QByteArray& sent, int burst)
+{
+    HandlerCableModem handler(nullptr, nullptr);
+    QString passed;
+    QString came; // a frame ends at a NUL, as the serial line's frames do
+    QObject::connect(&handler, &HandlerCableModem::copyRellenar, [&](const QString& part) { passed += part; });
+    for (int at = 0; at < sent.size(); at += burst) {
+        const QString frame = QString::fromLatin1(sent.mid(at, burst));
+        came += frame;
+        handler.takeInFrame(frame);
+    }
+    if (came.size() <= MODEM_REPLY_LIMIT && passed + handler.pendingText() != came)
+        fail("the frame handler lost or reordered text");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    fuzzsupport::start(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static SerialPort port(nullptr, nullptr);
+    fuzzsupport::Input in(data, size);
+    const int burst = 1 + in.byte() % 256;
+    const QByteArray text = in.rest();
+
+    serialBuffers(port, text, burst);
+    frames(text, burst);
+    for (const TextReader& r : kReaders)
+        r.read(text);
+    for (const StepMachine& m : kMachines) {
+        m.step(0);
+        for (int i = 0; i < kStepsPerMachine; ++i) {
+            m.step(m.advance);
+            takeInReplyPart(QString::fromLatin1(text));
+        }
+    }
+    getStringBufferTrames();
+    fuzzsupport::forgetRecords();
+    return 0;
+}
