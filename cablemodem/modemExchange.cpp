@@ -209,8 +209,9 @@ QString valueAfterLabel(const QString& label, const QString& text)
     if (at < 0)
         return QString();
     const QString rest = text.mid(at + label.size());
+    // A label followed at once by its line end has an empty value, not the lines after it.
     const int lineEnd = rest.indexOf('\n');
-    if (lineEnd > 0)
+    if (lineEnd >= 0)
         return rest.left(lineEnd).simplified();
     return rest;
 }
@@ -246,8 +247,9 @@ const char* ExtreuCadena(const char* text, const char* label)
     if (!found)
         return value;
     const char* p = found + std::strlen(label);
-    // The separator after the label is skipped, unless the text ends right there.
-    if (*p != '\0')
+    // The separator after the label is skipped, unless the text or the line ends right
+    // there (an empty value, not the next line).
+    if (*p != '\0' && *p != '\n')
         ++p;
     size_t n = 0;
     while (p[n] != '\0' && p[n] != '\n' && n < sizeof value - 1)

@@ -43,8 +43,8 @@ bool promptThenCommand(int& step, uint64_t& startMs, int timeoutMs, int failedSt
 int sendModemCommand(const QString& command, int mode, int timeoutMs);
 
 // Label readers of the replies (labels match case-sensitively).
-// The rest of label's line, simplified; the whole rest unchanged when no line end follows
-// (or the rest starts with one); "" when label is not in text.
+// The rest of label's line, simplified (empty when the line ends right after label); the
+// whole rest unchanged when no line end follows; "" when label is not in text.
 QString valueAfterLabel(const QString& label, const QString& text);
 // label -> its value, for each label whose value is not empty.
 QVariantMap valuesAfterLabels(const QStringList& labels, const QString& text);

@@ -133,7 +133,7 @@ bool Measures::isExitMesures()
 bool Measures::exitRequestedNow()
 {
     QMutexLocker lock(&mutex_);
-    return stop_ || changed_;
+    return stop_ || (changed_ && changesEndPass_);
 }
 
 bool Measures::readingInterrupted()
@@ -186,8 +186,6 @@ int Measures::voltageInDC() { return voltageDC_; }
 int Measures::voltageInAC() { return voltageAC_; }
 
 int Measures::voltageInHz() { return inputFrequency_; }
-
-void Measures::IQ_enganxat(QVariantMap dades) { iqLocked_ = dades.value(QStringLiteral("locked")).toInt() != 0; }
 
 // --- supervisor and loop --------------------------------------------------------------
 
@@ -288,12 +286,6 @@ void Measures::runPass()
         delay(kIdleWaitMs);
         break;
     }
-}
-
-void Measures::pendingRun(const char* name)
-{
-    qDebug() << "Measures:" << name << "not available";
-    delay(kIdleWaitMs);
 }
 
 // --- screen predicates ----------------------------------------------------------------

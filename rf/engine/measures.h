@@ -3,12 +3,15 @@
 // restarts it, the settings snapshot the runs read, and the results they report.
 #pragma once
 
+#include "channelSteps.h"
+
 #include "common/sharedValues.h"
 #include "rf/ifFilters.h"
 
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVariant>
 #include <QVariantList>
@@ -103,6 +106,17 @@ public:
     int mesuraHum();
     int mesuraVIn();
     void mesuraLNB_mA();
+
+    // The logger and channel-plan runs: step machines over the plan's active channels. Step 0
+    // prepares, each further step measures one channel; 100 while channels remain, 0 after
+    // the last, -1 on failure.
+    int mesuraLogger(int step);
+    int mesuraAutomaticaCanalitzacio(int step);
+    // Holds the constellation engine on one digital channel of the logger for as long as the
+    // flags ask (bit 0 MER, bit 1 BER, bit 2 accuracy); 0.
+    int mesuraIQ_logger(int flags, unsigned int frequency, int system);
+    // Whether the constellation engine locks on the channel in that standard within 2 s.
+    bool mesuraIQ_enganxat(unsigned int frequency, int system, int symbolRate);
 
     // Service operations.
     // voltage_LNB 13 or 18 selects that supply voltage (any other value 13 V); the tone is
@@ -219,12 +233,56 @@ private:
     void mesura_analog();
     void mesura_channelplan();
     void mesura_hum();
-    // Stands in for a run whose measurements are not part of the build yet.
-    void pendingRun(const char* name);
+
+    // The logger and channel-plan runs.
+    // Runs a step machine until its last channel, a failure or a stop; only a stop ends it
+    // early, new settings do not.
+    void runChannelSteps(int (Measures::*step)(int), void (Measures::*finished)());
+    // What tells the two step machines apart: the slots a result starts with as UNMEASURED,
+    // whether the attenuation is held for the plan's threshold, what is measured on a channel
+    // that clears the threshold, and the signals for no channel and for each result.
+    struct ChannelRun {
+        QStringList unmeasured;
+        bool holdToThreshold;
+        void (Measures::*measure)(QVariantMap* result);
+        void (Measures::*none)();
+        void (Measures::*measured)(QVariantMap result);
+    };
+    // One call of a step machine: step 0 prepares the active channels of source; each further
+    // step clears the spectrum powers once, then measures one channel and hands its result over.
+    int channelStep(rfengine::ChannelSteps& steps, int step, const QVariantList& source, const ChannelRun& run);
+    // The first step after the preparation clears the spectrum powers: true when this was it.
+    bool clearingStep(rfengine::ChannelSteps& steps);
+    // Tunes the channel's carrier from full attenuation and reads its level (UNMEASURED for a
+    // record the tuner cannot take) and integration gain; the reading's result. With
+    // holdToThreshold the attenuation is kept low enough for the plan's threshold.
+    int readChannelLevel(rfengine::ChannelSteps& steps, const QVariantMap& channel, bool holdToThreshold, int* level,
+                         double* gain);
+    // The selected bonding group's channels; none when the selection is not a group.
+    QVariantList bondingGroupChannels();
+    // The channel's power when it clears the threshold, else UNMEASURED.
+    int channelPowerWithSignal(const QVariantMap& channel);
+    // The screens whose runs take the plan's active channels in the span: the scans, the plan
+    // editor and the main menu.
+    bool planListScreen();
+    int scanThreshold() const;
+    // The measurements of a logged channel whose level cleared the threshold.
+    void measureLoggedChannel(QVariantMap* result);
+    void measureLoggedDigital(QVariantMap* result);
+    // The power, and under automatic detection the kind and standard, of a plan channel.
+    void classifyPlanChannel(QVariantMap* result);
+    // Holds the constellation engine on a channel in one standard for up to ms, ending early
+    // at a lock when untilLocked; the locked flag. Only maps of that standard and frequency count.
+    bool holdConstellation(unsigned int frequency, int system, int symbolRate, int ms, bool untilLocked);
 
     int ctbCarrierLevel_ = 0;
     int ctbAttenuation_ = 0;
     bool iqLocked_ = false;
+    // The channel the constellation engine was asked for, and the last locked map of it.
+    int iqSystem_ = -1;
+    unsigned int iqFrequency_ = 0;
+    QVariantMap iqFigures_;
+    bool iqWatched_ = false;
     int filter_ = FILTER_WIDE;
     QVariantList dbgPoints_; // taken by the first mesuraDBG, for good
     bool dbgTaken_ = false;
@@ -246,6 +304,9 @@ private:
     int tipusMesura_ = SPECTRUM;
     int channelPower_;
     int stepIndex_ = 0;
+    rfengine::ChannelSteps loggerSteps_;
+    rfengine::ChannelSteps planSteps_;
+    bool changesEndPass_ = true;
 
     bool running_ = false;
     bool restartPending_ = false;

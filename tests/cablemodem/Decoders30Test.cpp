@@ -3,7 +3,6 @@
 #include "ModemTestSupport.h"
 
 #include "cablemodem/modemDecoders30.h"
-#include "cablemodem/modemExchange.h"
 #include "cablemodem/modemStores.h"
 
 #include "store/screensvariables.h"
@@ -18,16 +17,11 @@ namespace {
 constexpr double U = UNMEASURED;
 
 // The modem's reply, collected as the accumulator takes it in.
-void received(const char* text)
+void received(const QString& text)
 {
     getStringBufferTrames();
-    takeInReplyPart(QString::fromLatin1(text));
+    takeInReplyPart(text);
 }
-
-const char kPhyReport[] = "phy 2\r\nCurrent PHY status\r\nRF freq: 602.75\r\nQam mode : 64\r\nAnnex: ANNEX-B\r\n"
-                          "MSE: -35.5\r\nEnergy backoff: 0.5\r\ninterleaver depth I=128, J=1\r\nQAM Lock: YES\r\n"
-                          "FEC lock: YES\r\nMPEG lock: NO\r\nCarrier offset (Hz): -1250.5\r\npower dBmV: -2.45\r\n"
-                          "mainMenu>";
 
 PhyChannel& record(int i) { return GetPhyPointer()[i]; }
 
@@ -60,41 +54,28 @@ void writeEquipmentFile(bool oclaro)
     file.open(QIODevice::WriteOnly);
     file.write(QString("<SOFTWARE><OCLARO type=\"bool\">%1</OCLARO></SOFTWARE>").arg(oclaro).toLatin1());
 }
+
+const QString kPhyReport = "phy 2\r\nCurrent PHY status\r\nRF freq: 602.75\r\nQam mode : 64\r\nAnnex: ANNEX-B\r\n"
+                           "MSE: -35.5\r\nEnergy backoff: 0.5\r\ninterleaver depth I=128, J=1\r\nQAM Lock: YES\r\n"
+                           "FEC lock: YES\r\nMPEG lock: NO\r\nCarrier offset (Hz): -1250.5\r\npower dBmV: -2.45\r\n"
+                           "mainMenu>";
+QString annexReport(const char* annex)
+{
+    return QString("Current PHY status\nRF freq 610\nQam mode : 256\nAnnex: %1\nMSE: 0\nEnergy backoff: 0\n"
+                   "interleaver x I=12, J=17\nQAM Lock: YES\nFEC x YES\nMPEG x YES\nCarrier offset x 0\npower x 0\n")
+        .arg(annex);
+}
 } // namespace
 
-TEST(PhyDecoder30, ReadsEveryLabelOfTheReport)
-{
-    received(kPhyReport);
-    EXPECT_EQ(decodeDownStream(2), 1);
-    // Whole MHz; mse 5 + 10 x -35.5 - 40; power truncated toward zero; Annex B 64-QAM.
-    EXPECT_EQ(phyFields(record(2)), (std::vector<double>{602000000, 64, 1, -390, 10, 128, 1, 1, 1, 0, -1250.5, -24, 5057}));
-    EXPECT_EQ(GetModemMeasuresModulation_Down(), MODEM_MOD_64QAM);
-    EXPECT_EQ(GetModemMeasuresDocsisType(), 1);
-    EXPECT_EQ(GetModemMeasuresEsNo_Down(), 390 | 0x800000);
-    EXPECT_EQ(GetModemMeasuresInterleaver_j(), 1);
-    EXPECT_EQ(GetModemMeasuresOffset(), -1250);
-    EXPECT_EQ(GetModemMeasuresSR(), 5057);
-    EXPECT_STREQ(GetBufferTrames(), ""); // the report was taken out
-
-    received("Current PHY status\nRF freq 610\nQam mode : 256\nAnnex: ANNEX-A\nMSE: 0\nEnergy backoff: 0\ninterleaver x I=12, J=17\n"
-             "QAM Lock: YES\nFEC x YES\nMPEG x YES\nCarrier offset x 0\npower x 0\n");
-    EXPECT_EQ(decodeDownStream(0), 1);
-    EXPECT_EQ(record(0).symbolRate, 6952);
-    received("Current PHY status\nRF freq 610\nQam mode : 256\nAnnex: ANNEX-C\nMSE: 0\nEnergy backoff: 0\ninterleaver x I=12, J=17\n"
-             "QAM Lock: YES\nFEC x YES\nMPEG x YES\nCarrier offset x 0\npower x 0\n");
-    EXPECT_EQ(decodeDownStream(0), 1);
-    EXPECT_EQ(record(0).symbolRate, UNMEASURED);
-}
-
-TEST(PhyDecoder30, ZeroTruncatedGarbledAndMissingReports)
+TEST(PhyDecoder30, LiteralZeroTruncatedGarbledAndMissingReports)
 {
     testsupport::LogCapture log;
     const std::vector<double> cleared = {U, U, U, U, U, U, U, 0, 0, 0, U, U, U};
-    const struct {
-        const char* text;
-        int result;
-        std::vector<double> fields;
-    } cases[] = {
+    const struct { QString text; int result; std::vector<double> fields; } cases[] = {
+        // Whole MHz; mse 5 + 10 x -35.5 - 40; power truncated toward zero; Annex B 64-QAM.
+        {kPhyReport, 1, {602000000, 64, 1, -390, 10, 128, 1, 1, 1, 0, -1250.5, -24, 5057}},
+        {annexReport("ANNEX-A"), 1, {610000000, 256, 0, 5 - 40, 5, 12, 17, 1, 1, 1, 0, 0, 6952}},
+        {annexReport("ANNEX-C"), 1, {610000000, 256, 2, 5 - 40, 5, 12, 17, 1, 1, 1, 0, 0, U}},
         // A receiver without a channel: the frequency alone is read.
         {"Current PHY status\nRF freq: 0.00\nQam mode : 256\nAnnex: ANNEX-A\npower dBmV: 3.0\n", 1,
          {0, U, U, U, U, U, U, 0, 0, 0, U, U, U}},
@@ -112,23 +93,33 @@ TEST(PhyDecoder30, ZeroTruncatedGarbledAndMissingReports)
     for (const auto& c : cases) {
         record(5).frequency = 1;
         received(c.text);
-        EXPECT_EQ(decodeDownStream(5), c.result) << c.text;
-        EXPECT_EQ(phyFields(record(5)), c.fields) << c.text;
+        EXPECT_EQ(decodeDownStream(5), c.result) << c.text.toStdString();
+        EXPECT_EQ(phyFields(record(5)), c.fields) << c.text.toStdString();
+        EXPECT_STREQ(GetBufferTrames(), ""); // the report was taken out
     }
     EXPECT_EQ(log.count("Error null decodeDownStream num 5"), 2);
     received(kPhyReport);
-    EXPECT_EQ(decodeDownStream(8), 0); // eight receivers
-    EXPECT_EQ(decodeDownStream(-1), 0);
+    decodeDownStream(2);
+    EXPECT_EQ(GetModemMeasuresModulation_Down(), MODEM_MOD_64QAM);
+    EXPECT_EQ(GetModemMeasuresDocsisType(), 1);
+    EXPECT_EQ(GetModemMeasuresEsNo_Down(), 390 | 0x800000);
+    EXPECT_EQ(GetModemMeasuresInterleaver_j(), 1);
+    EXPECT_EQ(GetModemMeasuresOffset(), -1250);
+    EXPECT_EQ(GetModemMeasuresSR(), 5057);
+    for (int outside : {8, -1}) { // eight receivers
+        received(kPhyReport);
+        EXPECT_EQ(decodeDownStream(outside), 0);
+    }
 }
 
 TEST(BerDecoder30, ReadingsBoundsAndWhatIsNotAReport)
 {
     testsupport::ScopedWorkDir dir;
     writeEquipmentFile(false);
+    // No error seen: the bound 1 / (symbol rate x 3000 x bits of the channel's QAM order).
     setChannel(0, 256, 5361);
     received("berstatus 0 3\r\nPre.BER Post.BER\r\n1 1000 2.5e-6 0\r\nmainMenu>");
     EXPECT_EQ(decodeBer(0), 1);
-    // No error seen: the bound 1 / (symbol rate x 3000 x bits of the channel's QAM order).
     EXPECT_EQ(berFields(record(0)), (std::vector<double>{2.5e-6, 0, 0, 1.0 / (5361.0 * 3000 * 8), 2, 1}));
     setChannel(1, 64, 5057);
     received("Pre.BER Post.BER\n1 1000 0 3e-7\n");
@@ -147,7 +138,6 @@ TEST(BerDecoder30, ReadingsBoundsAndWhatIsNotAReport)
         EXPECT_EQ(decodeBer(2), 1);
         EXPECT_EQ(berFields(record(2)), (std::vector<double>{U, 3, 0, U, 3, 0})) << order << " " << rate;
     }
-
     // A missing or unreadable report leaves no earlier reading behind.
     for (const char* text : {"", "Pre.BER Post.BER\n", "Pre.BER Post.BER\n1 1000 abc 0\n", "Pre.BER\n1 1000 2e-6",
                              "1 1000 2e-6 0\n"}) {
@@ -160,6 +150,7 @@ TEST(BerDecoder30, ReadingsBoundsAndWhatIsNotAReport)
     }
 }
 
+// The equipment file is read once a process.
 TEST(BerDecoder30, TheOpticalModuleCapsAHighBound)
 {
     testsupport::ScopedWorkDir dir;
@@ -200,9 +191,9 @@ TEST(UpstreamDecoder30, FourColumnsIntoTheFourRecords)
              "power: 45.5 -1.0 -1.0 -1.0\n");
     EXPECT_EQ(decodeUpStream(), 1);
     EXPECT_EQ(fields(ups[0]), (std::vector<int>{36500000, u, 5120, u, 6400000, u}));
-    EXPECT_EQ(ups[1].modulation, MODEM_MOD_8QAM);
-    EXPECT_EQ(ups[2].modulation, u); // an unknown word leaves the code
-    EXPECT_EQ(ups[3].modulation, MODEM_MOD_256QAM);
+    // An unknown word leaves the code.
+    EXPECT_EQ((std::vector<int>{ups[1].modulation, ups[2].modulation, ups[3].modulation}),
+              (std::vector<int>{MODEM_MOD_8QAM, u, MODEM_MOD_256QAM}));
 
     for (const char* text :
          {"", "Frequency 36.5 0 0 0\n", "Frequency: 36.5 0 0\nSymbol rate: 1 2 3 4\n",
@@ -215,24 +206,29 @@ TEST(UpstreamDecoder30, FourColumnsIntoTheFourRecords)
 
 TEST(IdentityDecoders30, IpMacFirmwareVersionAndMode)
 {
+    auto addresses = [] {
+        return std::vector<int>{GetModemMeasuresIp_CableModem(), GetModemMeasuresIp_Netmask(),
+                                GetModemMeasuresIp_Gateway(), GetModemMeasuresIp_DHCP(), GetModemMeasuresIp_TFTP()};
+    };
     InicialitzarMesuresIp();
     received("ip\r\nCM IPv4 information:\r\n IP Address = 10.1.2.3\r\n Subnet Mask = 255.255.255.0\r\n"
              " Default Gateway = 10.1.2.1\r\n DHCP Server = 10.0.0.1\r\n TFTP Server = 10.0.0.2\r\n"
              " Physical Address = 00:1A:2B:3C:4D:5E\r\n Setting (*) CM TFTP Boot file: cm_config.cfg\r\nmainMenu>");
     EXPECT_EQ(decodeIP(), 1);
-    EXPECT_EQ((std::vector<int>{GetModemMeasuresIp_CableModem(), GetModemMeasuresIp_Netmask(), GetModemMeasuresIp_Gateway(),
-                                GetModemMeasuresIp_DHCP(), GetModemMeasuresIp_TFTP()}),
-              (std::vector<int>{0x0A010203, int(0xFFFFFF00), 0x0A010201, 0x0A000001, 0x0A000002}));
+    EXPECT_EQ(addresses(), (std::vector<int>{0x0A010203, int(0xFFFFFF00), 0x0A010201, 0x0A000001, 0x0A000002}));
     EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "cm_config.cfg");
     EXPECT_STREQ(GetModemMeasuresIp_CableModem_Mac(), "00:1A:2B:3C:4D:5E");
-    // A label missing from the next report stores nothing read, not the earlier value.
-    received("CM IPv4 information:\n IP Address = 10.9.9.9\n");
-    EXPECT_EQ(decodeIP(), 1);
-    EXPECT_EQ((std::vector<int>{GetModemMeasuresIp_CableModem(), GetModemMeasuresIp_Netmask(), GetModemMeasuresIp_Gateway(),
-                                GetModemMeasuresIp_DHCP(), GetModemMeasuresIp_TFTP()}),
-              (std::vector<int>{0x0A090909, 0, 0, 0, 0}));
-    EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "");
-    EXPECT_STREQ(GetModemMeasuresIp_CableModem_Mac(), "");
+    // A label missing from the next report, or with an empty value, stores nothing read:
+    // neither the earlier value nor the next line.
+    for (const char* text : {"CM IPv4 information:\n IP Address = 10.9.9.9\n",
+                             "CM IPv4 information:\n IP Address = 10.9.9.9\n Subnet Mask =\n Physical Address =\n"
+                             " Setting (*) CM TFTP Boot file:\n DHCP Server =\nmainMenu>"}) {
+        received(text);
+        EXPECT_EQ(decodeIP(), 1);
+        EXPECT_EQ(addresses(), (std::vector<int>{0x0A090909, 0, 0, 0, 0})) << text;
+        EXPECT_STREQ(GetModemMeasuresIpConfigFile(), "") << text;
+        EXPECT_STREQ(GetModemMeasuresIp_CableModem_Mac(), "") << text;
+    }
 
     char mac[MODEM_MAC_TEXT_SIZE] = "unchanged";
     received("macaddr\r\nCM Current MAC address = 00-11-22-aa-BB-cc\r\nmainMenu>");
@@ -266,7 +262,6 @@ TEST(IdentityDecoders30, IpMacFirmwareVersionAndMode)
     received("docsis/docsismode\r\nDOCSIS 3.1\r\nmainMenu>");
     EXPECT_EQ(DecodeDocsisMode(), 1);
     EXPECT_EQ(GetDocsisMode(), 3);
-    EXPECT_EQ(GetModemMeasuresDocsisVersion(), 31);
     for (const char* text : {"", "DOCSIS mode unknown\n", "docsis 3.0\n"}) {
         received(text);
         EXPECT_EQ(DecodeDocsisMode(), 0) << text;
@@ -274,21 +269,18 @@ TEST(IdentityDecoders30, IpMacFirmwareVersionAndMode)
     EXPECT_EQ(GetModemMeasuresDocsisVersion(), 31);
 }
 
-TEST(QueryMachines30, EachAsksForItsReportAndFillsItsStore)
+TEST(QueryMachines30, EachAsksForItsReportFillsItsStoreAndFailsOnSilence)
 {
-    testsupport::ScopedWorkDir dir;
     ModemLink link(kDocsis30);
     link.powerAndBoot();
     link.modem().setMenu(true);
     link.clock().advanceMs(30000); // registered: the upstream channels are in use
     link.modem().clearCommands();
     InicialitzarMesuresUpstream();
-
     EXPECT_EQ(decodificaUpstream(0), 100);
     EXPECT_EQ(link.runSteps([] { return decodificaUpstream(64); }), 0);
-    EXPECT_EQ(GetUpsPointer()[0].frequency, 36500000);
-    EXPECT_EQ(GetUpsPointer()[1].uci, 2);
-    EXPECT_EQ(GetUpsPointer()[2].frequency, UNMEASURED);
+    EXPECT_EQ((std::vector<int>{GetUpsPointer()[0].frequency, GetUpsPointer()[1].uci, GetUpsPointer()[2].frequency}),
+              (std::vector<int>{36500000, 2, UNMEASURED}));
     decodifica_MAC(0);
     EXPECT_EQ(link.runSteps([] { return decodifica_MAC(64); }), 0);
     EXPECT_STREQ(GetAddressCMAC(), "00:1A:2B:3C:4D:5E");
@@ -301,23 +293,17 @@ TEST(QueryMachines30, EachAsksForItsReportAndFillsItsStore)
     EXPECT_EQ(link.runSteps([] { return DecodificaDocsisMode(64); }), 0);
     EXPECT_EQ(GetModemMeasuresDocsisVersion(), 30);
     EXPECT_EQ(link.modem().commands(), (Commands{"", "upshow", "", "macaddr", "", "dir", "", "docsis/docsismode"}));
-}
 
-TEST(QueryMachines30, ASilentModemFailsAfterThePromptTimeOut)
-{
-    ModemLink link(kDocsis30);
-    link.powerAndBoot();
     silence(link.board());
-    const uint64_t t0 = link.clock().monotonicMs();
+    uint64_t t0 = link.clock().monotonicMs();
     decodificaUpstream(0);
     EXPECT_EQ(link.runSteps([] { return decodificaUpstream(64); }), -1);
     EXPECT_EQ(link.clock().monotonicMs() - t0, 30200u); // failed past 30 s, said on the next call
     EXPECT_EQ(decodificaUpstream(64), -1);
-
     // The mode query gives up after 2 s without the prompt, then starts over.
     DecodificaDocsisMode(0);
-    const uint64_t t1 = link.clock().monotonicMs();
+    t0 = link.clock().monotonicMs();
     EXPECT_EQ(link.runSteps([] { return DecodificaDocsisMode(64); }), -1);
-    EXPECT_EQ(link.clock().monotonicMs() - t1, 2200u);
+    EXPECT_EQ(link.clock().monotonicMs() - t0, 2200u);
     EXPECT_EQ(DecodificaDocsisMode(64), 100);
 }

@@ -1,21 +1,56 @@
 #include "ModemTestSupport.h"
 
-#include "cablemodem/engine/mesuraCM.h"
-
 #include "CableModemModel.h"
+#include "DefaultBoard.h"
+#include "FrontPanel.h"
+#include "store/screensvariables.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace modemtest {
+
+int count(const Commands& commands, const std::string& command)
+{
+    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+}
+
+Commands startingWith(const Commands& commands, const std::string& prefix)
+{
+    Commands out;
+    std::copy_if(commands.begin(), commands.end(), std::back_inserter(out),
+                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    return out;
+}
+
+Commands from(const Commands& commands, const std::string& first, size_t n)
+{
+    const auto at = std::find(commands.begin(), commands.end(), first);
+    return Commands(at, at + std::min<size_t>(n, commands.end() - at));
+}
+
+int tenthsOfPrinted(double dbmv)
+{
+    const double printed = std::round(dbmv * 10) / 10;
+    return static_cast<int>(printed * 10 + (printed > 0 ? 1e-6 : -1e-6));
+}
 
 MesuraCM* passingEngine()
 {
     MesuraCM* m = MesuraCM::getInstance();
     m->startPass();
     return m;
+}
+
+void setSettings(const QVariantMap& values)
+{
+    QVariantMap settings = ScreensVariables::getInstance()->getScreensVariables();
+    for (auto it = values.begin(); it != values.end(); ++it)
+        settings[it.key()] = it.value();
+    ScreensVariables::getInstance()->setScreensVariables(settings);
 }
 
 std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
@@ -45,16 +80,14 @@ void failModem(platform::sim::SimulatedBoard& board, unsigned modemRegister, boo
     board.faults().failRegister(platform::sim::CableModemModel::device(), modemRegister, on);
 }
 
-std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board)
+std::vector<std::pair<std::string, uint64_t>> lineWrites(platform::sim::SimulatedBoard& board)
 {
-    std::vector<LineWrite> out;
+    std::vector<std::pair<std::string, uint64_t>> out;
     for (const auto& t : board.log().entries()) {
         if (t.kind == "gpio-value")
-            out.push_back({t.device + "=" + t.text, t.timeUs / 1000});
-        else if (t.kind == "serial-open")
-            out.push_back({"open " + t.text, t.timeUs / 1000});
-        else if (t.kind == "serial-close")
-            out.push_back({"close", t.timeUs / 1000});
+            out.emplace_back(t.device + "=" + t.text, t.timeUs / 1000);
+        else if (t.kind == "serial-open" || t.kind == "serial-close")
+            out.emplace_back(t.kind == "serial-open" ? "open " + t.text : "close", t.timeUs / 1000);
     }
     return out;
 }
@@ -63,8 +96,15 @@ std::vector<std::string> lineWriteTexts(platform::sim::SimulatedBoard& board)
 {
     std::vector<std::string> out;
     for (const auto& w : lineWrites(board))
-        out.push_back(w.what);
+        out.push_back(w.first);
     return out;
+}
+
+uint64_t Lap::operator()()
+{
+    const uint64_t ms = clock_.monotonicMs() - last_;
+    last_ += ms;
+    return ms;
 }
 
 PortFixture::PortFixture(int hardwareModel, bool attachTerminal)
@@ -92,10 +132,6 @@ std::string PortFixture::written(int timeoutMs)
     return out;
 }
 
-} // namespace modemtest
-
-namespace modemtest {
-
 ModemLink::ModemLink(int hardwareModel, std::shared_ptr<const platform::sim::RfScene> scene)
 {
     modem_ = installModem(*board_, hardwareModel, scene);
@@ -112,14 +148,6 @@ ModemLink::~ModemLink()
     pumpTimer_.stop();
     forgetSerialPortCableModem(port_.get());
     port_.reset();
-}
-
-void ModemLink::setAutoPump(bool on)
-{
-    if (on)
-        pumpTimer_.start();
-    else
-        pumpTimer_.stop();
 }
 
 void ModemLink::powerAndBoot()
@@ -150,9 +178,17 @@ int ModemLink::pumpLive(int realMs)
     return frames;
 }
 
-} // namespace modemtest
-
-namespace modemtest {
+int ModemLink::runSteps(const std::function<int()>& step, int maxCalls, int busy)
+{
+    int r = busy;
+    for (int i = 0; i < maxCalls && r == busy; ++i) {
+        r = step();
+        pump();
+        if (r == busy)
+            clock().advanceMs(100);
+    }
+    return r;
+}
 
 EngineSignals::EngineSignals()
 {
@@ -183,6 +219,16 @@ EngineSignals::~EngineSignals()
         QObject::disconnect(c);
 }
 
+void EngineSignals::clear()
+{
+    for (auto* maps : {&phy, &phy31, &ip, &information, &dades31, &dadesIq, &pings})
+        maps->clear();
+    for (auto* lists : {&ups, &upsOfdm31, &upsBonding31, &downOfdm31, &hops})
+        lists->clear();
+    status.clear();
+    restarts = configured = 0;
+}
+
 StatusTrail::StatusTrail()
 {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
@@ -194,17 +240,25 @@ StatusTrail::StatusTrail()
 
 bool StatusTrail::contains(int status) const { return std::find(trail.begin(), trail.end(), status) != trail.end(); }
 
-LinkedModem::LinkedModem(int hardwareModel, std::shared_ptr<platform::sim::RfScene> givenScene)
-    : scene(givenScene ? givenScene : std::make_shared<platform::sim::RfScene>()), link(hardwareModel, scene)
+LinkedModem::LinkedModem(int hardwareModel, std::shared_ptr<platform::sim::RfScene> givenScene, uint64_t registeringMs,
+                         const std::string& lineEnd)
+    : scene(givenScene ? givenScene : std::make_shared<platform::sim::RfScene>()), link(hardwareModel, scene),
+      engine(MesuraCM::getInstance()), lap(link.clock())
 {
     if (!givenScene)
         platform::sim::RfScene::typicalCableNetwork(*scene);
+    link.modem().setLineEnd(lineEnd);
     link.setAutoPump(true);
     link.powerAndBoot();
     link.modem().setMenu(true);
-    MesuraCM::getInstance()->sintonizarTuner30(0);
-    link.clock().advanceMs(5000);
+    SetModemStatusPower(MODEM_STATUS_POWER_ON);
+    passingEngine()->sintonizarTuner30(0);
+    link.clock().advanceMs(5000 + registeringMs);
+    link.pump();
+    getStringBufferTrames();
     link.modem().clearCommands();
+    emitted.clear();
+    lap();
     stopTimer_.setInterval(0);
 }
 
@@ -218,6 +272,28 @@ void LinkedModem::stopAt(uint64_t ms)
         }
     });
     stopTimer_.start();
+}
+
+void LinkedModem::run(const std::function<void()>& test, uint64_t stopAfterMs)
+{
+    clearCommands();
+    emitted.clear();
+    stopTimer_.stop();
+    if (stopAfterMs > 0)
+        stopAt(now() + stopAfterMs);
+    lap();
+    test();
+}
+
+int LinkedModem::until(const std::function<int()>& step, std::initializer_list<int> results, int maxCalls)
+{
+    int r = 100;
+    for (int i = 0; i < maxCalls; ++i) {
+        r = step();
+        if (std::find(results.begin(), results.end(), r) != results.end())
+            return r;
+    }
+    return r;
 }
 
 } // namespace modemtest

@@ -1,30 +1,27 @@
-// Shared set-up of the cable-modem tests: a simulated board of a given hardware model
-// with a pseudo-terminal behind the modem's serial device, and the module's serial
-// port registered with its lines.
+// Shared benches of the cable-modem tests: the modem's serial line on a bare pseudo-terminal,
+// the instrument's side of the link to the simulated modem driven from the test's thread,
+// a booted modem on the typical cable scene, and what the engine tells the screens.
 #pragma once
 
 #include "SimBoardFixture.h"
 
 #include "cablemodem/cableModen.h"
+#include "cablemodem/engine/mesuraCM.h"
+#include "cablemodem/handlerCableModem.h"
+#include "cablemodem/modemExchange.h"
 #include "cablemodem/serialPort.h"
 
-#include "DefaultBoard.h"
-#include "FrontPanel.h"
+#include "CableModemBoard.h"
 #include "PseudoTerminal.h"
+#include "RfScene.h"
 
-#include <QMutex>
+#include <QTimer>
 #include <QWaitCondition>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-class MesuraCM;
-
-namespace platform::sim {
-class CableModemModel;
-class RfScene;
-} // namespace platform::sim
 
 namespace modemtest {
 
@@ -33,30 +30,44 @@ constexpr int kDocsis31 = 3;
 
 // Command lines as the modem received them.
 using Commands = std::vector<std::string>;
+int count(const Commands& commands, const std::string& command);
+Commands startingWith(const Commands& commands, const std::string& prefix);
+// The n commands from the first of them on.
+Commands from(const Commands& commands, const std::string& first, size_t n);
+
+// A level in dBmV as the modem prints it (one decimal), in the stores' tenths.
+int tenthsOfPrinted(double dbmv);
 
 // The engine with its non-stop flag set, as during one of its passes.
 MesuraCM* passingEngine();
-
-// The unit's strapping for the hardware model and the modem on its serial line (finding
-// its channels in the scene, when given one).
-std::shared_ptr<platform::sim::CableModemModel> installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
-                                                             std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
+void setSettings(const QVariantMap& values);
+std::shared_ptr<platform::sim::CableModemModel>
+installModem(platform::sim::SimulatedBoard& board, int hardwareModel,
+             std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
 
 // The modem's faults, in the board's fault table: silent (it hears, but its answers are
-// lost), replies as noise, registration stuck at a state word, or a failing part of
-// registration (CableModemReplies.h).
+// lost), registration stuck at a state word, or a failing part (CableModemReplies.h).
 void silence(platform::sim::SimulatedBoard& board, bool on = true);
 void stickState(platform::sim::SimulatedBoard& board, const std::string& word);
 void failModem(platform::sim::SimulatedBoard& board, unsigned modemRegister, bool on = true);
 
-// The GPIO value writes of the board's log as "line=value" texts, with their times.
-struct LineWrite {
-    std::string what;
-    uint64_t timeMs;
-};
-std::vector<LineWrite> lineWrites(platform::sim::SimulatedBoard& board);
+// The board log's GPIO value writes and serial opens and closes ("170=1", "open 38400",
+// "close"), with their board times.
+std::vector<std::pair<std::string, uint64_t>> lineWrites(platform::sim::SimulatedBoard& board);
 std::vector<std::string> lineWriteTexts(platform::sim::SimulatedBoard& board);
 
+// Board time in ms since the last call (or since it was made).
+class Lap {
+public:
+    explicit Lap(platform::sim::VirtualClock& clock) : clock_(clock), last_(clock.monotonicMs()) {}
+    uint64_t operator()();
+
+private:
+    platform::sim::VirtualClock& clock_;
+    uint64_t last_;
+};
+
+// The module's serial port on a board whose modem line is a bare pseudo-terminal.
 class PortFixture {
 public:
     explicit PortFixture(int hardwareModel = kDocsis31, bool attachTerminal = true);
@@ -77,20 +88,9 @@ private:
     std::unique_ptr<SerialPort> port_;
 };
 
-} // namespace modemtest
-
-#include "CableModemBoard.h"
-#include "cablemodem/handlerCableModem.h"
-#include "cablemodem/modemExchange.h"
-
-#include <QTimer>
-
-namespace modemtest {
-
-// The instrument's side of the modem link on a board with the simulated modem, driven
-// from the test's thread: pump() does what the serial reader and the hand-over do,
-// after the modem has answered. While it lives, every pass of the event loop (so every
-// wait of the code under test) pumps.
+// The instrument's side of the link to the simulated modem, driven from the test's thread:
+// pump() does what the serial reader and the hand-over do, after the modem has answered.
+// With auto-pump on, every pass of the event loop (so every wait of the code) pumps.
 class ModemLink {
 public:
     explicit ModemLink(int hardwareModel = kDocsis31, std::shared_ptr<const platform::sim::RfScene> scene = nullptr);
@@ -98,29 +98,17 @@ public:
     platform::sim::SimulatedBoard& board() { return *board_; }
     platform::sim::VirtualClock& clock() { return board_.clock(); }
     platform::sim::CableModemModel& modem() { return *modem_; }
-    SerialPort& port() { return *port_; }
     HandlerCableModem& handler() { return *handler_; }
-
     // Powers the modem and lets board time pass until it has booted.
     void powerAndBoot();
     void pump();
-    // Reads frames as they come for a while of real time, without waiting for the
-    // modem to finish first (so a reply in bursts arrives as several frames).
+    // Reads frames as they come for a while of real time, without waiting for the modem to
+    // finish first (so a reply in bursts arrives as several frames).
     int pumpLive(int realMs);
-    // Calls step(64)-style code until it answers something other than 100, pumping and
-    // letting 100 ms of board time pass between calls; at most maxCalls calls.
-    template <typename Step>
-    int runSteps(Step step, int maxCalls = 2000, int busy = 100);
-    // One call, the hand-over, then 100 ms of board time.
-    template <typename Step>
-    int stepOnce(Step step)
-    {
-        const int r = step();
-        pump();
-        clock().advanceMs(100);
-        return r;
-    }
-    void setAutoPump(bool on);
+    // Calls step until it answers other than busy, pumping and letting 100 ms of board time
+    // pass after each busy answer; at most maxCalls calls.
+    int runSteps(const std::function<int()>& step, int maxCalls = 2000, int busy = 100);
+    void setAutoPump(bool on) { on ? pumpTimer_.start() : pumpTimer_.stop(); }
 
     QMutex mutex;
     QWaitCondition condition;
@@ -133,37 +121,14 @@ private:
     QTimer pumpTimer_;
 };
 
-template <typename Step>
-int ModemLink::runSteps(Step step, int maxCalls, int busy)
-{
-    int r = busy;
-    for (int i = 0; i < maxCalls && r == busy; ++i) {
-        r = step();
-        pump();
-        if (r == busy)
-            clock().advanceMs(100);
-    }
-    return r;
-}
-
-} // namespace modemtest
-
-#include <QList>
-#include <QStringList>
-#include <QVariantList>
-#include <QVariantMap>
-
-namespace modemtest {
-
 // Everything the engine emits while the recorder lives (the engine's tests run on the
 // test's thread, so the signals arrive as they are emitted).
 struct EngineSignals {
     EngineSignals();
     ~EngineSignals();
-    QList<QVariantMap> phy, phy31, ip, information, dades31, dadesIq;
-    QList<QVariantList> ups, upsOfdm31, upsBonding31, downOfdm31;
-    QList<QVariantMap> pings;
-    QList<QVariantList> hops;
+    void clear();
+    QList<QVariantMap> phy, phy31, ip, information, dades31, dadesIq, pings;
+    QList<QVariantList> ups, upsOfdm31, upsBonding31, downOfdm31, hops;
     QStringList status;
     int restarts = 0;
     int configured = 0;
@@ -182,19 +147,32 @@ private:
     QTimer timer_;
 };
 
-// A booted modem at its command line, linked and pumping on every wait, its 3.0 tuning
-// pacing under way for 5 s already (so the test's first tune goes out), the network of
-// the typical cable scene (or the one given) behind it.
+// A booted modem at its command line (reported so), linked and pumping on every wait, its
+// 3.0 tuning pacing under way for 5 s already (so the test's first tune goes out), the
+// typical cable scene (or the one given) behind it, left registeringMs more of board time;
+// what the engine emits from then on recorded, in a fresh working directory.
 struct LinkedModem {
-    explicit LinkedModem(int hardwareModel = kDocsis30,
-                         std::shared_ptr<platform::sim::RfScene> scene = nullptr);
+    explicit LinkedModem(int hardwareModel = kDocsis30, std::shared_ptr<platform::sim::RfScene> scene = nullptr,
+                         uint64_t registeringMs = 0, const std::string& lineEnd = "\r\n");
     uint64_t now() { return link.clock().monotonicMs(); }
     Commands commands() { return link.modem().commands(); }
+    void clearCommands() { link.modem().clearCommands(); }
+    platform::sim::SimulatedBoard& board() { return link.board(); }
     // The engine's test stops (aturar) once board time reaches ms, checked on every pass of
     // the event loop, so within the wait under way.
     void stopAt(uint64_t ms);
+    // Runs a test afresh (commands, signals and lap cleared), stopped after stopAfterMs of
+    // board time unless 0.
+    void run(const std::function<void()>& test, uint64_t stopAfterMs = 0);
+    // Calls step until it answers one of results; the last answer.
+    int until(const std::function<int()>& step, std::initializer_list<int> results, int maxCalls = 3000);
+
+    testsupport::ScopedWorkDir dir;
     std::shared_ptr<platform::sim::RfScene> scene;
     ModemLink link;
+    MesuraCM* engine;
+    EngineSignals emitted;
+    Lap lap;
 
 private:
     QTimer stopTimer_;

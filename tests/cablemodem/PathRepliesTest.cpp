@@ -11,14 +11,8 @@
 
 TEST(PingReplyDecoder, LinesPiecesAndTimes)
 {
-    const struct {
-        const char* text;
-        PingReply::State state;
-        int sequence;
-        bool timed;
-        float oneWayMs;
-        int end;
-    } rows[] = {
+    struct Row { const char* text; PingReply::State state; int sequence; bool timed; float oneWayMs; int end; };
+    const Row rows[] = {
         {"PING 10.0.0.1 (10.0.0.1): 40 data bytes\n", PingReply::kNone, -1, false, 0, 0},
         {"40 bytes from 10.0.0.1: seq=0 ttl=64 time=20.000 ms\n", PingReply::kLine, 0, true, 10.0f, 52},
         {"40 bytes from 10.0.0.1: seq=7 ttl=64 time=21 ms\r\nnext", PingReply::kLine, 7, true, 10.5f, 49},
@@ -44,15 +38,7 @@ TEST(PingReplyDecoder, LinesPiecesAndTimes)
 
 TEST(TraceHopDecoder, ProbeTimesAddressesAndLosses)
 {
-    const struct {
-        const char* text;
-        int hop;
-        bool found;
-        int lost;
-        int latency;
-        int jitter;
-        const char* address;
-    } rows[] = {
+    const struct { const char* text; int hop; bool found; int lost, latency, jitter; const char* address; } rows[] = {
         {"\n 1   12.000 ms,  15.000 ms,   9.000 ms, (192.168.100.1)\n", 1, true, 0, 60, 15, "192.168.100.1"},
         {"\n 1   12.000 ms,      *        *     (192.168.100.1)\r\n", 1, true, 2, 60, UNMEASURED, "192.168.100.1"},
         {"\n 2   12.000 ms,      *       14.000 ms, ( 10.0.0.2 )\r\n", 2, true, 1, 65, 5, "10.0.0.2"},
@@ -106,12 +92,7 @@ TEST(TraceHopDecoder, AnyTextStaysInsideItsFields)
 
 TEST(VoIPQuality, EModelOfTheCodecs)
 {
-    const struct {
-        int latency, jitter;
-        const char* codec;
-        double loss;
-        int r, mos;
-    } rows[] = {
+    const struct { int latency, jitter; const char* codec; double loss; int r, mos; } rows[] = {
         {10, 5, "G711", 0, 932, 441},
         {200, 0, "G711+PLC", 0, 902, 434},
         {20, 5, "G729A+VAD", 2, 742, 379},

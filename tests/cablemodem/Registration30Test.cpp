@@ -1,20 +1,16 @@
-// DOCSIS 3.0 ranging (code 62) and registration (code 61, and the stand-alone machines)
-// run by the engine's passes on the simulated modem and the typical cable scene, in
+// DOCSIS 3.0 ranging (code 62), registration (code 61) and the stand-alone registration
+// machines with their driver, run on the simulated modem and the typical cable scene in
 // virtual time: the states they walk through to OPERATIONAL, what they report, what a
-// modem that sticks, never gets an address or never finds a channel ends with, and stops.
+// modem that sticks, loses its channel, never gets an address or never finds a channel
+// ends with, and stops.
 #include "ModemTestSupport.h"
 
-#include "cablemodem/engine/mesuraCM.h"
 #include "cablemodem/modemMaps30.h"
 #include "cablemodem/modemStores.h"
 
 #include "store/screensvariables.h"
 
-#include "RfScene.h"
-
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 using namespace modemtest;
 
@@ -29,69 +25,82 @@ void choose(unsigned hz, int code)
 }
 
 // Runs passes until done() or the limit of passes.
-template <typename Done>
-int passesUntil(Done done, int limit = 400)
+void passesUntil(const std::function<bool()>& done, int limit = 400)
 {
-    int passes = 0;
-    while (!done() && passes < limit) {
+    for (int passes = 0; !done() && passes < limit; ++passes)
         engine()->runPass();
-        ++passes;
-    }
-    return passes;
 }
 
-int count(const Commands& commands, const std::string& command)
+// Calls step with 100 ms of board time after each call until it answers one of results.
+int stepUntil(LinkedModem& m, const std::function<int()>& step, std::initializer_list<int> results,
+              int maxCalls = 1000)
 {
-    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+    return m.until([&] {
+        const int r = step();
+        m.link.pump();
+        m.link.clock().advanceMs(100);
+        return r;
+    }, results, maxCalls);
 }
 
-platform::sim::DocsisServices otherServices()
+// The stand-alone driver's first pass sets the modem up on the channel; the second registers.
+MesuraCM* setUpOn(unsigned hz)
 {
-    platform::sim::DocsisServices s;
-    s.modemIp = "172.16.5.20";
-    s.mask = "255.255.0.0";
-    s.gateway = "172.16.0.1";
-    s.dhcp = "172.16.0.2";
-    s.tftp = "172.16.0.3";
-    return s;
+    ScreensVariables::getInstance()->setValue("frequency", hz);
+    passingEngine()->mesura_on_channel_registrat();
+    return passingEngine();
 }
 } // namespace
 
-TEST(Ranging30, SetsUpTunesThenReadsChannelZeroItsBerAndTheUpstreamRoundAfterRound)
+TEST(Ranging30, SetsUpTunesThenReadsChannelZeroItsBerAndTheUpstreamUntilANewChoiceOrAStop)
 {
     LinkedModem m;
-    EngineSignals s;
+    EngineSignals& s = m.emitted;
     choose(610000000, QML_CM_RANGING);
     engine()->runPass();
     EXPECT_EQ(m.commands(), (Commands{"", "rangemode 1", "dhcpmode 0", "register 0", "go 610.00"}));
-    ASSERT_EQ(s.phy.size(), 1);
-    EXPECT_EQ(s.phy[0], newTuneMap30());
+    EXPECT_EQ(s.phy, QList<QVariantMap>{newTuneMap30()});
     EXPECT_EQ(s.status, QStringList{"Start Ranging CM"});
-
     passesUntil([&] { return s.ups.size() >= 2; });
     ASSERT_EQ(s.ups.size(), 2);
     // Ranged, never further: DHCP is off.
     EXPECT_EQ(m.link.modem().registrationWord(), "RANGING_COMPLETE");
     EXPECT_EQ(GetModemStatus(), MODEM_STATUS_RANGING_COMPLETE);
     const QVariantMap channel0 = s.phy.back();
-    EXPECT_EQ(channel0["index"].toInt(), 0);
-    EXPECT_EQ(channel0["freq"].toInt(), 610000000);
-    EXPECT_EQ(channel0["sr"].toInt(), 6952);
-    EXPECT_EQ(channel0["pre_range"].toInt(), 2); // a clean channel: the bound
+    EXPECT_EQ((std::vector<int>{channel0["index"].toInt(), channel0["freq"].toInt(), channel0["sr"].toInt(),
+                                channel0["pre_range"].toInt()}),
+              (std::vector<int>{0, 610000000, 6952, 2})); // a clean channel: the bound
     EXPECT_EQ(s.ups.back().size(), 2);
-    EXPECT_TRUE(s.status.contains(""));          // a round done
-    const Commands commands = m.commands();
+    EXPECT_TRUE(s.status.contains("")); // a round done
     // Tuned by the set-up, and once more by the readiness machine, which had not tuned there yet.
-    EXPECT_EQ(count(commands, "go 610.00"), 2);
-    EXPECT_GE(count(commands, "berstatus 0 3"), 2);
-    EXPECT_EQ(count(commands, "phy 1"), 0);       // channel 0 only
-}
+    EXPECT_EQ(count(m.commands(), "go 610.00"), 2);
+    EXPECT_GE(count(m.commands(), "berstatus 0 3"), 2);
+    EXPECT_EQ(count(m.commands(), "phy 1"), 0); // channel 0 only
 
-TEST(Ranging30, WhileOnlySynchronisedItReadsChannelZeroAndPollsAgain)
-{
-    LinkedModem m;
-    EngineSignals s;
-    stickState(m.link.board(), "PHY_SYNCHRONIZED");
+    // A new frequency sets up again, and so does a pass of another code in between.
+    m.link.clock().advanceMs(5000); // past the tuning's pacing
+    m.clearCommands();
+    s.clear();
+    choose(618000000, QML_CM_RANGING);
+    engine()->runPass();
+    EXPECT_EQ(count(m.commands(), "go 618.00"), 1);
+    EXPECT_EQ(s.phy.value(0), newTuneMap30());
+    engine()->setMesuraCM(NO_MESURE);
+    engine()->runPass();
+    m.link.clock().advanceMs(5000);
+    m.clearCommands();
+    engine()->setMesuraCM(QML_CM_RANGING);
+    engine()->runPass();
+    EXPECT_EQ(count(m.commands(), "go 618.00"), 1);
+    // A stop: the pass that follows idles.
+    engine()->aturar();
+    m.clearCommands();
+    engine()->runPass();
+    EXPECT_TRUE(m.commands().empty());
+
+    // While only synchronised it reads channel 0 and polls again, never the upstream.
+    stickState(m.board(), "PHY_SYNCHRONIZED");
+    s.clear();
     choose(602000000, QML_CM_RANGING);
     passesUntil([&] { return count(m.commands(), "berstatus 0 3") >= 3; });
     EXPECT_GE(count(m.commands(), "berstatus 0 3"), 3);
@@ -100,52 +109,24 @@ TEST(Ranging30, WhileOnlySynchronisedItReadsChannelZeroAndPollsAgain)
     EXPECT_EQ(GetModemStatus(), MODEM_STATUS_RANGING_IN_PROGRESS);
 }
 
-TEST(Ranging30, ANewFrequencyOrCodeSetsUpAgainAndAStopEndsThePass)
-{
-    LinkedModem m;
-    EngineSignals s;
-    choose(602000000, QML_CM_RANGING);
-    passesUntil([&] { return !s.ups.isEmpty(); });
-    const int phyBefore = s.phy.size();
-    m.link.clock().advanceMs(5000); // past the tuning's pacing
-    m.link.modem().clearCommands();
-    choose(618000000, QML_CM_RANGING);
-    engine()->runPass();
-    EXPECT_EQ(count(m.commands(), "go 618.00"), 1);
-    EXPECT_EQ(s.phy[phyBefore], newTuneMap30());
-
-    // A pass of another code (idle too) in between: set up again on the same frequency.
-    engine()->setMesuraCM(NO_MESURE);
-    engine()->runPass();
-    m.link.clock().advanceMs(5000);
-    m.link.modem().clearCommands();
-    engine()->setMesuraCM(QML_CM_RANGING);
-    engine()->runPass();
-    EXPECT_EQ(count(m.commands(), "go 618.00"), 1);
-
-    // A stop: the pass that follows idles.
-    engine()->aturar();
-    m.link.modem().clearCommands();
-    engine()->runPass();
-    EXPECT_TRUE(m.commands().empty());
-}
-
 TEST(Registration30, ReachesOperationalAndReportsTheScenesAddressesThenStopsItself)
 {
     auto scene = std::make_shared<platform::sim::RfScene>();
     platform::sim::RfScene::typicalCableNetwork(*scene);
     platform::sim::DocsisPlan plan;
-    plan.services = otherServices();
+    plan.services.modemIp = "172.16.5.20";
+    plan.services.mask = "255.255.0.0";
+    plan.services.gateway = "172.16.0.1";
+    plan.services.dhcp = "172.16.0.2";
+    plan.services.tftp = "172.16.0.3";
     scene->setDocsisPlan(plan);
     LinkedModem m(kDocsis30, scene);
-    // Ranged before the sweep reaches the upstream.
-    m.link.modem().setStateStepMs(500);
-    EngineSignals s;
+    m.link.modem().setStateStepMs(500); // ranged before the sweep reaches the upstream
+    EngineSignals& s = m.emitted;
     choose(602000000, QML_CM_REGISTER_ON_CHANNEL);
-    const uint64_t t0 = m.now();
+    m.lap();
     engine()->runPass();
-    EXPECT_LT(m.now() - t0, 60000u);
-
+    EXPECT_LT(m.lap(), 60000u);
     EXPECT_EQ(engine()->measureCode(), NO_MESURE); // over by itself
     EXPECT_EQ(m.link.modem().registrationWord(), "OPERATIONAL");
     EXPECT_EQ(s.status, (QStringList{"Start Registering CM", "Decoding UP/DOWN CM", "Getting IP CM", ""}));
@@ -153,43 +134,37 @@ TEST(Registration30, ReachesOperationalAndReportsTheScenesAddressesThenStopsItse
     EXPECT_EQ(s.phy[0], newTuneMap30());
     EXPECT_EQ(s.phy[1]["freq"].toInt(), 602000000);
     EXPECT_EQ(s.ups.size(), 1);
-    ASSERT_EQ(s.ip.size(), 1);
-    EXPECT_EQ(s.ip[0], (QVariantMap{{"ip", "172.016.005.020"},
-                                    {"mask", "255.255.000.000"},
-                                    {"gateway", "172.016.000.001"},
-                                    {"dhcp", "172.016.000.002"},
-                                    {"tftp", "172.016.000.003"},
-                                    {"mac", "00:1A:2B:3C:4D:5E"}}));
-    const Commands commands = m.commands();
-    EXPECT_EQ(count(commands, "docsis/ip"), 1);
-    for (const char* c : {"rangemode 1", "dhcpmode 1", "register 1", "go 602.00"})
-        EXPECT_EQ(count(commands, c), 1) << c;
+    EXPECT_EQ(s.ip, (QList<QVariantMap>{{{"ip", "172.016.005.020"}, {"mask", "255.255.000.000"},
+                                         {"gateway", "172.016.000.001"}, {"dhcp", "172.016.000.002"},
+                                         {"tftp", "172.016.000.003"}, {"mac", "00:1A:2B:3C:4D:5E"}}}));
+    for (const char* c : {"docsis/ip", "rangemode 1", "dhcpmode 1", "register 1", "go 602.00"})
+        EXPECT_EQ(count(m.commands(), c), 1) << c;
 }
 
 TEST(Registration30, AModemThatNeverGetsAnAddressIsNeverReportedAndTheReportGivesUp)
 {
     LinkedModem m;
-    failModem(m.link.board(), platform::sim::kModemDhcpRegister);
-    EngineSignals s;
+    failModem(m.board(), platform::sim::kModemDhcpRegister);
     choose(602000000, QML_CM_REGISTER_ON_CHANNEL);
     MesuraCM* e = passingEngine();
     EXPECT_EQ(e->procesRegistre_CM_30(), 0); // channels decoded while DHCP is under way
-    const uint64_t t0 = m.now();
+    m.lap();
     EXPECT_EQ(e->decodificaIpCableModemRegistrat_CM_30(), -200);
-    EXPECT_GE(m.now() - t0, 30000u);
-    EXPECT_LT(m.now() - t0, 35000u);
+    const uint64_t took = m.lap();
+    EXPECT_GE(took, 30000u);
+    EXPECT_LT(took, 35000u);
     EXPECT_EQ(m.link.modem().registrationWord(), "DHCPV4_IN_PROGRESS");
-    EXPECT_TRUE(s.ip.isEmpty());
+    EXPECT_TRUE(m.emitted.ip.isEmpty());
     EXPECT_EQ(count(m.commands(), "docsis/ip"), 0);
     EXPECT_NE(GetModemStatus(), MODEM_STATUS_REGISTERED);
     EXPECT_EQ(e->measureCode(), QML_CM_REGISTER_ON_CHANNEL); // not over: the next pass tries again
 }
 
-TEST(Registration30, AModemThatNeverFindsAChannelGivesUpAfter45Seconds)
+TEST(Registration30, AModemThatNeverFindsAChannelGivesUpAfter45SecondsAndAStopEndsIt)
 {
     LinkedModem m;
-    failModem(m.link.board(), platform::sim::kModemDownstreamRegister);
-    EngineSignals s;
+    failModem(m.board(), platform::sim::kModemDownstreamRegister);
+    EngineSignals& s = m.emitted;
     choose(602000000, QML_CM_REGISTER_ON_CHANNEL);
     testsupport::LogCapture log;
     engine()->runPass();
@@ -198,41 +173,152 @@ TEST(Registration30, AModemThatNeverFindsAChannelGivesUpAfter45Seconds)
     EXPECT_EQ(s.status, QStringList{"Start Registering CM"});
     EXPECT_TRUE(s.ip.isEmpty());
     EXPECT_EQ(engine()->measureCode(), QML_CM_REGISTER_ON_CHANNEL);
+
+    // A stop ends registration within one poll: the second's pause and the state report;
+    // the report then stops at once, with the addresses of an earlier registration dropped.
+    m.run([] { EXPECT_EQ(passingEngine()->procesRegistre_CM_30(), -1); }, 20000);
+    EXPECT_LE(m.lap(), 20000u + 3200u);
+    SetModemMeasuresIp_CableModem("10.9.9.9");
+    EXPECT_EQ(engine()->decodificaIpCableModemRegistrat_CM_30(), -1);
+    EXPECT_EQ(GetModemMeasuresIp_CableModem(), 0);
+    EXPECT_EQ(s.status, (QStringList{"Getting IP CM"}));
 }
 
 TEST(Registration30, AModemStuckBeforeRegisteringHasItsReportReadButNeverEmittedUntilStopped)
 {
     LinkedModem m;
-    stickState(m.link.board(), "CONFIG_FILE_DOWNLOAD_COMPLETE");
-    EngineSignals s;
-    MesuraCM* e = passingEngine();
+    stickState(m.board(), "CONFIG_FILE_DOWNLOAD_COMPLETE");
     // An earlier registration's addresses are not this one's.
     SetModemMeasuresIp_CableModem("10.9.9.9");
     m.stopAt(m.now() + 60000);
-    EXPECT_EQ(e->decodificaIpCableModemRegistrat_CM_30(), -1);
+    EXPECT_EQ(passingEngine()->decodificaIpCableModemRegistrat_CM_30(), -1);
     EXPECT_EQ(count(m.commands(), "docsis/ip"), 1);
     EXPECT_GT(count(m.commands(), "doc/cms"), 20);
-    EXPECT_TRUE(s.ip.isEmpty());
-    EXPECT_EQ(s.status, QStringList{"Getting IP CM"});
+    EXPECT_TRUE(m.emitted.ip.isEmpty());
+    EXPECT_EQ(m.emitted.status, QStringList{"Getting IP CM"});
     // The report was read (at a modem with its addresses).
     EXPECT_EQ(GetModemMeasuresIp_CableModem(), static_cast<int>(IP2int("10.1.2.3")));
 }
 
-TEST(Registration30, AStopEndsRegistrationAndItsReportWithinOnePoll)
+TEST(OnChannel30, RegistersSweepsReadsTheAddressesInTheDocsisMenuAndStopsItself)
 {
     LinkedModem m;
-    failModem(m.link.board(), platform::sim::kModemDownstreamRegister);
-    EngineSignals s;
-    choose(602000000, QML_CM_REGISTER_ON_CHANNEL);
-    const uint64_t stop = m.now() + 20000;
-    m.stopAt(stop);
+    EngineSignals& s = m.emitted;
+    StatusTrail statuses;
+    MesuraCM* e = setUpOn(610000000);
+    EXPECT_EQ(m.commands(), (Commands{"", "rangemode 1", "dhcpmode 1", "register 1", "go 610.00"}));
+    EXPECT_EQ(s.phy, QList<QVariantMap>{newTuneMap30()});
+    e->mesura_on_channel_registrat();
+    EXPECT_EQ(e->measureCode(), NO_MESURE);
+    EXPECT_EQ(m.link.modem().registrationWord(), "OPERATIONAL");
+    for (int status : {MODEM_STATUS_STARTING, MODEM_STATUS_TUNING, MODEM_STATUS_REGISTERED})
+        EXPECT_TRUE(statuses.contains(status)) << status;
+    EXPECT_EQ(statuses.trail.back(), MODEM_STATUS_REGISTERED);
+    // Channels from 610 MHz up: three of the bonding group.
+    ASSERT_EQ(s.phy.size(), 1 + PHY_CHANNELS);
+    EXPECT_EQ((std::vector<int>{s.phy[1]["freq"].toInt(), s.phy[3]["freq"].toInt(), s.phy[4]["freq"].toInt()}),
+              (std::vector<int>{610000000, 626000000, 0}));
+    ASSERT_EQ(s.ip.size(), 1);
+    EXPECT_EQ(s.ip[0]["ip"], "010.001.002.003");
+    EXPECT_EQ(s.ip[0]["gateway"], "010.001.002.001");
+    EXPECT_EQ(s.ip[0]["mac"], "00:1A:2B:3C:4D:5E");
+    // The report is read in the modem's own menu, left again before the state is asked.
+    EXPECT_EQ(from(m.commands(), "docsis", 4), (Commands{"docsis", "ip", "exit", ""}));
+    EXPECT_TRUE(m.link.modem().inMenu());
+}
+
+TEST(OnChannel30, ARegisteredModemGoesStraightToItsAddressesAndTheReportMachineGivesUpWhenStuck)
+{
+    LinkedModem m(kDocsis30, nullptr, 25000);
     MesuraCM* e = passingEngine();
-    EXPECT_EQ(e->procesRegistre_CM_30(), -1);
-    // The poll under way (a second's pause and the state report) and no more.
-    EXPECT_LE(m.now() - stop, 3200u);
-    // The report stops at once, with the addresses of an earlier registration dropped.
-    SetModemMeasuresIp_CableModem("10.9.9.9");
-    EXPECT_EQ(e->decodificaIpCableModemRegistrat_CM_30(), -1);
-    EXPECT_EQ(GetModemMeasuresIp_CableModem(), 0);
-    EXPECT_EQ(s.status, (QStringList{"Getting IP CM"}));
+    e->setFrequency(602000000);
+    EXPECT_EQ(e->mesuraOnChannelRegistrat(4), 100);
+    EXPECT_EQ(GetModemStatus(), MODEM_STATUS_STARTING);
+    EXPECT_EQ(m.link.runSteps([e] { return e->mesuraOnChannelRegistrat(64); }, 500, 100), MODEM_STEP_REGISTERED);
+    EXPECT_EQ(m.link.runSteps([e] { return e->mesuraOnChannelRegistrat(64); }, 500, MODEM_STEP_REGISTERED), 100);
+    EXPECT_EQ(stepUntil(m, [e] { return e->mesuraOnChannelRegistrat(64); }, {0}, 500), 0);
+    EXPECT_EQ(count(m.commands(), "go 602.00"), 0); // not tuned: registered already
+    ASSERT_EQ(m.emitted.ip.size(), 1);
+    EXPECT_EQ(m.emitted.ip[0]["dhcp"], "010.000.000.001");
+
+    // The report machine on its own: the report, then the state until registered.
+    m.clearCommands();
+    m.emitted.clear();
+    e->decodificaIpCableModemRegistrat(0);
+    std::vector<int> answers;
+    EXPECT_EQ(stepUntil(m, [&] {
+        const int r = e->decodificaIpCableModemRegistrat(64);
+        if (answers.empty() || answers.back() != r)
+            answers.push_back(r);
+        return r;
+    }, {0, -1}, 500), 0);
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), MODEM_STEP_REGISTERED), 1);
+    EXPECT_EQ(GetModemProcess(), MODEM_PROCESS_IP);
+    ASSERT_EQ(m.emitted.ip.size(), 1);
+    EXPECT_EQ(m.emitted.ip[0]["tftp"], "010.000.000.002");
+    EXPECT_EQ(from(m.commands(), "", 4), (Commands{"", "docsis/ip", "", "doc/cms"}));
+    // Stuck short of registration: given up 30 s after the report.
+    stickState(m.board(), "DHCPV4_COMPLETE");
+    e->decodificaIpCableModemRegistrat(0);
+    testsupport::LogCapture log;
+    m.lap();
+    EXPECT_EQ(stepUntil(m, [e] { return e->decodificaIpCableModemRegistrat(64); }, {-100}, 2000), -100);
+    EXPECT_GT(m.lap(), 32000u);
+    EXPECT_EQ(e->decodificaIpCableModemRegistrat(64), -1);
+    EXPECT_TRUE(log.contains("decodificaIpCableModemRegistrat: 1003"));
+}
+
+TEST(OnChannel30, LostSynchronisationAfterProgressStartsRegistrationOver)
+{
+    LinkedModem m;
+    StatusTrail statuses;
+    MesuraCM* e = setUpOn(602000000);
+    e->procesRegistre30(0);
+    // On its way: ranging.
+    stepUntil(m, [e] {
+        const int r = e->procesRegistre30(64);
+        return GetModemStatus() == MODEM_STATUS_RANGING_IN_PROGRESS ? 0 : r;
+    }, {0});
+    ASSERT_EQ(GetModemStatus(), MODEM_STATUS_RANGING_IN_PROGRESS);
+    stickState(m.board(), "NOT_SYNCHRONIZED");
+    SetMesuresRegistre30(0, 55);
+    EXPECT_EQ(stepUntil(m, [e] { return e->procesRegistre30(64); }, {MODEM_STEP_REPORTED}), MODEM_STEP_REPORTED);
+    // The registration measures reset, and the machine back at its start.
+    EXPECT_EQ(GetMesuresRegistre30(0), UNMEASURED);
+    EXPECT_EQ(GetModemStatus(), MODEM_STATUS_STARTING);
+    EXPECT_EQ(GetModemProcess(), MODEM_PROCESS_START);
+    EXPECT_FALSE(statuses.contains(MODEM_STATUS_REGISTERED));
+}
+
+TEST(OnChannel30, ADhcpThatNeverAnswersIsNeverRegisteredAndAStopEndsTheDriver)
+{
+    LinkedModem m;
+    failModem(m.board(), platform::sim::kModemDhcpRegister);
+    StatusTrail statuses;
+    MesuraCM* e = setUpOn(602000000);
+    m.stopAt(m.now() + 120000);
+    m.lap();
+    e->mesura_on_channel_registrat();
+    EXPECT_LT(m.lap(), 121000u);
+    EXPECT_EQ(m.link.modem().registrationWord(), "DHCPV4_IN_PROGRESS");
+    EXPECT_TRUE(statuses.contains(MODEM_STATUS_DHCPV4_IN_PROGRESS));
+    EXPECT_FALSE(statuses.contains(MODEM_STATUS_REGISTERED));
+    EXPECT_TRUE(m.emitted.ip.isEmpty());
+}
+
+TEST(OnChannel30, NoChannelFailsTheRegistrationAndTheDriverRestartsTheModem)
+{
+    LinkedModem m;
+    failModem(m.board(), platform::sim::kModemDownstreamRegister);
+    StatusTrail statuses;
+    MesuraCM* e = setUpOn(602000000);
+    m.board().log().clear();
+    e->mesura_on_channel_registrat();
+    // Powered off and on again, then waited for.
+    const std::vector<std::string> lines = lineWriteTexts(m.board());
+    EXPECT_GE(count(lines, "2=0"), 1);
+    EXPECT_GE(count(lines, "2=1"), 1);
+    EXPECT_FALSE(statuses.contains(MODEM_STATUS_REGISTERED));
+    EXPECT_TRUE(m.emitted.ip.isEmpty());
+    EXPECT_EQ(m.emitted.phy, QList<QVariantMap>{newTuneMap30()});
 }

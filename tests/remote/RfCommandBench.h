@@ -6,8 +6,13 @@
 #include "RfTestBench.h"
 
 #include "app/services/hardware.h"
+#include "cablemodem/engine/mesuraCM.h"
 #include "rf/engine/measures.h"
 
+#include <QThread>
+
+#include <climits>
+#include <cstdint>
 #include <functional>
 
 namespace remotetest {
@@ -23,8 +28,13 @@ struct RfCommandBench : rftest::CalibratedBench {
         // reading it here keeps its strap lines out of the commands' log.
         HardwareModel::getInstance();
         Measures::getInstance();
-        // The cable-modem thread takes its lines as it starts.
-        waitFor([this] { return board->gpio().isExported(2); });
+        // The cable-modem thread takes its lines and tunes its tuner as it starts, then idles:
+        // the log is cleared once that thread is in its passes and the board has gone quiet.
+        waitFor([] { return MesuraCM::getInstance()->isNonStopMesures(); });
+        for (size_t seen = SIZE_MAX; seen != board->log().size();) {
+            seen = board->log().size();
+            QThread::msleep(150);
+        }
         clearLog();
     }
 

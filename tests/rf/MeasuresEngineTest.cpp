@@ -86,23 +86,6 @@ TEST(MeasuresEngine, NoMeasureAndUnsupportedCodesStopAfterOneIdleWait)
     EXPECT_EQ(stopped.count(), 16);
 }
 
-TEST(MeasuresEngine, RunsNotYetAvailableIdleUntilStoppedAndTheLoggerEndsSilently)
-{
-    const std::pair<int, const char*> kPending[] = {{LOGGER, "mesura_logger"}, {CHANNEL_PLAN, "mesura_channelplan"}};
-    EngineBench b;
-    QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
-    for (const auto& [code, run] : kPending) {
-        LogCapture log;
-        // Real time: the idle passes take none of it on the test's clock.
-        QTimer::singleShot(50, b.engine, &Measures::stopMeasures);
-        b.run(code);
-        EXPECT_GE(log.count(QString(run) + " not available"), 1) << run;
-        EXPECT_EQ(b.engine->getTipusMesure(), code);
-    }
-    // A stopped logger run keeps its type and says nothing.
-    EXPECT_EQ(stopped.count(), 1);
-}
-
 TEST(MeasuresEngine, SpectrumTiltConstellationAndPowerMeterRuns)
 {
     EngineBench b;
