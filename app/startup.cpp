@@ -272,7 +272,7 @@ void StartUp::publishContextProperties()
 }
 
 // The first screen's settings save, with its disk sync, is kept out of the way of the main
-// view's first frame: it follows that frame (or a second at most, should no frame come).
+// view's first frame: it follows that frame (or a few seconds at most, should no frame come).
 void StartUp::loadMainView()
 {
     step("mainView");

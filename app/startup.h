@@ -36,7 +36,7 @@ public:
 
     static constexpr unsigned short kRemotePort = 1234;
     // The settings save the first screen asks for waits for its first frame, this long at most.
-    static constexpr int kSaveAfterFirstFrameAtMostMs = 1000;
+    static constexpr int kSaveAfterFirstFrameAtMostMs = 5000;
 
     struct Options {
         // Tests run the whole start-up without putting windows on screen.
