@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace platform::sim;
 using namespace drivertest;
 
@@ -29,9 +31,8 @@ TEST(DrvCXD2856LookFor, EveryStandardLocksTheSceneChannelTheTunerIsOnAndOnlyTher
         ASSERT_EQ(b.bringUp(std, uint32_t(channelHz(std) + off)).code, 0u);
         uint8_t locked = 7;
         EXPECT_EQ(FamilyBench::lookFor(std, &locked, channelKBd(std)).code, 0u);
-        EXPECT_EQ(locked, off == 0 ? 1 : 0);
-        EXPECT_EQ(FamilyBench::status(std) == eDEMOD_LOCK_STATUS_TS_LOCKED, off == 0);
-        EXPECT_EQ(b.tsOutputOn(), off == 0);
+        EXPECT_EQ(std::make_tuple(locked == 1, FamilyBench::status(std) == eDEMOD_LOCK_STATUS_TS_LOCKED, b.tsOutputOn()),
+                  std::make_tuple(off == 0, off == 0, off == 0));
         EXPECT_TRUE(b.freezeReleased());
         EXPECT_EQ(b.tuner->gateViolations(), 0);
     }
@@ -129,10 +130,8 @@ TEST(DrvCXD2856LookFor, DvbcNarrowsTheTunerToTheSignalFoundAndSearchesAgain)
         SCOPED_TRACE(symbolRateBd);
         FamilyBench b;
         b.scene->addDigital(474e6, widthHz, 66, standard::kDvbC, 38, qam(Modulation::Qam64, symbolRateBd));
-        ASSERT_EQ(b.bringUp(Std::DvbC, 474000000).code, 0u);
-        uint8_t locked = 0, flag = 0;
-        FamilyBench::lookFor(Std::DvbC, &locked);
-        ASSERT_EQ(locked, 1);
+        ASSERT_TRUE(b.locksOn(Std::DvbC, 474000000));
+        uint8_t flag = 0;
         int32_t offset = 0;
         KxlDrvLibError e{};
         DrvCXD2856_m_dvbc_read_frequency_offset(&e, &offset, &FamilyBench::s());
@@ -149,10 +148,7 @@ TEST(DrvCXD2856LookFor, CountingWindowsWrittenAtTheEndOfEverySearch)
         SCOPED_TRACE(int(std));
         FamilyBench b;
         standardScene(*b.scene);
-        ASSERT_EQ(b.bringUp(std, uint32_t(channelHz(std))).code, 0u);
-        uint8_t locked = 0;
-        FamilyBench::lookFor(std, &locked);
-        ASSERT_EQ(locked, 1);
+        ASSERT_TRUE(b.locksOn(std, uint32_t(channelHz(std))));
         const st_t_data_CXD2856& s = FamilyBench::s();
         const auto reg = [&](uint8_t bank, uint8_t r) { return b.chip->slvtRegister(bank, r); };
         if (std == Std::DvbT) {
@@ -203,9 +199,7 @@ TEST(DrvCXD2856LookFor, PlpsOfT2AndC2AskedForAndEveryRecordRead)
     c2.signalling["networkId"] = 0x1234;
     FamilyBench c;
     c.scene->addOfdm(866e6, 8e6, 66, standard::kDvbC2, 37, c2);
-    ASSERT_EQ(c.bringUp(Std::DvbC2, 866000000).code, 0u);
-    ASSERT_EQ(FamilyBench::lookFor(Std::DvbC2, &locked).code, 0u);
-    ASSERT_EQ(locked, 1);
+    ASSERT_TRUE(c.locksOn(Std::DvbC2, 866000000));
     DrvCXD2856_dvbc2_get_plp_list(&count, &ids);
     ASSERT_EQ(count, 2u);
     ASSERT_NE(DrvCXD2856_dvbc2_get_l1_part2(), nullptr);
@@ -215,9 +209,8 @@ TEST(DrvCXD2856LookFor, PlpsOfT2AndC2AskedForAndEveryRecordRead)
               (U{1, 2, 1, 0, 0x1234, eCONST_256QAM, eCR_5_6, 1}));
     // The second PLP asked for by its id.
     DrvCXD2856_dvbc2_look_for(&e, {3900000, 0, 8, 0, 0, 0, 2, 1, 0}, &locked);
-    EXPECT_EQ(locked, 1);
-    EXPECT_EQ(DrvCXD2856_dvbc2_get_plp_id(), 2u);
-    EXPECT_EQ(DrvCXD2856_dvbc2_get_plp_constellation_type(), uint32_t(eCONST_1024QAM));
+    EXPECT_EQ((U{locked, DrvCXD2856_dvbc2_get_plp_id(), DrvCXD2856_dvbc2_get_plp_constellation_type()}),
+              (U{1, 2, eCONST_1024QAM}));
 }
 
 TEST(DrvCXD2856LookFor, J83bSymbolRateReadAtLockAndKeptOrSnappedWithout)
@@ -226,11 +219,8 @@ TEST(DrvCXD2856LookFor, J83bSymbolRateReadAtLockAndKeptOrSnappedWithout)
     {
         FamilyBench b;
         standardScene(*b.scene);
-        ASSERT_EQ(b.bringUp(Std::J83b, 573000000).code, 0u);
-        FamilyBench::lookFor(Std::J83b, &locked);
-        ASSERT_EQ(locked, 1);
-        EXPECT_EQ(DrvCXD2856_annexb_get_constellation(&valid), uint32_t(eCONST_256QAM));
-        EXPECT_EQ(valid, 1);
+        ASSERT_TRUE(b.locksOn(Std::J83b, 573000000));
+        EXPECT_EQ((U{DrvCXD2856_annexb_get_constellation(&valid), valid}), (U{eCONST_256QAM, 1}));
     }
     struct Case {
         uint32_t constellation, stored, after;
@@ -243,8 +233,7 @@ TEST(DrvCXD2856LookFor, J83bSymbolRateReadAtLockAndKeptOrSnappedWithout)
         FamilyBench::s().annexb.constellation.value = c.constellation;
         FamilyBench::s().annexb.symbol_rate.value = c.stored;
         FamilyBench::lookFor(Std::J83b, &locked);
-        EXPECT_EQ(locked, 0);
-        EXPECT_FALSE(none.tsOutputOn());
+        EXPECT_EQ(std::make_tuple(locked, none.tsOutputOn()), std::make_tuple(uint8_t(0), false));
         EXPECT_EQ(FamilyBench::s().annexb.symbol_rate.value, c.after) << c.stored;
     }
 }
@@ -253,10 +242,8 @@ TEST(DrvCXD2856LookFor, IsdbtReadsModeGuardAndTmccOfTheChannel)
 {
     FamilyBench b;
     standardScene(*b.scene);
-    ASSERT_EQ(b.bringUp(Std::IsdbT, 629000000).code, 0u);
-    uint8_t locked = 0, valid = 0, tmccValid = 0;
-    FamilyBench::lookFor(Std::IsdbT, &locked);
-    ASSERT_EQ(locked, 1);
+    ASSERT_TRUE(b.locksOn(Std::IsdbT, 629000000));
+    uint8_t valid = 0, tmccValid = 0;
     uint32_t a = 0, bl = 0, c = 0, highest = 9;
     DrvCXD2856_isdbt_get_segment_layers(&a, &bl, &c, &highest);
     DrvCXD2856_isdbt_get_extended_data(&tmccValid);
@@ -280,9 +267,8 @@ TEST(DrvCXD2856LookFor, AHostCancelEndsEverySearchWithinOnePoll)
         const uint64_t end = b.nowMs();
         EXPECT_GE(end, start + 45);
         EXPECT_LE(end, start + 45 + 30) << "took " << end - start << " ms";
-        EXPECT_EQ(locked, 0);
-        EXPECT_EQ(FamilyBench::status(std), 0u);
-        EXPECT_FALSE(b.tsOutputOn());
+        EXPECT_EQ(std::make_tuple(locked, FamilyBench::status(std), b.tsOutputOn()),
+                  std::make_tuple(uint8_t(0), 0u, false));
         EXPECT_TRUE(b.freezeReleased());
     }
 }
@@ -291,20 +277,16 @@ TEST(DrvCXD2856LookFor, ALockLostBeforeTheNextSearchLeavesNoStaleLock)
 {
     FamilyBench b;
     standardScene(*b.scene);
-    ASSERT_EQ(b.bringUp(Std::DvbT, 602000000).code, 0u);
-    uint8_t locked = 0;
-    FamilyBench::lookFor(Std::DvbT, &locked);
-    ASSERT_EQ(locked, 1);
+    ASSERT_TRUE(b.locksOn(Std::DvbT, 602000000));
     // The host cancels the next search at once: the earlier lock is not reported again.
     cancelFromMs() = b.nowMs();
+    uint8_t locked = 1;
     FamilyBench::lookFor(Std::DvbT, &locked);
-    EXPECT_EQ(locked, 0);
-    EXPECT_EQ(FamilyBench::status(Std::DvbT), 0u);
+    EXPECT_EQ(std::make_tuple(locked, FamilyBench::status(Std::DvbT)), std::make_tuple(uint8_t(0), 0u));
     KxlDrvLibError e{};
     DrvCXD2856_dvbt_is_locked(&e, &locked);
-    EXPECT_EQ(locked, 0);
     uint32_t st = 0;
     int32_t mer = 0;
     DrvCXD2856_dvbt_get_mer(&st, &mer);
-    EXPECT_EQ(st, uint32_t(eRANGE_unlocked));
+    EXPECT_EQ(std::make_tuple(locked, st), std::make_tuple(uint8_t(0), uint32_t(eRANGE_unlocked)));
 }

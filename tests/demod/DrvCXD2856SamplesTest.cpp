@@ -115,10 +115,8 @@ TEST(DrvCXD2856Samples, DvbtCarrierIndexGoesRoundTheCarriersOfTheMode)
                                               {8192, 1800, 1800}, {8192, 6817, 0}}) {
         FamilyBench b;
         b.scene->addOfdm(602e6, 8e6, 66, standard::kDvbT, 30, dvbtChannel(fft));
-        ASSERT_EQ(b.bringUp(Std::DvbT, 602000000).code, 0u);
-        uint8_t locked = 0, sampled = 0;
-        FamilyBench::lookFor(Std::DvbT, &locked);
-        ASSERT_EQ(locked, 1);
+        ASSERT_TRUE(b.locksOn(Std::DvbT, 602000000));
+        uint8_t sampled = 0;
         KxlDrvLibError e{};
         int16_t i = 0, q = 0;
         DrvCXD2856_dvbt_read_full_iq(&e, asked, &i, &q, &sampled);
@@ -144,10 +142,8 @@ TEST(DrvCXD2856Samples, ChannelResponseInItsModeWithTheEchoesOfTheChannel)
         d.guardInterval = std == Std::DvbT2 ? "1/128" : "1/8";
         d.signalling = {{"echo0Point", 40}, {"echo0Db", 10}, {"echo1Point", 300}, {"echo1Db", 20}};
         addSampled(*b.scene, std, 40, d);
-        ASSERT_EQ(b.bringUp(std, uint32_t(channelHz(std))).code, 0u);
-        uint8_t locked = 0, valid = 0;
-        FamilyBench::lookFor(std, &locked);
-        ASSERT_EQ(locked, 1);
+        ASSERT_TRUE(b.locksOn(std, uint32_t(channelHz(std))));
+        uint8_t valid = 0;
         KxlDrvLibError e{};
         int32_t level = 0;
         // The direct path, the echoes 10 and 20 dB below it, the floor 40 dB below give or take.

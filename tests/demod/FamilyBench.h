@@ -231,6 +231,12 @@ struct FamilyBench : testsupport::Cxd2856Bench {
         family(std).lookFor(&e, locked, symbolRateKBd);
         return e;
     }
+    // Brought up on hz and searched: whether the search locked.
+    bool locksOn(Std std, uint32_t hz)
+    {
+        uint8_t locked = 0;
+        return bringUp(std, hz).code == 0 && (lookFor(std, &locked), locked == 1);
+    }
     static void initMeasures(Std std)
     {
         KxlDrvLibError e{};

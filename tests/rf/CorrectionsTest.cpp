@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using rftest::cal0;
 using rftest::writeCalibrationFile;
 using testsupport::LogCapture;
@@ -33,20 +35,16 @@ QString frequencyList(const char* att, double value, bool first = false)
 TEST(Corrections, InterpolationInsideAndFlatOutside)
 {
     const QList<calibration_point> list{{100000000u, 1.0}, {200000000u, 3.0}, {400000000u, -1.0}};
-    EXPECT_DOUBLE_EQ(calculaValueCorrecio(150000000u, list), 2.0);
-    EXPECT_DOUBLE_EQ(calculaValueCorrecio(50000000u, list), 1.0);
-    EXPECT_DOUBLE_EQ(calculaValueCorrecio(100000000u, list), 1.0);
-    EXPECT_DOUBLE_EQ(calculaValueCorrecio(200000000u, list), 3.0);
-    EXPECT_DOUBLE_EQ(calculaValueCorrecio(300000000u, list), 1.0);
-    EXPECT_DOUBLE_EQ(calculaValueCorrecio(4000000000u, list), -1.0);
+    for (auto [f, value] : {std::pair{150000000u, 2.0}, {50000000u, 1.0}, {100000000u, 1.0}, {200000000u, 3.0},
+                            {300000000u, 1.0}, {4000000000u, -1.0}})
+        EXPECT_DOUBLE_EQ(calculaValueCorrecio(f, list), value) << f;
     EXPECT_DOUBLE_EQ(calculaValueCorrecio(5u, {}), 0.0);
 
     ScopedWorkDir dir;
     load("<FREQUENCY att=\"00\" enabled=\"ON\"><CORRECTION freq=\"100000000\">1.0</CORRECTION>"
          "<CORRECTION freq=\"200000000\">3.0</CORRECTION></FREQUENCY>");
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(150000000u, 0), 20.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(50000000u, 0), 10.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(300000000u, 0), 30.0);
+    for (auto [f, value] : {std::pair{150000000u, 20.0}, {50000000u, 10.0}, {300000000u, 30.0}})
+        EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(f, 0), value) << f;
 }
 
 TEST(Corrections, FrequencyListSearchByTextKeyOfEachSet)
@@ -57,22 +55,19 @@ TEST(Corrections, FrequencyListSearchByTextKeyOfEachSet)
     const QString docsis = frequencyList("00", 0.7, true) + frequencyList("05", 4.4);
     load(cable, docsis);
     LogCapture log;
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(100000000u, 20), 40.0); // "20","10" down, "20","30","40" up
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(100000000u, 5), 5.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(100000000u, 45), 40.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(100000000u, 70), 40.0); // down to "40"
+    // 20: "20", "10" down, then "20", "30", "40" up; 70: down to "40".
+    for (auto [att, value] : {std::pair{20, 40.0}, {5, 5.0}, {45, 40.0}, {70, 40.0}})
+        EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(100000000u, att), value) << att;
     EXPECT_FALSE(log.contains("error lista no encontrada"));
 
     setCalibracioCable(false);
     // DOCSIS asks for "0", "10" ... "70": none is in this file, so the working list (the
     // file's last FREQUENCY) stays.
-    EXPECT_NEAR(calculaCorrecioFrequencia(100000000u, 5), 44.0, 1e-4);
-    EXPECT_EQ(log.count(" error lista no encontrada"), 1);
     // The same attenuation again neither searches nor prints.
-    EXPECT_NEAR(calculaCorrecioFrequencia(100000000u, 5), 44.0, 1e-4);
-    EXPECT_EQ(log.count(" error lista no encontrada"), 1);
-    EXPECT_NEAR(calculaCorrecioFrequencia(100000000u, 40), 44.0, 1e-4);
-    EXPECT_EQ(log.count(" error lista no encontrada"), 2);
+    for (auto [att, said] : {std::pair{5, 1}, {5, 1}, {40, 2}}) {
+        EXPECT_NEAR(calculaCorrecioFrequencia(100000000u, att), 44.0, 1e-4);
+        EXPECT_EQ(log.count(" error lista no encontrada"), said) << att;
+    }
     // Each set remembers its own last lookup.
     setCalibracioCable(true);
     EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(100000000u, 45), 40.0);
@@ -89,27 +84,24 @@ TEST(Corrections, SingleListServesEveryAttenuationAndMarksOffGiveZero)
     load("<FREQUENCY att=\"00\"><CORRECTION freq=\"1\">3</CORRECTION></FREQUENCY>"
          "<OFFSETATT><FREQUENCY><CORRECTION att=\"0\">2</CORRECTION></FREQUENCY></OFFSETATT>"
          "<LINEALITY><PEAK><CORRECTION dB=\"1\"><MOSTRES>1</MOSTRES><VALOR>3</VALOR></CORRECTION></PEAK></LINEALITY>");
-    EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1u, 0), 0.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioOffsetAtenuadors(1u, 0), 0.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioLinealitatPEAK(1), 0.0);
+    EXPECT_EQ(std::make_tuple(calculaCorrecioFrequencia(1u, 0), calculaCorrecioOffsetAtenuadors(1u, 0),
+                              calculaCorrecioLinealitatPEAK(1)),
+              std::make_tuple(0.0, 0.0, 0.0));
 }
 
 TEST(Corrections, AttenuatorValueAndOffsetsBySet)
 {
-    EXPECT_EQ(getCorrecioAtenuadordBuV(-3), 0);
-    EXPECT_EQ(getCorrecioAtenuadordBuV(0), 0);
-    EXPECT_EQ(getCorrecioAtenuadordBuV(45), 450);
-    EXPECT_EQ(getCorrecioAtenuadordBuV(75), 700);
+    for (auto [att, value] : {std::pair{-3, 0}, {0, 0}, {45, 450}, {75, 700}})
+        EXPECT_EQ(getCorrecioAtenuadordBuV(att), value) << att;
 
     ScopedWorkDir dir;
     const QString offsets = "<OFFSETATT enabled=\"ON\"><FREQUENCY><CORRECTION att=\"0\">0.2</CORRECTION>"
                             "<CORRECTION att=\"20\">%1</CORRECTION><CORRECTION att=\"70\">-0.6</CORRECTION>"
                             "</FREQUENCY></OFFSETATT>";
     load(offsets.arg("1.0"), offsets.arg("3.0"));
-    EXPECT_NEAR(calculaCorrecioOffsetAtenuadors(0u, 10), 6.0, 1e-5);
-    EXPECT_NEAR(calculaCorrecioOffsetAtenuadors(0u, 20), 10.0, 1e-5);
-    EXPECT_NEAR(calculaCorrecioOffsetAtenuadors(0u, 90), -6.0, 1e-5);
-    EXPECT_NEAR(calculaCorrecioOffsetAtenuadors(0u, -10), 2.0, 1e-5); // no wrap to a huge key
+    // -10: no wrap to a huge key.
+    for (auto [att, value] : {std::pair{10, 6.0}, {20, 10.0}, {90, -6.0}, {-10, 2.0}})
+        EXPECT_NEAR(calculaCorrecioOffsetAtenuadors(0u, att), value, 1e-5) << att;
     setCalibracioCable(false);
     EXPECT_NEAR(calculaCorrecioOffsetAtenuadors(0u, 20), 30.0, 1e-5);
     EXPECT_NEAR(corregirDependentFrequencia(0u, 20), 30.0, 1e-5);
@@ -123,13 +115,12 @@ TEST(Corrections, LinearityTruncatedByDetector)
                         "<AVERAGE enabled=\"ON\"><CORRECTION><MOSTRES>1000</MOSTRES><VALOR>0.37</VALOR></CORRECTION>"
                         "</AVERAGE></LINEALITY>";
     load(lin);
-    EXPECT_NEAR(calculaCorrecioLinealitatPEAK(1500), -5.0, 1e-9);
-    EXPECT_NEAR(calculaCorrecioLinealitatPEAK(1250), -2.5, 1e-9);
-    EXPECT_DOUBLE_EQ(calculaCorrecioLinealitat(1250, 0), -2.0); // toward zero
-    EXPECT_DOUBLE_EQ(calculaCorrecioLinealitat(1250, 1), 3.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioLinealitat(1250, 2), 0.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioLinealitat(1250, 14), 0.0);
-    EXPECT_NEAR(calculaCorrecioLinealitatPEAK(-40), 0.0, 1e-9); // steps below 0 read as 0
+    // Steps below 0 read as 0.
+    for (auto [steps, value] : {std::pair{1500, -5.0}, {1250, -2.5}, {-40, 0.0}})
+        EXPECT_NEAR(calculaCorrecioLinealitatPEAK(steps), value, 1e-9) << steps;
+    // Truncated toward zero, by detector.
+    for (auto [detector, value] : {std::pair{0, -2.0}, {1, 3.0}, {2, 0.0}, {14, 0.0}})
+        EXPECT_DOUBLE_EQ(calculaCorrecioLinealitat(1250, detector), value) << detector;
 }
 
 TEST(Corrections, TemperatureFactorWithTheMarkOnAndOff)
@@ -152,21 +143,16 @@ TEST(Corrections, TemperatureFactorWithTheMarkOnAndOff)
     load("<TEMPERATURE enabled=\"ON\"><CORRECTION temp=\"0\"><SLOPE>0</SLOPE><OFFSET>1</OFFSET></CORRECTION>"
          "<CORRECTION temp=\"20\"><SLOPE>0</SLOPE><OFFSET>2</OFFSET></CORRECTION>"
          "<CORRECTION temp=\"40\"><SLOPE>0</SLOPE><OFFSET>3</OFFSET></CORRECTION></TEMPERATURE>");
-    EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(-5), 30.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(45), 30.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(0), 0.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(10), 10.0); // list is 0, 0, 20, 40
-    EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(20), 10.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(30), 20.0);
-    EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(40), 20.0);
+    // The list is 0, 0, 20, 40.
+    for (auto [t, value] : {std::pair{-5, 30.0}, {45, 30.0}, {0, 0.0}, {10, 10.0}, {20, 10.0}, {30, 20.0}, {40, 20.0}})
+        EXPECT_DOUBLE_EQ(calculaCorrecioTemperatura(t), value) << t;
 }
 
 TEST(Corrections, IntegrationOfDigitalPointsInTheWindow)
 {
     EXPECT_NEAR(addDigitalChannelIntegration(8000000), 170.58, 0.005);
-    EXPECT_DOUBLE_EQ(addDigitalChannelIntegration(157500), 0.0);
-    EXPECT_DOUBLE_EQ(addDigitalChannelIntegration(0), 0.0);
-    EXPECT_DOUBLE_EQ(addDigitalChannelIntegration(-5), 0.0);
+    for (int bandwidth : {157500, 0, -5})
+        EXPECT_DOUBLE_EQ(addDigitalChannelIntegration(bandwidth), 0.0) << bandwidth;
 
     ScopedWorkDir dir;
     load(frequencyList("00", 1.5, true));

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 
 using rftest::EngineBench;
 using rftest::point;
@@ -88,9 +90,7 @@ TEST(SpectrumSweep, EachScreenTakesItsReadingPerPoint)
     const int integrated = powerOf(b.sweepOnce(), 240);
     std::vector<int> perPoint = conversionsPerTuning(b.detector);
     ASSERT_EQ(perPoint.size(), 399u);
-    EXPECT_EQ(perPoint[200], 50 * 21);
-    EXPECT_EQ(perPoint[0], 10 * 21);
-    EXPECT_EQ(perPoint[398], 10 * 21);
+    EXPECT_EQ(std::make_tuple(perPoint[0], perPoint[200], perPoint[398]), std::make_tuple(10 * 21, 50 * 21, 10 * 21));
 
     // 401 points: one fast acquisition each but for the central point, no integration.
     list.insert(0, point(299500000u));
@@ -100,9 +100,7 @@ TEST(SpectrumSweep, EachScreenTakesItsReadingPerPoint)
     const int plain = powerOf(b.sweepOnce(), 241);
     perPoint = conversionsPerTuning(b.detector);
     ASSERT_EQ(perPoint.size(), 401u);
-    EXPECT_EQ(perPoint[201], 50 * 21);
-    EXPECT_EQ(perPoint[0], 21);
-    EXPECT_EQ(perPoint[400], 21);
+    EXPECT_EQ(std::make_tuple(perPoint[0], perPoint[201], perPoint[400]), std::make_tuple(21, 50 * 21, 21));
     EXPECT_EQ(integrated - plain, 121); // 10 log(8 MHz / 157.5 kHz) - 5 dB
 
     // Upstream: one acquisition per point, the central one included.
@@ -128,10 +126,9 @@ TEST(SpectrumSweep, TiltScreensReadPilotsLongAndHaveNoCentralPoint)
     QSignalSpy channelPower(b.engine, &Measures::channelPowerChanged);
     b.watchDetector();
     ASSERT_EQ(b.sweepOnce().size(), 5);
-    EXPECT_EQ(getAtenuador(), 30);
     EXPECT_EQ(conversionsPerTuning(b.detector), (std::vector<int>{21, 100 * 21, 21, 100 * 21, 21}));
-    EXPECT_EQ(channelPower.count(), 0);
-    EXPECT_EQ(b.tunings()[2], 402000000u); // never moved onto the tuned frequency
+    // Never moved onto the tuned frequency.
+    EXPECT_EQ(std::make_tuple(getAtenuador(), channelPower.count(), b.tunings()[2]), std::make_tuple(30, 0, 402000000u));
 }
 
 TEST(SpectrumSweep, CentralPointChoiceAndAnAnalogueOnesChannelPower)
@@ -151,10 +148,10 @@ TEST(SpectrumSweep, CentralPointChoiceAndAnAnalogueOnesChannelPower)
     EXPECT_EQ(work, list);
 
     // Equal distances keep the earlier point.
-    b.settings({{"frequency", 502500000u}});
-    EXPECT_EQ(b.engine->freqCentralEnLlista(&work), 2);
-    b.settings({{"frequency", 503400000u}});
-    EXPECT_EQ(b.engine->freqCentralEnLlista(&work), 3);
+    for (auto [f, central] : {std::pair{502500000u, 2}, {503400000u, 3}}) {
+        b.settings({{"frequency", f}});
+        EXPECT_EQ(b.engine->freqCentralEnLlista(&work), central) << f;
+    }
 
     testsupport::LogCapture log;
     QVariantList empty;
@@ -188,15 +185,13 @@ TEST(SpectrumSweep, EmptyListsFailedReadingsAndThePowerMeters)
     b.engine->setListaFrequencyMeasures(rftest::points(400000000u, 1000000u, 3));
     b.watchDetector();
     EXPECT_EQ(b.engine->mesuraSpectrum(0), -1);
-    EXPECT_EQ(b.tunings().size(), 1u);
-    EXPECT_EQ(lists.count(), 0);
+    EXPECT_EQ(std::make_tuple(b.tunings().size(), lists.count()), std::make_tuple(size_t{1}, 0));
     b.engine->setListaFrequencyMeasures({});
 
     // An empty list still lets the spectrum run read the power meters.
     QObject::connect(b.engine, &Measures::totalOpticalPowerChanged, b.engine, &Measures::stopMeasures);
     b.run(SPECTRUM);
-    EXPECT_EQ(lists.count(), 0);
-    EXPECT_EQ(total.count(), 1);
+    EXPECT_EQ(std::make_tuple(lists.count(), total.count()), std::make_tuple(0, 1));
 
     // Immediate readings: the mean of 100 conversions through the meters' lines.
     b.chips.converter->setChannelValue(3, 3000);
@@ -235,9 +230,7 @@ TEST(SpectrumSweep, AStopEndsTheSweepWithinOnePointAndTheChannelPowerWithinOneSl
             b.engine->stopMeasures();
     };
     b.run(SPECTRUM);
-    EXPECT_EQ(b.tunings().size(), 10u);
-    EXPECT_EQ(lists.count(), 0);
-    EXPECT_EQ(stopped.count(), 1);
+    EXPECT_EQ(std::make_tuple(b.tunings().size(), lists.count(), stopped.count()), std::make_tuple(size_t{10}, 0, 1));
 
     // A stop during the central channel power ends it within one slice.
     lists.clear();
@@ -253,11 +246,8 @@ TEST(SpectrumSweep, AStopEndsTheSweepWithinOnePointAndTheChannelPowerWithinOneSl
             b.engine->stopMeasures();
     };
     b.run(SPECTRUM);
-    EXPECT_EQ(b.tunings().size(), 10u);
-    EXPECT_EQ(channelPower.count(), 0);
-    EXPECT_EQ(lists.count(), 0);
-    EXPECT_EQ(b.engine->channelPower(), UNMEASURED);
     // The chain is left as the sweep had it.
-    EXPECT_EQ(b.engine->getFilter(), FILTER_NARROW);
-    EXPECT_EQ(getAtenuador(), 20);
+    EXPECT_EQ(std::make_tuple(b.tunings().size(), channelPower.count(), lists.count(), b.engine->channelPower(),
+                              b.engine->getFilter(), getAtenuador()),
+              std::make_tuple(size_t{10}, 0, 0, UNMEASURED, FILTER_NARROW, 20));
 }
