@@ -37,6 +37,8 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QResource>
+#include <QTimer>
 
 // QT_LOGGING_RULES="varnok.startup.debug=false" silences the start-up's steps.
 Q_LOGGING_CATEGORY(startupLog, "varnok.startup")
@@ -45,7 +47,8 @@ StartUp::StartUp() : StartUp(Options()) {}
 
 StartUp::StartUp(const Options& options) : options_(options) {}
 
-StartUp::~StartUp() = default;
+// A start-up that ends before the main view's first frame leaves no save held.
+StartUp::~StartUp() { releaseSaves(); }
 
 void StartUp::setApplicationIdentity()
 {
@@ -216,7 +219,10 @@ void StartUp::registerQmlTypes()
 
 void StartUp::useProjectFont()
 {
-    const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/fonts/europe.ttf"));
+    // The font is stored uncompressed in the binary: handed over as it lies there, it is
+    // neither copied at registration nor read again when the first text needs it.
+    const QResource font(QStringLiteral(":/fonts/fonts/europe.ttf"));
+    const int id = QFontDatabase::addApplicationFontFromData(font.uncompressedData());
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty())
         qCDebug(startupLog) << "Font :/fonts/fonts/europe.ttf not loaded";
@@ -265,18 +271,34 @@ void StartUp::publishContextProperties()
     setProgress(1.0);
 }
 
+// The first screen's settings save, with its disk sync, is kept out of the way of the main
+// view's first frame: it follows that frame (or a few seconds at most, should no frame come).
 void StartUp::loadMainView()
 {
     step("mainView");
+    ScreensVariables::getInstance()->holdSaves();
     mainView_->setInitialProperties({{QStringLiteral("date_compilation"), QString(kCompilationDate)}});
     mainView_->setMainQmlFile(QUrl(kMainQml));
     precompiled_.clear();
-    if (options_.showWindows)
-        mainView_->showExpanded();
+    if (!options_.showWindows) {
+        releaseSaves();
+        return;
+    }
+    firstFrame_ = connect(mainView_.get(), &QQuickWindow::frameSwapped, this, &StartUp::releaseSaves,
+                          Qt::QueuedConnection);
+    QTimer::singleShot(kSaveAfterFirstFrameAtMostMs, this, &StartUp::releaseSaves);
+    mainView_->showExpanded();
+}
+
+void StartUp::releaseSaves()
+{
+    disconnect(firstFrame_);
+    ScreensVariables::getInstance()->releaseSaves();
 }
 
 bool StartUp::finish(int exitCode)
 {
+    releaseSaves();
     if (splash_)
         splash_->close();
     if (mainView_)

@@ -35,6 +35,8 @@ public:
     static constexpr const char* kHomeQml = "qrc:///qml/code/main_menu.qml";
 
     static constexpr unsigned short kRemotePort = 1234;
+    // The settings save the first screen asks for waits for its first frame, this long at most.
+    static constexpr int kSaveAfterFirstFrameAtMostMs = 5000;
 
     struct Options {
         // Tests run the whole start-up without putting windows on screen.
@@ -83,6 +85,7 @@ private:
     void publish(const QString& name, QObject* object);
     void publish(const QString& name, const QVariant& value);
     void loadMainView();
+    void releaseSaves();
 
     Options options_;
     QStringList steps_;
@@ -103,4 +106,5 @@ private:
     std::vector<std::unique_ptr<QQmlComponent>> precompiled_;
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;
+    QMetaObject::Connection firstFrame_;
 };

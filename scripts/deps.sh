@@ -6,7 +6,7 @@ VARNOK_PACKAGES="cmake g++ make pkg-config
  qml-module-qtquick-layouts qml-module-qtquick-extras qml-module-qtqml-models2
  qml-module-qtgraphicaleffects qml-module-qtquick-xmllistmodel
  qml-module-qt-labs-folderlistmodel qml-module-qtquick-dialogs
- qttools5-dev-tools
+ qttools5-dev-tools qtdeclarative5-dev-tools
  libgtest-dev libgmock-dev libbenchmark-dev
  xvfb xauth libgl1-mesa-dri"
 

@@ -167,6 +167,10 @@ void ScreensVariables::guardaVariables()
     ChannelIndexes indexes;
     {
         QMutexLocker lock(&mutex_);
+        if (savesHeld_) {
+            saveDue_ = true;
+            return;
+        }
         variables = variables_;
         indexes = indexes_;
     }
@@ -179,4 +183,23 @@ void ScreensVariables::guardaVariables()
         storefile::writeValue(xml, "carrier", indexes.carrier);
         xml.writeEndElement();
     });
+}
+
+void ScreensVariables::holdSaves()
+{
+    QMutexLocker lock(&mutex_);
+    savesHeld_ = true;
+}
+
+void ScreensVariables::releaseSaves()
+{
+    bool due = false;
+    {
+        QMutexLocker lock(&mutex_);
+        due = saveDue_;
+        savesHeld_ = false;
+        saveDue_ = false;
+    }
+    if (due)
+        guardaVariables();
 }

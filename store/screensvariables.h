@@ -43,8 +43,14 @@ public:
     Q_INVOKABLE void setScreensVariablesSerialNumber(const QString& serial);
     // Stores one value in the map without saving (start-up stores the hardware model).
     void setValue(const QString& key, const QVariant& value);
-    // Writes the whole file, inside the root file system's read-write brackets.
+    // Writes the whole file, inside the root file system's read-write brackets; while saves
+    // are held, only notes that a save is due.
     Q_INVOKABLE void guardaVariables();
+    // The start-up holds saves while the first screen is built, so the write and its disk
+    // sync follow the first frame instead of delaying it; the release writes once if a save
+    // was asked for meanwhile.
+    void holdSaves();
+    void releaseSaves();
 
     // Held for the channel-plan model; written by the next save.
     ChannelIndexes channelIndexes() const;
@@ -73,4 +79,6 @@ private:
     mutable QMutex mutex_; // the cable-modem thread reads the map while the screens write it
     QVariantMap variables_;
     ChannelIndexes indexes_;
+    bool savesHeld_ = false;
+    bool saveDue_ = false;
 };

@@ -12,6 +12,7 @@
 #include "rf/engine/measures.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -22,6 +23,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
@@ -95,6 +98,40 @@ TEST(DisplayScreens, EveryScreenRendersInEveryLanguageAndIsCaptured)
         }
     }
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+}
+
+// The first screen's settings save (with its disk sync) follows the main view's first frame
+// instead of delaying it; the file then holds the screen shown.
+TEST(DisplayScreens, TheFirstScreensSaveFollowsTheMainViewsFirstFrame)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs a display: run under xvfb-run";
+    ScopedBoard board{unitBoard()};
+    board.hostEngineThreads();
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion"));
+    StartUp::setApplicationIdentity();
+    const auto syncs = [&] {
+        const std::vector<std::string> lines = board->shell().commandLines();
+        return std::count(lines.begin(), lines.end(), "sync");
+    };
+    StartUp startUp(StartUp::Options{true, 0});
+    startUp.run();
+    EXPECT_EQ(syncs(), 0);
+    // Read where the frame is swapped (the render thread, maybe), before anything it queues.
+    long atFirstFrame = -1;
+    QObject::connect(startUp.mainView(), &QQuickWindow::frameSwapped, [&] {
+        if (atFirstFrame < 0)
+            atFirstFrame = syncs();
+    });
+    QSignalSpy shown(startUp.mainView(), &QQuickWindow::frameSwapped);
+    ASSERT_TRUE(shown.wait(StartUp::kSaveAfterFirstFrameAtMostMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(atFirstFrame, 0);
+    EXPECT_EQ(syncs(), 1);
+    QFile file("screenVariables.XML");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("<screen type=\"QString\">MAIN_MENU</screen>"));
 }
 
 // The screenshot key of a toolbar, touched as a finger would, saves the screen as a PNG

@@ -27,6 +27,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using testsupport::LogCapture;
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
@@ -87,6 +89,9 @@ TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->property("date_compilation").toString(), "2025-10-31");
     EXPECT_EQ(root->property("currentScreen").toString(), "MAIN_MENU");
+    // Without a window there is no first frame to wait for: the first screen is saved at once.
+    const std::vector<std::string> lines = board->shell().commandLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "sync"), 1);
     // The simulated unit runs on mains with a charged pack.
     QObject* battery = root->findChild<QObject*>("battery");
     ASSERT_NE(battery, nullptr);

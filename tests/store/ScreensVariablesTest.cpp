@@ -238,6 +238,43 @@ TEST(ScreensVariablesMap, SerialNumberAndModemMacAreHeldUntilTheNextSave)
     EXPECT_TRUE(readText(kFile).contains("<cm_MAC type=\"QString\">00-11-22-33-44-55</cm_MAC>"));
 }
 
+TEST(ScreensVariablesMap, HeldSavesWriteOnceAtTheReleaseWithTheLatestValues)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("screenVariables.XML"));
+    const QByteArray before = readBytes(kFile);
+    ScreensVariables* sv = ScreensVariables::getInstance();
+    int powerOffSignals = 0;
+    QObject::connect(sv, &ScreensVariables::autoPowerOffChanged, [&](int) { ++powerOffSignals; });
+
+    // While held, the map and its signals go on; the file and the remount wait.
+    sv->holdSaves();
+    QVariantMap map = sv->getScreensVariables();
+    map["screen"] = "FIRST";
+    sv->setScreensVariables(map);
+    map["screen"] = "SECOND";
+    sv->setScreensVariables(map);
+    sv->guardaVariables();
+    EXPECT_EQ(sv->getScreensVariables().value("screen").toString(), "SECOND");
+    EXPECT_EQ(powerOffSignals, 2);
+    EXPECT_TRUE(commands(board.board()).empty());
+    EXPECT_EQ(readBytes(kFile), before);
+
+    sv->releaseSaves();
+    EXPECT_EQ(commands(board.board()), remountBrackets());
+    EXPECT_TRUE(readText(kFile).contains("<screen type=\"QString\">SECOND</screen>"));
+
+    // Released, saves are immediate again; a release with no save due writes nothing.
+    board->shell().clear();
+    sv->releaseSaves();
+    sv->holdSaves();
+    sv->releaseSaves();
+    EXPECT_TRUE(commands(board.board()).empty());
+    sv->guardaVariables();
+    EXPECT_EQ(commands(board.board()), remountBrackets());
+}
+
 TEST(ScreensVariablesFile, AMalformedFileGivesTheDefaultsAndIsKeptAside)
 {
     ScopedBoard board;
