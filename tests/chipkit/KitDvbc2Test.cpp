@@ -370,12 +370,7 @@ TEST(KitDvbc2Monitor, NotReadyWhenUnlockedAndTheFreezeAlwaysLetGo)
     uint32_t u = 0;
     const std::vector<std::pair<const char*, Monitor>> synced = {
         {"MER", [&](kit_demod_t* d) { return kit_demod_dvbc2_adv_monitor_MER(d, &s); }},
-        {"SNR", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SNR(d, &s); }},
         {"CarrierOffset", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_CarrierOffset(d, &s); }},
-        {"SpectrumSense", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SpectrumSense(d, &v); }},
-        {"SamplingOffset", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SamplingOffset(d, &s); }},
-        {"LDPCIter", [&](kit_demod_t* d) { return kit_demod_dvbc2_adv_monitor_LDPCIter(d, &u); }},
-        {"TSRate", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_TSRate(d, &u); }},
         {"CodeRate", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_CodeRate(d, 1, &v); }},
     };
     for (const auto& m : synced) {
@@ -402,8 +397,7 @@ TEST(KitDvbc2Monitor, NotReadyWhenUnlockedAndTheFreezeAlwaysLetGo)
     }
     // The counters carry valid flags of their own.
     Active b(0x00);
-    for (auto read : {kit_demod_dvbc2_monitor_PER, kit_demod_dvbc2_monitor_PostBCHFER, kit_demod_dvbc2_monitor_PreLDPCBER,
-                      kit_demod_dvbc2_monitor_PreBCHBER, kit_demod_dvbc2_monitor_PacketErrorNumber})
+    for (auto read : {kit_demod_dvbc2_monitor_PER, kit_demod_dvbc2_monitor_PreBCHBER, kit_demod_dvbc2_monitor_PacketErrorNumber})
         EXPECT_EQ(read(&b.demod, &u), 4u);
     EXPECT_TRUE(freezeReleased(b.i2c));
     b.set(0x20, 0x26, {0xF1, 0x23});

@@ -362,26 +362,15 @@ TEST(KitDvbt2Monitor, NotReadyAndFailuresLeaveTheFreezeReleased)
     using Call = std::function<kit_result_t(kit_demod_t*)>;
     uint32_t u = 0;
     int32_t s = 0;
-    uint8_t c = 0;
     kit_dvbt2_ofdm_t ofdm;
-    kit_dvbt2_l1pre_t pre;
     kit_dvbt2_l1post_t post;
     kit_dvbt2_plp_t plp;
     const std::vector<std::pair<const char*, Call>> calls = {
         {"offset", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_CarrierOffset(d, &s); }},
-        {"version", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_Version(d, &u); }},
         {"ofdm", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_OFDM(d, &ofdm); }},
-        {"plps", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_DataPLPs(d, nullptr, &c); }},
         {"plp", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_ActivePLP(d, KIT_DVBT2_PLP_DATA, &plp); }},
-        {"change", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_L1Change(d, &c); }},
         {"post", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_L1Post(d, &post); }},
-        {"pre", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_L1Pre(d, &pre); }},
-        {"inband", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_InBandBTSRate(d, KIT_DVBT2_PLP_DATA, &u); }},
-        {"sense", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_SpectrumSense(d, &u); }},
-        {"snr", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_SNR(d, &s); }},
-        {"tsrate", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_TSRate(d, &u); }},
         {"qam", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_QAM(d, KIT_DVBT2_PLP_COMMON, &u); }},
-        {"rate", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_CodeRate(d, KIT_DVBT2_PLP_DATA, &u); }},
         {"mer", [&](kit_demod_t* d) { return kit_demod_dvbt2_adv_monitor_MER(d, &s); }},
     };
     for (const auto& call : calls) {
