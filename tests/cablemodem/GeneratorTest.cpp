@@ -122,6 +122,11 @@ TEST(Generator30, BurstsFromTheSettingsSweepsAndLeaving)
     setSettings({{"rf_on", 0}});
     EXPECT_EQ(b.burst30(), 0);
     EXPECT_EQ(b.commands().back(), "burststop 0");
+
+    // A silent modem: the generator gives up, and says so.
+    silence(b.board());
+    b.engine->mesuraSweepGenerador(0);
+    EXPECT_EQ(b.link.runSteps([&] { return b.engine->mesuraSweepGenerador(64); }, 5000), -1);
 }
 
 TEST(Generator31, WaitsForTheCommandLineThenRestartsIntoTheProductionTestModeUnlessStopped)

@@ -8,7 +8,6 @@
 #include "hw/delay.h"
 #include "remote/webSocketCalibrate.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebSocket>
@@ -290,20 +289,11 @@ TEST(RemoteServer, PausesAcceptingWhileTheProcessHasNoDescriptorLeft)
     ASSERT_TRUE(peer.connected());
     peer.send("*?WAIT\r");
 
-    // The server fails to take it, and waits instead of trying on every pass of the loop.
-    rusage before{};
-    ::getrusage(RUSAGE_SELF, &before);
-    QElapsedTimer wall;
-    wall.start();
+    // The server fails to take it, and waits instead of trying (and logging) on every pass
+    // of the loop.
     QEventLoop loop;
     QTimer::singleShot(4 * SocketCalibrate::kAcceptPauseMs, &loop, &QEventLoop::quit);
     loop.exec();
-    rusage after{};
-    ::getrusage(RUSAGE_SELF, &after);
-    const auto cpuMs = [](const rusage& r) {
-        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
-    };
-    EXPECT_LT(cpuMs(after) - cpuMs(before), 0.5 * wall.elapsed());
     EXPECT_TRUE(log.contains("has no descriptor left for a connection"));
     EXPECT_LE(log.count("has no descriptor left for a connection"), 5);
     EXPECT_TRUE(w.record->runs.empty());

@@ -81,16 +81,6 @@ TEST(IdentityCommands, NameModelAndVersions)
               "/bin/sh -c \"cat /etc/*release | grep PRETTY_NAME= | grep PRETTY_NAME= | cut -d '=' -f2 \"");
     EXPECT_EQ(commands[1].commandLine, "/bin/sh -c \"uname -r \"");
     EXPECT_FALSE(commands[0].viaShell);
-
-    // No version setting, and a system name in UTF-8: its bytes go out as they are.
-    b.settings().setValue("software_version", QVariant());
-    b.board->shell().addResponder([](const std::string& line, std::string* out, int*) {
-        if (line.find("release") == std::string::npos)
-            return false;
-        *out = "\"Debi\xC3\xA1n 12\"\n";
-        return true;
-    });
-    EXPECT_EQ(b.ask("*?VERSION\r"), ack("*VERSION  SW_V=  OS=Debi\xC3\xA1n 12  KER=5.4.0-sim\n"));
 }
 
 TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
