@@ -108,12 +108,12 @@ AdjustmentBlob dvbtBlob(int16_t configMax = 320)
     return b;
 }
 
-AdjustmentBlob dvbt2Blob(int16_t lmFirst = -50)
+AdjustmentBlob dvbt2Blob()
 {
     AdjustmentBlob b = header();
     for (int i = 0; i < 30; ++i)
         merSlot(b, 20, 390, {{390, 395}, {200, 200}});
-    linkMargin(b, 128, lmFirst);
+    linkMargin(b, 128, -50);
     return b;
 }
 
@@ -252,7 +252,6 @@ TEST_F(Adjust, RejectedBlobsLeaveTheDefaultsAndTheirError)
         {"MER maximum 501", DRVCXD2856_PP_DVBC, dvbcBlob(501), MEASURE_MER_TEXT_FORMAT},
         {"BER key 601", DRVCXD2856_PP_DVBC, dvbcBlob(480, 100, 601), MEASURE_BER_TEXT_FORMAT},
         {"link margin -1001", DRVCXD2856_PP_DVBC, dvbcBlob(480, -1001), DRVCXD2856_TEXT_PP_LINKMARGIN},
-        {"T2 link margin 1200", DRVCXD2856_PP_DVBT2, dvbt2Blob(1200 - 127), DRVCXD2856_TEXT_PP_LINKMARGIN},
         {"constellation maximum 1001", DRVCXD2856_PP_DVBT, dvbtBlob(1001), MEASURE_MER_CONSTELLATION_TEXT_FORMAT},
     };
     for (const Case& c : cases) {
@@ -262,7 +261,6 @@ TEST_F(Adjust, RejectedBlobsLeaveTheDefaultsAndTheirError)
         EXPECT_STREQ(e.text, c.text) << c.what;
         EXPECT_EQ(pp->common.poweron_delay_ms, 600) << c.what;
         EXPECT_EQ(pp->dvbc.linkmargin[2], c.section == DRVCXD2856_PP_DVBC ? 245 : 0) << c.what;
-        EXPECT_EQ(pp->dvbt2.linkmargin[0], c.section == DRVCXD2856_PP_DVBT2 ? 6 : 0) << c.what;
         EXPECT_EQ(pp->dvbt.mer_constellation[17].maximum_mer, c.section == DRVCXD2856_PP_DVBT ? 350 : 0) << c.what;
     }
 }

@@ -59,10 +59,6 @@ TEST(DrvCXD2856Families, AdjustmentUpdatePresetsTheSignalParameters)
     EXPECT_EQ((U{DrvCXD2856_dvbt2_get_plp_constellation_type(), DrvCXD2856_dvbt2_get_plp_coderate(), base, lite}),
               (U{eCONST_256QAM, eCR_5_6, 0, 0}));
 
-    ASSERT_EQ(b.bringUp(Std::J83b, 573000000).code, 0u);
-    EXPECT_EQ((U{DrvCXD2856_annexb_get_symbol_rate(&flag), DrvCXD2856_annexb_get_constellation(&flag)}),
-              (U{5057000, eCONST_64QAM}));
-
     ASSERT_EQ(b.bringUp(Std::DvbC2, 866000000).code, 0u);
     const uint8_t* ids = nullptr;
     DrvCXD2856_dvbc2_get_dslice_list(&count, &ids);

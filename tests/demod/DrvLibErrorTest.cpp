@@ -31,14 +31,6 @@ TEST(KxlDrvLibError, BuildersAndFirstErrorWins)
     EXPECT_TRUE(KxlDrvLib_error_is_ok(nullptr));
 }
 
-TEST(KxlDrvLibError, I2cCodesAreNineteenToTwentyFour)
-{
-    for (uint32_t code = 17; code <= 26; ++code) {
-        KxlDrvLibError e{code, 0, nullptr};
-        EXPECT_EQ(KxlDrvLib_error_is_i2c(&e) != 0, code >= 19 && code <= 24) << code;
-    }
-}
-
 TEST(ReadPp, WordClampsAndReportsIt)
 {
     struct Case {

@@ -62,8 +62,6 @@ TEST(MeasureBer, SequencesOfWindows)
     const Case cases[] = {
         // DVB-T CBER settles over 2 calls, which report the maximum and store nothing.
         {"settle", MEASURE_BER_PARAMS_DVBT_CBER, {{500, 1000000, 2, A, 0.1}, {100, 1000000, 1, V, 1e-4}}},
-        // The same on every call, past the ring's 100 entries.
-        {"constant", MEASURE_BER_PARAMS_DVBC_CBER, {{100, 1000000, 1, kAny, 0}, {100, 1000000, 149, V, 1e-4}}},
         // Threshold 4: the bound is 10^ceil(log10(4 / bits counted)), down to the minimum 1e-9.
         {"error-free", MEASURE_BER_PARAMS_DVBC_CBER,
          {{0, 100000000, 1, kAny, 0}, {0, 100000000, 3, B, 1e-7}, {0, 100000000, 36, B, 1e-8}, {0, 100000000, 21, B, 1e-9}}},
@@ -74,8 +72,6 @@ TEST(MeasureBer, SequencesOfWindows)
         {"fall to no errors", MEASURE_BER_PARAMS_DVBC_CBER,
          {{1000, 1000000, 21, kAny, 0}, {0, 1000000, 1, B, 1e-4}, {0, 1000000, 1, B, 1e-5}, {0, 1000000, 1, kAny, 0},
           {0, 1000000, 1, B, 1e-6}}},
-        {"fall to a lower rate", MEASURE_BER_PARAMS_DVBC_CBER,
-         {{1000, 10000000, 21, kAny, 0}, {1, 10000000, 1, B, 1e-5}, {1, 10000000, 2, B, 1e-6}, {1, 10000000, 3, V, 1e-7}}},
         {"above the maximum", MEASURE_BER_PARAMS_DVBC_CBER, {{0, 0, 1, kAny, 0}, {500000, 1000000, 1, A, 0.1}}},
         // Before the task has programmed its window it passes 0 bits: the call still counts,
         // and a window without bits later repeats the last result.
@@ -95,11 +91,7 @@ TEST(MeasureBer, SequencesOfWindows)
         }
     }
 
-    // Settling stores nothing but counts; the fall to no errors cuts the history to one window.
-    Ber settle(MEASURE_BER_PARAMS_DVBT_CBER);
-    settle.feed(500, 1000000);
-    settle.feed(500, 1000000);
-    EXPECT_EQ(std::make_tuple(settle.object.ring.count, MEASURE_BER_counter(&settle.object)), std::make_tuple(0, 2u));
+    // The fall to no errors cuts the history to one window.
     Ber fall(MEASURE_BER_PARAMS_DVBC_CBER);
     for (int i = 0; i < 21; ++i)
         fall.feed(1000, 1000000);
@@ -140,11 +132,9 @@ TEST(MeasureBer, FactorInterpolatesBetweenKeys)
         int32_t key;
         float factor;
     } cases[] = {
-        {&t, 500, 1.0f},      {&t, 400, 1.0f},       {&t, 300, 2.0f},        {&t, 250, 2.5f},   {&t, 201, 2.99f},
-        {&t, 200, 3.0f},      {&t, 100, 3.0f},       {&t, -5, 3.0f},
+        {&t, 500, 1.0f},       {&t, 400, 1.0f},     {&t, 250, 2.5f},     {&t, 200, 3.0f},  {&t, -5, 3.0f},
         {&wild, 400, 1000.0f}, {&wild, 50, 1e-12f}, // clamped
-        {nullptr, 300, 1.0f}, {&empty, 300, 1.0f},  {&flat, 250, 4.0f},    {&flat, 350, 2.0f},
-        {&def, -100, 1.0f},   {&def, 350, 1.0f},     {&def, 2000, 1.0f},
+        {nullptr, 300, 1.0f},  {&empty, 300, 1.0f}, {&flat, 250, 4.0f},  {&def, 350, 1.0f},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(MEASURE_BER_get_factor(c.key, c.table), c.factor, c.factor * 1e-5) << c.key;
@@ -168,10 +158,8 @@ TEST(MeasureBer, LoaderReadsTheWholeSlotAndChecksIt)
         {"a slot larger than the table", many, 32, 0},
         {"key above 600", {{601, 100}, {0xFFFF, 0}}, 1, 26},
         {"factor 0", {{500, 0}, {0xFFFF, 0}}, 1, 26},
-        {"factor above 20000", {{500, 20001}, {0xFFFF, 0}}, 1, 26},
         {"end key with a factor", {{500, 100}, {0xFFFF, 5}, {0xFFFF, 0}}, 2, 26},
         {"keys not descending", {{300, 100}, {300, 200}, {0xFFFF, 0}}, 2, 26},
-        {"keys rising", {{200, 100}, {300, 200}, {0xFFFF, 0}}, 2, 26},
         {"no end marker", {{500, 100}, {400, 100}, {300, 100}}, 3, 26},
         {"no slot at all", {}, 0, 26},
     };

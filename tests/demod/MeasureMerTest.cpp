@@ -56,8 +56,7 @@ TEST(MeasureMer, CalibrationAndLimits)
         int32_t real;
     } calibrations[] = {
         {&t, 450, 0, 0, 480}, // above the first point: along the first segment
-        {&t, 400, 0, 0, 420}, {&t, 303, 0, 0, 304}, {&t, 302, 0, 0, 302}, {&t, 300, 0, 0, 300}, {&t, 250, 0, 0, 240},
-        {&t, 200, 0, 0, 180}, {&t, 100, 0, 0, 90},  {&t, 1, 0, 0, 1},     {&t, 0, 0, 2, 0},     {&t, -7, 0, 2, 0},
+        {&t, 400, 0, 0, 420}, {&t, 303, 0, 0, 304}, {&t, 250, 0, 0, 240}, {&t, 1, 0, 0, 1}, {&t, 0, 0, 2, 0},
         {&t, 420, 1, 0, 444}, // under the maximum 450
         {&t, 450, 1, 1, 450}, // 480 clamps
         {nullptr, 777, 1, 0, 777}, {&empty, 777, 1, 0, 777}, {&flat, 400, 0, 0, 200}, {&def, 350, 0, 0, 350},
@@ -78,9 +77,8 @@ TEST(MeasureMer, CalibrationAndLimits)
         uint32_t outStatus;
         int32_t out;
     } limits[] = {
-        {&def, 0, 520, 1, 500},    {&def, 0, 500, 0, 500},    {&def, 0, 0, 0, 0},        {&def, 0, -10, 2, 0},
-        {&def, 3, 250, 3, 250},    {&narrow, 0, 50, 2, 50},   {&narrow, 0, 450, 1, 450}, {&narrow, 0, 250, 0, 250},
-        {&empty, 0, -40, 0, -40},  {nullptr, 2, 900, 2, 900},
+        {&def, 0, 520, 1, 500},   {&def, 0, 500, 0, 500},    {&def, 0, -10, 2, 0}, {&def, 3, 250, 3, 250},
+        {&narrow, 0, 50, 2, 50},  {&narrow, 0, 450, 1, 450}, {&empty, 0, -40, 0, -40}, {nullptr, 2, 900, 2, 900},
     };
     for (const auto& c : limits) {
         MEASURE_MER_limit(&r, c.status, c.value, c.table);
@@ -103,10 +101,6 @@ TEST(MeasureMer, BatchesStepsAndSmoothing)
     EXPECT_EQ(Mer(MEASURE_MER_PARAMS_DVBC).feed({300, 300, 300, 300, 300, 300, 500, 180}), 310);
     EXPECT_EQ(Mer(MEASURE_MER_PARAMS_DVBC).feed({400, 200}, &half), 150);
     EXPECT_EQ(Mer(MEASURE_MER_PARAMS_DVBC).feed({350}, &def), 350);
-
-    Mer constant(MEASURE_MER_PARAMS_DVBT2);
-    for (int call = 0; call < 200; ++call)
-        ASSERT_EQ(constant.feed({287, 288, 286}), 287) << call;
 
     // ISDB-T: short window 4, step threshold 20 over 4 calls, jump threshold 30 over 2 calls.
     // A sustained drop jumps to the short mean on the fourth call.
@@ -192,7 +186,6 @@ TEST(MeasureMer, LoaderReadsTheSlotAndChecksIt)
         {"valid", 450, {{380, 400}, {300, 310}, {0, 0}, {0xFFFF, 0}, {999, 999}}, 0, 3, 450},
         {"a slot larger than the table: 32 points kept", 500, many, 0, 32, 500},
         {"maximum above 500", 501, {{400, 400}, {0xFFFF, 0}}, 26, 1, 500},
-        {"measured above 500", 500, {{501, 400}, {0xFFFF, 0}}, 26, 1, 500},
         {"real above 500", 500, {{400, 501}, {0xFFFF, 0}}, 26, 1, 500},
         {"not descending", 500, {{300, 300}, {300, 200}, {0xFFFF, 0}}, 26, 2, 500},
         {"no end marker", 500, {{400, 400}, {300, 300}}, 26, 2, 500},
