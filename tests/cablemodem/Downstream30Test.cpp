@@ -1,5 +1,5 @@
 // The DOCSIS 3.0 downstream decoder, the up/down sweep and the decode sequence, the tuning
-// and upstream burst machines with the exact lines they send, and the constellation test
+// machine with the exact lines it sends, and the constellation test
 // (code 60), on the simulated modem and the typical cable scene: what each channel's map
 // carries, each receiver emitted once, failed exchanges and time-outs, the stores' maps.
 #include "ModemTestSupport.h"
@@ -208,47 +208,6 @@ TEST(Tuning30, ModesTuningRegistrationProgressAndItsFailures)
     sintonitzaFrequenciaCableModem(4, 1, 602000000);
     EXPECT_EQ(tune(1, 602000000), -1);
     EXPECT_EQ(link.clock().monotonicMs() - t0, 12200u);
-}
-
-TEST(UpstreamBurst30, TheBurstCommandFromTheSettingsRfOffAndSilence)
-{
-    testsupport::ScopedWorkDir dir;
-    ModemLink link(kDocsis30);
-    link.powerAndBoot();
-    link.modem().setMenu(true);
-    setSettings({{"rf_on", 1}, {"up_test_modulation", 9}, {"up_test_symbolrate", 3}, {"up_test_power", 1105}});
-    link.modem().clearCommands();
-    EXPECT_EQ(mesuraSendUpstream(4, 40e6), 100);
-    EXPECT_EQ(GetModemStatus(), MODEM_STATUS_RES);
-    EXPECT_EQ(mesuraSendUpstream(15, 40e6), MODEM_STEP_STAGE_DONE);
-    EXPECT_EQ(GetModemStatus(), MODEM_STATUS_STARTING);
-    EXPECT_EQ(link.runSteps([] { return mesuraSendUpstream(64, 40e6); }), MODEM_STEP_STAGE_DONE);
-    EXPECT_EQ(GetModemStatus(), MODEM_STATUS_UPSTREAM_SETUP);
-    EXPECT_EQ(link.runSteps([] { return mesuraSendUpstream(64, 40e6); }), MODEM_STEP_STAGE_DONE);
-    EXPECT_EQ(GetModemStatus(), MODEM_STATUS_UPSTREAM_READY);
-    EXPECT_EQ(mesuraSendUpstream(64, 40e6), 0);
-    EXPECT_EQ(GetInicialitzat(), 1);
-    // Modulation 9 is out of range (0); power 110.5 dBuV truncates to 110: gain 10.
-    EXPECT_EQ(link.modem().commands().back(), "upburst 0 40.0 0 3 10");
-    EXPECT_EQ(mesuraSendUpstream(7, 40e6), -1);
-    EXPECT_EQ(mesuraSendUpstream(64, 40e6), 0);
-
-    // A finished stage is busy to the caller.
-    auto advance = [] {
-        const int r = mesuraSendUpstream(64, 20e6);
-        return r == MODEM_STEP_STAGE_DONE ? 100 : r;
-    };
-    setSettings({{"rf_on", 0}});
-    mesuraSendUpstream(0, 20e6);
-    mesuraSendUpstream(15, 20e6);
-    EXPECT_EQ(link.runSteps(advance), 0);
-    EXPECT_EQ(link.modem().commands().back(), "burststop 0");
-    mesuraSendUpstream(0, 20e6);
-    mesuraSendUpstream(15, 20e6);
-    silence(link.board());
-    EXPECT_EQ(link.runSteps(advance, 5000), -1);
-    EXPECT_EQ(GetModemStatus(), MODEM_STATUS_RES);
-    EXPECT_EQ(GetInicialitzat(), 0);
 }
 
 TEST(Constellation30, TunesReportsTheChannelThenItsDump)

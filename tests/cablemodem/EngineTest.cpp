@@ -2,16 +2,11 @@
 // without a test, the restart of the step machines at the next pass, the start-up that
 // leaves a modem alone unless it is fitted and powered, its modem set-up commands and
 // queries (the exact lines, their pauses and time-outs), the paced 3.0 tuning, the result
-// calculations at their limits, and the engine's thread end to end with the simulated
-// modem: power-up through the input routing while the screens poll the status, then a
-// DOCSIS 3.0 downstream analysis that fills the stores with the scene's channels.
+// calculations at their limits, and the engine's thread stopped from the screens and by
+// the end of the application's loop.
 #include "ModemTestSupport.h"
 
-#include "cablemodem/modemDecoders30.h"
 #include "cablemodem/modemStores.h"
-
-#include "hw/delay.h"
-#include "rf/circuitRouting.h"
 
 #include "VirtualClock.h"
 
@@ -297,64 +292,4 @@ TEST(EngineThread, AStopFromTheScreensEndsThePollingOfASilentModem)
     qApp->exec();
     EXPECT_TRUE(e->isFinished());
     EXPECT_LT(stopping.elapsed(), 10000); // stopped, not left hanging
-}
-
-TEST(EngineThread, PowerUpThroughTheRoutingThenADownstreamAnalysisOfTheScene)
-{
-    testsupport::ScopedWorkDir dir;
-    ASSERT_TRUE(dir.seedFromData("calibracion"));
-    testsupport::ScopedBoard board;
-    auto scene = std::make_shared<platform::sim::RfScene>();
-    platform::sim::RfScene::typicalCableNetwork(*scene);
-    auto modem = installModem(*board, kDocsis30, scene);
-    board.clock().setScale(50);
-    MesuraCM* e = engine();
-    EngineRunning running;
-    QThread::msleep(50);
-
-    // The routing powers the modem from the GUI thread; the engine then waits 40 s for
-    // it while the status bar keeps polling.
-    const uint64_t poweredAt = board.clock().monotonicMs();
-    setModeCircuit(DOCSIS_RF);
-    std::vector<int> seen;
-    uint64_t slowestMs = 0;
-    ASSERT_TRUE(waitReal([&] {
-        const uint64_t before = board.clock().monotonicMs();
-        const int status = e->getModemStatus_31();
-        slowestMs = std::max(slowestMs, board.clock().monotonicMs() - before);
-        if (seen.empty() || seen.back() != status)
-            seen.push_back(status);
-        return status == MODEM_STATUS_POWER_ON;
-    }));
-    EXPECT_EQ(seen, (std::vector<int>{MODEM_STATUS_STARTING, MODEM_STATUS_POWER_ON}));
-    EXPECT_GE(board.clock().monotonicMs() - poweredAt, 40000u);
-    // The poll never waits for the engine's 40 s (a generous bound: the machine is shared).
-    EXPECT_LT(slowestMs, 20000u);
-
-    // The engine idles (no code chosen); the analysis runs here, on the link it owns, with
-    // the exchanges' own time-outs: board time waits while the modem's answer is on its way.
-    GetModemReady(0);
-    int r = 100;
-    ASSERT_TRUE(waitReal([&] {
-        r = GetModemReady(64); // one step per pass, the hand-over running between
-        delay(100);
-        return r == 0 || r == -1;
-    }));
-    ASSERT_EQ(r, 0) << ::testing::PrintToString(modem->commands());
-    e->startPass();
-    ASSERT_EQ(e->sintonizarTuner30(602000000), 1);
-    delay(15000); // registration goes past ranging and DHCP
-    InicialitzarMesuresDownstream();
-    const std::vector<platform::sim::SceneCarrier> docsis = scene->blocksOf("DOCSIS30");
-    for (int i = 0; i < static_cast<int>(docsis.size()); ++i) {
-        ASSERT_EQ(e->envia_cadena_modem(QString("phy %1\r").arg(i), "power", 5000), 1) << i;
-        ASSERT_EQ(decodeDownStream(i), 1) << i;
-        EXPECT_EQ(e->decodificaBer(i), 0) << i;
-        const PhyChannel& p = GetPhyPointer()[i];
-        EXPECT_EQ((std::vector<int>{p.frequency, p.power, p.mse, p.qamLock + p.fecLock + p.mpegLock}),
-                  (std::vector<int>{static_cast<int>(docsis[i].frequencyHz), tenthsOfPrinted(docsis[i].levelDbuV - 60),
-                                    static_cast<int>(5 + 10 * -docsis[i].merDb - 40), 3}))
-            << i;
-        EXPECT_DOUBLE_EQ(p.preBer, 1.0 / (6952.0 * 3000 * 8)) << i;
-    }
 }

@@ -128,12 +128,6 @@ TEST(ModemReady30, ReadyAndTunedReachesTheWantedLevelThenASilentModemIsPowerCycl
     EXPECT_LE(level, 40000);
     EXPECT_EQ(ProcesModemReady(64, 1, 602000000, 15000), 0);
     EXPECT_EQ(count(link.modem().commands(), "go 602.00"), 1);
-    // The same channel again: no new tuning, only the state report.
-    link.modem().clearCommands();
-    ProcesModemReady(0, 1, 602000000, 15000);
-    EXPECT_EQ(link.runSteps(advance, 3000), 0);
-    EXPECT_EQ(count(link.modem().commands(), "go 602.00"), 0);
-    EXPECT_GE(count(link.modem().commands(), "doc/cms"), 1);
 
     silence(link.board());
     link.board().log().clear();
@@ -206,18 +200,6 @@ TEST(ModemReady31, ASilentModemIsPowerCycledAndAStopLeavesItUnready)
     EXPECT_EQ(count(lineWriteTexts(link.board()), "2=1"), 1);
     // Stopped without an answer: not reported as a ready command line.
     EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_OFF);
-}
-
-TEST(ModemReady31, AFailedStartUpIsNotReportedReady)
-{
-    ModemLink link;
-    link.board().faults().fail(platform::sim::Device::serial(portName), platform::sim::kOpen);
-    power_ON_CableModem();
-    passingEngine()->waitCableModem_ON();
-    EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_OFF);
-    link.board().faults().fail(platform::sim::Device::serial(portName), platform::sim::kOpen, false);
-    passingEngine()->resetCableModem_3_1();
-    EXPECT_EQ(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
 }
 
 TEST(ModemState31, OutsideTheMenuReadinessFollowsAndDroppingTheDownstreamWaitsForNotSynchronized)

@@ -1,6 +1,6 @@
-// DOCSIS 3.1 registration and ranging (codes 71, 74, 70, 75) on the simulated modem and the
+// DOCSIS 3.1 registration and ranging (codes 71, 70, 75) on the simulated modem and the
 // typical cable scene: the set-up each sends, the reports that follow each accepted state,
-// and a modem that never finds its channel, is only ranged, or is stopped while it settles.
+// and a modem that never finds its channel or is stopped while it settles.
 #include "ModemTestSupport.h"
 
 #include "store/screensvariables.h"
@@ -60,27 +60,6 @@ TEST(Registration31, OnTheChannelItReachesOperationalAndReportsTheScenesNetworkU
     EXPECT_EQ(s.ip.last()["gateway"], QString::fromStdString(services.gateway));
     EXPECT_GT(count(m.commands(), "docsis/ipcable"), 3);
 
-    // The modem's own search (code 74): no tune is sent; the constellation screen busy (the
-    // map it is told holds the last OFDM figures too).
-    m.run([] { passingEngine()->mesura_on_channel_registrat_31_signal_31(); }, 60000);
-    EXPECT_EQ(s.dadesIq.value(0).value("locked"), QVariant(false));
-    EXPECT_EQ(m.setUp(2, 4),
-              (Commands{"docsis/setDiplexer 2", "docsis/dhcpmode 1", "docsis/rangemode 1", "docsis/findds 1"}));
-    EXPECT_FALSE(m.tuned());
-    EXPECT_FALSE(s.ip.isEmpty());
-    EXPECT_FALSE(s.downOfdm31.isEmpty());
-}
-
-TEST(Registration31, AModemOnlyRangedGetsItsTablesButNoAddressReport)
-{
-    Modem31 m;
-    stickState(m.board(), "RANGING_COMPLETE");
-    m.run([] { passingEngine()->mesura_on_channel_registrat_31(); }, 60000);
-    EXPECT_FALSE(m.emitted.phy31.isEmpty());
-    EXPECT_FALSE(m.emitted.upsBonding31.isEmpty());
-    EXPECT_TRUE(m.emitted.ip.isEmpty());
-    EXPECT_EQ(count(m.commands(), "docsis/ipcable"), 0);
-    EXPECT_FALSE(m.emitted.status.contains("Getting IP CM"));
 }
 
 TEST(Registration31, WithoutAChannelEachMissRestartsTheScreenAndAMinuteEndsTheProcedure)

@@ -135,16 +135,3 @@ TEST_P(Reports31, EveryReportAgreesWithTheScene)
     EXPECT_TRUE(e->decodeDsOfdmInfo_3_1(2).isEmpty());
     EXPECT_TRUE(m.commands().empty());
 }
-
-TEST(Information, DocsisThreeZeroReadsTheMacAndFirmware)
-{
-    LinkedModem m(kDocsis30);
-    MesuraCM* e = MesuraCM::getInstance();
-    e->init(0, QML_CM_MAC_INFORMATION);
-    for (int i = 0; i < 200 && m.emitted.information.isEmpty(); ++i)
-        e->runPass();
-    EXPECT_EQ(m.emitted.information,
-              (QList<QVariantMap>{{{"cm_mac", "00:1A:2B:3C:4D:5E"}, {"cm_firm_version", "fw_3_0_1"}}}));
-    EXPECT_EQ(count(m.commands(), "macaddr"), 1);
-    EXPECT_EQ(count(m.commands(), "dir"), 1);
-}

@@ -42,26 +42,17 @@ TEST(NumberFormats, CheckSpellingAgainstTheFlags)
 {
     using format::SIGN_ANY;
     using format::SIGN_PLUS_ONLY;
-    EXPECT_FALSE(check_format_integer(nullptr, 3, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("", 3, SIGN_ANY));
-    EXPECT_TRUE(check_format_integer("0x", 2, SIGN_ANY));
-    EXPECT_TRUE(check_format_integer("0XaF09", 2, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("0x1G", 3, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("0x1F", 1, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("12", 2, SIGN_ANY));
-    EXPECT_TRUE(check_format_integer("+", 1, SIGN_PLUS_ONLY));
-    EXPECT_TRUE(check_format_integer("-5", 1, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("-5", 1, SIGN_PLUS_ONLY));
-    EXPECT_FALSE(check_format_integer("1.5", 3, SIGN_ANY));
-    EXPECT_TRUE(check_format_integer("1.5M", 17, SIGN_ANY));
-    EXPECT_TRUE(check_format_integer(".5", 17, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("1.2.3", 17, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("1KM", 17, SIGN_ANY));
-    EXPECT_TRUE(check_format_integer("1K5", 17, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("1m", 17, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("1g", 17, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("K", 17, SIGN_ANY));
-    EXPECT_FALSE(check_format_integer("1 ", 17, SIGN_ANY));
+    const struct { const char* text; unsigned flags; format::Signed sign; bool valid; } rows[] = {
+        {nullptr, 3, SIGN_ANY, false}, {"", 3, SIGN_ANY, false},     {"0x", 2, SIGN_ANY, true},
+        {"0XaF09", 2, SIGN_ANY, true}, {"0x1G", 3, SIGN_ANY, false}, {"0x1F", 1, SIGN_ANY, false},
+        {"12", 2, SIGN_ANY, false},    {"+", 1, SIGN_PLUS_ONLY, true}, {"-5", 1, SIGN_ANY, true},
+        {"-5", 1, SIGN_PLUS_ONLY, false}, {"1.5", 3, SIGN_ANY, false}, {"1.5M", 17, SIGN_ANY, true},
+        {".5", 17, SIGN_ANY, true},    {"1.2.3", 17, SIGN_ANY, false}, {"1KM", 17, SIGN_ANY, false},
+        {"1K5", 17, SIGN_ANY, true},   {"1m", 17, SIGN_ANY, false},   {"1g", 17, SIGN_ANY, false},
+        {"K", 17, SIGN_ANY, false},    {"1 ", 17, SIGN_ANY, false},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(check_format_integer(r.text, r.flags, r.sign), r.valid) << (r.text ? r.text : "null") << r.flags;
 }
 
 TEST(NumberFormats, ScaleStepTruncatesSurplusDecimals)

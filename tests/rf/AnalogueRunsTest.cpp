@@ -153,45 +153,6 @@ TEST(AnalogueRuns, CtbOnAFreeSlotAndCsoAtTheMarkers)
     EXPECT_EQ(products.at(0).at(0).toMap().keys(), values.keys().mid(0, 5));
 }
 
-TEST(AnalogueRuns, CtbInTheChannelIsReadOnceTheCarrierIsRemoved)
-{
-    EngineBench b;
-    b.scene->setNoiseFloor(-10.0);
-    b.scene->addAnalogue(kVision, 72.0, 5.5e6, 59.0);
-    b.scene->setDistortion(kVision, -45.0, {{-0.75e6, -38.0}, {0.75e6, -36.0}, {1.25e6, -40.0}, {-1.25e6, -39.0}});
-    analogueScreen(b, kVision, palChannel(kVision, 7000000, 5.5),
-                   {{"ctb_cso_on", true},
-                    {"ctb_in_channel", true},
-                    {"cso_marker1", -750000},
-                    {"cso_marker2", 750000},
-                    {"cso_marker3", 1250000},
-                    {"cso_marker4", -1250000}});
-    QSignalSpy products(b.engine, &Measures::ctb_cso_Changed);
-    QSignalSpy levels(b.engine, &Measures::v_a_carriersChanged);
-    QObject::connect(b.engine, &Measures::ctb_cso_Changed, b.engine, &Measures::stopMeasures);
-    // The user switches the carrier off at the head-end during the second pass, then says so.
-    int sweeps = 0;
-    QObject::connect(b.engine, &Measures::listaFrequencyMeasuresChanged, b.engine, [&] {
-        if (++sweeps != 2)
-            return;
-        EXPECT_EQ(products.count(), 0); // the carrier is still on: nothing to show
-        b.scene->removeVisionCarrier(kVision);
-        QTimer::singleShot(0, b.engine, [&] { b.settings({{"ctb_carrier_removed", true}}); });
-    });
-    b.run(DEMOD_ANALOG);
-    ASSERT_EQ(products.count(), 1);
-    EXPECT_EQ(levels.count(), 0); // in the channel nothing else is measured
-    const QVariantMap values = products.at(0).at(0).toMap();
-    // Every beat against the carrier level held from before it was removed.
-    const std::pair<const char*, int> expected[] = {
-        {"CTB_power", 450},   {"CSO_1_power", 480},   {"CSO_2_power", 460},   {"CSO_3_power", 500},
-        {"CSO_4_power", 490}, {"CSO_max_power", 460}, {"CSO_min_power", 500}};
-    for (const auto& [key, value] : expected)
-        EXPECT_NEAR(values.value(key).toInt(), value, 10) << key;
-    EXPECT_EQ(values.size(), 7);
-    EXPECT_EQ(getAtenuador(), 20); // 10 dB below the carrier's
-}
-
 TEST(AnalogueRuns, NoSignalAtOrBelow15dBuVAndAnEmptyListDoesNotSpin)
 {
     EngineBench b;

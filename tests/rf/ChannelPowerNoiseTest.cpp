@@ -205,7 +205,7 @@ TEST(CarrierToNoise, EdgesThatMeetCrossOrSpanTooWideMeasureNothing)
     EXPECT_TRUE(b.detector.empty());
 }
 
-TEST(CarrierToNoise, StepsOfTheAnalogueRunAndTheLogger)
+TEST(CarrierToNoise, TheDigitalStepPutsTheChainBack)
 {
     EngineBench b;
     b.scene->setNoiseFloor(10.0);
@@ -227,22 +227,6 @@ TEST(CarrierToNoise, StepsOfTheAnalogueRunAndTheLogger)
     EXPECT_NEAR(ratio, 420, 10); // DOCSIS 3.1 adds 2.0 dB
     EXPECT_EQ(shown.at(0).at(0).toString(), QString::number(ratio / 10.0, 'f', 1));
 
-    // The analogue step tunes the sound carrier from the channel's offset in MHz. Another
-    // channel: its ratio is not held against the last one's, as after a loop start.
-    rfengine::state().carreir_noise_maxim_List.clear();
-    b.scene->clear();
-    b.scene->setNoiseFloor(30.0);
-    b.scene->addAnalogue(kCentre, 70.0, 6.5e6, 57.0);
-    b.engine->setVariablesChannel({{"type", "ANALOG"}, {"freqAudio", 6.5}});
-    b.watchDetector();
-    b.engine->mesura_noise();
-    EXPECT_EQ(b.tunings().at(1), kCentre + 6500000u - 850000u);
-    EXPECT_NEAR(b.engine->carrierNoise(), 290, 10);
-
-    shown.clear();
-    b.engine->mesura_noise_logger(kCentre, kCentre + 6500000u, 0);
-    EXPECT_NEAR(b.engine->carrierNoise(), 290, 10);
-    EXPECT_EQ(shown.count(), 0);
 }
 
 TEST(MaxHold, CarrierToNoiseHoldsADropOf20dBOver20ValuesIntegration4dBOver8)

@@ -199,16 +199,6 @@ TEST(ChannelPlanRun, FindsTheCableChannelsKindAndStandard)
     });
 }
 
-TEST(ChannelPlanRun, FindsTheTerrestrialChannelsStandard)
-{
-    findsInPlan({
-        {channel(834000000, 8000000, "DIGITAL", "DVB-C"), "DIGITAL", 2, tilted(66, 834e6)},
-        {channel(842000000, 8000000, "DIGITAL", "DVB-C"), "DIGITAL", 3, tilted(66, 842e6)},
-        // ISDB-T is not among the standards tried.
-        {channel(850000000, 6000000, "DIGITAL", "DVB-C"), "DIGITAL", "-", tilted(66, 850e6)},
-    }, 2 * kPace);
-}
-
 namespace {
 
 // One run of each kind, on channels that need no demodulation: the logger on the plan editor

@@ -1,6 +1,6 @@
 // The measurement engine: what its construction sets up, the dispatch of every type code,
 // the loop's start, stop and restart through the 100 ms supervisor (never a new loop inside
-// the one it replaces), and the service operations other subsystems use.
+// the one it replaces), and the settings other subsystems hand it.
 #include "EngineTestBench.h"
 
 #include "cablemodem/engine/mesuraCM.h"
@@ -156,25 +156,6 @@ TEST(MeasuresEngine, ChangeOfTypeDuringASweepRestartsOnlyAfterTheOldLoopReturned
     EXPECT_EQ(stops, (std::vector<std::pair<int, bool>>{{NO_MESURE, false}, {NO_MESURE, false}}));
 }
 
-TEST(MeasuresEngine, AStartWhileTheLoopRunsIsIgnored)
-{
-    EngineBench b;
-    b.engine->setFilter(FILTER_NARROW);
-    b.engine->setListaFrequencyMeasures(rftest::points(400000000u, 1000000u, 10));
-    QSignalSpy stopped(b.engine, &Measures::mesuraIsStoped);
-    int sweeps = 0;
-    QObject::connect(b.engine, &Measures::listaFrequencyMeasuresChanged, b.engine, [&] {
-        ++sweeps;
-        if (sweeps == 1)
-            QTimer::singleShot(0, b.engine, &Measures::startMeasures);
-        if (sweeps == 3)
-            b.engine->stopMeasures();
-    });
-    b.run(SPECTRUM);
-    EXPECT_EQ(sweeps, 3);
-    EXPECT_EQ(stopped.count(), 1);
-}
-
 TEST(MeasuresEngine, NewSettingsEndThePassAndTheNextPassUsesThem)
 {
     EngineBench b;
@@ -202,7 +183,7 @@ TEST(MeasuresEngine, NewSettingsEndThePassAndTheNextPassUsesThem)
     EXPECT_EQ(stopped.count(), 1);
 }
 
-TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffersAndTheServiceOperations)
+TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffersFilterWidthsAndRawReadings)
 {
     EngineBench b;
     const QVariantList first = rftest::points(100000000u, 1000000u, 3);
@@ -214,7 +195,7 @@ TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffersAndTheServiceOperations
     b.engine->setListaFrequencyMeasures(rftest::points(100000000u, 2000000u, 3));
     EXPECT_EQ(b.engine->listaFrequencyMeasures().at(1).toMap().value("frequency").toUInt(), 102000000u);
 
-    // Filter, LNB output, routing and raw readings.
+    // Any filter width but the narrow one selects the wide filter.
     for (int filter : {2500000, 0, -5, 157500}) {
         b.clearLog();
         b.engine->setFilter(filter);
@@ -224,18 +205,7 @@ TEST(MeasuresEngine, PointListIsReplacedOnlyWhenItDiffersAndTheServiceOperations
                                          : (std::vector<std::string>{"23=0", "22=1"}));
     }
 
-    b.engine->setActivaLNB(true);
-    EXPECT_EQ(b.chips.lnbSupply->voltageCode(), 0);
-    b.engine->setActivaLNB(false);
-    EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
-
-    b.engine->setCircuit("CABLE_OPTIC");
-    EXPECT_EQ(getModeCircuit(), CABLE_OPTIC);
-
-    b.engine->sintonizaFerquency(1000000000u);
-    EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), 600000000u);
-    EXPECT_EQ(rfengine::state().frequencyEquip, 1000000000u);
-
+    // Raw readings.
     for (int ch = 0; ch <= 10; ++ch)
         b.chips.converter->setChannelValue(ch, 100 * ch + 7);
     b.chips.converter->setChannelValue(1, 2500);
@@ -283,25 +253,9 @@ TEST(MeasuresEngine, LnbVoltageAndToneLeaveTheOutputAlone)
     EXPECT_EQ(DrvTPS65233_GetState().voltageCode, 4u);
 }
 
-TEST(MeasuresEngine, LineSettersAttenuatorAndTunerOptions)
+TEST(MeasuresEngine, AttenuatorClampAndTunerOptions)
 {
     EngineBench b;
-    const struct {
-        void (Measures::*set)(bool);
-        const char* line;
-    } lines[] = {
-        {&Measures::gpio_ATT0, "15"}, {&Measures::gpio_RF_OPTIC, "169"}, {&Measures::gpio_UP, "198"},
-        {&Measures::gpio_SUB, "16"},  {&Measures::gpio_SUPER, "199"},    {&Measures::gpio_AttCM, "3"},
-        {&Measures::gpio_TRACK, "19"}, {&Measures::gpio_DW, "17"},       {&Measures::gpio_F2, "23"},
-        {&Measures::gpio_F3, "22"},
-    };
-    for (const auto& l : lines) {
-        b.clearLog();
-        (b.engine->*l.set)(true);
-        (b.engine->*l.set)(false);
-        EXPECT_EQ(b.lineWrites(), (std::vector<std::string>{std::string(l.line) + "=1", std::string(l.line) + "=0"}));
-    }
-
     b.engine->setAtt(99);
     EXPECT_EQ(getAtenuador(), 70);
     EXPECT_DOUBLE_EQ(b.frontEnd->attenuationDb(), 70.0);
