@@ -1,4 +1,4 @@
-// DOCSIS 3.1 registration and ranging (codes 71, 70, 75) on the simulated modem and the
+// DOCSIS 3.1 registration and ranging (codes 71, 74, 70, 75) on the simulated modem and the
 // typical cable scene: the set-up each sends, the reports that follow each accepted state,
 // and a modem that never finds its channel or is stopped while it settles.
 #include "ModemTestSupport.h"
@@ -60,6 +60,15 @@ TEST(Registration31, OnTheChannelItReachesOperationalAndReportsTheScenesNetworkU
     EXPECT_EQ(s.ip.last()["gateway"], QString::fromStdString(services.gateway));
     EXPECT_GT(count(m.commands(), "docsis/ipcable"), 3);
 
+    // The modem's own search (code 74): no tune is sent; the constellation screen busy (the
+    // map it is told holds the last OFDM figures too).
+    m.run([] { passingEngine()->mesura_on_channel_registrat_31_signal_31(); }, 60000);
+    EXPECT_EQ(s.dadesIq.value(0).value("locked"), QVariant(false));
+    EXPECT_EQ(m.setUp(2, 4),
+              (Commands{"docsis/setDiplexer 2", "docsis/dhcpmode 1", "docsis/rangemode 1", "docsis/findds 1"}));
+    EXPECT_FALSE(m.tuned());
+    EXPECT_FALSE(s.ip.isEmpty());
+    EXPECT_FALSE(s.downOfdm31.isEmpty());
 }
 
 TEST(Registration31, WithoutAChannelEachMissRestartsTheScreenAndAMinuteEndsTheProcedure)
