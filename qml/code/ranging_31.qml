@@ -111,7 +111,7 @@ Rectangle {
         }
     }
 
-    SpectrumCanvas {
+    LevelTraceCanvas {
         id: spectrum
         objectName: "spectrum"
         x: 4

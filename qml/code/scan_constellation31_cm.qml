@@ -102,7 +102,7 @@ Rectangle {
         pwr_units31: CableModem.units(page.variablesPantalla)
     }
 
-    SpectrumCanvas {
+    LevelTraceCanvas {
         id: spectrum
         objectName: "spectrum"
         x: 4

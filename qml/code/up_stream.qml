@@ -59,7 +59,7 @@ Rectangle {
         }
     }
 
-    SpectrumCanvas {
+    LevelTraceCanvas {
         id: spectrum
         objectName: "spectrum"
         x: 4

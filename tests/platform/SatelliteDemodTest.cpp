@@ -3,7 +3,7 @@
 // DiSEqC engine sending only while switched on.
 #include "Cxd2856Bench.h"
 
-#include "SatelliteSpectrum.h"
+#include "SatellitePowerScan.h"
 #include "SatelliteStandard.h"
 
 #include <gtest/gtest.h>

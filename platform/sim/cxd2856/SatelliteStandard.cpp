@@ -1,6 +1,6 @@
 #include "SatelliteStandard.h"
 
-#include "SatelliteSpectrum.h"
+#include "SatellitePowerScan.h"
 
 #include <algorithm>
 #include <cmath>

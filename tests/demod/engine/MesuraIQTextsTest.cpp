@@ -1,6 +1,6 @@
 // The constellation engine's pieces that stand alone: display texts at their thresholds, the
 // optical-module limits, the post-BER sums and the scaling of samples onto the screen's grid.
-#include "demod/engine/mesuraiq.h"
+#include "engines/mesuraiq.h"
 
 #include <gtest/gtest.h>
 

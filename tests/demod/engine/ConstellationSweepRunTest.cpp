@@ -3,14 +3,14 @@
 // simulated board while its own sweep goes on.
 #include "IqBench.h"
 
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 #include "store/screensvariables.h"
 
 #include <gtest/gtest.h>
 
 using iqtest::IqBench;
 
-TEST(ConstellationSpectrumRun, LocksByTheScreensFrequencyOrByTheChannel)
+TEST(ConstellationSweepRun, LocksByTheScreensFrequencyOrByTheChannel)
 {
     IqBench b;
     // The measurement engine starts the cable-modem thread too, which lives until exit.

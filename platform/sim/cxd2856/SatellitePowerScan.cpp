@@ -1,4 +1,4 @@
-#include "SatelliteSpectrum.h"
+#include "SatellitePowerScan.h"
 
 #include <algorithm>
 #include <cmath>
