@@ -1,6 +1,6 @@
 #include "screenshot.h"
 
-#include "app/services/rootfswrite.h"
+#include "services/rootfswrite.h"
 #include "common/Clock.h"
 
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "wrfile.h"
 
-#include "app/services/rootfswrite.h"
+#include "services/rootfswrite.h"
 #include "platform/Platform.h"
 
 #include <QDebug>

@@ -11,7 +11,7 @@
 #include "SimulatedBoard.h"
 #include "cxd2856/Cxd2856Model.h"
 
-#include "demod/engine/mesuraiq.h"
+#include "engines/mesuraiq.h"
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
 #include "platform/RealClock.h"

@@ -2,7 +2,7 @@
 // accumulator, and the label readers over a status report. The serial reader hands
 // over at most one frame a second, so each must cost far less than that.
 #include "cablemodem/handlerCableModem.h"
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "cablemodem/modemExchange.h"
 
 #include <QCoreApplication>

@@ -13,11 +13,11 @@
 #include "SimulatedBoard.h"
 #include "VirtualClock.h"
 
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
 #include "platform/RealClock.h"
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 

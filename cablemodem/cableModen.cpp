@@ -2,7 +2,7 @@
 
 #include "serialPort.h"
 
-#include "app/services/hardware.h"
+#include "services/hardware.h"
 #include "common/BoardWiring.h"
 #include "common/Clock.h"
 #include "hw/GPIOClass.h"

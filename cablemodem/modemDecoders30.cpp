@@ -3,7 +3,7 @@
 #include "modemExchange.h"
 #include "modemStores.h"
 
-#include "app/services/software.h"
+#include "services/software.h"
 #include "store/screensvariables.h"
 
 #include <QDebug>

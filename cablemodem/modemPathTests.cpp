@@ -2,7 +2,7 @@
 
 #include "modemExchange.h"
 
-#include "app/services/hardware.h"
+#include "services/hardware.h"
 
 namespace {
 constexpr int kAnswerMs = 5000;

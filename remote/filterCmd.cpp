@@ -3,7 +3,7 @@
 #include "exceptionlog.h"
 #include "textParameter.h"
 
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 
 namespace remote {
 

@@ -2,7 +2,7 @@
 
 #include "exceptionlog.h"
 
-#include "app/services/hardware.h"
+#include "services/hardware.h"
 #include "store/screensvariables.h"
 
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 
 #include "exceptionlog.h"
 
-#include "app/services/launcher.h"
+#include "services/launcher.h"
 
 namespace remote {
 

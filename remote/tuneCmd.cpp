@@ -4,7 +4,7 @@
 #include "tokens.h"
 #include "unsignedParameter.h"
 
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 #include "rf/mesuraRF.h"
 
 namespace remote {

@@ -2,7 +2,7 @@
 
 #include "exceptionlog.h"
 
-#include "app/services/launcher.h"
+#include "services/launcher.h"
 #include "store/screensvariables.h"
 
 namespace remote {

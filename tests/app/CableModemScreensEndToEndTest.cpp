@@ -6,7 +6,7 @@
 #include "ModemTestSupport.h"
 
 #include "cablemodem/cableModen.h"
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "store/screensvariables.h"
 
 #include "CableModemBoard.h"

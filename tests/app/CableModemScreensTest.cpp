@@ -8,7 +8,7 @@
 
 #include "periodicfunctions.h"
 
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "cablemodem/modemStores.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"

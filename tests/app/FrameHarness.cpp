@@ -8,7 +8,7 @@
 #include "translation.h"
 #include "wrfile.h"
 
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"

@@ -13,7 +13,7 @@
 #include "common/BoardWiring.h"
 #include "hw/ADF4350.h"
 #include "hw/MAX11337.h"
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 

@@ -9,7 +9,7 @@
 #include "qtquick2applicationviewer.h"
 #include "startup.h"
 
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,11 +2,11 @@
 // on, the level units, and the helpers that work on a screen's copy of the settings.
 #include "SimBoardFixture.h"
 
-#include "app/services/hardware.h"
+#include "services/hardware.h"
 #include "cablemodem/cableModen.h"
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "common/sharedValues.h"
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 #include "store/screensvariables.h"
 
 #include <QQmlComponent>

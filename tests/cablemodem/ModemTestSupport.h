@@ -6,7 +6,7 @@
 #include "SimBoardFixture.h"
 
 #include "cablemodem/cableModen.h"
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "cablemodem/handlerCableModem.h"
 #include "cablemodem/modemExchange.h"
 #include "cablemodem/serialPort.h"

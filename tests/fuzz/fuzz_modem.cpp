@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "cablemodem/cableModen.h"
-#include "cablemodem/engine/mesuraCM.h"
+#include "engines/mesuraCM.h"
 #include "cablemodem/handlerCableModem.h"
 #include "cablemodem/modemConstellation.h"
 #include "cablemodem/modemDecoders30.h"

@@ -13,7 +13,7 @@
 #include "remote/peerWriter.h"
 #include "remote/remote.h"
 #include "remote/tokens.h"
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 #include "rf/mesuraRF.h"
 
 #include <QCoreApplication>

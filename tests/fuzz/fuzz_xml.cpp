@@ -5,7 +5,7 @@
 // loader that lands joins with one row.
 #include "FuzzSupport.h"
 
-#include "app/services/software.h"
+#include "services/software.h"
 #include "rf/calibracionRF.h"
 #include "rf/calibrationTables.h"
 #include "rf/calibrations.h"

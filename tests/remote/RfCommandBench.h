@@ -5,9 +5,9 @@
 #include "RemoteTestSupport.h"
 #include "RfTestBench.h"
 
-#include "app/services/hardware.h"
-#include "cablemodem/engine/mesuraCM.h"
-#include "rf/engine/measures.h"
+#include "services/hardware.h"
+#include "engines/mesuraCM.h"
+#include "engines/measures.h"
 
 #include <QThread>
 

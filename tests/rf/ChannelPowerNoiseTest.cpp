@@ -3,7 +3,7 @@
 // readings and name tables beside them.
 #include "EngineTestBench.h"
 
-#include "rf/engine/measuresState.h"
+#include "engines/measuresState.h"
 #include "rf/mesuraRF.h"
 
 #include <QSignalSpy>

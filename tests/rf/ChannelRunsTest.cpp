@@ -7,7 +7,7 @@
 #include "Cxd2858Model.h"
 #include "cxd2856/Cxd2856Model.h"
 
-#include "demod/engine/mesuraiq.h"
+#include "engines/mesuraiq.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"
 

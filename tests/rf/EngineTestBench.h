@@ -5,7 +5,7 @@
 
 #include "RfTestBench.h"
 
-#include "rf/engine/measures.h"
+#include "engines/measures.h"
 
 #include <QVariantMap>
 

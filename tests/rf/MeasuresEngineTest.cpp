@@ -3,10 +3,10 @@
 // the one it replaces), and the settings other subsystems hand it.
 #include "EngineTestBench.h"
 
-#include "cablemodem/engine/mesuraCM.h"
-#include "demod/engine/mesuraiq.h"
+#include "engines/mesuraCM.h"
+#include "engines/mesuraiq.h"
 #include "hw/DrvTPS65233.h"
-#include "rf/engine/measuresState.h"
+#include "engines/measuresState.h"
 #include "rf/mesuraRF.h"
 #include "store/screensvariables.h"
 

@@ -1,7 +1,7 @@
 // The figures of the windowed converter channels at their limits: the hum's moving means,
 // the voltage's mean, spread and mains frequency, and what empty or short windows give.
-#include "rf/engine/analogueGeometry.h"
-#include "rf/engine/waveformFigures.h"
+#include "engines/analogueGeometry.h"
+#include "engines/waveformFigures.h"
 
 #include <gtest/gtest.h>
 

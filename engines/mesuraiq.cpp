@@ -1,6 +1,6 @@
 #include "mesuraiq.h"
 
-#include "app/services/software.h"
+#include "services/software.h"
 #include "common/Clock.h"
 #include "common/embedded_timers.h"
 #include "demod/DrvCXD2856_core.h"

@@ -3,7 +3,7 @@
 // constellation received.
 #include "mesuraiq.h"
 
-#include "app/services/software.h"
+#include "services/software.h"
 #include "demod/DrvCXD2856.h"
 #include "demod/DrvCXD2856_read_per.h"
 #include "demod/DrvDefCodes.h"

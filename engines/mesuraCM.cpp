@@ -1,6 +1,6 @@
 #include "mesuraCM.h"
 
-#include "app/services/hardware.h"
+#include "services/hardware.h"
 #include "cablemodem/cableModen.h"
 #include "cablemodem/handlerCableModem.h"
 #include "cablemodem/modemExchange.h"

@@ -3,7 +3,7 @@
 #include "measures.h"
 #include "measuresState.h"
 
-#include "demod/engine/mesuraiq.h"
+#include "engines/mesuraiq.h"
 #include "hw/delay.h"
 #include "rf/mesuraRF.h"
 

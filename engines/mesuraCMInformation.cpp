@@ -9,7 +9,7 @@
 #include "cablemodem/modemExchange.h"
 #include "cablemodem/modemStores.h"
 
-#include "app/services/hardware.h"
+#include "services/hardware.h"
 
 namespace {
 constexpr int kBusy = 100;

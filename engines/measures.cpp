@@ -2,8 +2,8 @@
 
 #include "measuresState.h"
 
-#include "cablemodem/engine/mesuraCM.h"
-#include "demod/engine/mesuraiq.h"
+#include "engines/mesuraCM.h"
+#include "engines/mesuraiq.h"
 #include "hw/DrvI2c.h"
 #include "hw/DrvTPS65233.h"
 #include "hw/delay.h"

@@ -2,7 +2,7 @@
 // does not, making sure it starts its command line by itself, and its state words.
 #include "mesuraCM.h"
 
-#include "app/services/hardware.h"
+#include "services/hardware.h"
 #include "cablemodem/cableModen.h"
 #include "cablemodem/modemExchange.h"
 

@@ -4,7 +4,7 @@
 #include "measures.h"
 
 #include "common/Clock.h"
-#include "demod/engine/mesuraiq.h"
+#include "engines/mesuraiq.h"
 #include "rf/mesuraRF.h"
 
 #include <algorithm>
