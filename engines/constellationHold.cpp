@@ -13,15 +13,6 @@ namespace {
 
 constexpr int kSliceMs = 100;
 constexpr int kLockWaitMs = 2000;
-// The satellite standards take the frequency as given; the others are tuned through the
-// front end, and their maps carry the working frequency it gives.
-constexpr int kDvbS = 5;
-constexpr int kDvbS2 = 6;
-
-unsigned int workingFrequency(unsigned int frequency, int system)
-{
-    return system == kDvbS || system == kDvbS2 ? frequency : getFrequencyTreballTuner(frequency);
-}
 
 } // namespace
 
@@ -46,7 +37,7 @@ bool Measures::holdConstellation(unsigned int frequency, int system, int symbolR
         iqWatched_ = true;
     }
     iqSystem_ = system;
-    iqFrequency_ = workingFrequency(frequency, system);
+    iqFrequency_ = MesuraIQ::workingFrequency(frequency, system);
     iqLocked_ = false;
     iqFigures_.clear();
     iq->initManual(frequency, system, symbolRate);
@@ -63,16 +54,15 @@ bool Measures::holdConstellation(unsigned int frequency, int system, int symbolR
     return iqLocked_;
 }
 
-bool Measures::mesuraIQ_enganxat(unsigned int frequency, int system, int symbolRate)
+void Measures::attenuateForIq(int (*excessDb)(int totalPower))
 {
     setMesuraNivell(centralLevel_);
     if (!isExitMesures())
         mesuraTotalPower();
-    // About a dB more attenuation per dB of total power above 80 dBµV, much less once the
-    // ranging has put in more than 10 dB of its own.
-    const int total = getMesuraSumPower();
-    const int x = total == UNMEASURED ? 0 : std::max((total - 800) / 10, 0);
+    const int x = excessDb(getMesuraSumPower());
     ajustarAtenuador_IQ();
+    // About a dB of attenuation per dB of excess, much less once the ranging has put in more
+    // than 10 dB of its own.
     const int att = getAtenuador();
     double extra = x * 0.25;
     if (att < 10)
@@ -80,5 +70,11 @@ bool Measures::mesuraIQ_enganxat(unsigned int frequency, int system, int symbolR
     else if (att <= 20)
         extra = x * (70 - 3 * att) / 40.0;
     setAtenuador(static_cast<int>(extra + att + 0.5), true);
+}
+
+bool Measures::mesuraIQ_enganxat(unsigned int frequency, int system, int symbolRate)
+{
+    // A dB per dB of total power above 80 dBµV.
+    attenuateForIq([](int total) { return total == UNMEASURED ? 0 : std::max((total - 800) / 10, 0); });
     return holdConstellation(frequency, system, symbolRate, kLockWaitMs, true);
 }

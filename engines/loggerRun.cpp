@@ -106,18 +106,8 @@ void Measures::measureLoggedDigital(QVariantMap* result)
 
 int Measures::mesuraIQ_logger(int flags, unsigned int frequency, int system)
 {
-    setMesuraNivell(centralLevel_);
-    if (!isExitMesures())
-        mesuraTotalPower();
-    ajustarAtenuador_IQ();
-    const int att = getAtenuador();
-    // A few dB less than the ranging found, most at low attenuation.
-    double adj = -2.5;
-    if (att < 10)
-        adj = (50 - att) / 40.0 * -10.0;
-    else if (att <= 20)
-        adj = (70 - 3 * att) / 40.0 * -10.0;
-    setAtenuador(static_cast<int>(att + adj + 0.5), true);
+    // A few dB less than the ranging found.
+    attenuateForIq([](int) { return -10; });
     int ms = 2000;
     if (flags & kBer)
         ms = (flags & kAccuracy) ? 40000 : 5000;

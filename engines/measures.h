@@ -274,6 +274,9 @@ private:
     // Holds the constellation engine on a channel in one standard for up to ms, ending early
     // at a lock when untilLocked; the locked flag. Only maps of that standard and frequency count.
     bool holdConstellation(unsigned int frequency, int system, int symbolRate, int ms, bool untilLocked);
+    // The attenuation for the demodulator: the ranging's, then more for each dB of excess the
+    // total power gives (less for a negative excess).
+    void attenuateForIq(int (*excessDb)(int totalPower));
 
     int ctbCarrierLevel_ = 0;
     int ctbAttenuation_ = 0;

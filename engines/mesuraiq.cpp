@@ -40,7 +40,6 @@ MesuraIQ::MesuraIQ(QObject* parent) : QThread(parent)
     DrvI2c_LinkAndInit();
     KxlDrvLibError err;
     DrvI2cMux_LinkAndInit(&err);
-    saved_ = Settings{};
     // The equipment file is read in this thread; the worker only asks for the option.
     Software::getInstance();
     connect(this, &MesuraIQ::mapReady, this, &MesuraIQ::deliver, Qt::QueuedConnection);
@@ -76,11 +75,12 @@ void MesuraIQ::keepCancelling()
         DrvCXD2856_set_cancel_flag(1);
 }
 
-void MesuraIQ::setFrecuencyKit(uint32_t freq)
+uint32_t MesuraIQ::workingFrequency(uint32_t freq, int sistema)
 {
-    current_.frequency =
-        current_.system == kDvbS || current_.system == kDvbS2 ? freq : getFrequencyTreballTuner(freq);
+    return sistema == kDvbS || sistema == kDvbS2 ? freq : getFrequencyTreballTuner(freq);
 }
+
+void MesuraIQ::setFrecuencyKit(uint32_t freq) { current_.frequency = workingFrequency(freq, current_.system); }
 
 void MesuraIQ::setVariablesKit(uint32_t freq, int sistema, int sr)
 {

@@ -60,6 +60,10 @@ public:
     // (scale) lands k from the centre, k = 128 - 128 / squares. False when it falls off the grid.
     static bool escalaCoordenada(int raw, double jitter, double k, int scale, int* out);
 
+    // The frequency the engine works at and its maps carry: the satellite standards take it
+    // as given, the others through the front end's conversion.
+    static uint32_t workingFrequency(uint32_t freq, int sistema);
+
     // At most this many samples go into one emission: the unit's bus gives about as many in one
     // execution period, the simulated one many times more.
     static constexpr int kMaxPuntsPerEmissio = 500;

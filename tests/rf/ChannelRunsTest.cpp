@@ -159,8 +159,12 @@ void findsInPlan(const std::vector<PlanChannel>& channels, double pace = kPace)
 {
     RunBench b({{"scan_auto_system", true}}, pace);
     QVariantList records;
-    for (const PlanChannel& c : channels)
-        records << c.record;
+    // No sound offset recorded: the one the run reports is the one it found.
+    for (const PlanChannel& c : channels) {
+        QVariantMap record = c.record;
+        record.remove("freqAudio");
+        records << record;
+    }
     b.plan(records);
     QSignalSpy found(b.engine, &Measures::channelPlanChanged);
     QSignalSpy finished(b.engine, &Measures::fiMesuraChannelPlan);
@@ -178,9 +182,7 @@ void findsInPlan(const std::vector<PlanChannel>& channels, double pace = kPace)
         // Found digital: no sound carrier to print; found analogue: the loudest offset.
         const bool digital = e.power != UNMEASURED && QLatin1String(e.type) == QLatin1String("DIGITAL");
         EXPECT_EQ(r.value("printedFreqAudio").toString(), digital ? "-" : "") << f;
-        if (e.system == QVariant("PAL")) {
-            EXPECT_EQ(r.value("freqAudio").toString(), "5.5");
-        }
+        EXPECT_EQ(r.value("freqAudio").toString(), e.system == QVariant("PAL") ? "5.5" : "") << f;
     }
     EXPECT_EQ(std::make_tuple(finished.count(), b.engine->getTipusMesure()), std::make_tuple(1, 99));
 }
