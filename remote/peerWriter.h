@@ -29,7 +29,6 @@ public:
     // Nothing more will be written: the connection closes once everything has gone (or the
     // peer is gone or given up), and the writer deletes itself.
     void finish();
-    bool gaveUp() const { return broken_; }
 
 signals:
     // The peer stopped taking what it is sent; the server drops the connection.

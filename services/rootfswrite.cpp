@@ -1,11 +1,7 @@
 #include "rootfswrite.h"
 
-#include "platform/Platform.h"
+#include "store/storefile.h"
 
-RootFsWrite::RootFsWrite() { platform::board().runShell("mount -o remount,rw /"); }
+RootFsWrite::RootFsWrite() { storefile::enterWritableRoot(); }
 
-RootFsWrite::~RootFsWrite()
-{
-    platform::board().runShell("sync");
-    platform::board().runShell("mount -o remount,ro /");
-}
+RootFsWrite::~RootFsWrite() { storefile::leaveWritableRoot(); }

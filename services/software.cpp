@@ -6,21 +6,6 @@
 
 namespace {
 const char kRoot[] = "SOFTWARE";
-
-QVariant typedValue(const QDomElement& e)
-{
-    const QString type = e.attribute("type");
-    const QString text = e.text().trimmed();
-    if (type == "bool")
-        return text == "true" || text == "1";
-    if (type == "int")
-        return text.toInt();
-    if (type == "uint")
-        return text.toUInt();
-    if (type == "double")
-        return text.toDouble();
-    return text;
-}
 } // namespace
 
 Software* Software::getInstance()
@@ -40,7 +25,7 @@ QVariantMap Software::readFile(const QString& path)
         return values;
     const QDomElement root = doc.documentElement();
     for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        values.insert(e.tagName(), typedValue(e));
+        values.insert(e.tagName(), storefile::valueFromText(e.attribute("type"), e.text().trimmed()));
     return values;
 }
 

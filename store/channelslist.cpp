@@ -52,6 +52,13 @@ QString selectedPlan(int index)
     return plans.value(index, plans.value(0));
 }
 
+// A plan of the plans folder, by name; false when the name or the file is not usable.
+bool readPlan(const QString& plan, QVariantList* channels)
+{
+    return Channelslist::validPlanName(plan)
+        && Channelslist::llegeixChannelPlan(planPath(Channelslist::plansFolder(), plan), plan, channels);
+}
+
 struct PlanRead {
     int index = -1;
     QString plan;
@@ -82,7 +89,7 @@ void Channelslist::readAhead()
         return;
     planReadAhead() = std::async(std::launch::async, [index, plan] {
         PlanRead ahead{index, plan, false, {}};
-        ahead.read = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &ahead.channels);
+        ahead.read = readPlan(plan, &ahead.channels);
         return ahead;
     });
 }
@@ -167,7 +174,7 @@ QStringList Channelslist::standardChannelPlans() const { return plansIn(standard
 bool Channelslist::carregaChannelPlan(const QString& plan)
 {
     QVariantList channels;
-    const bool read = validPlanName(plan) && llegeixChannelPlan(planPath(plansFolder(), plan), plan, &channels);
+    const bool read = readPlan(plan, &channels);
     return adoptChannelPlan(plan, read, channels);
 }
 

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QXmlStreamReader>
@@ -214,13 +216,44 @@ QVariantMap readValues(const QDomElement& parent, const QStringList& skip, QStri
     return values;
 }
 
+namespace {
+
+struct WritableRoot {
+    QMutex mutex;
+    int inside = 0;
+};
+
+WritableRoot& writableRoot()
+{
+    static WritableRoot root;
+    return root;
+}
+
+} // namespace
+
+void enterWritableRoot()
+{
+    WritableRoot& root = writableRoot();
+    QMutexLocker lock(&root.mutex);
+    if (root.inside++ == 0)
+        platform::board().runShell("mount -o remount,rw /");
+}
+
+void leaveWritableRoot()
+{
+    WritableRoot& root = writableRoot();
+    QMutexLocker lock(&root.mutex);
+    if (root.inside > 0 && --root.inside == 0) {
+        platform::board().runShell("sync");
+        platform::board().runShell("mount -o remount,ro /");
+    }
+}
+
 bool withWritableRoot(const std::function<bool()>& work)
 {
-    platform::Board& board = platform::board();
-    board.runShell("mount -o remount,rw /");
+    enterWritableRoot();
     const bool ok = work();
-    board.runShell("sync");
-    board.runShell("mount -o remount,ro /");
+    leaveWritableRoot();
     return ok;
 }
 
@@ -437,7 +470,10 @@ LoadResult loadRecords(const QString& path, const QString& rootElement, const QS
 
 void removeUnfinishedSaves(const QString& folder, const QStringList& names)
 {
+    // A save's temporary file ends in six random letters. A suffix that reads as a word
+    // ("backup", "BACKUP", "Backup") is taken for a copy someone made, and kept.
     static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z]{6}$"));
+    static const QRegularExpression wordLike(QStringLiteral("\\.(?:[a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5})$"));
     QList<QRegularExpression> patterns;
     for (const QString& name : names)
         patterns.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(name)));
@@ -445,7 +481,7 @@ void removeUnfinishedSaves(const QString& folder, const QStringList& names)
     const QDir dir(folder);
     for (const QString& file : dir.entryList(QDir::Files | QDir::Hidden)) {
         const QRegularExpressionMatch m = temporary.match(file);
-        if (!m.hasMatch())
+        if (!m.hasMatch() || wordLike.match(file).hasMatch())
             continue;
         for (const QRegularExpression& p : patterns) {
             if (p.match(m.captured(1)).hasMatch()) {

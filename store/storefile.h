@@ -44,6 +44,11 @@ QVariantMap readValues(const QDomElement& parent, const QStringList& skip = {}, 
 // Runs work between "mount -o remount,rw /" and "sync", "mount -o remount,ro /", as every
 // write to the unit's root file system must be; returns what work returns.
 bool withWritableRoot(const std::function<bool()>& work);
+// The same bracket in two halves. Brackets of several threads (or nested ones) share one
+// read-write period: the first in remounts read-write, the last out syncs and remounts
+// read-only, so no thread's write meets a root switched back under it.
+void enterWritableRoot();
+void leaveWritableRoot();
 
 // Writes path through a temporary file in the same folder that replaces the old file only
 // once complete (the folder is created when missing). write returns false to give up;

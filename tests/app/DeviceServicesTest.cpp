@@ -97,11 +97,12 @@ TEST(SoftwareFile, OclaroFlagAndTypedValues)
     writeFile(Software::filePath(), "<?xml version=\"1.0\"?>\n<SOFTWARE date=\"2025-10-31\" equipment=\"X\">"
                                     "<equipment_name type=\"QString\">CABLE VARNOK &amp; CO</equipment_name>"
                                     "<OCLARO type=\"bool\">true</OCLARO><SATELLITE type=\"bool\">0</SATELLITE>"
-                                    "</SOFTWARE>");
+                                    "<serial_number type=\"QString\">\n  0042 \n</serial_number></SOFTWARE>");
     EXPECT_TRUE(Software::getInstance()->getOclaro());
     EXPECT_FALSE(Software::getInstance()->getOption("SATELLITE"));
     EXPECT_FALSE(Software::getInstance()->getOption("TERRESTRIAL"));
     EXPECT_EQ(Software::getInstance()->getEquipmentName(), "CABLE VARNOK & CO");
+    EXPECT_EQ(Software::getInstance()->getSerialNumber(), "0042"); // the layout's blanks are no part of it
 }
 
 // One damaged kind per case: the object reads its file once per process.

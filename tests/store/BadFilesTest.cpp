@@ -15,6 +15,7 @@
 #include <QFileInfo>
 
 #include <functional>
+#include <thread>
 
 using namespace storetest;
 using testsupport::LogCapture;
@@ -134,10 +135,12 @@ TEST(StoreFiles, WhatSavesCutShortLeftIsRemovedAtTheNextStart)
     // A save names its temporary file after its file with six letters, where the file
     // system has no unnamed temporary files.
     const QStringList leftovers = {"screenVariables.XML.AbCdEf", "channelPlans/EUROPE.XML.qWeRtY",
-                                   "channelPlans/NEW.XML.ZZZZZZ", "loggers/SCAN_RF/Logger07.XML.HgFeDc"};
+                                   "channelPlans/NEW.XML.ZZzZZZ", "loggers/SCAN_RF/Logger07.XML.HgFeDc"};
     const QStringList kept = {"screenVariables.XML.bad",     "screenVariables.XML.bad.1", "screenVariables.XML.Ab1dEf",
                               "screenVariables.XML.AbCdEfG", "notes.txt.AbCdEf",          "channelPlans/EUROPE.XML.bad",
-                              "loggers/SCAN_RF/Logger00.XML", "loggers/SCAN_RF/Other.XML.AbCdEf"};
+                              "loggers/SCAN_RF/Logger00.XML", "loggers/SCAN_RF/Other.XML.AbCdEf",
+                              // Copies someone made: suffixes that read as words.
+                              "channelPlans/EUROPE.XML.backup", "screenVariables.XML.BACKUP", "screenVariables.XML.Backup"};
     for (const QString& f : leftovers + kept)
         writeText(f, "<SCREEN_VARIABLES><frequen");
 
@@ -157,4 +160,18 @@ TEST(StoreFiles, WhatSavesCutShortLeftIsRemovedAtTheNextStart)
         for (const std::string& c : remountBrackets())
             brackets.push_back(c);
     EXPECT_EQ(commands(board.board()), brackets);
+}
+
+TEST(StoreFiles, OverlappingWriteBracketsShareOneReadWritePeriod)
+{
+    ScopedBoard board;
+    // A second thread's whole save falls inside the first's bracket: the root goes back to
+    // read-only only when the last one leaves, never under the other's write.
+    storefile::enterWritableRoot();
+    std::thread other([] { storefile::withWritableRoot([] { return storefile::withWritableRoot([] { return true; }); }); });
+    other.join();
+    EXPECT_EQ(commands(board.board()), std::vector<std::string>{"mount -o remount,rw /"});
+    storefile::leaveWritableRoot();
+    storefile::leaveWritableRoot(); // an unmatched leave changes nothing
+    EXPECT_EQ(commands(board.board()), remountBrackets());
 }
