@@ -66,8 +66,9 @@ endfunction()
 # One GoogleTest executable per test folder; every test case runs as its own
 # CTest test, so the singletons of the system start fresh in each. Tests run headless
 # (the test main sees to it), except the display tests (suites named Display*, label
-# "display"): they render in a real window on the display they are given (xvfb-run in CI).
-# One variable per ENVIRONMENT: the discovery splits a list of them.
+# "display"): they render in a real window on the display they are given (xvfb-run in CI),
+# and take longest, so a parallel run starts them first. One variable per ENVIRONMENT: the
+# discovery splits a list of them.
 function(varnok_test name)
   cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
   file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
@@ -81,6 +82,6 @@ function(varnok_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     TEST_FILTER "Display*"
-    PROPERTIES ENVIRONMENT VARNOK_TEST_DISPLAY=1 LABELS display
+    PROPERTIES ENVIRONMENT VARNOK_TEST_DISPLAY=1 LABELS display COST 100
     DISCOVERY_TIMEOUT 60)
 endfunction()
