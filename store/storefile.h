@@ -15,7 +15,8 @@ class QIODevice;
 
 namespace storefile {
 
-// "int", "uint", "double", "bool" or "QString": the file's name for a value's type.
+// "int", "uint", "double", "bool" or "QString": the file's name for a value's type; a list
+// is a "QVariantList".
 QString typeName(const QVariant& value);
 // The value as it is written between its element's tags.
 QString valueText(const QVariant& value);
@@ -24,7 +25,8 @@ QString valueText(const QVariant& value);
 // and false in *ok.
 QVariant valueFromText(const QString& type, const QString& text, bool* ok = nullptr);
 // The value as one of the five file types: wide integers become int or uint where they
-// fit, floats double, anything else text. Keeps a round trip through the file exact.
+// fit, floats double, lists stay lists, anything else text. Keeps a round trip through the
+// file exact.
 QVariant normalised(const QVariant& value);
 // The value converted to the file type of `like` when that loses nothing (a whole number
 // handed back by QML for a "uint" or "double" key, a number for a text key); otherwise
@@ -33,7 +35,9 @@ QVariant keepingType(const QVariant& value, const QVariant& like);
 
 // One value element: <key type="...">text</key>. A key that is not an XML name, or that is
 // one of the file's own element names (`reserved`), is kept as <VALUE name="key" type="...">,
-// so no key can make the file unreadable or be taken for something else.
+// so no key can make the file unreadable or be taken for something else. A list is
+// <key type="QVariantList"> with one <ROW> per item: a map item holds the map's value
+// elements, any other item its own type and text (or rows).
 void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value, const QStringList& reserved = {});
 void writeValues(QXmlStreamWriter& xml, const QVariantMap& values, const QStringList& reserved = {});
 // The value elements directly below parent, keyed as writeValue wrote them; elements
