@@ -792,6 +792,10 @@ AUSGANG</translation>
         <translation>Start Ranging CM</translation>
     </message>
     <message>
+        <source>No SC-QAM channel at %1 MHz</source>
+        <translation>Kein SC-QAM-Kanal bei %1 MHz</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Start Registrierung CM</translation>
     </message>

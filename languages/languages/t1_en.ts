@@ -792,6 +792,10 @@ OUTPUT</translation>
         <translation>Start Ranging CM</translation>
     </message>
     <message>
+        <source>No SC-QAM channel at %1 MHz</source>
+        <translation>No SC-QAM channel at %1 MHz</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Start Registering CM</translation>
     </message>

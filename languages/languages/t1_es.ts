@@ -792,6 +792,10 @@ RF</translation>
         <translation>Inicio del ranging del CM</translation>
     </message>
     <message>
+        <source>No SC-QAM channel at %1 MHz</source>
+        <translation>No hay canal SC-QAM en %1 MHz</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Inicio del registro del CM</translation>
     </message>

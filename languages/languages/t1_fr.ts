@@ -792,6 +792,10 @@ RF</translation>
         <translation>Début du ranging du CM</translation>
     </message>
     <message>
+        <source>No SC-QAM channel at %1 MHz</source>
+        <translation>Aucun canal SC-QAM à %1 MHz</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Début de l'enregistrement du CM</translation>
     </message>
