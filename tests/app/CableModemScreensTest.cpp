@@ -14,6 +14,7 @@
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"
 
+#include <QJsonDocument>
 #include <QQmlExpression>
 #include <QQuickItem>
 #include <gtest/gtest.h>
@@ -193,6 +194,26 @@ QVariantMap map(std::initializer_list<std::pair<const char*, QVariant>> pairs)
         m.insert(p.first, p.second);
     return m;
 }
+
+// Whether a is painted over b: where their branches part, a's lies higher (a greater z, or
+// the same z and later among its siblings).
+bool paintedOver(QQuickItem* a, QQuickItem* b)
+{
+    QList<QQuickItem*> pa, pb;
+    for (QQuickItem* i = a; i; i = i->parentItem())
+        pa.prepend(i);
+    for (QQuickItem* i = b; i; i = i->parentItem())
+        pb.prepend(i);
+    int k = 0;
+    while (k < pa.size() && k < pb.size() && pa[k] == pb[k])
+        ++k;
+    if (k == 0 || k == pa.size() || k == pb.size())
+        return false;
+    if (pa[k]->z() != pb[k]->z())
+        return pa[k]->z() > pb[k]->z();
+    const QList<QQuickItem*> siblings = pa[k - 1]->childItems();
+    return siblings.indexOf(pa[k]) > siblings.indexOf(pb[k]);
+}
 } // namespace
 
 // The registration tables: each report into its own table, rows by the channel's position
@@ -247,6 +268,9 @@ TEST_F(ScreensTest, RegistrationTablesShowTheReportsAsTheirRules)
     EXPECT_EQ(s.eval("[0,1,2,3,4].map(function (i) { return ipTable.model.get(i).ip }).join(' ')"),
               "10.1.2.3 10.1.2.1 255.255.255.0 ---.---.---.--- 10.0.0.9");
     EXPECT_EQ(s.text("message"), "<none>");
+    // Registered: the reports that follow, again and again, leave the tables in view.
+    emit s.cm().cm_status_information("Registering decoding DOWN");
+    EXPECT_EQ(s.text("message"), "<none>");
     EXPECT_EQ(s.frame.item("DATALOGGER")->isEnabled(), true);
     // With full tables the screen is still laid out cleanly in the longest language.
     s.frame.selectLanguage("de");
@@ -262,10 +286,12 @@ TEST_F(ScreensTest, RegistrationTablesShowTheReportsAsTheirRules)
     s.eval("dwScqam.logger_updateDatosTabla(upScqam.createListLoger())");
     EXPECT_EQ(s.frame.evaluateInPage("dwScqam.createListLoger()").toList().mid(0, 8), kept);
 
+    emit s.cm().cm_status_information("Start Registering CM");
     emit s.cm().restartMeasurements();
     EXPECT_EQ(s.row("upScqam", 0), "1|-|-|-|-");
     EXPECT_EQ(s.eval("ipTable.model.get(0).ip"), "---.---.---.---");
     EXPECT_EQ(s.frame.item("DATALOGGER")->isEnabled(), false);
+    EXPECT_EQ(s.text("message"), "Start Registering CM");
     emit s.cm().cm_status_information("");
     EXPECT_EQ(s.text("message"), "<none>");
     EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
@@ -330,6 +356,20 @@ TEST_F(ScreensTest, RangingPanelShowsThePrimaryChannels)
                                      {"time_interleave", "16"}, {"subcarrier_freq", "50"}}));
     EXPECT_EQ(s.eval(down), "OFDM|693.00 MHz|4K|41.3 dB|148 - 3947|16 QAM|16 \u03BCs|50 kHz");
     EXPECT_EQ(s.eval("panel.downstream.model.get(3).name"), "PLC MER");
+    // The 3.1 modem's SC-QAM channel: its BER texts as it sends them, a bound with its "<".
+    const struct {
+        QVariant ber;
+        QVariant range;
+        const char* shown;
+    } bers[] = {{"< 1.04e-08", "eUnderRange", "< 1.04e-08"}, {"2.5e-06", "eInRange", "2.5e-06"},
+                {"---", "eInRange", "---"}, {1.5e-7, 2, "<1.50e-07"}, {QVariant(), QVariant(), "---"}};
+    for (const auto& b : bers) {
+        emit s.cm().phy_3_0_Changed(map({{"annex", "B"}, {"sr", "5361"}, {"modulation", "QAM 256"}, {"mse", "-38.2"},
+                                         {"pre_ber", b.ber}, {"pre_range", b.range}, {"postber", b.ber},
+                                         {"post_range", b.range}}));
+        EXPECT_EQ(s.eval("panel.downstream.model.get(4).value + '|' + panel.downstream.model.get(5).value"),
+                  QString(b.shown) + "|" + b.shown);
+    }
     emit s.cm().upsOFDMChanged_31({map({{"uci", 1}, {"freq", "80.50"}, {"bw", "44.00"}, {"power", "45.0"},
                                         {"sr", "120000"}, {"mod", "4K"}})});
     EXPECT_EQ(s.eval(upNames), "UCD|Frequency|Speed|Bandwidth|FFT size|Power|Attenuation");
@@ -619,10 +659,21 @@ TEST_F(ScreensTest, ModemLampFollowsTheModemsState)
     ScreensVariables::getInstance()->setValue("cable_modem_ATT", true);
     s.eval("lamp.poll()");
     EXPECT_EQ(s.text("lampLabel"), "20 dB ATT CM");
-    // The lamp polls by itself on the screens that use the modem.
+    // The lamp polls by itself on the screens that use the modem, each with the lamp in its
+    // top bar's right half.
     s.cm().modemStatus = 1600;
     s.frame.wait(900);
     EXPECT_EQ(lamp->property("color").value<QColor>(), QColor("red"));
+    s.cm().modemStatus = 1602;
+    for (const char* screen : {"UPSTREAM_TEST", "VOIP", "IPTV"}) {
+        s.frame.call("loadScreen", screen);
+        s.frame.wait(900);
+        QQuickItem* shown = s.frame.item("lamp");
+        ASSERT_NE(shown, nullptr) << screen;
+        EXPECT_EQ(shown->property("color").value<QColor>(), QColor("#20d020")) << screen;
+        const QPointF at = shown->mapToScene(QPointF(0, 0));
+        EXPECT_TRUE(at.x() > 400 && at.y() < 40) << screen << " " << at.x() << "," << at.y();
+    }
 }
 
 // The modem information: the stored texts at once, then the modem's (the 3.1 keys too),
@@ -679,7 +730,8 @@ TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
     }
 }
 
-// The registration's data logger keeps every row of the five tables, each naming its table.
+// The registration's data logger keeps the five tables' rows, each table's list under its
+// own name, and the lists fill the tables again.
 TEST_F(ScreensTest, RegistrationLoggerKeepsTheFiveTables)
 {
     OnScreen s("REGISTERING_31");
@@ -688,15 +740,53 @@ TEST_F(ScreensTest, RegistrationLoggerKeepsTheFiveTables)
     s.frame.click("dialogDone");
     EXPECT_EQ(s.text("warningText"), "Data logger saved: Logger00.XML");
     const QVariantList entries = Loggerlist::getInstance()->carregaLogger("REGISTERING", "Logger00.XML");
-    ASSERT_EQ(entries.size(), 2 + 32 + 2 + 8 + 5);
+    ASSERT_EQ(entries.size(), 1);
+    const QVariantMap tables = entries[0].toMap();
     QMap<QString, int> rows;
-    for (const QVariant& e : entries)
-        ++rows[e.toMap().value("table").toString()];
+    for (auto it = tables.begin(); it != tables.end(); ++it)
+        rows[it.key()] = it.value().toList().size();
     EXPECT_EQ(rows, (QMap<QString, int>{{"table_registering_ofdm_down", 2}, {"table_registering_scqam_down", 32},
                                          {"table_registering_ofdm_up", 2}, {"table_registering_scqam_up", 8},
                                          {"ip_cable_modem", 5}}));
-    EXPECT_EQ(entries.last().toMap().value("ip"), "---.---.---.---");
-    EXPECT_EQ(entries[entries.size() - 5].toMap().value("ip"), "10.1.2.3");
+    const QVariantList ips = tables["ip_cable_modem"].toList();
+    EXPECT_EQ(ips.first().toMap(), map({{"ip", "10.1.2.3"}}));
+    EXPECT_EQ(ips.last().toMap(), map({{"ip", "---.---.---.---"}}));
+    s.eval("ipTable.logger_updateDatosTabla([{ ip: '10.9.9.9' }]); ipTable.logger_updateDatosTabla("
+           + QJsonDocument::fromVariant(ips).toJson(QJsonDocument::Compact) + ")");
+    EXPECT_EQ(s.eval("ipTable.model.get(0).ip"), "10.1.2.3");
+}
+
+// The engine's progress shows under every dialog, and only for the screen's own test: not
+// what a test left behind says, and not after STOP.
+TEST_F(ScreensTest, ProgressMessagesAreTheScreensOwnTestsAndLieUnderDialogs)
+{
+    OnScreen s("REGISTERING_31");
+    emit s.cm().cm_status_information("Registering decoding UP");
+    QQuickItem* message = s.frame.item("message");
+    ASSERT_NE(message, nullptr);
+    s.frame.click("DATALOGGER");
+    EXPECT_TRUE(paintedOver(s.frame.item("dialogDone"), message));
+    s.frame.click("dialogDone");
+    EXPECT_TRUE(paintedOver(s.frame.item("warningText"), message));
+
+    for (const char* screen : {"VOIP", "IPTV"}) {
+        SCOPED_TRACE(screen);
+        OnScreen t(screen);
+        emit t.cm().cm_status_information("Registering decoding UP");
+        EXPECT_EQ(t.text("message"), "<none>");
+        t.frame.click("send");
+        emit t.cm().cm_status_information("Start VoIP process");
+        EXPECT_EQ(t.text("message"), "Start VoIP process");
+        t.frame.click("send");
+        EXPECT_EQ(t.text("message"), "<none>");
+        emit t.cm().cm_status_information("Start VoIP process");
+        EXPECT_EQ(t.text("message"), "<none>");
+        t.frame.click("send");
+        emit t.cm().cm_status_information("CM NO OPERATIONAL");
+        EXPECT_EQ(t.text("message"), "CM NO OPERATIONAL");
+        emit t.cm().cm_status_information("");
+        EXPECT_EQ(t.text("message"), "<none>");
+    }
 }
 
 // The ranging key a spectrum screen may carry: the panel shows with a 10 MHz span and the
