@@ -730,6 +730,26 @@ TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
     }
 }
 
+// The temperature in the top bar warns when the unit is hot (the fan's own threshold, with
+// its hysteresis), not whenever the fan runs for the powered modem of a large model.
+TEST(Screens, TheTemperatureWarnsOnlyWhenTheUnitIsHot)
+{
+    ScopedBoard board{testsupport::unitBoard(3)};
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
+    OnScreen s("SCAN_CM");
+    const struct {
+        float celsius;
+        bool modemOn, warned;
+    } rows[] = {{25.0f, true, false}, {44.9f, false, false}, {45.0f, false, true}, {40.0f, true, true},
+                {39.9f, true, false}};
+    for (const auto& r : rows) {
+        PeriodicFunctions::getInstance()->updateTemperature(r.celsius, r.modemOn);
+        EXPECT_EQ(s.frame.item("temperature")->property("color").value<QColor>() == QColor("orange"), r.warned)
+            << r.celsius;
+    }
+}
+
 // The registration's data logger keeps the five tables' rows, each table's list under its
 // own name, and the lists fill the tables again.
 TEST_F(ScreensTest, RegistrationLoggerKeepsTheFiveTables)
