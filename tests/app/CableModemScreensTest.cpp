@@ -443,11 +443,27 @@ TEST_F(ScreensTest, UpstreamGeneratorKeepsItsSettingsWithinTheModesLimits)
     EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(0,73)");
     EXPECT_EQ(s.frame.journal.filter("setCircuit"), QStringList{"measuresSpectrum.setCircuit(DOCSIS_RF)"});
 
-    // DOCSIS 3.1, a fixed frequency of 150 MHz, then back to 3.0: 85 MHz.
-    s.frame.click("docsisMode");
-    s.frame.click("comboChoice1");
-    s.frame.click("frequencyMode");
-    s.frame.click("comboChoice1");
+    // DOCSIS 3.1, a fixed frequency of 150 MHz, then back to 3.0: 85 MHz. A list opens at
+    // its box.
+    for (const char* combo : {"docsisMode", "frequencyMode"}) {
+        s.frame.click(combo);
+        const QPointF box = s.frame.item(combo)->mapToScene(QPointF(0, 0));
+        QQuickItem* list = s.frame.item("comboList");
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->mapToScene(QPointF(0, 0)), box) << combo;
+        s.frame.click("comboChoice1");
+    }
+    // Fixed: no stop row, and each box beside its label.
+    const QStringList boxes = {"docsisMode", "frequencyMode", "startFrequency", "level", "modulation", "symbolRate"};
+    QStringList rows;
+    for (const QString& name : boxes) {
+        QQuickItem* box = s.frame.item(name);
+        for (QQuickItem* label : box->parentItem()->childItems())
+            if (label->inherits("QQuickText") && label->isVisible() && label->x() + label->width() < box->x()
+                && std::abs(label->y() + label->height() / 2 - (box->y() + box->height() / 2)) < 2)
+                rows << label->property("text").toString();
+    }
+    EXPECT_EQ(rows, QStringList({"DOCSIS mode", "Frequency mode", "Frequency", "Level", "Modulation", "Symbol rate"}));
     s.type("startFrequency", "150");
     EXPECT_EQ(s.text("startFrequency"), "150.00 MHz");
     EXPECT_EQ(s.setting("up_test_freq_fix").toUInt(), 150000000u);
