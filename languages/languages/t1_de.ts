@@ -221,6 +221,10 @@
         <source>Save the results on show as a data logger?</source>
         <translation>Die angezeigten Ergebnisse als Datenlogger speichern?</translation>
     </message>
+    <message>
+        <source>Nothing has been measured yet: no data logger was saved.</source>
+        <translation>Noch nichts gemessen: Es wurde kein Datenlogger gespeichert.</translation>
+    </message>
 </context>
 <context>
     <name>DialogSymbolRate</name>

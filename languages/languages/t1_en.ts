@@ -221,6 +221,10 @@
         <source>Save the results on show as a data logger?</source>
         <translation>Save the results on show as a data logger?</translation>
     </message>
+    <message>
+        <source>Nothing has been measured yet: no data logger was saved.</source>
+        <translation>Nothing has been measured yet: no data logger was saved.</translation>
+    </message>
 </context>
 <context>
     <name>DialogSymbolRate</name>

@@ -221,6 +221,10 @@
         <source>Save the results on show as a data logger?</source>
         <translation>¿Guardar los resultados mostrados como registro de datos?</translation>
     </message>
+    <message>
+        <source>Nothing has been measured yet: no data logger was saved.</source>
+        <translation>Aún no se ha medido nada: no se ha guardado ningún registro de datos.</translation>
+    </message>
 </context>
 <context>
     <name>DialogSymbolRate</name>

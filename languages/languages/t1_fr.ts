@@ -221,6 +221,10 @@
         <source>Save the results on show as a data logger?</source>
         <translation>Sauvegarder les résultats affichés comme enregistrement ?</translation>
     </message>
+    <message>
+        <source>Nothing has been measured yet: no data logger was saved.</source>
+        <translation>Rien n'a encore été mesuré : aucun enregistrement n'a été sauvegardé.</translation>
+    </message>
 </context>
 <context>
     <name>DialogSymbolRate</name>

@@ -14,6 +14,7 @@
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QQmlExpression>
 #include <QQuickItem>
@@ -763,6 +764,45 @@ TEST(Screens, TheTemperatureWarnsOnlyWhenTheUnitIsHot)
         PeriodicFunctions::getInstance()->updateTemperature(r.celsius, r.modemOn);
         EXPECT_EQ(s.frame.item("temperature")->property("color").value<QColor>() == QColor("orange"), r.warned)
             << r.celsius;
+    }
+}
+
+// The data loggers of the OFDM analysis and of the modem's scan: nothing is saved before
+// anything was measured, and the user is told; an analysis is kept at the frequency of the
+// channel the modem found (not the tuned one); the warning closes on OK.
+TEST_F(ScreensTest, DataLoggersKeepOnlyWhatWasMeasured)
+{
+    const struct {
+        const char* screen;
+        const char* type;
+        bool measured;
+        const char* warning;
+    } rows[] = {
+        {"SCAN_CM", "SCAN_RF", false, "Nothing has been measured yet: no data logger was saved."},
+        {"SCAN_CM", "SCAN_RF", true, "Data logger saved: Logger00.XML"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.screen) + (r.measured ? " measured" : ""));
+        QDir("loggers").removeRecursively();
+        OnScreen s(r.screen);
+        if (r.measured) {
+            emit s.cm().s_send_dades_31(map({{"plc_freq", "930000000"}, {"pwr_avg", " 7.0 "}, {"locked", true}}));
+            emit s.frame.engine("measuresSpectrum")
+                ->listaFrequencyMeasuresChanged({map({{"name", "E37"}, {"frequency", 602000000u}, {"power", 690}})});
+        }
+        s.frame.click("DATALOGGER");
+        s.frame.click("dialogDone");
+        EXPECT_EQ(s.text("warningText"), r.warning);
+        const QVariantList saved = Loggerlist::getInstance()->carregaLogger(r.type, "Logger00.XML");
+        ASSERT_EQ(saved.size(), r.measured ? 1 : 0);
+        if (r.measured) {
+            const bool scan = QString(r.type) == "SCAN_RF";
+            EXPECT_EQ(saved[0].toMap().value("frequency").toUInt(), scan ? 602000000u : 930000000u);
+            EXPECT_EQ(saved[0].toMap().value(scan ? "power" : "pwr_avg").toString(), scan ? "690" : "7.0");
+        }
+        ASSERT_TRUE(s.frame.clickText("OK"));
+        EXPECT_EQ(s.text("warningText"), "<none>");
+        EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
     }
 }
 
