@@ -20,6 +20,8 @@
 #include <QQuickItem>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using apptest::FrameHarness;
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
@@ -378,33 +380,46 @@ TEST_F(ScreensTest, RangingPanelShowsThePrimaryChannels)
     EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
 }
 
-// The OFDM downstream analysis: figures and error counts into their rows, each marked as
-// measured (no threshold judges them), the bar's average level and MER ("---" without
-// them), the constellation cleared while unlocked or under 20 dB.
-TEST_F(ScreensTest, OfdmDownstreamShowsTheAnalysisMarkedMeasured)
+// The OFDM downstream analysis: figures and error counts into their rows (the modem's texts
+// without the blanks around them), each received one passing its check, the levels with
+// the modem's downstream compensation as everywhere else, the bar's average level and MER
+// ("---" without them), the constellation cleared while unlocked or under 20 dB.
+TEST_F(ScreensTest, OfdmDownstreamShowsTheAnalysisPassed)
 {
     OnScreen s("DOWN_SCAN_DEMOD_31");
     const QString values = "[0,1,2,3,4].map(function (i) { return ofdmTable.model.get(i).value }).join('|')";
     const QString marks = "[0,1,2,3,4].map(function (i) { return ofdmTable.model.get(i).check }).join('|')";
+    const QString plc = "[0,1,2,3,4,5].map(function (i) { return plcTable.model.get(i).value }).join('|')";
     EXPECT_EQ(s.eval(marks), "0|0|-1|-1|-1");
-    emit s.cm().s_send_dades_31(map({{"bandwidth", "94950000"}, {"subcarrier_freq", "50"}, {"n_subcarriers", "1900"},
-                                     {"ripple_rms", "0.111"}, {"icfr", "0.376"}, {"mer_avg", "40.96"},
-                                     {"mer_sigma", "0.52"}, {"mer_pctl", "39.8"}, {"plc_freq", "693000000"},
-                                     {"plc_pwr", "2.5"}, {"plc_mer", "41.2"}, {"plc_mod", "16 QAM"},
-                                     {"plc_ccwe", "0"}, {"plc_ucwe", "12"}, {"ncp_ccwe", "3"},
-                                     {"profileB_ucwe", "0.00025"}}));
-    EXPECT_EQ(s.eval(values), "94.950 MHz|50 kHz / 1900|0.111 dB|0.38 dB|0.52 / 39.8 dB");
-    EXPECT_EQ(s.eval(marks), "0|0|3|3|3");
-    EXPECT_EQ(s.eval("[0,1,2,3,4,5].map(function (i) { return plcTable.model.get(i).value }).join('|')"),
-              "693.000 MHz|62.5 dB\u03BCV|41.2 dB|16 QAM|0.00e+00|1.20e+01");
+    const QVariantMap analysis =
+        map({{"bandwidth", "94950000"}, {"subcarrier_freq", " 50 "}, {"n_subcarriers", " 4K"}, {"ripple_rms", "0.111"},
+             {"icfr", "0.376"}, {"mer_avg", "40.96"}, {"mer_sigma", "0.52"}, {"mer_pctl", "39.80"},
+             {"plc_freq", "693000000"}, {"plc_pwr", " 2.5 "}, {"plc_mer", "41.2"}, {"plc_mod", "16 QAM"},
+             {"plc_ccwe", "0"}, {"plc_ucwe", "12"}, {"ncp_ccwe", "3"}, {"profileB_ucwe", "0.00025"}});
+    emit s.cm().s_send_dades_31(analysis);
+    EXPECT_EQ(s.eval(values), "94.950 MHz|50 kHz / 4K|0.111 dB|0.38 dB|0.52 / 39.80 dB");
+    EXPECT_EQ(s.eval(marks), "0|0|1|1|1");
+    EXPECT_EQ(s.eval(plc), "693.000 MHz|65.5 dB\u03BCV|41.2 dB|16 QAM|0.00e+00|1.20e+01");
     EXPECT_EQ(s.eval("profiles.model.get(0).value + ' ' + profiles.model.get(0).value2"), "3.00e+00 ---");
-    EXPECT_EQ(s.eval("profiles.model.get(2).value2 + ' ' + profiles.model.get(2).check"), "2.50e-04 3");
+    EXPECT_EQ(s.eval("profiles.model.get(2).value2 + ' ' + profiles.model.get(2).check"), "2.50e-04 1");
     EXPECT_EQ(s.eval("profiles.model.get(4).check"), "-1");
     EXPECT_EQ(s.text("pwr_value"), "---");
     EXPECT_EQ(s.text("mer_value"), "41.0");
     emit s.cm().s_send_dades_31(map({{"pwr_avg", "1.25"}}));
-    EXPECT_EQ(s.text("pwr_value"), "61.3");
+    EXPECT_EQ(s.text("pwr_value"), "64.3");
     EXPECT_EQ(s.text("mer_value"), "---");
+    // Every count in full, the longest language too.
+    QVariantMap counts;
+    for (const char* key : {"plc", "ncp", "profileA", "profileB", "profileC", "profileD"})
+        for (const char* kind : {"_ccwe", "_ucwe"})
+            counts.insert(QString(key) + kind, "123456789");
+    emit s.cm().s_send_dades_31(counts);
+    EXPECT_EQ(s.eval("profiles.model.get(4).value2"), "1.23e+08");
+    s.frame.selectLanguage("de");
+    s.frame.wait(50);
+    EXPECT_TRUE(apptest::layoutFaults(s.frame.view()->contentItem()).isEmpty())
+        << apptest::layoutFaults(s.frame.view()->contentItem()).join("\n").toStdString();
+    s.frame.selectLanguage("en");
 
     const QString points = "constellation.canvas.llistaI.length + ' ' + constellation.display.busy";
     emit s.cm().s_send_dades_iq(map({{"locked", true}, {"quadres_const", 8}, {"llista_i", QVariantList{10, 20}},
@@ -420,7 +435,8 @@ TEST_F(ScreensTest, OfdmDownstreamShowsTheAnalysisMarkedMeasured)
     ASSERT_TRUE(s.frame.click("CLR_IQ"));
     EXPECT_EQ(s.eval(points), "0 false");
 
-    // Two OFDM downstreams chosen in the menu: saved, and the analysis starts again.
+    // Two OFDM downstreams chosen in the menu: saved, the first one's figures gone, and the
+    // analysis starts again.
     s.frame.journal.clear();
     s.frame.click("menuButton");
     s.frame.click("menuEntry2");
@@ -429,6 +445,9 @@ TEST_F(ScreensTest, OfdmDownstreamShowsTheAnalysisMarkedMeasured)
     EXPECT_EQ(s.text("ofdmTitle"), "OFDM 2");
     EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariables().value("cable_modem_ofdm_ds").toInt(), 1);
     EXPECT_EQ(s.frame.journal.filter("measuresCM.init"), QStringList{"measuresCM.init(610000000,76)"});
+    EXPECT_EQ(s.eval(values + " + ' ' + " + marks), "---|---|---|---|--- 0|0|-1|-1|-1");
+    EXPECT_EQ(s.eval(plc + " + ' ' + profiles.model.get(0).value"), "---|---|---|---|---|--- ---");
+    EXPECT_EQ(s.text("pwr_value") + " " + s.text("mer_value"), "--- ---");
     EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
 }
 
@@ -767,6 +786,52 @@ TEST(Screens, TheTemperatureWarnsOnlyWhenTheUnitIsHot)
     }
 }
 
+// A unit chosen in the menu: every level on show is in it at once, not only at the next
+// report (dBmV is 60 dB under dBµV).
+TEST_F(ScreensTest, AUnitChangeShowsTheLevelsInItAtOnce)
+{
+    using Report = std::function<void(apptest::FakeEngine&, apptest::FakeEngine&)>;
+    const struct {
+        const char* screen;
+        Report report; // by the modem, by the RF engine
+        QString shown;
+        QString before;
+        QString after;
+    } rows[] = {
+        {"REGISTERING_31",
+         [](apptest::FakeEngine& cm, apptest::FakeEngine&) {
+             emit cm.downBondingChanged_31({map({{"index", 1}, {"freq", "602000000"}, {"power", "1.0"}})});
+             emit cm.upsBondingChanged_31({map({{"index", 0}, {"freq", "36.00"}, {"power", "42.5"}})});
+         },
+         "dwScqam.model.get(1).power + ' ' + upScqam.model.get(0).power + ' ' + upScqam.model.get(1).power",
+         "64.0 102.5 -", "4.0 42.5 -"},
+        {"DOWN_SCAN_DEMOD_31",
+         [](apptest::FakeEngine& cm, apptest::FakeEngine&) {
+             emit cm.s_send_dades_31(map({{"pwr_avg", "1.25"}, {"plc_pwr", "2.5"}}));
+         },
+         "bar.pwr_value + ' ' + bar.pwr_units31 + ' ' + plcTable.model.get(1).value", "64.3 dB\u03BCV 65.5 dB\u03BCV",
+         "4.3 dBmV 5.5 dBmV"},
+        {"SCAN_CM",
+         [](apptest::FakeEngine&, apptest::FakeEngine& rf) {
+             emit rf.listaFrequencyMeasuresChanged({map({{"name", "E37"}, {"frequency", 602000000u}, {"power", 700}})});
+         },
+         "bar.pwr_value + ' ' + bar.pwr_units31", "70.0 dB\u03BCV", "10.0 dBmV"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.screen);
+        ScreensVariables::getInstance()->setValue("current_units", "dB\u03BCV");
+        OnScreen s(r.screen);
+        r.report(s.cm(), *s.frame.engine("measuresSpectrum"));
+        EXPECT_EQ(s.eval(r.shown), r.before);
+        s.frame.click("menuButton");
+        s.frame.click("menuEntry0");
+        s.frame.click("choice1");
+        s.frame.click("dialogDone");
+        EXPECT_EQ(s.eval(r.shown), r.after);
+        EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+    }
+}
+
 // The data loggers of the OFDM analysis and of the modem's scan: nothing is saved before
 // anything was measured, and the user is told; an analysis is kept at the frequency of the
 // channel the modem found (not the tuned one); the warning closes on OK.
@@ -778,6 +843,8 @@ TEST_F(ScreensTest, DataLoggersKeepOnlyWhatWasMeasured)
         bool measured;
         const char* warning;
     } rows[] = {
+        {"DOWN_SCAN_DEMOD_31", "OFDM_DOWNSTREAM", false, "Nothing has been measured yet: no data logger was saved."},
+        {"DOWN_SCAN_DEMOD_31", "OFDM_DOWNSTREAM", true, "Data logger saved: Logger00.XML"},
         {"SCAN_CM", "SCAN_RF", false, "Nothing has been measured yet: no data logger was saved."},
         {"SCAN_CM", "SCAN_RF", true, "Data logger saved: Logger00.XML"},
     };
