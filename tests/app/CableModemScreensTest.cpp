@@ -766,6 +766,30 @@ TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
     }
 }
 
+// The upstream spectra each keep their own holds.
+TEST_F(ScreensTest, UpstreamSpectraKeepTheirOwnHolds)
+{
+    FrameHarness frame({false, true});
+    const auto maxHold = [&](const char* screen) {
+        frame.call("loadScreen", screen);
+        return frame.evaluateInPage("spectrum.maxHold").toBool();
+    };
+    maxHold("UPSTREAM_RF");
+    frame.click("menuButton");
+    frame.click("menuEntry1");
+    frame.click("choice1");
+    frame.click("dialogDone");
+    EXPECT_TRUE(frame.evaluateInPage("spectrum.maxHold").toBool());
+    EXPECT_NE(frame.item("CLR"), nullptr);
+    const struct {
+        const char* screen;
+        bool held;
+    } rows[] = {{"UPSTREAM_OPTIC", false}, {"EXT_CM_UP", false}, {"UPSTREAM_RF", true}};
+    for (const auto& r : rows)
+        EXPECT_EQ(maxHold(r.screen), r.held) << r.screen;
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
 // The temperature in the top bar warns when the unit is hot (the fan's own threshold, with
 // its hysteresis), not whenever the fan runs for the powered modem of a large model.
 TEST(Screens, TheTemperatureWarnsOnlyWhenTheUnitIsHot)
