@@ -288,6 +288,24 @@ function startSpectrum(frame, settings, points) {
     frame.change_mesura(Definitions.CONST_TIPUS_MESURA.SPECTRUM);
 }
 
+// Asking for demodulation on the scan and upstream screens: a DOCSIS 3.1 signal is analysed
+// by the modem on the OFDM downstream screen at its frequency on the 3.1 model, while the
+// other models need the modem's application (a warning over the page says so); nothing
+// else leads anywhere.
+function demodulate(frame, page, settings, signal31, frequencyHz) {
+    if (!signal31)
+        return;
+    if (!isModel31(settings)) {
+        Miscelanea.crearDialogWarning(qsTranslate("cablemodem", "Charge DOCSIS CABLE MODEM APP"), page);
+        return;
+    }
+    var s = Object.assign({}, settings);
+    s["frequency"] = Math.round(frequencyHz);
+    appVariables.setScreensVariables(s);
+    frame.stop_mesura();
+    frame.loadScreen("DOWN_SCAN_DEMOD_31");
+}
+
 // --- the OFDM downstream analysis ----------------------------------------------------------
 
 // The rows of the OFDM, PLC and profile tables with the key each value comes from; a row

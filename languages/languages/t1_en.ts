@@ -518,6 +518,10 @@
         <source>PROFILE D</source>
         <translation>PROFILE D</translation>
     </message>
+    <message>
+        <source>Charge DOCSIS CABLE MODEM APP</source>
+        <translation>Charge DOCSIS CABLE MODEM APP</translation>
+    </message>
 </context>
 <context>
     <name>downstream_scan_demod_31</name>
@@ -637,10 +641,6 @@
 </context>
 <context>
     <name>scan_constellation31_cm</name>
-    <message>
-        <source>Charge DOCSIS CABLE MODEM APP</source>
-        <translation>Charge DOCSIS CABLE MODEM APP</translation>
-    </message>
     <message>
         <source>Units</source>
         <translation>Units</translation>

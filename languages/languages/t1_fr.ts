@@ -518,6 +518,10 @@
         <source>PROFILE D</source>
         <translation>PROFIL D</translation>
     </message>
+    <message>
+        <source>Charge DOCSIS CABLE MODEM APP</source>
+        <translation>Chargez l'application DOCSIS CABLE MODEM</translation>
+    </message>
 </context>
 <context>
     <name>downstream_scan_demod_31</name>
@@ -637,10 +641,6 @@
 </context>
 <context>
     <name>scan_constellation31_cm</name>
-    <message>
-        <source>Charge DOCSIS CABLE MODEM APP</source>
-        <translation>Chargez l'application DOCSIS CABLE MODEM</translation>
-    </message>
     <message>
         <source>Units</source>
         <translation>Unités</translation>

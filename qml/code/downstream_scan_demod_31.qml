@@ -204,5 +204,11 @@ Rectangle {
         onLoggerRequested: Miscelanea.crearDialeg("DialogStartLogger", page,
                                                   { owner: page, loggerType: "OFDM_DOWNSTREAM" })
         onClearIq: constellation.canvas.reset()
+        // Demodulation is this screen: asking for it again goes back.
+        onDemodRequested: {
+            var back = frame.previousScreen
+            frame.stop_mesura()
+            frame.loadScreen(back === "" || back === frame.currentScreen ? Pantalles.HOME : back)
+        }
     }
 }

@@ -17,6 +17,7 @@ Rectangle {
     readonly property bool external: screen === "EXT_CM_UP"
     readonly property string maxHoldKey: "max_hold_" + screen
     readonly property string minHoldKey: "min_hold_" + screen
+    readonly property bool signal31: CableModem.isSignal31(variablesPantalla, channels.currentChannel())
 
     // The whole upstream band.
     function startSpectrum() {
@@ -25,6 +26,11 @@ Rectangle {
         spectrum.clear()
         CableModem.startSpectrum(frame, variablesPantalla, spectrum.frequencyList())
         measuresCM.init(0, Definitions.CONST_TIPUS_MESURA.QML_CM_NO_MEASURE)
+    }
+
+    function demodulate() {
+        CableModem.demodulate(frame, page, variablesPantalla, signal31,
+                              CableModem.tuneFrequency(variablesPantalla, channels.currentChannel()))
     }
 
     Component.onCompleted: {
@@ -82,7 +88,9 @@ Rectangle {
         holding: spectrum.maxHold || spectrum.minHold
         next: "UPSTREAM_TEST"
         nextLabel: qsTr("GENERATOR")
+        demodAllowed: page.signal31
         onClearTraces: spectrum.clearHolds()
+        onDemodRequested: page.demodulate()
     }
     // An external modem's unit may have no MENU key: its way out is the next key.
     ToolbarDownExtCm {
@@ -90,6 +98,8 @@ Rectangle {
         holding: spectrum.maxHold || spectrum.minHold
         next: "MAIN_MENU"
         nextLabel: qsTr("MAIN MENU")
+        demodAllowed: page.signal31
         onClearTraces: spectrum.clearHolds()
+        onDemodRequested: page.demodulate()
     }
 }

@@ -733,10 +733,11 @@ TEST_F(ScreensTest, ModemInformationFromTheMenu)
     EXPECT_EQ(s.frame.journal, QStringList({"measuresCM.aturar", "measuresCM.init(610000000,71)"}));
 }
 
-// Demodulating from the modem's channel scan: a DOCSIS 3.1 channel goes to the OFDM
-// analysis on its frequency on the 3.1 model, and asks for the modem's application on
-// the others; other channels cannot be demodulated here.
-TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
+// Demodulating from the modem's channel scan and the upstream spectra: a DOCSIS 3.1
+// channel (or frequency) goes to the OFDM analysis on its frequency on the 3.1 model, and
+// asks for the modem's application on the others; other signals cannot be demodulated
+// there. On the analysis, demodulation leads back.
+TEST_F(ScreensTest, ScanAndUpstreamDemodulateDocsis31Signals)
 {
     ASSERT_TRUE(dir.seedFromData("channelPlans"));
     QVariantList plan;
@@ -745,69 +746,52 @@ TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
                      {"bandwidth", 8000000u}, {"type", "DIGITAL"}, {"active", "ON"}, {"system", c.second}});
     ASSERT_TRUE(Channelslist::getInstance()->guardaChannelPlan("SCAN", plan));
     ASSERT_TRUE(Channelslist::getInstance()->carregaChannelPlan("SCAN"));
-    for (int model : {3, 2}) {
-        useSettings(model, "");
-        OnScreen s("SCAN_CM");
-        EXPECT_EQ(s.frame.engine("measuresSpectrum")->lastFrequencyList.size(), 2);
-        s.cm().modemStatus = 1602;
-        s.eval("lamp.poll()");
-        EXPECT_FALSE(s.frame.item("DEMOD")->isEnabled());
-        s.frame.click("channelUp");
-        ASSERT_TRUE(s.frame.item("DEMOD")->isEnabled());
-        s.frame.click("DEMOD");
-        if (model == 3) {
-            EXPECT_EQ(s.frame.currentScreen(), "DOWN_SCAN_DEMOD_31");
-            EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(690000000,76)");
-        } else {
-            EXPECT_EQ(s.frame.currentScreen(), "SCAN_CM");
-            EXPECT_EQ(s.text("warningText"), "Charge DOCSIS CABLE MODEM APP");
-        }
-        EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
-    }
-}
-
-// The upstream spectra each keep their own holds.
-TEST_F(ScreensTest, UpstreamSpectraKeepTheirOwnHolds)
-{
-    FrameHarness frame({false, true});
-    const auto maxHold = [&](const char* screen) {
-        frame.call("loadScreen", screen);
-        return frame.evaluateInPage("spectrum.maxHold").toBool();
-    };
-    maxHold("UPSTREAM_RF");
-    frame.click("menuButton");
-    frame.click("menuEntry1");
-    frame.click("choice1");
-    frame.click("dialogDone");
-    EXPECT_TRUE(frame.evaluateInPage("spectrum.maxHold").toBool());
-    EXPECT_NE(frame.item("CLR"), nullptr);
     const struct {
         const char* screen;
-        bool held;
-    } rows[] = {{"UPSTREAM_OPTIC", false}, {"EXT_CM_UP", false}, {"UPSTREAM_RF", true}};
-    for (const auto& r : rows)
-        EXPECT_EQ(maxHold(r.screen), r.held) << r.screen;
-    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
-}
-
-// The temperature in the top bar warns when the unit is hot (the fan's own threshold, with
-// its hysteresis), not whenever the fan runs for the powered modem of a large model.
-TEST(Screens, TheTemperatureWarnsOnlyWhenTheUnitIsHot)
-{
-    ScopedBoard board{testsupport::unitBoard(3)};
-    ScopedWorkDir dir;
-    ASSERT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
-    OnScreen s("SCAN_CM");
-    const struct {
-        float celsius;
-        bool modemOn, warned;
-    } rows[] = {{25.0f, true, false}, {44.9f, false, false}, {45.0f, false, true}, {40.0f, true, true},
-                {39.9f, true, false}};
+        int model;
+        const char* system; // of the tuned frequency
+        bool shown;         // where the analysis shows
+    } rows[] = {
+        {"SCAN_CM", 3, "", true},        {"SCAN_CM", 2, "", false},         {"UPSTREAM_RF", 3, "D3.1", true},
+        {"UPSTREAM_RF", 3, "DVB-C", false}, {"EXT_CM_UP", 0, "D3.1", false}, {"UPSTREAM_OPTIC", 3, "D3.1", true},
+    };
     for (const auto& r : rows) {
-        PeriodicFunctions::getInstance()->updateTemperature(r.celsius, r.modemOn);
-        EXPECT_EQ(s.frame.item("temperature")->property("color").value<QColor>() == QColor("orange"), r.warned)
-            << r.celsius;
+        SCOPED_TRACE(std::string(r.screen) + " on model " + std::to_string(r.model) + " " + r.system);
+        useSettings(r.model, r.system);
+        ScreensVariables::getInstance()->setValue("frequency", 690000000u);
+        OnScreen s(r.screen);
+        const bool scan = QString(r.screen) == "SCAN_CM";
+        if (scan) {
+            EXPECT_EQ(s.frame.engine("measuresSpectrum")->lastFrequencyList.size(), 2);
+            s.cm().modemStatus = 1602;
+            s.eval("lamp.poll()");
+            EXPECT_FALSE(s.frame.item("DEMOD")->isEnabled());
+            s.frame.click("channelUp");
+        }
+        ASSERT_EQ(s.frame.item("DEMOD")->isEnabled(), QString(r.system) != "DVB-C");
+        s.frame.click("DEMOD");
+        if (!r.shown) {
+            EXPECT_EQ(s.frame.currentScreen(), r.screen);
+            EXPECT_EQ(s.text("warningText"), QString(r.system) == "DVB-C" ? "<none>" : "Charge DOCSIS CABLE MODEM APP");
+            // The warning goes with its screen.
+            PeriodicFunctions::getInstance()->enviarSignalBotonHome();
+            EXPECT_EQ(s.text("warningText"), "<none>");
+            EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+            continue;
+        }
+        EXPECT_EQ(s.frame.currentScreen(), "DOWN_SCAN_DEMOD_31");
+        EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(690000000,76)");
+        s.frame.click("DEMOD");
+        EXPECT_EQ(s.frame.currentScreen(), r.screen);
+        EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
     }
+    // Shown first (after a restart), the analysis goes back to the main menu.
+    ScreensVariables::getInstance()->setValue("screen", "DOWN_SCAN_DEMOD_31");
+    FrameHarness frame({false, true});
+    ASSERT_EQ(frame.currentScreen(), "DOWN_SCAN_DEMOD_31");
+    frame.click("DEMOD");
+    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 
 // A unit chosen in the menu: every level on show is in it at once, not only at the next
@@ -853,6 +837,50 @@ TEST_F(ScreensTest, AUnitChangeShowsTheLevelsInItAtOnce)
         s.frame.click("dialogDone");
         EXPECT_EQ(s.eval(r.shown), r.after);
         EXPECT_TRUE(s.frame.warnings.isEmpty()) << s.frame.warnings.join("\n").toStdString();
+    }
+}
+
+// The upstream spectra each keep their own holds.
+TEST_F(ScreensTest, UpstreamSpectraKeepTheirOwnHolds)
+{
+    FrameHarness frame({false, true});
+    const auto maxHold = [&](const char* screen) {
+        frame.call("loadScreen", screen);
+        return frame.evaluateInPage("spectrum.maxHold").toBool();
+    };
+    maxHold("UPSTREAM_RF");
+    frame.click("menuButton");
+    frame.click("menuEntry1");
+    frame.click("choice1");
+    frame.click("dialogDone");
+    EXPECT_TRUE(frame.evaluateInPage("spectrum.maxHold").toBool());
+    EXPECT_NE(frame.item("CLR"), nullptr);
+    const struct {
+        const char* screen;
+        bool held;
+    } rows[] = {{"UPSTREAM_OPTIC", false}, {"EXT_CM_UP", false}, {"UPSTREAM_RF", true}};
+    for (const auto& r : rows)
+        EXPECT_EQ(maxHold(r.screen), r.held) << r.screen;
+    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
+}
+
+// The temperature in the top bar warns when the unit is hot (the fan's own threshold, with
+// its hysteresis), not whenever the fan runs for the powered modem of a large model.
+TEST(Screens, TheTemperatureWarnsOnlyWhenTheUnitIsHot)
+{
+    ScopedBoard board{testsupport::unitBoard(3)};
+    ScopedWorkDir dir;
+    ASSERT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
+    OnScreen s("SCAN_CM");
+    const struct {
+        float celsius;
+        bool modemOn, warned;
+    } rows[] = {{25.0f, true, false}, {44.9f, false, false}, {45.0f, false, true}, {40.0f, true, true},
+                {39.9f, true, false}};
+    for (const auto& r : rows) {
+        PeriodicFunctions::getInstance()->updateTemperature(r.celsius, r.modemOn);
+        EXPECT_EQ(s.frame.item("temperature")->property("color").value<QColor>() == QColor("orange"), r.warned)
+            << r.celsius;
     }
 }
 
