@@ -794,6 +794,29 @@ TEST_F(ScreensTest, ScanAndUpstreamDemodulateDocsis31Signals)
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 
+// The shipped plan carries the network's DOCSIS 3.1 block: the modem's scan can analyse it.
+// The bars' frequencies stand under the chart.
+TEST_F(ScreensTest, ScanOfTheShippedPlanReachesItsOfdmBlock)
+{
+    ASSERT_TRUE(dir.seedFromData("channelPlans"));
+    ASSERT_TRUE(Channelslist::getInstance()->carregaChannelPlan("EUROPE"));
+    OnScreen s("SCAN_CM");
+    QStringList labels;
+    for (QQuickItem* label : s.frame.item("frequencyAxis")->childItems())
+        if (label->inherits("QQuickText"))
+            labels << label->property("text").toString();
+    ASSERT_EQ(labels.size(), 5);
+    EXPECT_EQ(labels.first(), "114.50 MHz");
+    EXPECT_EQ(labels.last(), "930.00 MHz");
+    s.cm().modemStatus = 1602;
+    s.eval("lamp.poll()");
+    s.frame.click("channelDown");
+    EXPECT_EQ(s.eval("selectedChannel.name"), "OFDM");
+    s.frame.click("DEMOD");
+    EXPECT_EQ(s.frame.currentScreen(), "DOWN_SCAN_DEMOD_31");
+    EXPECT_EQ(s.frame.journal.filter("measuresCM.init").last(), "measuresCM.init(930000000,76)");
+}
+
 // A unit chosen in the menu: every level on show is in it at once, not only at the next
 // report (dBmV is 60 dB under dBµV).
 TEST_F(ScreensTest, AUnitChangeShowsTheLevelsInItAtOnce)
