@@ -99,6 +99,10 @@ TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
         {"*SYSTEM SYSTEM_FILE=READ_ONLY\r", true, {ro}},
         {"*SYSTEM SYSTEM_DATE={2026-03-05 10:30:15} SYSTEM_FILE=WRITE\r", true, {rw, date("2026-03-05 10:30:15"), hwclock}},
         {"*SYSTEM,SYSTEM_DATE=12:00\r", true, {date("12:00"), hwclock}},
+        // An empty date changes nothing and keeps nothing else on the line from running.
+        {"*SYSTEM SYSTEM_FILE=READ_ONLY SYSTEM_DATE=\r", true, {ro}},
+        {"*SYSTEM SYSTEM_DATE=,SYSTEM_FILE=WRITE\r", true, {rw}},
+        {"*SYSTEM SYSTEM_DATE={}\r", true, {}},
         // The date program refuses it: the hardware clock is left alone.
         {"*SYSTEM SYSTEM_DATE={2026-02-30 10:00}\r", false, {date("2026-02-30 10:00")}},
         {"*SYSTEM SYSTEM_FILE=write SYSTEM_DATE={2026-03-05 10:30}\r", false, {}},
