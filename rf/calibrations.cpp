@@ -41,7 +41,9 @@ Read readDocument(const QString& name, QDomDocument* doc)
         return Read::Failed;
     }
     QString problem;
-    if (storefile::parseXml(file.readAll(), doc, &problem) && doc->documentElement().tagName() != "CALIBRATION")
+    QByteArray text;
+    if (storefile::readWhole(file, &text, &problem) && storefile::parseXml(text, doc, &problem)
+        && doc->documentElement().tagName() != "CALIBRATION")
         problem = QStringLiteral("has no CALIBRATION root element");
     if (problem.isEmpty())
         return Read::Ok;

@@ -359,10 +359,10 @@ LoadResult load(const QString& path, BadFile bad, const std::function<QString(co
             qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
+        QByteArray text;
         if (!file.open(QIODevice::ReadOnly)) {
             problem = QStringLiteral("cannot be read: ") + file.errorString();
-        } else {
-            const QByteArray text = file.readAll();
+        } else if (readWhole(file, &text, &problem)) {
             problem = screened(text);
             if (problem.isEmpty())
                 problem = parse(text);
@@ -412,6 +412,20 @@ QString parsedInto(const QByteArray& text, QDomDocument* doc)
 }
 
 } // namespace
+
+bool readWhole(QFile& file, QByteArray* text, QString* problem)
+{
+    // The size a file reports can be wrong (a file still growing, a device): no more than
+    // one byte past the bound is read either way.
+    if (file.size() <= kMaxFileBytes) {
+        *text = file.read(kMaxFileBytes + 1);
+        if (text->size() <= kMaxFileBytes)
+            return true;
+    }
+    *text = QByteArray();
+    *problem = QStringLiteral("is larger than %1 bytes").arg(kMaxFileBytes);
+    return false;
+}
 
 bool parseXml(const QByteArray& text, QDomDocument* doc, QString* problem)
 {

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QFile;
 class QIODevice;
 
 namespace storefile {
@@ -62,6 +63,15 @@ bool saveXml(const QString& path, const QString& rootElement, const std::functio
 // No file of the instrument nests elements more than a few levels deep; every loader refuses
 // a file nested deeper than this before building anything, as the DOM parser recurses per level.
 constexpr int kMaxXmlDepth = 32;
+
+// No file the instrument reads whole comes near this (its largest channel plan is under
+// 100 KB); a larger one is refused unread, as reading it would hold the start-up for
+// seconds and take a hundred megabytes or more.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+
+// The whole content of an open file; a file larger than kMaxFileBytes is not read: false,
+// with the reason in *problem.
+bool readWhole(QFile& file, QByteArray* text, QString* problem);
 
 // Parses text into doc. Text that is not well-formed, nests deeper than kMaxXmlDepth or
 // carries a document type declaration (none of the instrument's files has one, and its
