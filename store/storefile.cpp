@@ -462,23 +462,30 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
 }
 
 LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
-                       QList<QVariantMap>* records, QStringList* unreadable)
+                       QList<QVariantMap>* records, QList<QStringList>* unreadable)
 {
+    QList<QStringList> keys;
     records->clear();
     const LoadResult result = load(path, BadFile::KeepAside, [&](const QByteArray& text) {
         QXmlStreamReader xml(text);
         if (xml.readNextStartElement() && xml.name() != rootElement)
             return noRoot(rootElement);
         while (xml.readNextStartElement()) {
-            if (xml.name() == recordElement)
-                records->append(readRecord(xml, unreadable));
-            else
+            if (xml.name() == recordElement) {
+                keys.append(QStringList());
+                records->append(readRecord(xml, &keys.last()));
+            } else {
                 xml.skipCurrentElement();
+            }
         }
         return QString();
     });
-    if (result != LoadResult::Loaded)
+    if (result != LoadResult::Loaded) {
         records->clear();
+        keys.clear();
+    }
+    if (unreadable)
+        *unreadable = keys;
     return result;
 }
 

@@ -93,11 +93,11 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
 void keepAside(const QString& path, const QString& problem);
 
 // The records of a file without building its document: each element named recordElement
-// directly below the root, read as readValues reads it (the keys whose text does not read as
-// their type go to *unreadable). Missing and unusable files are handled as loadXml handles
-// them, the bad ones kept aside.
+// directly below the root, read as readValues reads it; (*unreadable)[i] lists the keys of
+// record i whose text does not read as their type. Missing and unusable files are handled
+// as loadXml handles them, the bad ones kept aside.
 LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
-                       QList<QVariantMap>* records, QStringList* unreadable = nullptr);
+                       QList<QVariantMap>* records, QList<QStringList>* unreadable = nullptr);
 
 // The name a file is kept aside under: the first of "<path>.bad", "<path>.bad.1", ... that
 // does not exist.
