@@ -399,10 +399,10 @@ LoadResult load(const QString& path, BadFile bad, const std::function<QString(co
             qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
+        QByteArray text;
         if (!file.open(QIODevice::ReadOnly)) {
             problem = QStringLiteral("cannot be read: ") + file.errorString();
-        } else {
-            const QByteArray text = file.readAll();
+        } else if (readWhole(file, &text, &problem)) {
             problem = screened(text);
             if (problem.isEmpty())
                 problem = parse(text);
@@ -453,6 +453,20 @@ QString parsedInto(const QByteArray& text, QDomDocument* doc)
 
 } // namespace
 
+bool readWhole(QFile& file, QByteArray* text, QString* problem)
+{
+    // The size a file reports can be wrong (a file still growing, a device): no more than
+    // one byte past the bound is read either way.
+    if (file.size() <= kMaxFileBytes) {
+        *text = file.read(kMaxFileBytes + 1);
+        if (text->size() <= kMaxFileBytes)
+            return true;
+    }
+    *text = QByteArray();
+    *problem = QStringLiteral("is larger than %1 bytes").arg(kMaxFileBytes);
+    return false;
+}
+
 bool parseXml(const QByteArray& text, QDomDocument* doc, QString* problem)
 {
     *problem = screened(text);
@@ -488,23 +502,30 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
 }
 
 LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
-                       QList<QVariantMap>* records, QStringList* unreadable)
+                       QList<QVariantMap>* records, QList<QStringList>* unreadable)
 {
+    QList<QStringList> keys;
     records->clear();
     const LoadResult result = load(path, BadFile::KeepAside, [&](const QByteArray& text) {
         QXmlStreamReader xml(text);
         if (xml.readNextStartElement() && xml.name() != rootElement)
             return noRoot(rootElement);
         while (xml.readNextStartElement()) {
-            if (xml.name() == recordElement)
-                records->append(readRecord(xml, unreadable));
-            else
+            if (xml.name() == recordElement) {
+                keys.append(QStringList());
+                records->append(readRecord(xml, &keys.last()));
+            } else {
                 xml.skipCurrentElement();
+            }
         }
         return QString();
     });
-    if (result != LoadResult::Loaded)
+    if (result != LoadResult::Loaded) {
         records->clear();
+        keys.clear();
+    }
+    if (unreadable)
+        *unreadable = keys;
     return result;
 }
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QFile;
 class QIODevice;
 
 namespace storefile {
@@ -67,6 +68,15 @@ bool saveXml(const QString& path, const QString& rootElement, const std::functio
 // a file nested deeper than this before building anything, as the DOM parser recurses per level.
 constexpr int kMaxXmlDepth = 32;
 
+// No file the instrument reads whole comes near this (its largest channel plan is under
+// 100 KB); a larger one is refused unread, as reading it would hold the start-up for
+// seconds and take a hundred megabytes or more.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+
+// The whole content of an open file; a file larger than kMaxFileBytes is not read: false,
+// with the reason in *problem.
+bool readWhole(QFile& file, QByteArray* text, QString* problem);
+
 // Parses text into doc. Text that is not well-formed, nests deeper than kMaxXmlDepth or
 // carries a document type declaration (none of the instrument's files has one, and its
 // entities could expand without bound) is refused: false, with the reason in *problem.
@@ -87,11 +97,11 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
 void keepAside(const QString& path, const QString& problem);
 
 // The records of a file without building its document: each element named recordElement
-// directly below the root, read as readValues reads it (the keys whose text does not read as
-// their type go to *unreadable). Missing and unusable files are handled as loadXml handles
-// them, the bad ones kept aside.
+// directly below the root, read as readValues reads it; (*unreadable)[i] lists the keys of
+// record i whose text does not read as their type. Missing and unusable files are handled
+// as loadXml handles them, the bad ones kept aside.
 LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
-                       QList<QVariantMap>* records, QStringList* unreadable = nullptr);
+                       QList<QVariantMap>* records, QList<QStringList>* unreadable = nullptr);
 
 // The name a file is kept aside under: the first of "<path>.bad", "<path>.bad.1", ... that
 // does not exist.
