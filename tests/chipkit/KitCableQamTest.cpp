@@ -325,7 +325,7 @@ TEST(KitJ83bMonitor, ItsOwnMonitors)
         {{{0x80, 0x53, {0x01, 0xF5}}, {0x40, 0x88, {0x01}}}, interleave, 0, 5},
         {coarse(2, 1726), sampling, 0, 5932},     // 5056641 sps, slower than 5056941
         {coarse(2, 1727), sampling, 0, -51988},   // 5059570 sps, faster
-        {coarse(0, 1726), sampling, 4, 0},
+        {coarse(0, 1726), sampling, 4, 0}, {coarse(4, 0x777), sampling, 0, -4441645},
         // The shared monitors read the same registers on J.83 Annex B.
         {{{0x40, 0x5C, {0x0A, 0x04, 0x00, 0x05}}}, per, 0, 4883},
     });
@@ -342,6 +342,10 @@ TEST(KitJ83bMonitor, ItsOwnMonitors)
     uint8_t flag = 0;
     EXPECT_EQ(kit_demod_j83b_monitor_SpectrumSense(&b.demod, &flag), 4u);
     EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0x80, 0x01, 1), W(SLVT, 0x80, 0x01, 0)}));
+    uint8_t ar = 0, ts = 0, unlock = 0;
+    b.set(0x40, 0x88, {0x02});
+    EXPECT_EQ(std::make_tuple(kit_demod_j83b_monitor_SyncStat(&b.demod, &ar, &ts, &unlock), ar, ts, unlock),
+              std::make_tuple(0u, 0, 1, 1));
     uint32_t u = 0;
     EXPECT_EQ(kit_demod_dvbc_monitor_PER(&b.demod, &u), 3u);  // and refuse DVB-C's
     EXPECT_EQ(kit_demod_j83b_monitor_Interleave(&b.demod, nullptr), 1u);
