@@ -115,10 +115,17 @@ TEST(TunerOnSimulatedChip, TheIntegrationLayerLocksWhereTheRealTunerIsOnAChannel
                   std::make_tuple(c.tunedMHz * 1e6, c.result == 0, 0, 0)) << c.what;
     }
 
-    // Sleep takes the tuner out of its band as well.
+    // The tuner decodes DVB-C at 8 MHz (system 24) and its RSSI is the scene's level at the
+    // input; sleep takes the tuner out of its band as well.
     IntegOnChip t;
     const kit_dvbc_tune_param_t p = {474000, 8};
     ASSERT_EQ(kit_integ_dvbc_Tune(&t.integ, &p), 0u);
+    int32_t rssi = 0;
+    ASSERT_EQ(kit_demod_I2cRepeaterEnable(&t.demod, 1), 0u);
+    ASSERT_EQ(kit_cxd2858_ReadRssi(&t.tuner, &rssi), 0u);
+    ASSERT_EQ(kit_demod_I2cRepeaterEnable(&t.demod, 0), 0u);
+    EXPECT_NEAR(rssi / 100.0, t.model->inputLevelDbm().value_or(0), 1.0);
+    EXPECT_EQ(std::make_tuple(t.model->terrSystem(), t.model->channelBandwidthHz(), t.model->tuneCount()), std::make_tuple(24, 8e6, 1));
     EXPECT_EQ(kit_integ_Sleep(&t.integ), 0u);
     EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
 }
