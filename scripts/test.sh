@@ -14,9 +14,9 @@ source scripts/stage.sh
 varnok_install_deps
 varnok_compiler_cache
 jobs="${VARNOK_JOBS:-$(nproc)}" # parallel jobs: all cores unless VARNOK_JOBS says
-# Many tests spend part of their time waiting for timers and the display: twice as many run
-# as there are cores.
-test_jobs=$((jobs * 2))
+# Most tests spend much of their time waiting for timers, the display and the simulated
+# modem: three times as many run as there are cores.
+test_jobs=$((jobs * 3))
 
 VARNOK_STAGE_LOG="$(mktemp)"
 export VARNOK_STAGE_LOG
