@@ -2,8 +2,9 @@
 # parsed once instead of once per source, which is most of a Qt source's compile time. The
 # libraries share the platform library's, the tests the test support's, what else uses Qt
 # Quick the application shell's (the Quick headers added); the Qt Quick tests have their
-# own. The flags of those that share are the same. Plain code (the C kit) gets none. CMAKE_DISABLE_PRECOMPILE_HEADERS=ON builds without them, which shows a source that
-# forgot an include.
+# own. The flags of those that share are the same. Plain code (the C kit) gets none.
+# CMAKE_DISABLE_PRECOMPILE_HEADERS=ON builds without them, which shows a source that forgot
+# an include.
 function(varnok_precompile target)
   get_target_property(_links ${target} LINK_LIBRARIES)
   set(_owner platform)
@@ -21,6 +22,12 @@ function(varnok_precompile target)
       set(_owner ${target})
     endif()
     list(APPEND _headers <QQmlContext> <QQmlEngine> <QQuickItem> <QQuickView>)
+  endif()
+  # C sources take none: the headers are C++.
+  get_target_property(_c_sources ${target} SOURCES)
+  list(FILTER _c_sources INCLUDE REGEX "\\.c$")
+  if(_c_sources)
+    set_source_files_properties(${_c_sources} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
   endif()
   if(TARGET ${_owner} AND NOT _owner STREQUAL target)
     target_precompile_headers(${target} REUSE_FROM ${_owner})
