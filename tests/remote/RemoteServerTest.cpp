@@ -437,3 +437,37 @@ TEST(RemoteServer, DropsPeersThatNeverReadAndKeepsWhatWaitsForThemBounded)
     EXPECT_EQ(burst.closedByServer(), kBurst);
     EXPECT_EQ(log.count("a peer does not take its answers"), SocketCalibrate::kMaxPeers);
 }
+
+TEST(RemoteServer, DropsAPeerThatTakesNothingForThirtySecondsOfTheInstrumentsClock)
+{
+    ScopedBoard board;
+    WaitingServer w;
+    w.bigReply = 256 * 1024;
+    LogCapture log;
+    RawPeer peer(w.server.serverPort(), 4096);
+    ASSERT_TRUE(waitFor([&] { return w.server.sockets.size() == 1; }));
+    ASSERT_TRUE(keepSmallSendBuffer(*w.server.sockets[0]));
+    QPointer<Remote> remote = w.server.remotes[0];
+    peer.send("*?BIG\r");
+    ASSERT_TRUE(waitFor([&] { return remote->bytesToWrite() > 0; }));
+    const auto stillServedAfterAWhile = [&] {
+        waitFor([] { return false; }, 3 * PeerWriter::kStallCheckMs);
+        return w.server.peerCount() == 1;
+    };
+
+    board.clock().advanceMs(PeerWriter::kStallMs - 1);
+    EXPECT_TRUE(stillServedAfterAWhile());
+    // What it takes starts its time again.
+    const qint64 waiting = remote->bytesToWrite();
+    EXPECT_FALSE(peer.readAvailable());
+    ASSERT_TRUE(waitFor([&] { return remote->bytesToWrite() < waiting; }));
+    EXPECT_TRUE(stillServedAfterAWhile());
+    board.clock().advanceMs(PeerWriter::kStallMs - 1);
+    EXPECT_TRUE(stillServedAfterAWhile());
+    EXPECT_FALSE(log.contains("has taken nothing for a while"));
+
+    board.clock().advanceMs(PeerWriter::kStallMs);
+    EXPECT_TRUE(waitFor([&] { return w.server.peerCount() == 0; }));
+    EXPECT_EQ(log.count("a peer has taken nothing for a while"), 1);
+    EXPECT_TRUE(peer.readToEnd());
+}
