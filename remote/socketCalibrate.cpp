@@ -111,6 +111,10 @@ bool SocketCalibrate::serve(qintptr descriptor)
         writer->finish();
         return false;
     }
+    // Each answer leaves in one write as soon as it is whole: the next one must not wait for
+    // the peer to acknowledge the one before, which a peer that delays its acknowledgements
+    // would hold up for tens of milliseconds a line.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ++m_peers;
     connect(writer, &QObject::destroyed, this, [this] { --m_peers; });
 
