@@ -360,6 +360,7 @@ TEST(ShellRecorder, DateSetsTheBoardsWallTimeAndHwclockTheClockChip)
         {"2026-02-28", "2026-02-28T00:00:00Z"},
         {"12:34:56", "2026-02-28T12:34:56Z"}, // today's date kept
         {"2026-02-30 10:00", nullptr},
+        {"1969-12-31 23:59:59", nullptr},
         {"25:00", nullptr},
         {"tomorrow", nullptr},
         {"", nullptr},
@@ -377,6 +378,10 @@ TEST(ShellRecorder, DateSetsTheBoardsWallTimeAndHwclockTheClockChip)
     const platform::sim::ClockDateTime t = rtc->dateTime();
     EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second, t.weekday}),
               std::vector<int>({2026, 2, 28, 12, 34, 56, 6}));
+    // A year the chip cannot hold is refused, and the chip keeps its time.
+    EXPECT_EQ(platform::board().runProgram({"date", "-s", "2068-01-01"}, 1000).exitCode, 0);
+    EXPECT_EQ(platform::board().runProgram({"hwclock", "-w"}, 1000).exitCode, 1);
+    EXPECT_EQ(rtc->dateTime().year, 2026);
 }
 
 TEST(PseudoTerminal, CarriesBytesBothWays)
