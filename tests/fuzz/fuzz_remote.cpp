@@ -51,26 +51,25 @@ using fuzzsupport::fail;
 
 namespace {
 
-// Whole answers at the front of what a peer received: XOFF, ACK or NAK, for a query with
-// data its reply line ending in CR, XON. *rest: the bytes after them (an answer still on its
-// way). Fails on anything else.
-int countAnswers(const QByteArray& got, int* rest = nullptr)
+// Whole answers in what a peer received, from offset *at on: XOFF, ACK or NAK, for a query
+// with data its reply line ending in CR, XON. *at moves past them (an answer still on its way
+// stays). Fails on anything else.
+int countAnswers(const QByteArray& got, int* at)
 {
-    const auto at = [&](int i) { return i < got.size() ? static_cast<unsigned char>(got.at(i)) : -1; };
+    const auto byte = [&](int i) { return i < got.size() ? static_cast<unsigned char>(got.at(i)) : -1; };
     int answers = 0;
-    int i = 0;
-    for (; i < got.size(); ++answers) {
-        const int end = at(i + 1) == RemoteProtocol::NAK ? i + 2 : got.indexOf(static_cast<char>(RemoteProtocol::XON), i + 2);
-        if (at(i) != RemoteProtocol::XOFF || (at(i + 1) >= 0 && at(i + 1) != RemoteProtocol::NAK && at(i + 1) != RemoteProtocol::ACK))
+    for (int i = *at; i < got.size(); i = *at) {
+        const bool nak = byte(i + 1) == RemoteProtocol::NAK;
+        if (byte(i) != RemoteProtocol::XOFF || (byte(i + 1) >= 0 && !nak && byte(i + 1) != RemoteProtocol::ACK))
             fail("answers " + QString::fromLatin1(got.toHex()) + " wrong at " + QString::number(i));
+        const int end = nak ? i + 2 : got.indexOf(static_cast<char>(RemoteProtocol::XON), i + 2);
         if (end < 0 || end >= got.size())
             break;
-        if (at(end) != RemoteProtocol::XON || (at(i + 1) == RemoteProtocol::ACK && end > i + 2 && at(end - 1) != RemoteProtocol::CR))
+        if (byte(end) != RemoteProtocol::XON || (!nak && end > i + 2 && byte(end - 1) != RemoteProtocol::CR))
             fail("answers " + QString::fromLatin1(got.toHex()) + " wrong at " + QString::number(i));
-        i = end + 1;
+        *at = end + 1;
+        ++answers;
     }
-    if (rest)
-        *rest = got.size() - i;
     return answers;
 }
 
@@ -213,6 +212,8 @@ struct Peer {
     LineFramer framer{Remote::MAX_LINE};
     int due = 0;
     QByteArray received;
+    int answered = 0;
+    int parsed = 0; // received up to here are whole answers
     bool ended = false;
 
     // What the server frames of the bytes it takes next: each line, and each overlong one,
@@ -240,6 +241,7 @@ struct Peer {
             const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
             if (n > 0) {
                 received.append(buffer, static_cast<int>(n));
+                answered += countAnswers(received, &parsed);
                 continue;
             }
             ended = ended || n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
@@ -247,7 +249,7 @@ struct Peer {
         }
     }
     // Every answer due has come, and the server has taken all it was sent.
-    bool settled() const { return !open || (countAnswers(received) == due && untaken(serverSide) == 0); }
+    bool settled() const { return !open || (answered == due && untaken(serverSide) == 0); }
     QString state() const
     {
         return QStringLiteral(" [peer %1 open %2 due %3 untaken %4 received %5 ended %6]")
@@ -406,8 +408,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const Peer& p : peers) {
         if (!p.open)
             continue;
-        int rest = 0;
-        if (countAnswers(p.received, &rest) != p.due || rest != 0)
+        if (p.answered != p.due || p.parsed != p.received.size())
             fail("answers at the end:" + p.state());
         ::close(p.fd);
     }
