@@ -29,7 +29,6 @@ public:
     // Sends what the peer takes now, in order after what already waits; the rest waits and
     // leaves as the peer takes it.
     void write(const char* data, int size);
-    void write(const QByteArray& data) { write(data.constData(), data.size()); }
     // Sends what waits, for at most waitMs; true when all of it has left.
     bool flushNow(int waitMs);
     qint64 bytesToWrite() const { return pending_.size(); }
