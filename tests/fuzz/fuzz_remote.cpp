@@ -351,13 +351,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QByteArray chunk;
     const auto sendChunk = [&] {
         Peer& p = peers[current];
-        if (!chunk.isEmpty() && p.sending) {
-            if (::send(p.fd, chunk.constData(), static_cast<size_t>(chunk.size()), MSG_NOSIGNAL | MSG_DONTWAIT) != chunk.size())
-                fail("a send was cut short");
-            p.unread += chunk;
-            if (!piling)
-                answerWhatWasSent(peers);
+        for (int at = 0; at < chunk.size() && p.sending;) {
+            const ssize_t n = ::send(p.fd, chunk.constData() + at, static_cast<size_t>(chunk.size() - at), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) {
+                p.unread += chunk.mid(at, static_cast<int>(n));
+                at += static_cast<int>(n);
+            } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && piling) {
+                answerWhatWasSent(peers); // the connection is full of piled-up sends
+            } else {
+                fail(QStringLiteral("peer %1 cannot send (%2)").arg(p.index).arg(errno));
+            }
         }
+        if (!chunk.isEmpty() && p.sending && !piling)
+            answerWhatWasSent(peers);
         chunk.clear();
     };
     for (int i = 0; i < input.size(); ++i) {
