@@ -35,6 +35,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sched.h>
@@ -257,17 +258,26 @@ struct Peer {
     }
 };
 
+// Each connection comes from another loopback address (127.0.0.2 to 127.0.0.251): a closed
+// one waits out its TIME_WAIT on its own address, so thousands of inputs a minute do not use
+// up the ports towards the server.
 int connectToServer(unsigned short port)
 {
+    static uint32_t connections = 0;
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + connections++ % 250);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(port);
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const int one = 1;
     if (fd < 0 || ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0
-        || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        fail("no loopback connection");
+        || ::setsockopt(fd, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one) != 0
+        || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
+        || ::connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0)
+        fail(QStringLiteral("no loopback connection (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
     return fd;
 }
 
