@@ -40,12 +40,25 @@
 #include <QResource>
 #include <QTimer>
 
+#include <future>
+
 // QT_LOGGING_RULES="varnok.startup.debug=false" silences the start-up's steps.
 Q_LOGGING_CATEGORY(startupLog, "varnok.startup")
 
 StartUp::StartUp() : StartUp(Options()) {}
 
-StartUp::StartUp(const Options& options) : options_(options) {}
+StartUp::StartUp(const Options& options) : options_(options)
+{
+    // The font system's first use reads the system's whole font configuration and lists its
+    // fonts. Asked for here, on a thread of its own, that passes beside the hardware bring-up
+    // and the settings read instead of holding up the splash's first text (the font system
+    // serialises its users, so the splash waits for what is left of it at most).
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        fontSystemReady_ = std::async(std::launch::async, [] {
+            QGuiApplication::font();
+            QFontDatabase().families();
+        });
+}
 
 // A start-up that ends before the main view's first frame leaves no save held.
 StartUp::~StartUp() { releaseSaves(); }
@@ -75,8 +88,10 @@ void StartUp::run()
     PeriodicFunctions::getInstance();
     showSplash();
     precompileMainView();
-    fixedSynthesizer_->finishInit();
     loadFontStyleAndLanguage();
+    // The synthesizer's power-up pause is over by now; its last latch goes out before any
+    // remote command can reach the front end.
+    fixedSynthesizer_->finishInit();
     startServices();
 
     setProgress(0.1);
@@ -95,7 +110,8 @@ void StartUp::initHardware()
     step("hardware");
     // The I2C bus is opened by its first transfer; the front end comes up in the unit's order.
     fixedSynthesizer_ = std::make_unique<ADF4360>();
-    // Its power-up pause passes while the start-up goes on; the last latch follows the splash.
+    // Its power-up pause passes while the start-up goes on; the last latch follows the splash
+    // and the fonts.
     fixedSynthesizer_->beginInit();
     localOscillator_ = std::make_unique<ADF4350>();
     localOscillator_->programaFreqPilot(0);
@@ -159,6 +175,8 @@ void StartUp::setProgress(double progress)
 void StartUp::loadFontStyleAndLanguage()
 {
     step("font");
+    if (fontSystemReady_.valid())
+        fontSystemReady_.wait();
     useProjectFont();
 
     step("style");

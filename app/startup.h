@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -107,4 +108,6 @@ private:
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;
     QMetaObject::Connection firstFrame_;
+    // The font system set up beside the start-up's first steps (see the constructor).
+    std::future<void> fontSystemReady_;
 };
