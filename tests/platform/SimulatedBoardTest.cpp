@@ -237,6 +237,11 @@ TEST(VirtualClock, LongWaitsCostNoRealTimeProcessEventsAndIgnoreWallSteps)
     EXPECT_LT(clk.wallTimeUs(), 1000000);
     clk.advanceMs(1500);
     EXPECT_EQ(clk.monotonicUs(), mono + 1500000);
+    // A wait begun inside a millisecond still lasts all of its milliseconds.
+    clk.advanceUs(700);
+    mono = clk.monotonicUs();
+    delay(14);
+    EXPECT_EQ(clk.monotonicUs() - mono, 14000u);
 }
 
 TEST(VirtualClock, ScaledModeRunsFasterThanRealTime)
