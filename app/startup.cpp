@@ -22,6 +22,7 @@
 #include "remote/remoteRequests.h"
 #include "remote/socketCalibrate.h"
 #include "engines/measures.h"
+#include "rf/calibrations.h"
 #include "rf/frontEndSetup.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"
@@ -58,6 +59,10 @@ StartUp::StartUp(const Options& options) : options_(options)
             QGuiApplication::font();
             QFontDatabase().families();
         });
+    // The QML engine is made once, here; the splash and then the main view use it. Its loader
+    // thread imports the Qt Quick module and compiles the splash beside the same steps.
+    engine_ = std::make_unique<QQmlEngine>();
+    precompile(kSplashQml);
 }
 
 // A start-up that ends before the main view's first frame leaves no save held.
@@ -117,6 +122,8 @@ void StartUp::initHardware()
     localOscillator_->programaFreqPilot(0);
     converter_ = std::make_unique<MAX11337>();
     setInitMesuraRF(localOscillator_.get(), converter_.get());
+    // The calibration is read beside the start-up; the measurement engine takes it over.
+    Calibrations::readAhead();
     max3543_Initialize();
     tmp100_Initialize();
 }
@@ -139,8 +146,6 @@ QString StartUp::splashImage(int hardwareModel)
 void StartUp::showSplash()
 {
     step("splash");
-    // The QML engine is made once, here; the main view takes it over.
-    engine_ = std::make_unique<QQmlEngine>();
     splash_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     splash_->setFrameless();
     splash_->setInitialProperties(
@@ -152,14 +157,19 @@ void StartUp::showSplash()
     }
 }
 
-// Compiling the main view and its first page is most of its cost; the engine's loader thread
-// does it beside the steps up to the main view, which then only builds its objects. The
-// screens' own QML types are registered later: these pages import none of them.
+// Compiling a view is most of its cost; the engine's loader thread does it beside the steps
+// before the view is shown, which then only builds its objects. The screens' own QML types
+// are registered later: these pages import none of them.
+void StartUp::precompile(const char* page)
+{
+    precompiled_.push_back(
+        std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)), QQmlComponent::Asynchronous));
+}
+
 void StartUp::precompileMainView()
 {
-    for (const char* page : {kMainQml, kHomeQml})
-        precompiled_.push_back(
-            std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)), QQmlComponent::Asynchronous));
+    precompile(kMainQml);
+    precompile(kHomeQml);
 }
 
 void StartUp::setProgress(double progress)

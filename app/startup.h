@@ -77,6 +77,7 @@ private:
     void initHardware();
     void storeHardwareModel();
     void showSplash();
+    void precompile(const char* page);
     void precompileMainView();
     void setProgress(double progress);
     void loadFontStyleAndLanguage();
@@ -103,7 +104,8 @@ private:
     // The splash and the main view share one engine, which outlives both.
     std::unique_ptr<QQmlEngine> engine_;
     std::unique_ptr<QtQuick2ApplicationViewer> splash_;
-    // The main view's pages, compiled by the engine's loader thread while the start-up goes on.
+    // The splash and the main view's pages, compiled by the engine's loader thread while the
+    // start-up goes on.
     std::vector<std::unique_ptr<QQmlComponent>> precompiled_;
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;

@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <cmath>
+#include <future>
 #include <limits>
 #include <optional>
 
@@ -48,6 +49,29 @@ Read readDocument(const QString& name, QDomDocument* doc)
     qDebug().noquote() << "File" << path << problem << "- the calibration in force is kept";
     *doc = QDomDocument();
     return Read::Failed;
+}
+
+// Both files as a load reads them: the optical one only when CAL_0.XML did not fail.
+struct CalibrationFiles {
+    Read cal0 = Read::Failed;
+    Read optical = Read::Failed;
+    QDomDocument cal0Doc;
+    QDomDocument opticalDoc;
+};
+
+CalibrationFiles readFiles()
+{
+    CalibrationFiles files;
+    files.cal0 = readDocument(QStringLiteral("CAL_0.XML"), &files.cal0Doc);
+    if (files.cal0 != Read::Failed)
+        files.optical = readDocument(QStringLiteral("CAL_FO.XML"), &files.opticalDoc);
+    return files;
+}
+
+std::future<CalibrationFiles>& filesReadAhead()
+{
+    static std::future<CalibrationFiles> pending;
+    return pending;
 }
 
 QDomElement child(const QDomElement& parent, const char* name) { return parent.firstChildElement(QLatin1String(name)); }
@@ -269,20 +293,26 @@ Calibrations* Calibrations::getInstance()
     return &instance;
 }
 
+void Calibrations::readAhead()
+{
+    filesReadAhead() = std::async(std::launch::async, readFiles);
+}
+
 void Calibrations::loadCalibracion()
 {
-    QDomDocument doc;
-    const Read read = readDocument(QStringLiteral("CAL_0.XML"), &doc);
-    if (read == Read::Failed)
+    std::future<CalibrationFiles>& pending = filesReadAhead();
+    const CalibrationFiles files = pending.valid() ? pending.get() : readFiles();
+    if (files.cal0 == Read::Failed)
         return;
-    if (read == Read::Missing && loaded_) {
+    if (files.cal0 == Read::Missing && loaded_) {
         qDebug() << "Calibration: keeping the calibration in force";
     } else {
-        rfcal::tables() = parseCal0(doc, rfcal::tables());
-        takeSerialNumber(doc);
-        loaded_ = loaded_ || read == Read::Ok;
+        rfcal::tables() = parseCal0(files.cal0Doc, rfcal::tables());
+        takeSerialNumber(files.cal0Doc);
+        loaded_ = loaded_ || files.cal0 == Read::Ok;
     }
-    loadCalibracion_FO();
+    if (files.optical == Read::Ok)
+        readOpticalLines(child(files.opticalDoc.documentElement(), "OPWR"), &rfcal::tables());
 }
 
 void Calibrations::loadCalibracion_FO()

@@ -13,6 +13,9 @@ class Calibrations : public QObject {
 public:
     static Calibrations* getInstance();
 
+    // Reads both files on a thread of its own; the next load takes them over instead of
+    // reading them again (the start-up reads them beside its other steps).
+    static void readAhead();
     // Loads CAL_0.XML, then CAL_FO.XML.
     void loadCalibracion();
     // Loads CAL_FO.XML: the optical lines it holds replace the ones in force.

@@ -67,6 +67,15 @@ TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
     EXPECT_EQ(steps.mid(0, before.size()), before);
     EXPECT_EQ(steps.mid(steps.size() - 2), QStringList({"closeSplash", "mainView"}));
     EXPECT_EQ(startUp.splashProgress(), QList<double>({0.1, 0.3, 0.4, 0.6, 0.8, 1.0}));
+    // The fixed synthesizer's 24-bit latches: R counter, control, then, after its power-up
+    // pause, the N counter that starts the loop.
+    std::vector<platform::sim::Transaction> latches;
+    for (const auto& t : board->log().entries("spi"))
+        if (t.device == "/dev/spidev4.0" && t.bytes.size() == 3)
+            latches.push_back(t);
+    ASSERT_EQ(latches.size(), 3u);
+    EXPECT_EQ(latches[2].bytes, (std::vector<uint8_t>{0x00, 0x64, 0x02}));
+    EXPECT_GE(latches[2].timeUs - latches[1].timeUs, 10000u);
 
     // Every published name is one of the thirteen, in their order, before the screens load.
     const QStringList published = startUp.publishedNames();
