@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace platform::sim;
 using namespace testsupport;
 
@@ -152,7 +154,7 @@ TEST(Cxd2856Acquisition, SystemSelectAndTheLockTimelineOnTheVirtualClock)
     // No acquisition before the soft reset, however long.
     b.advanceMs(1000);
     EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x00);
-    EXPECT_EQ(b.chip->acquisitions(), 0);
+    EXPECT_EQ(std::make_tuple(b.chip->acquisitions(), b.chip->tsLockTimeMs()), std::make_tuple(0, 0u));
 
     b.tuneEnd();
     EXPECT_TRUE(b.chip->tsOutputEnabled());
@@ -168,7 +170,7 @@ TEST(Cxd2856Acquisition, SystemSelectAndTheLockTimelineOnTheVirtualClock)
         EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), s.sync) << "at " << s.atMs << " ms";
         EXPECT_EQ(b.get1(kSlvt, 0x40, 0x10) & 0x20, s.ts) << "at " << s.atMs << " ms";
     }
-    EXPECT_EQ(b.chip->acquisitions(), 1);
+    EXPECT_EQ(std::make_tuple(b.chip->acquisitions(), b.chip->tsLockTimeMs()), std::make_tuple(1, 230u));
 
     // A soft reset starts over.
     b.tuneEnd();
@@ -196,6 +198,7 @@ TEST(Cxd2856Acquisition, SystemSelectAndTheLockTimelineOnTheVirtualClock)
     ASSERT_TRUE(b.chip->tsLocked());
     b.set(kSlvx, 0x00, 0x17, {0x01});
     EXPECT_FALSE(b.chip->tsLocked());
+    EXPECT_EQ(b.chip->tsLockTimeMs(), 0u);
 }
 
 TEST(Cxd2856Faults, TheBoardsFaultsReachTheChip)

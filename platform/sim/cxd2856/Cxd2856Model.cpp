@@ -445,12 +445,6 @@ bool Cxd2856Model::powered() const { return locked([&] { return poweredLocked();
 bool Cxd2856Model::active() const { return locked([&] { return activeLocked(); }); }
 uint8_t Cxd2856Model::systemCode() const { return locked([&] { return slvx(0, c::kSystem); }); }
 int Cxd2856Model::acquisitions() const { return locked([&] { return acquisitions_; }); }
-uint32_t Cxd2856Model::tsLockTimeMs() const
-{
-    return locked([&] {
-        return acquisition_.started_ && acquisition_.receivable_ ? acquisition_.timeline_.tsLockMs : 0u;
-    });
-}
 bool Cxd2856Model::frozen() const { return locked([&] { return frozen_; }); }
 int Cxd2856Model::freezeCount() const { return locked([&] { return freezes_; }); }
 int Cxd2856Model::releaseCount() const { return locked([&] { return releases_; }); }
@@ -502,6 +496,14 @@ bool Cxd2856Model::tsLocked()
         refreshLocked();
         const DemodStandard* s = selectedLocked();
         return acquisition_.tsLocked(clock_.monotonicUs()) && s && s->streamSelected(*context_);
+    });
+}
+
+uint32_t Cxd2856Model::tsLockTimeMs()
+{
+    return locked([&] {
+        refreshLocked();
+        return acquisition_.started_ && acquisition_.receivable_ ? acquisition_.timeline_.tsLockMs : 0u;
     });
 }
 

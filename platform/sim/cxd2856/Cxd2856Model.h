@@ -90,14 +90,14 @@ public:
     std::string standardName() const; // of the selected system; empty when not modelled
     bool demodLocked();
     bool tsLocked();
+    // The running acquisition's time from its start to transport-stream lock, as the signal at
+    // the input has it; 0 while none runs or what is there cannot be received.
+    uint32_t tsLockTimeMs();
     bool tsOutputEnabled() const;
     // The carrier being received, as the chip presents it (defaults filled in), once
     // the demodulator has locked.
     std::optional<SceneCarrier> receivedCarrier();
     int acquisitions() const;         // soft resets that started one
-    // The running acquisition's time from its start to transport-stream lock, as the signal at
-    // the input has it; 0 while none runs or what is there cannot be received.
-    uint32_t tsLockTimeMs() const;
     // The freeze: held now, and how often it was taken and released. A software call that
     // returns with frozen() true has left the monitors latched.
     bool frozen() const;
