@@ -59,10 +59,6 @@ StartUp::StartUp(const Options& options) : options_(options)
             QGuiApplication::font();
             QFontDatabase().families();
         });
-    // The QML engine is made once, here; the splash and then the main view use it. Its loader
-    // thread imports the Qt Quick module and compiles the splash beside the same steps.
-    engine_ = std::make_unique<QQmlEngine>();
-    precompile(kSplashQml);
 }
 
 // A start-up that ends before the main view's first frame leaves no save held.
@@ -86,6 +82,7 @@ void StartUp::run()
     step("textFile");
     wrFile_ = std::make_unique<WrFile>();
     initHardware();
+    prepareViews();
     storeHardwareModel();
     // The channel plan is read beside the splash; its step takes it over.
     Channelslist::readAhead();
@@ -94,8 +91,8 @@ void StartUp::run()
     showSplash();
     precompileMainView();
     loadFontStyleAndLanguage();
-    // The synthesizer's power-up pause is over by now; its last latch goes out before any
-    // remote command can reach the front end.
+    // What is left of the synthesizer's power-up pause (little or nothing by now); its last
+    // latch goes out before any remote command can reach the front end.
     fixedSynthesizer_->finishInit();
     startServices();
 
@@ -155,6 +152,15 @@ void StartUp::showSplash()
         splash_->showExpanded();
         QCoreApplication::processEvents();
     }
+}
+
+// The QML engine is made once, here, right after the hardware has begun to come up (the
+// fixed synthesizer's power-up pause runs from there); the splash and then the main view use
+// it. Its loader thread imports the Qt Quick module and compiles the splash meanwhile.
+void StartUp::prepareViews()
+{
+    engine_ = std::make_unique<QQmlEngine>();
+    precompile(kSplashQml);
 }
 
 // Compiling a view is most of its cost; the engine's loader thread does it beside the steps

@@ -77,6 +77,7 @@ private:
     void initHardware();
     void storeHardwareModel();
     void showSplash();
+    void prepareViews();
     void precompile(const char* page);
     void precompileMainView();
     void setProgress(double progress);
