@@ -29,6 +29,8 @@ Item {
     property var levels: []
     property var maxTrace: []
     property var minTrace: []
+    // The bars' frequencies (Hz) in plan order, as the screen gave its channels.
+    property var barFrequencies: []
     signal pointSelected(int index)
 
     function clampFrequency(hz) {
@@ -42,6 +44,7 @@ Item {
             for (var c = 0; c < channels.length; ++c)
                 list.push({ frequency: Number(channels[c].frequency), bandwidth: Number(channels[c].bandwidth),
                             type: String(channels[c].type), name: String(channels[c].name) })
+            barFrequencies = list.map(function (p) { return p.frequency })
             return list
         }
         var step = (stopFrequency - startFrequency) / (pointCount - 1)
@@ -92,6 +95,15 @@ Item {
         border.color: Theme.grid
     }
 
+    // The frequency under a point of the grid's width (0 its left edge, 1 its right): of the
+    // span, or of the bar standing there.
+    function frequencyAt(share) {
+        if (!bars)
+            return startFrequency + share * (stopFrequency - startFrequency)
+        var n = barFrequencies.length
+        return n === 0 ? NaN : barFrequencies[Math.min(n - 1, Math.floor(share * n))]
+    }
+
     // Level labels on the left, in the user's unit; frequencies under the grid.
     Column {
         id: levelAxis
@@ -112,17 +124,22 @@ Item {
         }
     }
     Row {
+        objectName: "frequencyAxis"
         anchors.top: canvas.bottom
         anchors.topMargin: 2
         x: canvas.x
         Repeater {
-            model: 3
+            id: frequencyLabels
+            // The bars are in plan order, not evenly in frequency: more labels read them.
+            model: spectrum.bars ? 5 : 3
             Text {
-                width: canvas.width / 3
-                horizontalAlignment: index === 0 ? Text.AlignLeft : (index === 1 ? Text.AlignHCenter : Text.AlignRight)
-                text: (spectrum.bars ? "" : ((index === 0 ? spectrum.startFrequency
-                                          : (index === 1 ? (spectrum.startFrequency + spectrum.stopFrequency) / 2
-                                                         : spectrum.stopFrequency)) / 1e6).toFixed(2) + " MHz")
+                readonly property bool first: index === 0
+                readonly property bool last: index === frequencyLabels.count - 1
+                readonly property real hz: spectrum.frequencyAt(first ? 0 : (last ? 1 : (index + 0.5)
+                                                                                    / frequencyLabels.count))
+                width: canvas.width / frequencyLabels.count
+                horizontalAlignment: first ? Text.AlignLeft : (last ? Text.AlignRight : Text.AlignHCenter)
+                text: isNaN(hz) ? "" : (hz / 1e6).toFixed(2) + " MHz"
                 color: Theme.gridText
                 font.pixelSize: Theme.fontTiny - 2
             }

@@ -26,18 +26,11 @@ Rectangle {
         spectrum.selected = selected
     }
 
+    readonly property bool selected31: selectedChannel !== null && String(selectedChannel["system"]) === "D3.1"
+
     function demodulate() {
-        if (!selectedChannel || String(selectedChannel["system"]) !== "D3.1")
-            return
-        if (!CableModem.isModel31(variablesPantalla)) {
-            Miscelanea.crearDialogWarning(qsTr("Charge DOCSIS CABLE MODEM APP"), page)
-            return
-        }
-        var settings = Object.assign({}, variablesPantalla)
-        settings["frequency"] = Number(selectedChannel["frequency"])
-        appVariables.setScreensVariables(settings)
-        frame.stop_mesura()
-        frame.loadScreen("DOWN_SCAN_DEMOD_31")
+        if (selectedChannel)
+            CableModem.demodulate(frame, page, variablesPantalla, selected31, Number(selectedChannel["frequency"]))
     }
 
     function loggerEntries() {
@@ -116,7 +109,7 @@ Rectangle {
 
     ToolbarDownScan {
         id: toolbar
-        demodAllowed: page.selectedChannel !== null && String(page.selectedChannel["system"]) === "D3.1"
+        demodAllowed: page.selected31
         onLoggerRequested: Miscelanea.crearDialeg("DialogStartLogger", page, { owner: page })
         onPreviousChannel: page.select(page.selected - 1)
         onNextChannel: page.select(page.selected + 1)
