@@ -79,17 +79,6 @@ TEST(HardwareModelFaults, LinesStillExportedFromBeforeARestartAreRead)
     EXPECT_EQ(HardwareModel::getInstance()->getModelHardware(), HardwareModel::HW_MODEL_CABLE_CM30);
 }
 
-TEST(SoftwareFile, ShippedFileOfTheSimulatedUnit)
-{
-    ScopedBoard board;
-    ScopedWorkDir dir;
-    ASSERT_TRUE(dir.seedFromData("calibracion"));
-    Software* sw = Software::getInstance();
-    EXPECT_EQ(sw->getEquipmentName(), "CABLE VARNOK");
-    EXPECT_FALSE(sw->getSerialNumber().isEmpty());
-    EXPECT_FALSE(sw->getOclaro());
-}
-
 TEST(SoftwareFile, OclaroFlagAndTypedValues)
 {
     ScopedBoard board;
