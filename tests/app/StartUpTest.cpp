@@ -87,15 +87,13 @@ TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
     for (const char* own : {"translator", "periodicFunctions", "variables", "shot", "networkInterface", "software",
                             "appVariables", "measuresSpectrum", "measuresIQ", "wr_file"})
         EXPECT_TRUE(published.contains(own)) << own;
-    QQmlContext* context = startUp.mainView()->rootContext();
     for (const QString& name : published)
-        EXPECT_TRUE(context->contextProperty(name).isValid()) << name.toStdString();
-    EXPECT_EQ(context->contextProperty("variables").toMap().value("hardware_model").toInt(), 3);
+        EXPECT_TRUE(startUp.mainView()->rootContext()->contextProperty(name).isValid()) << name.toStdString();
 
     QQuickItem* root = startUp.mainView()->rootObject();
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->property("date_compilation").toString(), "2025-10-31");
-    EXPECT_EQ(root->property("currentScreen").toString(), "MAIN_MENU");
+    EXPECT_EQ(root->property("date_compilation").toString() + " " + root->property("currentScreen").toString(),
+              "2025-10-31 MAIN_MENU");
     // Without a window there is no first frame to wait for: the first screen is saved at once.
     const std::vector<std::string> lines = board->shell().commandLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "sync"), 1);
@@ -106,6 +104,8 @@ TEST_F(StartUpTest, StepsRunInTheOrderTheSubsystemsNeed)
     EXPECT_NE(battery->property("color").value<QColor>(), QColor("red"));
     EXPECT_EQ(ScreensVariables::getInstance()->getModelHardware(), 3);
     EXPECT_EQ(QGuiApplication::font().family(), "DejaVu Sans");
+    for (const platform::sim::Transaction& t : board->log().entries())
+        EXPECT_FALSE(t.failed) << platform::sim::TransactionLog::describe(t);
     EXPECT_EQ(Software::getInstance()->getEquipmentName(), "CABLE VARNOK"); // the shipped file
     EXPECT_TRUE(startUp.remoteServer()->isListening());
     EXPECT_NE(startUp.remoteServer()->serverPort(), 1234);
