@@ -1,6 +1,6 @@
-// The QML frame: screens load without a warning, a screen change is recorded in the
-// settings before the engines re-read them, the measurement calls reach the engines in
-// order, and the keys move between screens.
+// The QML frame (every screen loading without a warning is the layout test's and the
+// display test's): a screen change is recorded in the settings before the engines re-read
+// them, the measurement calls reach the engines in order, and the keys move between screens.
 #include "FrameHarness.h"
 #include "SimBoardFixture.h"
 
@@ -9,7 +9,6 @@
 
 #include "store/screensvariables.h"
 
-#include <QQmlExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -24,29 +23,7 @@ struct FrameTest : ::testing::Test {
     ScopedWorkDir dir;
     void SetUp() override { ASSERT_TRUE(dir.seedFromData("calibracion")); }
 };
-
-QStringList screenIds(FrameHarness& frame)
-{
-    QQmlExpression e(qmlContext(frame.root()), frame.root(), "Pantalles.screenIds()");
-    return e.evaluate().toStringList();
-}
 } // namespace
-
-TEST_F(FrameTest, EveryScreenLoadsWithoutWarnings)
-{
-    FrameHarness frame;
-    ASSERT_NE(frame.root(), nullptr) << frame.warnings.join("\n").toStdString();
-    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
-    const QStringList ids = screenIds(frame);
-    ASSERT_TRUE(ids.contains("MAIN_MENU") && ids.contains("EXIT")) << ids.join(",").toStdString();
-    for (const QString& id : ids) {
-        frame.call("loadScreen", id);
-        EXPECT_EQ(frame.currentScreen(), id);
-        EXPECT_NE(frame.page(), nullptr) << id.toStdString();
-    }
-    EXPECT_EQ(frame.root()->property("date_compilation").toString(), "2025-10-31");
-    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
-}
 
 TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
 {
