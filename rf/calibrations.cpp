@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <cmath>
+#include <future>
 #include <limits>
 #include <optional>
 
@@ -50,6 +51,28 @@ Read readDocument(const QString& name, QDomDocument* doc)
     qDebug().noquote() << "File" << path << problem << "- the calibration in force is kept";
     *doc = QDomDocument();
     return Read::Failed;
+}
+
+// Both files as a load reads them.
+struct CalibrationFiles {
+    Read cal0 = Read::Missing;
+    Read optical = Read::Missing;
+    QDomDocument cal0Doc;
+    QDomDocument opticalDoc;
+};
+
+CalibrationFiles readFiles()
+{
+    CalibrationFiles files;
+    files.cal0 = readDocument(QStringLiteral("CAL_0.XML"), &files.cal0Doc);
+    files.optical = readDocument(QStringLiteral("CAL_FO.XML"), &files.opticalDoc);
+    return files;
+}
+
+std::future<CalibrationFiles>& filesReadAhead()
+{
+    static std::future<CalibrationFiles> pending;
+    return pending;
 }
 
 QDomElement child(const QDomElement& parent, const char* name) { return parent.firstChildElement(QLatin1String(name)); }
@@ -271,12 +294,19 @@ Calibrations* Calibrations::getInstance()
     return &instance;
 }
 
+void Calibrations::readAhead()
+{
+    filesReadAhead() = std::async(std::launch::async, readFiles);
+}
+
 bool Calibrations::loadCalibracion()
 {
-    QDomDocument cal0;
-    QDomDocument optical;
-    const Read rf = readDocument(QStringLiteral("CAL_0.XML"), &cal0);
-    const Read fo = readDocument(QStringLiteral("CAL_FO.XML"), &optical);
+    std::future<CalibrationFiles>& pending = filesReadAhead();
+    const CalibrationFiles files = pending.valid() ? pending.get() : readFiles();
+    const Read rf = files.cal0;
+    const Read fo = files.optical;
+    const QDomDocument& cal0 = files.cal0Doc;
+    const QDomDocument& optical = files.opticalDoc;
     CalibrationTables staged = rfcal::tables();
     // Before any CAL_0.XML was read, a missing one gives the tables of an empty file.
     const bool takeCal0 = rf == Read::Ok || (rf == Read::Missing && !loaded_);

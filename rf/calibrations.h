@@ -13,6 +13,9 @@ class Calibrations : public QObject {
 public:
     static Calibrations* getInstance();
 
+    // Reads both files on a thread of its own; the next load takes them over instead of
+    // reading them again (the start-up reads them beside its other steps).
+    static void readAhead();
     // Loads CAL_0.XML, then CAL_FO.XML, at start-up and again while the instrument runs.
     // Each file present replaces what it holds; a missing CAL_0.XML keeps the tables in
     // force once one was read, a missing CAL_FO.XML keeps the optical lines. False when a

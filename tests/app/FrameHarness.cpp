@@ -54,16 +54,10 @@ int FakeEngine::init(uint frequency, int code)
 void FakeEngine::initVoIP(uint ip, int length, int pings, int grantSize, int nominalGrant, int grantsPerInterval,
                           int jitter, const QString& codec, int ugs)
 {
-    note(QString("initVoIP(%1,%2,%3,%4,%5,%6,%7,%8,%9)")
-             .arg(ip)
-             .arg(length)
-             .arg(pings)
-             .arg(grantSize)
-             .arg(nominalGrant)
-             .arg(grantsPerInterval)
-             .arg(jitter)
-             .arg(codec)
-             .arg(ugs));
+    QStringList values{QString::number(ip)};
+    for (int v : {length, pings, grantSize, nominalGrant, grantsPerInterval, jitter})
+        values << QString::number(v);
+    note("initVoIP(" + (values << codec << QString::number(ugs)).join(',') + ")");
 }
 
 void FakeEngine::initIPTV(uint ip, int nominalPoll, int rtps)
