@@ -1,6 +1,8 @@
 import QtQuick 2.15
 
-// The start-up view: the image of the hardware model and the progress of the start-up.
+// The start-up view: the image of the hardware model and the progress of the start-up. It
+// holds no text: the first text needs the font system, which is still being set up, and the
+// screens' font, which is loaded after the splash (the main menu shows the version).
 Item {
     id: splash
     width: Theme.screenWidth
@@ -41,14 +43,5 @@ Item {
             radius: 4
             color: Theme.progress
         }
-    }
-
-    Text {
-        anchors.top: bar.bottom
-        anchors.topMargin: 6
-        anchors.horizontalCenter: bar.horizontalCenter
-        text: "v" + Qt.application.version
-        color: Theme.textDim
-        font.pixelSize: Theme.fontTiny
     }
 }
