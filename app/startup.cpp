@@ -31,6 +31,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
+#include <QEventLoop>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -91,15 +92,16 @@ void StartUp::run()
     showSplash();
     precompileMainView();
     loadFontStyleAndLanguage();
-    // What is left of the synthesizer's power-up pause (little or nothing by now); its last
-    // latch goes out before any remote command can reach the front end.
-    fixedSynthesizer_->finishInit();
     startServices();
 
     setProgress(0.1);
     registerQmlTypes();
     setProgress(0.3);
     publishContextProperties();
+    // What is left of the synthesizer's power-up pause (little or nothing by now, the steps
+    // since the hardware having passed inside it); its last latch goes out before the screens
+    // load and before the event loop lets a remote command reach the front end.
+    fixedSynthesizer_->finishInit();
 
     step("closeSplash");
     splash_->close();
@@ -112,8 +114,8 @@ void StartUp::initHardware()
     step("hardware");
     // The I2C bus is opened by its first transfer; the front end comes up in the unit's order.
     fixedSynthesizer_ = std::make_unique<ADF4360>();
-    // Its power-up pause passes while the start-up goes on; the last latch follows the splash
-    // and the fonts.
+    // Its power-up pause passes while the start-up goes on; the last latch follows the
+    // published objects.
     fixedSynthesizer_->beginInit();
     localOscillator_ = std::make_unique<ADF4350>();
     localOscillator_->programaFreqPilot(0);
@@ -184,8 +186,11 @@ void StartUp::setProgress(double progress)
     progress_ << progress;
     if (QQuickItem* root = splash_->rootObject())
         root->setProperty("progress", progress);
+    // The splash repaints; a remote peer's connection and commands wait for the event loop,
+    // so that none meets a front end before its last latch or makes a native object before
+    // its turn.
     if (options_.showWindows)
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
 }
 
 void StartUp::loadFontStyleAndLanguage()

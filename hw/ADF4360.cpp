@@ -1,7 +1,6 @@
 #include "ADF4360.h"
 
 #include "SpiWords.h"
-#include "delay.h"
 
 #include "common/Clock.h"
 
@@ -31,9 +30,12 @@ int ADF4360::beginInit()
 
 int ADF4360::finishInit()
 {
-    const uint64_t elapsedUs = common::clock().monotonicUs() - poweredUpAtUs_;
+    // What is left of the pause, to the microsecond, and nothing else meanwhile: the front end
+    // is not complete before this latch, so no queued event (a remote command) may reach it.
+    common::Clock& clk = common::clock();
+    const uint64_t elapsedUs = clk.monotonicUs() - poweredUpAtUs_;
     const uint64_t pauseUs = wiring::adf4360::kPowerUpPauseMs * 1000ull;
     if (elapsedUs < pauseUs)
-        delay(static_cast<int>((pauseUs - elapsedUs + 999) / 1000));
+        clk.sleepUs(pauseUs - elapsedUs);
     return spiwords::send(spi_, wiring::adf4360::kNCounterLatch, 3) != 0 ? -1 : 0;
 }
