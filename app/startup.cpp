@@ -52,9 +52,9 @@ StartUp::StartUp() : StartUp(Options()) {}
 StartUp::StartUp(const Options& options) : options_(options)
 {
     // The font system's first use reads the system's whole font configuration and lists its
-    // fonts. Asked for here, on a thread of its own, that passes beside the hardware bring-up
-    // and the settings read instead of holding up the splash's first text (the font system
-    // serialises its users, so the splash waits for what is left of it at most).
+    // fonts. Asked for here, on a thread of its own, that passes beside the hardware bring-up,
+    // the settings read and the splash instead of holding up the font step (the font system
+    // serialises its users, so that step waits for what is left of it at most).
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         fontSystemReady_ = std::async(std::launch::async, [] {
             QGuiApplication::font();
@@ -106,6 +106,7 @@ void StartUp::run()
     step("closeSplash");
     splash_->close();
     splash_.reset();
+    splashPage_.reset();
     loadMainView();
 }
 
@@ -142,18 +143,35 @@ QString StartUp::splashImage(int hardwareModel)
                    : QStringLiteral("qrc:///images/images/splash_cable.png");
 }
 
+// The splash's page is built, and its view shown, once the engine's loader thread has the
+// page compiled (the first page also imports the Qt Quick module); the start-up goes on
+// meanwhile instead of waiting for it.
 void StartUp::showSplash()
 {
     step("splash");
     splash_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     splash_->setFrameless();
-    splash_->setInitialProperties(
-        {{QStringLiteral("startImage"), splashImage(HardwareModel::getInstance()->getModelHardware())}});
-    splash_->setMainQmlFile(QUrl(kSplashQml));
-    if (options_.showWindows) {
-        splash_->showExpanded();
+    if (splashPage_->isLoading())
+        connect(splashPage_.get(), &QQmlComponent::statusChanged, this, &StartUp::buildSplash);
+    else
+        buildSplash();
+    if (options_.showWindows)
         QCoreApplication::processEvents();
-    }
+}
+
+void StartUp::buildSplash()
+{
+    if (!splash_ || splashPage_->isLoading())
+        return;
+    QObject* page = nullptr;
+    if (splashPage_->isReady())
+        page = splashPage_->createWithInitialProperties(
+            {{QStringLiteral("startImage"), splashImage(HardwareModel::getInstance()->getModelHardware())},
+             {QStringLiteral("progress"), progress_.isEmpty() ? 0.0 : progress_.last()}});
+    // The view reports the page's errors as warnings.
+    splash_->setContent(splashPage_->url(), splashPage_.get(), page);
+    if (options_.showWindows)
+        splash_->showExpanded();
 }
 
 // The QML engine is made once, here, right after the hardware has begun to come up (the
@@ -162,22 +180,22 @@ void StartUp::showSplash()
 void StartUp::prepareViews()
 {
     engine_ = std::make_unique<QQmlEngine>();
-    precompile(kSplashQml);
+    splashPage_ = compileAhead(kSplashQml);
 }
 
 // Compiling a view is most of its cost; the engine's loader thread does it beside the steps
 // before the view is shown, which then only builds its objects. The screens' own QML types
 // are registered later: these pages import none of them.
-void StartUp::precompile(const char* page)
+std::unique_ptr<QQmlComponent> StartUp::compileAhead(const char* page)
 {
-    precompiled_.push_back(
-        std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)), QQmlComponent::Asynchronous));
+    return std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)),
+                                           QQmlComponent::Asynchronous);
 }
 
 void StartUp::precompileMainView()
 {
-    precompile(kMainQml);
-    precompile(kHomeQml);
+    precompiled_.push_back(compileAhead(kMainQml));
+    precompiled_.push_back(compileAhead(kHomeQml));
 }
 
 void StartUp::setProgress(double progress)

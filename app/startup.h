@@ -77,8 +77,9 @@ private:
     void initHardware();
     void storeHardwareModel();
     void showSplash();
+    void buildSplash();
     void prepareViews();
-    void precompile(const char* page);
+    std::unique_ptr<QQmlComponent> compileAhead(const char* page);
     void precompileMainView();
     void setProgress(double progress);
     void loadFontStyleAndLanguage();
@@ -104,9 +105,11 @@ private:
     std::unique_ptr<ScreenShot> shot_;
     // The splash and the main view share one engine, which outlives both.
     std::unique_ptr<QQmlEngine> engine_;
+    // The splash's page and the main view's, compiled by the engine's loader thread while the
+    // start-up goes on; the splash's is declared first, so that it outlives the view it is
+    // shown in.
+    std::unique_ptr<QQmlComponent> splashPage_;
     std::unique_ptr<QtQuick2ApplicationViewer> splash_;
-    // The splash and the main view's pages, compiled by the engine's loader thread while the
-    // start-up goes on.
     std::vector<std::unique_ptr<QQmlComponent>> precompiled_;
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;
