@@ -2,6 +2,7 @@
 
 #include "common/BoardWiring.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -104,6 +105,7 @@ public:
     // The port's file is the chip's, kept under the chip's lock.
     uint8_t& at(uint8_t bank, uint8_t reg) { return regs_[bankedRegister(bank, reg)]; }
     const uint8_t* file() const { return regs_.data(); }
+    void clear() { std::fill(regs_.begin(), regs_.end(), uint8_t(0)); }
 
 protected:
     void regWrite(unsigned reg, uint32_t value) override
@@ -270,9 +272,7 @@ void Cxd2856Model::freezeLocked(bool freeze)
 
 void Cxd2856Model::resetSlvtLocked()
 {
-    for (unsigned bank = 0; bank < 256; ++bank)
-        for (unsigned reg = 0; reg < 256; ++reg)
-            slvt(uint8_t(bank), uint8_t(reg)) = 0;
+    slvt_->clear();
     // Registers the software reads before it writes them.
     slvt(0, 0xC4) = 0x80; // serial TS output
     slvt(0, c::kTsOutputOff) = 0x01;
