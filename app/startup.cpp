@@ -33,6 +33,7 @@
 #include <QDebug>
 #include <QEventLoop>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QQmlComponent>
@@ -281,10 +282,14 @@ void StartUp::useProjectFont()
     const QResource font(QStringLiteral(":/fonts/fonts/europe.ttf"));
     const int id = QFontDatabase::addApplicationFontFromData(font.uncompressedData());
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    if (families.isEmpty())
+    if (families.isEmpty()) {
         qCDebug(startupLog) << "Font :/fonts/fonts/europe.ttf not loaded";
-    else
-        QGuiApplication::setFont(QFont(families.first()));
+        return;
+    }
+    QGuiApplication::setFont(QFont(families.first()));
+    // Every text compares its font with the application's, so the first screen would load the
+    // application font's engine; loaded here, that passes inside the fixed synthesizer's pause.
+    QFontInfo(QGuiApplication::font()).weight();
 }
 
 void StartUp::registerTypes()
