@@ -150,8 +150,6 @@ QString StartUp::splashImage(int hardwareModel)
 void StartUp::showSplash()
 {
     step("splash");
-    splash_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
-    splash_->setFrameless();
     if (splashPage_->isLoading())
         connect(splashPage_.get(), &QQmlComponent::statusChanged, this, &StartUp::buildSplash);
     else
@@ -177,10 +175,15 @@ void StartUp::buildSplash()
 
 // The QML engine is made once, here, right after the hardware has begun to come up (the
 // fixed synthesizer's power-up pause runs from there); the splash and then the main view use
-// it. Its loader thread imports the Qt Quick module and compiles the splash meanwhile.
+// it. Its loader thread imports the Qt Quick module and compiles the splash meanwhile. The two
+// views are made before that starts: each needs the QML type registry, which the import holds
+// while it registers the module's types.
 void StartUp::prepareViews()
 {
     engine_ = std::make_unique<QQmlEngine>();
+    splash_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
+    splash_->setFrameless();
+    mainView_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     splashPage_ = compileAhead(kSplashQml);
 }
 
@@ -224,7 +227,6 @@ void StartUp::loadFontStyleAndLanguage()
     qputenv("QT_QUICK_CONTROLS_1_STYLE", "Base");
 
     step("translator");
-    mainView_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     translator_ = std::make_unique<Translation>();
     translator_->setEngine(mainView_->engine());
     const QString stored = ScreensVariables::getInstance()->getScreensVariables().value("language").toString();
