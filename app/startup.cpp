@@ -91,7 +91,6 @@ void StartUp::run()
     step("periodicFunctions");
     PeriodicFunctions::getInstance();
     showSplash();
-    precompileMainView();
     loadFontStyleAndLanguage();
     startServices();
 
@@ -175,9 +174,10 @@ void StartUp::buildSplash()
 
 // The QML engine is made once, here, right after the hardware has begun to come up (the
 // fixed synthesizer's power-up pause runs from there); the splash and then the main view use
-// it. Its loader thread imports the Qt Quick module and compiles the splash meanwhile. The two
-// views are made before that starts: each needs the QML type registry, which the import holds
-// while it registers the module's types.
+// it. Its loader thread imports the Qt Quick module and compiles the splash, then the main
+// view's pages, meanwhile. The two views are made, and the pages asked for, before that
+// starts: each needs the QML type registry, which the import holds while it registers the
+// module's types.
 void StartUp::prepareViews()
 {
     engine_ = std::make_unique<QQmlEngine>();
@@ -185,6 +185,8 @@ void StartUp::prepareViews()
     splash_->setFrameless();
     mainView_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     splashPage_ = compileAhead(kSplashQml);
+    precompiled_.push_back(compileAhead(kMainQml));
+    precompiled_.push_back(compileAhead(kHomeQml));
 }
 
 // Compiling a view is most of its cost; the engine's loader thread does it beside the steps
@@ -194,12 +196,6 @@ std::unique_ptr<QQmlComponent> StartUp::compileAhead(const char* page)
 {
     return std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)),
                                            QQmlComponent::Asynchronous);
-}
-
-void StartUp::precompileMainView()
-{
-    precompiled_.push_back(compileAhead(kMainQml));
-    precompiled_.push_back(compileAhead(kHomeQml));
 }
 
 void StartUp::setProgress(double progress)

@@ -80,7 +80,6 @@ private:
     void buildSplash();
     void prepareViews();
     std::unique_ptr<QQmlComponent> compileAhead(const char* page);
-    void precompileMainView();
     void setProgress(double progress);
     void loadFontStyleAndLanguage();
     void startServices();
