@@ -319,17 +319,3 @@ TEST(KitDemodTransition, TuneSystemEndsActiveOrInvalid)
     EXPECT_EQ(kit_demod_TuneSystem(&d, KIT_DTV_SYSTEM_DVBC, 8, writeMarker, writeMarker, &toActive), 8u);
     EXPECT_EQ(std::make_tuple(d.state, b.i2c.writes().size()), std::make_tuple(KIT_DEMOD_STATE_INVALID, size_t(0)));
 }
-
-TEST(KitDemodMonitor, FreezeIsReleasedAndTheFirstFailureKept)
-{
-    DemodBench b;
-    ASSERT_EQ(b.initialize(), 0u);
-    ASSERT_EQ(kit_demod_MonitorFreeze(&b.demod), 0u);
-    // A monitor that failed after the freeze still releases it and reports its own failure.
-    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_ERROR_HW_STATE), 4u);
-    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_OK), 0u);
-    b.i2c.failRegister(SLVT, 0x00, 0x01);
-    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_OK), 2u);
-    EXPECT_EQ(kit_demod_MonitorRelease(&b.demod, KIT_RESULT_ERROR_OTHER), 10u);
-    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0x01, 1), W(SLVT, 0, 0x01, 0), W(SLVT, 0, 0x01, 0)}));
-}
