@@ -128,31 +128,9 @@ TEST(KitOutput, TsClockOfDvbcWithTheDefaults)
     EXPECT_EQ(kit_demod_SetTSClockModeAndFreq(&b.demod, 3), 3u);
 }
 
-TEST(KitOutput, TsClockTablesRowByRow)
+TEST(KitOutput, TsClockPerSystemAndOutput)
 {
     AsleepBench b;
-    // 0xC4 bits 1-0, 0xD1 bits 1-0, 0xD9, 0x33 bits 1-0.
-    auto clock = [&] {
-        return std::vector<int>{b.i2c.reg(SLVT, 0, 0xC4) & 3, b.i2c.reg(SLVT, 0, 0xD1) & 3, b.i2c.reg(SLVT, 0, 0xD9),
-                                b.i2c.reg(SLVT, 0, 0x33) & 3};
-    };
-    // The first and last rate of each clock row (DVB-S takes the satellite rate), then gated.
-    b.i2c.setReg(SLVT, 0x00, 0xC4, 0x80);
-    for (auto [row, rate, c4, d1, d9, r33] : {std::array<int, 6>{0, 0, 3, 1, 8, 0}, {0, 5, 0, 2, 0x10, 2},
-                                              {1, 0, 1, 1, 8, 0}, {1, 5, 2, 2, 0x10, 2}}) {
-        b.demod.serialTsClockRow = uint8_t(row);
-        b.demod.satSerialTsRate = uint32_t(rate);
-        ASSERT_EQ(kit_demod_SetTSClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBS), 0u);
-        EXPECT_EQ(clock(), (std::vector<int>{c4, d1, d9, r33})) << row << rate;
-    }
-    b.demod.tsClockGating = 1;
-    for (int row = 0; row < 2; ++row) {
-        b.demod.serialTsClockRow = static_cast<uint8_t>(row);
-        ASSERT_EQ(kit_demod_SetTSClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBT), 0u);
-        EXPECT_EQ(std::make_pair(clock(), int(b.i2c.reg(SLVT, 0x10, 0x66))),
-                  std::make_pair(std::vector<int>{3 - 2 * row, 1, 8, 1}, 0));
-    }
-
     // Per system and output: 0xD3, 0xDE, 0xDA bit 0, then 0xD9 and 0x33 in parallel mode.
     const struct {
         kit_dtv_system_t system;

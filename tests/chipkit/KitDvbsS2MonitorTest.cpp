@@ -205,28 +205,21 @@ TEST(KitDvbsS2Monitor, BitErrorRatesIn64Bits)
 
 TEST(KitDvbsS2Monitor, EachMonitorAnswersForItsSystem)
 {
+    // A DVB-S monitor refuses DVB-S2 ("wrong state") and, under "either", a DVB-S2 signal ("not
+    // ready"); the DVB-S2 ones the other way round.
     using Read = kit_result_t (*)(kit_demod_t*, uint32_t*);
-    const Read dvbsOnly[] = {kit_demod_dvbs_monitor_PreViterbiBER, kit_demod_dvbs_monitor_PreRSBER,
-                             [](kit_demod_t* d, uint32_t* v) { return kit_demod_dvbs_monitor_CodeRate(d, v); }};
-    const Read dvbs2Only[] = {kit_demod_dvbs2_monitor_PreLDPCBER, kit_demod_dvbs2_monitor_PreBCHBER,
-                              kit_demod_dvbs2_monitor_PostBCHFER};
-    for (Read read : dvbsOnly) {
+    const std::pair<Read, kit_dtv_system_t> reads[] = {
+        {kit_demod_dvbs_monitor_PreViterbiBER, KIT_DTV_SYSTEM_DVBS}, {kit_demod_dvbs_monitor_PreRSBER, KIT_DTV_SYSTEM_DVBS},
+        {[](kit_demod_t* d, uint32_t* v) { return kit_demod_dvbs_monitor_CodeRate(d, v); }, KIT_DTV_SYSTEM_DVBS},
+        {kit_demod_dvbs2_monitor_PreLDPCBER, KIT_DTV_SYSTEM_DVBS2}, {kit_demod_dvbs2_monitor_PreBCHBER, KIT_DTV_SYSTEM_DVBS2},
+        {kit_demod_dvbs2_monitor_PostBCHFER, KIT_DTV_SYSTEM_DVBS2}};
+    for (const auto& [read, own] : reads) {
+        const kit_dtv_system_t other = own == KIT_DTV_SYSTEM_DVBS ? KIT_DTV_SYSTEM_DVBS2 : KIT_DTV_SYSTEM_DVBS;
         uint32_t v = 0;
-        Sat s2(KIT_DTV_SYSTEM_DVBS2);
-        s2.lock();
-        EXPECT_EQ(read(&s2.demod, &v), 3u);
-        Sat any(KIT_DTV_SYSTEM_ANY);
-        any.lock(KIT_DTV_SYSTEM_DVBS2);
-        EXPECT_EQ(read(&any.demod, &v), 4u);
-    }
-    for (Read read : dvbs2Only) {
-        uint32_t v = 0;
-        Sat s(KIT_DTV_SYSTEM_DVBS);
-        s.lock(KIT_DTV_SYSTEM_DVBS);
-        EXPECT_EQ(read(&s.demod, &v), 3u);
-        Sat any(KIT_DTV_SYSTEM_ANY);
-        any.lock(KIT_DTV_SYSTEM_DVBS);
-        EXPECT_EQ(read(&any.demod, &v), 4u);
+        Sat s(other), any(KIT_DTV_SYSTEM_ANY);
+        s.lock(other);
+        any.lock(other);
+        EXPECT_EQ(std::make_pair(read(&s.demod, &v), read(&any.demod, &v)), std::make_pair(3u, 4u)) << own;
         EXPECT_TRUE(any.freezeBalanced());
     }
     // With "either" and a DVB-S signal the PLS code is "not ready" and the code rate is read.

@@ -1,5 +1,5 @@
-// DVB-T2 on the fake register files: tune, retune and sleep trails, bad bandwidths refused
-// before any write, lock checks, PLP and profile selection, the MER filter's windows.
+// DVB-T2 on the fake register files: tune and retune trails, bad bandwidths refused before any
+// write, lock checks, PLP and profile selection, the MER filter's windows.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_dvbt2.h"
 
@@ -87,19 +87,6 @@ TEST(KitDvbt2Tune, BadBandwidthOrStateWritesNothing)
     f.i2c.failRegister(SLVT, 0x13, 0x86);
     EXPECT_EQ(kit_demod_dvbt2_Tune(&f.demod, &p), 2u);
     EXPECT_EQ(f.demod.state, KIT_DEMOD_STATE_INVALID);
-}
-
-TEST(KitDvbt2Tune, SleepTrail)
-{
-    TerrBench b;
-    const auto off = b.pinWrites(1);
-    b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
-    ASSERT_EQ(kit_demod_Sleep(&b.demod), 0u);
-    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0xC3, 1), W(SLVT, 0, 0x80, 0x1F)} + off +
-                               std::vector<Step>{W(SLVT, 0x10, 0xA5, 1), W(SLVT, 0x13, 0x83, 0x40),
-                                                 W(SLVT, 0x13, 0x86, 0x21), W(SLVT, 0x13, 0x9F, 0xFB)} +
-                               coreSleep()));
-    EXPECT_EQ(std::make_pair(b.demod.state, b.demod.system), (std::pair<uint32_t, uint32_t>(KIT_DEMOD_STATE_SLEEP, 0)));
 }
 
 TEST(KitDvbt2Lock, ChecksOverTheSyncRegister)
