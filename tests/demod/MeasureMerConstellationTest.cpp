@@ -189,17 +189,6 @@ TEST(MeasureMerConstellation, CreationRestartAndFixedResults)
     EXPECT_EQ(std::make_tuple(r.status, r.value.s32), std::make_tuple(1u, 500));
 }
 
-TEST(MeasureMerConstellation, DefaultLevelsEightAtMost)
-{
-    for (uint32_t n : {2u, 4u, 8u, 9u}) {
-        const t_mer_constellation_config c = defaults(n);
-        const uint32_t count = std::min(n, 8u);
-        ASSERT_EQ(c.level_count, count) << n;
-        for (uint32_t i = 0; i < count; ++i)
-            EXPECT_EQ(c.levels[i], 16.0f * i - 8.0f * (count - 1)) << n << " " << i;
-    }
-}
-
 TEST(MeasureMerConstellation, LoaderReadsEightyBytes)
 {
     const AdjustmentBlob blob = blobOf(RawConfig{});
