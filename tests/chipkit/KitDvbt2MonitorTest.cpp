@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 
 using namespace kittest;
 

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 #include <tuple>
 
 using namespace kittest;
