@@ -331,39 +331,6 @@ TEST(KitIntegTune, DvbT2WaitsInTurnAndReportsADataPlpError)
     EXPECT_EQ(b.nowMs() - start, 2300u);
 }
 
-TEST(KitIntegBlindTune, DvbTOrDvbT2InTheConfiguredOrder)
-{
-    for (uint8_t t2First : {0, 1}) {
-        IntegBench b;
-        ASSERT_EQ(b.initialize(), 0u);
-        b.demod.blindTuneT2First = t2First;
-        b.setLock(KIT_DTV_SYSTEM_DVBT, Lock::Yes);  // a DVB-T signal
-        kit_dtv_system_t system = 0;
-        uint32_t profile = 9;
-        const uint64_t start = b.nowMs();
-        EXPECT_EQ(kit_integ_dvbt_t2_BlindTune(&b.integ, kHz, 8, KIT_DTV_SYSTEM_ANY, 2, &system, &profile), 0u);
-        EXPECT_EQ(std::make_tuple(system, profile), std::make_tuple(uint32_t(KIT_DTV_SYSTEM_DVBT), 0u));
-        const std::vector<uint32_t> order = t2First ? std::vector<uint32_t>{2, 1} : std::vector<uint32_t>{1};
-        EXPECT_EQ(b.tuner.tunedSystems(), order);
-        EXPECT_EQ(b.nowMs() - start, t2First ? 5000u : 0u);  // the DVB-T2 attempt's demodulator wait
-    }
-    // DVB-T2 with either profile reports the one found; nothing anywhere gives the last result.
-    IntegBench b;
-    ASSERT_EQ(b.initialize(), 0u);
-    b.setLock(KIT_DTV_SYSTEM_DVBT2, Lock::Yes);
-    b.i2c.setReg(SLVT, 0x2E, 0x20, 0x03);
-    kit_dtv_system_t system = 0;
-    uint32_t profile = 0;
-    EXPECT_EQ(kit_integ_dvbt_t2_BlindTune(&b.integ, kHz, 1, KIT_DTV_SYSTEM_DVBT2, 2, &system, &profile), 0u);
-    // The first PLP found.
-    EXPECT_EQ(std::make_tuple(system, profile, b.i2c.reg(SLVT, 0x23, 0xAD)), std::make_tuple(uint32_t(KIT_DTV_SYSTEM_DVBT2), 1u, 0));
-    b.setLock(KIT_DTV_SYSTEM_DVBT2, Lock::No);
-    system = 0;
-    EXPECT_EQ(kit_integ_dvbt_t2_BlindTune(&b.integ, kHz, 8, KIT_DTV_SYSTEM_ANY, 0, &system, &profile), 5u);
-    EXPECT_EQ(system, 0u);
-    EXPECT_EQ(b.tuner.tunedSystems(), (std::vector<uint32_t>{2, 1, 2}));
-}
-
 TEST(KitIntegScan, EveryFrequencyUpToTheEndNeverWrappingAndCancellable)
 {
     struct Seen {
