@@ -42,8 +42,9 @@ Rectangle {
 
     function loggerEntries() {
         var entries = []
-        for (var i = 0; i < spectrum.levels.length; ++i)
-            entries.push({ name: String(spectrum.levels[i].name), frequency: Number(spectrum.levels[i].frequency),
+        // Each under its channel's frequency, though an analogue one is read at its vision carrier.
+        for (var i = 0; i < spectrum.levels.length && i < scanChannels.length; ++i)
+            entries.push({ name: String(scanChannels[i].name), frequency: Number(scanChannels[i].frequency),
                            power: Number(spectrum.levels[i].power) })
         return entries
     }
@@ -53,6 +54,8 @@ Rectangle {
         variablesPantalla["logger_type"] = optical ? "SCAN_OPTIC" : "SCAN_RF"
         scanChannels = channels.currentChannelList()
         select(0)
+        // The channel-integration correction of the scan counts in slices of the narrow filter.
+        measuresSpectrum.setFilter(157500)
         CableModem.startSpectrum(frame, variablesPantalla, spectrum.frequencyList(scanChannels))
         measuresCM.init(0, Definitions.CONST_TIPUS_MESURA.QML_CM_NO_MEASURE)
     }

@@ -648,7 +648,9 @@ TEST_F(ScreensTest, ModemInformationFromTheMenu)
 
 // Demodulating from the modem's channel scan: a DOCSIS 3.1 channel goes to the OFDM
 // analysis on its frequency on the 3.1 model, and asks for the modem's application on
-// the others; other channels cannot be demodulated here.
+// the others; other channels cannot be demodulated here. The scan reads a digital channel
+// at its centre and an analogue one at its vision carrier, in the narrow filter, and logs
+// each under its channel's frequency.
 TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
 {
     ASSERT_TRUE(dir.seedFromData("channelPlans"));
@@ -656,12 +658,29 @@ TEST_F(ScreensTest, ScanDemodulatesDocsis31Channels)
     for (const auto& c : {std::make_pair("C21", "DVB-C"), std::make_pair("D31", "D3.1")})
         plan << map({{"name", c.first}, {"frequency", c.first[0] == 'C' ? 474000000u : 690000000u},
                      {"bandwidth", 8000000u}, {"type", "DIGITAL"}, {"active", "ON"}, {"system", c.second}});
+    plan << map({{"name", "E5"}, {"frequency", 177500000u}, {"bandwidth", 7000000u}, {"type", "ANALOG"},
+                 {"active", "ON"}, {"system", "PAL"}, {"freqAudio", "5.5"}});
     ASSERT_TRUE(Channelslist::getInstance()->guardaChannelPlan("SCAN", plan));
     ASSERT_TRUE(Channelslist::getInstance()->carregaChannelPlan("SCAN"));
     for (int model : {3, 2}) {
         useSettings(model, "");
         OnScreen s("SCAN_CM");
-        EXPECT_EQ(s.frame.engine("measuresSpectrum")->lastFrequencyList.size(), 2);
+        const QVariantList points = s.frame.engine("measuresSpectrum")->lastFrequencyList;
+        ASSERT_EQ(points.size(), 3);
+        EXPECT_EQ((QVariantList{points[0].toMap()["frequency"], points[1].toMap()["frequency"],
+                                points[2].toMap()["frequency"]}),
+                  (QVariantList{474000000.0, 690000000.0, 175250000.0}));
+        EXPECT_TRUE(s.frame.journal.contains("measuresSpectrum.setFilter(157500)"));
+        QVariantList swept = points;
+        for (QVariant& p : swept) {
+            QVariantMap m = p.toMap();
+            m["power"] = 700;
+            p = m;
+        }
+        emit s.frame.engine("measuresSpectrum")->listaFrequencyMeasuresChanged(swept);
+        EXPECT_EQ(s.eval("loggerEntries().map(function (e) { return e.name + ' ' + e.frequency + ' ' + e.power })"
+                         ".join('|')"),
+                  "C21 474000000 700|D31 690000000 700|E5 177500000 700");
         s.cm().modemStatus = 1602;
         s.eval("lamp.poll()");
         EXPECT_FALSE(s.frame.item("DEMOD")->isEnabled());
