@@ -69,13 +69,14 @@ int main(int argc, char** argv)
     // up the widget toolkit at every start.
     QGuiApplication app(argc, argv);
     StartUp::setApplicationIdentity();
+    // Made before the board: it sets the font system up beside what follows.
+    StartUp startUp;
     std::unique_ptr<platform::Board> board = makeBoard();
     platform::installBoard(board.get());
     installConsoleLog();
     // The plain libraries' debug text joins the application's.
     DebugSink_install(kk_function);
 
-    StartUp startUp;
     startUp.run();
 #ifdef VARNOK_EXIT_AT_FIRST_FRAME
     // The start-up benchmark's build of this program: it ends at the main view's first frame.

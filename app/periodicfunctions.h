@@ -22,6 +22,8 @@ class PeriodicFunctions : public QObject {
     Q_PROPERTY(bool temperatureKnown READ temperatureKnown NOTIFY equipStatusChanged)
     Q_PROPERTY(double temperature READ temperature NOTIFY equipStatusChanged)
     Q_PROPERTY(bool fanOn READ fanOn NOTIFY equipStatusChanged)
+    // Hot enough for the fan by itself (the modem keeps it running at any temperature).
+    Q_PROPERTY(bool overheated READ overheated NOTIFY equipStatusChanged)
 public:
     static constexpr int kKeyPollMs = 100;
     static constexpr int kHousekeepingMs = 5000;
@@ -65,6 +67,7 @@ public:
     bool temperatureKnown() const { return temperature_.has_value(); }
     double temperature() const { return temperature_.value_or(0.0f); }
     bool fanOn() const { return fanOn_; }
+    bool overheated() const { return thermalFan_; }
     bool autoPowerOffArmed() const { return powerOffDeadlineMs_ != 0; }
 
 public slots:

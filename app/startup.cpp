@@ -22,6 +22,7 @@
 #include "remote/remoteRequests.h"
 #include "remote/socketCalibrate.h"
 #include "engines/measures.h"
+#include "rf/calibrations.h"
 #include "rf/frontEndSetup.h"
 #include "store/channelslist.h"
 #include "store/loggerlist.h"
@@ -40,12 +41,25 @@
 #include <QResource>
 #include <QTimer>
 
+#include <future>
+
 // QT_LOGGING_RULES="varnok.startup.debug=false" silences the start-up's steps.
 Q_LOGGING_CATEGORY(startupLog, "varnok.startup")
 
 StartUp::StartUp() : StartUp(Options()) {}
 
-StartUp::StartUp(const Options& options) : options_(options) {}
+StartUp::StartUp(const Options& options) : options_(options)
+{
+    // The font system's first use reads the system's whole font configuration and lists its
+    // fonts. Asked for here, on a thread of its own, that passes beside the hardware bring-up
+    // and the settings read instead of holding up the splash's first text (the font system
+    // serialises its users, so the splash waits for what is left of it at most).
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        fontSystemReady_ = std::async(std::launch::async, [] {
+            QGuiApplication::font();
+            QFontDatabase().families();
+        });
+}
 
 // A start-up that ends before the main view's first frame leaves no save held.
 StartUp::~StartUp() { releaseSaves(); }
@@ -68,6 +82,7 @@ void StartUp::run()
     step("textFile");
     wrFile_ = std::make_unique<WrFile>();
     initHardware();
+    prepareViews();
     storeHardwareModel();
     // The channel plan is read beside the splash; its step takes it over.
     Channelslist::readAhead();
@@ -75,8 +90,10 @@ void StartUp::run()
     PeriodicFunctions::getInstance();
     showSplash();
     precompileMainView();
-    fixedSynthesizer_->finishInit();
     loadFontStyleAndLanguage();
+    // What is left of the synthesizer's power-up pause (little or nothing by now); its last
+    // latch goes out before any remote command can reach the front end.
+    fixedSynthesizer_->finishInit();
     startServices();
 
     setProgress(0.1);
@@ -95,12 +112,15 @@ void StartUp::initHardware()
     step("hardware");
     // The I2C bus is opened by its first transfer; the front end comes up in the unit's order.
     fixedSynthesizer_ = std::make_unique<ADF4360>();
-    // Its power-up pause passes while the start-up goes on; the last latch follows the splash.
+    // Its power-up pause passes while the start-up goes on; the last latch follows the splash
+    // and the fonts.
     fixedSynthesizer_->beginInit();
     localOscillator_ = std::make_unique<ADF4350>();
     localOscillator_->programaFreqPilot(0);
     converter_ = std::make_unique<MAX11337>();
     setInitMesuraRF(localOscillator_.get(), converter_.get());
+    // The calibration is read beside the start-up; the measurement engine takes it over.
+    Calibrations::readAhead();
     max3543_Initialize();
     tmp100_Initialize();
 }
@@ -123,8 +143,6 @@ QString StartUp::splashImage(int hardwareModel)
 void StartUp::showSplash()
 {
     step("splash");
-    // The QML engine is made once, here; the main view takes it over.
-    engine_ = std::make_unique<QQmlEngine>();
     splash_ = std::make_unique<QtQuick2ApplicationViewer>(engine_.get());
     splash_->setFrameless();
     splash_->setInitialProperties(
@@ -136,14 +154,28 @@ void StartUp::showSplash()
     }
 }
 
-// Compiling the main view and its first page is most of its cost; the engine's loader thread
-// does it beside the steps up to the main view, which then only builds its objects. The
-// screens' own QML types are registered later: these pages import none of them.
+// The QML engine is made once, here, right after the hardware has begun to come up (the
+// fixed synthesizer's power-up pause runs from there); the splash and then the main view use
+// it. Its loader thread imports the Qt Quick module and compiles the splash meanwhile.
+void StartUp::prepareViews()
+{
+    engine_ = std::make_unique<QQmlEngine>();
+    precompile(kSplashQml);
+}
+
+// Compiling a view is most of its cost; the engine's loader thread does it beside the steps
+// before the view is shown, which then only builds its objects. The screens' own QML types
+// are registered later: these pages import none of them.
+void StartUp::precompile(const char* page)
+{
+    precompiled_.push_back(
+        std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)), QQmlComponent::Asynchronous));
+}
+
 void StartUp::precompileMainView()
 {
-    for (const char* page : {kMainQml, kHomeQml})
-        precompiled_.push_back(
-            std::make_unique<QQmlComponent>(engine_.get(), QUrl(QString::fromLatin1(page)), QQmlComponent::Asynchronous));
+    precompile(kMainQml);
+    precompile(kHomeQml);
 }
 
 void StartUp::setProgress(double progress)
@@ -159,6 +191,8 @@ void StartUp::setProgress(double progress)
 void StartUp::loadFontStyleAndLanguage()
 {
     step("font");
+    if (fontSystemReady_.valid())
+        fontSystemReady_.wait();
     useProjectFont();
 
     step("style");

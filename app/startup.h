@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,8 @@ private:
     void initHardware();
     void storeHardwareModel();
     void showSplash();
+    void prepareViews();
+    void precompile(const char* page);
     void precompileMainView();
     void setProgress(double progress);
     void loadFontStyleAndLanguage();
@@ -102,9 +105,12 @@ private:
     // The splash and the main view share one engine, which outlives both.
     std::unique_ptr<QQmlEngine> engine_;
     std::unique_ptr<QtQuick2ApplicationViewer> splash_;
-    // The main view's pages, compiled by the engine's loader thread while the start-up goes on.
+    // The splash and the main view's pages, compiled by the engine's loader thread while the
+    // start-up goes on.
     std::vector<std::unique_ptr<QQmlComponent>> precompiled_;
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;
     QMetaObject::Connection firstFrame_;
+    // The font system set up beside the start-up's first steps (see the constructor).
+    std::future<void> fontSystemReady_;
 };

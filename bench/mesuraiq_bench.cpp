@@ -1,7 +1,10 @@
 // The constellation engine on the simulated board with the real clock.
 // - Time to the first locked map of a manual measurement, per standard, against the waits the
 //   hardware and the driver impose on that lock (every sleep of the run, counted by the clock
-//   itself): lock_ratio = wall / waits, target <= 1.1.
+//   itself): lock_ratio = wall / waits, target <= 1.1. Beside it, against the simulated chip's
+//   own time from the start of its acquisition to transport-stream lock: chip_ratio = wall /
+//   chip_lock_ms. No target: every sleep the lock sequence makes counts as a wait above, so
+//   only this figure shows a wait the sequence could have spared.
 // - Processor time of the engine's thread while an automatic search finds nothing, as a share
 //   of one core: cpu_share, target < 0.05 (its waits sleep).
 // --brief runs every case once, as CI does.
@@ -60,6 +63,7 @@ private:
 struct Rig {
     CountingClock* clock;
     std::unique_ptr<SimulatedBoard> board;
+    std::shared_ptr<Cxd2856Model> demod;
     std::unique_ptr<ADF4350> lo;
     std::unique_ptr<MAX11337> adc;
 
@@ -74,7 +78,8 @@ struct Rig {
         if (typical)
             RfScene::typicalCableNetwork(*scene);
         auto frontEnd = installRfFrontEnd(*board, scene);
-        installCxd2858(*board, installCxd2856(*board, scene), scene, frontEnd);
+        demod = installCxd2856(*board, scene);
+        installCxd2858(*board, demod, scene, frontEnd);
         platform::installBoard(board.get());
         lo = std::make_unique<ADF4350>();
         adc = std::make_unique<MAX11337>();
@@ -106,11 +111,12 @@ void TimeToFirstLockedMap(benchmark::State& state)
     state.SetLabel(c.name);
     Rig rig(true);
     MesuraIQ* iq = MesuraIQ::getInstance();
-    double wallUs = 0, waitsUs = 0;
+    double wallUs = 0, waitsUs = 0, chipLockMs = 0;
     for (auto _ : state) {
         std::atomic<bool> locked{false};
         std::atomic<int64_t> lockedNs{0};
         std::atomic<uint64_t> lockedSlept{0};
+        std::atomic<uint32_t> chipLock{0};
         QElapsedTimer t;
         const auto connection = QObject::connect(
             iq, &MesuraIQ::mapReady, iq,
@@ -118,6 +124,7 @@ void TimeToFirstLockedMap(benchmark::State& state)
                 if (!locked && map.value(QStringLiteral("locked")).toInt() == 1) {
                     lockedNs = t.nsecsElapsed();
                     lockedSlept = rig.clock->sleptUs();
+                    chipLock = rig.demod->tsLockTimeMs();
                     locked = true;
                 }
             },
@@ -132,17 +139,20 @@ void TimeToFirstLockedMap(benchmark::State& state)
         iq->stopEngine();
         QObject::disconnect(connection);
         QCoreApplication::processEvents();
-        if (!locked) {
-            state.SkipWithError("no lock");
+        if (!locked || chipLock == 0) {
+            state.SkipWithError(!locked ? "no lock" : "the chip reports no lock time");
             return;
         }
         wallUs += static_cast<double>(lockedNs.load()) / 1000.0;
         waitsUs += static_cast<double>(lockedSlept.load() - slept);
+        chipLockMs += chipLock.load();
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["wall_ms"] = wallUs / n / 1000.0;
     state.counters["waits_ms"] = waitsUs / n / 1000.0;
     state.counters["lock_ratio"] = wallUs / waitsUs;
+    state.counters["chip_lock_ms"] = chipLockMs / n;
+    state.counters["chip_ratio"] = wallUs / 1000.0 / chipLockMs;
 }
 
 double threadCpuSeconds(pthread_t thread)

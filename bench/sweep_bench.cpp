@@ -2,7 +2,7 @@
 // simulated board with the real clock, against the waits the hardware imposes on the same
 // sweep (band settling, tuner lock polls, converter time). Those waits are what a virtual
 // clock counts as slept while it runs the identical sweep. The ratio wall / waits must stay
-// at or below 1.05: the program's own work is negligible beside the hardware's.
+// at or below 1.04: the program's own work is negligible beside the hardware's.
 //
 // Memory of continuous sweeping: the same sweep again and again for --sweep-seconds (60;
 // an hour for the real target), the resident memory read after a warm-up (a quarter of

@@ -9,6 +9,9 @@
 namespace {
 
 const char kNoAddress[] = "---.---.---.---";
+// No probe of a trace waits anywhere near a minute for its answer (the modem gives one up
+// after seconds); a longer time is no time the line gives, and the sums of times stay ints.
+constexpr float kLongestProbeMs = 60000;
 
 // The whole number that starts at from (blanks before it skipped); -1 when none does.
 int leadingNumber(const QString& text, int from)
@@ -99,7 +102,7 @@ TraceHop decodeTraceHop(const QString& text, int hop)
         if (comma < 0)
             break;
         float ms = 0;
-        if (lastNumber(body.mid(from, comma - from), &ms))
+        if (lastNumber(body.mid(from, comma - from), &ms) && ms <= kLongestProbeMs)
             h.probeMs[h.probes++] = ms;
         from = comma + 1;
     }

@@ -11,7 +11,6 @@
 
 #include "store/screensvariables.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 
 #include <algorithm>
@@ -164,14 +163,16 @@ int MesuraCM::mesura_upStreamGenerator() { return mesuraSweepGenerador(64); }
 
 int MesuraCM::mesuraSweepGenerador_31(int mode)
 {
-    // Nothing is sent before the modem's command line has answered.
+    // Nothing is sent before the modem's command line has answered. Between queries the
+    // thread sleeps with events processed: some steps of the query (a modem restarting)
+    // only look at the clock, and would spin until their time-out otherwise.
     GetModemReady(0);
     int ready = kBusy;
     while (isNonStopMesures()) {
         ready = GetModemReady(64);
         if (ready == 0 || ready == -1)
             break;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kPauseSliceMs);
+        modemPauseMs(kPauseSliceMs);
     }
     if (ready != 0)
         return 0;

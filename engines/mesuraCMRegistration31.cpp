@@ -2,7 +2,9 @@
 // register or to range, on the engine's channel or finding its downstream by itself, and
 // then, for as long as it keeps an accepted state, its channels, levels and addresses are
 // reported again and again. 60 s without an accepted state end the procedure; the run
-// loop then starts it over.
+// loop then starts it over. A ranging that leaves the modem unsynchronised all that time
+// tells that there is no SC-QAM channel at its frequency. A step's text goes to the screens
+// only while the test runs: once stopped, it would stand over the screen that follows.
 #include "mesuraCM.h"
 
 #include "cablemodem/modemExchange.h"
@@ -13,6 +15,17 @@ namespace {
 constexpr const char* kPrompt = "mainMenu>";
 constexpr int kRegisteringSettleMs = 12000;
 constexpr int kRangingSettleMs = 10000;
+
+void tellStep(MesuraCM& engine, const QString& text)
+{
+    if (engine.isNonStopMesures())
+        emit engine.cm_status_information(text);
+}
+
+QString noScQamChannel(unsigned hz)
+{
+    return MesuraCM::tr("No SC-QAM channel at %1 MHz").arg(hz / 1e6, 0, 'f', 2);
+}
 
 const QStringList& rangedStates()
 {
@@ -66,7 +79,7 @@ void MesuraCM::registerAndReport31(bool tune)
 {
     getModemReady_31();
     set_CM_for_Reset_OFDM();
-    emit cm_status_information(tr("Start Registering CM"));
+    tellStep(*this, tr("Start Registering CM"));
     envia_cadena_modem(tune ? "docsis/setDiplexer 1\r" : "docsis/setDiplexer 2\r", kPrompt, 1000);
     set_CM_for_REGISTERING();
     if (tune)
@@ -75,6 +88,8 @@ void MesuraCM::registerAndReport31(bool tune)
     pollStates31(
         registeringStates31(), [this] { load_register_params_31_signal_31(); },
         [this] {
+            if (!isNonStopMesures())
+                return;
             emit cm_status_information(tr("Start Registering CM"));
             emit restartMeasurements();
         });
@@ -92,14 +107,14 @@ void MesuraCM::mesura_on_channel_registrat_31_signal_31()
 
 void MesuraCM::load_register_params_31_signal_31()
 {
-    emit cm_status_information(tr("Registering decoding DOWN"));
+    tellStep(*this, tr("Registering decoding DOWN"));
     if (findStatusCableModem_3_1(registeringStates31()) && isNonStopMesures()) {
         const bool answered = envia_cadena_modem("docsis/Debug/dsstatus\r", kPrompt, 3000);
         qDebug() << "entramos: ";
         if (answered)
             decodeDsstatus_3_1(getStringBufferTrames());
     }
-    emit cm_status_information(tr("Registering decoding UP"));
+    tellStep(*this, tr("Registering decoding UP"));
     if (findStatusCableModem_3_1(rangedStates()) && isNonStopMesures()
         && envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 3000))
         decodeUsstatus_3_1(getStringBufferTrames());
@@ -112,21 +127,31 @@ void MesuraCM::load_register_params_31_signal_31()
 
 void MesuraCM::mesura_ranging_31()
 {
+    // Where the last ranging found no SC-QAM channel, the verdict stays on show while the
+    // modem tries again.
+    static unsigned noChannelHz = 0;
     m_dades_iq.insert("locked", false);
     emit s_send_dades_iq(m_dades_iq);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
     envia_cadena_modem("docsis/setDiplexer 1\r", kPrompt, 1000);
     set_CM_for_RANGING_PROCESS();
-    emit cm_status_information(tr("Start Ranging CM"));
+    const unsigned hz = frequency();
+    tellStep(*this, hz != 0 && hz == noChannelHz ? noScQamChannel(hz) : tr("Start Ranging CM"));
     tuneDocsis31();
     modemPauseMs(kRangingSettleMs);
     pollStates31(rangingStates(), [this] {
-        emit cm_status_information(tr("Start Ranging CM"));
+        noChannelHz = 0;
+        tellStep(*this, tr("Start Ranging CM"));
         load_IQ_params(0);
         if (envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 2000))
             decodeUsstatus_3_1(getStringBufferTrames());
     });
+    // Given up, not stopped: a modem still unsynchronised found no channel to range on.
+    if (isNonStopMesures() && findStatusCableModem_3_1({"NOT_SYNCHRONIZED"}) && isNonStopMesures()) {
+        noChannelHz = hz;
+        emit cm_status_information(noScQamChannel(hz));
+    }
 }
 
 void MesuraCM::mesura_ranging_31_signal_31()
@@ -135,7 +160,7 @@ void MesuraCM::mesura_ranging_31_signal_31()
     emit s_send_dades_iq(m_dades_31);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
-    emit cm_status_information(tr("Start Ranging CM"));
+    tellStep(*this, tr("Start Ranging CM"));
     envia_cadena_modem("docsis/Debug/clearNvramDsUsFreqDb\r", "", 1000);
     envia_cadena_modem("docsis/setDiplexer 2\r", kPrompt, 1000);
     set_CM_for_RANGING_PROCESS();
@@ -145,7 +170,7 @@ void MesuraCM::mesura_ranging_31_signal_31()
 
 void MesuraCM::load_ranging_params_31_signal_31()
 {
-    emit cm_status_information(tr("Ranging decoding DOWN"));
+    tellStep(*this, tr("Ranging decoding DOWN"));
     m_dades_31.clear();
     const int channel = ofdmChannelSetting();
     if (findStatusCableModem_3_1(registeringStates31()) && isNonStopMesures()) {
@@ -155,7 +180,7 @@ void MesuraCM::load_ranging_params_31_signal_31()
             emit s_send_dades_31(m_dades_31);
         }
     }
-    emit cm_status_information(tr("Ranging decoding UP"));
+    tellStep(*this, tr("Ranging decoding UP"));
     if (envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 2000))
         decodeUsstatus_3_1(getStringBufferTrames());
 }

@@ -6,7 +6,7 @@
 
 #include "rf/mesuraRF.h"
 
-#include <cstdio>
+#include <string>
 
 namespace remote {
 
@@ -22,9 +22,7 @@ int AttenCmd::run(const std::string& line, std::string* reply, bool level)
     (void)line;
     (void)level;
     return remotelog::guarded("AttenCmd", -1, [&] {
-        char text[16];
-        std::snprintf(text, sizeof text, "%d", getAtenuador());
-        *reply = std::string("ATT=") + text;
+        *reply = "ATT=" + std::to_string(getAtenuador());
         return 0;
     });
 }

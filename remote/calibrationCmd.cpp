@@ -13,7 +13,7 @@ int CalibrationCmd::run(const std::string& line, bool level)
     return remotelog::guarded("CalibrationCmd", -1, [&] {
         if (!tokens::find(RESET_FILE_CALIBRATION_, line))
             return 0;
-        return Calibrations::getInstance()->reloadCalibracion() ? 0 : -1;
+        return Calibrations::getInstance()->loadCalibracion() ? 0 : -1;
     });
 }
 

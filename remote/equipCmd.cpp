@@ -32,18 +32,6 @@ bool fieldsOf(const std::string& line, const char* key, int count, QStringList* 
     return fields->size() >= count;
 }
 
-// A field made of decimal digits only (no sign, no blank), at most four of them.
-bool numberOf(const QString& field, int* value)
-{
-    if (field.isEmpty() || field.size() > 4)
-        return false;
-    for (QChar c : field)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    *value = field.toInt();
-    return true;
-}
-
 } // namespace
 
 EquipCmd::EquipCmd()
@@ -134,10 +122,10 @@ int EquipCmd::setClock(const std::string& line, const char* key)
     QStringList fields;
     if (!fieldsOf(line, key, kClockFields, &fields))
         return NOT_MINE;
+    // A field that is no number counts as 0, as the peers' tools expect.
     int v[kClockFields];
     for (int i = 0; i < kClockFields; ++i)
-        if (!numberOf(fields.at(i), &v[i]))
-            return NOT_MINE;
+        v[i] = fields.at(i).toInt();
     struct tm time;
     std::memset(&time, 0, sizeof time);
     time.tm_hour = v[0];
@@ -145,24 +133,21 @@ int EquipCmd::setClock(const std::string& line, const char* key)
     time.tm_sec = v[2];
     time.tm_mday = v[3];
     time.tm_mon = v[4];
-    time.tm_year = v[5] - 1900;
+    time.tm_year = v[5] >= 1900 ? v[5] - 1900 : -1; // no clock holds a year before 1900
     return up_rtc_settime_kk(&time) == 0 ? 0 : FAILED;
 }
 
-// seconds:minutes:hours:day:month, each 1 to enable that comparison of alarm 1 or 0 not to.
+// seconds:minutes:hours:day:month: a field of 1 enables that comparison of alarm 1, any
+// other value leaves it off.
 int EquipCmd::check_reloj_alarma_set_alarma(const std::string& line)
 {
     QStringList fields;
     if (!fieldsOf(line, SET_ALARMA_, kAlarmFields, &fields))
         return NOT_MINE;
     unsigned char mask = 0;
-    for (int i = 0; i < kAlarmFields; ++i) {
-        int v = 0;
-        if (!numberOf(fields.at(i), &v) || v > 1)
-            return NOT_MINE;
-        if (v == 1)
+    for (int i = 0; i < kAlarmFields; ++i)
+        if (fields.at(i).toInt() == 1)
             mask = static_cast<unsigned char>(mask | (1u << i));
-    }
     return up_rtc_activat_alarm1_kk(mask) == 0 ? 0 : FAILED;
 }
 

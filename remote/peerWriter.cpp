@@ -1,5 +1,7 @@
 #include "peerWriter.h"
 
+#include "common/Clock.h"
+
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
@@ -19,11 +21,11 @@ PeerWriter* PeerWriter::create(qintptr socketDescriptor, QObject* parent)
 PeerWriter::PeerWriter(int descriptor, QObject* parent)
     : QObject(parent), fd_(descriptor), notifier_(new QSocketNotifier(descriptor, QSocketNotifier::Write, this))
 {
+    // Watched only while the peer keeps something waiting: an answer normally leaves at once.
     notifier_->setEnabled(false);
     connect(notifier_, &QSocketNotifier::activated, this, &PeerWriter::flush);
-    stall_.setSingleShot(true);
-    stall_.setInterval(kStallMs);
-    connect(&stall_, &QTimer::timeout, this, [this] { giveUp("has taken nothing for a while"); });
+    stallCheck_.setInterval(kStallCheckMs);
+    connect(&stallCheck_, &QTimer::timeout, this, &PeerWriter::checkStall);
 }
 
 PeerWriter::~PeerWriter()
@@ -32,29 +34,32 @@ PeerWriter::~PeerWriter()
     ::close(fd_);
 }
 
-void PeerWriter::write(const QByteArray& data)
+void PeerWriter::write(const char* data, int size)
 {
-    if (broken_ || data.isEmpty())
+    if (broken_ || size <= 0)
         return;
-    if (pending_.size() + data.size() > kMaxPending) {
+    if (pending_.isEmpty()) {
+        const int sent = sendNow(data, size);
+        data += sent;
+        size -= sent;
+        if (size == 0 || broken_)
+            return;
+    }
+    if (pending_.size() + qint64{size} > kMaxPending) {
         giveUp("does not take its answers");
         return;
     }
-    if (pending_.isEmpty())
-        stall_.start();
-    pending_ += data;
-    // Sent from the event loop, so that the parts of one answer leave together.
-    notifier_->setEnabled(true);
+    pending_.append(data, size);
+    flush();
 }
 
-void PeerWriter::flush()
+int PeerWriter::sendNow(const char* data, int size)
 {
-    while (!pending_.isEmpty()) {
-        const ssize_t sent = ::send(fd_, pending_.constData(), static_cast<size_t>(pending_.size()),
-                                    MSG_NOSIGNAL | MSG_DONTWAIT);
+    int sentTotal = 0;
+    while (sentTotal < size) {
+        const ssize_t sent = ::send(fd_, data + sentTotal, static_cast<size_t>(size - sentTotal), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent > 0) {
-            pending_.remove(0, static_cast<int>(sent));
-            stall_.start();
+            sentTotal += static_cast<int>(sent);
         } else if (sent < 0 && errno == EINTR) {
             continue;
         } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -63,12 +68,32 @@ void PeerWriter::flush()
             // The peer has gone: what is left cannot reach it.
             pending_.clear();
             broken_ = true;
+            return 0;
         }
     }
-    notifier_->setEnabled(!pending_.isEmpty());
-    if (pending_.isEmpty())
-        stall_.stop();
+    return sentTotal;
+}
+
+void PeerWriter::flush()
+{
+    const int sent = sendNow(pending_.constData(), pending_.size());
+    pending_.remove(0, sent);
+    const bool waiting = !pending_.isEmpty();
+    notifier_->setEnabled(waiting);
+    if (!waiting) {
+        stallCheck_.stop();
+    } else if (sent > 0 || !stallCheck_.isActive()) {
+        lastTakenMs_ = common::clock().monotonicMs();
+        if (!stallCheck_.isActive())
+            stallCheck_.start();
+    }
     closeWhenDone();
+}
+
+void PeerWriter::checkStall()
+{
+    if (!pending_.isEmpty() && common::clock().monotonicMs() - lastTakenMs_ >= static_cast<uint64_t>(kStallMs))
+        giveUp("has taken nothing for a while");
 }
 
 bool PeerWriter::flushNow(int waitMs)
@@ -93,7 +118,7 @@ void PeerWriter::giveUp(const char* why)
     broken_ = true;
     pending_.clear();
     notifier_->setEnabled(false);
-    stall_.stop();
+    stallCheck_.stop();
     emit peerGaveUp();
     closeWhenDone();
 }

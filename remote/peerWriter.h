@@ -8,21 +8,27 @@
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
+
 class QSocketNotifier;
 
 class PeerWriter : public QObject {
     Q_OBJECT
 public:
-    // A peer that takes nothing for this long, or lets this much wait, is given up.
+    // A peer that takes nothing for this long (on the instrument's clock), or lets this much
+    // wait, is given up.
     static constexpr int kStallMs = 30000;
     static constexpr int kMaxPending = 1024 * 1024;
+    // How often a peer that keeps its answers waiting is looked at.
+    static constexpr int kStallCheckMs = 100;
 
     // Null when the process has no descriptor left for it.
     static PeerWriter* create(qintptr socketDescriptor, QObject* parent);
     ~PeerWriter() override;
 
-    // Queued and sent as the peer takes it, in order.
-    void write(const QByteArray& data);
+    // Sends what the peer takes now, in order after what already waits; the rest waits and
+    // leaves as the peer takes it.
+    void write(const char* data, int size);
     // Sends what waits, for at most waitMs; true when all of it has left.
     bool flushNow(int waitMs);
     qint64 bytesToWrite() const { return pending_.size(); }
@@ -36,14 +42,19 @@ signals:
 
 private:
     PeerWriter(int descriptor, QObject* parent);
+    // What the peer takes now of size bytes (0 when it takes nothing or has gone).
+    int sendNow(const char* data, int size);
+    // Sends what waits as far as the peer takes it.
     void flush();
+    void checkStall();
     void giveUp(const char* why);
     void closeWhenDone();
 
     int fd_;
     QByteArray pending_;
     QSocketNotifier* notifier_;
-    QTimer stall_;
+    QTimer stallCheck_;
+    uint64_t lastTakenMs_ = 0; // when the peer last took something while answers waited
     bool finishing_ = false;
     bool broken_ = false;
 };

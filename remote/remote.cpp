@@ -11,6 +11,7 @@
 #include <QLoggingCategory>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <cstring>
 
 // Every command line is logged; QT_LOGGING_RULES="varnok.remote.debug=false" silences it.
@@ -155,9 +156,10 @@ Remote::Framed Remote::takeLine(QByteArray* line)
         const Framed framed = framer_.next(line);
         if (framed != Framed::None)
             return framed;
-        if (!socket_ || socket_->bytesAvailable() <= 0)
+        const qint64 available = socket_ ? socket_->bytesAvailable() : 0;
+        if (available <= 0)
             return Framed::None;
-        const QByteArray chunk = socket_->read(kReadChunk);
+        const QByteArray chunk = socket_->read(std::min(available, kReadChunk));
         if (chunk.isEmpty())
             return Framed::None;
         framer_.feed(chunk);
@@ -172,6 +174,7 @@ void Remote::answerOverflow()
     send_xoff();
     send_nack();
     send_xon();
+    transmitAnswer();
 }
 
 bool Remote::event(QEvent* e)
@@ -197,6 +200,16 @@ bool Remote::eventFilter(QObject* watched, QEvent* e)
 int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteCmdSource source)
 {
     source_ = source;
+    RemoteCmd* accepted = nullptr;
+    const int result = answer(text, forceLevel, &accepted);
+    transmitAnswer();
+    if (accepted)
+        runAfterAnswer(accepted);
+    return result;
+}
+
+int Remote::answer(const char* text, bool forceLevel, RemoteCmd** accepted)
+{
     bool acked = false;
     try {
         send_xoff();
@@ -207,8 +220,7 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
         }
         line_.assign(text);
         header_ = get_header(line_);
-        qCDebug(remoteLog).noquote() << QString::fromLatin1(" execute command header_ ")
-                + QString::fromStdString(header_);
+        qCDebug(remoteLog, " execute command header_ %s", header_.c_str());
 
         if (header_ == accessCode1_ || header_ == accessCode2_) {
             accessLevel_ = 1;
@@ -240,26 +252,26 @@ int Remote::execute(const char* text, bool forceLevel, RemoteCmdSources::RemoteC
         acked = true;
         if (!cmd->hasReply()) {
             send_xon();
-            runAfterAnswer(cmd);
+            *accepted = cmd;
             return 0;
         }
         if (!reply.empty()) {
-            std::string answer;
+            std::string replyLine;
             if (!oldStyle) {
-                answer = erase_ask_char(header_);
+                replyLine = erase_ask_char(header_);
                 if (!cmd->wants_old_style(line_))
-                    answer += ' ';
+                    replyLine += ' ';
             }
-            answer += reply;
-            answer += static_cast<char>(cr_);
-            send(answer);
+            replyLine += reply;
+            replyLine += static_cast<char>(cr_);
+            send(replyLine);
         }
         if (source_ == RemoteCmdSources::Terminal) {
             qCDebug(remoteLog) << " n 11";
             send("\n", 1);
         }
         send_xon();
-        runAfterAnswer(cmd);
+        *accepted = cmd;
         return 0;
     } catch (const std::exception& e) {
         remotelog::stdException("NameCmd", e);
@@ -355,7 +367,7 @@ void Remote::send(const unsigned char* data, unsigned length)
     if (source_ != RemoteCmdSources::Network)
         return;
     // The bytes go out as they are: a factory tool reads the reply byte for byte.
-    sendData(QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(length)));
+    answer_.append(reinterpret_cast<const char*>(data), length);
 }
 
 void Remote::send(const char* data, unsigned length) { send(reinterpret_cast<const unsigned char*>(data), length); }
@@ -380,13 +392,22 @@ void Remote::send_xoff()
 
 int Remote::wait_ack() { return 0; }
 
-void Remote::sendData(QByteArray data)
+void Remote::sendData(QByteArray data) { transmit(data.constData(), data.size()); }
+
+// The whole answer to a line leaves in one piece, before anything its command asked to
+// follow it.
+void Remote::transmitAnswer()
 {
-    if (writer_) {
-        writer_->write(data);
+    if (answer_.empty())
         return;
-    }
-    if (!socket_ || !socket_->isOpen())
-        return;
-    socket_->write(data);
+    transmit(answer_.data(), static_cast<int>(answer_.size()));
+    answer_.clear();
+}
+
+void Remote::transmit(const char* data, int size)
+{
+    if (writer_)
+        writer_->write(data, size);
+    else if (socket_ && socket_->isOpen())
+        socket_->write(data, size);
 }

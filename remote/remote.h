@@ -90,6 +90,11 @@ private slots:
 private:
     using Framed = LineFramer::Framed;
     Framed takeLine(QByteArray* line);
+    // The answer to one line; *accepted is the command whose after-answer action is due.
+    int answer(const char* text, bool forceLevel, RemoteCmd** accepted);
+    // Hands bytes to the peer (through the writer, else the socket).
+    void transmit(const char* data, int size);
+    void transmitAnswer();
     void answerOverflow();
     // Sends what is buffered, then runs the command's after-answer action, if any.
     void runAfterAnswer(RemoteCmd* cmd);
@@ -105,6 +110,7 @@ private:
     QPointer<PeerWriter> writer_;
     std::string line_;
     std::string header_;
+    std::string answer_; // the answer being built, sent whole
     CommandTable table_;
     RemoteAccessLevel accessLevel_ = 0;
     RemoteAccessCode accessCode1_ = "*5820&";

@@ -5,7 +5,6 @@
 #include "remote.h"
 
 #include <QDebug>
-#include <QPointer>
 #include <QSignalMapper>
 #include <QSocketNotifier>
 #include <QTcpServer>
@@ -15,28 +14,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-// Takes the sockets this server accepts itself into the pending queue, where
-// onNewConnection finds them.
-class PeerServer : public QTcpServer {
-public:
-    using QTcpServer::QTcpServer;
-    void offer(QTcpSocket* socket)
-    {
-        addPendingConnection(socket);
-        emit newConnection();
-    }
-};
-
 namespace {
 // Connections taken per pass of the event loop, so that a flood of them cannot hold it.
 constexpr int kAcceptsPerPass = 16;
 } // namespace
 
-SocketCalibrate::SocketCalibrate(unsigned short port, bool debug, QObject* parent)
-    : QObject(parent), m_debug(debug), m_server(new PeerServer(this)), m_mapper(new QSignalMapper(this)),
+SocketCalibrate::SocketCalibrate(unsigned short port, bool debug, QObject* parent, const QHostAddress& address)
+    : QObject(parent), m_debug(debug), m_server(new QTcpServer(this)), m_mapper(new QSignalMapper(this)),
       m_gate(new CommandGate(this))
 {
-    connect(m_server, &QTcpServer::newConnection, this, &SocketCalibrate::onNewConnection);
     connect(m_mapper, &QSignalMapper::mappedObject, this, &SocketCalibrate::onDisconnected);
     m_resume.setSingleShot(true);
     m_resume.setInterval(kAcceptPauseMs);
@@ -45,7 +31,7 @@ SocketCalibrate::SocketCalibrate(unsigned short port, bool debug, QObject* paren
             m_acceptor->setEnabled(true);
     });
     // A taken port leaves the instrument without a remote server; listen() says so.
-    listen(QHostAddress::Any, port);
+    listen(address, port);
 }
 
 SocketCalibrate::~SocketCalibrate()
@@ -61,23 +47,24 @@ bool SocketCalibrate::listen(const QHostAddress& address, unsigned short port)
         return false;
     }
     qDebug("Echo server is listening on %s:%d.", qPrintable(address.toString()), static_cast<int>(m_server->serverPort()));
-    // The server accepts by itself: Qt's own accepting retries a failure for want of
-    // descriptors on every pass of the event loop, at full speed, and never pauses.
+    // The QTcpServer only holds the listening socket: its own accepting stays off for good, and
+    // nothing here may switch it back on (nextPendingConnection() does), or connections would
+    // bypass the count, the cap and the writers below. Qt's accepting also retries a failure
+    // for want of descriptors at full speed instead of pausing.
     m_server->pauseAccepting();
     delete m_acceptor;
     m_acceptor = new QSocketNotifier(m_server->socketDescriptor(), QSocketNotifier::Read, this);
-    connect(m_acceptor, &QSocketNotifier::activated, this, &SocketCalibrate::acceptPending);
+    connect(m_acceptor, &QSocketNotifier::activated, this, &SocketCalibrate::onNewConnection);
     return true;
 }
 
-void SocketCalibrate::acceptPending()
+void SocketCalibrate::onNewConnection()
 {
     for (int n = 0; n < kAcceptsPerPass; ++n) {
         const int descriptor = ::accept4(static_cast<int>(m_server->socketDescriptor()), nullptr, nullptr,
                                          SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (descriptor >= 0) {
-            if (QTcpSocket* socket = takeConnection(descriptor))
-                static_cast<PeerServer*>(m_server)->offer(socket);
+            serve(descriptor);
             continue;
         }
         if (errno == EINTR || errno == ECONNABORTED)
@@ -99,43 +86,38 @@ void SocketCalibrate::pauseAccepting(const char* why)
     if (m_acceptor)
         m_acceptor->setEnabled(false);
     if (!m_resume.isActive()) {
-        qDebug() << "Remote: the server" << why << "- accepting again in" << kAcceptPauseMs << "ms";
+        qDebug("Remote: the server %s - accepting again in %d ms", why, kAcceptPauseMs);
         m_resume.start();
     }
 }
 
-QTcpSocket* SocketCalibrate::takeConnection(qintptr descriptor)
+bool SocketCalibrate::serve(qintptr descriptor)
 {
     if (m_peers >= kMaxPeers) {
         qDebug() << "Remote:" << m_peers << "peers are connected; a further connection is refused";
         ::close(static_cast<int>(descriptor));
-        return nullptr;
+        return false;
     }
     PeerWriter* writer = PeerWriter::create(descriptor, this);
     if (!writer) {
         ::close(static_cast<int>(descriptor));
         pauseAccepting("has no descriptor left for a connection");
-        return nullptr;
+        return false;
     }
-    auto* socket = new QTcpSocket(m_server);
+    auto* socket = new QTcpSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         ::close(static_cast<int>(descriptor));
         delete socket;
         writer->finish();
-        return nullptr;
+        return false;
     }
+    // Each answer leaves in one write as soon as it is whole: the next one must not wait for
+    // the peer to acknowledge the one before, which a peer that delays its acknowledgements
+    // would hold up for tens of milliseconds a line.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ++m_peers;
     connect(writer, &QObject::destroyed, this, [this] { --m_peers; });
-    m_writers.insert(socket, writer);
-    return socket;
-}
 
-void SocketCalibrate::onNewConnection()
-{
-    QTcpSocket* socket = m_server->nextPendingConnection();
-    if (!socket)
-        return;
-    QPointer<PeerWriter> writer = m_writers.take(socket);
     Remote* remote = createRemote(socket);
     remote->setGate(m_gate);
     remote->setWriter(writer);
@@ -144,10 +126,9 @@ void SocketCalibrate::onNewConnection()
     connect(remote, &Remote::inputFinished, remote, &QObject::deleteLater);
     connect(socket, &QTcpSocket::disconnected, m_mapper, qOverload<>(&QSignalMapper::map));
     m_mapper->setMapping(socket, socket);
-    if (writer) {
-        connect(remote, &QObject::destroyed, writer, &PeerWriter::finish);
-        connect(writer, &PeerWriter::peerGaveUp, socket, &QAbstractSocket::abort);
-    }
+    connect(remote, &QObject::destroyed, writer, &PeerWriter::finish);
+    connect(writer, &PeerWriter::peerGaveUp, socket, &QAbstractSocket::abort);
+    return true;
 }
 
 void SocketCalibrate::onDisconnected(QObject* socketObject)

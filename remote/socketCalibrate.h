@@ -4,13 +4,11 @@
 // on the GUI thread for the whole run.
 #pragma once
 
-#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
 
 class CommandGate;
-class PeerWriter;
 class QSignalMapper;
 class QSocketNotifier;
 class QTcpServer;
@@ -27,7 +25,9 @@ public:
     // the event loop.
     static constexpr int kAcceptPauseMs = 500;
 
-    SocketCalibrate(unsigned short port, bool debug, QObject* parent = nullptr);
+    // Listens on address (every interface unless told otherwise) at port; 0 takes a free one.
+    SocketCalibrate(unsigned short port, bool debug, QObject* parent = nullptr,
+                    const QHostAddress& address = QHostAddress::Any);
     ~SocketCalibrate() override;
 
     bool listen(const QHostAddress& address, unsigned short port);
@@ -40,24 +40,24 @@ signals:
     void closed();
 
 public slots:
+    // Accepts what waits on the listening socket.
     void onNewConnection();
     void onDisconnected(QObject* socketObject);
 
 protected:
     // The interpreter for a new connection.
     virtual Remote* createRemote(QTcpSocket* socket);
+    // Serves a connected descriptor as an accepted one (counted, capped, given its writer);
+    // the server owns it from here. False when it was refused and closed.
+    bool serve(qintptr descriptor);
 
 private:
-    void acceptPending();
-    // The socket of an accepted descriptor; null when the connection is refused.
-    QTcpSocket* takeConnection(qintptr descriptor);
     void pauseAccepting(const char* why);
 
     bool m_debug;
     QTcpServer* m_server;
     QSignalMapper* m_mapper;
     CommandGate* m_gate;
-    QHash<QTcpSocket*, PeerWriter*> m_writers; // of connections not yet taken
     int m_peers = 0;
     QSocketNotifier* m_acceptor = nullptr; // the listening socket's readiness
     QTimer m_resume;

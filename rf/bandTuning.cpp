@@ -109,8 +109,12 @@ int programaTuner(unsigned int f)
     const unsigned int tuner = getFrequencyTreballTuner(f) / kTunerStepHz * kTunerStepHz;
     max3543_SetRfFreqHz(tuner);
     int status = max3543LockDetect();
+    // The reads keep to a grid from the first one: a late wake-up (a timer's overshoot, a
+    // busy processor) shortens the next pause instead of adding to every one after it.
+    common::Clock& clock = common::clock();
+    const uint64_t gridUs = clock.monotonicUs();
     while (status == kStatusSearching && EMBEDDEDTIMERS_GeticksInMs() - start < kLockWaitMs) {
-        common::clock().sleepUs(kLockPollPauseUs);
+        clock.sleepUs(kLockPollPauseUs - (clock.monotonicUs() - gridUs) % kLockPollPauseUs);
         status = max3543LockDetect();
     }
     return status;

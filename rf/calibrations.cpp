@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <cmath>
+#include <future>
 #include <limits>
 #include <optional>
 
@@ -41,13 +42,37 @@ Read readDocument(const QString& name, QDomDocument* doc)
         return Read::Failed;
     }
     QString problem;
-    if (storefile::parseXml(file.readAll(), doc, &problem) && doc->documentElement().tagName() != "CALIBRATION")
+    QByteArray text;
+    if (storefile::readWhole(file, &text, &problem) && storefile::parseXml(text, doc, &problem)
+        && doc->documentElement().tagName() != "CALIBRATION")
         problem = QStringLiteral("has no CALIBRATION root element");
     if (problem.isEmpty())
         return Read::Ok;
     qDebug().noquote() << "File" << path << problem << "- the calibration in force is kept";
     *doc = QDomDocument();
     return Read::Failed;
+}
+
+// Both files as a load reads them.
+struct CalibrationFiles {
+    Read cal0 = Read::Missing;
+    Read optical = Read::Missing;
+    QDomDocument cal0Doc;
+    QDomDocument opticalDoc;
+};
+
+CalibrationFiles readFiles()
+{
+    CalibrationFiles files;
+    files.cal0 = readDocument(QStringLiteral("CAL_0.XML"), &files.cal0Doc);
+    files.optical = readDocument(QStringLiteral("CAL_FO.XML"), &files.opticalDoc);
+    return files;
+}
+
+std::future<CalibrationFiles>& filesReadAhead()
+{
+    static std::future<CalibrationFiles> pending;
+    return pending;
 }
 
 QDomElement child(const QDomElement& parent, const char* name) { return parent.firstChildElement(QLatin1String(name)); }
@@ -269,20 +294,38 @@ Calibrations* Calibrations::getInstance()
     return &instance;
 }
 
-void Calibrations::loadCalibracion()
+void Calibrations::readAhead()
 {
-    QDomDocument doc;
-    const Read read = readDocument(QStringLiteral("CAL_0.XML"), &doc);
-    if (read == Read::Failed)
-        return;
-    if (read == Read::Missing && loaded_) {
+    filesReadAhead() = std::async(std::launch::async, readFiles);
+}
+
+bool Calibrations::loadCalibracion()
+{
+    std::future<CalibrationFiles>& pending = filesReadAhead();
+    const CalibrationFiles files = pending.valid() ? pending.get() : readFiles();
+    const Read rf = files.cal0;
+    const Read fo = files.optical;
+    const QDomDocument& cal0 = files.cal0Doc;
+    const QDomDocument& optical = files.opticalDoc;
+    CalibrationTables staged = rfcal::tables();
+    // Before any CAL_0.XML was read, a missing one gives the tables of an empty file.
+    const bool takeCal0 = rf == Read::Ok || (rf == Read::Missing && !loaded_);
+    if (takeCal0)
+        staged = parseCal0(cal0, rfcal::tables());
+    else if (rf == Read::Missing)
         qDebug() << "Calibration: keeping the calibration in force";
-    } else {
-        rfcal::tables() = parseCal0(doc, rfcal::tables());
-        takeSerialNumber(doc);
-        loaded_ = loaded_ || read == Read::Ok;
+    if (fo == Read::Ok) {
+        readOpticalLines(child(optical.documentElement(), "OPWR"), &staged);
+    } else if (fo == Read::Failed) {
+        // The optical lines in force came from that file: none of CAL_0.XML replaces them.
+        for (int i = 0; i < rfcal::kWavelengthCount; ++i)
+            staged.optical[i] = rfcal::tables().optical[i];
     }
-    loadCalibracion_FO();
+    rfcal::tables() = staged;
+    if (takeCal0)
+        takeSerialNumber(cal0);
+    loaded_ = loaded_ || rf == Read::Ok;
+    return rf != Read::Failed && fo != Read::Failed;
 }
 
 void Calibrations::loadCalibracion_FO()
@@ -291,23 +334,6 @@ void Calibrations::loadCalibracion_FO()
     if (readDocument(QStringLiteral("CAL_FO.XML"), &doc) != Read::Ok)
         return;
     readOpticalLines(child(doc.documentElement(), "OPWR"), &rfcal::tables());
-}
-
-bool Calibrations::reloadCalibracion()
-{
-    QDomDocument cal0;
-    QDomDocument optical;
-    if (readDocument(QStringLiteral("CAL_0.XML"), &cal0) != Read::Ok
-        || readDocument(QStringLiteral("CAL_FO.XML"), &optical) != Read::Ok) {
-        qDebug() << "Calibration: keeping the calibration in force";
-        return false;
-    }
-    CalibrationTables staged = parseCal0(cal0, rfcal::tables());
-    readOpticalLines(child(optical.documentElement(), "OPWR"), &staged);
-    rfcal::tables() = staged;
-    takeSerialNumber(cal0);
-    loaded_ = true;
-    return true;
 }
 
 // A file without a serial number leaves the one the unit has.

@@ -8,9 +8,11 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <future>
 #include <iterator>
+#include <limits>
 
 namespace {
 const char kRoot[] = "CHANNEL_PLAN";
@@ -70,6 +72,18 @@ std::future<PlanRead>& planReadAhead()
 {
     static std::future<PlanRead> pending;
     return pending;
+}
+
+// A value that stands for a whole number of Hz, whatever type the file gave it.
+bool readsAsUnsigned(const QVariant& value)
+{
+    if (value.type() == QVariant::Double) {
+        const double hz = value.toDouble(); // not a number fails every comparison
+        return hz >= 0 && hz <= std::numeric_limits<unsigned>::max() && hz == std::floor(hz);
+    }
+    bool ok = false;
+    value.toString().toUInt(&ok);
+    return ok;
 }
 
 qint64 centre(const QVariant& channel) { return channel.toMap().value("frequency").toLongLong(); }
@@ -156,14 +170,31 @@ bool Channelslist::llegeixChannelPlan(const QString& path, const QString& plan, 
     channels->clear();
     // Read as a stream: the plan is loaded on the GUI thread at start-up and on every change.
     QList<QVariantMap> records;
-    QStringList unreadable;
+    QList<QStringList> unreadable;
     if (storefile::loadRecords(path, kRoot, kChannel, &records, &unreadable) != storefile::LoadResult::Loaded)
         return false;
-    for (const QVariantMap& record : records)
-        channels->append(channelRecord(record, plan));
-    if (!unreadable.isEmpty())
+    QStringList readAsZero;
+    for (int i = 0; i < records.size(); ++i) {
+        const QStringList& keys = unreadable.at(i);
+        // Measured at 0 Hz or over no width, such a channel would give readings of
+        // nothing; it is left out, and the file stays as it is.
+        QStringList unusable;
+        for (const char* key : {"frequency", "bandwidth"})
+            if (keys.contains(QLatin1String(key)) || !readsAsUnsigned(records.at(i).value(QLatin1String(key))))
+                unusable << QLatin1String(key);
+        if (!unusable.isEmpty()) {
+            qDebug().noquote() << "Channel plan" << path << "leaves out channel" << i + 1
+                               << records.at(i).value(QStringLiteral("name")).toString() + ": its"
+                               << unusable.join(" and ") << (unusable.size() == 1 ? "does not" : "do not")
+                               << "read as a whole number of Hz";
+            continue;
+        }
+        channels->append(channelRecord(records.at(i), plan));
+        readAsZero << keys;
+    }
+    if (!readAsZero.isEmpty())
         qDebug().noquote() << "Channel plan" << path << "holds values that do not read as their type, read as 0:"
-                           << unreadable.join(", ");
+                           << readAsZero.join(", ");
     return true;
 }
 

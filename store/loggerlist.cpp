@@ -6,18 +6,61 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 const char kRoot[] = "DATALOGGER";
 const char kEntry[] = "ENTRY";
 const char kMountPoint[] = "/mnt";
+const char kRegistering[] = "REGISTERING";
 
 QString folderOf(const QString& type) { return Loggerlist::loggersFolder() + "/" + type; }
 
 bool succeeded(const std::string& commandLine) { return platform::board().runShell(commandLine).exitCode == 0; }
+
+// Registration loggers were once kept as one entry per table row, naming its table ("table")
+// and its place there ("row"). Such entries read as one entry of the tables' lists, as the
+// registration keeps them now, in the place of the first of them.
+QVariantList withTablesAsLists(const QVariantList& entries)
+{
+    struct Row {
+        int place;
+        QVariantMap values;
+    };
+    QMap<QString, std::vector<Row>> tables;
+    QVariantList out;
+    int at = -1;
+    for (const QVariant& entry : entries) {
+        QVariantMap values = entry.toMap();
+        if (!values.contains("table") || !values.contains("row")) {
+            out.append(entry);
+            continue;
+        }
+        if (at < 0) {
+            at = out.size();
+            out.append(QVariant());
+        }
+        const QString table = values.take("table").toString();
+        const int place = values.take("row").toInt();
+        tables[table].push_back({place, values});
+    }
+    if (at < 0)
+        return out;
+    QVariantMap lists;
+    for (auto it = tables.begin(); it != tables.end(); ++it) {
+        std::stable_sort(it->begin(), it->end(), [](const Row& a, const Row& b) { return a.place < b.place; });
+        QVariantList rows;
+        for (const Row& row : *it)
+            rows.append(row.values);
+        lists.insert(it.key(), rows);
+    }
+    out[at] = lists;
+    return out;
+}
 } // namespace
 
 Loggerlist* Loggerlist::getInstance()
@@ -105,7 +148,7 @@ QVariantList Loggerlist::carregaLogger(const QString& type, const QString& file)
     const QDomElement root = doc.documentElement();
     for (QDomElement e = root.firstChildElement(kEntry); !e.isNull(); e = e.nextSiblingElement(kEntry))
         entries.append(storefile::readValues(e));
-    return entries;
+    return type == QLatin1String(kRegistering) ? withTablesAsLists(entries) : entries;
 }
 
 QString Loggerlist::guardaLogger(const QString& type, const QVariantList& entries)

@@ -21,11 +21,13 @@ public:
     // The logger types that have a folder, and the logger files of one type, sorted.
     Q_INVOKABLE QStringList loggerTypes() const;
     Q_INVOKABLE QStringList llistaLoggers(const QString& type) const;
-    // The entries of a logger file, each a map of values; empty when the file is missing
-    // or malformed.
+    // The entries of a logger file, each a map of values (a value may be a list of maps);
+    // empty when the file is missing or malformed. A registration logger of the older form,
+    // one entry per table row, reads as the one entry of table lists it is saved as now.
     Q_INVOKABLE QVariantList carregaLogger(const QString& type, const QString& file) const;
-    // Writes the entries to a new file of the type's folder; returns its name ("Logger00.XML"
-    // in an empty folder), or an empty text when nothing was written.
+    // Writes the entries to a new file of the type's folder (a list value as its rows);
+    // returns its name ("Logger00.XML" in an empty folder), or an empty text when nothing
+    // was written.
     Q_INVOKABLE QString guardaLogger(const QString& type, const QVariantList& entries);
     // Copies a logger file to the USB stick as "/mnt/<type>_<file>": mounts "/dev/sda1", or
     // "/dev/sdb1" when that fails, at "/mnt", copies, unmounts. True when the copy succeeded.

@@ -96,6 +96,8 @@ QVariant normalised(const QVariant& value)
     }
     case QMetaType::Float:
         return value.toDouble();
+    case QMetaType::QVariantList:
+        return value;
     default:
         return value.toString();
     }
@@ -112,6 +114,8 @@ QString typeName(const QVariant& value)
         return QStringLiteral("double");
     case QMetaType::Bool:
         return QStringLiteral("bool");
+    case QMetaType::QVariantList:
+        return QStringLiteral("QVariantList");
     default:
         return QStringLiteral("QString");
     }
@@ -173,15 +177,27 @@ QVariant keepingType(const QVariant& value, const QVariant& like)
     return v;
 }
 
-void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value, const QStringList& reserved)
+namespace {
+
+constexpr char kListType[] = "QVariantList";
+constexpr char kListItem[] = "ROW";
+
+// The type attribute and what the element holds: a list holds one ROW element per item, a
+// map item its values, any other item its type and text as a value element does.
+void writeContent(QXmlStreamWriter& xml, const QVariant& value)
 {
-    if (isXmlName(key) && !reserved.contains(key)) {
-        xml.writeStartElement(key);
-    } else {
-        xml.writeStartElement(QStringLiteral("VALUE"));
-        xml.writeAttribute(QStringLiteral("name"), xmlSafe(key));
-    }
     xml.writeAttribute(QStringLiteral("type"), typeName(value));
+    if (typeName(value) == QLatin1String(kListType)) {
+        for (const QVariant& item : value.toList()) {
+            xml.writeStartElement(kListItem);
+            if (item.type() == QVariant::Map)
+                writeValues(xml, item.toMap());
+            else
+                writeContent(xml, item);
+            xml.writeEndElement();
+        }
+        return;
+    }
     // A raw CR would come back as LF from any XML parser; a character reference keeps it.
     const QStringList parts = xmlSafe(valueText(value)).split(QLatin1Char('\r'));
     for (int i = 0; i < parts.size(); ++i) {
@@ -190,6 +206,30 @@ void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value
         if (!parts.at(i).isEmpty())
             xml.writeCharacters(parts.at(i));
     }
+}
+
+QVariant readContent(const QDomElement& e, bool* ok)
+{
+    const QString type = e.attribute(QStringLiteral("type"));
+    if (type != QLatin1String(kListType))
+        return valueFromText(type, e.text(), ok);
+    QVariantList list;
+    for (QDomElement item = e.firstChildElement(kListItem); !item.isNull(); item = item.nextSiblingElement(kListItem))
+        list.append(item.hasAttribute(QStringLiteral("type")) ? readContent(item, ok) : QVariant(readValues(item)));
+    return list;
+}
+
+} // namespace
+
+void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value, const QStringList& reserved)
+{
+    if (isXmlName(key) && !reserved.contains(key)) {
+        xml.writeStartElement(key);
+    } else {
+        xml.writeStartElement(QStringLiteral("VALUE"));
+        xml.writeAttribute(QStringLiteral("name"), xmlSafe(key));
+    }
+    writeContent(xml, value);
     xml.writeEndElement();
 }
 
@@ -209,7 +249,7 @@ QVariantMap readValues(const QDomElement& parent, const QStringList& skip, QStri
             ? e.attribute(QStringLiteral("name"))
             : e.tagName();
         bool ok = true;
-        values.insert(key, valueFromText(e.attribute(QStringLiteral("type")), e.text(), &ok));
+        values.insert(key, readContent(e, &ok));
         if (!ok && unreadable)
             unreadable->append(key);
     }
@@ -359,10 +399,10 @@ LoadResult load(const QString& path, BadFile bad, const std::function<QString(co
             qDebug().noquote() << "File" << path << "does not exist";
             return LoadResult::Missing;
         }
+        QByteArray text;
         if (!file.open(QIODevice::ReadOnly)) {
             problem = QStringLiteral("cannot be read: ") + file.errorString();
-        } else {
-            const QByteArray text = file.readAll();
+        } else if (readWhole(file, &text, &problem)) {
             problem = screened(text);
             if (problem.isEmpty())
                 problem = parse(text);
@@ -413,6 +453,20 @@ QString parsedInto(const QByteArray& text, QDomDocument* doc)
 
 } // namespace
 
+bool readWhole(QFile& file, QByteArray* text, QString* problem)
+{
+    // The size a file reports can be wrong (a file still growing, a device): no more than
+    // one byte past the bound is read either way.
+    if (file.size() <= kMaxFileBytes) {
+        *text = file.read(kMaxFileBytes + 1);
+        if (text->size() <= kMaxFileBytes)
+            return true;
+    }
+    *text = QByteArray();
+    *problem = QStringLiteral("is larger than %1 bytes").arg(kMaxFileBytes);
+    return false;
+}
+
 bool parseXml(const QByteArray& text, QDomDocument* doc, QString* problem)
 {
     *problem = screened(text);
@@ -448,23 +502,30 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
 }
 
 LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
-                       QList<QVariantMap>* records, QStringList* unreadable)
+                       QList<QVariantMap>* records, QList<QStringList>* unreadable)
 {
+    QList<QStringList> keys;
     records->clear();
     const LoadResult result = load(path, BadFile::KeepAside, [&](const QByteArray& text) {
         QXmlStreamReader xml(text);
         if (xml.readNextStartElement() && xml.name() != rootElement)
             return noRoot(rootElement);
         while (xml.readNextStartElement()) {
-            if (xml.name() == recordElement)
-                records->append(readRecord(xml, unreadable));
-            else
+            if (xml.name() == recordElement) {
+                keys.append(QStringList());
+                records->append(readRecord(xml, &keys.last()));
+            } else {
                 xml.skipCurrentElement();
+            }
         }
         return QString();
     });
-    if (result != LoadResult::Loaded)
+    if (result != LoadResult::Loaded) {
         records->clear();
+        keys.clear();
+    }
+    if (unreadable)
+        *unreadable = keys;
     return result;
 }
 

@@ -11,11 +11,13 @@
 
 #include <functional>
 
+class QFile;
 class QIODevice;
 
 namespace storefile {
 
-// "int", "uint", "double", "bool" or "QString": the file's name for a value's type.
+// "int", "uint", "double", "bool" or "QString": the file's name for a value's type; a list
+// is a "QVariantList".
 QString typeName(const QVariant& value);
 // The value as it is written between its element's tags.
 QString valueText(const QVariant& value);
@@ -24,7 +26,8 @@ QString valueText(const QVariant& value);
 // and false in *ok.
 QVariant valueFromText(const QString& type, const QString& text, bool* ok = nullptr);
 // The value as one of the five file types: wide integers become int or uint where they
-// fit, floats double, anything else text. Keeps a round trip through the file exact.
+// fit, floats double, lists stay lists, anything else text. Keeps a round trip through the
+// file exact.
 QVariant normalised(const QVariant& value);
 // The value converted to the file type of `like` when that loses nothing (a whole number
 // handed back by QML for a "uint" or "double" key, a number for a text key); otherwise
@@ -33,7 +36,9 @@ QVariant keepingType(const QVariant& value, const QVariant& like);
 
 // One value element: <key type="...">text</key>. A key that is not an XML name, or that is
 // one of the file's own element names (`reserved`), is kept as <VALUE name="key" type="...">,
-// so no key can make the file unreadable or be taken for something else.
+// so no key can make the file unreadable or be taken for something else. A list is
+// <key type="QVariantList"> with one <ROW> per item: a map item holds the map's value
+// elements, any other item its own type and text (or rows).
 void writeValue(QXmlStreamWriter& xml, const QString& key, const QVariant& value, const QStringList& reserved = {});
 void writeValues(QXmlStreamWriter& xml, const QVariantMap& values, const QStringList& reserved = {});
 // The value elements directly below parent, keyed as writeValue wrote them; elements
@@ -63,6 +68,15 @@ bool saveXml(const QString& path, const QString& rootElement, const std::functio
 // a file nested deeper than this before building anything, as the DOM parser recurses per level.
 constexpr int kMaxXmlDepth = 32;
 
+// No file the instrument reads whole comes near this (its largest channel plan is under
+// 100 KB); a larger one is refused unread, as reading it would hold the start-up for
+// seconds and take a hundred megabytes or more.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+
+// The whole content of an open file; a file larger than kMaxFileBytes is not read: false,
+// with the reason in *problem.
+bool readWhole(QFile& file, QByteArray* text, QString* problem);
+
 // Parses text into doc. Text that is not well-formed, nests deeper than kMaxXmlDepth or
 // carries a document type declaration (none of the instrument's files has one, and its
 // entities could expand without bound) is refused: false, with the reason in *problem.
@@ -83,11 +97,11 @@ LoadResult loadXml(const QString& path, const QString& rootElement, QDomDocument
 void keepAside(const QString& path, const QString& problem);
 
 // The records of a file without building its document: each element named recordElement
-// directly below the root, read as readValues reads it (the keys whose text does not read as
-// their type go to *unreadable). Missing and unusable files are handled as loadXml handles
-// them, the bad ones kept aside.
+// directly below the root, read as readValues reads it; (*unreadable)[i] lists the keys of
+// record i whose text does not read as their type. Missing and unusable files are handled
+// as loadXml handles them, the bad ones kept aside.
 LoadResult loadRecords(const QString& path, const QString& rootElement, const QString& recordElement,
-                       QList<QVariantMap>* records, QStringList* unreadable = nullptr);
+                       QList<QVariantMap>* records, QList<QStringList>* unreadable = nullptr);
 
 // The name a file is kept aside under: the first of "<path>.bad", "<path>.bad.1", ... that
 // does not exist.

@@ -8,13 +8,11 @@
 
 var NONE = "---";
 
-// Marks of a result's check column: not measured yet, no check at all, a pass or a fail
-// against a threshold, and a value no threshold judges.
+// Marks of a result's check column: not measured yet, no check at all, a pass or a fail.
 var CHECK_UNMEASURED = -1;
 var CHECK_NONE = 0;
 var CHECK_PASS = 1;
 var CHECK_FAIL = 2;
-var CHECK_MEASURED = 3;
 
 // A figure of the modem (a number or its text) as a number; NaN for none or unmeasured.
 function number(value) {
@@ -29,9 +27,9 @@ function fixed(value, decimals) {
     return isNaN(n) ? NONE : n.toFixed(decimals);
 }
 
-// A text figure as it stands; "---" for none.
+// A text figure without the blanks the modem's reports leave around it; "---" for none.
 function text(value) {
-    return Miscelanea.comprovaString(value);
+    return Miscelanea.comprovaString(typeof value === "string" ? value.trim() : value);
 }
 
 function mhz(hz, decimals) {
@@ -86,11 +84,18 @@ function units(settings) {
     return u === undefined || u === "" ? "dB\u03BCV" : String(u);
 }
 
-// A downstream level of the modem (dBmV) in the user's unit, with the modem's compensation.
-function downLevel(dBmV) {
+// A dBµV level in the user's unit with one decimal; "---" for none.
+function levelText(dBuV) {
+    var v = number(dBuV);
+    return isNaN(v) ? NONE : Miscelanea.conversion_dBuV_To_current_units(v).toFixed(1);
+}
+
+// A downstream level of the modem (dBmV) in dBµV, with the modem's compensation: every
+// screen shows the modem's downstream levels through this one function, so one channel
+// reads the same on all of them.
+function downLevelDbuV(dBmV) {
     var v = number(dBmV);
-    return isNaN(v) ? NaN : Miscelanea.conversion_dBuV_To_current_units(
-                              Miscelanea.conversion_dBmV_To_dBuV(v + Definitions.TALMER_CM_COMPESACION_dB));
+    return isNaN(v) ? NaN : Miscelanea.conversion_dBmV_To_dBuV(v + Definitions.TALMER_CM_COMPESACION_dB);
 }
 
 function upLevelDbuV(dBmV) {
@@ -121,20 +126,27 @@ function rowOf(element, fallback) {
     return n === Math.floor(n) ? n : -1;
 }
 
+// A row's level: shown in the user's unit, and kept in dBµV ("level") for a change of unit.
+function withLevel(row, dBuV) {
+    row.level = dBuV;
+    row.power = levelText(dBuV);
+    return row;
+}
+
 function downOfdmRow(e) {
-    return { channel: text(e["uci"]), frequency: mhz(e["plc_freq"], 2), power: fixed(downLevel(e["power"]), 1),
-             mer_att: merDb(e["mer_att"], 1), sr: text(e["active_profiles"]) };
+    return withLevel({ channel: text(e["uci"]), frequency: mhz(e["plc_freq"], 2), mer_att: merDb(e["mer_att"], 1),
+                       sr: text(e["active_profiles"]) }, downLevelDbuV(e["power"]));
 }
 
 function downBondingRow(e) {
-    return { channel: text(e["uci"]), frequency: mhz(e["freq"], 2), power: fixed(downLevel(e["power"]), 1),
-             mer_att: merDb(e["mer_att"], 1), sr: text(e["sr"]) };
+    return withLevel({ channel: text(e["uci"]), frequency: mhz(e["freq"], 2), mer_att: merDb(e["mer_att"], 1),
+                       sr: text(e["sr"]) }, downLevelDbuV(e["power"]));
 }
 
 // A 3.1 modem's SC-QAM channel report (frequency already in MHz).
 function phy31Row(phy) {
-    return { channel: text(phy["uci"]), frequency: fixed(phy["rf_frequency"], 2),
-             power: fixed(downLevel(phy["power"]), 1), mer_att: merDb(phy["mse"], 1), sr: text(phy["sr"]) };
+    return withLevel({ channel: text(phy["uci"]), frequency: fixed(phy["rf_frequency"], 2),
+                       mer_att: merDb(phy["mse"], 1), sr: text(phy["sr"]) }, downLevelDbuV(phy["power"]));
 }
 
 // An upstream channel: its frequency (MHz, with the bandwidth in Hz when given), level and
@@ -143,8 +155,9 @@ function upsRow(e, settings, frequencyMhz, bandwidthHz) {
     var frequency = fixed(frequencyMhz, 2);
     if (bandwidthHz !== undefined)
         frequency += "/" + mhz(bandwidthHz, 2);
-    return { channel: fixed(e["uci"], 0), frequency: frequency, power: fixed(upLevel(e["power"]), 1),
-             mer_att: fixed(attenuation(e["power"], settings), 1), sr: text(e["sr"]) };
+    return withLevel({ channel: fixed(e["uci"], 0), frequency: frequency,
+                       mer_att: fixed(attenuation(e["power"], settings), 1), sr: text(e["sr"]) },
+                     upLevelDbuV(e["power"]));
 }
 
 // The 3.0 channel map: on the 3.1 model its MER is already in dB and its level in dBmV;
@@ -155,15 +168,15 @@ function phy30Row(phy, model31) {
     if (model31) {
         if (number(phy["sr"]) !== number(phy["sr"]))
             return null;
-        return { frequency: mhz(phy["freq"], 2), power: fixed(downLevel(phy["power"]), 1),
-                 mer_att: fixed(Math.abs(number(phy["mse"])) + Definitions.TALMER_CM_MER_dB, 1),
-                 sr: text(phy["sr"]) };
+        return withLevel({ frequency: mhz(phy["freq"], 2),
+                           mer_att: fixed(Math.abs(number(phy["mse"])) + Definitions.TALMER_CM_MER_dB, 1),
+                           sr: text(phy["sr"]) }, downLevelDbuV(phy["power"]));
     }
     if (!(number(phy["freq"]) > 0))
         return null;
-    return { frequency: mhz(phy["freq"], 2), power: fixed(downLevel(number(phy["power"]) / 10), 1),
-             mer_att: fixed(Math.abs(number(phy["mse"])) / 10 + Definitions.TALMER_CM_MER_dB, 1),
-             sr: fixed(phy["sr"], 0) };
+    return withLevel({ frequency: mhz(phy["freq"], 2),
+                       mer_att: fixed(Math.abs(number(phy["mse"])) / 10 + Definitions.TALMER_CM_MER_dB, 1),
+                       sr: fixed(phy["sr"], 0) }, downLevelDbuV(number(phy["power"]) / 10));
 }
 
 // The 3.0 upstream list's channel, its level in tenths of dBmV. Null without a frequency.
@@ -171,8 +184,8 @@ function ups30Row(e, settings) {
     if (!(number(e["frequency_bw"]) > 0))
         return null;
     var dBmV = number(e["power"]) / 10;
-    return { channel: text(e["uci"]), frequency: mhz(e["frequency_bw"], 2) + "/" + mhz(e["bw"], 2),
-             power: fixed(upLevel(dBmV), 1), mer_att: fixed(attenuation(dBmV, settings), 1), sr: text(e["sr"]) };
+    return withLevel({ channel: text(e["uci"]), frequency: mhz(e["frequency_bw"], 2) + "/" + mhz(e["bw"], 2),
+                       mer_att: fixed(attenuation(dBmV, settings), 1), sr: text(e["sr"]) }, upLevelDbuV(dBmV));
 }
 
 // --- the VoIP and IPTV address ---------------------------------------------------------
@@ -275,6 +288,24 @@ function startSpectrum(frame, settings, points) {
     frame.change_mesura(Definitions.CONST_TIPUS_MESURA.SPECTRUM);
 }
 
+// Asking for demodulation on the scan and upstream screens: a DOCSIS 3.1 signal is analysed
+// by the modem on the OFDM downstream screen at its frequency on the 3.1 model, while the
+// other models need the modem's application (a warning over the page says so); nothing
+// else leads anywhere.
+function demodulate(frame, page, settings, signal31, frequencyHz) {
+    if (!signal31)
+        return;
+    if (!isModel31(settings)) {
+        Miscelanea.crearDialogWarning(qsTranslate("cablemodem", "Charge DOCSIS CABLE MODEM APP"), page);
+        return;
+    }
+    var s = Object.assign({}, settings);
+    s["frequency"] = Math.round(frequencyHz);
+    appVariables.setScreensVariables(s);
+    frame.stop_mesura();
+    frame.loadScreen("DOWN_SCAN_DEMOD_31");
+}
+
 // --- the OFDM downstream analysis ----------------------------------------------------------
 
 // The rows of the OFDM, PLC and profile tables with the key each value comes from; a row
@@ -288,14 +319,6 @@ var PROFILE_KEYS = ["ncp", "profileA", "profileB", "profileC", "profileD"];
 
 function checks(checked) {
     return checked.map(function (c) { return c ? CHECK_UNMEASURED : CHECK_NONE; });
-}
-
-// A level the analysis gives in dBmV, in the user's unit.
-function dBmVLevel(value, settings) {
-    var v = number(value);
-    if (isNaN(v))
-        return NONE;
-    return Miscelanea.conversion_dBuV_To_current_units(Miscelanea.conversion_dBmV_To_dBuV(v)).toFixed(1);
 }
 
 function withUnit(value, unit) {
@@ -313,10 +336,33 @@ function ofdmValues(m) {
                 ? text(m["mer_sigma"]) + " / " + text(m["mer_pctl"]) + " dB" : undefined];
 }
 
+// Whether the analysis gave any figure at all (its "locked" flag is none).
+function anyFigure(m) {
+    for (var k in m)
+        if (k !== "locked" && text(m[k]) !== NONE)
+            return true;
+    return false;
+}
+
+// The data logger's entry of an analysis: its figures, at the frequency of the channel the
+// modem analysed (its PLC; the modem finds the channel by itself, so the tuned frequency
+// may be another). None while nothing was measured.
+function ofdmLoggerEntries(m, tunedHz) {
+    if (!anyFigure(m))
+        return [];
+    var entry = {};
+    for (var k in m)
+        if (typeof m[k] !== "object")
+            entry[k] = typeof m[k] === "string" ? m[k].trim() : m[k];
+    var plc = number(m["plc_freq"]);
+    entry["frequency"] = isNaN(plc) ? tunedHz : plc;
+    return [entry];
+}
+
 function plcValues(m, settings) {
     var present = function (k) { return m[k] !== undefined && String(m[k]) !== ""; };
     return [present("plc_freq") ? withUnit(mhz(m["plc_freq"], 3), " MHz") : undefined,
-            present("plc_pwr") ? withUnit(dBmVLevel(m["plc_pwr"]), " " + units(settings)) : undefined,
+            present("plc_pwr") ? withUnit(levelText(downLevelDbuV(m["plc_pwr"])), " " + units(settings)) : undefined,
             present("plc_mer") ? withUnit(fixed(m["plc_mer"], 1), " dB") : undefined,
             present("plc_mod") ? text(m["plc_mod"]) : undefined,
             present("plc_ccwe") ? exponent(m["plc_ccwe"]) : undefined,

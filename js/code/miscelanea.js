@@ -4,6 +4,7 @@
 // A script with imports of its own sees only them, not the importing screen's.
 .import QtQml 2.15 as QtQml
 .import "definitions.js" as Definitions
+.import "warning.js" as Warning
 
 function settings_() {
     return (typeof variablesPantalla !== "undefined" && variablesPantalla) ? variablesPantalla
@@ -73,12 +74,9 @@ function crearDialeg(name, parent, properties) {
     return component.createObject(parent, properties === undefined ? {} : properties);
 }
 
-// A warning box with the text over the parent.
+// A warning box with the text over the parent; it outlives whatever asked for it.
 function crearDialogWarning(text, parent) {
-    var dialog = crearDialeg("DialogWarning", parent);
-    if (dialog)
-        dialog.text = text;
-    return dialog;
+    return Warning.create(text, parent);
 }
 
 // A value as a table shows it: "---" for nothing or an unmeasured slot.

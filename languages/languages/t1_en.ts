@@ -221,6 +221,10 @@
         <source>Save the results on show as a data logger?</source>
         <translation>Save the results on show as a data logger?</translation>
     </message>
+    <message>
+        <source>Nothing has been measured yet: no data logger was saved.</source>
+        <translation>Nothing has been measured yet: no data logger was saved.</translation>
+    </message>
 </context>
 <context>
     <name>DialogSymbolRate</name>
@@ -514,6 +518,10 @@
         <source>PROFILE D</source>
         <translation>PROFILE D</translation>
     </message>
+    <message>
+        <source>Charge DOCSIS CABLE MODEM APP</source>
+        <translation>Charge DOCSIS CABLE MODEM APP</translation>
+    </message>
 </context>
 <context>
     <name>downstream_scan_demod_31</name>
@@ -633,10 +641,6 @@
 </context>
 <context>
     <name>scan_constellation31_cm</name>
-    <message>
-        <source>Charge DOCSIS CABLE MODEM APP</source>
-        <translation>Charge DOCSIS CABLE MODEM APP</translation>
-    </message>
     <message>
         <source>Units</source>
         <translation>Units</translation>
@@ -790,6 +794,10 @@ OUTPUT</translation>
     <message>
         <source>Start Ranging CM</source>
         <translation>Start Ranging CM</translation>
+    </message>
+    <message>
+        <source>No SC-QAM channel at %1 MHz</source>
+        <translation>No SC-QAM channel at %1 MHz</translation>
     </message>
     <message>
         <source>Start Registering CM</source>

@@ -221,6 +221,10 @@
         <source>Save the results on show as a data logger?</source>
         <translation>¿Guardar los resultados mostrados como registro de datos?</translation>
     </message>
+    <message>
+        <source>Nothing has been measured yet: no data logger was saved.</source>
+        <translation>Aún no se ha medido nada: no se ha guardado ningún registro de datos.</translation>
+    </message>
 </context>
 <context>
     <name>DialogSymbolRate</name>
@@ -514,6 +518,10 @@
         <source>PROFILE D</source>
         <translation>PERFIL D</translation>
     </message>
+    <message>
+        <source>Charge DOCSIS CABLE MODEM APP</source>
+        <translation>Cargue la aplicación DOCSIS CABLE MODEM</translation>
+    </message>
 </context>
 <context>
     <name>downstream_scan_demod_31</name>
@@ -633,10 +641,6 @@
 </context>
 <context>
     <name>scan_constellation31_cm</name>
-    <message>
-        <source>Charge DOCSIS CABLE MODEM APP</source>
-        <translation>Cargue la aplicación DOCSIS CABLE MODEM</translation>
-    </message>
     <message>
         <source>Units</source>
         <translation>Unidades</translation>
@@ -790,6 +794,10 @@ RF</translation>
     <message>
         <source>Start Ranging CM</source>
         <translation>Inicio del ranging del CM</translation>
+    </message>
+    <message>
+        <source>No SC-QAM channel at %1 MHz</source>
+        <translation>No hay canal SC-QAM en %1 MHz</translation>
     </message>
     <message>
         <source>Start Registering CM</source>

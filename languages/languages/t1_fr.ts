@@ -221,6 +221,10 @@
         <source>Save the results on show as a data logger?</source>
         <translation>Sauvegarder les résultats affichés comme enregistrement ?</translation>
     </message>
+    <message>
+        <source>Nothing has been measured yet: no data logger was saved.</source>
+        <translation>Rien n'a encore été mesuré : aucun enregistrement n'a été sauvegardé.</translation>
+    </message>
 </context>
 <context>
     <name>DialogSymbolRate</name>
@@ -514,6 +518,10 @@
         <source>PROFILE D</source>
         <translation>PROFIL D</translation>
     </message>
+    <message>
+        <source>Charge DOCSIS CABLE MODEM APP</source>
+        <translation>Chargez l'application DOCSIS CABLE MODEM</translation>
+    </message>
 </context>
 <context>
     <name>downstream_scan_demod_31</name>
@@ -633,10 +641,6 @@
 </context>
 <context>
     <name>scan_constellation31_cm</name>
-    <message>
-        <source>Charge DOCSIS CABLE MODEM APP</source>
-        <translation>Chargez l'application DOCSIS CABLE MODEM</translation>
-    </message>
     <message>
         <source>Units</source>
         <translation>Unités</translation>
@@ -790,6 +794,10 @@ RF</translation>
     <message>
         <source>Start Ranging CM</source>
         <translation>Début du ranging du CM</translation>
+    </message>
+    <message>
+        <source>No SC-QAM channel at %1 MHz</source>
+        <translation>Aucun canal SC-QAM à %1 MHz</translation>
     </message>
     <message>
         <source>Start Registering CM</source>

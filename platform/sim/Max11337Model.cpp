@@ -81,8 +81,12 @@ int Max11337Model::spiTransfer(const uint8_t* tx, uint8_t* rx, size_t len)
     }
     if (len % 2)
         rx[len - 1] = 0;
-    if (busyUs_ > 0)
-        clock_.sleepUs(busyUs_);
+    // The conversions run while the frames are clocked: working their values out (a whole
+    // scene, on a real clock) is part of the transfer's time, not added to it.
+    const uint64_t doneUs = transferStartUs_ + busyUs_;
+    const uint64_t nowUs = clock_.monotonicUs();
+    if (doneUs > nowUs)
+        clock_.sleepUs(doneUs - nowUs);
     return rc;
 }
 

@@ -1,5 +1,7 @@
 #include "SystemTimeCommands.h"
 
+#include "common/BoardWiring.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -35,8 +37,9 @@ void installDateCommand(SimulatedBoard& board)
         if (argv.size() != 3 || argv[0] != "date" || argv[1] != "-s")
             return false;
         const auto wall = parseDateText(argv[2], board.clock().wallTimeUs());
-        if (!wall) {
-            *code = 1; // "date: invalid date", on its error output
+        // "date: invalid date", or the kernel refusing a time before 1970, on its error output.
+        if (!wall || *wall < 0) {
+            *code = 1;
             return true;
         }
         if (VirtualClock* clock = board.virtualClock())
@@ -60,6 +63,12 @@ void installHardwareClockCommand(SimulatedBoard& board, std::weak_ptr<Pcf85263Mo
             return true;
         }
         const QDateTime now = QDateTime::fromMSecsSinceEpoch(board.clock().wallTimeUs() / 1000, Qt::UTC);
+        // The chip holds a hundred years from its base year; the kernel refuses to write others.
+        const int year = now.date().year();
+        if (year < wiring::pcf85263::kYearBase || year > wiring::pcf85263::kYearBase + 99) {
+            *code = 1;
+            return true;
+        }
         rtc->setDateTime(ClockDateTime{now.date().year(), now.date().month(), now.date().day(), now.time().hour(),
                                        now.time().minute(), now.time().second(), 0});
         *code = 0;

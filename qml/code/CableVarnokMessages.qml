@@ -1,7 +1,10 @@
 import QtQuick 2.15
 
 // The engine's progress texts over a cable-modem screen: while the screen listens to the
-// engine, each text it reports is shown; an empty text hides the overlay.
+// engine, the text of the step it reports is shown; an empty text (the step is over) hides
+// the overlay, and so does the screen no longer listening. The screen may keep the overlay
+// down for a while (hide) whatever the engine reports. It is drawn where the screen declares
+// it, so every dialog the screen opens later lies above it.
 Rectangle {
     id: overlay
 
@@ -9,31 +12,34 @@ Rectangle {
     property bool active: false
     property bool shown: true
     property alias text: label.text
+    property int maxWidth: 600
 
-    visible: shown && label.text !== ""
-    width: Math.min(label.implicitWidth + 40, 600)
+    visible: active && shown && label.text !== ""
+    width: Math.min(label.implicitWidth + 40, maxWidth)
     height: 40
     radius: Theme.radius
     color: Theme.messageBackground
-    z: 40
 
     function show() { shown = true }
     function hide() { shown = false }
+    function clear() { label.text = "" }
+
+    onActiveChanged: {
+        if (!active)
+            clear()
+    }
 
     Connections {
         target: measuresCM
         enabled: overlay.active
-        function onCm_status_information(status) {
-            label.text = status
-            overlay.shown = status !== ""
-        }
+        function onCm_status_information(status) { label.text = status }
     }
 
     Text {
         id: label
         objectName: "message"
         anchors.centerIn: parent
-        width: Math.min(implicitWidth, 560)
+        width: Math.min(implicitWidth, overlay.maxWidth - 40)
         elide: Text.ElideRight
         color: Theme.messageText
         font.pixelSize: Theme.fontBody

@@ -1,15 +1,16 @@
 import QtQuick 2.15
 
 // The modem lamp at the top right of the cable-modem screens. On the screens that need the
-// modem, the modem's state is asked every 800 ms: a powered modem at its command line
-// (POWER ON or beyond) lights it steady green; anything less blinks it red. statusCM
-// tells the screen after each look.
+// modem (every screen that carries the lamp), the modem's state is asked every 800 ms: a
+// powered modem at its command line (POWER ON or beyond) lights it steady green; anything
+// less blinks it red. statusCM tells the screen after each look.
 Row {
     id: lamp
 
     readonly property var pollingScreens: [
         "DOCSIS_DOWNSTREAM_SPECTRUM_ANALYZER", "DOCSIS_DOWNSTREAM_SPECTRUM_ANALYZER_OPTICAL", "SCAN_CM_OPTICAL",
-        "SCAN_CM", "DBG_CM_OPTICAL", "DBG_CM", "DOWN_SCAN_DEMOD_31", "REGISTERING_31", "RANGING", "UPSTREAM_TEST"
+        "SCAN_CM", "DBG_CM_OPTICAL", "DBG_CM", "DOWN_SCAN_DEMOD_31", "REGISTERING_31", "RANGING", "UPSTREAM_TEST",
+        "VOIP", "IPTV"
     ]
     property string screen: ""
     property bool ready: false

@@ -1,8 +1,7 @@
 import QtQuick 2.15
 import "qrc:///js/code/cablemodem.js" as CableModem
 
-// The mark of a result: a dash while not measured, a tick for a pass and a cross for a fail
-// against a threshold, and a neutral dot for a value no threshold judges.
+// The mark of a result: a dash while not measured, a tick for a pass and a cross for a fail.
 Text {
     property int mark: CableModem.CHECK_NONE
 
@@ -11,8 +10,7 @@ Text {
     font.pixelSize: Theme.fontBody
     text: mark === CableModem.CHECK_UNMEASURED ? "\u2013"
         : mark === CableModem.CHECK_PASS ? "\u2713"
-        : mark === CableModem.CHECK_FAIL ? "\u2717"
-        : mark === CableModem.CHECK_MEASURED ? "\u25CF" : ""
+        : mark === CableModem.CHECK_FAIL ? "\u2717" : ""
     color: mark === CableModem.CHECK_PASS ? Theme.pass
          : mark === CableModem.CHECK_FAIL ? Theme.fail : Theme.measured
 }

@@ -1,7 +1,8 @@
 import QtQuick 2.15
 
-// A choice among a few texts: shows the current one; a touch lists them all over the
-// screen, and choosing one emits activated with its index.
+// A choice among a few texts: shows the current one; a touch lists them all at the box
+// (over the whole screen, which takes no other touch meanwhile), and choosing one emits
+// activated with its index.
 ScreenButton {
     id: combo
 
@@ -20,6 +21,10 @@ ScreenButton {
         while (top.parent)
             top = top.parent
         choices.parent = top
+        var at = combo.mapToItem(top, 0, 0)
+        // The list opens over its box, moved up only as far as the screen's edge needs.
+        listBox.x = Math.max(0, Math.min(at.x, top.width - listBox.width))
+        listBox.y = Math.max(0, Math.min(at.y, top.height - listBox.height))
         choices.visible = true
     }
 
@@ -35,7 +40,8 @@ ScreenButton {
             onClicked: choices.visible = false
         }
         Rectangle {
-            anchors.centerIn: parent
+            id: listBox
+            objectName: "comboList"
             width: Math.max(combo.width, 220)
             height: list.height + 12
             color: Theme.bar

@@ -2,7 +2,8 @@ import QtQuick 2.15
 import "qrc:///js/code/miscelanea.js" as Miscelanea
 
 // Saves what the screen shows as a data logger of the screen's logger type; its owner
-// gives the entries (loggerEntries()). The file written is named in a warning after.
+// gives the entries (loggerEntries()). The file written is named in a warning after; with
+// nothing measured yet no file is written, and the warning says so.
 Dialogo {
     id: dialog
 
@@ -17,7 +18,13 @@ Dialogo {
     boxHeight: 220
 
     onDone: {
-        var file = loggers.guardaLogger(loggerType, entries())
+        var list = entries()
+        if (list.length === 0) {
+            Miscelanea.crearDialogWarning(qsTr("Nothing has been measured yet: no data logger was saved."),
+                                          dialog.parent)
+            return
+        }
+        var file = loggers.guardaLogger(loggerType, list)
         Miscelanea.crearDialogWarning(file === "" ? qsTr("The data logger could not be saved.")
                                                   : qsTr("Data logger saved:") + " " + file, dialog.parent)
     }

@@ -14,7 +14,10 @@ Rectangle {
         anchors.fill: parent
     }
 
+    // Made in the engine's context (warning.js), the box's bindings still run while the page
+    // under it is torn down and its parts lose their parents: they hold to the box by name.
     Rectangle {
+        id: box
         anchors.centerIn: parent
         width: 460
         height: 220
@@ -25,9 +28,9 @@ Rectangle {
 
         Text {
             objectName: "warningText"
-            anchors.top: parent.top
-            anchors.left: parent.left
-            anchors.right: parent.right
+            anchors.top: box.top
+            anchors.left: box.left
+            anchors.right: box.right
             anchors.margins: Theme.spacing
             text: dialog.text
             color: Theme.attention
@@ -37,9 +40,9 @@ Rectangle {
         }
 
         ScreenButton {
-            anchors.bottom: parent.bottom
+            anchors.bottom: box.bottom
             anchors.bottomMargin: Theme.spacing
-            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.horizontalCenter: box.horizontalCenter
             width: 140
             height: 50
             text: qsTr("OK")

@@ -29,6 +29,8 @@ Item {
     property var levels: []
     property var maxTrace: []
     property var minTrace: []
+    // The bars' frequencies (Hz) in plan order, as the screen gave its channels.
+    property var barFrequencies: []
     signal pointSelected(int index)
 
     function clampFrequency(hz) {
@@ -41,13 +43,16 @@ Item {
     function frequencyList(channels) {
         var list = []
         if (channels !== undefined) {
+            var channelFrequencies = []
             for (var c = 0; c < channels.length; ++c) {
                 var f = Number(channels[c].frequency), bw = Number(channels[c].bandwidth)
                 var type = String(channels[c].type)
+                channelFrequencies.push(f)
                 if (type === "ANALOG" && bw > 0)
                     f += 1250000 - bw / 2
                 list.push({ frequency: f, bandwidth: bw, type: type, name: String(channels[c].name) })
             }
+            barFrequencies = channelFrequencies
             return list
         }
         var step = (stopFrequency - startFrequency) / (pointCount - 1)
@@ -98,6 +103,15 @@ Item {
         border.color: Theme.grid
     }
 
+    // The frequency under a point of the grid's width (0 its left edge, 1 its right): of the
+    // span, or of the bar standing there.
+    function frequencyAt(share) {
+        if (!bars)
+            return startFrequency + share * (stopFrequency - startFrequency)
+        var n = barFrequencies.length
+        return n === 0 ? NaN : barFrequencies[Math.min(n - 1, Math.floor(share * n))]
+    }
+
     // Level labels on the left, in the user's unit; frequencies under the grid.
     Column {
         id: levelAxis
@@ -118,17 +132,22 @@ Item {
         }
     }
     Row {
+        objectName: "frequencyAxis"
         anchors.top: canvas.bottom
         anchors.topMargin: 2
         x: canvas.x
         Repeater {
-            model: 3
+            id: frequencyLabels
+            // The bars are in plan order, not evenly in frequency: more labels read them.
+            model: spectrum.bars ? 5 : 3
             Text {
-                width: canvas.width / 3
-                horizontalAlignment: index === 0 ? Text.AlignLeft : (index === 1 ? Text.AlignHCenter : Text.AlignRight)
-                text: (spectrum.bars ? "" : ((index === 0 ? spectrum.startFrequency
-                                          : (index === 1 ? (spectrum.startFrequency + spectrum.stopFrequency) / 2
-                                                         : spectrum.stopFrequency)) / 1e6).toFixed(2) + " MHz")
+                readonly property bool first: index === 0
+                readonly property bool last: index === frequencyLabels.count - 1
+                readonly property real hz: spectrum.frequencyAt(first ? 0 : (last ? 1 : (index + 0.5)
+                                                                                    / frequencyLabels.count))
+                width: canvas.width / frequencyLabels.count
+                horizontalAlignment: first ? Text.AlignLeft : (last ? Text.AlignRight : Text.AlignHCenter)
+                text: isNaN(hz) ? "" : (hz / 1e6).toFixed(2) + " MHz"
                 color: Theme.gridText
                 font.pixelSize: Theme.fontTiny - 2
             }

@@ -11,6 +11,8 @@ Item {
     property var settings: ({})
     property bool ofdmSignal: false
     property bool active: false
+    // Whether the downstream table shows a channel the modem reported.
+    property bool filled: false
     readonly property alias downstream: down
     readonly property alias upstream: up
 
@@ -27,6 +29,7 @@ Item {
 
     function resetAll() {
         down.setNames(ofdmSignal ? ofdmNames : qamNames)
+        filled = false
         resetUp()
     }
     function resetUp() { up.setNames(upNames(false)) }
@@ -40,6 +43,13 @@ Item {
     function rangeMark(value, range) {
         var text = CableModem.exponent(value)
         return Number(range) === 2 && text !== CableModem.NONE ? "<" + text : text
+    }
+    // A BER of the 3.1 modem's report: its text as it comes (a bound reads "< 1.04e-08"),
+    // a number in exponent form; "<" before a value under the range that does not say so.
+    function berText(value, range) {
+        var text = typeof value === "number" ? CableModem.exponent(value) : CableModem.text(value)
+        var under = Number(range) === 2 || range === "eUnderRange"
+        return under && text !== CableModem.NONE && text.charAt(0) !== "<" ? "<" + text : text
     }
 
     // An upstream channel: its frequency in MHz, bandwidth in MHz and level in dBmV.
@@ -55,6 +65,7 @@ Item {
         if (m["plc_freq"] === undefined || String(m["plc_freq"]) === "")
             return
         down.setNames(ofdmNames)
+        filled = true
         // The PLC MER comes in dB.
         fill(down, ["OFDM", withUnit(CableModem.mhz(m["plc_freq"], 2), " MHz"), CableModem.text(m["mod"]),
                     withUnit(CableModem.merDb(m["plc_mer"], 1), " dB"), CableModem.text(m["active_carriers"]),
@@ -88,6 +99,7 @@ Item {
             return
         var mer = Math.abs(CableModem.number(phy["mse"])) / 10 + Definitions.TALMER_CM_MER_dB
         down.setNames(qamNames)
+        filled = true
         fill(down, [Definitions.annex(phy["annex"]), withUnit(CableModem.text(phy["sr"]), " kbits/s"),
                     "QAM " + CableModem.text(phy["mod"]), withUnit(CableModem.fixed(mer, 0), " dB"),
                     rangeMark(phy["preber"], phy["pre_range"]), rangeMark(phy["postber"], phy["post_range"]),
@@ -105,9 +117,10 @@ Item {
         }
         var mer = Math.abs(CableModem.number(phy["mse"]))
         down.setNames(qamNames)
+        filled = true
         fill(down, [CableModem.text(phy["annex"]), withUnit(CableModem.text(phy["sr"]), " kbits/s"),
                     CableModem.text(phy["modulation"]), withUnit(CableModem.fixed(mer, 0), " dB"),
-                    rangeMark(phy["pre_ber"], phy["pre_range"]), rangeMark(phy["postber"], phy["post_range"]),
+                    berText(phy["pre_ber"], phy["pre_range"]), berText(phy["postber"], phy["post_range"]),
                     CableModem.text(phy["interleaver"]),
                     withUnit(CableModem.fixed(CableModem.number(phy["f_offset"]) / 1000, 2), " kHz")])
         if (!(mer >= 23))

@@ -45,9 +45,11 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             spacing: 16
         }
+        // A warning colour only when the unit is hot, not whenever the fan runs.
         Text {
+            objectName: "temperature"
             text: periodicFunctions.temperatureKnown ? periodicFunctions.temperature.toFixed(1) + " \u00B0C" : ""
-            color: periodicFunctions.fanOn ? Theme.warning : Theme.textStatus
+            color: periodicFunctions.overheated ? Theme.warning : Theme.textStatus
             font.pixelSize: Theme.fontStatus
         }
         Text {

@@ -1,10 +1,12 @@
 import QtQuick 2.15
 import "qrc:///js/code/miscelanea.js" as Miscelanea
+import "qrc:///js/code/cablemodem.js" as CableModem
 
 // A channel table of the registration screen: under its title, one row per channel with
 // its number, frequency, level, MER (downstream) or attenuation (upstream) and a fourth
 // figure (symbol rate, profiles, speed). Rows are addressed by their position in the
-// modem's list; a row outside the table is ignored.
+// modem's list; a row outside the table is ignored. A row keeps its level in dBµV too, so a
+// change of unit shows every level in the new unit at once.
 Item {
     id: table
 
@@ -31,17 +33,26 @@ Item {
     function inicializarDatosTabla() {
         rows.clear()
         for (var i = 0; i < n_elements; ++i)
-            rows.append({ channel: String(i + 1), frequency: "-", power: "-", mer_att: "-", sr: "-" })
+            rows.append({ channel: String(i + 1), frequency: "-", power: "-", mer_att: "-", sr: "-", level: NaN })
     }
 
-    // Writes the given columns of a row; false, and nothing written, for a row outside.
+    // Writes the given columns of a row (and its level in dBµV, "level", where given); false,
+    // and nothing written, for a row outside.
     function setRow(row, values) {
         if (typeof row !== "number" || isNaN(row) || row !== Math.floor(row) || row < 0 || row >= rows.count)
             return false
         for (var i = 0; i < columns.length; ++i)
             if (values[columns[i]] !== undefined)
                 rows.setProperty(row, columns[i], String(values[columns[i]]))
+        if (values.level !== undefined)
+            rows.setProperty(row, "level", Number(values.level))
         return true
+    }
+
+    onUnitsChanged: {
+        for (var i = 0; i < rows.count; ++i)
+            if (!isNaN(rows.get(i).level))
+                rows.setProperty(i, "power", CableModem.levelText(rows.get(i).level))
     }
 
     function createListLoger() {

@@ -45,7 +45,7 @@ QtObject {
     readonly property color panelBorder: "#3a5570"
 
     // The cable-modem screens: downstream tables in the cable colour, upstream ones in pink;
-    // the modem lamp; a judged result (pass, fail) and one no threshold judges (measured).
+    // the modem lamp; a judged result (pass, fail) and the mark of one not measured yet.
     readonly property color cable: "#2a8fd8"
     readonly property color upstream: "deeppink"
     readonly property color lampOn: "#20d020"

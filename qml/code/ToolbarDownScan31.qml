@@ -1,13 +1,14 @@
 import QtQuick 2.15
 
-// The OFDM downstream screen's toolbar: screenshot, data logger (not on the scan screens)
-// and the clearing of the constellation.
+// The OFDM downstream screen's toolbar: screenshot, data logger (not on the scan screens),
+// the clearing of the constellation and demodulation.
 Toolbar {
     id: bar
 
     property bool loggerAllowed: true
     signal loggerRequested()
     signal clearIq()
+    signal demodRequested()
 
     BotonToolbarCamara {}
     Boton {
@@ -23,6 +24,11 @@ Toolbar {
         width: 120
         text: qsTr("CLR IQ")
         onClicked: bar.clearIq()
+    }
+    Boton {
+        objectName: "DEMOD"
+        text: "DEMOD"
+        onClicked: bar.demodRequested()
     }
 
     rightKeys: [

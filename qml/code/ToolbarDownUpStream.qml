@@ -1,7 +1,7 @@
 import QtQuick 2.15
 
 // The upstream spectrum's toolbar: screenshot, clearing the held traces (while a hold is
-// on), home, the next screen and speed.
+// on), demodulation (of a DOCSIS 3.1 signal), home, the next screen and speed.
 Toolbar {
     id: bar
 
@@ -9,13 +9,21 @@ Toolbar {
     property string next: ""
     property alias nextLabel: nextKey.label
     property bool withHomeAndSpeed: true
+    property bool demodAllowed: false
     signal clearTraces()
+    signal demodRequested()
 
     BotonToolbarCamara {}
     BotonToolbarClear {
         objectName: "CLR"
         visible: bar.holding
         onClicked: bar.clearTraces()
+    }
+    Boton {
+        objectName: "DEMOD"
+        text: "DEMOD"
+        enabled: bar.demodAllowed
+        onClicked: bar.demodRequested()
     }
 
     rightKeys: [

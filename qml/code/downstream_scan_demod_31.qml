@@ -5,8 +5,8 @@ import "qrc:///js/code/miscelanea.js" as Miscelanea
 import "qrc:///js/code/cablemodem.js" as CableModem
 
 // The modem's analysis of a DOCSIS 3.1 OFDM downstream: the channel's figures, its PLC,
-// the codeword errors of each profile and the modem's constellation. No threshold judges
-// these figures: a received one is marked measured.
+// the codeword errors of each profile and the modem's constellation. A figure received
+// passes its check.
 Rectangle {
     id: page
     color: Theme.background
@@ -17,7 +17,8 @@ Rectangle {
     property bool connects_actives: false
     property bool tablesBuilt: false
     property int ofdmCount: 1
-    property var lastResults: ({})
+    // The figures on show: a pass of the analysis reports them in parts.
+    property var shown: ({})
 
     function translated(names) {
         return names.map(function (n) { return qsTranslate("cablemodem", n) })
@@ -29,33 +30,40 @@ Rectangle {
     }
 
     function show(m) {
-        lastResults = m
+        shown = Object.assign(shown, m)
         var ofdm = CableModem.ofdmValues(m)
         for (var i = 0; i < ofdm.length; ++i)
             if (ofdm[i] !== undefined)
-                ofdmTable.setValue(i, ofdm[i], CableModem.CHECK_MEASURED)
+                ofdmTable.setValue(i, ofdm[i], CableModem.CHECK_PASS)
         var plc = CableModem.plcValues(m, variablesPantalla)
         for (var p = 0; p < plc.length; ++p)
             if (plc[p] !== undefined)
-                plcTable.setValue(p, plc[p], CableModem.CHECK_MEASURED)
+                plcTable.setValue(p, plc[p], CableModem.CHECK_PASS)
         for (var r = 0; r < CableModem.PROFILE_KEYS.length; ++r) {
             var key = CableModem.PROFILE_KEYS[r]
             if (m[key + "_ccwe"] !== undefined || m[key + "_ucwe"] !== undefined)
                 profiles.setValues(r, CableModem.exponent(m[key + "_ccwe"]), CableModem.exponent(m[key + "_ucwe"]),
-                                   CableModem.CHECK_MEASURED)
+                                   CableModem.CHECK_PASS)
         }
-        bar.pwr_value = CableModem.dBmVLevel(m["pwr_avg"])
+        bar.pwr_value = CableModem.levelText(CableModem.downLevelDbuV(m["pwr_avg"]))
         bar.mer_value = CableModem.fixed(m["mer_avg"], 1)
     }
 
-    // The data logger's entry: the figures on show.
+    // Empty tables, for a start and for another OFDM downstream.
+    function clear() {
+        shown = {}
+        ofdmTable.setRows(translated(CableModem.OFDM_ROWS), CableModem.checks(CableModem.OFDM_CHECKED))
+        plcTable.setRows(translated(CableModem.PLC_ROWS), CableModem.checks(CableModem.PLC_CHECKED))
+        profiles.setRows(translated(CableModem.PROFILE_ROWS),
+                         CableModem.PROFILE_ROWS.map(function () { return CableModem.CHECK_UNMEASURED }))
+        bar.pwr_value = CableModem.NONE
+        bar.mer_value = CableModem.NONE
+        constellation.canvas.reset()
+    }
+
+    // The data logger's entry: the figures on show; none before the first.
     function loggerEntries() {
-        var entry = {}
-        for (var k in lastResults)
-            if (typeof lastResults[k] !== "object")
-                entry[k] = lastResults[k]
-        entry["frequency"] = variablesPantalla["frequency"]
-        return [entry]
+        return CableModem.ofdmLoggerEntries(shown, CableModem.number(variablesPantalla["frequency"]))
     }
 
     Component.onCompleted: {
@@ -69,10 +77,7 @@ Rectangle {
         startTest()
         measuresSpectrum.setCircuit("DOCSIS_RF")
         connectionTimer.start()
-        ofdmTable.setRows(translated(CableModem.OFDM_ROWS), CableModem.checks(CableModem.OFDM_CHECKED))
-        plcTable.setRows(translated(CableModem.PLC_ROWS), CableModem.checks(CableModem.PLC_CHECKED))
-        profiles.setRows(translated(CableModem.PROFILE_ROWS),
-                         CableModem.PROFILE_ROWS.map(function () { return CableModem.CHECK_UNMEASURED }))
+        clear()
         tablesBuilt = true
     }
     Component.onDestruction: {
@@ -115,13 +120,17 @@ Rectangle {
         function onDialogOpened(name, dialog) {
             dialog.closing.connect(function () {
                 Miscelanea.updateQMLVariables()
-                bar.pwr_units31 = CableModem.units(page.variablesPantalla)
                 if (name === "DialogOfdmDs") {
                     var count = Miscelanea.chekcOfdmDs()
                     if (count !== page.ofdmCount) {
+                        // The other downstream's figures are not this one's.
                         page.ofdmCount = count
+                        page.clear()
                         page.startTest()
                     }
+                } else {
+                    // The levels on show in the unit chosen, at once.
+                    page.show(page.shown)
                 }
             })
         }
@@ -174,7 +183,7 @@ Rectangle {
         x: 296
         anchors.top: heading.bottom
         anchors.topMargin: 2
-        width: 250
+        width: 280
         title: qsTr("PROFILES")
         valueColumns: 2
         nameShare: 0.36
@@ -183,10 +192,10 @@ Rectangle {
     ConstellationMenu31 {
         id: constellation
         objectName: "constellation"
-        x: 552
+        x: 582
         anchors.top: bar.bottom
         anchors.topMargin: 4
-        width: 244
+        width: 214
         height: toolbar.y - y - 4
     }
 
@@ -195,5 +204,11 @@ Rectangle {
         onLoggerRequested: Miscelanea.crearDialeg("DialogStartLogger", page,
                                                   { owner: page, loggerType: "OFDM_DOWNSTREAM" })
         onClearIq: constellation.canvas.reset()
+        // Demodulation is this screen: asking for it again goes back.
+        onDemodRequested: {
+            var back = frame.previousScreen
+            frame.stop_mesura()
+            frame.loadScreen(back === "" || back === frame.currentScreen ? Pantalles.HOME : back)
+        }
     }
 }

@@ -13,6 +13,8 @@ Rectangle {
 
     property var variablesPantalla: appVariables.getScreensVariables()
     property bool connects_actives: false
+    // From SEND to STOP the engine's texts are this screen's test's.
+    property bool testStarted: false
     readonly property var placeholder: [{ nodes_ip: 0, ip: "---.---.---.---", ltcy: Definitions.UNMEASURED,
                                           jitter: "--", perduts: "--" }]
     property var hops: placeholder
@@ -23,6 +25,8 @@ Rectangle {
 
     function start(address) {
         hops = placeholder
+        messages.clear()
+        testStarted = true
         selected = 0
         var settings = appVariables.getScreensVariables()
         measuresCM.initIPTV(address, Number(settings["iptv_npi"]) || 0,
@@ -63,6 +67,10 @@ Rectangle {
     ToolbarUp {
         id: topBar
         title: qsTranslate("screens", Pantalles.title("IPTV"))
+        CableVarnokStatus {
+            objectName: "modemLamp"
+            screen: "IPTV"
+        }
         menuEntries: [
             { text: qsTr("Enable RTPS"), dialog: "DialogSettingNumber",
               properties: { title: qsTr("Enable RTPS"), enableKey: "iptv_rtps" } },
@@ -78,7 +86,10 @@ Rectangle {
         y: topBar.height + 8
         width: parent.width - 32
         onStart: page.start(address)
-        onStop: measuresCM.init(page.frequency(), Definitions.CONST_TIPUS_MESURA.NO_MESURE)
+        onStop: {
+            page.testStarted = false
+            measuresCM.init(page.frequency(), Definitions.CONST_TIPUS_MESURA.NO_MESURE)
+        }
     }
 
     TracerCanvas {
@@ -128,10 +139,11 @@ Rectangle {
     }
 
     CableVarnokMessages {
+        id: messages
         anchors.horizontalCenter: tracer.horizontalCenter
         anchors.bottom: toolbar.top
         anchors.bottomMargin: 10
-        active: page.connects_actives
+        active: page.connects_actives && page.testStarted
     }
 
     ToolbarDownIptest {

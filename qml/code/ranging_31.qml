@@ -134,6 +134,14 @@ Rectangle {
         ofdmSignal: page.model31 && CableModem.isSignal31(page.variablesPantalla, page.channel)
     }
 
+    // How the ranging goes until the panel shows the modem's channel, and why it cannot.
+    CableVarnokMessages {
+        anchors.centerIn: spectrum
+        maxWidth: spectrum.width - 16
+        active: panel.visible
+        shown: !panel.filled
+    }
+
     ToolbarDownAnalyzer {
         id: toolbar
         byChannel: !page.byFrequency

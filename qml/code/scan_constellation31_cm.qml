@@ -26,26 +26,20 @@ Rectangle {
         spectrum.selected = selected
     }
 
+    readonly property bool selected31: selectedChannel !== null && String(selectedChannel["system"]) === "D3.1"
+
     function demodulate() {
-        if (!selectedChannel || String(selectedChannel["system"]) !== "D3.1")
-            return
-        if (!CableModem.isModel31(variablesPantalla)) {
-            Miscelanea.crearDialogWarning(qsTr("Charge DOCSIS CABLE MODEM APP"), page)
-            return
-        }
-        var settings = Object.assign({}, variablesPantalla)
-        settings["frequency"] = Number(selectedChannel["frequency"])
-        appVariables.setScreensVariables(settings)
-        frame.stop_mesura()
-        frame.loadScreen("DOWN_SCAN_DEMOD_31")
+        if (selectedChannel)
+            CableModem.demodulate(frame, page, variablesPantalla, selected31, Number(selectedChannel["frequency"]))
     }
 
     function loggerEntries() {
         var entries = []
-        // Each under its channel's frequency, though an analogue one is read at its vision carrier.
-        for (var i = 0; i < spectrum.levels.length && i < scanChannels.length; ++i)
-            entries.push({ name: String(scanChannels[i].name), frequency: Number(scanChannels[i].frequency),
-                           power: Number(spectrum.levels[i].power) })
+        for (var i = 0; i < spectrum.levels.length; ++i) {
+            // Under its channel's frequency, though an analogue channel is read at its vision carrier.
+            var level = spectrum.levels[i], channel = i < scanChannels.length ? scanChannels[i] : level
+            entries.push({ name: String(level.name), frequency: Number(channel.frequency), power: Number(level.power) })
+        }
         return entries
     }
 
@@ -119,7 +113,7 @@ Rectangle {
 
     ToolbarDownScan {
         id: toolbar
-        demodAllowed: page.selectedChannel !== null && String(page.selectedChannel["system"]) === "D3.1"
+        demodAllowed: page.selected31
         onLoggerRequested: Miscelanea.crearDialeg("DialogStartLogger", page, { owner: page })
         onPreviousChannel: page.select(page.selected - 1)
         onNextChannel: page.select(page.selected + 1)

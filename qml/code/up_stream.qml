@@ -5,7 +5,7 @@ import "qrc:///js/code/miscelanea.js" as Miscelanea
 import "qrc:///js/code/cablemodem.js" as CableModem
 
 // The upstream band's spectrum (RF, optical, or an external modem's): the RF engine sweeps
-// it while the modem engine idles.
+// it while the modem engine idles. Each of the three keeps its own holds.
 Rectangle {
     id: page
     color: Theme.background
@@ -15,6 +15,9 @@ Rectangle {
     property var variablesPantalla: appVariables.getScreensVariables()
     readonly property string screen: frame.currentScreen
     readonly property bool external: screen === "EXT_CM_UP"
+    readonly property string maxHoldKey: "max_hold_" + screen
+    readonly property string minHoldKey: "min_hold_" + screen
+    readonly property bool signal31: CableModem.isSignal31(variablesPantalla, channels.currentChannel())
 
     // The whole upstream band.
     function startSpectrum() {
@@ -23,6 +26,11 @@ Rectangle {
         spectrum.clear()
         CableModem.startSpectrum(frame, variablesPantalla, spectrum.frequencyList())
         measuresCM.init(0, Definitions.CONST_TIPUS_MESURA.QML_CM_NO_MEASURE)
+    }
+
+    function demodulate() {
+        CableModem.demodulate(frame, page, variablesPantalla, signal31,
+                              CableModem.tuneFrequency(variablesPantalla, channels.currentChannel()))
     }
 
     Component.onCompleted: {
@@ -41,10 +49,10 @@ Rectangle {
         menuEntries: [
             { text: qsTr("Units"), dialog: "DialogUnits" },
             { text: qsTr("Max hold"), dialog: "DialogChoice",
-              properties: { title: qsTr("Max hold"), key: "max_hold",
+              properties: { title: qsTr("Max hold"), key: page.maxHoldKey,
                             options: [{ text: qsTr("OFF"), value: false }, { text: qsTr("ON"), value: true }] } },
             { text: qsTr("Min hold"), dialog: "DialogChoice",
-              properties: { title: qsTr("Min hold"), key: "min_hold",
+              properties: { title: qsTr("Min hold"), key: page.minHoldKey,
                             options: [{ text: qsTr("OFF"), value: false }, { text: qsTr("ON"), value: true }] } }
         ]
     }
@@ -70,8 +78,8 @@ Rectangle {
         maxFrequency: CableModem.isModel31(page.variablesPantalla) ? 204e6 : 85e6
         referenceLevel: 120
         marker: false
-        maxHold: String(page.variablesPantalla["max_hold"]) === "true"
-        minHold: String(page.variablesPantalla["min_hold"]) === "true"
+        maxHold: String(page.variablesPantalla[page.maxHoldKey]) === "true"
+        minHold: String(page.variablesPantalla[page.minHoldKey]) === "true"
     }
 
     ToolbarDownUpStream {
@@ -80,7 +88,9 @@ Rectangle {
         holding: spectrum.maxHold || spectrum.minHold
         next: "UPSTREAM_TEST"
         nextLabel: qsTr("GENERATOR")
+        demodAllowed: page.signal31
         onClearTraces: spectrum.clearHolds()
+        onDemodRequested: page.demodulate()
     }
     // An external modem's unit may have no MENU key: its way out is the next key.
     ToolbarDownExtCm {
@@ -88,6 +98,8 @@ Rectangle {
         holding: spectrum.maxHold || spectrum.minHold
         next: "MAIN_MENU"
         nextLabel: qsTr("MAIN MENU")
+        demodAllowed: page.signal31
         onClearTraces: spectrum.clearHolds()
+        onDemodRequested: page.demodulate()
     }
 }

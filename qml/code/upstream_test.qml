@@ -125,9 +125,11 @@ Rectangle {
                     page.typeFrequency(qsTr("Frequency"), "up_test_freq_fix", function (hz) { return hz })
             }
         }
+        // A fixed frequency has no stop: its row goes, label and box together, or the grid
+        // would set the rows below a column out.
         Label {
             text: qsTr("Stop frequency")
-            opacity: page.sweep ? 1 : 0
+            visible: page.sweep
         }
         Boton {
             objectName: "stopFrequency"

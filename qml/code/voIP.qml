@@ -13,6 +13,9 @@ Rectangle {
 
     property var variablesPantalla: appVariables.getScreensVariables()
     property var results: ({})
+    // From SEND to STOP the engine's texts are this screen's test's; before, they may still
+    // be those of the screen left.
+    property bool testStarted: false
     readonly property var rows: [["MIN", "ip_LatencyMin", "ip_JitterMin"], ["AVG", "ip_LatencyAvg", "ip_JitterAvg"],
                                  ["MAX", "ip_LatencyMax", "ip_JitterMax"]]
 
@@ -25,6 +28,8 @@ Rectangle {
 
     function start(address) {
         results = {}
+        messages.clear()
+        testStarted = true
         measuresCM.initVoIP(address, setting("voip_ping_data_length"), setting("voip_ping_number"),
                             setting("voip_unsolicited_grant_size"), setting("voip_nominal_grant_interval"),
                             setting("voip_grants_interva"), setting("voip_tolerated_grant_jitter"),
@@ -47,6 +52,10 @@ Rectangle {
     ToolbarUp {
         id: topBar
         title: qsTranslate("screens", Pantalles.title("VOIP"))
+        CableVarnokStatus {
+            objectName: "modemLamp"
+            screen: "VOIP"
+        }
         menuEntries: [
             { text: qsTr("Ping data length"), dialog: "DialogSettingNumber",
               properties: { title: qsTr("Ping data length"), key: "voip_ping_data_length", minimum: 1, maximum: 50,
@@ -75,7 +84,10 @@ Rectangle {
         y: topBar.height + 8
         width: parent.width - 32
         onStart: page.start(address)
-        onStop: measuresCM.init(page.frequency(), Definitions.CONST_TIPUS_MESURA.NO_MESURE)
+        onStop: {
+            page.testStarted = false
+            measuresCM.init(page.frequency(), Definitions.CONST_TIPUS_MESURA.NO_MESURE)
+        }
     }
 
     // Latency and jitter, in milliseconds (the engine sends tenths).
@@ -158,10 +170,11 @@ Rectangle {
     }
 
     CableVarnokMessages {
+        id: messages
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: toolbar.top
         anchors.bottomMargin: 10
-        active: true
+        active: page.testStarted
     }
 
     ToolbarDownVoIP {

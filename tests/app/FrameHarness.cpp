@@ -54,16 +54,10 @@ int FakeEngine::init(uint frequency, int code)
 void FakeEngine::initVoIP(uint ip, int length, int pings, int grantSize, int nominalGrant, int grantsPerInterval,
                           int jitter, const QString& codec, int ugs)
 {
-    note(QString("initVoIP(%1,%2,%3,%4,%5,%6,%7,%8,%9)")
-             .arg(ip)
-             .arg(length)
-             .arg(pings)
-             .arg(grantSize)
-             .arg(nominalGrant)
-             .arg(grantsPerInterval)
-             .arg(jitter)
-             .arg(codec)
-             .arg(ugs));
+    QStringList values{QString::number(ip)};
+    for (int v : {length, pings, grantSize, nominalGrant, grantsPerInterval, jitter})
+        values << QString::number(v);
+    note("initVoIP(" + (values << codec << QString::number(ugs)).join(',') + ")");
 }
 
 void FakeEngine::initIPTV(uint ip, int nominalPoll, int rtps)
@@ -123,13 +117,7 @@ QObject* FrameHarness::root() const { return view_->rootObject(); }
 
 QString FrameHarness::currentScreen() const { return root()->property("currentScreen").toString(); }
 
-QObject* FrameHarness::page() const
-{
-    for (QObject* child : root()->children())
-        if (child->inherits("QQuickLoader"))
-            return child->property("item").value<QObject*>();
-    return nullptr;
-}
+QObject* FrameHarness::page() const { return pageOf(root()); }
 
 FakeEngine* FrameHarness::engine(const QString& name) const
 {
@@ -180,27 +168,40 @@ QQuickItem* topmost(QQuickItem* root, const std::function<bool(QQuickItem*)>& ma
     walk(root);
     return found;
 }
+} // namespace
 
-bool clickItem(QtQuick2ApplicationViewer* view, QQuickItem* item)
+QObject* pageOf(QObject* root)
+{
+    for (QObject* child : root->children())
+        if (child->inherits("QQuickLoader"))
+            return child->property("item").value<QObject*>();
+    return nullptr;
+}
+
+QQuickItem* topmostNamed(QQuickItem* root, const QString& objectName)
+{
+    // Items just made are placed when the window next lays out.
+    QTest::qWait(1);
+    return topmost(root, [&](QQuickItem* i) { return i->objectName() == objectName; });
+}
+
+bool touch(QQuickWindow* window, QQuickItem* item)
 {
     if (!item)
         return false;
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
     // What the touch opened is laid out by the next frame.
     QTest::qWait(20);
     return true;
 }
-} // namespace
 
 QQuickItem* FrameHarness::item(const QString& objectName) const
 {
-    // Items just made are placed when the window next lays out.
-    QTest::qWait(1);
-    return topmost(view_->contentItem(), [&](QQuickItem* i) { return i->objectName() == objectName; });
+    return topmostNamed(view_->contentItem(), objectName);
 }
 
-bool FrameHarness::click(const QString& objectName) { return clickItem(view_.get(), item(objectName)); }
+bool FrameHarness::click(const QString& objectName) { return touch(view_.get(), item(objectName)); }
 
 bool FrameHarness::clickText(const QString& text)
 {
@@ -208,7 +209,7 @@ bool FrameHarness::clickText(const QString& text)
     QQuickItem* label = topmost(view_->contentItem(), [&](QQuickItem* i) {
         return i->inherits("QQuickText") && i->property("text").toString() == text;
     });
-    return clickItem(view_.get(), label ? label->parentItem() : nullptr);
+    return touch(view_.get(), label ? label->parentItem() : nullptr);
 }
 
 void FrameHarness::clickAt(const QPoint& point)

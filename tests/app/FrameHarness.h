@@ -14,6 +14,7 @@
 #include <vector>
 
 class QQuickItem;
+class QQuickWindow;
 class ScreenShot;
 
 // Texts in test failures as text.
@@ -118,6 +119,14 @@ private:
     std::unique_ptr<ScreenShot> shot_;
     std::unique_ptr<QtQuick2ApplicationViewer> view_;
 };
+
+// What the harness does to a window, for a window of the whole instrument too: the visible
+// item under root with that objectName (the topmost when several; null when there is none),
+// a finger's touch on the middle of an item (false for none), and the page the frame's
+// loader shows.
+QQuickItem* topmostNamed(QQuickItem* root, const QString& objectName);
+bool touch(QQuickWindow* window, QQuickItem* item);
+QObject* pageOf(QObject* root);
 
 // The screenVariables.XML of the working directory as a map of element to text.
 QVariantMap savedSettings();

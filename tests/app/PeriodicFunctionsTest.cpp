@@ -52,32 +52,19 @@ TEST_F(Housekeeping, KeyPressIsHeardWithinTwoPollsOncePerPressAndTheTimerPollsEv
     QSignalSpy menu(pf, &PeriodicFunctions::menuButtoPush);
     QSignalSpy power(pf, &PeriodicFunctions::powerOFF_ButtonPush);
     pf->tick();
-    setKeyPressed(*board, FrontPanelKey::Menu, true);
-    pf->tick();
-    pf->tick();
-    EXPECT_EQ(menu.count(), 1);
-    // Held down: still one press.
-    for (int i = 0; i < 5; ++i)
+    // Pressed, held for five polls, let go and pressed again: two presses.
+    for (bool down : {true, true, true, true, true, true, true, false, true}) {
+        setKeyPressed(*board, FrontPanelKey::Menu, down);
         pf->tick();
-    EXPECT_EQ(menu.count(), 1);
-    setKeyPressed(*board, FrontPanelKey::Menu, false);
-    pf->tick();
-    setKeyPressed(*board, FrontPanelKey::Menu, true);
-    pf->tick();
+    }
     EXPECT_EQ(menu.count(), 2);
     EXPECT_EQ(power.count(), 0);
 
-    setKeyPressed(*board, FrontPanelKey::Power, true);
-    pf->tick();
-    EXPECT_EQ(power.count(), 1);
-
     // The timer polls the keys every 100 ms.
-    setKeyPressed(*board, FrontPanelKey::Power, false);
-    pf->tick();
     pf->startTimers();
     setKeyPressed(*board, FrontPanelKey::Power, true);
     EXPECT_TRUE(power.wait(2 * PeriodicFunctions::kKeyPollMs + 50));
-    EXPECT_EQ(power.count(), 2);
+    EXPECT_EQ(power.count(), 1);
     // The key lines are inputs; the fan an output that starts off.
     EXPECT_FALSE(board->gpio().isOutput(wiring::gpio::KEY_POWER));
     EXPECT_TRUE(board->gpio().isOutput(wiring::gpio::FAN));
@@ -101,7 +88,8 @@ TEST_F(Housekeeping, KeyBeepPlaysTheClickThroughTheShellWithItsPathQuoted)
     EXPECT_EQ(board->shell().commandLines()[0], "aplay -q " + quoted + " &");
 }
 
-TEST(HousekeepingCompact, TheMenuKeyIsNotReadOnCompactModels)
+// The compact models have no MENU key, and their fan does not run for the modem.
+TEST(HousekeepingCompact, NoMenuKeyAndNoFanForTheModem)
 {
     ScopedBoard board{unitBoard(1)};
     ScopedWorkDir dir;
@@ -112,6 +100,8 @@ TEST(HousekeepingCompact, TheMenuKeyIsNotReadOnCompactModels)
     pf->tick();
     EXPECT_EQ(menu.count(), 0);
     EXPECT_FALSE(board->gpio().isExported(wiring::gpio::KEY_MENU));
+    pf->updateTemperature(25.0f, true);
+    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
 }
 
 TEST_F(Housekeeping, PowerOffRecordsHaltOnceAndRunsNothing)
@@ -125,20 +115,9 @@ TEST_F(Housekeeping, PowerOffRecordsHaltOnceAndRunsNothing)
     EXPECT_FALSE(launches[0].failed);
 }
 
+// Below one second the delay is off; every save of the settings restarts it with the
+// stored value, and it expires on the board's clock to the millisecond.
 TEST_F(Housekeeping, AutoPowerOffExpiresOnTheBoardClock)
-{
-    pf->restartAutoPowerOff(60);
-    board.clock().advanceMs(59999);
-    pf->tick();
-    EXPECT_EQ(halts(), 0);
-    board.clock().advanceMs(1);
-    pf->tick();
-    EXPECT_EQ(halts(), 1);
-    pf->tick();
-    EXPECT_EQ(halts(), 1);
-}
-
-TEST_F(Housekeeping, AutoPowerOffBelowOneSecondIsOffAndEverySaveRestartsIt)
 {
     pf->restartAutoPowerOff(0);
     EXPECT_FALSE(pf->autoPowerOffArmed());
@@ -147,37 +126,32 @@ TEST_F(Housekeeping, AutoPowerOffBelowOneSecondIsOffAndEverySaveRestartsIt)
     pf->tick();
     EXPECT_EQ(halts(), 0);
 
-    // Saving the settings restarts the delay with the stored value.
     QVariantMap settings = ScreensVariables::getInstance()->getScreensVariables();
     settings["autoPowerOff"] = 30;
     ScreensVariables::getInstance()->setScreensVariables(settings);
-    EXPECT_TRUE(pf->autoPowerOffArmed());
     board.clock().advanceMs(20000);
     ScreensVariables::getInstance()->setScreensVariables(settings);
-    board.clock().advanceMs(20000);
+    board.clock().advanceMs(29999);
     pf->tick();
     EXPECT_EQ(halts(), 0);
-    board.clock().advanceMs(10000);
+    board.clock().advanceMs(1);
+    pf->tick();
     pf->tick();
     EXPECT_EQ(halts(), 1);
 }
 
 TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndThePoweredModem)
 {
-    auto fan = [&] { return board->gpio().level(wiring::gpio::FAN); };
-    pf->updateTemperature(44.9f, false);
-    EXPECT_EQ(fan(), 0);
-    pf->updateTemperature(45.0f, false);
-    EXPECT_EQ(fan(), 1);
-    pf->updateTemperature(40.0f, false);
-    EXPECT_EQ(fan(), 1);
-    pf->updateTemperature(39.9f, false);
-    EXPECT_EQ(fan(), 0);
-    // A powered modem keeps the fan on whatever the temperature, also when unknown.
-    pf->updateTemperature(25.0f, true);
-    EXPECT_EQ(fan(), 1);
-    pf->updateTemperature(std::nullopt, false);
-    EXPECT_EQ(fan(), 0);
+    const struct {
+        std::optional<float> celsius;
+        bool modemOn;
+        int fan;
+    } rows[] = {{44.9f, false, 0}, {45.0f, false, 1}, {40.0f, false, 1}, {39.9f, false, 0},
+                {25.0f, true, 1},  {std::nullopt, false, 0}};
+    for (const auto& r : rows) {
+        pf->updateTemperature(r.celsius, r.modemOn);
+        EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), r.fan) << r.celsius.value_or(-99) << " " << r.modemOn;
+    }
     EXPECT_FALSE(pf->temperatureKnown());
     // Only changes reach the line.
     const int writes = board->gpio().writeCount(wiring::gpio::FAN);
@@ -185,22 +159,11 @@ TEST_F(Housekeeping, FanFollowsTemperatureWithHysteresisAndThePoweredModem)
     EXPECT_EQ(board->gpio().writeCount(wiring::gpio::FAN), writes);
 
     // The fan reads whether the modem is powered.
-    pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
-    power_ON_CableModem();
-    pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 1);
-    power_OFF_CableModem();
-    pf->temperatureEquip();
-    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
-}
-
-TEST(HousekeepingCompact, TheModemDoesNotRunTheFanOnCompactModels)
-{
-    ScopedBoard board{unitBoard(0)};
-    ScopedWorkDir dir;
-    PeriodicFunctions::getInstance()->updateTemperature(25.0f, true);
-    EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), 0);
+    for (bool on : {true, false}) {
+        on ? power_ON_CableModem() : power_OFF_CableModem();
+        pf->temperatureEquip();
+        EXPECT_EQ(board->gpio().level(wiring::gpio::FAN), on ? 1 : 0);
+    }
 }
 
 TEST_F(Housekeeping, BatteryLevelAndCriticalPowerOff)
@@ -208,28 +171,21 @@ TEST_F(Housekeeping, BatteryLevelAndCriticalPowerOff)
     // raw steps for a pack voltage: V / (0.0005 * 4.03)
     auto raw = [](double volts) { return static_cast<int>(volts / PeriodicFunctions::kBatteryVoltsPerStep + 0.5); };
     pf->batteryEquip(); // mains connected, as the default board has it
-    pf->updateBattery(raw(8.4));
-    EXPECT_EQ(pf->batteryLevel(), 100);
-    pf->updateBattery(raw(7.4));
-    EXPECT_EQ(pf->batteryLevel(), 50);
-    pf->updateBattery(raw(9.0));
-    EXPECT_EQ(pf->batteryLevel(), 100);
-    pf->updateBattery(-1);
-    EXPECT_EQ(pf->batteryLevel(), -1);
-
     // On mains an empty pack does not switch the unit off.
-    pf->updateBattery(raw(6.0));
-    pf->updateBattery(raw(6.0));
-    EXPECT_EQ(pf->batteryLevel(), 0);
+    const std::pair<int, int> levels[] = {{raw(8.4), 100}, {raw(7.4), 50}, {raw(9.0), 100}, {-1, -1},
+                                          {raw(6.0), 0},   {raw(6.0), 0}};
+    for (const auto& [reading, level] : levels) {
+        pf->updateBattery(reading);
+        EXPECT_EQ(pf->batteryLevel(), level) << reading;
+    }
     EXPECT_EQ(halts(), 0);
 
     platform::sim::setMainsConnected(*board, false);
     pf->batteryEquip();
     EXPECT_FALSE(pf->mainsConnected());
     // One low reading is a load peak; a good one in between starts the count again.
-    pf->updateBattery(raw(6.0));
-    pf->updateBattery(raw(6.5));
-    pf->updateBattery(raw(6.0));
+    for (double volts : {6.0, 6.5, 6.0})
+        pf->updateBattery(raw(volts));
     EXPECT_EQ(halts(), 0);
     pf->updateBattery(raw(6.0));
     EXPECT_EQ(halts(), 1);
@@ -240,16 +196,13 @@ TEST_F(Housekeeping, PresenceOfChargerRj45AndUsb)
     platform::sim::setCharging(*board, true);
     board->setFile("/sys/class/net/eth0/operstate", "down\n");
     pf->housekeeping();
-    EXPECT_TRUE(pf->charging());
-    EXPECT_TRUE(pf->mainsConnected());
-    EXPECT_FALSE(pf->rj45Connected());
-    EXPECT_FALSE(pf->usbPresent());
+    EXPECT_EQ(std::vector<bool>({pf->charging(), pf->mainsConnected(), pf->rj45Connected(), pf->usbPresent()}),
+              std::vector<bool>({true, true, false, false}));
     QSignalSpy changed(pf, &PeriodicFunctions::equipStatusChanged);
     board->setFile("/sys/class/net/eth0/operstate", "up\n");
     board->setFile("/dev/sdb1", "");
     pf->housekeeping();
-    EXPECT_TRUE(pf->rj45Connected());
-    EXPECT_TRUE(pf->usbPresent());
+    EXPECT_TRUE(pf->rj45Connected() && pf->usbPresent());
     EXPECT_GE(changed.count(), 1);
 }
 

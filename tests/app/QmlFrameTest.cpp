@@ -1,6 +1,6 @@
-// The QML frame: screens load without a warning, a screen change is recorded in the
-// settings before the engines re-read them, the measurement calls reach the engines in
-// order, and the keys move between screens.
+// The QML frame (every screen loading without a warning is the layout test's and the
+// display test's): a screen change is recorded in the settings before the engines re-read
+// them, the measurement calls reach the engines in order, and the keys move between screens.
 #include "FrameHarness.h"
 #include "SimBoardFixture.h"
 
@@ -9,7 +9,6 @@
 
 #include "store/screensvariables.h"
 
-#include <QQmlExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -20,33 +19,11 @@ using testsupport::ScopedWorkDir;
 
 namespace {
 struct FrameTest : ::testing::Test {
-    ScopedBoard board;
+    ScopedBoard board{testsupport::unitBoard()};
     ScopedWorkDir dir;
     void SetUp() override { ASSERT_TRUE(dir.seedFromData("calibracion")); }
 };
-
-QStringList screenIds(FrameHarness& frame)
-{
-    QQmlExpression e(qmlContext(frame.root()), frame.root(), "Pantalles.screenIds()");
-    return e.evaluate().toStringList();
-}
 } // namespace
-
-TEST_F(FrameTest, EveryScreenLoadsWithoutWarnings)
-{
-    FrameHarness frame;
-    ASSERT_NE(frame.root(), nullptr) << frame.warnings.join("\n").toStdString();
-    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
-    const QStringList ids = screenIds(frame);
-    ASSERT_TRUE(ids.contains("MAIN_MENU") && ids.contains("EXIT")) << ids.join(",").toStdString();
-    for (const QString& id : ids) {
-        frame.call("loadScreen", id);
-        EXPECT_EQ(frame.currentScreen(), id);
-        EXPECT_NE(frame.page(), nullptr) << id.toStdString();
-    }
-    EXPECT_EQ(frame.root()->property("date_compilation").toString(), "2025-10-31");
-    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
-}
 
 TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
 {
@@ -55,13 +32,14 @@ TEST_F(FrameTest, ScreenChangeIsSavedBeforeTheEngineRereadsIt)
     board->shell().clear();
     frame.call("loadScreen", "EXIT");
 
-    const QVariantMap saved = savedSettings();
-    EXPECT_EQ(saved.value("screen").toString(), "EXIT");
+    EXPECT_EQ(savedSettings().value("screen").toString(), "EXIT");
     // The exit screen stops every engine on entry; the frame then tells the RF engine.
     EXPECT_EQ(frame.journal.last(), "measuresSpectrum.setVariablesQML saved screen=EXIT");
     EXPECT_EQ(board->shell().commandLines(),
               (std::vector<std::string>{"mount -o remount,rw /", "sync", "mount -o remount,ro /"}));
     EXPECT_EQ(frame.root()->property("previousScreen").toString(), "MAIN_MENU");
+    // Started again, the frame does not start on the exit screen it stored.
+    EXPECT_EQ(FrameHarness().currentScreen(), "MAIN_MENU");
 
     // An id that names no screen leads home instead of to an empty page.
     frame.call("loadScreen", "NO_SUCH_SCREEN");
@@ -85,32 +63,10 @@ TEST_F(FrameTest, ChangeMesuraStopsAllThenSelectsResetsAndStarts)
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 
+// The computer's keys reach the frame through the front panel and the key poll: POWER
+// leads to the exit screen, stopping the engines; MENU home, and at home changes nothing.
 TEST_F(FrameTest, MenuKeyGoesHomeAndPowerKeyToExit)
 {
-    FrameHarness frame;
-    frame.journal.clear();
-    emit PeriodicFunctions::getInstance()->powerOFF_ButtonPush();
-    EXPECT_EQ(frame.currentScreen(), "EXIT");
-    EXPECT_EQ(frame.journal.first(), "measuresSpectrum.stopMeasures");
-
-    frame.journal.clear();
-    PeriodicFunctions::getInstance()->enviarSignalBotonHome();
-    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
-    // Already home: the key changes nothing, not even the engines.
-    frame.journal.clear();
-    PeriodicFunctions::getInstance()->enviarSignalBotonHome();
-    EXPECT_TRUE(frame.journal.isEmpty());
-    // The test screen is not part of this build; the home screen stays.
-    PeriodicFunctions::getInstance()->enviarSignalTestScreen();
-    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
-    EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
-}
-
-TEST(FrameKeys, TheComputersKeysReachTheFrameThroughTheFrontPanel)
-{
-    ScopedBoard board{testsupport::unitBoard()};
-    ScopedWorkDir dir;
-    ASSERT_TRUE(dir.seedFromData("calibracion"));
     FrameHarness frame;
     platform::sim::FrontPanelKeyboard keys(*board, 0);
     frame.view()->installEventFilter(&keys);
@@ -119,25 +75,24 @@ TEST(FrameKeys, TheComputersKeysReachTheFrameThroughTheFrontPanel)
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         const char* screen;
-    } rows[] = {{Qt::Key_F12, Qt::NoModifier, "EXIT"},
-                {Qt::Key_F1, Qt::NoModifier, "MAIN_MENU"},
-                {Qt::Key_P, Qt::ControlModifier, "EXIT"},
-                {Qt::Key_Escape, Qt::NoModifier, "MAIN_MENU"}};
+        bool stops; // the engines
+    } rows[] = {{Qt::Key_F12, Qt::NoModifier, "EXIT", true},
+                {Qt::Key_F1, Qt::NoModifier, "MAIN_MENU", true},
+                {Qt::Key_Escape, Qt::NoModifier, "MAIN_MENU", false},
+                {Qt::Key_P, Qt::ControlModifier, "EXIT", true}};
     for (const auto& r : rows) {
+        frame.journal.clear();
         QTest::keyPress(frame.view(), r.key, r.modifiers);
         pf->tick();
         QTest::keyRelease(frame.view(), r.key, r.modifiers);
         pf->tick();
         EXPECT_EQ(frame.currentScreen(), r.screen) << r.key;
+        EXPECT_EQ(frame.journal.value(0), r.stops ? "measuresSpectrum.stopMeasures" : "") << r.key;
     }
+    // The test screen is not part of this build; the screen stays.
+    pf->enviarSignalTestScreen();
+    EXPECT_EQ(frame.currentScreen(), "EXIT");
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
-}
-
-TEST_F(FrameTest, StartsOnTheStoredScreenButNeverOnExit)
-{
-    ScreensVariables::getInstance()->setValue("screen", "EXIT");
-    FrameHarness frame;
-    EXPECT_EQ(frame.currentScreen(), "MAIN_MENU");
 }
 
 TEST_F(FrameTest, ExitScreenYesPowersOffAndNoGoesHome)

@@ -1,7 +1,12 @@
 #include "ScreenLayout.h"
 
+#include "FrameHarness.h"
+
+#include <QQmlExpression>
 #include <QQuickItem>
+#include <QQuickView>
 #include <QRectF>
+#include <QTest>
 
 #include <algorithm>
 #include <vector>
@@ -99,6 +104,43 @@ QStringList layoutFaults(QQuickItem* root)
             if (both.width() > 2 && both.height() > 2)
                 faults << "over each other: " + describe(texts[i].item) + " and " + describe(texts[j].item);
         }
+    return faults;
+}
+
+namespace {
+QStringList faultsShown(QQuickView* view, const QString& what)
+{
+    QTest::qWait(170); // a dialog's opening animation
+    QStringList faults = layoutFaults(view->contentItem());
+    for (QString& f : faults)
+        f.prepend(what + ": ");
+    return faults;
+}
+} // namespace
+
+QStringList screenAndDialogFaults(QQuickView* view)
+{
+    const auto click = [view](const QString& name) { return touch(view, topmostNamed(view->contentItem(), name)); };
+    QStringList faults = faultsShown(view, "screen");
+    QObject* page = pageOf(view->rootObject());
+    const int entries = QQmlExpression(qmlContext(page), page,
+                                       "typeof topBar === 'undefined' || !topBar.menuEntries ? 0 : topBar.menuEntries.length")
+                            .evaluate()
+                            .toInt();
+    for (int i = 0; i < entries; ++i) {
+        click("menuButton");
+        if (i == 0)
+            faults << faultsShown(view, "menu");
+        const QString entry = topmostNamed(view->contentItem(), "menuEntry" + QString::number(i))->property("text").toString();
+        click("menuEntry" + QString::number(i));
+        faults << faultsShown(view, entry);
+        if (click("value")) {
+            faults << faultsShown(view, entry + " keyboard");
+            click("key_CANCEL");
+        }
+        if (!click("dialogCancel"))
+            click("dialogDone");
+    }
     return faults;
 }
 

@@ -1,7 +1,8 @@
 // On a display (CI runs these under xvfb-run): the whole instrument starts in its window
 // and every screen renders an 800x480 frame in each language, with no QML warning and
-// nothing laid out wrong; each frame is kept in the build folder's artifacts/screenshots
-// (<SCREEN>.png in English, <SCREEN>_<language>.png in the others) to be checked by eye.
+// nothing laid out wrong in the screen, its menu, its dialogs and their keyboard; each
+// frame is kept in the build folder's artifacts/screenshots (<SCREEN>.png in English,
+// <SCREEN>_<language>.png in the others) to be checked by eye.
 #include "FrameHarness.h"
 #include "ScreenLayout.h"
 #include "SimBoardFixture.h"
@@ -47,10 +48,15 @@ bool looksDrawn(const QImage& image)
 }
 } // namespace
 
-TEST(DisplayScreens, EveryScreenRendersInEveryLanguageAndIsCaptured)
+// One language per case, so the four run side by side (the instance's name makes them
+// display tests).
+struct InEachLanguage : ::testing::TestWithParam<const char*> {};
+
+TEST_P(InEachLanguage, EveryScreenItsMenuAndDialogsRenderAndLayOutCleanlyAndAreCaptured)
 {
     if (QGuiApplication::platformName() != "xcb")
         GTEST_SKIP() << "needs a display: run under xvfb-run";
+    const QString language = GetParam();
     ScopedBoard board{unitBoard()};
     board.hostEngineThreads();
     ScopedWorkDir dir;
@@ -71,34 +77,34 @@ TEST(DisplayScreens, EveryScreenRendersInEveryLanguageAndIsCaptured)
     const QString keep = QStringLiteral(VARNOK_SCREENSHOTS_DIR);
     ASSERT_TRUE(QDir().mkpath(keep));
     const QStringList screens = QQmlExpression(qmlContext(root), root, "Pantalles.screenIds()").evaluate().toStringList();
-    for (const QString& language : QStringList{"en", "es", "fr", "de"}) {
-        bool selected = false;
-        QMetaObject::invokeMethod(translator, "selectLanguage", Q_RETURN_ARG(bool, selected), Q_ARG(QString, language));
-        ASSERT_TRUE(selected) << language.toStdString();
-        for (const QString& screen : screens) {
-            SCOPED_TRACE((language + " " + screen).toStdString());
-            QSignalSpy frame(startUp.mainView(), &QQuickWindow::frameSwapped);
-            QMetaObject::invokeMethod(root, "loadScreen", Q_ARG(QVariant, screen));
-            // The RF engine's sweeps run inside the event loop until the measurement
-            // changes: a sweep or two is drawn, then the engine idles for the capture.
-            QTimer::singleShot(kSweepMs, [] { Measures::getInstance()->changeTipusMesure(NO_MESURE); });
-            QTest::qWait(kSweepMs + 200);
-            ASSERT_TRUE(frame.count() > 0 || frame.wait(5000));
-            QString path;
-            QMetaObject::invokeMethod(shot, "shootScreen", Q_RETURN_ARG(QString, path), Q_ARG(QString, screen),
-                                      Q_ARG(QQuickItem*, nullptr));
-            ASSERT_FALSE(path.isEmpty());
-            const QImage image(path);
-            EXPECT_EQ(image.size(), QSize(800, 480));
-            EXPECT_TRUE(looksDrawn(image));
-            const QStringList faults = apptest::layoutFaults(startUp.mainView()->contentItem());
-            EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
-            EXPECT_TRUE(image.save(keep + "/" + screen + (language == QLatin1String("en") ? "" : "_" + language)
-                                   + ".png"));
-        }
+    bool selected = false;
+    QMetaObject::invokeMethod(translator, "selectLanguage", Q_RETURN_ARG(bool, selected), Q_ARG(QString, language));
+    ASSERT_TRUE(selected);
+    for (const QString& screen : screens) {
+        SCOPED_TRACE(screen.toStdString());
+        QSignalSpy frame(startUp.mainView(), &QQuickWindow::frameSwapped);
+        QMetaObject::invokeMethod(root, "loadScreen", Q_ARG(QVariant, screen));
+        // The RF engine's sweeps run inside the event loop until the measurement
+        // changes: a sweep or two is drawn, then the engine idles for the capture.
+        QTimer::singleShot(kSweepMs, [] { Measures::getInstance()->changeTipusMesure(NO_MESURE); });
+        QTest::qWait(kSweepMs + 200);
+        ASSERT_TRUE(frame.count() > 0 || frame.wait(5000));
+        QString path;
+        QMetaObject::invokeMethod(shot, "shootScreen", Q_RETURN_ARG(QString, path), Q_ARG(QString, screen),
+                                  Q_ARG(QQuickItem*, nullptr));
+        ASSERT_FALSE(path.isEmpty());
+        const QImage image(path);
+        EXPECT_EQ(image.size(), QSize(800, 480));
+        EXPECT_TRUE(looksDrawn(image));
+        EXPECT_TRUE(image.save(keep + "/" + screen + (language == QLatin1String("en") ? "" : "_" + language) + ".png"));
+        const QStringList faults = apptest::screenAndDialogFaults(startUp.mainView());
+        EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
     }
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(DisplayScreens, InEachLanguage, ::testing::Values("en", "es", "fr", "de"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 // The first screen's settings save (with its disk sync) follows the main view's first frame
 // instead of delaying it; the file then holds the screen shown.

@@ -165,6 +165,25 @@ TEST(Generator31, WaitsForTheCommandLineThenRestartsIntoTheProductionTestModeUnl
     b.engine->startPass();
     b.engine->mesuraSweepGenerador_31(64);
     EXPECT_EQ(b.commands().at(1), "system/startup/disable ");
+
+    // A silent modem: the readiness gives up after restarting it, its 40 s waited on the
+    // board's clock rather than spun through, and nothing of the test mode is sent. (The
+    // engine is stopped after many event rounds, so a loop that spins ends too.)
+    silence(b.board());
+    b.clearCommands();
+    int rounds = 0;
+    watch.disconnect();
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (++rounds == 20000)
+            b.engine->aturar();
+    });
+    watch.start(0);
+    b.engine->startPass();
+    t0 = b.now();
+    b.engine->mesuraSweepGenerador_31(64);
+    watch.stop();
+    EXPECT_GT(b.now() - t0, 40000u);
+    EXPECT_TRUE(startingWith(b.commands(), "system/").empty());
 }
 
 TEST(Generator31, ScQamCarriersAtAndPastTheLimitsAndTheSweep)

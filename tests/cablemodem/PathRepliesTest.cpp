@@ -46,6 +46,9 @@ TEST(TraceHopDecoder, ProbeTimesAddressesAndLosses)
         // Times right after the hop number are read from the line, never before it.
         {"\n 5  5,6,7,(10.0.0.5)\n", 5, true, 0, 30, 5, "10.0.0.5"},
         {"\n10  1.000 ms, 1.000 ms, 1.000 ms, (10.0.0.10)\n", 10, true, 0, 5, 0, "10.0.0.10"},
+        // A time no probe can take is none; a minute is the longest.
+        {"\n 1   2147483648000 ms,  3.000 ms,  60001 ms, (10.1.2.1)\n", 1, true, 2, 15, UNMEASURED, "10.1.2.1"},
+        {"\n 2  60000 ms, 60000.0 ms, 60000 ms, (10.1.2.2)\n", 2, true, 0, 300000, 0, "10.1.2.2"},
         // An address longer than its field is cut to it.
         {"\n 6  1.0 ms, 2.0 ms, 3.0 ms, (averyveryverylonghostname.example)\n", 6, true, 0, 10, 5,
          "averyveryverylongho"},

@@ -28,6 +28,8 @@ TEST(Registration31, OnTheChannelItReachesOperationalAndReportsTheScenesNetworkU
     m.run([] { passingEngine()->mesura_on_channel_registrat_31(); }, 1000);
     EXPECT_EQ(m.commands().back(), "docsis/General/tune 602.00");
     EXPECT_EQ(s.restarts, 0);
+    // A stopped test's steps tell nothing: the screen that follows is not this test's.
+    EXPECT_TRUE(s.status.isEmpty()) << s.status.join(", ").toStdString();
 
     m.run([] { passingEngine()->mesura_on_channel_registrat_31(); }, 90000);
     // Over at the next look at the stop: the state poll under way skips its reports.
@@ -123,4 +125,26 @@ TEST(Ranging31, OnTheChannelAndWithTheModemsOwnSearchWithOneOrTwoOfdmChannels)
     EXPECT_GT(count(m.commands(), "docsis/General/dsOfdmInfo 1 "), 0);
     EXPECT_TRUE(s.dades31.isEmpty());
     EXPECT_FALSE(s.upsBonding31.isEmpty());
+}
+
+// Tuned where the network has no SC-QAM channel (the OFDM block), the modem never
+// synchronises: when the minute runs out the ranging says why, and says it from the start
+// of each try there until a channel is found.
+TEST(Ranging31, WhereTheModemFindsNoScQamChannelItSaysSo)
+{
+    Modem31 m;
+    const QString noChannel = "No SC-QAM channel at 930.00 MHz";
+    passingEngine()->setFrequency(930000000);
+    m.run([] { passingEngine()->mesura_ranging_31(); });
+    EXPECT_LT(m.lap(), 95000u);
+    EXPECT_EQ(m.emitted.status, (QStringList{"Start Ranging CM", noChannel}));
+    EXPECT_TRUE(m.emitted.phy31.isEmpty());
+    m.run([] { passingEngine()->mesura_ranging_31(); }, 20000);
+    EXPECT_EQ(m.emitted.status, QStringList{noChannel});
+    passingEngine()->setFrequency(602000000);
+    m.run([] { passingEngine()->mesura_ranging_31(); }, 30000);
+    EXPECT_EQ(m.emitted.status.value(0), "Start Ranging CM");
+    EXPECT_FALSE(m.emitted.phy31.isEmpty());
+    m.run([] { passingEngine()->mesura_ranging_31(); }, 20000);
+    EXPECT_FALSE(m.emitted.status.contains("No SC-QAM channel at 602.00 MHz"));
 }

@@ -1,6 +1,6 @@
-// The satellite searches' lists and tools: pools that run out hard, spectrum cut into areas and
-// candidates, candidate lists merged, pruned and ordered, the bands left to search, and the
-// spectrum engine's register encodings.
+// The satellite searches' lists and tools (the search itself runs on the simulated chip): pools
+// that run out hard, candidates clipped to the rates asked for, candidate lists merged, pruned
+// and ordered, and the spectrum engine's register encodings.
 #include "KitTrail.h"
 #include "chipkit/kit_demod_dvbs_s2_blindscan.h"
 #include "chipkit/kit_demod_dvbs_s2_blindscan_algo.h"
@@ -108,71 +108,6 @@ TEST(KitBlindScanPools, RunningOutIsAHardFailure)
     EXPECT_EQ(kit_demod_dvbs_s2_blindscan_StorageInit(&p.storage, p.powerPool.data(), 0, p.dataPool.data(), 1), 1u);
 }
 
-TEST(KitBlindScanAlgo, AreasOfTwoLevelsMakeACandidateWhenTheirWidthsAgree)
-{
-    // Cut at 100 the carrier is 10,000 kHz wide, cut at 0 the skirt is; the pair gives the
-    // range 0.7 x the wide to 1.6 x the narrow, or nothing when that is empty.
-    const struct {
-        uint32_t skirt;
-        Entries candidates;
-    } cases[] = {
-        {15000, {{1200000, 0, 10500, 16000}}}, {22000, {{1200000, 0, 15400, 16000}}},
-        {23000, {}},  // 16,100 is not below 16,000
-    };
-    for (const auto& c : cases) {
-        Pools p;
-        p.spectrum(1150000, 1250000, 500, carrier(1200000, 10000, c.skirt));
-        Data out{};
-        ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_wagiri(&p.storage, &p.power, 100, 5000, 50000, 1000, 0, &out), 0u);
-        EXPECT_EQ(Pools::entries(out), c.candidates) << c.skirt;
-        // The areas went back to the pool; only the candidates are held.
-        EXPECT_EQ(p.storage.dataUsed, c.candidates.size());
-    }
-    // Areas outside the widths asked for do not count; nor do ones too far apart.
-    Pools p;
-    p.spectrum(1150000, 1250000, 500, carrier(1200000, 10000, 15000));
-    Data out{};
-    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_wagiri(&p.storage, &p.power, 100, 12000, 50000, 1000, 0, &out), 0u);
-    EXPECT_EQ(out.next, nullptr);
-    // A spectrum rising from its first point: the area open at the start is no area.
-    Pools rising;
-    rising.spectrum(1195000, 1250000, 500, carrier(1200000, 10000, 15000));
-    ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_wagiri(&rising.storage, &rising.power, 100, 5000, 50000, 1000, 0, &out),
-              0u);
-    EXPECT_EQ(out.next, nullptr);
-}
-
-TEST(KitBlindScanAlgo, PairModeJoinsACarrierSplitByADip)
-{
-    // Two halves of 4,000 kHz with a 1,000 kHz dip between them; the halves alone are too
-    // narrow, together they make 9,000.
-    const auto split = [](uint32_t f) {
-        const int64_t d = int64_t(f) - 1200000;
-        if (d >= -500 && d < 500)
-            return 100;
-        if (d >= -4500 && d < 4500)
-            return 200;
-        if (d >= -6500 && d < 6500)
-            return 150;
-        return 0;
-    };
-    for (int pairMode : {0, 1}) {
-        Pools p;
-        p.spectrum(1150000, 1250000, 500, split);
-        Data out{};
-        ASSERT_EQ(
-            kit_demod_dvbs_s2_blindscan_algo_wagiri(&p.storage, &p.power, 50, 6000, 20000, 1000, pairMode, &out), 0u);
-        std::vector<std::pair<uint32_t, uint32_t>> ranges;
-        for (const Data* e = out.next; e; e = e->next)
-            ranges.emplace_back(e->minSymbolRateKSps, e->maxSymbolRateKSps);
-        // Alone, only the whole carrier cut low (13,000 kHz at two levels) makes a candidate;
-        // joined, the halves cut high (9,000 kHz) and low (13,000 kHz) make more.
-        const std::pair<uint32_t, uint32_t> whole{9100, 20800}, joined{9100, 14400};
-        EXPECT_EQ(std::count(ranges.begin(), ranges.end(), whole), pairMode ? 3 : 1) << pairMode;
-        EXPECT_EQ(std::count(ranges.begin(), ranges.end(), joined) > 0, pairMode == 1);
-    }
-}
-
 TEST(KitBlindScanAlgo, MergingPruningAndOrdering)
 {
     Pools p;
@@ -231,31 +166,6 @@ TEST(KitBlindScanAlgo, MergingPruningAndOrdering)
     EXPECT_EQ(Pools::frequencies(sorted), (std::vector<uint32_t>{3, 6, 4, 5, 1, 2}));
     ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_SortByFrequency(&sorted, 4), 0u);
     EXPECT_EQ(Pools::frequencies(sorted), (std::vector<uint32_t>{4, 3, 5, 6, 2, 1}));
-}
-
-TEST(KitBlindScanAlgo, BandsNoDetectedChannelCovers)
-{
-    const struct {
-        const char* what;
-        std::vector<std::pair<uint32_t, uint32_t>> channels;  // centre, rate
-        Entries bands;
-    } cases[] = {
-        {"nothing detected", {}, {{1100000, 1200000, 0, 0}}},
-        {"one in the middle", {{1150000, 20000}}, {{1100000, 1139500, 0, 0}, {1160500, 1200000, 0, 0}}},
-        {"one lone point between two is dropped", {{1120000, 40000}, {1161000, 40000}}, {{1181500, 1200000, 0, 0}}},
-        {"a lone point at the start is kept", {{1120000, 39000}}, {{1100000, 1100000, 0, 0}, {1140000, 1200000, 0, 0}}},
-        {"covered to the end", {{1150000, 100000}}, {}},
-    };
-    for (const auto& c : cases) {
-        Pools p;
-        Data detected{}, bands{};
-        for (const auto& ch : c.channels)
-            p.add(detected, ch.first, ch.second);
-        ASSERT_EQ(kit_demod_dvbs_s2_blindscan_algo_GetNonDetectedBand(&p.storage, 1100000, 1200000, 500, &detected,
-                                                                      &bands),
-                  0u);
-        EXPECT_EQ(Pools::entries(bands), c.bands) << c.what;
-    }
 }
 
 TEST(KitBlindScanAlgo, CandidateRangesAreClippedAndEstimated)

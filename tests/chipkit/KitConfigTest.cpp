@@ -108,36 +108,18 @@ TEST(KitConfig, RegisterEffectOfEachItemClass)
 
 TEST(KitConfig, FlagsAndSettingsKeptInTheHandle)
 {
-    const struct {
-        uint32_t id, value, expected;
-        uint32_t (*field)(const kit_demod_t&);
-    } cases[] = {
-        {7, 5, 1, [](const kit_demod_t& d) -> uint32_t { return d.serialTsClockRow; }},
-        {7, 0, 0, [](const kit_demod_t& d) -> uint32_t { return d.serialTsClockRow; }},
-        {11, 200, 200, [](const kit_demod_t& d) -> uint32_t { return d.parallelTsClock; }},
-        {13, 7, 1, [](const kit_demod_t& d) -> uint32_t { return d.tsClockGating; }},
-        {20, 5, 5, [](const kit_demod_t& d) -> uint32_t { return d.serialTsRate; }},
-        {21, 7, 7, [](const kit_demod_t& d) -> uint32_t { return d.tunerFilter; }},
-        {24, 2, 1, [](const kit_demod_t& d) -> uint32_t { return d.ifSpectrumInverted; }},
-        {25, 1, 1, [](const kit_demod_t& d) -> uint32_t { return d.blindTuneT2First; }},
-        {43, 0, 0, [](const kit_demod_t& d) -> uint32_t { return d.satSerialTsRate; }},
-        {44, 0x10000, 1, [](const kit_demod_t& d) -> uint32_t { return d.satIQInverted; }},
-        {50, 7, 7, [](const kit_demod_t& d) -> uint32_t { return d.satSearch; }},
-        {59, 0, 0, [](const kit_demod_t& d) -> uint32_t { return d.tlvOutputSystem10; }},
-        {60, 3, 1, [](const kit_demod_t& d) -> uint32_t { return d.tlvOutputDvbc2; }},
-        {68, 0, 0, [](const kit_demod_t& d) -> uint32_t { return d.serialTlvClockRow; }},
-        {72, 5, 5, [](const kit_demod_t& d) -> uint32_t { return d.tlvRateSerialDvbc2; }},
-        {73, 0, 0, [](const kit_demod_t& d) -> uint32_t { return d.tlvRateSerialSystem10; }},
-        {74, 2, 2, [](const kit_demod_t& d) -> uint32_t { return d.tlvRateParallelDvbc2; }},
-        {75, 2, 2, [](const kit_demod_t& d) -> uint32_t { return d.tlvRateParallelSystem10; }},
-    };
     AsleepBench b;
-    for (const auto& c : cases) {
-        EXPECT_EQ(kit_demod_SetConfig(&b.demod, c.id, c.value), 0u) << c.id;
-        EXPECT_EQ(c.field(b.demod), c.expected) << c.id;
-    }
-    EXPECT_TRUE(b.i2c.writes().empty());
-    EXPECT_EQ(b.demod.savedRegisterCount, 1);
+    const uint32_t set[][2] = {{7, 5}, {11, 200}, {13, 7}, {20, 5}, {21, 7}, {24, 2}, {25, 1},
+                               {44, 0x10000}, {50, 7}, {60, 3}, {72, 5}, {74, 2}, {75, 1}};
+    for (const auto& c : set)
+        EXPECT_EQ(kit_demod_SetConfig(&b.demod, c[0], c[1]), 0u) << c[0];
+    const kit_demod_t& d = b.demod;
+    EXPECT_EQ((std::vector<uint32_t>{d.serialTsClockRow, d.parallelTsClock, d.tsClockGating, d.serialTsRate, d.tunerFilter,
+                                     d.ifSpectrumInverted, d.blindTuneT2First, d.satIQInverted, d.satSearch,
+                                     d.tlvOutputDvbc2, d.tlvRateSerialDvbc2, d.tlvRateParallelDvbc2,
+                                     d.tlvRateParallelSystem10}),
+              (std::vector<uint32_t>{1, 200, 1, 5, 7, 1, 1, 1, 7, 1, 5, 2, 1}));
+    EXPECT_EQ(std::make_tuple(b.i2c.writes().size(), b.demod.savedRegisterCount), std::make_tuple(size_t(0), uint8_t(1)));
 }
 
 TEST(KitConfig, FailuresAndThePowerOnSetSurvivingShutdown)
@@ -268,8 +250,8 @@ TEST(KitOutput, TlvClockTablesRowByRow)
         b.i2c.setReg(SLVT, 0x01, 0xCF, p.cf);
         b.i2c.clearLog();
         ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, p.system), 0u);
-        EXPECT_EQ(std::make_pair(b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x00, 0x33)),
-                  std::make_pair(kParallelTlv[p.row][3], kParallelTlv[p.row][2]));
+        EXPECT_EQ(std::make_tuple(b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x00, 0x33)),
+                  std::make_tuple(kParallelTlv[p.row][3], kParallelTlv[p.row][2]));
         EXPECT_TRUE(b.i2c.writesTo(SLVT, 0x01) == (std::vector<std::pair<int, int>>{{0xE7, 1}}));
     }
     EXPECT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBC), 1u);

@@ -82,15 +82,13 @@ TEST(KitDvbc2Sequencer, DirectTuneWithoutNotch)
     Dvbc2Stepper d{b.demod, [&] { chip(); }};
     const kit_dvbc2_tune_param_t p = {kCentre, KIT_DTV_BW_8_MHZ, 3, 7, 0, 0};
     EXPECT_EQ(d.run(p), 0u);
-    EXPECT_EQ(d.walk(), (std::vector<uint32_t>{0, 1, 10, 11, 12}));
-    EXPECT_EQ(d.tunerMoves, (std::vector<uint32_t>{kCentre}));
-    EXPECT_EQ(std::make_pair(b.demod.state, b.demod.system), (std::pair<uint32_t, uint32_t>(KIT_DEMOD_STATE_ACTIVE, KIT_DTV_SYSTEM_DVBC2)));
+    EXPECT_EQ(std::make_tuple(d.walk(), d.tunerMoves, b.demod.system),
+              std::make_tuple(std::vector<uint32_t>{0, 1, 10, 11, 12}, std::vector<uint32_t>{kCentre}, KIT_DTV_SYSTEM_DVBC2));
     // The data slice at the centre's word with its ids, then (after the lock) the first trial.
     const auto slice = b.i2c.writesTo(SLVT, 0x50);
-    const std::vector<std::pair<int, int>> tail = {{0x7A, 0x03}, {0x7B, 0x3D}, {0x7C, 0x80}, {0x7D, 0x02},
-                                                   {0x7E, 3},    {0x7F, 7},    {0x87, 0x01}, {0x6F, 0x01}};
-    ASSERT_GE(slice.size(), tail.size());
-    EXPECT_EQ(decltype(slice)(slice.end() - 8, slice.end()), tail);
+    ASSERT_GE(slice.size(), 8u);
+    EXPECT_EQ(decltype(slice)(slice.end() - 8, slice.end()),
+              (decltype(slice){{0x7A, 0x03}, {0x7B, 0x3D}, {0x7C, 0x80}, {0x7D, 0x02}, {0x7E, 3}, {0x7F, 7}, {0x87, 0x01}, {0x6F, 0x01}}));
 
     // A data-slice frequency of its own moves the tuner there instead.
     Dvbc2Stepper again{b.demod, [&] { chip(); }};
@@ -108,41 +106,37 @@ TEST(KitDvbc2Sequencer, NotchPathWalkArithmeticAndTheDataSliceTune)
             c.i2c.clearLog(), c.chip.seen = 0;
     };
     EXPECT_EQ(c.driver.run(c.param), 0u);
-    EXPECT_EQ(c.driver.walk(), (std::vector<uint32_t>{0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    EXPECT_EQ(c.driver.tunerMoves, (std::vector<uint32_t>{kCentre, kCentre}));
     const kit_dvbc2_tune_seq_t& s = c.driver.seq;
     // 13 pilot spacings down, away from the notch.
-    EXPECT_EQ(std::make_tuple(s.baseWord, s.adjustedWord, s.aciFilterIndex, s.aciWord, s.offsetWord),
-              std::make_tuple(212352u, 212040u, 3, 612, 0x1380));
+    EXPECT_EQ(std::make_tuple(c.driver.walk(), c.driver.tunerMoves, s.baseWord, s.adjustedWord, s.aciFilterIndex, s.aciWord,
+                              s.offsetWord),
+              std::make_tuple(std::vector<uint32_t>{0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+                              std::vector<uint32_t>{kCentre, kCentre}, 212352u, 212040u, 3, 612, 0x1380));
 
     // What the data-slice tune wrote, from state 9 on (the lock wait writes nothing).
-    std::vector<Step> expected = bytes(0x50, 0x7A, {0x03, 0x3C, 0x48, 0x02, 3, 7});
-    append(expected, {W(SLVT, 0x50, 0x87, 0x01), W(SLVT, 0x27, 0xF4, 0x02), W(SLVT, 0x27, 0xF5, 0x64),
-                      W(SLVT, 0x27, 0x51, 0xA0)});
-    append(expected, bytes(0x27, 0x73, {0x0F, 0x3F, 0x3F, 0x3F}));
-    append(expected, bytes(0x20, 0x9F, {0x15, 0x00, 0x12, 0x34, 0x56}));
-    append(expected, {W(SLVT, 0x27, 0xC9, 0x03), W(SLVT, 0x20, 0xC2, 0x11)});
-    append(expected, bytes(0x2A, 0x20, {0x16, 0xF0, 0x2B, 0xD8, 0x16, 0x16, 0xF0, 0x2C, 0xD8, 0x16}));
     std::vector<Step> copy;
     for (int r = 0x15; r <= 0x2A; ++r)
         copy.push_back(W(SLVT, 0x50, 0x40 + r, s.l1[r - 0x14]));
-    append(expected, copy);
-    append(expected, bytes(0x50, 0x6B, {0x13, 0x80, 0x02, 0x01}));
-    append(expected, {W(SLVT, 0x50, 0x6F, 0x41), W(SLVT, 0, 0xFE, 1), W(SLVT, 0, 0xC3, 0),
-                      W(SLVT, 0x50, 0x6F, 0x41)});  // the first trial after the lock
-    EXPECT_EQ(c.i2c.writes(), expected);
+    EXPECT_EQ(c.i2c.writes(),
+              (bytes(0x50, 0x7A, {0x03, 0x3C, 0x48, 0x02, 3, 7}) +
+               std::vector<Step>{W(SLVT, 0x50, 0x87, 0x01), W(SLVT, 0x27, 0xF4, 0x02), W(SLVT, 0x27, 0xF5, 0x64), W(SLVT, 0x27, 0x51, 0xA0)} +
+               bytes(0x27, 0x73, {0x0F, 0x3F, 0x3F, 0x3F}) + bytes(0x20, 0x9F, {0x15, 0x00, 0x12, 0x34, 0x56}) +
+               std::vector<Step>{W(SLVT, 0x27, 0xC9, 0x03), W(SLVT, 0x20, 0xC2, 0x11)} +
+               bytes(0x2A, 0x20, {0x16, 0xF0, 0x2B, 0xD8, 0x16, 0x16, 0xF0, 0x2C, 0xD8, 0x16}) + copy +
+               bytes(0x50, 0x6B, {0x13, 0x80, 0x02, 0x01}) +
+               std::vector<Step>{W(SLVT, 0x50, 0x6F, 0x41), W(SLVT, 0, 0xFE, 1), W(SLVT, 0, 0xC3, 0),
+                                 W(SLVT, 0x50, 0x6F, 0x41)}));  // the first trial after the lock
 }
 
 TEST(KitDvbc2Sequencer, NotchArithmeticByLayerOneBytes)
 {
-    struct Case {
+    const struct {
         const char* what;
         std::vector<std::array<int, 2>> notches;
         int enables, dxBit;
         uint32_t adjusted;
         int aciIndex, aciWord, offset;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"above", {{700, 760}}, 0x04, 0, 212040, 3, 612, 4992}, {"below", {{100, 200}}, 0x04, 0, 212760, 3, 591, -6528},
         {"both sides", {{100, 200}, {700, 760}}, 0x06, 0, 212448, 3, 560, -1536},
         {"wide", {{100, 400}}, 0x04, 0, 213144, 2, 487, -12672},
@@ -151,7 +145,7 @@ TEST(KitDvbc2Sequencer, NotchArithmeticByLayerOneBytes)
         {"the whole block, edges inside", {{0, 852}}, 0x1C, 0, 214056, 0, 200, -27264},
         {"12-carrier pilots", {{700, 760}}, 0x04, 0x10, 210840, 3, 612, 4992},
     };
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         NotchedChannel c;
         for (size_t j = 0; j < k.notches.size(); ++j)
             c.notch(static_cast<int>(j), k.notches[j][0], k.notches[j][1]);
@@ -169,18 +163,17 @@ TEST(KitDvbc2Sequencer, NotchArithmeticByLayerOneBytes)
 
 TEST(KitDvbc2Sequencer, LayerOneBytesItCannotComputeWith)
 {
-    struct Case {
+    const struct {
         const char* what;
         std::array<int, 2> notch;
         int startHigh;
         kit_result_t result;
         uint32_t stopsIn;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"notch ending before it starts", {760, 700}, 0x03, 10, 6}, {"notch beyond the block", {700, 853}, 0x03, 10, 6},
         {"base word beyond 24 bits", {700, 760}, 0xFF, 1, 4},
     };
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         NotchedChannel c;
         c.notch(0, k.notch[0], k.notch[1]);
         setBytes(c.i2c, 0x52, 0x24, {k.startHigh, 0xFF, 0xFF});
@@ -211,9 +204,8 @@ TEST(KitDvbc2Sequencer, LayerOneTimeOutsEarlyUnlockAndTheLockWait)
         EXPECT_EQ(c.driver.run(c.param), 5u) << round;
         const std::vector<uint32_t> walk = c.driver.walk();
         ASSERT_GE(walk.size(), 2u);
-        EXPECT_EQ(std::vector<uint32_t>(walk.end() - 2, walk.end()), (std::vector<uint32_t>{round, 12}));
+        EXPECT_EQ(std::make_tuple(walk[walk.size() - 2], walk.back(), c.driver.seq.running), std::make_tuple(round, 12u, 0));
         EXPECT_NEAR(double(nowMs() - roundStart), 2020, 20) << round;
-        EXPECT_EQ(c.driver.seq.running, 0);
     }
 
     // Early unlock while the layer-1 data is awaited.
@@ -229,12 +221,11 @@ TEST(KitDvbc2Sequencer, LayerOneTimeOutsEarlyUnlockAndTheLockWait)
 
     // The lock wait: a TS lock, or in scan mode the demodulator lock only; unlock; time-out;
     // a sync state the chip does not have.
-    struct Lock {
+    const struct {
         uint8_t sync, scan;
         kit_result_t result;
-    };
-    const Lock locks[] = {{0x26, 0, 0}, {0x06, 1, 0}, {0x06, 0, 5}, {0x16, 0, 6}, {0x00, 1, 5}, {0x07, 0, 4}};
-    for (const Lock& l : locks) {
+    } locks[] = {{0x26, 0, 0}, {0x06, 1, 0}, {0x06, 0, 5}, {0x16, 0, 6}, {0x00, 1, 5}, {0x07, 0, 4}};
+    for (const auto& l : locks) {
         DemodBench b;
         ASSERT_EQ(b.initialize(), 0u);
         b.demod.scanMode = l.scan;
@@ -267,13 +258,12 @@ TEST(KitDvbc2Sequencer, ACancelledTuneLeavesAHandleTheNextTuneCanUse)
     c.chip.seen = 0;
     Dvbc2Stepper next{c.demod, [&c] { c.chip(); }};
     EXPECT_EQ(next.run({kCentre, KIT_DTV_BW_8_MHZ, 0, 0, 0, 0}), 0u);
-    EXPECT_EQ(next.walk(), (std::vector<uint32_t>{0, 1, 10, 11, 12}));
     const auto& w = c.i2c.writes();
     ASSERT_FALSE(w.empty());
-    EXPECT_EQ(w.front(), W(SLVT, 0, 0xC3, 1));
-    EXPECT_TRUE(std::find(w.begin(), w.end(), W(SLVX, 0, 0x17, 0x05)) == w.end());
     // The preset's offset word released and the widest filter back.
-    EXPECT_EQ(std::make_pair(c.i2c.reg(SLVT, 0x50, 0x6B), c.i2c.reg(SLVT, 0x2A, 0x20)), (std::pair<uint8_t, uint8_t>(0, 0x16)));
+    EXPECT_EQ(std::make_tuple(next.walk(), w.front(), std::count(w.begin(), w.end(), W(SLVX, 0, 0x17, 0x05)),
+                              c.i2c.reg(SLVT, 0x50, 0x6B), c.i2c.reg(SLVT, 0x2A, 0x20)),
+              std::make_tuple(std::vector<uint32_t>{0, 1, 10, 11, 12}, W(SLVT, 0, 0xC3, 1), 0, 0, 0x16));
 
     // Steps need a handle asleep or active, and a state the sequencer has.
     kit_dvbc2_tune_seq_t seq{};
@@ -319,17 +309,16 @@ TEST(KitDvbc2Search, DataSlicesAndPlpsOfOneFrequency)
             moves.push_back(seq.retuneFreqKHz), seq.tunerRetune = 0;
         ASSERT_EQ(seq.waitMs, 0u);
     }
-    EXPECT_EQ(seq.result, 0u);
-    EXPECT_EQ(moves, (std::vector<uint32_t>{kCentre}));
     std::vector<std::array<uint32_t, 5>> found;  // kHz, bandwidth, data slice, PLP, notch
     for (uint32_t i = 0; i < seq.entryCount; ++i) {
         const kit_dvbc2_tune_param_t& e = seq.entries[i];
         found.push_back({e.centerFreqKHz, e.bandwidth, e.dataSliceId, e.dataPlpId, e.isNotch});
     }
-    EXPECT_EQ(found, (std::vector<std::array<uint32_t, 5>>{
-                         {474000, 8, 7, 1, 0}, {474000, 8, 7, 2, 0}, {469714, 8, 9, 5, 1}}));  // a notch near slice 9
-    EXPECT_EQ(seq.nextFreqKHz, 480250u);  // past the system's 142 pilot spacings
-    EXPECT_TRUE(freezeReleased(f));
+    // A notch near slice 9; the next frequency past the system's 142 pilot spacings.
+    EXPECT_EQ(std::make_tuple(seq.result, moves, found, seq.nextFreqKHz, freezeReleased(f)),
+              std::make_tuple(0u, std::vector<uint32_t>{kCentre},
+                              std::vector<std::array<uint32_t, 5>>{{474000, 8, 7, 1, 0}, {474000, 8, 7, 2, 0}, {469714, 8, 9, 5, 1}},
+                              480250u, true));
 
     // Nothing at a frequency: the lock wait gives up after 2 s and the search steps on.
     DemodBench e;

@@ -1,6 +1,6 @@
 // The DVB-T2 monitors on the fake register files: signalling decoding, the data-PLP list at its
-// capacity, error rates at their windows and beyond 32 bits, rates, quality, offsets, the
-// analysis monitors, and the freeze released on every path.
+// capacity, error rates at their windows and beyond 32 bits, rates, quality, offsets and the
+// analysis monitors.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_demod_dvbt2.h"
@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 using namespace kittest;
@@ -208,6 +209,11 @@ TEST(KitDvbt2Monitor, TsRateSnrAndAverages)
     };
     for (auto [v, value] : {std::pair{1, -9000}, {3000, 26900}, {10876, 40000}, {20000, 40000}, {0, 0}})
         rows.push_back({{{0x20, 0x28, {v >> 8, v & 0xFF}}}, snr, v ? 0u : 4u, value});
+    // The MER in fixed point: demodulator lock is enough, TS lock is not needed; not before it.
+    const Monitor mer = monitor(kit_demod_dvbt2_adv_monitor_MER);
+    for (auto [sync, v, result, value] : {std::array<int, 4>{0x26, 0x0FA0, 0, 29979}, {0x06, 1000, 0, 23979},
+                                          {0x26, 0xFFFF, 0, 42079}, {0x26, 0, 4, 0}, {0x25, 0x0FA0, 4, 0}, {0x07, 0x0FA0, 4, 0}})
+        rows.push_back({{{0x20, 0x10, {sync}}, {0x20, 0x2C, {v >> 8, v & 0xFF}}}, mer, kit_result_t(result), value});
     expectReadings(b, rows);
 }
 
@@ -352,37 +358,4 @@ TEST(KitDvbt2Monitor, AnalysisRangesPointsAndTimeOut)
     EXPECT_EQ(b.regWrites(0x21), (std::vector<std::pair<int, int>>{{0x97, 0}}));
     b.set(SLVT, 0x24, 0x16, {17});
     EXPECT_EQ(value(kit_demod_dvbt2_adv_monitor_LDPCIter, &b.demod), 17u);
-}
-
-TEST(KitDvbt2Monitor, NotReadyAndFailuresLeaveTheFreezeReleased)
-{
-    using Call = std::function<kit_result_t(kit_demod_t*)>;
-    uint32_t u = 0;
-    int32_t s = 0;
-    kit_dvbt2_ofdm_t ofdm;
-    kit_dvbt2_l1post_t post;
-    kit_dvbt2_plp_t plp;
-    const std::vector<std::pair<const char*, Call>> calls = {
-        {"offset", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_CarrierOffset(d, &s); }},
-        {"ofdm", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_OFDM(d, &ofdm); }},
-        {"plp", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_ActivePLP(d, KIT_DVBT2_PLP_DATA, &plp); }},
-        {"post", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_L1Post(d, &post); }},
-        {"qam", [&](kit_demod_t* d) { return kit_demod_dvbt2_monitor_QAM(d, KIT_DVBT2_PLP_COMMON, &u); }},
-        {"mer", [&](kit_demod_t* d) { return kit_demod_dvbt2_adv_monitor_MER(d, &s); }},
-    };
-    for (const auto& call : calls) {
-        T2Bench b;
-        b.set(SLVT, 0x20, 0x10, {0x04});  // sync state 4, no TS lock
-        b.set(SLVT, 0x22, 0x12, {0x00});  // no L1-post
-        EXPECT_EQ(call.second(&b.demod), 4u) << call.first;
-        EXPECT_FALSE(b.frozen()) << call.first;
-        T2Bench f;
-        f.i2c.failRegister(SLVT, 0x22, 0x12);
-        f.i2c.failRegister(SLVT, 0x20, 0x10);
-        EXPECT_EQ(call.second(&f.demod), 2u) << call.first;
-        EXPECT_FALSE(f.frozen()) << call.first;
-        f.activeOn(KIT_DTV_SYSTEM_DVBT, KIT_DTV_BW_8_MHZ);
-        EXPECT_EQ(call.second(&f.demod), 3u) << call.first;
-        EXPECT_TRUE(f.i2c.writes().empty()) << call.first;
-    }
 }

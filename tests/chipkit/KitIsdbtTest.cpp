@@ -127,6 +127,11 @@ TEST(KitIsdbtTune, NormalAndEmergencyWarningTrails)
         EXPECT_EQ(kit_demod_isdbt_EWSTune(&b.demod, &p), 3u);
         EXPECT_TRUE(b.i2c.writes().empty());
     }
+    const kit_isdbt_tune_param_t k8 = {473143, KIT_DTV_BW_8_MHZ};
+    ASSERT_EQ(kit_demod_isdbt_Tune(&b.demod, &k8), 0u);
+    EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0x10, 0x9F), b.i2c.reg(SLVT, 0x10, 0xA6), b.i2c.reg(SLVT, 0x10, 0xB6),
+                                b.i2c.reg(SLVT, 0x10, 0xB7), b.i2c.reg(SLVT, 0x10, 0xB8), b.i2c.reg(SLVT, 0x10, 0xD7)}),
+              (std::vector<int>{0x11, 0x2F, 0x19, 0x55, 0x55, 0}));
 }
 
 TEST(KitIsdbtMonitor, LocksTmccModeAndOffsets)

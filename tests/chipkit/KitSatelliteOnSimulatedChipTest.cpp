@@ -1,12 +1,10 @@
-// The satellite parts of the kit on the simulated demodulator: tunes lock only what they are
-// tuned and programmed for, monitors read the scene's carrier back, DiSEqC goes out and replies
-// come back, and the blind scan, symbol-rate search and user-band search find what is there.
+// The satellite parts of the kit on the simulated demodulator: DiSEqC goes out and replies come
+// back, and the blind scan, symbol-rate search, user-band search and CW detection find what is
+// there.
 #include "KitOnChip.h"
 #include "SatBench.h"
 #include "chipkit/kit_demod.h"
-#include "chipkit/kit_demod_config.h"
 #include "chipkit/kit_demod_dvbs_s2.h"
-#include "chipkit/kit_demod_dvbs_s2_monitor.h"
 #include "chipkit/kit_demod_sat_device_ctrl.h"
 #include "chipkit/kit_diseqc_command.h"
 #include "chipkit/kit_integ_dvbs_s2.h"
@@ -24,12 +22,11 @@ using namespace kittest;
 
 namespace {
 
-DigitalChannel channel(Modulation m, const char* codeRate, bool pilots = false)
+DigitalChannel channel(Modulation m, const char* codeRate)
 {
     DigitalChannel d;
     d.modulation = m;
     d.codeRate = codeRate;
-    d.pilots = pilots;
     return d;
 }
 
@@ -42,81 +39,13 @@ struct SatOnChip : KitOnChip {
         tuner.onTune = [this](uint32_t kHz) { chip->setTunedFrequencyHz(kHz * 1000.0); };
         integ = integrationOf(demod, &tuner, &lnb);
     }
-    kit_result_t tune(kit_dtv_system_t system, uint32_t kHz, uint32_t ksps)
-    {
-        const kit_dvbs_s2_tune_param_t p = {system, kHz, ksps};
-        return kit_integ_dvbs_s2_Tune(&integ, &p);
-    }
     uint64_t nowMs() { return board.clock().monotonicMs(); }
 
     FakeSatTuner tuner;
     FakeLnbc lnb;
-    kit_integ_t integ;
 };
 
 } // namespace
-
-TEST(KitSatelliteOnChip, TuneLocksWithinTheCaptureRangeAndTwoPercentOfTheRate)
-{
-    const struct {
-        const char* what;
-        const char* standard;
-        kit_dtv_system_t system;
-        uint32_t kHz, ksps;
-        kit_result_t result;
-    } cases[] = {
-        {"DVB-S2 as it is", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1200000, 27500, 0},
-        {"rate 3 % off", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1200000, 28325, 5},
-        {"tuned 5 MHz off", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1205000, 27500, 5},
-        {"DVB-S2 tuned as DVB-S", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS, 1200000, 27500, 5},
-        {"DVB-S as it is", standard::kDvbS, KIT_DTV_SYSTEM_DVBS, 1200000, 27500, 0},
-        {"nothing there", standard::kDvbS2, KIT_DTV_SYSTEM_DVBS2, 1400000, 27500, 5},
-    };
-    for (const auto& c : cases) {
-        SatOnChip s;
-        s.scene->addSatellite(1200e6, 27.5e6, c.standard, 12, channel(Modulation::Qpsk, "3/4", true));
-        EXPECT_EQ(s.tune(c.system, c.kHz, c.ksps), c.result) << c.what;
-        EXPECT_EQ(s.chip->tsLocked(), c.result == 0) << c.what;
-        EXPECT_TRUE(s.freezeReleased()) << c.what;
-    }
-}
-
-TEST(KitSatelliteOnChip, MonitorsReadTheCarrierBack)
-{
-    const struct {
-        const char* standard;
-        Modulation modulation;
-        const char* codeRate;
-        bool pilots;
-        double cnDb;
-        kit_dtv_system_t expectedSystem;
-        uint32_t modulationCode, codeRateCode;
-    } cases[] = {
-        {standard::kDvbS2, Modulation::Psk8, "3/4", true, 12, KIT_DTV_SYSTEM_DVBS2, 1, 6},
-        {standard::kDvbS, Modulation::Qpsk, "7/8", false, 15, KIT_DTV_SYSTEM_DVBS, 0, 4},
-    };
-    for (const auto& c : cases) {
-        SatOnChip s;
-        s.scene->addSatellite(1550e6, 22e6, c.standard, c.cnDb, channel(c.modulation, c.codeRate, c.pilots));
-        s.tuner.landingErrorKHz = -400;  // the carrier lies 400 kHz above where the tuner lands
-        ASSERT_EQ(s.tune(KIT_DTV_SYSTEM_ANY, 1550000, 22000), 0u) << c.standard;
-        kit_demod_t* d = &s.demod;
-        EXPECT_EQ(value(kit_demod_dvbs_s2_monitor_System, d), c.expectedSystem);
-        EXPECT_NEAR(value(kit_demod_dvbs_s2_monitor_SymbolRate, d), 22e6, 22e6 * 1e-4);
-        EXPECT_NEAR(value(kit_demod_dvbs_s2_monitor_CarrierOffset, d), 400, 1);
-        EXPECT_NEAR(value(kit_demod_dvbs_s2_monitor_CNR, d), c.cnDb * 1000, 40) << c.standard;
-        if (c.expectedSystem == KIT_DTV_SYSTEM_DVBS2) {
-            const kit_dvbs2_plscode_t pls = value(kit_demod_dvbs2_monitor_PLSCode, d);
-            const kit_dvbs2_bbheader_t h = value(kit_demod_dvbs2_monitor_BBHeader, d);
-            EXPECT_EQ(std::make_tuple(pls.modulation, pls.codeRate, pls.isPilotOn, h.syncByte, h.userPacketLength),
-                      std::make_tuple(c.modulationCode, c.codeRateCode, c.pilots, 0x47, 1504));
-        } else {
-            EXPECT_EQ(value(kit_demod_dvbs_monitor_CodeRate, d), c.codeRateCode);
-        }
-        EXPECT_TRUE(s.freezeReleased());
-        EXPECT_EQ(s.chip->freezeCount(), s.chip->releaseCount());
-    }
-}
 
 TEST(KitSatelliteOnChip, DiseqcGoesOutAndRepliesComeBack)
 {

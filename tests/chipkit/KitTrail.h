@@ -35,6 +35,18 @@ inline std::vector<Step> bytes(int bank, int reg, std::initializer_list<int> val
     return burst(SLVT, bank, reg, values);
 }
 
+// The chip's core woken into a standard (SLVX 0x17 code) and put back to sleep.
+inline std::vector<Step> coreWake(int code)
+{
+    return {W(SLVX, 0, 0x17, code), W(SLVT, 0, 0xA9, 0), W(SLVT, 0, 0x2C, 1), W(SLVT, 0, 0x4B, 0x74),
+            W(SLVT, 0, 0x49, 0),    W(SLVX, 0, 0x18, 0)};
+}
+inline std::vector<Step> coreSleep()
+{
+    return {W(SLVX, 0, 0x18, 1), W(SLVT, 0, 0x49, 0x33), W(SLVT, 0, 0x4B, 0x21), W(SLVT, 0, 0xFE, 0x01),
+            W(SLVT, 0, 0x2C, 0), W(SLVT, 0, 0xA9, 0),    W(SLVX, 0, 0x17, 0x01)};
+}
+
 // What a helper of the kit core writes on a chip fresh from initialise.
 inline std::vector<Step> writesOf(const std::function<void(kit_demod_t*)>& call)
 {

@@ -108,20 +108,19 @@ TEST(KitTunerCreate, FieldsAndForbiddenCombinations)
 
 TEST(KitTunerInitialize, StartUpTrailsForTheProgramsFlags)
 {
-    TunerBench b;
-    ASSERT_EQ(kit_cxd2858_Initialize(&b.tuner), 0u);
-    EXPECT_EQ(b.i2c.trail(), startUpTrail({0x18, 0x84, 0xA6, 0x83}));
-    EXPECT_EQ(b.tuner.state, KIT_CXD2858_STATE_SLEEP);
-
-    // The oscillator left to the board: no drive or load of the driver's own.
-    TunerBench e(kExternalXtalFlags);
-    ASSERT_EQ(kit_cxd2858_Initialize(&e.tuner), 0u);
-    EXPECT_EQ(e.i2c.trail(), startUpTrail({0x18, 0x00, 0x00, 0x83}));
-
-    // Oscillator off while asleep, 16 MHz crystal: switched off at the end.
-    TunerBench o(kOscOffFlags, KIT_CXD2858_XTAL_16000KHZ);
-    ASSERT_EQ(kit_cxd2858_Initialize(&o.tuner), 0u);
-    EXPECT_EQ(o.i2c.trail(), cat({startUpTrail({0x10, 0x84, 0xB3, 0x83}), kOscOff}));
+    // The oscillator left to the board: no drive or load of the driver's own; off while asleep
+    // with a 16 MHz crystal: switched off at the end.
+    const struct {
+        uint32_t flags, xtal;
+        std::vector<Step> trail;
+    } cases[] = {{kProgramFlags, KIT_CXD2858_XTAL_24000KHZ, startUpTrail({0x18, 0x84, 0xA6, 0x83})},
+                 {kExternalXtalFlags, KIT_CXD2858_XTAL_24000KHZ, startUpTrail({0x18, 0x00, 0x00, 0x83})},
+                 {kOscOffFlags, KIT_CXD2858_XTAL_16000KHZ, cat({startUpTrail({0x10, 0x84, 0xB3, 0x83}), kOscOff})}};
+    for (const auto& c : cases) {
+        TunerBench b(c.flags, c.xtal);
+        ASSERT_EQ(kit_cxd2858_Initialize(&b.tuner), 0u);
+        EXPECT_EQ(std::make_tuple(b.i2c.trail(), b.tuner.state), std::make_tuple(c.trail, KIT_CXD2858_STATE_SLEEP));
+    }
 }
 
 TEST(KitTunerInitialize, FlagFieldsSelectTheLevelRegistersAndTheCalibrationTune)
@@ -172,8 +171,7 @@ TEST(KitTunerInitialize, ChipAndStatusErrors)
     }
     TunerBench s;
     s.i2c.setReg(0x1A, 0x01);
-    EXPECT_EQ(kit_cxd2858_Initialize(&s.tuner), 4u);
-    EXPECT_EQ(s.tuner.state, KIT_CXD2858_STATE_INVALID);
+    EXPECT_EQ(std::make_tuple(kit_cxd2858_Initialize(&s.tuner), s.tuner.state), std::make_tuple(4u, KIT_CXD2858_STATE_INVALID));
 
     for (uint32_t flags : {kProgramFlags | (3u << 22), kProgramFlags | (3u << 20), 0x5000u}) {
         TunerBench b(flags);
@@ -213,9 +211,10 @@ TEST(KitTunerTerrestrial, CableTuneFromSleepAndItsEnd)
     EXPECT_EQ(kit_cxd2858_terr_TuneEnd(&b.tuner), 0u);
     EXPECT_EQ(b.i2c.trail(), kTuneEnd);
 
-    TunerBench s;
-    EXPECT_EQ(kit_cxd2858_terr_TuneEnd(&s.tuner), 3u);
-    EXPECT_EQ(kit_cxd2858_terr_Tune(&s.tuner, 474000, 24), 3u);  // created, never initialised
+    TunerBench s;  // created, never initialised
+    EXPECT_EQ((std::vector<kit_result_t>{kit_cxd2858_terr_TuneEnd(&s.tuner), kit_cxd2858_terr_Tune(&s.tuner, 474000, 24),
+                                         kit_cxd2858_Sleep(&s.tuner), kit_cxd2858_RFFilterConfig(&s.tuner, 1, 2)}),
+              std::vector<kit_result_t>(4, 3));
     EXPECT_EQ(s.i2c.accesses(), 0);
 }
 
@@ -285,7 +284,7 @@ TEST(KitTunerTerrestrial, LimitsAreCheckedBeforeAnyRegister)
         kit_result_t result;
     } cases[] = {
         {999, 17, 7},     {1000, 17, 0},     {1048575, 17, 0}, {1048576, 17, 7},  // 20-bit frequency field
-        {1200000, 17, 7}, {1200001, 17, 7},  {474000, 0, 1},   {474000, 29, 1}, {474000, 28, 0}, {474000, 1, 0},
+        {474000, 0, 1},   {474000, 29, 1},  {474000, 28, 0},  {474000, 1, 0},
     };
     for (const auto& c : cases) {
         TunerBench b;
@@ -293,8 +292,7 @@ TEST(KitTunerTerrestrial, LimitsAreCheckedBeforeAnyRegister)
         const int before = b.i2c.accesses();
         EXPECT_EQ(kit_cxd2858_terr_Tune(&b.tuner, c.kHz, c.system), c.result) << c.kHz << " " << c.system;
         if (c.result != 0) {
-            EXPECT_EQ(b.i2c.accesses(), before);
-            EXPECT_EQ(b.tuner.state, KIT_CXD2858_STATE_SLEEP);
+            EXPECT_EQ(std::make_tuple(b.i2c.accesses(), b.tuner.state), std::make_tuple(before, KIT_CXD2858_STATE_SLEEP));
         }
     }
 }
@@ -334,11 +332,7 @@ TEST(KitTunerSatellite, TuneFromTheTerrestrialHalfThenSleep)
     b.i2c.clearLog();
     ASSERT_EQ(kit_cxd2858_terr_Tune(&b.tuner, 474000, 24), 0u);
     const auto t = b.i2c.trail();
-    EXPECT_EQ(std::vector<Step>(t.begin(), t.begin() + 6), kSatFin);
-    EXPECT_EQ(t[6], W(0x01, 0x00));
-
-    TunerBench created;
-    EXPECT_EQ(kit_cxd2858_Sleep(&created.tuner), 3u);
+    EXPECT_EQ(std::vector<Step>(t.begin(), t.begin() + 7), cat({kSatFin, {W(0x01, 0x00)}}));
 }
 
 TEST(KitTunerSatellite, FrequencyStepsCutOffAndLimits)
@@ -512,6 +506,4 @@ TEST(KitTunerSmallOperations, PortsFilterAndExternalControl)
     ASSERT_EQ(kit_cxd2858_RFFilterConfig(&b.tuner, 0x12, 0x34), 0u);
     EXPECT_EQ(std::make_tuple(b.i2c.trail().front(), b.i2c.trail().size()), std::make_tuple(W(0x87, {0xC4, 0x40}), size_t(7)))
         << "active: the oscillator is running";
-    TunerBench created;
-    EXPECT_EQ(kit_cxd2858_RFFilterConfig(&created.tuner, 1, 2), 3u);
 }

@@ -1,6 +1,6 @@
 // A demodulator asleep on the fake register files, with what the terrestrial-standard tests
-// share: burst steps, the output-side writes the kit core makes inside a tune, a handle made
-// active on a system, and whether a monitor left the freeze on.
+// share: the output-side writes the kit core makes inside a tune, a handle made active on a
+// system, and whether a monitor left the freeze on.
 #pragma once
 
 #include "KitTrail.h"
@@ -11,18 +11,6 @@
 #include <vector>
 
 namespace kittest {
-
-// The chip's core woken into a standard (SLVX 0x17 code) and put back to sleep.
-inline std::vector<Step> coreWake(int code)
-{
-    return {W(SLVX, 0, 0x17, code), W(SLVT, 0, 0xA9, 0), W(SLVT, 0, 0x2C, 1), W(SLVT, 0, 0x4B, 0x74),
-            W(SLVT, 0, 0x49, 0),    W(SLVX, 0, 0x18, 0)};
-}
-inline std::vector<Step> coreSleep()
-{
-    return {W(SLVX, 0, 0x18, 1), W(SLVT, 0, 0x49, 0x33), W(SLVT, 0, 0x4B, 0x21), W(SLVT, 0, 0xFE, 0x01),
-            W(SLVT, 0, 0x2C, 0), W(SLVT, 0, 0xA9, 0),    W(SLVX, 0, 0x17, 0x01)};
-}
 
 struct TerrBench : DemodBench {
     TerrBench() { EXPECT_EQ(initialize(), 0u); }

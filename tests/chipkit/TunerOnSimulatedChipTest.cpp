@@ -1,6 +1,6 @@
-// The tuner driver on the simulated CXD2858 behind the simulated demodulator's gate: the
-// gate is the only way in, the chip decodes what the driver programs, its RSSI follows the
-// scene through the band path, and the demodulator receives only what the tuner is on.
+// The integration layer with the real tuner driver on the simulated tuner behind the simulated
+// demodulator's gate: it locks where the tuner is on a channel, scans find every channel and
+// data PLP of the network, and the gate is never passed shut.
 #include "ChipModels.h"
 #include "Cxd2858Model.h"
 #include "KitOnChip.h"
@@ -14,222 +14,13 @@
 #include "chipkit/kit_integ_dvbt_t2.h"
 #include "common/BoardWiring.h"
 #include "common/embedded_timers.h"
-#include "hw/ADF4350.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <tuple>
 
 using namespace platform::sim;
-
-namespace {
-
-// The demodulator and its tuner on the board, with the RF chips and the band path in front,
-// driven by the kit over the board's bus.
-struct TunerOnChip : kittest::KitOnChip {
-    ChipModels chips = installChipModels(*board);
-    std::shared_ptr<RfFrontEndModel> frontEnd = installRfFrontEnd(*board, scene);
-    std::shared_ptr<Cxd2858Model> model = installCxd2858(*board, chip, scene, frontEnd);
-    kit_cxd2858_t tuner;
-
-    TunerOnChip()
-    {
-        kit_cxd2858_Create(&tuner, KIT_CXD2858_XTAL_24000KHZ, 0xC0, &i2c, 0x4000);
-        kit_demod_Initialize(&demod);
-        band(2);
-    }
-    void gate(bool open) { kit_demod_I2cRepeaterEnable(&demod, open ? 1 : 0); }
-    // A tuner call with the gate open around it, as the driver library makes them.
-    template <class F>
-    kit_result_t call(F f)
-    {
-        gate(true);
-        const kit_result_t r = f();
-        gate(false);
-        return r;
-    }
-    kit_result_t terrTune(uint32_t kHz, uint32_t system)
-    {
-        return call([&] {
-            const kit_result_t r = kit_cxd2858_terr_Tune(&tuner, kHz, system);
-            return r != KIT_RESULT_OK ? r : kit_cxd2858_terr_TuneEnd(&tuner);
-        });
-    }
-    int32_t rssi()
-    {
-        int32_t value = 0;
-        EXPECT_EQ(call([&] { return kit_cxd2858_ReadRssi(&tuner, &value); }), 0u);
-        return value;
-    }
-    void line(int gpio, int value)
-    {
-        board->gpio().exportLine(gpio);
-        board->gpio().setDirection(gpio, "out");
-        board->gpio().setValue(gpio, std::to_string(value));
-    }
-    // The band path as the measuring chain sets it: 2 straight through, 3 down from 1600 MHz.
-    void band(int b)
-    {
-        line(wiring::gpio::SUB, 0);
-        line(wiring::gpio::SUPER, b == 3);
-        line(wiring::gpio::SUPER2, 0);
-        line(wiring::gpio::HI, 1);
-        line(wiring::gpio::ATT0, 1);  // no 20 dB pad
-        if (b == 3) {
-            lo.programaFreqPilot(3);
-            lo.rf_output_enable(true);
-        } else {
-            lo.rf_output_enable(false);
-        }
-    }
-    ADF4350 lo;
-};
-
-} // namespace
-
-TEST(TunerOnSimulatedChip, OnlyTheOpenGateReachesTheTunerAndAnythingElseIsAViolation)
-{
-    TunerOnChip t;
-    // The library's bus binding never reports a NAK, so the board has to.
-    EXPECT_EQ(kit_cxd2858_Initialize(&t.tuner), 2u);
-    EXPECT_EQ(std::make_pair(t.model->gateViolations(), t.board->log().entries("i2c-violation").size()), std::make_pair(1, size_t(1)));
-
-    // The repeater alone is not enough: the tuner path must be on too.
-    ASSERT_EQ(kit_demod_TunerI2cEnable(&t.demod, 0), 0u);
-    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 2u);
-    EXPECT_EQ(t.model->gateViolations(), 2);
-    ASSERT_EQ(kit_demod_TunerI2cEnable(&t.demod, 1), 0u);
-
-    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-    EXPECT_EQ(t.terrTune(474000, 24), 0u);
-    EXPECT_EQ(std::make_pair(t.model->gateViolations(), t.model->tuneCount()), std::make_pair(2, 1));
-}
-
-TEST(TunerOnSimulatedChip, DecodesWhatTheDriverProgrammed)
-{
-    TunerOnChip t;
-    ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-    EXPECT_EQ(std::make_pair(t.model->half(), t.model->tunedFrequencyHz().has_value()),
-              std::make_pair(Cxd2858Model::Half::Sleep, false));
-
-    // Not on the channel until the tune has ended.
-    ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_Tune(&t.tuner, 474000, 24); }), 0u);
-    EXPECT_EQ(std::make_pair(t.model->half(), t.model->tunedFrequencyHz().has_value()),
-              std::make_pair(Cxd2858Model::Half::Terrestrial, false));
-    ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_TuneEnd(&t.tuner); }), 0u);
-    EXPECT_EQ(std::make_tuple(t.model->tunedFrequencyHz().value_or(0), t.model->terrSystem(), t.model->channelBandwidthHz()),
-              std::make_tuple(474e6, 24, 8e6));
-
-    const struct {
-        uint32_t kHz, system;
-        int decoded;  // systems whose registers are equal decode as the lowest of them
-        double bandwidthHz;
-    } cases[] = {{1048575, 17, 17, 8e6}, {55250, 8, 8, 8e6}, {600000, 15, 14, 6e6}, {600000, 18, 18, 1.7e6}};
-    for (const auto& c : cases) {
-        ASSERT_EQ(t.terrTune(c.kHz, c.system), 0u);
-        EXPECT_EQ(std::make_tuple(t.model->tunedFrequencyHz().value_or(0), t.model->terrSystem(), t.model->channelBandwidthHz()),
-                  std::make_tuple(c.kHz * 1e3, c.decoded, c.bandwidthHz)) << c.system;
-    }
-
-    ASSERT_EQ(t.call([&] { return kit_cxd2858_sat_Tune(&t.tuner, 1000001, 30, 27500); }), 0u);
-    EXPECT_EQ(std::make_tuple(t.model->half(), t.model->tunedFrequencyHz().value_or(0), t.model->terrSystem()),
-              std::make_tuple(Cxd2858Model::Half::Satellite, 1000000e3, 0));
-    ASSERT_EQ(t.call([&] { return kit_cxd2858_Sleep(&t.tuner); }), 0u);
-    EXPECT_EQ(std::make_tuple(t.model->half(), t.model->input().has_value(), t.model->gateViolations()),
-              std::make_tuple(Cxd2858Model::Half::Sleep, false, 0));
-}
-
-TEST(TunerOnSimulatedChip, ChipIdAndStartUpStatusThroughTheBoardsFaults)
-{
-    TunerOnChip t;
-    t.model->setChipId(0x20);
-    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 8u);
-    t.model->setChipId(0x8F);
-    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-    const Device tuner = Device::i2c(0x60);
-    t.board->faults().stickRegister(tuner, cxd2858::kStartupStatus, 0x01);
-    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 4u);
-    t.board->faults().unstickRegister(tuner, cxd2858::kStartupStatus);
-    t.board->faults().failRegister(tuner, 0x68);
-    EXPECT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-    EXPECT_EQ(t.terrTune(474000, 24), 2u);
-    EXPECT_EQ(std::make_pair(t.tuner.state, t.model->gateViolations()), std::make_pair(uint32_t(KIT_CXD2858_STATE_INVALID), 0));
-}
-
-TEST(TunerOnSimulatedChip, RssiIsTheScenesLevelThroughTheBandPath)
-{
-    const struct {
-        double rfHz;
-        int band;
-        double dbuv;
-        bool pad;
-        uint32_t tunerKHz;
-    } cases[] = {
-        {474e6, 2, 70, true, 474000}, {474e6, 2, 45, false, 474000}, {474e6, 2, 95, false, 474000},
-        {1000e6, 3, 60, false, 600000},
-    };
-    for (const auto& c : cases) {
-        TunerOnChip t;
-        t.scene->setNoiseFloor(-40);
-        t.scene->addDigital(c.rfHz, 8e6, c.dbuv, "DVB-C");
-        t.band(c.band);
-        if (c.pad)
-            t.line(wiring::gpio::ATT0, 0);
-        ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-        ASSERT_EQ(t.terrTune(c.tunerKHz, 24), 0u);
-        const double expectedDbm = c.dbuv - (c.pad ? 20 : 0) - 108.75;
-        ASSERT_TRUE(t.model->inputLevelDbm());
-        EXPECT_NEAR(*t.model->inputLevelDbm(), expectedDbm, 0.05) << c.rfHz;
-        EXPECT_NEAR(t.rssi() / 100.0, expectedDbm, 1.0) << c.rfHz << " " << c.dbuv;
-    }
-    // Off the channel: only the noise floor.
-    TunerOnChip t;
-    t.scene->setNoiseFloor(-40);
-    t.scene->addDigital(474e6, 8e6, 70, "DVB-C");
-    ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-    ASSERT_EQ(t.terrTune(490000, 24), 0u);
-    EXPECT_LT(t.rssi(), -9000);
-}
-
-TEST(TunerOnSimulatedChip, TheDemodulatorReceivesOnlyWhatTheTunerIsOn)
-{
-    const struct {
-        const char* what;
-        int band;
-        uint32_t tunerKHz;
-        bool ended;
-        bool locks;
-        bool inverted;
-    } cases[] = {
-        {"on the channel", 2, 474000, true, true, false}, {"tune not ended", 2, 474000, false, false, false},
-        {"next channel", 2, 482000, true, false, false},
-        {"1 GHz worked at 600 MHz, spectrum flipped", 3, 600000, true, true, true},
-        {"the band path elsewhere", 2, 600000, true, false, false},
-    };
-    for (const auto& c : cases) {
-        TunerOnChip t;
-        t.scene->add(testsupport::dvbcCarrier(474e6, Modulation::Qam64, 35));
-        t.scene->add(testsupport::dvbcCarrier(1000e6, Modulation::Qam256, 35));
-        t.band(c.band);
-        ASSERT_EQ(t.call([&] { return kit_cxd2858_Initialize(&t.tuner); }), 0u);
-        t.dvbcActive(8);
-        ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_Tune(&t.tuner, c.tunerKHz, 24); }), 0u);
-        if (c.ended) {
-            ASSERT_EQ(t.call([&] { return kit_cxd2858_terr_TuneEnd(&t.tuner); }), 0u);
-        }
-        t.tuneEnd();
-        t.advanceMs(1000);
-        EXPECT_EQ(t.chip->tsLocked(), c.locks) << c.what;
-        const auto input = t.model->input();
-        if (c.locks) {
-            ASSERT_TRUE(input) << c.what;
-            EXPECT_EQ(input->spectrumInverted, c.inverted) << c.what;
-        }
-        EXPECT_EQ(t.model->gateViolations(), 0) << c.what;
-    }
-}
 
 namespace {
 
@@ -262,14 +53,25 @@ kit_tuner_terr_cable_t cxd2858Record()
     return t;
 }
 
-// The integration layer over the demodulator and the real tuner, on the typical network.
-struct IntegOnChip : TunerOnChip {
+// The integration layer over the demodulator and the real tuner on the typical network, with
+// the RF chips and the band path in front (straight through, no pad), over the board's bus.
+struct IntegOnChip : kittest::KitOnChip {
+    ChipModels chips = installChipModels(*board);
+    std::shared_ptr<RfFrontEndModel> frontEnd = installRfFrontEnd(*board, scene);
+    std::shared_ptr<Cxd2858Model> model = installCxd2858(*board, chip, scene, frontEnd);
+    kit_cxd2858_t tuner;
     kit_tuner_terr_cable_t record = cxd2858Record();
-    kit_integ_t integ{};
 
     IntegOnChip()
     {
+        for (auto [gpio, value] : {std::pair{wiring::gpio::SUB, 0}, {wiring::gpio::SUPER, 0}, {wiring::gpio::SUPER2, 0},
+                                   {wiring::gpio::HI, 1}, {wiring::gpio::ATT0, 1}}) {
+            board->gpio().exportLine(gpio);
+            board->gpio().setDirection(gpio, "out");
+            board->gpio().setValue(gpio, std::to_string(value));
+        }
         RfScene::typicalCableNetwork(*scene);
+        kit_cxd2858_Create(&tuner, KIT_CXD2858_XTAL_24000KHZ, 0xC0, &i2c, 0x4000);
         pluggedTuner = &tuner;
         const kit_demod_create_param_t param = {1, 0xD8, KIT_DEMOD_TUNER_I2C_REPEATER};
         kit_integ_Create(&integ, &demod, &param, &i2c, &record, nullptr, nullptr);
@@ -313,10 +115,17 @@ TEST(TunerOnSimulatedChip, TheIntegrationLayerLocksWhereTheRealTunerIsOnAChannel
                   std::make_tuple(c.tunedMHz * 1e6, c.result == 0, 0, 0)) << c.what;
     }
 
-    // Sleep takes the tuner out of its band as well.
+    // The tuner decodes DVB-C at 8 MHz (system 24) and its RSSI is the scene's level at the
+    // input; sleep takes the tuner out of its band as well.
     IntegOnChip t;
     const kit_dvbc_tune_param_t p = {474000, 8};
     ASSERT_EQ(kit_integ_dvbc_Tune(&t.integ, &p), 0u);
+    int32_t rssi = 0;
+    ASSERT_EQ(kit_demod_I2cRepeaterEnable(&t.demod, 1), 0u);
+    ASSERT_EQ(kit_cxd2858_ReadRssi(&t.tuner, &rssi), 0u);
+    ASSERT_EQ(kit_demod_I2cRepeaterEnable(&t.demod, 0), 0u);
+    EXPECT_NEAR(rssi / 100.0, t.model->inputLevelDbm().value_or(0), 1.0);
+    EXPECT_EQ(std::make_tuple(t.model->terrSystem(), t.model->channelBandwidthHz(), t.model->tuneCount()), std::make_tuple(24, 8e6, 1));
     EXPECT_EQ(kit_integ_Sleep(&t.integ), 0u);
     EXPECT_EQ(t.model->half(), Cxd2858Model::Half::Sleep);
 }

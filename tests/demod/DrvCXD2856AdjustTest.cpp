@@ -1,7 +1,6 @@
-// Adjustment data of the demodulator driver: the compiled defaults in force without a
-// reader, blobs of every standard loaded into their sections, and every rejected blob
-// (header, version, delay, MER, BER, constellation and link-margin fields, the reader's own
-// failure, no buffer) leaving the defaults with its error.
+// Adjustment data of the demodulator driver: blobs of every standard loaded into their
+// sections, and every rejected blob (header, version, delay, MER, BER, constellation and
+// link-margin fields, the reader's own failure, no buffer) leaving the defaults with its error.
 #include "AdjustmentBlob.h"
 
 #include "demod/DrvCXD2856_adjust.h"
@@ -163,31 +162,6 @@ struct Adjust : ::testing::Test {
 };
 
 } // namespace
-
-TEST_F(Adjust, WithoutAReaderTheCompiledDefaultsAreInForce)
-{
-    for (auto section : {DRVCXD2856_PP_DVBT, DRVCXD2856_PP_DVBT2, DRVCXD2856_PP_DVBC, DRVCXD2856_PP_DVBC2,
-                         DRVCXD2856_PP_ANNEXB, DRVCXD2856_PP_ISDBT})
-        EXPECT_EQ(update(section, nullptr).code, 0u) << section;
-    const st_t_plugplag_CXD2856& r = *pp;
-    EXPECT_EQ(std::make_tuple(r.common.poweron_delay_ms, r.common.ts_flag, r.common.external_board),
-              std::make_tuple(600, 1u, 1));
-
-    // Spot checks that every section's tables landed in their places (the indexing, not the values).
-    EXPECT_EQ(std::make_tuple(r.dvbc.linkmargin[2], r.dvbc.mer_table[0].count, r.dvbc.mer_table[1].count,
-                              r.dvbc.ber_table[4].count), std::make_tuple(245, 16u, 28u, 2u));
-    const t_mer_constellation_config& qpsk = r.dvbt.mer_constellation[0];
-    EXPECT_EQ(std::make_tuple(qpsk.maximum_mer, qpsk.level_count, qpsk.segment_count,
-                              r.dvbt.mer_constellation[41].level_count, r.dvbt.linkmargin[14]),
-              std::make_tuple(350, 2u, 2u, 8u, 211));
-    EXPECT_EQ(std::make_tuple(r.dvbt2.linkmargin[0], r.dvbt2.linkmargin[(3 * 8 + 3) * 4],
-                              r.dvbt2.linkmargin[(3 * 8 + 6) * 4], r.dvbt2.mer_table[5].count),
-              std::make_tuple(6, 202, 0, 2u)) << "4/5 has no required MER; 1.7 MHz 32k keeps the straight table";
-    EXPECT_EQ(std::make_tuple(r.dvbc2.mer_table[0].count, r.dvbc2.linkmargin[25], r.annexb.mer_table[1].points[0].real,
-                              r.isdbt.linkmargin[5], r.isdbt.ber_table[0].count),
-              std::make_tuple(17u, 340, 500, 81, 0u)) << "the ISDB-T DQPSK row holds what 16QAM needs in DVB-T";
-    EXPECT_EQ(reader().calls, 0);
-}
 
 TEST_F(Adjust, ValidBlobsFillTheirSectionsAndKeepTheFlagsTheBlobDoesNotCarry)
 {

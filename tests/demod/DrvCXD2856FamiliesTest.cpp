@@ -1,7 +1,7 @@
-// The life cycle every operation family shares, on the simulated demodulator: what the
-// adjustment update presets, the power-state query that forces a full start, the event
-// registrations of init-measures, the results before the first tick and after power-off,
-// the one-carrier MER, the offset in kHz and the IF AGC of the system that is active.
+// The life cycle every operation family shares, on the simulated demodulator: the power-state
+// query that forces a full start, the event registrations of init-measures, the results before
+// the first tick and after power-off, the one-carrier MER, the offset in kHz and the IF AGC of
+// the system that is active.
 #include "FamilyBench.h"
 
 #include "demod/DrvCXD2856_kit_result.h"
@@ -41,36 +41,6 @@ std::vector<DrvCXD2856_event_t>& registered()
 void registration(DrvCXD2856_event_t handler) { registered().push_back(handler); }
 
 } // namespace
-
-TEST(DrvCXD2856Families, AdjustmentUpdatePresetsTheSignalParameters)
-{
-    FamilyBench b;
-    uint8_t flag = 0, base = 9, lite = 9;
-    uint32_t lp = 0, hierarchy = 9, count = 0, a = 9, bl = 9, c = 9, h = 9;
-    ASSERT_EQ(b.bringUp(Std::DvbT, 602000000).code, 0u);
-    const st_t_dvbt_tps_CXD2856* tps = DrvCXD2856_dvbt_get_tps_info(&flag);
-    EXPECT_EQ((U{DrvCXD2856_dvbt_get_bw(&flag), flag, DrvCXD2856_dvbt_get_mode(&flag), DrvCXD2856_dvbt_get_guard(&flag),
-                 DrvCXD2856_dvbt_get_constellation(&flag), DrvCXD2856_dvbt_get_coderate(&lp, &hierarchy, &flag), lp,
-                 hierarchy, tps->length_indicator, tps->guard}),
-              (U{8, 1, eFFT_8K, eGI_1_32, eCONST_64QAM, eCR_2_3, eCR_2_3, 0, 23, 3}));
-
-    ASSERT_EQ(b.bringUp(Std::DvbT2, 610000000).code, 0u);
-    DrvCXD2856_dvbt2_get_profile(&base, &lite);
-    EXPECT_EQ((U{DrvCXD2856_dvbt2_get_plp_constellation_type(), DrvCXD2856_dvbt2_get_plp_coderate(), base, lite}),
-              (U{eCONST_256QAM, eCR_5_6, 0, 0}));
-
-    ASSERT_EQ(b.bringUp(Std::DvbC2, 866000000).code, 0u);
-    const uint8_t* ids = nullptr;
-    DrvCXD2856_dvbc2_get_dslice_list(&count, &ids);
-    EXPECT_EQ(count, 1u);
-    EXPECT_TRUE(DrvCXD2856_dvbc2_get_l1_part2() == nullptr && DrvCXD2856_dvbc2_get_preamble() == nullptr);
-
-    ASSERT_EQ(b.bringUp(Std::IsdbT, 629000000).code, 0u);
-    DrvCXD2856_isdbt_get_segment_layers(&a, &bl, &c, &h);
-    EXPECT_EQ((U{DrvCXD2856_isdbt_get_bw(&flag), DrvCXD2856_isdbt_get_guard(&flag), a, bl, c, h,
-                 DrvCXD2856_isdbt_get_emergency_alarm()}),
-              (U{6, eGI_1_4, 0, 0, 0, 0, 0}));
-}
 
 TEST(DrvCXD2856Families, ResultsOfALockedChannelAndUnlockedBeforeTheFirstTickAndAfterPowerOff)
 {

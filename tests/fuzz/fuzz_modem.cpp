@@ -1,7 +1,8 @@
 // The modem's text path under libFuzzer: an input is what the modem sends, cut into serial
 // bursts of the sizes its first byte says. It goes through the serial line's buffers, the
-// frame handler, every reply decoder and text reader, and every step machine that waits for
-// a reply. A decoder or a step machine that lands joins with one row of its table below.
+// frame handler, every reply decoder and text reader, and every step machine and test of the
+// engine that waits for a reply, the modem answering each wait with the input. A decoder or
+// a machine that lands joins with one row of its table below.
 #include "FuzzSupport.h"
 
 #include "cablemodem/cableModen.h"
@@ -15,10 +16,14 @@
 #include "cablemodem/modemSteps30.h"
 #include "cablemodem/modemStores.h"
 #include "cablemodem/serialPort.h"
+#include "platform/sim/CableModemModel.h"
+#include "platform/sim/VirtualClock.h"
+#include "store/screensvariables.h"
 
 #include <QStringList>
 
 #include <cstring>
+#include <iterator>
 
 using fuzzsupport::fail;
 
@@ -94,8 +99,21 @@ const TextReader kReaders[] = {
      }},
 };
 
-// Every step machine that waits for a reply: restarted, then stepped with the input's text
-// arriving after each command it sends.
+constexpr int kStepsPerMachine = 16;
+constexpr int kBetweenStepsMs = 250;
+constexpr int kAnswersPerMachine = 100;
+// Enough for each test to reach its reports after its settling pauses (the generator's
+// restart alone waits 30 s).
+constexpr int kAnswersPerTest = 500;
+
+MesuraCM& engine() { return *MesuraCM::getInstance(); }
+
+// Where the path tests ping and trace to, as the seeds' replies name them.
+constexpr uint kPingTarget = 0xC0A80101;  // 192.168.1.1
+constexpr uint kTraceTarget = 0x08080808; // 8.8.8.8
+
+// Every step machine that waits for a reply: restarted, then stepped, the input's text
+// arriving after each step as well.
 struct StepMachine {
     const char* name;
     int (*step)(int run); // run 0 restarts
@@ -111,9 +129,91 @@ const StepMachine kMachines[] = {
     {"readiness", GetModemReady, 64},
     {"tuning", [](int run) { return sintonitzaFrequenciaCableModem(run, 1, 602000000); }, 1},
     {"upstream burst", [](int run) { return mesuraSendUpstream(run, 30e6); }, 64},
+    {"3.0 upstream generator", [](int run) { return engine().mesuraSweepGenerador(run); }, 64},
+    {"VoIP pings",
+     [](int run) {
+         if (run == 0)
+             engine().initVoIP(kPingTarget, 64, 4, 200, 20000, 1, 800, "G711", 1);
+         return engine().mesurarPingUGS(run);
+     },
+     64},
+    {"VoIP test", [](int run) { return engine().mesuraOnChannelVoIP(run); }, 64},
+    {"IPTV trace",
+     [](int run) {
+         if (run == 0)
+             engine().initIPTV(kTraceTarget, 1000, 1);
+         return engine().mesurarTraceRPTS(run);
+     },
+     64},
+    {"IPTV test", [](int run) { return engine().mesuraOnChannelIPTV(run); }, 64},
 };
 
-constexpr int kStepsPerMachine = 8;
+// The engine's tests that hold the pass until they end (each waits seconds of board time
+// for its modem): one per input, the one its first byte picks, run until the modem's
+// answers run out and the test is stopped.
+struct EngineTest {
+    const char* name;
+    void (*run)();
+};
+
+template <void (MesuraCM::*test)()>
+void pass()
+{
+    (engine().*test)();
+}
+
+const EngineTest kTests[] = {
+    {"3.1 upstream generator",
+     [] {
+         // The restart into the production test mode, then one set-up.
+         engine().mesuraSweepGenerador_31(0);
+         engine().mesuraSweepGenerador_31(64);
+         engine().mesuraSweepGenerador_31(64);
+     }},
+    {"3.1 registration", pass<&MesuraCM::mesura_on_channel_registrat_31>},
+    {"3.1 registration, OFDM", pass<&MesuraCM::mesura_on_channel_registrat_31_signal_31>},
+    {"3.1 ranging", pass<&MesuraCM::mesura_ranging_31>},
+    {"3.1 ranging, OFDM", pass<&MesuraCM::mesura_ranging_31_signal_31>},
+    {"3.1 downstream analysis", pass<&MesuraCM::mesura_cm_iq_31>},
+    {"3.1 downstream analysis, OFDM", pass<&MesuraCM::mesura_cm_iq_31_signal_31>},
+};
+
+// The modem while a machine runs: whenever the machine waits (board time moves, by at most
+// 100 ms at a time) the input's text arrives again. After a number of answers the test is
+// stopped, as the user would stop it, so that none runs on for ever.
+class AnsweringModem {
+public:
+    AnsweringModem()
+    {
+        // The board's own modem model stays silent: an answer it owes nobody would hold
+        // every wait of board time while it powers up.
+        fuzzsupport::board().faults().fail(platform::sim::CableModemModel::device(), platform::sim::kRead);
+        fuzzsupport::board().virtualClock()->attachPeer({nullptr, [this] {
+                                                              if (!answering_)
+                                                                  return;
+                                                              takeInReplyPart(text_);
+                                                              if (--left_ == 0)
+                                                                  engine().aturar();
+                                                          }});
+    }
+    void start(const QString& text, int answers)
+    {
+        text_ = text;
+        left_ = answers;
+        engine().startPass();
+        answering_ = true;
+    }
+    void stop()
+    {
+        answering_ = false;
+        engine().aturar();
+    }
+
+private:
+    QString text_;
+    int left_ = 0;
+    bool answering_ = false;
+};
 
 // The serial line's buffer keeps the last bytes written, at most its size, until drained.
 void serialBuffers(SerialPort& port, const QByteArray& sent, int burst)
@@ -175,13 +275,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     frames(text, burst);
     for (const TextReader& r : kReaders)
         r.read(text);
+    static AnsweringModem modem;
+    // The 3.1 generator's carrier and mode and the OFDM channel the tests report, from the
+    // first byte's low bits; the test run, from its high bits.
+    ScreensVariables* settings = ScreensVariables::getInstance();
+    settings->setValue("up_test_docsis_mode", burst & 1);
+    settings->setValue("up_test_mode", (burst >> 1) & 1);
+    settings->setValue("rf_on", (burst >> 2) & 1);
+    settings->setValue("cable_modem_ofdm_ds", (burst >> 3) & 1);
+    const QString answer = QString::fromLatin1(text);
     for (const StepMachine& m : kMachines) {
+        modem.start(answer, kAnswersPerMachine);
         m.step(0);
         for (int i = 0; i < kStepsPerMachine; ++i) {
             m.step(m.advance);
-            takeInReplyPart(QString::fromLatin1(text));
+            takeInReplyPart(answer);
+            // The engine's passes come a while apart; settling pauses run out meanwhile.
+            modemPauseMs(kBetweenStepsMs);
         }
+        modem.stop();
     }
+    modem.start(answer, kAnswersPerTest);
+    kTests[(burst >> 4) % std::size(kTests)].run();
+    modem.stop();
     getStringBufferTrames();
     fuzzsupport::forgetRecords();
     return 0;

@@ -1,7 +1,18 @@
-// The remote interpreter under libFuzzer: an input is what a peer sends, cut into reads of
-// the sizes its first byte says. Each framed line runs through the instrument's own
-// command table on the simulated unit, and every answer must be framed as the protocol
-// says. The same text also goes through the parameter tokens and every number format.
+// The remote server under libFuzzer, from the wire: an input is what up to four peers send,
+// each on a connection of its own (the first through the server's listening socket on
+// loopback, the others as connected socket pairs handed to the server as accepted ones). The
+// bytes go through the server's own input path (framer, gate, command table, writer) on the
+// simulated unit, and every peer must get exactly one well-framed answer per line it sent,
+// then, once it closes its sending side, the end of the connection; at the end of each input
+// the server holds no connection. The same text also goes through the parameter tokens and
+// every number format.
+//
+// The first byte: bits 0-5 the size of each send (1 to 64), bits 6-7 the number of peers
+// less one. Then the bytes sent, by the current peer (the first at the start); 0xFF starts a
+// control: 0xFF 0xFF sends 0xFF; otherwise the next byte's low two bits say what to do
+// (0: sends go to peer (byte >> 2) % peers from here; 1: the current peer closes its sending
+// side; 2: it closes its connection outright; 3: from here sends pile up without the server
+// running between them, until the next 3).
 #include "FuzzSupport.h"
 
 #include "hw/ADF4350.h"
@@ -10,31 +21,57 @@
 #include "hw/drvMAX3543.h"
 #include "hw/tmp100.h"
 #include "remote/lineFramer.h"
-#include "remote/peerWriter.h"
 #include "remote/remote.h"
+#include "remote/socketCalibrate.h"
 #include "remote/tokens.h"
 #include "engines/measures.h"
 #include "rf/mesuraRF.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpSocket>
 
+#include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
 
 using fuzzsupport::fail;
 
 namespace {
 
-// The answer to one line: XOFF, ACK or NAK, for a query with data its reply line, XON.
-void checkAnswer(const QByteArray& a, const QByteArray& line)
+// Whole answers in what a peer received, from offset *at on: XOFF, ACK or NAK, for a query
+// with data its reply line ending in CR, XON. *at moves past them (an answer still on its way
+// stays). Fails on anything else.
+int countAnswers(const QByteArray& got, int* at)
 {
-    const auto is = [&](int i, int byte) { return i < a.size() && static_cast<unsigned char>(a.at(i)) == byte; };
-    const bool framed = a.size() >= 3 && is(0, RemoteProtocol::XOFF) && is(a.size() - 1, RemoteProtocol::XON)
-        && ((is(1, RemoteProtocol::NAK) && a.size() == 3)
-            || (is(1, RemoteProtocol::ACK) && (a.size() == 3 || is(a.size() - 2, RemoteProtocol::CR))));
-    if (!framed)
-        fail("answer " + QString::fromLatin1(a.toHex()) + " to line " + QString::fromLatin1(line.toHex()));
+    const auto byte = [&](int i) { return i < got.size() ? static_cast<unsigned char>(got.at(i)) : -1; };
+    int answers = 0;
+    for (int i = *at; i < got.size(); i = *at) {
+        const bool nak = byte(i + 1) == RemoteProtocol::NAK;
+        if (byte(i) != RemoteProtocol::XOFF || (byte(i + 1) >= 0 && !nak && byte(i + 1) != RemoteProtocol::ACK))
+            fail("answers " + QString::fromLatin1(got.toHex()) + " wrong at " + QString::number(i));
+        const int end = nak ? i + 2 : got.indexOf(static_cast<char>(RemoteProtocol::XON), i + 2);
+        if (end < 0 || end >= got.size())
+            break;
+        if (byte(end) != RemoteProtocol::XON || (!nak && end > i + 2 && byte(end - 1) != RemoteProtocol::CR))
+            fail("answers " + QString::fromLatin1(got.toHex()) + " wrong at " + QString::number(i));
+        *at = end + 1;
+        ++answers;
+    }
+    return answers;
 }
 
 // Every integer a format reads prints back to the same integer.
@@ -99,12 +136,30 @@ void numbersAndTokens(const std::string& text)
     tokens::find_end_token(text, tokens::find_start_token("FREQ=", text, 0));
 }
 
+// The server, with what tests may do: hand it a connected descriptor, see its interpreters
+// and their sockets (in the order it served them).
+class FuzzServer : public SocketCalibrate {
+public:
+    FuzzServer() : SocketCalibrate(0, false, nullptr, QHostAddress::LocalHost) {}
+    using SocketCalibrate::serve;
+    std::vector<QPointer<Remote>> remotes;
+    std::vector<QPointer<QTcpSocket>> sockets;
+
+protected:
+    Remote* createRemote(QTcpSocket* socket) override
+    {
+        Remote* remote = SocketCalibrate::createRemote(socket);
+        remotes.emplace_back(remote);
+        sockets.emplace_back(socket);
+        return remote;
+    }
+};
+
 struct Bench {
     ADF4360 fixed;
     ADF4350 oscillator;
     MAX11337 converter;
-    int answerFd = -1; // what the interpreter sends arrives here
-    int sendFd = -1;
+    std::unique_ptr<FuzzServer> server;
     Bench()
     {
         // The unit's start-up order, then the engine the tune commands drive.
@@ -115,20 +170,9 @@ struct Bench {
         tmp100_Initialize();
         Measures::getInstance();
         fuzzsupport::hostEngineThreads();
-        int pair[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pair) != 0)
-            fail("no socket pair");
-        answerFd = pair[0];
-        sendFd = pair[1];
-    }
-    QByteArray takeAnswer()
-    {
-        QCoreApplication::processEvents();
-        QByteArray got;
-        char buffer[4096];
-        for (ssize_t n; (n = ::recv(answerFd, buffer, sizeof buffer, 0)) > 0;)
-            got.append(buffer, static_cast<int>(n));
-        return got;
+        server = std::make_unique<FuzzServer>();
+        if (!server->isListening())
+            fail("the server does not listen");
     }
 };
 
@@ -136,6 +180,144 @@ Bench& bench()
 {
     static Bench b;
     return b;
+}
+
+// What one input sends at most: the server then takes what one peer sent between two of its
+// runs in one read, as the model below does.
+constexpr int kMaxSent = 16000;
+// How long the server may take for what it was sent: far more than any input needs (it runs
+// on the virtual clock; only a lost answer or connection takes this long).
+constexpr qint64 kMaxWaitMs = 10000;
+
+// Bytes not yet taken by the server on its side of a connection (in the kernel and in Qt's
+// buffer); 0 once the socket is gone.
+qint64 untaken(const QPointer<QTcpSocket>& socket)
+{
+    if (!socket || !socket->isOpen())
+        return 0;
+    int inKernel = 0;
+    if (::ioctl(static_cast<int>(socket->socketDescriptor()), FIONREAD, &inKernel) != 0)
+        inKernel = 0;
+    return socket->bytesAvailable() + inKernel;
+}
+
+// One peer: its end of the connection, what it sent since the server last ran (which the
+// server takes in one read), the answers due and what it received.
+struct Peer {
+    int index = 0;
+    int fd = -1;
+    QPointer<QTcpSocket> serverSide;
+    bool sending = true;
+    bool open = true;
+    QByteArray unread;
+    LineFramer framer{Remote::MAX_LINE};
+    int due = 0;
+    QByteArray received;
+    int answered = 0;
+    int parsed = 0; // received up to here are whole answers
+    bool ended = false;
+
+    // What the server frames of the bytes it takes next: each line, and each overlong one,
+    // is answered once.
+    void serverTakes()
+    {
+        framer.feed(unread);
+        unread.clear();
+        QByteArray line;
+        for (LineFramer::Framed f; (f = framer.next(&line)) != LineFramer::Framed::None; ++due) {
+            if (f == LineFramer::Framed::Overflow)
+                continue;
+            const int end = line.size() - 1;
+            if (line.isEmpty() || line.size() > Remote::MAX_LINE + 1 || (line.at(end) != '\r' && line.at(end) != '\n')
+                || line.left(end).contains('\r') || line.left(end).contains('\n') || line.contains('\0'))
+                fail("framed line " + QString::fromLatin1(line.toHex()));
+        }
+    }
+    void receive()
+    {
+        if (fd < 0)
+            return;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0) {
+                received.append(buffer, static_cast<int>(n));
+                answered += countAnswers(received, &parsed);
+                continue;
+            }
+            ended = ended || n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+            return;
+        }
+    }
+    // Every answer due has come, and the server has taken all it was sent.
+    bool settled() const { return !open || (answered == due && untaken(serverSide) == 0); }
+    QString state() const
+    {
+        return QStringLiteral(" [peer %1 open %2 due %3 untaken %4 received %5 ended %6]")
+            .arg(index).arg(open).arg(due).arg(untaken(serverSide)).arg(QString::fromLatin1(received.toHex())).arg(ended);
+    }
+};
+
+// Each connection comes from another loopback address (127.0.0.2 to 127.0.0.251): a closed
+// one waits out its TIME_WAIT on its own address, so thousands of inputs a minute do not use
+// up the ports towards the server.
+int connectToServer(unsigned short port)
+{
+    static uint32_t connections = 0;
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + connections++ % 250);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(port);
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int one = 1;
+    if (fd < 0 || ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0
+        || ::setsockopt(fd, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one) != 0
+        || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
+        || ::connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0)
+        fail(QStringLiteral("no loopback connection (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return fd;
+}
+
+// Lets the server run until cond holds.
+void runServerUntil(std::vector<Peer>& peers, const std::function<bool()>& cond, const char* what)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kMaxWaitMs) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (Peer& p : peers)
+            if (p.open)
+                p.receive();
+        if (cond())
+            return;
+    }
+    QString state;
+    for (const Peer& p : peers)
+        state += p.state();
+    fail(QStringLiteral("the server did not %1:%2").arg(what).arg(state));
+}
+
+// Loopback TCP may still be carrying what was sent: the server must find it whole.
+void waitUntilArrived(const Peer& p)
+{
+    for (int i = 0; p.open && i < 100000 && untaken(p.serverSide) < p.unread.size(); ++i)
+        ::sched_yield();
+    if (p.open && untaken(p.serverSide) < p.unread.size())
+        fail("loopback did not deliver" + p.state());
+}
+
+void answerWhatWasSent(std::vector<Peer>& peers)
+{
+    for (Peer& p : peers) {
+        waitUntilArrived(p);
+        p.serverTakes();
+    }
+    runServerUntil(peers, [&] { return std::all_of(peers.begin(), peers.end(), [](const Peer& p) { return p.settled(); }); },
+                   "answer every line");
 }
 
 } // namespace
@@ -151,29 +333,103 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzzsupport::Input in(data, size);
-    const int readSize = 1 + in.byte() % 64;
-    const QByteArray sent = in.rest();
-    numbersAndTokens(sent.toStdString());
+    const uint8_t config = in.byte();
+    const int sendSize = 1 + (config & 0x3F);
+    const QByteArray input = in.bytes(kMaxSent);
+    numbersAndTokens(input.toStdString());
 
-    Remote remote(nullptr);
-    PeerWriter* writer = PeerWriter::create(bench().sendFd, nullptr);
-    remote.setWriter(writer);
-    LineFramer framer(Remote::MAX_LINE);
-    for (int at = 0; at < sent.size(); at += readSize) {
-        framer.feed(sent.mid(at, readSize));
-        QByteArray line;
-        for (LineFramer::Framed f; (f = framer.next(&line)) != LineFramer::Framed::None;) {
-            if (f == LineFramer::Framed::Overflow)
-                continue;
-            const int end = line.size() - 1;
-            if (line.isEmpty() || line.size() > Remote::MAX_LINE + 1 || (line.at(end) != '\r' && line.at(end) != '\n')
-                || line.left(end).contains('\r') || line.left(end).contains('\n') || line.contains('\0'))
-                fail("framed line " + QString::fromLatin1(line.toHex()));
-            remote.execute(line.constData(), false, RemoteCmdSources::Network);
-            checkAnswer(bench().takeAnswer(), line);
+    // The first peer comes through the listening socket, the others are handed over.
+    FuzzServer& server = *bench().server;
+    std::vector<Peer> peers(1 + (config >> 6));
+    peers[0].fd = connectToServer(server.serverPort());
+    runServerUntil(peers, [&] { return server.peerCount() == 1; }, "accept a connection");
+    for (size_t i = 1; i < peers.size(); ++i) {
+        int pair[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0 || !server.serve(pair[1]))
+            fail("no socket pair served");
+        peers[i].fd = pair[0];
+    }
+    if (server.sockets.size() != peers.size())
+        fail("not every peer has its interpreter");
+    for (size_t i = 0; i < peers.size(); ++i) {
+        peers[i].index = static_cast<int>(i);
+        peers[i].serverSide = server.sockets[i];
+    }
+
+    size_t current = 0;
+    bool piling = false;
+    QByteArray chunk;
+    const auto sendChunk = [&] {
+        Peer& p = peers[current];
+        for (int at = 0; at < chunk.size() && p.sending;) {
+            const ssize_t n = ::send(p.fd, chunk.constData() + at, static_cast<size_t>(chunk.size() - at), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) {
+                p.unread += chunk.mid(at, static_cast<int>(n));
+                at += static_cast<int>(n);
+            } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && piling) {
+                answerWhatWasSent(peers); // the connection is full of piled-up sends
+            } else {
+                fail(QStringLiteral("peer %1 cannot send (%2)").arg(p.index).arg(errno));
+            }
+        }
+        if (!chunk.isEmpty() && p.sending && !piling)
+            answerWhatWasSent(peers);
+        chunk.clear();
+    };
+    for (int i = 0; i < input.size(); ++i) {
+        const auto byte = static_cast<uint8_t>(input.at(i));
+        const bool control = byte == 0xFF && !(i + 1 < input.size() && static_cast<uint8_t>(input.at(i + 1)) == 0xFF);
+        if (!control) {
+            i += byte == 0xFF ? 1 : 0;
+            chunk += static_cast<char>(byte);
+            if (chunk.size() == sendSize)
+                sendChunk();
+            continue;
+        }
+        sendChunk();
+        const uint8_t what = i + 1 < input.size() ? static_cast<uint8_t>(input.at(++i)) : 0;
+        Peer& p = peers[current];
+        switch (what & 3) {
+        case 0: current = (what >> 2) % peers.size(); break;
+        case 1:
+            if (p.sending && ::shutdown(p.fd, SHUT_WR) == 0)
+                p.sending = false;
+            break;
+        case 2:
+            if (p.open) {
+                ::close(p.fd);
+                p.open = p.sending = false;
+            }
+            break;
+        case 3:
+            piling = !piling;
+            if (!piling)
+                answerWhatWasSent(peers);
+            break;
         }
     }
-    delete writer;
+    sendChunk();
+    piling = false;
+    answerWhatWasSent(peers);
+
+    // Every peer closes its sending side, as a piped script does: it gets the rest of its
+    // answers, then the server closes the connection and keeps nothing of it.
+    for (Peer& p : peers)
+        if (p.open && p.sending)
+            ::shutdown(p.fd, SHUT_WR);
+    runServerUntil(peers, [&] {
+        return server.peerCount() == 0 && std::all_of(peers.begin(), peers.end(), [](const Peer& p) { return !p.open || p.ended; })
+            && std::all_of(server.remotes.begin(), server.remotes.end(), [](const QPointer<Remote>& r) { return r.isNull(); });
+    }, "close every connection");
+    for (const Peer& p : peers) {
+        if (!p.open)
+            continue;
+        if (p.answered != p.due || p.parsed != p.received.size())
+            fail("answers at the end:" + p.state());
+        ::close(p.fd);
+    }
+    server.remotes.clear();
+    server.sockets.clear();
     fuzzsupport::forgetRecords();
     return 0;
 }

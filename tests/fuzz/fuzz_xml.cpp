@@ -1,8 +1,9 @@
 // The XML loaders under libFuzzer: an input is the content of a file, given to every loader
-// of the table below (settings, a channel plan, a logger, both calibration files, the
-// software identity). A file a store takes must come back the same through a save and a
-// reload; the calibration tables must hold only numbers every level reading can use. A
-// loader that lands joins with one row.
+// of the table below (settings, a channel plan, a logger, each calibration file and both at
+// once as the remote reload reads them, the software identity). A file a store takes must
+// come back the same through a save and a reload; the calibration tables must hold only
+// numbers every level reading can use, and a reload that failed must leave them as they
+// were. A loader that lands joins with one row.
 #include "FuzzSupport.h"
 
 #include "services/software.h"
@@ -138,6 +139,30 @@ void opticalCalibration(const QByteArray& content)
     checkTables();
 }
 
+// The figures a reload replaces, as text, so that they compare whatever they hold.
+QString inForce()
+{
+    const rfcal::CalibrationTables& t = rfcal::tables();
+    QString text = QString::number(t.optimumCount);
+    for (const rfcal::DetectorLine& l : {t.peak, t.average, t.powerMeter, t.optical[0], t.optical[1], t.optical[2]})
+        text += QString(" %1/%2").arg(l.offset).arg(l.slope);
+    for (const rfcal::CorrectionSet* set : {&t.cable, &t.docsis})
+        text += QString(" %1:%2:%3").arg(set->linearityPeak.size()).arg(set->offsetAtt.size()).arg(set->frequencyMap.size());
+    return text + QString(" %1").arg(t.temperature.size());
+}
+
+// Both files at once, as the remote peer's reload reads them: the same content in each, so
+// either both are read or neither is, and a reload that fails changes nothing.
+void reload(const QByteArray& content)
+{
+    write("calibracion/CAL_0.XML", content);
+    write("calibracion/CAL_FO.XML", content);
+    const QString before = inForce();
+    if (!Calibrations::getInstance()->loadCalibracion() && inForce() != before)
+        fail("a calibration reload that failed changed the tables:\n" + before + "\n--- became ---\n" + inForce());
+    checkTables();
+}
+
 void software(const QByteArray& content)
 {
     write("calibracion/SOFTWARE.XML", content);
@@ -155,6 +180,7 @@ const Loader kLoaders[] = {
     {"logger", logger},
     {"calibration", calibration},
     {"optical calibration", opticalCalibration},
+    {"calibration reload", reload},
     {"software identity", software},
 };
 

@@ -22,60 +22,57 @@ std::tuple<unsigned, int, int, unsigned, unsigned> state()
     return {s.voltageCode, s.tone, s.output, s.currentLimit, s.overCurrent};
 }
 
-using Setter = void (*)(KxlDrvLibError*);
+enum Setter { Current, Voltage, Tone, Output };
+void set(KxlDrvLibError* e, Setter setter, unsigned value)
+{
+    switch (setter) {
+    case Current: return DrvTPS65233_HW_set_max_current(e, value);
+    case Voltage: return DrvTPS65233_HW_set_voltage(e, value);
+    case Tone: return DrvTPS65233_HW_set_internal_tone_enable(e, static_cast<unsigned char>(value));
+    case Output: return DrvTPS65233_HW_set_output_enable(e, static_cast<unsigned char>(value));
+    }
+}
 
 } // namespace
 
-TEST(TPS65233, InitThenTheRegistersAfterEachSetterAndTheVoltsOnTheDish)
+TEST(TPS65233, TheRegistersAfterEachSetterAndTheVoltsOnTheDish)
 {
     ChipBench b;
+    auto& lnb = *b.chips.lnbSupply;
     KxlDrvLibError e{99, 9, "old"};
+    // Before Init register 0 reads 0x00: every control write still carries the write mark,
+    // register 1 none.
+    set(&e, Voltage, 1);
+    set(&e, Current, 3);
+    EXPECT_EQ(std::make_tuple(lnb.reg(0), lnb.reg(1), lnb.controlWrites()), std::make_tuple(0x81, 0x06, 1));
+    b.clearLog();
     DrvTPS65233_Init(&e);
     EXPECT_EQ(e.code, 0u);
     EXPECT_EQ(e.text, nullptr);
     EXPECT_EQ(b.wire("i2c-write"), (Wire{"i2c-write 0x61 00 A0", "i2c-write 0x61 01 0E"}));
     EXPECT_EQ(state(), std::make_tuple(0u, 0, 0, 3u, 0u));
-    auto& lnb = *b.chips.lnbSupply;
     EXPECT_EQ(lnb.currentLimitCode(), 3);
 
     const struct {
-        Setter call;
+        Setter setter;
+        unsigned value;
         uint8_t reg0, reg1;
         double volts;
     } steps[] = {
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 1); }, 0xA0, 0x0A, 0.0},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 4); }, 0xA4, 0x0A, 0.0},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 1); }, 0xB4, 0x0A, 0.0},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 2); }, 0xBC, 0x0A, 18.0},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, LNB_VOLTAGE_19_8); }, 0xBF, 0x0A, 19.8},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 0); }, 0xB8, 0x0A, 13.0},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 15); }, 0xBF, 0x0A, 19.8},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 0); }, 0xAF, 0x0A, 19.8},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 0); }, 0xA7, 0x0A, 0.0},
-        {[](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 6); }, 0xA7, 0x0C, 0.0},
+        {Current, 1, 0xA0, 0x0A, 0.0}, {Voltage, 4, 0xA4, 0x0A, 0.0},  {Tone, 1, 0xB4, 0x0A, 0.0},
+        {Output, 2, 0xBC, 0x0A, 18.0}, {Voltage, LNB_VOLTAGE_19_8, 0xBF, 0x0A, 19.8},
+        {Voltage, 0, 0xB8, 0x0A, 13.0}, {Voltage, 15, 0xBF, 0x0A, 19.8}, {Tone, 0, 0xAF, 0x0A, 19.8},
+        {Output, 0, 0xA7, 0x0A, 0.0},  {Current, 6, 0xA7, 0x0C, 0.0},
     };
     for (size_t i = 0; i < std::size(steps); ++i) {
-        steps[i].call(&e);
+        set(&e, steps[i].setter, steps[i].value);
         EXPECT_EQ(e.code, 0u) << i;
-        EXPECT_EQ(lnb.reg(0), steps[i].reg0) << i;
-        EXPECT_EQ(lnb.reg(1), steps[i].reg1) << i;
+        EXPECT_EQ(std::make_tuple(lnb.reg(0), lnb.reg(1)), std::make_tuple(steps[i].reg0, steps[i].reg1)) << i;
         EXPECT_DOUBLE_EQ(lnb.outputVolts(), steps[i].volts) << i;
         EXPECT_EQ(lnb.toneEnabled(), (steps[i].reg0 & 0x10) != 0) << i;
     }
     EXPECT_EQ(lnb.unmarkedControlWrites(), 0);
     EXPECT_EQ(state(), std::make_tuple(7u, 0, 0, 2u, 0u));
-}
-
-TEST(TPS65233, WriteMarkOnEveryControlWrite)
-{
-    ChipBench b; // no Init: register 0 reads 0x00
-    KxlDrvLibError e{};
-    DrvTPS65233_HW_set_voltage(&e, 1);
-    EXPECT_EQ(b.chips.lnbSupply->reg(0), 0x81);
-    DrvTPS65233_HW_set_max_current(&e, 3);
-    EXPECT_EQ(b.chips.lnbSupply->reg(1), 0x06); // register 1 carries no mark
-    EXPECT_EQ(b.chips.lnbSupply->controlWrites(), 1);
-    EXPECT_EQ(b.chips.lnbSupply->unmarkedControlWrites(), 0);
 }
 
 TEST(TPS65233, BusFailuresWriteNothingGuessedAndKeepTheState)
@@ -94,15 +91,9 @@ TEST(TPS65233, BusFailuresWriteNothingGuessedAndKeepTheState)
     const int before = registerWrites();
     b.board->faults().fail(kSupply, platform::sim::kRead);
     testsupport::LogCapture log;
-    const Setter setters[] = {
-        [](KxlDrvLibError* r) { DrvTPS65233_HW_set_voltage(r, 7); },
-        [](KxlDrvLibError* r) { DrvTPS65233_HW_set_internal_tone_enable(r, 1); },
-        [](KxlDrvLibError* r) { DrvTPS65233_HW_set_output_enable(r, 1); },
-        [](KxlDrvLibError* r) { DrvTPS65233_HW_set_max_current(r, 0); },
-    };
-    for (Setter set : setters) {
+    for (Setter setter : {Voltage, Tone, Output, Current}) {
         KxlDrvLibError r{};
-        set(&r);
+        set(&r, setter, 1);
         EXPECT_EQ(r.code, 1u);
         EXPECT_STREQ(r.text, "[DrvTPS65233_HW_set_output_enable] i2c error.");
     }
@@ -170,12 +161,9 @@ TEST(IntersilTps65233, TheRecordKeepsValuesAndRefusesOutsideSleepAndActive)
 
     // Any state other than sleep or active refuses everything but Initialize.
     lnbc.state = 0;
-    EXPECT_EQ(lnbc.SetVoltage(&lnbc, 0), 3u);
-    EXPECT_EQ(lnbc.SetTone(&lnbc, 0), 3u);
-    EXPECT_EQ(lnbc.SetTransmitMode(&lnbc, 0), 3u);
-    EXPECT_EQ(lnbc.Sleep(&lnbc), 3u);
-    EXPECT_EQ(lnbc.WakeUp(&lnbc), 3u);
-    EXPECT_EQ(lnbc.SetVoltage(nullptr, 0), 1u);
+    EXPECT_EQ((std::vector<uint32_t>{lnbc.SetVoltage(&lnbc, 0), lnbc.SetTone(&lnbc, 0), lnbc.SetTransmitMode(&lnbc, 0),
+                                     lnbc.Sleep(&lnbc), lnbc.WakeUp(&lnbc), lnbc.SetVoltage(nullptr, 0)}),
+              (std::vector<uint32_t>{3, 3, 3, 3, 3, 1}));
     // Nothing reached the bus.
     EXPECT_EQ(board->i2cTransferCount(), 0);
 }

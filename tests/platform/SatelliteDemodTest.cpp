@@ -61,20 +61,22 @@ TEST(SatelliteDemod, CnEncodingAtTheChipsKnownRowsAndModcods)
     for (const auto& c : cases)
         EXPECT_EQ(sat::cnrRegister(c.dvbs2, c.cnDb), c.reg) << c.dvbs2 << " " << c.cnDb;
 
-    // The MODCOD of the scene's carriers.
-    SceneCarrier c;
-    c.digital.modulation = Modulation::Qpsk;
-    c.digital.codeRate = "3/4";
-    EXPECT_EQ(sat::modcod(c), 7);
-    c.digital.modulation = Modulation::Psk8;
-    c.digital.codeRate = "9/10";
-    EXPECT_EQ(sat::modcod(c), 17);
-    c.digital.codeRate = "1/2";
-    EXPECT_EQ(sat::modcod(c), 0) << "no 8PSK 1/2";
-    c.digital.modulation = Modulation::Apsk16;
-    EXPECT_EQ(sat::modcod(c), 0);
-    c.digital.signalling["modcod"] = 29;
-    EXPECT_EQ(sat::modcod(c), 29);
+    // The MODCOD of the scene's carriers: none for a pair DVB-S2 does not have, unless the
+    // carrier names its own.
+    const struct {
+        Modulation modulation;
+        const char* rate;
+        int named, modcod;
+    } modcods[] = {{Modulation::Qpsk, "3/4", 0, 7}, {Modulation::Psk8, "9/10", 0, 17}, {Modulation::Psk8, "1/2", 0, 0},
+                   {Modulation::Apsk16, "1/2", 0, 0}, {Modulation::Apsk16, "1/2", 29, 29}};
+    for (const auto& m : modcods) {
+        SceneCarrier c;
+        c.digital.modulation = m.modulation;
+        c.digital.codeRate = m.rate;
+        if (m.named)
+            c.digital.signalling["modcod"] = m.named;
+        EXPECT_EQ(sat::modcod(c), m.modcod) << m.rate << " " << m.named;
+    }
 }
 
 TEST(SatelliteDemod, DiseqcSendsOnlyWhileSwitchedOn)

@@ -6,6 +6,7 @@
 #include "SimBoardFixture.h"
 
 #include "hw/delay.h"
+#include "remote/peerWriter.h"
 #include "remote/webSocketCalibrate.h"
 
 #include <QEventLoop>
@@ -13,7 +14,12 @@
 #include <QWebSocket>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -36,7 +42,11 @@ struct WaitingServer {
         r.insert_cmd("*WAIT", cmd);
         r.insert_cmd("*?WAIT", cmd);
         r.insert_cmd("*?LOCKED", new ProbeCmd(record, 1));
+        auto* big = new ProbeCmd(std::make_shared<ProbeRecord>());
+        big->reply = std::string(bigReply, 'x');
+        r.insert_cmd("*?BIG", big);
     }};
+    size_t bigReply = 64 * 1024;
 };
 
 // A hook whose first run sends a line from a peer, waits inside the command until the server
@@ -126,11 +136,11 @@ TEST(RemoteServer, SurvivesAPeerThatLeavesInTheMiddleOfACommand)
 TEST(RemoteServer, ReportsAPortThatIsTaken)
 {
     LogCapture log;
-    SocketCalibrate first(0, true, nullptr);
+    SocketCalibrate first(0, true, nullptr, QHostAddress::LocalHost);
     ASSERT_TRUE(first.isListening());
     EXPECT_TRUE(log.contains(QStringLiteral(":%1.").arg(first.serverPort())));
     EXPECT_TRUE(log.contains("Echo server is listening on "));
-    SocketCalibrate second(first.serverPort(), true, nullptr);
+    SocketCalibrate second(first.serverPort(), true, nullptr, QHostAddress::LocalHost);
     EXPECT_FALSE(second.isListening());
     EXPECT_TRUE(log.contains("Cannot start server: "));
 }
@@ -305,4 +315,159 @@ TEST(RemoteServer, PausesAcceptingWhileTheProcessHasNoDescriptorLeft)
     peer.closeSending();
     ASSERT_TRUE(peer.readToEnd());
     EXPECT_EQ(peer.received(), ack("*WAIT VALUE=1"));
+}
+
+namespace {
+
+// Peers opened back to back by a client of its own (a thread), as fast as it can, while the
+// server runs its loop.
+struct BackToBackPeers {
+    std::vector<std::unique_ptr<RawPeer>> peers;
+    std::atomic<bool> connected{false};
+    std::thread client;
+    BackToBackPeers(unsigned short port, int count, int receiveBuffer = 0) : peers(static_cast<size_t>(count))
+    {
+        client = std::thread([this, port, receiveBuffer] {
+            for (std::unique_ptr<RawPeer>& p : peers)
+                p = std::make_unique<RawPeer>(port, receiveBuffer);
+            connected = true;
+        });
+    }
+    ~BackToBackPeers()
+    {
+        if (client.joinable())
+            client.join();
+    }
+    bool waitUntilConnected()
+    {
+        if (!waitFor([this] { return connected.load(); }))
+            return false;
+        client.join();
+        return std::all_of(peers.begin(), peers.end(), [](const auto& p) { return p->connected(); });
+    }
+    // Peers the server has closed (reads what arrived meanwhile).
+    int closedByServer()
+    {
+        int n = 0;
+        for (std::unique_ptr<RawPeer>& p : peers)
+            n += p->readAvailable() ? 1 : 0;
+        return n;
+    }
+};
+
+// A small kernel send buffer (the peers' own receive buffers are small too), so that what a
+// peer does not take waits in the server.
+bool keepSmallSendBuffer(QTcpSocket& socket)
+{
+    const int small = 4096;
+    return ::setsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_SNDBUF, &small, sizeof small) == 0;
+}
+
+constexpr int kBurst = 100;
+constexpr int kRefused = kBurst - SocketCalibrate::kMaxPeers;
+
+} // namespace
+
+TEST(RemoteServer, ServesConnectionsThatArriveBackToBackUpToTheCapAndClosesTheRestAtOnce)
+{
+    ScopedBoard board;
+    WaitingServer w;
+    BackToBackPeers burst(w.server.serverPort(), kBurst);
+    ASSERT_TRUE(burst.waitUntilConnected());
+    ASSERT_TRUE(waitFor([&] { return burst.closedByServer() == kRefused; }, 5000)) << burst.closedByServer();
+    EXPECT_EQ(w.server.peerCount(), SocketCalibrate::kMaxPeers);
+    EXPECT_EQ(w.server.remotes.size(), static_cast<size_t>(SocketCalibrate::kMaxPeers));
+
+    // Every peer sends four lines and closes its sending side, as a piped script does.
+    const QByteArray expected = ack("*WAIT VALUE=1") + ack() + nak() + ack("*WAIT VALUE=1");
+    for (std::unique_ptr<RawPeer>& p : burst.peers) {
+        p->send("*?WAIT\r*WAIT X\r\n*NOPE\n*?WAIT\r");
+        p->closeSending();
+    }
+    int answered = 0, refused = 0;
+    for (std::unique_ptr<RawPeer>& p : burst.peers) {
+        ASSERT_TRUE(p->readToEnd());
+        if (p->received().isEmpty()) {
+            ++refused;
+        } else {
+            EXPECT_EQ(p->received(), expected);
+            ++answered;
+        }
+    }
+    EXPECT_EQ(answered, SocketCalibrate::kMaxPeers);
+    EXPECT_EQ(refused, kRefused);
+    EXPECT_EQ(w.record->runs.size(), static_cast<size_t>(3 * SocketCalibrate::kMaxPeers));
+    EXPECT_TRUE(waitFor([&] { return w.server.peerCount() == 0; }));
+}
+
+// What waits for a peer is at most PeerWriter::kMaxPending (1 MiB), so the connections of one
+// server hold at most kMaxPeers times that (64 MiB) of unsent answers, however many ask.
+TEST(RemoteServer, DropsPeersThatNeverReadAndKeepsWhatWaitsForThemBounded)
+{
+    ScopedBoard board;
+    WaitingServer w;
+    LogCapture log;
+    BackToBackPeers burst(w.server.serverPort(), kBurst, 4096);
+    ASSERT_TRUE(burst.waitUntilConnected());
+    ASSERT_TRUE(waitFor([&] { return burst.closedByServer() == kRefused; }, 5000));
+
+    for (const QPointer<QTcpSocket>& socket : w.server.sockets)
+        ASSERT_TRUE(keepSmallSendBuffer(*socket));
+    // Each asks for far more than it may have waiting, and never reads.
+    QByteArray lines;
+    for (int i = 0; i < 2 * PeerWriter::kMaxPending / static_cast<int>(w.bigReply); ++i)
+        lines += "*?BIG\r";
+    for (std::unique_ptr<RawPeer>& p : burst.peers)
+        p->send(lines);
+    qint64 mostWaiting = 0, mostForOne = 0;
+    const bool allDropped = waitFor([&] {
+        qint64 waiting = 0;
+        for (const QPointer<Remote>& r : w.server.remotes) {
+            if (r) {
+                waiting += r->bytesToWrite();
+                mostForOne = std::max(mostForOne, r->bytesToWrite());
+            }
+        }
+        mostWaiting = std::max(mostWaiting, waiting);
+        return w.server.peerCount() == 0;
+    });
+    EXPECT_TRUE(allDropped) << w.server.peerCount() << " peers still connected";
+    EXPECT_LE(mostForOne, PeerWriter::kMaxPending);
+    EXPECT_LE(mostWaiting, qint64{SocketCalibrate::kMaxPeers} * PeerWriter::kMaxPending);
+    EXPECT_EQ(burst.closedByServer(), kBurst);
+    EXPECT_EQ(log.count("a peer does not take its answers"), SocketCalibrate::kMaxPeers);
+}
+
+TEST(RemoteServer, DropsAPeerThatTakesNothingForThirtySecondsOfTheInstrumentsClock)
+{
+    ScopedBoard board;
+    WaitingServer w;
+    w.bigReply = 256 * 1024;
+    LogCapture log;
+    RawPeer peer(w.server.serverPort(), 4096);
+    ASSERT_TRUE(waitFor([&] { return w.server.sockets.size() == 1; }));
+    ASSERT_TRUE(keepSmallSendBuffer(*w.server.sockets[0]));
+    QPointer<Remote> remote = w.server.remotes[0];
+    peer.send("*?BIG\r");
+    ASSERT_TRUE(waitFor([&] { return remote->bytesToWrite() > 0; }));
+    const auto stillServedAfterAWhile = [&] {
+        waitFor([] { return false; }, 3 * PeerWriter::kStallCheckMs);
+        return w.server.peerCount() == 1;
+    };
+
+    board.clock().advanceMs(PeerWriter::kStallMs - 1);
+    EXPECT_TRUE(stillServedAfterAWhile());
+    // What it takes starts its time again.
+    const qint64 waiting = remote->bytesToWrite();
+    EXPECT_FALSE(peer.readAvailable());
+    ASSERT_TRUE(waitFor([&] { return remote->bytesToWrite() < waiting; }));
+    EXPECT_TRUE(stillServedAfterAWhile());
+    board.clock().advanceMs(PeerWriter::kStallMs - 1);
+    EXPECT_TRUE(stillServedAfterAWhile());
+    EXPECT_FALSE(log.contains("has taken nothing for a while"));
+
+    board.clock().advanceMs(PeerWriter::kStallMs);
+    EXPECT_TRUE(waitFor([&] { return w.server.peerCount() == 0; }));
+    EXPECT_EQ(log.count("a peer has taken nothing for a while"), 1);
+    EXPECT_TRUE(peer.readToEnd());
 }

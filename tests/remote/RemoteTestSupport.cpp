@@ -64,7 +64,8 @@ bool ProbeCmd::wants_old_style(std::string line)
     return oldStyle;
 }
 
-ProbeServer::ProbeServer(std::function<void(Remote&)> setup) : SocketCalibrate(0, true, nullptr), setup_(std::move(setup))
+ProbeServer::ProbeServer(std::function<void(Remote&)> setup)
+    : SocketCalibrate(0, true, nullptr, QHostAddress::LocalHost), setup_(std::move(setup))
 {
 }
 
@@ -115,9 +116,11 @@ QByteArray Peer::answer()
     return a;
 }
 
-RawPeer::RawPeer(unsigned short port)
+RawPeer::RawPeer(unsigned short port, int receiveBuffer)
 {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ >= 0 && receiveBuffer > 0)
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

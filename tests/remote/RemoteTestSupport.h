@@ -85,7 +85,9 @@ private:
 // (as "printf ... | nc" does) and tell a connection closed by the server from one still open.
 class RawPeer {
 public:
-    explicit RawPeer(unsigned short port);
+    // receiveBuffer: the size of its receive buffer when not 0 (a small one makes a peer that
+    // does not read hold little of what it is sent).
+    explicit RawPeer(unsigned short port, int receiveBuffer = 0);
     ~RawPeer();
     bool connected() const { return fd_ >= 0; }
     void send(const QByteArray& bytes);
@@ -95,10 +97,11 @@ public:
     bool readToEnd(int timeoutMs = 30000);
     // Collects what arrives for a while; true when the server closed meanwhile.
     bool readFor(int ms);
+    // Collects what has arrived, without waiting; true at the end of the stream.
+    bool readAvailable();
     QByteArray received() const { return received_; }
 
 private:
-    bool readAvailable(); // true at the end of the stream
     int fd_ = -1;
     QByteArray received_;
 };

@@ -8,7 +8,10 @@
 #include "store/screensvariables.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using remotetest::ack;
 using remotetest::nak;
@@ -216,13 +219,13 @@ TEST(FilterCommand, SelectsTheFilterByNameAndReportsIt)
     EXPECT_EQ(b.ask("*?FILTER\r"), ack("*FILTER FILTER=FILTER_WIDE"));
 }
 
-TEST(CalibrationCommand, ReloadsBothFilesOnlyWhenBothCanBeRead)
+TEST(CalibrationCommand, ReloadsEachFilePresentAndRefusesOnlyAFileThatCannotBeRead)
 {
     RfCommandBench b;
     ASSERT_DOUBLE_EQ(getPendentPeak(), 0.2);
-    rftest::writeCalibrationFile("CAL_0.XML",
-                                 rftest::cal0("<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>", "",
-                                              "serial_number=\"VK27000001\""));
+    const QString cal0 = rftest::cal0("<RECTA><PEAK><SLOPE>%1</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>", "",
+                                      "serial_number=\"VK27000001\"");
+    rftest::writeCalibrationFile("CAL_0.XML", cal0.arg("0.3"));
     // Without the bare keyword nothing is read, and the line is accepted.
     for (const char* line : {"*CALIBRATION\r", "*CALIBRATION RESET_FILE_CALIBRATION=1\r"}) {
         EXPECT_EQ(b.ask(line), ack()) << line;
@@ -230,14 +233,34 @@ TEST(CalibrationCommand, ReloadsBothFilesOnlyWhenBothCanBeRead)
     }
     EXPECT_EQ(b.ask("*?CALIBRATION RESET_FILE_CALIBRATION\r"), nak());
 
-    // One file missing: refused, and the tables in force stay.
-    QFile::rename("calibracion/CAL_FO.XML", "calibracion/CAL_FO.bak");
-    EXPECT_EQ(b.ask("*CALIBRATION RESET_FILE_CALIBRATION\r"), nak());
-    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.2);
-    EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariablesSerialNumber(), "VK26000123");
-
-    QFile::rename("calibracion/CAL_FO.bak", "calibracion/CAL_FO.XML");
-    EXPECT_EQ(b.ask("*CALIBRATION RESET_FILE_CALIBRATION\r\n"), ack());
-    EXPECT_DOUBLE_EQ(getPendentPeak(), 0.3);
+    // Each row changes the files, reloads, and reads the peak line in force.
+    const struct {
+        const char* name;
+        std::function<void()> files;
+        QByteArray answer;
+        double slope;
+    } rows[] = {
+        // A unit without an optical file still reloads its RF file.
+        {"CAL_FO missing", [] { QFile::rename("calibracion/CAL_FO.XML", "calibracion/CAL_FO.bak"); }, ack(), 0.3},
+        {"CAL_0 damaged", [] { rftest::writeCalibrationFile("CAL_0.XML", "<CALIBRATION><CABLE>"); }, nak(), 0.3},
+        {"CAL_0 missing", [] { QFile::remove("calibracion/CAL_0.XML"); }, ack(), 0.3},
+        {"both again",
+         [&] {
+             rftest::writeCalibrationFile("CAL_0.XML", cal0.arg("0.4"));
+             QFile::rename("calibracion/CAL_FO.bak", "calibracion/CAL_FO.XML");
+         },
+         ack(), 0.4},
+        {"CAL_FO damaged", [&] {
+             rftest::writeCalibrationFile("CAL_0.XML", cal0.arg("0.5"));
+             rftest::writeCalibrationFile("CAL_FO.XML", "<CALIBRATION>");
+         },
+         nak(), 0.5},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        r.files();
+        EXPECT_EQ(b.ask("*CALIBRATION RESET_FILE_CALIBRATION\r\n"), r.answer);
+        EXPECT_DOUBLE_EQ(getPendentPeak(), r.slope);
+    }
     EXPECT_EQ(ScreensVariables::getInstance()->getScreensVariablesSerialNumber(), "VK27000001");
 }

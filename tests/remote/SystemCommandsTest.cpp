@@ -99,6 +99,10 @@ TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
         {"*SYSTEM SYSTEM_FILE=READ_ONLY\r", true, {ro}},
         {"*SYSTEM SYSTEM_DATE={2026-03-05 10:30:15} SYSTEM_FILE=WRITE\r", true, {rw, date("2026-03-05 10:30:15"), hwclock}},
         {"*SYSTEM,SYSTEM_DATE=12:00\r", true, {date("12:00"), hwclock}},
+        // An empty date changes nothing and keeps nothing else on the line from running.
+        {"*SYSTEM SYSTEM_FILE=READ_ONLY SYSTEM_DATE=\r", true, {ro}},
+        {"*SYSTEM SYSTEM_DATE=,SYSTEM_FILE=WRITE\r", true, {rw}},
+        {"*SYSTEM SYSTEM_DATE={}\r", true, {}},
         // The date program refuses it: the hardware clock is left alone.
         {"*SYSTEM SYSTEM_DATE={2026-02-30 10:00}\r", false, {date("2026-02-30 10:00")}},
         {"*SYSTEM SYSTEM_FILE=write SYSTEM_DATE={2026-03-05 10:30}\r", false, {}},
@@ -216,12 +220,13 @@ TEST(EquipCommand, DoesTheFirstActionItsLineCarries)
         {"*EQUIP SET_TIME_ALARMA=23:59:59:31:11:2067\r", true, {1, 1, 1, 0}, 0, {2067, 12, 31, 23, 59, 59}},
         {"*EQUIP RELOJ_ALARMA=0:0:0:29:1:2028\r", true, {1, 1, 1, 0}, 0, {2028, 2, 29, 0, 0, 0}},
         {"*EQUIP RELOJ_ALARMA=10:30:00:5:11\r", false, {1, 1, 1, 0}, 0, {}},      // five fields
-        {"*EQUIP RELOJ_ALARMA=10:xx:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},  // not a number
+        {"*EQUIP RELOJ_ALARMA=10:xx:00:5:2:2026\r", true, {1, 1, 1, 0}, 0, {2026, 3, 5, 10, 0, 0}}, // no number: 0
         {"*EQUIP RELOJ_ALARMA=24:00:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP RELOJ_ALARMA=10:00:00:29:1:2026\r", false, {1, 1, 1, 0}, 0, {}}, // no 29 February
         {"*EQUIP RELOJ_ALARMA=10:00:00:5:12:2026\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP RELOJ_ALARMA=10:00:00:5:2:2068\r", false, {1, 1, 1, 0}, 0, {}},  // beyond the chip's years
-        {"*EQUIP RELOJ_ALARMA={1 0:00:00:5:2:2026}\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP RELOJ_ALARMA=-1:00:00:5:2:2026\r", false, {1, 1, 1, 0}, 0, {}},
+        {"*EQUIP RELOJ_ALARMA=10:00:00:5:2:-2147483648\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP FOO=1 BAR\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP VENTILADO=ON RESET_APP\r", true, {1, 1, 1, 1}, 0, {}}, // the restart comes first
@@ -258,9 +263,10 @@ TEST(EquipCommand, AlarmEnablesAndTheClockReadOut)
         int mask; // register 0x10 afterwards
     } rows[] = {
         {"*EQUIP SET_ALARMA=1:1:0:0:0\r", true, 0x03},      {"*EQUIP SET_ALARMA=0:1:1:1:1\r", true, 0x1E},
-        {"*EQUIP SET_ALARMA=1:0:0:0:1:1:1\r", true, 0x11},  {"*EQUIP SET_ALARMA=2:1:1:1:1\r", false, 0x11},
-        {"*EQUIP SET_ALARMA=1:1:1:1\r", false, 0x11},       {"*EQUIP SET_ALARMA=1:x:1:1:1\r", false, 0x11},
+        {"*EQUIP SET_ALARMA=1:0:0:0:1:1:1\r", true, 0x11},  {"*EQUIP SET_ALARMA=1:1:1:1\r", false, 0x11},
         {"*EQUIP SET_ALARMA=\r", false, 0x11},
+        // Only a field of 1 enables its comparison; one that is no number counts as 0.
+        {"*EQUIP SET_ALARMA=2:1:1:1:1\r", true, 0x1E},      {"*EQUIP SET_ALARMA=1:x:1:1:-1\r", true, 0x0D},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.line);
@@ -269,6 +275,14 @@ TEST(EquipCommand, AlarmEnablesAndTheClockReadOut)
     }
     EXPECT_EQ(std::vector<int>({rtc.reg(w::kIntAEnable), rtc.reg(w::kFlags), rtc.reg(w::kPinIo)}),
               std::vector<int>({0x50, 0x20, 0x02}));
+    // A minute that is no number goes to the chip as 0: the time registers from 0x00 on the
+    // wire, 10:00:00 on Thursday 5 March 2026 (years counted from 1968).
+    b.board->log().clear();
+    EXPECT_EQ(b.ask("*EQUIP RELOJ_ALARMA=10:xx:00:5:2:2026\r"), ack());
+    const auto writes = b.board->log().entries("i2c-write");
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].device, "0x51");
+    EXPECT_EQ(writes[0].bytes, (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x00, 0x10, 0x05, 0x04, 0x03, 0x58}));
 
     rtc.setDateTime({2026, 3, 7, 9, 5, 3, 0});
     EXPECT_EQ(b.ask("*?EQUIP GET_RELOJ_ALARMA\r"), ack("*EQUIP GET_RELOJ_ALARMA=9:5:3:7:2:2026"));

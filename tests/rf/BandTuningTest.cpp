@@ -2,6 +2,8 @@
 // oscillator, the lock wait, and the effective frequency the simulated front end sees.
 #include "RfTestBench.h"
 
+#include "VirtualClock.h"
+
 #include "rf/mesuraRF.h"
 
 #include <QTimer>
@@ -143,6 +145,26 @@ TEST(LockWait, EndsOnLockNeverLockingAndReadFailure)
     // Tuning itself reports nothing and the band path still switches.
     EXPECT_EQ(sintonitzar(1000000000u), 0);
     EXPECT_EQ(b.frontEnd->bandFromLines(), 3);
+}
+
+// A clock whose every sleep ends late, as on a busy machine.
+struct LateClock : platform::sim::VirtualClock {
+    uint64_t lateUs;
+    explicit LateClock(uint64_t late) : lateUs(late) {}
+    void sleepUs(uint64_t us) override { VirtualClock::sleepUs(us + lateUs); }
+};
+
+TEST(LockWait, LateWakeUpsDoNotAddUp)
+{
+    // Locked 1 ms after its programming, the tuner is seen locked at most one late wake-up
+    // after that, not one per pause before it.
+    for (const uint64_t lateUs : {20u, 60u}) {
+        RfBench b(true, std::make_unique<platform::sim::SimulatedBoard>(std::make_unique<LateClock>(lateUs)));
+        b.chips.tuner->setSettleTimeUs(1000);
+        const uint64_t t0 = b.nowUs();
+        EXPECT_EQ(programaTuner(474000000u), 2);
+        EXPECT_LE(b.nowUs() - t0, 1000 + lateUs) << lateUs;
+    }
 }
 
 TEST(Tuning, TuneArrivingDuringABandSwitchRunsAfterItAndTheStateMatchesTheLines)

@@ -197,27 +197,37 @@ TEST(CalibrationLoader, ReloadReplacesTheTablesWholeKeepsThemWhileTheFileIsMissi
     EXPECT_DOUBLE_EQ(calculaCorrecioFrequencia(1, 0), 30.0);
 }
 
-TEST(CalibrationLoader, ARunningReloadTakesBothFilesOrNothing)
+TEST(CalibrationLoader, AReloadTakesEachFilePresentAndFailsOnlyForOneThatCannotBeRead)
 {
     ScopedWorkDir dir;
-    dir.seedFromData("calibracion");
-    load();
     const QString other = cal0("<RECTA><PEAK><SLOPE>0.3</SLOPE><OFFSET>5</OFFSET></PEAK></RECTA>"
                                "<OPWR>" + opticalLine(1310, "0.2", "-100") + "</OPWR>",
                                "", "serial_number=\"B7\"");
     const QString otherOptical = "<CALIBRATION><OPWR>" + opticalLine(1310, "0.3", "-50") + "</OPWR></CALIBRATION>";
-    // Each row spoils one file: the reload refuses and the simulated unit's tables stay.
+    // Each row starts from the simulated unit's tables and puts each file as it says: a
+    // file that cannot be read never replaces what it holds, nor does CAL_0.XML's optical
+    // line replace that of an unreadable CAL_FO.XML.
     const struct {
         const char* name;
-        const char* cal0;    // null: the file is removed; "dir": a folder stands there
+        const char* cal0; // null: the file is removed; "dir": a folder stands there
         const char* optical;
-    } spoilt[] = {
-        {"CAL_0 missing", nullptr, "ok"},     {"CAL_FO missing", "ok", nullptr},
-        {"CAL_0 malformed", "<CALIBRATION><CABLE>", "ok"}, {"CAL_FO malformed", "ok", "<CALIBRATION>"},
-        {"CAL_0 unopenable", "dir", "ok"},
+        bool read;
+        InForce after;
+    } rows[] = {
+        {"both", "ok", "ok", true, {0.3, 1037.5, "B7"}},
+        {"CAL_0 missing", nullptr, "ok", true, {0.2, 1037.5, "VK26000123"}},
+        {"CAL_FO missing", "ok", nullptr, true, {0.3, 987.5, "B7"}},
+        {"both missing", nullptr, nullptr, true, {0.2, 787.5, "VK26000123"}},
+        {"CAL_0 malformed", "<CALIBRATION><CABLE>", "ok", false, {0.2, 1037.5, "VK26000123"}},
+        {"CAL_FO malformed", "ok", "<CALIBRATION>", false, {0.3, 787.5, "B7"}},
+        {"CAL_0 unopenable", "dir", "ok", false, {0.2, 1037.5, "VK26000123"}},
+        {"CAL_FO unopenable", "ok", "dir", false, {0.3, 787.5, "B7"}},
     };
-    for (const auto& r : spoilt) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
+        QDir("calibracion").removeRecursively();
+        dir.seedFromData("calibracion");
+        load();
         QDir("calibracion").removeRecursively();
         QDir().mkpath("calibracion");
         auto put = [](const char* name, const char* text, const QString& good) {
@@ -230,17 +240,13 @@ TEST(CalibrationLoader, ARunningReloadTakesBothFilesOrNothing)
         };
         put("CAL_0.XML", r.cal0, other);
         put("CAL_FO.XML", r.optical, otherOptical);
-        EXPECT_FALSE(Calibrations::getInstance()->reloadCalibracion());
-        EXPECT_EQ(inForce(), (InForce{0.2, 787.5, "VK26000123"}));
+        EXPECT_EQ(Calibrations::getInstance()->loadCalibracion(), r.read);
+        EXPECT_EQ(inForce(), r.after);
     }
-    QDir("calibracion").removeRecursively();
-    writeCalibrationFile("CAL_0.XML", other);
-    writeCalibrationFile("CAL_FO.XML", otherOptical);
-    EXPECT_TRUE(Calibrations::getInstance()->reloadCalibracion());
-    EXPECT_EQ(inForce(), (InForce{0.3, 1037.5, "B7"})); // the optical file's line last
     // A file without a serial number keeps the unit's.
+    QDir("calibracion").removeRecursively();
     writeCalibrationFile("CAL_0.XML", cal0(""));
-    EXPECT_TRUE(Calibrations::getInstance()->reloadCalibracion());
+    EXPECT_TRUE(Calibrations::getInstance()->loadCalibracion());
     EXPECT_EQ(serial(), "B7");
 }
 

@@ -4,7 +4,8 @@
 
 namespace rftest {
 
-RfBench::RfBench(bool init)
+RfBench::RfBench(bool init, std::unique_ptr<platform::sim::SimulatedBoard> on)
+    : board(on ? std::move(on) : std::make_unique<platform::sim::SimulatedBoard>())
 {
     if (init)
         setInitMesuraRF(&lo, &adc);

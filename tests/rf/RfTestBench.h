@@ -23,8 +23,9 @@ struct RfBench {
     ADF4350 lo;
     MAX11337 adc;
 
-    // Brings the chain up (setInitMesuraRF) unless told not to; the log starts empty.
-    explicit RfBench(bool init = true);
+    // Brings the chain up (setInitMesuraRF) unless told not to, on the given board (a plain
+    // simulated one when none is given); the log starts empty.
+    explicit RfBench(bool init = true, std::unique_ptr<platform::sim::SimulatedBoard> on = nullptr);
 
     // "gpio-value" writes as "line=value", in order.
     std::vector<std::string> lineWrites() const;

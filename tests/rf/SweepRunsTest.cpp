@@ -88,7 +88,7 @@ TEST(SpectrumSweep, TheModemsScanReadsEveryChannelOfThePlanAtTheNetworksLevel)
     ASSERT_TRUE(b.dir.seedFromData("channelPlans"));
     ASSERT_TRUE(Channelslist::getInstance()->carregaChannelPlan("EUROPE"));
     const QVariantList channels = Channelslist::getInstance()->currentChannelList();
-    ASSERT_EQ(channels.size(), 97);
+    ASSERT_EQ(channels.size(), 98);
     // The points as the scan builds them: an analogue channel at its vision carrier.
     QVariantList list;
     for (const QVariant& c : channels) {
@@ -124,9 +124,9 @@ TEST(SpectrumSweep, TheModemsScanReadsEveryChannelOfThePlanAtTheNetworksLevel)
             (list[i].toMap().value("type") == "ANALOG" ? analogue : digital)++;
             EXPECT_NEAR(powerOf(swept, i), expected, 10) << list[i].toMap().value("frequency").toUInt();
         }
-        // The 27 PAL channels, and the 8 MHz blocks of the plan's digital channels (the DOCSIS
-        // one at 602 MHz, the central point, among them).
-        EXPECT_EQ(std::make_pair(analogue, digital), std::make_pair(27, 69));
+        // The 27 PAL channels, and the blocks of the plan's digital channels as wide as they (the
+        // DOCSIS 3.0 one at 602 MHz, the central point, and the OFDM block among them).
+        EXPECT_EQ(std::make_pair(analogue, digital), std::make_pair(27, 70));
     }
 }
 

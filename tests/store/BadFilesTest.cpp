@@ -57,6 +57,30 @@ TEST(StoreFiles, EveryDamagedFileIsKeptAsideAndTheStoreFallsBack)
     }
 }
 
+TEST(StoreFiles, AFileOfTheSizeBoundIsReadAndOneByteMoreIsRefusedUnread)
+{
+    ScopedBoard board;
+    for (qint64 size : {storefile::kMaxFileBytes, storefile::kMaxFileBytes + 1}) {
+        SCOPED_TRACE(size);
+        ScopedWorkDir dir;
+        QDir().mkpath("channelPlans");
+        // One channel, then blanks up to the size.
+        const QByteArray channel = "<CHANNEL><name type=\"QString\">E21</name><frequency type=\"uint\">474000000"
+                                   "</frequency><bandwidth type=\"uint\">8000000</bandwidth></CHANNEL>";
+        QByteArray text = testsupport::wellFormedOfSize("CHANNEL_PLAN", int(size));
+        text.replace(text.indexOf("> ") + 1, channel.size(), channel);
+        writeText("channelPlans/BIG.XML", text);
+        LogCapture log;
+        const bool read = Channelslist::getInstance()->carregaChannelPlan("BIG");
+        EXPECT_EQ(read, size == storefile::kMaxFileBytes);
+        EXPECT_EQ(Channelslist::getInstance()->channelList().size(), read ? 1 : 0);
+        EXPECT_EQ(log.contains("File channelPlans/BIG.XML is larger than 4194304 bytes - it is kept as "
+                               "channelPlans/BIG.XML.bad"),
+                  !read)
+            << log.lines().join("\n").toStdString();
+    }
+}
+
 TEST(StoreFiles, NestingUpToTheBoundIsReadAndOneLevelMoreIsNot)
 {
     for (int depth : {1, storefile::kMaxXmlDepth, storefile::kMaxXmlDepth + 1, 25001}) {

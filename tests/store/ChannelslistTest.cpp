@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 using namespace storetest;
@@ -441,5 +442,76 @@ TEST(StandardPlans, AreOrderedNonOverlappingAndInsideTheTuningRange)
                 EXPECT_EQ(m.value("type"), QVariant("DIGITAL"));
         }
         EXPECT_LE(previousTop, qint64(Channelslist::kMaxFrequency));
+    }
+}
+
+TEST(ChannelPlanFile, AChannelWhoseFrequencyOrWidthDoesNotReadIsLeftOutAndTheFileKept)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    // The middle channel's frequency and bandwidth, each as type and text (no type: no
+    // element), between two good channels; `named` is what the log names, none when the
+    // channel reads and is kept.
+    const struct {
+        const char* frequencyType;
+        const char* frequency;
+        const char* bandwidthType;
+        const char* bandwidth;
+        const char* named;
+    } rows[] = {
+        {"uint", "474 MHz", "uint", "8000000", "frequency does not"},
+        {"uint", "4294967296", "uint", "8000000", "frequency does not"},
+        {"double", "nan", "uint", "8000000", "frequency does not"},
+        {"double", "inf", "uint", "8000000", "frequency does not"},
+        {"double", "1e20", "uint", "8000000", "frequency does not"},
+        {"double", "474000000.5", "uint", "8000000", "frequency does not"},
+        {"int", "-474000000", "uint", "8000000", "frequency does not"},
+        {"QString", "E21", "uint", "8000000", "frequency does not"},
+        {"bool", "true", "uint", "8000000", "frequency does not"},
+        {nullptr, "", "uint", "8000000", "frequency does not"},
+        {"uint", "474000000", "uint", "eight", "bandwidth does not"},
+        {"uint", "474000000", "uint", "", "bandwidth does not"},
+        {"uint", "474000000", "double", "8e6.5", "bandwidth does not"},
+        {"uint", "474000000", nullptr, "", "bandwidth does not"},
+        {"uint", "x", "int", "-8", "frequency and bandwidth do not"},
+        // Whole numbers of Hz read in any type.
+        {"double", "474e6", "int", "8000000", nullptr},
+        {"QString", "474000000", "uint", "8000000", nullptr},
+    };
+    auto element = [](const char* key, const char* type, const char* text) {
+        return type ? QString("<%1 type=\"%2\">%3</%1>").arg(key, type, text) : QString();
+    };
+    auto channel = [&](const char* name, const QString& values) {
+        return "<CHANNEL>" + element("name", "QString", name) + values + element("active", "QString", "ON") + "</CHANNEL>";
+    };
+    const QString good = element("frequency", "uint", "%1") + element("bandwidth", "uint", "8000000");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.frequency) + " / " + r.bandwidth);
+        const QByteArray text = ("<CHANNEL_PLAN>" + channel("E20", good.arg(466000000))
+                                 + channel("E21", element("frequency", r.frequencyType, r.frequency)
+                                                      + element("bandwidth", r.bandwidthType, r.bandwidth))
+                                 + channel("E22", good.arg(482000000)) + "</CHANNEL_PLAN>\n")
+                                    .toUtf8();
+        QDir().mkpath("channelPlans");
+        writeText("channelPlans/MINE.XML", text);
+        LogCapture log;
+        Channelslist* channels = Channelslist::getInstance();
+        ASSERT_TRUE(channels->carregaChannelPlan("MINE"));
+        const QStringList kept = r.named ? QStringList{"E20", "E22"} : QStringList{"E20", "E21", "E22"};
+        EXPECT_EQ(names(channels->channelList()), kept);
+        EXPECT_EQ(names(channels->currentChannelList()), kept); // nothing measured at 0 Hz
+        if (r.named) {
+            EXPECT_TRUE(log.contains(QString("Channel plan channelPlans/MINE.XML leaves out channel 2 E21: its %1 read "
+                                             "as a whole number of Hz")
+                                         .arg(r.named)))
+                << log.lines().join("\n").toStdString();
+        } else {
+            EXPECT_EQ(channels->channelList().at(1).toMap().value("frequency"), QVariant(474000000u));
+            EXPECT_EQ(channels->channelList().at(1).toMap().value("bandwidth"), QVariant(8000000u));
+        }
+        // The file stays as it was, where it was; nothing was written.
+        EXPECT_EQ(readBytes("channelPlans/MINE.XML"), text);
+        EXPECT_FALSE(QFileInfo::exists("channelPlans/MINE.XML.bad"));
+        EXPECT_TRUE(commands(board.board()).empty());
     }
 }

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 using namespace storetest;
 using testsupport::LogCapture;
@@ -183,4 +184,71 @@ TEST(LoggerExport, RefusesWhatIsNotAStoredLogger)
     EXPECT_FALSE(loggers->exportaLogger("../loggers/SCAN_RF", "Logger00.XML"));
     EXPECT_FALSE(loggers->exportaLogger("SCAN_RF", "Logger01.XML"));
     EXPECT_TRUE(commands(board.board()).empty());
+}
+
+// The registration keeps each table's rows as a list under the table's name; a file of
+// the older form, one entry per row naming its table and place, reads as the same lists.
+TEST(LoggerFiles, RegistrationTablesAreListsAndTheOlderFormReadsTheSame)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    QCoreApplication::setApplicationName("CABLE VARNOK");
+    Loggerlist* loggers = Loggerlist::getInstance();
+    const QVariantMap first{{"channel", "1"}, {"frequency", "602.00"}, {"power", "64.0"}, {"mer_att", "38.0"},
+                            {"sr", "5361"}};
+    const QVariantMap second{{"channel", "2"}, {"frequency", "-"}, {"power", "-"}, {"mer_att", "-"}, {"sr", "-"}};
+    const QVariantMap tables{{"table_registering_scqam_down", QVariantList{first, second}},
+                             {"table_registering_ofdm_up", QVariantList{}},
+                             {"ip_cable_modem", QVariantList{QVariantMap{{"ip", "10.1.2.3"}}}}};
+    ASSERT_EQ(loggers->guardaLogger("REGISTERING", {tables}), "Logger00.XML");
+    QString text = readText("loggers/REGISTERING/Logger00.XML");
+    text.replace(QRegularExpression(" date=\"[^\"]*\""), " date=\"D\"");
+    EXPECT_EQ(text, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<DATALOGGER date=\"D\" equipment=\"CABLE VARNOK\">\n"
+                    "    <ENTRY>\n"
+                    "        <ip_cable_modem type=\"QVariantList\">\n"
+                    "            <ROW>\n"
+                    "                <ip type=\"QString\">10.1.2.3</ip>\n"
+                    "            </ROW>\n"
+                    "        </ip_cable_modem>\n"
+                    "        <table_registering_ofdm_up type=\"QVariantList\"/>\n"
+                    "        <table_registering_scqam_down type=\"QVariantList\">\n"
+                    "            <ROW>\n"
+                    "                <channel type=\"QString\">1</channel>\n"
+                    "                <frequency type=\"QString\">602.00</frequency>\n"
+                    "                <mer_att type=\"QString\">38.0</mer_att>\n"
+                    "                <power type=\"QString\">64.0</power>\n"
+                    "                <sr type=\"QString\">5361</sr>\n"
+                    "            </ROW>\n"
+                    "            <ROW>\n"
+                    "                <channel type=\"QString\">2</channel>\n"
+                    "                <frequency type=\"QString\">-</frequency>\n"
+                    "                <mer_att type=\"QString\">-</mer_att>\n"
+                    "                <power type=\"QString\">-</power>\n"
+                    "                <sr type=\"QString\">-</sr>\n"
+                    "            </ROW>\n"
+                    "        </table_registering_scqam_down>\n"
+                    "    </ENTRY>\n"
+                    "</DATALOGGER>\n");
+    EXPECT_EQ(loggers->carregaLogger("REGISTERING", "Logger00.XML"), QVariantList{tables});
+
+    // The older form, its rows out of order; the empty table had no rows to keep.
+    const auto row = [](const char* table, int place, const QVariantMap& values) {
+        QString xml = QString("<ENTRY><table type=\"QString\">%1</table><row type=\"int\">%2</row>").arg(table).arg(place);
+        for (auto it = values.begin(); it != values.end(); ++it)
+            xml += QString("<%1 type=\"QString\">%2</%1>").arg(it.key(), it.value().toString());
+        return xml + "</ENTRY>";
+    };
+    writeText("loggers/REGISTERING/Logger01.XML",
+              ("<DATALOGGER>" + row("table_registering_scqam_down", 1, second)
+               + row("ip_cable_modem", 0, {{"ip", "10.1.2.3"}}) + row("table_registering_scqam_down", 0, first)
+               + "</DATALOGGER>")
+                  .toUtf8());
+    QVariantMap older = tables;
+    older.remove("table_registering_ofdm_up");
+    EXPECT_EQ(loggers->carregaLogger("REGISTERING", "Logger01.XML"), QVariantList{older});
+    // Only the registration's loggers were ever kept that way.
+    ASSERT_TRUE(QDir().mkpath("loggers/SCAN_RF"));
+    ASSERT_TRUE(QFile::copy("loggers/REGISTERING/Logger01.XML", "loggers/SCAN_RF/Logger00.XML"));
+    EXPECT_EQ(loggers->carregaLogger("SCAN_RF", "Logger00.XML").size(), 3);
 }

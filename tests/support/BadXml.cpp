@@ -14,8 +14,17 @@ QByteArray deeplyNested(const QString& root, int levels)
     return xml + "</" + r + ">\n";
 }
 
+QByteArray wellFormedOfSize(const QString& root, int size)
+{
+    const QByteArray r = root.toLatin1();
+    QByteArray xml = "<?xml version=\"1.0\"?>\n<" + r + ">";
+    const QByteArray end = "</" + r + ">\n";
+    return xml + QByteArray(size - xml.size() - end.size(), ' ') + end;
+}
+
 std::vector<BadXml> damagedFiles(const QString& root)
 {
+    constexpr int kBeyondTheBound = 4 * 1024 * 1024 + 1; // the store reads 4 MiB whole at most
     const QByteArray r = root.toLatin1();
     QByteArray noise;
     unsigned x = 12345;
@@ -30,6 +39,7 @@ std::vector<BadXml> damagedFiles(const QString& root)
         {"not XML", "serial=123\nslope=0.2\n"},
         {"empty", ""},
         {"another root", "<?xml version=\"1.0\"?>\n<SOMETHING_ELSE/>\n"},
+        {"well-formed, one byte beyond the size the instrument reads", wellFormedOfSize(root, kBeyondTheBound)},
         {"an expanding entity",
          "<?xml version=\"1.0\"?>\n<!DOCTYPE " + r + " [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>\n<"
              + r + ">&b;</" + r + ">\n"},

@@ -1,6 +1,6 @@
 // XML files as a careless user or an attacker leaves them: nested far deeper than any file
-// of the instrument, cut short, random bytes, plain text, a foreign root, a document type
-// with an entity that expands without bound.
+// of the instrument, cut short, random bytes, plain text, a foreign root, larger than any
+// file of the instrument, a document type with an entity that expands without bound.
 #pragma once
 
 #include <QByteArray>
@@ -12,6 +12,9 @@ namespace testsupport {
 
 // <root><a><a>...</a></a></root> with `levels` elements below the root.
 QByteArray deeplyNested(const QString& root, int levels = 25000);
+
+// <root>, blanks, </root>: a well-formed file of exactly `size` bytes.
+QByteArray wellFormedOfSize(const QString& root, int size);
 
 struct BadXml {
     const char* name;

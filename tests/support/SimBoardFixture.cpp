@@ -10,6 +10,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace testsupport {
@@ -76,85 +77,73 @@ QString ScopedWorkDir::sourcePath(const QString& relativePath)
     return QString::fromUtf8(VARNOK_SOURCE_DIR) + "/" + relativePath;
 }
 
-static bool copyRecursively(const QString& from, const QString& to)
-{
-    QFileInfo info(from);
-    if (info.isDir()) {
-        QDir().mkpath(to);
-        QDir dir(from);
-        for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
-            if (!copyRecursively(from + "/" + entry, to + "/" + entry))
-                return false;
-        }
-        return true;
-    }
-    QDir().mkpath(QFileInfo(to).absolutePath());
-    QFile::remove(to);
-    return QFile::copy(from, to);
-}
-
 bool ScopedWorkDir::seedFromData(const QString& relativePath)
 {
-    return copyRecursively(sourcePath("data/" + relativePath), dir_.path() + "/" + relativePath);
+    const QString from = sourcePath("data/" + relativePath), to = dir_.path() + "/" + relativePath;
+    QStringList files{from};
+    if (QFileInfo(from).isDir()) {
+        files.clear();
+        for (QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            files << it.next();
+    }
+    for (const QString& file : files) {
+        const QString target = to + file.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (!QFile::copy(file, target))
+            return false;
+    }
+    return true;
 }
 
 namespace {
-QMutex& captureMutex()
+struct Captured {
+    QMutex mutex;
+    QStringList lines;
+    QtMessageHandler previous = nullptr;
+};
+Captured& captured()
 {
-    static QMutex m;
-    return m;
-}
-QStringList& captured()
-{
-    static QStringList lines;
-    return lines;
-}
-QtMessageHandler& previousHandler()
-{
-    static QtMessageHandler h = nullptr;
-    return h;
+    static Captured c;
+    return c;
 }
 void captureHandler(QtMsgType type, const QMessageLogContext& ctx, const QString& msg)
 {
     {
-        QMutexLocker lock(&captureMutex());
-        captured().append(msg);
+        QMutexLocker lock(&captured().mutex);
+        captured().lines.append(msg);
     }
-    if (std::getenv("VARNOK_TEST_VERBOSE") && previousHandler())
-        previousHandler()(type, ctx, msg);
+    if (std::getenv("VARNOK_TEST_VERBOSE") && captured().previous)
+        captured().previous(type, ctx, msg);
 }
 } // namespace
 
 LogCapture::LogCapture()
 {
     clear();
-    previousHandler() = qInstallMessageHandler(captureHandler);
+    captured().previous = qInstallMessageHandler(captureHandler);
 }
 
-LogCapture::~LogCapture() { qInstallMessageHandler(previousHandler()); }
+LogCapture::~LogCapture() { qInstallMessageHandler(captured().previous); }
 
 QStringList LogCapture::lines() const
 {
-    QMutexLocker lock(&captureMutex());
-    return captured();
+    QMutexLocker lock(&captured().mutex);
+    return captured().lines;
 }
 
 bool LogCapture::contains(const QString& fragment) const { return count(fragment) > 0; }
 
 int LogCapture::count(const QString& fragment) const
 {
-    QMutexLocker lock(&captureMutex());
-    int n = 0;
-    for (const QString& l : captured())
-        if (l.contains(fragment))
-            ++n;
-    return n;
+    const QStringList all = lines();
+    return static_cast<int>(std::count_if(all.begin(), all.end(), [&](const QString& l) { return l.contains(fragment); }));
 }
 
 void LogCapture::clear()
 {
-    QMutexLocker lock(&captureMutex());
-    captured().clear();
+    QMutexLocker lock(&captured().mutex);
+    captured().lines.clear();
 }
 
 std::string dumpLog(platform::sim::SimulatedBoard& board) { return board.log().describeAll(); }

@@ -499,6 +499,14 @@ bool Cxd2856Model::tsLocked()
     });
 }
 
+uint32_t Cxd2856Model::tsLockTimeMs()
+{
+    return locked([&] {
+        refreshLocked();
+        return acquisition_.started_ && acquisition_.receivable_ ? acquisition_.timeline_.tsLockMs : 0u;
+    });
+}
+
 std::optional<SceneCarrier> Cxd2856Model::receivedCarrier()
 {
     return locked([&]() -> std::optional<SceneCarrier> {

@@ -90,6 +90,9 @@ public:
     std::string standardName() const; // of the selected system; empty when not modelled
     bool demodLocked();
     bool tsLocked();
+    // The running acquisition's time from its start to transport-stream lock, as the signal at
+    // the input has it; 0 while none runs or what is there cannot be received.
+    uint32_t tsLockTimeMs();
     bool tsOutputEnabled() const;
     // The carrier being received, as the chip presents it (defaults filled in), once
     // the demodulator has locked.
