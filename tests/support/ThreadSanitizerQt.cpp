@@ -1,9 +1,9 @@
 // A ThreadSanitizer build sees nothing inside Qt when Qt is not built with it: to the
 // sanitizer a QMutex the project locks, a wait on a QWaitCondition and the end of a QThread
 // synchronise nothing, and every field they guard reads as a race. In such a build this file
-// stands in front of those Qt calls of the project's code, tells the sanitizer what each
-// does, and passes it on to Qt. (Qt's own calls inside its library stay unseen: data handed
-// over by a queued signal still shows as raced.) Other builds compile nothing of it.
+// stands in front of those Qt calls, tells the sanitizer what each does when the project's
+// code made it, and passes it on to Qt. Qt's own calls stay unseen, as a whole: data handed
+// over by a queued signal still shows as raced. Other builds compile nothing of it.
 #include "SimBoardFixture.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -22,9 +22,12 @@
 #include <QWaitCondition>
 #include <sanitizer/tsan_interface.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <link.h>
 
 namespace {
 
@@ -39,6 +42,41 @@ F qtDefinition(const char* mangledName)
     F out;
     __builtin_memcpy(&out, &f, sizeof(f));
     return out;
+}
+
+// Whether a call comes from the test program itself (the project's code is linked into it),
+// not from one of Qt's libraries, whose other calls the sanitizer does not see.
+struct ProgramText {
+    uintptr_t low = UINTPTR_MAX;
+    uintptr_t high = 0;
+};
+
+ProgramText programText()
+{
+    ProgramText text;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* out) {
+            if (info->dlpi_name && *info->dlpi_name)
+                return 0; // a shared library; the program has no name here
+            auto* t = static_cast<ProgramText*>(out);
+            for (int i = 0; i < info->dlpi_phnum; ++i) {
+                const ElfW(Phdr)& h = info->dlpi_phdr[i];
+                if (h.p_type == PT_LOAD && (h.p_flags & PF_X)) {
+                    t->low = std::min<uintptr_t>(t->low, info->dlpi_addr + h.p_vaddr);
+                    t->high = std::max<uintptr_t>(t->high, info->dlpi_addr + h.p_vaddr + h.p_memsz);
+                }
+            }
+            return 1;
+        },
+        &text);
+    return text;
+}
+
+bool fromProgram(void* returnAddress)
+{
+    static const ProgramText text = programText();
+    const auto a = reinterpret_cast<uintptr_t>(returnAddress);
+    return a >= text.low && a < text.high;
 }
 
 using MutexCall = void (*)(QMutex*);
@@ -62,46 +100,70 @@ void noteThreadEnd(QThread* thread)
 
 } // namespace
 
+// A mutex that Qt locks inside its library and the program unlocks (Qt's generated QML
+// cache loader does), or the other way round, is half seen: not a misuse of it.
+extern "C" const char* __tsan_default_options() { return "report_mutex_bugs=0"; }
+
 void QMutex::lock() QT_MUTEX_LOCK_NOEXCEPT
 {
     static const auto qt = qtDefinition<MutexCall>("_ZN6QMutex4lockEv");
-    __tsan_mutex_pre_lock(this, 0);
+    const bool seen = fromProgram(__builtin_return_address(0));
+    if (seen)
+        __tsan_mutex_pre_lock(this, 0);
     qt(this);
-    __tsan_mutex_post_lock(this, 0, 0);
+    if (seen)
+        __tsan_mutex_post_lock(this, 0, 0);
 }
 
 bool QMutex::tryLock(int timeout) QT_MUTEX_LOCK_NOEXCEPT
 {
     static const auto qt = qtDefinition<TryLock>("_ZN6QMutex7tryLockEi");
-    __tsan_mutex_pre_lock(this, __tsan_mutex_try_lock);
+    const bool seen = fromProgram(__builtin_return_address(0));
+    if (seen)
+        __tsan_mutex_pre_lock(this, __tsan_mutex_try_lock);
     const bool locked = qt(this, timeout);
-    __tsan_mutex_post_lock(this, __tsan_mutex_try_lock | (locked ? 0 : __tsan_mutex_try_lock_failed), 0);
+    if (seen)
+        __tsan_mutex_post_lock(this, __tsan_mutex_try_lock | (locked ? 0 : __tsan_mutex_try_lock_failed), 0);
     return locked;
 }
 
 void QMutex::unlock() noexcept
 {
     static const auto qt = qtDefinition<MutexCall>("_ZN6QMutex6unlockEv");
-    __tsan_mutex_pre_unlock(this, 0);
+    const bool seen = fromProgram(__builtin_return_address(0));
+    if (seen)
+        __tsan_mutex_pre_unlock(this, 0);
     qt(this);
-    __tsan_mutex_post_unlock(this, 0);
+    if (seen)
+        __tsan_mutex_post_unlock(this, 0);
 }
 
-bool QWaitCondition::wait(QMutex* lockedMutex, QDeadlineTimer deadline)
+namespace {
+bool waitOn(QWaitCondition* condition, QMutex* lockedMutex, QDeadlineTimer deadline, bool seen)
 {
     static const auto qt = qtDefinition<ConditionWait>("_ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer");
     // Qt unlocks the mutex while it waits and locks it again before it returns.
-    __tsan_mutex_pre_unlock(lockedMutex, 0);
-    __tsan_mutex_post_unlock(lockedMutex, 0);
-    const bool woken = qt(this, lockedMutex, deadline);
-    __tsan_mutex_pre_lock(lockedMutex, 0);
-    __tsan_mutex_post_lock(lockedMutex, 0, 0);
+    if (seen) {
+        __tsan_mutex_pre_unlock(lockedMutex, 0);
+        __tsan_mutex_post_unlock(lockedMutex, 0);
+    }
+    const bool woken = qt(condition, lockedMutex, deadline);
+    if (seen) {
+        __tsan_mutex_pre_lock(lockedMutex, 0);
+        __tsan_mutex_post_lock(lockedMutex, 0, 0);
+    }
     return woken;
+}
+} // namespace
+
+bool QWaitCondition::wait(QMutex* lockedMutex, QDeadlineTimer deadline)
+{
+    return waitOn(this, lockedMutex, deadline, fromProgram(__builtin_return_address(0)));
 }
 
 bool QWaitCondition::wait(QMutex* lockedMutex, unsigned long time)
 {
-    return wait(lockedMutex, deadlineIn(time));
+    return waitOn(this, lockedMutex, deadlineIn(time), fromProgram(__builtin_return_address(0)));
 }
 
 void QThread::start(Priority priority)
@@ -111,19 +173,20 @@ void QThread::start(Priority priority)
     qt(this, priority);
 }
 
-bool QThread::wait(QDeadlineTimer deadline)
+namespace {
+bool waitFor(QThread* thread, QDeadlineTimer deadline)
 {
     static const auto qt = qtDefinition<ThreadWait>("_ZN7QThread4waitE14QDeadlineTimer");
-    const bool ended = qt(this, deadline);
+    const bool ended = qt(thread, deadline);
     if (ended)
-        __tsan_acquire(this);
+        __tsan_acquire(thread);
     return ended;
 }
+} // namespace
 
-bool QThread::wait(unsigned long time)
-{
-    return wait(deadlineIn(time));
-}
+bool QThread::wait(QDeadlineTimer deadline) { return waitFor(this, deadline); }
+
+bool QThread::wait(unsigned long time) { return waitFor(this, deadlineIn(time)); }
 
 #endif
 
