@@ -104,57 +104,65 @@ void noteThreadEnd(QThread* thread)
 // cache loader does), or the other way round, is half seen: not a misuse of it.
 extern "C" const char* __tsan_default_options() { return "report_mutex_bugs=0"; }
 
+namespace {
+// Qt's lock or unlock of a mutex (lock gives whether it took it), told to the sanitizer
+// around it when seen.
+template <class Lock>
+bool locking(QMutex* mutex, bool seen, unsigned flags, Lock lock)
+{
+    if (seen)
+        __tsan_mutex_pre_lock(mutex, flags);
+    const bool locked = lock();
+    if (seen)
+        __tsan_mutex_post_lock(mutex, flags | (locked ? 0 : __tsan_mutex_try_lock_failed), 0);
+    return locked;
+}
+
+template <class Unlock>
+void unlocking(QMutex* mutex, bool seen, Unlock unlock)
+{
+    if (seen)
+        __tsan_mutex_pre_unlock(mutex, 0);
+    unlock();
+    if (seen)
+        __tsan_mutex_post_unlock(mutex, 0);
+}
+
+bool waitOn(QWaitCondition* condition, QMutex* lockedMutex, QDeadlineTimer deadline, bool seen)
+{
+    static const auto qt = qtDefinition<ConditionWait>("_ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer");
+    // Qt unlocks the mutex while it waits and locks it again before it returns.
+    unlocking(lockedMutex, seen, [] {});
+    bool woken = false;
+    locking(lockedMutex, seen, 0, [&] {
+        woken = qt(condition, lockedMutex, deadline);
+        return true;
+    });
+    return woken;
+}
+} // namespace
+
 void QMutex::lock() QT_MUTEX_LOCK_NOEXCEPT
 {
     static const auto qt = qtDefinition<MutexCall>("_ZN6QMutex4lockEv");
-    const bool seen = fromProgram(__builtin_return_address(0));
-    if (seen)
-        __tsan_mutex_pre_lock(this, 0);
-    qt(this);
-    if (seen)
-        __tsan_mutex_post_lock(this, 0, 0);
+    locking(this, fromProgram(__builtin_return_address(0)), 0, [this] {
+        qt(this);
+        return true;
+    });
 }
 
 bool QMutex::tryLock(int timeout) QT_MUTEX_LOCK_NOEXCEPT
 {
     static const auto qt = qtDefinition<TryLock>("_ZN6QMutex7tryLockEi");
-    const bool seen = fromProgram(__builtin_return_address(0));
-    if (seen)
-        __tsan_mutex_pre_lock(this, __tsan_mutex_try_lock);
-    const bool locked = qt(this, timeout);
-    if (seen)
-        __tsan_mutex_post_lock(this, __tsan_mutex_try_lock | (locked ? 0 : __tsan_mutex_try_lock_failed), 0);
-    return locked;
+    return locking(this, fromProgram(__builtin_return_address(0)), __tsan_mutex_try_lock,
+                   [this, timeout] { return qt(this, timeout); });
 }
 
 void QMutex::unlock() noexcept
 {
     static const auto qt = qtDefinition<MutexCall>("_ZN6QMutex6unlockEv");
-    const bool seen = fromProgram(__builtin_return_address(0));
-    if (seen)
-        __tsan_mutex_pre_unlock(this, 0);
-    qt(this);
-    if (seen)
-        __tsan_mutex_post_unlock(this, 0);
+    unlocking(this, fromProgram(__builtin_return_address(0)), [this] { qt(this); });
 }
-
-namespace {
-bool waitOn(QWaitCondition* condition, QMutex* lockedMutex, QDeadlineTimer deadline, bool seen)
-{
-    static const auto qt = qtDefinition<ConditionWait>("_ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer");
-    // Qt unlocks the mutex while it waits and locks it again before it returns.
-    if (seen) {
-        __tsan_mutex_pre_unlock(lockedMutex, 0);
-        __tsan_mutex_post_unlock(lockedMutex, 0);
-    }
-    const bool woken = qt(condition, lockedMutex, deadline);
-    if (seen) {
-        __tsan_mutex_pre_lock(lockedMutex, 0);
-        __tsan_mutex_post_lock(lockedMutex, 0, 0);
-    }
-    return woken;
-}
-} // namespace
 
 bool QWaitCondition::wait(QMutex* lockedMutex, QDeadlineTimer deadline)
 {
