@@ -4,6 +4,7 @@
 #include "KitTrail.h"
 #include "SatBench.h"
 #include "chipkit/kit_demod_dvbs_s2.h"
+#include "chipkit/kit_integ.h"
 #include "chipkit/kit_integ_dvbs_s2.h"
 
 #include <gtest/gtest.h>
@@ -230,12 +231,14 @@ TEST(KitIntegDvbsS2Tune, TunerThroughTheRepeaterThenLock)
     kit_integ_t integ = integrationOf(b.demod, &tuner, nullptr);
     ASSERT_EQ(b.initialize(), 0u);
     b.i2c.setReg(SLVT, 0xA0, 0x11, 0x04);  // TS locked
-    integ.cancel = 1;
+    // A stop the kit answered before does not reach this tune.
+    kit_integ_Cancel(&integ);
+    ASSERT_EQ(kit_integ_CheckCancellation(&integ), 9u);
     const kit_dvbs_s2_tune_param_t p = param(KIT_DTV_SYSTEM_ANY, 22000, 1550000);
     const uint64_t start = b.board.clock().monotonicMs();
     ASSERT_EQ(kit_integ_dvbs_s2_Tune(&integ, &p), 0u);
     EXPECT_EQ(b.board.clock().monotonicMs(), start);
-    EXPECT_EQ(integ.cancel, 0u);
+    EXPECT_EQ(kit_integ_CheckCancellation(&integ), 0u);
     // "Either" reaches the tuner as DVB-S.
     EXPECT_EQ(tuner.tunes, (std::vector<FakeSatTuner::Tune>{{1550000, KIT_DTV_SYSTEM_DVBS, 22000}}));
     std::vector<int> gate;
@@ -254,7 +257,7 @@ TEST(KitIntegDvbsS2Tune, TunerThroughTheRepeaterThenLock)
     EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x08), 0);
     tuner.tuneResult = KIT_RESULT_OK;
     b.i2c.setReg(SLVT, 0xA0, 0x11, 0x00);
-    tuner.onTune = [&](uint32_t) { integ.cancel = 1; };
+    tuner.onTune = [&](uint32_t) { kit_integ_Cancel(&integ); };
     EXPECT_EQ(kit_integ_dvbs_s2_Tune(&integ, &p), 9u);
 
     // Without a tuner the demodulator is still tuned and waited for.

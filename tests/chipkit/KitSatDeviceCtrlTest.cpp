@@ -5,6 +5,7 @@
 #include "SatBench.h"
 #include "chipkit/kit_demod_sat_device_ctrl.h"
 #include "chipkit/kit_diseqc_command.h"
+#include "chipkit/kit_integ.h"
 #include "chipkit/kit_integ_sat_device_ctrl.h"
 #include "chipkit/kit_integ_singlecable.h"
 #include "chipkit/kit_singlecable_command.h"
@@ -258,11 +259,12 @@ TEST(KitIntegSatDeviceCtrl, CommandTrailAndTheLnbController)
     kit_diseqc_message_t m;
     kit_diseqc_command_WriteN0(&m, 0xE0, 0x10, 0xF0);
     e.lnb.lnbc.state = KIT_LNBC_STATE_SLEEP;
-    e.integ.cancel = 1;
+    kit_integ_Cancel(&e.integ);
+    ASSERT_EQ(kit_integ_CheckCancellation(&e.integ), 9u); // answered: the command starts afresh
     const uint64_t start = e.nowMs();
     ASSERT_EQ(kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 1, 2, 1, &m, 1, nullptr, 0), 0u);
     // A sleeping LNB controller gets 500 ms to wake.
-    EXPECT_EQ(std::make_tuple(e.integ.cancel, e.nowMs() - start, e.lnb.calls),
+    EXPECT_EQ(std::make_tuple(kit_integ_CheckCancellation(&e.integ), e.nowMs() - start, e.lnb.calls),
               std::make_tuple(0u, uint64_t(500), std::vector<std::string>{"wake", "V high"}));
     EXPECT_EQ(std::make_tuple(e.i2c.writesTo(SLVT, 0)[0], e.i2c.reg(SLVT, 0, 0x9C)), std::make_tuple(std::pair<int, int>{0x80, 0x00}, 0x40));
     const auto w = e.i2c.writesTo(SLVT, 0xBB);
@@ -355,7 +357,7 @@ TEST(KitIntegSatDeviceCtrl, TransmitTimeOutsOnTheVirtualClock)
     // Cancelling ends the wait at its next poll.
     Engine e;
     e.i2c.setReg(SLVT, 0xBB, 0x10, 1);
-    e.lnb.onVoltage = [&](uint32_t) { e.integ.cancel = 1; };
+    e.lnb.onVoltage = [&](uint32_t) { kit_integ_Cancel(&e.integ); };
     EXPECT_EQ(kit_integ_sat_device_ctrl_TransmitDiseqcCommand(&e.integ, 0, 0, 1, &m, 1, nullptr, 0), 9u);
 }
 

@@ -40,16 +40,19 @@ std::vector<Bytes> writes(DriverOnChip& d)
 TEST(DrvCXD2856Core, CancelFlagMerSourceAndBoardFlag)
 {
     st_t_data_CXD2856 s{};
+    // Any value but 0 raises the integration handle's stop, 0 lowers it.
     DrvCXD2856_m_set_cancel_flag(0x1234, &s);
-    EXPECT_EQ(s.integ.cancel, 0x1234u) << "the integration handle's flag is the driver's";
-    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 0x34);
+    EXPECT_EQ(kit_integ_CheckCancellation(&s.integ), 9u) << "the integration handle's flag is the driver's";
+    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 1);
+    DrvCXD2856_m_set_cancel_flag(0, &s);
+    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 0);
     DrvCXD2856_m_set_measure_mode(0x101, &s);
     EXPECT_EQ(s.mer_source, 1);
 
     DrvCXD2856_set_flag();
     EXPECT_EQ(DrvCXD2856_get_cancel_flag(), 1);
     DrvCXD2856_clear_flag();
-    EXPECT_EQ(DrvCXD2856_state()->integ.cancel, 0u);
+    EXPECT_EQ(DrvCXD2856_get_cancel_flag(), 0);
     EXPECT_EQ(DrvCXD2856_m_is_installed_external_board(&s), 0u) << "no adjustment data";
 }
 

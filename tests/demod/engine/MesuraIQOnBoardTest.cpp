@@ -225,7 +225,7 @@ TEST(MesuraIQOnBoard, AStopDuringTheSatelliteSearchEndsItWithinOnePollAndShowsNo
     EXPECT_EQ(b.shown.size(), shown);
 }
 
-// The kit clears the cancel flag when a tune starts: a stop that comes while the driver sets
+// A tune's start clears only a stop the kit has answered: a stop that comes while the driver sets
 // the tuner for its search, after its own poll and before its tune, must still end that
 // search at the next poll.
 TEST(MesuraIQOnBoard, AStopWhileTheSearchSetsTheTunerStillEndsIt)
