@@ -43,10 +43,13 @@ struct ModemModule {
     int powerPending = 0;
 };
 
+// Never destroyed: the cable-modem thread may still be inside a power sequence or a status
+// call while the process's statics are torn down (an exit that skips the end of the event
+// loop, where the engine is stopped), and the lines and status words must outlive it.
 ModemModule& modem()
 {
-    static ModemModule instance;
-    return instance;
+    static ModemModule* instance = new ModemModule;
+    return *instance;
 }
 
 enum PowerRequest { kNoRequest = 0, kPowerOn = 1, kPowerOff = 2 };

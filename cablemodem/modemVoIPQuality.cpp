@@ -45,11 +45,11 @@ VoIPCodec voipCodec(const QString& name)
     return kOtherCodec;
 }
 
-VoIPQuality voipQuality(int latencyMs, int jitterMs, const QString& codec, double lossPercent)
+VoIPQuality voipQuality(int latencyMs, int jitterMs, const QString& codec, int lossPercent)
 {
     const VoIPCodec c = voipCodec(codec);
-    const double loss = std::clamp(lossPercent, 0.0, 100.0);
-    const float ieEff = static_cast<float>(c.ie + (95 - c.ie) * loss / (loss + c.bpl));
+    const int loss = std::clamp(lossPercent, 0, 100);
+    const float ieEff = static_cast<float>(c.ie) + static_cast<float>((95 - c.ie) * loss) / (loss + c.bpl);
     const float idd = delayImpairment(latencyMs + 2 * jitterMs);
     // Beyond 0 and 100 the MOS polynomial turns back; the scale ends there.
     const float r = std::clamp(kBasicRating - ieEff - idd, 0.0f, 100.0f);
@@ -57,7 +57,7 @@ VoIPQuality voipQuality(int latencyMs, int jitterMs, const QString& codec, doubl
     return {r, mos};
 }
 
-int CalculaMOS(int latencyMs, int jitterMs, const QString& codec, double lossPercent)
+int CalculaMOS(int latencyMs, int jitterMs, const QString& codec, int lossPercent)
 {
     const VoIPQuality q = voipQuality(latencyMs, jitterMs, codec, lossPercent);
     SetVoIPRvalue(static_cast<int>(q.r * 10 + 0.5f));

@@ -17,8 +17,9 @@ struct VoIPQuality {
     float r;   // 0 to 100
     float mos; // 1 to 4.5
 };
-// latency and jitter in whole milliseconds (one way), loss in percent.
-VoIPQuality voipQuality(int latencyMs, int jitterMs, const QString& codec, double lossPercent);
+// latency and jitter in whole milliseconds (one way), loss in whole percent (the loss
+// a run measured is cut to its whole percent before it gets here).
+VoIPQuality voipQuality(int latencyMs, int jitterMs, const QString& codec, int lossPercent);
 
 // The R value x 10 and the MOS x 100, rounded, into the VoIP stores; 0.
-int CalculaMOS(int latencyMs, int jitterMs, const QString& codec, double lossPercent);
+int CalculaMOS(int latencyMs, int jitterMs, const QString& codec, int lossPercent);

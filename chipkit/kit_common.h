@@ -242,7 +242,12 @@ typedef struct kit_integ_t {
     kit_tuner_terr_cable_t* tunerTerrCable;
     kit_tuner_sat_t* tunerSat;
     kit_lnbc_t* lnbc;
+    // The stop another thread may raise, read and written only through the cancel calls of
+    // kit_integ.h, atomically: bit 0 is the stop, the bits above count the stops raised, so
+    // that a clear of the stop the kit answered fails once a newer one has been raised.
     uint32_t cancel;
+    // The word as the kit last answered it with 9 (the tuning thread's own).
+    uint32_t cancelAnswered;
 } kit_integ_t;
 
 typedef struct kit_stopwatch_t {

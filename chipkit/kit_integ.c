@@ -99,7 +99,9 @@ kit_result_t kit_integ_Create(kit_integ_t* integ, kit_demod_t* demod, const kit_
     integ->tunerTerrCable = terrTuner;
     integ->tunerSat = satTuner;
     integ->lnbc = lnbc;
-    integ->cancel = 0;
+    // A handle made anew for each piece of work (a zeroed one has no stop): a stop raised
+    // while it is made belongs to that work.
+    kit_integ_ClearAnsweredCancel(integ);
     return KIT_RESULT_OK;
 }
 
@@ -145,11 +147,18 @@ kit_result_t kit_integ_Shutdown(kit_integ_t* integ)
     return r != KIT_RESULT_OK ? r : kit_demod_Shutdown(integ->demod);
 }
 
+// ---- The stop ----
+
+enum { CANCEL_RAISED = 1u, CANCEL_COUNT_STEP = 2u };
+
 kit_result_t kit_integ_Cancel(kit_integ_t* integ)
 {
     if (!integ)
         return KIT_RESULT_ERROR_ARG;
-    integ->cancel = 1;
+    uint32_t word = __atomic_load_n(&integ->cancel, __ATOMIC_ACQUIRE);
+    while (!__atomic_compare_exchange_n(&integ->cancel, &word, (word + CANCEL_COUNT_STEP) | CANCEL_RAISED, 0,
+                                        __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE)) {
+    }
     return KIT_RESULT_OK;
 }
 
@@ -157,7 +166,27 @@ kit_result_t kit_integ_CheckCancellation(kit_integ_t* integ)
 {
     if (!integ)
         return KIT_RESULT_ERROR_ARG;
-    return integ->cancel ? KIT_RESULT_ERROR_CANCEL : KIT_RESULT_OK;
+    const uint32_t word = __atomic_load_n(&integ->cancel, __ATOMIC_ACQUIRE);
+    if (!(word & CANCEL_RAISED))
+        return KIT_RESULT_OK;
+    integ->cancelAnswered = word;
+    return KIT_RESULT_ERROR_CANCEL;
+}
+
+kit_result_t kit_integ_ClearCancellation(kit_integ_t* integ)
+{
+    if (!integ)
+        return KIT_RESULT_ERROR_ARG;
+    __atomic_fetch_and(&integ->cancel, ~(uint32_t)CANCEL_RAISED, __ATOMIC_ACQ_REL);
+    return KIT_RESULT_OK;
+}
+
+void kit_integ_ClearAnsweredCancel(kit_integ_t* integ)
+{
+    uint32_t answered = integ->cancelAnswered;
+    if (answered & CANCEL_RAISED)
+        __atomic_compare_exchange_n(&integ->cancel, &answered, answered & ~(uint32_t)CANCEL_RAISED, 0,
+                                    __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE);
 }
 
 // ---- Tunes ----
@@ -169,7 +198,7 @@ kit_result_t kit_integ_BeginTune(kit_integ_t* integ, const void* param, kit_inte
     if (!inState(integ, KIT_DEMOD_STATE_SLEEP, KIT_DEMOD_STATE_ACTIVE))
         return KIT_RESULT_ERROR_SW_STATE;
     if (clear == KIT_INTEG_CANCEL_CLEAR_ALWAYS || !integ->demod->scanMode)
-        integ->cancel = 0;
+        kit_integ_ClearAnsweredCancel(integ);
     return KIT_RESULT_OK;
 }
 
@@ -237,7 +266,7 @@ kit_result_t kit_integ_WaitLock(kit_integ_t* integ, kit_integ_lock_check_t check
             return KIT_RESULT_OK;
         if (lock == KIT_DEMOD_LOCK_RESULT_UNLOCKED)
             return KIT_RESULT_ERROR_UNLOCK;
-        if (integ->cancel)
+        if (kit_integ_CheckCancellation(integ) == KIT_RESULT_ERROR_CANCEL)
             return KIT_RESULT_ERROR_CANCEL;
         if (elapsed >= limitMs)
             return KIT_RESULT_ERROR_TIMEOUT;
@@ -252,7 +281,7 @@ kit_result_t kit_integ_WaitCancellable(kit_integ_t* integ, uint32_t ms)
     kit_stopwatch_t sw;
     kit_stopwatch_start(&sw);
     for (;;) {
-        if (integ->cancel)
+        if (kit_integ_CheckCancellation(integ) == KIT_RESULT_ERROR_CANCEL)
             return KIT_RESULT_ERROR_CANCEL;
         uint32_t elapsed = 0;
         kit_stopwatch_elapsed(&sw, &elapsed);
@@ -311,7 +340,7 @@ kit_result_t kit_integ_ScanRange(kit_integ_t* integ, kit_dtv_system_t system, ui
         r = tryFrequency(integ, kHz, context);
         if (!kit_integ_ScanGoesOn(r))
             return kit_integ_EndScan(integ, system, r);
-        if (integ->cancel)
+        if (kit_integ_CheckCancellation(integ) == KIT_RESULT_ERROR_CANCEL)
             return kit_integ_EndScan(integ, system, KIT_RESULT_ERROR_CANCEL);
         // The next step would pass the end, or wrap at the top of the range.
         if (endKHz - kHz < stepKHz)

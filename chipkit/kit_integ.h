@@ -12,7 +12,8 @@ extern "C" {
 #endif
 
 // Null integ, demod, createParam or i2c gives 1. Creates the demodulator and keeps the three
-// optional records (any may be null); cancel flag 0.
+// optional records (any may be null); the cancel flag is cleared as a tune clears it (a zeroed
+// handle starts without a stop).
 kit_result_t kit_integ_Create(kit_integ_t* integ, kit_demod_t* demod, const kit_demod_create_param_t* createParam,
                               kit_i2c_t* i2c, kit_tuner_terr_cable_t* terrTuner, kit_tuner_sat_t* satTuner,
                               kit_lnbc_t* lnbc);
@@ -24,10 +25,14 @@ kit_result_t kit_integ_Sleep(kit_integ_t* integ);
 // Everything down: the demodulator through sleep, tuners shut down, LNB controller asleep.
 // State 1 to 3; already shut down gives 0 at once.
 kit_result_t kit_integ_Shutdown(kit_integ_t* integ);
-// Makes every wait and scan end with 9 at its next check.
+// Makes every wait and scan end with 9 at its next check. Safe from any thread.
 kit_result_t kit_integ_Cancel(kit_integ_t* integ);
-// 9 when the cancel flag is set, else 0.
+// 9 when the cancel flag is set (the stop counts as answered from then on), else 0. Every
+// check of the kit and of the driver above it goes through here, on the tuning thread.
 kit_result_t kit_integ_CheckCancellation(kit_integ_t* integ);
+// The host's clear, when it takes up new work: lowers whatever stop is raised. Safe from any
+// thread; the host orders it with its own raises.
+kit_result_t kit_integ_ClearCancellation(kit_integ_t* integ);
 
 // ---- What the per-standard modules share ----------------------------------------------
 
@@ -36,6 +41,10 @@ enum { KIT_INTEG_POLL_MS = 10 };
 // Who clears the cancel flag at the start of a tune: always (DVB-T, DVB-T2, the EWS tune) or
 // only outside scan mode (a scan must stay cancellable through its tunes).
 typedef enum { KIT_INTEG_CANCEL_CLEAR_ALWAYS, KIT_INTEG_CANCEL_CLEAR_OUTSIDE_SCAN } kit_integ_cancel_clear_t;
+
+// The clear a tune or a command starts with: it lowers the stop the kit last answered with 9,
+// and never one raised since, even a moment before: that one is for the work now starting.
+void kit_integ_ClearAnsweredCancel(kit_integ_t* integ);
 
 // The checks every tune starts with: null integ, demodulator or parameters give 1, a
 // demodulator neither asleep nor active 3; then the cancel flag as told.

@@ -60,7 +60,7 @@ static kit_result_t runSequence(kit_integ_t* integ, kit_dtv_bandwidth_t bandwidt
         kit_stopwatch_elapsed(&sw, &now);
         if (now > KIT_INTEG_DVBC2_SEQUENCE_LIMIT_MS)
             return KIT_RESULT_ERROR_TIMEOUT;
-        if (integ->cancel)
+        if (kit_integ_CheckCancellation(integ) == KIT_RESULT_ERROR_CANCEL)
             return KIT_RESULT_ERROR_CANCEL;
     }
     return *s.result;
@@ -175,7 +175,7 @@ kit_result_t kit_integ_dvbc2_Scan(kit_integ_t* integ, kit_integ_dvbc2_scan_param
         }
         if (r != KIT_RESULT_OK)
             return kit_integ_EndScan(integ, KIT_DTV_SYSTEM_DVBC2, r);
-        if (integ->cancel)
+        if (kit_integ_CheckCancellation(integ) == KIT_RESULT_ERROR_CANCEL)
             return kit_integ_EndScan(integ, KIT_DTV_SYSTEM_DVBC2, KIT_RESULT_ERROR_CANCEL);
         // The search says where the next system may start; it never sends the scan back, and
         // the scan stops before passing the end or wrapping at the top of the range.

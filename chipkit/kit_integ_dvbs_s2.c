@@ -46,7 +46,7 @@ kit_result_t kit_integ_dvbs_s2_Tune(kit_integ_t* integ, const kit_dvbs_s2_tune_p
     kit_demod_t* demod = integ->demod;
     if (demod->state != KIT_DEMOD_STATE_SLEEP && demod->state != KIT_DEMOD_STATE_ACTIVE)
         return KIT_RESULT_ERROR_SW_STATE;
-    integ->cancel = 0;
+    kit_integ_ClearAnsweredCancel(integ);
 
     kit_result_t r = kit_demod_dvbs_s2_Tune(demod, param);
     if (r == KIT_RESULT_OK) {

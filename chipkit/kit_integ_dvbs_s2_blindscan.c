@@ -130,7 +130,7 @@ kit_result_t kit_integ_dvbs_s2_BlindScan(kit_integ_t* integ, kit_demod_dvbs_s2_b
         return r;
     if (!seq || !param)
         return KIT_RESULT_ERROR_ARG;
-    integ->cancel = 0;
+    kit_integ_ClearAnsweredCancel(integ);
     r = kit_demod_dvbs_s2_blindscan_seq_Initialize(seq, integ->demod, param->minFreqKHz, param->maxFreqKHz,
                                                    param->minSymbolRateKSps, param->maxSymbolRateKSps);
     blindscan_events_t ev = {seq, callback};
@@ -157,7 +157,7 @@ kit_result_t kit_integ_dvbs_s2_TuneSRS(kit_integ_t* integ, kit_demod_dvbs_s2_tun
         return r;
     if (!seq || !param || !tuneParam)
         return KIT_RESULT_ERROR_ARG;
-    integ->cancel = 0;
+    kit_integ_ClearAnsweredCancel(integ);
     r = kit_demod_dvbs_s2_tune_srs_seq_Initialize(seq, integ->demod, param->centerFreqKHz, param->range);
     if (r == KIT_RESULT_OK)
         r = kit_integ_sat_RunSearch(integ, &seq->common, tuneSrsStep, seq, NULL, NULL);

@@ -201,7 +201,7 @@ kit_result_t kit_integ_sat_device_ctrl_TransmitDiseqcCommand(kit_integ_t* integ,
         return r;
     if (!message || repeats < 1 || repeats > 15 || repeats2 > 15 || burst > 2)
         return KIT_RESULT_ERROR_ARG;
-    integ->cancel = 0;
+    kit_integ_ClearAnsweredCancel(integ);
     r = kit_integ_sat_EnableDeviceCtrl(integ, 1);
     const kit_integ_sat_transmit_t t = {message, repeats, message2, repeats2, burst, TX_IDLE_MS, 0, R2R_MS, 0};
     if (r == KIT_RESULT_OK)
@@ -220,7 +220,7 @@ kit_result_t kit_integ_sat_device_ctrl_TransmitDiseqcCommandWithReply(kit_integ_
         return r;
     if (!command || !reply || burst > 2)
         return KIT_RESULT_ERROR_ARG;
-    integ->cancel = 0;
+    kit_integ_ClearAnsweredCancel(integ);
     kit_demod_t* demod = integ->demod;
     r = kit_integ_sat_EnableDeviceCtrl(integ, 1);
     if (r == KIT_RESULT_OK)

@@ -29,7 +29,7 @@ static kit_result_t usable(kit_integ_t* integ)
 {
     const kit_result_t r = kit_integ_sat_CheckDeviceCtrl(integ, 0);
     if (r == KIT_RESULT_OK)
-        integ->cancel = 0;
+        kit_integ_ClearAnsweredCancel(integ);
     return r;
 }
 

@@ -41,7 +41,7 @@ public:
     void keepFrozen() { frozen_ = false; }
     // Remembers the first failing result of a kit call made inside the burst; returns it.
     kit_result_t kit(kit_result_t result);
-    bool cancelled() const { return state_->integ.cancel != 0; }
+    bool cancelled() const { return drvcxd2856::cancelled(state_); }
     st_t_data_CXD2856* state() const { return state_; }
 
     // Releases a freeze still held and reports to the caller's record; the burst may go on.

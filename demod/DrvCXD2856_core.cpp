@@ -42,9 +42,17 @@ void DrvCXD2856_m_set_task(st_t_data_CXD2856* s, uint32_t slot, DrvCXD2856_task_
         s->tasks[slot] = {task, enabled, period, 0};
 }
 
-void DrvCXD2856_m_set_cancel_flag(uint32_t value, st_t_data_CXD2856* s) { s->integ.cancel = value; }
+// The host raises its stop from another thread than the one tuning: through the kit's
+// atomic word, where a clear at a tune's start cannot erase a stop raised since.
+void DrvCXD2856_m_set_cancel_flag(uint32_t value, st_t_data_CXD2856* s)
+{
+    if (value != 0)
+        kit_integ_Cancel(&s->integ);
+    else
+        kit_integ_ClearCancellation(&s->integ);
+}
 void DrvCXD2856_set_cancel_flag(uint32_t value) { DrvCXD2856_m_set_cancel_flag(value, DrvCXD2856_state()); }
-uint8_t DrvCXD2856_m_get_cancel_flag(st_t_data_CXD2856* s) { return static_cast<uint8_t>(s->integ.cancel); }
+uint8_t DrvCXD2856_m_get_cancel_flag(st_t_data_CXD2856* s) { return drvcxd2856::cancelled(s) ? 1 : 0; }
 uint8_t DrvCXD2856_get_cancel_flag(void) { return DrvCXD2856_m_get_cancel_flag(DrvCXD2856_state()); }
 void DrvCXD2856_set_flag(void) { DrvCXD2856_set_cancel_flag(1); }
 void DrvCXD2856_clear_flag(void) { DrvCXD2856_set_cancel_flag(0); }

@@ -27,7 +27,7 @@ void cableMer(st_t_data_CXD2856* s, KxlDrvLibError* err, st_t_dvbc_CXD2856& c, c
     int32_t samples[kMerSamples];
     int n = 0;
     for (int i = 0; i < kMerSamples; ++i) {
-        if (i >= kMerSamplesBeforeCancel && s->integ.cancel)
+        if (i >= kMerSamplesBeforeCancel && cancelled(s))
             break;
         if (DrvCXD2856_m_dvbc_read_mer_sample(err, c.constellation.value, &samples[n], s))
             ++n;

@@ -70,7 +70,7 @@ uint32_t DrvCXD2856_m_dvbt2_read_signal_status(KxlDrvLibError* err, st_t_data_CX
             }
         }
         // A measure mode in use means the caller only wants a look, not a wait.
-        if (s->measure_mode != DRVCXD2856_MEASURE_NONE || s->integ.cancel)
+        if (s->measure_mode != DRVCXD2856_MEASURE_NONE || drvcxd2856::cancelled(s))
             return code;
         if (ts || sync < 4) {
             if (++settled >= 4)

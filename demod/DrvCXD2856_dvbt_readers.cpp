@@ -308,7 +308,7 @@ KxlDrvLibError* DrvCXD2856_m_dvbt_read_mer_by_constellation(KxlDrvLibError* err,
         // A carrier the chip gave no sample of is left out, not counted as a point at the centre.
         if (sampled)
             ++n;
-        if (s->integ.cancel == 1)
+        if (drvcxd2856::cancelled(s))
             break;
     }
     t.mer_offset = step ? (t.mer_offset + 1) % step : 0;

@@ -76,7 +76,7 @@ KxlDrvLibError* sleep(KxlDrvLibError* err, st_t_data_CXD2856* s)
         Burst b(err, s);
         b.kit(kit_demod_Sleep(&s->demod));
     }
-    DrvCXD2856_m_set_cancel_flag(0, s);
+    kit_integ_ClearAnsweredCancel(&s->integ);
     return err;
 }
 
@@ -87,7 +87,7 @@ void registerEvents(st_t_data_CXD2856* s)
     if (s->host.event_clear)
         s->host.event_clear(DrvCXD2856_clear_flag);
     else
-        DrvCXD2856_m_set_cancel_flag(0, s);
+        kit_integ_ClearCancellation(&s->integ);
     DrvCXD2856_m_clear_tasks(s);
 }
 
@@ -129,8 +129,6 @@ void finishLookFor(KxlDrvLibError* err, eDEMOD_LOCK_STATUS status, uint8_t* lock
     else
         DrvCXD2856_m_disable_ts_output(err, s);
 }
-
-bool cancelled(const st_t_data_CXD2856* s) { return s->integ.cancel != 0; }
 
 std::vector<uint32_t> terrestrialCandidates(uint32_t requested, bool automatic)
 {

@@ -54,7 +54,6 @@ int32_t tunerIfHz(KxlDrvLibError* err, int32_t fallbackHz, st_t_data_CXD2856* s)
 // How every look-for ends: status 12 sets *locked and switches the TS output on, any other
 // status clears it and switches the output off.
 void finishLookFor(KxlDrvLibError* err, eDEMOD_LOCK_STATUS status, uint8_t* locked, st_t_data_CXD2856* s);
-bool cancelled(const st_t_data_CXD2856* s);
 // DVB-T and ISDB-T bandwidth candidates: the requested id, then, when it may try others,
 // 7 and 8 after 6, 8 and 6 after 7, 7 and 6 after any other.
 std::vector<uint32_t> terrestrialCandidates(uint32_t requested, bool automatic);

@@ -17,6 +17,7 @@
 #include "measure_result.h"
 
 #include "chipkit/kit_common.h"
+#include "chipkit/kit_integ.h"
 #include "chipkit/kit_demod_dvbc2.h"
 #include "chipkit/kit_demod_dvbt2.h"
 #include "chipkit/kit_demod_dvbt2_monitor.h"
@@ -342,4 +343,13 @@ st_t_data_CXD2856* DrvCXD2856_state(void);
 
 #ifdef __cplusplus
 }
+
+namespace drvcxd2856 {
+// Whether the host's stop is raised; the kit then counts it as answered (kit_integ.h).
+inline bool cancelled(st_t_data_CXD2856* s)
+{
+    return kit_integ_CheckCancellation(&s->integ) == KIT_RESULT_ERROR_CANCEL;
+}
+} // namespace drvcxd2856
 #endif
+

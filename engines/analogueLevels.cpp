@@ -96,12 +96,15 @@ void Measures::mesuraVideoCarrier_CTB_CSO(int, int)
             carrier = ctbCarrierLevel_;
     }
 
-    // Without a carrier level no beat has a ratio; a beat with no frequency or whose reading
-    // failed has no key.
+    // Without a carrier level no beat has a ratio, and a beat with no frequency is not read.
+    // A triple beat whose reading failed counts as the ceiling (a marker's has no key).
     QVariantMap values;
-    int beat = 0;
-    if (carrier != UNMEASURED && fCtb != 0 && mesuraAutoRangeLevel_fix_proba(fCtb, &beat) == 0)
+    if (carrier != UNMEASURED && fCtb != 0) {
+        int beat = kLevelCeiling;
+        if (mesuraAutoRangeLevel_fix_proba(fCtb, &beat) != 0)
+            beat = kLevelCeiling;
         values.insert(QStringLiteral("CTB_power"), std::abs(carrier - std::min(beat, kLevelCeiling)));
+    }
 
     int lowest = kLevelCeiling;
     int highest = 0;

@@ -294,7 +294,9 @@ QString Measures::screen() const { return variables_.value(QStringLiteral("scree
 
 bool Measures::InScanScreen()
 {
-    static const QStringList kScreens = {"SCAN_CM", "SCAN_RF", "SCAN_OPTIC", "SCAN_TERRESTRIAL",
+    // The modem's scan on the optical input scans as its RF twin does: without it there a
+    // digital channel would read its 157.5 kHz slice, 17 dB under its power.
+    static const QStringList kScreens = {"SCAN_CM", "SCAN_CM_OPTICAL", "SCAN_RF", "SCAN_OPTIC", "SCAN_TERRESTRIAL",
                                          "DOCSIS_BONDING_GROUP_RF", "DBG_CM_OPTICAL", "DBG_CM"};
     return kScreens.contains(screen());
 }

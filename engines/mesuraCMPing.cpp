@@ -111,10 +111,13 @@ int MesuraCM::mesurarPingUGS(int mode)
     case 25:
         return pingStatistics();
     case 30:
-        // The replies stopped: the ping is interrupted, and the pings that got no answer
-        // count as lost.
+        // The replies stopped: the ping is interrupted and the run gives no figures, since
+        // a path that went quiet says nothing of its latency or jitter. What was taken is
+        // dropped, so the run ends as one whose pings were all lost.
         SetCadenaAnalitzar1("mainMenu>");
         sendCommandCableModem(QString(QChar(kEndOfText)));
+        std::fill(std::begin(p.samples), std::end(p.samples), -1.0f);
+        p.received = 0;
         p.step = 31;
         return pingStatistics();
     default:
@@ -150,6 +153,9 @@ int MesuraCM::pingStatistics()
     }
     const double lossPercent = (1.0 - static_cast<double>(n) / count) * 100.0;
     SetVoIPPLR(static_cast<int>(lossPercent * 10 + 0.5));
+    // The E-model takes the loss in whole percent, cut down; counted in integers, so that 8
+    // of 20 lost is 40 and not the 39 a rounding error in the fraction would leave.
+    const int wholeLossPercent = (count - n) * 100 / count;
     const double mean = sum / n;
     double jitterSum = 0;
     double jitterLowest = 1e9;
@@ -163,7 +169,7 @@ int MesuraCM::pingStatistics()
         jitterHighest = std::max(jitterHighest, j);
     }
     const double jitterMean = jitterSum / n;
-    CalculaMOS(static_cast<int>(mean), static_cast<int>(jitterMean), v.codec, lossPercent);
+    CalculaMOS(static_cast<int>(mean), static_cast<int>(jitterMean), v.codec, wholeLossPercent);
     SetPingsRebuts(n);
     SetModemMeasuresPingRebuts(n);
     emit ping_UGS_Changed(QVariantMap{{"ip_LatencyMin", figure(lowest)},

@@ -22,8 +22,6 @@ constexpr uint32_t kIdleMs = 1000;
 // nor floods the screens with maps.
 constexpr uint32_t kShortestRoutineMs = 1000;
 constexpr uint32_t kPauseSliceMs = 50;
-// The kit's lock waits poll the cancel flag this often.
-constexpr int kCancelRepeatMs = 10;
 // Maps handed over and not yet passed on: the worker waits beyond this, so a receiver that
 // falls behind (a blocked GUI thread, a test on a virtual clock) is never buried in maps.
 constexpr int kMapsInFlight = 2;
@@ -43,8 +41,6 @@ MesuraIQ::MesuraIQ(QObject* parent) : QThread(parent)
     // The equipment file is read in this thread; the worker only asks for the option.
     Software::getInstance();
     connect(this, &MesuraIQ::mapReady, this, &MesuraIQ::deliver, Qt::QueuedConnection);
-    cancelling_.setInterval(kCancelRepeatMs);
-    connect(&cancelling_, &QTimer::timeout, this, &MesuraIQ::keepCancelling);
     // The board the worker drives goes away when the application's loop ends.
     if (QCoreApplication* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &MesuraIQ::stopEngine);
@@ -58,21 +54,10 @@ void MesuraIQ::stopLocked()
 {
     nonStop_ = false;
     ++generation_;
-    // The search under way ends at its next poll instead of running out its time.
+    // The search under way ends at its next poll instead of running out its time. The kit
+    // keeps the stop through the tunes that start before the worker takes up the settings.
     DrvCXD2856_set_cancel_flag(1);
-    if (!quit_)
-        QMetaObject::invokeMethod(&cancelling_, qOverload<>(&QTimer::start));
     changed_.wakeAll();
-}
-
-void MesuraIQ::keepCancelling()
-{
-    QMutexLocker lock(&mutex_);
-    // The worker raised nonStop_ and lowered the flag together when it took up the settings.
-    if (nonStop_ || !isRunning())
-        cancelling_.stop();
-    else
-        DrvCXD2856_set_cancel_flag(1);
 }
 
 uint32_t MesuraIQ::workingFrequency(uint32_t freq, int sistema)
@@ -148,11 +133,7 @@ void MesuraIQ::stopEngine()
         quit_ = true;
         stopLocked();
     }
-    // This thread waits for the worker, so it keeps the flag raised itself.
-    while (!wait(static_cast<unsigned long>(kCancelRepeatMs))) {
-        QMutexLocker lock(&mutex_);
-        DrvCXD2856_set_cancel_flag(1);
-    }
+    wait();
     QMutexLocker lock(&mutex_);
     quit_ = false;
 }

@@ -10,7 +10,6 @@
 #include <QMutex>
 #include <QString>
 #include <QThread>
-#include <QTimer>
 #include <QVariantMap>
 #include <QVector>
 #include <QWaitCondition>
@@ -89,9 +88,6 @@ private:
         bool automatic = false;
     };
 
-    // Raises the driver's cancel flag again while a stop is pending (on the engine's thread).
-    void keepCancelling();
-
     // Under the mutex.
     void setVariablesKit(uint32_t freq, int sistema, int sr);
     void setFrecuencyKit(uint32_t freq);
@@ -149,10 +145,6 @@ private:
     bool quit_ = false;
     quint64 generation_ = 0;
     int inFlight_ = 0; // maps handed to the engine's thread and not yet passed on
-    // The kit clears the cancel flag whenever a tune starts, so a stop that lands while the
-    // driver sets the tuner, just before its tune, would be lost: until the worker takes up
-    // the new settings this raises it again at the pace of the kit's polls.
-    QTimer cancelling_;
 
     // The worker's own.
     quint64 passGeneration_ = 0;

@@ -173,13 +173,13 @@ int getLecturaConversorRF(int channel)
 int adquisicio(int, int* raw, int)
 {
     *raw = acquire();
-    return 0;
+    return *raw < 0 ? -1 : 0;
 }
 
 int adquisicio_fast(int* raw)
 {
     *raw = acquire();
-    return 0;
+    return *raw < 0 ? -1 : 0;
 }
 
 int adquisicio_media(int n)

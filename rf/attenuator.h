@@ -18,7 +18,8 @@ int ajustarAtenuador_IQ();
 
 // One converter request (channels 0..15 and 99); -1 when the converter is missing or fails.
 int getLecturaConversorRF(int channel);
-// One acquisition of the selected detector, into raw and the converter-level field; 0.
+// One acquisition of the selected detector, into raw and the converter-level field; 0, or
+// -1 when the converter gave nothing.
 int adquisicio(int, int* raw, int);
 int adquisicio_fast(int* raw);
 // Mean (integer) and smallest of n acquisitions.

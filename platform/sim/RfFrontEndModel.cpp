@@ -29,6 +29,10 @@ constexpr BandPath kPaths[] = {
 // Below the converter's first step with any calibration the unit uses.
 constexpr double kNoSignalDbuV = -60.0;
 
+// The noise-like envelope's rise over its mean power, and how many conversion times apart.
+constexpr double kEnvelopePeakDb = 5.0;
+constexpr uint64_t kEnvelopePeriod = 20;
+
 // The hum and voltage channels as the engine's formulas read them back.
 constexpr double kHumStepsPerPercent = 1.0 / 0.036;
 constexpr double kHumBase = 2048.0;
@@ -148,13 +152,21 @@ double RfFrontEndModel::filterBandwidthHz() const
     return 0;
 }
 
-double RfFrontEndModel::detectorLevelDbuV() const
+double RfFrontEndModel::detectorLevelDbuV(double envelopeGain) const
 {
     const auto f = effectiveFrequencyHz();
     const double filter = filterBandwidthHz();
     if (!f || filter == 0)
         return kNoSignalDbuV;
-    return scene_->powerInFilterDbuV(*f, filter) - attenuationDb();
+    return scene_->powerInFilterDbuV(*f, filter, envelopeGain) - attenuationDb();
+}
+
+double RfFrontEndModel::envelopeGainAt(uint64_t monotonicUs)
+{
+    const double peak = std::pow(10.0, kEnvelopePeakDb / 10.0);
+    if ((monotonicUs / Max11337Model::kConversionUs) % kEnvelopePeriod == 0)
+        return peak;
+    return (kEnvelopePeriod - peak) / (kEnvelopePeriod - 1);
 }
 
 int RfFrontEndModel::jitter()
@@ -188,7 +200,7 @@ int RfFrontEndModel::converterValue(int channel, uint64_t monotonicUs)
     namespace w = wiring::max11337;
     switch (channel) {
     case w::kPeakChannel:
-        return rawFromLine(detectorLevelDbuV() * 10.0, cal.peak) + jitter();
+        return rawFromLine(detectorLevelDbuV(envelopeGainAt(monotonicUs)) * 10.0, cal.peak) + jitter();
     case w::kPowerMeterChannel:
         return rawFromLine(scene_->totalPowerDbuV() * 10.0, cal.powerMeter) + jitter();
     case w::kLnbCurrentChannel: {

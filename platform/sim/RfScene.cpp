@@ -235,31 +235,31 @@ double RfScene::tiltedLocked(double levelDbuV, double frequencyHz) const
     return levelDbuV + tiltDbPerGhz_ * (frequencyHz - tiltReferenceHz_) / 1e9;
 }
 
-double RfScene::carriersInFilterLocked(double frequencyHz, double filterBandwidthHz, double* noise) const
+RfScene::FilterPowers RfScene::inFilterLocked(double frequencyHz, double filterBandwidthHz) const
 {
     const double low = frequencyHz - filterBandwidthHz / 2;
     const double high = frequencyHz + filterBandwidthHz / 2;
     auto line = [&](double f, double levelDbuV) {
         return toLinear(levelDbuV + lineResponseDb(f - frequencyHz, filterBandwidthHz));
     };
-    *noise = toLinear(noiseFloor_ + 10.0 * std::log10(filterBandwidthHz / kNoiseReferenceHz));
-    double sum = 0;
+    FilterPowers p;
+    p.noise = toLinear(noiseFloor_ + 10.0 * std::log10(filterBandwidthHz / kNoiseReferenceHz));
     for (const SceneCarrier& c : carriers_) {
         switch (c.kind) {
         case SceneCarrier::Kind::Analogue: {
             const double sound = c.frequencyHz + c.soundOffsetHz;
             const double vision = tiltedLocked(c.levelDbuV, c.frequencyHz);
-            sum += line(sound, tiltedLocked(c.soundLevelDbuV, sound));
+            p.lines += line(sound, tiltedLocked(c.soundLevelDbuV, sound));
             if (!c.visionRemoved)
-                sum += line(c.frequencyHz, vision);
+                p.lines += line(c.frequencyHz, vision);
             if (c.ctbDbc > SceneCarrier::kNoBeat)
-                sum += line(c.frequencyHz, vision + c.ctbDbc);
+                p.lines += line(c.frequencyHz, vision + c.ctbDbc);
             for (const SceneBeat& beat : c.cso)
-                sum += line(c.frequencyHz + beat.offsetHz, vision + beat.levelDbc);
+                p.lines += line(c.frequencyHz + beat.offsetHz, vision + beat.levelDbc);
             break;
         }
         case SceneCarrier::Kind::Cw:
-            sum += line(c.frequencyHz, tiltedLocked(c.levelDbuV, c.frequencyHz));
+            p.lines += line(c.frequencyHz, tiltedLocked(c.levelDbuV, c.frequencyHz));
             break;
         case SceneCarrier::Kind::Digital:
         case SceneCarrier::Kind::Ofdm: {
@@ -269,28 +269,26 @@ double RfScene::carriersInFilterLocked(double frequencyHz, double filterBandwidt
                 = overlapHz(low, high, c.frequencyHz - c.bandwidthHz / 2, c.frequencyHz + c.bandwidthHz / 2)
                 / c.bandwidthHz;
             if (share > 0)
-                sum += share * toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz));
+                p.blocks += share * toLinear(tiltedLocked(c.levelDbuV, c.frequencyHz));
             break;
         }
         }
     }
-    return sum;
+    return p;
 }
 
-double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const
+double RfScene::powerInFilterDbuV(double frequencyHz, double filterBandwidthHz, double envelopeGain) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    double noise = 0;
-    const double carriers = carriersInFilterLocked(frequencyHz, filterBandwidthHz, &noise);
-    return toDb(carriers + noise);
+    const FilterPowers p = inFilterLocked(frequencyHz, filterBandwidthHz);
+    return toDb(p.lines + (p.blocks + p.noise) * envelopeGain);
 }
 
 double RfScene::carrierShareInFilter(double frequencyHz, double filterBandwidthHz) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    double noise = 0;
-    const double carriers = carriersInFilterLocked(frequencyHz, filterBandwidthHz, &noise);
-    return carriers / (carriers + noise);
+    const FilterPowers p = inFilterLocked(frequencyHz, filterBandwidthHz);
+    return (p.lines + p.blocks) / (p.lines + p.blocks + p.noise);
 }
 
 double RfScene::tiltDbPerGhz() const

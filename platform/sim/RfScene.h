@@ -111,8 +111,10 @@ public:
 
     // Power inside an IF filter of the given bandwidth centred at frequencyHz: lines through
     // a bell-shaped response (-3 dB at the filter edges), blocks by their share of the
-    // window, plus the noise.
-    double powerInFilterDbuV(double frequencyHz, double filterBandwidthHz) const;
+    // window, plus the noise. The digital blocks and the noise are noise-like: their
+    // envelope wanders about their mean power, and envelopeGain (linear) gives the power
+    // they show at a moment when it stands that far from the mean (1: the mean power).
+    double powerInFilterDbuV(double frequencyHz, double filterBandwidthHz, double envelopeGain = 1.0) const;
     // The share of that power the carriers and their beats give, the rest being noise (0 to 1).
     double carrierShareInFilter(double frequencyHz, double filterBandwidthHz) const;
     // Total power of everything on the input, 5 MHz to 2.7 GHz.
@@ -134,8 +136,14 @@ private:
         return f();
     }
     double tiltedLocked(double levelDbuV, double frequencyHz) const;
-    // Linear power of the carriers inside the filter; the noise's in *noise.
-    double carriersInFilterLocked(double frequencyHz, double filterBandwidthHz, double* noise) const;
+    // Linear powers inside the filter: the lines (CW, analogue carriers and their beats),
+    // the digital blocks, the noise.
+    struct FilterPowers {
+        double lines = 0;
+        double blocks = 0;
+        double noise = 0;
+    };
+    FilterPowers inFilterLocked(double frequencyHz, double filterBandwidthHz) const;
     SceneCarrier* analogueAtLocked(double visionHz);
 
     mutable std::mutex mutex_;

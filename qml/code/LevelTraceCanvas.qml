@@ -37,14 +37,22 @@ Item {
         return Math.min(maxFrequency, Math.max(minFrequency, hz))
     }
 
-    // The points the engine sweeps: evenly over the span, or the given channels.
+    // The points the engine sweeps: evenly over the span, or the given channels, each read
+    // where its level is: a digital channel at its centre, an analogue one at its vision
+    // carrier, 1.25 MHz above the channel's lower edge.
     function frequencyList(channels) {
         var list = []
         if (channels !== undefined) {
-            for (var c = 0; c < channels.length; ++c)
-                list.push({ frequency: Number(channels[c].frequency), bandwidth: Number(channels[c].bandwidth),
-                            type: String(channels[c].type), name: String(channels[c].name) })
-            barFrequencies = list.map(function (p) { return p.frequency })
+            var channelFrequencies = []
+            for (var c = 0; c < channels.length; ++c) {
+                var f = Number(channels[c].frequency), bw = Number(channels[c].bandwidth)
+                var type = String(channels[c].type)
+                channelFrequencies.push(f)
+                if (type === "ANALOG" && bw > 0)
+                    f += 1250000 - bw / 2
+                list.push({ frequency: f, bandwidth: bw, type: type, name: String(channels[c].name) })
+            }
+            barFrequencies = channelFrequencies
             return list
         }
         var step = (stopFrequency - startFrequency) / (pointCount - 1)

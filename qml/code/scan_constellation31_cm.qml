@@ -35,9 +35,11 @@ Rectangle {
 
     function loggerEntries() {
         var entries = []
-        for (var i = 0; i < spectrum.levels.length; ++i)
-            entries.push({ name: String(spectrum.levels[i].name), frequency: Number(spectrum.levels[i].frequency),
-                           power: Number(spectrum.levels[i].power) })
+        for (var i = 0; i < spectrum.levels.length; ++i) {
+            // Under its channel's frequency, though an analogue channel is read at its vision carrier.
+            var level = spectrum.levels[i], channel = i < scanChannels.length ? scanChannels[i] : level
+            entries.push({ name: String(level.name), frequency: Number(channel.frequency), power: Number(level.power) })
+        }
         return entries
     }
 
@@ -46,6 +48,8 @@ Rectangle {
         variablesPantalla["logger_type"] = optical ? "SCAN_OPTIC" : "SCAN_RF"
         scanChannels = channels.currentChannelList()
         select(0)
+        // The channel-integration correction of the scan counts in slices of the narrow filter.
+        measuresSpectrum.setFilter(157500)
         CableModem.startSpectrum(frame, variablesPantalla, spectrum.frequencyList(scanChannels))
         measuresCM.init(0, Definitions.CONST_TIPUS_MESURA.QML_CM_NO_MEASURE)
     }

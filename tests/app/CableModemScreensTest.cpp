@@ -686,6 +686,8 @@ TEST_F(ScreensTest, ModemInformationFromTheMenu)
 // asks for the modem's application on the others; other signals cannot be demodulated
 // there. On the analysis, demodulation leads back. The shipped plan's scan reaches the
 // network's OFDM block (its last channel), the bars' frequencies standing under the chart.
+// The scan reads a digital channel at its centre and an analogue one at its vision carrier,
+// in the narrow filter, and logs each under its channel's frequency.
 TEST_F(ScreensTest, ScanAndUpstreamDemodulateDocsis31Signals)
 {
     ASSERT_TRUE(dir.seedFromData("channelPlans"));
@@ -711,6 +713,20 @@ TEST_F(ScreensTest, ScanAndUpstreamDemodulateDocsis31Signals)
                     labels << label->property("text").toString();
             EXPECT_EQ(labels.size(), 5);
             EXPECT_EQ(labels.first() + " " + labels.last(), "114.50 MHz 930.00 MHz");
+            QVariantList swept = s.frame.engine("measuresSpectrum")->lastFrequencyList;
+            ASSERT_EQ(swept.size(), 98);
+            EXPECT_EQ((QVariantList{swept[0].toMap()["frequency"], swept[27].toMap()["frequency"]}),
+                      (QVariantList{112250000.0, 306000000.0})); // S2's vision carrier, S21's centre
+            EXPECT_TRUE(s.frame.journal.contains("measuresSpectrum.setFilter(157500)"));
+            for (QVariant& p : swept) {
+                QVariantMap m = p.toMap();
+                m["power"] = 700;
+                p = m;
+            }
+            emit s.frame.engine("measuresSpectrum")->listaFrequencyMeasuresChanged(swept);
+            EXPECT_EQ(s.eval("[loggerEntries()[0], loggerEntries()[27]].map(function (e) {"
+                             " return e.name + ' ' + e.frequency + ' ' + e.power }).join('|')"),
+                      "S2 114500000 700|S21 306000000 700");
             s.cm().modemStatus = 1602;
             s.eval("lamp.poll()");
             EXPECT_FALSE(s.frame.item("DEMOD")->isEnabled());

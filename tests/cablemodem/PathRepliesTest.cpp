@@ -74,7 +74,7 @@ TEST(TraceHopDecoder, ProbeTimesAddressesAndLosses)
 
 TEST(VoIPQuality, EModelOfTheCodecs)
 {
-    const struct { int latency, jitter; const char* codec; double loss; int r, mos; } rows[] = {
+    const struct { int latency, jitter; const char* codec; int loss; int r, mos; } rows[] = {
         {10, 5, "G711", 0, 932, 441},
         {200, 0, "G711+PLC", 0, 902, 434},
         {20, 5, "G729A+VAD", 2, 742, 379},

@@ -147,37 +147,55 @@ TEST(VoIP, LossesGapsCountsADisabledPingAndThePasses)
         const char* command;
         int plr, received;
         bool timeOut;
+        int r, mos; // UNMEASURED: no figures, the screen cleared
     };
+    constexpr int kNone = UNMEASURED;
     const Row rows[] = {
-        {4, 50, 0, 0, "docsis/ping 010.000.000.009 4 40", 500, 2, false},
-        {3, 34, 0, 0, "docsis/ping 010.000.000.009 3 40", 333, 2, false},
-        // Replies stop for more than 10 s: the ping is interrupted and the pings without an
-        // answer count as lost.
-        {20, 0, 5000, 20000, "docsis/ping 010.000.000.009 20 40", 750, 5, true},
+        // The E-model takes the loss in whole percent: 2 of 3 lost is 33 %, not 33.3 %.
+        {4, 50, 0, 0, "docsis/ping 010.000.000.009 4 40", 500, 2, false, 213, 129},
+        {3, 34, 0, 0, "docsis/ping 010.000.000.009 3 40", 333, 2, false, 289, 156},
+        // Replies stop for more than 10 s: the ping is interrupted and the run gives no
+        // figures, whatever it took before.
+        {20, 0, 5000, 20000, "docsis/ping 010.000.000.009 20 40", 1000, 0, true, kNone, kNone},
+        // A silence shorter than the 10 s window only loses the pings it swallowed (8 of 20
+        // is 40 %, even where the fraction's rounding would say 39.99).
+        {20, 0, 5000, 8000, "docsis/ping 010.000.000.009 20 40", 400, 12, false, 253, 142},
         // The count stays within what the sample table holds.
-        {0, 0, 0, 0, "docsis/ping 010.000.000.009 1 40", 0, 1, false},
-        // All lost: total loss, no MOS, the screen cleared.
-        {3, 100, 0, 0, "docsis/ping 010.000.000.009 3 40", 1000, 0, true},
+        {0, 0, 0, 0, "docsis/ping 010.000.000.009 1 40", 0, 1, false, 822, 410},
+        // All lost: total loss, no figures.
+        {3, 100, 0, 0, "docsis/ping 010.000.000.009 3 40", 1000, 0, true, kNone, kNone},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.command << " loss " << row.loss);
+        SCOPED_TRACE(testing::Message() << row.command << " loss " << row.loss << " outage " << row.outageMs);
         b.link.modem().setPath(pathWith(24, 4, row.loss, row.outageAfterMs, row.outageMs));
         b.clearCommands();
         b.emitted.clear();
+        // Board time from the last reply taken to the time-out.
+        uint64_t lastReplyMs = 0, timeOutMs = 0;
+        auto watch = QObject::connect(b.engine, &MesuraCM::cm_status_information, [&](const QString& text) {
+            (text == "Time OUT" ? timeOutMs : lastReplyMs) = b.now();
+        });
         b.engine->initVoIP(kTarget, 40, row.pings, 200, 20000, 1, 800, "G729A+VAD", 0);
         ASSERT_EQ(b.runVoIP(), 0);
+        QObject::disconnect(watch);
         EXPECT_EQ(b.commands().at(3), row.command);
         EXPECT_EQ(count(b.commands(), "^C"), row.timeOut ? 1 : 0);
         EXPECT_EQ(b.emitted.status.contains("Time OUT"), row.timeOut);
+        if (row.outageMs > 0 && row.timeOut) {
+            EXPECT_GE(timeOutMs - lastReplyMs, 10000u);
+            EXPECT_LT(timeOutMs - lastReplyMs, 12000u);
+        }
         ASSERT_EQ(b.emitted.pings.size(), 1);
         EXPECT_EQ(GetVoIPPLR(), row.plr);
         EXPECT_EQ(GetPingsRebuts(), row.received);
-        if (row.plr == 1000) {
-            EXPECT_EQ(GetVoIPMOS(), UNMEASURED);
+        EXPECT_EQ(GetVoIPRValue(), row.r);
+        EXPECT_EQ(GetVoIPMOS(), row.mos);
+        if (row.r == kNone)
             EXPECT_EQ(b.emitted.pings[0], (QVariantMap{{"reset", true}}));
-        } else {
-            EXPECT_EQ(b.emitted.pings[0]["ip_PLR"].toInt(), row.plr);
-        }
+        else
+            EXPECT_EQ((std::vector<int>{b.emitted.pings[0]["ip_PLR"].toInt(), b.emitted.pings[0]["ip_R_VALUE"].toInt(),
+                                        b.emitted.pings[0]["ip_MOS"].toInt()}),
+                      (std::vector<int>{row.plr, row.r, row.mos}));
     }
 
     // The ping disabled: only the registration state.

@@ -1,6 +1,6 @@
-// Configuration items (state and range errors, the register effect of each item class, the
-// handle's flags, survival across shutdown), the TS and TLV output clocks row by row, the
-// data pins and the general-purpose pins.
+// Configuration items (state and range errors, the register effect of each item class, bus and
+// memory failures), the TS and TLV output clocks at their rows' ends, the data pins and the
+// general-purpose pins.
 #include "DemodBench.h"
 #include "chipkit/kit_demod_config.h"
 #include "chipkit/kit_demod_output.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <tuple>
 
 using namespace kittest;
@@ -19,14 +20,7 @@ struct AsleepBench : DemodBench {
     void active() { kit_demod_FinishTransition(&demod, KIT_DTV_SYSTEM_DVBC, KIT_RESULT_OK); }
 };
 
-// The rows of the output-clock tables: 0xC4 bits 1-0, 0xD1 bits 1-0, 0xD9, 0x33 bits 1-0.
-const uint8_t kSerialTs[12][4] = {{3, 1, 8, 0},    {3, 1, 8, 1},    {3, 1, 8, 2},    {0, 2, 0x10, 0},
-                                  {0, 2, 0x10, 1}, {0, 2, 0x10, 2}, {1, 1, 8, 0},    {1, 1, 8, 1},
-                                  {1, 1, 8, 2},    {2, 2, 0x10, 0}, {2, 2, 0x10, 1}, {2, 2, 0x10, 2}};
-const uint8_t kGatedTs[2][4] = {{3, 1, 8, 1}, {1, 1, 8, 1}};
-// TLV: bank 0x01 0xC1 bits 1-0, bank 0x01 0xCC bits 1-0, 0x33 bits 1-0, bank 0x56 0x83 bits 2-0.
-const uint8_t kSerialTlv[12][4] = {{3, 1, 0, 3}, {3, 1, 1, 4}, {3, 1, 2, 5}, {0, 2, 0, 3}, {0, 2, 1, 4}, {0, 2, 2, 5},
-                                   {1, 1, 0, 3}, {1, 1, 1, 4}, {1, 1, 2, 5}, {2, 2, 0, 3}, {2, 2, 1, 4}, {2, 2, 2, 5}};
+// The parallel rows of the TLV clock table: bank 0x01 0xC1, 0xCC and 0x00 0x33 bits 1-0, bank 0x56 0x83.
 const uint8_t kParallelTlv[3][4] = {{0, 0, 0, 3}, {0, 0, 1, 4}, {0, 0, 2, 5}};
 
 } // namespace
@@ -79,7 +73,6 @@ TEST(KitConfig, RegisterEffectOfEachItemClass)
         std::vector<Step> writes;
     } cases[] = {
         {0, 0, {W(SLVT, 0x00, 0xC4, 0x80)}},  // cleared when set
-        {0, 1, {W(SLVT, 0x00, 0xC4, 0x00)}},
         {1, 3, {W(SLVT, 0x00, 0xC4, 0x08)}},  // set when set
         {8, 0x15, {W(SLVT, 0x00, 0xC6, 0x15), W(SLVT, 0x60, 0x52, 0x15)}},  // the value, twice
         {14, 0x1A5, {W(SLVT, 0x00, 0xB7, 0x01), W(SLVT, 0x00, 0xB2, 0x01), W(SLVT, 0x00, 0xB3, 0xA5)}},
@@ -90,7 +83,6 @@ TEST(KitConfig, RegisterEffectOfEachItemClass)
         {36, 1, {W(SLVT, 0x10, 0x82, 0x00), W(SLVT, 0x10, 0x83, 0x01)}},  // period words
         {36, 2795, {W(SLVT, 0x10, 0x82, 0x07), W(SLVT, 0x10, 0x83, 0xFF)}},
         {61, 2, {W(SLVT, 0x01, 0xC1, 0x00), W(SLVT, 0x01, 0xCF, 0x01)}},  // set when 2
-        {61, 1, {W(SLVT, 0x01, 0xC1, 0x00), W(SLVT, 0x01, 0xCF, 0x00)}},
         {71, 31, {W(SLVT, 0x01, 0xC6, 0x1F)}},
     };
     for (const auto& c : cases) {
@@ -106,23 +98,7 @@ TEST(KitConfig, RegisterEffectOfEachItemClass)
     EXPECT_EQ(m.i2c.reg(SLVX, 0x00, 0x86), 0xF3);
 }
 
-TEST(KitConfig, FlagsAndSettingsKeptInTheHandle)
-{
-    AsleepBench b;
-    const uint32_t set[][2] = {{7, 5}, {11, 200}, {13, 7}, {20, 5}, {21, 7}, {24, 2}, {25, 1},
-                               {44, 0x10000}, {50, 7}, {60, 3}, {72, 5}, {74, 2}, {75, 1}};
-    for (const auto& c : set)
-        EXPECT_EQ(kit_demod_SetConfig(&b.demod, c[0], c[1]), 0u) << c[0];
-    const kit_demod_t& d = b.demod;
-    EXPECT_EQ((std::vector<uint32_t>{d.serialTsClockRow, d.parallelTsClock, d.tsClockGating, d.serialTsRate, d.tunerFilter,
-                                     d.ifSpectrumInverted, d.blindTuneT2First, d.satIQInverted, d.satSearch,
-                                     d.tlvOutputDvbc2, d.tlvRateSerialDvbc2, d.tlvRateParallelDvbc2,
-                                     d.tlvRateParallelSystem10}),
-              (std::vector<uint32_t>{1, 200, 1, 5, 7, 1, 1, 1, 7, 1, 5, 2, 1}));
-    EXPECT_EQ(std::make_tuple(b.i2c.writes().size(), b.demod.savedRegisterCount), std::make_tuple(size_t(0), uint8_t(1)));
-}
-
-TEST(KitConfig, FailuresAndThePowerOnSetSurvivingShutdown)
+TEST(KitConfig, BusAndMemoryFailures)
 {
     AsleepBench b;
     b.i2c.failRegister(SLVT, 0xA0, 0xB9);
@@ -133,19 +109,6 @@ TEST(KitConfig, FailuresAndThePowerOnSetSurvivingShutdown)
     EXPECT_EQ(kit_demod_SetConfig(&b.demod, 17, 1), 11u);  // the memory's own result
     EXPECT_EQ(kit_demod_SetConfig(&b.demod, 18, 1), 2u);   // these two only know bus failures
     EXPECT_EQ(kit_demod_SetConfig(&b.demod, 19, 1), 2u);
-
-    // The set the driver library makes after power-on, back after a power cycle.
-    AsleepBench p;
-    const uint32_t set[][2] = {{45, 1}, {22, 1}, {0, 1}, {2, 1}, {32, 11}, {31, 11}};
-    for (const auto& s : set)
-        ASSERT_EQ(kit_demod_SetConfig(&p.demod, s[0], s[1]), 0u);
-    ASSERT_EQ(kit_demod_Shutdown(&p.demod), 0u);
-    p.i2c.clearRegisters();
-    p.i2c.setReg(SLVT, 0x00, 0xC4, 0x90);  // the chip's own serial default
-    ASSERT_EQ(kit_demod_Sleep(&p.demod), 0u);
-    EXPECT_EQ((std::vector<int>{p.i2c.reg(SLVT, 0xA0, 0xB9), p.i2c.reg(SLVT, 0x10, 0xCB), p.i2c.reg(SLVT, 0x00, 0xC4),
-                                p.i2c.reg(SLVT, 0x40, 0x5C), p.i2c.reg(SLVT, 0x10, 0x5C)}),
-              (std::vector<int>{0x01, 0x40, 0x00, 11, 11}));
 }
 
 TEST(KitOutput, TsClockOfDvbcWithTheDefaults)
@@ -165,30 +128,9 @@ TEST(KitOutput, TsClockOfDvbcWithTheDefaults)
     EXPECT_EQ(kit_demod_SetTSClockModeAndFreq(&b.demod, 3), 3u);
 }
 
-TEST(KitOutput, TsClockTablesRowByRow)
+TEST(KitOutput, TsClockPerSystemAndOutput)
 {
     AsleepBench b;
-    auto check = [&](const uint8_t* row, const char* what, int index) {
-        EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0, 0xC4) & 3, b.i2c.reg(SLVT, 0, 0xD1) & 3, b.i2c.reg(SLVT, 0, 0xD9),
-                                    b.i2c.reg(SLVT, 0, 0x33) & 3}),
-                  std::vector<int>(row, row + 4)) << what << index;
-    };
-    b.i2c.setReg(SLVT, 0x00, 0xC4, 0x80);
-    for (int row = 0; row < 2; ++row)
-        for (int rate = 0; rate < 6; ++rate) {
-            b.demod.serialTsClockRow = static_cast<uint8_t>(row);
-            b.demod.satSerialTsRate = static_cast<uint32_t>(rate);  // DVB-S takes the satellite rate
-            ASSERT_EQ(kit_demod_SetTSClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBS), 0u);
-            check(kSerialTs[rate + 6 * row], "serial ", rate + 6 * row);
-        }
-    b.demod.tsClockGating = 1;
-    for (int row = 0; row < 2; ++row) {
-        b.demod.serialTsClockRow = static_cast<uint8_t>(row);
-        ASSERT_EQ(kit_demod_SetTSClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBT), 0u);
-        check(kGatedTs[row], "gated ", row);
-        EXPECT_EQ(b.i2c.reg(SLVT, 0x10, 0x66), 0);
-    }
-
     // Per system and output: 0xD3, 0xDE, 0xDA bit 0, then 0xD9 and 0x33 in parallel mode.
     const struct {
         kit_dtv_system_t system;
@@ -219,22 +161,20 @@ TEST(KitOutput, TsClockTablesRowByRow)
 TEST(KitOutput, TlvClockTablesRowByRow)
 {
     AsleepBench b;
-    b.i2c.setReg(SLVT, 0x01, 0xC1, 0x80);  // serial
-    for (int row = 0; row < 2; ++row)
-        for (int rate = 0; rate < 6; ++rate) {
-            b.demod.serialTlvClockRow = static_cast<uint8_t>(row);
-            b.demod.tlvRateSerialSystem10 = static_cast<uint32_t>(rate);
-            ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_RESERVED10), 0u);
-            const uint8_t* r = kSerialTlv[rate + 6 * row];
-            EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0x01, 0xC1), b.i2c.reg(SLVT, 0x01, 0xCC), b.i2c.reg(SLVT, 0, 0x33),
-                                        b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x01, 0xE7)}),
-                      (std::vector<int>{0x80 | r[0], r[1], r[2], r[3], 0x00}))  // 0xE7: system 10 with serial output
-                << rate + 6 * row;
-        }
+    // Serial: the first and last rate of each clock row; 0xE7 clear for system 10.
+    b.i2c.setReg(SLVT, 0x01, 0xC1, 0x80);
+    for (auto [row, rate, c1, cc, r33, r83] : {std::array<int, 6>{0, 0, 3, 1, 0, 3}, {0, 5, 0, 2, 2, 5},
+                                               {1, 0, 1, 1, 0, 3}, {1, 5, 2, 2, 2, 5}}) {
+        b.demod.serialTlvClockRow = uint8_t(row);
+        b.demod.tlvRateSerialSystem10 = uint32_t(rate);
+        ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_RESERVED10), 0u);
+        EXPECT_EQ((std::vector<int>{b.i2c.reg(SLVT, 0x01, 0xC1), b.i2c.reg(SLVT, 0x01, 0xCC), b.i2c.reg(SLVT, 0, 0x33),
+                                    b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x01, 0xE7)}),
+                  (std::vector<int>{0x80 | c1, cc, r33, r83, 0x00})) << row << rate;
+    }
     b.demod.tlvRateSerialDvbc2 = 5;
     ASSERT_EQ(kit_demod_SetTLVClockModeAndFreq(&b.demod, KIT_DTV_SYSTEM_DVBC2), 0u);
-    EXPECT_EQ(b.i2c.reg(SLVT, 0x56, 0x83), kSerialTlv[11][3]);
-    EXPECT_EQ(b.i2c.reg(SLVT, 0x01, 0xE7), 0x01);
+    EXPECT_EQ(std::make_pair(b.i2c.reg(SLVT, 0x56, 0x83), b.i2c.reg(SLVT, 0x01, 0xE7)), std::make_pair(uint8_t(5), uint8_t(1)));
 
     // Parallel: register 0xCF bit 0 clear takes row 1 whatever the selects say.
     const struct {

@@ -1,5 +1,5 @@
-// DVB-T2 on the fake register files: tune, retune and sleep trails, bad bandwidths refused
-// before any write, lock checks, PLP and profile selection, the MER filter's windows.
+// DVB-T2 on the fake register files: tune and retune trails, bad bandwidths refused before any
+// write, lock checks, PLP and profile selection, the MER filter's windows.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_dvbt2.h"
 
@@ -21,25 +21,22 @@ void setMerRegister(TerrBench& b, int v)
 
 } // namespace
 
-TEST(KitDvbt2Tune, FromSleepRetuneAndFromAnotherSystem)
+TEST(KitDvbt2Tune, FromSleepAndRetunes)
 {
     TerrBench b;
     const auto clock = b.clockWrites(KIT_DTV_SYSTEM_DVBT2);
     const auto pinsOn = b.pinWrites(0);
-    const std::vector<Step> start =
-        clock + coreWake(0x02) +
-        std::vector<Step>{W(SLVT, 0x11, 0x6A, 0x50), W(SLVT, 0, 0xCE, 1), W(SLVT, 0, 0xCF, 1),
-                          W(SLVT, 0x13, 0x83, 0x10), W(SLVT, 0x13, 0x86, 0x34), W(SLVT, 0x13, 0x9F, 0xD8),
-                          W(SLVT, 0x23, 0xDB, 0x01)} +
-        burst(SLVT, 0x11, 0x33, {0x00, 0x03, 0x3B});
-    const std::vector<Step> band8 =
-        burst(SLVT, 0x20, 0x9F, {0x15, 0, 0, 0, 0}) + std::vector<Step>{W(SLVT, 0x27, 0x7A, 0)} +
-        burst(SLVT, 0x10, 0xA6, kFilter8) + std::vector<Step>{W(SLVT, 0x10, 0xA5, 1)} +
-        burst(SLVT, 0x10, 0xB6, {0x19, 0x99, 0x9A}) + std::vector<Step>{W(SLVT, 0x10, 0xD7, 0)};
     const auto param8 = t2(KIT_DTV_BW_8_MHZ);
     ASSERT_EQ(kit_demod_dvbt2_Tune(&b.demod, &param8), 0u);
-    EXPECT_EQ(b.i2c.trail(), start + band8 + std::vector<Step>{W(SLVT, 0, 0x80, 0x08)} + pinsOn);
-    EXPECT_EQ(std::make_pair(b.demod.state, b.demod.system), (std::pair<uint32_t, uint32_t>(KIT_DEMOD_STATE_ACTIVE, KIT_DTV_SYSTEM_DVBT2)));
+    EXPECT_EQ(b.i2c.trail(),
+              (clock + coreWake(0x02) +
+                  std::vector<Step>{W(SLVT, 0x11, 0x6A, 0x50), W(SLVT, 0, 0xCE, 1), W(SLVT, 0, 0xCF, 1),
+                                    W(SLVT, 0x13, 0x83, 0x10), W(SLVT, 0x13, 0x86, 0x34), W(SLVT, 0x13, 0x9F, 0xD8),
+                                    W(SLVT, 0x23, 0xDB, 0x01)} +
+                  burst(SLVT, 0x11, 0x33, {0x00, 0x03, 0x3B}) + burst(SLVT, 0x20, 0x9F, {0x15, 0, 0, 0, 0}) +
+                  std::vector<Step>{W(SLVT, 0x27, 0x7A, 0)} + burst(SLVT, 0x10, 0xA6, kFilter8) +
+                  std::vector<Step>{W(SLVT, 0x10, 0xA5, 1)} + burst(SLVT, 0x10, 0xB6, {0x19, 0x99, 0x9A}) +
+                  std::vector<Step>{W(SLVT, 0x10, 0xD7, 0), W(SLVT, 0, 0x80, 0x08)} + pinsOn));
 
     // A retune on DVB-T2 stops the TS and rewrites the band only; 1.7 MHz has no filter set.
     b.i2c.clearLog();
@@ -59,18 +56,6 @@ TEST(KitDvbt2Tune, FromSleepRetuneAndFromAnotherSystem)
     ASSERT_EQ(kit_demod_dvbt2_Tune(&b.demod, &param6), 0u);
     EXPECT_EQ(std::make_tuple(b.i2c.writesTo(SLVT, 0x10).size(), b.i2c.reg(SLVT, 0x10, 0xA5), b.i2c.reg(SLVT, 0x10, 0xD7)),
               std::make_tuple(size_t(5), uint8_t(0), uint8_t(0x04)));
-
-    // Active on DVB-T: its sleep first, then the whole start.
-    TerrBench c;
-    const auto cOn = c.pinWrites(0);
-    const auto cOff = c.pinWrites(1);
-    c.activeOn(KIT_DTV_SYSTEM_DVBT, KIT_DTV_BW_8_MHZ);
-    ASSERT_EQ(kit_demod_dvbt2_Tune(&c.demod, &param8), 0u);
-    const std::vector<Step> dvbtSleep = std::vector<Step>{W(SLVT, 0, 0xC3, 1), W(SLVT, 0, 0x80, 0x1F)} + cOff +
-                                        burst(SLVT, 0x17, 0x38, {0x01, 0x02}) +
-                                        std::vector<Step>{W(SLVT, 0x18, 0x31, 0)} + coreSleep();
-    EXPECT_EQ(c.i2c.writes(), dvbtSleep + start + band8 + std::vector<Step>{W(SLVT, 0, 0x80, 0x08)} + cOn);
-    EXPECT_EQ(c.demod.system, KIT_DTV_SYSTEM_DVBT2);
 }
 
 TEST(KitDvbt2Tune, BadBandwidthOrStateWritesNothing)
@@ -102,19 +87,6 @@ TEST(KitDvbt2Tune, BadBandwidthOrStateWritesNothing)
     f.i2c.failRegister(SLVT, 0x13, 0x86);
     EXPECT_EQ(kit_demod_dvbt2_Tune(&f.demod, &p), 2u);
     EXPECT_EQ(f.demod.state, KIT_DEMOD_STATE_INVALID);
-}
-
-TEST(KitDvbt2Tune, SleepTrail)
-{
-    TerrBench b;
-    const auto off = b.pinWrites(1);
-    b.activeOn(KIT_DTV_SYSTEM_DVBT2, KIT_DTV_BW_8_MHZ);
-    ASSERT_EQ(kit_demod_Sleep(&b.demod), 0u);
-    EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0, 0xC3, 1), W(SLVT, 0, 0x80, 0x1F)} + off +
-                               std::vector<Step>{W(SLVT, 0x10, 0xA5, 1), W(SLVT, 0x13, 0x83, 0x40),
-                                                 W(SLVT, 0x13, 0x86, 0x21), W(SLVT, 0x13, 0x9F, 0xFB)} +
-                               coreSleep()));
-    EXPECT_EQ(std::make_pair(b.demod.state, b.demod.system), (std::pair<uint32_t, uint32_t>(KIT_DEMOD_STATE_SLEEP, 0)));
 }
 
 TEST(KitDvbt2Lock, ChecksOverTheSyncRegister)

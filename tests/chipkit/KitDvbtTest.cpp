@@ -1,6 +1,6 @@
-// DVB-T on the fake register files: tune, retune and sleep trails, stream and echo settings,
-// TPS decoding, lock checks, error rates at their windows, quality at the rule's points, SNR,
-// MER, offsets, and the analysis ranges and delay axis.
+// DVB-T on the fake register files: tune, retune and sleep trails, TPS decoding, error rates at
+// their windows, quality at the rule's points, SNR, MER, offsets, and the analysis ranges and
+// delay axis.
 #include "TerrBench.h"
 #include "chipkit/kit_demod_dvbt.h"
 #include "chipkit/kit_demod_dvbt_monitor.h"
@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 #include <tuple>
 
 using namespace kittest;
@@ -66,42 +65,6 @@ TEST(KitDvbtTune, FromSleepRetuneAndSleep)
     EXPECT_EQ(kit_demod_dvbt_Tune(&b.demod, &p17), 3u);
     EXPECT_TRUE(b.i2c.writes().empty());
     EXPECT_EQ(b.demod.state, KIT_DEMOD_STATE_SLEEP);
-}
-
-TEST(KitDvbtTune, ProfileEchoAndLocks)
-{
-    TBench b;
-    for (uint32_t profile : {0u, 1u, 5u}) {
-        b.i2c.clearLog();
-        EXPECT_EQ(kit_demod_dvbt_SetProfile(&b.demod, profile), 0u);
-        EXPECT_EQ(b.i2c.writes(), (std::vector<Step>{W(SLVT, 0x10, 0x67, profile ? 1 : 0)}));
-    }
-    // Echo optimisation: only from sync state 2 on, and never in 8k.
-    const struct {
-        int sync, modeGuard;
-        kit_result_t result;
-        bool writes;
-    } echoes[] = {{0x00, 0x00, 0, false}, {0x01, 0x00, 0, false}, {0x02, 0x04, 0, false},
-                  {0x02, 0x00, 0, true},  {0x26, 0x0B, 0, true},  {0x07, 0x00, 4, false}};
-    for (const auto& e : echoes) {
-        b.set(SLVT, 0x10, 0x10, {e.sync});
-        b.set(SLVT, 0x10, 0x40, {e.modeGuard});
-        b.i2c.clearLog();
-        EXPECT_EQ(kit_demod_dvbt_EchoOptimization(&b.demod), e.result) << e.sync;
-        const std::vector<std::pair<int, int>> relaxed = {{0x9C, 0}, {0x9D, 0x10}};
-        EXPECT_EQ(b.regWrites(0x13), (e.writes ? relaxed : std::vector<std::pair<int, int>>()));
-        EXPECT_FALSE(b.frozen());
-    }
-    // Locks on bank 0x10: demodulator lock at TPS lock, TS lock with its bit.
-    const int regs[] = {0x26, 0x06, 0x16, 0x05, 0x07};
-    const kit_demod_lock_result_t demodLock[] = {1, 1, 2, 0, 0}, tsLock[] = {1, 0, 2, 0, 0};
-    for (int i = 0; i < 5; ++i) {
-        b.set(SLVT, 0x10, 0x10, {regs[i]});
-        kit_demod_lock_result_t demod = 0, ts = 0;
-        const kit_result_t r = regs[i] == 0x07 ? 4u : 0u;
-        EXPECT_EQ(std::make_tuple(kit_demod_dvbt_CheckDemodLock(&b.demod, &demod), kit_demod_dvbt_CheckTSLock(&b.demod, &ts), demod, ts),
-                  std::make_tuple(r, r, demodLock[i], tsLock[i])) << regs[i];
-    }
 }
 
 TEST(KitDvbtMonitor, TpsModeGuardSenseAndErrorRatesAtTheirWindows)

@@ -266,7 +266,7 @@ TEST(KitIntegWait, EachStandardsLimit)
         start = b.nowMs();
         EXPECT_EQ(c.wait(&b.integ), 0u) << c.what;
         EXPECT_EQ(b.nowMs(), start) << c.what;
-        b.integ.cancel = 1;
+        kit_integ_Cancel(&b.integ);
         b.setLock(c.system, Lock::No);
         EXPECT_EQ(c.wait(&b.integ), 9u) << c.what;
         EXPECT_EQ(b.nowMs(), start) << c.what;
@@ -288,24 +288,60 @@ TEST(KitIntegWait, EachStandardsLimit)
     EXPECT_EQ(kit_integ_dvbc_WaitTSLock(&u.integ), 6u);
 }
 
-TEST(KitIntegTune, TunesClearTheCancelFlagOnlyWhereTheyShould)
+// A tune starts afresh from a stop the kit has answered, never from one raised since: that
+// one is for the tune now starting. A scan keeps even an answered stop through its tunes.
+TEST(KitIntegTune, TunesClearOnlyTheStopTheyAnswered)
 {
     const kit_dvbc_tune_param_t c = {kHz, KIT_DTV_BW_8_MHZ};
     const kit_dvbt_tune_param_t t = {kHz, KIT_DTV_BW_8_MHZ, 0};
-    for (bool scan : {false, true}) {
+    enum Stop { kNone, kAnswered, kRaised, kNewerThanAnswered, kHostCleared };
+    const struct {
+        const char* what;
+        Stop stop;
+        bool scan, dvbt;
+        kit_result_t result;
+        uint64_t ms; // the lock wait's time: 0 when the stop ends it at its first poll
+        bool raisedAfter;
+    } rows[] = {
+        {"DVB-T, an answered stop", kAnswered, false, true, 5, 1000, false},
+        {"DVB-T, a stop raised a moment before", kRaised, false, true, 9, 0, true},
+        {"DVB-T, a newer stop than the one answered", kNewerThanAnswered, false, true, 9, 0, true},
+        {"DVB-T, a stop the host cleared", kHostCleared, false, true, 5, 1000, false},
+        {"DVB-C, an answered stop", kAnswered, false, false, 5, 1000, false},
+        {"DVB-C, a stop raised a moment before", kRaised, false, false, 9, 0, true},
+        {"DVB-C scanning, an answered stop", kAnswered, true, false, 9, 0, true},
+        {"DVB-T scanning, an answered stop", kAnswered, true, true, 5, 1000, false},
+        {"no stop", kNone, false, true, 5, 1000, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
         IntegBench b;
         ASSERT_EQ(b.initialize(), 0u);
-        b.demod.scanMode = scan;
-        b.integ.cancel = 1;
-        // DVB-C keeps a scan cancellable: the wait ends at its first poll.
+        b.demod.scanMode = row.scan;
+        if (row.stop != kNone) {
+            ASSERT_EQ(kit_integ_Cancel(&b.integ), 0u);
+        }
+        if (row.stop == kAnswered || row.stop == kNewerThanAnswered) {
+            ASSERT_EQ(kit_integ_CheckCancellation(&b.integ), 9u);
+        }
+        if (row.stop == kNewerThanAnswered)
+            kit_integ_Cancel(&b.integ);
+        if (row.stop == kHostCleared)
+            kit_integ_ClearCancellation(&b.integ);
         const uint64_t start = b.nowMs();
-        EXPECT_EQ(kit_integ_dvbc_Tune(&b.integ, &c), scan ? 9u : 5u);
-        EXPECT_EQ(b.nowMs() - start, scan ? 0u : 1000u);
-        // DVB-T always starts afresh.
-        b.integ.cancel = 1;
-        EXPECT_EQ(kit_integ_dvbt_Tune(&b.integ, &t), 5u);
-        EXPECT_EQ(b.integ.cancel, 0u);
+        EXPECT_EQ(row.dvbt ? kit_integ_dvbt_Tune(&b.integ, &t) : kit_integ_dvbc_Tune(&b.integ, &c), row.result);
+        EXPECT_EQ(b.nowMs() - start, row.ms);
+        EXPECT_EQ(kit_integ_CheckCancellation(&b.integ), row.raisedAfter ? 9u : 0u);
     }
+    // The handle made anew, as the driver makes it for each standard, clears the same way.
+    IntegBench b;
+    const kit_demod_create_param_t param = {1, FakeKitI2c::kSlvt, KIT_DEMOD_TUNER_I2C_REPEATER};
+    auto remake = [&] { return kit_integ_Create(&b.integ, &b.demod, &param, b.i2c.table(), nullptr, nullptr, nullptr); };
+    kit_integ_Cancel(&b.integ);
+    ASSERT_EQ(remake(), 0u);
+    EXPECT_EQ(kit_integ_CheckCancellation(&b.integ), 9u);
+    ASSERT_EQ(remake(), 0u);
+    EXPECT_EQ(kit_integ_CheckCancellation(&b.integ), 0u);
 }
 
 TEST(KitIntegTune, DvbT2WaitsInTurnAndReportsADataPlpError)
@@ -329,39 +365,6 @@ TEST(KitIntegTune, DvbT2WaitsInTurnAndReportsADataPlpError)
     const uint64_t start = b.nowMs();
     EXPECT_EQ(kit_integ_dvbt2_Tune(&b.integ, &p), 5u);
     EXPECT_EQ(b.nowMs() - start, 2300u);
-}
-
-TEST(KitIntegBlindTune, DvbTOrDvbT2InTheConfiguredOrder)
-{
-    for (uint8_t t2First : {0, 1}) {
-        IntegBench b;
-        ASSERT_EQ(b.initialize(), 0u);
-        b.demod.blindTuneT2First = t2First;
-        b.setLock(KIT_DTV_SYSTEM_DVBT, Lock::Yes);  // a DVB-T signal
-        kit_dtv_system_t system = 0;
-        uint32_t profile = 9;
-        const uint64_t start = b.nowMs();
-        EXPECT_EQ(kit_integ_dvbt_t2_BlindTune(&b.integ, kHz, 8, KIT_DTV_SYSTEM_ANY, 2, &system, &profile), 0u);
-        EXPECT_EQ(std::make_tuple(system, profile), std::make_tuple(uint32_t(KIT_DTV_SYSTEM_DVBT), 0u));
-        const std::vector<uint32_t> order = t2First ? std::vector<uint32_t>{2, 1} : std::vector<uint32_t>{1};
-        EXPECT_EQ(b.tuner.tunedSystems(), order);
-        EXPECT_EQ(b.nowMs() - start, t2First ? 5000u : 0u);  // the DVB-T2 attempt's demodulator wait
-    }
-    // DVB-T2 with either profile reports the one found; nothing anywhere gives the last result.
-    IntegBench b;
-    ASSERT_EQ(b.initialize(), 0u);
-    b.setLock(KIT_DTV_SYSTEM_DVBT2, Lock::Yes);
-    b.i2c.setReg(SLVT, 0x2E, 0x20, 0x03);
-    kit_dtv_system_t system = 0;
-    uint32_t profile = 0;
-    EXPECT_EQ(kit_integ_dvbt_t2_BlindTune(&b.integ, kHz, 1, KIT_DTV_SYSTEM_DVBT2, 2, &system, &profile), 0u);
-    // The first PLP found.
-    EXPECT_EQ(std::make_tuple(system, profile, b.i2c.reg(SLVT, 0x23, 0xAD)), std::make_tuple(uint32_t(KIT_DTV_SYSTEM_DVBT2), 1u, 0));
-    b.setLock(KIT_DTV_SYSTEM_DVBT2, Lock::No);
-    system = 0;
-    EXPECT_EQ(kit_integ_dvbt_t2_BlindTune(&b.integ, kHz, 8, KIT_DTV_SYSTEM_ANY, 0, &system, &profile), 5u);
-    EXPECT_EQ(system, 0u);
-    EXPECT_EQ(b.tuner.tunedSystems(), (std::vector<uint32_t>{2, 1, 2}));
 }
 
 TEST(KitIntegScan, EveryFrequencyUpToTheEndNeverWrappingAndCancellable)
@@ -536,12 +539,12 @@ TEST(KitIntegTune, DvbC2ThroughTheSequencerWithItsTunerMoves)
     EXPECT_EQ(kit_integ_dvbc2_Tune(&b.integ, &p), 5u);
     EXPECT_NEAR(static_cast<double>(b.nowMs() - start), 2000, 20);
     b.demod.scanMode = 1;
-    b.integ.cancel = 1;
+    kit_integ_Cancel(&b.integ);
     start = b.nowMs();
     EXPECT_EQ(kit_integ_dvbc2_Tune(&b.integ, &p), 9u);
     EXPECT_EQ(b.nowMs() - start, 0u);
     b.tuner.result = KIT_RESULT_ERROR_I2C;
-    b.integ.cancel = 0;
+    kit_integ_ClearCancellation(&b.integ);
     EXPECT_EQ(kit_integ_dvbc2_Tune(&b.integ, &p), 2u);
     EXPECT_EQ(b.i2c.reg(SLVX, 0, 0x08), 0);
 }

@@ -31,7 +31,7 @@ struct KitOnChip : testsupport::Cxd2856Bench {
 
     kit_i2c_t i2c;
     kit_demod_t demod;
-    kit_integ_t integ{&demod, nullptr, nullptr, nullptr, 0};
+    kit_integ_t integ{&demod, nullptr, nullptr, nullptr, 0, 0};
 };
 
 } // namespace kittest

@@ -123,40 +123,6 @@ TEST(KitTunerInitialize, StartUpTrailsForTheProgramsFlags)
     }
 }
 
-TEST(KitTunerInitialize, FlagFieldsSelectTheLevelRegistersAndTheCalibrationTune)
-{
-    const struct {
-        uint32_t flags;
-        uint8_t r67, r43, r0c;
-        std::vector<uint8_t> triple;
-    } cases[] = {
-        {kProgramFlags | (1u << 22), 0x02, 7, 0x14, {0x15, 0x00, 0x00}},
-        {kProgramFlags | (2u << 20), 0x00, 6, 0x15, {0x15, 0x00, 0x00}},
-        {kProgramFlags | (2u << 20) | (1u << 27), 0x00, 4, 0x16, {0x15, 0x00, 0x00}},
-        {kProgramFlags | kF1Is2, 0x00, 7, 0x04, {0x06, 0x00, 0x02}},
-    };
-    for (const auto& c : cases) {
-        TunerBench b(c.flags);
-        ASSERT_EQ(kit_cxd2858_Initialize(&b.tuner), 0u) << std::hex << c.flags;
-        const auto w = b.i2c.writes();
-        EXPECT_EQ(std::vector<Step>(w.begin() + 1, w.begin() + 5),
-                  (std::vector<Step>{W(0x67, c.r67), W(0x43, c.r43), W(0x5E, c.triple), W(0x0C, c.r0c)}));
-        const bool calibrates = (c.flags & kF1Is2) != 0;
-        EXPECT_EQ(w.size(), calibrates ? 30u : 15u) << std::hex << c.flags;
-        EXPECT_EQ(b.tuner.state, KIT_CXD2858_STATE_SLEEP);
-        if (calibrates) {
-            // 666 MHz on system 17 as a full tune, 50 ms, tune end, then back to rest.
-            const std::vector<uint8_t> block = b.terrBlock();
-            EXPECT_EQ(block[8] | block[9] << 8 | (block[10] & 0x0F) << 16, 666000);
-            EXPECT_EQ(block[6], 0x1C);
-            const auto t = b.i2c.trail();
-            const std::vector<Step> tail(t.end() - 9, t.end());
-            EXPECT_EQ(tail, cat({{Wait(50)}, kTuneEnd, {W(0x74, 0x02), R(0x67), W(0x67, 0x00)},
-                                 {W(0x5E, {0x06, 0x00, 0x02})}, kTuneEnd}));
-        }
-    }
-}
-
 TEST(KitTunerInitialize, ChipAndStatusErrors)
 {
     for (uint8_t id : {0x10, 0x8A, 0x00, 0x20, 0xF1}) {

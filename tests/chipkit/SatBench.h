@@ -98,7 +98,7 @@ struct FakeLnbc {
 
 inline kit_integ_t integrationOf(kit_demod_t& demod, FakeSatTuner* tuner, FakeLnbc* lnbc)
 {
-    return kit_integ_t{&demod, nullptr, tuner ? &tuner->tuner : nullptr, lnbc ? &lnbc->lnbc : nullptr, 0};
+    return kit_integ_t{&demod, nullptr, tuner ? &tuner->tuner : nullptr, lnbc ? &lnbc->lnbc : nullptr, 0, 0};
 }
 
 } // namespace kittest

@@ -96,7 +96,6 @@ TEST(TunerOnSimulatedChip, TheIntegrationLayerLocksWhereTheRealTunerIsOnAChannel
          [](kit_integ_t* i) { kit_dvbc_tune_param_t p = {478000, 8}; return kit_integ_dvbc_Tune(i, &p); }, 5, 478},
         {"DVB-T on the DVB-T2 channel",
          [](kit_integ_t* i) { kit_dvbt_tune_param_t p = {842000, 8, 0}; return kit_integ_dvbt_Tune(i, &p); }, 6, 842},
-        {"DVB-T2", [](kit_integ_t* i) { kit_dvbt2_tune_param_t p = {842000, 8, 1, 0, 0}; return kit_integ_dvbt2_Tune(i, &p); }, 0, 842},
         {"T or T2, either",
          [](kit_integ_t* i) {
              kit_dtv_system_t system = 0;

@@ -11,7 +11,6 @@
 
 #include <cstring>
 #include <memory>
-#include <string>
 #include <tuple>
 #include <vector>
 

@@ -1,6 +1,6 @@
-// The driver core: slots run on the ticks their periods give, a tick reports its first
-// error, the cancel flag and MER source accessors, TS output and the chip probe on the bus,
-// a failed read under a freeze, the common power-on and the window and interleaving arithmetic.
+// The driver core: the cancel flag and MER source accessors, TS output and the chip probe on
+// the bus, a failed read under a freeze, the common power-on and the window and interleaving
+// arithmetic.
 #include "DriverOnChip.h"
 
 #include "demod/DrvCXD2856_kit_result.h"
@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -23,22 +22,6 @@ using drivertest::DriverOnChip;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
-
-// What the recording tasks saw: slot name -> ticks it ran on.
-std::map<std::string, std::vector<uint32_t>>& runs()
-{
-    static std::map<std::string, std::vector<uint32_t>> r;
-    return r;
-}
-
-template <char Name>
-void recording(KxlDrvLibError*, st_t_data_CXD2856* s)
-{
-    runs()[std::string(1, Name)].push_back(s->ticks);
-}
-
-void failsFirst(KxlDrvLibError* e, st_t_data_CXD2856*) { KxlDrvLib_error_set(e, 20, 1, "first"); }
-void failsSecond(KxlDrvLibError* e, st_t_data_CXD2856*) { KxlDrvLib_error_set(e, 13, 0, "second"); }
 
 // The I2C writes of the log since it was cleared, 8-bit address first.
 std::vector<Bytes> writes(DriverOnChip& d)
@@ -54,59 +37,22 @@ std::vector<Bytes> writes(DriverOnChip& d)
 
 } // namespace
 
-TEST(DrvCXD2856Core, SlotsRunOnTheTicksOfTheirPeriods)
-{
-    st_t_data_CXD2856 s{};
-    runs().clear();
-    DrvCXD2856_m_set_task(&s, 0, recording<'a'>, 1, 1);
-    DrvCXD2856_m_set_task(&s, 1, recording<'b'>, 1, 2);
-    DrvCXD2856_m_set_task(&s, 2, recording<'c'>, 1, 4);
-    DrvCXD2856_m_set_task(&s, 3, recording<'d'>, 0, 1); // disabled
-    DrvCXD2856_m_set_task(&s, 4, recording<'e'>, 1, 0); // no period
-    DrvCXD2856_m_set_task(&s, 5, nullptr, 1, 1);        // no task
-    DrvCXD2856_m_set_task(&s, 7, recording<'h'>, 1, 5);
-    DrvCXD2856_m_set_task(&s, 9, recording<'x'>, 1, 1); // no such slot
-    s.tasks[3].countdown = 7;
-    for (int i = 0; i < 12; ++i) {
-        KxlDrvLibError e{1, 1, "stale"};
-        DrvCXD2856_m_toc(&e, &s);
-        EXPECT_EQ(e.code, 0u) << "a tick starts from an ok record";
-    }
-    // A skipped slot keeps its countdown.
-    using U = std::vector<uint32_t>;
-    EXPECT_EQ(std::make_tuple(runs()["a"], runs()["b"], runs()["c"], runs()["h"], runs().size(), s.tasks[3].countdown),
-              std::make_tuple(U{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, U{0, 2, 4, 6, 8, 10}, U{0, 4, 8}, U{0, 5, 10}, size_t(4), 7));
-    DrvCXD2856_m_clear_tasks(&s);
-    EXPECT_TRUE(std::all_of(std::begin(s.tasks), std::end(s.tasks), [](const t_toc_task& t) { return !t.task; }));
-}
-
-TEST(DrvCXD2856Core, ATickReturnsTheFirstErrorAndStillRunsTheOtherTasks)
-{
-    st_t_data_CXD2856 s{};
-    runs().clear();
-    DrvCXD2856_m_set_task(&s, 1, failsFirst, 1, 1);
-    DrvCXD2856_m_set_task(&s, 3, failsSecond, 1, 1);
-    DrvCXD2856_m_set_task(&s, 6, recording<'z'>, 1, 1);
-    KxlDrvLibError e{};
-    EXPECT_EQ(DrvCXD2856_m_toc(&e, &s), &e);
-    EXPECT_STREQ(e.text, "first");
-    DrvCXD2856_m_toc(nullptr, &s);  // a tick without a record still runs
-    EXPECT_EQ(std::make_tuple(runs()["z"].size(), s.ticks), std::make_tuple(2u, 2u));
-}
-
 TEST(DrvCXD2856Core, CancelFlagMerSourceAndBoardFlag)
 {
     st_t_data_CXD2856 s{};
+    // Any value but 0 raises the integration handle's stop, 0 lowers it.
     DrvCXD2856_m_set_cancel_flag(0x1234, &s);
-    EXPECT_EQ(s.integ.cancel, 0x1234u) << "the integration handle's flag is the driver's";
-    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 0x34);
+    EXPECT_EQ(kit_integ_CheckCancellation(&s.integ), 9u) << "the integration handle's flag is the driver's";
+    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 1);
+    DrvCXD2856_m_set_cancel_flag(0, &s);
+    EXPECT_EQ(DrvCXD2856_m_get_cancel_flag(&s), 0);
     DrvCXD2856_m_set_measure_mode(0x101, &s);
     EXPECT_EQ(s.mer_source, 1);
 
     DrvCXD2856_set_flag();
     EXPECT_EQ(DrvCXD2856_get_cancel_flag(), 1);
     DrvCXD2856_clear_flag();
-    EXPECT_EQ(DrvCXD2856_state()->integ.cancel, 0u);
+    EXPECT_EQ(DrvCXD2856_get_cancel_flag(), 0);
     EXPECT_EQ(DrvCXD2856_m_is_installed_external_board(&s), 0u) << "no adjustment data";
 }
 
@@ -262,15 +208,4 @@ TEST(DrvCXD2856Core, IsdbtInterleavingIsTheSameTimeInEveryMode)
         highest.push_back(DrvCXD2856_isdbt_get_highest_layer(&t));
     }
     EXPECT_EQ(highest, (std::vector<uint32_t>{0, 1, 2, 1}));
-}
-
-TEST(DrvCXD2856Core, ATaskReportsTheKitsRefusalTranslated)
-{
-    DriverOnChip d;
-    ASSERT_EQ(kit_demod_Initialize(&d.s().demod), KIT_RESULT_OK); // asleep: no DVB-T monitor answers
-    DrvCXD2856_m_create_measures(DRVCXD2856_STD_DVBT, &d.s());
-    DrvCXD2856_m_dvbt_fill_tasks(&d.s(), 1, 1, 1);
-    d.s().dvbt.status = 12;
-    EXPECT_STREQ(d.tick().text, DRVCXD2856_TEXT_SW_STATE);
-    EXPECT_EQ(d.s().dvbt.status, 0u);  // no monitor, no lock
 }

@@ -212,26 +212,6 @@ TEST(DrvCXD2856I2c, AFailedBankWriteLeavesNoBankBelievedAndTheFirstErrorSticks)
     EXPECT_EQ(g.context.error.code, 0u);
 }
 
-TEST(DrvCXD2856I2c, AnUnlinkedMultiplexerIsAnOtherErrorNotABusOne)
-{
-    Glue g;
-    pfnDrvI2cMux_WriteBytes = [](KxlDrvLibError* e, uint32_t, uint16_t, uint8_t*) {
-        KxlDrvLib_error_set(KxlDrvLib_error_ok(e), KxlDrvLib_code_not_linked, 0, DRVI2CMUX_TEXT_NOT_LINKED);
-    };
-    EXPECT_EQ(g.bank(T, 0x10), KIT_RESULT_ERROR_OTHER);
-    EXPECT_EQ(g.context.error.code, uint32_t(KxlDrvLib_code_not_linked));
-    // Every code of the I2C layer counts as a bus failure.
-    for (uint32_t code : {19u, 24u, 25u, 18u}) {
-        static uint32_t injected;
-        injected = code;
-        pfnDrvI2cMux_WriteBytes = [](KxlDrvLibError* e, uint32_t, uint16_t, uint8_t*) {
-            KxlDrvLib_error_set(KxlDrvLib_error_ok(e), injected, 0, nullptr);
-        };
-        EXPECT_EQ(g.bank(T, 0x10), code >= 19 && code <= 24 ? KIT_RESULT_ERROR_I2C : KIT_RESULT_ERROR_OTHER)
-            << code;
-    }
-}
-
 TEST(DrvCXD2856KitResult, TranslationTable)
 {
     const struct {
@@ -251,26 +231,6 @@ TEST(DrvCXD2856KitResult, TranslationTable)
         EXPECT_STREQ(e.text, r.text) << r.kit;
     }
     EXPECT_EQ(DrvCXD2856_translate_kit_result(2, nullptr), 20u);
-}
-
-TEST(DrvCXD2856KitResult, TheBindingsBusErrorComesBeforeTheKitsResult)
-{
-    Glue g;
-    g.board->faults().nakTransfer(1);
-    const kit_result_t r = kit_i2c_SetRegisterBits(&g.i2c, T, 0x10, 1, 0xFF);
-    KxlDrvLibError e;
-    KxlDrvLib_error_ok(&e);
-    DrvCXD2856_take_kit_result(&e, &g.i2c, r);
-    // The binding's own record, not the translated kit result.
-    EXPECT_EQ(std::make_tuple(e.code, e.argument), std::make_tuple(20u, 0u));
-    EXPECT_STREQ(e.text, DRVI2CMUX_TEXT_WRITE_ERROR);
-
-    DrvCXD2856_i2c_clear_error(&g.i2c);
-    KxlDrvLib_error_ok(&e);
-    DrvCXD2856_take_kit_result(&e, &g.i2c, KIT_RESULT_ERROR_SW_STATE);
-    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE);
-    DrvCXD2856_take_kit_result(&e, &g.i2c, KIT_RESULT_ERROR_RANGE);
-    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE) << "the first error wins";
 }
 
 TEST(DrvCXD2856DummyTuner, RecordsWhatTheKitAskedAndTouchesNothing)

@@ -1,13 +1,11 @@
 // The driver's kit calls on the simulated demodulator, through the driver library's own I2C
-// binding: the packet-error rates of locked cable and satellite channels, the kit's refusal
-// for a standard that is not running, a bus error taking precedence over the kit's result,
-// and the DiSEqC bench routine on the line.
+// binding: a bus error taking precedence over the kit's result in the packet-error rate of a
+// locked cable channel, and the DiSEqC bench routine on the line.
 #include "Cxd2856Bench.h"
 
 #include "chipkit/kit_demod.h"
 #include "chipkit/kit_demod_config.h"
 #include "chipkit/kit_demod_dvbc.h"
-#include "chipkit/kit_demod_dvbs_s2.h"
 #include "demod/DrvCXD2856_diseqc_bench.h"
 #include "demod/DrvCXD2856_kit_result.h"
 #include "demod/DrvCXD2856_read_per.h"
@@ -49,22 +47,6 @@ struct PerBench : testsupport::Cxd2856Bench {
         advanceMs(2000);
         ASSERT_TRUE(chip->tsLocked());
     }
-    // A DVB-S2 carrier with one errored packet in a thousand, locked.
-    void lockDvbs2()
-    {
-        DigitalChannel d;
-        d.modulation = Modulation::Qpsk;
-        d.codeRate = "3/4";
-        d.packetErrorRate = 0.001;
-        scene->addSatellite(1200e6, 27.5e6, standard::kDvbS2, 12, d);
-        chip->setTunedFrequencyHz(1200e6);
-        ASSERT_EQ(kit_demod_SetConfig(&s->demod, 46, 13), KIT_RESULT_OK); // a window of 8192 packets
-        const kit_dvbs_s2_tune_param_t p = {KIT_DTV_SYSTEM_DVBS2, 1200000, 27500};
-        ASSERT_EQ(kit_demod_dvbs_s2_Tune(&s->demod, &p), KIT_RESULT_OK);
-        ASSERT_EQ(kit_demod_TuneEnd(&s->demod), KIT_RESULT_OK);
-        advanceMs(3000);
-        ASSERT_TRUE(chip->tsLocked());
-    }
     st_t_data_CXD2856* s;
 };
 
@@ -76,36 +58,6 @@ KxlDrvLibError ok()
 }
 
 } // namespace
-
-TEST(DrvCXD2856ReadPer, ALockedChannelGivesItsRateAndTheOtherFamilyNone)
-{
-    using Reader = uint8_t (*)(uint32_t*, KxlDrvLibError*);
-    struct Case {
-        const char* what;
-        void (PerBench::*lock)();
-        Reader read;
-        uint32_t per, tolerance;
-        Reader other;
-    };
-    // DVB-C: 2 packets in a window of 256, x 10^6, rounded. DVB-S2: about 8 in 8192.
-    const Case cases[] = {
-        {"DVB-C", &PerBench::lockDvbc, DrvCXD2856_dvbc_read_PER, 7813, 0, DrvCXD2856_dvbs_read_PER},
-        {"DVB-S2", &PerBench::lockDvbs2, DrvCXD2856_dvbs_read_PER, 1000, 125, DrvCXD2856_dvbc_read_PER},
-    };
-    for (const Case& c : cases) {
-        PerBench b;
-        (b.*c.lock)();
-        KxlDrvLibError e = ok();
-        uint32_t per = 0;
-        EXPECT_EQ(c.read(&per, &e), 1) << c.what;
-        EXPECT_NEAR(per, c.per, c.tolerance) << c.what;
-        // The other family is not running: the kit's state error and no value.
-        per = 99;
-        EXPECT_EQ(std::make_tuple(c.other(&per, &e), per, e.code), std::make_tuple(uint8_t(0), 0u, 1u)) << c.what;
-        EXPECT_STREQ(e.text, DRVCXD2856_TEXT_SW_STATE) << c.what;
-        EXPECT_TRUE(b.freezeReleased()) << c.what;
-    }
-}
 
 TEST(DrvCXD2856ReadPer, ABusErrorComesFirstAndAnEarlierErrorIsKept)
 {

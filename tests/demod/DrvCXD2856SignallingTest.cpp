@@ -1,5 +1,5 @@
-// The DVB-C2 layer-1 decoders on images built field by field from its format (EN 302 769), and
-// the arithmetic of the operation families: data-slice frequencies, offsets in kHz, symbol-rate
+// The DVB-C2 PLP record decoder on an image built field by field from its format (EN 302 769),
+// and the arithmetic of the operation families: data-slice frequencies, offsets in kHz, symbol-rate
 // rounding, link-margin places, constellation, echo and channel-response scales.
 #include "demod/DrvCXD2856.h"
 #include "demod/DrvCXD2856_family.h"
@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <tuple>
 
 namespace {
@@ -31,41 +30,8 @@ struct Record {
 
 } // namespace
 
-TEST(DrvCXD2856Signalling, C2LayerOnePart2DataSlicesAndPlps)
+TEST(DrvCXD2856Signalling, C2PlpRecordFields)
 {
-    // NETWORK_ID 0x1234, C2_SYSTEM_ID 0x5678, START 0x0AB000, C2_BANDWIDTH 0x0110, GUARD 01
-    // (1/64), FRAME_LENGTH 448, CHANGE 3, NUM_DSLICE 2, NUM_NOTCH 2; notches {0x123, 0x45} and
-    // {0x3FFF, 0x1FF}; RESERVED_TONE 1.
-    const uint8_t header[KIT_DVBC2_L1_HEADER_BYTES] = {0x12, 0x34, 0x56, 0x78, 0x0A, 0xB0, 0x00, 0x01,
-                                                       0x10, 0x01, 0x01, 0xC0, 0x03, 0x02, 0x02};
-    const uint8_t notches[2 * KIT_DVBC2_NOTCH_BYTES] = {0x01, 0x23, 0x00, 0x45, 0, 0x3F, 0xFF, 0x01, 0xFF, 0};
-    const uint8_t tail[KIT_DVBC2_L1_TAIL_BYTES] = {0x01, 0, 0};
-    kit_dvbc2_l1_part2_t l1{};
-    kit_demod_dvbc2_DecodeL1Part2(header, notches, tail, &l1);
-    EXPECT_EQ((std::vector<uint32_t>{l1.networkId, l1.c2SystemId, l1.startFrequency, l1.c2Bandwidth, l1.guardInterval,
-                                     l1.frameLength, l1.numDataSlices, l1.numNotches, l1.notches[0].start,
-                                     l1.notches[0].width, l1.notches[1].start, l1.notches[1].width, l1.notches[2].start,
-                                     l1.reservedTone}),
-              (std::vector<uint32_t>{0x1234, 0x5678, 0x0AB000, 0x0110, 1, 448, 2, 2, 0x123, 0x45, 0x3FFF, 0x1FF, 0, 1}));
-
-    // The offsets are two's complement, 9 bits at the 1/64 pilot spacing, 8 at 1/128.
-    const struct {
-        uint8_t guard;
-        uint8_t bytes[KIT_DVBC2_DATA_SLICE_BYTES];
-        uint16_t position;
-        int16_t left, right;
-    } cases[] = {
-        {KIT_DVBC2_GI_1_64, {4, 0x3F, 0xFF, 0x01, 0x73, 0x00, 0x8D, 2, 1, 1, 1, 0, 3}, 0x3FFF, -141, 141},
-        {KIT_DVBC2_GI_1_128, {4, 0x3F, 0xFF, 0x01, 0xBA, 0x00, 0x46, 2, 1, 1, 1, 0, 3}, 0x1FFF, -70, 70},
-    };
-    for (const auto& c : cases) {
-        kit_dvbc2_data_slice_t d{};
-        kit_demod_dvbc2_DecodeDataSlice(c.bytes, c.guard, &d);
-        EXPECT_EQ(std::make_tuple(d.id, d.tunePosition, d.offsetLeft, d.offsetRight, d.tiDepth, d.type, d.fecHeaderType,
-                                  d.constConf, d.leftNotch, d.numPLPs),
-                  std::make_tuple(4, c.position, c.left, c.right, 2, 1, 1, 1, 0, 3));
-    }
-
     // PLP_ID 9, BUNDLED 1, TYPE 2, PAYLOAD 3, START 0x1ABC, FEC 1, MOD 4 (1024QAM), COD 5,
     // REPROCESSING 0, TSID 0x0101, ONID 0x2202.
     const uint8_t plpBytes[KIT_DVBC2_PLP_BYTES] = {9, 1, 2, 3, 0x1A, 0xBC, 0, 1, 4, 5, 0, 0x01, 0x01, 0x22, 0x02, 0};

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <tuple>
 
 TEST(KxlDrvLibError, BuildersAndFirstErrorWins)

@@ -91,13 +91,6 @@ TEST(MeasureBer, SequencesOfWindows)
         }
     }
 
-    // The fall to no errors cuts the history to one window.
-    Ber fall(MEASURE_BER_PARAMS_DVBC_CBER);
-    for (int i = 0; i < 21; ++i)
-        fall.feed(1000, 1000000);
-    fall.feed(0, 1000000);
-    EXPECT_EQ(std::make_tuple(fall.object.ring.count, fall.object.smoothing.restart), std::make_tuple(1, 1));
-
     // A rise shortens the window and the value climbs on every call.
     Ber rise(MEASURE_BER_PARAMS_DVBC_CBER);
     for (int i = 0; i < 21; ++i)
@@ -185,14 +178,6 @@ TEST(MeasureBer, LoaderReadsTheWholeSlotAndChecksIt)
               std::make_tuple(500, 0, 0, 0.0f));
     EXPECT_FLOAT_EQ(t.entries[1].factor, 200.0f);
     EXPECT_FLOAT_EQ(t.entries[2].factor, 0.01f);
-
-    // A bad pair is kept as read; the first error in the record wins.
-    AdjustmentBlob bad;
-    bad.pairs({{601, 250}, {0xFFFF, 0}});
-    err = {20, 1, "earlier"};
-    MEASURE_BER_load_table(&t, 2, bad.data(), &err);
-    EXPECT_EQ(std::make_tuple(t.entries[0].key, t.entries[0].factor), std::make_tuple(601, 2.5f));
-    EXPECT_STREQ(err.text, "earlier");
 }
 
 TEST(MeasureBer, CreateFailuresRecreationRestartAndFixedResults)

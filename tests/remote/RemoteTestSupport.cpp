@@ -2,7 +2,6 @@
 
 #include "hw/delay.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostAddress>
@@ -25,41 +24,34 @@ ProbeCmd::ProbeCmd(std::shared_ptr<ProbeRecord> record, unsigned char level, uns
     has_reply_ = hasReply;
 }
 
-ProbeCmd::~ProbeCmd() { ++record_->destroyed; }
-
-int ProbeCmd::enter(const std::string& kind, const std::string& line)
+int ProbeCmd::enter(const std::string& kind, const std::string& line, bool level)
 {
+    lastLevel = level;
     record_->runs.push_back(kind + ":" + line);
     ++record_->active;
     record_->maxActive = std::max(record_->maxActive, record_->active);
     if (during)
         during();
     --record_->active;
-    if (throwStd)
+    if (throws == Throw::Std)
         throw std::runtime_error("probe failure");
-    if (throwOther)
+    if (throws == Throw::Other)
         throw 42;
     return result;
 }
 
 int ProbeCmd::run(const std::string& line, std::string* out, bool level)
 {
-    lastLevel = level;
-    const int r = enter("query", line);
+    const int r = enter("query", line, level);
     *out = reply;
     return r;
 }
 
-int ProbeCmd::run(const std::string& line, bool level)
-{
-    lastLevel = level;
-    return enter("set", line);
-}
+int ProbeCmd::run(const std::string& line, bool level) { return enter("set", line, level); }
 
-bool ProbeCmd::wants_old_style(std::string line)
+bool ProbeCmd::wants_old_style(std::string)
 {
-    (void)line;
-    if (throwAfterAck)
+    if (throws == Throw::AfterAck)
         throw std::logic_error("after ack");
     return oldStyle;
 }
@@ -85,38 +77,7 @@ Remote* ProbeServer::createRemote(QTcpSocket* socket)
     return remote;
 }
 
-Peer::Peer(unsigned short port) : socket_(std::make_unique<QTcpSocket>())
-{
-    QObject::connect(socket_.get(), &QTcpSocket::readyRead, [this] { received_ += socket_->readAll(); });
-    socket_->connectToHost(QHostAddress::LocalHost, port);
-    waitFor([this] { return socket_->state() == QAbstractSocket::ConnectedState; });
-}
-
-Peer::~Peer()
-{
-    socket_->abort();
-}
-
-bool Peer::connected() const { return socket_->state() == QAbstractSocket::ConnectedState; }
-
-void Peer::send(const QByteArray& bytes)
-{
-    socket_->write(bytes);
-    socket_->flush();
-}
-
-QByteArray Peer::answer()
-{
-    const char xon = static_cast<char>(RemoteProtocol::XON);
-    if (!waitFor([&] { return received_.contains(xon); }))
-        return QByteArray();
-    const int end = received_.indexOf(xon) + 1;
-    const QByteArray a = received_.left(end);
-    received_.remove(0, end);
-    return a;
-}
-
-RawPeer::RawPeer(unsigned short port, int receiveBuffer)
+Peer::Peer(unsigned short port, int receiveBuffer)
 {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ >= 0 && receiveBuffer > 0)
@@ -131,48 +92,59 @@ RawPeer::RawPeer(unsigned short port, int receiveBuffer)
     }
 }
 
-RawPeer::~RawPeer()
+Peer::~Peer()
 {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-void RawPeer::send(const QByteArray& bytes)
+void Peer::send(const QByteArray& bytes)
 {
-    if (fd_ >= 0)
-        (void)::send(fd_, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_NOSIGNAL);
+    // Never blocks: the server runs on this thread and must go on reading meanwhile.
+    int done = 0;
+    waitFor([&] {
+        const ssize_t n = fd_ < 0 ? -1
+                                  : ::send(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
+                                           MSG_NOSIGNAL | MSG_DONTWAIT);
+        done += n > 0 ? static_cast<int>(n) : 0;
+        return done == bytes.size() || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+    });
 }
 
-void RawPeer::closeSending()
+QByteArray Peer::answer(int count)
+{
+    QByteArray answers;
+    for (int i = 0; i < count; ++i) {
+        const int end = waitFor([this] { return readAvailable() || received_.contains('\x11'); })
+            ? received_.indexOf('\x11') + 1
+            : 0;
+        answers += received_.left(end);
+        received_.remove(0, end);
+    }
+    return answers;
+}
+
+void Peer::closeSending()
 {
     if (fd_ >= 0)
         ::shutdown(fd_, SHUT_WR);
 }
 
-bool RawPeer::readAvailable()
+bool Peer::readAvailable()
 {
     for (;;) {
         char buffer[4096];
-        const ssize_t got = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        const ssize_t got = fd_ >= 0 ? ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT) : 0;
         if (got > 0)
             received_.append(buffer, static_cast<int>(got));
-        else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
-            return true;
         else
-            return false;
+            return got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
     }
 }
 
-bool RawPeer::readToEnd(int timeoutMs)
+bool Peer::readToEnd()
 {
-    return fd_ >= 0 && waitFor([this] { return readAvailable(); }, timeoutMs);
-}
-
-bool RawPeer::readFor(int ms)
-{
-    bool ended = false;
-    waitFor([&] { return (ended = ended || readAvailable()) && false; }, ms);
-    return ended;
+    return fd_ >= 0 && waitFor([this] { return readAvailable(); });
 }
 
 bool waitFor(const std::function<bool()>& cond, int timeoutMs)
@@ -199,28 +171,21 @@ bool delayUntil(const std::function<bool()>& cond, int maxSteps)
     return cond();
 }
 
-void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+std::vector<QByteArray> hostile(const QByteArray& key)
+{
+    std::vector<QByteArray> lines;
+    for (const QByteArray& value : {QByteArray("\"x\""), QByteArray("a;reboot"), QByteArray("{$(reboot)}"),
+                                    QByteArray("{`id`}"), QByteArray("{a'b}"), QByteArray("{unclosed"),
+                                    QByteArray("{a\x01z}"), QByteArray("\x7f"), QByteArray(3000, 'A')})
+        lines.push_back(key + value + "\r");
+    return lines;
+}
 
 QByteArray ack(const QByteArray& replyLine)
 {
-    QByteArray a;
-    a += static_cast<char>(RemoteProtocol::XOFF);
-    a += static_cast<char>(RemoteProtocol::ACK);
-    if (!replyLine.isEmpty()) {
-        a += replyLine;
-        a += static_cast<char>(RemoteProtocol::CR);
-    }
-    a += static_cast<char>(RemoteProtocol::XON);
-    return a;
+    return "\x13\x06" + (replyLine.isEmpty() ? replyLine : replyLine + '\r') + '\x11';
 }
 
-QByteArray nak()
-{
-    QByteArray a;
-    a += static_cast<char>(RemoteProtocol::XOFF);
-    a += static_cast<char>(RemoteProtocol::NAK);
-    a += static_cast<char>(RemoteProtocol::XON);
-    return a;
-}
+QByteArray nak() { return QByteArray("\x13\x15\x11"); }
 
 } // namespace remotetest

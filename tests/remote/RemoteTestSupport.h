@@ -1,6 +1,6 @@
 // Test doubles for the remote server: a configurable command class, a server that puts
-// such commands into every connection's table, and a peer that speaks the protocol over
-// loopback and collects each answer up to its closing XON.
+// such commands into every connection's table, and a peer on a plain descriptor that
+// speaks the protocol over loopback.
 #pragma once
 
 #include "remote/remote.h"
@@ -27,25 +27,24 @@ struct ProbeRecord {
 
 class ProbeCmd : public RemoteCmd {
 public:
+    enum class Throw { Nothing, Std, Other, AfterAck };
     explicit ProbeCmd(std::shared_ptr<ProbeRecord> record, unsigned char level = 0, unsigned char hasReply = 1);
-    ~ProbeCmd() override;
+    ~ProbeCmd() override { ++record_->destroyed; }
 
-    int run(const std::string& line, std::string* reply, bool level) override;
+    int run(const std::string& line, std::string* out, bool level) override;
     int run(const std::string& line, bool level) override;
     bool wants_old_style(std::string line) override;
 
     std::string reply = "VALUE=1";
     int result = 0;
     bool oldStyle = false;
-    bool throwStd = false;
-    bool throwOther = false;
-    bool throwAfterAck = false;
+    Throw throws = Throw::Nothing;
     bool lastLevel = false;
     // Runs inside the command, before it answers.
     std::function<void()> during;
 
 private:
-    int enter(const std::string& kind, const std::string& line);
+    int enter(const std::string& kind, const std::string& line, bool level);
     std::shared_ptr<ProbeRecord> record_;
 };
 
@@ -65,54 +64,53 @@ private:
     std::function<void(Remote&)> setup_;
 };
 
+// A peer on a plain descriptor, so that it can close only its sending side (as "printf ... |
+// nc" does), tell a connection closed by the server from one still open, and keep a small
+// receive buffer (receiveBuffer when not 0) so that what it does not read waits in the server.
 class Peer {
 public:
-    explicit Peer(unsigned short port);
+    explicit Peer(unsigned short port, int receiveBuffer = 0);
     ~Peer();
-    bool connected() const;
-    void send(const QByteArray& bytes);
-    // The next answer (up to and including XON); empty when none came in time.
-    QByteArray answer();
-    QByteArray received() const { return received_; }
-    QTcpSocket& socket() { return *socket_; }
-
-private:
-    std::unique_ptr<QTcpSocket> socket_;
-    QByteArray received_;
-};
-
-// A peer on a plain descriptor, for what a QTcpSocket cannot do: close only its sending side
-// (as "printf ... | nc" does) and tell a connection closed by the server from one still open.
-class RawPeer {
-public:
-    // receiveBuffer: the size of its receive buffer when not 0 (a small one makes a peer that
-    // does not read hold little of what it is sent).
-    explicit RawPeer(unsigned short port, int receiveBuffer = 0);
-    ~RawPeer();
     bool connected() const { return fd_ >= 0; }
     void send(const QByteArray& bytes);
+    // The next `count` answers (each up to and including XON); what came in time.
+    QByteArray answer(int count = 1);
+    QByteArray ask(const QByteArray& line)
+    {
+        send(line);
+        return answer();
+    }
     void closeSending();
-    // Collects what arrives until the server closes the connection; false when it stays
-    // open for timeoutMs.
-    bool readToEnd(int timeoutMs = 30000);
-    // Collects what arrives for a while; true when the server closed meanwhile.
-    bool readFor(int ms);
+    // Collects what arrives until the server closes the connection; false when it stays open.
+    bool readToEnd();
     // Collects what has arrived, without waiting; true at the end of the stream.
     bool readAvailable();
-    QByteArray received() const { return received_; }
+    QByteArray received()
+    {
+        readAvailable();
+        return received_;
+    }
 
 private:
     int fd_ = -1;
     QByteArray received_;
 };
 
-// Processes events until cond holds or a few seconds pass.
+// Processes events until cond holds or timeoutMs pass.
 bool waitFor(const std::function<bool()>& cond, int timeoutMs = 30000);
+// Processes events for ms.
+inline void spin(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
 // Inside a command: waits on the instrument's clock (events keep flowing) until cond holds.
 bool delayUntil(const std::function<bool()>& cond, int maxSteps = 500);
-// Runs pending deferred deletions.
-void flushDeletes();
 
+// Lines with a hostile or broken value for the key; every command must refuse them without
+// any effect.
+std::vector<QByteArray> hostile(const QByteArray& key);
+
+// The answer's bytes as they must leave: XOFF ACK [reply CR] XON, or XOFF NAK XON.
 QByteArray ack(const QByteArray& replyLine = QByteArray());
 QByteArray nak();
 

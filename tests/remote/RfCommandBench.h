@@ -38,11 +38,7 @@ struct RfCommandBench : rftest::CalibratedBench {
         clearLog();
     }
 
-    QByteArray ask(const QByteArray& line)
-    {
-        peer.send(line);
-        return peer.answer();
-    }
+    QByteArray ask(const QByteArray& line) { return peer.ask(line); }
     // Board transactions since the log was last cleared.
     size_t transactions() { return board->log().size(); }
 

@@ -1,9 +1,7 @@
-// The identity and system commands over a loopback connection on the simulated board:
-// "*?NAM", "*?ID", "*?VERSION", "*SYSTEM", "*SERIAL", "*?PATH", "*EQUIP", "*LNB" and "*?JSON".
-// Each line's exact answer, and what it did: the programs the board recorded (argument
-// vectors, nothing through a shell), the settings file, the clock chip's and the LNB
-// supply's registers, the requests to the application shell; or that a refused line did
-// nothing at all.
+// The identity and system commands over a loopback connection on the simulated board: each
+// line's exact answer, and what it did (the programs the board recorded, the settings file,
+// the clock chip's and the LNB supply's registers, the requests to the application shell),
+// or that a refused line did nothing at all.
 #include "RemoteTestSupport.h"
 #include "SimBoardFixture.h"
 
@@ -12,7 +10,6 @@
 #include "common/BoardWiring.h"
 #include "hw/DrvTPS65233.h"
 #include "hw/GPIOClass.h"
-#include "remote/equipCmd.h"
 #include "remote/remoteRequests.h"
 #include "store/screensvariables.h"
 
@@ -23,8 +20,6 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
-
-#include <set>
 
 using namespace remotetest;
 using platform::sim::Device;
@@ -40,18 +35,11 @@ struct SystemBench {
     Peer peer{server.serverPort()};
 
     SystemBench() { board->shell().clear(); }
-    QByteArray ask(const QByteArray& line)
-    {
-        peer.send(line);
-        return peer.answer();
-    }
+    QByteArray ask(const QByteArray& line) { return peer.ask(line); }
     Programs programs() { return board->shell().programs(); }
     size_t commandCount() { return board->shell().commands().size(); }
     ScreensVariables& settings() { return *ScreensVariables::getInstance(); }
 };
-
-// Values that must never reach a program or the settings as they stand.
-const char* const kHostile[] = {"{x;reboot}", "{$(reboot)}", "{`id`}", "{a\"b}", "{a'b}", "{a\x01z}", "{\x7f}"};
 
 } // namespace
 
@@ -61,8 +49,7 @@ TEST(IdentityCommands, NameModelAndVersions)
     const struct {
         int model;
         const char* id;
-    } models[] = {{0, "?.?.CV001M.?"}, {1, "?.?.CV001M.?"}, {2, "?.?.CV030A.?"}, {3, "?.?.CV031A.?"}, {7, "?.?.CV001M.?"},
-                  {-1, "?.?.CV001M.?"}};
+    } models[] = {{1, "?.?.CV001M.?"}, {2, "?.?.CV030A.?"}, {3, "?.?.CV031A.?"}, {-1, "?.?.CV001M.?"}};
     for (const auto& m : models) {
         b.settings().setValue("hardware_model", m.model);
         EXPECT_EQ(b.ask("*?NAM\r"), ack("*NAM ?.?.CV001A.?")) << m.model;
@@ -75,25 +62,26 @@ TEST(IdentityCommands, NameModelAndVersions)
 
     b.settings().setValue("software_version", "1.2.3");
     EXPECT_EQ(b.ask("*?VERSION\r"), ack("*VERSION  SW_V=1.2.3  OS=SimLinux 1.0  KER=5.4.0-sim\n"));
-    const auto commands = b.board->shell().commands();
-    ASSERT_EQ(commands.size(), 2u);
-    EXPECT_EQ(commands[0].commandLine,
-              "/bin/sh -c \"cat /etc/*release | grep PRETTY_NAME= | grep PRETTY_NAME= | cut -d '=' -f2 \"");
-    EXPECT_EQ(commands[1].commandLine, "/bin/sh -c \"uname -r \"");
-    EXPECT_FALSE(commands[0].viaShell);
+    const std::vector<std::string> programs = {
+        "/bin/sh -c \"cat /etc/*release | grep PRETTY_NAME= | grep PRETTY_NAME= | cut -d '=' -f2 \"",
+        "/bin/sh -c \"uname -r \""};
+    EXPECT_EQ(b.board->shell().commandLines(), programs);
+    EXPECT_FALSE(b.board->shell().commands().at(0).viaShell);
 }
 
-TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
+TEST(SystemPrograms, RunOnlyWithValuesCheckedAndTheRootWritableOnlyMeanwhile)
 {
     SystemBench b;
     const std::vector<std::string> rw = {"mount", "-o", "remount,rw", "/"};
     const std::vector<std::string> ro = {"mount", "-o", "remount,ro", "/"};
     const std::vector<std::string> hwclock = {"hwclock", "-w"};
+    const Programs calibration = {rw, {"ts_calibrate"}, {"sync"}, ro};
     auto date = [](const char* text) { return std::vector<std::string>{"date", "-s", text}; };
     const struct {
-        const char* line;
+        QByteArray line;
         bool accepted;
         Programs programs;
+        const char* fails = nullptr; // a program that fails this time
     } rows[] = {
         {"*SYSTEM\r", true, {}},
         {"*SYSTEM SYSTEM_FILE=READ_ONLY\r", true, {ro}},
@@ -106,72 +94,74 @@ TEST(SystemCommand, RemountsAndSetsBothClocksOnlyWithValuesItChecked)
         // The date program refuses it: the hardware clock is left alone.
         {"*SYSTEM SYSTEM_DATE={2026-02-30 10:00}\r", false, {date("2026-02-30 10:00")}},
         {"*SYSTEM SYSTEM_FILE=write SYSTEM_DATE={2026-03-05 10:30}\r", false, {}},
-        {"*SYSTEM SYSTEM_FILE=1\r", false, {}},
         {"*SYSTEM SYSTEM_DATE={2026-03-05 10:30\r", false, {}},
         {"*SYSTEM SYSTEM_DATE=-s\r", false, {}},
         {"*SYSTEM SYSTEM_FILE=READ_ONLY SYSTEM_DATE={12:00;1}\r", false, {}}, // checked before anything runs
+        {"*SYSTEM SYSTEM_DATE={" + QByteArray(65, '1') + "}\r", false, {}},
         {"*?SYSTEM SYSTEM_FILE=READ_ONLY\r", false, {}},
+        // A remount that fails ends the line.
+        {"*SYSTEM SYSTEM_FILE=WRITE SYSTEM_DATE=13:00\r", false, {rw}, "mount -o remount,rw /"},
+        // Touch calibration inside the writable bracket, which closes also when it fails.
+        {"*EQUIP CALIBRATE_TOUCH\r", true, calibration},
+        {"*EQUIP CALIBRATE_TOUCH TAKE_FOTO\r", false, calibration, "ts_calibrate"},
+        {"*EQUIP CALIBRATE_TOUCH\r", false, {rw}, "mount -o remount,rw /"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.line);
+        SCOPED_TRACE(r.line.toStdString());
         b.board->shell().clear();
+        if (r.fails)
+            b.board->shell().setReply(r.fails, "", 1);
         EXPECT_EQ(b.ask(r.line), r.accepted ? ack() : nak());
         EXPECT_EQ(b.programs(), r.programs);
         EXPECT_EQ(b.commandCount(), r.programs.size()); // nothing else, nothing through a shell
+        if (r.fails)
+            b.board->shell().setReply(r.fails, "", 0);
     }
-    for (const char* value : kHostile) {
-        b.board->shell().clear();
-        EXPECT_EQ(b.ask(QByteArray("*SYSTEM SYSTEM_DATE=") + value + "\r"), nak()) << value;
-        EXPECT_EQ(b.commandCount(), 0u) << value;
-    }
-    EXPECT_EQ(b.ask("*SYSTEM SYSTEM_DATE={" + QByteArray(65, '1') + "}\r"), nak());
+    b.board->shell().clear();
+    for (const QByteArray& line : hostile("*SYSTEM SYSTEM_DATE="))
+        EXPECT_EQ(b.ask(line), nak()) << line.left(40).toStdString();
+    EXPECT_EQ(b.commandCount(), 0u);
 
     // The clocks hold what the last accepted date set: 12:00 on 2026-03-05.
     const platform::sim::ClockDateTime t = b.chips.realTimeClock->dateTime();
     EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second}),
               std::vector<int>({2026, 3, 5, 12, 0, 0}));
     EXPECT_EQ(b.board->clock().wallTimeUs() / 1000000, 1772712000); // 2026-03-05T12:00:00Z
-
-    // A remount that fails ends the line: NAK, and the date is not set.
-    b.board->shell().clear();
-    b.board->shell().setReply("mount -o remount,rw /", "", 32);
-    EXPECT_EQ(b.ask("*SYSTEM SYSTEM_FILE=WRITE SYSTEM_DATE=13:00\r"), nak());
-    EXPECT_EQ(b.programs(), Programs{rw});
 }
 
 TEST(SerialAndPathCommands, SerialNumbersArePrintableAndSavedThePathIsTheWorkingDirectory)
 {
     SystemBench b;
     const QString file = ScreensVariables::fileName();
+    const QByteArray z32(32, 'Z');
+    // Each line, its answer, and the number saved (none: the file is not written).
     const struct {
         QByteArray line;
         QByteArray answer;
-        const char* serial; // what the settings hold afterwards
+        QByteArray saved;
     } rows[] = {
-        {"*SERIAL SERIALNUMBER=AB1234\r", ack(), "AB1234"},
         {"*SERIAL SERIALNUMBER={a\"b;$(x)'<&>}\r", ack(), "a\"b;$(x)'<&>"}, // printable: kept as it is
-        {"*SERIAL SERIALNUMBER=" + QByteArray(32, 'Z') + "\r", ack(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
-        {"*SERIAL SERIALNUMBER=" + QByteArray(33, 'Y') + "\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
-        {"*SERIAL SERIALNUMBER=\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
-        {"*SERIAL SERIALNUMBER={AB\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
-        {"*SERIAL SERIALNUMBER={A\x01" "B}\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
-        {"*SERIAL SERIALNUMBER=\xC3\x91U\r", nak(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
-        {"*SERIAL\r", ack(), "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"}, // nothing to set
+        {"*SERIAL SERIALNUMBER=" + z32 + "\r", ack(), z32},
+        {"*SERIAL SERIALNUMBER=" + QByteArray(33, 'Y') + "\r", nak(), nullptr},
+        {"*SERIAL SERIALNUMBER=\r", nak(), nullptr},
+        {"*SERIAL SERIALNUMBER={AB\r", nak(), nullptr},
+        {"*SERIAL SERIALNUMBER={A\x01" "B}\r", nak(), nullptr},
+        {"*SERIAL SERIALNUMBER=\xC3\x91U\r", nak(), nullptr},
+        {"*SERIAL\r", ack(), nullptr}, // nothing to set
     };
+    QByteArray held;
     for (const auto& r : rows) {
         SCOPED_TRACE(r.line.left(40).toStdString());
         QFile::remove(file);
         EXPECT_EQ(b.ask(r.line), r.answer);
-        EXPECT_EQ(b.settings().getScreensVariablesSerialNumber(), r.serial);
-        const bool saved = r.answer == ack() && r.line.contains("=");
-        EXPECT_EQ(QFile::exists(file), saved);
-        if (saved) {
-            // The file reads back whole, with the number as it was sent.
+        EXPECT_EQ(QFile::exists(file), !r.saved.isNull());
+        if (!r.saved.isNull()) {
+            // What the query reports is what the file gives back.
+            held = r.saved;
             b.settings().setScreensVariablesSerialNumber("changed");
             EXPECT_TRUE(b.settings().carregaVariables());
-            EXPECT_EQ(b.settings().getScreensVariablesSerialNumber(), r.serial);
         }
-        EXPECT_EQ(b.ask("*?SERIAL X=1\r"), ack(QByteArray("*SERIAL ") + r.serial));
+        EXPECT_EQ(b.ask("*?SERIAL X=1\r"), ack("*SERIAL " + held));
     }
     b.settings().setScreensVariablesSerialNumber("");
     EXPECT_EQ(b.ask("*?SERIAL\r"), ack()); // nothing to report: no reply line
@@ -195,7 +185,14 @@ TEST(EquipCommand, DoesTheFirstActionItsLineCarries)
     QSignalSpy home(requests, &RemoteRequests::goToHome);
     QSignalSpy test(requests, &RemoteRequests::goToTestScreen);
     QSignalSpy photo(requests, &RemoteRequests::takePhoto);
-    QSignalSpy restart(requests, &RemoteRequests::restartApplication);
+    // A restart is asked for only once its answer has left.
+    int restarts = 0;
+    QObject context;
+    QObject::connect(requests, &RemoteRequests::restartApplication, &context, [&](int code) {
+        EXPECT_EQ(code, 1337);
+        EXPECT_EQ(b.server.remotes.at(0)->bytesToWrite(), 0);
+        ++restarts;
+    });
     auto& rtc = *b.chips.realTimeClock;
     auto clock = [&rtc] {
         const platform::sim::ClockDateTime t = rtc.dateTime();
@@ -230,21 +227,21 @@ TEST(EquipCommand, DoesTheFirstActionItsLineCarries)
         {"*EQUIP\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP FOO=1 BAR\r", false, {1, 1, 1, 0}, 0, {}},
         {"*EQUIP VENTILADO=ON RESET_APP\r", true, {1, 1, 1, 1}, 0, {}}, // the restart comes first
+        {"*?EQUIP RESET_APP\r", false, {1, 1, 1, 1}, 0, {}},
     };
     std::vector<int> time = clock();
     for (const auto& r : rows) {
         SCOPED_TRACE(r.line.toStdString());
         EXPECT_EQ(b.ask(r.line), r.accepted ? ack() : nak());
-        EXPECT_EQ(std::vector<int>({home.count(), test.count(), photo.count(), restart.count()}), r.requests);
+        EXPECT_EQ(std::vector<int>({home.count(), test.count(), photo.count(), restarts}), r.requests);
         EXPECT_EQ(b.board->gpio().level(wiring::gpio::FAN), r.fan);
         if (!r.time.empty())
             time = r.time;
         EXPECT_EQ(clock(), time);
     }
     EXPECT_NE(time, start);
-    EXPECT_EQ(restart.at(0).at(0).toInt(), 1337);
-    for (const char* value : kHostile)
-        EXPECT_EQ(b.ask(QByteArray("*EQUIP VENTILADO=") + value + "\r"), nak()) << value;
+    for (const QByteArray& line : hostile("*EQUIP VENTILADO="))
+        EXPECT_EQ(b.ask(line), nak()) << line.left(40).toStdString();
     EXPECT_EQ(b.commandCount(), 0u); // nothing of this reached a program
 
     // A fan line that cannot be written is a failure, not a success.
@@ -299,47 +296,6 @@ TEST(EquipCommand, AlarmEnablesAndTheClockReadOut)
     EXPECT_EQ(b.ask("*EQUIP SET_ALARMA=1:1:0:0:0\r"), nak());
 }
 
-TEST(EquipCommand, TouchCalibrationRunsItsProgramsInsideTheWritableBracket)
-{
-    SystemBench b;
-    const std::vector<std::string> rw = {"mount", "-o", "remount,rw", "/"};
-    const std::vector<std::string> ro = {"mount", "-o", "remount,ro", "/"};
-    const std::vector<std::string> calibrate = {"ts_calibrate"};
-    const std::vector<std::string> sync = {"sync"};
-    EXPECT_EQ(b.ask("*EQUIP CALIBRATE_TOUCH\r"), ack());
-    EXPECT_EQ(b.programs(), (Programs{rw, calibrate, sync, ro}));
-    EXPECT_EQ(b.commandCount(), 4u);
-    // A calibration that fails is answered NAK, and the root file system is protected again.
-    b.board->shell().clear();
-    b.board->shell().setReply("ts_calibrate", "", 1);
-    EXPECT_EQ(b.ask("*EQUIP CALIBRATE_TOUCH TAKE_FOTO\r"), nak());
-    EXPECT_EQ(b.programs(), (Programs{rw, calibrate, sync, ro}));
-    // Without a writable root file system it does not start.
-    b.board->shell().clear();
-    b.board->shell().setReply("mount -o remount,rw /", "", 32);
-    EXPECT_EQ(b.ask("*EQUIP CALIBRATE_TOUCH\r"), nak());
-    EXPECT_EQ(b.programs(), Programs{rw});
-}
-
-TEST(EquipCommand, ARestartIsAskedForOnlyOnceItsAnswerHasLeft)
-{
-    SystemBench b;
-    int restarts = 0;
-    qint64 unsent = -1;
-    QObject::connect(RemoteRequests::getInstance(), &RemoteRequests::restartApplication, [&](int code) {
-        EXPECT_EQ(code, remote::EquipCmd::RESTART_CODE);
-        ++restarts;
-        unsent = b.server.remotes.at(0)->bytesToWrite();
-    });
-    b.peer.send("*EQUIP RESET_APP\r");
-    EXPECT_EQ(b.peer.answer(), ack());
-    EXPECT_EQ(restarts, 1);
-    EXPECT_EQ(unsent, 0);
-    // A refused line asks for nothing.
-    EXPECT_EQ(b.ask("*?EQUIP RESET_APP\r"), nak());
-    EXPECT_EQ(restarts, 1);
-}
-
 TEST(LnbCommand, SetsOneSupplySettingPerLineAndRefusesWhatTheBusDidNotTake)
 {
     SystemBench b;
@@ -351,21 +307,13 @@ TEST(LnbCommand, SetsOneSupplySettingPerLineAndRefusesWhatTheBusDidNotTake)
         bool accepted;
         int reg0; // control register afterwards: bit 7 mark, 4 tone, 3 output, 0-2 voltage code
     } rows[] = {
-        {"*LNB LNB_VOLT=18.0V\r", true, 0xA4},
-        {"*LNB LNB_VOLT=18V\r", false, 0xA4},
-        {"*LNB LNB_VOLT=ON\r", true, 0xA1},
+        {"*LNB LNB_VOLT=18.0V\r", true, 0xA4}, {"*LNB LNB_VOLT=18V\r", false, 0xA4}, {"*LNB LNB_VOLT=ON\r", true, 0xA1},
         {"*LNB LNB_VOLT=19.8V LNB_ACTIVATE=ON\r", true, 0xA7}, // only the voltage
         {"*LNB LNB_22KHZ=18.0V\r", true, 0xB7},                 // number 4: tone on
         {"*LNB LNB_22KHZ=13.0V\r", true, 0xA7},
         {"*LNB LNB_VOLT=on LNB_ACTIVATE=ON\r", true, 0xAF},     // a refused value passes on
-        {"*LNB LNB_ACTIVATE=OFF\r", true, 0xA7},
-        {"*LNB LNB_VOLT=13.0V,LNB_22KHZ=ON\r", true, 0xA0},
-        {"*LNB LNB_VOLT={14.2V}\r", true, 0xA3},
-        {"*LNB\r", false, 0xA3},
-        {"*LNB LNB_VOLT=\r", false, 0xA3},
-        {"*LNB LNB_VOLT=4\r", false, 0xA3},
-        {"*LNB LNB_VOLT=13.4v\r", false, 0xA3},
-        {"*?LNB\r", false, 0xA3},
+        {"*LNB LNB_ACTIVATE=OFF\r", true, 0xA7},  {"*LNB LNB_VOLT=13.0V,LNB_22KHZ=ON\r", true, 0xA0},
+        {"*LNB LNB_VOLT={14.2V}\r", true, 0xA3}, {"*LNB\r", false, 0xA3}, {"*LNB LNB_VOLT=\r", false, 0xA3},
         {"*?LNB LNB_VOLT=13.0V\r", false, 0xA3},
     };
     for (const auto& r : rows) {
@@ -375,8 +323,8 @@ TEST(LnbCommand, SetsOneSupplySettingPerLineAndRefusesWhatTheBusDidNotTake)
         EXPECT_EQ(lnb.reg(0), r.reg0);
         EXPECT_EQ(lnb.controlWrites() - writes, r.accepted ? 1 : 0);
     }
-    for (const char* value : kHostile)
-        EXPECT_EQ(b.ask(QByteArray("*LNB LNB_VOLT=") + value + "\r"), nak()) << value;
+    for (const QByteArray& line : hostile("*LNB LNB_VOLT="))
+        EXPECT_EQ(b.ask(line), nak()) << line.left(40).toStdString();
     EXPECT_EQ(lnb.reg(0), 0xA3);
 
     // The supply does not answer: NAK, and the driver keeps what the chip last took.
@@ -405,16 +353,12 @@ TEST(JsonCommand, AnswersTheIdentityRecordFieldByField)
         "{\\\"id\\\": \\\"SP_TAB_NAME\\\",\\\"label\\\": \\\"Measurements and Spectrum\\\"}, "
         "{ \\\"id\\\": \\\"HIDE_TV\\\", \\\"label\\\": \\\"Hide TV monitor\\\"}]\",\"id\":\"appearance\"},"
         "{\"fields\":["
-        "{\"id\":\"PAL\",\"label\":\"PAL\",\"type\":\"ANALOG\"},"
-        "{\"id\":\"NTSC\",\"label\":\"NTSC\",\"type\":\"ANALOG\"},"
-        "{\"id\":\"SECAM\",\"label\":\"SECAM\",\"type\":\"ANALOG\"},"
-        "{\"id\":\"DVB-T\",\"label\":\"DVB-T\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"PAL\",\"label\":\"PAL\",\"type\":\"ANALOG\"},{\"id\":\"NTSC\",\"label\":\"NTSC\",\"type\":\"ANALOG\"},"
+        "{\"id\":\"SECAM\",\"label\":\"SECAM\",\"type\":\"ANALOG\"},{\"id\":\"DVB-T\",\"label\":\"DVB-T\",\"type\":\"DIGITAL\"},"
         "{\"id\":\"DVB-C\",\"label\":\"DVB-C\",\"type\":\"DIGITAL\"},"
         "{\"id\":\"ITU J83.B\",\"label\":\"QAM(J83B)\",\"type\":\"DIGITAL\"},"
-        "{\"id\":\"DVB-C2\",\"label\":\"DVB-C2\",\"type\":\"DIGITAL\"},"
-        "{\"id\":\"ISDB-T\",\"label\":\"ISDB-T\",\"type\":\"DIGITAL\"},"
-        "{\"id\":\"DVB-S2\",\"label\":\"DVB-S2\",\"type\":\"DIGITAL\"},"
-        "{\"id\":\"DVB-S\",\"label\":\"DVB-S\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"DVB-C2\",\"label\":\"DVB-C2\",\"type\":\"DIGITAL\"},{\"id\":\"ISDB-T\",\"label\":\"ISDB-T\",\"type\":\"DIGITAL\"},"
+        "{\"id\":\"DVB-S2\",\"label\":\"DVB-S2\",\"type\":\"DIGITAL\"},{\"id\":\"DVB-S\",\"label\":\"DVB-S\",\"type\":\"DIGITAL\"},"
         "{\"id\":\"D3.1\",\"label\":\"D3.1\",\"type\":\"DIGITAL\"}"
         "],\"id\":\"Signals\"}]";
     EXPECT_EQ(b.ask("*?JSON\r"), ack(expected));
@@ -422,51 +366,16 @@ TEST(JsonCommand, AnswersTheIdentityRecordFieldByField)
     EXPECT_EQ(b.commandCount(), 0u);                    // and nothing is remounted
 
     // The record is valid JSON whatever the serial number holds; names by hardware model.
-    const struct {
-        int model;
-        const char* name;
-    } models[] = {{0, "Sulvani"}, {1, "Sulvani"}, {2, "Baltrix"}, {7, "Hadrelo"}};
     b.settings().setScreensVariablesSerialNumber("A\"B\\C");
-    for (const auto& m : models) {
-        b.settings().setValue("hardware_model", m.model);
+    for (const auto& [model, name] : {std::pair(1, "Sulvani"), {2, "Baltrix"}, {7, "Hadrelo"}}) {
+        b.settings().setValue("hardware_model", model);
         const QByteArray answer = b.ask("*?JSON\r");
-        ASSERT_TRUE(answer.startsWith(ack("*JSON AUTH=").chopped(2)));
         const QByteArray record = answer.mid(13, answer.size() - 13 - 2); // between "AUTH=" and CR, XON
         QJsonParseError error;
         const QJsonArray objects = QJsonDocument::fromJson(record, &error).array();
-        ASSERT_EQ(error.error, QJsonParseError::NoError) << record.toStdString();
-        ASSERT_EQ(objects.size(), 8);
-        EXPECT_EQ(objects[0].toObject().value("value").toString(), m.name);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << answer.toStdString();
+        EXPECT_EQ(objects[0].toObject().value("value").toString(), name);
         EXPECT_EQ(objects[1].toObject().value("value").toString(), "A\"B\\C");
-        EXPECT_EQ(objects[3].toObject().value("show"), QJsonValue("false"));
-        EXPECT_EQ(objects[7].toObject().value("fields").toArray().size(), 11);
     }
     EXPECT_EQ(b.ask("*JSON\r"), nak());
-}
-
-TEST(RemoteCommandTable, HoldsEveryKeyOnceWithOneObjectPerClass)
-{
-    SystemBench b;
-    ASSERT_TRUE(waitFor([&] { return b.server.remotes.size() == 1; }));
-    const Remote::CommandTable& table = b.server.remotes[0]->commands();
-    // Keys sharing an object: the set and query keys of one class.
-    const std::vector<std::vector<std::string>> groups = {
-        {"*?NAM"}, {"*TUNE", "*?TUNE"}, {"*ATTEN", "*?ATTEN"}, {"*?CONVERT"}, {"*CIRCUIT", "*?CIRCUIT"},
-        {"*?TEMPERATURE"}, {"*SYSTEM"}, {"*CALIBRATION"}, {"*?ID"}, {"*?VERSION"}, {"*FILTER", "*?FILTER"},
-        {"*EQUIP", "*?EQUIP"}, {"*LNB", "*?LNB"}, {"*?JSON"}, {"*SERIAL", "*?SERIAL"}, {"*?PATH"}};
-    std::set<RemoteCmd*> objects;
-    size_t keys = 0;
-    for (const auto& g : groups) {
-        for (const std::string& key : g) {
-            ASSERT_EQ(table.count(key), 1u) << key;
-            EXPECT_EQ(table.at(key), table.at(g.front())) << key;
-            EXPECT_EQ(table.at(key)->requiredLevel(), 0) << key;
-            EXPECT_EQ(table.at(key)->hasReply(), 1) << key;
-            ++keys;
-        }
-        objects.insert(table.at(g.front()));
-    }
-    EXPECT_EQ(keys, 23u);
-    EXPECT_EQ(table.size(), 23u);
-    EXPECT_EQ(objects.size(), 16u);
 }

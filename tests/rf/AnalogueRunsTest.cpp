@@ -153,6 +153,53 @@ TEST(AnalogueRuns, CtbOnAFreeSlotAndCsoAtTheMarkers)
     EXPECT_EQ(products.at(0).at(0).toMap().keys(), values.keys().mid(0, 5));
 }
 
+TEST(AnalogueRuns, CtbUnderTheCarrierFromItsHighestLevelAndAFailedReadingAtTheCeiling)
+{
+    EngineBench b;
+    b.scene->setNoiseFloor(-10.0);
+    b.scene->addAnalogue(kVision, 72.0, 5.5e6, 59.0);
+    b.scene->setDistortion(kVision, -45.0, {});
+    analogueScreen(b, kVision, palChannel(kVision, 7000000, 5.5),
+                   {{"ctb_cso_on", true}, {"ctb_in_channel", true}}); // the four markers on the carrier
+    setFrequencyHz(kVision);
+    QSignalSpy products(b.engine, &Measures::ctb_cso_Changed);
+    int carrier = 0;
+    // In order, on one engine: the highest carrier level seen stays between the calls.
+    const struct {
+        const char* what;
+        bool inChannel, carrierOff, removedSaid, converterFails;
+        int emitted; // -1: nothing; else the keys' count
+        int ctb;     // -1: from the carrier's level
+    } rows[] = {
+        {"carrier on, not yet said removed: nothing, the level kept", true, false, false, false, -1, 0},
+        {"carrier off: the beat under it against the kept level", true, true, true, false, 7, 450},
+        {"the beat's reading fails: it counts as 99999, the marker has no key", true, true, true, true, 1, -1},
+        {"out of the channel with no carrier reading: no ratio at all", false, false, false, true, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        b.scene->removeVisionCarrier(kVision, row.carrierOff);
+        b.settings({{"ctb_in_channel", row.inChannel}, {"ctb_carrier_removed", row.removedSaid},
+                    {"ctb_frequency", 189250000u}});
+        b.board->faults().fail(Device::spi(wiring::kConverterNode), platform::sim::kEveryAccess, row.converterFails);
+        products.clear();
+        b.engine->mesuraVideoCarrier_CTB_CSO(0, 0);
+        if (carrier == 0)
+            carrier = getMesuraNivell();
+        ASSERT_EQ(products.count(), row.emitted < 0 ? 0 : 1);
+        if (row.emitted < 0)
+            continue;
+        const QVariantMap values = products.at(0).at(0).toMap();
+        EXPECT_EQ(values.size(), row.emitted);
+        if (row.ctb < 0) {
+            EXPECT_EQ(values.value("CTB_power").toInt(), 99999 - carrier);
+        } else if (row.emitted > 0) {
+            EXPECT_NEAR(values.value("CTB_power").toInt(), row.ctb, 10);
+        }
+    }
+    EXPECT_NEAR(carrier, 720, 10);
+}
+
 TEST(AnalogueRuns, NoSignalAtOrBelow15dBuVAndAnEmptyListDoesNotSpin)
 {
     EngineBench b;

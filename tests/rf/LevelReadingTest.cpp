@@ -117,14 +117,19 @@ TEST(LevelReadings, DigitalBlockAndFilterWidth)
 {
     CalibratedBench b;
     b.scene->setNoiseFloor(-20.0);
-    // 8 MHz at 80 dBµV: the narrow filter sees 157.5 kHz of it, 17.1 dB down.
+    // 8 MHz at 80 dBµV: the narrow filter sees 157.5 kHz of it, 17.1 dB down. The peak
+    // detector's largest of 20 conversions catches the block's envelope 5 dB above that
+    // power; the channel power's means of 10 conversions read the power itself.
     b.scene->addDigital(474e6, 8e6, 80.0, "DVB-C");
     setAtenuador(20, true);
     const int narrow = readAt(474000000u);
-    EXPECT_NEAR(narrow, 800 - 171, 5);
+    EXPECT_NEAR(narrow, 800 - 171 + 50, 5);
+    int slice = 0;
+    mesuraLevel_integracio_filtrar_amb_maxims(&slice);
+    EXPECT_NEAR(slice, 800 - 171, 2);
     setGpio_F2(false);
     setGpio_F3(true);
-    EXPECT_NEAR(readAt(474000000u), 800 - 51, 5); // 2.5 MHz: 5.05 dB down
+    EXPECT_NEAR(readAt(474000000u), 800 - 51 + 50, 5); // 2.5 MHz: 5.05 dB down
     // No IF filter selected (both lines low, as at start-up): nothing reaches the detector.
     setGpio_F3(false);
     EXPECT_EQ(readAt(474000000u), 200);

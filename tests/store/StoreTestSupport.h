@@ -2,6 +2,7 @@
 // commands the simulated board recorded.
 #pragma once
 
+#include "SimBoardFixture.h"
 #include "SimulatedBoard.h"
 
 #include <QDomDocument>
@@ -13,6 +14,10 @@
 #include <vector>
 
 namespace storetest {
+
+using testsupport::LogCapture;
+using testsupport::ScopedBoard;
+using testsupport::ScopedWorkDir;
 
 inline QByteArray readBytes(const QString& path)
 {
@@ -27,6 +32,18 @@ inline void writeText(const QString& path, const QByteArray& content)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(content);
+}
+
+// A settings file holding a screen and the channel selection only.
+inline void writeChannelVariables(int plan, int channel, int group, int carrier)
+{
+    writeText("screenVariables.XML",
+              QString("<SCREEN_VARIABLES><screen type=\"QString\">SCAN_RF</screen><CHANNEL_VARIABLES>"
+                      "<channelPlan type=\"int\">%1</channelPlan><channel type=\"int\">%2</channel>"
+                      "<docsisBondingGroup type=\"int\">%3</docsisBondingGroup><carrier type=\"int\">%4</carrier>"
+                      "</CHANNEL_VARIABLES></SCREEN_VARIABLES>")
+                  .arg(plan).arg(channel).arg(group).arg(carrier)
+                  .toUtf8());
 }
 
 inline QDomElement rootOf(const QString& path)

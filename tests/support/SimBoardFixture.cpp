@@ -2,6 +2,7 @@
 
 #include "DefaultBoard.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,6 +14,25 @@
 #include <cstdlib>
 
 namespace testsupport {
+
+namespace {
+// The clock of the board that hosts the engines' threads, once its test is over.
+platform::sim::VirtualClock*& engineClock()
+{
+    static platform::sim::VirtualClock* clock = nullptr;
+    return clock;
+}
+} // namespace
+
+void stopEngineThreads()
+{
+    // Their waits run on that clock: they must move time again, or a stop would wait on a
+    // clock that nobody advances.
+    if (platform::sim::VirtualClock* clock = engineClock())
+        clock->setBackgroundSleepsReal(false);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, "aboutToQuit", Qt::DirectConnection);
+}
 
 std::unique_ptr<platform::sim::SimulatedBoard> unitBoard(int hardwareModel)
 {
@@ -32,15 +52,8 @@ ScopedBoard::ScopedBoard(std::unique_ptr<platform::sim::SimulatedBoard> board) :
 ScopedBoard::~ScopedBoard()
 {
     if (hostsEngineThreads_) {
-        // At exit the engines' destructors stop their threads, whose waits run on this
-        // clock; let those waits move time again, or the stop would wait on a clock that
-        // nobody advances. Registered now, after the engines exist, so it runs before them.
-        static platform::sim::VirtualClock* exitClock = nullptr;
-        exitClock = board_->virtualClock();
-        std::atexit([] {
-            if (exitClock)
-                exitClock->setBackgroundSleepsReal(false);
-        });
+        // The engines' threads run on until the program stops them (stopEngineThreads).
+        engineClock() = board_->virtualClock();
         // Still reachable through the installed pointer, so not a leak.
         board_.release();
         return;

@@ -41,6 +41,14 @@ private:
     bool hostsEngineThreads_ = false;
 };
 
+// Stops the threads of the engines a test started, as the end of the instrument's event loop
+// does, while every static they use is still there; their waits move the board's time again.
+// The test programs' main calls it after the tests.
+void stopEngineThreads();
+// Nothing; in a ThreadSanitizer build its file makes the sanitizer see the project's
+// QMutex, QWaitCondition and QThread calls (ThreadSanitizerQt.cpp). The test main calls it.
+void watchQtSynchronisation();
+
 // Makes a fresh temporary directory the working directory, and restores the old one.
 class ScopedWorkDir {
 public:

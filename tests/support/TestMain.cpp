@@ -2,6 +2,7 @@
 // display tests in a real window), so code that processes events, uses timers or loads
 // QML behaves as in the instrument.
 #include "LeakSuppressions.h"
+#include "SimBoardFixture.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -49,9 +50,11 @@ int main(int argc, char** argv)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("QT_QUICK_BACKEND", "software", 1);
     }
+    testsupport::watchQtSynchronisation();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
+    testsupport::stopEngineThreads();
     keepGlDriversLoaded();
     return result;
 }

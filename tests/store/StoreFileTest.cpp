@@ -1,6 +1,6 @@
-// A save that dies half way, by a killed process or a failing write, leaves the old
-// file whole.
-#include "SimBoardFixture.h"
+// The store's file primitives: a save that dies half way, by a killed process or a failing
+// write, leaves the old file whole; shell words quoted; the record reader that loads channel
+// plans as a stream reads every record as the document reader does.
 #include "StoreTestSupport.h"
 
 #include "store/storefile.h"
@@ -13,20 +13,9 @@
 #include <unistd.h>
 
 using namespace storetest;
-using testsupport::LogCapture;
-using testsupport::ScopedBoard;
-using testsupport::ScopedWorkDir;
 
 namespace {
 const QByteArray kOld = "<PLAN><old type=\"int\">1</old></PLAN>\n";
-
-QByteArray bigContent()
-{
-    QByteArray content;
-    for (int i = 0; i < 20000; ++i)
-        content += "<new type=\"int\">" + QByteArray::number(i) + "</new>\n";
-    return content;
-}
 } // namespace
 
 TEST(SafeSave, AProcessKilledInTheMiddleOfASaveLeavesTheOldFile)
@@ -34,7 +23,7 @@ TEST(SafeSave, AProcessKilledInTheMiddleOfASaveLeavesTheOldFile)
     ScopedBoard board;
     ScopedWorkDir dir;
     writeText("plan.XML", kOld);
-    const QByteArray content = bigContent();
+    const QByteArray content(400 * 1024, 'n');
 
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -97,3 +86,25 @@ TEST(SafeSave, ShellWordsAreQuoted)
     EXPECT_EQ(storefile::shellQuoted("/root/loggers/A B/Logger00.XML"), "'/root/loggers/A B/Logger00.XML'");
     EXPECT_EQ(storefile::shellQuoted("it's; rm -rf /"), "'it'\\''s; rm -rf /'");
 }
+
+TEST(RecordReader, ReadsEachRecordAsTheDocumentReaderDoes)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    writeText("plan.XML", "<?xml version=\"1.0\"?>\n<PLAN date=\"x\">\n"
+                          " <ROW><f type=\"uint\"> 4294967295 </f><n type=\"int\">-7</n><d type=\"double\">1.5</d>"
+                          "<b type=\"bool\">1</b><s type=\"QString\"> a &amp; b </s><blank type=\"QString\">   </blank>"
+                          "<VALUE name=\"bad key\" type=\"QString\">kept</VALUE><VALUE type=\"int\">3</VALUE>"
+                          "<nested type=\"QString\">x<i>y</i>z</nested><untyped>9</untyped></ROW>\n"
+                          " <OTHER><f type=\"int\">1</f></OTHER>\n <ROW/>\n</PLAN>\n");
+    QList<QVariantMap> records;
+    ASSERT_EQ(storefile::loadRecords("plan.XML", "PLAN", "ROW", &records), storefile::LoadResult::Loaded);
+    ASSERT_EQ(records.size(), 2);
+    const QDomElement first = rootOf("plan.XML").firstChildElement("ROW");
+    EXPECT_EQ(records[0], storefile::readValues(first));
+    EXPECT_EQ(records[0], (QVariantMap{{"f", 4294967295u}, {"n", -7}, {"d", 1.5}, {"b", true}, {"s", " a & b "},
+                                       {"blank", QString()}, {"bad key", "kept"}, {"VALUE", 3}, {"nested", "xyz"},
+                                       {"untyped", "9"}}));
+    EXPECT_TRUE(records[1].isEmpty());
+}
+
