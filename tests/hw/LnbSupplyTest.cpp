@@ -47,11 +47,9 @@ TEST(TPS65233, TheRegistersAfterEachSetterAndTheVoltsOnTheDish)
     EXPECT_EQ(std::make_tuple(lnb.reg(0), lnb.reg(1), lnb.controlWrites()), std::make_tuple(0x81, 0x06, 1));
     b.clearLog();
     DrvTPS65233_Init(&e);
-    EXPECT_EQ(e.code, 0u);
-    EXPECT_EQ(e.text, nullptr);
+    EXPECT_EQ(std::make_tuple(e.code, e.text, lnb.currentLimitCode()), std::make_tuple(0u, nullptr, 3));
     EXPECT_EQ(b.wire("i2c-write"), (Wire{"i2c-write 0x61 00 A0", "i2c-write 0x61 01 0E"}));
     EXPECT_EQ(state(), std::make_tuple(0u, 0, 0, 3u, 0u));
-    EXPECT_EQ(lnb.currentLimitCode(), 3);
 
     const struct {
         Setter setter;
@@ -66,13 +64,10 @@ TEST(TPS65233, TheRegistersAfterEachSetterAndTheVoltsOnTheDish)
     };
     for (size_t i = 0; i < std::size(steps); ++i) {
         set(&e, steps[i].setter, steps[i].value);
-        EXPECT_EQ(e.code, 0u) << i;
-        EXPECT_EQ(std::make_tuple(lnb.reg(0), lnb.reg(1)), std::make_tuple(steps[i].reg0, steps[i].reg1)) << i;
-        EXPECT_DOUBLE_EQ(lnb.outputVolts(), steps[i].volts) << i;
-        EXPECT_EQ(lnb.toneEnabled(), (steps[i].reg0 & 0x10) != 0) << i;
+        EXPECT_EQ(std::make_tuple(e.code, lnb.reg(0), lnb.reg(1), lnb.outputVolts(), lnb.toneEnabled()),
+                  std::make_tuple(0u, steps[i].reg0, steps[i].reg1, steps[i].volts, (steps[i].reg0 & 0x10) != 0)) << i;
     }
-    EXPECT_EQ(lnb.unmarkedControlWrites(), 0);
-    EXPECT_EQ(state(), std::make_tuple(7u, 0, 0, 2u, 0u));
+    EXPECT_EQ(std::make_tuple(lnb.unmarkedControlWrites(), state()), std::make_tuple(0, std::make_tuple(7u, 0, 0, 2u, 0u)));
 }
 
 TEST(TPS65233, BusFailuresWriteNothingGuessedAndKeepTheState)
@@ -99,24 +94,18 @@ TEST(TPS65233, BusFailuresWriteNothingGuessedAndKeepTheState)
     }
     EXPECT_TRUE(log.contains("LNB-> Funtion DrvTPS65233_HW_set_output_enable RegAddress:0x00 I2C_Address:0x61"));
     b.board->faults().fail(kSupply, platform::sim::kRead, false);
-    EXPECT_EQ(registerWrites(), before);
-    EXPECT_EQ(b.chips.lnbSupply->reg(0), 0xA4);
-    EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
-    EXPECT_EQ(state(), std::make_tuple(4u, 0, 0, 3u, 0u));
+    EXPECT_EQ(std::make_tuple(registerWrites(), b.chips.lnbSupply->reg(0), b.chips.lnbSupply->outputEnabled(), state()),
+              std::make_tuple(before, 0xA4, false, std::make_tuple(4u, 0, 0, 3u, 0u)));
 
-    // A failed write keeps the old state.
+    // A failed write keeps the old state; a later success reports ok: each call is its own operation.
     b.board->faults().fail(kSupply, platform::sim::kWrite);
     DrvTPS65233_HW_set_output_enable(&e, 1);
-    EXPECT_EQ(e.code, 1u);
-    EXPECT_EQ(DrvTPS65233_GetState().output, 0);
+    EXPECT_EQ(std::make_tuple(e.code, DrvTPS65233_GetState().output), std::make_tuple(1u, 0));
     DrvTPS65233_Init(&e);
-    EXPECT_EQ(e.code, 1u);
     EXPECT_STREQ(e.text, "[DrvTPS65233_HW_Open] i2c error.");
-    // A later success reports ok: each call is its own operation.
     b.board->faults().fail(kSupply, platform::sim::kWrite, false);
     DrvTPS65233_HW_set_output_enable(&e, 1);
-    EXPECT_EQ(e.code, 0u);
-    EXPECT_EQ(DrvTPS65233_GetState().output, 1);
+    EXPECT_EQ(std::make_tuple(e.code, DrvTPS65233_GetState().output), std::make_tuple(0u, 1));
     DrvTPS65233_HW_set_output_enable(nullptr, 0); // no record: still done
     EXPECT_FALSE(b.chips.lnbSupply->outputEnabled());
 }
