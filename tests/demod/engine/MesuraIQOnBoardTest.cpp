@@ -1,7 +1,7 @@
 // The constellation engine end to end on the simulated board: through the front end's band
 // path, the CXD2858 tuner and the CXD2856 demodulator models, each standard of the typical
 // network locks on its channel and reports that channel's figures, the automatic search finds
-// the standard, and stops are prompt and final.
+// the standard, a silent chip gives a pass a second, and stops are prompt and final.
 #include "IqBench.h"
 
 #include "demod/DrvCXD2856_state.h"
@@ -166,6 +166,25 @@ INSTANTIATE_TEST_SUITE_P(SearchedStandards, AutomaticSearch,
                          ::testing::Values(kChannels[0], kChannels[1], kChannels[2], kChannels[3], kChannels[5],
                                            kChannels[6], kChannels[7]),
                          testName);
+
+// A routine that comes back at once is paced to a pass a second, not a flood.
+TEST(MesuraIQOnBoard, AChipThatDoesNotAnswerGivesAPassASecond)
+{
+    IqBench b;
+    for (uint8_t port : {0x6C, 0x6E})
+        b.board->faults().fail(platform::sim::Device::i2c(port));
+    b.tune(474000000u);
+    b.iq->initManual(474000000u, 0, 0);
+    ASSERT_TRUE(b.waitFor([&] { return b.handedCount() >= 18; }));
+    b.iq->aturar();
+    std::vector<uint64_t> passes;
+    for (const auto& h : b.handed())
+        if (h.map.isEmpty())
+            passes.push_back(h.ms);
+    ASSERT_GE(passes.size(), 3u);
+    for (size_t i = 1; i < passes.size(); ++i)
+        EXPECT_GE(passes[i] - passes[i - 1], 1000u) << i;
+}
 
 TEST(MesuraIQOnBoard, AStopThenARestartResumesAtTheSameWorkingFrequency)
 {
