@@ -198,17 +198,18 @@ TEST(MeasureMerConstellation, LoaderReadsEightyBytesAndClampsEveryField)
               (std::vector<float>{2, 350, 1, 137.2f, 1.0f, 1.33f, -34.43f, 1.0f}));
 
     // Each field out of its range is clamped and reported; the first error in the record wins.
+    using Config = t_mer_constellation_config;
     const struct {
         void (*spoil)(RawConfig&);
-        float (*field)(const t_mer_constellation_config&);
+        float (*field)(const Config&);
         float clamped;
     } cases[] = {
-        {[](RawConfig& r) { r.levelCount = 9; }, [](const t_mer_constellation_config& k) { return float(k.level_count); }, 8},
-        {[](RawConfig& r) { r.maximum = 1200; }, [](const t_mer_constellation_config& k) { return float(k.upper_limit); }, 1000},
-        {[](RawConfig& r) { r.noiseMin = -1; }, [](const t_mer_constellation_config& k) { return k.noise_minimum; }, 0},
-        {[](RawConfig& r) { r.noiseMax = 10000001; }, [](const t_mer_constellation_config& k) { return k.noise_maximum; }, 100000},
-        {[](RawConfig& r) { r.segments[0][0] = -1000001; }, [](const t_mer_constellation_config& k) { return k.segments[0].slope; }, -10000},
-        {[](RawConfig& r) { r.segments[2][2] = -100; }, [](const t_mer_constellation_config& k) { return k.segments[2].threshold; }, 0},
+        {[](RawConfig& r) { r.levelCount = 9; }, [](const Config& k) { return float(k.level_count); }, 8},
+        {[](RawConfig& r) { r.maximum = 1200; }, [](const Config& k) { return float(k.upper_limit); }, 1000},
+        {[](RawConfig& r) { r.noiseMin = -1; }, [](const Config& k) { return k.noise_minimum; }, 0},
+        {[](RawConfig& r) { r.noiseMax = 10000001; }, [](const Config& k) { return k.noise_maximum; }, 100000},
+        {[](RawConfig& r) { r.segments[0][0] = -1000001; }, [](const Config& k) { return k.segments[0].slope; }, -10000},
+        {[](RawConfig& r) { r.segments[2][2] = -100; }, [](const Config& k) { return k.segments[2].threshold; }, 0},
     };
     for (const auto& k : cases) {
         RawConfig raw;

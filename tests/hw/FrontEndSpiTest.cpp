@@ -126,7 +126,8 @@ TEST(ADF4360, StartUpLatchesWithThePowerUpPauseOrWhatIsLeftOfIt)
     EXPECT_EQ(ADF4360().init(), 0);
     EXPECT_EQ(fe.wire("spi", kLo), (Wire{"spi 04 00 29", "spi 4F F9 24", "spi 00 64 02"}));
     // The 24-bit words reached only the ADF4360.
-    EXPECT_EQ(std::make_tuple(model.outputFrequencyHz(), model.poweredDown(), pauseUs() >= 10000, fe.chips.synthesizers->adf4350().latchCount(0)),
+    EXPECT_EQ(std::make_tuple(model.outputFrequencyHz(), model.poweredDown(), pauseUs() >= 10000,
+                              fe.chips.synthesizers->adf4350().latchCount(0)),
               std::make_tuple(uint64_t{1600000000}, false, true, 0));
     for (const uint64_t meanwhileMs : {0u, 4u, 25u}) {
         fe.board->log().clear();

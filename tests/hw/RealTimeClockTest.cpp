@@ -125,5 +125,6 @@ TEST(PCF85263, AlarmOneSetUpWritesAndReadsBackEachRegister)
     // A failure is reported, and the later registers are still written.
     b.board->faults().nakTransfer(1);
     EXPECT_EQ(up_rtc_activat_alarm1_kk(0x01), -1);
-    EXPECT_EQ(std::make_pair(b.chips.realTimeClock->reg(0x10), b.chips.realTimeClock->reg(0x29)), std::make_pair(uint8_t{0x1F}, uint8_t{0x50}));
+    EXPECT_EQ(std::make_pair(b.chips.realTimeClock->reg(0x10), b.chips.realTimeClock->reg(0x29)),
+              std::make_pair(uint8_t{0x1F}, uint8_t{0x50}));
 }
