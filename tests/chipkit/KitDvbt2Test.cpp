@@ -48,14 +48,6 @@ TEST(KitDvbt2Tune, FromSleepAndRetunes)
                                burst(SLVT, 0x10, 0xB6, {0x12, 0xAA, 0xAB}) +
                                std::vector<Step>{W(SLVT, 0x10, 0xD7, 0x03)}));
     EXPECT_EQ(b.demod.bandwidth, KIT_DTV_BW_1_7_MHZ);
-
-    // Without the filter flag no set is written and 0xA5 gets 0.
-    b.demod.tunerFilter = 0;
-    b.i2c.clearLog();
-    const auto param6 = t2(KIT_DTV_BW_6_MHZ);
-    ASSERT_EQ(kit_demod_dvbt2_Tune(&b.demod, &param6), 0u);
-    EXPECT_EQ(std::make_tuple(b.i2c.writesTo(SLVT, 0x10).size(), b.i2c.reg(SLVT, 0x10, 0xA5), b.i2c.reg(SLVT, 0x10, 0xD7)),
-              std::make_tuple(size_t(5), uint8_t(0), uint8_t(0x04)));
 }
 
 TEST(KitDvbt2Tune, BadBandwidthOrStateWritesNothing)

@@ -3,8 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
-#include <utility>
 #include <vector>
 
 class AdjustmentBlob {
@@ -17,13 +15,6 @@ public:
     AdjustmentBlob& u16(uint16_t v) { return put(v, 2); }
     AdjustmentBlob& s16(int16_t v) { return put(static_cast<uint16_t>(v), 2); }
     AdjustmentBlob& s32(int32_t v) { return put(static_cast<uint32_t>(v), 4); }
-    // {first, second} u16 pairs.
-    AdjustmentBlob& pairs(std::initializer_list<std::pair<uint16_t, uint16_t>> list)
-    {
-        for (const auto& p : list)
-            u16(p.first).u16(p.second);
-        return *this;
-    }
     const uint8_t* data() const { return bytes_.data(); }
     size_t size() const { return bytes_.size(); }
 

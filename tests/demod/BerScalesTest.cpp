@@ -67,16 +67,6 @@ void setStep(void* user, uint32_t step) { static_cast<Counter*>(user)->steps.pus
 
 } // namespace
 
-TEST(BerScales, FractionalCodeRates)
-{
-    // First, one inside, last, and past the end (7/8).
-    for (const auto& [code, n, d] : {std::tuple<uint32_t, uint32_t, uint32_t>{0, 1, 4}, {5, 2, 3}, {12, 9, 10},
-                                     {13, 7, 8}, {0xFFFFFFFFu, 7, 8}}) {
-        const t_fractional_code_rate f = Get_Fractional_Code_Rate(code);
-        EXPECT_EQ(std::make_tuple(f.numerator, f.denominator), std::make_tuple(n, d)) << code;
-    }
-}
-
 TEST(BerScales, RegisterHelpersFrameTheTransfers)
 {
     RecordedLink link;
@@ -171,8 +161,14 @@ TEST(BerScales, ScaleStepsWithinItsLimits)
     EXPECT_EQ(Scale_Control(&scales, 2, 500), 0); // not configured
 }
 
-TEST(BerScales, FiltersAndSignExtension)
+TEST(BerScales, FiltersSignExtensionAndCodeRates)
 {
+    // Code-rate fractions: the last, and 7/8 past the end.
+    for (const auto& [code, n, d] : {std::tuple<uint32_t, uint32_t, uint32_t>{12, 9, 10}, {13, 7, 8}, {0xFFFFFFFFu, 7, 8}}) {
+        const t_fractional_code_rate f = Get_Fractional_Code_Rate(code);
+        EXPECT_EQ(std::make_tuple(f.numerator, f.denominator), std::make_tuple(n, d)) << code;
+    }
+
     uint32_t counter = 5;
     EXPECT_EQ(Filt_7_8(100, 80, 30, &counter, 2), 82);
     EXPECT_EQ(counter, 0u);

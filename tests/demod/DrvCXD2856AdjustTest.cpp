@@ -219,12 +219,15 @@ TEST_F(Adjust, RejectedBlobsLeaveTheDefaultsAndTheirError)
     };
     const std::vector<Case> cases = {
         {"header 0x5A", DRVCXD2856_PP_DVBC, withByte(dvbcBlob(), 0, 0x5A), DRVCXD2856_TEXT_PP_HEADER},
+        {"header 0x5A and delay 7000 ms: the first error wins", DRVCXD2856_PP_DVBC,
+         withByte(withByte(withByte(dvbcBlob(), 0, 0x5A), 2, 7000 & 0xFF), 3, 7000 >> 8), DRVCXD2856_TEXT_PP_HEADER},
         {"version 15", DRVCXD2856_PP_DVBC, withByte(dvbcBlob(), 1, 15), DRVCXD2856_TEXT_PP_VERSION},
         {"delay 6000 ms", DRVCXD2856_PP_DVBC,
          withByte(withByte(dvbcBlob(), 2, 6000 & 0xFF), 3, 6000 >> 8), DRVCXD2856_TEXT_PP_DELAY},
         {"MER maximum 501", DRVCXD2856_PP_DVBC, dvbcBlob(501), MEASURE_MER_TEXT_FORMAT},
         {"BER key 601", DRVCXD2856_PP_DVBC, dvbcBlob(480, 100, 601), MEASURE_BER_TEXT_FORMAT},
         {"link margin -1001", DRVCXD2856_PP_DVBC, dvbcBlob(480, -1001), DRVCXD2856_TEXT_PP_LINKMARGIN},
+        {"link margin 1001", DRVCXD2856_PP_DVBC, dvbcBlob(480, 997), DRVCXD2856_TEXT_PP_LINKMARGIN},
         {"constellation maximum 1001", DRVCXD2856_PP_DVBT, dvbtBlob(1001), MEASURE_MER_CONSTELLATION_TEXT_FORMAT},
     };
     for (const Case& c : cases) {
@@ -261,23 +264,4 @@ TEST_F(Adjust, TheReadersFailureAndAMissingBufferKeepTheirOwnError)
         EXPECT_EQ(std::make_tuple(reader().calls, pp->common.poweron_delay_ms), std::make_tuple(0, 600))
             << "no buffer, no reader";
     }
-}
-
-TEST(DrvCXD2856Adjust, HeaderAndLinkMarginParsersClampAndReadOn)
-{
-    const AdjustmentBlob b = header(0x5A, 16, 7000);
-    st_t_plugplag_common_CXD2856 common{};
-    KxlDrvLibError e{};
-    EXPECT_EQ(DrvCXD2856_load_common_configuration(&common, b.data(), &e), b.data() + 4);
-    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_PP_HEADER) << "the first error wins";
-    EXPECT_EQ(common.poweron_delay_ms, 5000) << "the delay is still read, clamped";
-
-    AdjustmentBlob lm;
-    lm.s16(-1000).s16(1000).s16(-1500).s16(1001);
-    int16_t table[4] = {};
-    e = KxlDrvLibError{};
-    EXPECT_EQ(DrvCXD2856_load_linkmargin_table(table, 4, lm.data(), &e), lm.data() + 8);
-    EXPECT_EQ(std::vector<int16_t>(table, table + 4), (std::vector<int16_t>{-1000, 1000, -1000, 1000}));
-    EXPECT_STREQ(e.text, DRVCXD2856_TEXT_PP_LINKMARGIN);
-    EXPECT_EQ(DrvCXD2856_load_linkmargin_table(table, 0, lm.data(), &e), lm.data());
 }

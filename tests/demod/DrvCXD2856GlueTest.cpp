@@ -94,34 +94,37 @@ TEST(DrvCXD2856I2c, InitForgetsBothBanksAndNullsAreRefused)
 TEST(DrvCXD2856I2c, BankWritesGoOutOnlyWhenThePortChangesBank)
 {
     Glue g;
-    // Each step: one access through the binding and the frames it must put on the bus.
+    // Each step: a bank write through the binding and the frames it must put on the bus.
     const struct {
-        const char* what;
-        uint8_t address;
-        uint8_t sub;
-        Bytes data;
+        uint8_t address, bank;
         std::vector<Frame> frames;
     } steps[] = {
-        {"first bank of SLVT", T, 0x00, {0x10}, {W(T, {0x00, 0x10})}},
-        {"same bank again", T, 0x00, {0x10}, {}},
-        {"same bank with registers after it", T, 0x00, {0x10, 0x00, 0xBB}, {W(T, {0x00, 0x10, 0x00, 0xBB})}},
-        {"a register of the bank", T, 0x45, {0x01}, {W(T, {0x45, 0x01})}},
-        {"still the same bank", T, 0x00, {0x10}, {}},
-        {"SLVX keeps its own bank", X, 0x00, {0x10}, {W(X, {0x00, 0x10})}},
-        {"SLVX same bank", X, 0x00, {0x10}, {}},
-        {"SLVT moves", T, 0x00, {0x40}, {W(T, {0x00, 0x40})}},
-        {"SLVX untouched by it", X, 0x00, {0x10}, {}},
-        {"bank 0xFF always goes out", T, 0x00, {0xFF}, {W(T, {0x00, 0xFF})}},
-        {"and again", T, 0x00, {0xFF}, {W(T, {0x00, 0xFF})}},
+        {T, 0x10, {W(T, {0x00, 0x10})}}, {T, 0x10, {}}, {X, 0x10, {W(X, {0x00, 0x10})}}, {T, 0x40, {W(T, {0x00, 0x40})}},
+        {X, 0x10, {}}, {T, 0xFF, {W(T, {0x00, 0xFF})}}, {T, 0xFF, {W(T, {0x00, 0xFF})}},
     };
     for (const auto& s : steps) {
         g.board->log().clear();
-        EXPECT_EQ(g.i2c.WriteRegister(&g.i2c, s.address, s.sub, s.data.data(), uint32_t(s.data.size())), KIT_RESULT_OK)
-            << s.what;
-        EXPECT_EQ(g.frames(), s.frames) << s.what;
+        EXPECT_EQ(g.bank(s.address, s.bank), KIT_RESULT_OK);
+        EXPECT_EQ(g.frames(), s.frames) << int(s.address) << " " << int(s.bank);
     }
-    EXPECT_EQ(std::make_tuple(g.chip->slvtRegister(0x10, 0x45), g.chip->slvtRegister(0x10, 0x02), g.context.error.code),
-              std::make_tuple(0x01, 0xBB, 0u));
+
+    // A failed bank write leaves no bank believed: the chip still has 0x40, so a write of 0x40
+    // must go out rather than be skipped; the first error sticks.
+    g.board->faults().nakTransfer(1);
+    EXPECT_EQ(g.bank(T, 0x20), KIT_RESULT_ERROR_I2C);
+    g.board->log().clear();
+    ASSERT_EQ(g.bank(T, 0x40), KIT_RESULT_OK);
+    EXPECT_EQ(g.frames(), (std::vector<Frame>{W(T, {0x00, 0x40})}));
+    g.board->faults().nakTransfer(1);
+    uint8_t b;
+    EXPECT_EQ(g.i2c.ReadRegister(&g.i2c, T, 0x01, &b, 1), KIT_RESULT_ERROR_I2C);
+    EXPECT_EQ(std::make_tuple(std::string(g.context.error.text), g.context.bank_bit2_clear),
+              std::make_tuple(std::string(DRVI2CMUX_TEXT_WRITE_ERROR), 0xFF));
+    KxlDrvLibError held{26, 2, "held"};
+    DrvCXD2856_i2c_get_error(&g.i2c, &held);
+    EXPECT_STREQ(held.text, "held") << "an error already held is not replaced";
+    DrvCXD2856_i2c_clear_error(&g.i2c);
+    EXPECT_EQ(g.context.error.code, 0u);
 }
 
 TEST(DrvCXD2856I2c, ReadsAndRawWritesAreTheFramesTheKitAsksFor)
@@ -182,34 +185,6 @@ TEST(DrvCXD2856I2c, LengthsAboveTheCapAreRefusedWholeWithNoTraffic)
                   std::make_tuple(c.busBytes, c.busBytes ? 0u : uint32_t(KxlDrvLib_code_format))) << c.what;
         EXPECT_STREQ(g.context.error.text, c.busBytes ? nullptr : DRVLIB_I2C_TEXT_LENGTH) << c.what;
     }
-}
-
-TEST(DrvCXD2856I2c, AFailedBankWriteLeavesNoBankBelievedAndTheFirstErrorSticks)
-{
-    Glue g;
-    ASSERT_EQ(g.bank(T, 0x10), KIT_RESULT_OK);
-    g.board->faults().nakTransfer(1);
-    EXPECT_EQ(g.bank(T, 0x20), KIT_RESULT_ERROR_I2C);
-    EXPECT_STREQ(g.context.error.text, DRVI2CMUX_TEXT_WRITE_ERROR);
-    EXPECT_EQ(g.context.bank_bit2_clear, 0xFF);  // the chip may hold either bank
-
-    // The chip still has 0x10, so a write of 0x10 must go out rather than be skipped.
-    g.board->log().clear();
-    ASSERT_EQ(g.bank(T, 0x10), KIT_RESULT_OK);
-    EXPECT_EQ(g.frames(), (std::vector<Frame>{W(T, {0x00, 0x10})}));
-
-    // A later read failure keeps the first error; a failure of any access forgets the banks.
-    g.board->faults().nakTransfer(1);
-    uint8_t b;
-    EXPECT_EQ(g.i2c.ReadRegister(&g.i2c, T, 0x01, &b, 1), KIT_RESULT_ERROR_I2C);
-    EXPECT_STREQ(g.context.error.text, DRVI2CMUX_TEXT_WRITE_ERROR);
-    EXPECT_EQ(g.context.bank_bit2_clear, 0xFF);
-
-    KxlDrvLibError held{26, 2, "held"};
-    DrvCXD2856_i2c_get_error(&g.i2c, &held);
-    EXPECT_STREQ(held.text, "held") << "an error already held is not replaced";
-    DrvCXD2856_i2c_clear_error(&g.i2c);
-    EXPECT_EQ(g.context.error.code, 0u);
 }
 
 TEST(DrvCXD2856KitResult, TranslationTable)

@@ -58,7 +58,6 @@ TEST(DrvDefDVBT, DimensionsRatesAndClock)
     expectMap(DRVDEFDVBT_get_bw_hz_from_id, {{5, 5000000}, {6, 6000000}, {7, 7000000}, {2, 8000000}, {17, 8000000}}, "bw");
     expectMap(DRVDEFDVBT_get_bw_id_from_hz, {{5000000, 5}, {7000000, 7}, {1700000, 8}}, "bw id");
     expectRow(DRVDEFDVBT_get_num_carrier, {1705, 6817, 3409}, 6817, "carriers");
-    expectRow(DRVDEFDVBT_get_num_data_carrier, {1512, 6048, 3024}, 6048, "data carriers");
     expectMap(DRVDEFDVBT_get_bits_per_carrier, {{1, 2}, {6, 4}, {8, 6}, {0, 6}}, "bits");
     const struct {
         uint32_t bw, mode, guard, tu, tgi, ts;
@@ -148,21 +147,18 @@ TEST(DrvDefDVBT2, CountsSizesDurationsAndFecRate)
     for (uint32_t id : {5u, 10u, 17u})
         EXPECT_EQ(DRVDEFDVBT2_get_bw_id_from_hz(DRVDEFDVBT2_get_bw_hz_from_id(id)), id);
     EXPECT_EQ(DRVDEFDVBT2_get_bw_id_from_hz(1234), 8u);
-    expectRow(DRVDEFDVBT2_get_num_carrier, {1705, 6817, 3409, 853, 6913, 13633, 13921, 27265, 27841}, 27265, "carriers");
-    expectRow(DRVDEFDVBT2_get_bits_per_symbol, {2, 4, 6, 8}, 8, "bits");
-    expectRow(DRVDEFDVBT2_get_pilots_separation, {3, 6, 6, 12, 12, 24, 24, 6}, 6, "pilots");
-    expectRow(DRVDEFDVBT2_get_num_p2_per_frame, {8, 2, 4, 16, 2, 1, 1}, 1, "P2");
-    expectRow(DRVDEFDVBT2_translate_gi, {3, 2, 1, 0, 4, 5, 6}, 4, "guard");
-    expectRow(DRVDEFDVBT2_translate_constellation, {1, 6, 8, 10}, 8, "constellation");
-    expectRow(DRVDEFDVBT2_translate_coderate, {3, 4, 5, 6, 7, 8, 1, 2}, 5, "code rate");
+    // Each table at its last entry and past it.
+    expectMap(DRVDEFDVBT2_get_num_carrier, {{8, 27841}, {9, 27265}}, "carriers");
+    expectMap(DRVDEFDVBT2_get_bits_per_symbol, {{3, 8}, {4, 8}}, "bits");
+    expectMap(DRVDEFDVBT2_get_pilots_separation, {{7, 6}, {8, 6}}, "pilots");
+    expectMap(DRVDEFDVBT2_get_num_p2_per_frame, {{3, 16}, {7, 1}}, "P2");
+    expectMap(DRVDEFDVBT2_translate_gi, {{6, 6}, {7, 4}}, "guard");
+    expectMap(DRVDEFDVBT2_translate_constellation, {{3, 10}, {4, 8}}, "constellation");
+    expectMap(DRVDEFDVBT2_translate_coderate, {{7, 2}, {8, 5}}, "code rate");
     expectMap(DRVDEFDVBT2_get_fecframe_size, {{0, 16200}, {1, 64800}}, "frame");
-    // K_ldpc / K_bch by code rate 1/2, 3/5, 2/3, 3/4, 4/5, 5/6, 1/3, 2/5; then 1/2 again.
-    const auto ldpc = [](uint32_t fec) { return with(DRVDEFDVBT2_get_fecframe_size_afterldpc, fec); };
-    const auto bch = [](uint32_t fec) { return with(DRVDEFDVBT2_get_fecframe_size_afterbch, fec); };
-    expectRow(ldpc(0), {7200, 9720, 10800, 11880, 12600, 13320, 5400, 6480}, 7200, "short K_ldpc");
-    expectRow(bch(0), {7032, 9552, 10632, 11712, 12432, 13152, 5232, 6312}, 7032, "short K_bch");
-    expectRow(ldpc(1), {32400, 38880, 43200, 48600, 51840, 54000, 32400, 32400}, 32400, "normal K_ldpc");
-    expectRow(bch(1), {32208, 38688, 43040, 48408, 51648, 53840, 32208, 32208}, 32208, "normal K_bch");
+    // K_ldpc / K_bch: 2/5 is the last rate, then 1/2 again.
+    expectMap(with(DRVDEFDVBT2_get_fecframe_size_afterldpc, 0), {{7, 6480}, {8, 7200}}, "short K_ldpc");
+    expectMap(with(DRVDEFDVBT2_get_fecframe_size_afterbch, 1), {{5, 53840}, {8, 32208}}, "normal K_bch");
 
     expectRow(with(DRVDEFDVBT2_get_tu, 8), {224000, 896000, 448000, 112000, 896000, 1792000, 1792000, 3584000, 3584000},
               3584000, "Tu");
@@ -205,27 +201,22 @@ TEST(DrvDefDVBC2, DurationsSizesAndTranslations)
     expectMap([](uint32_t g) { return DRVDEFDVBC2_get_tgi(8, g); }, {{7, 7000}, {4, 3500}}, "Tgi");
     EXPECT_EQ(DRVDEFDVBC2_get_ts(6, 7), 597333u + 9333u);
     expectMap(DRVDEFDVBC2_get_pilots_separation, {{7, 12}, {4, 24}}, "pilots");
-    expectRow(DRVDEFDVBC2_get_bits_per_symbol, {6, 4, 6, 8, 10, 12}, 6, "bits");
-    expectRow(DRVDEFDVBC2_translate_constellation, {10, 6, 8, 10, 11, 12}, 10, "constellation");
+    expectMap(DRVDEFDVBC2_get_bits_per_symbol, {{0, 6}, {5, 12}, {6, 6}}, "bits");
+    expectMap(DRVDEFDVBC2_translate_constellation, {{1, 6}, {5, 12}, {6, 10}}, "constellation");
     expectMap(DRVDEFDVBC2_translate_gi, {{0, 4}, {1, 7}, {9, 7}}, "guard");
     EXPECT_EQ(DRVDEFDVBC2_translate_coderate(0, 5), 11u);
     expectRow(with(DRVDEFDVBC2_translate_coderate, 1), {5, 5, 6, 7, 8, 12}, 5, "rates");
     expectMap(DRVDEFDVBC2_get_fecframe_size, {{1, 64800}, {0, 16200}, {2, 16200}}, "frame");
     // Code rates 2..5 are 3/4, 4/5, 5/6 and the highest; anything else 2/3.
-    const auto ldpc = [](uint32_t fec) { return with(DRVDEFDVBC2_get_fecframe_size_afterldpc, fec); };
-    const auto bch = [](uint32_t fec) { return with(DRVDEFDVBC2_get_fecframe_size_afterbch, fec); };
-    expectRow(ldpc(0), {10800, 10800, 11880, 12600, 13320, 14400}, 10800, "short K_ldpc");
-    expectRow(bch(0), {10632, 10632, 11712, 12432, 13152, 14232}, 10632, "short K_bch");
-    expectRow(ldpc(1), {43200, 43200, 48600, 51840, 54000, 58320}, 43200, "normal K_ldpc");
-    expectRow(bch(1), {43040, 43040, 48408, 51648, 53840, 58192}, 43040, "normal K_bch");
+    expectMap(with(DRVDEFDVBC2_get_fecframe_size_afterldpc, 0), {{5, 14400}, {6, 10800}}, "short K_ldpc");
+    expectMap(with(DRVDEFDVBC2_get_fecframe_size_afterbch, 1), {{2, 48408}, {6, 43040}}, "normal K_bch");
 }
 
 TEST(DrvDefISDBT, DurationsRatesAndSegments)
 {
     expectMap(DRVDEFISDBT_get_bw_id_from_hz, {{7000000, 7}, {8000000, 8}, {5000000, 6}}, "bw id");
-    expectRow(DRVDEFISDBT_get_num_carrier, {1404, 5616, 2808}, 5616, "carriers");
     expectRow(DRVDEFISDBT_get_num_data_carrier, {1248, 4992, 2496}, 4992, "data carriers");
-    expectRow(DRVDEFISDBT_get_bits_per_carrier, {2, 2, 2, 6, 6, 6, 4, 6, 6}, 6, "bits");
+    expectMap(DRVDEFISDBT_get_bits_per_carrier, {{0, 2}, {6, 4}, {9, 6}}, "bits");
     expectMap([](uint32_t bw) { return DRVDEFISDBT_get_tu(bw, 0); }, {{8, 189000}, {7, 216000}, {5, 252000}}, "Tu");
     EXPECT_EQ(DRVDEFISDBT_get_tu(6, 1), 1008000u);
     EXPECT_EQ(DRVDEFISDBT_get_tgi(6, 1, 0), 252000u);

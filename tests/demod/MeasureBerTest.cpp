@@ -91,20 +91,6 @@ TEST(MeasureBer, SequencesOfWindows)
         }
     }
 
-    // A rise shortens the window and the value climbs on every call.
-    Ber rise(MEASURE_BER_PARAMS_DVBC_CBER);
-    for (int i = 0; i < 21; ++i)
-        rise.feed(1, 1000000);
-    float previous = rise.feed(1, 1000000).value.f32;
-    EXPECT_FLOAT_EQ(previous, 1e-6f);
-    for (int i = 0; i < 40; ++i) {
-        const MeasureResult r = rise.feed(1000, 1000000);
-        EXPECT_EQ(r.status, V);
-        EXPECT_GT(r.value.f32, previous);
-        previous = r.value.f32;
-    }
-    EXPECT_NEAR(previous, 9.25e-4f, 0.75e-4f);
-
     // A correction factor scales the errors.
     Ber corrected(MEASURE_BER_PARAMS_DVBC_CBER);
     corrected.feed(200, 1000000, &halve);
@@ -169,15 +155,6 @@ TEST(MeasureBer, LoaderReadsTheWholeSlotAndChecksIt)
         EXPECT_EQ(std::make_tuple(err.code, t.count, err.argument), std::make_tuple(c.code, c.count, c.code ? 2u : 0u));
         EXPECT_STREQ(err.text, c.code ? "[MEASURE_BER_load_table]->Format error" : nullptr);
     }
-    AdjustmentBlob blob;
-    blob.pairs({{500, 150}, {300, 20000}, {0, 1}, {0xFFFF, 0}, {700, 0}, {0x1234, 0x5678}});
-    t_ber_correction_table t;
-    KxlDrvLibError err{};
-    MEASURE_BER_load_table(&t, 6, blob.data(), &err);
-    EXPECT_EQ(std::make_tuple(t.entries[0].key, t.entries[4].key, t.entries[5].key, t.entries[5].factor),
-              std::make_tuple(500, 0, 0, 0.0f));
-    EXPECT_FLOAT_EQ(t.entries[1].factor, 200.0f);
-    EXPECT_FLOAT_EQ(t.entries[2].factor, 0.01f);
 }
 
 TEST(MeasureBer, CreateFailuresRecreationRestartAndFixedResults)

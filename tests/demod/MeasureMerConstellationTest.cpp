@@ -106,14 +106,12 @@ TEST(MeasureMerConstellation, BatchesOfPointsAgainstTheirConfiguration)
         {"on level 8", &grid, 8, 8, 50, 0, 0, 0, 0, 381},
         // 56^2 + 24^2 over 0.02 is 52.7 dB, above the maximum 40.0 dB.
         {"on a corner", &grid, -56, 24, 50, 0, 0, 0, 1, 400},
-        {"half on, half off", &grid, 8, 8, 25, 9, 9, 25, 0, 210},
         // -10 wins: signal 100 + 36 over noise 2 x 32 (33), not 36 + 36 (5).
         {"a tie goes to the first level", &tie, -2, 6, 50, 0, 0, 0, 0, 33},
         {"no levels", &none, 8, 8, 50, 0, 0, 0, 2, 0},
         {"zero levels: no signal power", &zero, 3, -3, 50, 0, 0, 0, 2, 0},
         {"calibration points: 381 x 380 / 400", &points, 8, 8, 50, 0, 0, 0, 0, 362},
         {"first segment", &first, 9, 9, 50, 0, 0, 0, 0, 133},
-        {"second segment, clamped up to the minimum", &first, 8, 8, 50, 0, 0, 0, 1, 400},
         {"no segment reached: the minimum", &reachedNone, 9, 9, 50, 0, 0, 0, 0, 211},
         {"minimum above maximum: the maximum wins", &crossed, 9, 9, 50, 0, 0, 0, 0, 181},
     };
@@ -186,7 +184,7 @@ TEST(MeasureMerConstellation, CreationRestartAndFixedResults)
     EXPECT_EQ(std::make_tuple(r.status, r.value.s32), std::make_tuple(1u, 500));
 }
 
-TEST(MeasureMerConstellation, LoaderReadsEightyBytes)
+TEST(MeasureMerConstellation, LoaderReadsEightyBytesAndClampsEveryField)
 {
     const AdjustmentBlob blob = blobOf(RawConfig{});
     t_mer_constellation_config c = defaults(8);
@@ -194,62 +192,36 @@ TEST(MeasureMerConstellation, LoaderReadsEightyBytes)
     KxlDrvLibError err{};
     EXPECT_EQ(MEASURE_MER_CONSTELLATION_load_config(8, 3, &c, blob.data(), &err), blob.data() + 80);
     EXPECT_EQ(err.code, 0u);
-    EXPECT_EQ((std::vector<int32_t>{int32_t(c.level_count), c.maximum_mer, c.upper_limit, c.lower_limit,
-                                    int32_t(c.segment_count), int32_t(c.point_count)}),
-              (std::vector<int32_t>{2, 350, 350, 0, 2, 1}));
     // The segment with no slot in the record keeps its default slope.
-    EXPECT_EQ((std::vector<float>{c.levels[0], c.levels[1], c.noise_minimum, c.noise_maximum, c.segments[0].slope,
-                                  c.segments[0].offset, c.segments[0].threshold, c.segments[1].offset,
-                                  c.segments[3].slope}),
-              (std::vector<float>{-137.2f, 137.2f, 1.0f, 100000.0f, 1.33f, -50.0f, 150.0f, -34.43f, 1.0f}));
+    EXPECT_EQ((std::vector<float>{float(c.level_count), float(c.maximum_mer), float(c.point_count), c.levels[1],
+                                  c.noise_minimum, c.segments[0].slope, c.segments[1].offset, c.segments[3].slope}),
+              (std::vector<float>{2, 350, 1, 137.2f, 1.0f, 1.33f, -34.43f, 1.0f}));
 
-    // More level slots than levels: the slot is read whole.
-    AdjustmentBlob wide;
-    wide.u8(8);
-    for (int i = 0; i < 10; ++i)
-        wide.s32(100 * i);
-    wide.s16(400).s32(0).s32(100).u8(0);
-    EXPECT_EQ(MEASURE_MER_CONSTELLATION_load_config(10, 0, &c, wide.data(), &err), wide.data() + wide.size());
-    EXPECT_FLOAT_EQ(c.levels[7], 7.0f);
-}
-
-TEST(MeasureMerConstellation, LoaderClampsEveryField)
-{
+    // Each field out of its range is clamped and reported; the first error in the record wins.
+    using Config = t_mer_constellation_config;
     const struct {
-        const char* what;
         void (*spoil)(RawConfig&);
-        bool (*check)(const t_mer_constellation_config&);
+        float (*field)(const Config&);
+        float clamped;
     } cases[] = {
-        {"level count 9", [](RawConfig& r) { r.levelCount = 9; },
-         [](const t_mer_constellation_config& c) { return c.level_count == 8; }},
-        {"maximum above 1000", [](RawConfig& r) { r.maximum = 1200; },
-         [](const t_mer_constellation_config& c) { return c.maximum_mer == 1000 && c.upper_limit == 1000; }},
-        {"negative noise minimum", [](RawConfig& r) { r.noiseMin = -1; },
-         [](const t_mer_constellation_config& c) { return c.noise_minimum == 0.0f; }},
-        {"noise maximum above 100000", [](RawConfig& r) { r.noiseMax = 10000001; },
-         [](const t_mer_constellation_config& c) { return c.noise_maximum == 100000.0f; }},
-        {"slope below -10000", [](RawConfig& r) { r.segments[0][0] = -1000001; },
-         [](const t_mer_constellation_config& c) { return c.segments[0].slope == -10000.0f; }},
-        {"negative threshold", [](RawConfig& r) { r.segments[2][2] = -100; },
-         [](const t_mer_constellation_config& c) { return c.segments[2].threshold == 0.0f; }},
+        {[](RawConfig& r) { r.levelCount = 9; }, [](const Config& k) { return float(k.level_count); }, 8},
+        {[](RawConfig& r) { r.maximum = 1200; }, [](const Config& k) { return float(k.upper_limit); }, 1000},
+        {[](RawConfig& r) { r.noiseMin = -1; }, [](const Config& k) { return k.noise_minimum; }, 0},
+        {[](RawConfig& r) { r.noiseMax = 10000001; }, [](const Config& k) { return k.noise_maximum; }, 100000},
+        {[](RawConfig& r) { r.segments[0][0] = -1000001; }, [](const Config& k) { return k.segments[0].slope; }, -10000},
+        {[](RawConfig& r) { r.segments[2][2] = -100; }, [](const Config& k) { return k.segments[2].threshold; }, 0},
     };
     for (const auto& k : cases) {
         RawConfig raw;
         k.spoil(raw);
-        const AdjustmentBlob blob = blobOf(raw);
-        t_mer_constellation_config c = defaults();
-        KxlDrvLibError err{};
-        EXPECT_EQ(MEASURE_MER_CONSTELLATION_load_config(8, 3, &c, blob.data(), &err), blob.data() + 80) << k.what;
-        EXPECT_EQ(std::make_tuple(err.code, err.argument), std::make_tuple(26u, 2u)) << k.what;
-        EXPECT_STREQ(err.text, "[MEASURE_MER_CONSTELLATION_load_config]->Format error.") << k.what;
-        EXPECT_TRUE(k.check(c)) << k.what;
+        const AdjustmentBlob spoilt = blobOf(raw);
+        c = defaults();
+        err = {};
+        EXPECT_EQ(MEASURE_MER_CONSTELLATION_load_config(8, 3, &c, spoilt.data(), &err), spoilt.data() + 80);
+        EXPECT_EQ(std::make_tuple(err.code, err.argument, k.field(c)), std::make_tuple(26u, 2u, k.clamped)) << k.clamped;
+        EXPECT_STREQ(err.text, "[MEASURE_MER_CONSTELLATION_load_config]->Format error.");
     }
-    // The first error in the record wins.
-    RawConfig raw;
-    raw.levelCount = 200;
-    const AdjustmentBlob blob = blobOf(raw);
-    t_mer_constellation_config c = defaults();
-    KxlDrvLibError err{20, 1, "bus"};
-    MEASURE_MER_CONSTELLATION_load_config(8, 3, &c, blob.data(), &err);
+    err = {20, 1, "bus"};
+    MEASURE_MER_CONSTELLATION_load_config(8, 3, &c, blobOf(RawConfig{9}).data(), &err);
     EXPECT_STREQ(err.text, "bus");
 }

@@ -15,10 +15,9 @@ TEST(TMP100, TwelveBitReadingsAcrossTheRangeAndFailedReadsLeaveTheValue)
     EXPECT_FLOAT_EQ(c, 36.5f);
 
     ASSERT_EQ(tmp100_Initialize(), 0);
-    EXPECT_EQ(b.last("i2c-write"), (hwtest::Bytes{0x01, 0x60}));
-    EXPECT_EQ(sensor.configuration(), 0x60);
-    const std::pair<double, float> cases[] = {{36.6, 36.5625f},  {-3.5, -3.5f},       {-0.01, -0.0625f}, {0.0, 0.0f},
-                                              {127.99, 127.9375f}, {150.0, 127.9375f}, {-55.0, -55.0f}};
+    EXPECT_EQ(std::make_tuple(b.last("i2c-write"), sensor.configuration()), std::make_tuple(hwtest::Bytes{0x01, 0x60}, 0x60));
+    const std::pair<double, float> cases[] = {
+        {36.6, 36.5625f}, {-0.01, -0.0625f}, {127.99, 127.9375f}, {150.0, 127.9375f}, {-55.0, -55.0f}};
     for (const auto& [set, read] : cases) {
         sensor.setTemperatureC(set);
         ASSERT_EQ(tmp100_ReadTemperature(&c), 0);

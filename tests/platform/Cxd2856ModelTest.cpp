@@ -1,6 +1,6 @@
 // The simulated demodulator core through raw I2C transfers: banked ports, the freeze,
-// power and reset, system select and the acquisition on the virtual clock, the board's
-// faults, the repeater gate, and its place on the default board.
+// system select and the acquisition on the virtual clock, the repeater gate, and its place
+// on the default board.
 #include "Cxd2856Bench.h"
 
 #include "DefaultBoard.h"
@@ -14,7 +14,6 @@ using namespace testsupport;
 
 namespace {
 const Device kSlvtDevice = Device::i2c(kSlvt);
-const Device kSlvxDevice = Device::i2c(kSlvx);
 using Bytes = std::vector<uint8_t>;
 } // namespace
 
@@ -47,41 +46,6 @@ TEST(Cxd2856Registers, BanksPersistPerPortTransfersAutoIncrementAndTheChipId)
     b.board->faults().stickRegister(kSlvtDevice, bankedRegister(0, 0xFD), 0x91);
     EXPECT_EQ(b.get1(kSlvt, 0x00, 0xFD), 0x91);
     EXPECT_EQ(b.get1(kSlvx, 0x00, 0xFD), 0x92);
-}
-
-TEST(Cxd2856Power, ResetClearsSlvtSoOnlyAReplayRestoresIt)
-{
-    Cxd2856Bench b;
-    // Unpowered, the core loses what is written to it.
-    b.set(kSlvt, 0x40, 0x5C, {0x0B});
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x5C), 0x00);
-
-    b.powerUp();
-    ASSERT_TRUE(b.chip->powered());
-    // Power-on values of registers the software reads first.
-    EXPECT_EQ(b.get1(kSlvt, 0x00, 0xC4), 0x80);
-    EXPECT_EQ(b.get1(kSlvt, 0x00, 0xC3), 0x01);
-    b.set(kSlvt, 0x40, 0x5C, {0x0B});
-    b.set(kSlvt, 0x00, 0xC4, {0x00});
-    b.set(kSlvx, 0x00, 0x86, {0x03});
-    // Sleep keeps everything.
-    b.set(kSlvx, 0x00, 0x18, {0x01});
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x5C), 0x0B);
-
-    b.shutdown();
-    EXPECT_FALSE(b.chip->powered());
-    b.set(kSlvt, 0x40, 0x5C, {0x0C}); // lost
-    b.wakeFromShutdown();
-    ASSERT_TRUE(b.chip->powered());
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x5C), 0x00);
-    EXPECT_EQ(b.get1(kSlvt, 0x00, 0xC4), 0x80);
-    // The always-on port keeps its settings through the reset.
-    EXPECT_EQ(b.get1(kSlvx, 0x00, 0x86), 0x03);
-
-    // A second power-up sequence resets again.
-    b.set(kSlvt, 0x40, 0x5C, {0x0B});
-    b.powerUp();
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x5C), 0x00);
 }
 
 TEST(Cxd2856Freeze, LatchesTheMonitorsUntilReleased)
@@ -177,40 +141,6 @@ TEST(Cxd2856Acquisition, SystemSelectAndTheLockTimelineOnTheVirtualClock)
     b.set(kSlvx, 0x00, 0x17, {0x01});
     EXPECT_FALSE(b.chip->tsLocked());
     EXPECT_EQ(b.chip->tsLockTimeMs(), 0u);
-}
-
-TEST(Cxd2856Faults, TheBoardsFaultsReachTheChip)
-{
-    Cxd2856Bench b;
-    b.powerUp();
-    b.dvbcActive();
-
-    // NAK on the n-th transfer, whatever it is.
-    b.board->faults().nakTransfer(2);
-    EXPECT_EQ((std::vector<int>{b.write(kSlvt, 0x00, {0x40}), b.write(kSlvt, 0x00, {0x40}), b.write(kSlvt, 0x00, {0x40})}),
-              (std::vector<int>{0, -1, 0}));
-
-    // NAK on one register of one bank of one port; a longer read NAKs at its byte.
-    b.board->faults().failRegister(kSlvtDevice, bankedRegister(0x40, 0x88));
-    EXPECT_TRUE(b.get(kSlvt, 0x40, 0x88, 1).empty());
-    EXPECT_TRUE(b.get(kSlvt, 0x40, 0x87, 2).empty());
-    EXPECT_EQ(b.get(kSlvt, 0x41, 0x88, 1).size(), 1u);
-    EXPECT_EQ(b.get(kSlvx, 0x40, 0x88, 1).size(), 1u);
-    b.board->faults().failRegister(kSlvtDevice, bankedRegister(0x40, 0x88), false);
-
-    // A stuck flag: AR and TS lock with nothing at the input.
-    b.board->faults().stickRegister(kSlvtDevice, bankedRegister(0x40, 0x88), 0x01);
-    b.board->faults().stickRegister(kSlvtDevice, bankedRegister(0x40, 0x10), 0x20);
-    b.tuneEnd();
-    b.advanceMs(1000);
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x01);
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x10), 0x20);
-    EXPECT_FALSE(b.chip->demodLocked());
-
-    // A whole port silent.
-    b.board->faults().fail(kSlvxDevice);
-    EXPECT_EQ(b.write(kSlvx, 0x00, {0x00}), -1);
-    EXPECT_EQ(b.write(kSlvt, 0x00, {0x00}), 0);
 }
 
 TEST(Cxd2856Repeater, TheTunerGateNeedsTunerModeAndTheRepeaterOnTheInstrumentsBoard)

@@ -1,43 +1,12 @@
-// The shared helpers of the demodulator's standard behaviours: windowed error counters,
-// constellation grids and noisy samples, uncoded error ratios.
+// The shared helpers of the demodulator's standard behaviours: constellation grids and
+// noisy samples.
 #include "Constellation.h"
-#include "ErrorCounter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace platform::sim;
-
-TEST(ErrorCounter, CountsEachWindowOnceItHasGoneBy)
-{
-    ErrorCounter counter;
-    counter.setRate(1e-4, 10e6);      // 1000 errors per second
-    counter.setWindow(1632 * 64);     // 104448 bits: 10.4448 ms, 10.4448 errors
-    counter.restart(5000);
-    EXPECT_EQ(counter.windowDurationUs(), 10445u);
-    EXPECT_FALSE(counter.valid(5000 + 10444));
-    EXPECT_EQ(counter.windowCount(5000 + 10444), 0u);
-    EXPECT_TRUE(counter.valid(5000 + 10445));
-    // Counts carry their fraction: 10 or 11, and exactly 10.4448 on average.
-    uint64_t total = 0;
-    for (uint64_t k = 1; k <= 1000; ++k)
-        total += counter.windowCount(5000 + k * 10445);
-    EXPECT_EQ(total, 10445u); // round(1000 x 10.4448)
-    // The same rate between any two moments.
-    EXPECT_EQ(counter.errorsBetween(5000, 5000 + 1000000), 1000u);
-    EXPECT_EQ(counter.errorsBetween(0, 5000), 0u);
-    EXPECT_EQ(counter.errorsBetween(5000 + 500, 5000 + 1500), 1u);
-
-    // No rate, no window or no bit rate: never valid or zero.
-    ErrorCounter idle;
-    idle.setWindow(1000);
-    idle.restart(0);
-    EXPECT_FALSE(idle.valid(1000000000));
-    idle.setRate(0.5, 1000);
-    EXPECT_TRUE(idle.valid(1000000));
-    EXPECT_EQ(idle.windowCount(1000000), 500u);
-}
 
 TEST(Constellation, GridsHaveTheirPointsAndScalesAndNoiseItsMer)
 {
@@ -77,14 +46,4 @@ TEST(Constellation, GridsHaveTheirPointsAndScalesAndNoiseItsMer)
     b.setGrid(ConstellationGrid::of(Modulation::Qam16), 20);
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ(a.next().received, b.next().received);
-}
-
-TEST(Constellation, UncodedBitErrorRatios)
-{
-    // QPSK: Q(sqrt(SNR)); square QAM: (4/k)(1 - 1/sqrt(M)) Q(sqrt(3 SNR / (M - 1))).
-    EXPECT_NEAR(uncodedBer(Modulation::Qpsk, 10), 7.827e-4, 1e-6);
-    EXPECT_NEAR(uncodedBer(Modulation::Qam64, 20), 1.0 / 6 * 7 / 8 * 4 * 0.5 * std::erfc(std::sqrt(300.0 / 63) / std::sqrt(2.0)), 1e-12);
-    EXPECT_LT(uncodedBer(Modulation::Qam256, 38), 1e-12);
-    EXPECT_GT(uncodedBer(Modulation::Qam256, 20), uncodedBer(Modulation::Qam64, 20));
-    EXPECT_EQ(uncodedBer(Modulation::Apsk16, 10), 0);
 }

@@ -15,14 +15,6 @@ using namespace testsupport;
 
 namespace {
 
-uint32_t word(const std::vector<uint8_t>& r)
-{
-    uint32_t v = 0;
-    for (uint8_t b : r)
-        v = v << 8 | b;
-    return v;
-}
-
 struct Locked : Cxd2856Bench {
     explicit Locked(const SceneCarrier& c, int mhz = 8)
     {
@@ -82,100 +74,6 @@ TEST(DvbcDemod, LocksOnlyOnACarrierItIsTunedAndProgrammedFor)
         EXPECT_EQ(b.get1(kSlvt, 0x40, 0x10) & 0x20, c.locks ? 0x20 : 0) << c.what;
         EXPECT_EQ(b.chip->receivedCarrier().has_value(), c.locks) << c.what;
     }
-}
-
-TEST(DvbcDemod, NarrowBandSettingsTakeNarrowCarriersUnlockComesLateAndALostChannelLosesLock)
-{
-    // 5 MBd fits a 6 MHz setting (with its 3.7 MHz IF word).
-    Locked narrow(dvbcCarrier(474e6, Modulation::Qam64, 30, 5000000), 6);
-    EXPECT_TRUE(narrow.chip->tsLocked());
-
-    // With nothing to find, "unlock detected" comes after 300 ms, never AR lock.
-    Cxd2856Bench b;
-    b.powerUp();
-    b.dvbcActive();
-    b.tuneEnd();
-    b.advanceMs(299);
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x00);
-    b.advanceMs(1);
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x02);
-
-    // A lost channel loses the locks at once, and the verdict comes 300 ms later.
-    b.scene->add(dvbcCarrier(474e6, Modulation::Qam256, 34));
-    b.chip->setTunedFrequencyHz(474e6);
-    b.tuneEnd();
-    b.advanceMs(200);
-    ASSERT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x01);
-    b.scene->clear();
-    EXPECT_EQ(std::vector<int>({b.get1(kSlvt, 0x40, 0x88), b.get1(kSlvt, 0x40, 0x10) & 0x20, b.get1(kSlvt, 0x40, 0x62) & 0x80}),
-              std::vector<int>({0, 0, 0}));
-    b.advanceMs(300);
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x88), 0x02);
-}
-
-TEST(DvbcDemod, PreReedSolomonErrorsCountOverTheWrittenWindow)
-{
-    SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam64, 30, 6875000);
-    carrier.digital.preBer = 2e-5;
-    Cxd2856Bench b;
-    b.powerUp();
-    b.dvbcActive();
-    b.set(kSlvt, 0x40, 0x60, {0x0A}); // 1632 x 2^10 bits: 40.5 ms at 41.25 Mbit/s
-    b.chip->setSignal(carrier);
-    b.tuneEnd();
-    // Counting starts at TS lock (150 ms); the first window ends 40.5 ms later.
-    b.advanceMs(190);
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x62) & 0x80, 0);
-    b.advanceMs(1);
-    const double perWindow = 2e-5 * 1632 * 1024; // 33.42
-    uint64_t total = 0;
-    const int windows = 50;
-    for (int i = 0; i < windows; ++i) {
-        const auto r = b.get(kSlvt, 0x40, 0x62, 3);
-        ASSERT_EQ(r[0] & 0x80, 0x80);
-        const uint32_t e = word(r) & 0x3FFFFF;
-        EXPECT_NEAR(e, perWindow, 1);
-        total += e;
-        b.advanceMs(41);
-    }
-    EXPECT_NEAR(double(total) / windows, perWindow, 0.05);
-
-    // A new window starts over: invalid until it has gone by once.
-    b.set(kSlvt, 0x40, 0x60, {0x0C}); // 162.05 ms
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x62) & 0x80, 0);
-    b.advanceMs(162);
-    EXPECT_EQ(b.get1(kSlvt, 0x40, 0x62) & 0x80, 0);
-    b.advanceMs(1);
-    const auto r = b.get(kSlvt, 0x40, 0x62, 3);
-    EXPECT_EQ(r[0] & 0x80, 0x80);
-    EXPECT_NEAR(word(r) & 0x3FFFFF, perWindow * 4, 1);
-}
-
-TEST(DvbcDemod, PacketErrorRatesAndCounts)
-{
-    SceneCarrier carrier = dvbcCarrier(474e6, Modulation::Qam256, 30, 6900000);
-    carrier.digital.packetErrorRate = 1e-3;
-    Cxd2856Bench b;
-    b.powerUp();
-    b.dvbcActive();
-    b.set(kSlvt, 0x40, 0x5C, {0x0B}); // 2048 packets: 60.5 ms at 33824 packets/s
-    b.chip->setSignal(carrier);
-    b.tuneEnd();
-    b.advanceMs(150 + 61);
-    const auto per = b.get(kSlvt, 0x40, 0x5C, 4);
-    EXPECT_EQ(per[0], 0x0B);
-    EXPECT_EQ(per[1] & 0x04, 0x04);
-    EXPECT_NEAR(((per[1] & 3) << 16) | per[2] << 8 | per[3], 2.048, 1);
-
-    // Errored packets since the last read; the read clears them.
-    b.get(kSlvt, 0x40, 0xEA, 3);
-    b.advanceMs(1000);
-    auto count = b.read(kSlvt, 0xEA, 3);
-    EXPECT_EQ(count[2] & 1, 1);
-    EXPECT_NEAR(count[0] << 8 | count[1], 33.8, 1);
-    count = b.read(kSlvt, 0xEA, 3);
-    EXPECT_EQ(count[0] << 8 | count[1], 0);
-    EXPECT_EQ(count[2] & 1, 1);
 }
 
 TEST(DvbcDemod, ConstellationSamplesCarryTheMerOnTheModulationsLevels)

@@ -167,7 +167,8 @@ INSTANTIATE_TEST_SUITE_P(SearchedStandards, AutomaticSearch,
                                            kChannels[6], kChannels[7]),
                          testName);
 
-TEST(MesuraIQOnBoard, AChipThatDoesNotAnswerGivesAPassASecondNotAFlood)
+// A routine that comes back at once is paced to a pass a second, not a flood.
+TEST(MesuraIQOnBoard, AChipThatDoesNotAnswerGivesAPassASecond)
 {
     IqBench b;
     for (uint8_t port : {0x6C, 0x6E})
@@ -176,9 +177,8 @@ TEST(MesuraIQOnBoard, AChipThatDoesNotAnswerGivesAPassASecondNotAFlood)
     b.iq->initManual(474000000u, 0, 0);
     ASSERT_TRUE(b.waitFor([&] { return b.handedCount() >= 18; }));
     b.iq->aturar();
-    const auto handed = b.handed();
     std::vector<uint64_t> passes;
-    for (const auto& h : handed)
+    for (const auto& h : b.handed())
         if (h.map.isEmpty())
             passes.push_back(h.ms);
     ASSERT_GE(passes.size(), 3u);
