@@ -15,6 +15,12 @@ public:
     AdjustmentBlob& u16(uint16_t v) { return put(v, 2); }
     AdjustmentBlob& s16(int16_t v) { return put(static_cast<uint16_t>(v), 2); }
     AdjustmentBlob& s32(int32_t v) { return put(static_cast<uint32_t>(v), 4); }
+    // Overwrites one byte already written (a rejected blob is a good one with a field spoiled).
+    AdjustmentBlob& set(size_t at, uint8_t v)
+    {
+        bytes_.at(at) = v;
+        return *this;
+    }
     const uint8_t* data() const { return bytes_.data(); }
     size_t size() const { return bytes_.size(); }
 

@@ -203,14 +203,7 @@ TEST_F(Adjust, ValidBlobsFillTheirSectionsAndKeepTheFlagsTheBlobDoesNotCarry)
 
 TEST_F(Adjust, RejectedBlobsLeaveTheDefaultsAndTheirError)
 {
-    auto withByte = [](AdjustmentBlob b, size_t at, uint8_t v) {
-        std::vector<uint8_t> bytes(b.data(), b.data() + b.size());
-        bytes.at(at) = v;
-        AdjustmentBlob out;
-        for (uint8_t x : bytes)
-            out.u8(x);
-        return out;
-    };
+    auto withByte = [](AdjustmentBlob b, size_t at, uint8_t v) { return b.set(at, v); };
     struct Case {
         const char* what;
         eDrvCXD2856_pp_section section;
