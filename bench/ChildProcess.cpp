@@ -6,6 +6,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,13 +57,15 @@ Finished runToEnd(const std::vector<std::string>& argv, const std::string& dir)
     return f;
 }
 
-pid_t start(const std::vector<std::string>& argv, int* out, bool fromErrors)
+pid_t start(const std::vector<std::string>& argv, int* out, bool fromErrors, int cpu)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return -1;
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (cpu >= 0 && !pinTo(cpu))
+            std::_Exit(125);
         ::dup2(fds[1], fromErrors ? STDERR_FILENO : STDOUT_FILENO);
         toNull(fromErrors ? STDOUT_FILENO : STDERR_FILENO);
         execChild(argv);
@@ -70,6 +73,28 @@ pid_t start(const std::vector<std::string>& argv, int* out, bool fromErrors)
     ::close(fds[1]);
     *out = fds[0];
     return pid;
+}
+
+bool pinTo(int cpu)
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    return ::sched_setaffinity(0, sizeof set, &set) == 0;
+}
+
+std::vector<int> allowedCpus()
+{
+    std::vector<int> cpus;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &set))
+                cpus.push_back(cpu);
+        }
+    }
+    return cpus;
 }
 
 std::string readLine(int fd, int timeoutMs)

@@ -19,8 +19,15 @@ struct Finished {
 Finished runToEnd(const std::vector<std::string>& argv, const std::string& dir = {});
 
 // Starts argv with one of its output streams (standard output, or errors with
-// fromErrors) into a pipe returned in *out, the other thrown away. The pid, or -1.
-pid_t start(const std::vector<std::string>& argv, int* out, bool fromErrors = false);
+// fromErrors) into a pipe returned in *out, the other thrown away; with cpu >= 0 the child
+// and all its threads run on that processor only. The pid, or -1.
+pid_t start(const std::vector<std::string>& argv, int* out, bool fromErrors = false, int cpu = -1);
+
+// Keeps the calling thread on one processor.
+bool pinTo(int cpu);
+
+// The processors this process may run on, lowest first.
+std::vector<int> allowedCpus();
 
 // Reads one line from fd (waits at most timeoutMs); empty on time-out or end.
 std::string readLine(int fd, int timeoutMs = 10000);
