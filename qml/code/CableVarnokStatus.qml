@@ -10,7 +10,7 @@ Row {
     readonly property var pollingScreens: [
         "DOCSIS_DOWNSTREAM_SPECTRUM_ANALYZER", "DOCSIS_DOWNSTREAM_SPECTRUM_ANALYZER_OPTICAL", "SCAN_CM_OPTICAL",
         "SCAN_CM", "DBG_CM_OPTICAL", "DBG_CM", "DOWN_SCAN_DEMOD_31", "REGISTERING_31", "RANGING", "UPSTREAM_TEST",
-        "VOIP", "IPTV"
+        "VOIP", "IPTV", "UPSTREAM_RF", "UPSTREAM_OPTIC", "EXT_CM_UP"
     ]
     property string screen: ""
     property bool ready: false

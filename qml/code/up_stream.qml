@@ -46,6 +46,10 @@ Rectangle {
     ToolbarUp {
         id: topBar
         title: qsTranslate("screens", Pantalles.title(page.screen))
+        CableVarnokStatus {
+            objectName: "modemLamp"
+            screen: page.screen
+        }
         menuEntries: [
             { text: qsTr("Units"), dialog: "DialogUnits" },
             { text: qsTr("Max hold"), dialog: "DialogChoice",

@@ -649,7 +649,7 @@ TEST_F(ScreensTest, ModemLampFollowsTheModemsState)
     s.frame.wait(900);
     EXPECT_EQ(lamp->property("color").value<QColor>(), QColor("red"));
     s.cm().modemStatus = 1602;
-    for (const char* screen : {"UPSTREAM_TEST", "VOIP", "IPTV"}) {
+    for (const char* screen : {"UPSTREAM_TEST", "VOIP", "IPTV", "UPSTREAM_RF", "EXT_CM_UP"}) {
         s.frame.call("loadScreen", screen);
         s.frame.wait(900);
         QQuickItem* shown = s.frame.item("lamp");
