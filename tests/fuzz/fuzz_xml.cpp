@@ -76,16 +76,20 @@ void plan(const QByteArray& content)
         fail("a plan changed through a save:\n" + asText(channels) + "\n--- became ---\n" + asText(again));
 }
 
+// As any logger, and as a registration logger (whose loader turns rows of tables, as older
+// files keep them, into lists).
 void logger(const QByteArray& content)
 {
-    write(Loggerlist::loggersFolder() + "/FUZZ/Logger00.XML", content);
-    Loggerlist* loggers = Loggerlist::getInstance();
-    const QVariantList entries = loggers->carregaLogger("FUZZ", "Logger00.XML");
-    if (entries.isEmpty())
-        return;
-    const QString file = loggers->guardaLogger("FUZZ", entries);
-    if (file.isEmpty() || asText(loggers->carregaLogger("FUZZ", file)) != asText(entries))
-        fail("a logger changed through a save:\n" + asText(entries));
+    for (const char* type : {"FUZZ", "REGISTERING"}) {
+        write(Loggerlist::loggersFolder() + "/" + type + "/Logger00.XML", content);
+        Loggerlist* loggers = Loggerlist::getInstance();
+        const QVariantList entries = loggers->carregaLogger(type, "Logger00.XML");
+        if (entries.isEmpty())
+            continue;
+        const QString file = loggers->guardaLogger(type, entries);
+        if (file.isEmpty() || asText(loggers->carregaLogger(type, file)) != asText(entries))
+            fail("a logger changed through a save:\n" + asText(entries));
+    }
 }
 
 bool usable(double v) { return std::isfinite(v) && std::fabs(v) <= 2e5; }
@@ -187,7 +191,7 @@ const Loader kLoaders[] = {
 // Files kept aside and saved from earlier inputs.
 void clearFiles()
 {
-    for (const char* folder : {".", "channelPlans", "calibracion", "loggers/FUZZ"}) {
+    for (const char* folder : {".", "channelPlans", "calibracion", "loggers/FUZZ", "loggers/REGISTERING"}) {
         QDir dir(folder);
         for (const QString& f : dir.entryList({"*.bad*", "FUZZ.XML*", "Logger*"}, QDir::Files))
             dir.remove(f);
