@@ -34,6 +34,7 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QQmlComponent>
@@ -53,13 +54,14 @@ StartUp::StartUp() : StartUp(Options()) {}
 StartUp::StartUp(const Options& options) : options_(options)
 {
     // The font system's first use reads the system's whole font configuration and lists its
-    // fonts. Asked for here, on a thread of its own, that passes beside the hardware bring-up,
-    // the settings read and the splash instead of holding up the font step (the font system
-    // serialises its users, so that step waits for what is left of it at most).
+    // fonts. Asked for here, on a thread of its own, with the screens' font registered once it
+    // is ready, that passes beside the start-up's steps up to the main view, the first to draw
+    // text (the font system serialises its users, so none of them runs two at a time).
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        fontSystemReady_ = std::async(std::launch::async, [] {
+        projectFont_ = std::async(std::launch::async, [] {
             QGuiApplication::font();
             QFontDatabase().families();
+            return registerProjectFont();
         });
 }
 
@@ -98,9 +100,11 @@ void StartUp::run()
     registerQmlTypes();
     setProgress(0.3);
     publishContextProperties();
-    // What is left of the synthesizer's power-up pause (little or nothing by now, the steps
-    // since the hardware having passed inside it); its last latch goes out before the screens
-    // load and before the event loop lets a remote command reach the front end.
+    // The font, then what is left of the synthesizer's power-up pause (little or nothing by
+    // now, the steps since the hardware having passed inside it); its last latch goes out
+    // before the screens load and before the event loop lets a remote command reach the front
+    // end.
+    takeUpProjectFont();
     fixedSynthesizer_->finishInit();
 
     step("closeSplash");
@@ -213,10 +217,9 @@ void StartUp::setProgress(double progress)
 
 void StartUp::loadFontStyleAndLanguage()
 {
+    // The font is loaded on the font system's own thread (see the constructor) and taken up
+    // before the main view.
     step("font");
-    if (fontSystemReady_.valid())
-        fontSystemReady_.wait();
-    useProjectFont();
 
     step("style");
     // The screens use Qt Quick Controls 1, whose style is chosen before its first import.
@@ -273,21 +276,45 @@ void StartUp::registerQmlTypes()
     registerTypes();
 }
 
-void StartUp::useProjectFont()
+namespace {
+// The type sizes of the home screen's texts, as its theme gives them (fontSmall,
+// fontStatus, fontHeading in bold, fontTitle).
+struct HomeScreenType {
+    int pixelSize;
+    bool bold;
+};
+constexpr HomeScreenType kHomeScreenTypes[] = {{14, false}, {15, false}, {22, true}, {26, false}};
+} // namespace
+
+void StartUp::takeUpProjectFont() { takeUpFont(projectFont_.valid() ? projectFont_.get() : registerProjectFont()); }
+
+void StartUp::useProjectFont() { takeUpFont(registerProjectFont()); }
+
+QStringList StartUp::registerProjectFont()
 {
     // The font is stored uncompressed in the binary: handed over as it lies there, it is
     // neither copied at registration nor read again when the first text needs it.
     const QResource font(QStringLiteral(":/fonts/fonts/europe.ttf"));
-    const int id = QFontDatabase::addApplicationFontFromData(font.uncompressedData());
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    return QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFontFromData(font.uncompressedData()));
+}
+
+void StartUp::takeUpFont(const QStringList& families)
+{
     if (families.isEmpty()) {
         qCDebug(startupLog) << "Font :/fonts/fonts/europe.ttf not loaded";
         return;
     }
     QGuiApplication::setFont(QFont(families.first()));
     // Every text compares its font with the application's, so the first screen would load the
-    // application font's engine; loaded here, that passes inside the fixed synthesizer's pause.
+    // application font's engine, and one more for each type size and weight of its texts;
+    // loaded here, they are ready when the main view draws.
     QFontInfo(QGuiApplication::font()).weight();
+    for (const HomeScreenType& type : kHomeScreenTypes) {
+        QFont font = QGuiApplication::font();
+        font.setPixelSize(type.pixelSize);
+        font.setBold(type.bold);
+        QFontMetrics(font).height();
+    }
 }
 
 void StartUp::registerTypes()

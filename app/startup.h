@@ -71,6 +71,10 @@ public:
     static void registerTypes();
     // The screens' font, from the resource tree, as the application's.
     static void useProjectFont();
+    // The screens' font registered with the font system (any thread): its families.
+    static QStringList registerProjectFont();
+    // The registered font's family made the application's (GUI thread).
+    static void takeUpFont(const QStringList& families);
 
 private:
     void step(const QString& name);
@@ -82,6 +86,7 @@ private:
     std::unique_ptr<QQmlComponent> compileAhead(const char* page);
     void setProgress(double progress);
     void loadFontStyleAndLanguage();
+    void takeUpProjectFont();
     void startServices();
     void registerQmlTypes();
     void publishContextProperties();
@@ -113,6 +118,7 @@ private:
     std::unique_ptr<QtQuick2ApplicationViewer> mainView_;
     SocketCalibrate* remoteServer_ = nullptr;
     QMetaObject::Connection firstFrame_;
-    // The font system set up beside the start-up's first steps (see the constructor).
-    std::future<void> fontSystemReady_;
+    // The font system set up, and the screens' font registered with it, beside the start-up's
+    // steps (see the constructor): the font's families.
+    std::future<QStringList> projectFont_;
 };
