@@ -786,6 +786,11 @@ TEST_F(ScreensTest, AUnitChangeShowsTheLevelsInItAtOnce)
              emit rf.listaFrequencyMeasuresChanged({map({{"name", "E37"}, {"frequency", 602000000u}, {"power", 700}})});
          },
          "bar.pwr_value + ' ' + bar.pwr_units31", "70.0 dB\u03BCV", "10.0 dBmV"},
+        {"RANGING",
+         [](apptest::FakeEngine& cm, apptest::FakeEngine&) {
+             emit cm.upsBondingChanged_31({map({{"uci", "1"}, {"freq", "36.50"}, {"power", "45.5"}})});
+         },
+         "panel.upstream.model.get(5).value", "105.5 dB\u03BCV", "45.5 dBmV"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.screen);
