@@ -803,7 +803,7 @@ TEST_F(ScreensTest, AUnitChangeShowsTheLevelsInItAtOnce)
     }
 }
 
-// The upstream spectra each keep their own holds.
+// The upstream spectra each keep their own holds, and the hold's dialog shows each one's.
 TEST_F(ScreensTest, UpstreamSpectraKeepTheirOwnHolds)
 {
     FrameHarness frame({false, true});
@@ -822,8 +822,16 @@ TEST_F(ScreensTest, UpstreamSpectraKeepTheirOwnHolds)
         const char* screen;
         bool held;
     } rows[] = {{"UPSTREAM_OPTIC", false}, {"EXT_CM_UP", false}, {"UPSTREAM_RF", true}};
-    for (const auto& r : rows)
+    for (const auto& r : rows) {
         EXPECT_EQ(maxHold(r.screen), r.held) << r.screen;
+        frame.click("menuButton");
+        frame.click("menuEntry1");
+        EXPECT_EQ(std::make_pair(frame.item("choice0")->property("selected").toBool(),
+                                 frame.item("choice1")->property("selected").toBool()),
+                  std::make_pair(!r.held, r.held))
+            << r.screen;
+        frame.click("dialogCancel");
+    }
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 
