@@ -103,11 +103,6 @@ function upLevelDbuV(dBmV) {
     return isNaN(v) ? NaN : Miscelanea.conversion_dBmV_To_dBuV(v);
 }
 
-function upLevel(dBmV) {
-    var v = upLevelDbuV(dBmV);
-    return isNaN(v) ? NaN : Miscelanea.conversion_dBuV_To_current_units(v);
-}
-
 // The path loss to the head end: the level sent against the level it expects ("powerCMTS",
 // tenths of dBµV).
 function attenuation(dBmV, settings) {

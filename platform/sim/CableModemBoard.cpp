@@ -23,7 +23,7 @@ int qamOrderOf(Modulation m)
 ModemChannel toModemChannel(const SceneCarrier& c)
 {
     ModemChannel channel;
-    channel.powerDbmv = c.levelDbuV - kDbuvPerDbmv;
+    channel.powerDbmv = c.levelDbuV - kModemInputLossDb - kDbuvPerDbmv;
     channel.merDb = c.merDb;
     channel.centreHz = static_cast<uint32_t>(c.frequencyHz);
     // Single carriers sit side by side in a bonding group; 6 MHz ones are Annex B.
@@ -51,7 +51,7 @@ ModemNetwork sceneModemNetwork(std::shared_ptr<const RfScene> scene)
         std::vector<ModemOfdmChannel> ofdm;
         for (const SceneCarrier& c : scene->blocksOf("DOCSIS31"))
             ofdm.push_back({static_cast<uint32_t>(c.frequencyHz), static_cast<uint32_t>(c.bandwidthHz),
-                            c.levelDbuV - kDbuvPerDbmv, c.merDb, scene->tiltDbPerGhz()});
+                            c.levelDbuV - kModemInputLossDb - kDbuvPerDbmv, c.merDb, scene->tiltDbPerGhz()});
         return ofdm;
     };
     network.plan = [scene] { return scene->docsisPlan(); };

@@ -16,10 +16,14 @@ namespace platform::sim {
 std::shared_ptr<CableModemModel> installCableModem(SimulatedBoard& board, const DefaultBoardOptions& options,
                                                    std::shared_ptr<const RfScene> scene = nullptr);
 
+// The modem's receiver takes its signal from a splitter behind the unit's RF input, this
+// much under the level at the input; the instrument adds it back to what the modem reports.
+constexpr double kModemInputLossDb = 3.0;
+
 // The scene's DOCSIS network as the modem finds it: the DOCSIS 3.0 (SC-QAM) channel holding
 // a frequency, and the lowest one for 0 (the modem's own search); the DOCSIS 3.1 OFDM
 // blocks with the cable's slope; the head end's plan. Levels in dBmV, as the modem reports
-// them, as they reach the input (tilt applied).
+// them: as they reach its receiver (tilt applied, less the splitter's loss).
 ModemNetwork sceneModemNetwork(std::shared_ptr<const RfScene> scene);
 
 } // namespace platform::sim

@@ -13,6 +13,9 @@ Item {
     property bool active: false
     // Whether the downstream table shows a channel the modem reported.
     property bool filled: false
+    // The upstream channel's level in dBµV, kept to show it in a newly chosen unit at once.
+    property real upDbuV: NaN
+    readonly property string units: CableModem.units(settings)
     readonly property alias downstream: down
     readonly property alias upstream: up
 
@@ -32,14 +35,21 @@ Item {
         filled = false
         resetUp()
     }
-    function resetUp() { up.setNames(upNames(false)) }
+    function resetUp() {
+        up.setNames(upNames(false))
+        upDbuV = NaN
+    }
+    onUnitsChanged: {
+        if (!isNaN(upDbuV))
+            up.setValue(5, level(upDbuV))
+    }
 
     function fill(table, values) {
         for (var i = 0; i < values.length; ++i)
             table.setValue(i, values[i])
     }
     function withUnit(text, unit) { return text === CableModem.NONE ? text : text + unit }
-    function level(value) { return withUnit(CableModem.fixed(value, 1), " " + CableModem.units(settings)) }
+    function level(dBuV) { return withUnit(CableModem.levelText(dBuV), " " + units) }
     function rangeMark(value, range) {
         var text = CableModem.exponent(value)
         return Number(range) === 2 && text !== CableModem.NONE ? "<" + text : text
@@ -55,9 +65,10 @@ Item {
     // An upstream channel: its frequency in MHz, bandwidth in MHz and level in dBmV.
     function showUp(e, ofdma, frequencyMhz, bandwidthMhz, dBmV, modulation) {
         up.setNames(upNames(ofdma))
+        upDbuV = CableModem.upLevelDbuV(dBmV)
         fill(up, [CableModem.text(e["uci"]), withUnit(CableModem.fixed(frequencyMhz, 2), " MHz"),
                   withUnit(CableModem.text(e["sr"]), " kbits/s"),
-                  withUnit(CableModem.fixed(bandwidthMhz, 2), " MHz"), modulation, level(CableModem.upLevel(dBmV)),
+                  withUnit(CableModem.fixed(bandwidthMhz, 2), " MHz"), modulation, level(upDbuV),
                   withUnit(CableModem.fixed(CableModem.attenuation(dBmV, settings), 1), " dB")])
     }
 

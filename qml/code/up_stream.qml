@@ -43,6 +43,8 @@ Rectangle {
         function onListaFrequencyMeasuresChanged(list) { spectrum.update(list) }
     }
 
+    // A hold's dialog starts at the trace's state: a screen that never had a hold of its own
+    // has no setting for it, and its hold is off.
     ToolbarUp {
         id: topBar
         title: qsTranslate("screens", Pantalles.title(page.screen))
@@ -53,10 +55,10 @@ Rectangle {
         menuEntries: [
             { text: qsTr("Units"), dialog: "DialogUnits" },
             { text: qsTr("Max hold"), dialog: "DialogChoice",
-              properties: { title: qsTr("Max hold"), key: page.maxHoldKey,
+              properties: { title: qsTr("Max hold"), key: page.maxHoldKey, chosen: spectrum.maxHold,
                             options: [{ text: qsTr("OFF"), value: false }, { text: qsTr("ON"), value: true }] } },
             { text: qsTr("Min hold"), dialog: "DialogChoice",
-              properties: { title: qsTr("Min hold"), key: page.minHoldKey,
+              properties: { title: qsTr("Min hold"), key: page.minHoldKey, chosen: spectrum.minHold,
                             options: [{ text: qsTr("OFF"), value: false }, { text: qsTr("ON"), value: true }] } }
         ]
     }

@@ -80,16 +80,17 @@ TEST(ScreensEndToEnd, RegistrationShowsTheModemOperationalWithTheNetworksChannel
     EXPECT_EQ(n.eval("lamp.ready + ' ' + lamp.status"), "true 1602");
     EXPECT_EQ(n.frame->item("lamp")->property("color").value<QColor>(), QColor("#20d020"));
 
-    // The bonding group's SC-QAM channels, each at its level with the modem's compensation.
+    // The bonding group's SC-QAM channels and the OFDM channel (by its PLC), each at the
+    // level the network holds at the unit's input, as the scans read it.
     for (size_t i = 0; i < scQam.size() && i < 8; ++i) {
         const QString row = QString("dwScqam.model.get(%1).").arg(i);
         EXPECT_EQ(n.eval(row + "frequency"), QString::number(scQam[i].frequencyHz / 1e6, 'f', 2)) << i;
-        EXPECT_NEAR(n.frame->evaluateInPage(row + "power").toDouble(), scQam[i].levelDbuV + 3, 0.11) << i;
+        EXPECT_NEAR(n.frame->evaluateInPage(row + "power").toDouble(), scQam[i].levelDbuV, 0.11) << i;
     }
-    // The OFDM channel by its PLC, and the head end's upstream channels.
-    const platform::sim::ModemOfdmChannel ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0];
-    EXPECT_EQ(n.eval("dwOfdm.model.get(0).frequency"), QString::number(ofdm.centreHz / 1e6, 'f', 2));
-    EXPECT_NEAR(n.frame->evaluateInPage("dwOfdm.model.get(0).power").toDouble(), ofdm.powerDbmv + 63, 0.11);
+    const platform::sim::SceneCarrier ofdm = n.modem.scene->blocksOf("DOCSIS31")[0];
+    EXPECT_EQ(n.eval("dwOfdm.model.get(0).frequency"), QString::number(ofdm.frequencyHz / 1e6, 'f', 2));
+    EXPECT_NEAR(n.frame->evaluateInPage("dwOfdm.model.get(0).power").toDouble(), ofdm.levelDbuV, 0.11);
+    // The head end's upstream channels.
     const auto upstream = n.modem.scene->docsisPlan().of(platform::sim::DocsisUpstream::Kind::ScQam);
     for (size_t i = 0; i < upstream.size(); ++i) {
         const QString row = QString("upScqam.model.get(%1).").arg(i);
@@ -114,8 +115,9 @@ TEST(ScreensEndToEnd, OfdmDownstreamShowsTheChannelsPowerAndMer)
     EXPECT_EQ(MesuraCM::getInstance()->measureCode(), 76);
     n.frame->wait(3100);
     n.runUntil([&] { return n.frame->item("pwr_value")->property("text").toString() != "---"; }, 120000);
-    // The modem's compensation, as the registration shows the same channel.
-    EXPECT_NEAR(n.frame->item("pwr_value")->property("text").toDouble(), ofdm.powerDbmv + 63, 0.55);
+    // The channel's level at the unit's input, as the registration shows it.
+    const double held = n.modem.scene->blocksOf("DOCSIS31")[0].levelDbuV;
+    EXPECT_NEAR(n.frame->item("pwr_value")->property("text").toDouble(), held, 0.55);
     EXPECT_NEAR(n.frame->item("mer_value")->property("text").toDouble(), ofdm.merDb, 0.55);
     EXPECT_EQ(n.eval("plcTable.model.get(1).check"), "1");
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();

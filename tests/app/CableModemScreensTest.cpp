@@ -786,6 +786,11 @@ TEST_F(ScreensTest, AUnitChangeShowsTheLevelsInItAtOnce)
              emit rf.listaFrequencyMeasuresChanged({map({{"name", "E37"}, {"frequency", 602000000u}, {"power", 700}})});
          },
          "bar.pwr_value + ' ' + bar.pwr_units31", "70.0 dB\u03BCV", "10.0 dBmV"},
+        {"RANGING",
+         [](apptest::FakeEngine& cm, apptest::FakeEngine&) {
+             emit cm.upsBondingChanged_31({map({{"uci", "1"}, {"freq", "36.50"}, {"power", "45.5"}})});
+         },
+         "panel.upstream.model.get(5).value", "105.5 dB\u03BCV", "45.5 dBmV"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.screen);
@@ -798,7 +803,7 @@ TEST_F(ScreensTest, AUnitChangeShowsTheLevelsInItAtOnce)
     }
 }
 
-// The upstream spectra each keep their own holds.
+// The upstream spectra each keep their own holds, and the hold's dialog shows each one's.
 TEST_F(ScreensTest, UpstreamSpectraKeepTheirOwnHolds)
 {
     FrameHarness frame({false, true});
@@ -817,8 +822,16 @@ TEST_F(ScreensTest, UpstreamSpectraKeepTheirOwnHolds)
         const char* screen;
         bool held;
     } rows[] = {{"UPSTREAM_OPTIC", false}, {"EXT_CM_UP", false}, {"UPSTREAM_RF", true}};
-    for (const auto& r : rows)
+    for (const auto& r : rows) {
         EXPECT_EQ(maxHold(r.screen), r.held) << r.screen;
+        frame.click("menuButton");
+        frame.click("menuEntry1");
+        EXPECT_EQ(std::make_pair(frame.item("choice0")->property("selected").toBool(),
+                                 frame.item("choice1")->property("selected").toBool()),
+                  std::make_pair(!r.held, r.held))
+            << r.screen;
+        frame.click("dialogCancel");
+    }
     EXPECT_TRUE(frame.warnings.isEmpty()) << frame.warnings.join("\n").toStdString();
 }
 

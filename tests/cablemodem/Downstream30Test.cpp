@@ -34,7 +34,7 @@ TEST(DownstreamSweep30, EveryReceiverOnceWithTheScenesChannelsThenTheUpstreamAnd
         }
         EXPECT_EQ((std::vector<int>{p["freq"].toInt(), p["power"].toInt(), p["mse"].toInt(), p["mod"].toInt(),
                                     p["annex"].toInt(), p["sr"].toInt()}),
-                  (std::vector<int>{static_cast<int>(docsis[i].frequencyHz), tenthsOfPrinted(docsis[i].levelDbuV - 60),
+                  (std::vector<int>{static_cast<int>(docsis[i].frequencyHz), tenthsOfPrinted(receivedDbmv(docsis[i])),
                                     static_cast<int>(5 + 10 * -docsis[i].merDb - 40), 256, 0, 6952}))
             << i;
         EXPECT_TRUE(p["qamlock"].toBool() && p["feclock"].toBool() && p["mpeglock"].toBool());

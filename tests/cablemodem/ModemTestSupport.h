@@ -37,6 +37,11 @@ Commands from(const Commands& commands, const std::string& first, size_t n);
 
 // A level in dBmV as the modem prints it (one decimal), in the stores' tenths.
 int tenthsOfPrinted(double dbmv);
+// The level in dBmV at which the modem receives a block of the scene (behind its splitter).
+inline double receivedDbmv(const platform::sim::SceneCarrier& block)
+{
+    return block.levelDbuV - platform::sim::kModemInputLossDb - 60;
+}
 
 // The engine with its non-stop flag set, as during one of its passes.
 MesuraCM* passingEngine();

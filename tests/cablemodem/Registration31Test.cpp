@@ -46,7 +46,7 @@ TEST(Registration31, OnTheChannelItReachesOperationalAndReportsTheScenesNetworkU
     const QVariantMap last = s.phy31.last();
     EXPECT_EQ((QVariantList{last["index"], last["rf_frequency"], last["power"]}),
               (QVariantList{3, QString::number(scQam[3].frequencyHz / 1e6, 'f', 3),
-                            QString::number(scQam[3].levelDbuV - 60, 'f', 1)}));
+                            QString::number(receivedDbmv(scQam[3]), 'f', 1)}));
     ASSERT_FALSE(s.downOfdm31.isEmpty());
     const QVariantMap ofdm = s.downOfdm31.last()[0].toMap();
     const platform::sim::ModemOfdmChannel o = platform::sim::sceneModemNetwork(m.scene).ofdm()[0];

@@ -38,7 +38,7 @@ TEST_P(Reports31, EveryReportAgreesWithTheScene)
     const QVariantMap p = s.phy31[0];
     EXPECT_EQ((QVariantList{p["index"], p["uci"], p["rf_frequency"], p["power"], p["mse"].toString().trimmed(),
                             p["modulation"], p["sr"], p["quadres_const"]}),
-              (QVariantList{1, 2, QString::number(c.frequencyHz / 1e6, 'f', 3), printed(c.levelDbuV - 60),
+              (QVariantList{1, 2, QString::number(c.frequencyHz / 1e6, 'f', 3), printed(receivedDbmv(c)),
                             printed(c.merDb), "QAM 256", "6952", 16}));
     // A clean channel: no error seen, the bound of 8 x 6952 x 3000 bits.
     EXPECT_EQ(p["pre_ber"], "< 5.99e-09");
@@ -118,7 +118,7 @@ TEST_P(Reports31, EveryReportAgreesWithTheScene)
     const QVariantMap row = s.downOfdm31[0][0].toMap();
     EXPECT_EQ((QVariantList{row["index"], row["uci"], row["locked"], row["plc_freq"], row["active_profiles"]}),
               (QVariantList{"0", 1, "YES", QString::number(ofdm.frequencyHz, 'f', 0), "A,B,C"}));
-    EXPECT_NEAR(row["power"].toDouble(), ofdm.levelDbuV - 60, 0.05);
+    EXPECT_NEAR(row["power"].toDouble(), receivedDbmv(ofdm), 0.05);
     EXPECT_NEAR(row["mer_att"].toDouble(), ofdm.merDb, 0.5);
     EXPECT_EQ(count(m.commands(), "docsis/General/dsOfdmInfo 0 "), 1);
     EXPECT_EQ(count(m.commands(), "docsis/Fw/ds_phy/status/dsProfInfo 0 "), 1);
