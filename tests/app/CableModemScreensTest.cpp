@@ -19,8 +19,6 @@
 #include <QQuickItem>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using apptest::FrameHarness;
 using testsupport::ScopedBoard;
 using testsupport::ScopedWorkDir;
@@ -282,9 +280,10 @@ TEST_F(ScreensTest, RegistrationShowsNothingOfItsFirstThreeSeconds)
     s.frame.wait(2500);
     emit s.cm().downBondingChanged_31(list);
     EXPECT_EQ(s.row("dwScqam", 0), "1|-|-|-|-");
-    s.frame.wait(700);
-    emit s.cm().downBondingChanged_31(list);
-    EXPECT_EQ(s.row("dwScqam", 0), "1|602.00|64.0|---|---");
+    EXPECT_TRUE(s.frame.waitUntil([&] {
+        emit s.cm().downBondingChanged_31(list);
+        return s.row("dwScqam", 0) == "1|602.00|64.0|---|---";
+    })) << s.row("dwScqam", 0).toStdString();
 }
 
 // The ranging panel: the 3.0 channel map in tenths with the modem's MER offset (a MER
@@ -645,16 +644,17 @@ TEST_F(ScreensTest, ModemLampFollowsTheModemsState)
     EXPECT_EQ(s.text("lampLabel"), "20 dB ATT CM");
     // The lamp polls by itself on the screens that use the modem, each with the lamp in its
     // top bar's right half.
+    const auto lampTurns = [&](QQuickItem* shown, const char* colour) {
+        return s.frame.waitUntil([&] { return shown->property("color").value<QColor>() == QColor(colour); });
+    };
     s.cm().modemStatus = 1600;
-    s.frame.wait(900);
-    EXPECT_EQ(lamp->property("color").value<QColor>(), QColor("red"));
+    EXPECT_TRUE(lampTurns(lamp, "red"));
     s.cm().modemStatus = 1602;
     for (const char* screen : {"UPSTREAM_TEST", "VOIP", "IPTV", "UPSTREAM_RF", "EXT_CM_UP"}) {
         s.frame.call("loadScreen", screen);
-        s.frame.wait(900);
         QQuickItem* shown = s.frame.item("lamp");
         ASSERT_NE(shown, nullptr) << screen;
-        EXPECT_EQ(shown->property("color").value<QColor>(), QColor("#20d020")) << screen;
+        EXPECT_TRUE(lampTurns(shown, "#20d020")) << screen;
         const QPointF at = shown->mapToScene(QPointF(0, 0));
         EXPECT_TRUE(at.x() > 400 && at.y() < 40) << screen << " " << at.x() << "," << at.y();
     }

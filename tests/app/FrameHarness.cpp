@@ -220,6 +220,8 @@ void FrameHarness::clickAt(const QPoint& point)
 
 void FrameHarness::wait(int ms) { QTest::qWait(ms); }
 
+bool FrameHarness::waitUntil(const std::function<bool()>& done, int ms) { return QTest::qWaitFor(done, ms); }
+
 bool FrameHarness::selectLanguage(const QString& code)
 {
     return static_cast<Translation*>(translator_.get())->selectLanguage(code);

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -106,6 +107,9 @@ public:
     void clickAt(const QPoint& point);
     // Lets timers and queued work run for that long.
     void wait(int ms);
+    // Lets them run until done() holds, at most ms: the screens' timers are real ones, which a
+    // busy machine may fire late. Whether it holds.
+    bool waitUntil(const std::function<bool()>& done, int ms = 10000);
     // Installs the translation of "en", "es", "fr" or "de"; false when there is none.
     bool selectLanguage(const QString& code);
 

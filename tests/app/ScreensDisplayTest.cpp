@@ -173,8 +173,9 @@ TEST(DisplayScreens, TheScreenshotKeySavesTheScreen)
             camera = item;
     ASSERT_NE(camera, nullptr);
     frame.clickAt(camera->mapToScene(QPointF(camera->width() / 2, camera->height() / 2)).toPoint());
-    frame.wait(300);
-    const QStringList saved = QDir("screenshots/REGISTERING_31").entryList({"*.png"});
+    const QDir folder("screenshots/REGISTERING_31");
+    frame.waitUntil([&] { return !folder.entryList({"*.png"}).isEmpty(); });
+    const QStringList saved = folder.entryList({"*.png"});
     ASSERT_EQ(saved.size(), 1);
     const QImage image("screenshots/REGISTERING_31/" + saved.first());
     EXPECT_EQ(image.size(), QSize(800, 480));
