@@ -43,8 +43,6 @@ Rectangle {
         function onListaFrequencyMeasuresChanged(list) { spectrum.update(list) }
     }
 
-    // A hold's dialog starts at the trace's state: a screen that never had a hold of its own
-    // has no setting for it, and its hold is off.
     ToolbarUp {
         id: topBar
         title: qsTranslate("screens", Pantalles.title(page.screen))
@@ -52,6 +50,8 @@ Rectangle {
             objectName: "modemLamp"
             screen: page.screen
         }
+        // A hold's dialog starts at the trace's state: a screen that never had a hold of its
+        // own has no setting for it, and its hold is off.
         menuEntries: [
             { text: qsTr("Units"), dialog: "DialogUnits" },
             { text: qsTr("Max hold"), dialog: "DialogChoice",
