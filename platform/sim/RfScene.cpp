@@ -151,6 +151,32 @@ std::vector<SceneCarrier> RfScene::blocksOf(const std::string& standardPrefix) c
     return out;
 }
 
+std::optional<SceneCarrier> RfScene::blockAt(double frequencyHz) const
+{
+    return locked([&] {
+        const SceneCarrier* best = nullptr;
+        double bestDistance = 0;
+        for (const SceneCarrier& c : carriers_) {
+            if (c.kind != SceneCarrier::Kind::Digital && c.kind != SceneCarrier::Kind::Ofdm)
+                continue;
+            const double distance = std::abs(c.frequencyHz - frequencyHz);
+            if (distance > c.bandwidthHz / 2)
+                continue;
+            if (!best || distance < bestDistance
+                || (distance == bestDistance && c.frequencyHz < best->frequencyHz)) {
+                best = &c;
+                bestDistance = distance;
+            }
+        }
+        std::optional<SceneCarrier> found;
+        if (best) {
+            found = *best;
+            found->levelDbuV = tiltedLocked(best->levelDbuV, best->frequencyHz);
+        }
+        return found;
+    });
+}
+
 void RfScene::setNoiseFloor(double dbuvPer157k5)
 {
     locked([&] { noiseFloor_ = dbuvPer157k5; });

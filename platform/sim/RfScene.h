@@ -8,6 +8,7 @@
 #include "DocsisPlan.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,10 @@ public:
     // The digital and OFDM blocks whose standard begins with standardPrefix, lowest first,
     // each with its level as it reaches the input (tilt applied).
     std::vector<SceneCarrier> blocksOf(const std::string& standardPrefix) const;
+    // The block nearest frequencyHz among those whose band holds it (the lower one of two as
+    // near), tilt applied; none when it lies in no block. A demodulator asks on every register
+    // access: only the block found is copied.
+    std::optional<SceneCarrier> blockAt(double frequencyHz) const;
 
     // Noise density in dBµV per 157.5 kHz.
     void setNoiseFloor(double dbuvPer157k5);

@@ -346,15 +346,7 @@ void Cxd2856Model::resolveInputLocked(DemodStandard* s)
         tuned_ = tuned ? *tuned : TunedInput{signal_->frequencyHz, 0, false};
     } else if (scene_ && tuned) {
         tuned_ = *tuned;
-        // The digital block nearest the tuned frequency, if the tuner is inside it.
-        double best = 0;
-        for (const SceneCarrier& b : scene_->blocksOf("")) {
-            const double distance = std::abs(b.frequencyHz - tuned->frequencyHz);
-            if (distance <= b.bandwidthHz / 2 && (!input_ || distance < best)) {
-                input_ = b;
-                best = distance;
-            }
-        }
+        input_ = scene_->blockAt(tuned->frequencyHz);
     }
     offsetHz_ = 0;
     inverted_ = false;
