@@ -153,7 +153,11 @@ int SerialPort::serial_read()
             FD_ZERO(&readSet);
             FD_SET(fd_, &readSet);
             struct timeval timeout = {0, selectTimeoutUs_};
-            const int ready = ::select(FD_SETSIZE, &readSet, nullptr, nullptr, &timeout);
+            int ready;
+            {
+                common::WaitingForOthers forTheModem;
+                ready = ::select(FD_SETSIZE, &readSet, nullptr, nullptr, &timeout);
+            }
             if (ready == 0)
                 return total;
             if (ready < 0) {
@@ -268,6 +272,7 @@ void SerialPort::run()
             if (takeFrame() && !isInterruptionRequested()) {
                 emit RS232Received();
                 // The accumulator wakes us once it has taken the frame in.
+                common::WaitingForOthers forTheAccumulator;
                 condition_->wait(mutex_);
             }
         }

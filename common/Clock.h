@@ -20,6 +20,11 @@ public:
     void sleepMs(uint64_t ms) { sleepUs(ms * 1000); }
     // True when time only moves when code waits or a test advances it.
     virtual bool isVirtual() const { return false; }
+    // The calling thread blocks on something other than time (another thread, a device's
+    // input) from waitBegins() to waitEnds(); a clock that runs only while the code under
+    // test waits counts it as waiting. WaitingForOthers brackets it.
+    virtual void waitBegins() {}
+    virtual void waitEnds() {}
 };
 
 // The clock in force; reading it before one is installed is a programming error.
@@ -27,5 +32,26 @@ Clock& clock();
 // Null removes the clock.
 void installClock(Clock* clock);
 bool hasClock();
+
+// Marks the calling thread, while it lives, as blocked on another thread or a device.
+class WaitingForOthers {
+public:
+    WaitingForOthers() : clock_(hasClock() ? &clock() : nullptr)
+    {
+        if (clock_)
+            clock_->waitBegins();
+    }
+    ~WaitingForOthers()
+    {
+        // A clock that went away meanwhile (a test's board) is not told.
+        if (clock_ && hasClock() && &clock() == clock_)
+            clock_->waitEnds();
+    }
+    WaitingForOthers(const WaitingForOthers&) = delete;
+    WaitingForOthers& operator=(const WaitingForOthers&) = delete;
+
+private:
+    Clock* clock_;
+};
 
 } // namespace common

@@ -144,8 +144,10 @@ void MesuraIQ::emitMap()
 {
     {
         QMutexLocker lock(&mutex_);
-        while (inFlight_ >= kMapsInFlight && nonStop_)
+        while (inFlight_ >= kMapsInFlight && nonStop_) {
+            common::WaitingForOthers forTheReceiver;
             changed_.wait(&mutex_);
+        }
         if (!nonStop_)
             return;
         ++inFlight_;

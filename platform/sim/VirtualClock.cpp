@@ -1,46 +1,23 @@
 #include "VirtualClock.h"
 
+#include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace platform::sim {
 
-VirtualClock::VirtualClock(int64_t wallStartUs) : wallStartUs_(wallStartUs), owner_(std::this_thread::get_id()) {}
+namespace {
+// How often a sleeper looks again while time stands for a peer, which says nothing when it
+// is done.
+constexpr uint64_t kStandingPollUs = 100;
+} // namespace
 
-uint64_t VirtualClock::scaledNowLocked(bool held) const
-{
-    double f = scale_.load();
-    if (f <= 0.0)
-        return scaleBaseUs_;
-    const auto now = std::chrono::steady_clock::now();
-    const auto real = std::chrono::duration_cast<std::chrono::microseconds>(now - scaleStart_).count();
-    const uint64_t scaled = scaleBaseUs_ + static_cast<uint64_t>(static_cast<double>(real) * f);
-    if (!held)
-        stuck_ = false;
-    if (held && !stuck_) {
-        if (!frozen_) {
-            frozen_ = true;
-            frozenUs_ = scaled;
-            frozenSince_ = now;
-        }
-        if (now - frozenSince_ <= kPeerWait)
-            return frozenUs_;
-        stuck_ = true; // time goes on without the peer until it is idle again
-    }
-    if (frozen_) {
-        // Time resumes where it stood.
-        frozen_ = false;
-        scaleBaseUs_ = frozenUs_;
-        scaleStart_ = now;
-        return frozenUs_;
-    }
-    return scaled;
-}
+VirtualClock::VirtualClock(int64_t wallStartUs) : wallStartUs_(wallStartUs), owner_(std::this_thread::get_id()) {}
 
 uint64_t VirtualClock::monotonicUs() const
 {
     const bool held = scale_.load() > 0.0 && peersBusy();
-    std::lock_guard<std::mutex> lock(mutex_);
-    return scaledNowLocked(held) + offsetUs_.load();
+    return scaled_->nowUs(held) + offsetUs_.load();
 }
 
 int64_t VirtualClock::wallTimeUs() const
@@ -64,7 +41,43 @@ void VirtualClock::sleepUs(uint64_t us)
         std::this_thread::yield();
         return;
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<int64_t>(static_cast<double>(us) / f)));
+    sleepScaledUs(us);
+}
+
+void VirtualClock::sleepScaledUs(uint64_t us)
+{
+    const bool worker = std::this_thread::get_id() != owner_;
+    const uint64_t offset = offsetUs_.load();
+    const uint64_t deadline = scaled_->sleepBegins(us, worker);
+    const uint64_t end = deadline + offset;
+    bool first = true;
+    uint64_t last = 0;
+    for (;;) {
+        const double f = scale_.load();
+        const uint64_t now = monotonicUs();
+        if (now >= end || f <= 0.0)
+            break;
+        const auto realUs = static_cast<uint64_t>(std::ceil(static_cast<double>(end - now) / f));
+        if (!first && now == last)
+            scaled_->waitForChange(std::max<uint64_t>(realUs, kStandingPollUs)); // time stands
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(realUs));
+        first = false;
+        last = now;
+    }
+    scaled_->sleepEnds(deadline, worker);
+}
+
+void VirtualClock::waitBegins()
+{
+    if (scale_.load() > 0.0 && std::this_thread::get_id() != owner_)
+        scaled_->rest();
+}
+
+void VirtualClock::waitEnds()
+{
+    if (scale_.load() > 0.0 && std::this_thread::get_id() != owner_)
+        scaled_->work();
 }
 
 void VirtualClock::advanceUs(uint64_t us)
@@ -80,12 +93,9 @@ void VirtualClock::setWallTimeUs(int64_t wallUs)
 
 void VirtualClock::setScale(double factor)
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        scaleBaseUs_ = scaledNowLocked(false);
-        scaleStart_ = std::chrono::steady_clock::now();
-        scale_ = factor < 0.0 ? 0.0 : factor;
-    }
+    const double f = factor < 0.0 ? 0.0 : factor;
+    scaled_->setFactor(f, scale_.load() > 0.0 && peersBusy());
+    scale_ = f;
     tellPeersTimeMoved();
 }
 

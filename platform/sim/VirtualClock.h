@@ -1,16 +1,19 @@
 // Time for tests and for the simulated board. In the instant mode time moves only
 // when code sleeps or a test advances it, so an 85 s modem power-up costs nothing
 // and every wait is exact. In the scaled mode time follows the real clock multiplied
-// by a factor, which keeps several threads (engine, serial reader, modem model) in
-// step with each other while still running long waits fast.
+// by a factor while the code under test waits, which keeps several threads (engine,
+// serial reader, modem model) in step with each other while still running long waits
+// fast; what the processor takes of it, however slow, costs no board time.
 #pragma once
 
+#include "ScaledTime.h"
 #include "common/Clock.h"
 
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -27,16 +30,23 @@ public:
     int64_t wallTimeUs() const override;
     void sleepUs(uint64_t us) override;
     bool isVirtual() const override { return true; }
+    void waitBegins() override;
+    void waitEnds() override;
 
     // Moves time forward without anybody sleeping (a test's "meanwhile").
     void advanceUs(uint64_t us);
     void advanceMs(uint64_t ms) { advanceUs(ms * 1000); }
     // Steps the wall time only, as "date -s" does; monotonic time is untouched.
     void setWallTimeUs(int64_t wallUs);
-    // factor 0: instant mode. factor f > 0: one real microsecond is f virtual ones,
-    // and a sleep of d virtual microseconds blocks d / f real ones.
+    // factor 0: instant mode. factor f > 0: one real microsecond is f virtual ones, and a
+    // sleep of d virtual microseconds lasts until the clock has moved d on. Scaled time stands
+    // still while a thread of the code under test is at work: every thread but the one that
+    // created the clock, from its first sleep on, between two of its sleeps (see ScaledTime).
     void setScale(double factor);
     double scale() const { return scale_.load(); }
+    // Scaled mode: what a test does between hold() and release() takes no board time.
+    void hold() { scaled_->hold(); }
+    void release() { scaled_->release(); }
     // Instant mode only: sleeps of threads other than the one that created the clock block
     // for real and leave time alone. A background thread idling in sleeps (a serial reader,
     // an engine waiting for work) then neither burns a processor nor races the test's time,
@@ -55,32 +65,24 @@ public:
         std::function<bool()> busy;
         std::function<void()> timeMoved;
     };
-    static constexpr std::chrono::milliseconds kPeerWait{2000};
+    static constexpr std::chrono::milliseconds kPeerWait = ScaledTime::kPeerWait;
     int attachPeer(Peer peer);
     void detachPeer(int id);
 
 private:
-    uint64_t scaledNowLocked(bool held) const;
+    void sleepScaledUs(uint64_t us);
     bool peersBusy() const;
     void waitForPeers() const;
     void tellPeersTimeMoved() const;
 
-    mutable std::mutex mutex_;
     std::atomic<uint64_t> offsetUs_{0};
     std::atomic<double> scale_{0.0};
-    mutable std::chrono::steady_clock::time_point scaleStart_;
-    mutable uint64_t scaleBaseUs_ = 0;
+    std::shared_ptr<ScaledTime> scaled_ = std::make_shared<ScaledTime>();
     int64_t wallStartUs_;
     std::atomic<int64_t> wallStepUs_{0};
     std::atomic<uint64_t> slept_{0};
     std::atomic<bool> backgroundReal_{false};
     std::thread::id owner_;
-
-    // Scaled time held for a busy peer: the time it stands at and since when (real).
-    mutable bool frozen_ = false;
-    mutable bool stuck_ = false;
-    mutable uint64_t frozenUs_ = 0;
-    mutable std::chrono::steady_clock::time_point frozenSince_;
 
     mutable std::mutex peersMutex_;
     std::map<int, Peer> peers_;

@@ -2,6 +2,7 @@
 // relies on it, and the virtual clock makes long waits free.
 #include "SimBoardFixture.h"
 
+#include "common/Clock.h"
 #include "hw/GPIOClass.h"
 #include "hw/delay.h"
 #include "hw/i2cControl.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <tuple>
 #include <fcntl.h>
 #include <thread>
@@ -234,6 +236,46 @@ TEST(VirtualClock, LongWaitsMoveOnlyBoardTimeAndWaitForABusyPeer)
     clk.detachPeer(peer);
     clk.advanceMs(5);
     EXPECT_EQ(moved.load(), 3); // the sleep and the scale changes told it; the last advance did not
+}
+
+// Scaled time runs while the code under test waits, and stands while it works: a thread of it
+// between two of its sleeps, or a test's hold. A thread blocked on others, or gone, holds
+// nothing.
+TEST(VirtualClock, ScaledTimeRunsOnlyWhileTheCodeUnderTestWaits)
+{
+    ScopedBoard board;
+    auto& clk = board.clock();
+    clk.setScale(1000.0);
+    const auto ranDuringAPause = [&] {
+        const uint64_t before = clk.monotonicUs();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return clk.monotonicUs() - before;
+    };
+    EXPECT_GE(ranDuringAPause(), 20000000u);
+    clk.hold();
+    EXPECT_EQ(ranDuringAPause(), 0u);
+    clk.release();
+
+    std::promise<void> atWork, waiting, worked, waited;
+    std::thread worker([&] {
+        clk.sleepMs(1);
+        atWork.set_value();
+        worked.get_future().wait(); // blocked without telling the clock: at work for it
+        {
+            common::WaitingForOthers forTheTest;
+            waiting.set_value();
+            waited.get_future().wait();
+        }
+    });
+    atWork.get_future().wait();
+    EXPECT_EQ(ranDuringAPause(), 0u);
+    worked.set_value();
+    waiting.get_future().wait();
+    EXPECT_GT(ranDuringAPause(), 0u);
+    waited.set_value();
+    worker.join();
+    EXPECT_GT(ranDuringAPause(), 0u);
+    clk.setScale(0);
 }
 
 TEST(TransactionLog, KeepsTheLatestEntriesOnly)

@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <chrono>
+#include <thread>
+
 namespace iqtest {
 
 IqBench::IqBench(bool typical)
@@ -52,8 +55,11 @@ bool IqBench::waitFor(const std::function<bool()>& done, int timeoutMs)
 {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    // A sleep between looks leaves the processor to the engine's worker on a busy machine.
+    while (!done() && t.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return done();
 }
 
