@@ -373,7 +373,7 @@ void StartUp::loadMainView()
     }
     firstFrame_ = connect(mainView_.get(), &QQuickWindow::frameSwapped, this, &StartUp::releaseSaves,
                           Qt::QueuedConnection);
-    QTimer::singleShot(kSaveAfterFirstFrameAtMostMs, this, &StartUp::releaseSaves);
+    QTimer::singleShot(options_.saveAfterFirstFrameAtMostMs, this, &StartUp::releaseSaves);
     mainView_->showExpanded();
 }
 

@@ -44,6 +44,8 @@ public:
         bool showWindows = true;
         // Tests and benchmarks take a free port (0), never the instrument's own.
         unsigned short remotePort = kRemotePort;
+        // A test of the first frame on a busy machine waits for it longer.
+        int saveAfterFirstFrameAtMostMs = kSaveAfterFirstFrameAtMostMs;
     };
 
     StartUp();

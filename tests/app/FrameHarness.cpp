@@ -21,6 +21,7 @@
 #include <QQuickItem>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace apptest {
@@ -185,14 +186,30 @@ QQuickItem* topmostNamed(QQuickItem* root, const QString& objectName)
     return topmost(root, [&](QQuickItem* i) { return i->objectName() == objectName; });
 }
 
+bool dialogsOpened(QQuickItem* root)
+{
+    // A dialog grows from a smaller scale (and fades in from nothing, so its opacity cannot
+    // tell); no item of the screens is drawn at another scale for good.
+    std::function<bool(QQuickItem*)> growing = [&](QQuickItem* item) {
+        if (!item->isVisible())
+            return false;
+        if (item->scale() != 1.0)
+            return true;
+        const QList<QQuickItem*> children = item->childItems();
+        return std::any_of(children.begin(), children.end(), growing);
+    };
+    return QTest::qWaitFor([&] { return !growing(root); }, FrameHarness::kShowsWithinMs);
+}
+
 bool touch(QQuickWindow* window, QQuickItem* item)
 {
     if (!item)
         return false;
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-    // What the touch opened is laid out by the next frame.
+    // What the touch opened is laid out by the next frame, and a dialog it opened grows into view.
     QTest::qWait(20);
+    dialogsOpened(window->contentItem());
     return true;
 }
 
@@ -201,7 +218,13 @@ QQuickItem* FrameHarness::item(const QString& objectName) const
     return topmostNamed(view_->contentItem(), objectName);
 }
 
-bool FrameHarness::click(const QString& objectName) { return touch(view_.get(), item(objectName)); }
+QQuickItem* FrameHarness::shownItem(const QString& objectName) const
+{
+    QQuickItem* found = nullptr;
+    return QTest::qWaitFor([&] { return (found = item(objectName)) != nullptr; }, kShowsWithinMs) ? found : nullptr;
+}
+
+bool FrameHarness::click(const QString& objectName) { return touch(view_.get(), shownItem(objectName)); }
 
 bool FrameHarness::clickText(const QString& text)
 {
@@ -216,6 +239,7 @@ void FrameHarness::clickAt(const QPoint& point)
 {
     QTest::mouseClick(view_.get(), Qt::LeftButton, Qt::NoModifier, point);
     QTest::qWait(20);
+    dialogsOpened(view_->contentItem());
 }
 
 void FrameHarness::wait(int ms) { QTest::qWait(ms); }

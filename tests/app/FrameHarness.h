@@ -99,8 +99,11 @@ public:
     // The visible item of the window with that objectName (the topmost when several);
     // null when there is none.
     QQuickItem* item(const QString& objectName) const;
-    // Clicks the middle of the visible item with that objectName, as a finger would;
-    // false when there is none.
+    // That item once it shows, waited for as waitUntil waits: a dialog fades in from nothing,
+    // and a busy machine draws its first step late. Null when none shows by then.
+    QQuickItem* shownItem(const QString& objectName) const;
+    // Clicks the middle of the visible item with that objectName, as a finger would, once it
+    // shows; false when none does.
     bool click(const QString& objectName);
     // Clicks the visible button showing that text.
     bool clickText(const QString& text);
@@ -109,7 +112,8 @@ public:
     void wait(int ms);
     // Lets them run until done() holds, at most ms: the screens' timers are real ones, which a
     // busy machine may fire late. Whether it holds.
-    bool waitUntil(const std::function<bool()>& done, int ms = 10000);
+    bool waitUntil(const std::function<bool()>& done, int ms = kShowsWithinMs);
+    static constexpr int kShowsWithinMs = 10000;
     // Installs the translation of "en", "es", "fr" or "de"; false when there is none.
     bool selectLanguage(const QString& code);
 
@@ -130,6 +134,9 @@ private:
 // loader shows.
 QQuickItem* topmostNamed(QQuickItem* root, const QString& objectName);
 bool touch(QQuickWindow* window, QQuickItem* item);
+// Waits until no dialog under root is still growing into view (each opens with a short
+// animation, which a busy machine draws late); whether none is.
+bool dialogsOpened(QQuickItem* root);
 QObject* pageOf(QObject* root);
 
 // The screenVariables.XML of the working directory as a map of element to text.

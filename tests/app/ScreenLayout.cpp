@@ -110,7 +110,7 @@ QStringList layoutFaults(QQuickItem* root)
 namespace {
 QStringList faultsShown(QQuickView* view, const QString& what)
 {
-    QTest::qWait(170); // a dialog's opening animation
+    dialogsOpened(view->contentItem());
     QStringList faults = layoutFaults(view->contentItem());
     for (QString& f : faults)
         f.prepend(what + ": ");

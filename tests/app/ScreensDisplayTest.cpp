@@ -104,7 +104,7 @@ TEST_P(InEachLanguage, EveryScreenItsMenuAndDialogsRenderAndLayOutCleanlyAndAreC
         // changes: a sweep or two is drawn, then the engine idles for the capture.
         QTimer::singleShot(kSweepMs, [] { Measures::getInstance()->changeTipusMesure(NO_MESURE); });
         QTest::qWait(kSweepMs + 200);
-        ASSERT_TRUE(frame.count() > 0 || frame.wait(5000));
+        ASSERT_TRUE(frame.count() > 0 || frame.wait(60000));
         QString path;
         QMetaObject::invokeMethod(shot, "shootScreen", Q_RETURN_ARG(QString, path), Q_ARG(QString, screen),
                                   Q_ARG(QQuickItem*, nullptr));
@@ -137,7 +137,10 @@ TEST(DisplayScreens, TheFirstScreensSaveFollowsTheMainViewsFirstFrame)
         const std::vector<std::string> lines = board->shell().commandLines();
         return std::count(lines.begin(), lines.end(), "sync");
     };
-    StartUp startUp(StartUp::Options{true, 0});
+    // The bound on the wait for the first frame is the instrument's guard against a frame that
+    // never comes; a busy machine may draw the first one later than the unit does.
+    constexpr int kFirstFrameWithinMs = 120000;
+    StartUp startUp(StartUp::Options{true, 0, kFirstFrameWithinMs});
     startUp.run();
     EXPECT_EQ(syncs(), 0);
     // Read where the frame is swapped (the render thread, maybe), before anything it queues.
@@ -147,7 +150,7 @@ TEST(DisplayScreens, TheFirstScreensSaveFollowsTheMainViewsFirstFrame)
             atFirstFrame = syncs();
     });
     SwappedFrames shown(startUp.mainView());
-    ASSERT_TRUE(shown.wait(StartUp::kSaveAfterFirstFrameAtMostMs));
+    ASSERT_TRUE(shown.wait(kFirstFrameWithinMs));
     QCoreApplication::processEvents();
     EXPECT_EQ(atFirstFrame.load(), 0);
     EXPECT_EQ(syncs(), 1);
