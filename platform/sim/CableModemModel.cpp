@@ -145,10 +145,7 @@ void CableModemModel::queueOutput(const std::string& text)
         for (char& c : out)
             c = static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
     }
-    const int bursts = std::max(1, std::min<int>(bursts_, static_cast<int>(out.size())));
-    const size_t size = out.size() / static_cast<size_t>(bursts);
-    for (int i = 0; i < bursts; ++i)
-        pendingOutput_.push_back(i + 1 < bursts ? out.substr(i * size, size) : out.substr(i * size));
+    pendingOutput_.push_back(out);
     owesOutput_ = true;
 }
 
@@ -255,6 +252,21 @@ void CableModemModel::run()
         if (!active)
             waitForWork();
     }
+}
+
+bool CableModemModel::say(const std::string& bytes)
+{
+    std::lock_guard<std::mutex> io(ioMutex_);
+    const int expected = terminal_.unreadBySlave() + static_cast<int>(bytes.size());
+    terminal_.writeMaster(bytes);
+    // The kernel hands the bytes on to the slave's side in its own time.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (terminal_.unreadBySlave() < expected) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 void CableModemModel::waitForWork()
@@ -367,7 +379,6 @@ void CableModemModel::clearCommands()
         assignment = value;                              \
     }
 MODEM_KNOB(setEcho, bool, echo_)
-MODEM_KNOB(setBursts, int, bursts_)
 MODEM_KNOB(setLineEnd, const std::string&, options_.lineEnd)
 MODEM_KNOB(setAutoStart, bool, session_.autoStart)
 MODEM_KNOB(setMenu, bool, session_.menu)

@@ -48,12 +48,13 @@ public:
 
     // The device the board's faults name the modem by.
     static Device device();
+    // Bytes on the line now, beside the modem's own answers, as a reply that comes in pieces
+    // brings them; returns once the instrument's side can read all of them (false when that
+    // takes over ten seconds of real time).
+    bool say(const std::string& bytes);
 
     // Behaviour knobs.
     void setEcho(bool echo);
-    // Each reply is written in this many bursts, separated by gaps longer than the line's
-    // 500 us burst gap.
-    void setBursts(int bursts);
     void setLineEnd(const std::string& lineEnd);
     void setAutoStart(bool autoStart);
     void setMenu(bool menu);
@@ -113,7 +114,6 @@ private:
     std::vector<std::string> commands_;
     std::vector<std::string> pendingOutput_;
     bool echo_ = false;
-    int bursts_ = 1;
 
     std::atomic<bool> running_{true};
     std::atomic<bool> working_{false};

@@ -164,18 +164,12 @@ void ModemLink::pump()
         handler_->rellenar();
 }
 
-int ModemLink::pumpLive(int realMs)
+bool ModemLink::feed(const std::string& bytes)
 {
-    int frames = 0;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < realMs) {
-        if (port_->takeFrame()) {
-            handler_->rellenar();
-            ++frames;
-        }
-    }
-    return frames;
+    if (!modem_->say(bytes) || !port_->takeFrame())
+        return false;
+    handler_->rellenar();
+    return true;
 }
 
 int ModemLink::runSteps(const std::function<int()>& step, int maxCalls, int busy)

@@ -107,9 +107,8 @@ public:
     // Powers the modem and lets board time pass until it has booted.
     void powerAndBoot();
     void pump();
-    // Reads frames as they come for a while of real time, without waiting for the modem to
-    // finish first (so a reply in bursts arrives as several frames).
-    int pumpLive(int realMs);
+    // The bytes on the line as the modem would say them, read off as one frame of their own.
+    bool feed(const std::string& bytes);
     // Calls step until it answers other than busy, pumping and letting 100 ms of board time
     // pass after each busy answer; at most maxCalls calls.
     int runSteps(const std::function<int()>& step, int maxCalls = 2000, int busy = 100);

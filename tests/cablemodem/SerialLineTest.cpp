@@ -21,17 +21,25 @@ TEST(SerialReader, BurstsAreFramesCutAt12000AndANulEndsTheText)
     PortFixture f;
     ASSERT_EQ(f.port().initPort(B115200, portName), 0);
     EXPECT_FALSE(f.port().takeFrame());
-    auto frameAfter = [&f](const std::string& text) {
+    // The kernel passes what the master wrote on to the slave's side in its own time, later
+    // on a busy machine: the reader looks once all of it waits there.
+    const auto written = [&f](const std::string& text) {
+        const int before = f.terminal().unreadBySlave();
         f.terminal().writeMaster(text);
-        QThread::msleep(5);
+        QElapsedTimer t;
+        t.start();
+        while (f.terminal().unreadBySlave() < before + static_cast<int>(text.size()) && t.elapsed() < 10000)
+            QThread::msleep(1);
+    };
+    auto frameAfter = [&](const std::string& text) {
+        written(text);
         EXPECT_TRUE(f.port().takeFrame()) << text;
         return f.port().getTrama();
     };
     EXPECT_EQ(frameAfter("CM status is OPERATIONAL\r\nmainMenu>"), "CM status is OPERATIONAL\r\nmainMenu>");
     EXPECT_EQ(frameAfter(std::string("abc\0def\n", 8)), "abc");
     // Two bursts both waiting when the reader looks: one frame.
-    f.terminal().writeMaster("first\n");
-    QThread::msleep(5);
+    written("first\n");
     EXPECT_EQ(frameAfter("second\n"), "first\nsecond\n");
 
     // More than the buffer holds: no frame is longer than 12000 bytes and none is lost.

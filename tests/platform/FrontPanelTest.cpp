@@ -88,8 +88,8 @@ TEST(FrontPanel, AQuickTapIsHeldForTheHoldTimeAndRepeatsChangeNothing)
     key(window, QEvent::KeyRelease, Qt::Key_F12);
     EXPECT_EQ(line(board, FrontPanelKey::Power), pressed);
     EXPECT_NE(line(board, FrontPanelKey::Menu), pressed);
-    QTest::qWait(80);
-    EXPECT_NE(line(board, FrontPanelKey::Power), pressed);
+    // Let go once the hold is over, however late a busy machine fires its timer.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line(board, FrontPanelKey::Power) != pressed; }, 10000));
 
     // A new press within the hold time is not cut short by the first one's release.
     key(window, QEvent::KeyPress, Qt::Key_F1);
@@ -102,6 +102,5 @@ TEST(FrontPanel, AQuickTapIsHeldForTheHoldTimeAndRepeatsChangeNothing)
     key(window, QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, true);
     EXPECT_EQ(line(board, FrontPanelKey::Menu), pressed);
     key(window, QEvent::KeyRelease, Qt::Key_Escape);
-    QTest::qWait(80);
-    EXPECT_NE(line(board, FrontPanelKey::Menu), pressed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line(board, FrontPanelKey::Menu) != pressed; }, 10000));
 }

@@ -125,7 +125,7 @@ TEST(MeasuresEngine, SupervisorRestartsOnceInTheSelectedType)
     b.engine->changeTipusMesure(NO_MESURE);
     b.engine->mesuraIsStarted();
     b.engine->mesuraIsStarted();
-    ASSERT_TRUE(stopped.wait(1000));
+    ASSERT_TRUE(stopped.wait(10000));
     // Nothing restarts the loop again: the supervisor stopped when it restarted it.
     EXPECT_FALSE(stopped.wait(400));
     EXPECT_EQ(stopped.count(), 1);

@@ -6,6 +6,7 @@
 #include "rf/mesuraRF.h"
 #include "store/channelslist.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -262,9 +263,17 @@ TEST(SpectrumSweep, AConstellationScreenWithoutPointsWaitsBetweenItsPolls)
     b.settings({{"frecuencia_habilitada", "true"}, {"freq_demod_digital_system", "DVB-C"}});
     b.engine->setListaFrequencyMeasures({});
     const uint64_t start = b.board.clock().monotonicMs();
-    QTimer::singleShot(200, b.engine, &Measures::stopMeasures);
+    // Each empty pass sleeps on the clock: time moves on instead of a processor spinning. The
+    // run is stopped once a second of it has gone, or after a minute of a spinning loop.
+    QElapsedTimer real;
+    real.start();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, b.engine, [&] {
+        if (b.board.clock().monotonicMs() - start >= 1000u || real.elapsed() > 60000)
+            b.engine->stopMeasures();
+    });
+    watch.start(10);
     b.run(SPECTRUM_CONST_IQ);
-    // Each empty pass sleeps on the clock: time moves on instead of a processor spinning.
     EXPECT_GE(b.board.clock().monotonicMs() - start, 1000u);
 }
 
