@@ -11,8 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 source scripts/stage.sh
+source scripts/test-build.sh
 varnok_install_deps
-varnok_compiler_cache
 jobs="${VARNOK_JOBS:-$(nproc)}" # parallel jobs: all cores unless VARNOK_JOBS says
 # Most tests spend much of their time waiting for timers, the display and the simulated
 # modem: three times as many run as there are cores.
@@ -27,22 +27,14 @@ summary() {
 }
 trap summary EXIT
 
-build() {
-    # Line tables are all the sanitizers' reports need; full debug information would take a
-    # fifth of the compile time.
-    cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DVARNOK_SANITIZE=ON -DVARNOK_WERROR=ON \
-        -DCMAKE_C_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS_DEBUG=-g1 "${VARNOK_CACHE_ARGS[@]}"
-    cmake --build build-tests -j"$jobs"
-}
+build() { varnok_build_tests "$jobs"; }
 
 run_tests() {
     rm -rf build-tests/artifacts/screenshots
     local log=build-tests/ctest.log status=0
-    # The system libraries' leaks are let pass by their library's name, which needs no
-    # symbols; reading the symbols would take most of a short test's time. A failed test
-    # runs once more with symbols, so that a sanitizer's report names the code.
-    ASAN_OPTIONS=symbolize=0 UBSAN_OPTIONS=symbolize=0 \
-        xvfb-run -a ctest --test-dir build-tests --output-on-failure -j"$test_jobs" --timeout 300 "$@" 2>&1 |
+    # A failed test runs once more with symbols, so that a sanitizer's report names the code.
+    (varnok_test_environment &&
+        xvfb-run -a ctest --test-dir build-tests --output-on-failure -j"$test_jobs" --timeout 300 "$@") 2>&1 |
         tee "$log" || status=$?
     if [ "$status" -ne 0 ]; then
         echo "test.sh: the failed tests once more, with the sanitizers' reports symbolized:"
