@@ -1,10 +1,12 @@
 // The modem's text path under libFuzzer: an input is what the modem sends, cut into serial
 // bursts of the sizes its first byte says. It goes through the serial line's buffers, the
 // frame handler, every reply decoder and text reader, and every step machine and test of the
-// engine that waits for a reply, the modem answering each wait with the input. A decoder or
-// a machine that lands joins with one row of its table below.
+// engine that waits for a reply, the modem answering each wait with the input (a ping's
+// output it gives once, as a modem does). A decoder or a machine that lands joins with one
+// row of its table below.
 #include "FuzzSupport.h"
 
+#include "common/BoardWiring.h"
 #include "cablemodem/cableModen.h"
 #include "engines/mesuraCM.h"
 #include "cablemodem/handlerCableModem.h"
@@ -17,6 +19,7 @@
 #include "cablemodem/modemStores.h"
 #include "cablemodem/serialPort.h"
 #include "platform/sim/CableModemModel.h"
+#include "platform/sim/PseudoTerminal.h"
 #include "platform/sim/VirtualClock.h"
 #include "store/screensvariables.h"
 
@@ -100,6 +103,8 @@ const TextReader kReaders[] = {
 };
 
 constexpr int kStepsPerMachine = 16;
+// A ping run: its service flow, the pings asked, and the 10 s its replies may take.
+constexpr int kStepsPerPingRun = 40;
 constexpr int kBetweenStepsMs = 250;
 constexpr int kAnswersPerMachine = 100;
 // Enough for each test to reach its reports after its settling pauses (the generator's
@@ -108,6 +113,8 @@ constexpr int kAnswersPerTest = 500;
 
 MesuraCM& engine() { return *MesuraCM::getInstance(); }
 
+// The channel the 3.0 tests tune to, as the seeds' replies name it.
+constexpr unsigned kFrequencyHz = 602000000;
 // Where the path tests ping and trace to, as the seeds' replies name them.
 constexpr uint kPingTarget = 0xC0A80101;  // 192.168.1.1
 constexpr uint kTraceTarget = 0x08080808; // 8.8.8.8
@@ -118,6 +125,7 @@ struct StepMachine {
     const char* name;
     int (*step)(int run); // run 0 restarts
     int advance;          // the run value that moves it on
+    int steps = kStepsPerMachine;
 };
 
 // A VoIP or IPTV test restarted as the engine's reset does (in full, then with the path test
@@ -146,7 +154,7 @@ const StepMachine kMachines[] = {
              engine().initVoIP(kPingTarget, 64, 4, 200, 20000, 1, 800, "G711", 1);
          return engine().mesurarPingUGS(run);
      },
-     64},
+     64, kStepsPerPingRun},
     {"VoIP test", [](int run) { return engine().mesuraOnChannelVoIP(run); }, 64},
     {"IPTV trace",
      [](int run) {
@@ -156,7 +164,7 @@ const StepMachine kMachines[] = {
      },
      64},
     {"IPTV test", [](int run) { return engine().mesuraOnChannelIPTV(run); }, 64},
-    {"VoIP test, path test on", withPathTest<&MesuraCM::mesuraOnChannelVoIP>, 64},
+    {"VoIP test, path test on", withPathTest<&MesuraCM::mesuraOnChannelVoIP>, 64, kStepsPerPingRun},
     {"IPTV test, path test on", withPathTest<&MesuraCM::mesuraOnChannelIPTV>, 64},
 };
 
@@ -174,6 +182,16 @@ void pass()
     (engine().*test)();
 }
 
+// A DOCSIS 3.0 test as the screens start it: chosen, then the engine's passes (each a step
+// of it) until it ends by itself or is stopped.
+template <int code>
+void passes()
+{
+    engine().init(kFrequencyHz, code);
+    while (engine().measureCode() == code && engine().runPass()) {
+    }
+}
+
 const EngineTest kTests[] = {
     {"3.1 upstream generator",
      [] {
@@ -188,11 +206,23 @@ const EngineTest kTests[] = {
     {"3.1 ranging, OFDM", pass<&MesuraCM::mesura_ranging_31_signal_31>},
     {"3.1 downstream analysis", pass<&MesuraCM::mesura_cm_iq_31>},
     {"3.1 downstream analysis, OFDM", pass<&MesuraCM::mesura_cm_iq_31_signal_31>},
+    {"3.0 registration", passes<QML_CM_REGISTER_ON_CHANNEL>},
+    {"3.0 ranging", passes<QML_CM_RANGING>},
+    {"3.0 constellation", passes<QML_CM_IQ>},
+    {"3.0 registration, stand-alone machines",
+     [] {
+         engine().setMesuraCM(QML_CM_REGISTER_ON_CHANNEL);
+         engine().startPass();
+         while (engine().isNonStopMesures())
+             engine().mesura_on_channel_registrat();
+     }},
 };
 
 // The modem while a machine runs: whenever the machine waits (board time moves, by at most
-// 100 ms at a time) the input's text arrives again. After a number of answers the test is
-// stopped, as the user would stop it, so that none runs on for ever.
+// 100 ms at a time) the input's text arrives again; but once asked for a ping, it gives the
+// input once and then nothing until it is asked something else, so that a ping run meets
+// the end of its replies (lost pings, a summary, or none: the time-out). After a number of
+// answers the test is stopped, as the user would stop it, so that none runs on for ever.
 class AnsweringModem {
 public:
     AnsweringModem()
@@ -200,16 +230,39 @@ public:
         // The board's own modem model stays silent: an answer it owes nobody would hold
         // every wait of board time while it powers up.
         fuzzsupport::board().faults().fail(platform::sim::CableModemModel::device(), platform::sim::kRead);
+        // The modem's line ends here instead, so that what the instrument asks is seen.
+        fuzzsupport::board().attachSerial(wiring::kModemSerialDevice, line_.slavePath());
+        setInitModem(&port_);
         fuzzsupport::board().virtualClock()->attachPeer({nullptr, [this] {
                                                               if (!answering_)
                                                                   return;
-                                                              takeInReplyPart(text_);
+                                                              say();
                                                               if (--left_ == 0)
                                                                   engine().aturar();
                                                           }});
     }
+    // The input, unless the modem has said all it had to.
+    void say()
+    {
+        std::string asked;
+        while (line_.readMaster(&asked, 0) > 0) {
+        }
+        if (!asked.empty()) {
+            afterPing_ = QByteArray::fromStdString(asked).trimmed().split('\r').last().contains("ping ");
+            saidOnce_ = false;
+        }
+        if (!answering_ || saidOnce_)
+            return;
+        takeInReplyPart(text_);
+        saidOnce_ = afterPing_;
+    }
     void start(const QString& text, int answers)
     {
+        // The line opens as the engine's start-up opens it, by powering the modem (again
+        // after a test powered it off).
+        if (!isSerialPortCableModemOpen())
+            power_ON_CableModem();
+        afterPing_ = saidOnce_ = false;
         text_ = text;
         left_ = answers;
         engine().startPass();
@@ -222,9 +275,13 @@ public:
     }
 
 private:
+    platform::sim::PseudoTerminal line_;
+    SerialPort port_{nullptr, nullptr};
     QString text_;
     int left_ = 0;
     bool answering_ = false;
+    bool afterPing_ = false;
+    bool saidOnce_ = false;
 };
 
 // The serial line's buffer keeps the last bytes written, at most its size, until drained.
@@ -295,13 +352,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     settings->setValue("up_test_mode", (burst >> 1) & 1);
     settings->setValue("rf_on", (burst >> 2) & 1);
     settings->setValue("cable_modem_ofdm_ds", (burst >> 3) & 1);
+    settings->setValue("frequency", kFrequencyHz);
     const QString answer = QString::fromLatin1(text);
     for (const StepMachine& m : kMachines) {
         modem.start(answer, kAnswersPerMachine);
         m.step(0);
-        for (int i = 0; i < kStepsPerMachine; ++i) {
+        for (int i = 0; i < m.steps; ++i) {
             m.step(m.advance);
-            takeInReplyPart(answer);
+            modem.say();
             // The engine's passes come a while apart; settling pauses run out meanwhile.
             modemPauseMs(kBetweenStepsMs);
         }

@@ -44,6 +44,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -90,12 +91,34 @@ void checkNumber(const std::string& text)
     }
 }
 
+// The pieces of a text a number format could read: runs of letters, digits, signs and
+// points that begin as a number does (at most kNumberPieces of them). A whole input is
+// almost never one number; the values in its parameters are.
+constexpr size_t kNumberPieces = 16;
+std::vector<std::string> numberPieces(const std::string& text)
+{
+    const auto inPiece = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'; };
+    std::vector<std::string> pieces;
+    for (size_t at = 0; at < text.size() && pieces.size() < kNumberPieces;) {
+        const size_t end = std::find_if_not(text.begin() + at, text.end(), inPiece) - text.begin();
+        const char first = text[at];
+        if (end > at && (std::isdigit(static_cast<unsigned char>(first)) || first == '+' || first == '-' || first == '.'))
+            pieces.push_back(text.substr(at, end - at));
+        at = std::max(end, at + 1);
+    }
+    return pieces;
+}
+
 void numbersAndTokens(const std::string& text)
 {
-    checkNumber<int>(text);
-    checkNumber<unsigned>(text);
-    checkNumber<short>(text);
-    checkNumber<unsigned char>(text);
+    std::vector<std::string> numbers = numberPieces(text);
+    numbers.push_back(text);
+    for (const std::string& number : numbers) {
+        checkNumber<int>(number);
+        checkNumber<unsigned>(number);
+        checkNumber<short>(number);
+        checkNumber<unsigned char>(number);
+    }
     // Decimal, hexadecimal, both, with a point and a scale, and grouped hexadecimal lists.
     for (unsigned format : {1u, 2u, 3u, 16u, 17u, 0x202u, 0x402u}) {
         double d;
