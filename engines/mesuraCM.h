@@ -197,7 +197,9 @@ public:
     int decodeIP_list_31(QString reply);
     int decodeUsstatus_3_1(QString reply);
     void decodeDsstatus_3_1(QString reply);
-    QVariantMap decodeDsOfdmInfo_3_1(int channel);
+    // Empty when the modem does not answer or has not locked the channel (then *unlocked,
+    // where asked for, is set).
+    QVariantMap decodeDsOfdmInfo_3_1(int channel, bool* unlocked = nullptr);
     QVariantMap decodeDsProfInfo_3_1(int channel);
     // One profile row into prefix + "_ccwe" and prefix + "_ucwe" of m_dades_31.
     bool extreureCadenadsProfInfo_3_1(QString prefix, QString row);

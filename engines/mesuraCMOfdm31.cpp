@@ -113,12 +113,17 @@ void MesuraCM::load_IQ_params_31()
     QVariantMap info;
     bool valid = false;
     if (synchronised) {
-        info = decodeDsOfdmInfo_3_1(channel);
+        bool unlocked = false;
+        info = decodeDsOfdmInfo_3_1(channel, &unlocked);
         if (info.size() >= 6) {
             m_dades_31 = info;
             emit s_send_dades_31(m_dades_31);
             getCostellationOFDM(channel, 200);
             valid = true;
+        } else if (unlocked) {
+            // A synchronised modem without that OFDM channel will show no constellation of it:
+            // the screen stops waiting for one and says so.
+            emit s_send_dades_iq(QVariantMap{{"locked", false}, {"no_channel", true}});
         }
     }
     bool profilesRead = false;

@@ -72,15 +72,18 @@ void MesuraCM::decodeDsstatus_3_1(QString reply)
         emit downOFDMChanged_31(rows);
 }
 
-QVariantMap MesuraCM::decodeDsOfdmInfo_3_1(int channel)
+QVariantMap MesuraCM::decodeDsOfdmInfo_3_1(int channel, bool* unlocked)
 {
     if (!knownOfdmChannel(channel))
         return {};
     if (!envia_cadena_modem(QString("docsis/General/dsOfdmInfo %1 \r").arg(channel), kPrompt, 30000))
         return {};
     const QString reply = modemReplyLines(getStringBufferTrames());
-    if (ofdmChannelUnlocked(reply, channel))
+    if (ofdmChannelUnlocked(reply, channel)) {
+        if (unlocked)
+            *unlocked = true;
         return {};
+    }
     return ofdmInfo31(reply);
 }
 

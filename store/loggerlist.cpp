@@ -17,6 +17,7 @@ const char kRoot[] = "DATALOGGER";
 const char kEntry[] = "ENTRY";
 const char kMountPoint[] = "/mnt";
 const char kRegistering[] = "REGISTERING";
+const char kOfdmDownstream[] = "OFDM_DOWNSTREAM";
 
 QString folderOf(const QString& type) { return Loggerlist::loggersFolder() + "/" + type; }
 
@@ -60,6 +61,28 @@ QVariantList withTablesAsLists(const QVariantList& entries)
     }
     out[at] = lists;
     return out;
+}
+
+// OFDM analysis loggers once kept the levels as the modem printed them, a bare dBmV figure
+// of what reached it, where the screen showed the level at the unit's input in its own
+// unit. Such a level reads as the screen showed it in dBµV: the modem's 3 dB below the
+// input, and 60 dB between dBmV and dBµV.
+QVariantList withLevelsAsShown(QVariantList entries)
+{
+    constexpr double kModemBelowInputDb = 3.0;
+    constexpr double kDbuvPerDbmv = 60.0;
+    for (QVariant& entry : entries) {
+        QVariantMap values = entry.toMap();
+        for (const char* key : {"pwr_avg", "plc_pwr"}) {
+            bool number = false;
+            const double dBmV = values.value(key).toString().trimmed().toDouble(&number);
+            if (number)
+                values.insert(key, QString::number(dBmV + kModemBelowInputDb + kDbuvPerDbmv, 'f', 1)
+                                       + QString::fromUtf8(" dB\u03BCV"));
+        }
+        entry = values;
+    }
+    return entries;
 }
 } // namespace
 
@@ -148,7 +171,9 @@ QVariantList Loggerlist::carregaLogger(const QString& type, const QString& file)
     const QDomElement root = doc.documentElement();
     for (QDomElement e = root.firstChildElement(kEntry); !e.isNull(); e = e.nextSiblingElement(kEntry))
         entries.append(storefile::readValues(e));
-    return type == QLatin1String(kRegistering) ? withTablesAsLists(entries) : entries;
+    if (type == QLatin1String(kRegistering))
+        return withTablesAsLists(entries);
+    return type == QLatin1String(kOfdmDownstream) ? withLevelsAsShown(entries) : entries;
 }
 
 QString Loggerlist::guardaLogger(const QString& type, const QVariantList& entries)

@@ -342,7 +342,8 @@ function anyFigure(m) {
 // The data logger's entry of an analysis: its figures, at the frequency of the channel the
 // modem analysed (its PLC; the modem finds the channel by itself, so the tuned frequency
 // may be another). None while nothing was measured.
-function ofdmLoggerEntries(m, tunedHz) {
+// Its levels are kept as the screen shows them, in the user's unit, which they name.
+function ofdmLoggerEntries(m, tunedHz, settings) {
     if (!anyFigure(m))
         return [];
     var entry = {};
@@ -351,6 +352,10 @@ function ofdmLoggerEntries(m, tunedHz) {
             entry[k] = typeof m[k] === "string" ? m[k].trim() : m[k];
     var plc = number(m["plc_freq"]);
     entry["frequency"] = isNaN(plc) ? tunedHz : plc;
+    var levels = ["pwr_avg", "plc_pwr"];
+    for (var i = 0; i < levels.length; ++i)
+        if (entry[levels[i]] !== undefined)
+            entry[levels[i]] = withUnit(levelText(downLevelDbuV(m[levels[i]])), " " + units(settings));
     return [entry];
 }
 

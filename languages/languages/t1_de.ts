@@ -145,6 +145,14 @@
         <source>CONSTELLATION</source>
         <translation>KONSTELLATION</translation>
     </message>
+    <message>
+        <source>No second OFDM channel</source>
+        <translation>Kein zweiter OFDM-Kanal</translation>
+    </message>
+    <message>
+        <source>No OFDM channel</source>
+        <translation>Kein OFDM-Kanal</translation>
+    </message>
 </context>
 <context>
     <name>DialogAttCM</name>

@@ -145,6 +145,14 @@
         <source>CONSTELLATION</source>
         <translation>CONSTELLATION</translation>
     </message>
+    <message>
+        <source>No second OFDM channel</source>
+        <translation>No second OFDM channel</translation>
+    </message>
+    <message>
+        <source>No OFDM channel</source>
+        <translation>No OFDM channel</translation>
+    </message>
 </context>
 <context>
     <name>DialogAttCM</name>

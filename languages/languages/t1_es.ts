@@ -145,6 +145,14 @@
         <source>CONSTELLATION</source>
         <translation>CONSTELACIÓN</translation>
     </message>
+    <message>
+        <source>No second OFDM channel</source>
+        <translation>No hay segundo canal OFDM</translation>
+    </message>
+    <message>
+        <source>No OFDM channel</source>
+        <translation>No hay canal OFDM</translation>
+    </message>
 </context>
 <context>
     <name>DialogAttCM</name>

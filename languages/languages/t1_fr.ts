@@ -145,6 +145,14 @@
         <source>CONSTELLATION</source>
         <translation>CONSTELLATION</translation>
     </message>
+    <message>
+        <source>No second OFDM channel</source>
+        <translation>Pas de second canal OFDM</translation>
+    </message>
+    <message>
+        <source>No OFDM channel</source>
+        <translation>Pas de canal OFDM</translation>
+    </message>
 </context>
 <context>
     <name>DialogAttCM</name>

@@ -150,12 +150,25 @@ std::vector<ModemChannel> ModemSession::downstreamGroup() const
     if (first.centreHz == 0)
         first.centreHz = tunedHz != 0 ? tunedHz : 602000000u;
     group.push_back(first);
-    while (network.downstream && group.back().widthHz != 0 && group.size() < kModemDownstreamReceivers) {
-        ModemChannel next = network.downstream(group.back().centreHz + group.back().widthHz);
-        if (!next.present || next.centreHz == 0)
-            break;
-        group.push_back(next);
+    // The head end bonds its whole group of side-by-side channels, whichever of them the
+    // modem synchronised on: the neighbours below that one as well as those above it.
+    std::vector<ModemChannel> others;
+    for (const bool above : {false, true}) {
+        ModemChannel from = first;
+        while (network.downstream && from.widthHz != 0 && 1 + others.size() < kModemDownstreamReceivers) {
+            if (!above && from.centreHz <= from.widthHz)
+                break;
+            const ModemChannel next =
+                network.downstream(above ? from.centreHz + from.widthHz : from.centreHz - from.widthHz);
+            if (!next.present || next.centreHz == 0 || next.centreHz == from.centreHz)
+                break;
+            others.push_back(next);
+            from = next;
+        }
     }
+    std::sort(others.begin(), others.end(),
+              [](const ModemChannel& a, const ModemChannel& b) { return a.centreHz < b.centreHz; });
+    group.insert(group.end(), others.begin(), others.end());
     return group;
 }
 

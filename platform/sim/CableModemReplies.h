@@ -119,8 +119,9 @@ struct ModemSession {
     std::string registrationWord() const;
     ModemStage registrationStage() const;
     ModemChannel channel() const;
-    // The downstream channels bonded, the tuned one first: contiguous channels of the
-    // network upwards from it, at most one per receiver.
+    // The downstream channels bonded, at most one per receiver: the one the modem
+    // synchronised on (its primary) first, then the network's other channels side by side
+    // with it, below and above, in frequency order.
     std::vector<ModemChannel> downstreamGroup() const;
     std::vector<ModemOfdmChannel> ofdmChannels() const;
     // The OFDM channel of that index is locked (DOCSIS 3.1 modem, synchronised).

@@ -165,9 +165,12 @@ std::string modemDownstreamStatus31(const ModemSession& session)
             continue;
         }
         const bool locked = scQamLocked(session, c);
+        // The head end numbers its channels in frequency order, whichever is the primary.
+        const auto below = std::count_if(group.begin(), group.end(),
+                                         [&](const ModemChannel& o) { return o.centreHz < c.centreHz; });
         report += formatText("| %11d | %u | %s | %dQAM | %c | %.1f | %.1f | %d | %s | %s |\n", r + 1, c.centreHz,
-                             locked ? "YES" : "NO", c.qamOrder, c.annex, c.powerDbmv, locked ? c.merDb : 0.0, r + 1,
-                             r == 0 ? "YES" : "NO", locked ? "YES" : "NO");
+                             locked ? "YES" : "NO", c.qamOrder, c.annex, c.powerDbmv, locked ? c.merDb : 0.0,
+                             static_cast<int>(below) + 1, r == 0 ? "YES" : "NO", locked ? "YES" : "NO");
     }
     report += "OFDM CHANNELS\n| Channel | DCID | Frequency | Lock | FFT | Profiles | Power(dBmV) | PLC(Hz) | MER(dB) "
               "| Bonded |\n";

@@ -5,6 +5,8 @@ Rectangle {
     id: dialog
     anchors.fill: parent
     color: Theme.scrim
+    // Over the screen's toolbars and dialogs too: nothing behind it takes a touch.
+    z: 170
     readonly property bool modal: true
 
     property string text: ""

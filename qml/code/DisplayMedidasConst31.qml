@@ -29,5 +29,6 @@ Rectangle {
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 6
         anchors.horizontalCenter: parent.horizontalCenter
+        maxWidth: parent.width - 12
     }
 }

@@ -19,6 +19,14 @@ Item {
     // The top of the grid in dBµV and the dB it spans.
     property real referenceLevel: 110
     property real range: 80
+    // The grid's top in dBµV: the reference level moved to the nearest whole line of the
+    // user's unit, so that every line reads a round level in it (dBm lies 108.75 dB under
+    // dBµV: its lines would otherwise read 1, -9 ... -79).
+    readonly property real gridTop: {
+        var step = range / 8
+        var top = Miscelanea.conversion_dBuV_To_current_units(referenceLevel)
+        return Miscelanea.conversion_current_units_To_dBuV(Math.round(top / step) * step)
+    }
     property bool bars: false
     // The tuned frequency's line (a band without one shows none).
     property bool marker: true
@@ -115,6 +123,7 @@ Item {
     // Level labels on the left, in the user's unit; frequencies under the grid.
     Column {
         id: levelAxis
+        objectName: "levelAxis"
         width: 44
         y: canvas.y - 7
         spacing: canvas.height / 8 - 14
@@ -124,7 +133,7 @@ Item {
                 width: 40
                 height: 14
                 horizontalAlignment: Text.AlignRight
-                text: Miscelanea.conversion_dBuV_To_current_units(spectrum.referenceLevel - index * spectrum.range / 8)
+                text: Miscelanea.conversion_dBuV_To_current_units(spectrum.gridTop - index * spectrum.range / 8)
                       .toFixed(0)
                 color: Theme.gridText
                 font.pixelSize: Theme.fontTiny - 2
@@ -156,6 +165,7 @@ Item {
 
     Canvas {
         id: canvas
+        objectName: "levelGrid"
         x: levelAxis.width + 4
         y: 10
         width: parent.width - x - 8
@@ -163,7 +173,7 @@ Item {
 
         function toY(tenths) {
             var dB = tenths / 10
-            return Math.max(0, Math.min(height, (spectrum.referenceLevel - dB) / spectrum.range * height))
+            return Math.max(0, Math.min(height, (spectrum.gridTop - dB) / spectrum.range * height))
         }
         function toX(hz) {
             var lo = spectrum.startFrequency, hi = spectrum.stopFrequency

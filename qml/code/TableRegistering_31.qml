@@ -133,6 +133,8 @@ Item {
             width: parent.width - 2 - (scrollBar.visible ? scrollBar.width : 0)
             model: rows
             boundsBehavior: Flickable.StopAtBounds
+            // Rows scrolled up pass under the header, not over it.
+            clip: true
             delegate: Row {
                 id: line
                 readonly property int rowIndex: index

@@ -63,7 +63,8 @@ Rectangle {
 
     // The data logger's entry: the figures on show; none before the first.
     function loggerEntries() {
-        return CableModem.ofdmLoggerEntries(shown, CableModem.number(variablesPantalla["frequency"]))
+        return CableModem.ofdmLoggerEntries(shown, CableModem.number(variablesPantalla["frequency"]),
+                                            variablesPantalla)
     }
 
     Component.onCompleted: {
@@ -192,6 +193,7 @@ Rectangle {
     ConstellationMenu31 {
         id: constellation
         objectName: "constellation"
+        ofdmCount: page.ofdmCount
         x: 582
         anchors.top: bar.bottom
         anchors.topMargin: 4

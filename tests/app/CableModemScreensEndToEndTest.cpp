@@ -42,6 +42,11 @@ struct Network {
         frame->call("loadScreen", screen);
     }
     QString eval(const QString& expression) { return frame->evaluateInPage(expression).toString(); }
+    // The screen listens to the engine once its connection timer has fired.
+    bool connected()
+    {
+        return frame->waitUntil([&] { return eval("connects_actives") == "true"; });
+    }
     // One pass of the engine, as its thread makes it, until the screen shows what is awaited
     // (the engine is then stopped) or the board time given has gone.
     void runUntil(const std::function<bool()>& shown, uint64_t boardMs)
@@ -158,5 +163,44 @@ TEST(ScreensEndToEnd, RangingWhereThereIsNoScQamChannelSaysWhy)
         const QStringList faults = apptest::layoutFaults(n.frame->view()->contentItem());
         EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
     }
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+// Tuned to a channel of the bonding group above its lowest, the modem bonds the whole group
+// all the same: every channel it reports shows once, in its receiver's row, the one it
+// synchronised on (its primary) in the first.
+TEST(ScreensEndToEnd, RegistrationOnAnyChannelOfTheGroupShowsEveryBondedChannel)
+{
+    Network n;
+    const std::vector<platform::sim::SceneCarrier> scQam = n.modem.scene->blocksOf("DOCSIS30");
+    ASSERT_EQ(scQam.size(), 4u);
+    n.open("REGISTERING_31", static_cast<unsigned>(scQam[1].frequencyHz));
+    ASSERT_TRUE(n.connected());
+    n.runUntil([&] { return n.eval("ipTable.model.get(0).ip") != "---.---.---.---"; }, 200000);
+    QStringList shown;
+    for (int row = 0; row < 32; ++row) {
+        const QString at = QString("dwScqam.model.get(%1).").arg(row);
+        if (n.eval(at + "frequency") != "-")
+            shown << n.eval(at + "channel") + " " + n.eval(at + "frequency");
+    }
+    EXPECT_EQ(shown.join(", "), "1 610.00, 2 602.00, 3 618.00, 4 626.00");
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+// Two OFDM downstreams asked for on a network of one OFDM block: the constellation stops
+// waiting once the modem is synchronised without a second one, and says so.
+TEST(ScreensEndToEnd, OfdmDownstreamTwoWithoutASecondBlockSaysThereIsNone)
+{
+    Network n;
+    ASSERT_EQ(platform::sim::sceneModemNetwork(n.modem.scene).ofdm().size(), 1u);
+    ScreensVariables::getInstance()->setValue("cable_modem_ofdm_ds", 1);
+    n.open("DOWN_SCAN_DEMOD_31", 610000000u);
+    ASSERT_EQ(n.eval("ofdmCount"), "2");
+    ASSERT_TRUE(n.connected());
+    const QString said = "constellation.display.message + '|' + constellation.display.busy";
+    EXPECT_EQ(n.eval(said), "|true");
+    n.runUntil([&] { return n.eval(said) != "|true"; }, 120000);
+    EXPECT_EQ(n.eval(said), "No second OFDM channel|false");
+    EXPECT_EQ(n.frame->item("pwr_value")->property("text").toString(), "---");
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }

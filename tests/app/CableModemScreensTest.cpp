@@ -14,9 +14,11 @@
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QQuickItem>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using apptest::FrameHarness;
@@ -289,6 +291,30 @@ TEST_F(ScreensTest, RegistrationShowsNothingOfItsFirstThreeSeconds)
         emit s.cm().downBondingChanged_31(list);
         return s.row("dwScqam", 0) == "1|602.00|64.0|---|---";
     })) << s.row("dwScqam", 0).toStdString();
+}
+
+// The bonding table's 32 rows scrolled with the wheel pass under its header, which keeps
+// its titles in view.
+TEST_F(ScreensTest, BondingDownstreamRowsScrollUnderTheHeader)
+{
+    OnScreen s("REGISTERING_31");
+    QQuickItem* table = s.frame.item("BONDING DOWNSTREAM");
+    ASSERT_TRUE(table);
+    QQuickItem* rows = nullptr;
+    for (QQuickItem* child : table->findChildren<QQuickItem*>())
+        if (child->inherits("QQuickListView"))
+            rows = child;
+    ASSERT_TRUE(rows);
+    const QPointF at = rows->mapToScene(QPointF(rows->width() / 2, rows->height() / 2));
+    const auto scrolled = [&] { return rows->property("contentY").toReal() >= 3 * 18; };
+    ASSERT_TRUE(s.frame.waitUntil([&] {
+        QWheelEvent wheel(at, at, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(s.frame.view(), &wheel);
+        s.frame.wait(50);
+        return scrolled();
+    }));
+    const QStringList faults = apptest::layoutFaults(s.frame.view()->contentItem());
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
 }
 
 // The ranging panel: the 3.0 channel map in tenths with the modem's MER offset (a MER
@@ -881,7 +907,8 @@ TEST_F(ScreensTest, DataLoggersKeepOnlyWhatWasMeasured)
         QDir("loggers").removeRecursively();
         OnScreen s(r.screen);
         if (r.measured) {
-            emit s.cm().s_send_dades_31(map({{"plc_freq", "930000000"}, {"pwr_avg", " 7.0 "}, {"locked", true}}));
+            emit s.cm().s_send_dades_31(
+                map({{"plc_freq", "930000000"}, {"pwr_avg", " 7.0 "}, {"plc_pwr", "-1.7"}, {"locked", true}}));
             emit s.frame.engine("measuresSpectrum")
                 ->listaFrequencyMeasuresChanged({map({{"name", "E37"}, {"frequency", 602000000u}, {"power", 690}})});
         }
@@ -893,7 +920,14 @@ TEST_F(ScreensTest, DataLoggersKeepOnlyWhatWasMeasured)
         if (r.measured) {
             const bool scan = QString(r.type) == "SCAN_RF";
             EXPECT_EQ(saved[0].toMap().value("frequency").toUInt(), scan ? 602000000u : 930000000u);
-            EXPECT_EQ(saved[0].toMap().value(scan ? "power" : "pwr_avg").toString(), scan ? "690" : "7.0");
+            if (scan) {
+                EXPECT_EQ(saved[0].toMap().value("power").toString(), "690");
+            } else {
+                // The levels as the screen shows them, in its unit.
+                EXPECT_EQ(s.text("pwr_value") + " " + s.column("plcTable", "value", 2), "70.0 930.000 MHz|61.3 dB\u03BCV");
+                EXPECT_EQ(saved[0].toMap().value("pwr_avg").toString(), "70.0 dB\u03BCV");
+                EXPECT_EQ(saved[0].toMap().value("plc_pwr").toString(), "61.3 dB\u03BCV");
+            }
         }
         ASSERT_TRUE(s.frame.clickText("OK"));
         EXPECT_EQ(s.text("warningText"), "<none>");
@@ -908,6 +942,10 @@ TEST_F(ScreensTest, RegistrationLoggerKeepsTheFiveTables)
     emit s.cm().ipCableModemChanged(map({{"ip", "10.1.2.3"}}));
     s.frame.click("DATALOGGER");
     s.frame.click("dialogDone");
+    EXPECT_EQ(s.text("warningText"), "Data logger saved: Logger00.XML");
+    // The toolbar behind the box takes no touch while it shows.
+    ASSERT_TRUE(s.frame.click("BACK"));
+    EXPECT_EQ(s.frame.currentScreen(), "REGISTERING_31");
     EXPECT_EQ(s.text("warningText"), "Data logger saved: Logger00.XML");
     const QVariantList entries = Loggerlist::getInstance()->carregaLogger("REGISTERING", "Logger00.XML");
     ASSERT_EQ(entries.size(), 1);
@@ -974,6 +1012,43 @@ TEST_F(ScreensTest, RangingKeyTogglesThePanel)
     EXPECT_EQ(s.eval("panel.visible + ' ' + spectrum.span"), "false 50000000");
     EXPECT_EQ(s.frame.journal.filter("measuresCM"),
               QStringList({"measuresCM.init(602000000,70)", "measuresCM.init(602000000,69)"}));
+}
+
+// The level axis of the ranging and upstream spectra reads round levels in every unit:
+// its lines move to them, and a level is drawn where the axis reads it.
+TEST_F(ScreensTest, SpectrumLevelAxesReadRoundLevelsInEveryUnit)
+{
+    const struct {
+        const char* screen;
+        const char* units;
+        const char* axis;
+        double thirdLineDbuV;
+    } rows[] = {
+        {"RANGING", "dB\u03BCV", "110 100 90 80 70 60 50 40 30", 90},
+        {"RANGING", "dBm", "0 -10 -20 -30 -40 -50 -60 -70 -80", 88.75},
+        {"RANGING", "dBm*", "20 10 0 -10 -20 -30 -40 -50 -60", 88.75},
+        {"UPSTREAM_RF", "dBm", "10 0 -10 -20 -30 -40 -50 -60 -70", 98.75},
+        {"UPSTREAM_RF", "dBmV", "60 50 40 30 20 10 0 -10 -20", 100},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.screen) + " " + r.units);
+        ScreensVariables::getInstance()->setValue("current_units", QString::fromUtf8(r.units));
+        OnScreen s(r.screen);
+        QQuickItem* axis = s.frame.item("levelAxis");
+        ASSERT_TRUE(axis);
+        QStringList labels;
+        for (QQuickItem* label : axis->childItems())
+            if (label->inherits("QQuickText"))
+                labels << label->property("text").toString();
+        EXPECT_EQ(labels.join(" "), QString::fromUtf8(r.axis));
+        // The third line's level is drawn a quarter down the grid.
+        QQuickItem* grid = s.frame.item("levelGrid");
+        ASSERT_TRUE(grid);
+        QVariant y;
+        ASSERT_TRUE(QMetaObject::invokeMethod(grid, "toY", Q_RETURN_ARG(QVariant, y),
+                                              Q_ARG(QVariant, r.thirdLineDbuV * 10)));
+        EXPECT_NEAR(y.toDouble() / grid->height(), 0.25, 1e-9);
+    }
 }
 
 // Test-and-go: the registration opens its data logger by itself.

@@ -188,3 +188,20 @@ TEST(LoggerFiles, RegistrationTablesAreListsAndTheOlderFormReadsTheSame)
     ASSERT_TRUE(QFile::copy("loggers/REGISTERING/Logger01.XML", "loggers/SCAN_RF/Logger00.XML"));
     EXPECT_EQ(loggers->carregaLogger("SCAN_RF", "Logger00.XML").size(), 2);
 }
+
+// The OFDM analysis keeps its levels as its screen shows them, with their unit; a file of
+// the older form, the modem's bare dBmV, reads as the screen showed it then, in dBµV.
+TEST(LoggerFiles, OfdmLevelsOfTheOlderFormReadAsTheScreenShowedThem)
+{
+    ScopedBoard board;
+    ScopedWorkDir dir;
+    Loggerlist* loggers = Loggerlist::getInstance();
+    const QVariantMap shown{{"pwr_avg", "13.3 dBmV"}, {"plc_pwr", "---"}, {"mer_avg", "40.1"}};
+    ASSERT_EQ(loggers->guardaLogger("OFDM_DOWNSTREAM", {shown}), "Logger00.XML");
+    EXPECT_EQ(loggers->carregaLogger("OFDM_DOWNSTREAM", "Logger00.XML"), QVariantList{shown});
+    writeText("loggers/OFDM_DOWNSTREAM/Logger01.XML",
+              "<DATALOGGER><ENTRY><pwr_avg type=\"QString\">10.3</pwr_avg><plc_pwr type=\"QString\"> -1.7 </plc_pwr>"
+              "<mer_avg type=\"QString\">40.1</mer_avg></ENTRY></DATALOGGER>");
+    const QVariantMap older{{"pwr_avg", "73.3 dB\u03BCV"}, {"plc_pwr", "61.3 dB\u03BCV"}, {"mer_avg", "40.1"}};
+    EXPECT_EQ(loggers->carregaLogger("OFDM_DOWNSTREAM", "Logger01.XML"), QVariantList{older});
+}
