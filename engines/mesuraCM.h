@@ -307,6 +307,12 @@ private:
     void pollStates31(const QStringList& states, const std::function<void()>& accepted,
                       const std::function<void()>& missed = nullptr);
     static constexpr int kGiveUpMs31 = 60000;
+    // A step's text goes to the screens only while its test runs: once stopped, it would
+    // stand over the screen that follows, or over the test started in its place.
+    void tellStep(const QString& text);
+    // Polls a restarted modem's state until it is one of those accepted, for at most the
+    // 3.1 tests' give-up time; whether it got there while the test runs.
+    bool awaitRegistration(const QStringList& accepted);
     // The MER percentile's window holds as many values as it is long.
     bool merPercentileFull() const { return mer_.size > 0 && mer_.stored >= mer_.size; }
 

@@ -205,6 +205,8 @@ void MesuraCM::waitUntilStopped()
 
 void MesuraCM::enterProductionTestMode(bool ofdma)
 {
+    // The modem restarts here and answers again only after up to 85 s: the screen says so.
+    tellStep(tr("Restarting CM in test mode"));
     envia_cadena_modem("system/startup/disable \r", kPrompt, 1000);
     SetModemStatusPower(MODEM_STATUS_POWER_OFF);
     envia_cadena_modem("reboot \r", kPrompt, 2000);
@@ -221,6 +223,7 @@ void MesuraCM::enterProductionTestMode(bool ofdma)
         envia_cadena_modem(production("UsOfdma"), kPrompt, kSetupMs);
     if (isNonStopMesures())
         generator31_.initialised = true;
+    tellStep(QString());
 }
 
 long long MesuraCM::nextSweepFrequency31(const QVariantMap& s)

@@ -91,7 +91,10 @@ QVariantMap MesuraCM::load_phy_params(int channel)
 
 void MesuraCM::load_IQ_params(int channel)
 {
-    emit phy_3_0_Changed(decodeBe_3_1(channel, load_phy_params(channel)));
+    const QVariantMap phy = decodeBe_3_1(channel, load_phy_params(channel));
+    // A report cut short by a stop belongs to the test stopped, not to the one after it.
+    if (isNonStopMesures())
+        emit phy_3_0_Changed(phy);
 }
 
 void MesuraCM::load_Ups_params()

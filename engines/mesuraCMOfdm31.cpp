@@ -95,7 +95,7 @@ void MesuraCM::mesura_cm_iq_31_signal_31()
     emit s_send_dades_iq(m_dades_31);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
-    emit cm_status_information(tr("DS demod process"));
+    tellStep(tr("DS demod process"));
     envia_cadena_modem("docsis/Debug/clearNvramDsUsFreqDb\r", "", 1000);
     set_CM_for_DS_ANALYSIS();
     modemPauseMs(kSettleMs);

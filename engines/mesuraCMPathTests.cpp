@@ -99,17 +99,32 @@ void MesuraCM::passPathTest(PathTest& test)
         }
     } else {
         getModemReady_31();
-        test.setUp = findStatusCableModem_3_1(accepted);
+        test.setUp = findStatusCableModem_3_1(accepted) || awaitRegistration(accepted);
         test.setUpHz = hz;
         if (test.setUp) {
             emit cm_status_information(test.startText);
-        } else {
+        } else if (isNonStopMesures()) {
+            // Stopped meanwhile, the test chosen in its place is left to run.
             aturar();
             emit cm_status_information("CM NO OPERATIONAL");
             test.emitReset(*this);
         }
     }
     previousMeasureCode_ = code;
+}
+
+bool MesuraCM::awaitRegistration(const QStringList& accepted)
+{
+    // A modem just restarted (its input changed, or it did not answer) registers again by
+    // itself: it is waited for, as long as the 3.1 tests wait for a state, before the test
+    // gives it up.
+    tellStep(tr("Waiting for CM registration"));
+    const uint64_t start = modemTicksMs();
+    while (isNonStopMesures() && !modemTimeOver(start, kGiveUpMs31)) {
+        if (findStatusCableModem_3_1(accepted))
+            return isNonStopMesures();
+    }
+    return false;
 }
 
 int MesuraCM::advancePathTest(PathTest& test, int mode)

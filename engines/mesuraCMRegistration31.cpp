@@ -16,12 +16,6 @@ constexpr const char* kPrompt = "mainMenu>";
 constexpr int kRegisteringSettleMs = 12000;
 constexpr int kRangingSettleMs = 10000;
 
-void tellStep(MesuraCM& engine, const QString& text)
-{
-    if (engine.isNonStopMesures())
-        emit engine.cm_status_information(text);
-}
-
 QString noScQamChannel(unsigned hz)
 {
     return MesuraCM::tr("No SC-QAM channel at %1 MHz").arg(hz / 1e6, 0, 'f', 2);
@@ -61,6 +55,12 @@ const QStringList& rangingSignal31States()
 }
 } // namespace
 
+void MesuraCM::tellStep(const QString& text)
+{
+    if (isNonStopMesures())
+        emit cm_status_information(text);
+}
+
 void MesuraCM::setUpModem31(const char* dhcp, unsigned long long timeoutMs)
 {
     for (const char* command : {dhcp, "docsis/rangemode 1\r", "docsis/findds 1\r"}) {
@@ -79,7 +79,7 @@ void MesuraCM::registerAndReport31(bool tune)
 {
     getModemReady_31();
     set_CM_for_Reset_OFDM();
-    tellStep(*this, tr("Start Registering CM"));
+    tellStep(tr("Start Registering CM"));
     envia_cadena_modem(tune ? "docsis/setDiplexer 1\r" : "docsis/setDiplexer 2\r", kPrompt, 1000);
     set_CM_for_REGISTERING();
     if (tune)
@@ -107,14 +107,14 @@ void MesuraCM::mesura_on_channel_registrat_31_signal_31()
 
 void MesuraCM::load_register_params_31_signal_31()
 {
-    tellStep(*this, tr("Registering decoding DOWN"));
+    tellStep(tr("Registering decoding DOWN"));
     if (findStatusCableModem_3_1(registeringStates31()) && isNonStopMesures()) {
         const bool answered = envia_cadena_modem("docsis/Debug/dsstatus\r", kPrompt, 3000);
         qDebug() << "entramos: ";
         if (answered)
             decodeDsstatus_3_1(getStringBufferTrames());
     }
-    tellStep(*this, tr("Registering decoding UP"));
+    tellStep(tr("Registering decoding UP"));
     if (findStatusCableModem_3_1(rangedStates()) && isNonStopMesures()
         && envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 3000))
         decodeUsstatus_3_1(getStringBufferTrames());
@@ -137,14 +137,14 @@ void MesuraCM::mesura_ranging_31()
     envia_cadena_modem("docsis/setDiplexer 1\r", kPrompt, 1000);
     set_CM_for_RANGING_PROCESS();
     const unsigned hz = frequency();
-    tellStep(*this, hz != 0 && hz == noChannelHz ? noScQamChannel(hz) : tr("Start Ranging CM"));
+    tellStep(hz != 0 && hz == noChannelHz ? noScQamChannel(hz) : tr("Start Ranging CM"));
     tuneDocsis31();
     modemPauseMs(kRangingSettleMs);
     pollStates31(rangingStates(), [this] {
         noChannelHz = 0;
-        tellStep(*this, tr("Start Ranging CM"));
+        tellStep(tr("Start Ranging CM"));
         load_IQ_params(0);
-        if (envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 2000))
+        if (envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 2000) && isNonStopMesures())
             decodeUsstatus_3_1(getStringBufferTrames());
     });
     // Given up, not stopped: a modem still unsynchronised found no channel to range on.
@@ -160,7 +160,7 @@ void MesuraCM::mesura_ranging_31_signal_31()
     emit s_send_dades_iq(m_dades_31);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
-    tellStep(*this, tr("Start Ranging CM"));
+    tellStep(tr("Start Ranging CM"));
     envia_cadena_modem("docsis/Debug/clearNvramDsUsFreqDb\r", "", 1000);
     envia_cadena_modem("docsis/setDiplexer 2\r", kPrompt, 1000);
     set_CM_for_RANGING_PROCESS();
@@ -170,17 +170,17 @@ void MesuraCM::mesura_ranging_31_signal_31()
 
 void MesuraCM::load_ranging_params_31_signal_31()
 {
-    tellStep(*this, tr("Ranging decoding DOWN"));
+    tellStep(tr("Ranging decoding DOWN"));
     m_dades_31.clear();
     const int channel = ofdmChannelSetting();
     if (findStatusCableModem_3_1(registeringStates31()) && isNonStopMesures()) {
         const QVariantMap info = decodeDsOfdmInfo_3_1(channel);
-        if (info.size() > 5) {
+        if (info.size() > 5 && isNonStopMesures()) {
             m_dades_31 = info;
             emit s_send_dades_31(m_dades_31);
         }
     }
-    tellStep(*this, tr("Ranging decoding UP"));
-    if (envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 2000))
+    tellStep(tr("Ranging decoding UP"));
+    if (envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 2000) && isNonStopMesures())
         decodeUsstatus_3_1(getStringBufferTrames());
 }

@@ -804,6 +804,14 @@ AUSGANG</translation>
         <translation>Start Ranging CM</translation>
     </message>
     <message>
+        <source>Waiting for CM registration</source>
+        <translation>Warten auf die Registrierung des CM</translation>
+    </message>
+    <message>
+        <source>Restarting CM in test mode</source>
+        <translation>Neustart des CM im Testmodus</translation>
+    </message>
+    <message>
         <source>No SC-QAM channel at %1 MHz</source>
         <translation>Kein SC-QAM-Kanal bei %1 MHz</translation>
     </message>

@@ -804,6 +804,14 @@ OUTPUT</translation>
         <translation>Start Ranging CM</translation>
     </message>
     <message>
+        <source>Waiting for CM registration</source>
+        <translation>Waiting for CM registration</translation>
+    </message>
+    <message>
+        <source>Restarting CM in test mode</source>
+        <translation>Restarting CM in test mode</translation>
+    </message>
+    <message>
         <source>No SC-QAM channel at %1 MHz</source>
         <translation>No SC-QAM channel at %1 MHz</translation>
     </message>

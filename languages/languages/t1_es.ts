@@ -804,6 +804,14 @@ RF</translation>
         <translation>Inicio del ranging del CM</translation>
     </message>
     <message>
+        <source>Waiting for CM registration</source>
+        <translation>Esperando el registro del CM</translation>
+    </message>
+    <message>
+        <source>Restarting CM in test mode</source>
+        <translation>Reiniciando el CM en modo de prueba</translation>
+    </message>
+    <message>
         <source>No SC-QAM channel at %1 MHz</source>
         <translation>No hay canal SC-QAM en %1 MHz</translation>
     </message>

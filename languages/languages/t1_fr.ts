@@ -804,6 +804,14 @@ RF</translation>
         <translation>Début du ranging du CM</translation>
     </message>
     <message>
+        <source>Waiting for CM registration</source>
+        <translation>Attente de l’enregistrement du CM</translation>
+    </message>
+    <message>
+        <source>Restarting CM in test mode</source>
+        <translation>Redémarrage du CM en mode test</translation>
+    </message>
+    <message>
         <source>No SC-QAM channel at %1 MHz</source>
         <translation>Aucun canal SC-QAM à %1 MHz</translation>
     </message>

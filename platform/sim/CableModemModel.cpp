@@ -111,6 +111,9 @@ void CableModemModel::checkBoot()
     session_.subMenu.clear();
     session_.rebootRequested = false;
     session_.job = ModemJob();
+    // The ranging-only and no-registration modes last until the modem restarts: it boots
+    // into a full registration, as after any power-up.
+    session_.rangeMode = session_.dhcpMode = session_.registerMode = 1;
     resetTransmitterAtBoot(session_);
     session_.startSync(session_.tunedHz);
     queueOutput(kBootText + std::string(session_.menu ? "CableModemCLI\n" : "") + prompt());

@@ -22,9 +22,11 @@ Rectangle {
         return CableModem.tuneFrequency(variablesPantalla, channel)
     }
 
+    // Each start is a run of its own: nothing said of the run before stays on show.
     function startRanging() {
         var codes = Definitions.CONST_TIPUS_MESURA
         panel.resetAll()
+        messages.clear()
         measuresCM.init(frequency(), CableModem.measureCode(variablesPantalla, channel, codes.QML_CM_RANGING,
                                                             codes.QML_CM_RANGING_31,
                                                             codes.QML_CM_RANGING_31_SIGNAL_31))
@@ -136,6 +138,7 @@ Rectangle {
 
     // How the ranging goes until the panel shows the modem's channel, and why it cannot.
     CableVarnokMessages {
+        id: messages
         anchors.centerIn: spectrum
         maxWidth: spectrum.width - 16
         active: panel.visible

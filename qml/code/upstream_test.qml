@@ -214,6 +214,15 @@ Rectangle {
         }
     }
 
+    // What the generator waits for while the modem restarts into its test mode.
+    CableVarnokMessages {
+        id: messages
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: toolbar.top
+        anchors.bottomMargin: 10
+        active: true
+    }
+
     ToolbarDownUpstreamTest {
         id: toolbar
     }

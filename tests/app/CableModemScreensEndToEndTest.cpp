@@ -9,6 +9,7 @@
 
 #include "cablemodem/cableModen.h"
 #include "engines/mesuraCM.h"
+#include "rf/circuitRouting.h"
 #include "store/screensvariables.h"
 
 #include "CableModemBoard.h"
@@ -74,9 +75,7 @@ TEST(ScreensEndToEnd, RegistrationShowsTheModemOperationalWithTheNetworksChannel
     EXPECT_EQ(MesuraCM::getInstance()->measureCode(), 71);
     n.eval("lamp.poll()");
     EXPECT_EQ(n.eval("lamp.ready + ' ' + lamp.status"), "false 1601");
-    // The screen listens once its three seconds are over, however late a busy machine fires
-    // that timer.
-    ASSERT_TRUE(n.frame->waitUntil([&] { return n.eval("connects_actives") == "true"; }));
+    ASSERT_TRUE(n.connected());
 
     const platform::sim::DocsisServices services = n.modem.scene->docsisPlan().services;
     // The engine first waits for the starting modem (85 s), then registers it.
@@ -120,9 +119,7 @@ TEST(ScreensEndToEnd, OfdmDownstreamShowsTheChannelsPowerAndMer)
     const platform::sim::ModemOfdmChannel ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0];
     n.open("DOWN_SCAN_DEMOD_31", ofdm.centreHz);
     EXPECT_EQ(MesuraCM::getInstance()->measureCode(), 76);
-    // The screen listens once its three seconds are over, however late a busy machine fires
-    // that timer.
-    ASSERT_TRUE(n.frame->waitUntil([&] { return n.eval("connects_actives") == "true"; }));
+    ASSERT_TRUE(n.connected());
     n.runUntil([&] { return n.frame->item("pwr_value")->property("text").toString() != "---"; }, 120000);
     // The channel's level at the unit's input, as the registration shows it.
     const double held = n.modem.scene->blocksOf("DOCSIS31")[0].levelDbuV;
@@ -202,5 +199,174 @@ TEST(ScreensEndToEnd, OfdmDownstreamTwoWithoutASecondBlockSaysThereIsNone)
     n.runUntil([&] { return n.eval(said) != "|true"; }, 120000);
     EXPECT_EQ(n.eval(said), "No second OFDM channel|false");
     EXPECT_EQ(n.frame->item("pwr_value")->property("text").toString(), "---");
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+namespace {
+// The engine's passes, as its thread makes them one after another, with what the screens do
+// meanwhile: act() is looked at on every pass of the event loop (so within the engine's
+// waits) until it answers true (it has acted); then passes go on until done() holds or the
+// board time given has gone. Whether done() held.
+bool passesUntil(Network& n, const std::function<bool()>& act, const std::function<bool()>& done, uint64_t boardMs)
+{
+    bool acted = false;
+    bool over = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!acted)
+            acted = act();
+        else if (!over && done()) {
+            over = true;
+            MesuraCM::getInstance()->aturar();
+        }
+    });
+    watch.start(0);
+    const uint64_t end = n.modem.now() + boardMs;
+    while (!over && n.modem.now() < end) {
+        n.modem.stopAt(end);
+        MesuraCM::getInstance()->runPass();
+    }
+    return over;
+}
+
+bool lastCommandIs(Network& n, const std::string& command)
+{
+    const Commands commands = n.modem.commands();
+    return !commands.empty() && commands.back() == command;
+}
+
+bool received(Network& n, const std::string& command) { return count(n.modem.commands(), command) > 0; }
+
+const QString kPanelDown =
+    "[0,1,2,3,4,5,6,7].map(function (i) { return panel.downstream.model.get(i).value }).join('')";
+} // namespace
+
+// A frequency typed while a ranging reports its channel starts a ranging of its own: the
+// report that was under way when the frequency changed stays off the panel, the new run
+// says how it goes and how it ends, and going back shows nothing of the run before.
+TEST(ScreensEndToEnd, EachTypedFrequencyRangesAfreshAndNoMessageOutlivesItsRun)
+{
+    Network n;
+    const unsigned scQam = static_cast<unsigned>(n.modem.scene->blocksOf("DOCSIS30")[1].frequencyHz);
+    const unsigned ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0].centreHz;
+    n.open("RANGING", scQam);
+    ASSERT_EQ(MesuraCM::getInstance()->measureCode(), 70);
+    const auto filled = [&] { return n.frame->evaluateInPage("panel.filled").toBool(); };
+    const auto type = [&](unsigned hz) {
+        n.eval(QString("variablesPantalla = Object.assign({}, variablesPantalla, {frequency: %1, "
+                       "frecuencia_habilitada: true}); retune()")
+                   .arg(hz));
+    };
+    const auto shown = [&] {
+        QQuickItem* message = n.frame->item("message");
+        return message ? message->property("text").toString() : QString();
+    };
+
+    // The frequency typed once the channel shows, while the modem reports its error rates.
+    const QString noChannel = QString("No SC-QAM channel at %1 MHz").arg(ofdm / 1e6, 0, 'f', 2);
+    const bool ended = passesUntil(
+        n,
+        [&] {
+            if (!filled() || !lastCommandIs(n, "docsis/Debug/berstatus 0 3"))
+                return false;
+            type(ofdm);
+            return true;
+        },
+        [&] { return shown() == noChannel; }, 200000);
+    EXPECT_TRUE(ended) << shown().toStdString();
+    EXPECT_FALSE(filled());
+    EXPECT_EQ(n.eval(kPanelDown), QString("---").repeated(8));
+
+    // Back on the channel: the verdict on the other frequency is gone at once.
+    type(scQam);
+    EXPECT_NE(shown(), noChannel);
+    n.runUntil(filled, 100000);
+    EXPECT_TRUE(filled());
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+// The OFDM analysis left for the ranging screen before its modem set-up is over: what it
+// would have said next is not said over the ranging, which keeps the shared frequency.
+TEST(ScreensEndToEnd, RangingOpenedFromTheOfdmAnalysisShowsNoneOfItsMessages)
+{
+    Network n;
+    const unsigned ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0].centreHz;
+    n.open("DOWN_SCAN_DEMOD_31", ofdm);
+    ASSERT_EQ(MesuraCM::getInstance()->measureCode(), 76);
+    passesUntil(
+        n,
+        [&] {
+            if (!received(n, "docsis/General/rem 0"))
+                return false;
+            n.frame->call("loadScreen", "RANGING");
+            return true;
+        },
+        [] { return true; }, 60000);
+    ASSERT_EQ(n.frame->currentScreen(), "RANGING");
+    EXPECT_EQ(MesuraCM::getInstance()->frequency(), ofdm);
+    QQuickItem* message = n.frame->item("message");
+    EXPECT_TRUE(!message || message->property("text").toString() != "DS demod process");
+}
+
+// UPSTREAM OPTIC's routing switches the modem off and VoIP keeps the routing: the test's
+// readiness restarts the modem, which registers by itself again (here more slowly than its
+// power-up wait), though the ranging before had left it ranging only. The test waits for
+// the registration, says so, and then runs.
+TEST(ScreensEndToEnd, VoipWaitsForTheModemRestartedAfterAnInputChangeAndRuns)
+{
+    Network n;
+    n.open("RANGING", static_cast<unsigned>(n.modem.scene->blocksOf("DOCSIS30")[1].frequencyHz));
+    n.runUntil([&] { return n.frame->evaluateInPage("panel.filled").toBool(); }, 100000);
+    setModeCircuit(CABLE_OPTIC);
+    ASSERT_FALSE(n.modem.link.modem().powered());
+    n.modem.link.clock().advanceMs(10000);
+    n.modem.link.modem().setStateStepMs(12000);
+
+    ScreensVariables::getInstance()->setValue("iptv_voip_ip", "10.0.0.9");
+    n.frame->call("loadScreen", "VOIP");
+    ASSERT_TRUE(n.frame->clickText("SEND"));
+    const auto said = [&] {
+        QQuickItem* message = n.frame->item("message");
+        return message ? message->property("text").toString() : QString();
+    };
+    QStringList sayings;
+    const bool ran = passesUntil(
+        n, [] { return true; },
+        [&] {
+            if (!sayings.contains(said()))
+                sayings << said();
+            return n.eval("results.ip_R_VALUE !== undefined || !ipPanel.running") == "true";
+        },
+        400000);
+    EXPECT_TRUE(ran);
+    EXPECT_NE(n.eval("results.ip_R_VALUE"), "undefined") << sayings.join(" | ").toStdString();
+    EXPECT_TRUE(sayings.contains("Waiting for CM registration")) << sayings.join(" | ").toStdString();
+    EXPECT_FALSE(sayings.contains("CM NO OPERATIONAL"));
+    EXPECT_EQ(n.modem.link.modem().registrationWord(), "OPERATIONAL");
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+// The generator's first RF output restarts the modem into its test mode, a wait of more than
+// a minute: the screen says what it waits for until the carrier is set up.
+TEST(ScreensEndToEnd, UpstreamGeneratorSaysItWaitsForTheModemsRestart)
+{
+    Network n;
+    n.open("UPSTREAM_TEST", 0);
+    ASSERT_EQ(MesuraCM::getInstance()->measureCode(), 73);
+    n.eval("store('up_test_mode', 1); store('rf_on', 1)");
+    QString saidAtRestart;
+    const bool configured = passesUntil(
+        n,
+        [&] {
+            if (startingWith(n.modem.commands(), "reboot").empty())
+                return false;
+            QQuickItem* message = n.frame->item("message");
+            saidAtRestart = message ? message->property("text").toString() : QString();
+            return true;
+        },
+        [&] { return n.eval("configuring") == "false"; }, 200000);
+    EXPECT_TRUE(configured);
+    EXPECT_EQ(saidAtRestart, "Restarting CM in test mode");
+    EXPECT_EQ(n.frame->item("message"), nullptr);
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }
