@@ -291,7 +291,10 @@ void CableModemModel::waitForWork()
         }
     }
     struct pollfd fds[2] = {{terminal_.masterFd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    if (::poll(fds, 2, timeoutMs) > 0 && (fds[1].revents & POLLIN)) {
+    sleepsUntilWoken_ = timeoutMs < 0;
+    const int ready = ::poll(fds, 2, timeoutMs);
+    sleepsUntilWoken_ = false;
+    if (ready > 0 && (fds[1].revents & POLLIN)) {
         uint64_t count = 0;
         if (::read(wakeFd_, &count, sizeof count) < 0) {
             // Nothing to take: another pass looks anyway.

@@ -76,6 +76,8 @@ public:
     // How many times its thread has looked at the line: it looks only when woken by input,
     // by a power or reset line, by text to send, or by a deadline of its own (its boot).
     uint64_t passes() const { return passes_.load(); }
+    // Its thread sleeps with nothing due: only input or a wake-up ends that sleep.
+    bool sleepsUntilWoken() const { return sleepsUntilWoken_.load(); }
 
 private:
     void run();
@@ -119,6 +121,7 @@ private:
     std::atomic<bool> working_{false};
     std::atomic<bool> owesOutput_{false};
     std::atomic<uint64_t> passes_{0};
+    std::atomic<bool> sleepsUntilWoken_{false};
     int wakeFd_ = -1;
     int peerId_ = 0;
     std::thread thread_;

@@ -150,7 +150,7 @@ struct OnScreen {
     bool laidOutCleanly(const char* language)
     {
         frame.selectLanguage(language);
-        frame.wait(50);
+        frame.nextFrame();
         const QStringList faults = apptest::layoutFaults(frame.view()->contentItem());
         EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
         return faults.isEmpty();

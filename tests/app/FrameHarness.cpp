@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 
 namespace apptest {
@@ -201,14 +202,30 @@ bool dialogsOpened(QQuickItem* root)
     return QTest::qWaitFor([&] { return !growing(root); }, FrameHarness::kShowsWithinMs);
 }
 
+bool nextFrame(QQuickWindow* window)
+{
+    if (!window->isExposed()) {
+        QTest::qWait(20);
+        return true;
+    }
+    // Swapped on the render loop's thread, which may be another.
+    std::atomic<bool> swapped{false};
+    const QMetaObject::Connection watch =
+        QObject::connect(window, &QQuickWindow::frameSwapped, [&swapped] { swapped = true; });
+    window->update();
+    const bool came = QTest::qWaitFor([&swapped] { return swapped.load(); }, FrameHarness::kShowsWithinMs);
+    QObject::disconnect(watch);
+    return came;
+}
+
 bool touch(QQuickWindow* window, QQuickItem* item)
 {
     if (!item)
         return false;
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-    // What the touch opened is laid out by the next frame, and a dialog it opened grows into view.
-    QTest::qWait(20);
+    // What the touch opened is laid out for the next frame, and a dialog it opened grows into view.
+    nextFrame(window);
     dialogsOpened(window->contentItem());
     return true;
 }
@@ -238,11 +255,13 @@ bool FrameHarness::clickText(const QString& text)
 void FrameHarness::clickAt(const QPoint& point)
 {
     QTest::mouseClick(view_.get(), Qt::LeftButton, Qt::NoModifier, point);
-    QTest::qWait(20);
+    apptest::nextFrame(view_.get());
     dialogsOpened(view_->contentItem());
 }
 
 void FrameHarness::wait(int ms) { QTest::qWait(ms); }
+
+bool FrameHarness::nextFrame() { return apptest::nextFrame(view_.get()); }
 
 bool FrameHarness::waitUntil(const std::function<bool()>& done, int ms) { return QTest::qWaitFor(done, ms); }
 

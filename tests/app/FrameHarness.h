@@ -110,6 +110,8 @@ public:
     void clickAt(const QPoint& point);
     // Lets timers and queued work run for that long.
     void wait(int ms);
+    // The window's next frame (see nextFrame below).
+    bool nextFrame();
     // Lets them run until done() holds, at most ms: the screens' timers are real ones, which a
     // busy machine may fire late. Whether it holds.
     bool waitUntil(const std::function<bool()>& done, int ms = kShowsWithinMs);
@@ -137,6 +139,9 @@ bool touch(QQuickWindow* window, QQuickItem* item);
 // Waits until no dialog under root is still growing into view (each opens with a short
 // animation, which a busy machine draws late); whether none is.
 bool dialogsOpened(QQuickItem* root);
+// Has a shown window draw its next frame, for which its items are laid out, and waits for it
+// (a hidden one only handles what is queued); whether it came.
+bool nextFrame(QQuickWindow* window);
 QObject* pageOf(QObject* root);
 
 // The screenVariables.XML of the working directory as a map of element to text.

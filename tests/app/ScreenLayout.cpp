@@ -111,6 +111,7 @@ namespace {
 QStringList faultsShown(QQuickView* view, const QString& what)
 {
     dialogsOpened(view->contentItem());
+    nextFrame(view);
     QStringList faults = layoutFaults(view->contentItem());
     for (QString& f : faults)
         f.prepend(what + ": ");

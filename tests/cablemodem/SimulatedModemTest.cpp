@@ -6,6 +6,7 @@
 #include "CableModemModel.h"
 #include "cablemodem/modemExchange.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -20,11 +21,17 @@ TEST(SimulatedModem, ItsThreadSleepsUntilSomethingHappens)
         QThread::msleep(static_cast<unsigned long>(realMs));
         return modem.passes() == before;
     };
-    // Once what woke it is dealt with, it stays asleep; a thread that polled never would.
+    // Once what woke it is dealt with, it sleeps with nothing due, and stays asleep; a thread
+    // that polled never would.
     const auto fallsAsleep = [&] {
-        for (int i = 0; i < 100 && !quietFor(10); ++i) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 10000) {
+            if (modem.sleepsUntilWoken() && quietFor(60) && modem.sleepsUntilWoken())
+                return true;
+            QThread::msleep(1);
         }
-        return quietFor(60);
+        return false;
     };
     EXPECT_TRUE(fallsAsleep()); // unpowered
 
