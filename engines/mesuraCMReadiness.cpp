@@ -31,6 +31,8 @@ void MesuraCM::getModemReady_31()
         if (misses < kMissesBeforeRestart) {
             ++misses;
         } else {
+            // The test waits a minute and a half for the restarted modem: its screen says why.
+            tellStep(tr("Restarting CM"));
             resetCableModem_3_1();
             misses = 1;
         }

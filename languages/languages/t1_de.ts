@@ -808,6 +808,10 @@ AUSGANG</translation>
         <translation>Warten auf die Registrierung des CM</translation>
     </message>
     <message>
+        <source>Restarting CM</source>
+        <translation>Neustart des CM</translation>
+    </message>
+    <message>
         <source>Restarting CM in test mode</source>
         <translation>Neustart des CM im Testmodus</translation>
     </message>

@@ -808,6 +808,10 @@ OUTPUT</translation>
         <translation>Waiting for CM registration</translation>
     </message>
     <message>
+        <source>Restarting CM</source>
+        <translation>Restarting CM</translation>
+    </message>
+    <message>
         <source>Restarting CM in test mode</source>
         <translation>Restarting CM in test mode</translation>
     </message>

@@ -808,6 +808,10 @@ RF</translation>
         <translation>Esperando el registro del CM</translation>
     </message>
     <message>
+        <source>Restarting CM</source>
+        <translation>Reiniciando el CM</translation>
+    </message>
+    <message>
         <source>Restarting CM in test mode</source>
         <translation>Reiniciando el CM en modo de prueba</translation>
     </message>

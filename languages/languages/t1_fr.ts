@@ -808,6 +808,10 @@ RF</translation>
         <translation>Attente de l’enregistrement du CM</translation>
     </message>
     <message>
+        <source>Restarting CM</source>
+        <translation>Redémarrage du CM</translation>
+    </message>
+    <message>
         <source>Restarting CM in test mode</source>
         <translation>Redémarrage du CM en mode test</translation>
     </message>

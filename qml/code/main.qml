@@ -46,6 +46,16 @@ Item {
         loadScreen(screen)
     }
 
+    // Records the screen and its routing in the settings and saves them.
+    function recordScreen(screen) {
+        var variables = appVariables.getScreensVariables()
+        variables["screen"] = screen
+        var routing = Pantalles.circuit(screen)
+        if (routing !== "")
+            variables["circuit"] = routing
+        appVariables.setScreensVariables(variables)
+    }
+
     // Shows the screen, then records it and its routing in the settings, saves them and
     // hands them to the RF engine, which reaches the other engines.
     function loadScreen(screen) {
@@ -57,16 +67,17 @@ Item {
         }
         previousScreen = currentScreen
         currentScreen = screen
+        // A page keeps the copy of the settings it was built with and saves it back with each
+        // change (a typed frequency): the copy must hold the page's own routing, or the RF
+        // engine's next pass would route the input as the screen before did, and switch the
+        // modem off under a running test.
+        if (Pantalles.circuit(screen) !== "")
+            recordScreen(screen)
         // Screens that share a page (upstream RF and optical) still start afresh.
         if (pageLoader.source == page)
             pageLoader.source = ""
         pageLoader.source = page
-        var variables = appVariables.getScreensVariables()
-        variables["screen"] = screen
-        var routing = Pantalles.circuit(screen)
-        if (routing !== "")
-            variables["circuit"] = routing
-        appVariables.setScreensVariables(variables)
+        recordScreen(screen)
         measuresSpectrum.setVariablesQML()
     }
 

@@ -36,10 +36,16 @@ struct Network {
     {
         EXPECT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
     }
-    void open(const QString& screen, unsigned frequency)
+    // routed: the input routed as the RF engine's pass routes it, by the settings the screens
+    // hand over.
+    void open(const QString& screen, unsigned frequency, bool routed = false)
     {
         ScreensVariables::getInstance()->setValue("frequency", frequency);
         frame = std::make_unique<FrameHarness>(FrameHarness::Options{true, true});
+        if (routed)
+            frame->engine("measuresSpectrum")->settingsTaken = [](const QVariantMap& settings) {
+                setModeCircuitString(settings.value("circuit").toString());
+            };
         frame->call("loadScreen", screen);
     }
     QString eval(const QString& expression) { return frame->evaluateInPage(expression).toString(); }
@@ -285,6 +291,42 @@ TEST(ScreensEndToEnd, EachTypedFrequencyRangesAfreshAndNoMessageOutlivesItsRun)
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }
 
+// Entered while the cable input is routed (the modem off), the ranging screen saves a typed
+// frequency with its own routing: the modem, ranged on the first channel, stays on, and the
+// ranging of the new frequency starts at once, without a restart of the modem and its minute
+// and a half of waiting.
+TEST(ScreensEndToEnd, ATypedFrequencyRangesOnTheModemAsItIsWithoutRestartingIt)
+{
+    Network n;
+    const auto routing = [] {
+        return ScreensVariables::getInstance()->getScreensVariables().value("circuit").toString();
+    };
+    ASSERT_EQ(routing(), "CABLE_RF");
+    const unsigned scQam = static_cast<unsigned>(n.modem.scene->blocksOf("DOCSIS30")[1].frequencyHz);
+    n.open("RANGING", scQam, true);
+    const auto switchedOff = [&] { return count(lineWriteTexts(n.modem.board()), "2=0"); };
+    int offBefore = -1;
+    uint64_t typedAt = 0;
+    const bool tuned = passesUntil(
+        n,
+        [&] {
+            if (!n.frame->evaluateInPage("panel.filled").toBool() || !lastCommandIs(n, "docsis/Debug/berstatus 0 3"))
+                return false;
+            offBefore = switchedOff();
+            typedAt = n.modem.now();
+            n.eval("variablesPantalla = Object.assign({}, variablesPantalla, {frequency: 930000000, "
+                   "frecuencia_habilitada: true}); retune()");
+            return true;
+        },
+        [&] { return received(n, "docsis/General/tune 930.00"); }, 300000);
+    ASSERT_TRUE(tuned);
+    EXPECT_EQ(routing(), "DOCSIS_RF");
+    EXPECT_EQ(switchedOff(), offBefore);
+    EXPECT_TRUE(n.modem.link.modem().powered());
+    EXPECT_LT(n.modem.now() - typedAt, 30000u);
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
 // The OFDM analysis left for the ranging screen before its modem set-up is over: what it
 // would have said next is not said over the ranging, which keeps the shared frequency.
 TEST(ScreensEndToEnd, RangingOpenedFromTheOfdmAnalysisShowsNoneOfItsMessages)
@@ -310,8 +352,8 @@ TEST(ScreensEndToEnd, RangingOpenedFromTheOfdmAnalysisShowsNoneOfItsMessages)
 
 // UPSTREAM OPTIC's routing switches the modem off and VoIP keeps the routing: the test's
 // readiness restarts the modem, which registers by itself again (here more slowly than its
-// power-up wait), though the ranging before had left it ranging only. The test waits for
-// the registration, says so, and then runs.
+// power-up wait), though the ranging before had left it ranging only. The test says that the
+// modem restarts, waits for the registration, says so, and then runs.
 TEST(ScreensEndToEnd, VoipWaitsForTheModemRestartedAfterAnInputChangeAndRuns)
 {
     Network n;
@@ -340,7 +382,9 @@ TEST(ScreensEndToEnd, VoipWaitsForTheModemRestartedAfterAnInputChangeAndRuns)
         400000);
     EXPECT_TRUE(ran);
     EXPECT_NE(n.eval("results.ip_R_VALUE"), "undefined") << sayings.join(" | ").toStdString();
-    EXPECT_TRUE(sayings.contains("Waiting for CM registration")) << sayings.join(" | ").toStdString();
+    const int restarting = sayings.indexOf("Restarting CM");
+    EXPECT_GE(restarting, 0) << sayings.join(" | ").toStdString();
+    EXPECT_GT(sayings.indexOf("Waiting for CM registration"), restarting) << sayings.join(" | ").toStdString();
     EXPECT_FALSE(sayings.contains("CM NO OPERATIONAL"));
     EXPECT_EQ(n.modem.link.modem().registrationWord(), "OPERATIONAL");
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();

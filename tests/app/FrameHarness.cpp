@@ -39,7 +39,13 @@ QVariantMap savedSettings()
     return out;
 }
 
-void FakeEngine::setVariablesQML() { note("setVariablesQML saved screen=" + savedSettings().value("screen").toString()); }
+void FakeEngine::setVariablesQML()
+{
+    const QVariantMap saved = savedSettings();
+    note("setVariablesQML saved screen=" + saved.value("screen").toString());
+    if (settingsTaken)
+        settingsTaken(saved);
+}
 
 void FakeEngine::setListaFrequencyMeasures(const QVariantList& list)
 {

@@ -48,6 +48,9 @@ public:
 
     int modemStatus = 1600;
     QVariantList lastFrequencyList;
+    // Called after each setVariablesQML, with the settings saved then (the RF engine's pass
+    // routes the input as their "circuit" says).
+    std::function<void(const QVariantMap&)> settingsTaken;
 
 signals:
     void listaFrequencyMeasuresChanged(QVariantList list);
