@@ -46,18 +46,12 @@ Item {
         loadScreen(screen)
     }
 
-    // Records the screen and its routing in the settings and saves them.
-    function recordScreen(screen) {
-        var variables = appVariables.getScreensVariables()
-        variables["screen"] = screen
-        var routing = Pantalles.circuit(screen)
-        if (routing !== "")
-            variables["circuit"] = routing
-        appVariables.setScreensVariables(variables)
-    }
-
-    // Shows the screen, then records it and its routing in the settings, saves them and
-    // hands them to the RF engine, which reaches the other engines.
+    // Records the screen and its routing in the settings, saves them, shows the screen and
+    // hands the settings to the RF engine, which reaches the other engines. The record comes
+    // before the page is built: a page keeps the copy of the settings it was built with and saves it back with
+    // each change (a typed frequency), so the copy must hold the page's own routing, or the RF
+    // engine's next pass would route the input as the screen before did and switch the modem
+    // off under a running test.
     function loadScreen(screen) {
         var page = Pantalles.design(screen)
         if (page === "") {
@@ -67,17 +61,16 @@ Item {
         }
         previousScreen = currentScreen
         currentScreen = screen
-        // A page keeps the copy of the settings it was built with and saves it back with each
-        // change (a typed frequency): the copy must hold the page's own routing, or the RF
-        // engine's next pass would route the input as the screen before did, and switch the
-        // modem off under a running test.
-        if (Pantalles.circuit(screen) !== "")
-            recordScreen(screen)
-        // Screens that share a page (upstream RF and optical) still start afresh.
-        if (pageLoader.source == page)
-            pageLoader.source = ""
+        // The page before goes first, with what it does on leaving; screens that share a page
+        // (upstream RF and optical) still start afresh.
+        pageLoader.source = ""
+        var variables = appVariables.getScreensVariables()
+        variables["screen"] = screen
+        var routing = Pantalles.circuit(screen)
+        if (routing !== "")
+            variables["circuit"] = routing
+        appVariables.setScreensVariables(variables)
         pageLoader.source = page
-        recordScreen(screen)
         measuresSpectrum.setVariablesQML()
     }
 
