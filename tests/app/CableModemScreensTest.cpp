@@ -310,7 +310,6 @@ TEST_F(ScreensTest, BondingDownstreamRowsScrollUnderTheHeader)
     ASSERT_TRUE(s.frame.waitUntil([&] {
         QWheelEvent wheel(at, at, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(s.frame.view(), &wheel);
-        s.frame.wait(50);
         return scrolled();
     }));
     const QStringList faults = apptest::layoutFaults(s.frame.view()->contentItem());
