@@ -13,6 +13,7 @@
 #include "store/loggerlist.h"
 #include "store/screensvariables.h"
 
+#include <QCoreApplication>
 #include <QDomDocument>
 #include <QFile>
 #include <QQmlContext>
@@ -211,7 +212,7 @@ bool dialogsOpened(QQuickItem* root)
 bool nextFrame(QQuickWindow* window)
 {
     if (!window->isExposed()) {
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
         return true;
     }
     // Swapped on the render loop's thread, which may be another.
