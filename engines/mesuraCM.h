@@ -307,6 +307,13 @@ private:
     void pollStates31(const QStringList& states, const std::function<void()>& accepted,
                       const std::function<void()>& missed = nullptr);
     static constexpr int kGiveUpMs31 = 60000;
+    // Where a try on the engine's channel was given up (not stopped) with the modem still
+    // unsynchronised, there is no SC-QAM channel at hz: the verdict is told, and stays on show
+    // as the opening step of the tries at that frequency that follow, until the modem gets on.
+    // The registration's verdict also says where the frequency is changed.
+    static QString noScQamChannel(unsigned hz, bool registering);
+    QString openingStep(unsigned hz, const QString& step, bool registering);
+    void tellIfNoScQamChannel(unsigned hz, bool registering);
     // A step's text goes to the screens only while its test runs: once stopped, it would
     // stand over the screen that follows, or over the test started in its place.
     void tellStep(const QString& text);
@@ -329,6 +336,7 @@ private:
 
     // Engine thread only.
     int generatorStep_ = 0;
+    unsigned noScQamHz_ = 0;
     struct MerStatistics {
         double mean = 0;
         int count = 0;

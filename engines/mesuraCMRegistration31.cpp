@@ -2,9 +2,10 @@
 // register or to range, on the engine's channel or finding its downstream by itself, and
 // then, for as long as it keeps an accepted state, its channels, levels and addresses are
 // reported again and again. 60 s without an accepted state end the procedure; the run
-// loop then starts it over. A ranging that leaves the modem unsynchronised all that time
-// tells that there is no SC-QAM channel at its frequency. A step's text goes to the screens
-// only while the test runs: once stopped, it would stand over the screen that follows.
+// loop then starts it over. A ranging or a registration on the engine's channel that leaves
+// the modem unsynchronised all that time tells that there is no SC-QAM channel at its
+// frequency. A step's text goes to the screens only while the test runs: once stopped, it
+// would stand over the screen that follows.
 #include "mesuraCM.h"
 
 #include "cablemodem/modemExchange.h"
@@ -15,11 +16,6 @@ namespace {
 constexpr const char* kPrompt = "mainMenu>";
 constexpr int kRegisteringSettleMs = 12000;
 constexpr int kRangingSettleMs = 10000;
-
-QString noScQamChannel(unsigned hz)
-{
-    return MesuraCM::tr("No SC-QAM channel at %1 MHz").arg(hz / 1e6, 0, 'f', 2);
-}
 
 const QStringList& rangedStates()
 {
@@ -75,24 +71,53 @@ void MesuraCM::set_CM_for_REGISTERING() { set_CM_for_AutomaticOFDM(); }
 
 void MesuraCM::set_CM_for_RANGING_PROCESS() { setUpModem31("docsis/dhcpmode 0\r", 5000); }
 
+QString MesuraCM::noScQamChannel(unsigned hz, bool registering)
+{
+    const QString verdict = tr("No SC-QAM channel at %1 MHz").arg(hz / 1e6, 0, 'f', 2);
+    // The registration screen has no frequency of its own to change.
+    return registering ? verdict + '\n' + tr("Change the frequency on RANGING") : verdict;
+}
+
+QString MesuraCM::openingStep(unsigned hz, const QString& step, bool registering)
+{
+    return hz != 0 && hz == noScQamHz_ ? noScQamChannel(hz, registering) : step;
+}
+
+void MesuraCM::tellIfNoScQamChannel(unsigned hz, bool registering)
+{
+    if (isNonStopMesures() && findStatusCableModem_3_1({"NOT_SYNCHRONIZED"}) && isNonStopMesures()) {
+        noScQamHz_ = hz;
+        emit cm_status_information(noScQamChannel(hz, registering));
+    }
+}
+
 void MesuraCM::registerAndReport31(bool tune)
 {
+    // Without a tune the modem finds its downstream by itself: no frequency of ours to blame.
+    const unsigned hz = tune ? frequency() : 0;
+    const QString opening = openingStep(hz, tr("Start Registering CM"), true);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
-    tellStep(tr("Start Registering CM"));
+    tellStep(opening);
     envia_cadena_modem(tune ? "docsis/setDiplexer 1\r" : "docsis/setDiplexer 2\r", kPrompt, 1000);
     set_CM_for_REGISTERING();
     if (tune)
         tuneDocsis31();
     modemPauseMs(kRegisteringSettleMs);
     pollStates31(
-        registeringStates31(), [this] { load_register_params_31_signal_31(); },
+        registeringStates31(),
         [this] {
+            noScQamHz_ = 0;
+            load_register_params_31_signal_31();
+        },
+        [this, &opening] {
             if (!isNonStopMesures())
                 return;
-            emit cm_status_information(tr("Start Registering CM"));
+            emit cm_status_information(opening);
             emit restartMeasurements();
         });
+    if (tune)
+        tellIfNoScQamChannel(hz, true);
 }
 
 void MesuraCM::mesura_on_channel_registrat_31() { registerAndReport31(true); }
@@ -127,9 +152,6 @@ void MesuraCM::load_register_params_31_signal_31()
 
 void MesuraCM::mesura_ranging_31()
 {
-    // Where the last ranging found no SC-QAM channel, the verdict stays on show while the
-    // modem tries again.
-    static unsigned noChannelHz = 0;
     m_dades_iq.insert("locked", false);
     emit s_send_dades_iq(m_dades_iq);
     getModemReady_31();
@@ -137,21 +159,17 @@ void MesuraCM::mesura_ranging_31()
     envia_cadena_modem("docsis/setDiplexer 1\r", kPrompt, 1000);
     set_CM_for_RANGING_PROCESS();
     const unsigned hz = frequency();
-    tellStep(hz != 0 && hz == noChannelHz ? noScQamChannel(hz) : tr("Start Ranging CM"));
+    tellStep(openingStep(hz, tr("Start Ranging CM"), false));
     tuneDocsis31();
     modemPauseMs(kRangingSettleMs);
     pollStates31(rangingStates(), [this] {
-        noChannelHz = 0;
+        noScQamHz_ = 0;
         tellStep(tr("Start Ranging CM"));
         load_IQ_params(0);
         if (envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 2000) && isNonStopMesures())
             decodeUsstatus_3_1(getStringBufferTrames());
     });
-    // Given up, not stopped: a modem still unsynchronised found no channel to range on.
-    if (isNonStopMesures() && findStatusCableModem_3_1({"NOT_SYNCHRONIZED"}) && isNonStopMesures()) {
-        noChannelHz = hz;
-        emit cm_status_information(noScQamChannel(hz));
-    }
+    tellIfNoScQamChannel(hz, false);
 }
 
 void MesuraCM::mesura_ranging_31_signal_31()

@@ -1,6 +1,7 @@
 // DOCSIS 3.0 registration with its report (measure code 61): the modem is put into its
 // registering modes and tuned, its channels are decoded once it is on its way, and once it
-// is registered its IP addresses are read and reported; then the test stops itself.
+// is registered its IP addresses are read and reported; then the test stops itself. A
+// modem never on its way tells that there is no SC-QAM channel at the frequency.
 #include "mesuraCM.h"
 
 #include "cablemodem/cableModen.h"
@@ -21,10 +22,14 @@ constexpr int kReportLimitMs = 30000;
 
 void MesuraCM::mesura_on_channel_registrat_CM_30()
 {
+    const QString opening = openingStep(frequency(), tr("Start Registering CM"), true);
     getModemReady_31();
-    emit cm_status_information(tr("Start Registering CM"));
+    emit cm_status_information(opening);
     emit phyChanged(newTuneMap30());
-    if (procesRegistre_CM_30() != 0)
+    const int registered = procesRegistre_CM_30();
+    if (registered == -200)
+        tellIfNoScQamChannel(frequency(), true);
+    if (registered != 0)
         return;
     if (decodificaIpCableModemRegistrat_CM_30() != 0)
         return;
@@ -52,6 +57,7 @@ int MesuraCM::procesRegistre_CM_30()
             }
             continue;
         }
+        noScQamHz_ = 0;
         emit cm_status_information(tr("Decoding UP/DOWN CM"));
         while (isNonStopMesures()) {
             result = decodificaUpDownSencer_30(kAdvance);

@@ -286,7 +286,9 @@ function startSpectrum(frame, settings, points) {
 // Asking for demodulation on the scan and upstream screens: a DOCSIS 3.1 signal is analysed
 // by the modem on the OFDM downstream screen at its frequency on the 3.1 model, while the
 // other models need the modem's application (a warning over the page says so); nothing
-// else leads anywhere.
+// else leads anywhere. The frequency is stored with its system (tuned by channel, the
+// analysis makes the block the channel): the modem screens that follow choose their test
+// by it, and an SC-QAM test at the block's frequency would find nothing.
 function demodulate(frame, page, settings, signal31, frequencyHz) {
     if (!signal31)
         return;
@@ -296,6 +298,8 @@ function demodulate(frame, page, settings, signal31, frequencyHz) {
     }
     var s = Object.assign({}, settings);
     s["frequency"] = Math.round(frequencyHz);
+    s["freq_demod_type"] = "DIGITAL";
+    s["freq_demod_digital_system"] = "D3.1";
     appVariables.setScreensVariables(s);
     frame.stop_mesura();
     frame.loadScreen("DOWN_SCAN_DEMOD_31");

@@ -820,6 +820,10 @@ AUSGANG</translation>
         <translation>Kein SC-QAM-Kanal bei %1 MHz</translation>
     </message>
     <message>
+        <source>Change the frequency on RANGING</source>
+        <translation>Frequenz unter RANGING ändern</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Start Registrierung CM</translation>
     </message>

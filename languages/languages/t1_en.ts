@@ -820,6 +820,10 @@ OUTPUT</translation>
         <translation>No SC-QAM channel at %1 MHz</translation>
     </message>
     <message>
+        <source>Change the frequency on RANGING</source>
+        <translation>Change the frequency on RANGING</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Start Registering CM</translation>
     </message>

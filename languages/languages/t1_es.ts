@@ -820,6 +820,10 @@ RF</translation>
         <translation>No hay canal SC-QAM en %1 MHz</translation>
     </message>
     <message>
+        <source>Change the frequency on RANGING</source>
+        <translation>Cambie la frecuencia en RANGING</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Inicio del registro del CM</translation>
     </message>

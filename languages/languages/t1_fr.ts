@@ -820,6 +820,10 @@ RF</translation>
         <translation>Aucun canal SC-QAM à %1 MHz</translation>
     </message>
     <message>
+        <source>Change the frequency on RANGING</source>
+        <translation>Changez la fréquence dans RANGING</translation>
+    </message>
+    <message>
         <source>Start Registering CM</source>
         <translation>Début de l'enregistrement du CM</translation>
     </message>

@@ -16,7 +16,8 @@ Rectangle {
 
     visible: active && shown && label.text !== ""
     width: Math.min(label.implicitWidth + 40, maxWidth)
-    height: 40
+    // A verdict may say on a second line what to do about it.
+    height: Math.max(40, label.implicitHeight + 16)
     radius: Theme.radius
     color: Theme.messageBackground
 
@@ -40,7 +41,9 @@ Rectangle {
         objectName: "message"
         anchors.centerIn: parent
         width: Math.min(implicitWidth, overlay.maxWidth - 40)
-        elide: Text.ElideRight
+        horizontalAlignment: Text.AlignHCenter
+        // Where the overlay is narrow, a text goes on in lines.
+        wrapMode: Text.WordWrap
         color: Theme.messageText
         font.pixelSize: Theme.fontBody
     }

@@ -10,6 +10,7 @@
 #include "cablemodem/cableModen.h"
 #include "engines/mesuraCM.h"
 #include "rf/circuitRouting.h"
+#include "store/channelslist.h"
 #include "store/screensvariables.h"
 
 #include "CableModemBoard.h"
@@ -29,12 +30,13 @@ namespace {
 // with the real engine behind the screens.
 struct Network {
     testsupport::ScopedWorkDir dir;
-    LinkedModem modem{kDocsis31};
+    LinkedModem modem;
     std::unique_ptr<FrameHarness> frame;
 
-    Network()
+    explicit Network(int model = kDocsis31) : modem(model)
     {
         EXPECT_TRUE(dir.seedFromData("calibracion") && dir.seedFromData("screenVariables.XML"));
+        ScreensVariables::getInstance()->setValue("hardware_model", model);
     }
     // routed: the input routed as the RF engine's pass routes it, by the settings the screens
     // hand over.
@@ -414,3 +416,115 @@ TEST(ScreensEndToEnd, UpstreamGeneratorSaysItWaitsForTheModemsRestart)
     EXPECT_EQ(n.frame->item("message"), nullptr);
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }
+
+namespace {
+struct DemodulationRoute {
+    const char* screen;
+    bool byChannel;
+    bool registers; // the whole registration is run; else its start is checked
+};
+
+std::string routeName(const DemodulationRoute& route)
+{
+    return std::string(route.screen) + (route.byChannel ? "ByChannel" : "ByFrequency");
+}
+
+void PrintTo(const DemodulationRoute& route, std::ostream* out) { *out << routeName(route); }
+
+class DemodulationRouteToTheOfdmBlock : public ::testing::TestWithParam<DemodulationRoute> {};
+} // namespace
+
+// The OFDM block chosen on the modem's scan (RF or optical) or on an upstream spectrum, by
+// frequency or by channel, and analysed: the registration entered afterwards lets the modem
+// find its downstream by itself, and fills its tables.
+TEST_P(DemodulationRouteToTheOfdmBlock, LeavesARegistrationThatFillsItsTables)
+{
+    const DemodulationRoute& r = GetParam();
+    Network n;
+    ASSERT_TRUE(n.modem.dir.seedFromData("channelPlans"));
+    Channelslist* plan = Channelslist::getInstance();
+    ASSERT_TRUE(plan->carregaChannelPlan("EUROPE"));
+    const unsigned ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0].centreHz;
+    ScreensVariables::getInstance()->setValue("frecuencia_habilitada", !r.byChannel);
+    // Tuned before to an SC-QAM channel; an upstream spectrum offers the block only once the
+    // unit is tuned to it.
+    const bool scan = QString(r.screen).startsWith("SCAN");
+    plan->carregaClosestChannel(scan ? 610000000u : ofdm);
+    n.open(r.screen, 610000000u);
+    if (scan)
+        n.eval("lamp.poll(); select(scanChannels.findIndex(function (c) { return c.system === 'D3.1' }))");
+    ASSERT_TRUE(n.frame->click("DEMOD"));
+    ASSERT_EQ(n.frame->currentScreen(), "DOWN_SCAN_DEMOD_31");
+    EXPECT_EQ(MesuraCM::getInstance()->frequency(), ofdm);
+    if (r.byChannel) {
+        EXPECT_EQ(plan->currentChannel().value("name"), "OFDM");
+    }
+
+    ASSERT_TRUE(n.frame->click("home"));
+    ASSERT_TRUE(n.frame->click("REGISTERING_31"));
+    EXPECT_EQ(MesuraCM::getInstance()->measureCode(), 74);
+    if (r.registers) {
+        ASSERT_TRUE(n.connected());
+        n.runUntil([&] { return n.eval("ipTable.model.get(0).ip") != "---.---.---.---"; }, 200000);
+        EXPECT_EQ(n.eval("dwOfdm.model.get(0).frequency"), "930.00");
+        EXPECT_EQ(n.eval("dwScqam.model.get(0).frequency + ' ' + dwScqam.model.get(3).frequency"), "602.00 626.00");
+        const std::string modemIp = n.modem.scene->docsisPlan().services.modemIp;
+        EXPECT_EQ(n.eval("ipTable.model.get(0).ip"), QString::fromStdString(modemIp));
+    }
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreensEndToEnd, DemodulationRouteToTheOfdmBlock,
+                         ::testing::Values(DemodulationRoute{"SCAN_CM", false, true},
+                                           DemodulationRoute{"SCAN_CM", true, true},
+                                           DemodulationRoute{"SCAN_CM_OPTICAL", false, false},
+                                           DemodulationRoute{"SCAN_CM_OPTICAL", true, false},
+                                           DemodulationRoute{"UPSTREAM_RF", true, false}),
+                         [](const ::testing::TestParamInfo<DemodulationRoute>& info) { return routeName(info.param); });
+
+namespace {
+class RegistrationWithoutAChannel : public ::testing::TestWithParam<int> {};
+} // namespace
+
+// A registration tuned where the network has no SC-QAM channel (the frequency of an OFDM
+// block, its system left as it was) says so once the modem's wait is out, and where the
+// frequency is changed, in place of the step it started with; the next try keeps saying it.
+TEST_P(RegistrationWithoutAChannel, SaysWhyAndWhereToTuneAnother)
+{
+    Network n(GetParam());
+    ScreensVariables::getInstance()->setValue("freq_demod_digital_system", "DVB-C");
+    const unsigned ofdm = platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0].centreHz;
+    n.open("REGISTERING_31", ofdm);
+    ASSERT_EQ(MesuraCM::getInstance()->measureCode(), GetParam() == kDocsis31 ? 71 : 61);
+    ASSERT_TRUE(n.connected());
+    const QString verdict = "No SC-QAM channel at 930.00 MHz\nChange the frequency on RANGING";
+    QStringList sayings;
+    uint64_t saidAt = 0;
+    // Past the end of a try and well into the next.
+    const bool over = passesUntil(
+        n, [] { return true; },
+        [&] {
+            QQuickItem* message = n.frame->item("message");
+            const QString text = message ? message->property("text").toString() : QString();
+            if (sayings.isEmpty() || sayings.last() != text)
+                sayings << text;
+            if (text == verdict && saidAt == 0)
+                saidAt = n.modem.now();
+            return saidAt != 0 && n.modem.now() > saidAt + 30000;
+        },
+        400000);
+    EXPECT_TRUE(over) << sayings.join(" | ").toStdString();
+    EXPECT_EQ(sayings.indexOf(verdict), sayings.size() - 1) << sayings.join(" | ").toStdString();
+    EXPECT_TRUE(sayings.contains("Start Registering CM")) << sayings.join(" | ").toStdString();
+    // Both lines whole.
+    QQuickItem* message = n.frame->item("message");
+    ASSERT_NE(message, nullptr);
+    EXPECT_FALSE(message->property("truncated").toBool());
+    EXPECT_GE(message->parentItem()->height(), message->height() + 8);
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreensEndToEnd, RegistrationWithoutAChannel, ::testing::Values(kDocsis31, kDocsis30),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == kDocsis31 ? "Docsis31" : "Docsis30");
+                         });
