@@ -183,6 +183,7 @@ Rectangle {
     }
 
     Column {
+        id: output
         x: 560
         y: topBar.height + 30
         spacing: 16
@@ -214,12 +215,14 @@ Rectangle {
         }
     }
 
-    // What the generator waits for while the modem restarts into its test mode.
+    // What the generator waits for while the modem restarts into its test mode, under the
+    // output it waits to switch on, clear of the fields.
     CableVarnokMessages {
         id: messages
-        anchors.horizontalCenter: parent.horizontalCenter
-        anchors.bottom: toolbar.top
-        anchors.bottomMargin: 10
+        anchors.horizontalCenter: output.horizontalCenter
+        anchors.top: output.bottom
+        anchors.topMargin: 16
+        maxWidth: page.width - output.x + 20
         active: true
     }
 

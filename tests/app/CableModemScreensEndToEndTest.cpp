@@ -392,15 +392,41 @@ TEST(ScreensEndToEnd, VoipWaitsForTheModemRestartedAfterAnInputChangeAndRuns)
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }
 
-// The generator's first RF output restarts the modem into its test mode, a wait of more than
-// a minute: the screen says what it waits for until the carrier is set up.
-TEST(ScreensEndToEnd, UpstreamGeneratorSaysItWaitsForTheModemsRestart)
+namespace {
+// The items of the page that the box of cover hides: texts where their glyphs are, and named
+// items (the fields) wherever they are; cover's own and those holding it aside.
+QStringList hiddenBy(QQuickItem* item, QQuickItem* cover)
 {
+    QStringList hidden;
+    if (!item->isVisible() || item->opacity() == 0.0 || item == cover)
+        return hidden;
+    const QRectF box = cover->mapRectToScene(QRectF(0, 0, cover->width(), cover->height()));
+    const QRectF at = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+    const bool holds = at.contains(box);
+    const bool text = item->inherits("QQuickText") && !item->property("text").toString().trimmed().isEmpty();
+    if (!holds && (text || !item->objectName().isEmpty()) && at.intersects(box))
+        hidden << (text ? item->property("text").toString() : item->objectName());
+    for (QQuickItem* child : item->childItems())
+        hidden << hiddenBy(child, cover);
+    return hidden;
+}
+
+// The generator's frequency mode: 0 swept, 1 on one frequency.
+class UpstreamGeneratorRestart : public ::testing::TestWithParam<int> {};
+} // namespace
+
+// The generator's first RF output restarts the modem into its test mode, a wait of more than
+// a minute: the screen says what it waits for until the carrier is set up, where it hides no
+// field, swept or on one frequency.
+TEST_P(UpstreamGeneratorRestart, SaysItWaitsForTheModemsRestartAndHidesNoField)
+{
+    const int mode = GetParam();
     Network n;
     n.open("UPSTREAM_TEST", 0);
     ASSERT_EQ(MesuraCM::getInstance()->measureCode(), 73);
-    n.eval("store('up_test_mode', 1); store('rf_on', 1)");
+    n.eval(QString("store('up_test_mode', %1); store('rf_on', 1)").arg(mode));
     QString saidAtRestart;
+    QStringList hidden;
     const bool configured = passesUntil(
         n,
         [&] {
@@ -408,14 +434,24 @@ TEST(ScreensEndToEnd, UpstreamGeneratorSaysItWaitsForTheModemsRestart)
                 return false;
             QQuickItem* message = n.frame->item("message");
             saidAtRestart = message ? message->property("text").toString() : QString();
+            if (message) {
+                apptest::nextFrame(n.frame->view());
+                hidden = hiddenBy(n.frame->view()->contentItem(), message->parentItem());
+            }
             return true;
         },
         [&] { return n.eval("configuring") == "false"; }, 200000);
     EXPECT_TRUE(configured);
     EXPECT_EQ(saidAtRestart, "Restarting CM in test mode");
+    EXPECT_TRUE(hidden.isEmpty()) << hidden.join(", ").toStdString();
     EXPECT_EQ(n.frame->item("message"), nullptr);
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(ScreensEndToEnd, UpstreamGeneratorRestart, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == 0 ? "Sweep" : "Fixed");
+                         });
 
 namespace {
 struct DemodulationRoute {
