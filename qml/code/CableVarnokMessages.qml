@@ -15,7 +15,7 @@ Rectangle {
     property int maxWidth: 600
 
     visible: active && shown && label.text !== ""
-    width: Math.min(label.implicitWidth + 40, maxWidth)
+    width: Math.min(natural.implicitWidth + 40, maxWidth)
     // A verdict may say on a second line what to do about it.
     height: Math.max(40, label.implicitHeight + 16)
     radius: Theme.radius
@@ -40,11 +40,18 @@ Rectangle {
         id: label
         objectName: "message"
         anchors.centerIn: parent
-        width: Math.min(implicitWidth, overlay.maxWidth - 40)
+        width: Math.min(natural.implicitWidth, overlay.maxWidth - 40)
         horizontalAlignment: Text.AlignHCenter
         // Where the overlay is narrow, a text goes on in lines.
         wrapMode: Text.WordWrap
         color: Theme.messageText
         font.pixelSize: Theme.fontBody
+    }
+    // The widest line of the text: a wrapping text's own implicit width runs its lines together.
+    Text {
+        id: natural
+        visible: false
+        text: label.text
+        font: label.font
     }
 }

@@ -552,11 +552,12 @@ TEST_P(RegistrationWithoutAChannel, SaysWhyAndWhereToTuneAnother)
     EXPECT_TRUE(over) << sayings.join(" | ").toStdString();
     EXPECT_EQ(sayings.indexOf(verdict), sayings.size() - 1) << sayings.join(" | ").toStdString();
     EXPECT_TRUE(sayings.contains("Start Registering CM")) << sayings.join(" | ").toStdString();
-    // Both lines whole.
+    // Both lines whole, in a box of their own size.
     QQuickItem* message = n.frame->item("message");
     ASSERT_NE(message, nullptr);
     EXPECT_FALSE(message->property("truncated").toBool());
     EXPECT_GE(message->parentItem()->height(), message->height() + 8);
+    EXPECT_LE(message->parentItem()->width(), message->property("contentWidth").toDouble() + 41);
     EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }
 
