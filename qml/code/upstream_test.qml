@@ -85,6 +85,7 @@ Rectangle {
     }
 
     Grid {
+        id: fields
         x: 24
         y: topBar.height + 10
         columns: 2
@@ -219,10 +220,11 @@ Rectangle {
     // output it waits to switch on, clear of the fields.
     CableVarnokMessages {
         id: messages
-        anchors.horizontalCenter: output.horizontalCenter
+        anchors.right: parent.right
+        anchors.rightMargin: 8
         anchors.top: output.bottom
         anchors.topMargin: 16
-        maxWidth: page.width - output.x + 20
+        maxWidth: page.width - anchors.rightMargin - fields.x - fields.width - 16
         active: true
     }
 
