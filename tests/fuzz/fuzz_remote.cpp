@@ -14,7 +14,9 @@
 // side; 2: it closes its connection outright; 3: from here sends pile up without the server
 // running between them, until the next 3).
 #include "FuzzSupport.h"
+#include "SignalSafeConnect.h"
 
+#include "common/SignalSafeIo.h"
 #include "hw/ADF4350.h"
 #include "hw/ADF4360.h"
 #include "hw/MAX11337.h"
@@ -299,7 +301,7 @@ int connectToServer(unsigned short port)
     if (fd < 0 || ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0
         || ::setsockopt(fd, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one) != 0
         || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
-        || ::connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0)
+        || testsupport::connectWaiting(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0)
         fail(QStringLiteral("no loopback connection (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
     return fd;
 }
@@ -385,7 +387,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto sendChunk = [&] {
         Peer& p = peers[current];
         for (int at = 0; at < chunk.size() && p.sending;) {
-            const ssize_t n = ::send(p.fd, chunk.constData() + at, static_cast<size_t>(chunk.size() - at), MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t n = common::retryInterrupted(::send, p.fd, chunk.constData() + at,
+                                                       static_cast<size_t>(chunk.size() - at), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) {
                 p.unread += chunk.mid(at, static_cast<int>(n));
                 at += static_cast<int>(n);
