@@ -1,6 +1,7 @@
 #include "serialPort.h"
 
 #include "common/Clock.h"
+#include "common/SignalSafeIo.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,10 @@
 #include <unistd.h>
 
 namespace {
+
+// A full transmit buffer (4 KiB) leaves within about a second at the slowest line speed
+// (38400 baud): a modem that takes nothing for longer has stopped reading its commands.
+constexpr int kWriteWaitMs = 2000;
 
 int baudOf(int speed)
 {
@@ -61,7 +66,7 @@ int SerialPort::initPort(int speed, char* path)
     }
     unitDevice_ = path ? path : "";
     const std::string devicePath = platform::board().serialDevicePath(unitDevice_);
-    fd_ = devicePath.empty() ? -1 : ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    fd_ = devicePath.empty() ? -1 : common::retryInterrupted(::open, devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0) {
         qDebug() << "SerialPort InitPort error Open" << fd_;
         open_ = false;
@@ -121,7 +126,9 @@ int SerialPort::SendPort(const char* text)
     std::lock_guard<std::mutex> lock(fdMutex_);
     if (!open_ || !text)
         return 0;
-    return static_cast<int>(::write(fd_, text, std::strlen(text)));
+    // A command cut in two by a signal or a full line would reach the modem as garbage, or
+    // not at all: the rest follows.
+    return static_cast<int>(common::writeAll(fd_, text, std::strlen(text), kWriteWaitMs));
 }
 
 int SerialPort::SendCommand(const QString& command, int waitMs)
@@ -149,14 +156,17 @@ int SerialPort::serial_read()
             std::lock_guard<std::mutex> lock(fdMutex_);
             if (!open_)
                 return total;
-            fd_set readSet;
-            FD_ZERO(&readSet);
-            FD_SET(fd_, &readSet);
-            struct timeval timeout = {0, selectTimeoutUs_};
             int ready;
             {
                 common::WaitingForOthers forTheModem;
-                ready = ::select(FD_SETSIZE, &readSet, nullptr, nullptr, &timeout);
+                // A signal would end the burst early and cut a reply in two frames.
+                ready = common::retryInterrupted([this] {
+                    fd_set readSet;
+                    FD_ZERO(&readSet);
+                    FD_SET(fd_, &readSet);
+                    struct timeval timeout = {0, selectTimeoutUs_};
+                    return ::select(FD_SETSIZE, &readSet, nullptr, nullptr, &timeout);
+                });
             }
             if (ready == 0)
                 return total;
@@ -164,11 +174,11 @@ int SerialPort::serial_read()
                 qDebug() << "SerialPort::serial_read" << -1;
                 return total;
             }
-            got = static_cast<int>(::read(fd_, local, static_cast<size_t>(kBufferSize - total)));
+            got = static_cast<int>(common::retryInterrupted(::read, fd_, local, static_cast<size_t>(kBufferSize - total)));
         }
         if (got < 0) {
             // Nothing after all (a non-blocking read racing the select): the burst ends.
-            if (errno == EAGAIN || errno == EINTR)
+            if (errno == EAGAIN)
                 return total;
             qDebug() << "SerialPort::serial_read" << -1;
             return total;

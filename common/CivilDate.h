@@ -45,6 +45,7 @@ constexpr Date civilFromDays(long z)
 // 0 = Sunday .. 6 = Saturday; 1970-01-01 was a Thursday.
 constexpr int weekday(long days) { return static_cast<int>(days >= -4 ? (days + 4) % 7 : (days + 5) % 7 + 6); }
 
+// Two BCD digits: v 0..99 only, which callers keep to (a negative v has no BCD form).
 constexpr int toBcd(int v) { return ((v / 10) << 4) | (v % 10); }
 constexpr int fromBcd(int b) { return ((b >> 4) & 0x0F) * 10 + (b & 0x0F); }
 

@@ -16,14 +16,16 @@ namespace w = wiring::pcf85263;
 constexpr const char* kChip = "RTC->";
 constexpr int kYearOffset = w::kYearBase - 1900; // 68
 
+// Only what the chip's registers hold: every field then converts to two BCD digits. A year
+// before the base has no place on the chip, which counts forward from it.
 bool inRange(const struct tm& t)
 {
-    const int year = t.tm_year + 1900;
     if (t.tm_sec < 0 || t.tm_sec > 59 || t.tm_min < 0 || t.tm_min > 59 || t.tm_hour < 0 || t.tm_hour > 23)
         return false;
-    if (t.tm_mon < 0 || t.tm_mon > 11 || year < w::kYearBase || year > w::kYearBase + 99)
+    // The year compared as given: adding 1900 first could overflow.
+    if (t.tm_mon < 0 || t.tm_mon > 11 || t.tm_year < kYearOffset || t.tm_year > kYearOffset + 99)
         return false;
-    return t.tm_mday >= 1 && t.tm_mday <= civil::daysInMonth(year, t.tm_mon + 1);
+    return t.tm_mday >= 1 && t.tm_mday <= civil::daysInMonth(t.tm_year + 1900, t.tm_mon + 1);
 }
 
 unsigned char bcd(int v) { return static_cast<unsigned char>(civil::toBcd(v)); }

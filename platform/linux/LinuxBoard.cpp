@@ -1,5 +1,7 @@
 #include "LinuxBoard.h"
 
+#include "common/SignalSafeIo.h"
+
 #include <QProcess>
 #include <QStringList>
 
@@ -25,26 +27,25 @@ LinuxBoard::~LinuxBoard()
 
 int LinuxBoard::writeFile(const std::string& path, const std::string& data)
 {
-    int fd = ::open(path.c_str(), O_WRONLY);
+    int fd = common::retryInterrupted(::open, path.c_str(), O_WRONLY);
     if (fd < 0)
         return -1;
-    ssize_t n = ::write(fd, data.data(), data.size());
+    // A blocking file: nothing to wait for beyond the write itself.
+    const size_t n = common::writeAll(fd, data.data(), data.size(), 0);
     ::close(fd);
-    return n == static_cast<ssize_t>(data.size()) ? 0 : -1;
+    return n == data.size() ? 0 : -1;
 }
 
 int LinuxBoard::readFile(const std::string& path, std::string* data)
 {
-    int fd = ::open(path.c_str(), O_RDONLY);
+    int fd = common::retryInterrupted(::open, path.c_str(), O_RDONLY);
     if (fd < 0)
         return -1;
     data->clear();
     char buf[4096];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        ssize_t n = common::retryInterrupted(::read, fd, buf, sizeof buf);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
             ::close(fd);
             return -1;
         }
@@ -64,7 +65,7 @@ bool LinuxBoard::fileExists(const std::string& path)
 
 int LinuxBoard::spiOpen(const std::string& device)
 {
-    int fd = ::open(device.c_str(), O_RDWR);
+    int fd = common::retryInterrupted(::open, device.c_str(), O_RDWR);
     if (fd < 0)
         return -1;
     ::close(fd);
@@ -74,12 +75,14 @@ int LinuxBoard::spiOpen(const std::string& device)
 int LinuxBoard::spiTransfer(const std::string& device, const uint8_t* tx, uint8_t* rx, size_t len,
                             uint32_t speedHz, uint8_t bitsPerWord, uint8_t mode)
 {
-    int fd = ::open(device.c_str(), O_RDWR);
+    int fd = common::retryInterrupted(::open, device.c_str(), O_RDWR);
     if (fd < 0)
         return -1;
     int rc = -1;
-    if (::ioctl(fd, SPI_IOC_WR_MODE, &mode) >= 0 && ::ioctl(fd, SPI_IOC_WR_BITS_PER_WORD, &bitsPerWord) >= 0
-        && ::ioctl(fd, SPI_IOC_WR_MAX_SPEED_HZ, &speedHz) >= 0) {
+    using common::retryInterrupted;
+    if (retryInterrupted(::ioctl, fd, SPI_IOC_WR_MODE, &mode) >= 0
+        && retryInterrupted(::ioctl, fd, SPI_IOC_WR_BITS_PER_WORD, &bitsPerWord) >= 0
+        && retryInterrupted(::ioctl, fd, SPI_IOC_WR_MAX_SPEED_HZ, &speedHz) >= 0) {
         struct spi_ioc_transfer xfer;
         std::memset(&xfer, 0, sizeof xfer);
         xfer.tx_buf = reinterpret_cast<unsigned long>(tx);
@@ -87,7 +90,7 @@ int LinuxBoard::spiTransfer(const std::string& device, const uint8_t* tx, uint8_
         xfer.len = static_cast<uint32_t>(len);
         xfer.speed_hz = speedHz;
         xfer.bits_per_word = bitsPerWord;
-        rc = ::ioctl(fd, SPI_IOC_MESSAGE(1), &xfer) < 0 ? -1 : 0;
+        rc = retryInterrupted(::ioctl, fd, SPI_IOC_MESSAGE(1), &xfer) < 0 ? -1 : 0;
     }
     ::close(fd);
     return rc;
@@ -96,13 +99,13 @@ int LinuxBoard::spiTransfer(const std::string& device, const uint8_t* tx, uint8_
 int LinuxBoard::selectSlave(uint8_t address)
 {
     if (i2cFd_ < 0) {
-        i2cFd_ = ::open(i2cDevice_.c_str(), O_RDWR);
+        i2cFd_ = common::retryInterrupted(::open, i2cDevice_.c_str(), O_RDWR);
         if (i2cFd_ < 0)
             return -1;
         i2cSlave_ = -1;
     }
     if (i2cSlave_ != address) {
-        if (::ioctl(i2cFd_, I2C_SLAVE, address) < 0)
+        if (common::retryInterrupted(::ioctl, i2cFd_, I2C_SLAVE, address) < 0)
             return -1;
         i2cSlave_ = address;
     }
@@ -114,7 +117,7 @@ int LinuxBoard::i2cWrite(uint8_t address, const uint8_t* data, size_t len)
     std::lock_guard<std::mutex> lock(i2cMutex_);
     if (selectSlave(address) < 0)
         return -1;
-    return ::write(i2cFd_, data, len) == static_cast<ssize_t>(len) ? 0 : -1;
+    return common::retryInterrupted(::write, i2cFd_, data, len) == static_cast<ssize_t>(len) ? 0 : -1;
 }
 
 int LinuxBoard::i2cRead(uint8_t address, uint8_t* data, size_t len)
@@ -122,7 +125,7 @@ int LinuxBoard::i2cRead(uint8_t address, uint8_t* data, size_t len)
     std::lock_guard<std::mutex> lock(i2cMutex_);
     if (selectSlave(address) < 0)
         return -1;
-    return ::read(i2cFd_, data, len) == static_cast<ssize_t>(len) ? 0 : -1;
+    return common::retryInterrupted(::read, i2cFd_, data, len) == static_cast<ssize_t>(len) ? 0 : -1;
 }
 
 CommandResult LinuxBoard::runShell(const std::string& commandLine)
@@ -132,9 +135,14 @@ CommandResult LinuxBoard::runShell(const std::string& commandLine)
     if (!pipe)
         return result;
     char buf[1024];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+    for (;;) {
+        const size_t n = std::fread(buf, 1, sizeof buf, pipe);
         result.output.append(buf, n);
+        // A signal ends fread() early with the stream's error set; the output goes on.
+        if (n == 0 && !(std::ferror(pipe) && errno == EINTR))
+            break;
+        std::clearerr(pipe);
+    }
     int status = ::pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;

@@ -3,6 +3,7 @@
 #include "SimulatedBoard.h"
 
 #include "common/BoardWiring.h"
+#include "common/SignalSafeIo.h"
 
 #include <chrono>
 #include <climits>
@@ -64,7 +65,7 @@ bool CableModemModel::busy() const
     if (working_ || owesOutput_)
         return true;
     struct pollfd p = {terminal_.masterFd(), POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN))
+    if (common::retryInterrupted(::poll, &p, 1, 0) > 0 && (p.revents & POLLIN))
         return true; // sent to the modem and not taken in yet
     // Scaled time runs on by itself: there the answer also counts until the instrument has
     // read it off its open line.
@@ -328,7 +329,7 @@ bool CableModemModel::settle(int timeoutMs)
             std::lock_guard<std::mutex> io(ioMutex_);
             std::lock_guard<std::mutex> lock(mutex_);
             struct pollfd p = {terminal_.masterFd(), POLLIN, 0};
-            const bool inputWaiting = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+            const bool inputWaiting = common::retryInterrupted(::poll, &p, 1, 0) > 0 && (p.revents & POLLIN);
             const bool bootDue = booting_ && nowMs() >= bootAtMs_;
             const bool outputDue = booted_ && session_.job.due(nowMs());
             if (!inputWaiting && !bootDue && !outputDue && pendingOutput_.empty())

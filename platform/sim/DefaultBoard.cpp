@@ -20,7 +20,7 @@ std::unique_ptr<SimulatedBoard> makeDefaultBoard(const DefaultBoardOptions& opti
     // Device model groups are installed here, one call per group; the front panel's
     // battery reads through the converter of the chip models.
     // The clock chip keeps time with the board, as a powered unit's does.
-    installChipModels(*board).realTimeClock->followWallClock(true);
+    installChipModels(*board).realTimeClock->followBoardTime(true);
     installFrontPanel(*board, options);
     // A cable network on the input; readings wander by a couple of converter steps.
     auto scene = std::make_shared<RfScene>();

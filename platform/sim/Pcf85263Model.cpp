@@ -8,8 +8,14 @@ namespace platform::sim {
 namespace w = wiring::pcf85263;
 
 namespace {
-constexpr int kDay = 86400;
-}
+constexpr long long kDay = 86400;
+
+// Whole days and the second of the day; a negative moment falls on the day before.
+long long dayOf(long long moment) { return moment >= 0 ? moment / kDay : (moment - kDay + 1) / kDay; }
+
+// The chip's two year digits: any year lands in its hundred, as the count shows past 99.
+int yearDigits(int year) { return ((year - w::kYearBase) % 100 + 100) % 100; }
+} // namespace
 
 Pcf85263Model::Pcf85263Model(common::Clock& clock)
     : RegisterI2cModel(Layout{w::kRegisterCount, false}), clock_(clock)
@@ -17,40 +23,45 @@ Pcf85263Model::Pcf85263Model(common::Clock& clock)
     setDateTime(ClockDateTime{2026, 1, 1, 0, 0, 0, 0});
 }
 
+void Pcf85263Model::storeLocked(long long moment)
+{
+    using civil::toBcd;
+    const long long day = dayOf(moment);
+    const int rest = static_cast<int>(moment - day * kDay);
+    const civil::Date d = civil::civilFromDays(static_cast<long>(day));
+    regs_[w::kSeconds] = static_cast<uint8_t>((regs_[w::kSeconds] & 0x80) | toBcd(rest % 60));
+    regs_[w::kMinutes] = static_cast<uint8_t>(toBcd(rest / 60 % 60));
+    regs_[w::kHours] = static_cast<uint8_t>(toBcd(rest / 3600));
+    regs_[w::kDays] = static_cast<uint8_t>(toBcd(d.day));
+    regs_[w::kMonths] = static_cast<uint8_t>(toBcd(d.month));
+    regs_[w::kYears] = static_cast<uint8_t>(toBcd(yearDigits(d.year)));
+}
+
 void Pcf85263Model::advanceLocked(long seconds)
 {
     using civil::fromBcd;
-    using civil::toBcd;
-    const long day = civil::daysFromCivil(w::kYearBase + fromBcd(regs_[w::kYears]), fromBcd(regs_[w::kMonths] & 0x1F),
-                                          fromBcd(regs_[w::kDays] & 0x3F));
-    const long secondOfDay = fromBcd(regs_[w::kHours] & 0x3F) * 3600L + fromBcd(regs_[w::kMinutes] & 0x7F) * 60L +
-                             fromBcd(regs_[w::kSeconds] & 0x7F);
-    const long total = day * kDay + secondOfDay + seconds;
-    const long newDay = total >= 0 ? total / kDay : (total - kDay + 1) / kDay;
-    const long rest = total - newDay * kDay;
-    const civil::Date d = civil::civilFromDays(newDay);
-    regs_[w::kSeconds] = static_cast<uint8_t>((regs_[w::kSeconds] & 0x80) | toBcd(static_cast<int>(rest % 60)));
-    regs_[w::kMinutes] = static_cast<uint8_t>(toBcd(static_cast<int>(rest / 60 % 60)));
-    regs_[w::kHours] = static_cast<uint8_t>(toBcd(static_cast<int>(rest / 3600)));
-    regs_[w::kDays] = static_cast<uint8_t>(toBcd(d.day));
-    regs_[w::kMonths] = static_cast<uint8_t>(toBcd(d.month));
-    regs_[w::kYears] = static_cast<uint8_t>(toBcd((d.year - w::kYearBase) % 100));
+    const long long day = civil::daysFromCivil(w::kYearBase + fromBcd(regs_[w::kYears]), fromBcd(regs_[w::kMonths] & 0x1F),
+                                               fromBcd(regs_[w::kDays] & 0x3F));
+    const long long secondOfDay = fromBcd(regs_[w::kHours] & 0x3F) * 3600LL + fromBcd(regs_[w::kMinutes] & 0x7F) * 60LL +
+                                  fromBcd(regs_[w::kSeconds] & 0x7F);
+    const long long moment = day * kDay + secondOfDay + seconds;
+    storeLocked(moment);
     // The chip counts weekdays on its own, from whatever was written.
-    const long days = newDay - day;
+    const long long days = dayOf(moment) - day;
     regs_[w::kWeekdays] = static_cast<uint8_t>((((regs_[w::kWeekdays] & 7) + days) % 7 + 7) % 7);
 }
 
 void Pcf85263Model::syncLocked()
 {
-    const int64_t now = clock_.wallTimeUs();
+    const uint64_t now = clock_.monotonicUs();
     if (!follow_) {
-        wallMarkUs_ = now;
+        markUs_ = now;
         return;
     }
-    const int64_t whole = (now - wallMarkUs_) / 1000000;
+    const uint64_t whole = (now - markUs_) / 1000000;
     if (whole != 0) {
         advanceLocked(static_cast<long>(whole));
-        wallMarkUs_ += whole * 1000000;
+        markUs_ += whole * 1000000;
     }
 }
 
@@ -68,7 +79,7 @@ void Pcf85263Model::regWrite(unsigned reg, uint32_t value)
     regs_[reg] = static_cast<uint8_t>(value);
     // Writing the time restarts the second.
     if (reg <= w::kYears)
-        wallMarkUs_ = clock_.wallTimeUs();
+        markUs_ = clock_.monotonicUs();
 }
 
 uint32_t Pcf85263Model::regRead(unsigned reg)
@@ -79,17 +90,13 @@ uint32_t Pcf85263Model::regRead(unsigned reg)
 
 void Pcf85263Model::setDateTime(const ClockDateTime& t)
 {
-    using civil::toBcd;
     std::lock_guard<std::mutex> lock(mutex_);
+    const long long moment = civil::daysFromCivil(t.year, t.month, t.day) * kDay + t.hour * 3600LL + t.minute * 60LL + t.second;
     regs_[w::kHundredths] = 0;
-    regs_[w::kSeconds] = static_cast<uint8_t>(toBcd(t.second));
-    regs_[w::kMinutes] = static_cast<uint8_t>(toBcd(t.minute));
-    regs_[w::kHours] = static_cast<uint8_t>(toBcd(t.hour));
-    regs_[w::kDays] = static_cast<uint8_t>(toBcd(t.day));
-    regs_[w::kWeekdays] = static_cast<uint8_t>(civil::weekday(civil::daysFromCivil(t.year, t.month, t.day)));
-    regs_[w::kMonths] = static_cast<uint8_t>(toBcd(t.month));
-    regs_[w::kYears] = static_cast<uint8_t>(toBcd((t.year - w::kYearBase) % 100));
-    wallMarkUs_ = clock_.wallTimeUs();
+    regs_[w::kSeconds] = 0;
+    storeLocked(moment);
+    regs_[w::kWeekdays] = static_cast<uint8_t>(civil::weekday(static_cast<long>(dayOf(moment))));
+    markUs_ = clock_.monotonicUs();
 }
 
 ClockDateTime Pcf85263Model::dateTime()
@@ -114,12 +121,12 @@ void Pcf85263Model::advanceSeconds(long seconds)
     advanceLocked(seconds);
 }
 
-void Pcf85263Model::followWallClock(bool follow)
+void Pcf85263Model::followBoardTime(bool follow)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     syncLocked();
     follow_ = follow;
-    wallMarkUs_ = clock_.wallTimeUs();
+    markUs_ = clock_.monotonicUs();
 }
 
 } // namespace platform::sim

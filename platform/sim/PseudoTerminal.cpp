@@ -1,5 +1,7 @@
 #include "PseudoTerminal.h"
 
+#include "common/SignalSafeIo.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -40,29 +42,21 @@ PseudoTerminal::~PseudoTerminal()
 
 int PseudoTerminal::writeMaster(const std::string& bytes)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return -1;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<int>(done);
+    // The master blocks until the slave's side has room: no wait of its own is needed.
+    const size_t done = common::writeAll(master_, bytes.data(), bytes.size(), 0);
+    return done == bytes.size() ? static_cast<int>(done) : -1;
 }
 
 int PseudoTerminal::readMaster(std::string* out, int timeoutMs)
 {
     struct pollfd p = {master_, POLLIN, 0};
-    int r = ::poll(&p, 1, timeoutMs);
+    int r = common::retryInterrupted(::poll, &p, 1, timeoutMs);
     if (r <= 0)
-        return r < 0 && errno != EINTR ? -1 : 0;
+        return r < 0 ? -1 : 0;
     char buf[4096];
-    ssize_t n = ::read(master_, buf, sizeof buf);
+    ssize_t n = common::retryInterrupted(::read, master_, buf, sizeof buf);
     if (n < 0)
-        return errno == EAGAIN || errno == EINTR ? 0 : -1;
+        return errno == EAGAIN ? 0 : -1;
     out->append(buf, static_cast<size_t>(n));
     return static_cast<int>(n);
 }

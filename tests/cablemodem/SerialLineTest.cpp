@@ -1,14 +1,20 @@
 // The modem's serial line and power: the reader's frames (bursts, the 12000-byte cut, the
-// hand-over wait and its release, a close under the reader), the line's termios set-up,
-// and the power sequences: the order of the reset and supply lines, the waits between
-// them, the line at the model's speed and the status they leave.
+// hand-over wait and its release, a close under the reader), the line's termios set-up, a
+// command on a full line cut by a signal, and the power sequences: the order of the reset
+// and supply lines, the waits between them, the line at the model's speed and the status
+// they leave.
 #include "ModemTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -152,6 +158,69 @@ TEST(SerialLine, OpensRaw8N1WithoutFlowControlAndWritesOnlyWhileOpen)
     f.port().closePort();
     EXPECT_EQ(f.port().SendPort("late\r"), 0);
     EXPECT_EQ(f.written(), "doc/cms\r\r");
+}
+
+namespace {
+std::atomic<int>& signalsTaken()
+{
+    static std::atomic<int> count{0};
+    return count;
+}
+
+// Whether a thread of this process sleeps in a call (its state in /proc is 'S').
+bool asleep(pid_t thread)
+{
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t name = line.rfind(") ");
+    return name != std::string::npos && line.compare(name + 2, 1, "S") == 0;
+}
+} // namespace
+
+// A command the line cannot take at once, since what went before fills it, and a signal
+// whose handler does not restart calls while it waits for room: it leaves whole, after what
+// was waiting, once the modem reads.
+TEST(SerialLine, ACommandOnAFullLineCutByASignalLeavesWhole)
+{
+    PortFixture f;
+    ASSERT_EQ(f.port().initPort(B115200, portName), 0);
+    const int filler = ::open(f.terminal().slavePath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    std::string waiting;
+    const std::string chunk(512, 'f');
+    for (ssize_t n; filler >= 0 && (n = ::write(filler, chunk.data(), chunk.size())) > 0;)
+        waiting.append(chunk, 0, static_cast<size_t>(n));
+    ::close(filler);
+    signalsTaken();
+    struct sigaction cut = {}, before = {};
+    cut.sa_handler = [](int) { ++signalsTaken(); };
+    ASSERT_EQ(::sigaction(SIGUSR1, &cut, &before), 0);
+
+    const std::string command = "docsis/docsismode\r";
+    std::atomic<pid_t> writer{0};
+    int sent = -1;
+    std::thread writing([&] {
+        writer = static_cast<pid_t>(::syscall(SYS_gettid));
+        sent = f.port().SendPort(command.c_str());
+    });
+    const auto waitUntil = [](const std::function<bool()>& cond) {
+        QElapsedTimer t;
+        t.start();
+        while (!cond() && t.elapsed() < 10000)
+            QThread::msleep(1);
+    };
+    waitUntil([&] { return writer != 0 && asleep(writer); });
+    ::pthread_kill(writing.native_handle(), SIGUSR1);
+    // Taken while it waited, and waiting again.
+    waitUntil([&] { return signalsTaken() == 1 && asleep(writer); });
+    std::string got;
+    while (got.size() < waiting.size() + command.size() && f.terminal().readMaster(&got, 10000) > 0) {
+    }
+    writing.join();
+    ::sigaction(SIGUSR1, &before, nullptr);
+    EXPECT_EQ(signalsTaken(), 1);
+    EXPECT_EQ(sent, static_cast<int>(command.size()));
+    EXPECT_TRUE(got == waiting + command) << got.size() << " bytes of " << waiting.size() + command.size();
 }
 
 namespace {

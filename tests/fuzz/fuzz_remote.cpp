@@ -14,9 +14,13 @@
 // side; 2: it closes its connection outright; 3: from here sends pile up without the server
 // running between them, until the next 3).
 #include "FuzzSupport.h"
+#include "SignalSafeConnect.h"
 
+#include "common/BoardWiring.h"
+#include "common/SignalSafeIo.h"
 #include "hw/ADF4350.h"
 #include "hw/ADF4360.h"
+#include "hw/DrvTPS65233.h"
 #include "hw/MAX11337.h"
 #include "hw/drvMAX3543.h"
 #include "hw/tmp100.h"
@@ -25,7 +29,14 @@
 #include "remote/socketCalibrate.h"
 #include "remote/tokens.h"
 #include "engines/measures.h"
+#include "platform/sim/Pcf85263Model.h"
+#include "platform/sim/VirtualClock.h"
+#include "rf/attenuator.h"
+#include "rf/chainState.h"
+#include "rf/circuitRouting.h"
+#include "rf/ifFilters.h"
 #include "rf/mesuraRF.h"
+#include "store/screensvariables.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -183,8 +194,13 @@ struct Bench {
     ADF4350 oscillator;
     MAX11337 converter;
     std::unique_ptr<FuzzServer> server;
+    std::shared_ptr<platform::sim::Pcf85263Model> clockChip;
     Bench()
     {
+        clockChip = std::dynamic_pointer_cast<platform::sim::Pcf85263Model>(
+            fuzzsupport::board().i2cModel(wiring::kClockAddress));
+        if (!clockChip)
+            fail("no clock chip on the board");
         // The unit's start-up order, then the engine the tune commands drive.
         fixed.init();
         oscillator.programaFreqPilot(0);
@@ -203,6 +219,31 @@ Bench& bench()
 {
     static Bench b;
     return b;
+}
+
+// Where the inputs start tuned (a channel of the simulated network).
+constexpr unsigned kStartHz = 602750000;
+
+// What the remote commands set, as every input finds it: the system date and the clock
+// chip as a fresh unit has them, the front end's tuning, attenuation, input circuit, filter
+// and LNB supply at one start, and the serial number as the settings gave it. What one
+// input set must not decide how the next one runs, or a failure would not replay from its
+// input alone.
+void startAsEveryInput()
+{
+    static const QString serialNumber = ScreensVariables::getInstance()->getScreensVariablesSerialNumber();
+    fuzzsupport::board().virtualClock()->setWallTimeUs(platform::sim::VirtualClock::kDefaultWallStartUs);
+    bench().clockChip->setDateTime(platform::sim::ClockDateTime{2026, 1, 1, 0, 0, 0, 0});
+    setModeCircuit(0);
+    Measures::getInstance()->setFilter(FILTER_WIDE);
+    setAtenuador(0, true);
+    setFrequencyHz(kStartHz);
+    Measures::getInstance()->sintonizaFerquency(kStartHz);
+    KxlDrvLibError ignored{};
+    DrvTPS65233_HW_set_output_enable(&ignored, 0);
+    DrvTPS65233_HW_set_internal_tone_enable(&ignored, 0);
+    DrvTPS65233_HW_set_voltage(&ignored, 0);
+    ScreensVariables::getInstance()->setScreensVariablesSerialNumber(serialNumber);
 }
 
 // What one input sends at most: the server then takes what one peer sent between two of its
@@ -299,7 +340,7 @@ int connectToServer(unsigned short port)
     if (fd < 0 || ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0
         || ::setsockopt(fd, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one) != 0
         || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
-        || ::connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0)
+        || testsupport::connectWaiting(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0)
         fail(QStringLiteral("no loopback connection (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
     return fd;
 }
@@ -360,6 +401,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int sendSize = 1 + (config & 0x3F);
     const QByteArray input = in.bytes(kMaxSent);
     numbersAndTokens(input.toStdString());
+    startAsEveryInput();
 
     // The first peer comes through the listening socket, the others are handed over.
     FuzzServer& server = *bench().server;
@@ -385,7 +427,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto sendChunk = [&] {
         Peer& p = peers[current];
         for (int at = 0; at < chunk.size() && p.sending;) {
-            const ssize_t n = ::send(p.fd, chunk.constData() + at, static_cast<size_t>(chunk.size() - at), MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t n = common::retryInterrupted(::send, p.fd, chunk.constData() + at,
+                                                       static_cast<size_t>(chunk.size() - at), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) {
                 p.unread += chunk.mid(at, static_cast<int>(n));
                 at += static_cast<int>(n);

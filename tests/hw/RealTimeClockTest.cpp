@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -52,10 +53,17 @@ TEST(PCF85263, OutOfRangeFieldsAndFailuresWriteNothing)
         makeTime(2026, 0, 0, 0, 0, 0),   makeTime(2026, 0, 32, 0, 0, 0), makeTime(2026, 12, 1, 0, 0, 0),
         makeTime(2026, -1, 1, 0, 0, 0),  makeTime(2027, 1, 29, 0, 0, 0), makeTime(2026, 3, 31, 0, 0, 0),
         makeTime(1967, 11, 31, 0, 0, 0), makeTime(2068, 0, 1, 0, 0, 0),  makeTime(2026, 0, 1, -1, 0, 0),
+        makeTime(2026, 0, 1, 0, -1, 0),  makeTime(2026, 0, 1, 0, 0, -1), makeTime(2026, 0, -1, 0, 0, 0),
+        makeTime(1899, 0, 1, 0, 0, 0),
     };
     for (const struct tm& t : bad) {
         struct tm copy = t;
         EXPECT_EQ(up_rtc_settime_kk(&copy), -1) << text(t);
+    }
+    for (int year : {INT_MIN, INT_MAX}) {
+        struct tm t = makeTime(2026, 0, 1, 0, 0, 0);
+        t.tm_year = year;
+        EXPECT_EQ(up_rtc_settime_kk(&t), -1) << year;
     }
     EXPECT_EQ(up_rtc_settime_kk(nullptr), -1);
     EXPECT_EQ(b.board->i2cTransferCount(), 0);
@@ -92,8 +100,8 @@ TEST(PCF85263, ChipCarriesTimeForward)
     chip.advanceSeconds(2);
     EXPECT_EQ(readBack(), "2027-01-01 00:00:00 w5 y0 d0");
 
-    // Following the board's wall clock: a 90 s wait shows as 90 s, and a write restarts the count.
-    chip.followWallClock(true);
+    // Following the board's time: a 90 s wait shows as 90 s, and a write restarts the count.
+    chip.followBoardTime(true);
     b.board.clock().advanceMs(90500);
     EXPECT_EQ(readBack(), "2027-01-01 00:01:30 w5 y0 d0");
     struct tm set = makeTime(2030, 5, 30, 8, 0, 0);
@@ -108,6 +116,33 @@ TEST(PCF85263, ChipCarriesTimeForward)
     EXPECT_EQ(readBack(), "2030-06-30 08:00:01 w0 y0 d0");
     // The get reads the seven registers from seconds in one transfer.
     EXPECT_EQ(std::make_tuple(b.last("i2c-write"), b.last("i2c-read").size()), std::make_tuple(hwtest::Bytes{0x01}, size_t{7}));
+}
+
+// The registers hold two BCD digits whatever the model is given: a year outside the chip's
+// hundred wraps into it, a field out of its range carries, and time run back across the
+// base year shows as the count would (the weekday is the one written, then counted).
+TEST(PCF85263, ModelKeepsEveryRegisterInItsDigits)
+{
+    ChipBench b;
+    auto& chip = *b.chips.realTimeClock;
+    const struct {
+        ClockDateTime set;
+        long advance;
+        const char* read;
+    } rows[] = {
+        {{1967, 12, 31, 23, 59, 59, 0}, 0, "2067-12-31 23:59:59 w0 y0 d0"},
+        {{2067, 12, 31, 23, 59, 59, 0}, 0, "2067-12-31 23:59:59 w6 y0 d0"},
+        {{2068, 1, 1, 0, 0, 0, 0}, 0, "1968-01-01 00:00:00 w0 y0 d0"},
+        {{2026, 1, 1, 0, 0, -1, 0}, 0, "2025-12-31 23:59:59 w3 y0 d0"},
+        {{2026, 3, 1, -1, -1, 0, 0}, 0, "2026-02-28 22:59:00 w6 y0 d0"},
+        {{1968, 1, 1, 0, 0, 0, 0}, -1, "2067-12-31 23:59:59 w0 y0 d0"},
+        {{1968, 1, 1, 0, 0, 0, 0}, -3652L * 86400, "2058-01-01 00:00:00 w3 y0 d0"}, // to 1958
+    };
+    for (const auto& r : rows) {
+        chip.setDateTime(r.set);
+        chip.advanceSeconds(r.advance);
+        EXPECT_EQ(readBack(), r.read) << r.set.year << " " << r.advance;
+    }
 }
 
 TEST(PCF85263, AlarmOneSetUpWritesAndReadsBackEachRegister)

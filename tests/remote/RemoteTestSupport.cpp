@@ -1,5 +1,7 @@
 #include "RemoteTestSupport.h"
 
+#include "SignalSafeConnect.h"
+
 #include "hw/delay.h"
 
 #include <QElapsedTimer>
@@ -86,7 +88,7 @@ Peer::Peer(unsigned short port, int receiveBuffer)
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (fd_ >= 0 && testsupport::connectWaiting(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd_);
         fd_ = -1;
     }

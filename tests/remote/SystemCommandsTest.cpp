@@ -296,6 +296,28 @@ TEST(EquipCommand, AlarmEnablesAndTheClockReadOut)
     EXPECT_EQ(b.ask("*EQUIP SET_ALARMA=1:1:0:0:0\r"), nak());
 }
 
+// The clock chip counts the board's time on its own: a system date the hardware clock
+// refused to copy moves nothing on it, not even ten years back from a date the chip holds
+// near its first year; a date it took is the chip's.
+TEST(EquipCommand, TheClockChipKeepsItsTimeWhileOnlyTheSystemDateMoves)
+{
+    SystemBench b;
+    b.chips.realTimeClock->followBoardTime(true);
+    const struct {
+        const char* line;
+        QByteArray answer;
+    } rows[] = {
+        {"*SYSTEM SYSTEM_DATE=2100-01-01\r", nak()}, // the chip holds no such year
+        {"*EQUIP SET_TIME_ALARMA=0:0:0:1:0:1968\r", ack()},
+        {"*SYSTEM SYSTEM_DATE=2090-01-01\r", nak()},
+        {"*?EQUIP GET_RELOJ_ALARMA\r", ack("*EQUIP GET_RELOJ_ALARMA=0:0:0:1:0:1968")},
+        {"*SYSTEM SYSTEM_DATE={1970-06-30 12:00:00}\r", ack()},
+        {"*?EQUIP GET_RELOJ_ALARMA\r", ack("*EQUIP GET_RELOJ_ALARMA=12:0:0:30:5:1970")},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(b.ask(r.line), r.answer) << r.line;
+}
+
 TEST(LnbCommand, SetsOneSupplySettingPerLineAndRefusesWhatTheBusDidNotTake)
 {
     SystemBench b;
