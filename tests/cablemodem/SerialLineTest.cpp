@@ -167,58 +167,92 @@ std::atomic<int>& signalsTaken()
     return count;
 }
 
-// Whether a thread of this process sleeps in a call (its state in /proc is 'S').
-bool asleep(pid_t thread)
+// Whether a thread of this process sleeps in poll(), where a write waits for room on a
+// line that refused it: its state in /proc is 'S' and the call it is in is poll.
+bool waitingInPoll(pid_t thread)
 {
-    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    const std::string task = "/proc/self/task/" + std::to_string(thread);
+    std::ifstream stat(task + "/stat");
     std::string line;
     std::getline(stat, line);
     const size_t name = line.rfind(") ");
-    return name != std::string::npos && line.compare(name + 2, 1, "S") == 0;
+    if (name == std::string::npos || line.compare(name + 2, 1, "S") != 0)
+        return false;
+    std::ifstream syscall(task + "/syscall");
+    long number = -1;
+    if (!(syscall >> number))
+        return false;
+#ifdef SYS_poll
+    if (number == SYS_poll)
+        return true;
+#endif
+    return number == SYS_ppoll;
 }
 } // namespace
 
-// A command the line cannot take at once, since what went before fills it, and a signal
-// whose handler does not restart calls while it waits for room: it leaves whole, after what
-// was waiting, once the modem reads.
+// A command the line cannot take, since what went before fills it and the line is held
+// stopped (as flow control holds it: the kernel gives it no room whatever it moves to the
+// modem's side meanwhile), and a signal whose handler does not restart calls while it
+// waits for room: once the line goes on, it leaves whole, after what was waiting.
 TEST(SerialLine, ACommandOnAFullLineCutByASignalLeavesWhole)
 {
     PortFixture f;
     ASSERT_EQ(f.port().initPort(B115200, portName), 0);
     const int filler = ::open(f.terminal().slavePath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(filler, 0);
     std::string waiting;
     const std::string chunk(512, 'f');
-    for (ssize_t n; filler >= 0 && (n = ::write(filler, chunk.data(), chunk.size())) > 0;)
+    for (ssize_t n; (n = ::write(filler, chunk.data(), chunk.size())) > 0;)
         waiting.append(chunk, 0, static_cast<size_t>(n));
-    ::close(filler);
-    signalsTaken();
+    const bool stopped = ::tcflow(filler, TCOOFF) == 0;
+    const auto goOn = [&] {
+        ::tcflow(filler, TCOON);
+        ::close(filler);
+    };
+    if (!stopped || waiting.empty()) {
+        goOn();
+        FAIL() << "the line could not be filled and held stopped: " << waiting.size() << " bytes queued";
+    }
+    signalsTaken() = 0;
     struct sigaction cut = {}, before = {};
     cut.sa_handler = [](int) { ++signalsTaken(); };
     ASSERT_EQ(::sigaction(SIGUSR1, &cut, &before), 0);
 
     const std::string command = "docsis/docsismode\r";
     std::atomic<pid_t> writer{0};
+    std::atomic<bool> returned{false};
     int sent = -1;
     std::thread writing([&] {
         writer = static_cast<pid_t>(::syscall(SYS_gettid));
         sent = f.port().SendPort(command.c_str());
+        returned = true;
     });
-    const auto waitUntil = [](const std::function<bool()>& cond) {
+    // The writer can only wait for room, or give up once its own wait runs out.
+    const auto waitForTheWriter = [&] {
         QElapsedTimer t;
         t.start();
-        while (!cond() && t.elapsed() < 10000)
+        while (!returned && !(writer != 0 && waitingInPoll(writer)) && t.elapsed() < 10000)
             QThread::msleep(1);
+        return !returned && writer != 0 && waitingInPoll(writer);
     };
-    waitUntil([&] { return writer != 0 && asleep(writer); });
-    ::pthread_kill(writing.native_handle(), SIGUSR1);
+    const bool waitedBefore = waitForTheWriter();
+    if (waitedBefore)
+        ::pthread_kill(writing.native_handle(), SIGUSR1);
     // Taken while it waited, and waiting again.
-    waitUntil([&] { return signalsTaken() == 1 && asleep(writer); });
+    QElapsedTimer t;
+    t.start();
+    while (waitedBefore && signalsTaken() == 0 && t.elapsed() < 10000)
+        QThread::msleep(1);
+    const bool waitedAfter = waitedBefore && waitForTheWriter();
+    goOn();
     std::string got;
     while (got.size() < waiting.size() + command.size() && f.terminal().readMaster(&got, 10000) > 0) {
     }
     writing.join();
     ::sigaction(SIGUSR1, &before, nullptr);
-    EXPECT_EQ(signalsTaken(), 1);
+    EXPECT_TRUE(waitedBefore) << "the command never waited for room";
+    EXPECT_TRUE(waitedAfter) << "the command did not wait again after the signal";
+    EXPECT_EQ(signalsTaken(), waitedBefore ? 1 : 0);
     EXPECT_EQ(sent, static_cast<int>(command.size()));
     EXPECT_TRUE(got == waiting + command) << got.size() << " bytes of " << waiting.size() + command.size();
 }
