@@ -41,6 +41,7 @@ MesuraCM::~MesuraCM() { stopEngine(); }
 int MesuraCM::init(uint freq, int mesura)
 {
     QMutexLocker lock(&mutex_);
+    ++run_;
     resetPending_ = true;
     if (mesura != QML_CM_NO_MEASURE)
         frequency_ = freq;
@@ -91,6 +92,12 @@ void MesuraCM::initIPTV(uint ip, int nom_poll, int rtps_enabled)
 int MesuraCM::getModemStatus_31() { return GetModemStatusPower(); }
 
 // Guarded parameters.
+
+bool MesuraCM::isCurrentRun(quint64 run)
+{
+    QMutexLocker lock(&mutex_);
+    return run == run_;
+}
 
 bool MesuraCM::isNonStopMesures()
 {
@@ -179,6 +186,7 @@ void MesuraCM::startPass()
     QMutexLocker lock(&mutex_);
     if (!stopping_)
         nonStop_ = true;
+    passRun_ = run_;
 }
 
 void MesuraCM::stopEngine()
@@ -220,6 +228,7 @@ bool MesuraCM::runPass()
         if (stopping_)
             return false;
         nonStop_ = true;
+        passRun_ = run_;
         reset = resetPending_;
         resetPending_ = false;
     }

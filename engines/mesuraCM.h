@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 class SerialPort;
 class HandlerCableModem;
@@ -323,7 +324,18 @@ private:
     // The MER percentile's window holds as many values as it is long.
     bool merPercentileFull() const { return mer_.size > 0 && mer_.stored >= mer_.size; }
 
+    // What a pass reports reaches the screens only while the run of tests it belongs to is
+    // the current one: a restart by the screens (init) begins another, and what a pass begun
+    // before it still says, or has said and is on its way, is another test's and is dropped
+    // where it is delivered (on the screens' thread: the engine's thread hands it over).
+    template <typename... Params>
+    void report(void (MesuraCM::*signal)(Params...), std::decay_t<Params>... values);
+    bool isCurrentRun(quint64 run);
+
     QMutex mutex_;
+    quint64 run_ = 0;
+    // The run the pass under way belongs to (engine thread only).
+    quint64 passRun_ = 0;
     bool nonStop_ = false;
     int measureCode_ = 0;
     unsigned int frequency_ = 0;
@@ -384,3 +396,17 @@ private:
     // The next hop of the route trace taken from the modem's text.
     int takeTraceHop();
 };
+
+template <typename... Params>
+void MesuraCM::report(void (MesuraCM::*signal)(Params...), std::decay_t<Params>... values)
+{
+    const quint64 run = passRun_;
+    auto deliver = [this, signal, run, values...] {
+        if (isCurrentRun(run))
+            (this->*signal)(values...);
+    };
+    if (QThread::currentThread() == thread())
+        deliver();
+    else
+        QMetaObject::invokeMethod(this, deliver, Qt::QueuedConnection);
+}

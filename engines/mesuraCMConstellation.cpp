@@ -57,7 +57,7 @@ void MesuraCM::mesura_cm_iq()
         return;
     const int code = measureCode();
     const unsigned hz = takeFrequencySetting();
-    emit cm_status_information(tr("Start CM IQ"));
+    report(&MesuraCM::cm_status_information, tr("Start CM IQ"));
     bool tune = false;
     if (code != previousMeasureCode_) {
         tunedHz = 0;
@@ -69,12 +69,12 @@ void MesuraCM::mesura_cm_iq()
         getModemReady_31();
         setModemModes30(0, 0, 0, 2000);
         tunedHz = sintonizarTuner30(hz) ? hz : 0;
-        emit phyChanged(newTuneMap30());
+        report(&MesuraCM::phyChanged, newTuneMap30());
     } else if (isNonStopMesures()) {
         modemPauseMs(10);
         mesuraModemIQ(kAdvance);
     }
-    emit cm_status_information(tr("Stop CM IQ"));
+    report(&MesuraCM::cm_status_information, tr("Stop CM IQ"));
     previousMeasureCode_ = code;
 }
 
@@ -176,7 +176,7 @@ int MesuraCM::mesuraModemIQ(int mode)
             return kBusy;
         }
         fillIq30();
-        emit s_send_dades_iq(m_dades_iq);
+        report(&MesuraCM::s_send_dades_iq, m_dades_iq);
         step = 10;
         return kBusy;
     case 10:
@@ -254,7 +254,7 @@ int MesuraCM::decodeIQ()
         m_dades_iq.insert("locked", true);
         m_dades_iq.insert("llista_i", dump.i);
         m_dades_iq.insert("llista_q", dump.q);
-        emit s_send_dades_iq(m_dades_iq);
+        report(&MesuraCM::s_send_dades_iq, m_dades_iq);
     }
     return dump.fields;
 }
@@ -288,7 +288,7 @@ int MesuraCM::decodeIQ_3_1(QString reply)
     m_dades_iq.insert("locked", true);
     m_dades_iq.insert("llista_i", points.i);
     m_dades_iq.insert("llista_q", points.q);
-    emit s_send_dades_iq(m_dades_iq);
+    report(&MesuraCM::s_send_dades_iq, m_dades_iq);
     return 0;
 }
 
@@ -312,6 +312,6 @@ int MesuraCM::decodeFake_IQ_3_1(QString)
     m_dades_iq.insert("locked", true);
     m_dades_iq.insert("llista_i", i);
     m_dades_iq.insert("llista_q", q);
-    emit s_send_dades_iq(m_dades_iq);
+    report(&MesuraCM::s_send_dades_iq, m_dades_iq);
     return 0;
 }

@@ -60,7 +60,7 @@ int MesuraCM::decodificaDownstream(int mode, int channel)
     case 100:
         // Stays here: every further advance emits the channel again until a restart.
         decodificaDocsisMode_30();
-        emit phyChanged(phyChannelMap30(phyChannel));
+        report(&MesuraCM::phyChanged, phyChannelMap30(phyChannel));
         return 0;
     default:
         step = 0;
@@ -111,7 +111,7 @@ int MesuraCM::decodificaUpDownSencer(int mode)
         if (r == 0) {
             const QVariantList ups = upstreamChannelList30(true);
             if (!ups.isEmpty())
-                emit upsChanged(ups);
+                report(&MesuraCM::upsChanged, ups);
             step = 4;
         } else if (r == -1) {
             step = 1001;

@@ -137,7 +137,7 @@ int MesuraCM::mesuraSweepGenerador(int mode)
     case 4: {
         const int r = mesuraSendUpstream(64, current);
         if (r == 0) {
-            emit modemConfigurat();
+            report(&MesuraCM::modemConfigurat);
             if (!fixed) {
                 current = current + kSweepStepHz - 1 < stop ? current + kSweepStepHz : start;
                 step = 3;
@@ -260,7 +260,7 @@ void MesuraCM::generateScQam31(const QVariantMap& s)
         envia_cadena_modem(command, kPrompt, kSetupMs);
 
     if (sweep) {
-        emit modemConfigurat();
+        report(&MesuraCM::modemConfigurat);
         while (isNonStopMesures()) {
             envia_cadena_modem(production("freq 0 " + mhz(nextSweepFrequency31(s))), kPrompt, kSetupMs);
             modemPauseMs(20);
@@ -268,7 +268,7 @@ void MesuraCM::generateScQam31(const QVariantMap& s)
         return;
     }
     envia_cadena_modem(production("freq 0 " + mhz(setting(s, "up_test_freq_fix"))), kPrompt, kSetupMs);
-    emit modemConfigurat();
+    report(&MesuraCM::modemConfigurat);
     waitUntilStopped();
 }
 
@@ -279,7 +279,7 @@ void MesuraCM::generateOfdma31(const QVariantMap& s)
     if (setting(s, "rf_on") != 1) {
         // With the RF output off no burst may start, and one still running ends.
         envia_cadena_modem(kOfdmaOff31, kPrompt, kSetupMs);
-        emit modemConfigurat();
+        report(&MesuraCM::modemConfigurat);
         waitUntilStopped();
         return;
     }
@@ -293,7 +293,7 @@ void MesuraCM::generateOfdma31(const QVariantMap& s)
         envia_cadena_modem(production(command), kPrompt, kSetupMs);
     generatorOff_ = {QML_CM_UP_STREAM_GENERATOR_31, kOfdmaOff31};
     envia_cadena_modem(production(kOfdmaStart), kPrompt, kSetupMs);
-    emit modemConfigurat();
+    report(&MesuraCM::modemConfigurat);
     if (!sweep)
         waitUntilStopped();
 }

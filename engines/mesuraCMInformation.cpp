@@ -70,7 +70,7 @@ int MesuraCM::procesImformation(int mode)
         return kBusy;
     }
     case 5:
-        emit cm_information_mac({{"cm_mac", QString::fromLatin1(GetAddressCMAC())},
+        report(&MesuraCM::cm_information_mac, {{"cm_mac", QString::fromLatin1(GetAddressCMAC())},
                                  {"cm_firm_version", QString::fromLatin1(GetModemMeasures_CableModem_FW())}});
         step = 0;
         return 0;
@@ -94,19 +94,19 @@ void MesuraCM::load_IQ_params(int channel)
     const QVariantMap phy = decodeBe_3_1(channel, load_phy_params(channel));
     // A report cut short by a stop belongs to the test stopped, not to the one after it.
     if (isNonStopMesures())
-        emit phy_3_0_Changed(phy);
+        report(&MesuraCM::phy_3_0_Changed, phy);
 }
 
 void MesuraCM::load_Ups_params()
 {
     const QVariantList channels = upstreamTable31(getStringBufferTrames());
     if (!channels.isEmpty())
-        emit upsChanged(channels);
+        report(&MesuraCM::upsChanged, channels);
 }
 
 void MesuraCM::load_IP_list()
 {
     const QVariantMap addresses = ipList31(getStringBufferTrames());
     if (!addresses.isEmpty())
-        emit ipCableModemChanged(addresses);
+        report(&MesuraCM::ipCableModemChanged, addresses);
 }

@@ -74,7 +74,7 @@ void MesuraCM::pollStates31(const QStringList& states, const std::function<void(
 void MesuraCM::mesura_cm_iq_31()
 {
     m_dades_iq.insert("locked", false);
-    emit s_send_dades_iq(m_dades_iq);
+    report(&MesuraCM::s_send_dades_iq, m_dades_iq);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
     set_CM_for_DS_ANALYSIS();
@@ -85,14 +85,14 @@ void MesuraCM::mesura_cm_iq_31()
         load_IQ_params(0);
         load_IQ_points();
         m_dades_iq.insert("locked", true);
-        emit s_send_dades_iq(m_dades_iq);
+        report(&MesuraCM::s_send_dades_iq, m_dades_iq);
     });
 }
 
 void MesuraCM::mesura_cm_iq_31_signal_31()
 {
     m_dades_31.insert("locked", false);
-    emit s_send_dades_iq(m_dades_31);
+    report(&MesuraCM::s_send_dades_iq, m_dades_31);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
     tellStep(tr("DS demod process"));
@@ -117,13 +117,13 @@ void MesuraCM::load_IQ_params_31()
         info = decodeDsOfdmInfo_3_1(channel, &unlocked);
         if (info.size() >= 6) {
             m_dades_31 = info;
-            emit s_send_dades_31(m_dades_31);
+            report(&MesuraCM::s_send_dades_31, m_dades_31);
             getCostellationOFDM(channel, 200);
             valid = true;
         } else if (unlocked) {
             // A synchronised modem without that OFDM channel will show no constellation of it:
             // the screen stops waiting for one and says so.
-            emit s_send_dades_iq(QVariantMap{{"locked", false}, {"no_channel", true}});
+            report(&MesuraCM::s_send_dades_iq, QVariantMap{{"locked", false}, {"no_channel", true}});
         }
     }
     bool profilesRead = false;
@@ -136,7 +136,7 @@ void MesuraCM::load_IQ_params_31()
                 {"profileB", "profile2"}, {"profileC", "profile3"}, {"profileD", "profile4"}};
             for (const auto& [prefix, label] : rows)
                 extreureCadenadsProfInfo_3_1(prefix, textBetween(reply, label, "\n"));
-            emit s_send_dades_31(m_dades_31);
+            report(&MesuraCM::s_send_dades_31, m_dades_31);
             profilesRead = true;
         }
     }
@@ -156,7 +156,7 @@ void MesuraCM::load_IQ_params_31()
             }
         }
     }
-    emit s_send_dades_31(m_dades_31);
+    report(&MesuraCM::s_send_dades_31, m_dades_31);
     if (isNonStopMesures())
         getCostellationOFDM(channel, 200);
     if (isNonStopMesures())

@@ -279,7 +279,7 @@ bool MesuraCM::reportWhenRegistered(int& step, uint64_t& startMs, bool givesUp, 
             modemPauseMs(100);
         } else if (r == kRegisteredLevel) {
             step = 14;
-            emit ipCableModemChanged(ipInformation30());
+            report(&MesuraCM::ipCableModemChanged, ipInformation30());
             *answer = 0;
         } else if (r == kNotSynchronizedLevel) {
             step = 1006;
@@ -327,7 +327,7 @@ void MesuraCM::mesura_on_channel_registrat()
         getModemReady_31();
         setModemModes30(1, 1, 1, 2000);
         tunedHz = sintonizarTuner30(hz) ? hz : 0;
-        emit phyChanged(newTuneMap30());
+        report(&MesuraCM::phyChanged, newTuneMap30());
     }
     previousMeasureCode_ = code;
 }

@@ -58,7 +58,7 @@ MesuraCM::PathTest& MesuraCM::voipTest()
     static MesuraCM::PathTest test{
         "Start VoIP process", &MesuraCM::mesurarPingUGS, MODEM_STEP_STAGE_DONE, MODEM_STEP_STAGE_DONE,
         MODEM_PROCESS_PING, MODEM_STEP_STAGE_DONE, MODEM_STATUS_VOIP_UNREGISTERED, true, InicialitzarMesuresVoIP,
-        [](MesuraCM& m) { emit m.ping_UGS_Changed(QVariantMap{{"reset", true}}); }};
+        [](MesuraCM& m) { m.report(&MesuraCM::ping_UGS_Changed, QVariantMap{{"reset", true}}); }};
     return test;
 }
 
@@ -67,7 +67,7 @@ MesuraCM::PathTest& MesuraCM::iptvTest()
     static MesuraCM::PathTest test{
         "Start IPTV process", &MesuraCM::mesurarTraceRPTS, MODEM_STEP_REGISTERED, MODEM_STEP_PATH_TAKEN, MODEM_PROCESS_TRACE,
         kTraceStarted, MODEM_STATUS_ERROR, false, InicialitzarMesuresIPTV,
-        [](MesuraCM& m) { emit m.node_IPTV_Changed(QVariantList()); }};
+        [](MesuraCM& m) { m.report(&MesuraCM::node_IPTV_Changed, QVariantList()); }};
     return test;
 }
 
@@ -90,10 +90,10 @@ void MesuraCM::passPathTest(PathTest& test)
                 // The test is over; a new start sets it up afresh.
                 test.setUp = false;
                 aturar();
-                emit cm_status_information(QString());
+                report(&MesuraCM::cm_status_information, QString());
             } else if (r == -1) {
                 test.setUp = false;
-                emit cm_status_information("ERROR");
+                report(&MesuraCM::cm_status_information, "ERROR");
                 test.emitReset(*this);
             }
         }
@@ -102,11 +102,11 @@ void MesuraCM::passPathTest(PathTest& test)
         test.setUp = findStatusCableModem_3_1(accepted) || awaitRegistration(accepted);
         test.setUpHz = hz;
         if (test.setUp) {
-            emit cm_status_information(test.startText);
+            report(&MesuraCM::cm_status_information, test.startText);
         } else if (isNonStopMesures()) {
             // Stopped meanwhile, the test chosen in its place is left to run.
             aturar();
-            emit cm_status_information("CM NO OPERATIONAL");
+            report(&MesuraCM::cm_status_information, "CM NO OPERATIONAL");
             test.emitReset(*this);
         }
     }

@@ -82,7 +82,7 @@ int MesuraCM::mesurarPingUGS(int mode)
     case 2: {
         if (modemTimeOver(p.startMs, kReplyWindowMs)) {
             p.step = 30;
-            emit cm_status_information(tr("Time OUT"));
+            report(&MesuraCM::cm_status_information, tr("Time OUT"));
             return 0;
         }
         modemPauseMs(1000);
@@ -100,7 +100,7 @@ int MesuraCM::mesurarPingUGS(int mode)
         if (reply.sequence == p.lastSequence)
             return 0;
         p.lastSequence = reply.sequence;
-        emit cm_status_information(QString("Ping: %1").arg(reply.sequence) + tr(" of ") + QString::number(count));
+        report(&MesuraCM::cm_status_information, QString("Ping: %1").arg(reply.sequence) + tr(" of ") + QString::number(count));
         if (!reply.timed)
             return 0;
         p.samples[p.received++] = reply.oneWayMs;
@@ -148,7 +148,7 @@ int MesuraCM::pingStatistics()
         SetVoIPPLR(kTotalLoss);
         SetPingsRebuts(0);
         // Nothing to show: the screen clears its figures and ends the test.
-        emit ping_UGS_Changed(QVariantMap{{"reset", true}});
+        report(&MesuraCM::ping_UGS_Changed, QVariantMap{{"reset", true}});
         return MODEM_STEP_PATH_DONE;
     }
     const double lossPercent = (1.0 - static_cast<double>(n) / count) * 100.0;
@@ -172,7 +172,7 @@ int MesuraCM::pingStatistics()
     CalculaMOS(static_cast<int>(mean), static_cast<int>(jitterMean), v.codec, wholeLossPercent);
     SetPingsRebuts(n);
     SetModemMeasuresPingRebuts(n);
-    emit ping_UGS_Changed(QVariantMap{{"ip_LatencyMin", figure(lowest)},
+    report(&MesuraCM::ping_UGS_Changed, QVariantMap{{"ip_LatencyMin", figure(lowest)},
                                       {"ip_LatencyAvg", figure(mean)},
                                       {"ip_LatencyMax", figure(highest)},
                                       {"ip_JitterMin", figure(jitterLowest)},

@@ -52,15 +52,15 @@ void MesuraCM::mesura_ranging()
             return;
         const int r = procesRanging(kAdvance);
         if (r == 0)
-            emit cm_status_information(QString());
+            report(&MesuraCM::cm_status_information, QString());
         else if (r == -1)
             tunedHz = 0;
     } else {
         getModemReady_31();
-        emit cm_status_information(tr("Start Ranging CM"));
+        report(&MesuraCM::cm_status_information, tr("Start Ranging CM"));
         setModemModes30(1, 0, 0, 1000);
         tunedHz = sintonizarTuner30(hz) ? hz : 0;
-        emit phyChanged(newTuneMap30());
+        report(&MesuraCM::phyChanged, newTuneMap30());
         procesRanging(0);
     }
     previousMeasureCode_ = code;
@@ -190,7 +190,7 @@ int MesuraCM::procesRanging(int mode)
         }
         const PhyChannel& p = GetPhyPointer()[0];
         if (measured(p.frequency) && measured(p.symbolRate))
-            emit phyChanged(phyChannelMap30(0));
+            report(&MesuraCM::phyChanged, phyChannelMap30(0));
         step = decodeUpstream ? 10 : 0;
         return MODEM_STEP_REPORTED;
     }
@@ -206,7 +206,7 @@ int MesuraCM::procesRanging(int mode)
             if (ups.isEmpty()) {
                 step = 0;
             } else {
-                emit upsChanged(ups);
+                report(&MesuraCM::upsChanged, ups);
                 step = 100;
             }
             return MODEM_STEP_REPORTED;

@@ -54,7 +54,7 @@ const QStringList& rangingSignal31States()
 void MesuraCM::tellStep(const QString& text)
 {
     if (isNonStopMesures())
-        emit cm_status_information(text);
+        report(&MesuraCM::cm_status_information, text);
 }
 
 void MesuraCM::setUpModem31(const char* dhcp, unsigned long long timeoutMs)
@@ -87,7 +87,7 @@ void MesuraCM::tellIfNoScQamChannel(unsigned hz, bool registering)
 {
     if (isNonStopMesures() && findStatusCableModem_3_1({"NOT_SYNCHRONIZED"}) && isNonStopMesures()) {
         noScQamHz_ = hz;
-        emit cm_status_information(noScQamChannel(hz, registering));
+        report(&MesuraCM::cm_status_information, noScQamChannel(hz, registering));
     }
 }
 
@@ -113,8 +113,8 @@ void MesuraCM::registerAndReport31(bool tune)
         [this, &opening] {
             if (!isNonStopMesures())
                 return;
-            emit cm_status_information(opening);
-            emit restartMeasurements();
+            report(&MesuraCM::cm_status_information, opening);
+            report(&MesuraCM::restartMeasurements);
         });
     if (tune)
         tellIfNoScQamChannel(hz, true);
@@ -126,7 +126,7 @@ void MesuraCM::mesura_on_channel_registrat_31_signal_31()
 {
     qDebug() << "mesura_on_channel_registrat_31_signal_31: ";
     m_dades_31.insert("locked", false);
-    emit s_send_dades_iq(m_dades_31);
+    report(&MesuraCM::s_send_dades_iq, m_dades_31);
     registerAndReport31(false);
 }
 
@@ -144,7 +144,7 @@ void MesuraCM::load_register_params_31_signal_31()
         && envia_cadena_modem("docsis/Debug/usstatus\r", kPrompt, 3000))
         decodeUsstatus_3_1(getStringBufferTrames());
     if (findStatusCableModem_3_1(addressedStates()) && isNonStopMesures()) {
-        emit cm_status_information(tr("Getting IP CM"));
+        report(&MesuraCM::cm_status_information, tr("Getting IP CM"));
         if (envia_cadena_modem("docsis/ipcable\r", kPrompt, 3000))
             decodeIP_list_31(getStringBufferTrames());
     }
@@ -153,7 +153,7 @@ void MesuraCM::load_register_params_31_signal_31()
 void MesuraCM::mesura_ranging_31()
 {
     m_dades_iq.insert("locked", false);
-    emit s_send_dades_iq(m_dades_iq);
+    report(&MesuraCM::s_send_dades_iq, m_dades_iq);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
     envia_cadena_modem("docsis/setDiplexer 1\r", kPrompt, 1000);
@@ -175,7 +175,7 @@ void MesuraCM::mesura_ranging_31()
 void MesuraCM::mesura_ranging_31_signal_31()
 {
     m_dades_31.insert("locked", false);
-    emit s_send_dades_iq(m_dades_31);
+    report(&MesuraCM::s_send_dades_iq, m_dades_31);
     getModemReady_31();
     set_CM_for_Reset_OFDM();
     tellStep(tr("Start Ranging CM"));
@@ -195,7 +195,7 @@ void MesuraCM::load_ranging_params_31_signal_31()
         const QVariantMap info = decodeDsOfdmInfo_3_1(channel);
         if (info.size() > 5 && isNonStopMesures()) {
             m_dades_31 = info;
-            emit s_send_dades_31(m_dades_31);
+            report(&MesuraCM::s_send_dades_31, m_dades_31);
         }
     }
     tellStep(tr("Ranging decoding UP"));

@@ -24,8 +24,8 @@ void MesuraCM::mesura_on_channel_registrat_CM_30()
 {
     const QString opening = openingStep(frequency(), tr("Start Registering CM"), true);
     getModemReady_31();
-    emit cm_status_information(opening);
-    emit phyChanged(newTuneMap30());
+    report(&MesuraCM::cm_status_information, opening);
+    report(&MesuraCM::phyChanged, newTuneMap30());
     const int registered = procesRegistre_CM_30();
     if (registered == -200)
         tellIfNoScQamChannel(frequency(), true);
@@ -58,7 +58,7 @@ int MesuraCM::procesRegistre_CM_30()
             continue;
         }
         noScQamHz_ = 0;
-        emit cm_status_information(tr("Decoding UP/DOWN CM"));
+        report(&MesuraCM::cm_status_information, tr("Decoding UP/DOWN CM"));
         while (isNonStopMesures()) {
             result = decodificaUpDownSencer_30(kAdvance);
             if (result == 0 || result == -1 || result == -200)
@@ -75,7 +75,7 @@ int MesuraCM::decodificaIpCableModemRegistrat_CM_30()
                                              "TOD_ESTABLISHED", "OPERATIONAL"};
     static const QStringList registered = {"TOD_ESTABLISHED", "FORWARDING_DISABLED", "OPERATIONAL"};
     const uint64_t start = modemTicksMs();
-    emit cm_status_information(tr("Getting IP CM"));
+    report(&MesuraCM::cm_status_information, tr("Getting IP CM"));
     // A report of an earlier registration is not this one's.
     InicialitzarMesuresIp();
     SetModemMeasuresIp_CableModem_Mac("");
@@ -100,8 +100,8 @@ int MesuraCM::decodificaIpCableModemRegistrat_CM_30()
         }
         modemPauseMs(1000);
         if (findStatusCableModem_3_1(registered)) {
-            emit ipCableModemChanged(ipInformation30());
-            emit cm_status_information(QString());
+            report(&MesuraCM::ipCableModemChanged, ipInformation30());
+            report(&MesuraCM::cm_status_information, QString());
             return 0;
         }
     }

@@ -30,12 +30,12 @@ void MesuraCM::decodeVendor_3_1()
         return;
     const QVariantMap information = vendorInformation31(getStringBufferTrames());
     if (!information.isEmpty())
-        emit cm_information_mac(information);
+        report(&MesuraCM::cm_information_mac, information);
 }
 
 int MesuraCM::decodeIP_list_31(QString reply)
 {
-    emit ipCableModemChanged(ipInformation31(reply));
+    report(&MesuraCM::ipCableModemChanged, ipInformation31(reply));
     return 0;
 }
 
@@ -43,9 +43,9 @@ int MesuraCM::decodeUsstatus_3_1(QString reply)
 {
     const UpstreamStatus31 status = upstreamStatus31(reply);
     if (!status.ofdma.isEmpty())
-        emit upsOFDMChanged_31(status.ofdma);
+        report(&MesuraCM::upsOFDMChanged_31, status.ofdma);
     if (!status.scQam.isEmpty())
-        emit upsBondingChanged_31(status.scQam);
+        report(&MesuraCM::upsBondingChanged_31, status.scQam);
     return 0;
 }
 
@@ -54,7 +54,7 @@ void MesuraCM::decodeDsstatus_3_1(QString reply)
     const DownstreamStatus31 status = downstreamStatus31(reply);
     // One channel after the other, in the report's order.
     for (int channel : status.scQamChannels)
-        emit phy_3_0_Changed(load_phy_params(channel));
+        report(&MesuraCM::phy_3_0_Changed, load_phy_params(channel));
     QVariantList rows;
     for (QVariantMap row : status.ofdm) {
         bool number = false;
@@ -69,7 +69,7 @@ void MesuraCM::decodeDsstatus_3_1(QString reply)
         rows.append(row);
     }
     if (!rows.isEmpty())
-        emit downOFDMChanged_31(rows);
+        report(&MesuraCM::downOFDMChanged_31, rows);
 }
 
 QVariantMap MesuraCM::decodeDsOfdmInfo_3_1(int channel, bool* unlocked)

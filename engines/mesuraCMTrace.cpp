@@ -130,7 +130,7 @@ int MesuraCM::takeTraceHop()
         t.step = 4;
     else if (t.hops >= TRACE_NODES)
         t.step = 30;
-    emit cm_status_information(tr("Node") + ": " + QString::number(t.hops));
+    report(&MesuraCM::cm_status_information, tr("Node") + ": " + QString::number(t.hops));
     return MODEM_STEP_PATH_TAKEN;
 }
 
@@ -144,5 +144,5 @@ void MesuraCM::EnviarDadesIPTV(QList<QVariant> list)
                                 {"perduts", nodes[i].lost}});
     }
     if (!list.isEmpty())
-        emit node_IPTV_Changed(list);
+        report(&MesuraCM::node_IPTV_Changed, list);
 }

@@ -47,6 +47,10 @@ Rectangle {
         }
         bar.pwr_value = CableModem.levelText(CableModem.downLevelDbuV(m["pwr_avg"]))
         bar.mer_value = CableModem.fixed(m["mer_avg"], 1)
+        // The bar shows the last report's averages, "---" where it has none: the data logger
+        // keeps what the bar shows, not an average the screen no longer shows.
+        shown["pwr_avg"] = m["pwr_avg"] !== undefined ? m["pwr_avg"] : CableModem.NONE
+        shown["mer_avg"] = m["mer_avg"] !== undefined ? m["mer_avg"] : CableModem.NONE
     }
 
     // Empty tables, for a start and for another OFDM downstream.

@@ -11,11 +11,13 @@
 #include "engines/mesuraCM.h"
 #include "rf/circuitRouting.h"
 #include "store/channelslist.h"
+#include "store/loggerlist.h"
 #include "store/screensvariables.h"
 
 #include "CableModemBoard.h"
 #include "RfScene.h"
 
+#include <QDir>
 #include <QQuickItem>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -350,6 +352,62 @@ TEST(ScreensEndToEnd, RangingOpenedFromTheOfdmAnalysisShowsNoneOfItsMessages)
     EXPECT_EQ(MesuraCM::getInstance()->frequency(), ofdm);
     QQuickItem* message = n.frame->item("message");
     EXPECT_TRUE(!message || message->property("text").toString() != "DS demod process");
+}
+
+// The count of OFDM downstreams changed while a pass analyses the first: nothing of that
+// pass shows as the second's, on the screen or in a data logger; back to one, the first
+// channel's figures come again.
+TEST(ScreensEndToEnd, AChangeOfTheOfdmDownstreamCountShowsNothingOfThePassBeforeIt)
+{
+    Network n;
+    ASSERT_EQ(platform::sim::sceneModemNetwork(n.modem.scene).ofdm().size(), 1u);
+    ScreensVariables::getInstance()->setValue("cable_modem_ofdm_ds", 0);
+    n.open("DOWN_SCAN_DEMOD_31", platform::sim::sceneModemNetwork(n.modem.scene).ofdm()[0].centreHz);
+    ASSERT_TRUE(n.connected());
+    const auto chooseDownstreams = [&](int count) {
+        for (const QString& touched : {QString("menuButton"), QString("menuEntry2"),
+                                       QString("choice%1").arg(count - 1), QString("dialogDone")})
+            EXPECT_TRUE(n.frame->click(touched)) << touched.toStdString();
+    };
+    const auto power = [&] { return n.frame->item("pwr_value")->property("text").toString(); };
+    const auto tables = [&] {
+        QStringList shown;
+        for (const auto& [table, rows] : {std::make_pair("ofdmTable", 5), std::make_pair("plcTable", 6),
+                                          std::make_pair("profiles", 5)})
+            for (int row = 0; row < rows; ++row)
+                shown << n.eval(QString("[%1.model.get(%2).value, %1.model.get(%2).check].join(' ')").arg(table).arg(row));
+        return shown.join("|");
+    };
+    const QString cleared = tables();
+    const QString message = "constellation.display.message";
+
+    // Changed at the first figures, while the pass goes on with the profiles and the MER.
+    const bool told = passesUntil(
+        n,
+        [&] {
+            if (power() == "---")
+                return false;
+            chooseDownstreams(2);
+            return true;
+        },
+        [&] { return n.eval(message) == "No second OFDM channel"; }, 200000);
+    EXPECT_TRUE(told);
+    EXPECT_EQ(n.eval("ofdmCount"), "2");
+    EXPECT_EQ(tables(), cleared);
+    EXPECT_EQ(power() + " " + n.frame->item("mer_value")->property("text").toString(), "--- ---");
+    QDir("loggers").removeRecursively();
+    ASSERT_TRUE(n.frame->click("DATALOGGER") && n.frame->click("dialogDone"));
+    EXPECT_EQ(n.frame->item("warningText")->property("text").toString(),
+              "Nothing has been measured yet: no data logger was saved.");
+    EXPECT_TRUE(Loggerlist::getInstance()->llistaLoggers("OFDM_DOWNSTREAM").isEmpty());
+    ASSERT_TRUE(n.frame->clickText("OK"));
+
+    chooseDownstreams(1);
+    n.runUntil([&] { return power() != "---" && n.eval("plcTable.model.get(0).value") != "---"; }, 200000);
+    EXPECT_NEAR(power().toDouble(), n.modem.scene->blocksOf("DOCSIS31")[0].levelDbuV, 0.55);
+    EXPECT_EQ(n.eval("plcTable.model.get(0).value"), "930.000 MHz");
+    EXPECT_EQ(n.eval(message), "");
+    EXPECT_TRUE(n.frame->warnings.isEmpty()) << n.frame->warnings.join("\n").toStdString();
 }
 
 // UPSTREAM OPTIC's routing switches the modem off and VoIP keeps the routing: the test's

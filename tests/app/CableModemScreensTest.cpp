@@ -395,6 +395,9 @@ TEST_F(ScreensTest, OfdmDownstreamShowsTheAnalysisPassed)
     emit s.cm().s_send_dades_31(map({{"pwr_avg", "1.25"}}));
     EXPECT_EQ(s.text("pwr_value"), "64.3");
     EXPECT_EQ(s.text("mer_value"), "---");
+    // A data logger keeps the averages the bar shows, not the MER it showed before.
+    EXPECT_EQ(s.eval("[loggerEntries()[0].pwr_avg, loggerEntries()[0].mer_avg, loggerEntries()[0].icfr].join('|')"),
+              "64.3 dB\u03BCV|---|0.376");
     // Every count in full, the longest language too.
     QVariantMap counts;
     for (const char* key : {"plc", "ncp", "profileA", "profileB", "profileC", "profileD"})

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 using namespace modemtest;
 
@@ -101,6 +102,34 @@ TEST_P(EngineStartUp, LeavesAModemThatIsAbsentOrOffAlone)
     EXPECT_TRUE(link.modem().commands().empty());
     EXPECT_TRUE(lineWriteTexts(link.board()).empty());
     EXPECT_NE(GetModemStatusPower(), MODEM_STATUS_POWER_ON);
+}
+
+// What a pass reports from the engine's thread reaches the screens' thread, unless the
+// screens restarted the test before it arrived there: it belongs to the run before.
+TEST(Engine, WhatAPassReportsIsDroppedOnceTheScreensRestartTheTest)
+{
+    testsupport::ScopedBoard board;
+    MesuraCM* e = engine();
+    EngineSignals emitted;
+    const auto reportFromTheEnginesThread = [e](const QString& hop) {
+        std::thread pass([e, hop] { e->EnviarDadesIPTV({hop}); });
+        pass.join();
+    };
+    e->startPass();
+    reportFromTheEnginesThread("first");
+    EXPECT_TRUE(emitted.hops.isEmpty()); // on its way
+    QCoreApplication::processEvents();
+    reportFromTheEnginesThread("on its way at the restart");
+    e->init(602000000, QML_CM_IP_TV);
+    reportFromTheEnginesThread("said after the restart");
+    QCoreApplication::processEvents();
+    e->startPass();
+    reportFromTheEnginesThread("next pass");
+    QCoreApplication::processEvents();
+    QStringList hops;
+    for (const QVariantList& list : emitted.hops)
+        hops << list.value(0).toString();
+    EXPECT_EQ(hops, (QStringList{"first", "next pass"}));
 }
 
 TEST(Engine, StartUpWaitsForAPoweredModemAndAStopEndsItWithinOneSlice)
