@@ -23,7 +23,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 
 namespace apptest {
@@ -215,14 +214,14 @@ bool nextFrame(QQuickWindow* window)
         QCoreApplication::processEvents();
         return true;
     }
-    // Swapped on the render loop's thread, which may be another.
-    std::atomic<bool> swapped{false};
-    const QMetaObject::Connection watch =
-        QObject::connect(window, &QQuickWindow::frameSwapped, [&swapped] { swapped = true; });
+    // Swapped on the render loop's thread, which may be another: the swap is told on this
+    // thread, to a receiver of its own, so the flag is only touched here and no swap after
+    // the wait (the receiver gone, its posted calls with it) reaches the flag.
+    QObject receiver;
+    bool swapped = false;
+    QObject::connect(window, &QQuickWindow::frameSwapped, &receiver, [&swapped] { swapped = true; });
     window->update();
-    const bool came = QTest::qWaitFor([&swapped] { return swapped.load(); }, FrameHarness::kShowsWithinMs);
-    QObject::disconnect(watch);
-    return came;
+    return QTest::qWaitFor([&swapped] { return swapped; }, FrameHarness::kShowsWithinMs);
 }
 
 bool touch(QQuickWindow* window, QQuickItem* item)

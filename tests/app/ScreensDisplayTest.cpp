@@ -140,11 +140,12 @@ TEST(DisplayScreens, TheFirstScreensSaveFollowsTheMainViewsFirstFrame)
     // The bound on the wait for the first frame is the instrument's guard against a frame that
     // never comes; a busy machine may draw the first one later than the unit does.
     constexpr int kFirstFrameWithinMs = 120000;
+    // Read where the frame is swapped (the render thread, maybe), before anything it queues;
+    // it outlives the window, whose render thread may swap one more frame as the test ends.
+    std::atomic<long> atFirstFrame{-1};
     StartUp startUp(StartUp::Options{true, 0, kFirstFrameWithinMs});
     startUp.run();
     EXPECT_EQ(syncs(), 0);
-    // Read where the frame is swapped (the render thread, maybe), before anything it queues.
-    std::atomic<long> atFirstFrame{-1};
     QObject::connect(startUp.mainView(), &QQuickWindow::frameSwapped, [&] {
         if (atFirstFrame < 0)
             atFirstFrame = syncs();
