@@ -141,7 +141,17 @@ QString ScreensVariables::getScreensVariablesSerialNumber() const
     return variables_.value("serial_number").toString();
 }
 
-void ScreensVariables::setScreensVariablesSerialNumber(const QString& serial) { setValue("serial_number", serial); }
+void ScreensVariables::setScreensVariablesSerialNumber(const QString& serial)
+{
+    {
+        QMutexLocker lock(&mutex_);
+        if (variables_.value("serial_number") == QVariant(serial))
+            return;
+        variables_.insert("serial_number", serial);
+    }
+    // The main menu shows it.
+    emit screensVariablesChanged();
+}
 
 void ScreensVariables::setValue(const QString& key, const QVariant& value)
 {

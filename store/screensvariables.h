@@ -39,7 +39,7 @@ public:
     // "hardware_model"; 0 when missing or not numeric.
     Q_INVOKABLE int getModelHardware() const;
     Q_INVOKABLE QString getScreensVariablesSerialNumber() const;
-    // Held in the map only; the next save writes it.
+    // Held in the map only; the next save writes it. A new number is told as a change.
     Q_INVOKABLE void setScreensVariablesSerialNumber(const QString& serial);
     // Stores one value in the map without saving (start-up stores the hardware model).
     void setValue(const QString& key, const QVariant& value);
@@ -68,6 +68,7 @@ public:
 signals:
     // Every setScreensVariables restarts the auto power-off with the "autoPowerOff" delay (s).
     void autoPowerOffChanged(int seconds);
+    // The map was replaced, or the serial number changed.
     void screensVariablesChanged();
 
 private:

@@ -10,7 +10,15 @@ Rectangle {
     signal handlerLoader(string screen)
 
     property var variablesPantalla: appVariables.getScreensVariables()
+    // The instrument's serial number is the settings' one, which the remote control may set
+    // while this screen shows.
+    property string serialNumber: appVariables.getScreensVariablesSerialNumber()
     readonly property var modelNames: ["MINI COMPLETE", "MINI CABLE", "CABLE CM 3.0", "CABLE CM 3.1"]
+
+    Connections {
+        target: appVariables
+        function onScreensVariablesChanged() { page.serialNumber = appVariables.getScreensVariablesSerialNumber() }
+    }
 
     // The remote "go to the test screen" reaches the home screen only.
     Connections {
@@ -66,7 +74,7 @@ Rectangle {
         spacing: 3
 
         Text {
-            text: software.getEquipmentName() + "   " + qsTr("S/N") + " " + software.getSerialNumber()
+            text: software.getEquipmentName() + "   " + qsTr("S/N") + " " + page.serialNumber
             color: Theme.textDim
             font.pixelSize: Theme.fontSmall
         }

@@ -24,6 +24,8 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
 #include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -183,6 +185,34 @@ TEST_F(StartUpTest, RemoteRequestsReachTheScreensAndARestartEndsTheLoopWithItsCo
     QEventLoop loop;
     QTimer::singleShot(0, requests, [requests] { emit requests->restartApplication(1337); });
     EXPECT_EQ(loop.exec(), 1337);
+}
+
+// The main menu shows the instrument's serial number, the one the remote control reads and
+// sets, as soon as it is set; the shipped files give the unit one number.
+TEST_F(StartUpTest, TheMainMenuShowsTheSerialNumberTheRemoteControlSets)
+{
+    StartUp startUp(headless());
+    startUp.run();
+    const auto shown = [&] {
+        for (QQuickItem* item : startUp.mainView()->rootObject()->findChildren<QQuickItem*>())
+            if (item->inherits("QQuickText") && item->property("text").toString().contains("S/N"))
+                return item->property("text").toString();
+        return QString();
+    };
+    const QString shipped = ScreensVariables::getInstance()->getScreensVariablesSerialNumber();
+    EXPECT_EQ(shipped, "VK26000123"); // the calibration file's
+    EXPECT_EQ(Software::getInstance()->getSerialNumber(), shipped);
+    QFile defaults(ScreensVariables::defaultsFileName());
+    ASSERT_TRUE(defaults.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(defaults.readAll().contains("<serial_number type=\"QString\">" + shipped.toLatin1() + "</"));
+    EXPECT_EQ(shown(), "CABLE VARNOK   S/N " + shipped);
+
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, startUp.remoteServer()->serverPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.state() == QAbstractSocket::ConnectedState; }));
+    peer.write("*SERIAL SERIALNUMBER=AB1234\r");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().endsWith("AB1234"); }));
+    EXPECT_EQ(shown(), "CABLE VARNOK   S/N AB1234");
 }
 
 TEST_F(StartUpTest, StoredLanguageIsInstalled)
