@@ -74,7 +74,7 @@
     </message>
     <message>
         <source>OFDM DOWNSTREAM</source>
-        <translation>OFDM DOWNSTREAM</translation>
+        <translation>OFDM VORWÄRTSWEG</translation>
     </message>
     <message>
         <source>CABLE MODEM→SCAN</source>
@@ -90,23 +90,23 @@
     </message>
     <message>
         <source>UPSTREAM GENERATOR</source>
-        <translation>UPSTREAM-GENERATOR</translation>
+        <translation>RÜCKWEG-GENERATOR</translation>
     </message>
     <message>
         <source>UPSTREAM</source>
-        <translation>UPSTREAM</translation>
+        <translation>RÜCKWEG</translation>
     </message>
     <message>
         <source>UPSTREAM RF</source>
-        <translation>UPSTREAM HF</translation>
+        <translation>RÜCKWEG HF</translation>
     </message>
     <message>
         <source>UPSTREAM OPTIC</source>
-        <translation>UPSTREAM OPTISCH</translation>
+        <translation>RÜCKWEG OPTISCH</translation>
     </message>
     <message>
         <source>EXTERNAL CM / UPSTREAM</source>
-        <translation>EXTERNES CM / UPSTREAM</translation>
+        <translation>EXTERNES CM / RÜCKWEG</translation>
     </message>
     <message>
         <source>CABLE MODEM→VoIP TEST</source>
@@ -173,7 +173,7 @@
     </message>
     <message>
         <source>SW MODEM:</source>
-        <translation>SW MODEM:</translation>
+        <translation>MODEM-SOFTWARE:</translation>
     </message>
 </context>
 <context>
@@ -316,7 +316,7 @@
     </message>
     <message>
         <source>Interleaver</source>
-        <translation>Interleaver</translation>
+        <translation>Verschachtelung</translation>
     </message>
     <message>
         <source>Offset</source>
@@ -344,7 +344,7 @@
     </message>
     <message>
         <source>Time Interleave</source>
-        <translation>Zeit-Interleave</translation>
+        <translation>Zeitverschachtelung</translation>
     </message>
     <message>
         <source>Spacing</source>
@@ -372,11 +372,11 @@
     </message>
     <message>
         <source>DOWNSTREAM</source>
-        <translation>DOWNSTREAM</translation>
+        <translation>VORWÄRTSWEG</translation>
     </message>
     <message>
         <source>UPSTREAM</source>
-        <translation>UPSTREAM</translation>
+        <translation>RÜCKWEG</translation>
     </message>
 </context>
 <context>
@@ -391,7 +391,7 @@
     </message>
     <message>
         <source>PWR</source>
-        <translation>PWR</translation>
+        <translation>Pegel</translation>
     </message>
     <message>
         <source>MER dB</source>
@@ -399,7 +399,7 @@
     </message>
     <message>
         <source>ATT dB</source>
-        <translation>ATT dB</translation>
+        <translation>Dämpf. dB</translation>
     </message>
 </context>
 <context>
@@ -410,7 +410,7 @@
     </message>
     <message>
         <source>SPEED</source>
-        <translation>SPEED</translation>
+        <translation>DATENRATE</translation>
     </message>
 </context>
 <context>
@@ -421,7 +421,7 @@
     </message>
     <message>
         <source>SPEED</source>
-        <translation>SPEED</translation>
+        <translation>DATENRATE</translation>
     </message>
 </context>
 <context>
@@ -435,7 +435,7 @@
     <name>ToolbarDownUpStream</name>
     <message>
         <source>SPEED</source>
-        <translation>SPEED</translation>
+        <translation>DATENRATE</translation>
     </message>
 </context>
 <context>
@@ -457,7 +457,7 @@
     </message>
     <message>
         <source>SPEED</source>
-        <translation>SPEED</translation>
+        <translation>DATENRATE</translation>
     </message>
 </context>
 <context>
@@ -624,7 +624,7 @@
     </message>
     <message>
         <source>OFDM DOWNSTREAM</source>
-        <translation>OFDM DOWNSTREAM</translation>
+        <translation>OFDM VORWÄRTSWEG</translation>
     </message>
     <message>
         <source>Profiles</source>
@@ -632,15 +632,15 @@
     </message>
     <message>
         <source>BONDING DOWNSTREAM</source>
-        <translation>BONDING DOWNSTREAM</translation>
+        <translation>BONDING VORWÄRTSWEG</translation>
     </message>
     <message>
         <source>OFDM UPSTREAM</source>
-        <translation>OFDM UPSTREAM</translation>
+        <translation>OFDM RÜCKWEG</translation>
     </message>
     <message>
         <source>BONDING UPSTREAM</source>
-        <translation>BONDING UPSTREAM</translation>
+        <translation>BONDING RÜCKWEG</translation>
     </message>
     <message>
         <source>IP REPORT</source>
@@ -781,11 +781,11 @@ AUSGANG</translation>
     <name>MesuraCM</name>
     <message>
         <source>Start CM IQ</source>
-        <translation>Start CM-IQ</translation>
+        <translation>CM-IQ startet</translation>
     </message>
     <message>
         <source>Stop CM IQ</source>
-        <translation>Stopp CM-IQ</translation>
+        <translation>CM-IQ beendet</translation>
     </message>
     <message>
         <source>DS demod process</source>
@@ -801,7 +801,7 @@ AUSGANG</translation>
     </message>
     <message>
         <source>Start Ranging CM</source>
-        <translation>Start Ranging CM</translation>
+        <translation>Ranging des CM startet</translation>
     </message>
     <message>
         <source>Waiting for CM registration</source>
@@ -825,15 +825,15 @@ AUSGANG</translation>
     </message>
     <message>
         <source>Start Registering CM</source>
-        <translation>Start Registrierung CM</translation>
+        <translation>Registrierung des CM startet</translation>
     </message>
     <message>
         <source>Registering decoding DOWN</source>
-        <translation>Registrierung: Dekodierung DOWNSTREAM</translation>
+        <translation>Registrierung: Dekodierung Vorwärtsweg</translation>
     </message>
     <message>
         <source>Registering decoding UP</source>
-        <translation>Registrierung: Dekodierung UPSTREAM</translation>
+        <translation>Registrierung: Dekodierung Rückweg</translation>
     </message>
     <message>
         <source>Getting IP CM</source>
@@ -841,15 +841,15 @@ AUSGANG</translation>
     </message>
     <message>
         <source>Ranging decoding DOWN</source>
-        <translation>Ranging: Dekodierung DOWNSTREAM</translation>
+        <translation>Ranging: Dekodierung Vorwärtsweg</translation>
     </message>
     <message>
         <source>Ranging decoding UP</source>
-        <translation>Ranging: Dekodierung UPSTREAM</translation>
+        <translation>Ranging: Dekodierung Rückweg</translation>
     </message>
     <message>
         <source>Decoding UP/DOWN CM</source>
-        <translation>Dekodierung UP/DOWN CM</translation>
+        <translation>Dekodierung Rück-/Vorwärtsweg des CM</translation>
     </message>
     <message>
         <source>Node</source>

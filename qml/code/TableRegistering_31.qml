@@ -26,7 +26,7 @@ Item {
     readonly property int tableHeight: Math.min(maxTableHeight, Theme.rowHeight * n_elements + (header ? 19 : -1))
     readonly property var columns: ["channel", "frequency", "power", "mer_att", "sr"]
     // Each column's share of the width.
-    readonly property var widths: narrow ? [0.085, 0.185, 0.27, 0.19, 0.27] : [0.10, 0.28, 0.19, 0.17, 0.26]
+    readonly property var widths: narrow ? [0.078, 0.18, 0.282, 0.19, 0.27] : [0.10, 0.26, 0.20, 0.18, 0.26]
 
     height: titleText.height + 2 + tableHeight
 

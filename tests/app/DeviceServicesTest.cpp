@@ -16,12 +16,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 using testsupport::LogCapture;
 using testsupport::ScopedBoard;
@@ -231,4 +233,38 @@ TEST(Languages, EveryTranslationLoadsAndUnknownOnesKeepTheCurrent)
     EXPECT_FALSE(translation.selectLanguage("4"));
     EXPECT_EQ(translation.language(), "fr");
     EXPECT_EQ(QCoreApplication::translate("exit", "NO"), "NON");
+}
+
+// A text a language leaves as its English source is made of the names every language keeps,
+// or of words that language spells the same: anything else was left untranslated.
+TEST(Languages, NoTextIsLeftInEnglishButTheNamesEveryLanguageKeeps)
+{
+    const QStringList names = {"CM", "DOCSIS", "OFDM", "SC-QAM", "DS", "MER", "ICFR", "NCP", "C-CWE", "U-CWE",
+                               "IP", "TV", "RANGING", "Ranging", "F.", "MHz", "dB"};
+    const std::pair<const char*, QStringList> spelledTheSame[] = {
+        {"es", {"NO", "Jitter"}},
+        {"fr", {"OK", "Version", "CONSTELLATION", "Codec", "Modulation", "ATT"}},
+        {"de", {"OK", "S/N", "Version", "Codec", "Modulation", "System", "GENERATOR", "Jitter"}}};
+    for (const auto& [language, words] : spelledTheSame) {
+        QFile file(QString(VARNOK_SOURCE_DIR "/languages/languages/t1_%1.ts").arg(language));
+        QDomDocument ts;
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly) && ts.setContent(&file)) << language;
+        QStringList left;
+        const QDomNodeList messages = ts.elementsByTagName("message");
+        for (int i = 0; i < messages.size(); ++i) {
+            const QString source = messages.at(i).firstChildElement("source").text();
+            const QString translation = messages.at(i).firstChildElement("translation").text();
+            if (!translation.isEmpty() && translation != source)
+                continue;
+            for (QString word : source.split(' ', Qt::SkipEmptyParts)) {
+                if (word.endsWith(':'))
+                    word.chop(1);
+                if (!names.contains(word) && !words.contains(word)) {
+                    left << source;
+                    break;
+                }
+            }
+        }
+        EXPECT_TRUE(left.isEmpty()) << language << ": " << left.join(" | ").toStdString();
+    }
 }
