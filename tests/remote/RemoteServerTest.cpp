@@ -17,6 +17,9 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <linux/sockios.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -107,8 +110,16 @@ TEST(RemoteServer, GivesEachPeerItsOwnLevelAndRunsOneLineAtATimeAcrossPeers)
         if (std::exchange(sent, true))
             return;
         b.send("*WAIT B\r");
-        // Waits inside the command until the server has received it, and a while longer.
-        delayUntil([&] { return w.server.sockets[1]->bytesAvailable() > 0; });
+        // Waits inside the command until B's line has reached the server and B's interpreter
+        // has taken it (none of it is left on its way, in the kernel or in the socket), and a
+        // while longer.
+        const int served = static_cast<int>(w.server.sockets[1]->socketDescriptor());
+        EXPECT_TRUE(delayUntil([&] {
+            int unsent = -1, unread = -1;
+            return ::ioctl(b.descriptor(), SIOCOUTQ, &unsent) == 0 && unsent == 0
+                && ::ioctl(served, FIONREAD, &unread) == 0 && unread == 0
+                && w.server.sockets[1]->bytesAvailable() == 0;
+        }));
         delay(2000);
     };
     a.send("*WAIT A1\r*WAIT A2\r");
@@ -366,18 +377,30 @@ TEST(RemoteServer, DropsPeersThatNeverReadAndKeepsWhatWaitsForThemBounded)
     EXPECT_EQ(log.count("a peer does not take its answers"), SocketCalibrate::kMaxPeers);
 }
 
+// The peer is on a socket pair: there, room for the server's answers is made by the peer's
+// reads alone, never later by the kernel, so board time is the only thing that moves the
+// verdict.
 TEST(RemoteServer, DropsAPeerThatTakesNothingForThirtySecondsOfTheInstrumentsClock)
 {
     ScopedBoard board;
     WaitingServer w;
     w.bigReply = 256 * 1024;
     LogCapture log;
-    Peer peer(w.server.serverPort(), 4096);
-    ASSERT_TRUE(waitFor([&] { return w.server.sockets.size() == 1; }));
-    ASSERT_TRUE(keepSmallSendBuffer(*w.server.sockets[0]));
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    const int small = 4096;
+    ASSERT_EQ(::setsockopt(pair[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    Peer peer(Peer::End{pair[1]});
+    ASSERT_TRUE(w.server.serve(pair[0]));
+    ASSERT_EQ(w.server.sockets.size(), 1u);
     QPointer<Remote> remote = w.server.remotes[0];
+    // Answers wait, and the server's end has no room until the peer reads.
+    const auto full = [&] {
+        pollfd room{pair[0], POLLOUT, 0};
+        return remote->bytesToWrite() > 0 && ::poll(&room, 1, 0) == 0;
+    };
     peer.send("*?BIG\r");
-    ASSERT_TRUE(waitFor([&] { return remote->bytesToWrite() > 0; }));
+    ASSERT_TRUE(waitFor(full));
     const auto stillServedAfterAWhile = [&] {
         spin(3 * PeerWriter::kStallCheckMs);
         return w.server.peerCount() == 1;
@@ -388,7 +411,7 @@ TEST(RemoteServer, DropsAPeerThatTakesNothingForThirtySecondsOfTheInstrumentsClo
     // What it takes starts its time again.
     const qint64 waiting = remote->bytesToWrite();
     EXPECT_FALSE(peer.readAvailable());
-    ASSERT_TRUE(waitFor([&] { return remote->bytesToWrite() < waiting; }));
+    ASSERT_TRUE(waitFor([&] { return remote->bytesToWrite() < waiting && full(); }));
     EXPECT_TRUE(stillServedAfterAWhile());
     board.clock().advanceMs(PeerWriter::kStallMs - 1);
     EXPECT_TRUE(stillServedAfterAWhile());

@@ -163,14 +163,17 @@ bool waitFor(const std::function<bool()>& cond, int timeoutMs)
     return true;
 }
 
-bool delayUntil(const std::function<bool()>& cond, int maxSteps)
+bool delayUntil(const std::function<bool()>& cond, int timeoutMs)
 {
-    for (int i = 0; i < maxSteps; ++i) {
-        if (cond())
-            return true;
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
         delay(10);
+        spin(2);
     }
-    return cond();
+    return true;
 }
 
 std::vector<QByteArray> hostile(const QByteArray& key)

@@ -52,6 +52,7 @@ private:
 class ProbeServer : public SocketCalibrate {
 public:
     explicit ProbeServer(std::function<void(Remote&)> setup);
+    using SocketCalibrate::serve;
     // Interpreters still connected when a test ends go with the server.
     ~ProbeServer() override;
     std::vector<QPointer<Remote>> remotes;
@@ -70,8 +71,14 @@ private:
 class Peer {
 public:
     explicit Peer(unsigned short port, int receiveBuffer = 0);
+    // Over one end of a connected pair, which it owns; the server serves the other.
+    struct End {
+        int descriptor;
+    };
+    explicit Peer(End end) : fd_(end.descriptor) {}
     ~Peer();
     bool connected() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
     void send(const QByteArray& bytes);
     // The next `count` answers (each up to and including XON); what came in time.
     QByteArray answer(int count = 1);
@@ -103,8 +110,9 @@ inline void spin(int ms)
 {
     waitFor([] { return false; }, ms);
 }
-// Inside a command: waits on the instrument's clock (events keep flowing) until cond holds.
-bool delayUntil(const std::function<bool()>& cond, int maxSteps = 500);
+// Inside a command: waits on the instrument's clock (events keep flowing) until cond holds,
+// or timeoutMs of real time pass (what it waits for comes in the kernel's own time).
+bool delayUntil(const std::function<bool()>& cond, int timeoutMs = 30000);
 
 // Lines with a hostile or broken value for the key; every command must refuse them without
 // any effect.
