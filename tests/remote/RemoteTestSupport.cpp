@@ -165,15 +165,15 @@ bool waitFor(const std::function<bool()>& cond, int timeoutMs)
 
 bool delayUntil(const std::function<bool()>& cond, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!cond()) {
-        if (timer.elapsed() > timeoutMs)
+    // Each look the instrument's clock moves on, as the command's own wait would move it.
+    return waitFor(
+        [&] {
+            if (cond())
+                return true;
+            delay(10);
             return false;
-        delay(10);
-        spin(2);
-    }
-    return true;
+        },
+        timeoutMs);
 }
 
 std::vector<QByteArray> hostile(const QByteArray& key)
