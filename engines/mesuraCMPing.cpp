@@ -100,7 +100,8 @@ int MesuraCM::mesurarPingUGS(int mode)
         if (reply.sequence == p.lastSequence)
             return 0;
         p.lastSequence = reply.sequence;
-        report(&MesuraCM::cm_status_information, QString("Ping: %1").arg(reply.sequence) + tr(" of ") + QString::number(count));
+        report(&MesuraCM::cm_status_information,
+               QString("Ping: %1").arg(reply.sequence) + tr(" of ") + QString::number(count));
         if (!reply.timed)
             return 0;
         p.samples[p.received++] = reply.oneWayMs;

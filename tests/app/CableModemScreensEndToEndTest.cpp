@@ -375,7 +375,8 @@ TEST(ScreensEndToEnd, AChangeOfTheOfdmDownstreamCountShowsNothingOfThePassBefore
         for (const auto& [table, rows] : {std::make_pair("ofdmTable", 5), std::make_pair("plcTable", 6),
                                           std::make_pair("profiles", 5)})
             for (int row = 0; row < rows; ++row)
-                shown << n.eval(QString("[%1.model.get(%2).value, %1.model.get(%2).check].join(' ')").arg(table).arg(row));
+                shown << n.eval(
+                    QString("[%1.model.get(%2).value, %1.model.get(%2).check].join(' ')").arg(table).arg(row));
         return shown.join("|");
     };
     const QString cleared = tables();
