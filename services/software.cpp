@@ -36,5 +36,3 @@ bool Software::getOption(const QString& name) const
 }
 
 QString Software::getEquipmentName() const { return values_.value("equipment_name").toString(); }
-
-QString Software::getSerialNumber() const { return values_.value("serial_number").toString(); }

@@ -16,7 +16,6 @@ public:
     // A fitted-module flag by its element name; false when the file does not have it.
     Q_INVOKABLE bool getOption(const QString& name) const;
     Q_INVOKABLE QString getEquipmentName() const;
-    Q_INVOKABLE QString getSerialNumber() const;
 
     static QString filePath() { return QStringLiteral("calibracion/SOFTWARE.XML"); }
     // The typed values of an equipment file; empty when it is missing or damaged (which

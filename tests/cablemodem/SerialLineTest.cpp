@@ -6,6 +6,7 @@
 #include "ModemTestSupport.h"
 
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -227,23 +228,16 @@ TEST(SerialLine, ACommandOnAFullLineCutByASignalLeavesWhole)
         sent = f.port().SendPort(command.c_str());
         returned = true;
     });
+    const auto waitingForRoom = [&] { return writer != 0 && waitingInPoll(writer); };
     // The writer can only wait for room, or give up once its own wait runs out.
-    const auto waitForTheWriter = [&] {
-        QElapsedTimer t;
-        t.start();
-        while (!returned && !(writer != 0 && waitingInPoll(writer)) && t.elapsed() < 10000)
-            QThread::msleep(1);
-        return !returned && writer != 0 && waitingInPoll(writer);
-    };
-    const bool waitedBefore = waitForTheWriter();
+    const bool waitedBefore = QTest::qWaitFor([&] { return returned || waitingForRoom(); }, 10000) && !returned;
     if (waitedBefore)
         ::pthread_kill(writing.native_handle(), SIGUSR1);
     // Taken while it waited, and waiting again.
-    QElapsedTimer t;
-    t.start();
-    while (waitedBefore && signalsTaken() == 0 && t.elapsed() < 10000)
-        QThread::msleep(1);
-    const bool waitedAfter = waitedBefore && waitForTheWriter();
+    const bool waitedAfter =
+        waitedBefore
+        && QTest::qWaitFor([&] { return returned || (signalsTaken() == 1 && waitingForRoom()); }, 10000)
+        && !returned;
     goOn();
     std::string got;
     while (got.size() < waiting.size() + command.size() && f.terminal().readMaster(&got, 10000) > 0) {
