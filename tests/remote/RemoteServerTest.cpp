@@ -82,10 +82,10 @@ struct BackToBackPeers {
 
 // A small kernel send buffer (the peers' own receive buffers are small too), so that what a
 // peer does not take waits in the server.
-bool keepSmallSendBuffer(QTcpSocket& socket)
+bool keepSmallSendBuffer(int descriptor)
 {
     const int small = 4096;
-    return ::setsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_SNDBUF, &small, sizeof small) == 0;
+    return ::setsockopt(descriptor, SOL_SOCKET, SO_SNDBUF, &small, sizeof small) == 0;
 }
 
 constexpr int kBurst = 100;
@@ -351,7 +351,7 @@ TEST(RemoteServer, DropsPeersThatNeverReadAndKeepsWhatWaitsForThemBounded)
     ASSERT_TRUE(waitFor([&] { return burst.closedByServer() == kRefused; }, 5000));
 
     for (const QPointer<QTcpSocket>& socket : w.server.sockets)
-        ASSERT_TRUE(keepSmallSendBuffer(*socket));
+        ASSERT_TRUE(keepSmallSendBuffer(static_cast<int>(socket->socketDescriptor())));
     // Each asks for far more than it may have waiting, and never reads.
     QByteArray lines;
     for (int i = 0; i < 2 * PeerWriter::kMaxPending / static_cast<int>(w.bigReply); ++i)
@@ -388,8 +388,7 @@ TEST(RemoteServer, DropsAPeerThatTakesNothingForThirtySecondsOfTheInstrumentsClo
     LogCapture log;
     int pair[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    const int small = 4096;
-    ASSERT_EQ(::setsockopt(pair[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    ASSERT_TRUE(keepSmallSendBuffer(pair[0]));
     Peer peer(Peer::End{pair[1]});
     ASSERT_TRUE(w.server.serve(pair[0]));
     ASSERT_EQ(w.server.sockets.size(), 1u);
